@@ -1,0 +1,17 @@
+# tesk_add_tests(<name> LABEL unit|integration|gui SOURCES ... LIBS ... [LOCK resource])
+# One GoogleTest binary per folder, registered with ctest under its label.
+# LOCK serialises tests that share an outside resource (pcscd's fixed ports,
+# the X display).
+function(tesk_add_tests name)
+  cmake_parse_arguments(T "" "LABEL;LOCK" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LABEL)
+    set(T_LABEL unit)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} testkit::testkit GTest::gtest GTest::gmock GTest::gtest_main)
+  set(props LABELS ${T_LABEL})
+  if(T_LOCK)
+    list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,1 @@
+// placeholder until the first part is written

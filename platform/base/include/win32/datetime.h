@@ -1,0 +1,57 @@
+// Clock, time conversions and locale date and time texts. FILETIME counts
+// 100 ns units since 1601-01-01 UTC. Local time follows the process's time
+// zone (TZ). The user's locale is cs-CZ, sk-SK or en-US: taken from
+// PLATFORM_LOCALE, else from LC_ALL / LC_TIME / LANG, else cs-CZ.
+#pragma once
+
+#include "win32/types.h"
+
+inline constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;
+inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+inline constexpr LCID LOCALE_INVARIANT = 0x007F;
+inline constexpr LCID LOCALE_CS_CZ = 0x0405;
+inline constexpr LCID LOCALE_SK_SK = 0x041B;
+inline constexpr LCID LOCALE_EN_US = 0x0409;
+
+inline constexpr DWORD DATE_SHORTDATE = 0x00000001;
+inline constexpr DWORD DATE_LONGDATE = 0x00000002;
+inline constexpr DWORD TIME_NOMINUTESORSECONDS = 0x00000001;
+inline constexpr DWORD TIME_NOSECONDS = 0x00000002;
+inline constexpr DWORD TIME_NOTIMEMARKER = 0x00000004;
+inline constexpr DWORD TIME_FORCE24HOURFORMAT = 0x00000008;
+
+void GetSystemTime(LPSYSTEMTIME lpSystemTime) noexcept;
+void GetLocalTime(LPSYSTEMTIME lpSystemTime) noexcept;
+void GetSystemTimeAsFileTime(LPFILETIME lpFileTime) noexcept;
+DWORD GetTickCount() noexcept;
+ULONGLONG GetTickCount64() noexcept;
+void Sleep(DWORD dwMilliseconds) noexcept;
+
+BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime) noexcept;
+BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime) noexcept;
+BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime) noexcept;
+BOOL LocalFileTimeToFileTime(const FILETIME* lpLocalFileTime, LPFILETIME lpFileTime) noexcept;
+LONG CompareFileTime(const FILETIME* a, const FILETIME* b) noexcept;
+// FAT/DOS date and time words (2-second resolution), as ZIP headers keep them.
+BOOL FileTimeToDosDateTime(const FILETIME* lpFileTime, WORD* lpFatDate, WORD* lpFatTime) noexcept;
+BOOL DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime) noexcept;
+
+// OLE Automation dates (days since 1899-12-30; 2000-01-01 00:00 is 36526.0).
+INT SystemTimeToVariantTime(const SYSTEMTIME* lpSystemTime, DATE* pvtime) noexcept;
+INT VariantTimeToSystemTime(DATE vtime, LPSYSTEMTIME lpSystemTime) noexcept;
+
+LCID GetUserDefaultLCID() noexcept;
+LANGID GetUserDefaultLangID() noexcept;
+LANGID GetUserDefaultUILanguage() noexcept;
+LCID GetSystemDefaultLCID() noexcept;
+// lpFormat null: the locale's short or long date (DATE_SHORTDATE default)
+// or its time format. Null lpDate/lpTime: the current local time. Size 0 is
+// a size query (characters including the NUL).
+int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat, LPSTR lpDateStr,
+                   int cchDate) noexcept;
+int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,
+                   int cchDate) noexcept;
+int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,
+                   int cchTime) noexcept;
+int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat, LPWSTR lpTimeStr,
+                   int cchTime) noexcept;

@@ -1,0 +1,49 @@
+// Shell services: special folders under the platform root and "open".
+#pragma once
+
+#include "win32/types.h"
+
+inline constexpr int CSIDL_PERSONAL = 0x0005;
+inline constexpr int CSIDL_APPDATA = 0x001A;
+inline constexpr int CSIDL_LOCAL_APPDATA = 0x001C;
+inline constexpr int CSIDL_COMMON_APPDATA = 0x0023;
+inline constexpr int CSIDL_WINDOWS = 0x0024;
+inline constexpr int CSIDL_SYSTEM = 0x0025;
+inline constexpr int CSIDL_PROGRAM_FILES = 0x0026;
+inline constexpr int CSIDL_PROFILE = 0x0028;
+inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
+inline constexpr DWORD SHGFP_TYPE_CURRENT = 0;
+
+// pszPath receives at most MAX_PATH characters. S_OK, or E_INVALIDARG for
+// an unknown CSIDL, or E_FAIL (HRESULT) when the folder cannot be had.
+HRESULT SHGetFolderPathA(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags, LPSTR pszPath) noexcept;
+HRESULT SHGetFolderPathW(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath) noexcept;
+BOOL SHGetSpecialFolderPathA(HWND hwnd, LPSTR pszPath, int csidl, BOOL fCreate) noexcept;
+BOOL SHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BOOL fCreate) noexcept;
+
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOW = 5;
+inline constexpr int SW_SHOWDEFAULT = 10;
+
+inline constexpr int SE_ERR_FNF = 2;
+inline constexpr int SE_ERR_PNF = 3;
+inline constexpr int SE_ERR_ACCESSDENIED = 5;
+inline constexpr int SE_ERR_OOM = 8;
+inline constexpr int SE_ERR_SHARE = 26;
+inline constexpr int SE_ERR_ASSOCINCOMPLETE = 27;
+inline constexpr int SE_ERR_DDETIMEOUT = 28;
+inline constexpr int SE_ERR_DDEFAIL = 29;
+inline constexpr int SE_ERR_DDEBUSY = 30;
+inline constexpr int SE_ERR_NOASSOC = 31;
+inline constexpr int SE_ERR_DLLNOTFOUND = 32;
+
+// Verb "open" (or null) on a file: the desktop's handler is started through
+// xdg-open with the path as one argument, never through a shell. The result
+// is above 32 on success, else an SE_ERR_ code: SE_ERR_FNF for a missing
+// file, SE_ERR_NOASSOC when no program handles the file, SE_ERR_ACCESSDENIED,
+// or SE_ERR_DDEFAIL for another failure. Other verbs give SE_ERR_NOASSOC.
+HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
+                        INT nShowCmd) noexcept;
+HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory,
+                        INT nShowCmd) noexcept;

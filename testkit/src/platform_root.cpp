@@ -1,0 +1,60 @@
+#include "testkit/platform_root.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace testkit {
+
+namespace {
+std::filesystem::path makeTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tesk-root-XXXXXX";
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+    return pattern;
+}
+}  // namespace
+
+PlatformRoot::PlatformRoot() : m_path(makeTempFolder()) {
+    if (const char* prev = std::getenv("PLATFORM_ROOT")) m_previous = prev;
+    setenv("PLATFORM_ROOT", m_path.c_str(), 1);
+}
+
+PlatformRoot::~PlatformRoot() {
+    if (m_previous)
+        setenv("PLATFORM_ROOT", m_previous->c_str(), 1);
+    else
+        unsetenv("PLATFORM_ROOT");
+    if (!std::getenv("TESTKIT_KEEP")) {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+}
+
+std::filesystem::path PlatformRoot::write(std::string_view relative, std::string_view content) const {
+    const auto file = m_path / relative;
+    writeFile(file, content);
+    return file;
+}
+
+std::string PlatformRoot::read(std::string_view relative) const { return readFile(m_path / relative); }
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + file.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::filesystem::path& file, std::string_view content) {
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) throw std::runtime_error("write failed for " + file.string());
+}
+
+}  // namespace testkit
