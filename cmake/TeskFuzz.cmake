@@ -1,0 +1,30 @@
+# tesk_add_fuzzer(<name> SOURCES ... LIBS ... [CORPUS <folder>])
+# A libFuzzer target over one entry point of a parser of outside data. Built
+# only in the `fuzz` preset (clang, TESK_FUZZ=ON), where every library is
+# compiled with coverage and AddressSanitizer; registered with ctest under the
+# label `fuzz` to run for TESK_FUZZ_SECONDS seconds from its seed corpus.
+set(TESK_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs under ctest")
+if(TESK_FUZZ AND NOT TARGET fuzzers)
+  add_custom_target(fuzzers)
+endif()
+
+function(tesk_add_fuzzer name)
+  if(NOT TESK_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  add_dependencies(fuzzers ${name})
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}.corpus)
+  set(seeds)
+  if(F_CORPUS)
+    set(seeds ${F_CORPUS})
+  endif()
+  add_test(NAME fuzz.${name}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${work}
+    COMMAND ${name} -max_total_time=${TESK_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
+            -print_final_stats=1 ${work} ${seeds})
+  set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()
