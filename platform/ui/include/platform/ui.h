@@ -8,51 +8,89 @@
 // PLATFORM_UI=script gives the script backend (answers from FILE and from
 // the queue below), PLATFORM_UI=gtk the GTK one; without the variable, GTK
 // when a display is available (DISPLAY or WAYLAND_DISPLAY), else script.
+// Any other value of PLATFORM_UI, or a script file that cannot be read or
+// parsed, is reported and aborts the process.
+//
+// GTK is single-threaded: the thread that first shows a window is the UI
+// thread of the process, and a GTK call from any other thread fails with
+// ERROR_NOT_SUPPORTED instead of touching GTK. Without a display the GTK
+// backend fails with ERROR_NOT_READY.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "win32/types.h"
-
 namespace platform::ui {
 
-// A question put to the user, in UTF-8 (the backends' own text).
+enum class Icon { None, Error, Question, Warning, Information };
+
+// A message box as the backends show it, made from the MB_ flags by
+// MessageBoxA/W. Text is UTF-8 (the backends' own text).
 struct MessageBoxRequest {
     std::string text;
     std::string caption;
-    UINT type = 0;  // MB_ flags: buttons, icon, default button
+    Icon icon = Icon::None;
+    std::vector<int> buttons;       // ID* values, left to right
+    std::size_t defaultButton = 0;  // index into buttons: focused, pressed by Enter
+    bool closable = false;          // the window may be closed (close button, Escape)
+};
+
+// Returned by Backend::messageBox when the user closed a closable box.
+inline constexpr int kBoxClosed = -1;
+
+// The "Open with" chooser for one file.
+struct OpenWithRequest {
+    std::string file;     // UTF-8 path
+    bool launch = false;  // start the chosen application on the file
 };
 
 class Backend {
 public:
     virtual ~Backend() = default;
     virtual const char* name() const noexcept = 0;
-    // Returns an ID* result; throws WinError when no box can be shown.
+    // Returns the ID* of the button pressed, or kBoxClosed; throws WinError
+    // when no box can be shown.
     virtual int messageBox(const MessageBoxRequest& request) = 0;
+    // True when an application was chosen (and, with launch, started);
+    // false when the user cancelled. Throws WinError on failure.
+    virtual bool openWith(const OpenWithRequest& request) = 0;
 };
 
 // The backend in use (chosen on first call, see above).
 Backend& backend();
 // Replaces the backend (tests); null returns to the choice on next use.
+// Not to be called while a UI call is running.
 void setBackend(std::unique_ptr<Backend> backend);
 
 namespace script {
-// Answers for the script backend, taken in order. A queued answer names the
-// kind of question ("MessageBox") and the reply ("IDYES", "IDNO", "IDOK",
-// "IDCANCEL" ... or a number); an optional text is a substring the question's
-// text must contain. A script file holds one answer per line in the same
-// form: "MessageBox IDYES [text...]"; lines starting with "#" are comments.
+// Answers for the script backend, taken in order: those of the script file
+// first, then the queued ones. An answer names the kind of question
+// ("MessageBox", "OpenWith") and the reply ("IDYES", "IDNO", "IDOK",
+// "IDCANCEL" ... or a number); an optional text is a substring the
+// question's transcript line must contain. A script file (UTF-8) holds one
+// answer per line in the same form: "MessageBox IDYES [text...]"; blank
+// lines and lines starting with "#" are skipped. queue() throws
+// std::invalid_argument for an unknown kind or reply.
+//
+// An answer for another kind of question, one whose text is not in the
+// question, or a reply the question cannot have (IDYES for an OK box;
+// OpenWith takes IDOK, meaning chosen and started, or IDCANCEL) is a
+// failure like a missing answer: the answer is used up and the question
+// goes to the handler below, or is reported and aborts the process.
 void queue(std::string kind, std::string reply, std::string expectText = {});
+// Forgets the answers, the transcript and the handler.
 void clear();
-// How many queued answers are left unused.
+// How many answers are left unused.
 std::size_t pending();
-// The questions asked so far, as "kind: caption: text" lines (for asserting).
+// The questions asked so far, as "MessageBox: caption: text" and
+// "OpenWith: file" lines (for asserting).
 std::vector<std::string> transcript();
-// Called instead of aborting when a question has no answer; a test installs
-// a handler that records a failure. The handler's return value is the reply.
+// Called instead of aborting when a question has no fitting answer, with
+// the question's line and the reason; a test installs a handler that
+// records a failure. The handler's return value is the reply.
 void onUnanswered(std::function<int(const std::string& question)> handler);
 }  // namespace script
 

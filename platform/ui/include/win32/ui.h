@@ -1,7 +1,9 @@
-// Message boxes and the few window functions the system needs of them. The
-// box is shown by the UI backend chosen at start (see platform/ui.h).
+// Message boxes, the "Open with" chooser and the few window functions the
+// system needs of them. They are shown by the UI backend chosen at start
+// (see platform/ui.h).
 #pragma once
 
+#include "win32/error_codes.h"
 #include "win32/types.h"
 
 inline constexpr UINT MB_OK = 0x00000000;
@@ -38,10 +40,42 @@ inline constexpr int IDIGNORE = 5;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+inline constexpr DWORD ERROR_INVALID_MSGBOX_STYLE = 1581;
+
 // Returns the button chosen, or 0 with the last error set when no box can
-// be shown. Closing a box that has a Cancel button gives IDCANCEL.
+// be shown: ERROR_INVALID_MSGBOX_STYLE for an unknown button set or icon,
+// ERROR_INVALID_WINDOW_HANDLE for an owner that is not one of the handles
+// below. As on Windows, closing the box (close button, Escape) gives
+// IDCANCEL when it has a Cancel button and IDOK when it has only OK; other
+// boxes cannot be closed. A default button beyond the box's buttons makes
+// the first one the default. A null caption is "Error"; the narrow text is
+// ANSI (Windows-1250).
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) noexcept;
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) noexcept;
 
+// Pseudo handles: the layer has no windows of its own yet, and every UI
+// call takes these (like null) as "no owner".
 HWND GetDesktopWindow() noexcept;
 HWND GetActiveWindow() noexcept;
+
+inline constexpr DWORD OAIF_ALLOW_REGISTRATION = 0x01;
+inline constexpr DWORD OAIF_REGISTER_EXT = 0x02;
+inline constexpr DWORD OAIF_EXEC = 0x04;
+inline constexpr DWORD OAIF_FORCE_REGISTRATION = 0x08;
+inline constexpr DWORD OAIF_HIDE_REGISTRATION = 0x20;
+inline constexpr DWORD OAIF_URL_PROTOCOL = 0x40;
+
+struct OPENASINFO {
+    LPCWSTR pcszFile;
+    LPCWSTR pcszClass;
+    DWORD oaifInFlags;
+};
+
+// The "Open with" chooser, offering the applications for the file's content
+// type; with OAIF_EXEC the chosen one is started on the file. S_OK when an
+// application was chosen, HRESULT_FROM_WIN32(ERROR_CANCELLED) when the user
+// cancelled, E_INVALIDARG for a null info or file or unknown flags,
+// E_NOTIMPL for OAIF_URL_PROTOCOL. pcszClass is not used, and the
+// registration flags are accepted but leave the desktop's default
+// applications unchanged.
+HRESULT SHOpenWithDialog(HWND hwndParent, const OPENASINFO* poainfo) noexcept;

@@ -1,0 +1,63 @@
+#include "gtk_backend.h"
+
+#include "gtk_windows.h"
+#include "platform/win_error.h"
+#include "win32/ui.h"
+
+namespace platform::ui::gtk {
+
+namespace {
+
+// The labels and access keys of the Czech Windows the system was made for.
+std::string labelOf(int button) {
+    switch (button) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Storno";
+    case IDABORT: return "_Přerušit";
+    case IDRETRY: return "_Opakovat";
+    case IDIGNORE: return "_Ignorovat";
+    case IDYES: return "_Ano";
+    case IDNO: return "_Ne";
+    default: return std::to_string(button);
+    }
+}
+
+DWORD codeOf(Failure::Kind kind) {
+    switch (kind) {
+    case Failure::Kind::NoDisplay: return ERROR_NOT_READY;
+    case Failure::Kind::OtherThread: return ERROR_NOT_SUPPORTED;
+    case Failure::Kind::LaunchFailed: break;
+    }
+    return static_cast<DWORD>(E_FAIL);
+}
+
+template <class Body>
+auto translated(Body&& body) {
+    try {
+        enterUiThread();
+        return body();
+    } catch (const Failure& e) {
+        throw WinError(codeOf(e.kind()), e.what());
+    }
+}
+
+class GtkBackend final : public Backend {
+public:
+    const char* name() const noexcept override { return "gtk"; }
+
+    int messageBox(const MessageBoxRequest& request) override {
+        std::vector<std::string> labels;
+        for (const int button : request.buttons) labels.push_back(labelOf(button));
+        return translated([&] { return showMessageBox(request, labels); });
+    }
+
+    bool openWith(const OpenWithRequest& request) override {
+        return translated([&] { return showOpenWith(request); });
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> makeBackend() { return std::make_unique<GtkBackend>(); }
+
+}  // namespace platform::ui::gtk

@@ -1,0 +1,37 @@
+// What the GTK windows offer the rest of the area. GLib defines TRUE and
+// FALSE as macros, so the files that include GTK include none of the
+// layer's Windows headers: this header, free of both, is all they share
+// with gtk_backend.cpp, which turns their failures into Windows codes.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace platform::ui::gtk {
+
+class Failure : public std::runtime_error {
+public:
+    enum class Kind { NoDisplay, OtherThread, LaunchFailed };
+    Failure(Kind kind, const std::string& what) : std::runtime_error(what), m_kind(kind) {}
+    Kind kind() const noexcept { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// Starts GTK on the first call and makes the calling thread the UI thread
+// of the process, GTK not being thread-safe. Throws Failure (NoDisplay,
+// OtherThread).
+void enterUiThread();
+
+// Each window is modal, run by a nested main loop on the UI thread.
+// Returns the ID of the button pressed, or kBoxClosed; labels[i] (with "_"
+// before the access key) names request.buttons[i].
+int showMessageBox(const MessageBoxRequest& request, const std::vector<std::string>& labels);
+// Throws Failure (LaunchFailed) when the chosen application cannot start.
+bool showOpenWith(const OpenWithRequest& request);
+
+}  // namespace platform::ui::gtk

@@ -1,0 +1,179 @@
+#include "script_answers.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+
+#include "fatal.h"
+#include "platform/ui.h"
+#include "win32/ui.h"
+
+namespace platform::ui::script {
+
+namespace {
+
+struct Answer {
+    std::string kind;
+    std::string replyText;
+    int reply = 0;
+    std::string expectText;
+
+    std::string describe() const {
+        return kind + " " + replyText + (expectText.empty() ? "" : " " + expectText);
+    }
+};
+
+struct State {
+    std::mutex mutex;
+    std::deque<Answer> answers;
+    std::vector<std::string> transcript;
+    std::function<int(const std::string&)> handler;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+constexpr std::array<std::pair<std::string_view, int>, 7> kReplyNames{{
+    {"IDOK", IDOK},
+    {"IDCANCEL", IDCANCEL},
+    {"IDABORT", IDABORT},
+    {"IDRETRY", IDRETRY},
+    {"IDIGNORE", IDIGNORE},
+    {"IDYES", IDYES},
+    {"IDNO", IDNO},
+}};
+
+int parseReply(std::string_view text) {
+    for (const auto& [name, value] : kReplyNames)
+        if (text == name) return value;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0)
+        throw std::invalid_argument("not a reply: \"" + std::string(text) + "\"");
+    return value;
+}
+
+Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
+    if (kind != kMessageBox && kind != kOpenWith)
+        throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
+    const int value = parseReply(reply);
+    return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
+}
+
+std::string_view trimmed(std::string_view s) {
+    constexpr std::string_view blanks = " \t\r\n";
+    const auto first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// Splits off the first blank-separated word.
+std::pair<std::string_view, std::string_view> firstWord(std::string_view s) {
+    const auto end = s.find_first_of(" \t");
+    if (end == std::string_view::npos) return {s, {}};
+    return {s.substr(0, end), trimmed(s.substr(end))};
+}
+
+// "KIND REPLY [text...]"; nothing for a blank line or a comment.
+std::optional<Answer> parseLine(std::string_view raw) {
+    const auto line = trimmed(raw);
+    if (line.empty() || line.front() == '#') return std::nullopt;
+    const auto [kind, rest] = firstWord(line);
+    const auto [reply, text] = firstWord(rest);
+    if (reply.empty()) throw std::invalid_argument("expected \"KIND REPLY [text]\"");
+    return makeAnswer(std::string(kind), std::string(reply), std::string(text));
+}
+
+// Why the next answer does not fit, or nothing when it does.
+std::optional<std::string> misfit(const Answer& answer, std::string_view kind, const std::string& line,
+                                  const std::function<bool(int)>& fits) {
+    const std::string met = "the answer \"" + answer.describe() + "\"";
+    if (answer.kind != kind) return met + " is for another kind of question";
+    if (line.find(answer.expectText) == std::string::npos) return met + " expects another text";
+    if (!fits(answer.reply)) return met + " has a reply this question cannot have";
+    return std::nullopt;
+}
+
+}  // namespace
+
+void queue(std::string kind, std::string reply, std::string expectText) {
+    auto answer = makeAnswer(std::move(kind), std::move(reply), std::move(expectText));
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.answers.push_back(std::move(answer));
+}
+
+void clear() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.answers.clear();
+    s.transcript.clear();
+    s.handler = nullptr;
+}
+
+std::size_t pending() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.answers.size();
+}
+
+std::vector<std::string> transcript() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.transcript;
+}
+
+void onUnanswered(std::function<int(const std::string& question)> handler) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.handler = std::move(handler);
+}
+
+void loadFile(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    if (!in) fatal("cannot read the script file \"" + file.string() + "\"");
+    std::deque<Answer> answers;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        try {
+            if (auto answer = parseLine(line)) answers.push_back(std::move(*answer));
+        } catch (const std::invalid_argument& e) {
+            fatal(file.string() + ":" + std::to_string(number) + ": " + e.what());
+        }
+    }
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.answers.insert(s.answers.begin(), answers.begin(), answers.end());
+}
+
+int ask(std::string_view kind, const std::string& line, const std::function<bool(int)>& fits) {
+    auto& s = state();
+    std::function<int(const std::string&)> handler;
+    std::string problem;
+    {
+        std::lock_guard lock(s.mutex);
+        s.transcript.push_back(line);
+        if (s.answers.empty()) {
+            problem = "unanswered question \"" + line + "\"";
+        } else {
+            const Answer answer = std::move(s.answers.front());
+            s.answers.pop_front();
+            const auto why = misfit(answer, kind, line, fits);
+            if (!why) return answer.reply;
+            problem = "question \"" + line + "\": " + *why;
+        }
+        handler = s.handler;
+    }
+    if (!handler) fatal("script: " + problem);
+    return handler(problem);
+}
+
+}  // namespace platform::ui::script

@@ -1,0 +1,36 @@
+#include "script_backend.h"
+
+#include <algorithm>
+
+#include "script_answers.h"
+#include "win32/ui.h"
+
+namespace platform::ui::script {
+
+namespace {
+
+class ScriptBackend final : public Backend {
+public:
+    const char* name() const noexcept override { return "script"; }
+
+    int messageBox(const MessageBoxRequest& request) override {
+        const auto& buttons = request.buttons;
+        return ask(kMessageBox, std::string(kMessageBox) + ": " + request.caption + ": " + request.text,
+                   [&](int reply) { return std::find(buttons.begin(), buttons.end(), reply) != buttons.end(); });
+    }
+
+    // IDOK stands for "an application was chosen and started"; nothing runs.
+    bool openWith(const OpenWithRequest& request) override {
+        return ask(kOpenWith, std::string(kOpenWith) + ": " + request.file,
+                   [](int reply) { return reply == IDOK || reply == IDCANCEL; }) == IDOK;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> makeBackend(const std::filesystem::path& file) {
+    if (!file.empty()) loadFile(file);
+    return std::make_unique<ScriptBackend>();
+}
+
+}  // namespace platform::ui::script

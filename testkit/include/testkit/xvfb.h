@@ -1,0 +1,36 @@
+// An X server of its own for a GUI test: Xvfb on a display number it finds
+// free itself, local connections only, one 1280x1024x24 screen. DISPLAY
+// points at it for the life of the object and is restored afterwards.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "testkit/process.h"
+
+namespace testkit {
+
+class Xvfb {
+public:
+    // Throws std::runtime_error when the server is not ready within 10 s.
+    Xvfb();
+    ~Xvfb();
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    const std::string& display() const noexcept { return m_display; }
+    // A PNG of the whole screen, artifactsDir()/<name>.png; returns its path
+    // or throws std::runtime_error.
+    std::filesystem::path screenshot(const std::string& name) const;
+    // Ends the server at once; its clients lose the display (GTK exits).
+    // For a watchdog that must free a test waiting on a window.
+    void kill();
+
+private:
+    Service m_server;
+    std::string m_display;
+    std::optional<std::string> m_previousDisplay;
+};
+
+}  // namespace testkit
