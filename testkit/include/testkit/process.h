@@ -73,7 +73,9 @@ bool inCi();
 #define TESTKIT_REQUIRE_PROGRAM(name)                                                  \
     do {                                                                               \
         if (!::testkit::findProgram(name)) {                                           \
-            if (::testkit::inCi()) FAIL() << "required program missing: " << (name);   \
+            if (::testkit::inCi()) {                                                   \
+                FAIL() << "required program missing: " << (name);                      \
+            }                                                                          \
             GTEST_SKIP() << "required program missing: " << (name);                    \
         }                                                                              \
     } while (0)
