@@ -6,8 +6,14 @@
 // a write leaves the previous value, and several processes may use it at
 // once. The Reg* functions return their Win32 code and leave the last error
 // alone.
+//
+// HKEY_USERS holds the machine's one user as ".DEFAULT", which is
+// HKEY_CURRENT_USER. Through HKEY_CLASSES_ROOT a path names the user's key
+// when there is one, else the machine's; values go to the key the path
+// names, new keys to the machine's classes, as on Windows.
 #pragma once
 
+#include "win32/error_codes.h"
 #include "win32/types.h"
 
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000000u)))
@@ -49,6 +55,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
                      void* lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition) noexcept;
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions, REGSAM samDesired,
                      void* lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition) noexcept;
+// The predefined keys are never closed: closing them succeeds and changes nothing.
 LONG RegCloseKey(HKEY hKey) noexcept;
 
 // Narrow forms convert names and REG_SZ / REG_EXPAND_SZ / REG_MULTI_SZ data
@@ -75,7 +82,8 @@ LONG RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) noexcept;
 
 // Enumeration in creation order; ERROR_NO_MORE_ITEMS past the end. Name
 // sizes are in characters; on entry the room including the NUL, on return
-// the length without it.
+// the length without it; a short buffer gives ERROR_MORE_DATA and leaves the
+// size as it was (RegQueryInfoKey gives the longest name).
 LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
                    LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) noexcept;
 LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPWSTR lpClass,

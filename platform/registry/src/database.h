@@ -1,0 +1,66 @@
+// One registry database file and the process's connection to it.
+//
+// The journal is a write-ahead log: a writer appends whole transactions and
+// a process killed in the middle leaves a tail that the next opener ignores,
+// so every value reads as before or after a write, never half of it.
+// Readers do not wait for writers. Processes wait for each other's write
+// lock (the busy timeout) instead of failing. Every call runs in one
+// transaction; writes begin it IMMEDIATE, taking the write lock up front,
+// because a read snapshot that another process overtakes could not be
+// upgraded later and would fail without waiting.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <mutex>
+#include <string_view>
+#include <type_traits>
+
+#include "platform/owned.h"
+#include "statement.h"
+
+namespace platform::registry {
+
+class Database {
+public:
+    explicit Database(const std::filesystem::path& file);
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Runs body() in one transaction of this connection, committed when it
+    // returns and rolled back when it throws. Threads take turns.
+    template <class Body>
+    auto transaction(bool writes, Body&& body) {
+        std::lock_guard lock(m_mutex);
+        exec(writes ? "BEGIN IMMEDIATE" : "BEGIN");
+        try {
+            if constexpr (std::is_void_v<decltype(body())>) {
+                body();
+                exec("COMMIT");
+            } else {
+                auto result = body();
+                exec("COMMIT");
+                return result;
+            }
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
+
+    Statement prepare(std::string_view sql);
+    void exec(const char* sql);
+    std::int64_t lastInsertId() const noexcept;
+    int changes() const noexcept;
+    // Copies the log into the database file, both synced to disk.
+    void flush();
+
+private:
+    void rollback() noexcept;
+
+    Owned<sqlite3, sqlite3_close_v2> m_db;
+    std::mutex m_mutex;
+};
+
+}  // namespace platform::registry
