@@ -6,6 +6,7 @@
 // alone. Wide forms convert at the boundary; multi-strings end in two NULs.
 #pragma once
 
+#include "win32/error_codes.h"  // the SCARD_ codes these functions return
 #include "win32/types.h"
 
 using SCARDCONTEXT = ULONG_PTR;
@@ -81,16 +82,21 @@ extern const SCARD_IO_REQUEST g_rgSCardT1Pci;
 LONG SCardEstablishContext(DWORD dwScope, LPCVOID pvReserved1, LPCVOID pvReserved2, LPSCARDCONTEXT phContext) noexcept;
 LONG SCardReleaseContext(SCARDCONTEXT hContext) noexcept;
 LONG SCardIsValidContext(SCARDCONTEXT hContext) noexcept;
+// Frees memory handed out for SCARD_AUTOALLOCATE; any other non-null
+// pointer is SCARD_E_INVALID_PARAMETER.
 LONG SCardFreeMemory(SCARDCONTEXT hContext, LPCVOID pvMem) noexcept;
 
-// Null groups: all readers. Size in characters including both final NULs;
+// Reader groups are not kept: every reader is in every group, so mszGroups
+// is not looked at. Size in characters including both final NULs;
 // *pcchReaders == SCARD_AUTOALLOCATE makes mszReaders a LPSTR* that receives
 // memory to free with SCardFreeMemory.
 LONG SCardListReadersA(SCARDCONTEXT hContext, LPCSTR mszGroups, LPSTR mszReaders, LPDWORD pcchReaders) noexcept;
 LONG SCardListReadersW(SCARDCONTEXT hContext, LPCWSTR mszGroups, LPWSTR mszReaders, LPDWORD pcchReaders) noexcept;
 // Card names of the database whose ATR, masked by their ATR mask, equals the
-// given ATR masked the same way (all cards for a null ATR). Interfaces are
-// not used (must be null / 0).
+// given ATR masked the same way, both of the same length (all cards for a
+// null ATR). The given ATR's length comes from its structure, as it has no
+// length argument; SCARD_E_INVALID_ATR when that claims more than 33 bytes.
+// Interfaces are not kept (null / 0, else SCARD_E_INVALID_PARAMETER).
 LONG SCardListCardsA(SCARDCONTEXT hContext, const BYTE* pbAtr, const GUID* rgquidInterfaces, DWORD cguidInterfaceCount,
                      LPSTR mszCards, LPDWORD pcchCards) noexcept;
 LONG SCardListCardsW(SCARDCONTEXT hContext, const BYTE* pbAtr, const GUID* rgquidInterfaces, DWORD cguidInterfaceCount,
@@ -101,7 +107,13 @@ LONG SCardGetStatusChangeW(SCARDCONTEXT hContext, DWORD dwTimeout, LPSCARD_READE
                            DWORD cReaders) noexcept;
 LONG SCardCancel(SCARDCONTEXT hContext) noexcept;
 
-// The card database.
+// The card database. A null context is accepted (the database needs no
+// resource manager). cbAtrLen 0 takes the length from the ATR's structure;
+// lengths outside 2..33 are SCARD_E_INVALID_PARAMETER. A null mask asks for
+// an exact match. Introducing a known card replaces its ATR and mask and
+// keeps its CSP. The primary provider is not kept. Provider names: only
+// SCARD_PROVIDER_CSP; a card without one gives ERROR_FILE_NOT_FOUND, an
+// unknown card SCARD_E_UNKNOWN_CARD.
 LONG SCardIntroduceCardTypeA(SCARDCONTEXT hContext, LPCSTR szCardName, const GUID* pguidPrimaryProvider,
                              const GUID* rgguidInterfaces, DWORD dwInterfaceCount, const BYTE* pbAtr,
                              const BYTE* pbAtrMask, DWORD cbAtrLen) noexcept;
