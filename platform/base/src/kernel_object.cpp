@@ -1,5 +1,5 @@
-// The process's table of kernel objects and CloseHandle, which works on any
-// of them.
+// The process's table of kernel objects, and CloseHandle and DuplicateHandle,
+// which work on any of them.
 #include "platform/kernel_object.h"
 
 #include "platform/boundary.h"
@@ -29,6 +29,21 @@ std::shared_ptr<KernelObject> kernelObject(HANDLE h) { return kernelTable().get(
 BOOL CloseHandle(HANDLE hObject) noexcept {
     return platform::winBool([&] {
         platform::kernelTable().remove(reinterpret_cast<ULONG_PTR>(hObject));
+        return true;
+    });
+}
+
+BOOL DuplicateHandle(HANDLE hSourceProcess, HANDLE hSource, HANDLE hTargetProcess, LPHANDLE lpTarget, DWORD, BOOL,
+                     DWORD dwOptions) noexcept {
+    return platform::winBool([&] {
+        // The pseudo handle of the current process, as GetCurrentProcess returns it on Windows.
+        const HANDLE currentProcess = INVALID_HANDLE_VALUE;
+        if (hSourceProcess != currentProcess || hTargetProcess != currentProcess)
+            throw platform::WinError(ERROR_INVALID_HANDLE, "handles are duplicated within the current process only");
+        const ULONG_PTR source = reinterpret_cast<ULONG_PTR>(hSource);
+        auto object = (dwOptions & DUPLICATE_CLOSE_SOURCE) ? platform::kernelTable().remove(source)
+                                                           : platform::kernelTable().get(source);
+        if (lpTarget) *lpTarget = platform::addKernelObject(std::move(object));
         return true;
     });
 }
