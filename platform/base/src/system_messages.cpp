@@ -71,6 +71,7 @@ std::string_view textOf(DWORD code) noexcept {
     case WAIT_TIMEOUT: return "The wait operation timed out.";
     case ERROR_NO_MORE_ITEMS: return "No more data is available.";
     case ERROR_DIRECTORY: return "The directory name is invalid.";
+    case ERROR_NOT_OWNER: return "Attempt to release mutex not owned by caller.";
     case ERROR_PARTIAL_COPY: return "Only part of a ReadProcessMemory or WriteProcessMemory request was completed.";
     case ERROR_MR_MID_NOT_FOUND:
         return "The system cannot find message text for message number 0x%1 in the message file for %2.";
