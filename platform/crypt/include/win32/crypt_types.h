@@ -209,6 +209,29 @@ inline constexpr char MS_ENH_RSA_AES_PROV_A[] = "Microsoft Enhanced RSA and AES 
 inline constexpr char MS_ENH_RSA_AES_PROV_XP_A[] = "Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)";
 inline constexpr char MS_SCARD_PROV_A[] = "Microsoft Base Smart Card Crypto Provider";
 
+// Key blobs of CryptExportKey / CryptImportKey and RSA_CSP_PUBLICKEYBLOB:
+// the header, then for RSA the RSAPUBKEY and the little-endian numbers.
+inline constexpr BYTE PUBLICKEYBLOB = 0x6;
+inline constexpr BYTE PRIVATEKEYBLOB = 0x7;
+inline constexpr BYTE CUR_BLOB_VERSION = 2;
+
+struct PUBLICKEYSTRUC {
+    BYTE bType;
+    BYTE bVersion;
+    WORD reserved;
+    ALG_ID aiKeyAlg;
+};
+using BLOBHEADER = PUBLICKEYSTRUC;
+
+inline constexpr DWORD RSA1_MAGIC = 0x31415352;  // "RSA1": public key
+inline constexpr DWORD RSA2_MAGIC = 0x32415352;  // "RSA2": private key
+
+struct RSAPUBKEY {
+    DWORD magic;
+    DWORD bitlen;
+    DWORD pubexp;
+};
+
 // Key specs.
 inline constexpr DWORD AT_KEYEXCHANGE = 1;
 inline constexpr DWORD AT_SIGNATURE = 2;
