@@ -3,10 +3,12 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -21,7 +23,20 @@ namespace {
 constexpr char kVpcdDriver[] = "/usr/lib/pcsc/drivers/serial/libifdvpcd.so";
 
 // Short enough for a socket address whatever TMPDIR is.
-std::filesystem::path processFolder() { return "/tmp/tesk-pcscd-" + std::to_string(getpid()); }
+constexpr char kFolderPrefix[] = "tesk-pcscd-";
+std::filesystem::path processFolder() { return std::string("/tmp/") + kFolderPrefix + std::to_string(getpid()); }
+
+// A test process that crashed leaves its folder behind (its pcscd dies with
+// it); the next one clears those of processes that are gone.
+void removeFoldersOfDeadProcesses() {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/tmp", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kFolderPrefix, 0) != 0) continue;
+        const pid_t pid = static_cast<pid_t>(std::atol(name.c_str() + sizeof kFolderPrefix - 1));
+        if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(entry.path(), ec);
+    }
+}
 
 bool portFree(std::uint16_t port) {
     const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -90,6 +105,7 @@ bool readersAsExpected(CardReaders::Readers readers) {
 }  // namespace
 
 CardReaders::CardReaders(Readers readers) : m_folder(processFolder()), m_basePort(freePortPair()) {
+    removeFoldersOfDeadProcesses();
     const auto socketPath = m_folder / "pcscd.comm";
     setenv("PCSCLITE_CSOCK_NAME", socketPath.c_str(), 1);
     writeReaderConfig(m_folder / "reader.conf.d", readers, m_basePort);
