@@ -99,18 +99,18 @@ std::u16string formatDate(const LocaleData& locale, const SYSTEMTIME& date, std:
     const std::size_t month = date.wMonth - 1u;
     return joined(tokens, [&](const Token& t) -> std::u16string {
         switch (t.letter) {
-        case u'd':
-            if (t.count <= 2) return number(date.wDay, t.count);
-            return std::u16string(t.count == 3 ? locale.abbreviatedDays[weekday] : locale.days[weekday]);
-        case u'M':
-            if (t.count <= 2) return number(date.wMonth, t.count);
-            if (t.count == 3) return std::u16string(locale.abbreviatedMonths[month]);
-            return std::u16string(dayNumberShown ? locale.genitiveMonths[month] : locale.months[month]);
-        case u'y':
-            if (t.count == 1) return number(date.wYear % 10u, 1);
-            if (t.count == 2) return number(date.wYear % 100u, 2);
-            return number(date.wYear, 4);
-        default: return {};  // era: the Gregorian calendar shows none
+            case u'd':
+                if (t.count <= 2) return number(date.wDay, t.count);
+                return std::u16string(t.count == 3 ? locale.abbreviatedDays[weekday] : locale.days[weekday]);
+            case u'M':
+                if (t.count <= 2) return number(date.wMonth, t.count);
+                if (t.count == 3) return std::u16string(locale.abbreviatedMonths[month]);
+                return std::u16string(dayNumberShown ? locale.genitiveMonths[month] : locale.months[month]);
+            case u'y':
+                if (t.count == 1) return number(date.wYear % 10u, 1);
+                if (t.count == 2) return number(date.wYear % 100u, 2);
+                return number(date.wYear, 4);
+            default: return {};  // era: the Gregorian calendar shows none
         }
     });
 }
@@ -126,13 +126,13 @@ std::u16string formatTime(const LocaleData& locale, const SYSTEMTIME& time, std:
     return joined(tokens, [&](const Token& t) -> std::u16string {
         const std::size_t digits = t.count >= 2 ? 2 : 1;
         switch (t.letter) {
-        case u'h':
-            if (!force24) return number(time.wHour % 12 == 0 ? 12u : time.wHour % 12u, digits);
-            [[fallthrough]];
-        case u'H': return number(time.wHour, digits);
-        case u'm': return number(time.wMinute, digits);
-        case u's': return number(time.wSecond, digits);
-        default: return std::u16string(t.count == 1 ? marker.substr(0, 1) : marker);
+            case u'h':
+                if (!force24) return number(time.wHour % 12 == 0 ? 12u : time.wHour % 12u, digits);
+                [[fallthrough]];
+            case u'H': return number(time.wHour, digits);
+            case u'm': return number(time.wMinute, digits);
+            case u's': return number(time.wSecond, digits);
+            default: return std::u16string(t.count == 1 ? marker.substr(0, 1) : marker);
         }
     });
 }

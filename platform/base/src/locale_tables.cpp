@@ -11,17 +11,17 @@ namespace platform::locale {
 
 namespace {
 
-constexpr std::array<std::u16string_view, 12> kRomanMonths = {u"I",   u"II", u"III", u"IV", u"V",  u"VI",
-                                                             u"VII", u"VIII", u"IX", u"X",  u"XI", u"XII"};
-constexpr std::array<std::u16string_view, 12> kEnglishMonths = {
-    u"January", u"February", u"March",     u"April",   u"May",      u"June",
-    u"July",    u"August",   u"September", u"October", u"November", u"December"};
+constexpr std::array<std::u16string_view, 12> kRomanMonths = {u"I",   u"II",   u"III", u"IV", u"V",  u"VI",
+                                                              u"VII", u"VIII", u"IX",  u"X",  u"XI", u"XII"};
+constexpr std::array<std::u16string_view, 12> kEnglishMonths = {u"January",   u"February", u"March",    u"April",
+                                                                u"May",       u"June",     u"July",     u"August",
+                                                                u"September", u"October",  u"November", u"December"};
 constexpr std::array<std::u16string_view, 12> kEnglishAbbreviatedMonths = {
     u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun", u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
 constexpr std::array<std::u16string_view, 7> kEnglishDays = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
-                                                            u"Thursday", u"Friday", u"Saturday"};
+                                                             u"Thursday", u"Friday", u"Saturday"};
 constexpr std::array<std::u16string_view, 7> kEnglishAbbreviatedDays = {u"Sun", u"Mon", u"Tue", u"Wed",
-                                                                       u"Thu", u"Fri", u"Sat"};
+                                                                        u"Thu", u"Fri", u"Sat"};
 
 const LocaleData kCzech{
     LOCALE_CS_CZ,
@@ -46,8 +46,8 @@ const LocaleData kSlovak{
     u"H:mm:ss",
     {u"január", u"február", u"marec", u"apríl", u"máj", u"jún", u"júl", u"august", u"september", u"október",
      u"november", u"december"},
-    {u"januára", u"februára", u"marca", u"apríla", u"mája", u"júna", u"júla", u"augusta", u"septembra",
-     u"októbra", u"novembra", u"decembra"},
+    {u"januára", u"februára", u"marca", u"apríla", u"mája", u"júna", u"júla", u"augusta", u"septembra", u"októbra",
+     u"novembra", u"decembra"},
     kRomanMonths,
     {u"nedeľa", u"pondelok", u"utorok", u"streda", u"štvrtok", u"piatok", u"sobota"},
     {u"ne", u"po", u"ut", u"st", u"št", u"pi", u"so"},
@@ -70,17 +70,8 @@ const LocaleData kEnglish{
 };
 
 const LocaleData kInvariant{
-    LOCALE_INVARIANT,
-    u"MM/dd/yyyy",
-    u"dddd, dd MMMM yyyy",
-    u"HH:mm:ss",
-    kEnglishMonths,
-    kEnglishMonths,
-    kEnglishAbbreviatedMonths,
-    kEnglishDays,
-    kEnglishAbbreviatedDays,
-    u"AM",
-    u"PM",
+    LOCALE_INVARIANT,          u"MM/dd/yyyy", u"dddd, dd MMMM yyyy",   u"HH:mm:ss", kEnglishMonths, kEnglishMonths,
+    kEnglishAbbreviatedMonths, kEnglishDays,  kEnglishAbbreviatedDays, u"AM",       u"PM",
 };
 
 const LocaleData* byName(const char* value) {
@@ -112,14 +103,14 @@ const LocaleData& userLocale() {
 const LocaleData& localeFor(LCID lcid) {
     const LANGID language = LOWORD(lcid);
     switch (language) {
-    case 0:
-    case LOWORD(LOCALE_USER_DEFAULT):
-    case LOWORD(LOCALE_SYSTEM_DEFAULT): return userLocale();
-    case LOWORD(LOCALE_CS_CZ): return kCzech;
-    case LOWORD(LOCALE_SK_SK): return kSlovak;
-    case LOWORD(LOCALE_EN_US): return kEnglish;
-    case LOWORD(LOCALE_INVARIANT): return kInvariant;
-    default: throw WinError(ERROR_INVALID_PARAMETER, "unsupported locale");
+        case 0:
+        case LOWORD(LOCALE_USER_DEFAULT):
+        case LOWORD(LOCALE_SYSTEM_DEFAULT): return userLocale();
+        case LOWORD(LOCALE_CS_CZ): return kCzech;
+        case LOWORD(LOCALE_SK_SK): return kSlovak;
+        case LOWORD(LOCALE_EN_US): return kEnglish;
+        case LOWORD(LOCALE_INVARIANT): return kInvariant;
+        default: throw WinError(ERROR_INVALID_PARAMETER, "unsupported locale");
     }
 }
 

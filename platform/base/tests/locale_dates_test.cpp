@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/text.h"
 #include "fixed_clock.h"
+#include "platform/text.h"
 #include "scoped_env.h"
 #include "win32/datetime.h"
 #include "win32/error.h"

@@ -64,8 +64,8 @@ TEST(FileTime, KnownInstantsConvertBothWays) {
 
 TEST(FileTime, RefusesImpossibleValues) {
     FILETIME out{};
-    for (const SYSTEMTIME& bad : {st(2023, 2, 29), st(2000, 13, 1), st(1600, 12, 31), st(2000, 1, 1, 24),
-                                  st(2000, 1, 1, 0, 0, 0, 1000)}) {
+    for (const SYSTEMTIME& bad :
+         {st(2023, 2, 29), st(2000, 13, 1), st(1600, 12, 31), st(2000, 1, 1, 24), st(2000, 1, 1, 0, 0, 0, 1000)}) {
         SetLastError(0);
         EXPECT_FALSE(SystemTimeToFileTime(&bad, &out));
         EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
@@ -128,7 +128,7 @@ TEST(DosDate, WordsHoldDateAndEvenSeconds) {
     ASSERT_TRUE(SystemTimeToFileTime(&t, &f));
     WORD date = 0, time = 0;
     ASSERT_TRUE(FileTimeToDosDateTime(&f, &date, &time));
-    EXPECT_EQ(0x2821, date);                    // year 20 after 1980, month 1, day 1
+    EXPECT_EQ(0x2821, date);                       // year 20 after 1980, month 1, day 1
     EXPECT_EQ((13 << 11) | (45 << 5) | 15, time);  // seconds in pairs
 
     ASSERT_TRUE(DosDateTimeToFileTime(date, time, &f));
@@ -146,9 +146,9 @@ TEST(DosDate, RefusesYearsAndWordsOutsideTheFormat) {
         EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
     }
     FILETIME f{};
-    EXPECT_FALSE(DosDateTimeToFileTime(0x2801, 0, &f));             // month 0
+    EXPECT_FALSE(DosDateTimeToFileTime(0x2801, 0, &f));                     // month 0
     EXPECT_FALSE(DosDateTimeToFileTime((20 << 9) | (2 << 5) | 30, 0, &f));  // 30 February
-    EXPECT_FALSE(DosDateTimeToFileTime(0x2821, 24 << 11, &f));      // hour 24
+    EXPECT_FALSE(DosDateTimeToFileTime(0x2821, 24 << 11, &f));              // hour 24
 }
 
 TEST(LocalTime, PragueUsesTheOffsetInForceNow) {

@@ -20,6 +20,8 @@ inline constexpr DWORD TIME_NOSECONDS = 0x00000002;
 inline constexpr DWORD TIME_NOTIMEMARKER = 0x00000004;
 inline constexpr DWORD TIME_FORCE24HOURFORMAT = 0x00000008;
 
+// "Now" comes from platform::clock (tests may fix it); the tick counts run
+// on regardless.
 void GetSystemTime(LPSYSTEMTIME lpSystemTime) noexcept;
 void GetLocalTime(LPSYSTEMTIME lpSystemTime) noexcept;
 void GetSystemTimeAsFileTime(LPFILETIME lpFileTime) noexcept;
@@ -27,16 +29,23 @@ DWORD GetTickCount() noexcept;
 ULONGLONG GetTickCount64() noexcept;
 void Sleep(DWORD dwMilliseconds) noexcept;
 
+// Every field but wDayOfWeek is checked (years 1601 to 30827); bad values and
+// null pointers are ERROR_INVALID_PARAMETER. Local conversions apply the
+// offset in force now, not the one of the converted instant, as Windows does.
 BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime) noexcept;
 BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime) noexcept;
 BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime) noexcept;
 BOOL LocalFileTimeToFileTime(const FILETIME* lpLocalFileTime, LPFILETIME lpFileTime) noexcept;
 LONG CompareFileTime(const FILETIME* a, const FILETIME* b) noexcept;
 // FAT/DOS date and time words (2-second resolution), as ZIP headers keep them.
+// Years outside 1980 to 2107 and impossible words are ERROR_INVALID_PARAMETER.
 BOOL FileTimeToDosDateTime(const FILETIME* lpFileTime, WORD* lpFatDate, WORD* lpFatTime) noexcept;
 BOOL DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime) noexcept;
 
 // OLE Automation dates (days since 1899-12-30; 2000-01-01 00:00 is 36526.0).
+// Before 1899-12-30 the fraction still counts forward from midnight
+// (1899-12-29 06:00 is -1.25). Years 100 to 9999, whole seconds: milliseconds
+// are dropped going in, and coming out the time rounds to the second.
 INT SystemTimeToVariantTime(const SYSTEMTIME* lpSystemTime, DATE* pvtime) noexcept;
 INT VariantTimeToSystemTime(DATE vtime, LPSYSTEMTIME lpSystemTime) noexcept;
 
@@ -46,7 +55,10 @@ LANGID GetUserDefaultUILanguage() noexcept;
 LCID GetSystemDefaultLCID() noexcept;
 // lpFormat null: the locale's short or long date (DATE_SHORTDATE default)
 // or its time format. Null lpDate/lpTime: the current local time. Size 0 is
-// a size query (characters including the NUL).
+// a size query (characters including the NUL); a short buffer is
+// ERROR_INSUFFICIENT_BUFFER. Flags that conflict, or date flags with a
+// picture, are ERROR_INVALID_FLAGS; other locales ERROR_INVALID_PARAMETER.
+// The TIME_ flags also apply to a given picture.
 int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat, LPSTR lpDateStr,
                    int cchDate) noexcept;
 int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,

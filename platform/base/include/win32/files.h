@@ -1,6 +1,8 @@
 // Files and folders. Paths may use "\" or "/" as separators; narrow paths
 // are in the ANSI code page, wide paths UTF-16, both converted to UTF-8 for
-// Linux. Sharing modes are honoured between handles of this process.
+// Linux. Sharing modes are honoured between handles of this process, and
+// DeleteFile, MoveFile and CopyFile respect them too; a file opened with
+// FILE_FLAG_DELETE_ON_CLOSE goes when its last handle closes.
 #pragma once
 
 #include "win32/types.h"
@@ -83,11 +85,15 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
                    DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) noexcept;
 HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES lpSecurity,
                    DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) noexcept;
+// Handles are synchronous: lpOverlapped must be null, the count pointer
+// present. A read at the end of the file succeeds with fewer (or 0) bytes.
 BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
               void* lpOverlapped) noexcept;
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                void* lpOverlapped) noexcept;
 BOOL FlushFileBuffers(HANDLE hFile) noexcept;
+// Without lpFileSizeHigh, a size of 4 GiB or more fails with
+// ERROR_ARITHMETIC_OVERFLOW instead of coming back cut to its low part.
 DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) noexcept;
 BOOL GetFileSizeEx(HANDLE hFile, LARGE_INTEGER* lpFileSize) noexcept;
 DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) noexcept;
@@ -99,8 +105,11 @@ BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAcces
 BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,
                  const FILETIME* lpLastWriteTime) noexcept;
 
-// Attributes: READONLY from the write permission bits, DIRECTORY, HIDDEN for
-// names that begin with ".", NORMAL when nothing else applies.
+// Attributes: READONLY when a file has no write permission bit, DIRECTORY,
+// HIDDEN for names that begin with ".", ARCHIVE for every regular file (as
+// Windows sets it on each file written), NORMAL when nothing else applies.
+// SetFileAttributes changes READONLY of files only; the rest follow from the
+// file. Read-only files refuse writing, truncating and deleting, for root too.
 DWORD GetFileAttributesA(LPCSTR lpFileName) noexcept;
 DWORD GetFileAttributesW(LPCWSTR lpFileName) noexcept;
 BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) noexcept;
@@ -130,6 +139,8 @@ BOOL FindClose(HANDLE hFindFile) noexcept;
 // The user's temporary folder under the platform root, with a trailing "/".
 DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) noexcept;
 DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer) noexcept;
+// "<folder>/<up to 3 prefix characters><hex number>.tmp"; uUnique 0 picks a
+// free number and creates the empty file. lpTempFileName holds MAX_PATH.
 UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName) noexcept;
 UINT GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique, LPWSTR lpTempFileName) noexcept;
 DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) noexcept;
@@ -142,5 +153,6 @@ BOOL GetDiskFreeSpaceExA(LPCSTR lpDirectoryName, ULARGE_INTEGER* lpFreeBytesAvai
                          ULARGE_INTEGER* lpTotalNumberOfBytes, ULARGE_INTEGER* lpTotalNumberOfFreeBytes) noexcept;
 BOOL GetDiskFreeSpaceExW(LPCWSTR lpDirectoryName, ULARGE_INTEGER* lpFreeBytesAvailable,
                          ULARGE_INTEGER* lpTotalNumberOfBytes, ULARGE_INTEGER* lpTotalNumberOfFreeBytes) noexcept;
+// DRIVE_FIXED for any existing folder, DRIVE_NO_ROOT_DIR otherwise.
 UINT GetDriveTypeA(LPCSTR lpRootPathName) noexcept;
 UINT GetDriveTypeW(LPCWSTR lpRootPathName) noexcept;

@@ -11,6 +11,8 @@ DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize) noex
 BOOL SetEnvironmentVariableA(LPCSTR lpName, LPCSTR lpValue) noexcept;
 BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue) noexcept;
 
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
 struct OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
@@ -27,6 +29,8 @@ struct OSVERSIONINFOW {
     DWORD dwPlatformId;
     WCHAR szCSDVersion[128];
 };
-// The layer reports itself as Windows 6.1 (a Vista-or-later system).
+// The layer reports itself as Windows 6.1 build 7601, "Service Pack 1" (a
+// Vista-or-later system). dwOSVersionInfoSize must be the structure's size,
+// else ERROR_INSUFFICIENT_BUFFER.
 BOOL GetVersionExA(OSVERSIONINFOA* lpVersionInformation) noexcept;
 BOOL GetVersionExW(OSVERSIONINFOW* lpVersionInformation) noexcept;

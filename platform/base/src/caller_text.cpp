@@ -1,0 +1,23 @@
+#include "caller_text.h"
+
+namespace platform::files {
+
+namespace {
+template <class Char>
+void checkPresent(const Char* s) {
+    if (!s) throw WinError(ERROR_INVALID_PARAMETER, "null path");
+    if (!*s) throw WinError(ERROR_PATH_NOT_FOUND, "empty path");
+}
+}  // namespace
+
+fs::path pathArg(const char* ansi) {
+    checkPresent(ansi);
+    return paths::fromWindowsAnsi(ansi);
+}
+
+fs::path pathArg(const char16_t* wide) {
+    checkPresent(wide);
+    return paths::fromWindows(wide);
+}
+
+}  // namespace platform::files
