@@ -1,1 +1,0 @@
-// placeholder until the first part is written
