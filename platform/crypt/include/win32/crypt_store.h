@@ -208,16 +208,15 @@ inline constexpr DWORD CERT_STORE_NO_ISSUER_FLAG = 0x00020000;
 // The next certificate whose subject name is pSubjectContext's issuer name;
 // pPrevIssuerContext is freed. Null with CRYPT_E_SELF_SIGNED for a self-signed subject,
 // CRYPT_E_NOT_FOUND when there is no (further) issuer, then with
-// CERT_STORE_NO_ISSUER_FLAG added when SIGNATURE or REVOCATION was asked.
-// The checks run on the subject with the issuer found.
+// CERT_STORE_NO_ISSUER_FLAG added when SIGNATURE was asked. The checks of
+// CertVerifySubjectCertificateContext run on the subject with the issuer found.
 PCCERT_CONTEXT CertGetIssuerCertificateFromStore(HCERTSTORE hCertStore, PCCERT_CONTEXT pSubjectContext,
                                                  PCCERT_CONTEXT pPrevIssuerContext, DWORD* pdwFlags) noexcept;
 // SIGNATURE: the issuer's key verifies the subject's signature (RSA with MD5,
 // SHA-1 or SHA-2, keys of any size). TIME_VALIDITY: the layer's clock lies
-// within NotBefore..NotAfter. REVOCATION: the subject's serial is on none of
-// the issuer's CRLs in the issuer's store (NO_CRL_FLAG when it has none).
-// TRUE when the checks ran, whatever their outcome; E_INVALIDARG for other
-// flags, or for SIGNATURE / REVOCATION without an issuer.
+// within NotBefore..NotAfter. TRUE when the checks ran, whatever their
+// outcome; E_INVALIDARG for other flags (revocation is the chain engine's),
+// or for SIGNATURE without an issuer.
 BOOL CertVerifySubjectCertificateContext(PCCERT_CONTEXT pSubject, PCCERT_CONTEXT pIssuer, DWORD* pdwFlags) noexcept;
 
 // ---- CRL contexts -------------------------------------------------------------

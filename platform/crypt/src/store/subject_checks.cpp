@@ -1,0 +1,48 @@
+#include "store/subject_checks.h"
+
+#include "platform/clock.h"
+#include "platform/win_error.h"
+#include "store/decoded.h"
+#include "store/signature_check.h"
+#include "win32/crypt_store.h"
+
+namespace platform::crypt::store {
+
+namespace {
+
+ULONGLONG ticksOf(const FILETIME& ft) { return ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime; }
+
+bool withinValidity(const CERT_INFO& info) {
+    const ULONGLONG now = clock::nowFileTime();
+    return ticksOf(info.NotBefore) <= now && now <= ticksOf(info.NotAfter);
+}
+
+bool signedBy(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer) {
+    try {
+        const auto signedContent =
+            decodeObject<CERT_SIGNED_CONTENT_INFO>(X509_CERT, View(subject->pbCertEncoded, subject->cbCertEncoded),
+                                                   CRYPT_DECODE_NO_SIGNATURE_BYTE_REVERSAL_FLAG);
+        const Bytes key = encodeObject(X509_PUBLIC_KEY_INFO, &issuer->pCertInfo->SubjectPublicKeyInfo);
+        const char* algorithm = signedContent->SignatureAlgorithm.pszObjId;
+        return algorithm && signatureVerifies(algorithm, viewOf(signedContent->ToBeSigned),
+                                              viewOf(signedContent->Signature), key);
+    } catch (const WinError&) {
+        return false;  // what does not decode is not signed by anyone
+    }
+}
+
+}  // namespace
+
+void checkSubjectFlags(DWORD flags) {
+    if (flags & ~(CERT_STORE_SIGNATURE_FLAG | CERT_STORE_TIME_VALIDITY_FLAG))
+        throw WinError(E_INVALIDARG, "verification flags not supported");
+}
+
+DWORD failingChecks(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer, DWORD flags) {
+    if ((flags & CERT_STORE_SIGNATURE_FLAG) && signedBy(subject, issuer)) flags &= ~CERT_STORE_SIGNATURE_FLAG;
+    if ((flags & CERT_STORE_TIME_VALIDITY_FLAG) && withinValidity(*subject->pCertInfo))
+        flags &= ~CERT_STORE_TIME_VALIDITY_FLAG;
+    return flags;
+}
+
+}  // namespace platform::crypt::store
