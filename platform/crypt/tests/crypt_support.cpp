@@ -58,6 +58,18 @@ DWORD decodeError(LPCSTR type, const Bytes& der, DWORD flags) {
     return GetLastError();
 }
 
+void expectRoundTrip(LPCSTR type, const Bytes& der) {
+    DWORD size = 0;
+    ASSERT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, type, der.data(), static_cast<DWORD>(der.size()), 0, nullptr,
+                                  &size))
+        << std::hex << GetLastError();
+    // An 8-aligned buffer, as a caller's allocation would be.
+    std::vector<std::uint64_t> buffer((size + 7) / 8);
+    ASSERT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, type, der.data(), static_cast<DWORD>(der.size()), 0,
+                                  buffer.data(), &size));
+    EXPECT_EQ(hex(der), hex(encode(type, buffer.data())));
+}
+
 Bytes opensslGenconf(const std::string& conf) {
     testkit::PlatformRoot root;
     const auto confFile = root.write("value.cnf", conf);

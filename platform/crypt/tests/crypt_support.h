@@ -44,6 +44,9 @@ Decoded<T> decode(LPCSTR type, const Bytes& der, DWORD flags = 0) {
 // The error a decode fails with (0 when it succeeds).
 DWORD decodeError(LPCSTR type, const Bytes& der, DWORD flags = 0);
 
+// Decoding `der` and encoding the record again gives `der` back.
+void expectRoundTrip(LPCSTR type, const Bytes& der);
+
 // DER that OpenSSL makes from an asn1parse -genconf text ("asn1=SEQUENCE:s ...").
 Bytes opensslGenconf(const std::string& conf);
 
