@@ -76,9 +76,12 @@ std::u16string entryPath(const char16_t* store, const std::string& sha1) {
 // Run by the test below as a second process, on the same platform root: it
 // lists the user's MY store with the key provider of each certificate, then
 // adds the CA certificate it finds in the root folder to the user's CA store.
+// It leaves a collection open on purpose: the process must still end cleanly.
 TEST(StoreSecondProcess, DISABLED_ListsMyAndAddsToCa) {
     const Store my = systemStore(u"MY", kExisting);
     ASSERT_TRUE(my);
+    const HCERTSTORE leftOpen = CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr);
+    ASSERT_TRUE(CertAddStoreToCollection(leftOpen, my.get(), 0, 0));
     for (PCCERT_CONTEXT c = CertEnumCertificatesInStore(my.get(), nullptr); c;
          c = CertEnumCertificatesInStore(my.get(), c)) {
         BYTE hash[20];

@@ -111,7 +111,7 @@ BOOL CertCloseStore(HCERTSTORE hCertStore, DWORD dwFlags) noexcept {
         const auto lock = lockStores();
         const auto store = storeOf(hCertStore);
         const DWORD outstanding = store->outstanding();
-        if (!store->closed()) throw WinError(ERROR_INVALID_HANDLE, "the store handle is closed");
+        if (!store->closeHandle()) throw WinError(ERROR_INVALID_HANDLE, "the store handle is closed");
         if ((dwFlags & CERT_CLOSE_STORE_CHECK_FLAG) && outstanding)
             throw WinError(CRYPT_E_PENDING_CLOSE, "contexts of the store are still in use");
         return true;

@@ -7,9 +7,11 @@ namespace platform::crypt::store {
 
 namespace {
 
+// Never destroyed: a collection still open at exit releases its stores as
+// it goes, which must not meet a table that is being torn down.
 HandleTable<Store>& stores() {
-    static HandleTable<Store> table(ERROR_INVALID_HANDLE);
-    return table;
+    static auto* table = new HandleTable<Store>(ERROR_INVALID_HANDLE);
+    return *table;
 }
 
 ULONG_PTR valueOf(HCERTSTORE handle) { return reinterpret_cast<ULONG_PTR>(handle); }
@@ -33,7 +35,7 @@ void Store::opened() noexcept {
     retain();
 }
 
-bool Store::closed() {
+bool Store::closeHandle() {
     if (m_opens == 0) return false;
     --m_opens;
     release();

@@ -40,7 +40,7 @@ public:
     // Caller handles (CertOpenStore), as CertCloseStore counts them.
     void opened() noexcept;
     // False when no caller handle is open.
-    bool closed();
+    bool closeHandle();
     // Contexts from the store that callers still reference.
     DWORD outstanding() const noexcept { return m_outstanding; }
     void contextReferenced() noexcept;
