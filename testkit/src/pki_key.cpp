@@ -1,0 +1,52 @@
+// RSA keys, generated once per size and name in a test process, and their
+// PKCS#1 and PKCS#8 encodings.
+#include <openssl/encoder.h>
+#include <openssl/rsa.h>
+
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "pki_openssl.h"
+
+namespace testkit::pki {
+
+namespace {
+
+using detail::require;
+
+using Encoder = detail::Owned<OSSL_ENCODER_CTX, OSSL_ENCODER_CTX_free>;
+
+// structure "type-specific" (PKCS#1) or "PrivateKeyInfo" (PKCS#8).
+Bytes der(const EVP_PKEY* pkey, const char* structure) {
+    Encoder encoder(require(OSSL_ENCODER_CTX_new_for_pkey(pkey, EVP_PKEY_KEYPAIR, "DER", structure, nullptr),
+                            "OSSL_ENCODER_CTX_new_for_pkey"));
+    unsigned char* data = nullptr;
+    std::size_t size = 0;
+    require(OSSL_ENCODER_to_data(encoder.get(), &data, &size) == 1, "OSSL_ENCODER_to_data");
+    Bytes out(data, data + size);
+    OPENSSL_free(data);
+    return out;
+}
+
+}  // namespace
+
+Key Key::rsa(unsigned bits, std::string_view name) {
+    static std::mutex mutex;
+    static std::map<std::pair<unsigned, std::string>, Bytes> made;
+    const std::lock_guard lock(mutex);
+    auto& pkcs8 = made[{bits, std::string(name)}];
+    if (pkcs8.empty()) {
+        const detail::PKey pkey(require(EVP_RSA_gen(bits), "EVP_RSA_gen"));
+        pkcs8 = der(pkey.get(), "PrivateKeyInfo");
+    }
+    return Key(pkcs8);
+}
+
+std::string Key::pkcs8Pem() const { return detail::pemOf("PRIVATE KEY", m_pkcs8); }
+
+Bytes Key::pkcs1Der() const { return der(detail::toOpenssl(*this).get(), "type-specific"); }
+
+std::string Key::pkcs1Pem() const { return detail::pemOf("RSA PRIVATE KEY", pkcs1Der()); }
+
+}  // namespace testkit::pki
