@@ -54,6 +54,10 @@ public:
     bool openWith(const OpenWithRequest& request) override {
         return translated([&] { return showOpenWith(request); });
     }
+
+    std::optional<std::string> askPin(const PinRequest& request) override {
+        return translated([&] { return showPinPrompt(request); });
+    }
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 // with gtk_backend.cpp, which turns their failures into Windows codes.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,5 +34,7 @@ void enterUiThread();
 int showMessageBox(const MessageBoxRequest& request, const std::vector<std::string>& labels);
 // Throws Failure (LaunchFailed) when the chosen application cannot start.
 bool showOpenWith(const OpenWithRequest& request);
+// The PIN typed, or nothing when the user cancelled or closed the window.
+std::optional<std::string> showPinPrompt(const PinRequest& request);
 
 }  // namespace platform::ui::gtk

@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <utility>
+#include <variant>
 
 #include "fatal.h"
 #include "platform/ui.h"
@@ -61,10 +62,18 @@ int parseReply(std::string_view text) {
     return value;
 }
 
+// A PIN is its digits (kept as text: leading zeros count) or IDCANCEL.
+int parsePinReply(std::string_view text) {
+    if (text == "IDCANCEL") return IDCANCEL;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        throw std::invalid_argument("not a PIN: \"" + std::string(text) + "\"");
+    return 0;
+}
+
 Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
-    if (kind != kMessageBox && kind != kOpenWith)
+    if (kind != kMessageBox && kind != kOpenWith && kind != kPin)
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
-    const int value = parseReply(reply);
+    const int value = kind == kPin ? parsePinReply(reply) : parseReply(reply);
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
 }
 
@@ -154,26 +163,47 @@ void loadFile(const std::filesystem::path& file) {
     s.answers.insert(s.answers.begin(), answers.begin(), answers.end());
 }
 
-int ask(std::string_view kind, const std::string& line, const std::function<bool(int)>& fits) {
+namespace {
+
+// The next answer when it fits the question; otherwise the problem, and
+// the answer, if any, is used up.
+std::variant<Answer, std::string> next(std::string_view kind, const std::string& line,
+                                       const std::function<bool(int)>& fits) {
     auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.transcript.push_back(line);
+    if (s.answers.empty()) return "unanswered question \"" + line + "\"";
+    Answer answer = std::move(s.answers.front());
+    s.answers.pop_front();
+    if (const auto why = misfit(answer, kind, line, fits)) return "question \"" + line + "\": " + *why;
+    return answer;
+}
+
+int unanswered(const std::string& problem) {
     std::function<int(const std::string&)> handler;
-    std::string problem;
     {
+        auto& s = state();
         std::lock_guard lock(s.mutex);
-        s.transcript.push_back(line);
-        if (s.answers.empty()) {
-            problem = "unanswered question \"" + line + "\"";
-        } else {
-            const Answer answer = std::move(s.answers.front());
-            s.answers.pop_front();
-            const auto why = misfit(answer, kind, line, fits);
-            if (!why) return answer.reply;
-            problem = "question \"" + line + "\": " + *why;
-        }
         handler = s.handler;
     }
     if (!handler) fatal("script: " + problem);
     return handler(problem);
+}
+
+}  // namespace
+
+int ask(std::string_view kind, const std::string& line, const std::function<bool(int)>& fits) {
+    auto answer = next(kind, line, fits);
+    if (const auto* a = std::get_if<Answer>(&answer)) return a->reply;
+    return unanswered(std::get<std::string>(answer));
+}
+
+std::optional<std::string> askPin(const std::string& line) {
+    auto answer = next(kPin, line, [](int) { return true; });
+    if (const auto* a = std::get_if<Answer>(&answer))
+        return a->reply == IDCANCEL ? std::nullopt : std::optional<std::string>(a->replyText);
+    const int reply = unanswered(std::get<std::string>(answer));
+    return reply == IDCANCEL ? std::nullopt : std::optional<std::string>(std::to_string(reply));
 }
 
 }  // namespace platform::ui::script

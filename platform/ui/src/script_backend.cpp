@@ -24,6 +24,10 @@ public:
         return ask(kOpenWith, std::string(kOpenWith) + ": " + request.file,
                    [](int reply) { return reply == IDOK || reply == IDCANCEL; }) == IDOK;
     }
+
+    std::optional<std::string> askPin(const PinRequest& request) override {
+        return script::askPin(std::string(kPin) + ": " + request.provider + ": " + request.reader);
+    }
 };
 
 }  // namespace

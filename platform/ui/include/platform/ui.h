@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,12 @@ struct OpenWithRequest {
     bool launch = false;  // start the chosen application on the file
 };
 
+// A PIN asked for a token in a reader, on behalf of a card provider.
+struct PinRequest {
+    std::string provider;
+    std::string reader;
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -57,6 +64,10 @@ public:
     // True when an application was chosen (and, with launch, started);
     // false when the user cancelled. Throws WinError on failure.
     virtual bool openWith(const OpenWithRequest& request) = 0;
+    // The PIN entered, or nothing when the user cancelled. Throws WinError
+    // when no prompt can be shown (ERROR_NOT_SUPPORTED from a backend that
+    // has none).
+    virtual std::optional<std::string> askPin(const PinRequest& request);
 };
 
 // The backend in use (chosen on first call, see above).
@@ -68,8 +79,9 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith") and the reply ("IDYES", "IDNO", "IDOK",
-// "IDCANCEL" ... or a number); an optional text is a substring the
+// ("MessageBox", "OpenWith", "Pin") and the reply ("IDYES", "IDNO", "IDOK",
+// "IDCANCEL" ... or a number; for "Pin" the PIN's digits or "IDCANCEL");
+// an optional text is a substring the
 // question's transcript line must contain. A script file (UTF-8) holds one
 // answer per line in the same form: "MessageBox IDYES [text...]"; blank
 // lines and lines starting with "#" are skipped. queue() throws
@@ -86,11 +98,12 @@ void clear();
 // How many answers are left unused.
 std::size_t pending();
 // The questions asked so far, as "MessageBox: caption: text" and
-// "OpenWith: file" lines (for asserting).
+// "OpenWith: file" and "Pin: provider: reader" lines (for asserting).
 std::vector<std::string> transcript();
 // Called instead of aborting when a question has no fitting answer, with
 // the question's line and the reason; a test installs a handler that
-// records a failure. The handler's return value is the reply.
+// records a failure. The handler's return value is the reply (for a PIN,
+// IDCANCEL cancels and another number is taken as its digits).
 void onUnanswered(std::function<int(const std::string& question)> handler);
 }  // namespace script
 

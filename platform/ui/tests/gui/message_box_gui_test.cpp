@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -55,8 +56,8 @@ testkit::RunResult xdotool(std::vector<std::string> args) {
 }
 
 // Waits for the box's window, optionally photographs the screen, focuses
-// the window and types the keys. Runs while the test's thread is inside
-// MessageBoxW.
+// the window and presses the keys (blank-separated). Runs while the test's
+// thread is inside MessageBoxW.
 void answer(testkit::Xvfb& xvfb, const std::string& caption, const std::string& keys, const std::string& shot = {}) {
     const auto found = xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + caption + "$"});
     if (found.exitCode != 0 || found.out.empty()) {
@@ -69,7 +70,10 @@ void answer(testkit::Xvfb& xvfb, const std::string& caption, const std::string& 
     if (!shot.empty()) {
         EXPECT_NO_THROW(xvfb.screenshot(shot));
     }
-    const auto typed = xdotool({"windowfocus", "--sync", window, "key", "--delay", "50", keys});
+    std::vector<std::string> command{"windowfocus", "--sync", window, "key", "--delay", "50"};
+    std::istringstream each(keys);  // blank-separated keys are pressed in turn
+    for (std::string key; each >> key;) command.push_back(key);
+    const auto typed = xdotool(command);
     EXPECT_EQ(0, typed.exitCode) << typed.err;
 }
 
@@ -95,6 +99,32 @@ TEST(MessageBoxOnScreen, EscapeCancelsAndTheMnemonicPressesNo) {
     auto second = std::async(std::launch::async, [&] { answer(xvfb, "Tesk znovu", "alt+n"); });
     EXPECT_EQ(IDNO, MessageBoxW(nullptr, u"Smazat podpis ze souboru?", u"Tesk znovu", kStyle | MB_DEFBUTTON1));
     second.get();
+
+    platform::ui::setBackend(nullptr);
+}
+
+// The PIN prompt of card providers shares the boxes' machinery: typed
+// digits and Enter give the PIN, Escape cancels.
+TEST(PinPromptOnScreen, TypedDigitsAreThePinAndEscapeCancels) {
+    TESTKIT_REQUIRE_PROGRAM("Xvfb");
+    TESTKIT_REQUIRE_PROGRAM("xdotool");
+    TESTKIT_REQUIRE_PROGRAM("import");
+    const ScopedEnv ui("PLATFORM_UI", "gtk");
+    const ScopedEnv backend("GDK_BACKEND", "x11");
+    const ScopedEnv renderer("GSK_RENDERER", "cairo");
+    const ScopedEnv noAccessibility("NO_AT_BRIDGE", "1");
+    testkit::Xvfb xvfb;
+    platform::ui::setBackend(nullptr);
+    const Watchdog watchdog(xvfb, 40s);
+    const platform::ui::PinRequest request{"Zintra CSP", "Reader 0"};
+
+    auto typed = std::async(std::launch::async, [&] { answer(xvfb, "Zintra CSP", "0 4 2 Return", "ui-pin-prompt"); });
+    EXPECT_EQ(std::optional<std::string>("042"), platform::ui::backend().askPin(request));
+    typed.get();
+
+    auto cancelled = std::async(std::launch::async, [&] { answer(xvfb, "Zintra CSP", "Escape"); });
+    EXPECT_EQ(std::nullopt, platform::ui::backend().askPin(request));
+    cancelled.get();
 
     platform::ui::setBackend(nullptr);
 }
