@@ -14,7 +14,6 @@ inline constexpr DWORD CRYPT_NEWKEYSET = 0x00000008;
 inline constexpr DWORD CRYPT_DELETEKEYSET = 0x00000010;
 inline constexpr DWORD CRYPT_MACHINE_KEYSET = 0x00000020;
 inline constexpr DWORD CRYPT_SILENT = 0x00000040;
-inline constexpr DWORD CRYPT_DEFAULT_CONTAINER_OPTIONAL = 0x00000080;
 
 // CryptGetDefaultProvider flags.
 inline constexpr DWORD CRYPT_MACHINE_DEFAULT = 0x00000001;
@@ -69,7 +68,6 @@ inline constexpr DWORD CRYPT_USER_PROTECTED = 0x00000002;
 // CryptGetKeyParam / CryptSetKeyParam parameters.
 inline constexpr DWORD KP_PERMISSIONS = 6;
 inline constexpr DWORD KP_ALGID = 7;
-inline constexpr DWORD KP_BLOCKLEN = 8;
 inline constexpr DWORD KP_KEYLEN = 9;
 inline constexpr DWORD KP_INFO = 18;
 inline constexpr DWORD KP_CERTIFICATE = 26;

@@ -1,0 +1,171 @@
+#include "testkit/csp.h"
+
+#include <gtest/gtest.h>
+#include <openssl/bio.h>
+#include <openssl/bn.h>
+#include <openssl/core_names.h>
+#include <openssl/evp.h>
+#include <openssl/param_build.h>
+#include <openssl/pem.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/ui.h"
+#include "testkit/process.h"
+#include "win32/ui.h"
+#include "win32/error.h"
+
+namespace testkit {
+
+namespace {
+
+template <class T>
+T checked(T value, const char* what) {
+    if (!value) throw std::runtime_error(std::string(what) + " failed, last error " + std::to_string(GetLastError()));
+    return value;
+}
+
+void expect(BOOL ok, const char* what) { checked(ok, what); }
+
+BIGNUM* littleEndianNumber(const BYTE* p, std::size_t size) { return BN_lebin2bn(p, static_cast<int>(size), nullptr); }
+
+}  // namespace
+
+void PrintTo(CspKind kind, std::ostream* out) { *out << (kind == CspKind::Software ? "Software" : "SoftHsmToken"); }
+
+TestCsp::TestCsp(CspKind kind, const PlatformRoot& root, std::u16string container)
+    : m_container(std::move(container)) {
+    if (kind == CspKind::SoftHsmToken) {
+        m_token = std::make_unique<SoftHsmToken>(root);
+        m_provider = m_token->options().provider;
+    } else {
+        m_provider = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
+    }
+    const DWORD type = kind == CspKind::Software ? PROV_RSA_AES : PROV_RSA_FULL;
+    expect(CryptAcquireContextW(&m_prov, m_container.c_str(), m_provider.c_str(), type, CRYPT_NEWKEYSET),
+           "CryptAcquireContext(CRYPT_NEWKEYSET)");
+    if (m_token) {
+        const std::string pin = m_token->options().pin;
+        expect(CryptSetProvParam(m_prov, PP_SIGNATURE_PIN, reinterpret_cast<const BYTE*>(pin.c_str()), 0),
+               "CryptSetProvParam(PP_SIGNATURE_PIN)");
+        expect(CryptSetProvParam(m_prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>(pin.c_str()), 0),
+               "CryptSetProvParam(PP_KEYEXCHANGE_PIN)");
+    }
+}
+
+TestCsp::~TestCsp() {
+    if (m_prov) CryptReleaseContext(m_prov, 0);
+}
+
+void TestCsp::generate(DWORD keySpec, DWORD bits, DWORD flags) {
+    HCRYPTKEY key = 0;
+    expect(CryptGenKey(m_prov, keySpec, (bits << 16) | flags, &key), "CryptGenKey");
+    CryptDestroyKey(key);
+}
+
+std::vector<BYTE> TestCsp::sign(DWORD keySpec, ALG_ID hash, std::string_view data) {
+    HCRYPTHASH h = 0;
+    expect(CryptCreateHash(m_prov, hash, 0, 0, &h), "CryptCreateHash");
+    std::vector<BYTE> signature;
+    try {
+        expect(CryptHashData(h, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0),
+               "CryptHashData");
+        DWORD size = 0;
+        expect(CryptSignHashW(h, keySpec, nullptr, 0, nullptr, &size), "CryptSignHash (size)");
+        signature.resize(size);
+        expect(CryptSignHashW(h, keySpec, nullptr, 0, signature.data(), &size), "CryptSignHash");
+        signature.resize(size);
+    } catch (...) {
+        CryptDestroyHash(h);
+        throw;
+    }
+    CryptDestroyHash(h);
+    return signature;
+}
+
+std::vector<BYTE> TestCsp::publicBlob(DWORD keySpec) {
+    HCRYPTKEY key = 0;
+    expect(CryptGetUserKey(m_prov, keySpec, &key), "CryptGetUserKey");
+    DWORD size = 0;
+    const BOOL sized = CryptExportKey(key, 0, PUBLICKEYBLOB, 0, nullptr, &size);
+    std::vector<BYTE> blob(size);
+    const BOOL done = sized && CryptExportKey(key, 0, PUBLICKEYBLOB, 0, blob.data(), &size);
+    CryptDestroyKey(key);
+    expect(done, "CryptExportKey(PUBLICKEYBLOB)");
+    return blob;
+}
+
+// PUBLICKEYSTRUC (8 bytes), RSAPUBKEY (magic, bit length, exponent), then
+// the little-endian modulus.
+std::string TestCsp::publicKeyPem(DWORD keySpec) {
+    const std::vector<BYTE> blob = publicBlob(keySpec);
+    DWORD bits = 0;
+    DWORD exponent = 0;
+    std::memcpy(&bits, blob.data() + 12, 4);
+    std::memcpy(&exponent, blob.data() + 16, 4);
+    BIGNUM* n = littleEndianNumber(blob.data() + 20, bits / 8);
+    BIGNUM* e = BN_new();
+    BN_set_word(e, exponent);
+    OSSL_PARAM_BLD* build = OSSL_PARAM_BLD_new();
+    OSSL_PARAM_BLD_push_BN(build, OSSL_PKEY_PARAM_RSA_N, n);
+    OSSL_PARAM_BLD_push_BN(build, OSSL_PKEY_PARAM_RSA_E, e);
+    OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(build);
+    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr);
+    EVP_PKEY* key = nullptr;
+    EVP_PKEY_fromdata_init(ctx);
+    EVP_PKEY_fromdata(ctx, &key, EVP_PKEY_PUBLIC_KEY, params);
+    BIO* bio = BIO_new(BIO_s_mem());
+    PEM_write_bio_PUBKEY(bio, key);
+    char* text = nullptr;
+    const long size = BIO_get_mem_data(bio, &text);
+    std::string pem(text, static_cast<std::size_t>(size));
+    BIO_free(bio);
+    EVP_PKEY_free(key);
+    EVP_PKEY_CTX_free(ctx);
+    OSSL_PARAM_free(params);
+    OSSL_PARAM_BLD_free(build);
+    BN_free(e);
+    BN_free(n);
+    return pem;
+}
+
+PinPrompts::PinPrompts() {
+    if (const char* previous = std::getenv("PLATFORM_UI")) m_previousSetting = previous;
+    setenv("PLATFORM_UI", "script", 1);
+    platform::ui::script::clear();
+    platform::ui::setBackend(nullptr);
+    platform::ui::script::onUnanswered([](const std::string& question) {
+        ADD_FAILURE() << question;
+        return IDCANCEL;
+    });
+}
+
+PinPrompts::~PinPrompts() {
+    platform::ui::script::clear();
+    platform::ui::setBackend(nullptr);
+    if (m_previousSetting)
+        setenv("PLATFORM_UI", m_previousSetting->c_str(), 1);
+    else
+        unsetenv("PLATFORM_UI");
+}
+
+void PinPrompts::answer(const std::string& pin) { platform::ui::script::queue("Pin", pin); }
+void PinPrompts::cancel() { platform::ui::script::queue("Pin", "IDCANCEL"); }
+std::vector<std::string> PinPrompts::shown() const { return platform::ui::script::transcript(); }
+std::size_t PinPrompts::unused() const { return platform::ui::script::pending(); }
+
+bool opensslVerifies(const PlatformRoot& root, const std::string& publicKeyPem, const std::vector<BYTE>& signature,
+                     std::string_view data, const std::string& digest) {
+    const std::string bigEndian(signature.rbegin(), signature.rend());
+    root.write("peer/pub.pem", publicKeyPem);
+    root.write("peer/sig", bigEndian);
+    root.write("peer/data", data);
+    const auto result = run({"openssl", "dgst", "-" + digest, "-verify", "pub.pem", "-signature", "sig", "data"},
+                            root.path() / "peer");
+    return result.exitCode == 0;
+}
+
+}  // namespace testkit
