@@ -10,20 +10,6 @@ using namespace store_test;
 
 namespace {
 
-// The text with its NUL; the text must outlive the blob.
-CRYPT_DATA_BLOB textBlob(const char16_t* text) {
-    return {static_cast<DWORD>((std::char_traits<char16_t>::length(text) + 1) * 2),
-            reinterpret_cast<BYTE*>(const_cast<char16_t*>(text))};
-}
-
-std::u16string friendlyName(PCCERT_CONTEXT cert) {
-    DWORD size = 0;
-    if (!CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size)) return u"";
-    std::u16string name(size / 2, u'\0');
-    CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, name.data(), &size);
-    return name.c_str();
-}
-
 Cert named(const Bytes& der, const std::u16string& name) {
     Cert cert = certOf(der);
     const CRYPT_DATA_BLOB blob = textBlob(name.c_str());

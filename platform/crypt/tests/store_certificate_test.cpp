@@ -64,11 +64,9 @@ TEST_F(StoreTest, NameStringsFollowTheRulesOfEachType) {
 
     // The friendly name when there is one.
     EXPECT_EQ(u"Jan Novák", nameOf(user.get(), CERT_NAME_FRIENDLY_DISPLAY_TYPE));
-    const std::u16string label = u"Jan Novák, signature";
-    CRYPT_DATA_BLOB blob{static_cast<DWORD>((label.size() + 1) * 2),
-                         reinterpret_cast<BYTE*>(const_cast<char16_t*>(label.c_str()))};
-    ASSERT_TRUE(CertSetCertificateContextProperty(user.get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &blob));
-    EXPECT_EQ(label, nameOf(user.get(), CERT_NAME_FRIENDLY_DISPLAY_TYPE));
+    const CRYPT_DATA_BLOB label = textBlob(u"Jan Novák, signature");
+    ASSERT_TRUE(CertSetCertificateContextProperty(user.get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &label));
+    EXPECT_EQ(u"Jan Novák, signature", nameOf(user.get(), CERT_NAME_FRIENDLY_DISPLAY_TYPE));
 }
 
 TEST_F(StoreTest, NameStringCountsIncludeTheNulAndShortBuffersAreCut) {

@@ -49,11 +49,10 @@ TEST_F(StoreTest, DuplicateSharesTheContextUntilTheLastFree) {
     PCCERT_CONTEXT copy = CertDuplicateCertificateContext(cert);
     EXPECT_EQ(cert, copy);
     // A property set through one reference is seen through the other.
-    const char16_t name[] = u"Mine";
-    CRYPT_DATA_BLOB blob{sizeof name, const_cast<BYTE*>(reinterpret_cast<const BYTE*>(name))};
-    ASSERT_TRUE(CertSetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, 0, &blob));
+    const CRYPT_DATA_BLOB name = textBlob(u"Mine");
+    ASSERT_TRUE(CertSetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, 0, &name));
     EXPECT_TRUE(CertFreeCertificateContext(cert));
-    EXPECT_EQ(sizeof name, propertyOf(copy, CERT_FRIENDLY_NAME_PROP_ID).size()) << "still alive after one free";
+    EXPECT_EQ(u"Mine", friendlyName(copy)) << "still alive after one free";
     EXPECT_TRUE(CertFreeCertificateContext(copy));
     // Gone now: the pointer is no longer a context and is refused, not followed.
     EXPECT_FALSE(CertDuplicateCertificateContext(copy));
@@ -119,8 +118,7 @@ TEST_F(StoreTest, MissingPropertyIsNotFoundAndNullDataRemovesOne) {
 
     BYTE archived = 0;
     CRYPT_DATA_BLOB empty{0, &archived};
-    const char16_t name[] = u"x";
-    CRYPT_DATA_BLOB text{sizeof name, const_cast<BYTE*>(reinterpret_cast<const BYTE*>(name))};
+    const CRYPT_DATA_BLOB text = textBlob(u"x");
     ASSERT_TRUE(CertSetCertificateContextProperty(cert.get(), CERT_ARCHIVED_PROP_ID, 0, &empty));
     ASSERT_TRUE(CertSetCertificateContextProperty(cert.get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &text));
     EXPECT_EQ(CERT_FRIENDLY_NAME_PROP_ID, CertEnumCertificateContextProperties(cert.get(), 0));

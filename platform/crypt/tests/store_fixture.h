@@ -48,6 +48,20 @@ inline Store systemStore(const char16_t* name, DWORD flags = CERT_SYSTEM_STORE_C
     return Store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, flags, name));
 }
 
+// The text with its NUL, for CERT_FRIENDLY_NAME_PROP_ID; the text must outlive the blob.
+inline CRYPT_DATA_BLOB textBlob(const char16_t* text) {
+    return {static_cast<DWORD>((std::char_traits<char16_t>::length(text) + 1) * 2),
+            reinterpret_cast<BYTE*>(const_cast<char16_t*>(text))};
+}
+
+inline std::u16string friendlyName(PCCERT_CONTEXT cert) {
+    DWORD size = 0;
+    if (!CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size)) return u"";
+    std::u16string name(size / 2, u'\0');
+    CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, name.data(), &size);
+    return name.c_str();
+}
+
 // The encodings of a store's certificates in store order.
 inline std::vector<Bytes> certificatesIn(HCERTSTORE store) {
     std::vector<Bytes> found;

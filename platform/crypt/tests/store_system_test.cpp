@@ -15,24 +15,10 @@ namespace {
 
 constexpr DWORD kExisting = CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_OPEN_EXISTING_FLAG;
 
-// The text with its NUL; the text must outlive the blob.
-CRYPT_DATA_BLOB textBlob(const char16_t* text) {
-    return {static_cast<DWORD>((std::char_traits<char16_t>::length(text) + 1) * 2),
-            reinterpret_cast<BYTE*>(const_cast<char16_t*>(text))};
-}
-
 void add(HCERTSTORE store, const Bytes& der, DWORD disposition = CERT_STORE_ADD_REPLACE_EXISTING) {
     ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
                                                  disposition, nullptr))
         << std::hex << GetLastError();
-}
-
-std::u16string friendlyName(PCCERT_CONTEXT cert) {
-    DWORD size = 0;
-    if (!CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size)) return u"";
-    std::u16string name(size / 2, u'\0');
-    CertGetCertificateContextProperty(cert, CERT_FRIENDLY_NAME_PROP_ID, name.data(), &size);
-    return name.c_str();
 }
 
 Cert find(HCERTSTORE store, const Bytes& der) {

@@ -1,8 +1,7 @@
 #include "store/decoded.h"
 
-#include "platform/win_error.h"
+#include "store/last_error.h"
 #include "win32/crypt_encode.h"
-#include "win32/error.h"
 
 namespace platform::crypt::store {
 
@@ -11,7 +10,7 @@ void* decodeBlock(LPCSTR structType, View encoded, DWORD flags) {
     DWORD size = 0;
     if (!CryptDecodeObjectEx(kEncoding, structType, encoded.data(), static_cast<DWORD>(encoded.size()),
                              flags | CRYPT_DECODE_ALLOC_FLAG, nullptr, &block, &size))
-        throw WinError(GetLastError(), "CryptDecodeObjectEx");
+        throwLastError("CryptDecodeObjectEx");
     return block;
 }
 
@@ -19,11 +18,11 @@ Bytes decodeToBytes(LPCSTR structType, View encoded) {
     DWORD size = 0;
     if (!CryptDecodeObjectEx(kEncoding, structType, encoded.data(), static_cast<DWORD>(encoded.size()), 0, nullptr,
                              nullptr, &size))
-        throw WinError(GetLastError(), "CryptDecodeObjectEx");
+        throwLastError("CryptDecodeObjectEx");
     Bytes out(size);
     if (!CryptDecodeObjectEx(kEncoding, structType, encoded.data(), static_cast<DWORD>(encoded.size()), 0, nullptr,
                              out.data(), &size))
-        throw WinError(GetLastError(), "CryptDecodeObjectEx");
+        throwLastError("CryptDecodeObjectEx");
     out.resize(size);
     return out;
 }
@@ -31,10 +30,10 @@ Bytes decodeToBytes(LPCSTR structType, View encoded) {
 Bytes encodeObject(LPCSTR structType, const void* structInfo) {
     DWORD size = 0;
     if (!CryptEncodeObjectEx(kEncoding, structType, structInfo, 0, nullptr, nullptr, &size))
-        throw WinError(GetLastError(), "CryptEncodeObjectEx");
+        throwLastError("CryptEncodeObjectEx");
     Bytes out(size);
     if (!CryptEncodeObjectEx(kEncoding, structType, structInfo, 0, nullptr, out.data(), &size))
-        throw WinError(GetLastError(), "CryptEncodeObjectEx");
+        throwLastError("CryptEncodeObjectEx");
     out.resize(size);
     return out;
 }

@@ -1,14 +1,11 @@
 #include "store/digest.h"
 
-#include "platform/win_error.h"
+#include "store/last_error.h"
 #include "win32/crypt_provider.h"
-#include "win32/error.h"
 
 namespace platform::crypt::store {
 
 namespace {
-
-[[noreturn]] void throwLastError(const char* call) { throw WinError(GetLastError(), call); }
 
 // A provider handle for the length of one hash: the caller's, or a
 // verification context released afterwards.

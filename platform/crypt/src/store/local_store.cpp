@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 #include "platform/win_error.h"
+#include "store/file_time.h"
 #include "store/key_prov_info.h"
 #include "store/stored_blob.h"
 #include "win32/crypt_store.h"
@@ -11,8 +12,6 @@
 namespace platform::crypt::store {
 
 namespace {
-
-ULONGLONG ticksOf(const FILETIME& ft) { return ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime; }
 
 // NotBefore of a certificate, ThisUpdate of a CRL: what ADD_NEWER compares.
 ULONGLONG issuedAt(const Element& e) {

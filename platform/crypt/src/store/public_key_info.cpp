@@ -8,16 +8,14 @@
 #include "store/block_writer.h"
 #include "store/compare.h"
 #include "store/decoded.h"
+#include "store/last_error.h"
 #include "win32/crypt_provider.h"
 #include "win32/crypt_store.h"
-#include "win32/error.h"
 
 using namespace platform;
 using namespace platform::crypt::store;
 
 namespace {
-
-[[noreturn]] void throwLastError(const char* call) { throw WinError(GetLastError(), call); }
 
 class UserKey {
 public:

@@ -3,14 +3,13 @@
 #include "platform/clock.h"
 #include "platform/win_error.h"
 #include "store/decoded.h"
+#include "store/file_time.h"
 #include "store/signature_check.h"
 #include "win32/crypt_store.h"
 
 namespace platform::crypt::store {
 
 namespace {
-
-ULONGLONG ticksOf(const FILETIME& ft) { return ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime; }
 
 bool withinValidity(const CERT_INFO& info) {
     const ULONGLONG now = clock::nowFileTime();
