@@ -13,6 +13,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/owned.h"
 #include "platform/ui.h"
 #include "testkit/process.h"
 #include "win32/ui.h"
@@ -22,15 +23,16 @@ namespace testkit {
 
 namespace {
 
-template <class T>
-T checked(T value, const char* what) {
-    if (!value) throw std::runtime_error(std::string(what) + " failed, last error " + std::to_string(GetLastError()));
-    return value;
+void expect(BOOL ok, const char* what) {
+    if (!ok) throw std::runtime_error(std::string(what) + " failed, last error " + std::to_string(GetLastError()));
 }
 
-void expect(BOOL ok, const char* what) { checked(ok, what); }
-
-BIGNUM* littleEndianNumber(const BYTE* p, std::size_t size) { return BN_lebin2bn(p, static_cast<int>(size), nullptr); }
+using Bignum = platform::Owned<BIGNUM, BN_free>;
+using ParamBuild = platform::Owned<OSSL_PARAM_BLD, OSSL_PARAM_BLD_free>;
+using Params = platform::Owned<OSSL_PARAM, OSSL_PARAM_free>;
+using PKeyCtx = platform::Owned<EVP_PKEY_CTX, EVP_PKEY_CTX_free>;
+using PKey = platform::Owned<EVP_PKEY, EVP_PKEY_free>;
+using Bio = platform::Owned<BIO, BIO_free>;
 
 }  // namespace
 
@@ -49,10 +51,9 @@ TestCsp::TestCsp(CspKind kind, const PlatformRoot& root, std::u16string containe
            "CryptAcquireContext(CRYPT_NEWKEYSET)");
     if (m_token) {
         const std::string pin = m_token->options().pin;
+        // One user PIN serves both keys of a token.
         expect(CryptSetProvParam(m_prov, PP_SIGNATURE_PIN, reinterpret_cast<const BYTE*>(pin.c_str()), 0),
                "CryptSetProvParam(PP_SIGNATURE_PIN)");
-        expect(CryptSetProvParam(m_prov, PP_KEYEXCHANGE_PIN, reinterpret_cast<const BYTE*>(pin.c_str()), 0),
-               "CryptSetProvParam(PP_KEYEXCHANGE_PIN)");
     }
 }
 
@@ -106,29 +107,24 @@ std::string TestCsp::publicKeyPem(DWORD keySpec) {
     DWORD exponent = 0;
     std::memcpy(&bits, blob.data() + 12, 4);
     std::memcpy(&exponent, blob.data() + 16, 4);
-    BIGNUM* n = littleEndianNumber(blob.data() + 20, bits / 8);
-    BIGNUM* e = BN_new();
-    BN_set_word(e, exponent);
-    OSSL_PARAM_BLD* build = OSSL_PARAM_BLD_new();
-    OSSL_PARAM_BLD_push_BN(build, OSSL_PKEY_PARAM_RSA_N, n);
-    OSSL_PARAM_BLD_push_BN(build, OSSL_PKEY_PARAM_RSA_E, e);
-    OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(build);
-    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr);
-    EVP_PKEY* key = nullptr;
-    EVP_PKEY_fromdata_init(ctx);
-    EVP_PKEY_fromdata(ctx, &key, EVP_PKEY_PUBLIC_KEY, params);
-    BIO* bio = BIO_new(BIO_s_mem());
-    PEM_write_bio_PUBKEY(bio, key);
+    const Bignum n(BN_lebin2bn(blob.data() + 20, static_cast<int>(bits / 8), nullptr));
+    const Bignum e(BN_new());
+    BN_set_word(e.get(), exponent);
+    const ParamBuild build(OSSL_PARAM_BLD_new());
+    OSSL_PARAM_BLD_push_BN(build.get(), OSSL_PKEY_PARAM_RSA_N, n.get());
+    OSSL_PARAM_BLD_push_BN(build.get(), OSSL_PKEY_PARAM_RSA_E, e.get());
+    const Params params(OSSL_PARAM_BLD_to_param(build.get()));
+    const PKeyCtx ctx(EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr));
+    EVP_PKEY* raw = nullptr;
+    if (EVP_PKEY_fromdata_init(ctx.get()) != 1 ||
+        EVP_PKEY_fromdata(ctx.get(), &raw, EVP_PKEY_PUBLIC_KEY, params.get()) != 1)
+        throw std::runtime_error("the PUBLICKEYBLOB is not an RSA key");
+    const PKey key(raw);
+    const Bio bio(BIO_new(BIO_s_mem()));
+    PEM_write_bio_PUBKEY(bio.get(), key.get());
     char* text = nullptr;
-    const long size = BIO_get_mem_data(bio, &text);
+    const long size = BIO_get_mem_data(bio.get(), &text);
     std::string pem(text, static_cast<std::size_t>(size));
-    BIO_free(bio);
-    EVP_PKEY_free(key);
-    EVP_PKEY_CTX_free(ctx);
-    OSSL_PARAM_free(params);
-    OSSL_PARAM_BLD_free(build);
-    BN_free(e);
-    BN_free(n);
     return pem;
 }
 
