@@ -1,0 +1,114 @@
+// Low-level cryptographic messages (CryptMsg*): PKCS #7 / CMS messages
+// opened on a handle, fed with CryptMsgUpdate and asked for their parts with
+// CryptMsgGetParam. Decoding reads DER data and signed messages (RFC 5652
+// section 5); the signer records keep the Windows layout and the signed
+// attributes of each signer stay byte for byte as received.
+//
+// Message handles are table entries: a stale or forged one fails with
+// ERROR_INVALID_HANDLE. Functions fail with the last error set; success
+// leaves it alone.
+#pragma once
+
+#include "win32/crypt_types.h"
+
+// Message types (CMSG_TYPE_PARAM, dwMsgType).
+inline constexpr DWORD CMSG_DATA = 1;
+inline constexpr DWORD CMSG_SIGNED = 2;
+inline constexpr DWORD CMSG_ENVELOPED = 3;
+inline constexpr DWORD CMSG_SIGNED_AND_ENVELOPED = 4;
+inline constexpr DWORD CMSG_HASHED = 5;
+inline constexpr DWORD CMSG_ENCRYPTED = 6;
+
+// dwFlags of CryptMsgOpenToDecode: the content travels apart from the message.
+inline constexpr DWORD CMSG_DETACHED_FLAG = 0x00000004;
+
+// CryptMsgGetParam parameters.
+inline constexpr DWORD CMSG_TYPE_PARAM = 1;                   // DWORD
+inline constexpr DWORD CMSG_CONTENT_PARAM = 2;                // BYTE[]
+inline constexpr DWORD CMSG_INNER_CONTENT_TYPE_PARAM = 4;     // char[]: the OID with its NUL
+inline constexpr DWORD CMSG_SIGNER_COUNT_PARAM = 5;           // DWORD
+inline constexpr DWORD CMSG_SIGNER_INFO_PARAM = 6;            // CMSG_SIGNER_INFO
+inline constexpr DWORD CMSG_SIGNER_CERT_INFO_PARAM = 7;       // CERT_INFO: Issuer and SerialNumber only
+inline constexpr DWORD CMSG_SIGNER_HASH_ALGORITHM_PARAM = 8;  // CRYPT_ALGORITHM_IDENTIFIER
+inline constexpr DWORD CMSG_SIGNER_AUTH_ATTR_PARAM = 9;       // CRYPT_ATTRIBUTES
+inline constexpr DWORD CMSG_SIGNER_UNAUTH_ATTR_PARAM = 10;    // CRYPT_ATTRIBUTES
+inline constexpr DWORD CMSG_CERT_COUNT_PARAM = 11;            // DWORD
+inline constexpr DWORD CMSG_CERT_PARAM = 12;                  // BYTE[]: an encoded certificate
+inline constexpr DWORD CMSG_CRL_COUNT_PARAM = 13;             // DWORD
+inline constexpr DWORD CMSG_CRL_PARAM = 14;                   // BYTE[]: an encoded CRL
+inline constexpr DWORD CMSG_COMPUTED_HASH_PARAM = 22;         // BYTE[]: the content's hash for signer dwIndex
+inline constexpr DWORD CMSG_ENCRYPTED_DIGEST = 27;            // BYTE[]: signer dwIndex's signature value
+inline constexpr DWORD CMSG_ENCODED_SIGNER = 28;              // BYTE[]: signer dwIndex's SignerInfo
+inline constexpr DWORD CMSG_ENCODED_MESSAGE = 29;             // BYTE[]: the whole message
+
+// CryptMsgControl operations.
+inline constexpr DWORD CMSG_CTRL_VERIFY_SIGNATURE = 1;
+inline constexpr DWORD CMSG_CTRL_DECRYPT = 2;
+inline constexpr DWORD CMSG_CTRL_VERIFY_HASH = 5;
+inline constexpr DWORD CMSG_CTRL_ADD_SIGNER = 6;
+inline constexpr DWORD CMSG_CTRL_DEL_SIGNER = 7;
+inline constexpr DWORD CMSG_CTRL_ADD_SIGNER_UNAUTH_ATTR = 8;
+inline constexpr DWORD CMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR = 9;
+inline constexpr DWORD CMSG_CTRL_ADD_CERT = 10;
+inline constexpr DWORD CMSG_CTRL_DEL_CERT = 11;
+inline constexpr DWORD CMSG_CTRL_ADD_CRL = 12;
+inline constexpr DWORD CMSG_CTRL_DEL_CRL = 13;
+
+// SignerInfo version 1 names its certificate by issuer and serial number,
+// version 3 may name it by subject key identifier; such a signer's Issuer is
+// a Name of one attribute szOID_KEYID_RDN whose value is the key identifier
+// as an OCTET STRING, and its SerialNumber is empty, as CryptoAPI gives it.
+#define szOID_KEYID_RDN "1.3.6.1.4.1.311.10.7.1"
+
+inline constexpr DWORD CMSG_SIGNER_INFO_PKCS_1_5_VERSION = 1;
+inline constexpr DWORD CMSG_SIGNER_INFO_CMS_VERSION = 3;
+
+// One block: the record, then what it points to. SerialNumber is
+// little-endian, as in CERT_INFO; EncryptedHash is as in the message.
+struct CMSG_SIGNER_INFO {
+    DWORD dwVersion;
+    CERT_NAME_BLOB Issuer;
+    CRYPT_INTEGER_BLOB SerialNumber;
+    CRYPT_ALGORITHM_IDENTIFIER HashAlgorithm;
+    CRYPT_ALGORITHM_IDENTIFIER HashEncryptionAlgorithm;
+    CRYPT_DATA_BLOB EncryptedHash;
+    CRYPT_ATTRIBUTES AuthAttrs;
+    CRYPT_ATTRIBUTES UnauthAttrs;
+};
+using PCMSG_SIGNER_INFO = CMSG_SIGNER_INFO*;
+
+// Streaming is not offered: CryptMsgOpenToDecode refuses a stream.
+struct CMSG_STREAM_INFO;
+using PCMSG_STREAM_INFO = CMSG_STREAM_INFO*;
+
+// dwEncodingType must include PKCS_7_ASN_ENCODING (else E_INVALIDARG).
+// dwMsgType 0 takes the type from the message; CMSG_DATA or CMSG_SIGNED
+// requires that type (CRYPT_E_UNEXPECTED_MSG_TYPE at the final update);
+// other types give CRYPT_E_INVALID_MSG_TYPE. hCryptProv hashes the content:
+// an algorithm it does not offer makes the final update fail with
+// NTE_BAD_ALGID; 0 takes the machine's default RSA and AES provider. The
+// provider is not released by the message. Flags other than
+// CMSG_DETACHED_FLAG are ignored; pRecipientInfo is not used.
+HCRYPTMSG CryptMsgOpenToDecode(DWORD dwMsgEncodingType, DWORD dwFlags, DWORD dwMsgType, HCRYPTPROV_LEGACY hCryptProv,
+                               PCERT_INFO pRecipientInfo, PCMSG_STREAM_INFO pStreamInfo) noexcept;
+
+// Pieces are collected until fFinal; the final piece decodes the message
+// (CRYPT_E_ASN1_* for damaged DER, CRYPT_E_INVALID_MSG_TYPE for a content
+// type not decoded here, CRYPT_E_UNKNOWN_ALGO for a digest algorithm without
+// an ALG_ID). A detached message then takes its content the same way, hashed
+// as it comes. A piece after the last one is CRYPT_E_MSG_ERROR; a failed
+// final update leaves the message failed for good.
+BOOL CryptMsgUpdate(HCRYPTMSG hCryptMsg, const BYTE* pbData, DWORD cbData, BOOL fFinal) noexcept;
+
+// The two-call size rule (ERROR_MORE_DATA with the size). Before the final
+// update CRYPT_E_STREAM_MSG_NOT_READY, as is CMSG_COMPUTED_HASH_PARAM before
+// the detached content's last piece. A parameter the message type lacks is
+// CRYPT_E_INVALID_MSG_TYPE; a signer, certificate or CRL index out of range
+// CRYPT_E_INVALID_INDEX; a signer without signed (or unsigned) attributes
+// CRYPT_E_ATTRIBUTES_MISSING. The content of a detached message is empty.
+BOOL CryptMsgGetParam(HCRYPTMSG hCryptMsg, DWORD dwParamType, DWORD dwIndex, void* pvData, DWORD* pcbData) noexcept;
+
+// The same handle, one more reference; each reference is closed on its own.
+HCRYPTMSG CryptMsgDuplicate(HCRYPTMSG hCryptMsg) noexcept;
+// Drops one reference; a null handle is TRUE.
+BOOL CryptMsgClose(HCRYPTMSG hCryptMsg) noexcept;
