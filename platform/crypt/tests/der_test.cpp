@@ -121,6 +121,7 @@ TEST(DerTime, WritesUtcTimeFrom1950To2049AndGeneralizedTimeOtherwise) {
     EXPECT_EQ("180F32303530303130313132333435365A", hex(der::time(fileTime(2050, 1, 1))));
     EXPECT_EQ("170D3530303130313132333435365A", hex(der::time(fileTime(1950, 1, 1))));
     EXPECT_EQ("180F31393439313233313132333435365A", hex(der::time(fileTime(1949, 12, 31))));
+    EXPECT_THROW(der::time(fileTime(10000, 1, 1)), platform::WinError);
 }
 
 TEST(DerTime, ReadsOffsetsFractionsAndRefusesImpossibleDates) {

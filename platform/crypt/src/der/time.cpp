@@ -106,7 +106,9 @@ FILETIME timeOf(const Element& e) {
 
 Bytes time(const FILETIME& ft) {
     SYSTEMTIME st{};
-    if (!FileTimeToSystemTime(&ft, &st)) throw WinError(CRYPT_E_BAD_ENCODE, "FILETIME out of range");
+    // GeneralizedTime has four year digits.
+    if (!FileTimeToSystemTime(&ft, &st) || st.wYear > 9999)
+        throw WinError(CRYPT_E_BAD_ENCODE, "time outside the years DER can write");
     char text[20];
     const bool utc = st.wYear >= 1950 && st.wYear <= 2049;
     const int n = utc ? std::snprintf(text, sizeof text, "%02u%02u%02u%02u%02u%02uZ", st.wYear % 100u, st.wMonth,
