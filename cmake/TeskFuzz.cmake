@@ -22,8 +22,8 @@ function(tesk_add_fuzzer name)
   if(F_CORPUS)
     set(seeds ${F_CORPUS})
   endif()
+  file(MAKE_DIRECTORY ${work})
   add_test(NAME fuzz.${name}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${work}
     COMMAND ${name} -max_total_time=${TESK_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
             -print_final_stats=1 ${work} ${seeds})
   set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 300)
