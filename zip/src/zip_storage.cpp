@@ -1,0 +1,306 @@
+// CZipStorage: opening, reading, volume changes and the tail search. The
+// writing half is in zip_storage_write.cpp.
+#include "zip/zip_storage.h"
+
+#include <algorithm>
+
+#include "win_calls.h"
+#include "zip/zip_exception.h"
+#include "zip/zip_platform.h"
+
+CZipStorage::~CZipStorage() { ClearNamesHandler(); }
+
+void CZipStorage::Open(const CZipString& path, int mode, ZIP_SIZE_TYPE volumeSize) {
+    m_pWriteBuffer.Resize(static_cast<std::uint32_t>(m_iWriteBufferSize));
+    m_state = stateOpened | stateAutoClose;
+    m_pFile = &m_internalfile;
+    m_szArchiveName = path;
+    if (!(mode & zipCreate)) {
+        OpenExisting(path, mode);
+    } else if constexpr (kZipWrites) {
+        OpenForCreating(mode, volumeSize);
+    } else {
+        ThrowError(CZipException::generic);  // the reading build writes no archives
+    }
+}
+
+void CZipStorage::Open(CZipAbstractFile& file, int mode) {
+    m_pWriteBuffer.Resize(static_cast<std::uint32_t>(m_iWriteBufferSize));
+    m_state = stateOpened;
+    m_pFile = &file;
+    m_szArchiveName = file.GetFilePath();
+    if (!(mode & zipCreate)) {
+        m_state |= stateExisting;
+        if ((mode & zipOpenReadOnly) == zipOpenReadOnly) m_state |= stateReadOnly;
+        return;
+    }
+    if constexpr (!kZipWrites) ThrowError(CZipException::generic);
+    m_uCurrentVolume = 0;
+    if ((mode & zipCreateAppend) != zipCreateAppend) file.SetLength(0);
+}
+
+void CZipStorage::OpenExisting(const CZipString& path, int mode) {
+    m_state |= stateExisting;
+    const bool readOnly = (mode & zipOpenReadOnly) == zipOpenReadOnly;
+    if (readOnly) m_state |= stateReadOnly;
+    OpenVolumeFile(path, CZipFile::modeNoTruncate | CZipFile::shareDenyWrite |
+                             (readOnly ? CZipFile::modeRead : CZipFile::modeReadWrite));
+    if (mode & zipModeSpan) {
+        m_state |= stateSpanned;
+    } else if (mode & zipModeBinSplit) {
+        m_state |= stateBinarySplit;
+        SetUpNamesHandler();
+        const ZIP_VOLUME_TYPE number = m_pSplitNamesHandler->GetVolumeNumber(m_szArchiveName);
+        if (number == 0) ThrowError(CZipException::badArchive);
+        m_uCurrentVolume = number - 1;
+        if (m_uCurrentVolume == 0) {  // a one-volume archive is a plain archive
+            ClearNamesHandler();
+            ClearSegmentation();
+        } else {
+            m_uSplitData = m_uCurrentVolume;
+            CacheBinarySplitSizes();
+        }
+    } else if (mode & zipModeSplit) {
+        m_state |= stateSplit;
+    }
+}
+
+CZipString CZipStorage::Close(bool write, bool wantLastVolumeName) {
+    CZipString name;
+    bool closed = false;
+    if constexpr (kZipWrites) {
+        if (write) {
+            Flush();
+            if (IsSplit() && !IsExisting()) {
+                name = RenameLastFileInSplitArchive();
+                closed = true;
+            }
+        }
+    }
+    if (wantLastVolumeName && !closed) {
+        if (IsSplit() && IsExisting() && m_pSplitNamesHandler) {
+            name = m_pSplitNamesHandler->GetVolumeName(m_szArchiveName, GetLastVolume() + 1,
+                                                       CZipSplitNamesHandler::flLast | CZipSplitNamesHandler::flExisting);
+        } else if (m_pFile) {
+            name = m_pFile->GetFilePath();
+        }
+    }
+    if (!closed && m_pFile && !m_pFile->IsClosed()) {
+        if (write && !IsReadOnly() && !IsExistingSegmented()) m_pFile->Flush();
+        if (Has(stateAutoClose)) m_pFile->Close();
+    }
+    Reset();
+    return name;
+}
+
+void CZipStorage::Reset() noexcept {
+    m_pWriteBuffer.Free();
+    m_uBytesInWriteBuffer = 0;
+    m_uBytesWritten = 0;
+    m_uCurrentVolSize = 0;
+    m_uSplitData = 0;
+    m_uCurrentVolume = ZIP_VOLUME_NUMBER_UNSPECIFIED;
+    m_state = 0;
+    m_pFile = nullptr;
+    m_pChangeVolumeFunc = nullptr;
+    m_uBytesBeforeZip = 0;
+    ClearNamesHandler();
+    m_cachedSizes.clear();
+}
+
+std::uint32_t CZipStorage::Read(void* buffer, std::uint32_t size, bool atOnce) {
+    if (size == 0) return 0;
+    char* out = static_cast<char*>(buffer);
+    std::uint32_t got = m_pFile->Read(out, size);
+    while (got == 0) {
+        if (!IsSegmented()) ThrowError(CZipException::badArchive);
+        ChangeVolume();
+        got = m_pFile->Read(out, size);
+    }
+    if (got == size) return got;
+    if (!IsSegmented() || (atOnce && !IsBinarySplit())) ThrowError(CZipException::badArchive);
+    while (got < size) {
+        ChangeVolume();
+        const std::uint32_t more = m_pFile->Read(out + got, size - got);
+        if (more == 0) ThrowError(CZipException::badArchive);
+        got += more;
+    }
+    return got;
+}
+
+ZIP_SIZE_TYPE CZipStorage::GetPosition() const {
+    ZIP_SIZE_TYPE position = m_pFile->GetPosition() + m_uBytesInWriteBuffer;
+    if (m_uCurrentVolume == 0) return position - std::min(position, m_uBytesBeforeZip);
+    if (IsBinarySplit()) {
+        for (ZIP_VOLUME_TYPE v = 0; v < m_uCurrentVolume && v < m_cachedSizes.size(); ++v)
+            position += m_cachedSizes[v];
+    }
+    return position;
+}
+
+void CZipStorage::SeekInArchive(ZIP_VOLUME_TYPE volume, ZIP_SIZE_TYPE offset) {
+    if (IsBinarySplit()) {
+        ChangeVolume(0);
+        SeekInBinary(static_cast<ZIP_FILE_SIZE>(offset + m_uBytesBeforeZip), true);
+        return;
+    }
+    ChangeVolume(volume);
+    const ZIP_SIZE_TYPE shift = volume == 0 ? m_uBytesBeforeZip : 0;
+    if (offset > m_pFile->GetLength() || offset + shift > m_pFile->GetLength())
+        ThrowError(CZipException::badArchive);
+    m_pFile->SeekUnsigned(offset + shift);
+}
+
+ZIP_SIZE_TYPE CZipStorage::VolumeLength(ZIP_VOLUME_TYPE volume) const {
+    if (volume >= m_cachedSizes.size()) ThrowError(CZipException::generic);
+    return m_cachedSizes[volume];
+}
+
+void CZipStorage::SeekInBinary(ZIP_FILE_SIZE offset, bool fromStart) {
+    if (fromStart) m_pFile->SeekToBegin();
+    ZIP_FILE_SIZE target = static_cast<ZIP_FILE_SIZE>(m_pFile->GetPosition()) + offset;
+    ZIP_VOLUME_TYPE volume = m_uCurrentVolume;
+    while (target < 0) {
+        if (volume == 0) ThrowError(CZipException::generic);
+        target += static_cast<ZIP_FILE_SIZE>(VolumeLength(--volume));
+    }
+    while (static_cast<ZIP_SIZE_TYPE>(target) > VolumeLength(volume)) {
+        target -= static_cast<ZIP_FILE_SIZE>(VolumeLength(volume));
+        if (++volume > GetLastVolume()) ThrowError(CZipException::generic);
+    }
+    ChangeVolume(volume);
+    m_pFile->Seek(target, CZipAbstractFile::begin);
+}
+
+CZipString CZipStorage::GetSplitVolumeName(bool last) const {
+    if (!m_pSplitNamesHandler) ThrowError(CZipException::generic);
+    int flags = last ? CZipSplitNamesHandler::flLast : 0;
+    if (IsExisting()) flags |= CZipSplitNamesHandler::flExisting;
+    return m_pSplitNamesHandler->GetVolumeName(m_szArchiveName, m_uCurrentVolume + 1, flags);
+}
+
+void CZipStorage::SetUpNamesHandler() {
+    if (!m_pSplitNamesHandler) {
+        if (IsBinarySplit())
+            m_ownHandler = std::make_unique<CZipBinSplitNamesHandler>();
+        else
+            m_ownHandler = std::make_unique<CZipRegularSplitNamesHandler>();
+        m_pSplitNamesHandler = m_ownHandler.get();
+    }
+    m_pSplitNamesHandler->Initialize(m_szArchiveName);
+}
+
+void CZipStorage::ClearNamesHandler() noexcept {
+    m_pSplitNamesHandler = nullptr;
+    m_ownHandler.reset();
+}
+
+void CZipStorage::CacheBinarySplitSizes() {
+    const ZIP_VOLUME_TYPE last = GetLastVolume();
+    m_cachedSizes.assign(static_cast<std::size_t>(last) + 1, 0);
+    for (ZIP_VOLUME_TYPE v = last + 1; v-- > 0;) {
+        ChangeVolume(v);
+        m_cachedSizes[v] = m_pFile->GetLength();
+    }
+    ChangeVolume(last);
+}
+
+CZipString CZipStorage::CallCallback(ZIP_SIZE_TYPE progress, int reason, const CZipString& path) {
+    if (!m_pChangeVolumeFunc) ThrowError(CZipException::noCallback);
+    m_pChangeVolumeFunc->m_szExternalFile = path;
+    m_pChangeVolumeFunc->m_uVolumeNeeded = m_uCurrentVolume + 1;
+    m_pChangeVolumeFunc->m_iCode = reason;
+    if (!m_pChangeVolumeFunc->Callback(progress)) CZipException::Throw(CZipException::aborted, path);
+    return m_pChangeVolumeFunc->m_szExternalFile;
+}
+
+bool CZipStorage::Exists(const CZipString& path) {
+    return zipwin::exists(path.c_str());
+}
+
+void CZipStorage::OpenVolumeFile(const CZipString& path, std::uint32_t flags) {
+    m_internalfile.Open(path, flags, true);
+    m_pFile = &m_internalfile;
+}
+
+// Reading never goes past the last volume an existing archive names: a
+// damaged header that points there is code 101, not a missing file.
+void CZipStorage::ChangeVolume(ZIP_VOLUME_TYPE number) {
+    if (number == m_uCurrentVolume || !IsSegmented()) return;
+    if (IsExisting() && !IsSpanned() && number > GetLastVolume()) ThrowError(CZipException::badArchive);
+    constexpr std::uint32_t readFlags = CZipFile::modeNoTruncate | CZipFile::shareDenyWrite | CZipFile::modeRead;
+    m_uCurrentVolume = number;
+    CZipString path;
+    if (IsSpanned()) {
+        path = m_pFile->GetFilePath();
+        m_pFile->Close();
+        CallCallback(0, CZipSegmCallback::volumeForReading, path);
+    } else {
+        const bool last = number == GetLastVolume();
+        path = GetSplitVolumeName(last);
+        if (m_pChangeVolumeFunc) {
+            const ZIP_SIZE_TYPE progress = last ? ~ZIP_SIZE_TYPE{0} : 0;
+            path = CallCallback(progress, CZipSegmCallback::volumeForReading, path);
+            while (!Exists(path)) path = CallCallback(progress, CZipSegmCallback::fileNotFound, path);
+        }
+        m_pFile->Close();
+    }
+    OpenVolumeFile(path, readFlags);
+}
+
+// A backwards scan from the end in locate-buffer chunks. The signature is
+// matched from its last byte to its first; the state carries over chunk
+// borders (and, for binary split, volume borders).
+ZIP_FILE_SIZE CZipStorage::LocateSignature() {
+    static constexpr unsigned char signature[4] = {0x50, 0x4B, 0x05, 0x06};
+    std::vector<char> chunk(static_cast<std::size_t>(std::max(m_iLocateBufferSize, 4)));
+    ZIP_SIZE_TYPE depth = kSearchDepth;
+    int matched = 0;
+    for (;;) {
+        const ZIP_FILE_USIZE length = m_pFile->GetLength();
+        const ZIP_FILE_USIZE span = std::min<ZIP_FILE_USIZE>(depth, length);
+        for (ZIP_FILE_USIZE end = length; end > length - span;) {
+            const auto size = static_cast<std::uint32_t>(std::min<ZIP_FILE_USIZE>(chunk.size(), end - (length - span)));
+            const ZIP_FILE_USIZE start = end - size;
+            m_pFile->SeekUnsigned(start);
+            if (m_pFile->Read(chunk.data(), size) != size) ThrowError(CZipException::badArchive);
+            for (std::uint32_t i = size; i-- > 0;) {
+                const auto byte = static_cast<unsigned char>(chunk[i]);
+                if (byte == signature[3 - matched]) {
+                    if (++matched == 4) return static_cast<ZIP_FILE_SIZE>(start + i);
+                } else {
+                    matched = byte == signature[3] ? 1 : 0;
+                }
+            }
+            end = start;
+        }
+        if (!IsBinarySplit() || m_uCurrentVolume == 0 || depth <= span) return -1;
+        depth -= span;
+        ChangeVolume(m_uCurrentVolume - 1);
+    }
+}
+
+void CZipStorage::UpdateSegmMode(ZIP_VOLUME_TYPE lastVolume) {
+    if (!IsBinarySplit()) m_uCurrentVolume = lastVolume;
+    if (lastVolume == 0 && !IsBinarySplit()) {
+        ClearSegmentation();
+        return;
+    }
+    // A caller's file object holds one volume; more cannot be reached.
+    if (m_pFile != &m_internalfile) ThrowError(CZipException::badArchive);
+    if (!IsSegmented()) m_state |= ZipSystem::IsRemovableDrive(m_szArchiveName) ? stateSpanned : stateSplit;
+    if (IsSpanned()) {
+        if (!m_pSpanChangeVolumeFunc) ThrowError(CZipException::noSpanCallback);
+        m_pChangeVolumeFunc = m_pSpanChangeVolumeFunc;
+    } else {
+        SetUpNamesHandler();
+        if (!IsBinarySplit()) m_uSplitData = lastVolume;
+        m_pChangeVolumeFunc = m_pSplitChangeVolumeFunc;
+    }
+    m_pWriteBuffer.Free();
+}
+
+void CZipStorage::ThrowError(int code) const {
+    const CZipString path = m_pFile && !m_pFile->GetFilePath().empty() ? m_pFile->GetFilePath() : m_szArchiveName;
+    CZipException::Throw(code, path);
+}

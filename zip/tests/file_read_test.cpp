@@ -1,0 +1,146 @@
+// The memory file, the disk file and the byte buffer.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "support.h"
+#include "testkit/platform_root.h"
+#include "zip/zip_exception.h"
+#include "zip/zip_file.h"
+#include "zip/zip_mem_file.h"
+
+namespace {
+
+int codeOf(auto&& action) {
+    try {
+        action();
+    } catch (const CZipException& e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(ZipMemFile, CallersBufferWithoutGrowthStaysInItsBounds) {
+    char block[100];
+    std::memset(block, 'a', sizeof block);
+    {
+        CZipMemFile file;
+        file.UseBuffer(block, sizeof block);
+        EXPECT_FALSE(file.IsClosed());
+        char read[10];
+        EXPECT_EQ(10u, file.Read(read, 10));
+        EXPECT_EQ(100u, file.Seek(100, CZipAbstractFile::begin));
+        EXPECT_EQ(95u, file.Seek(-5, CZipAbstractFile::end));
+        file.Write("bbbbb", 5);
+        EXPECT_EQ(505, codeOf([&] { file.Write("c", 1); }));
+        EXPECT_EQ(505, codeOf([&] { file.Seek(101, CZipAbstractFile::begin); }));
+        EXPECT_EQ(505, codeOf([&] { file.Seek(-101, CZipAbstractFile::end); }));
+        EXPECT_EQ(505, codeOf([&] { file.Seek(-1, CZipAbstractFile::begin); }));
+    }
+    EXPECT_EQ('b', block[99]);  // the caller's block survives the file
+}
+
+TEST(ZipMemFile, GrowsForWritesAndSeeksButKeepsItsLengthUntilWritten) {
+    CZipMemFile file(16);
+    EXPECT_TRUE(file.IsClosed());
+    file.Write("abc", 3);
+    EXPECT_EQ(13u, file.Seek(10, CZipAbstractFile::end));
+    EXPECT_EQ(3u, file.GetLength());
+    file.Write("z", 1);
+    EXPECT_EQ(14u, file.GetLength());
+    char all[14];
+    file.SeekToBegin();
+    EXPECT_EQ(14u, file.Read(all, 20));
+    EXPECT_EQ(0, std::memcmp(all, "abc\0\0\0\0\0\0\0\0\0\0z", 14));
+    EXPECT_EQ(0u, file.Read(all, 1));
+    EXPECT_EQ(505, codeOf([&] { file.Seek(ZIP_FILE_SIZE{1} << 32, CZipAbstractFile::begin); }));
+}
+
+TEST(ZipMemFile, SetLengthMovesThePositionOnlyWithinTheCapacity) {
+    CZipMemFile file(64);
+    file.Write("0123456789", 10);
+    file.SetLength(4);
+    EXPECT_EQ(4u, file.GetPosition());
+    EXPECT_EQ(4u, file.GetLength());
+    file.Seek(1, CZipAbstractFile::begin);
+    file.SetLength(1000);
+    EXPECT_EQ(1u, file.GetPosition());
+    EXPECT_EQ(1000u, file.GetLength());
+    char tail[4];
+    file.Seek(4, CZipAbstractFile::begin);
+    file.Read(tail, 4);
+    EXPECT_EQ(0, std::memcmp(tail, "\0\0\0\0", 4));  // bytes that were never written read as 0
+}
+
+TEST(ZipMemFile, DetachHandsTheBlockOverAndClosing) {
+    CZipMemFile file;
+    file.Write("data", 4);
+    const auto length = file.GetLength();
+    void* block = file.Detach();
+    EXPECT_TRUE(file.IsClosed());
+    EXPECT_EQ(4u, length);
+    EXPECT_EQ(0, std::memcmp(block, "data", 4));
+    std::free(block);
+    EXPECT_EQ(505, codeOf([&] { file.Write("x", 1); }));  // a closed memory file cannot grow
+}
+
+TEST(ZipFile, OpenFlagsDecideTruncationAndErrorsCarryErrno) {
+    testkit::PlatformRoot root;
+    const auto path = root.write("f.bin", "content");
+    const CZipString name = ziptest::zipPath(path);
+    CZipFile file;
+    ASSERT_TRUE(file.Open(name, CZipFile::modeRead, true));
+    char buffer[16];
+    EXPECT_EQ(7u, file.Read(buffer, sizeof buffer));
+    EXPECT_EQ(0u, file.Read(buffer, sizeof buffer));
+    EXPECT_EQ(7u, file.GetLength());
+    ASSERT_TRUE(file.Open(name, CZipFile::modeReadWrite | CZipFile::modeNoTruncate, true));
+    EXPECT_EQ(7u, file.GetLength());
+    ASSERT_TRUE(file.Open(name, CZipFile::modeWrite, true));
+    EXPECT_EQ(0u, file.GetLength());
+    file.Close();
+    EXPECT_TRUE(file.IsClosed());
+    EXPECT_TRUE(file.GetFilePath().empty());
+
+    const CZipString missing = ziptest::zipPath(root.path() / "missing.zip");
+    EXPECT_FALSE(file.Open(missing, CZipFile::modeRead, false));
+    try {
+        file.Open(missing, CZipFile::modeRead, true);
+        FAIL() << "nothing thrown";
+    } catch (const CZipException& e) {
+        EXPECT_EQ(ENOENT, e.GetCode());
+        EXPECT_EQ(ziptest::utf8(missing), ziptest::utf8(e.GetFileName()));
+    }
+}
+
+// A pipe delivers its data in pieces; a read ends only at the end of the data.
+TEST(ZipFile, ReadsAPipeToItsEnd) {
+    testkit::PlatformRoot root;
+    const auto fifo = root.path() / "pipe";
+    ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+    testkit::Service writer({"sh", "-c", "{ printf abc; sleep 0.3; printf def; } > pipe"}, {.cwd = root.path()});
+    CZipFile file;
+    ASSERT_TRUE(file.Open(ziptest::zipPath(fifo), CZipFile::modeRead, true));
+    char buffer[8];
+    ASSERT_EQ(6u, file.Read(buffer, sizeof buffer));
+    EXPECT_EQ(0, std::memcmp(buffer, "abcdef", 6));
+}
+
+TEST(ZipAutoBuffer, ResizeAndCopy) {
+    CZipAutoBuffer buffer(8);
+    EXPECT_TRUE(buffer.IsAllocated());
+    std::memcpy(buffer.GetBuffer(), "12345678", 8);
+    const CZipAutoBuffer copy(buffer);
+    buffer.Resize(8, true);
+    EXPECT_EQ('\0', buffer.GetBuffer()[0]);
+    EXPECT_EQ('1', copy.GetBuffer()[0]);
+    EXPECT_EQ(nullptr, buffer.Resize(0));
+    EXPECT_EQ(0u, buffer.GetSize());
+}
