@@ -1,0 +1,24 @@
+// TCryptProvider: one cryptographic service provider as CryptoAPI lists it,
+// by its ANSI name and provider type.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "win32/types.h"
+
+class TCryptProvider {
+public:
+    TCryptProvider() = default;
+    TCryptProvider(std::string name, DWORD type) : m_name(std::move(name)), m_type(type) {}
+    virtual ~TCryptProvider() = default;
+    TCryptProvider(const TCryptProvider&) = default;
+    TCryptProvider& operator=(const TCryptProvider&) = default;
+
+    std::string GetName() const { return m_name; }
+    DWORD GetType() const noexcept { return m_type; }
+
+protected:
+    std::string m_name;
+    DWORD m_type = 0;
+};

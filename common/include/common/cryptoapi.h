@@ -1,0 +1,110 @@
+// TCryptoapi: the object through which the signing component reaches
+// CryptoAPI. It holds one provider (name, type and handle) and the
+// certificates found in that provider's key containers, and it groups the
+// certificate decoders, the algorithm translations and the hashing that
+// chooses a provider able to compute the algorithm.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/cert_info.h"
+#include "common/crypt_provider.h"
+#include "common/rdn_attr.h"
+#include "win32/crypt_encode.h"
+
+// Error numbers of this class (message 10000 + number).
+inline constexpr DWORD kErrCspUnusable = 5000;             // the provider cannot be acquired
+inline constexpr DWORD kErrNoContainerCertificate = 5004;  // no key container holds a certificate
+
+// GetKeyIdentifiers: which identifier.
+inline constexpr DWORD kAuthorityKeyId = 0;
+inline constexpr DWORD kSubjectKeyId = 1;
+
+class TCryptoapi : public TCryptProvider {
+public:
+    // Fills the process-wide list of installed providers when it is empty.
+    TCryptoapi();
+    ~TCryptoapi() override;
+    TCryptoapi(const TCryptoapi&) = delete;
+    TCryptoapi& operator=(const TCryptoapi&) = delete;
+
+    // Releases the held provider and holds the given one instead; 0.
+    virtual DWORD SetProvider(HCRYPTPROV provider, DWORD type, const std::string& name);
+    // Acquires the provider without a container. With enumerateContainers,
+    // the certificates on the keys of its containers replace the certificate
+    // list (5004 when there are none); without, the list is emptied. Then
+    // the provider is held: 0. 5000 when it cannot be acquired.
+    virtual DWORD EnumContainerCertificates(const std::string& name, DWORD type, bool enumerateContainers);
+
+    HCRYPTPROV GetProviderHandle() const noexcept { return m_provider; }
+    const std::vector<CertInfo>& GetCertificates() const noexcept { return m_certificates; }
+
+    // ---- Certificate description records ----
+
+    // Fills out from the context, keeping only its label: 1, or 0 for a
+    // context that is not X.509.
+    static DWORD GetCertInfo(PCCERT_CONTEXT context, CertInfo& out);
+    // 0 when the bytes are no certificate.
+    static DWORD CertInfoFromDer(const std::vector<BYTE>& der, CertInfo& out);
+    // The context's key-provider property from the record's provider,
+    // container, type and key spec; the result of setting it.
+    static BOOL SetKeyProvInfo(PCCERT_CONTEXT context, const CertInfo& info);
+    // The certificate stored on the provider's key of that spec; 0 when
+    // there is no key, no certificate or it does not decode.
+    static DWORD GetKeyCertificate(HCRYPTPROV provider, DWORD keySpec, CertInfo& out);
+
+    // ---- Names and extensions (lists and texts are appended to) ----
+
+    // The attributes of an encoded name in encoded order; nonzero when at
+    // least one was added.
+    static DWORD DecodeObject(const CERT_NAME_BLOB& name, std::vector<TRDNAttr>& out);
+    // The same for a decoded name; nonzero when out is not empty afterwards.
+    static DWORD RdnValueToString(const CERT_NAME_INFO& name, std::vector<TRDNAttr>& out);
+    // CryptoAPI's name of an RDN attribute OID ("CN"), empty when unknown.
+    static std::string GetRdnShortName(const std::string& oid, bool lowerCase);
+    // Subject alternative names: OID text the choice number, value type 7;
+    // an other name carries its type OID, its string type and flags 1.
+    static DWORD GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
+    // Replaces out with the identifier; 1, or 0 when it is missing or does
+    // not decode.
+    static DWORD GetKeyIdentifiers(PCCERT_CONTEXT context, DWORD which, std::vector<BYTE>& out);
+    // 1 when the usages were listed or the certificate names none, else 0.
+    static DWORD GetEnhancedKeyUsage(PCCERT_CONTEXT context, std::vector<TRDNAttr>& out);
+    // 0 when the extension is missing, else 1.
+    static DWORD GetCertPolicies(PCCERT_CONTEXT context, std::vector<std::string>& out);
+    static DWORD GetQcStatements(PCCERT_CONTEXT context, std::vector<std::string>& out);
+    // The certification authority's own extension as text; 1, or 0 when it
+    // is missing or does not decode.
+    static DWORD GetMakerExtension(PCCERT_CONTEXT context, std::string& out);
+
+    // ---- Algorithms (groups: 0 any, 1 hash, 4 signature) ----
+
+    // CryptoAPI's ALG_ID, else the built-in SHA-2 rows; 0 when none has it.
+    static ALG_ID OidToAlgId(const std::string& oid);
+    static std::string AlgIdToOid(ALG_ID algId, DWORD group);
+    static std::string GetAlgName(ALG_ID algId, DWORD group);
+    // The ALG_ID of the algorithm with that display name; 0 when unknown.
+    static ALG_ID GetOidName(const std::string& name, DWORD group);
+    // The OID when CryptoAPI knows it as a hash; otherwise SHA-1's OID with
+    // useDefault, else empty.
+    static std::string CheckHashAlgOid(const std::string& oid, DWORD useDefault);
+
+    // ---- Providers for algorithms ----
+
+    // The first candidate provider that supports the algorithm: the machine
+    // default of type 1, the two AES providers, Enhanced, KavloCSP. 1 with
+    // out set, or 0.
+    static DWORD FindProviderForAlg(ALG_ID algId, TCryptProvider& out);
+    // The hash of the data with the held provider, or with a candidate when
+    // the held one lacks the algorithm; nonzero on success. Empty data fails.
+    DWORD HashData(const BYTE* data, DWORD length, ALG_ID algId, std::vector<BYTE>& out);
+    DWORD HashVector(const std::vector<BYTE>& data, ALG_ID algId, std::vector<BYTE>& out);
+    // Appends the provider's container names; true when the enumeration ran
+    // to its end.
+    static bool EnumContainers(HCRYPTPROV provider, std::vector<std::string>& out);
+
+private:
+    HCRYPTPROV m_provider = 0;
+    std::vector<CertInfo> m_certificates;
+};
