@@ -1,0 +1,189 @@
+// Every archive the library writes passes the peers' tests (Info-ZIP
+// unzip, 7-Zip, Python's zipfile, as far as each supports the method and
+// the encryption) and extracts to the bytes that went in.
+#include <gtest/gtest.h>
+
+#include "bundle_support.h"
+#include <chrono>
+#include <ctime>
+
+#include "zip/zip_mem_file.h"
+
+using namespace ziptest;
+
+namespace {
+
+constexpr const char* kPassword = "tajne-heslo 42";
+
+struct Variant {
+    const char* name;
+    std::uint16_t method;
+    int encryption;
+};
+
+bool isAes(int encryption) { return encryption >= CZipCryptograph::encWinZipAes128 && encryption <= CZipCryptograph::encWinZipAes256; }
+
+// Text, random data, an empty and a tiny file, a folder, and bytes from memory.
+std::map<std::string, std::string> sampleFiles() {
+    return {{"docs/report.txt", textData(200000, 4)}, {"bin/random.bin", randomData(70000, 5)},
+            {"empty.txt", ""}, {"tiny.txt", "abc"}, {"docs/sub/notes.txt", textData(1000, 6)}};
+}
+
+void writeArchive(const Scratch& scratch, const std::filesystem::path& archive, const Variant& variant,
+                  const std::string& memoryEntry) {
+    for (const auto& [name, content] : sampleFiles()) scratch.write("src/" + name, content);
+    std::filesystem::create_directories(scratch.file("src/folder"));
+    CZipBundle zip;
+    ASSERT_TRUE(zip.SetCompressionMethod(variant.method));
+    ASSERT_TRUE(zip.SetEncryptionMethod(variant.encryption));
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipCreate));
+    if (variant.encryption != CZipCryptograph::encNone) {
+        ASSERT_TRUE(zip.SetPassword(zipText(kPassword).c_str()));
+    }
+    zip.SetRootFolder(zipPath(scratch.file("src")).c_str());
+    auto addBelowRoot = [&](const std::string& relative) {
+        CZipAddRequest request(zipPath(scratch.file("src/" + relative)), {});
+        request.m_bFullPath = false;
+        return zip.AddNewFile(request);
+    };
+    for (const auto& [name, content] : sampleFiles()) ASSERT_TRUE(addBelowRoot(name)) << name;
+    ASSERT_TRUE(addBelowRoot("folder"));
+    CZipMemFile memory;
+    memory.Write(memoryEntry.data(), static_cast<std::uint32_t>(memoryEntry.size()));
+    ASSERT_TRUE(zip.AddNewFile(memory, zipText("memory\\bytes.dat")));
+    zip.Close();
+}
+
+class WrittenArchive : public ::testing::TestWithParam<Variant> {};
+
+}  // namespace
+
+TEST_P(WrittenArchive, PassesThePeersAndExtractsTheSameBytes) {
+    TESTKIT_REQUIRE_PROGRAM("unzip");
+    TESTKIT_REQUIRE_PROGRAM("7z");
+    const Variant variant = GetParam();
+    Scratch scratch;
+    const auto archive = scratch.file("out.zip");
+    const std::string memoryEntry = textData(40000, 7);
+    writeArchive(scratch, archive, variant, memoryEntry);
+    std::map<std::string, std::string> expected = sampleFiles();
+    expected["memory/bytes.dat"] = memoryEntry;
+    const bool encrypted = variant.encryption != CZipCryptograph::encNone;
+
+    if (!isAes(variant.encryption)) {
+        expectPeerAccepts({"unzip", "-tq", "-P", encrypted ? kPassword : "", archive.string()}, scratch.dir());
+        EXPECT_EQ(expected, pythonContents(archive, encrypted ? kPassword : ""));
+    }
+    expectPeerAccepts({"7z", "t", std::string("-p") + (encrypted ? kPassword : ""), archive.string()}, scratch.dir());
+    expectPeerAccepts({"7z", "x", "-y", std::string("-p") + (encrypted ? kPassword : ""), "-o" + scratch.file("7z").string(),
+                       archive.string()},
+                      scratch.dir());
+    EXPECT_EQ(expected, scratch.files(scratch.file("7z")));
+    EXPECT_TRUE(std::filesystem::is_directory(scratch.file("7z/folder")));
+
+    std::map<std::string, std::string> ours;
+    for (const auto& [name, content] : ourContents(archive, encrypted ? kPassword : "")) {
+        std::string slashed = name;
+        std::replace(slashed.begin(), slashed.end(), '\\', '/');
+        ours[slashed] = content;
+    }
+    EXPECT_EQ(expected, ours);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MethodsAndEncryption, WrittenArchive,
+    ::testing::Values(Variant{"Stored", 0, CZipCryptograph::encNone}, Variant{"Deflate", 8, CZipCryptograph::encNone},
+                      Variant{"Bzip2", 12, CZipCryptograph::encNone},
+                      Variant{"StoredTraditional", 0, CZipCryptograph::encStandard},
+                      Variant{"DeflateTraditional", 8, CZipCryptograph::encStandard},
+                      Variant{"Bzip2Traditional", 12, CZipCryptograph::encStandard},
+                      Variant{"StoredAes128", 0, CZipCryptograph::encWinZipAes128},
+                      Variant{"DeflateAes128", 8, CZipCryptograph::encWinZipAes128},
+                      Variant{"DeflateAes192", 8, CZipCryptograph::encWinZipAes192},
+                      Variant{"DeflateAes256", 8, CZipCryptograph::encWinZipAes256},
+                      Variant{"Bzip2Aes256", 12, CZipCryptograph::encWinZipAes256}),
+    [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
+
+// The smart flags' rules, seen in the archive: small files are stored,
+// empty files and folders carry no encryption, level 0 stores.
+TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
+    Scratch scratch;
+    const auto archive = scratch.file("rules.zip");
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipCreate));
+    ASSERT_TRUE(zip.SetPassword(zipText(kPassword).c_str()));
+    CZipMemFile tiny, empty, text;
+    tiny.Write("abc", 3);
+    const std::string body = textData(10000);
+    text.Write(body.data(), static_cast<std::uint32_t>(body.size()));
+    ASSERT_TRUE(zip.AddNewFile(tiny, zipText("tiny.txt")));
+    ASSERT_TRUE(zip.AddNewFile(empty, zipText("empty.txt")));
+    ASSERT_TRUE(zip.AddNewFile(text, zipText("stored.txt"), 0));
+    ASSERT_TRUE(zip.AddNewFile(text, zipText("deflated.txt")));
+    ASSERT_TRUE(zip.AddNewFile(zipPath(scratch.dir()), zipText("a\\b"), -1));
+
+    const CZipFileHeader& small = *zip.GetFileInfo(0);
+    EXPECT_EQ(0, small.m_uMethod);
+    EXPECT_TRUE(small.IsEncrypted());
+    EXPECT_EQ(3u + 12u, small.m_uComprSize);
+    EXPECT_FALSE(zip.GetFileInfo(1)->IsEncrypted());
+    EXPECT_EQ(0, zip.GetFileInfo(2)->m_uMethod);
+    EXPECT_EQ(body.size() + 12u, zip.GetFileInfo(2)->m_uComprSize);
+    EXPECT_EQ(8, zip.GetFileInfo(3)->m_uMethod);
+    CZipFileHeader& folder = *zip.GetFileInfo(4);
+    EXPECT_EQ("a\\b\\", utf8(folder.GetFileName(false)));
+    EXPECT_EQ(0, folder.m_uMethod);
+    EXPECT_FALSE(folder.IsEncrypted());
+    zip.Close();
+    expectPeerAccepts({"unzip", "-tq", "-P", kPassword, archive.string()}, scratch.dir());
+}
+
+// An unnamed entry takes "file" and the entry count.
+TEST(WrittenArchiveRules, UnnamedEntryIsNamedByItsPlace) {
+    Scratch scratch;
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(scratch.file("n.zip")), CZipBundle::zipCreate));
+    CZipMemFile data;
+    data.Write("x", 1);
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(zip.AddNewFile(data, zipText("e" + std::to_string(i))));
+    ASSERT_TRUE(zip.AddNewFile(data, {}));
+    EXPECT_EQ("file4", utf8(zip.GetFileInfo(4)->GetFileName(false)));
+    zip.Close();
+}
+
+// Entries keep the time and the read-only attribute of their files, and an
+// extracted file gets them back; the archive can take its newest entry's time.
+TEST(WrittenArchiveRules, TimesAndAttributesRoundTrip) {
+    Scratch scratch;
+    const auto old = scratch.write("src/old.txt", "from 2001");
+    const auto fixed = scratch.write("src/readonly.txt", "do not touch");
+    const auto stamp = [](int year) {
+        std::tm fields{};
+        fields.tm_year = year - 1900;
+        fields.tm_mon = 5;
+        fields.tm_mday = 15;
+        fields.tm_hour = 10;
+        fields.tm_isdst = -1;
+        return std::filesystem::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(std::mktime(&fields)));
+    };
+    std::filesystem::last_write_time(old, stamp(2001));
+    std::filesystem::last_write_time(fixed, stamp(2011));
+    std::filesystem::permissions(fixed, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const auto archive = scratch.file("t.zip");
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipCreate));
+    ASSERT_TRUE(zip.AddNewFile(zipPath(old), zipText("old.txt")));
+    ASSERT_TRUE(zip.AddNewFile(zipPath(fixed), zipText("readonly.txt")));
+    zip.Close(CZipBundle::closeNormal, true);
+    EXPECT_EQ(stamp(2011), std::filesystem::last_write_time(archive));
+
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
+    EXPECT_TRUE(zip.GetFileInfo(1)->GetLocalAttributes() & 0x01);
+    EXPECT_TRUE(zip.ExtractFile(0, zipPath(scratch.file("out")), false));
+    EXPECT_TRUE(zip.ExtractFile(1, zipPath(scratch.file("out")), false));
+    zip.Close();
+    EXPECT_EQ(stamp(2001), std::filesystem::last_write_time(scratch.file("out/old.txt")));
+    const auto perms = std::filesystem::status(scratch.file("out/readonly.txt")).permissions();
+    EXPECT_EQ(std::filesystem::perms::none, perms & std::filesystem::perms::owner_write);
+    EXPECT_EQ("do not touch", testkit::readFile(scratch.file("out/readonly.txt")));
+}
