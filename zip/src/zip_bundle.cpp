@@ -191,6 +191,13 @@ void CZipBundle::SetCompressionOptions(const CZipCompressor::COptions& options) 
     if (current && current->GetType() == options.GetType()) m_pCompressor->UpdateOptions(options);
 }
 
+bool CZipBundle::CommitRename(CZipFileHeader& header) {
+    if constexpr (kZipWrites)
+        return RewriteRenamedHeader(header);
+    else
+        return false;
+}
+
 CZipFileHeader* CZipBundle::GetFileInfo(ZIP_INDEX_TYPE index) {
     return IsClosed() || !m_centralDir.IsIndexValid(index) ? nullptr : m_centralDir[index];
 }

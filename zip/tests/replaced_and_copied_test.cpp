@@ -179,3 +179,35 @@ TEST(CopiedEntries, RawAndEncryptedOnTheWay) {
         EXPECT_EQ(expected, ours);
     }
 }
+
+// A renamed entry's local header is rewritten at once; the entries behind
+// it move when the name's length changes.
+TEST(RenamedEntries, NewNamesReachBothHeaders) {
+    Scratch scratch;
+    const auto archive = scratch.file("n.zip");
+    const std::string a = textData(20000, 11), b = randomData(9000, 12), c = textData(500, 13);
+    {
+        CZipBundle zip;
+        zip.Open(zipPath(archive), CZipBundle::zipCreate);
+        ASSERT_TRUE(addBytes(zip, a, "a.txt"));
+        ASSERT_TRUE(addBytes(zip, b, "b.bin"));
+        ASSERT_TRUE(addBytes(zip, c, "c.txt"));
+        zip.Close();
+    }
+    {
+        CZipBundle zip;
+        ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpen));
+        ASSERT_TRUE(zip.GetFileInfo(1)->Rename(zipText("folder\\a much longer name.bin")));
+        ASSERT_TRUE(zip.GetFileInfo(0)->Rename(zipText("x")));
+        EXPECT_EQ(1u, zip.FindFile(zipText("FOLDER\\A MUCH LONGER NAME.BIN")));
+        zip.Close();
+    }
+    expectPeerAccepts({"unzip", "-tq", archive.string()}, scratch.dir());
+    EXPECT_EQ((std::map<std::string, std::string>{{"x", a}, {"folder/a much longer name.bin", b}, {"c.txt", c}}),
+              pythonContents(archive));
+    CZipBundle readOnly;
+    ASSERT_TRUE(readOnly.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
+    EXPECT_FALSE(readOnly.GetFileInfo(2)->Rename(zipText("other.txt")));
+    EXPECT_EQ("c.txt", utf8(readOnly.GetFileInfo(2)->GetFileName(false)));
+    readOnly.Close();
+}

@@ -35,6 +35,9 @@ public:
         zipOpenReadOnly = CZipStorage::zipOpenReadOnly,
         zipCreate = CZipStorage::zipCreate,
         zipCreateAppend = CZipStorage::zipCreateAppend,  // behind what the file already holds
+        zipModeSplit = CZipStorage::zipModeSplit,        // numbered volumes of a fixed size
+        zipModeBinSplit = CZipStorage::zipModeBinSplit,  // slices of one stream: a.zip.001, ...
+        zipModeSpan = CZipStorage::zipModeSpan,          // one volume per removable disk
     };
     enum CloseMode : int {
         closeNormal = 0,
@@ -52,8 +55,8 @@ public:
     // Writes nothing: a caller closes first.
     ~CZipBundle() override;
 
-    // Volume size only for split archives (CZipStorage::zipModeSplit and
-    // zipModeBinSplit in the mode). False when an archive is open already.
+    // A create mode with zipModeSplit or zipModeBinSplit makes volumes of
+    // volumeSize bytes. False when an archive is open already.
     bool Open(const CZipString& path, int mode = zipOpen, ZIP_SIZE_TYPE volumeSize = 0);
     // The archive in a caller's file object, which stays the caller's and
     // keeps its content unless a create mode is given.
@@ -145,11 +148,12 @@ protected:
     virtual void SelectCryptograph(int method);
     virtual void SelectCompressor(int method);
 
-    // CZipArchiveHooks. Entries are not renamed in place: a rename would
-    // have to move every entry behind the renamed one.
+    // CZipArchiveHooks. A renamed entry's local header is rewritten at once
+    // (the data behind it moved when its size changes); the close writes
+    // the directory with the new name.
     CZipProgressCallback* FindCallback(int kind) override { return m_callbacks.Find(kind); }
     bool CommitsImmediately() const override { return true; }
-    bool CommitRename(CZipFileHeader& /*header*/) override { return false; }
+    bool CommitRename(CZipFileHeader& header) override;
     // The central directory has left the file already; the close writes it.
     void MarkChanged() override {}
 
@@ -186,6 +190,9 @@ private:
     void ResizeEntrySpace(ZIP_INDEX_TYPE index, ZIP_SIZE_TYPE neededSize);
     void MoveArchiveData(ZIP_SIZE_TYPE start, ZIP_SIZE_TYPE end, ZIP_SIZE_TYPE distance, bool forward,
                          CZipProgressCallback* callback);
+    // Cuts the file where its central directory begins, once the archive changes.
+    void CutAtDirectory();
+    bool RewriteRenamedHeader(CZipFileHeader& header);
 
     bool m_bCaseSensitive = false;
     CZipCallbackMap m_callbacks;
