@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool detached = data[0] & 0x80;
     const std::size_t message = size - 1;
     const std::size_t cut = message ? (data[0] & 0x7F) * message / 0x7F : 0;
-    HCRYPTMSG msg = CryptMsgOpenToDecode(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, detached ? CMSG_DETACHED_FLAG : 0,
-                                         0, g_provider, nullptr, nullptr);
+    HCRYPTMSG msg = CryptMsgOpenToDecode(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, detached ? CMSG_DETACHED_FLAG : 0, 0,
+                                         g_provider, nullptr, nullptr);
     const BYTE* bytes = data + 1;
     if (CryptMsgUpdate(msg, bytes, static_cast<DWORD>(cut), FALSE) &&
         CryptMsgUpdate(msg, bytes + cut, static_cast<DWORD>(message - cut), TRUE)) {

@@ -15,6 +15,11 @@ const MessageParts& signedParts(const Message& message) {
     return parts;
 }
 
+const Bytes& computedHashOf(const Message& message, DWORD signer) {
+    signedParts(message);
+    return message.computedHash(signer);
+}
+
 template <class T>
 const T& itemAt(const std::vector<T>& items, DWORD index) {
     if (index >= items.size()) throw WinError(CRYPT_E_INVALID_INDEX, "index beyond the message's items");
@@ -65,9 +70,7 @@ void getParam(const Message& message, DWORD param, DWORD index, void* pvData, DW
     case CMSG_CRL_COUNT_PARAM: return copyCount(signedParts(message).crls.size(), pvData, pcbData);
     case CMSG_CERT_PARAM: return copyBytes(itemAt(signedParts(message).certificates, index), pvData, pcbData);
     case CMSG_CRL_PARAM: return copyBytes(itemAt(signedParts(message).crls, index), pvData, pcbData);
-    case CMSG_COMPUTED_HASH_PARAM:
-        signedParts(message);
-        return copyBytes(message.computedHash(index), pvData, pcbData);
+    case CMSG_COMPUTED_HASH_PARAM: return copyBytes(computedHashOf(message, index), pvData, pcbData);
     case CMSG_SIGNER_INFO_PARAM:
     case CMSG_SIGNER_CERT_INFO_PARAM:
     case CMSG_SIGNER_HASH_ALGORITHM_PARAM:

@@ -25,8 +25,7 @@ void Message::update(View data, bool final) {
         }
         return;
     case Stage::Complete:
-    case Stage::Failed:
-        break;
+    case Stage::Failed: break;
     }
     throw WinError(CRYPT_E_MSG_ERROR, "the message takes no more data");
 }

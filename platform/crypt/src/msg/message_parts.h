@@ -28,7 +28,7 @@ struct SignerInfo {
     std::string digestOid;
     std::optional<der::Element> signedAttributes;  // [0] IMPLICIT SET OF Attribute
     der::Element signatureAlgorithm;
-    View signature;  // the OCTET STRING's contents
+    View signature;                                  // the OCTET STRING's contents
     std::optional<der::Element> unsignedAttributes;  // [1] IMPLICIT SET OF Attribute
 };
 
