@@ -1,7 +1,8 @@
 // The compress and decompress loops over a compression library's stream.
-// Decompression never produces more than the header declares: a stream
-// that goes on past the declared size (an "inflate bomb"), or stored data
-// that end before the stream does, are damage (code 101).
+// Decompression produces exactly the bytes the header declares: a stream
+// that goes on past the declared size (an "inflate bomb"), one that ends
+// before it, or stored data that end before the stream does, are damage
+// (code 101).
 #include "zip/zip_base_lib_compressor.h"
 
 #include <algorithm>
@@ -77,7 +78,10 @@ std::uint32_t CBaseLibCompressor::Decompress(void* buffer, std::uint32_t size) {
     const std::uint32_t produced = wanted - OutputLeft();
     UpdateCrc(buffer, produced);
     m_uUncomprLeft -= produced;
-    if (ended) EndOfStream();
+    if (ended) {
+        if (m_uUncomprLeft > 0) ThrowError(CZipException::badArchive);
+        EndOfStream();
+    }
     return produced;
 }
 

@@ -46,8 +46,8 @@ public:
     virtual void FinishCompression(bool afterException) = 0;
     // Extracting: InitDecompression, Decompress until it gives 0, FinishDecompression.
     virtual void InitDecompression(CZipFileHeader* header, CZipCryptograph* cryptograph);
-    // Never more than the bytes the header declares. Data that go on past
-    // them, or end before them, are code 101.
+    // Exactly the bytes the header declares: data that go on past them, or
+    // end before them, are code 101.
     virtual std::uint32_t Decompress(void* buffer, std::uint32_t size) = 0;
     virtual void FinishDecompression(bool afterException) = 0;
     virtual const COptions* GetOptions() const { return nullptr; }
