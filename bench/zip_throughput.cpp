@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
@@ -220,21 +221,36 @@ BENCHMARK(createLibzip)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTi
 BENCHMARK(extractTesk)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(extractLibzip)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-// Keeps each run's time so that the ratios can be printed at the end.
+// Keeps each benchmark's mean time so that the ratios can be printed at the
+// end: the "mean" aggregate when repetitions are asked for, else the mean
+// of its runs.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime() / 1000.0;
+        for (const Run& run : runs) {
+            Times& times = m_times[run.run_name.function_name];
+            const double seconds = run.GetAdjustedRealTime() / 1000.0;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean") times.mean = seconds;
+            if (run.run_type == Run::RT_Iteration) {
+                times.sum += seconds;
+                ++times.count;
+            }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
-    double seconds(const std::string& prefix) const {
-        for (const auto& [name, value] : m_seconds)
-            if (name.rfind(prefix, 0) == 0) return value;
-        return 0;
+    double seconds(const std::string& name) const {
+        const auto found = m_times.find(name);
+        if (found == m_times.end()) return 0;
+        return found->second.mean > 0 ? found->second.mean : found->second.sum / std::max(1, found->second.count);
     }
 
 private:
-    std::map<std::string, double> m_seconds;
+    struct Times {
+        double mean = 0;
+        double sum = 0;
+        int count = 0;
+    };
+    std::map<std::string, Times> m_times;
 };
 
 // The peak resident memory (KiB) of this process's own image (VmHWM),

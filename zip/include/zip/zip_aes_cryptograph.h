@@ -24,7 +24,8 @@ public:
     // Code 123 when the authentication code read does not match the data.
     void FinishDecode(CZipFileHeader& header, CZipStorage& storage) override;
     void FinishEncode(CZipFileHeader& header, CZipStorage& storage) override;
-    bool CanHandle(int method) const override { return method >= encWinZipAes128 && method <= encWinZipAes256; }
+    // Only its own strength: the keys differ in length.
+    bool CanHandle(int method) const override { return method == m_iStrength; }
 
     static std::uint32_t KeyLength(int strength);
     static std::uint32_t SaltLength(int strength) { return KeyLength(strength) / 2; }
