@@ -1,6 +1,7 @@
 // reg.cpp: the registry wrapper over the Reg* functions.
 #include "common/reg.h"
 
+#include "win32/error.h"
 #include "win32/error_codes.h"
 #include "win32/text.h"
 
@@ -10,8 +11,14 @@ constexpr REGSAM accessFor(bool readOnly) { return readOnly ? KEY_READ : KEY_REA
 
 CReg::~CReg() { Close(); }
 
+bool CReg::succeeded(LONG result) {
+    if (result == ERROR_SUCCESS) return true;
+    SetLastError(static_cast<DWORD>(result));
+    return false;
+}
+
 bool CReg::keep(LONG result, HKEY key) {
-    if (result != ERROR_SUCCESS) return false;
+    if (!succeeded(result)) return false;
     m_key = key;
     return true;
 }
@@ -49,20 +56,37 @@ bool CReg::QueryString(const char* name, char* buffer, DWORD bufferSize) {
     // A buffer of no bytes has no room even for the NUL the caller keeps.
     if (!m_key || bufferSize == 0) return false;
     DWORD size = bufferSize - 1;
-    return RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    return succeeded(RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
+}
+
+bool CReg::QueryStringValue(const char* name, std::string& out) {
+    if (!m_key) return false;
+    std::string data;
+    DWORD size = 0;
+    LONG result = ERROR_SUCCESS;
+    // The first call, with no room, learns the size. Another process may
+    // lengthen the value before the read, which then asks for more again.
+    do {
+        data.resize(size);
+        result = RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+    } while (result == ERROR_MORE_DATA);
+    if (!succeeded(result)) return false;
+    data.resize(size);
+    out.assign(data.c_str());
+    return true;
 }
 
 bool CReg::SetString(const char* name, const char* text) {
     if (!m_key) return false;
     const DWORD size = static_cast<DWORD>(lstrlenA(text)) + 1;
-    return RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) == ERROR_SUCCESS;
+    return succeeded(RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size));
 }
 
 bool CReg::QueryDword(const char* name, DWORD& value) {
     if (!m_key) return false;
     DWORD read = value;
     DWORD size = sizeof read;
-    if (RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) != ERROR_SUCCESS)
+    if (!succeeded(RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size)))
         return false;
     value = read;
     return true;
@@ -73,7 +97,7 @@ bool CReg::QueryDword(const char16_t* name, DWORD& value) {
     DWORD read = 0;
     DWORD size = sizeof read;
     DWORD type = REG_NONE;
-    if (RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size) != ERROR_SUCCESS ||
+    if (!succeeded(RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size)) ||
         type != REG_DWORD)
         return false;
     value = read;
@@ -82,11 +106,11 @@ bool CReg::QueryDword(const char16_t* name, DWORD& value) {
 
 bool CReg::SetDword(const char* name, DWORD value) {
     if (!m_key) return false;
-    return RegSetValueExA(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
-           ERROR_SUCCESS;
+    return succeeded(
+        RegSetValueExA(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value));
 }
 
 bool CReg::DeleteValue(const char* name) {
     if (!m_key) return false;
-    return RegDeleteValueA(m_key, name) == ERROR_SUCCESS;
+    return succeeded(RegDeleteValueA(m_key, name));
 }

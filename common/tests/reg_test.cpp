@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "testkit/platform_root.h"
+#include "win32/error.h"
 
 namespace {
 
@@ -52,11 +55,13 @@ TEST_F(CRegTest, ValuesWrittenAreReadBackAndDeleted) {
     EXPECT_FALSE(reg.QueryDword("ncerts", value));
 }
 
-TEST_F(CRegTest, ReadOnlyKeyRefusesWrites) {
+TEST_F(CRegTest, ReadOnlyKeyRefusesWritesAndSaysWhy) {
     CReg reg;
     ASSERT_TRUE(reg.Create(HKEY_CURRENT_USER, kKey));
     ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, u"Software\\Tesk\\helpers", true));
+    SetLastError(0);
     EXPECT_FALSE(reg.SetDword("a", 1));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, kKey, false));
     EXPECT_TRUE(reg.SetDword("a", 1));
 }
@@ -73,6 +78,25 @@ TEST_F(CRegTest, QueryStringLeavesRoomForTheTerminator) {
     char none[1] = {'*'};
     EXPECT_FALSE(reg.QueryString("name", none, 0));
     EXPECT_EQ('*', none[0]);
+}
+
+TEST_F(CRegTest, QueryStringValueReadsTheWholeValue) {
+    CReg reg;
+    ASSERT_TRUE(reg.Create(HKEY_CURRENT_USER, kKey));
+    const std::string longText(20000, 'p');
+    ASSERT_TRUE(reg.SetString("long", longText.c_str()));
+    ASSERT_TRUE(reg.SetString("empty", ""));
+    std::string out = "old";
+    ASSERT_TRUE(reg.QueryStringValue("long", out));
+    EXPECT_EQ(longText, out);
+    ASSERT_TRUE(reg.QueryStringValue("empty", out));
+    EXPECT_EQ("", out);
+
+    out = "kept";
+    SetLastError(0);
+    EXPECT_FALSE(reg.QueryStringValue("missing", out));
+    EXPECT_EQ("kept", out);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 
 TEST_F(CRegTest, NarrowDwordReadIgnoresTheTypeAndTheWideOneDoesNot) {

@@ -1,6 +1,10 @@
 // CReg: one open registry key, closed by the destructor or by the next
 // Open or Create. Every operation on values is false while no key is held.
+// The Reg* functions leave the thread's last error alone; a failed operation
+// here sets it to the registry's code, so that the caller can log why.
 #pragma once
+
+#include <string>
 
 #include "win32/registry.h"
 
@@ -22,6 +26,9 @@ public:
     // Reads at most bufferSize - 1 bytes of the value's data, whatever its
     // type, and adds no NUL: callers pass a zero-filled buffer.
     bool QueryString(const char* name, char* buffer, DWORD bufferSize);
+    // Replaces out with the whole value's data, whatever its length or type,
+    // up to its first NUL; out is unchanged on failure.
+    bool QueryStringValue(const char* name, std::string& out);
     // Writes a REG_SZ value, its NUL included.
     bool SetString(const char* name, const char* text);
     // Reads 4 bytes of the value's data, whatever its type.
@@ -34,6 +41,8 @@ public:
 private:
     // Holds key when result is success.
     bool keep(LONG result, HKEY key);
+    // True for ERROR_SUCCESS; otherwise the code becomes the last error.
+    static bool succeeded(LONG result);
 
     HKEY m_key = nullptr;
 };
