@@ -105,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // The smart flags' rules, seen in the archive: small files are stored,
-// empty files and folders carry no encryption, level 0 stores.
+// empty files and folders carry no encryption, level 0 stores, and data
+// that deflate would enlarge are stored under the efficiency check.
 TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
     Scratch scratch;
     const auto archive = scratch.file("rules.zip");
@@ -121,6 +122,10 @@ TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
     ASSERT_TRUE(zip.AddNewFile(text, zipText("stored.txt"), 0));
     ASSERT_TRUE(zip.AddNewFile(text, zipText("deflated.txt")));
     ASSERT_TRUE(zip.AddNewFile(zipPath(scratch.dir()), zipText("a\\b"), -1));
+    CZipMemFile noise;
+    const std::string random = randomData(20000);
+    noise.Write(random.data(), static_cast<std::uint32_t>(random.size()));
+    ASSERT_TRUE(zip.AddNewFile(noise, zipText("noise.bin"), -1, CZipAddRequest::smartDefault | CZipAddRequest::smartCheckEfficiency));
 
     const CZipFileHeader& small = *zip.GetFileInfo(0);
     EXPECT_EQ(0, small.m_uMethod);
@@ -134,6 +139,9 @@ TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
     EXPECT_EQ("a\\b\\", utf8(folder.GetFileName(false)));
     EXPECT_EQ(0, folder.m_uMethod);
     EXPECT_FALSE(folder.IsEncrypted());
+    // Random data grow when deflated: the efficiency check stores them.
+    EXPECT_EQ(0, zip.GetFileInfo(5)->m_uMethod);
+    EXPECT_EQ(random.size() + 12u, zip.GetFileInfo(5)->m_uComprSize);
     zip.Close();
     expectPeerAccepts({"unzip", "-tq", "-P", kPassword, archive.string()}, scratch.dir());
 }
