@@ -149,7 +149,7 @@ TEST_P(InetTransferBodies, PostsTheBodyAndReadsTheWholeReply) {
     bool intact = true;
     for (std::size_t i = 0; i < size; ++i) intact &= reply[i + 1] == i % 251;
     EXPECT_TRUE(intact);
-    EXPECT_EQ(huge ? 1 : size, target.requests().back().length);
+    EXPECT_EQ(huge ? 1 : size, target.lastRequest().length);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, InetTransferBodies,
@@ -169,8 +169,7 @@ TEST_F(InetTransferTest, SendsOneOfEachHeaderOnEverySend) {
     ASSERT_EQ(INET_OK, t.SendRequest({'a', 'b', 'c'}, reply, false));
     ASSERT_EQ(INET_OK, t.SendRequest({'d'}, reply, false));
     EXPECT_EQ("abcd", std::string(reply.begin(), reply.end()));
-    const auto seen = server->requests();
-    const auto& last = seen.back();
+    const auto last = server->lastRequest();
     EXPECT_EQ("HTTP/1.0", last.version);
     EXPECT_EQ(std::vector<std::string>{"*/*"}, last.values("Accept"));
     EXPECT_EQ(std::vector<std::string>{"1"}, last.values("Content-Length"));
@@ -252,7 +251,7 @@ TEST_F(InetTransferTest, ProxyWithItsCredentials) {
     std::string reply;
     EXPECT_EQ(INET_OK, t.post("x", &reply));
     EXPECT_EQ("via proxy", reply);
-    EXPECT_EQ(server->url(path), proxy.requests().front().target);
+    EXPECT_EQ(server->url(path), proxy.requests().at(0).target);
 
     t.SetProxyPassword("wrong");
     script::queue("MessageBox", "IDCANCEL", "Proxy server");
@@ -347,7 +346,7 @@ TEST_F(InetTransferTest, ClientCertificateIsSentWhenTheServerAsks) {
     std::string reply;
     EXPECT_EQ(INET_OK, t.post("x", &reply)) << GetLastError();
     EXPECT_EQ("welcome", reply);
-    EXPECT_EQ("Inet Client", tls.requests().back().clientCertificateCn);
+    EXPECT_EQ("Inet Client", tls.lastRequest().clientCertificateCn);
 }
 
 }  // namespace

@@ -301,7 +301,16 @@ def handle(raw, args, tls, script, log):
             pass
 
 
+def exit_with_parent():
+    """A test that crashes leaves no server behind."""
+    parent = os.getppid()
+    while os.getppid() == parent:
+        time.sleep(0.5)
+    os._exit(0)
+
+
 def main():
+    threading.Thread(target=exit_with_parent, daemon=True).start()
     parser = argparse.ArgumentParser()
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--script", required=True)

@@ -127,6 +127,17 @@ std::vector<std::string> HttpRequestRecord::values(std::string_view name) const 
 }
 
 HttpServer::HttpServer(HttpServerOptions options) : m_folder(makeFolder()), m_tls(options.tls.has_value()) {
+    try {
+        start(options);
+    } catch (...) {
+        m_service.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+        throw;
+    }
+}
+
+void HttpServer::start(const HttpServerOptions& options) {
     if (!std::filesystem::exists(kPython)) throw std::runtime_error(std::string("missing ") + kPython);
     writeScript();
     std::vector<std::string> argv = {kPython,     scriptPath().string(), "--port-file", (m_folder / "port").string(),
@@ -225,6 +236,12 @@ std::vector<HttpRequestRecord> HttpServer::requests() const {
         out.push_back(std::move(r));
     }
     return out;
+}
+
+HttpRequestRecord HttpServer::lastRequest() const {
+    auto all = requests();
+    if (all.empty()) throw std::runtime_error("the server has had no request");
+    return std::move(all.back());
 }
 
 std::size_t HttpServer::failedHandshakes() const {

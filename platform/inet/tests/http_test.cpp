@@ -29,7 +29,7 @@ TEST_F(InetHttp, RequestCarriesOnlyTheHeadersAskedFor) {
     DWORD error = 0;
     EXPECT_EQ("hello", x.readAll(error));
 
-    const auto seen = server->requests().back();
+    const auto seen = server->lastRequest();
     EXPECT_EQ("POST", seen.method);
     EXPECT_EQ("/echo", seen.target);
     EXPECT_EQ("HTTP/1.0", seen.version);

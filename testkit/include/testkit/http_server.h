@@ -92,9 +92,12 @@ public:
 
     // The requests so far, oldest first, and the handshakes that failed.
     std::vector<HttpRequestRecord> requests() const;
+    // The latest request; std::runtime_error when there is none yet.
+    HttpRequestRecord lastRequest() const;
     std::size_t failedHandshakes() const;
 
 private:
+    void start(const HttpServerOptions& options);
     void writeScript() const;
     std::vector<std::map<std::string, std::vector<std::string>>> logLines() const;
 
