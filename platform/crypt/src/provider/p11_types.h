@@ -178,7 +178,7 @@ inline constexpr CK_ATTRIBUTE_TYPE CKA_EXTRACTABLE = 0x162;
 inline constexpr CK_MECHANISM_TYPE CKM_RSA_PKCS_KEY_PAIR_GEN = 0x000;
 inline constexpr CK_MECHANISM_TYPE CKM_RSA_PKCS = 0x001;
 
-// The function list, in the order of the specification. Entries the
+// The function list, in the order PKCS#11 v2.40 fixes. Entries the
 // providers do not call are kept as untyped pointers to hold their places;
 // the list ends here for this use, after C_GenerateKeyPair.
 struct CK_FUNCTION_LIST {
