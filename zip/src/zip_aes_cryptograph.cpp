@@ -8,14 +8,14 @@
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 
-#include <cstring>
+#include <algorithm>
 
 #include "byte_order.h"
+#include "storage_output.h"
+#include "zip_random.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_file_header.h"
-#include "storage_output.h"
 #include "zip/zip_storage.h"
-#include "zip_random.h"
 
 namespace {
 
@@ -57,8 +57,7 @@ struct CZipAesCryptograph::Keys {
     MacCtx mac{EVP_MAC_CTX_new(hmac())};
     std::uint64_t counter = 0;
     unsigned char stream[kBlock * kStreamBlocks] = {};
-    std::uint32_t position = 0;  // in stream
-    std::uint32_t available = 0;
+    std::uint32_t position = sizeof stream;  // the next key-stream byte; at the end a refill is due
 
     void refill() {
         unsigned char blocks[sizeof stream] = {};
@@ -69,7 +68,6 @@ struct CZipAesCryptograph::Keys {
             produced != static_cast<int>(sizeof stream))
             setUpFailed();
         position = 0;
-        available = sizeof stream;
     }
 };
 
@@ -111,8 +109,8 @@ std::uint16_t CZipAesCryptograph::DeriveKeys(const CZipAutoBuffer& password, con
 void CZipAesCryptograph::Crypt(char* buffer, std::uint32_t size) {
     Keys& keys = *m_keys;
     while (size > 0) {
-        if (keys.position == keys.available) keys.refill();
-        const std::uint32_t piece = std::min(size, keys.available - keys.position);
+        if (keys.position == sizeof keys.stream) keys.refill();
+        const auto piece = std::min<std::uint32_t>(size, sizeof keys.stream - keys.position);
         const unsigned char* stream = keys.stream + keys.position;
         for (std::uint32_t i = 0; i < piece; ++i) buffer[i] = static_cast<char>(buffer[i] ^ stream[i]);
         keys.position += piece;

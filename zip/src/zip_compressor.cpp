@@ -6,14 +6,13 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 
+#include "storage_output.h"
 #include "zip/zip_bzip2_compressor.h"
 #include "zip/zip_cryptograph.h"
 #include "zip/zip_deflate_compressor.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_file_header.h"
-#include "storage_output.h"
 #include "zip/zip_storage.h"
 
 std::unique_ptr<CZipCompressor> CZipCompressor::CreateCompressor(int method, CZipStorage& storage) {

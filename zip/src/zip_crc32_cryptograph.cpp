@@ -3,10 +3,10 @@
 
 #include <zlib.h>
 
-#include "zip/zip_file_header.h"
 #include "storage_output.h"
-#include "zip/zip_storage.h"
 #include "zip_random.h"
+#include "zip/zip_file_header.h"
+#include "zip/zip_storage.h"
 
 namespace {
 
