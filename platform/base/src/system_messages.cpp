@@ -417,6 +417,8 @@ std::string_view textOf(DWORD code) noexcept {
         return "The revocation process could not continue - the certificate(s) could not be checked.";
     case hr(CERT_E_CN_NO_MATCH): return "The certificate's CN name does not match the passed value.";
     case hr(CERT_E_WRONG_USAGE): return "The certificate is not valid for the requested usage.";
+    case hr(CERT_E_INVALID_POLICY): return "The certificate has invalid policy.";
+    case hr(CERT_E_INVALID_NAME): return "The certificate has an invalid name. The name is not included in the permitted list or is explicitly excluded.";
 
     // Smart cards
     case hr(SCARD_F_INTERNAL_ERROR): return "An internal consistency check failed.";

@@ -19,10 +19,6 @@
 #include "win32/crypt_store.h"
 #include "win32/error_codes.h"
 
-// Certificate-trust HRESULTs that the chain policies give.
-inline constexpr HRESULT CERT_E_INVALID_POLICY = HRESULT_OF(0x800B0113u);
-inline constexpr HRESULT CERT_E_INVALID_NAME = HRESULT_OF(0x800B0114u);
-
 // ---- Engines ------------------------------------------------------------------
 
 #define HCCE_CURRENT_USER (reinterpret_cast<HCERTCHAINENGINE>(static_cast<ULONG_PTR>(0)))
