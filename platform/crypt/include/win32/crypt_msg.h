@@ -2,7 +2,9 @@
 // opened on a handle, fed with CryptMsgUpdate and asked for their parts with
 // CryptMsgGetParam. Decoding reads DER data and signed messages (RFC 5652
 // section 5); the signer records keep the Windows layout and the signed
-// attributes of each signer stay byte for byte as received.
+// attributes of each signer stay byte for byte as received. Encoding makes
+// signed messages (signed through each signer's provider, so card keys sign
+// as software keys do) and enveloped messages for key-transport recipients.
 //
 // Message handles are table entries: a stale or forged one fails with
 // ERROR_INVALID_HANDLE. Functions fail with the last error set; success
@@ -53,6 +55,7 @@ inline constexpr DWORD CMSG_CTRL_ADD_CERT = 10;
 inline constexpr DWORD CMSG_CTRL_DEL_CERT = 11;
 inline constexpr DWORD CMSG_CTRL_ADD_CRL = 12;
 inline constexpr DWORD CMSG_CTRL_DEL_CRL = 13;
+inline constexpr DWORD CMSG_CTRL_VERIFY_SIGNATURE_EX = 19;
 
 // SignerInfo version 1 names its certificate by issuer and serial number,
 // version 3 may name it by subject key identifier; such a signer's Issuer is
@@ -112,3 +115,134 @@ BOOL CryptMsgGetParam(HCRYPTMSG hCryptMsg, DWORD dwParamType, DWORD dwIndex, voi
 HCRYPTMSG CryptMsgDuplicate(HCRYPTMSG hCryptMsg) noexcept;
 // Drops one reference; a null handle is TRUE.
 BOOL CryptMsgClose(HCRYPTMSG hCryptMsg) noexcept;
+
+// ---- Encoding -----------------------------------------------------------------
+
+// One signer of a signed message. The certificate names the signer (issuer
+// and serial number, SignerInfo version 1); hCryptProv holds the private key
+// dwKeySpec and hashes the content, and is not released by the message.
+// HashAlgorithm's parameters are written as given, NULL when empty. With
+// authenticated attributes the contentType and messageDigest attributes are
+// added to them, and the signature covers their DER SET OF (RFC 5652 section
+// 5.4); without any, the signature covers the content's hash alone.
+struct CMSG_SIGNER_ENCODE_INFO {
+    DWORD cbSize;
+    PCERT_INFO pCertInfo;
+    HCRYPTPROV hCryptProv;
+    DWORD dwKeySpec;
+    CRYPT_ALGORITHM_IDENTIFIER HashAlgorithm;
+    void* pvHashAuxInfo;  // not used
+    DWORD cAuthAttr;
+    PCRYPT_ATTRIBUTE rgAuthAttr;
+    DWORD cUnauthAttr;
+    PCRYPT_ATTRIBUTE rgUnauthAttr;
+};
+using PCMSG_SIGNER_ENCODE_INFO = CMSG_SIGNER_ENCODE_INFO*;
+
+// Certificates and CRLs are carried in the order given, and only those
+// given: the signers' own certificates are not added.
+struct CMSG_SIGNED_ENCODE_INFO {
+    DWORD cbSize;
+    DWORD cSigners;
+    PCMSG_SIGNER_ENCODE_INFO rgSigners;
+    DWORD cCertEncoded;
+    CERT_BLOB* rgCertEncoded;
+    DWORD cCrlEncoded;
+    CRL_BLOB* rgCrlEncoded;
+};
+using PCMSG_SIGNED_ENCODE_INFO = CMSG_SIGNED_ENCODE_INFO*;
+
+// RC2's key length in bits (40 to 128, a multiple of 8), the effective key
+// bits of RFC 2268 as well.
+struct CMSG_RC2_AUX_INFO {
+    DWORD cbSize;
+    DWORD dwBitLen;
+};
+using PCMSG_RC2_AUX_INFO = CMSG_RC2_AUX_INFO*;
+
+// An enveloped message: the content encrypted with a fresh key of
+// ContentEncryptionAlgorithm (szOID_RSA_RC2CBC, with a CMSG_RC2_AUX_INFO in
+// pvEncryptionAuxInfo or 128 bits, or szOID_RSA_DES_EDE3_CBC; its
+// parameters are made here), the key encrypted for each recipient's RSA key
+// (PKCS #1 v1.5) and the recipient named by issuer and serial number.
+// hCryptProv is not used.
+struct CMSG_ENVELOPED_ENCODE_INFO {
+    DWORD cbSize;
+    HCRYPTPROV_LEGACY hCryptProv;
+    CRYPT_ALGORITHM_IDENTIFIER ContentEncryptionAlgorithm;
+    void* pvEncryptionAuxInfo;
+    DWORD cRecipients;
+    PCERT_INFO* rgpRecipients;
+};
+using PCMSG_ENVELOPED_ENCODE_INFO = CMSG_ENVELOPED_ENCODE_INFO*;
+
+// dwMsgType CMSG_SIGNED takes a CMSG_SIGNED_ENCODE_INFO, CMSG_ENVELOPED a
+// CMSG_ENVELOPED_ENCODE_INFO (cbSize their size, else E_INVALIDARG); other
+// types CRYPT_E_INVALID_MSG_TYPE. dwFlags: CMSG_DETACHED_FLAG leaves a signed
+// message's content out; other flags are ignored. pszInnerContentObjID must
+// be null or szOID_RSA_data (E_INVALIDARG otherwise); streaming is not
+// offered (E_INVALIDARG). A digest OID without an ALG_ID is
+// CRYPT_E_UNKNOWN_ALGO, one the signer's provider lacks NTE_BAD_ALGID, an
+// unknown content-encryption OID CRYPT_E_UNKNOWN_ALGO.
+HCRYPTMSG CryptMsgOpenToEncode(DWORD dwMsgEncodingType, DWORD dwFlags, DWORD dwMsgType, const void* pvMsgEncodeInfo,
+                               LPSTR pszInnerContentObjID, PCMSG_STREAM_INFO pStreamInfo) noexcept;
+
+// CryptMsgUpdate on a message opened to encode takes the content, in pieces;
+// the final piece signs (the provider's errors, SCARD_* for a card's PIN) or
+// encrypts. CryptMsgGetParam then gives the whole ContentInfo as
+// CMSG_CONTENT_PARAM, and a signed message answers the signer parameters as
+// a decoded one does.
+
+// ---- Controls -------------------------------------------------------------------
+
+// The attribute's DER (a PKCS_ATTRIBUTE encoding) added after the signer's
+// unsigned attributes.
+struct CMSG_CTRL_ADD_SIGNER_UNAUTH_ATTR_PARA {
+    DWORD cbSize;
+    DWORD dwSignerIndex;
+    CRYPT_DATA_BLOB blob;
+};
+using PCMSG_CTRL_ADD_SIGNER_UNAUTH_ATTR_PARA = CMSG_CTRL_ADD_SIGNER_UNAUTH_ATTR_PARA*;
+
+struct CMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR_PARA {
+    DWORD cbSize;
+    DWORD dwSignerIndex;
+    DWORD dwUnauthAttrIndex;
+};
+using PCMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR_PARA = CMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR_PARA*;
+
+// dwSignerType of CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA: pvSigner is a
+// PCERT_PUBLIC_KEY_INFO or a PCCERT_CONTEXT.
+inline constexpr DWORD CMSG_VERIFY_SIGNER_PUBKEY = 1;
+inline constexpr DWORD CMSG_VERIFY_SIGNER_CERT = 2;
+
+// hCryptProv verifies (0: the message's provider, else the default RSA and
+// AES provider).
+struct CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA {
+    DWORD cbSize;
+    HCRYPTPROV_LEGACY hCryptProv;
+    DWORD dwSignerIndex;
+    DWORD dwSignerType;
+    void* pvSigner;
+};
+using PCMSG_CTRL_VERIFY_SIGNATURE_EX_PARA = CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA*;
+
+// On a decoded signed message (CRYPT_E_INVALID_MSG_TYPE for another type):
+// - CMSG_CTRL_VERIFY_SIGNATURE: pvCtrlPara is the CERT_INFO of the signer's
+//   certificate; the signer with its issuer and serial number is verified
+//   with its public key (CRYPT_E_SIGNER_NOT_FOUND when none has them).
+// - CMSG_CTRL_VERIFY_SIGNATURE_EX: signer dwSignerIndex (CRYPT_E_INVALID_INDEX
+//   beyond the signers) with the key pvSigner names.
+//   Both: with signed attributes, a messageDigest that is missing gives
+//   CRYPT_E_AUTH_ATTR_MISSING and one unlike the content's hash
+//   CRYPT_E_HASH_VALUE; a signature that does not verify NTE_BAD_SIGNATURE;
+//   a signature algorithm other than RSA NTE_BAD_ALGID; a detached message
+//   whose content is not complete CRYPT_E_STREAM_MSG_NOT_READY.
+// - CMSG_CTRL_ADD_SIGNER_UNAUTH_ATTR / CMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR: the
+//   message is encoded again with that signer's unsigned attributes changed;
+//   every other byte, the signed attributes and the signature among them,
+//   stays as it was, so the signatures still verify. An index beyond the
+//   signers or the attributes is CRYPT_E_INVALID_INDEX; an attribute that is
+//   not one DER Attribute CRYPT_E_ASN1_*.
+// Other controls are CRYPT_E_CONTROL_TYPE; dwFlags is not used.
+BOOL CryptMsgControl(HCRYPTMSG hCryptMsg, DWORD dwFlags, DWORD dwCtrlType, const void* pvCtrlPara) noexcept;
