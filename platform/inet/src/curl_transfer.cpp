@@ -51,7 +51,8 @@ public:
     ~CurlTransfer() override;
 
     const ReplyHead& head() const noexcept override { return m_head; }
-    DWORD read(BYTE* buffer, DWORD size) override;
+    DWORD read(BYTE* buffer, DWORD size, DWORD receiveMs) override;
+    DWORD available(DWORD receiveMs) override;
 
     void awaitHead();
 
@@ -65,11 +66,14 @@ private:
     // Lets libcurl work until it has news or the deadline passes; records the end.
     void step(Clock::time_point deadline);
     void perform();
+    enum class BodyState { Held, Ended, Failed, Stalled };
+    BodyState awaitBody(std::optional<Clock::duration> receive);
+    [[noreturn]] void failBody(BodyState state);
     bool connected() const;
     void noteUpload();
     [[noreturn]] void fail(DWORD code, const std::string& what);
     [[noreturn]] void failFromCurl();
-    std::size_t available() const noexcept { return m_window.size() - m_windowStart; }
+    std::size_t held() const noexcept { return m_window.size() - m_windowStart; }
 
     TransferSpec m_spec;
     std::optional<TlsState> m_tls;
@@ -240,7 +244,7 @@ void CurlTransfer::headLine(std::string_view line) {
 size_t CurlTransfer::onBody(char* data, size_t size, size_t count, void* self) {
     auto* t = static_cast<CurlTransfer*>(self);
     const size_t n = size * count;
-    if (t->available() >= kWindow) {
+    if (t->held() >= kWindow) {
         t->m_paused = true;
         return CURL_WRITEFUNC_PAUSE;  // libcurl keeps these bytes and offers them again
     }
@@ -327,35 +331,55 @@ void CurlTransfer::awaitHead() {
     failFromCurl();
 }
 
-DWORD CurlTransfer::read(BYTE* buffer, DWORD size) {
-    if (m_failure) fail(m_failure, "the reply was already lost");
-    const auto receive = limitOf(m_spec.timeouts.receiveMs);
-    m_lastActivity = Clock::now();  // a paused transfer was waiting for the reader, not the server
-    DWORD copied = 0;
-    while (copied < size) {
-        if (available()) {
-            const auto n = static_cast<DWORD>(std::min<std::size_t>(available(), size - copied));
-            std::memcpy(buffer + copied, m_window.data() + m_windowStart, n);
-            m_windowStart += n;
-            copied += n;
-            continue;
-        }
-        if (m_ended) {
-            if (m_result == CURLE_OK || copied) break;
-            failFromCurl();
-        }
+// Works the transfer until some of the body is held, it has ended, or it
+// has been silent for the receive time-out.
+CurlTransfer::BodyState CurlTransfer::awaitBody(std::optional<Clock::duration> receive) {
+    for (;;) {
+        if (held()) return BodyState::Held;
+        if (m_ended) return m_result == CURLE_OK ? BodyState::Ended : BodyState::Failed;
         if (m_paused) {
             m_paused = false;
             curl_easy_pause(m_easy.get(), CURLPAUSE_CONT);
             continue;
         }
-        if (receive && Clock::now() - m_lastActivity >= *receive) {
-            if (copied) break;  // the bytes first; the next call waits again and reports it
-            fail(ERROR_INTERNET_TIMEOUT, "the reply stalled");
-        }
+        if (receive && Clock::now() - m_lastActivity >= *receive) return BodyState::Stalled;
         step(receive ? m_lastActivity + *receive : Clock::now() + std::chrono::seconds(1));
     }
+}
+
+void CurlTransfer::failBody(BodyState state) {
+    if (state == BodyState::Stalled) fail(ERROR_INTERNET_TIMEOUT, "the reply stalled");
+    failFromCurl();
+}
+
+DWORD CurlTransfer::read(BYTE* buffer, DWORD size, DWORD receiveMs) {
+    if (m_failure) fail(m_failure, "the reply was already lost");
+    const auto receive = limitOf(receiveMs);
+    m_lastActivity = Clock::now();  // a paused transfer was waiting for the reader, not the server
+    DWORD copied = 0;
+    while (copied < size) {
+        const BodyState state = awaitBody(receive);
+        if (state == BodyState::Held) {
+            const auto n = static_cast<DWORD>(std::min<std::size_t>(held(), size - copied));
+            std::memcpy(buffer + copied, m_window.data() + m_windowStart, n);
+            m_windowStart += n;
+            copied += n;
+            continue;
+        }
+        if (state == BodyState::Ended || copied) break;  // the bytes first; the next call reports a failure
+        failBody(state);
+    }
     return copied;
+}
+
+// Only what is held counts: until it has been read, nothing more is taken in.
+DWORD CurlTransfer::available(DWORD receiveMs) {
+    if (m_failure) fail(m_failure, "the reply was already lost");
+    m_lastActivity = Clock::now();
+    const BodyState state = awaitBody(limitOf(receiveMs));
+    if (state == BodyState::Held) return static_cast<DWORD>(held());
+    if (state == BodyState::Ended) return 0;
+    failBody(state);
 }
 
 void CurlTransfer::fail(DWORD code, const std::string& what) {

@@ -1,4 +1,4 @@
-// send_request.cpp: HttpSendRequestA and InternetReadFile.
+// send_request.cpp: HttpSendRequestA.
 #include <strings.h>
 
 #include "handles.h"
@@ -60,20 +60,6 @@ BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLen
         const HeaderList extra = parseHeaderLines(lpszHeaders, dwHeadersLength);
         request.transfer =
             startTransfer(specOf(*handle, request, extra, static_cast<const BYTE*>(lpOptional), dwOptionalLength));
-        return true;
-    });
-}
-
-BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,
-                      LPDWORD lpdwNumberOfBytesRead) noexcept {
-    return platform::winBool([&] {
-        if (!lpdwNumberOfBytesRead || (!lpBuffer && dwNumberOfBytesToRead))
-            throw WinError(ERROR_INVALID_PARAMETER, "InternetReadFile arguments");
-        *lpdwNumberOfBytesRead = 0;
-        auto handle = findHandle(hFile);
-        auto& request = objectOf<Request>(*handle);
-        if (!request.transfer) throw WinError(ERROR_INTERNET_INCORRECT_HANDLE_STATE, "no reply to read");
-        *lpdwNumberOfBytesRead = request.transfer->read(static_cast<BYTE*>(lpBuffer), dwNumberOfBytesToRead);
         return true;
     });
 }

@@ -81,9 +81,14 @@ class Transfer {
 public:
     virtual ~Transfer() = default;
     virtual const ReplyHead& head() const noexcept = 0;
+    // The body calls take the receive time-out the request has at the time
+    // of the call (milliseconds, as InternetSetOptionA takes it).
     // Fills the buffer unless the body ends first; 0 at the end. Throws
     // WinError with the ERROR_INTERNET_* code of a failure.
-    virtual DWORD read(BYTE* buffer, DWORD size) = 0;
+    virtual DWORD read(BYTE* buffer, DWORD size, DWORD receiveMs) = 0;
+    // Waits until some of the body is held or the body has ended; the bytes
+    // held, which read returns without waiting (0 at the end). Throws as read.
+    virtual DWORD available(DWORD receiveMs) = 0;
 };
 
 // Sends the request and returns once the reply's head is in. Throws

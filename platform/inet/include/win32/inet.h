@@ -134,7 +134,8 @@ BOOL InternetCloseHandle(HINTERNET hInternet) noexcept;
 // longest pause while the request goes out, receive the longest pause
 // while the reply comes in, and the reply's status and headers must be
 // complete within it of the request having gone out. The control and data
-// options are the same two values. Defaults: 60,000 each.
+// options are the same two values. Defaults: 60,000 each. A receive
+// time-out set on a request after its send holds for its later reads.
 inline constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 inline constexpr DWORD INTERNET_OPTION_SEND_TIMEOUT = 5;
 inline constexpr DWORD INTERNET_OPTION_CONTROL_SEND_TIMEOUT = INTERNET_OPTION_SEND_TIMEOUT;
@@ -219,6 +220,18 @@ BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDW
 // after some bytes were read is reported by the next call.
 BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,
                       LPDWORD lpdwNumberOfBytesRead) noexcept;
+
+// Waits, within the receive time-out, until some of the reply's body has
+// arrived or the body has ended, then gives the number of bytes
+// InternetReadFile returns at once, without waiting: 0 at the end. Nothing
+// more is taken in until those bytes have been read, so a call in between
+// gives what is left of them. lpdwNumberOfBytesAvailable may be null.
+// dwFlags must be 0 (ERROR_INVALID_PARAMETER); dwContext is not used.
+// Errors as InternetReadFile's: ERROR_INTERNET_TIMEOUT when nothing comes
+// in time, the failure of a lost connection once the bytes before it have
+// been read, ERROR_INTERNET_INCORRECT_HANDLE_STATE before a send.
+BOOL InternetQueryDataAvailable(HINTERNET hFile, LPDWORD lpdwNumberOfBytesAvailable, DWORD dwFlags,
+                                DWORD_PTR dwContext) noexcept;
 
 // ---- Dialogs ------------------------------------------------------------------
 
