@@ -77,3 +77,33 @@ TEST(CrlDownload, BodiesOverTheSizeLimitAreRefused) {
     EXPECT_EQ(kOffline, attempt(server.url("/unannounced.crl"), small).error);
     EXPECT_EQ(0u, attempt(server.url("/unannounced.crl"), {}).error);
 }
+
+// The receive time-out of each wait is the time left, so a body that stalls
+// after a late head ends the fetch at the limit, not a whole time-out later.
+TEST(CrlDownload, AStallLateInTheFetchEndsItAtTheTimeLimit) {
+    testkit::HttpServer server;
+    HttpReply late = HttpReply::text(200, std::string(10, 'a'));
+    late.delay = 800ms;
+    late.drip = 5s;
+    late.dripBytes = 5;
+    server.route("/late.crl", late);
+    const Attempt a = attempt(server.url("/late.crl"), {.timeLimit = 1s});
+    EXPECT_EQ(kOffline, a.error);
+    EXPECT_LT(a.took, 1400ms);
+}
+
+// Reads take what has arrived, not a byte at a time: the largest CRL the
+// limit allows comes in well within a second.
+TEST(CrlDownload, ALargeCrlArrivesQuickly) {
+    testkit::HttpServer server;
+    constexpr std::size_t kEightMegabytes = 8u << 20;
+    server.route("/large.crl", HttpReply{.generatedSize = kEightMegabytes});
+    const auto start = Clock::now();
+    const auto body = downloadCrl(server.url("/large.crl"));
+    const auto took = Clock::now() - start;
+    ASSERT_EQ(kEightMegabytes, body.size());
+    bool intact = true;
+    for (std::size_t i = 0; i < body.size(); ++i) intact &= body[i] == i % 251;
+    EXPECT_TRUE(intact);
+    EXPECT_LT(took, 1s);
+}

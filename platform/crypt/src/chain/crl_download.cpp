@@ -18,14 +18,6 @@ inline void closeInternet(HINTERNET h) noexcept {
 }
 using InternetRef = Owned<void, closeInternet>;
 
-// InternetReadFile returns only once the buffer is full (or the body ends),
-// and its time-out bounds each pause, not the whole read: a server that
-// sends a byte now and then could stretch a large read without end. Read
-// byte by byte, the time limit is checked as every byte arrives, so a fetch
-// never outlasts it by more than one pause. The reads come from the
-// transfer's own buffer, so this costs little.
-constexpr DWORD kPiece = 1;
-
 [[noreturn]] void failed(const char* call) {
     throw WinError(GetLastError(), call);
 }
@@ -56,10 +48,14 @@ UrlParts partsOf(const std::string& url) {
     return {host, object.empty() ? "/" : object, parts.nPort};
 }
 
+void setTimeout(HINTERNET h, DWORD option, DWORD ms) {
+    if (!InternetSetOptionA(h, option, &ms, sizeof(ms))) failed("InternetSetOptionA");
+}
+
 void setTimeouts(HINTERNET session, DWORD ms) {
     for (DWORD option :
          {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
-        if (!InternetSetOptionA(session, option, &ms, sizeof(ms))) failed("InternetSetOptionA");
+        setTimeout(session, option, ms);
 }
 
 DWORD statusOf(HINTERNET request) {
@@ -74,6 +70,33 @@ bool announcedOver(HINTERNET request, std::size_t limit) {
     DWORD length = 0, size = sizeof(length);
     return HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
            length > limit;
+}
+
+// InternetReadFile returns only once its buffer is full or the body ends,
+// and the receive time-out bounds each pause, not the whole read: a server
+// that sends a byte now and then could stretch a read without end. So each
+// wait for the body has only the time left as its time-out, and each read
+// takes just what has already arrived.
+store::Bytes readBody(HINTERNET request, Clock::time_point deadline, std::size_t limit, const std::string& url) {
+    store::Bytes body;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) throw WinError(CRYPT_E_REVOCATION_OFFLINE, "CRL fetch ran out of time: " + url);
+        setTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, static_cast<DWORD>(left));
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+            if (GetLastError() == ERROR_INTERNET_TIMEOUT)
+                throw WinError(CRYPT_E_REVOCATION_OFFLINE, "CRL fetch ran out of time: " + url);
+            failed("InternetQueryDataAvailable");
+        }
+        if (available == 0) return body;
+        if (available > limit - body.size()) throw WinError(CRYPT_E_REVOCATION_OFFLINE, "CRL too large: " + url);
+        const std::size_t start = body.size();
+        body.resize(start + available);
+        DWORD got = 0;
+        if (!InternetReadFile(request, body.data() + start, available, &got)) failed("InternetReadFile");
+        body.resize(start + got);
+    }
 }
 
 }  // namespace
@@ -98,16 +121,7 @@ store::Bytes downloadCrl(const std::string& url, const DownloadLimits& limits) {
     if (announcedOver(request.get(), limits.maxBytes))
         throw WinError(CRYPT_E_REVOCATION_OFFLINE, "CRL too large: " + url);
 
-    store::Bytes body;
-    for (;;) {
-        BYTE piece[kPiece];
-        DWORD got = 0;
-        if (!InternetReadFile(request.get(), piece, kPiece, &got)) failed("InternetReadFile");
-        if (got == 0) return body;
-        if (body.size() + got > limits.maxBytes) throw WinError(CRYPT_E_REVOCATION_OFFLINE, "CRL too large: " + url);
-        body.insert(body.end(), piece, piece + got);
-        if (Clock::now() > deadline) throw WinError(CRYPT_E_REVOCATION_OFFLINE, "CRL fetch ran out of time: " + url);
-    }
+    return readBody(request.get(), deadline, limits.maxBytes, url);
 }
 
 }  // namespace platform::crypt::chain
