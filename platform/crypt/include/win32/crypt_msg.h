@@ -152,8 +152,8 @@ struct CMSG_SIGNED_ENCODE_INFO {
 };
 using PCMSG_SIGNED_ENCODE_INFO = CMSG_SIGNED_ENCODE_INFO*;
 
-// RC2's key length in bits (40 to 128, a multiple of 8), the effective key
-// bits of RFC 2268 as well.
+// RC2's key length in bits: 40, 64 or 128 (else E_INVALIDARG), the
+// effective key bits of RFC 2268 as well.
 struct CMSG_RC2_AUX_INFO {
     DWORD cbSize;
     DWORD dwBitLen;
@@ -162,10 +162,11 @@ using PCMSG_RC2_AUX_INFO = CMSG_RC2_AUX_INFO*;
 
 // An enveloped message: the content encrypted with a fresh key of
 // ContentEncryptionAlgorithm (szOID_RSA_RC2CBC, with a CMSG_RC2_AUX_INFO in
-// pvEncryptionAuxInfo or 128 bits, or szOID_RSA_DES_EDE3_CBC; its
+// pvEncryptionAuxInfo, else 40 bits, or szOID_RSA_DES_EDE3_CBC; its
 // parameters are made here), the key encrypted for each recipient's RSA key
 // (PKCS #1 v1.5) and the recipient named by issuer and serial number.
-// hCryptProv is not used.
+// hCryptProv is not used. No recipient is E_INVALIDARG, a key that is not
+// RSA NTE_BAD_PUBLIC_KEY.
 struct CMSG_ENVELOPED_ENCODE_INFO {
     DWORD cbSize;
     HCRYPTPROV_LEGACY hCryptProv;

@@ -3,10 +3,11 @@
 // digest algorithm refuses the message (NTE_BAD_ALGID) as on Windows.
 #pragma once
 
+#include <memory>
 #include <vector>
 
+#include "msg/crypt_handles.h"
 #include "msg/message_parts.h"
-#include "win32/crypt_types.h"
 
 namespace platform::crypt::msg {
 
@@ -15,9 +16,6 @@ public:
     // One hash per signer. Provider 0 takes the machine's default RSA and
     // AES provider. CRYPT_E_UNKNOWN_ALGO for a digest OID without an ALG_ID.
     ContentHashes(HCRYPTPROV provider, const std::vector<SignerInfo>& signers);
-    ~ContentHashes();
-    ContentHashes(const ContentHashes&) = delete;
-    ContentHashes& operator=(const ContentHashes&) = delete;
 
     void update(View data);
     // Reads every value; no data after this.
@@ -27,7 +25,7 @@ public:
     const Bytes& value(DWORD signer) const;
 
 private:
-    std::vector<HCRYPTHASH> m_hashes;
+    std::vector<std::unique_ptr<HashHandle>> m_hashes;
     std::vector<Bytes> m_values;
     bool m_finished = false;
 };

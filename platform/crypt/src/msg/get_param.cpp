@@ -59,7 +59,10 @@ void copySignerParam(const SignerInfo& signer, DWORD param, void* pvData, DWORD*
 void getParam(const Message& message, DWORD param, DWORD index, void* pvData, DWORD* pcbData) {
     switch (param) {
     case CMSG_TYPE_PARAM: return copyCount(message.parts().type, pvData, pcbData);
-    case CMSG_CONTENT_PARAM: return copyBytes(message.parts().content, pvData, pcbData);
+    case CMSG_CONTENT_PARAM: {  // what a message being encoded has made, else what a decoded one carries
+        const MessageParts& parts = message.parts();
+        return copyBytes(message.openedToEncode() ? parts.encoded : parts.content, pvData, pcbData);
+    }
     case CMSG_ENCODED_MESSAGE: return copyBytes(message.parts().encoded, pvData, pcbData);
     case CMSG_INNER_CONTENT_TYPE_PARAM: {
         const std::string& oid = signedParts(message).innerContentType;

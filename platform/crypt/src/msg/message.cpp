@@ -7,62 +7,93 @@ namespace platform::crypt::msg {
 
 void Message::update(View data, bool final) {
     const std::lock_guard lock(m_mutex);
-    switch (m_stage) {
-    case Stage::Collecting:
-        m_encoded.insert(m_encoded.end(), data.begin(), data.end());
-        if (final) decode();
-        return;
-    case Stage::AwaitingContent:
-        try {
+    try {
+        switch (m_stage) {
+        case Stage::Collecting:
+            m_collected.insert(m_collected.end(), data.begin(), data.end());
+            if (final) decode();
+            return;
+        case Stage::AwaitingContent:
             m_hashes->update(data);
             if (final) {
                 m_hashes->finish();
                 m_stage = Stage::Complete;
             }
-        } catch (...) {
-            m_stage = Stage::Failed;
-            throw;
+            return;
+        case Stage::Encoding:
+            m_encoder->update(data);
+            if (final) finishEncoding();
+            return;
+        case Stage::Complete:
+        case Stage::Failed: break;
         }
-        return;
-    case Stage::Complete:
-    case Stage::Failed: break;
+    } catch (...) {
+        m_stage = Stage::Failed;
+        throw;
     }
     throw WinError(CRYPT_E_MSG_ERROR, "the message takes no more data");
 }
 
-// The views of the parts point into m_encoded, which is never changed again.
-void Message::decode() {
+const MessageParts& Message::adopt(Bytes encoded) {
+    Encoded& added = m_encodings.emplace_back();
+    added.bytes = std::move(encoded);
     try {
-        MessageParts parts = parseMessage(m_encoded);
-        if (m_expectedType && parts.type != m_expectedType)
-            throw WinError(CRYPT_E_UNEXPECTED_MSG_TYPE, "another message type than asked for");
-        m_hashes = std::make_unique<ContentHashes>(m_provider, parts.signers);
-        m_parts = std::move(parts);
-        if (m_detached && m_parts->type == CMSG_SIGNED) {
-            m_stage = Stage::AwaitingContent;
-            return;
-        }
-        m_hashes->update(m_parts->hashedContent);
-        m_hashes->finish();
-        m_stage = Stage::Complete;
+        added.parts = parseMessage(added.bytes);
     } catch (...) {
-        m_parts.reset();
-        m_hashes.reset();
-        m_stage = Stage::Failed;
+        m_encodings.pop_back();
         throw;
     }
+    return added.parts;
+}
+
+void Message::decode() {
+    const MessageParts& parts = adopt(std::move(m_collected));
+    if (m_expectedType && parts.type != m_expectedType)
+        throw WinError(CRYPT_E_UNEXPECTED_MSG_TYPE, "another message type than asked for");
+    m_hashes = std::make_unique<ContentHashes>(m_provider, parts.signers);
+    if (m_detached && parts.type == CMSG_SIGNED) {
+        m_stage = Stage::AwaitingContent;
+        return;
+    }
+    m_hashes->update(parts.hashedContent);
+    m_hashes->finish();
+    m_stage = Stage::Complete;
+}
+
+// A signed message reads back as a decoded one; the other types this side
+// makes are not decoded here, so they answer only their type and encoding.
+void Message::finishEncoding() {
+    Bytes encoded = m_encoder->finish();
+    if (m_expectedType == CMSG_SIGNED) {
+        adopt(std::move(encoded));
+    } else {
+        Encoded& added = m_encodings.emplace_back();
+        added.bytes = std::move(encoded);
+        added.parts.type = m_expectedType;
+        added.parts.encoded = added.bytes;
+    }
+    m_stage = Stage::Complete;
 }
 
 const MessageParts& Message::parts() const {
     const std::lock_guard lock(m_mutex);
-    if (!m_parts) throw WinError(CRYPT_E_STREAM_MSG_NOT_READY, "the message is not decoded");
-    return *m_parts;
+    if (m_stage != Stage::AwaitingContent && m_stage != Stage::Complete)
+        throw WinError(CRYPT_E_STREAM_MSG_NOT_READY, "the message is not decoded");
+    return m_encodings.back().parts;
 }
 
 const Bytes& Message::computedHash(DWORD signer) const {
     const std::lock_guard lock(m_mutex);
+    if (m_encoder) throw WinError(CRYPT_E_INVALID_MSG_TYPE, "a message being encoded has no computed hash");
     if (m_stage != Stage::Complete) throw WinError(CRYPT_E_STREAM_MSG_NOT_READY, "the content is not complete");
     return m_hashes->value(signer);
+}
+
+void Message::reencode(const std::function<Bytes(const MessageParts&)>& change) {
+    const std::lock_guard lock(m_mutex);
+    if (m_stage != Stage::AwaitingContent && m_stage != Stage::Complete)
+        throw WinError(CRYPT_E_STREAM_MSG_NOT_READY, "the message is not decoded");
+    adopt(change(m_encodings.back().parts));
 }
 
 }  // namespace platform::crypt::msg

@@ -1,0 +1,94 @@
+#include "msg/verify_signer.h"
+
+#include <algorithm>
+
+#include "encode/parts.h"
+#include "win32/crypt_msg.h"
+#include "win32/crypt_oid.h"
+#include "win32/crypt_provider.h"
+#include "win32/crypt_store.h"
+
+namespace platform::crypt::msg {
+
+namespace {
+
+const MessageParts& signedParts(const Message& message) {
+    const MessageParts& parts = message.parts();
+    if (parts.type != CMSG_SIGNED) throw WinError(CRYPT_E_INVALID_MSG_TYPE, "not a signed message");
+    return parts;
+}
+
+// rsaEncryption, or a signature algorithm over an RSA key (sha256RSA ...).
+void checkRsaSignature(const der::Element& algorithm) {
+    der::Reader r(algorithm.content);
+    std::string oid = der::oidTextOf(r.read(der::kOid).content);
+    const PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, oid.data(), 0);
+    const bool rsaKey = info && info->dwGroupId == CRYPT_PUBKEY_ALG_OID_GROUP_ID &&
+                        (info->Algid == CALG_RSA_KEYX || info->Algid == CALG_RSA_SIGN);
+    const bool rsaSignature = info && info->dwGroupId == CRYPT_SIGN_ALG_OID_GROUP_ID &&
+                              info->ExtraInfo.cbData >= sizeof(DWORD) &&
+                              *reinterpret_cast<const DWORD*>(info->ExtraInfo.pbData) == CALG_RSA_SIGN;
+    if (!rsaKey && !rsaSignature) throw WinError(NTE_BAD_ALGID, "signature algorithm " + oid);
+}
+
+// The one OCTET STRING value of the messageDigest attribute.
+View messageDigestOf(const der::Element& signedAttributes) {
+    der::Reader attributes(signedAttributes.content);
+    while (!attributes.atEnd()) {
+        der::Reader attribute = attributes.enter(der::kSequence);
+        if (der::oidTextOf(attribute.read(der::kOid).content) != szOID_RSA_messageDigest) continue;
+        der::Reader values = attribute.enter(der::kSet);
+        const der::Element digest = values.read(der::kOctetString);
+        values.finish();
+        return digest.content;
+    }
+    throw WinError(CRYPT_E_AUTH_ATTR_MISSING, "no messageDigest attribute");
+}
+
+ProviderHandle providerFor(const Message& message, HCRYPTPROV given) {
+    if (given) return ProviderHandle::borrowed(given);
+    if (message.provider()) return ProviderHandle::borrowed(message.provider());
+    return ProviderHandle::verifyContext();
+}
+
+}  // namespace
+
+void verifySigner(const Message& message, DWORD index, const CERT_PUBLIC_KEY_INFO& key, HCRYPTPROV provider) {
+    const MessageParts& parts = signedParts(message);
+    if (index >= parts.signers.size()) throw WinError(CRYPT_E_INVALID_INDEX, "no such signer");
+    const SignerInfo& signer = parts.signers[index];
+    const Bytes& digest = message.computedHash(index);
+    checkRsaSignature(signer.signatureAlgorithm);
+    const ProviderHandle prov = providerFor(message, provider);
+    HashHandle hash(prov.get(), digestAlgorithmId(signer.digestOid));
+    if (signer.signedAttributes) {
+        const View expected = messageDigestOf(*signer.signedAttributes);
+        if (!std::equal(expected.begin(), expected.end(), digest.begin(), digest.end()))
+            throw WinError(CRYPT_E_HASH_VALUE, "the content does not match the messageDigest attribute");
+        Bytes signedBytes(signer.signedAttributes->encoded.begin(), signer.signedAttributes->encoded.end());
+        signedBytes[0] = der::kSet;  // signed as the SET OF, carried as [0] IMPLICIT
+        hash.update(signedBytes);
+    } else if (!CryptSetHashParam(hash.get(), HP_HASHVAL, digest.data(), 0)) {
+        throwLastError("CryptSetHashParam");
+    }
+    const KeyHandle publicKey(prov.get(), key);
+    const Bytes littleEndian = der::reversed(signer.signature);
+    if (!CryptVerifySignatureW(hash.get(), littleEndian.data(), static_cast<DWORD>(littleEndian.size()),
+                               publicKey.get(), nullptr, 0))
+        throwLastError("CryptVerifySignature");
+}
+
+DWORD signerOf(const Message& message, const CERT_INFO& certificate) {
+    const MessageParts& parts = signedParts(message);
+    const Bytes issuer = parts::nameBlob(certificate.Issuer);
+    const Bytes serial = parts::integerLittleEndian(certificate.SerialNumber);
+    for (DWORD i = 0; i < parts.signers.size(); ++i) {
+        const SignerInfo& s = parts.signers[i];
+        if (!s.keyId && std::ranges::equal(s.issuer, issuer) &&
+            std::ranges::equal(der::integerSigned(s.serialNumber.content), serial))
+            return i;
+    }
+    throw WinError(CRYPT_E_SIGNER_NOT_FOUND, "no signer with the certificate's issuer and serial number");
+}
+
+}  // namespace platform::crypt::msg
