@@ -102,7 +102,8 @@ private:
 // its PIN again. The peer gets signer.pem.
 class CspSigner {
 public:
-    CspSigner(testkit::CspKind kind, const testkit::PlatformRoot& root, const Peer& peer) {
+    CspSigner(testkit::CspKind kind, const testkit::PlatformRoot& root, const Peer& peer,
+              const std::string& serial = "0x8A1B2C3D4E5F6071") {
         if (kind == testkit::CspKind::SoftHsmToken) {
             m_token.emplace(root);
             m_provider = m_token->options().provider;
@@ -116,7 +117,7 @@ public:
              {std::vector<std::string>{"pkey", "-pubin", "-inform", "DER", "-in", "signer-key.der", "-out",
                                        "signer-key.pem"},
               {"x509", "-new", "-subj", "/C=CZ/O=Tesk/CN=Tesk Signer", "-force_pubkey", "signer-key.pem", "-CA",
-               "issuer.pem", "-CAkey", "issuer.key", "-set_serial", "0x8A1B2C3D4E5F6071", "-days", "30", "-extfile",
+               "issuer.pem", "-CAkey", "issuer.key", "-set_serial", serial, "-days", "30", "-extfile",
                "signer.cnf", "-extensions", "v3", "-out", "signer.pem"},
               {"x509", "-in", "signer.pem", "-outform", "DER", "-out", "signer.der"}}) {
             const testkit::RunResult r = peer.openssl(step);

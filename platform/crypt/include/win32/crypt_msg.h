@@ -243,7 +243,8 @@ using PCMSG_CTRL_VERIFY_SIGNATURE_EX_PARA = CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA*;
 //   message is encoded again with that signer's unsigned attributes changed;
 //   every other byte, the signed attributes and the signature among them,
 //   stays as it was, so the signatures still verify. An index beyond the
-//   signers or the attributes is CRYPT_E_INVALID_INDEX; an attribute that is
-//   not one DER Attribute CRYPT_E_ASN1_*.
+//   signers or the attributes is CRYPT_E_INVALID_INDEX; a blob that is not
+//   one DER element CRYPT_E_BAD_ENCODE, an element that is not an Attribute
+//   CRYPT_E_ASN1_*.
 // Other controls are CRYPT_E_CONTROL_TYPE; dwFlags is not used.
 BOOL CryptMsgControl(HCRYPTMSG hCryptMsg, DWORD dwFlags, DWORD dwCtrlType, const void* pvCtrlPara) noexcept;
