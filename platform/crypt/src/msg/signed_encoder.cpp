@@ -55,13 +55,24 @@ void SignedEncoder::update(View data) {
     if (!m_detached) m_content.insert(m_content.end(), data.begin(), data.end());
 }
 
-Bytes SignedEncoder::finish() { return encode(false); }
+Bytes SignedEncoder::finish() {
+    const Frame f = frame(false);
+    Bytes out;
+    out.reserve(f.before.size() + m_content.size() + f.after.size());
+    der::concat(out, f.before);
+    der::concat(out, m_content);
+    der::concat(out, f.after);
+    return out;
+}
 
-std::size_t SignedEncoder::measure() { return encode(true).size(); }
+std::size_t SignedEncoder::measure() {
+    const Frame f = frame(true);
+    return f.before.size() + m_content.size() + f.after.size();
+}
 
-// The content is the bulk of the message, so it is copied once: the headers
-// around it are worked out from the lengths first.
-Bytes SignedEncoder::encode(bool placeholderSignatures) {
+// The content is the bulk of the message, so it is never copied into the
+// structures around it: their headers are worked out from the lengths.
+SignedEncoder::Frame SignedEncoder::frame(bool placeholderSignatures) {
     std::vector<Bytes> digestAlgorithms;
     std::vector<Bytes> signerInfos;
     for (const auto& signer : m_signers) {
@@ -72,34 +83,32 @@ Bytes SignedEncoder::encode(bool placeholderSignatures) {
     }
     Bytes head = der::integer(1);  // version
     der::concat(head, list(der::kSet, digestAlgorithms));
-    Bytes tail = optionalList(der::contextConstructed(0), m_certificates);
-    der::concat(tail, optionalList(der::contextConstructed(1), m_crls));
-    der::concat(tail, list(der::kSet, signerInfos));
+    Frame f;
+    f.after = optionalList(der::contextConstructed(0), m_certificates);
+    der::concat(f.after, optionalList(der::contextConstructed(1), m_crls));
+    der::concat(f.after, list(der::kSet, signerInfos));
 
     const Bytes dataOid = der::oid(szOID_RSA_data);
     const std::size_t n = m_content.size();
     const std::size_t explicitContent = m_detached ? 0 : headerSize(n) + n;
     const std::size_t encapsulated = dataOid.size() + (m_detached ? 0 : headerSize(explicitContent) + explicitContent);
-    const std::size_t signedData = head.size() + headerSize(encapsulated) + encapsulated + tail.size();
+    const std::size_t signedData = head.size() + headerSize(encapsulated) + encapsulated + f.after.size();
     const Bytes typeOid = der::oid(szOID_RSA_signedData);
     const std::size_t explicitSigned = headerSize(signedData) + signedData;
     const std::size_t contentInfo = typeOid.size() + headerSize(explicitSigned) + explicitSigned;
 
-    Bytes out;
-    out.reserve(headerSize(contentInfo) + contentInfo);
-    der::appendHeader(out, der::kSequence, contentInfo);
-    der::concat(out, typeOid);
-    der::appendHeader(out, der::contextConstructed(0), explicitSigned);
-    der::appendHeader(out, der::kSequence, signedData);
-    der::concat(out, head);
-    der::appendHeader(out, der::kSequence, encapsulated);
-    der::concat(out, dataOid);
+    der::appendHeader(f.before, der::kSequence, contentInfo);
+    der::concat(f.before, typeOid);
+    der::appendHeader(f.before, der::contextConstructed(0), explicitSigned);
+    der::appendHeader(f.before, der::kSequence, signedData);
+    der::concat(f.before, head);
+    der::appendHeader(f.before, der::kSequence, encapsulated);
+    der::concat(f.before, dataOid);
     if (!m_detached) {
-        der::appendHeader(out, der::contextConstructed(0), explicitContent);
-        der::append(out, der::kOctetString, m_content);
+        der::appendHeader(f.before, der::contextConstructed(0), explicitContent);
+        der::appendHeader(f.before, der::kOctetString, n);
     }
-    der::concat(out, tail);
-    return out;
+    return f;
 }
 
 }  // namespace platform::crypt::msg

@@ -23,7 +23,12 @@ public:
     std::size_t measure();
 
 private:
-    Bytes encode(bool placeholderSignatures);
+    // Everything before and after the content octets.
+    struct Frame {
+        Bytes before;
+        Bytes after;
+    };
+    Frame frame(bool placeholderSignatures);
 
     std::vector<std::unique_ptr<SignerEncoder>> m_signers;
     std::vector<Bytes> m_certificates;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "encode/parts.h"
+#include "store/signature_check.h"
 #include "win32/crypt_msg.h"
 #include "win32/crypt_oid.h"
 #include "win32/crypt_provider.h"
@@ -31,6 +32,14 @@ void checkRsaSignature(const der::Element& algorithm) {
     if (!rsaKey && !rsaSignature) throw WinError(NTE_BAD_ALGID, "signature algorithm " + oid);
 }
 
+// The RSA signature algorithm of the digest (sha256RSA for SHA-256 ...).
+std::string rsaSignatureOf(ALG_ID digest) {
+    ALG_ID algorithms[2] = {digest, CALG_RSA_SIGN};
+    const PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_SIGN_KEY, algorithms, CRYPT_SIGN_ALG_OID_GROUP_ID);
+    if (!info) throw WinError(NTE_BAD_ALGID, "no RSA signature with digest " + std::to_string(digest));
+    return info->pszOID;
+}
+
 // The one OCTET STRING value of the messageDigest attribute.
 View messageDigestOf(const der::Element& signedAttributes) {
     der::Reader attributes(signedAttributes.content);
@@ -51,6 +60,34 @@ ProviderHandle providerFor(const Message& message, HCRYPTPROV given) {
     return ProviderHandle::verifyContext();
 }
 
+// A signature over the content's hash alone: the content may have gone by
+// in pieces (detached), so only its hash is left, and a provider's hash
+// takes a value computed elsewhere.
+void verifyOverDigest(const SignerInfo& signer, const Bytes& digest, const CERT_PUBLIC_KEY_INFO& key,
+                      HCRYPTPROV provider) {
+    HashHandle hash(provider, digestAlgorithmId(signer.digestOid));
+    if (!CryptSetHashParam(hash.get(), HP_HASHVAL, digest.data(), 0)) throwLastError("CryptSetHashParam");
+    const KeyHandle publicKey(provider, key);
+    const Bytes littleEndian = der::reversed(signer.signature);
+    if (!CryptVerifySignatureW(hash.get(), littleEndian.data(), static_cast<DWORD>(littleEndian.size()),
+                               publicKey.get(), nullptr, 0))
+        throwLastError("CryptVerifySignature");
+}
+
+// A signature over the signed attributes' SET OF (RFC 5652 section 5.4),
+// once their messageDigest is the content's hash: the bytes are at hand,
+// and the store area's check takes old keys and digests as they come.
+void verifyOverAttributes(const SignerInfo& signer, const Bytes& digest, const CERT_PUBLIC_KEY_INFO& key) {
+    const View expected = messageDigestOf(*signer.signedAttributes);
+    if (!std::equal(expected.begin(), expected.end(), digest.begin(), digest.end()))
+        throw WinError(CRYPT_E_HASH_VALUE, "the content does not match the messageDigest attribute");
+    Bytes signedBytes(signer.signedAttributes->encoded.begin(), signer.signedAttributes->encoded.end());
+    signedBytes[0] = der::kSet;  // signed as the SET OF, carried as [0] IMPLICIT
+    if (!store::signatureVerifies(rsaSignatureOf(digestAlgorithmId(signer.digestOid)), signedBytes, signer.signature,
+                                  parts::publicKeyInfo(key)))
+        throw WinError(NTE_BAD_SIGNATURE, "the signature does not verify");
+}
+
 }  // namespace
 
 void verifySigner(const Message& message, DWORD index, const CERT_PUBLIC_KEY_INFO& key, HCRYPTPROV provider) {
@@ -59,23 +96,10 @@ void verifySigner(const Message& message, DWORD index, const CERT_PUBLIC_KEY_INF
     const SignerInfo& signer = parts.signers[index];
     const Bytes& digest = message.computedHash(index);
     checkRsaSignature(signer.signatureAlgorithm);
-    const ProviderHandle prov = providerFor(message, provider);
-    HashHandle hash(prov.get(), digestAlgorithmId(signer.digestOid));
-    if (signer.signedAttributes) {
-        const View expected = messageDigestOf(*signer.signedAttributes);
-        if (!std::equal(expected.begin(), expected.end(), digest.begin(), digest.end()))
-            throw WinError(CRYPT_E_HASH_VALUE, "the content does not match the messageDigest attribute");
-        Bytes signedBytes(signer.signedAttributes->encoded.begin(), signer.signedAttributes->encoded.end());
-        signedBytes[0] = der::kSet;  // signed as the SET OF, carried as [0] IMPLICIT
-        hash.update(signedBytes);
-    } else if (!CryptSetHashParam(hash.get(), HP_HASHVAL, digest.data(), 0)) {
-        throwLastError("CryptSetHashParam");
-    }
-    const KeyHandle publicKey(prov.get(), key);
-    const Bytes littleEndian = der::reversed(signer.signature);
-    if (!CryptVerifySignatureW(hash.get(), littleEndian.data(), static_cast<DWORD>(littleEndian.size()),
-                               publicKey.get(), nullptr, 0))
-        throwLastError("CryptVerifySignature");
+    if (signer.signedAttributes)
+        verifyOverAttributes(signer, digest, key);
+    else
+        verifyOverDigest(signer, digest, key, providerFor(message, provider).get());
 }
 
 DWORD signerOf(const Message& message, const CERT_INFO& certificate) {

@@ -2,15 +2,16 @@
 // CryptMsgControl's CMSG_CTRL_VERIFY_SIGNATURE(_EX) makes it: the content's
 // hash against the messageDigest attribute when there are signed
 // attributes, then the signature over their DER SET OF (RFC 5652 section
-// 5.4), or over the content's hash alone, through a provider.
+// 5.4) by the store area's check; without them, the signature over the
+// content's hash alone, through a provider.
 #pragma once
 
 #include "msg/message.h"
 
 namespace platform::crypt::msg {
 
-// provider 0: the message's provider, else a verification context of the
-// default RSA and AES provider.
+// provider (for a signature over the hash alone) 0: the message's provider,
+// else a verification context of the default RSA and AES provider.
 void verifySigner(const Message& message, DWORD signer, const CERT_PUBLIC_KEY_INFO& key, HCRYPTPROV provider);
 
 // The index of the signer named by the certificate's issuer and serial
