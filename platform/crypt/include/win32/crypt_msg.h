@@ -217,8 +217,9 @@ using PCMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR_PARA = CMSG_CTRL_DEL_SIGNER_UNAUTH_ATTR_
 inline constexpr DWORD CMSG_VERIFY_SIGNER_PUBKEY = 1;
 inline constexpr DWORD CMSG_VERIFY_SIGNER_CERT = 2;
 
-// hCryptProv verifies (0: the message's provider, else the default RSA and
-// AES provider).
+// hCryptProv verifies a signature over the content's hash alone (a signer
+// without signed attributes); 0: the message's provider, else the default
+// RSA and AES provider.
 struct CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA {
     DWORD cbSize;
     HCRYPTPROV_LEGACY hCryptProv;

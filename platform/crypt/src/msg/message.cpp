@@ -48,7 +48,7 @@ const MessageParts& Message::adopt(Bytes encoded) {
 
 void Message::decode() {
     const MessageParts& parts = adopt(std::move(m_collected));
-    if (m_expectedType && parts.type != m_expectedType)
+    if (m_type && parts.type != m_type)
         throw WinError(CRYPT_E_UNEXPECTED_MSG_TYPE, "another message type than asked for");
     m_hashes = std::make_unique<ContentHashes>(m_provider, parts.signers);
     if (m_detached && parts.type == CMSG_SIGNED) {
@@ -64,12 +64,12 @@ void Message::decode() {
 // makes are not decoded here, so they answer only their type and encoding.
 void Message::finishEncoding() {
     Bytes encoded = m_encoder->finish();
-    if (m_expectedType == CMSG_SIGNED) {
+    if (m_type == CMSG_SIGNED) {
         adopt(std::move(encoded));
     } else {
         Encoded& added = m_encodings.emplace_back();
         added.bytes = std::move(encoded);
-        added.parts.type = m_expectedType;
+        added.parts.type = m_type;
         added.parts.encoded = added.bytes;
     }
     m_stage = Stage::Complete;

@@ -24,10 +24,10 @@ class Message {
 public:
     // To decode; expectedType 0 takes any type the message has.
     Message(DWORD expectedType, bool detached, HCRYPTPROV provider)
-        : m_expectedType(expectedType), m_detached(detached), m_provider(provider) {}
+        : m_type(expectedType), m_detached(detached), m_provider(provider) {}
     // To encode a message of the type (CMSG_SIGNED or CMSG_ENVELOPED).
     Message(DWORD type, std::unique_ptr<ContentEncoder> encoder)
-        : m_expectedType(type), m_stage(Stage::Encoding), m_encoder(std::move(encoder)) {}
+        : m_type(type), m_stage(Stage::Encoding), m_encoder(std::move(encoder)) {}
 
     void update(View data, bool final);
 
@@ -58,7 +58,7 @@ private:
     void finishEncoding();
     const MessageParts& adopt(Bytes encoded);
 
-    DWORD m_expectedType;
+    DWORD m_type;  // the type asked for; 0 (any) only when decoding
     bool m_detached = false;
     HCRYPTPROV m_provider = 0;
     Stage m_stage = Stage::Collecting;
