@@ -1,0 +1,99 @@
+// Fixtures of the verification and chain tests: the testkit hierarchy in
+// the user's stores of a fresh platform root, messages signed by
+// `openssl cms`, the log and the English texts of error numbers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/log.h"
+#include "common/resource.h"
+#include "testkit/pki.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+#include "win32/crypt_store.h"
+
+namespace verify_support {
+
+using Bytes = std::vector<BYTE>;
+namespace pki = testkit::pki;
+
+inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+inline void addToStore(const char16_t* name, const pki::Certificate& certificate) {
+    const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name);
+    EXPECT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, certificate.der().data(),
+                                                 static_cast<DWORD>(certificate.der().size()),
+                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    CertCloseStore(store, 0);
+}
+
+inline std::string englishText(DWORD number) { return TResource::Instance()->Lookup(10000 + number, 2); }
+
+// The first log line that holds text, or empty.
+inline std::string loggedLineWith(const std::string& text) {
+    std::vector<std::string> lines;
+    TLogStrVect::Instance()->GetAll(lines);
+    for (const auto& line : lines)
+        if (line.find(text) != std::string::npos) return line;
+    return {};
+}
+
+struct SignOptions {
+    bool detached = false;
+    std::vector<pki::Certificate> certificates;  // carried beside the signer's own
+    std::vector<std::string> extra;              // further options ("-noattr", "-cades", "-nocerts")
+};
+
+// A fresh emulated machine whose "Root" store trusts the hierarchy's root
+// and whose "CA" store holds its CAs; everything is logged.
+class VerifyTest : public ::testing::Test {
+protected:
+    explicit VerifyTest(const pki::Hierarchy& pki) : m_pki(pki) {}
+    void SetUp() override {
+        TESTKIT_REQUIRE_PROGRAM("openssl");
+        addToStore(u"Root", m_pki.root.certificate);
+        addToStore(u"CA", m_pki.qualifiedCa.certificate);
+        addToStore(u"CA", m_pki.standardCa.certificate);
+        TLogStrVect::Instance()->SetMask(0xFF);
+    }
+    void TearDown() override { TLogStrVect::ReleaseInstance(); }
+
+    // `openssl cms -sign` over content, SHA-256 with signed attributes.
+    Bytes sign(const pki::Credential& signer, const SignOptions& options = {}) const {
+        signer.write(root.path(), "signer");
+        root.write("content", std::string(content.begin(), content.end()));
+        std::vector<std::string> argv{"cms",     "-sign",      "-binary", "-md",        "sha256",   "-in", "content",
+                                      "-signer", "signer.pem", "-inkey",  "signer.key", "-outform", "DER"};
+        if (!options.detached) argv.push_back("-nodetach");
+        std::string carried;
+        for (const auto& certificate : options.certificates) carried += certificate.pem();
+        if (!carried.empty()) argv.insert(argv.end(), {"-certfile", root.write("carried.pem", carried).string()});
+        argv.insert(argv.end(), options.extra.begin(), options.extra.end());
+        return openssl(argv);
+    }
+    // The message with one more signer (`openssl cms -resign`).
+    Bytes addSigner(const Bytes& message, const pki::Credential& signer) const {
+        signer.write(root.path(), "cosigner");
+        const auto in = root.write("signed.der", std::string(message.begin(), message.end()));
+        return openssl({"cms", "-resign", "-binary", "-md", "sha256", "-inform", "DER", "-in", in.string(), "-signer",
+                        "cosigner.pem", "-inkey", "cosigner.key", "-outform", "DER", "-nodetach"});
+    }
+
+    testkit::PlatformRoot root;
+    const Bytes content = bytesOf("payload to be signed");
+
+private:
+    Bytes openssl(std::vector<std::string> argv) const {
+        argv.insert(argv.begin(), "openssl");
+        const testkit::RunResult result = testkit::run(argv, root.path());
+        EXPECT_EQ(0, result.exitCode) << result.err;
+        return bytesOf(result.out);
+    }
+
+    const pki::Hierarchy& m_pki;
+};
+
+}  // namespace verify_support
