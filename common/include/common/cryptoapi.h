@@ -11,8 +11,8 @@
 #include "common/cert_info.h"
 #include "common/crypt_provider.h"
 #include "common/rdn_attr.h"
+#include "common/sign_policy.h"
 #include "win32/crypt_encode.h"
-#include "win32/crypt_store.h"
 
 // Error numbers of this class (message 10000 + number).
 inline constexpr DWORD kErrCspUnusable = 5000;             // the provider cannot be acquired
@@ -105,74 +105,38 @@ public:
     // to its end.
     static bool EnumContainers(HCRYPTPROV provider, std::vector<std::string>& out);
 
-    // ---- Signature verification and chain checks (chain_check.h and
-    //      cms_verify.h hold the flags and the store helpers) ----
+    // ---- Signing, time stamps and encryption (cms_sign.h holds the flags
+    //      and the error numbers) ----
 
-    // Verifies every signer of the message: detached over *content when it
-    // is given, else attached. Each signer whose signature verifies is then
-    // checked as flags ask (kCheckSigningCert, kCheckChain and
-    // kCheckRevocation at checkTime or now, kCheckTimeValid) and always
-    // against the trusted-certificate list. The signers' certificates are
-    // looked for in the message, the user's stores and extraStore. 0 when
-    // every signer passed (and, when asked for, the content was obtained);
-    // else the number of the last signer that failed, or of the failure to
-    // open the message or fetch its content. Signers that passed are
-    // described into *signers; GetSignerResults tells each signer's number.
-    DWORD VerifyMessage(HCERTSTORE extraStore, const std::vector<BYTE>& message, const std::vector<BYTE>* content,
-                        DWORD flags, std::vector<BYTE>* outContent, std::vector<CertInfo>* signers,
-                        const FILETIME* checkTime);
-    // VerifyMessage of an attached message with a memory store of the extra
-    // records (none: no extra store).
-    DWORD VerifyMessageWithCerts(const std::vector<CertInfo>* extra, const std::vector<BYTE>& message, DWORD flags,
-                                 std::vector<BYTE>* outContent, std::vector<CertInfo>* signers,
-                                 const FILETIME* checkTime);
-    // One entry per signer of the last verification, in signer order: 0 for
-    // a signer that passed, else its error number.
-    const std::vector<DWORD>& GetSignerResults() const noexcept { return m_signerResults; }
-
-    // Builds the certificate's chain at checkTime (null: now) with its
-    // issuers also looked for in additionalStore, with revocation checking
-    // below the root when flags hold both kCheckChain and kCheckRevocation.
-    // Errors that the flags overlook are masked: none with both, an unknown
-    // revocation status with kCheckChain alone, also a partial chain and an
-    // untrusted root otherwise. Writes the masked error status and the
-    // chain's information status; a masked status sets the thread's last
-    // error (SEC_E_UNTRUSTED_ROOT, SEC_E_CERT_EXPIRED, CRYPT_E_REVOKED,
-    // TRUST_E_CERT_SIGNATURE, SEC_E_CERT_UNKNOWN). 1 when nothing is left
-    // after masking; 0 then, or when no chain can be built.
-    static DWORD CheckChain(PCCERT_CONTEXT context, DWORD flags, HCERTSTORE additionalStore, DWORD* errorStatus,
-                            DWORD* infoStatus, const FILETIME* checkTime);
-    // CheckChain of the record's certificate with its own store as the
-    // additional store; 0 when the record yields no context.
-    static DWORD CheckCertificate(const CertInfo& record, DWORD flags, DWORD* errorStatus, DWORD* infoStatus,
-                                  const FILETIME* checkTime);
-    // Appends a record for every element of the certificate's chain (now, no
-    // revocation) from index first on (1 leaves the certificate itself out),
-    // the root last. Nonzero on success; 0 when no context or chain can be
-    // made or an element cannot be described (the records before it stay).
-    static DWORD CheckCertificateChain(const CertInfo& record, std::vector<CertInfo>& out, DWORD first);
-    // The names of the set trust bits, each after a blank: the error bits
-    // (" CERT_TRUST_NO_ERROR" for none), then the information bits.
-    static std::string TrustStatusText(DWORD errorStatus, DWORD infoStatus);
-    // The error number of a chain's error status: 0 for none, else the
-    // number of its most telling bit, 1001 for bits without one of their own.
-    static DWORD ChainStatusToError(DWORD errorStatus);
-    // Whether the hash text (hexadecimal with hex, else Base64) is the hash
-    // of the certificate with the algorithm of hashOid: 0 equal, 1025
-    // different, 13 or 5 for text that does not decode, 8 when the hash
-    // cannot be computed, 30 for an empty text.
-    DWORD CompareCertHash(PCCERT_CONTEXT context, const std::string& hashOid, const std::string& hash, DWORD hex);
-    // Describes into out the first wanted record (by issuer and serial
-    // number) present among the records, or in the current user's system
-    // store of that name; 1 when found, 0 when not, when records is empty or
-    // the store cannot be opened.
-    static DWORD GetMessageCertsFromList(const std::vector<CertInfo>& records, const std::vector<CertInfo>& wanted,
-                                         CertInfo& out);
-    static DWORD GetMessageCertsFromSystemStore(const std::u16string& storeName, const std::vector<CertInfo>& wanted,
-                                                CertInfo& out);
+    // A DER SignedData over data, signed with the key that the signer
+    // record's key-provider fields name, with the hash of hashOid and the
+    // signed attributes that flags and the policy ask for. The message
+    // carries the certificates of the records, in their order (a record
+    // without a certificate is skipped), and no others. With a policy, the
+    // hash, the form and the signer's chain are held against it before the
+    // key is used. 0 with out written, else an error number.
+    static DWORD SignBufferWithCert(const CertInfo& signer, const std::vector<CertInfo>& certificates,
+                                    const std::string& hashOid, DWORD flags, const std::vector<BYTE>& data,
+                                    std::vector<BYTE>& out, const SignPolicyInfo* policy);
+    // The token as the signature time-stamp attribute of signer n of the
+    // message, encoded again into out; the number of opening the message or
+    // of adding the attribute.
+    static DWORD AddTimeStampToken(DWORD signer, const std::vector<BYTE>& token, const std::vector<BYTE>& message,
+                                   std::vector<BYTE>& out);
+    // The attribute after the unsigned attributes of signer n of the open
+    // message: 0; 504 without a message; 506 when it cannot be added.
+    static DWORD AddSignerUnauthAttr(HCRYPTMSG message, DWORD signer, const CRYPT_ATTRIBUTE& attribute);
+    // A DER EnvelopedData of data for the recipient's certificate, the
+    // content encrypted with the algorithm of algorithmOid, RC2 with this
+    // object's key length: 0 with out written, or 3030.
+    DWORD EncryptBuffer(const std::string& algorithmOid, PCCERT_CONTEXT recipient, const std::vector<BYTE>& data,
+                        std::vector<BYTE>& out) const;
+    // The same for the record's certificate; 3000 when it holds none.
+    DWORD EncryptBufferForCert(const std::string& algorithmOid, const CertInfo& recipient,
+                               const std::vector<BYTE>& data, std::vector<BYTE>& out) const;
 
 private:
     HCRYPTPROV m_provider = 0;
     std::vector<CertInfo> m_certificates;
-    std::vector<DWORD> m_signerResults;  // of the last VerifyMessage
+    DWORD m_rc2KeyLength = 40;  // bits, for RC2 encryption
 };

@@ -41,6 +41,10 @@ public:
     DWORD Open(const std::vector<BYTE>& message, HCRYPTPROV provider = 0, DWORD detached = 0,
                const std::vector<BYTE>& content = {});
 
+    // The open message (null when none is), still the object's own: for the
+    // controls that change it in place before it is encoded again.
+    HCRYPTMSG GetMessageHandle() const noexcept { return m_message; }
+
     DWORD GetSignerCount(DWORD& count) const;
     DWORD GetEncodedMessage(std::vector<BYTE>& out) const;
     // A message without content leaves out unchanged.

@@ -1,0 +1,168 @@
+// Signers and the openssl peer of the signing and encryption tests. A
+// signer is a 2048-bit signature key made in a provider (the software one or
+// a SoftHSM2 token) with a certificate for it from the testkit hierarchy's
+// commercial CA, made by `openssl x509 -new -force_pubkey`; no context of
+// its container stays open, so a token asks for its PIN at each signature.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/cryptoapi.h"
+#include "testkit/csp.h"
+#include "testkit/pki.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+#include "testkit/softhsm.h"
+#include "win32/crypt_provider.h"
+#include "win32/crypt_store.h"
+#include "win32/error.h"
+
+namespace cms_sign_test {
+
+using Bytes = std::vector<BYTE>;
+namespace pki = testkit::pki;
+namespace fs = std::filesystem;
+
+inline constexpr char kSha1[] = "1.3.14.3.2.26";
+inline constexpr char kSha256[] = "2.16.840.1.101.3.4.2.1";
+
+inline const pki::Hierarchy& hierarchy() {
+    static const pki::Hierarchy made = pki::Hierarchy::make();
+    return made;
+}
+
+inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// The peer's folder: root.pem, ca.pem and ca.key (the commercial CA), and
+// whatever the test writes there.
+class Peer {
+public:
+    explicit Peer(fs::path folder) : m_folder(std::move(folder)) {
+        fs::create_directories(m_folder);
+        testkit::writeFile(m_folder / "root.pem", hierarchy().root.certificate.pem());
+        hierarchy().standardCa.write(m_folder, "ca");
+    }
+
+    const fs::path& folder() const noexcept { return m_folder; }
+    void write(const std::string& name, const Bytes& bytes) const {
+        testkit::writeFile(m_folder / name, textOf(bytes));
+    }
+    Bytes read(const std::string& name) const { return bytesOf(testkit::readFile(m_folder / name)); }
+
+    testkit::RunResult openssl(std::vector<std::string> args) const {
+        args.insert(args.begin(), "openssl");
+        return testkit::run(args, m_folder);
+    }
+    // What openssl writes; the test fails when openssl does.
+    std::string output(const std::vector<std::string>& args) const {
+        const testkit::RunResult r = openssl(args);
+        EXPECT_EQ(0, r.exitCode) << args.front() << ": " << r.err;
+        return r.out;
+    }
+
+    // Empty when `openssl cms -verify` accepts the message against the root,
+    // with the signer looked for among the message's certificates and those
+    // of the file, and gives back the content; else its complaint.
+    std::string verifyFails(const Bytes& message, const Bytes& content, bool detached,
+                            const std::string& certificates = "ca.pem") const {
+        write("message.der", message);
+        std::vector<std::string> args{"cms",         "-verify", "-inform",     "DER",       "-in",
+                                      "message.der", "-CAfile", "root.pem",    "-certfile", certificates,
+                                      "-binary",     "-out",    "verified.bin"};
+        if (detached) {
+            write("content.bin", content);
+            args.insert(args.end(), {"-content", "content.bin"});
+        }
+        const testkit::RunResult r = openssl(args);
+        if (r.exitCode != 0) return r.err.empty() ? "openssl failed" : r.err;
+        return read("verified.bin") == content ? "" : "openssl gave back other content";
+    }
+
+private:
+    fs::path m_folder;
+};
+
+class Signer {
+public:
+    // Its top bit is set, so the DER INTEGER has a leading 00.
+    static constexpr char kSignerSerial[] = "0x8A1B2C3D4E5F6071";
+
+    // The certificate is also written to the peer as signer.pem.
+    Signer(testkit::CspKind kind, const testkit::PlatformRoot& root, const Peer& peer) {
+        if (kind == testkit::CspKind::SoftHsmToken) {
+            m_token.emplace(root);
+            m_provider = m_token->options().provider;
+            m_type = PROV_RSA_FULL;
+        }
+        peer.write("signer-key.der", MakeKey());
+        testkit::writeFile(peer.folder() / "signer.cnf", "[v3]\nkeyUsage=critical,digitalSignature,nonRepudiation\n");
+        peer.output({"pkey", "-pubin", "-inform", "DER", "-in", "signer-key.der", "-out", "signer-key.pem"});
+        peer.output({"x509",          "-new",
+                     "-subj",         "/C=CZ/O=Tesk/CN=Tesk Signer",
+                     "-force_pubkey", "signer-key.pem",
+                     "-CA",           "ca.pem",
+                     "-CAkey",        "ca.key",
+                     "-set_serial",   kSignerSerial,
+                     "-days",         "30",
+                     "-extfile",      "signer.cnf",
+                     "-extensions",   "v3",
+                     "-out",          "signer.pem"});
+        EXPECT_TRUE(TCryptoapi::CertInfoFromDer(bytesOf(peer.output({"x509", "-in", "signer.pem", "-outform", "DER"})),
+                                                m_record));
+        m_record.providerName = std::string(m_provider.begin(), m_provider.end());
+        m_record.providerType = m_type;
+        m_record.containerName = "signer";
+        m_record.keySpec = AT_SIGNATURE;
+    }
+
+    // With the key-provider fields of the key.
+    const CertInfo& record() const noexcept { return m_record; }
+    const testkit::SoftHsmToken* token() const noexcept { return m_token ? &*m_token : nullptr; }
+
+private:
+    // Made in a context released at once; the public key's DER.
+    Bytes MakeKey() {
+        HCRYPTPROV provider = 0;
+        EXPECT_TRUE(CryptAcquireContextW(&provider, u"signer", m_provider.c_str(), m_type, CRYPT_NEWKEYSET))
+            << std::hex << GetLastError();
+        if (m_token) {
+            const std::string& pin = m_token->options().pin;
+            EXPECT_TRUE(CryptSetProvParam(provider, PP_SIGNATURE_PIN, reinterpret_cast<const BYTE*>(pin.c_str()), 0));
+        }
+        HCRYPTKEY key = 0;
+        EXPECT_TRUE(CryptGenKey(provider, AT_SIGNATURE, 2048u << 16, &key)) << std::hex << GetLastError();
+        CryptDestroyKey(key);
+        DWORD size = 0;
+        CryptExportPublicKeyInfo(provider, AT_SIGNATURE, X509_ASN_ENCODING, nullptr, &size);
+        std::vector<std::max_align_t> block(size / sizeof(std::max_align_t) + 1);
+        auto* info = reinterpret_cast<PCERT_PUBLIC_KEY_INFO>(block.data());
+        EXPECT_TRUE(CryptExportPublicKeyInfo(provider, AT_SIGNATURE, X509_ASN_ENCODING, info, &size));
+        CryptReleaseContext(provider, 0);
+        DWORD encodedSize = 0;
+        CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, info, nullptr, &encodedSize);
+        Bytes encoded(encodedSize);
+        EXPECT_TRUE(CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, info, encoded.data(), &encodedSize));
+        encoded.resize(encodedSize);
+        return encoded;
+    }
+
+    std::optional<testkit::SoftHsmToken> m_token;
+    std::u16string m_provider = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
+    DWORD m_type = PROV_RSA_AES;
+    CertInfo m_record;
+};
+
+// The record of a hierarchy certificate, without a key.
+inline CertInfo recordOf(const pki::Certificate& certificate) {
+    CertInfo record;
+    TCryptoapi::CertInfoFromDer(certificate.der(), record);
+    return record;
+}
+
+}  // namespace cms_sign_test
