@@ -1,19 +1,26 @@
 // Fixtures of the verification and chain tests: the testkit hierarchy in
 // the user's stores of a fresh platform root, messages signed by
-// `openssl cms`, the log and the English texts of error numbers.
+// `openssl cms` or by our signing, the log and the English texts of error
+// numbers.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/cms_sign.h"
+#include "common/cryptoapi.h"
 #include "common/log.h"
 #include "common/resource.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
+#include "win32/crypt_provider.h"
 #include "win32/crypt_store.h"
+#include "win32/memory.h"
 
 namespace verify_support {
 
@@ -47,6 +54,11 @@ struct SignOptions {
     std::vector<std::string> extra;              // further options ("-noattr", "-cades", "-nocerts")
 };
 
+// Who signs a message: the openssl peer, or our SignBufferWithCert with the
+// credential's key imported into a software container.
+enum class Maker { Openssl, Ours };
+inline void PrintTo(Maker maker, std::ostream* out) { *out << (maker == Maker::Openssl ? "Openssl" : "Ours"); }
+
 // A fresh emulated machine whose "Root" store trusts the hierarchy's root
 // and whose "CA" store holds its CAs; everything is logged.
 class VerifyTest : public ::testing::Test {
@@ -61,18 +73,9 @@ protected:
     }
     void TearDown() override { TLogStrVect::ReleaseInstance(); }
 
-    // `openssl cms -sign` over content, SHA-256 with signed attributes.
-    Bytes sign(const pki::Credential& signer, const SignOptions& options = {}) const {
-        signer.write(root.path(), "signer");
-        root.write("content", std::string(content.begin(), content.end()));
-        std::vector<std::string> argv{"cms",     "-sign",      "-binary", "-md",        "sha256",   "-in", "content",
-                                      "-signer", "signer.pem", "-inkey",  "signer.key", "-outform", "DER"};
-        if (!options.detached) argv.push_back("-nodetach");
-        std::string carried;
-        for (const auto& certificate : options.certificates) carried += certificate.pem();
-        if (!carried.empty()) argv.insert(argv.end(), {"-certfile", root.write("carried.pem", carried).string()});
-        argv.insert(argv.end(), options.extra.begin(), options.extra.end());
-        return openssl(argv);
+    // Over content, SHA-256 with signed attributes unless "-noattr".
+    Bytes sign(const pki::Credential& signer, const SignOptions& options = {}, Maker maker = Maker::Openssl) const {
+        return maker == Maker::Openssl ? opensslSign(signer, options) : ourSign(signer, options);
     }
     // The message with one more signer (`openssl cms -resign`).
     Bytes addSigner(const Bytes& message, const pki::Credential& signer) const {
@@ -86,6 +89,64 @@ protected:
     const Bytes content = bytesOf("payload to be signed");
 
 private:
+    Bytes opensslSign(const pki::Credential& signer, const SignOptions& options) const {
+        signer.write(root.path(), "signer");
+        root.write("content", std::string(content.begin(), content.end()));
+        std::vector<std::string> argv{"cms",        "-sign",  "-binary",    "-md",      "sha256", "-in", "content",
+                                      "-signer", "signer.pem", "-inkey", "signer.key", "-outform", "DER"};
+        if (!options.detached) argv.push_back("-nodetach");
+        std::string carried;
+        for (const auto& certificate : options.certificates) carried += certificate.pem();
+        if (!carried.empty()) argv.insert(argv.end(), {"-certfile", root.write("carried.pem", carried).string()});
+        argv.insert(argv.end(), options.extra.begin(), options.extra.end());
+        return openssl(argv);
+    }
+
+    // The same options as flags and certificate records.
+    Bytes ourSign(const pki::Credential& signer, const SignOptions& options) const {
+        const auto has = [&](const char* option) {
+            return std::find(options.extra.begin(), options.extra.end(), option) != options.extra.end();
+        };
+        CertInfo record;
+        EXPECT_TRUE(TCryptoapi::CertInfoFromDer(signer.certificate.der(), record));
+        record.providerName = MS_ENH_RSA_AES_PROV_A;
+        record.providerType = PROV_RSA_AES;
+        record.containerName = record.serialHex;
+        record.keySpec = AT_KEYEXCHANGE;  // what a PRIVATEKEYBLOB imports as
+        importKey(signer.key, record.containerName);
+        std::vector<CertInfo> certificates;
+        if (!has("-nocerts")) certificates.push_back(record);
+        for (const auto& certificate : options.certificates) {
+            certificates.emplace_back();
+            TCryptoapi::CertInfoFromDer(certificate.der(), certificates.back());
+        }
+        const DWORD flags = (options.detached ? kSignDetached : 0) | (has("-noattr") ? 0 : kSignSigningTime) |
+                            (has("-cades") ? kSignSigningCertV2 : 0);
+        Bytes out;
+        EXPECT_EQ(0u, TCryptoapi::SignBufferWithCert(record, certificates, "2.16.840.1.101.3.4.2.1", flags, content,
+                                                     out, nullptr));
+        return out;
+    }
+    static void importKey(const pki::Key& key, const std::string& container) {
+        HCRYPTPROV provider = 0;
+        if (CryptAcquireContextA(&provider, container.c_str(), MS_ENH_RSA_AES_PROV_A, PROV_RSA_AES, 0)) {
+            CryptReleaseContext(provider, 0);
+            return;
+        }
+        ASSERT_TRUE(CryptAcquireContextA(&provider, container.c_str(), MS_ENH_RSA_AES_PROV_A, PROV_RSA_AES,
+                                         CRYPT_NEWKEYSET));
+        const Bytes pkcs1 = key.pkcs1Der();
+        BYTE* blob = nullptr;
+        DWORD size = 0;
+        HCRYPTKEY imported = 0;
+        EXPECT_TRUE(CryptDecodeObjectEx(X509_ASN_ENCODING, PKCS_RSA_PRIVATE_KEY, pkcs1.data(),
+                                        static_cast<DWORD>(pkcs1.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr, &blob,
+                                        &size));
+        EXPECT_TRUE(CryptImportKey(provider, blob, size, 0, 0, &imported));
+        LocalFree(blob);
+        CryptDestroyKey(imported);
+        CryptReleaseContext(provider, 0);
+    }
     Bytes openssl(std::vector<std::string> argv) const {
         argv.insert(argv.begin(), "openssl");
         const testkit::RunResult result = testkit::run(argv, root.path());

@@ -1,4 +1,4 @@
-// Verification of signed messages made by `openssl cms`: good and damaged
+// Verification of signed messages made by `openssl cms` and by ours: good and damaged
 // messages, the signer's chain faults, the signature check's own failures,
 // several signers, the signing-certificate attribute, where signers'
 // certificates come from, the trusted list, and the hash comparison.
@@ -129,10 +129,18 @@ TEST_F(VerifyMessageTest, GoodMessagesGiveTheirContentAndSigners) {
     EXPECT_EQ(0u, verify(sign(pki.commercial, {.extra = {"-noattr"}}), everyCheck));
 }
 
+// Messages of either maker, so that ours are judged as openssl's are.
+class VerifyEitherMakerTest : public VerifyMessageTest, public ::testing::WithParamInterface<Maker> {
+protected:
+    Bytes make(const pki::Credential& signer, const SignOptions& options = {}) const {
+        return sign(signer, options, GetParam());
+    }
+};
+
 // Each fault gives its number; chain faults count only under the chain
 // flag.
-TEST_F(VerifyMessageTest, EachFaultGivesItsNumber) {
-    const Bytes attached = sign(pki.commercial);
+TEST_P(VerifyEitherMakerTest, EachFaultGivesItsNumber) {
+    const Bytes attached = make(pki.commercial);
     const Bytes other = bytesOf("other payload");
     const FILETIME beforeValidity = certificate_support::fileTimeOf(pki::fromNow(std::chrono::hours(-48)));
     struct Case {
@@ -144,18 +152,18 @@ TEST_F(VerifyMessageTest, EachFaultGivesItsNumber) {
     };
     const std::vector<Case> cases{
         {patched(attached, content), 0, nullptr, 53},
-        {sign(pki.commercial, {.detached = true}), 0, &other, 53},
-        {sign(pki.commercial, {.detached = true, .extra = {"-noattr"}}), 0, &other, 1014},
+        {make(pki.commercial, {.detached = true}), 0, &other, 53},
+        {make(pki.commercial, {.detached = true, .extra = {"-noattr"}}), 0, &other, 1014},
         {patched(attached, signerOf(attached, 0).signature), 0, nullptr, 1014},
-        {sign(pki.expired), kCheckChain, nullptr, 1002},
-        {sign(pki.notYetValid), kCheckChain, nullptr, 1002},
-        {sign(pki.expired), kCheckTimeValid, nullptr, 1002},
+        {make(pki.expired), kCheckChain, nullptr, 1002},
+        {make(pki.notYetValid), kCheckChain, nullptr, 1002},
+        {make(pki.expired), kCheckTimeValid, nullptr, 1002},
         {attached, kCheckChain, nullptr, 1002, &beforeValidity},
-        {sign(pki.notNested), kCheckChain, nullptr, 1003},
-        {sign(pki.untrusted, {.certificates = {pki.untrustedRoot.certificate}}), kCheckChain, nullptr, 1007},
-        {sign(certs().belowCaWithoutRights, {.certificates = {certs().caWithoutRights.certificate}}), kCheckChain,
+        {make(pki.notNested), kCheckChain, nullptr, 1003},
+        {make(pki.untrusted, {.certificates = {pki.untrustedRoot.certificate}}), kCheckChain, nullptr, 1007},
+        {make(certs().belowCaWithoutRights, {.certificates = {certs().caWithoutRights.certificate}}), kCheckChain,
          nullptr, 1001},
-        {sign(certs().orphan), kCheckChain, nullptr, 1010},
+        {make(certs().orphan), kCheckChain, nullptr, 1010},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
@@ -171,6 +179,7 @@ TEST_F(VerifyMessageTest, EachFaultGivesItsNumber) {
     EXPECT_NE("", loggedLineWith("ERR  VerifyMessage(): 0x80090006"));  // NTE_BAD_SIGNATURE
     EXPECT_NE("", loggedLineWith("ERR  VerifyMessage():pkcs7:"));
 }
+INSTANTIATE_TEST_SUITE_P(Makers, VerifyEitherMakerTest, ::testing::Values(Maker::Openssl, Maker::Ours));
 
 // A message without signed attributes or certificates: the signer's
 // certificate, or a damaged copy of it, comes from the caller's store.

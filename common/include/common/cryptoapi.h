@@ -13,6 +13,7 @@
 #include "common/rdn_attr.h"
 #include "common/sign_policy.h"
 #include "win32/crypt_encode.h"
+#include "win32/crypt_store.h"
 
 // Error numbers of this class (message 10000 + number).
 inline constexpr DWORD kErrCspUnusable = 5000;             // the provider cannot be acquired
@@ -105,6 +106,72 @@ public:
     // to its end.
     static bool EnumContainers(HCRYPTPROV provider, std::vector<std::string>& out);
 
+    // ---- Signature verification and chain checks (chain_check.h and
+    //      cms_verify.h hold the flags and the store helpers) ----
+
+    // Verifies every signer of the message: detached over *content when it
+    // is given, else attached. Each signer whose signature verifies is then
+    // checked as flags ask (kCheckSigningCert, kCheckChain and
+    // kCheckRevocation at checkTime or now, kCheckTimeValid) and always
+    // against the trusted-certificate list. The signers' certificates are
+    // looked for in the message, the user's stores and extraStore. 0 when
+    // every signer passed (and, when asked for, the content was obtained);
+    // else the number of the last signer that failed, or of the failure to
+    // open the message or fetch its content. Signers that passed are
+    // described into *signers; GetSignerResults tells each signer's number.
+    DWORD VerifyMessage(HCERTSTORE extraStore, const std::vector<BYTE>& message, const std::vector<BYTE>* content,
+                        DWORD flags, std::vector<BYTE>* outContent, std::vector<CertInfo>* signers,
+                        const FILETIME* checkTime);
+    // VerifyMessage of an attached message with a memory store of the extra
+    // records (none: no extra store).
+    DWORD VerifyMessageWithCerts(const std::vector<CertInfo>* extra, const std::vector<BYTE>& message, DWORD flags,
+                                 std::vector<BYTE>* outContent, std::vector<CertInfo>* signers,
+                                 const FILETIME* checkTime);
+    // One entry per signer of the last verification, in signer order: 0 for
+    // a signer that passed, else its error number.
+    const std::vector<DWORD>& GetSignerResults() const noexcept { return m_signerResults; }
+
+    // Builds the certificate's chain at checkTime (null: now) with its
+    // issuers also looked for in additionalStore, with revocation checking
+    // below the root when flags hold both kCheckChain and kCheckRevocation.
+    // Errors that the flags overlook are masked: none with both, an unknown
+    // revocation status with kCheckChain alone, also a partial chain and an
+    // untrusted root otherwise. Writes the masked error status and the
+    // chain's information status; a masked status sets the thread's last
+    // error (SEC_E_UNTRUSTED_ROOT, SEC_E_CERT_EXPIRED, CRYPT_E_REVOKED,
+    // TRUST_E_CERT_SIGNATURE, SEC_E_CERT_UNKNOWN). 1 when nothing is left
+    // after masking; 0 then, or when no chain can be built.
+    static DWORD CheckChain(PCCERT_CONTEXT context, DWORD flags, HCERTSTORE additionalStore, DWORD* errorStatus,
+                            DWORD* infoStatus, const FILETIME* checkTime);
+    // CheckChain of the record's certificate with its own store as the
+    // additional store; 0 when the record yields no context.
+    static DWORD CheckCertificate(const CertInfo& record, DWORD flags, DWORD* errorStatus, DWORD* infoStatus,
+                                  const FILETIME* checkTime);
+    // Appends a record for every element of the certificate's chain (now, no
+    // revocation) from index first on (1 leaves the certificate itself out),
+    // the root last. Nonzero on success; 0 when no context or chain can be
+    // made or an element cannot be described (the records before it stay).
+    static DWORD CheckCertificateChain(const CertInfo& record, std::vector<CertInfo>& out, DWORD first);
+    // The names of the set trust bits, each after a blank: the error bits
+    // (" CERT_TRUST_NO_ERROR" for none), then the information bits.
+    static std::string TrustStatusText(DWORD errorStatus, DWORD infoStatus);
+    // The error number of a chain's error status: 0 for none, else the
+    // number of its most telling bit, 1001 for bits without one of their own.
+    static DWORD ChainStatusToError(DWORD errorStatus);
+    // Whether the hash text (hexadecimal with hex, else Base64) is the hash
+    // of the certificate with the algorithm of hashOid: 0 equal, 1025
+    // different, 13 or 5 for text that does not decode, 8 when the hash
+    // cannot be computed, 30 for an empty text.
+    DWORD CompareCertHash(PCCERT_CONTEXT context, const std::string& hashOid, const std::string& hash, DWORD hex);
+    // Describes into out the first wanted record (by issuer and serial
+    // number) present among the records, or in the current user's system
+    // store of that name; 1 when found, 0 when not, when records is empty or
+    // the store cannot be opened.
+    static DWORD GetMessageCertsFromList(const std::vector<CertInfo>& records, const std::vector<CertInfo>& wanted,
+                                         CertInfo& out);
+    static DWORD GetMessageCertsFromSystemStore(const std::u16string& storeName, const std::vector<CertInfo>& wanted,
+                                                CertInfo& out);
+
     // ---- Signing, time stamps and encryption (cms_sign.h holds the flags
     //      and the error numbers) ----
 
@@ -138,5 +205,6 @@ public:
 private:
     HCRYPTPROV m_provider = 0;
     std::vector<CertInfo> m_certificates;
-    DWORD m_rc2KeyLength = 40;  // bits, for RC2 encryption
+    std::vector<DWORD> m_signerResults;  // of the last VerifyMessage
+    DWORD m_rc2KeyLength = 40;           // bits, for RC2 encryption
 };
