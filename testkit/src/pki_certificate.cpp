@@ -43,8 +43,17 @@ Bytes Certificate::serial() const {
     return magnitude;
 }
 
+namespace {
+// The default validity is the same for every certificate of the process,
+// so that one issued by another, seconds later, still nests within it.
+Instant defaultValidityBase() {
+    static const Instant base = fromNow(0s);
+    return base;
+}
+}  // namespace
+
 CertificateBuilder::CertificateBuilder()
-    : m_serial(randomSerial()), m_notBefore(fromNow(-24h)), m_notAfter(fromNow(24h * 365)) {}
+    : m_serial(randomSerial()), m_notBefore(defaultValidityBase() - 24h), m_notAfter(defaultValidityBase() + 24h * 365) {}
 
 CertificateBuilder& CertificateBuilder::subject(Name name) {
     m_subject = std::move(name);

@@ -163,3 +163,48 @@ TEST(ProviderContainers, AVerifyContextKeepsItsKeysInMemoryOnly) {
     CryptDestroyKey(key);
     EXPECT_TRUE(containerFiles().empty());
 }
+
+// Keys decoded once are kept by the process: a container deleted and made
+// again under the same name must sign with its new key, never the old one.
+TEST(ProviderContainers, AContainerMadeAgainSignsWithItsNewKey) {
+    testkit::PlatformRoot root;
+    const auto signatureAndKey = [](Context& context) {
+        HCRYPTKEY key = 0;
+        EXPECT_TRUE(CryptGenKey(context.get(), AT_SIGNATURE, 1024 << 16, &key));
+        CryptDestroyKey(key);
+        HCRYPTHASH hash = 0;
+        EXPECT_TRUE(CryptCreateHash(context.get(), CALG_SHA1, 0, 0, &hash));
+        EXPECT_TRUE(CryptHashData(hash, reinterpret_cast<const BYTE*>("same text"), 9, 0));
+        Bytes signature(128);
+        DWORD size = static_cast<DWORD>(signature.size());
+        EXPECT_TRUE(CryptSignHashW(hash, AT_SIGNATURE, nullptr, 0, signature.data(), &size));
+        CryptDestroyHash(hash);
+        return signature;
+    };
+    const auto verifies = [](Context& context, const Bytes& signature) {
+        HCRYPTKEY key = 0;
+        HCRYPTHASH hash = 0;
+        EXPECT_TRUE(CryptGetUserKey(context.get(), AT_SIGNATURE, &key));
+        EXPECT_TRUE(CryptCreateHash(context.get(), CALG_SHA1, 0, 0, &hash));
+        EXPECT_TRUE(CryptHashData(hash, reinterpret_cast<const BYTE*>("same text"), 9, 0));
+        const bool good = CryptVerifySignatureW(hash, signature.data(), static_cast<DWORD>(signature.size()), key,
+                                                nullptr, 0);
+        CryptDestroyHash(hash);
+        CryptDestroyKey(key);
+        return good;
+    };
+
+    Bytes first;
+    {
+        Context context(u"Again", kStrong, PROV_RSA_FULL, CRYPT_NEWKEYSET);
+        first = signatureAndKey(context);
+        EXPECT_TRUE(verifies(context, first));
+    }
+    HCRYPTPROV gone = 0;
+    ASSERT_TRUE(CryptAcquireContextW(&gone, u"Again", kStrong, PROV_RSA_FULL, CRYPT_DELETEKEYSET));
+    Context again(u"Again", kStrong, PROV_RSA_FULL, CRYPT_NEWKEYSET);
+    const Bytes second = signatureAndKey(again);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(verifies(again, second));
+    EXPECT_FALSE(verifies(again, first));
+}

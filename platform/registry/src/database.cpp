@@ -39,7 +39,22 @@ Database::Database(const std::filesystem::path& file) {
     exec("PRAGMA synchronous=NORMAL");
 }
 
-Statement Database::prepare(std::string_view sql) { return Statement(m_db.get(), sql); }
+Statement Database::prepare(std::string_view sql) {
+    auto at = m_statements.find(sql);
+    if (at == m_statements.end()) {
+        Cached entry;
+        entry.statement.reset(compile(m_db.get(), sql, SQLITE_PREPARE_PERSISTENT));
+        at = m_statements.emplace(std::string(sql), std::move(entry)).first;
+    }
+    if (at->second.inUse) return Statement(m_db.get(), sql);
+    return Statement(m_db.get(), at->second.statement.get(), at->second.inUse);
+}
+
+void Database::run(std::string_view sql) {
+    Statement statement = prepare(sql);
+    while (statement.step()) {
+    }
+}
 
 void Database::exec(const char* sql) {
     const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);

@@ -14,8 +14,10 @@
 
 #include <filesystem>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <type_traits>
+#include <map>
 
 #include "platform/owned.h"
 #include "statement.h"
@@ -33,14 +35,14 @@ public:
     template <class Body>
     auto transaction(bool writes, Body&& body) {
         std::lock_guard lock(m_mutex);
-        exec(writes ? "BEGIN IMMEDIATE" : "BEGIN");
+        run(writes ? "BEGIN IMMEDIATE" : "BEGIN");
         try {
             if constexpr (std::is_void_v<decltype(body())>) {
                 body();
-                exec("COMMIT");
+                run("COMMIT");
             } else {
                 auto result = body();
-                exec("COMMIT");
+                run("COMMIT");
                 return result;
             }
         } catch (...) {
@@ -49,7 +51,11 @@ public:
         }
     }
 
+    // The statement of this SQL text, compiled on its first use and kept
+    // for the connection's life; a fresh one while the kept one is in use.
     Statement prepare(std::string_view sql);
+    // Runs a statement without rows.
+    void run(std::string_view sql);
     void exec(const char* sql);
     std::int64_t lastInsertId() const noexcept;
     int changes() const noexcept;
@@ -59,7 +65,15 @@ public:
 private:
     void rollback() noexcept;
 
+    struct Cached {
+        Owned<sqlite3_stmt, sqlite3_finalize> statement;
+        bool inUse = false;
+    };
+
     Owned<sqlite3, sqlite3_close_v2> m_db;
+    // Declared after the connection, so finalized before it closes; nodes
+    // stay put, so the flags lent to statements do.
+    std::map<std::string, Cached, std::less<>> m_statements;
     std::mutex m_mutex;
 };
 

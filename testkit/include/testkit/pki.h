@@ -178,8 +178,8 @@ struct Credential {
     Files write(const std::filesystem::path& folder, std::string_view name) const;
 };
 
-// Version 3, SHA-256, a random positive 8-byte serial, valid from a day ago
-// for a year, self-signed, with key identifiers unless told otherwise.
+// Version 3, SHA-256, a random positive 8-byte serial, valid from a day
+// before the process's first certificate for a year, self-signed, with key identifiers unless told otherwise.
 // Extensions appear in the order they were asked for, key identifiers last.
 class CertificateBuilder {
 public:

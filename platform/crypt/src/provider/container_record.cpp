@@ -1,4 +1,5 @@
 #include "container_record.h"
+#include "decoded_keys.h"
 
 #include <openssl/crypto.h>
 
@@ -106,7 +107,7 @@ ContainerRecord parseContainer(View file) {
             named = true;
         } else if (tag == kKeyPair && named && (spec == AT_KEYEXCHANGE || spec == AT_SIGNATURE) &&
                    !record.keys.count(spec) && !value.empty()) {
-            record.keys[spec] = StoredKey{share(privateKeyFromDer(value.subspan(1), NTE_KEYSET_ENTRY_BAD)),
+            record.keys[spec] = StoredKey{decodedPrivateKey(value.subspan(1), NTE_KEYSET_ENTRY_BAD),
                                           (value[0] & kExportable) != 0, std::nullopt};
         } else if (tag == kCertificate && record.keys.count(spec) && !record.keys[spec].certificate) {
             record.keys[spec].certificate = Bytes(value.begin(), value.end());

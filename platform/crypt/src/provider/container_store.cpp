@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "decoded_keys.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win_error.h"
@@ -174,6 +175,7 @@ void ContainerFolder::remove(std::u16string_view name) const {
         if (errno == ENOENT) throw WinError(NTE_BAD_KEYSET, "no such key container");
         fail("unlink " + file.string());
     }
+    forgetDecodedKeys();
 }
 
 std::vector<std::u16string> ContainerFolder::names() const {
