@@ -227,6 +227,16 @@ TEST_F(VerifyMessageTest, EverySignerIsReportedAndTheLastFailureDecides) {
     EXPECT_EQ(content, out);
 }
 
+// Asking for the content of a message that carries none is a failure,
+// never a success with nothing to show.
+TEST_F(VerifyMessageTest, AMessageWithoutItsContentGivesNoContentAndAFailure) {
+    const Bytes detached = sign(pki.commercial, {.detached = true});
+    Bytes out = bytesOf("kept");
+    EXPECT_NE(0u, api.VerifyMessage(nullptr, detached, nullptr, 0, &out, nullptr, nullptr));
+    EXPECT_EQ(0u, api.VerifyMessage(nullptr, detached, &content, 0, &out, nullptr, nullptr));
+    EXPECT_EQ(content, out);
+}
+
 // Attributes put together by hand over the pkcs7 samples' commercial user,
 // and the time-stamp tokens of openssl ts: SigningCertificate (SHA-1) and
 // SigningCertificateV2 (SHA-256 implied, or SHA-384).
