@@ -197,10 +197,11 @@ TEST_F(VerifyMessageTest, FailuresOfTheSignatureCheckItself) {
     EXPECT_EQ(0u, verifiedWith(message, signer));
     const Bytes rsaEncryption{0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x01, 0x01};
     EXPECT_EQ(1024u, verifiedWith(patched(message, rsaEncryption, 10, 0x63), signer));  // 1.2.840.113549.1.1.99
-    // The key's RSAPublicKey SEQUENCE made a SET; its modulus made negative.
+    // The key's RSAPublicKey SEQUENCE made a SET; its modulus made even (the
+    // last of its 256 bytes follows the 14 bytes of the pattern).
     const Bytes key{0x03, 0x82, 0x01, 0x0F, 0x00, 0x30, 0x82, 0x01, 0x0A, 0x02, 0x82, 0x01, 0x01, 0x00};
     EXPECT_EQ(32u, verifiedWith(message, patched(signer, key, 5, 0x31)));
-    EXPECT_EQ(1000u, verifiedWith(message, patched(signer, key, 13, 0x80)));
+    EXPECT_EQ(1000u, verifiedWith(message, patched(signer, key, key.size() + 255)));
 }
 
 // Signers stand in DER order, so each signer's place is read back.
