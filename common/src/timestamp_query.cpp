@@ -10,8 +10,9 @@ TTimeStampQuery::TTimeStampQuery() {
 }
 
 void TTimeStampQuery::GenerateNonce() {
-    // The kernel's generator: a nonce must be unpredictable and differ
-    // between requests, also two made in the same second.
+    // The system's random source, never rand(): a nonce must be
+    // unpredictable and differ between requests, also two made in the same
+    // second.
     std::random_device random;
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<int> first(1, 127);
