@@ -50,8 +50,11 @@ bool AddChainRules(PCCERT_CONTEXT signer, TSignPolicyValidator& validator) {
 
 DWORD CheckSignerAgainstPolicy(PCCERT_CONTEXT signer, const std::string& hashOid, DWORD flags,
                                const SignPolicyInfo& policy) {
+    // The signer's key length is held against the policy's minimum for the
+    // hash: with none given, no minimum could ever be met.
+    const DWORD keyBits = CertGetPublicKeyLength(kCertEncoding, &signer->pCertInfo->SubjectPublicKeyInfo);
     TSignPolicyValidator validator(policy);
-    if (!validator.AddSignerTypeRule((flags & kSignDetached) ? 1 : 0) || !validator.AddSignerAlgRule(hashOid, 0))
+    if (!validator.AddSignerTypeRule((flags & kSignDetached) ? 1 : 0) || !validator.AddSignerAlgRule(hashOid, keyBits))
         return kErrSignNoMemory;
     if (!validator.Validate()) return kErrSignPolicy;
 

@@ -213,6 +213,19 @@ TEST_F(CmsSignTest, APolicyRefusesTheHashOrTheFormBeforeTheKeyIsUsed) {
     EXPECT_EQ(0u, sign(signer(), 0, kSha256));
 }
 
+// A minimum key length for the hash is met by the signer's 2048-bit key
+// and not by a longer minimum.
+TEST_F(CmsSignTest, APolicysMinimumKeyLengthForTheHashIsHeldAgainstTheSignersKey) {
+    Bytes message;
+    const auto withMinimum = [&](const char* bits) {
+        return Policy({{"algID = OID:sha256", std::string("algID = OID:sha256\nminKeyLength = INTEGER:") + bits}});
+    };
+    const SignPolicyInfo met = withMinimum("2048");
+    const SignPolicyInfo unmet = withMinimum("4096");
+    EXPECT_EQ(0u, Sign(0, message, &met));
+    EXPECT_EQ(kErrSignPolicy, Sign(0, message, &unmet));
+}
+
 // The policy's end-entity algorithms judge the signer's certificate, its CA
 // algorithms every certificate above it that the chain engine finds.
 TEST_F(CmsSignTest, APolicyRefusesTheSignerOrACertificateOfItsChain) {
