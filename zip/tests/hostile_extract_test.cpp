@@ -1,9 +1,12 @@
 // Hostile archives made at test time: entry names that climb out of the
-// target folder, symbolic links, and an entry that claims a small size but
-// inflates far beyond it. Nothing is written outside the target folder and
-// the bomb stops at its declared size with code 101.
+// target folder or carry drives and prefixes, symbolic links, and an entry
+// that claims a small size but inflates far beyond it. Nothing is written
+// outside the target folder and the bomb stops at its declared size with
+// code 101.
 #include <gtest/gtest.h>
 #include <zlib.h>
+
+#include <algorithm>
 
 #include "bundle_support.h"
 
@@ -93,6 +96,50 @@ TEST(HostileExtract, NamesThatClimbOutAreRefused) {
                                                 {"deep/target/inside/ok.txt", "fine"},
                                                 {"deep/target/abs.txt", "made relative"},
                                                 {"deep/target/renamed.txt", "payload of ../evil1.txt"}};
+    EXPECT_EQ(expected, scratch.files(scratch.dir()));
+}
+
+// Drives and the "\\", "\\?\" and "\\?\UNC\" prefixes are dropped as a
+// leading separator is: what follows them is a path inside the target
+// folder, refused like any other when it climbs or when nothing is left.
+TEST(HostileExtract, DrivesAndPrefixesAreDroppedAndClimbingAfterThemIsRefused) {
+    const std::vector<std::pair<std::string, std::string>> kept = {
+        {"C:\\evil1.txt", "evil1.txt"},
+        {"C:evil2.txt", "evil2.txt"},
+        {"D:/dir/evil3.txt", "dir/evil3.txt"},
+        {"\\\\server\\share\\evil4.txt", "server/share/evil4.txt"},
+        {"//server/share/evil5.txt", "server/share/evil5.txt"},
+        {"\\\\?\\C:\\evil6.txt", "evil6.txt"},
+        {"\\\\?\\UNC\\server\\share\\evil7.txt", "server/share/evil7.txt"}};
+    const std::vector<std::string> refused = {"c:/x/../../evil8.txt", "C:..\\evil9.txt", "\\\\?\\C:\\..\\evil10.txt",
+                                              "\\\\server\\..\\..\\evil11.txt", "//?/UNC/s/../../../evil12.txt", "C:"};
+    Scratch scratch;
+    std::vector<RawEntry> entries;
+    for (const auto& [name, landing] : kept) entries.push_back({name, "payload of " + name});
+    for (const std::string& name : refused) entries.push_back({name, "payload of " + name});
+    const auto archive = scratch.write("drives.zip", buildArchive(entries));
+    const auto target = scratch.file("deep/target");
+    std::filesystem::create_directories(target);
+
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
+    std::map<std::string, std::string> expected{{"drives.zip", testkit::readFile(archive)}};
+    for (ZIP_INDEX_TYPE i = 0; i < kept.size(); ++i) {
+        const auto& [name, landing] = kept[i];
+        EXPECT_TRUE(zip.ExtractFile(i, zipPath(target), true)) << name;
+        // The path a caller is told in advance is the one written.
+        const CZipString stored = zip.GetFileInfo(i)->GetFileName(false);
+        std::string predicted = utf8(zip.PredictExtractedFileName(stored, zipPath(target), true));
+        std::replace(predicted.begin(), predicted.end(), '\\', '/');
+        EXPECT_EQ((target / landing).string(), predicted) << name;
+        expected["deep/target/" + landing] = "payload of " + name;
+        // Without folders only the file name is left.
+        EXPECT_TRUE(zip.ExtractFile(i, zipPath(scratch.file("flat")), false)) << name;
+        expected["flat/" + std::filesystem::path(landing).filename().string()] = "payload of " + name;
+    }
+    for (ZIP_INDEX_TYPE i = 0; i < refused.size(); ++i)
+        EXPECT_FALSE(zip.ExtractFile(kept.size() + i, zipPath(target), true)) << refused[i];
+    zip.Close();
     EXPECT_EQ(expected, scratch.files(scratch.dir()));
 }
 

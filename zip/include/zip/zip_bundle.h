@@ -127,8 +127,12 @@ public:
     // code) before they count: on any failure the target file object is cut
     // back to its length before the call, and a disk file is not written at
     // all (the data go to a temporary file beside it, moved into place once
-    // verified). Names that would land outside the folder ("..", absolute
-    // names, drives) and symbolic links are refused with false.
+    // verified). The drive ("C:"), prefix ("\\", "\\?\", "\\?\UNC\") and
+    // leading separators of a name (or of newName) are dropped: "C:\a.txt",
+    // "\\?\C:\a.txt" and "/a.txt" land as "a.txt" in the folder,
+    // "\\server\share\a.txt" as "server\share\a.txt". Names with a "." or
+    // ".." component, names of which nothing is left ("C:") and symbolic
+    // links are refused with false.
     bool ExtractFile(ZIP_INDEX_TYPE index, CZipAbstractFile& target, bool rewind = true,
                      std::uint32_t bufferSize = 65536);
     bool ExtractFile(ZIP_INDEX_TYPE index, const CZipString& folder, bool fullPath = true,
