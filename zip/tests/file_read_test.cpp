@@ -1,12 +1,16 @@
 // The memory file, the disk file and the byte buffer.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
+#include <type_traits>
 
 #include "support.h"
 #include "testkit/platform_root.h"
@@ -24,6 +28,17 @@ int codeOf(auto&& action) {
     }
     return 0;
 }
+
+// The descriptor this process holds open on the file, or -1.
+int descriptorOf(const std::filesystem::path& file) {
+    for (const auto& link : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(link.path(), error) == file) return std::stoi(link.path().filename().string());
+    }
+    return -1;
+}
+
+bool isOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 
 }  // namespace
 
@@ -117,6 +132,57 @@ TEST(ZipFile, OpenFlagsDecideTruncationAndErrorsCarryErrno) {
     } catch (const CZipException& e) {
         EXPECT_EQ(ENOENT, e.GetCode());
         EXPECT_EQ(ziptest::utf8(missing), ziptest::utf8(e.GetFileName()));
+    }
+}
+
+// A close that fails (here: the descriptor was closed underneath) is
+// reported by Close() alone; the destructor ignores it, also while an
+// exception unwinds, and never closes a descriptor a second time.
+TEST(ZipFile, OnlyAnExplicitCloseReportsAFailingClose) {
+    static_assert(std::is_nothrow_destructible_v<CZipFile>);
+    testkit::PlatformRoot root;
+    const auto path = root.write("f.bin", "content");
+    const CZipString name = ziptest::zipPath(path);
+
+    int fd = -1;
+    {
+        CZipFile file;
+        ASSERT_TRUE(file.Open(name, CZipFile::modeRead, true));
+        fd = descriptorOf(path);
+        ASSERT_NE(-1, fd);
+    }
+    EXPECT_FALSE(isOpen(fd)) << "the destructor closes an open file";
+
+    {
+        CZipFile file;
+        ASSERT_TRUE(file.Open(name, CZipFile::modeReadWrite | CZipFile::modeNoTruncate, true));
+        fd = descriptorOf(path);
+        ASSERT_EQ(0, ::close(fd));
+        try {
+            file.Close();
+            FAIL() << "nothing thrown";
+        } catch (const CZipException& e) {
+            EXPECT_EQ(EBADF, e.GetCode());
+            EXPECT_EQ(ziptest::utf8(name), ziptest::utf8(e.GetFileName()));
+        }
+        EXPECT_TRUE(file.IsClosed());
+        EXPECT_EQ(0, codeOf([&] { file.Close(); }));
+        // The freed number goes to the next descriptor opened; the object
+        // must leave it alone.
+        const int reused = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(fd, reused);
+        fd = reused;
+    }
+    EXPECT_TRUE(isOpen(fd));
+    ::close(fd);
+
+    try {
+        CZipFile file;
+        ASSERT_TRUE(file.Open(name, CZipFile::modeRead, true));
+        ASSERT_EQ(0, ::close(descriptorOf(path)));
+        throw std::runtime_error("unwinding");
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ("unwinding", e.what());
     }
 }
 
