@@ -141,26 +141,72 @@ std::string& BytesToHexGrouped(const BYTE* bytes, std::size_t count, bool spaced
 
 std::string ULongToStr(DWORD value) { return std::to_string(value); }
 
+namespace {
+
+// OID content beyond this many bytes is refused: ordinary identifiers take a
+// few dozen, and the decimal conversion below grows with the square of an
+// arc's length.
+constexpr std::size_t kMaxOidContent = 256;
+
+// An arc as decimal digits, least significant first; zero has none.
+void MulAdd128(std::string& digits, unsigned group) {
+    unsigned carry = group;
+    for (char& digit : digits) {
+        const unsigned value = static_cast<unsigned>(digit - '0') * 128 + carry;
+        digit = static_cast<char>('0' + value % 10);
+        carry = value / 10;
+    }
+    for (; carry; carry /= 10) digits += static_cast<char>('0' + carry % 10);
+}
+
+// Only called with an arc of at least amount.
+void Subtract(std::string& digits, unsigned amount) {
+    for (std::size_t i = 0; amount && i < digits.size(); ++i) {
+        const unsigned digit = static_cast<unsigned>(digits[i] - '0');
+        const unsigned take = amount % 10;
+        amount /= 10;
+        if (digit < take) ++amount;  // borrow from the next digit
+        digits[i] = static_cast<char>('0' + (digit + 10 - take) % 10);
+    }
+    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+}
+
+// The arc's value when below 100, else 100: enough to tell the first arc.
+unsigned SmallValue(const std::string& digits) {
+    if (digits.size() > 2) return 100;
+    unsigned value = 0;
+    for (std::size_t i = digits.size(); i-- > 0;) value = value * 10 + static_cast<unsigned>(digits[i] - '0');
+    return value;
+}
+
+std::string ArcText(const std::string& digits) {
+    return digits.empty() ? "0" : std::string(digits.rbegin(), digits.rend());
+}
+
+}  // namespace
+
 std::string JoinStringList(const std::vector<int>& encoded, const std::string& separator) {
     // X.690 8.19: each arc is base 128, high bit set on every byte but its last.
-    std::vector<ULONGLONG> arcs;
-    ULONGLONG value = 0;
+    if (encoded.size() > kMaxOidContent) return {};
+    std::vector<std::string> arcs;
+    std::string digits;
     bool inArc = false;
     for (const int element : encoded) {
         const BYTE byte = static_cast<BYTE>(element & 0xFF);
-        if (value >> 57) return {};  // the arc would not fit in 64 bits
-        value = (value << 7) | (byte & 0x7F);
+        MulAdd128(digits, byte & 0x7F);
         inArc = (byte & 0x80) != 0;
         if (!inArc) {
-            arcs.push_back(value);
-            value = 0;
+            arcs.push_back(std::move(digits));
+            digits.clear();
         }
     }
     if (arcs.empty() || inArc) return {};
 
     // The first arc carries the first two: 40 * first + second.
-    const ULONGLONG first = arcs[0] < 40 ? 0 : arcs[0] < 80 ? 1 : 2;
-    std::string text = std::to_string(first) + separator + std::to_string(arcs[0] - 40 * first);
-    for (std::size_t i = 1; i < arcs.size(); ++i) text += separator + std::to_string(arcs[i]);
+    const unsigned combined = SmallValue(arcs[0]);
+    const unsigned first = combined < 40 ? 0 : combined < 80 ? 1 : 2;
+    Subtract(arcs[0], 40 * first);
+    std::string text = std::to_string(first);
+    for (const std::string& arc : arcs) text += separator + ArcText(arc);
     return text;
 }

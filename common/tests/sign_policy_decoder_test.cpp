@@ -217,8 +217,8 @@ TEST_F(SignPolicyDecoderTest, IssuerNamesOfAnyLengthAndEitherTagging) {
 }
 
 // SkipCerts in the implicit form is the whole INTEGER, not its first byte;
-// an empty or negative value refuses the trust point. An OID arc beyond 64
-// bits refuses the policy.
+// an empty or negative value refuses the trust point. OID arcs beyond 64
+// bits are read whole too.
 TEST_F(SignPolicyDecoderTest, ValuesAreReadWholeAndChecked) {
     const std::string line = "requireExplicitPolicy = EXPLICIT:0,INTEGER:1";
     EXPECT_EQ(300, Decoded("qualified.cnf", {{line, "requireExplicitPolicy = IMPLICIT:0,INTEGER:300"}})
@@ -226,9 +226,10 @@ TEST_F(SignPolicyDecoderTest, ValuesAreReadWholeAndChecked) {
                        .requireExplicitPolicy);
     for (const char* damaged : {"requireExplicitPolicy = IMPLICIT:0,OCTETSTRING:", "requireExplicitPolicy = EXPLICIT:0,INTEGER:-1"})
         EXPECT_TRUE(Decoded("qualified.cnf", {{line, damaged}}).commonRules.signingCert.trustTrees.empty()) << damaged;
-    Decoded("qualified.cnf",
-            {{"identifier = OID:1.3.6.1.4.1.32473.10.1.1", "identifier = OID:1.3.6.1.4.1.32473.18446744073709551616"}},
-            false);
+    const std::string identifier = "identifier = OID:1.3.6.1.4.1.32473.10.1.1";
+    for (const std::string oid :
+         {"2.25.329800735698586629295641978511506172918", "1.3.6.1.4.1.32473.18446744073709551616"})
+        EXPECT_EQ(oid, Decoded("qualified.cnf", {{identifier, "identifier = OID:" + oid}}).policyOid);
 }
 
 }  // namespace

@@ -116,16 +116,34 @@ TEST(JoinStringList, ObjectIdentifierText) {
     EXPECT_EQ("1.2.840.113549", JoinStringList({0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D}, "."));
     EXPECT_EQ("0.4.0.1862.1.4", JoinStringList({0x04, 0x00, 0x8E, 0x46, 0x01, 0x04}, "."));
     EXPECT_EQ("2-999", JoinStringList({0x88, 0x37}, "-"));
-    // Arcs up to 64 bits are exact: 2^32, and 2.25 with the largest arc.
+    // Arcs of any size are exact (contents as openssl asn1parse -genstr makes
+    // them): 2^32, 2^64 - 1, 2^64, a first group of 2^64 holding 2 and
+    // 2^64 - 80, and a UUID arc of 128 bits.
     EXPECT_EQ("1.2.4294967296", JoinStringList({0x2A, 0x90, 0x80, 0x80, 0x80, 0x00}, "."));
     EXPECT_EQ("2.25.18446744073709551615",
               JoinStringList({0x69, 0x81, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, "."));
+    EXPECT_EQ("1.2.18446744073709551616",
+              JoinStringList({0x2A, 0x82, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00}, "."));
+    EXPECT_EQ("2.18446744073709551536",
+              JoinStringList({0x82, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00}, "."));
+    EXPECT_EQ("2.25.329800735698586629295641978511506172918",
+              JoinStringList({0x69, 0x83, 0xF0, 0x9D, 0xA7, 0xEB, 0xCF, 0xDE, 0xE0, 0xC7, 0xA1,
+                              0xA7, 0xB2, 0xC0, 0x94, 0x8C, 0xC8, 0xF9, 0xD7, 0x76},
+                             "."));
 }
 
 TEST(JoinStringList, EmptyTruncatedOrOversizedInputGivesNothing) {
     EXPECT_EQ("", JoinStringList({}, "."));
     EXPECT_EQ("", JoinStringList({0x2A, 0x86}, "."));
-    EXPECT_EQ("", JoinStringList({0x69, 0x82, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00}, "."));
+    EXPECT_EQ("", JoinStringList({0x69, 0x82, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80}, "."));
+    // 256 bytes of content are read, one more is refused.
+    std::vector<int> longest(256, 0x01);
+    longest[0] = 0x2A;
+    std::string expected = "1.2";
+    for (int i = 1; i < 256; ++i) expected += ".1";
+    EXPECT_EQ(expected, JoinStringList(longest, "."));
+    longest.push_back(0x01);
+    EXPECT_EQ("", JoinStringList(longest, "."));
 }
 
 }  // namespace

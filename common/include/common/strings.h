@@ -64,6 +64,7 @@ std::string& BytesToHexGrouped(const BYTE* bytes, std::size_t count, bool spaced
 std::string ULongToStr(DWORD value);
 
 // The dotted text of an object identifier from its DER content bytes (one
-// byte in each integer), arcs joined by separator. Empty when the list is
-// empty, ends inside an arc, or holds an arc beyond 64 bits.
+// byte in each integer), arcs joined by separator; arcs of any size are
+// exact (2.25 UUID arcs take 128 bits). Empty when the list is empty, ends
+// inside an arc, or is longer than 256 bytes.
 std::string JoinStringList(const std::vector<int>& encoded, const std::string& separator);

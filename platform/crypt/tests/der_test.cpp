@@ -94,13 +94,20 @@ TEST(DerWriter, SetOfIsSortedByEncoding) {
 
 TEST(DerOid, RoundTripsIncludingArcsBeyondSixtyFourBits) {
     for (const char* text : {"1.2.840.113549.1.1.11", "2.5.29.17", "0.9.2342.19200300.100.1.25",
-                             "2.25.329800735698586629295641978511506172918", "2.999.3"}) {
+                             "2.25.329800735698586629295641978511506172918", "2.999.3", "1.2.18446744073709551616",
+                             "2.18446744073709551536"}) {
         const Bytes encoded = der::oid(text);
         der::Reader r(encoded);
         EXPECT_EQ(text, der::oidTextOf(r.read(der::kOid).content));
     }
+    // The encodings openssl asn1parse -genstr gives: an arc of 2^64, a first
+    // group of 2^64 holding 2 and 2^64 - 80, a UUID arc of 128 bits.
     EXPECT_EQ("0603550403", hex(der::oid("2.5.4.3")));
     EXPECT_EQ("0603883703", hex(der::oid("2.999.3")));
+    EXPECT_EQ("060B2A82808080808080808000", hex(der::oid("1.2.18446744073709551616")));
+    EXPECT_EQ("060A82808080808080808000", hex(der::oid("2.18446744073709551536")));
+    EXPECT_EQ("06146983F09DA7EBCFDEE0C7A1A7B2C0948CC8F9D776",
+              hex(der::oid("2.25.329800735698586629295641978511506172918")));
 }
 
 TEST(DerOid, RefusesMalformedTextAndContent) {
