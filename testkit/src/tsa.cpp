@@ -73,6 +73,10 @@ def sign(query, fault):
             body = f.read()
     if fault == "bad_signature":
         body = body[:-1] + bytes([body[-1] ^ 1])
+    if fault == "granted_with_mods":
+        status = children(body, children(body, 0)[0])[0]  # PKIStatusInfo's INTEGER
+        value = element(body, status)[0]
+        body = body[:value] + bytes([1]) + body[value + 1:]
     return body
 
 class Handler(BaseHTTPRequestHandler):
@@ -176,6 +180,8 @@ const char* faultWord(TsaFault fault) {
             return "wrong_nonce";
         case TsaFault::BadSignature:
             return "bad_signature";
+        case TsaFault::GrantedWithMods:
+            return "granted_with_mods";
         case TsaFault::Garbage:
             return "garbage";
         case TsaFault::Slow:

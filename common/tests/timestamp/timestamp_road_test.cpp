@@ -82,7 +82,7 @@ TEST_P(TimeStampRoad, TokenAndItsFieldsComeBack) {
     EXPECT_EQ(0, verified.exitCode) << verified.out << verified.err;
 }
 
-TEST_P(TimeStampRoad, RefusalsOfTheTsaKeepItsStatusAndText) {
+TEST_P(TimeStampRoad, TheTsasStatusDecidesAndARefusalKeepsItsText) {
     const Outcome rejected = answeredWith(TsaFault::BadStatus);
     EXPECT_EQ("status", rejected.step);
     EXPECT_EQ(TTI_E_RESPONSE_STATUS, rejected.status);
@@ -96,6 +96,11 @@ TEST_P(TimeStampRoad, RefusalsOfTheTsaKeepItsStatusAndText) {
     const Outcome other = answeredWith(TsaFault::None, {.policy = std::string(testkit::TsaSigner::kOtherPolicy)});
     EXPECT_EQ("", other.step);
     EXPECT_EQ(testkit::TsaSigner::kOtherPolicy, other.info.policyOid);
+
+    // Granted with modifications is granted: the token comes back.
+    const Outcome modified = answeredWith(TsaFault::GrantedWithMods);
+    EXPECT_EQ("", modified.step) << modified.status << " " << modified.text;
+    EXPECT_FALSE(modified.token.empty());
 }
 
 TEST_P(TimeStampRoad, TokensThatDoNotAnswerTheRequestAreRefused) {

@@ -55,6 +55,7 @@ enum class TsaFault {
     WrongImprint,  // a good token over another message imprint
     WrongNonce,    // a good token with another nonce
     BadSignature,  // a good token whose signature has a flipped bit
+    GrantedWithMods,  // a good token under PKIStatus 1 (granted with modifications)
     Garbage,       // an HTML page, still as application/timestamp-reply
     Slow,          // the good reply after TsaOptions::slowDelay
     Reset,         // the connection reset (RST) once the request is read
