@@ -67,9 +67,9 @@ DWORD CheckSignerAgainstPolicy(PCCERT_CONTEXT signer, const std::string& hashOid
 }
 
 DWORD PolicyAttributeFlags(const SignPolicyInfo& policy) {
-    // An attribute rule passes every attribute of a policy that mandates
-    // none, and such a policy demands nothing.
-    if (!policy.commonRules.signerAndVerifier.mandatedSignedAttrsPresent) return 0;
+    // Each of the four attributes is asked for when its rule passes; a
+    // policy without a list of mandated signed attributes passes them all,
+    // so a message signed under it carries all four.
     TSignPolicyValidator validator(policy);
     DWORD flags = 0;
     for (const PolicyAttribute& attribute : kPolicyAttributes)

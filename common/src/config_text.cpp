@@ -29,9 +29,12 @@ bool CfgGetValue(std::istream& in, const std::string& section, const std::string
 bool CfgGetIntValue(std::istream& in, const std::string& section, const std::string& key, INT& value) {
     std::string text;
     if (!CfgGetValue(in, section, key, text)) return false;
+    // A found value always counts; the stream decides the number: 0 when
+    // the text does not begin with one, the nearest limit when it is out
+    // of range.
     std::istringstream number(text);
     INT parsed = 0;
-    if (!(number >> parsed)) return false;
+    number >> parsed;
     value = parsed;
     return true;
 }

@@ -181,8 +181,8 @@ TEST_F(CmsSignTest, PolicyIdentifierCarriesThePolicysHashNoticeAndUri) {
 }
 
 // The qualified policy mandates signingTime, SigningCertificateV2 and the
-// policy identifier; a policy without signer rules mandates nothing and adds
-// nothing.
+// policy identifier; a policy without signer rules lists no mandated
+// attributes, so every one of the four is added.
 TEST_F(CmsSignTest, APolicyAddsTheSignedAttributesItMandates) {
     const SignPolicyInfo qualified = Policy();
     Bytes message;
@@ -193,7 +193,10 @@ TEST_F(CmsSignTest, APolicyAddsTheSignedAttributesItMandates) {
 
     const SignPolicyInfo silent = Policy({{"signerAndVerifier = EXPLICIT:0,SEQUENCE:signer_and_verifier", ""}});
     ASSERT_EQ(0u, Sign(kSignSigningCert, message, &silent));
-    EXPECT_EQ(OidsOf({kContentType, kMessageDigest, kSigningCertificate}), SignedAttributeOids(message));
+    EXPECT_EQ(OidsOf({kContentType, kMessageDigest, kSigningTime, kSigningCertificate, kSigningCertificateV2,
+                      kSignaturePolicyId}),
+              SignedAttributeOids(message));
+    EXPECT_EQ("", m_peer.verifyFails(message, m_content, false, "signer.pem"));
 }
 
 // The hash and the form are held against the policy before the key is

@@ -45,13 +45,15 @@ TEST(CfgGetIntValue, ReadsALeadingSignedNumber) {
     EXPECT_EQ(12, value);
 }
 
-TEST(CfgGetIntValue, ANonNumberOrMissingKeyLeavesTheValue) {
+TEST(CfgGetIntValue, AFoundNonNumberReadsAsZeroAndAMissingKeyLeavesTheValue) {
     auto in = config("[a]\nbad=x1\nbig=99999999999\n");
     INT value = 5;
-    EXPECT_FALSE(CfgGetIntValue(in, "a", "bad", value));
-    EXPECT_FALSE(CfgGetIntValue(in, "a", "big", value));
     EXPECT_FALSE(CfgGetIntValue(in, "a", "none", value));
     EXPECT_EQ(5, value);
+    ASSERT_TRUE(CfgGetIntValue(in, "a", "bad", value));
+    EXPECT_EQ(0, value);
+    ASSERT_TRUE(CfgGetIntValue(in, "a", "big", value));
+    EXPECT_EQ(2147483647, value);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 // value is set only when the key is found.
 bool CfgGetValue(std::istream& in, const std::string& section, const std::string& key, std::string& value);
 // The value read as a signed decimal integer (leading blanks skipped, the
-// first character that cannot continue the number ends it). A value that
-// does not begin with a number in range gives false and leaves value alone.
+// first character that cannot continue the number ends it). True whenever
+// the key is found: a value that does not begin with a number reads as 0,
+// one out of range as INT's nearest limit. A missing key leaves value alone.
 bool CfgGetIntValue(std::istream& in, const std::string& section, const std::string& key, INT& value);

@@ -24,8 +24,8 @@ using namespace testkit::pki;
 using testkit::Bytes;
 namespace script = platform::ui::script;
 
-// The state a caller of the Part's protected members (the time-stamp
-// connection) reads.
+// The protected state that a derived transfer (the time-stamp connection)
+// reads.
 struct Transfer : TInetTransfer {
     using TInetTransfer::m_httpStatus;
     using TInetTransfer::m_port;
