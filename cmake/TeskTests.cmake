@@ -1,18 +1,28 @@
-# tesk_add_tests(<name> LABEL unit|integration|gui SOURCES ... LIBS ... [LOCK resource])
+# tesk_add_tests(<name> LABEL unit|integration|gui SOURCES ... LIBS ...
+#                [LOCK resource] [INTEGRATION gtest-filter])
 # One GoogleTest binary per folder, registered with ctest under its label.
 # LOCK serialises tests that share an outside resource (pcscd's fixed ports,
-# the X display).
+# the X display). INTEGRATION names, as a GoogleTest filter, the tests of a
+# unit binary that start a token or a server: they are labelled
+# `integration` instead.
 function(tesk_add_tests name)
-  cmake_parse_arguments(T "" "LABEL;LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LABEL;LOCK;INTEGRATION" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL unit)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} testkit::testkit GTest::gtest GTest::gmock GTest::gtest_main)
   # No test may hang the run: ctest stops any single test after five minutes.
-  set(props LABELS ${T_LABEL} TIMEOUT 300)
+  set(props TIMEOUT 300)
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  if(T_INTEGRATION)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_INTEGRATION}"
+                         PROPERTIES LABELS ${T_LABEL} ${props})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_INTEGRATION}"
+                         PROPERTIES LABELS integration ${props})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABEL} ${props})
+  endif()
 endfunction()

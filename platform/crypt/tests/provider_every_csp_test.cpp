@@ -21,7 +21,8 @@ protected:
     std::optional<testkit::TestCsp> m_csp;
 };
 
-INSTANTIATE_TEST_SUITE_P(Csp, EveryCsp, ::testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken));
+INSTANTIATE_TEST_SUITE_P(Csp, EveryCsp, ::testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace
 
