@@ -30,7 +30,10 @@ bool isLink(int folder, const std::string& name) {
 // O_DIRECTORY reports a link as ENOTDIR: a link is ELOOP, as for files.
 int openFolder(int parent, const std::string& name) {
     const int fd = ::openat(parent, name.c_str(), kFolderFlags);
-    if (fd == -1 && errno == ENOTDIR && isLink(parent, name)) errno = ELOOP;
+    if (fd == -1) {
+        const int error = errno;
+        errno = error == ENOTDIR && isLink(parent, name) ? ELOOP : error;
+    }
     return fd;
 }
 
