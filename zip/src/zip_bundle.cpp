@@ -40,21 +40,21 @@ CZipBundle::~CZipBundle() = default;
 
 bool CZipBundle::Open(const CZipString& path, int mode, ZIP_SIZE_TYPE volumeSize) {
     if (!IsClosed()) return false;
-    m_storage.Open(path, mode, volumeSize);
-    OpenInternal(mode);
+    OpenInternal(mode, [&] { m_storage.Open(path, mode, volumeSize); });
     return true;
 }
 
 bool CZipBundle::Open(CZipAbstractFile& file, int mode) {
     if (!IsClosed()) return false;
-    m_storage.Open(file, mode);
-    OpenInternal(mode);
+    OpenInternal(mode, [&] { m_storage.Open(file, mode); });
     return true;
 }
 
-// An archive whose directory cannot be read is not left half open: its
-// file is closed again before the exception passes on.
-void CZipBundle::OpenInternal(int mode) {
+// An archive that cannot be opened (a missing file or folder, an archive
+// whose directory cannot be read) is not left half open: its file is closed
+// again before the exception passes on, and the next Open starts afresh.
+template <class OpenStorage>
+void CZipBundle::OpenInternal(int mode, OpenStorage&& openStorage) {
     m_pszPassword.Free();
     m_iFileOpened = entryNone;
     m_szRootPath.clear();
@@ -62,6 +62,7 @@ void CZipBundle::OpenInternal(int mode) {
     m_centralDir.m_iIgnoredChecks = CZipCentralDir::checkLocalOnClose | CZipCentralDir::checkVolumeEntries;
     m_iArchiveSystCompatib = 0;
     try {
+        openStorage();
         if (mode & zipOpen) m_centralDir.Read(false);
     } catch (...) {
         m_centralDir.Clear();
@@ -130,9 +131,7 @@ void CZipBundle::RaiseError(int code) const {
 
 bool CZipBundle::SetCompressionMethod(std::uint16_t method) {
     if (m_iFileOpened == entryWriting) return false;
-    if (method != CZipCompressor::methodStore && method != CZipCompressor::methodDeflate &&
-        method != CZipCompressor::methodBzip2)
-        return false;
+    if (!CZipCompressor::IsMethodSupported(method)) return false;
     m_uCompressionMethod = method;
     return true;
 }

@@ -3,30 +3,15 @@
 // its length before the call when the data do not verify, and a disk file
 // is written under a temporary name beside its target and moved into place
 // only once its CRC-32 (and AES authentication code) have been checked.
-#include <string_view>
-
+// Disk files are reached below the target folder without following any
+// symbolic link that stands there (beneath_folder.h).
+#include "beneath_folder.h"
 #include "progress_run.h"
 #include "win_calls.h"
 #include "zip/zip_bundle.h"
 #include "zip/zip_exception.h"
-#include "zip/zip_file.h"
+#include "zip/zip_mem_file.h"
 #include "zip/zip_path_component.h"
-#include "zip/zip_platform.h"
-
-// The layer's calls in the form for the build's character type.
-namespace zipextract {
-inline BOOL setFileAttributes(const char* path, DWORD attributes) noexcept { return SetFileAttributesA(path, attributes); }
-inline BOOL setFileAttributes(const char16_t* path, DWORD attributes) noexcept { return SetFileAttributesW(path, attributes); }
-inline BOOL moveFileReplacing(const char* from, const char* to) noexcept {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
-}
-inline BOOL moveFileReplacing(const char16_t* from, const char16_t* to) noexcept {
-    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
-}
-}  // namespace zipextract
-
-using zipextract::moveFileReplacing;
-using zipextract::setFileAttributes;
 
 namespace {
 
@@ -53,26 +38,6 @@ bool isSymbolicLink(const CZipFileHeader& header) {
     constexpr std::uint32_t link = 0120000;
     return header.GetSystemCompatibility() == CZipFileHeader::hostUnix && ((header.m_uExternalAttr >> 16) & typeMask) == link;
 }
-
-// A temporary file that is deleted unless it was moved into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(CZipString path) : m_path(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!m_path.empty()) zipwin::deleteFile(m_path.c_str());
-    }
-    const CZipString& path() const noexcept { return m_path; }
-    bool moveTo(const CZipString& target) {
-        if (!moveFileReplacing(m_path.c_str(), target.c_str())) return false;
-        m_path.clear();
-        return true;
-    }
-
-private:
-    CZipString m_path;
-};
 
 }  // namespace
 
@@ -104,7 +69,10 @@ bool CZipBundle::ExtractFile(ZIP_INDEX_TYPE index, CZipAbstractFile& target, boo
     if (bufferSize == 0 || IsClosed() || !m_centralDir.IsIndexValid(index)) return false;
     CZipFileHeader& header = *m_centralDir[index];
     const ProgressRun progress(FindCallback(CZipProgressCallback::cbExtract), header.GetFileName(false), {});
-    if (header.IsDirectory() || !OpenEntryForReading(index)) return false;
+    if (header.IsDirectory()) return false;
+    if (dynamic_cast<CZipMemFile*>(&target) && header.m_uUncomprSize > m_uMemoryExtractionLimit)
+        RaiseError(CZipException::tooLargeForMemory);
+    if (!OpenEntryForExtracting(index)) return false;
     progress.SetTotal(header.m_uUncomprSize);
     const ZIP_FILE_USIZE start = target.GetPosition();
     const ZIP_FILE_USIZE startLength = target.GetLength();
@@ -128,6 +96,11 @@ bool CZipBundle::ExtractFile(ZIP_INDEX_TYPE index, CZipAbstractFile& target, boo
     return result == readOk;
 }
 
+bool CZipBundle::OpenEntryForExtracting(ZIP_INDEX_TYPE index) {
+    if (!CZipCompressor::IsMethodSupported(m_centralDir[index]->m_uMethod)) RaiseError(CZipException::unsupportedMethod);
+    return OpenEntryForReading(index);
+}
+
 // A stop through the callback after the entry was completed and verified
 // (107) still puts the file in place; the codes thrown carry the target path.
 bool CZipBundle::ExtractFile(ZIP_INDEX_TYPE index, const CZipString& folder, bool fullPath, const ZIPCHAR* newName,
@@ -135,41 +108,39 @@ bool CZipBundle::ExtractFile(ZIP_INDEX_TYPE index, const CZipString& folder, boo
     if (bufferSize == 0 || IsClosed() || !m_centralDir.IsIndexValid(index)) return false;
     CZipFileHeader& header = *m_centralDir[index];
     const CZipString name = header.GetFileName(false);
-    if (isSymbolicLink(header) || !staysInside(ExtractedPiece(name, fullPath, newName))) return false;
+    const CZipString piece = ExtractedPiece(name, fullPath, newName);
+    if (isSymbolicLink(header) || !staysInside(piece)) return false;
     const CZipString targetPath = PredictExtractedFileName(name, folder, fullPath, newName);
+    std::vector<std::string> components = zipextract::componentsOf(piece, targetPath);
     const ProgressRun progress(FindCallback(CZipProgressCallback::cbExtract), name, targetPath);
     if (header.IsDirectory()) {
         progress.SetTotal(0);
-        if (!ZipSystem::ForceDirectory(targetPath)) return false;
-        setFileAttributes(targetPath.c_str(), header.GetLocalAttributes());
+        const zipextract::BeneathFolder made(folder, components, targetPath);
         return true;
     }
-    if (!OpenEntryForReading(index)) return false;
+    const std::string fileName = components.back();
+    components.pop_back();
+    if (!OpenEntryForExtracting(index)) return false;
     progress.SetTotal(header.m_uUncomprSize);
-    const CZipString targetFolder = CZipPathComponent(targetPath).GetFilePath();
-    auto placeFile = [&](TemporaryFile& temporary) {
-        if (!temporary.moveTo(targetPath)) CZipException::Throw(CZipException::generic, targetPath);
-        return ZipSystem::SetFileModificationTime(targetPath, header.GetModificationTime()) &&
-               setFileAttributes(targetPath.c_str(), header.GetLocalAttributes());
-    };
     try {
-        if (!targetFolder.empty()) ZipSystem::ForceDirectory(targetFolder);
-        TemporaryFile temporary(ZipSystem::MakeTempFileName(targetFolder.empty() ? ZIPTEXT(".") : targetFolder.c_str(), 0));
-        if (temporary.path().empty()) CZipException::Throw(CZipException::generic, targetPath);
-        CZipFile file;
-        file.Open(temporary.path(), CZipFile::modeCreate | CZipFile::shareDenyWrite | CZipFile::modeWrite, true);
+        const zipextract::BeneathFolder parent(folder, components, targetPath);
+        zipextract::TemporaryFile file(parent);
+        auto place = [&] {
+            file.Finish(header.GetModificationTime(), (header.GetLocalAttributes() & FILE_ATTRIBUTE_READONLY) != 0);
+            file.MoveTo(fileName);
+        };
         int result = readNotOpen;
         try {
             result = ExtractOpenEntry(file, bufferSize, progress.get());
         } catch (const CZipException& e) {
             const int code = e.GetCode();
             if (code != CZipException::stoppedSafely && code != CZipException::stoppedIncomplete) throw;
-            file.Close();
-            if (code == CZipException::stoppedSafely) placeFile(temporary);
+            if (code == CZipException::stoppedSafely) place();
             CZipException::Throw(code, targetPath);
         }
-        file.Close();
-        return result == readOk && placeFile(temporary);
+        if (result != readOk) return false;
+        place();
+        return true;
     } catch (...) {
         CloseEntryForReading(true);
         throw;

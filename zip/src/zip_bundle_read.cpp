@@ -9,8 +9,7 @@ bool CZipBundle::OpenEntryForReading(ZIP_INDEX_TYPE index) {
     m_centralDir.OpenEntry(index);
     CZipFileHeader& header = *m_centralDir.m_pOpenedFile;
     try {
-        if (header.m_uMethod != CZipCompressor::methodStore && header.m_uMethod != CZipCompressor::methodDeflate &&
-            header.m_uMethod != CZipCompressor::methodBzip2) {
+        if (!CZipCompressor::IsMethodSupported(header.m_uMethod)) {
             m_centralDir.m_pOpenedFile = nullptr;
             return false;
         }

@@ -1,14 +1,20 @@
 // Hostile archives made at test time: entry names that climb out of the
-// target folder or carry drives and prefixes, symbolic links, and an entry
-// that claims a small size but inflates far beyond it. Nothing is written
-// outside the target folder and the bomb stops at its declared size with
-// code 101.
+// target folder or carry drives and prefixes, symbolic links stored in the
+// archive or planted in the target folder, over-long names, methods the
+// library does not decompress, and entries that claim a small size but
+// inflate far beyond it or claim more than memory extraction allows.
+// Nothing is written outside the target folder, a bomb stops at its
+// declared size with code 101, and a memory target stays within its limit.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <limits.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "bundle_support.h"
+#include "zip/zip_mem_file.h"
 
 using namespace ziptest;
 
@@ -195,4 +201,119 @@ TEST(HostileExtract, DataShorterThanDeclaredAreRefused) {
     EXPECT_EQ(CZipException::badArchive, extractFails(zip, 0, &data));
     EXPECT_TRUE(data.empty());
     zip.Close();
+}
+
+// Links planted in the target folder before extraction (a folder leading
+// outside, at any depth, and a file's name) stop their entries with ELOOP;
+// what they point at is untouched. An existing file is replaced by renaming
+// the verified temporary file onto its name, so a hard link to it (here one
+// outside the folder) keeps the old content.
+TEST(HostileExtract, PlantedLinksAreNotFollowed) {
+    Scratch scratch;
+    const std::vector<RawEntry> entries = {{"sub/evil.txt", "evil"},  {"deep/sub/evil.txt", "evil"},
+                                           {"victim.txt", "evil"},    {"sub/made/", ""},
+                                           {"fine/ok.txt", "new"}};
+    const auto archive = scratch.write("links.zip", buildArchive(entries));
+    const auto target = scratch.file("target");
+    const auto outside = scratch.file("outside");
+    scratch.write("outside/victim.txt", "precious");
+    scratch.write("target/fine/ok.txt", "old");
+    std::filesystem::create_hard_link(target / "fine/ok.txt", outside / "hard.txt");
+    std::filesystem::create_directories(target / "deep");
+    std::filesystem::create_symlink(outside, target / "sub");
+    std::filesystem::create_symlink(outside, target / "deep/sub");
+    std::filesystem::create_symlink(outside / "victim.txt", target / "victim.txt");
+
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
+    for (ZIP_INDEX_TYPE i = 0; i < 4; ++i)
+        EXPECT_EQ(ELOOP, zipErrorOf([&] { zip.ExtractFile(i, zipPath(target), true); })) << entries[i].name;
+    // Without folders only the file name is used: the link at it still counts.
+    EXPECT_EQ(ELOOP, zipErrorOf([&] { zip.ExtractFile(0, zipPath(target), false, zipText("victim.txt").c_str()); }));
+    EXPECT_TRUE(zip.ExtractFile(4, zipPath(target), true));
+    zip.Close();
+
+    EXPECT_EQ((std::map<std::string, std::string>{{"hard.txt", "old"}, {"victim.txt", "precious"}}), scratch.files(outside));
+    for (const char* link : {"sub", "deep/sub", "victim.txt"}) EXPECT_TRUE(std::filesystem::is_symlink(target / link)) << link;
+    // No temporary file is left behind.
+    std::filesystem::remove(target / "victim.txt");
+    EXPECT_EQ((std::map<std::string, std::string>{{"fine/ok.txt", "new"}}), scratch.files(target));
+}
+
+// A name component the file system cannot hold is ENAMETOOLONG, checked
+// before anything is made; one of exactly NAME_MAX bytes is written.
+TEST(HostileExtract, OverLongNameComponentsAreRefused) {
+    Scratch scratch;
+    const std::string tooLong(NAME_MAX + 1, 'n');
+    const std::string longest(NAME_MAX, 'm');
+    const auto archive = scratch.write(
+        "long.zip", buildArchive({{tooLong, "x"}, {"a/" + tooLong + "/b.txt", "x"}, {tooLong + "/", ""}, {"ok/" + longest, "fits"}}));
+    const auto target = scratch.file("target");
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
+    for (ZIP_INDEX_TYPE i = 0; i < 3; ++i)
+        EXPECT_EQ(ENAMETOOLONG, zipErrorOf([&] { zip.ExtractFile(i, zipPath(target), true); })) << i;
+    EXPECT_TRUE(zip.ExtractFile(3, zipPath(target), true));
+    zip.Close();
+    EXPECT_EQ((std::map<std::string, std::string>{{"ok/" + longest, "fits"}}), scratch.files(target));
+    EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(target), std::filesystem::directory_iterator()));
+}
+
+// 7-Zip's LZMA is a method the library does not decompress: into memory and
+// to disk it is the same code 124, and nothing is written.
+TEST(HostileExtract, UnsupportedMethodsThrowTheSameCodeEverywhere) {
+    TESTKIT_REQUIRE_PROGRAM("7z");
+    Scratch scratch;
+    scratch.write("tree/doc.txt", textData(3000));
+    expectPeerAccepts({"7z", "a", "-tzip", "-mm=LZMA", "lzma.zip", "tree/doc.txt"}, scratch.dir());
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(scratch.file("lzma.zip")), CZipBundle::zipOpenReadOnly));
+    ASSERT_EQ(1u, zip.GetCount());
+    CZipMemFile memory;
+    memory.Write("before", 6);
+    EXPECT_EQ(CZipException::unsupportedMethod, zipErrorOf([&] { zip.ExtractFile(0, memory); }));
+    EXPECT_EQ("before", memoryBytes(memory));
+    EXPECT_EQ(CZipException::unsupportedMethod, zipErrorOf([&] { zip.ExtractFile(0, zipPath(scratch.file("t")), true); }));
+    zip.Close();
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("t")));
+}
+
+// A memory target grows with the data that arrive and within the limit: an
+// entry that declares more is refused before anything is allocated (a
+// 100-byte archive that claims 4 GB leaves a fresh memory file without a
+// block), and one that inflates past what it declares stops with the
+// caller's file as it was.
+TEST(HostileExtract, MemoryTargetsStayWithinTheLimit) {
+    Scratch scratch;
+    const std::string claimsFourGb = lyingDeflateArchive("x", 0xFFFFFFF0u, crc32Of("x"));
+    ASSERT_LT(claimsFourGb.size(), 120u);
+    const std::string text = textData(5000);
+    const std::string inflated(64u << 20, '\0');
+    const auto claims = scratch.write("claims.zip", claimsFourGb);
+    const auto plain = scratch.write("plain.zip", buildArchive({{"doc.txt", text}}));
+    const auto bomb = scratch.write("bomb.zip", lyingDeflateArchive(inflated, 5000, crc32Of(inflated.substr(0, 5000))));
+    auto extract = [](const std::filesystem::path& archive, ZIP_SIZE_TYPE limit, CZipMemFile& target) {
+        CZipBundle zip;
+        zip.SetMemoryExtractionLimit(limit);  // kept through the open
+        zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly);
+        return zipErrorOf([&] {
+            if (!zip.ExtractFile(0, target)) throw CZipException(-1);
+        });
+    };
+
+    EXPECT_EQ(ZIP_SIZE_TYPE{256} << 20, CZipBundle().GetMemoryExtractionLimit());
+    CZipMemFile fresh;
+    EXPECT_EQ(CZipException::tooLargeForMemory, extract(claims, CZipBundle::kDefaultMemoryExtractionLimit, fresh));
+    EXPECT_TRUE(fresh.IsClosed());
+    // Above the limit nothing is allocated either: the data end short of the claim.
+    EXPECT_EQ(CZipException::badArchive, extract(claims, ZIP_SIZE_TYPE{1} << 40, fresh));
+    EXPECT_EQ(0u, fresh.GetLength());
+
+    CZipMemFile kept;
+    kept.Write("before", 6);
+    EXPECT_EQ(CZipException::tooLargeForMemory, extract(plain, 4999, kept));
+    EXPECT_EQ(CZipException::badArchive, extract(bomb, 5000, kept));
+    EXPECT_EQ("before", memoryBytes(kept));
+    EXPECT_EQ(0, extract(plain, 5000, kept));
+    EXPECT_EQ("before" + text, memoryBytes(kept));
 }

@@ -4,10 +4,11 @@
 // another archive), and finds and extracts entries into file objects or
 // into files on disk.
 //
-// Refusals (not open, already open, read-only, an entry already open, a bad
-// method or index) return false and change nothing; every other failure
-// throws CZipException, after which the caller closes the archive with
-// closeAfterException or closeAfterError.
+// Refusals (not open, already open, read-only, an entry already open, a
+// method to set that the archive does not offer, a bad index) return false
+// and change nothing; every other failure throws CZipException, after
+// which the caller closes the archive with closeAfterException or
+// closeAfterError. A failed Open leaves the archive closed.
 //
 // The reading build (TESK_ZIP_WIDE) carries opening, closing, finding and
 // extracting; the members that write are declared but not built there.
@@ -68,7 +69,8 @@ public:
     CZipString GetArchivePath() const;
 
     // Settings; a compression method, case sensitivity, encryption method,
-    // callbacks and compressor options survive a close.
+    // callbacks, compressor options and the memory extraction limit survive
+    // a close.
     bool SetCompressionMethod(std::uint16_t method);
     std::uint16_t GetCompressionMethod() const noexcept { return m_uCompressionMethod; }
     void SetCaseSensitivity(bool caseSensitive) noexcept;
@@ -92,6 +94,11 @@ public:
     void SetCallback(CZipProgressCallback* callback, int kind);
     // Options for the compressors of their type (a copy is kept).
     void SetCompressionOptions(const CZipCompressor::COptions& options);
+    // The most bytes one entry may bring into a CZipMemFile target of
+    // ExtractFile; kDefaultMemoryExtractionLimit unless set.
+    void SetMemoryExtractionLimit(ZIP_SIZE_TYPE bytes) noexcept { m_uMemoryExtractionLimit = bytes; }
+    ZIP_SIZE_TYPE GetMemoryExtractionLimit() const noexcept { return m_uMemoryExtractionLimit; }
+    static constexpr ZIP_SIZE_TYPE kDefaultMemoryExtractionLimit = ZIP_SIZE_TYPE{256} << 20;  // 256 MiB
 
     ZIP_INDEX_TYPE GetCount() const noexcept { return m_centralDir.GetCount(); }
     // Null when no archive is open or the index is out of range.
@@ -127,18 +134,27 @@ public:
     // code) before they count: on any failure the target file object is cut
     // back to its length before the call, and a disk file is not written at
     // all (the data go to a temporary file beside it, moved into place once
-    // verified). The drive ("C:"), prefix ("\\", "\\?\", "\\?\UNC\") and
+    // verified). An entry of a method no compressor handles is code 124.
+    // A CZipMemFile target grows with the data as they arrive; an entry that
+    // declares more bytes than the memory extraction limit is code 125
+    // before anything is read or allocated, and no entry yields more bytes
+    // than it declares (101).
+    // On disk, the drive ("C:"), prefix ("\\", "\\?\", "\\?\UNC\") and
     // leading separators of a name (or of newName) are dropped: "C:\a.txt",
     // "\\?\C:\a.txt" and "/a.txt" land as "a.txt" in the folder,
     // "\\server\share\a.txt" as "server\share\a.txt". Names with a "." or
     // ".." component, names of which nothing is left ("C:") and symbolic
-    // links are refused with false.
+    // links are refused with false. Folders and files below the folder are
+    // reached without following symbolic links: a link standing in the way
+    // (or at the file's name) is ELOOP, and nothing is written through it. A
+    // name component of more than NAME_MAX bytes is ENAMETOOLONG.
     bool ExtractFile(ZIP_INDEX_TYPE index, CZipAbstractFile& target, bool rewind = true,
                      std::uint32_t bufferSize = 65536);
     bool ExtractFile(ZIP_INDEX_TYPE index, const CZipString& folder, bool fullPath = true,
                      const ZIPCHAR* newName = nullptr, std::uint32_t bufferSize = 65536);
 
-    // Reading an entry step by step.
+    // Reading an entry step by step; false (a refusal) for an entry of a
+    // method no compressor handles.
     bool OpenEntryForReading(ZIP_INDEX_TYPE index);
     // At most size bytes of the open entry's data; 0 at its end.
     std::uint32_t ReadFile(void* buffer, std::uint32_t size);
@@ -164,12 +180,16 @@ protected:
 private:
     enum EntryState : int { entryNone = 0, entryWriting = 1, entryReading = -1 };
 
-    void OpenInternal(int mode);
+    // Opens the storage (openStorage), then reads the directory.
+    template <class OpenStorage>
+    void OpenInternal(int mode, OpenStorage&& openStorage);
     bool CanWrite() const noexcept;
     [[noreturn]] void RaiseError(int code) const;
     CZipString StripRootFolder(const CZipPathComponent& path) const;
     // What extraction appends to the target folder.
     CZipString ExtractedPiece(const CZipString& nameInZip, bool fullPath, const ZIPCHAR* newName) const;
+    // OpenEntryForReading, with code 124 for a method no compressor handles.
+    bool OpenEntryForExtracting(ZIP_INDEX_TYPE index);
     // Decompresses the open entry into the target and closes it: its
     // close result, or code 106 or 107 when the callback stops it.
     int ExtractOpenEntry(CZipAbstractFile& target, std::uint32_t bufferSize, CZipProgressCallback* callback);
@@ -210,6 +230,7 @@ private:
     std::unique_ptr<CZipCompressor> m_pCompressor;
     int m_iEncryptionMethod = CZipCryptograph::encStandard;
     std::uint16_t m_uCompressionMethod = CZipCompressor::methodDeflate;
+    ZIP_SIZE_TYPE m_uMemoryExtractionLimit = kDefaultMemoryExtractionLimit;
     CZipAutoBuffer m_pBuffer;  // moves and copies of stored data
     std::map<int, std::unique_ptr<CZipCompressor::COptions>> m_compressorsOptions;
 };

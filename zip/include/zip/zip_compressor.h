@@ -32,6 +32,9 @@ public:
     // Stored and deflate: a deflate compressor; bzip2: a bzip2 compressor;
     // any other method: none.
     static std::unique_ptr<CZipCompressor> CreateCompressor(int method, CZipStorage& storage);
+    static bool IsMethodSupported(int method) noexcept {
+        return method == methodStore || method == methodDeflate || method == methodBzip2;
+    }
 
     explicit CZipCompressor(CZipStorage& storage) : m_pStorage(&storage) {}
     CZipCompressor(const CZipCompressor&) = delete;

@@ -1,5 +1,7 @@
 // CZipException: the one exception the library throws. Its code is a code of
-// the library (below) or an errno value passed through from a disk file.
+// the library (below) or an errno value passed through from a disk file
+// (ENAMETOOLONG for a name component of more than NAME_MAX bytes, ELOOP for
+// a symbolic link met below an extraction folder).
 #pragma once
 
 #include <exception>
@@ -31,6 +33,8 @@ public:
         badZip64End = 121,        // ZIP64 end record with a wrong signature
         zip64WithPrefix = 122,    // ZIP64 records needed while bytes precede the archive
         badAuthCode = 123,
+        unsupportedMethod = 124,  // an entry compressed with a method other than stored, deflate or bzip2
+        tooLargeForMemory = 125,  // an entry larger than the memory extraction limit (CZipBundle)
         internal = 126,
         memoryFile = 505,         // a memory file cannot grow or seek there
         bzip2Internal = 609,

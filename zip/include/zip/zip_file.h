@@ -46,7 +46,9 @@ public:
 
     [[noreturn]] void ThrowFromErrno() const;
 
-private:
+protected:
+    // Files opened some other way (relative to a folder's descriptor) set
+    // these themselves.
     int m_hFile = -1;
     CZipString m_szFileName;
 };
