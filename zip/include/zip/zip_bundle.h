@@ -28,7 +28,7 @@
 
 using CZipIndexesArray = std::vector<ZIP_INDEX_TYPE>;
 
-class CZipBundle : public CZipArchiveHooks {
+class CZipBundle : public CZipBundleHooks {
 public:
     enum OpenMode : int {
         zipOpen = CZipStorage::zipOpen,                  // an existing archive, for reading and changing
@@ -152,7 +152,7 @@ protected:
     virtual void SelectCryptograph(int method);
     virtual void SelectCompressor(int method);
 
-    // CZipArchiveHooks. A renamed entry's local header is rewritten at once
+    // CZipBundleHooks. A renamed entry's local header is rewritten at once
     // (the data behind it moved when its size changes); the close writes
     // the directory with the new name.
     CZipProgressCallback* FindCallback(int kind) override { return m_callbacks.Find(kind); }

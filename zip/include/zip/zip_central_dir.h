@@ -18,9 +18,9 @@ class CZipStorage;
 // What a central directory asks of the archive that holds it (CZipBundle).
 // A directory without an archive has no callbacks and refers every change
 // to its own rules.
-class CZipArchiveHooks {
+class CZipBundleHooks {
 public:
-    virtual ~CZipArchiveHooks() = default;
+    virtual ~CZipBundleHooks() = default;
     // The caller's progress callback registered for the kind, or null.
     virtual CZipProgressCallback* FindCallback(int kind) = 0;
     // True when the archive applies renames at once (its commit mode 1);
@@ -71,7 +71,7 @@ public:
     static constexpr std::uint32_t kZip64EndSize = 56;
     static constexpr std::uint32_t kZip64LocatorSize = 20;
 
-    explicit CZipCentralDir(CZipStorage& storage, CZipArchiveHooks* archive = nullptr)
+    explicit CZipCentralDir(CZipStorage& storage, CZipBundleHooks* archive = nullptr)
         : m_pStorage(&storage), m_pArchive(archive) {}
     CZipCentralDir(const CZipCentralDir&) = delete;
     CZipCentralDir& operator=(const CZipCentralDir&) = delete;
@@ -143,7 +143,7 @@ private:
     void StoreEndRecord();
 
     CZipStorage* m_pStorage;
-    CZipArchiveHooks* m_pArchive;
+    CZipBundleHooks* m_pArchive;
     std::vector<std::unique_ptr<CZipFileHeader>> m_headers;  // local-header order
     std::vector<CZipNameIndexEntry> m_index;                  // name order
     CZipDirectoryInfo m_info;
