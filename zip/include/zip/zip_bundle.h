@@ -194,8 +194,6 @@ private:
     void ResizeEntrySpace(ZIP_INDEX_TYPE index, ZIP_SIZE_TYPE neededSize);
     void MoveArchiveData(ZIP_SIZE_TYPE start, ZIP_SIZE_TYPE end, ZIP_SIZE_TYPE distance, bool forward,
                          CZipProgressCallback* callback);
-    // Cuts the file where its central directory begins, once the archive changes.
-    void CutAtDirectory();
     bool RewriteRenamedHeader(CZipFileHeader& header);
 
     bool m_bCaseSensitive = false;
