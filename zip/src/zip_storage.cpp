@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
+#include "byte_order.h"
 #include "win_calls.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_platform.h"
@@ -293,8 +295,7 @@ ZIP_FILE_SIZE CZipStorage::LocateSignature() {
     for (std::size_t at = tail.find(kEndSignatureBytes); at != std::string::npos; at = tail.find(kEndSignatureBytes, at + 1)) {
         nearest = at;
         if (exact != std::string::npos || at + recordSize > tail.size()) continue;
-        const std::size_t comment = static_cast<unsigned char>(tail[at + 20]) | static_cast<unsigned char>(tail[at + 21]) << 8;
-        if (at + recordSize + comment == tail.size()) exact = at;
+        if (at + recordSize + zipbytes::get16(tail.data() + at + 20) == tail.size()) exact = at;
     }
     const std::size_t found = exact != std::string::npos ? exact : nearest;
     if (found == std::string::npos) return -1;
