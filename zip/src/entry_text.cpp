@@ -37,26 +37,28 @@ CZipAutoBuffer bytesFromText(const CZipString& text, UINT codePage) {
     return bufferOf(platform::text::toNarrow(text, codePage));
 }
 
-CZipString textFromUtf8(const CZipAutoBuffer& bytes) { return CZipString(platform::text::fromUtf8(untilZero(bytes))); }
-
 #else
 
 CZipString textFromBytes(const CZipAutoBuffer& bytes, UINT codePage) {
+    if (codePage == CP_UTF8) return CZipString(platform::text::utf8ToAnsi(untilZero(bytes)));
     CZipAutoBuffer text = bufferOf(untilZero(bytes));
     if (codePage == CP_OEMCP) ZipSystem::ConvertCodePage(text, false);
     return CZipString(std::string_view(text.GetBuffer() ? text.GetBuffer() : "", text.GetSize()));
 }
 
 CZipAutoBuffer bytesFromText(const CZipString& text, UINT codePage) {
+    if (codePage == CP_UTF8) return bufferOf(platform::text::ansiToUtf8(text));
     CZipAutoBuffer bytes = bufferOf(text);
     if (codePage == CP_OEMCP) ZipSystem::ConvertCodePage(bytes, true);
     return bytes;
 }
 
-CZipString textFromUtf8(const CZipAutoBuffer& bytes) {
-    return CZipString(platform::text::toNarrow(platform::text::fromUtf8(untilZero(bytes)), CP_ACP));
-}
-
 #endif
+
+bool isUtf8(const CZipAutoBuffer& bytes) noexcept { return platform::text::isValidUtf8(untilZero(bytes)); }
+
+bool sameBytes(const CZipAutoBuffer& a, const CZipAutoBuffer& b) noexcept {
+    return a.GetSize() == b.GetSize() && (a.GetSize() == 0 || std::memcmp(a.GetBuffer(), b.GetBuffer(), a.GetSize()) == 0);
+}
 
 }  // namespace zipentry

@@ -8,11 +8,13 @@
 namespace zipentry {
 
 // The bytes up to the first zero byte, in the code page (CP_OEMCP, CP_ACP
-// or CP_UTF8). The narrow build converts OEM bytes to ANSI and keeps the
-// others unchanged; the wide build decodes every page to UTF-16.
+// or CP_UTF8). The narrow build converts OEM and UTF-8 bytes to ANSI (a
+// character ANSI lacks becomes "?") and keeps ANSI bytes unchanged; the
+// wide build decodes every page to UTF-16.
 CZipString textFromBytes(const CZipAutoBuffer& bytes, UINT codePage);
 CZipAutoBuffer bytesFromText(const CZipString& text, UINT codePage);
-// UTF-8 (an Info-ZIP Unicode path record) to the build's text.
-CZipString textFromUtf8(const CZipAutoBuffer& bytes);
+// True when the bytes up to the first zero byte are well-formed UTF-8.
+bool isUtf8(const CZipAutoBuffer& bytes) noexcept;
+bool sameBytes(const CZipAutoBuffer& a, const CZipAutoBuffer& b) noexcept;
 
 }  // namespace zipentry

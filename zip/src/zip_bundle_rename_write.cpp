@@ -4,20 +4,13 @@
 #include "progress_run.h"
 #include "zip/zip_bundle.h"
 
-void CZipBundle::CutAtDirectory() {
-    CZipDirectoryInfo& info = m_centralDir.GetInfo();
-    if (!info.m_bInArchive) return;
-    m_storage.GetFile()->SetLength(m_storage.m_uBytesBeforeZip + info.m_uOffset);
-    info.m_bInArchive = false;
-}
-
 // The header carries its new name; its local header on disk still has the
 // old one, whose size comes from reading it again.
 bool CZipBundle::RewriteRenamedHeader(CZipFileHeader& header) {
     if (!CanWrite() || m_storage.IsSegmented() || m_iFileOpened != entryNone) return false;
     if (!header.ReadLocalHeader(m_centralDir)) return false;
     m_storage.Flush();
-    CutAtDirectory();
+    m_centralDir.CutAtDirectory();
     CZipAbstractFile& file = *m_storage.GetFile();
     const ZIP_SIZE_TYPE before = m_storage.m_uBytesBeforeZip;
     const ZIP_SIZE_TYPE oldSize = header.m_uLocalHeaderSize;

@@ -56,8 +56,9 @@ void CZipCentralDir::Read(bool exhaustive) {
     if (!zip64 && m_pStorage->m_uBytesBeforeZip == 0 && info.m_uLastVolume == 0 && info.m_uEndOffset >= directoryEnd)
         m_pStorage->m_uBytesBeforeZip = info.m_uEndOffset - directoryEnd;
     // Every central header takes at least 46 bytes: a count the directory
-    // cannot hold is damage, found before anything is allocated for it.
-    if ((info.m_uSize == 0) != (info.m_uEntriesNumber == 0) ||
+    // cannot hold is damage, found before anything is allocated for it. A
+    // plain end record's count of 0 may be 65,536 entries or a multiple.
+    if ((info.m_uSize == 0 && info.m_uEntriesNumber != 0) || (zip64 && info.m_uSize != 0 && info.m_uEntriesNumber == 0) ||
         info.m_uEntriesNumber > info.m_uSize / CZipFileHeader::kCentralHeaderSize)
         ThrowError(CZipException::badArchive);
     info.m_bInArchive = true;
@@ -107,6 +108,7 @@ void CZipCentralDir::ReadEndRecord() {
 
 void CZipCentralDir::LoadZip64End() {
     CZipStorage& storage = *m_pStorage;
+    const ZIP_FILE_USIZE locatorAt = storage.GetFile()->GetPosition() - 4;
     char locator[16];
     storage.Read(locator, sizeof locator, true);
     using namespace zipbytes;
@@ -118,7 +120,8 @@ void CZipCentralDir::LoadZip64End() {
     storage.SeekInArchive(m_info.m_uVolumeWithZip64End, m_info.m_uEndOffset);
     char record[kZip64EndSize];
     storage.Read(record, kZip64EndSize, true);
-    if (std::memcmp(record, kZip64EndSignature, 4) != 0) ThrowError(CZipException::badZip64End);
+    if (std::memcmp(record, kZip64EndSignature, 4) != 0 && !ReadZip64EndBehindPrefix(locatorAt, record))
+        ThrowError(CZipException::badZip64End);
     const ZIP_VOLUME_TYPE here = storage.IsBinarySplit() ? 0 : storage.GetCurrentVolume();
     if (get32(record + 16) != here) ThrowError(CZipException::badArchive);
     m_info.m_uVolumeWithCD = get32(record + 20);
@@ -128,34 +131,57 @@ void CZipCentralDir::LoadZip64End() {
     m_info.m_uOffset = get64(record + 48);
 }
 
-CZipFileHeader* CZipCentralDir::AppendHeader() {
-    m_headers.push_back(std::make_unique<CZipFileHeader>(this));
-    return m_headers.back().get();
+// A ZIP64 archive with data in front of it (a self-extracting stub) keeps
+// offsets from its own start, as a plain one does: the ZIP64 end record is
+// then found just before its locator, and the distance between where it is
+// and where the locator says it is gives the bytes before the archive.
+bool CZipCentralDir::ReadZip64EndBehindPrefix(ZIP_FILE_USIZE locatorAt, char (&record)[kZip64EndSize]) {
+    CZipStorage& storage = *m_pStorage;
+    if (storage.IsSegmented() || storage.m_uBytesBeforeZip != 0 || locatorAt < kZip64EndSize) return false;
+    const ZIP_FILE_USIZE recordAt = locatorAt - kZip64EndSize;
+    if (recordAt <= m_info.m_uEndOffset) return false;
+    storage.GetFile()->SeekUnsigned(recordAt);
+    storage.Read(record, kZip64EndSize, true);
+    if (std::memcmp(record, kZip64EndSignature, 4) != 0) return false;
+    storage.m_uBytesBeforeZip = recordAt - m_info.m_uEndOffset;
+    return true;
 }
 
+std::uint32_t CZipCentralDir::ReadHeader(bool withSignature) {
+    m_headers.push_back(std::make_unique<CZipFileHeader>(this));
+    const std::uint32_t size = m_headers.back()->ReadCentralHeader(*m_pStorage, withSignature);
+    if (size == 0) ThrowError(CZipException::badArchive);
+    return size;
+}
+
+bool CZipCentralDir::CentralHeaderFollows() {
+    char signature[4];
+    m_pStorage->Read(signature, 4, true);
+    return std::memcmp(signature, kCentralSignature, 4) == 0;
+}
+
+// The headers are read as far as the end record's count and the
+// directory's size reach. A plain end record holds the count modulo
+// 65,536 (many writers let it wrap instead of writing ZIP64 records), so
+// more headers within the size are read too; they count when they make up
+// the whole directory and agree with the count modulo 65,536. Any other
+// disagreement is damage (101) rather than a part of the archive passed off
+// as the whole. Exhaustive: headers that follow are read on whatever the
+// count and the size say.
 void CZipCentralDir::LoadHeaders(bool exhaustive) {
     CZipStorage& storage = *m_pStorage;
     storage.SeekInArchive(m_info.m_uVolumeWithCD, m_info.m_uOffset);
     m_headers.clear();
     m_index.clear();
-    for (ZIP_INDEX_TYPE i = 0; i < m_info.m_uEntriesNumber; ++i)
-        if (!AppendHeader()->ReadCentralHeader(storage, true)) ThrowError(CZipException::badArchive);
+    ZIP_SIZE_TYPE read = 0;
+    for (ZIP_INDEX_TYPE i = 0; i < m_info.m_uEntriesNumber; ++i) read += ReadHeader(true);
+    while ((exhaustive || read < m_info.m_uSize) && CentralHeaderFollows()) read += ReadHeader(false);
 
+    const ZIP_INDEX_TYPE found = m_headers.size();
     const bool zip64 = m_info.m_uVolumeWithZip64End != ZIP_VOLUME_NUMBER_UNSPECIFIED;
-    if (exhaustive && !zip64) {
-        const bool atEnd = storage.GetPosition() + (storage.GetCurrentVolume() == 0 ? storage.m_uBytesBeforeZip : 0) ==
-                               m_info.m_uEndOffset &&
-                           (!storage.IsSegmented() || storage.IsBinarySplit() ||
-                            storage.GetCurrentVolume() == m_info.m_uLastVolume);
-        if (!atEnd) {
-            char signature[4];
-            for (;;) {
-                storage.Read(signature, 4, true);
-                if (std::memcmp(signature, kCentralSignature, 4) != 0) break;
-                if (!AppendHeader()->ReadCentralHeader(storage, false)) ThrowError(CZipException::badArchive);
-            }
-        }
-    }
+    const bool wrapped = !zip64 && read == m_info.m_uSize && found % 0x10000 == m_info.m_uEntriesNumber;
+    if (!exhaustive && found != m_info.m_uEntriesNumber && !wrapped) ThrowError(CZipException::badArchive);
+    m_info.m_uEntriesNumber = found;
     SortAndCheckHeaders();
     if (m_info.m_bFindFastEnabled) RebuildNameIndex(m_info.m_bCaseSensitive);
 }

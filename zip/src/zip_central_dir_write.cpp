@@ -144,7 +144,12 @@ void CZipCentralDir::TruncateLastEntry(CZipFileHeader* header, ZIP_INDEX_TYPE in
     m_info.m_bInArchive = false;
 }
 
+// ZIP64 records cannot be written behind data in front of the archive (122
+// at the commit): an archive that needs them and has such data is refused
+// before its directory leaves the file.
 void CZipCentralDir::CutAtDirectory() {
+    if (!m_info.m_bInArchive) return;
+    if (m_pStorage->m_uBytesBeforeZip != 0 && m_info.NeedsZip64()) ThrowError(CZipException::zip64WithPrefix);
     m_pStorage->GetFile()->SetLength(m_pStorage->m_uBytesBeforeZip + m_info.m_uOffset);
     m_info.m_bInArchive = false;
 }

@@ -50,11 +50,13 @@ bool CZipExtraRecordList::Read(CZipStorage& storage, std::uint16_t size) {
     return Parse(field.GetBuffer(), size);
 }
 
+// Up to 3 zero bytes after the last record are padding (zipalign pads local
+// headers so that stored data start at an aligned offset); they are dropped.
 bool CZipExtraRecordList::Parse(const char* data, std::uint32_t size) {
     RemoveAll();
     std::uint32_t at = 0;
     while (at < size) {
-        if (size - at < 4) return false;
+        if (size - at < 4) return std::all_of(data + at, data + size, [](char c) { return c == 0; });
         const std::uint16_t id = zipbytes::get16(data + at);
         const std::uint16_t length = zipbytes::get16(data + at + 2);
         at += 4;

@@ -62,12 +62,12 @@ CZipFileHeader& CZipFileHeader::operator=(const CZipFileHeader& other) {
     return *this;
 }
 
-bool CZipFileHeader::ReadCentralHeader(CZipStorage& storage, bool readSignature) {
+std::uint32_t CZipFileHeader::ReadCentralHeader(CZipStorage& storage, bool readSignature) {
     const ZIP_VOLUME_TYPE volume = storage.GetCurrentVolume();
     char buffer[kCentralHeaderSize];
     if (readSignature) {
         storage.Read(buffer, kCentralHeaderSize, true);
-        if (std::memcmp(buffer, kCentralSignature, 4) != 0) return false;
+        if (std::memcmp(buffer, kCentralSignature, 4) != 0) return 0;
     } else {
         std::memcpy(buffer, kCentralSignature, 4);
         storage.Read(buffer + 4, kCentralHeaderSize - 4, true);
@@ -95,8 +95,7 @@ bool CZipFileHeader::ReadCentralHeader(CZipStorage& storage, bool readSignature)
     m_szFileName.reset();
     m_fileName.Resize(nameSize);
     if (nameSize > 0) storage.Read(m_fileName.GetBuffer(), nameSize, true);
-    if (!m_aCentralExtraData.Read(storage, extraSize)) return false;
-    if (!ReadZip64Central()) return false;
+    if (!m_aCentralExtraData.Read(storage, extraSize) || !ReadZip64Central()) return 0;
     if (m_uMethod == kAesMethod && (m_uFlag & flagEncrypted)) {
         int vendor = 0, strength = 0, method = 0;
         const CZipExtraRecord* aes = m_aCentralExtraData.FindRecord(CZipExtraRecordList::aes);
@@ -111,7 +110,8 @@ bool CZipFileHeader::ReadCentralHeader(CZipStorage& storage, bool readSignature)
     if (commentSize > 0) storage.Read(m_comment.GetBuffer(), commentSize, true);
     ReadUnicodeName();
     m_aCentralExtraData.RemoveInternalHeaders();
-    return storage.GetCurrentVolume() == volume || storage.IsBinarySplit();
+    if (storage.GetCurrentVolume() != volume && !storage.IsBinarySplit()) return 0;
+    return kCentralHeaderSize + nameSize + extraSize + commentSize;
 }
 
 // Only the fields that overflow their 32-bit (16-bit) places are in the record,
@@ -250,8 +250,17 @@ std::uint32_t CZipFileHeader::CentralHeaderSize() const {
     std::uint32_t size = kCentralHeaderSize + GetFileNameSize() + GetCommentSize() + m_aCentralExtraData.TotalSize();
     if (NeedsZip64()) size += 4 + Zip64CentralDataSize();
     if (IsAes()) size += kAesExtraSize;
-    if (m_unicodeName.GetSize() > 0 && m_fileName.GetSize() > 0) size += 4 + 5 + m_unicodeName.GetSize();
-    return size;
+    return size + UnicodeNameRecordSize();
+}
+
+// Written with the stored name (WriteCentralHeader): the record read with it,
+// or for a name given as text the UTF-8 form unless the stored bytes are that.
+std::uint32_t CZipFileHeader::UnicodeNameRecordSize() const {
+    constexpr std::uint32_t fixed = 4 + 5;  // ID, size, version, CRC-32
+    if (m_fileName.GetSize() > 0) return m_unicodeName.GetSize() > 0 ? fixed + m_unicodeName.GetSize() : 0;
+    if (!m_szFileName) return 0;
+    const CZipAutoBuffer utf8 = StoredName(CP_UTF8);
+    return zipentry::sameBytes(utf8, StoredName(NameCodePage())) ? 0 : fixed + utf8.GetSize();
 }
 
 std::uint32_t CZipFileHeader::LocalHeaderSize() const {
@@ -281,18 +290,24 @@ ZIP_SIZE_TYPE CZipFileHeader::GetDataSize(bool withoutEncryption) const {
     return m_uComprSize >= overhead ? m_uComprSize - overhead : 0;
 }
 
-UINT CZipFileHeader::NameCodePage() const noexcept {
-    if ((m_uFlag & flagUtf8) || isUtf8Host(m_iSystemCompatibility)) return CP_UTF8;
-    return m_iSystemCompatibility == 0 || m_iSystemCompatibility == 11 ? CP_OEMCP : CP_ACP;
+// Unix, Macintosh and OS X hosts store UTF-8 without always saying so; their
+// bytes that are not UTF-8 were stored in the ANSI code page (by this
+// library's narrow build, among others) and are read in it.
+UINT CZipFileHeader::TextCodePage(const CZipAutoBuffer& stored, UINT otherwise) const noexcept {
+    if (m_uFlag & flagUtf8) return CP_UTF8;
+    if (isUtf8Host(m_iSystemCompatibility)) return zipentry::isUtf8(stored) ? CP_UTF8 : CP_ACP;
+    return otherwise;
 }
 
-UINT CZipFileHeader::CommentCodePage() const noexcept {
-    return (m_uFlag & flagUtf8) || isUtf8Host(m_iSystemCompatibility) ? CP_UTF8 : CP_ACP;
+UINT CZipFileHeader::NameCodePage() const noexcept {
+    return TextCodePage(m_fileName, m_iSystemCompatibility == 0 || m_iSystemCompatibility == 11 ? CP_OEMCP : CP_ACP);
 }
+
+UINT CZipFileHeader::CommentCodePage() const noexcept { return TextCodePage(m_comment, CP_ACP); }
 
 const CZipString& CZipFileHeader::GetFileName(bool dropBytes) {
     if (!m_szFileName) {
-        CZipString name = m_unicodeName.GetSize() > 0 ? zipentry::textFromUtf8(m_unicodeName)
+        CZipString name = m_unicodeName.GetSize() > 0 ? zipentry::textFromBytes(m_unicodeName, CP_UTF8)
                                                        : zipentry::textFromBytes(m_fileName, NameCodePage());
         std::replace(name.begin(), name.end(), ZIPTEXT('/'), ZIPTEXT('\\'));
         m_szFileName = std::move(name);
@@ -315,13 +330,18 @@ CZipString CZipFileHeader::GetComment() {
     return *m_szComment;
 }
 
+// The name text with "/" separators, in the code page.
+CZipAutoBuffer CZipFileHeader::StoredName(UINT codePage) const {
+    CZipString name(m_szFileName.value_or(CZipString()));
+    std::replace(name.begin(), name.end(), ZIPTEXT('\\'), ZIPTEXT('/'));
+    return zipentry::bytesFromText(name, codePage);
+}
+
 // The stored bytes when there are any, else those the text will be stored as
 // (the same conversion WriteLocalHeader makes).
 std::uint32_t CZipFileHeader::GetFileNameSize() const {
     if (m_fileName.GetSize() > 0 || !m_szFileName) return m_fileName.GetSize();
-    CZipString name(*m_szFileName);
-    std::replace(name.begin(), name.end(), ZIPTEXT('\\'), ZIPTEXT('/'));
-    return zipentry::bytesFromText(name, NameCodePage()).GetSize();
+    return StoredName(NameCodePage()).GetSize();
 }
 
 std::uint32_t CZipFileHeader::GetCommentSize() const {

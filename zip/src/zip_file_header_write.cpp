@@ -9,6 +9,7 @@
 
 #include "byte_order.h"
 #include "entry_text.h"
+#include "win32/text.h"
 #include "zip/zip_central_dir.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_file_header.h"
@@ -61,9 +62,9 @@ void CZipFileHeader::PrepareForAdding(int level, bool segmented) {
 
 void CZipFileHeader::PrepareStoredTexts() {
     if (m_fileName.GetSize() == 0 && m_szFileName) {
-        CZipString name(*m_szFileName);
-        std::replace(name.begin(), name.end(), ZIPTEXT('\\'), ZIPTEXT('/'));
-        m_fileName = zipentry::bytesFromText(name, NameCodePage());
+        m_fileName = StoredName(NameCodePage());
+        m_unicodeName = StoredName(CP_UTF8);
+        if (zipentry::sameBytes(m_unicodeName, m_fileName)) m_unicodeName.Free();
     }
     if (m_comment.GetSize() == 0 && m_szComment) m_comment = zipentry::bytesFromText(*m_szComment, CommentCodePage());
 }
@@ -83,8 +84,10 @@ CZipExtraRecord* CZipFileHeader::AppendAesRecord(CZipExtraRecordList& extra) con
     return record;
 }
 
-// A valid Unicode path record read with the name goes back out while the
-// stored name bytes are unchanged, so peers keep the exact name.
+// The Info-ZIP Unicode path record (version 1, the CRC-32 of the stored
+// name, the name in UTF-8): a valid one read with the name goes back out
+// while the stored bytes are unchanged, and a name stored in the OEM or ANSI
+// code page gets one, so that peers show the name itself.
 void CZipFileHeader::AppendUnicodeNameRecord() {
     if (m_unicodeName.GetSize() == 0 || m_fileName.GetSize() == 0) return;
     CZipExtraRecord* record = m_aCentralExtraData.AppendRecord(CZipExtraRecordList::unicodePath);

@@ -3,10 +3,19 @@
 #include "zip/zip_storage.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
+#include "byte_order.h"
 #include "win_calls.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_platform.h"
+
+namespace {
+
+constexpr std::string_view kEndSignatureBytes("PK\x05\x06", 4);
+
+}  // namespace
 
 CZipStorage::~CZipStorage() { ClearNamesHandler(); }
 
@@ -248,36 +257,58 @@ void CZipStorage::ChangeVolume(ZIP_VOLUME_TYPE number) {
     OpenVolumeFile(path, readFlags);
 }
 
-// A backwards scan from the end in locate-buffer chunks. The signature is
-// matched from its last byte to its first; the state carries over chunk
-// borders (and, for binary split, volume borders).
+// The last kSearchDepth bytes are read in locate-buffer chunks (for binary
+// split on into earlier volumes) and searched for the signature. The end
+// record is the one farthest from the end whose comment reaches exactly to
+// the end: a record or a whole archive inside that comment is comment. When
+// none reaches the end (bytes appended behind the archive, a record cut
+// short), the signature nearest the end is taken.
 ZIP_FILE_SIZE CZipStorage::LocateSignature() {
-    static constexpr unsigned char signature[4] = {0x50, 0x4B, 0x05, 0x06};
-    std::vector<char> chunk(static_cast<std::size_t>(std::max(m_iLocateBufferSize, 4)));
-    ZIP_SIZE_TYPE depth = kSearchDepth;
-    int matched = 0;
-    for (;;) {
+    struct Piece {  // bytes of the tail from one volume
+        ZIP_VOLUME_TYPE volume;
+        ZIP_FILE_USIZE fileStart;
+        std::size_t size;
+    };
+    const std::size_t chunk = static_cast<std::size_t>(std::max(m_iLocateBufferSize, 4));
+    std::vector<Piece> pieces;  // the last volume first
+    std::string tail;
+    for (ZIP_SIZE_TYPE wanted = kSearchDepth;;) {
         const ZIP_FILE_USIZE length = m_pFile->GetLength();
-        const ZIP_FILE_USIZE span = std::min<ZIP_FILE_USIZE>(depth, length);
-        for (ZIP_FILE_USIZE end = length; end > length - span;) {
-            const auto size = static_cast<std::uint32_t>(std::min<ZIP_FILE_USIZE>(chunk.size(), end - (length - span)));
-            const ZIP_FILE_USIZE start = end - size;
-            m_pFile->SeekUnsigned(start);
-            if (m_pFile->Read(chunk.data(), size) != size) ThrowError(CZipException::badArchive);
-            for (std::uint32_t i = size; i-- > 0;) {
-                const auto byte = static_cast<unsigned char>(chunk[i]);
-                if (byte == signature[3 - matched]) {
-                    if (++matched == 4) return static_cast<ZIP_FILE_SIZE>(start + i);
-                } else {
-                    matched = byte == signature[3] ? 1 : 0;
-                }
-            }
-            end = start;
+        const auto span = static_cast<std::size_t>(std::min<ZIP_FILE_USIZE>(wanted, length));
+        std::string bytes(span, '\0');
+        for (std::size_t done = 0; done < span;) {
+            const auto size = static_cast<std::uint32_t>(std::min(chunk, span - done));
+            m_pFile->SeekUnsigned(length - span + done);
+            if (m_pFile->Read(bytes.data() + done, size) != size) ThrowError(CZipException::badArchive);
+            done += size;
         }
-        if (!IsBinarySplit() || m_uCurrentVolume == 0 || depth <= span) return -1;
-        depth -= span;
+        tail.insert(0, bytes);
+        pieces.push_back({m_uCurrentVolume, length - span, span});
+        wanted -= span;
+        if (!IsBinarySplit() || m_uCurrentVolume == 0 || wanted == 0) break;
         ChangeVolume(m_uCurrentVolume - 1);
     }
+
+    constexpr std::size_t recordSize = 22;
+    std::size_t exact = std::string::npos;
+    std::size_t nearest = std::string::npos;
+    for (std::size_t at = tail.find(kEndSignatureBytes); at != std::string::npos; at = tail.find(kEndSignatureBytes, at + 1)) {
+        nearest = at;
+        if (exact != std::string::npos || at + recordSize > tail.size()) continue;
+        if (at + recordSize + zipbytes::get16(tail.data() + at + 20) == tail.size()) exact = at;
+    }
+    const std::size_t found = exact != std::string::npos ? exact : nearest;
+    if (found == std::string::npos) return -1;
+    std::size_t pieceEnd = tail.size();
+    for (const Piece& piece : pieces) {
+        const std::size_t pieceStart = pieceEnd - piece.size;
+        if (found >= pieceStart) {
+            ChangeVolume(piece.volume);
+            return static_cast<ZIP_FILE_SIZE>(piece.fileStart + (found - pieceStart));
+        }
+        pieceEnd = pieceStart;
+    }
+    return -1;
 }
 
 void CZipStorage::UpdateSegmMode(ZIP_VOLUME_TYPE lastVolume) {

@@ -58,6 +58,23 @@ TEST(ArchiveCare, CloseAfterExceptionKeepsAChangedExistingArchive) {
               }));
 }
 
+// ZIP64 records cannot be written behind data in front of an archive: a
+// change to such an archive that needs them (65,535 entries) is refused
+// before its directory leaves the file, which stays as it was.
+TEST(ArchiveCare, AnArchiveThatNeedsZip64BehindAStubIsLeftUnchanged) {
+    Scratch scratch;
+    std::vector<RawEntry> entries;
+    for (int i = 0; i < 0xFFFF; ++i) entries.push_back({.name = "e" + std::to_string(i), .data = "x"});
+    const std::string bytes = "stub" + buildArchive(entries);
+    const auto archive = scratch.write("stub.zip", bytes);
+    CZipBundle zip;
+    ASSERT_TRUE(zip.Open(zipPath(archive)));
+    ASSERT_EQ(0xFFFFu, zip.GetCount());
+    EXPECT_EQ(122, zipErrorOf([&] { addBytes(zip, "new", "new.txt"); }));
+    zip.Close(CZipBundle::closeAfterException);
+    EXPECT_TRUE(bytes == testkit::readFile(archive));
+}
+
 TEST(ArchiveCare, ExtractingWithoutABufferTouchesNothing) {
     Scratch scratch;
     const auto archive = scratch.file("a.zip");

@@ -19,12 +19,6 @@ std::string utf8(const CZipString& text) { return platform::text::ansiToUtf8(tex
 
 CZipString zipPath(const std::filesystem::path& path) { return zipText(path.string()); }
 
-#ifdef TESK_ZIP_WIDE
-CZipString utf8Name(std::string_view utf8) { return zipText(utf8); }
-#else
-CZipString utf8Name(std::string_view utf8) { return CZipString(std::string(utf8)); }
-#endif
-
 testkit::RunResult python(const std::string& script, const std::vector<std::string>& args,
                           const std::filesystem::path& cwd) {
     std::vector<std::string> argv{"/usr/bin/python3", "-c", script};

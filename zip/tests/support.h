@@ -19,9 +19,6 @@ namespace ziptest {
 CZipString zipText(std::string_view utf8);
 std::string utf8(const CZipString& text);
 CZipString zipPath(const std::filesystem::path& path);
-// A name stored in UTF-8, as the build shows it: the narrow build keeps the
-// bytes unchanged, the wide build decodes them.
-CZipString utf8Name(std::string_view utf8);
 
 // Runs Debian's Python (zipfile is the peer) on a script with arguments.
 testkit::RunResult python(const std::string& script, const std::vector<std::string>& args,

@@ -46,7 +46,7 @@ TEST(UpdateDownload, MemoryArchiveIsListedAndExtracted) {
         std::string expectedName = files[i].first;
         std::replace(expectedName.begin(), expectedName.end(), '/', '\\');
         CZipString name = zip.GetFileInfo(i)->GetFileName();
-        EXPECT_EQ(utf8Name(expectedName), name);
+        EXPECT_EQ(zipText(expectedName), name);
         CZipMemFile target(1024);
         ASSERT_TRUE(zip.ExtractFile(i, target, true, 65536));
         EXPECT_EQ(0u, target.GetPosition());

@@ -42,7 +42,7 @@ protected:
     testkit::PlatformRoot root;
 };
 
-struct Hooks : CZipArchiveHooks {
+struct Hooks : CZipBundleHooks {
     CZipProgressCallback* FindCallback(int kind) override { return kind == CZipProgressCallback::cbSave ? callback : nullptr; }
     bool CommitsImmediately() const override { return false; }
     bool CommitRename(CZipFileHeader&) override { return false; }

@@ -6,6 +6,7 @@
 #include "bundle_support.h"
 #include <chrono>
 #include <ctime>
+#include <sstream>
 
 #include "zip/zip_mem_file.h"
 
@@ -147,6 +148,58 @@ TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
 }
 
 // An unnamed entry takes "file" and the entry count.
+// A name keeps the host's code page (852 for the MS-DOS host, UTF-8 for a
+// Unix host). Stored in the OEM page, a name that is not ASCII also gets a
+// Unicode path record, through which unzip and 7-Zip show the name itself
+// (Python's zipfile ignores the record; its raw fields are checked here).
+TEST(WrittenArchiveRules, CzechNamesReachThePeers) {
+    TESTKIT_REQUIRE_PROGRAM("unzip");
+    TESTKIT_REQUIRE_PROGRAM("7z");
+    const std::string name = "čeština/žluťoučký kůň.txt";
+    const std::string listing = name + "\nplain.txt\n";
+    Scratch scratch;
+    const std::vector<std::pair<int, std::string>> hosts{{CZipFileHeader::hostDos, "cp852|" + name},
+                                                         {CZipFileHeader::hostUnix, "utf-8|-"}};
+    for (const auto& [host, stored] : hosts) {
+        SCOPED_TRACE(host);
+        const auto archive = scratch.file("host" + std::to_string(host) + ".zip");
+        CZipBundle zip;
+        ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipCreate));
+        ASSERT_TRUE(zip.SetHostSystem(host));
+        CZipMemFile data;
+        data.Write("x", 1);
+        ASSERT_TRUE(zip.AddNewFile(data, zipText("čeština\\žluťoučký kůň.txt")));
+        ASSERT_TRUE(zip.AddNewFile(data, zipText("plain.txt")));
+        zip.Close();
+
+        testkit::RunOptions utf8Locale;
+        utf8Locale.env = {{"LC_ALL", "C.UTF-8"}};
+        EXPECT_EQ(listing, testkit::run({"unzip", "-Z1", archive.string()}, utf8Locale).out);
+        std::string sevenZip;
+        std::istringstream lines(testkit::run({"7z", "l", "-ba", "-slt", archive.string()}, utf8Locale).out);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("Path = ", 0) == 0) sevenZip += line.substr(7) + "\n";
+        EXPECT_EQ(listing, sevenZip);
+        const testkit::RunResult raw = python(
+            "import struct, sys, zipfile, zlib\n"
+            "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+            "    raw, extra, unicode = i.filename.encode('cp437'), i.extra, '-'\n"
+            "    while len(extra) >= 9:\n"
+            "        kind, size, version, crc = struct.unpack('<HHBI', extra[:9])\n"
+            "        if kind == 0x7075 and version == 1 and crc == zlib.crc32(raw): unicode = extra[9:4 + size].decode()\n"
+            "        extra = extra[4 + size:]\n"
+            "    pages = [p for p in ('cp852', 'utf-8') if raw.decode(p, 'replace') == sys.argv[2]] or ['?']\n"
+            "    print(raw.decode() if raw.isascii() else pages[0], unicode, sep='|')\n",
+            {archive.string(), name}, scratch.dir());
+        expectSuccess(raw, "python");
+        EXPECT_EQ(stored + "\nplain.txt|-\n", raw.out);
+
+        ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
+        EXPECT_EQ(zipText("čeština\\žluťoučký kůň.txt"), zip.GetFileInfo(0)->GetFileName());
+        zip.Close();
+    }
+}
+
 TEST(WrittenArchiveRules, UnnamedEntryIsNamedByItsPlace) {
     Scratch scratch;
     CZipBundle zip;

@@ -29,7 +29,7 @@
 
 using CZipIndexesArray = std::vector<ZIP_INDEX_TYPE>;
 
-class CZipBundle : public CZipArchiveHooks {
+class CZipBundle : public CZipBundleHooks {
 public:
     enum OpenMode : int {
         zipOpen = CZipStorage::zipOpen,                  // an existing archive, for reading and changing
@@ -168,7 +168,7 @@ protected:
     virtual void SelectCryptograph(int method);
     virtual void SelectCompressor(int method);
 
-    // CZipArchiveHooks. A renamed entry's local header is rewritten at once
+    // CZipBundleHooks. A renamed entry's local header is rewritten at once
     // (the data behind it moved when its size changes); the close writes
     // the directory with the new name.
     CZipProgressCallback* FindCallback(int kind) override { return m_callbacks.Find(kind); }
@@ -214,8 +214,6 @@ private:
     void ResizeEntrySpace(ZIP_INDEX_TYPE index, ZIP_SIZE_TYPE neededSize);
     void MoveArchiveData(ZIP_SIZE_TYPE start, ZIP_SIZE_TYPE end, ZIP_SIZE_TYPE distance, bool forward,
                          CZipProgressCallback* callback);
-    // Cuts the file where its central directory begins, once the archive changes.
-    void CutAtDirectory();
     bool RewriteRenamedHeader(CZipFileHeader& header);
 
     bool m_bCaseSensitive = false;

@@ -18,9 +18,9 @@ class CZipStorage;
 // What a central directory asks of the archive that holds it (CZipBundle).
 // A directory without an archive has no callbacks and refers every change
 // to its own rules.
-class CZipArchiveHooks {
+class CZipBundleHooks {
 public:
-    virtual ~CZipArchiveHooks() = default;
+    virtual ~CZipBundleHooks() = default;
     // The caller's progress callback registered for the kind, or null.
     virtual CZipProgressCallback* FindCallback(int kind) = 0;
     // True when the archive applies renames at once (its commit mode 1);
@@ -71,14 +71,15 @@ public:
     static constexpr std::uint32_t kZip64EndSize = 56;
     static constexpr std::uint32_t kZip64LocatorSize = 20;
 
-    explicit CZipCentralDir(CZipStorage& storage, CZipArchiveHooks* archive = nullptr)
+    explicit CZipCentralDir(CZipStorage& storage, CZipBundleHooks* archive = nullptr)
         : m_pStorage(&storage), m_pArchive(archive) {}
     CZipCentralDir(const CZipCentralDir&) = delete;
     CZipCentralDir& operator=(const CZipCentralDir&) = delete;
     virtual ~CZipCentralDir() = default;
 
-    // Reads the directory of the archive just opened. Exhaustive: central
-    // headers beyond the end record's count are read too.
+    // Reads the directory of the archive just opened: every header the end
+    // record's count and directory size account for, or 101. Exhaustive:
+    // central headers that follow beyond them are read too.
     void Read(bool exhaustive);
     // Forgets every header and the end record's values.
     void Clear() noexcept;
@@ -99,6 +100,9 @@ public:
     void EraseEntry(CZipFileHeader* header, ZIP_INDEX_TYPE index, bool shiftIndexes);
     void TruncateLastEntry(CZipFileHeader* header = nullptr, ZIP_INDEX_TYPE index = ZIP_FILE_INDEX_NOT_FOUND);
     void Commit();
+    // Cuts the file where the directory begins, once the archive changes;
+    // 122 when the archive needs ZIP64 records and has data in front of it.
+    void CutAtDirectory();
     ZIP_SIZE_TYPE TotalSize() const;
 
     // The index of the entry of that name, or ZIP_FILE_INDEX_NOT_FOUND.
@@ -123,12 +127,15 @@ public:
 private:
     void ReadEndRecord();
     void LoadZip64End();
+    bool ReadZip64EndBehindPrefix(ZIP_FILE_USIZE locatorAt, char (&record)[kZip64EndSize]);
     void LoadHeaders(bool exhaustive);
-    CZipFileHeader* AppendHeader();
+    // Appends a header read from the storage and gives its size (101 when it is not one).
+    std::uint32_t ReadHeader(bool withSignature);
+    // Reads 4 bytes: true when they are a central header's signature.
+    bool CentralHeaderFollows();
     void SortAndCheckHeaders();
     [[noreturn]] void ThrowError(int code) const;
     bool ChangesAllowed() const;
-    void CutAtDirectory();
 
     ZIP_INDEX_TYPE IndexSearch(const CZipString& name) const;
     ZIP_INDEX_TYPE IndexFind(const CZipString& name, ZIPSTRINGCOMPARE compare) const;
@@ -143,7 +150,7 @@ private:
     void StoreEndRecord();
 
     CZipStorage* m_pStorage;
-    CZipArchiveHooks* m_pArchive;
+    CZipBundleHooks* m_pArchive;
     std::vector<std::unique_ptr<CZipFileHeader>> m_headers;  // local-header order
     std::vector<CZipNameIndexEntry> m_index;                  // name order
     CZipDirectoryInfo m_info;

@@ -65,7 +65,8 @@ public:
     void RemoveInternalLocalHeaders();
 
     // Parses a field of size bytes read from the storage; false when a record
-    // runs past the field's end.
+    // runs past the field's end. Up to 3 zero bytes of padding may follow the
+    // last record.
     bool Read(CZipStorage& storage, std::uint16_t size);
     // Parses the field from bytes already read.
     bool Parse(const char* data, std::uint32_t size);

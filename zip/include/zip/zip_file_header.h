@@ -44,8 +44,9 @@ public:
     CZipFileHeader& operator=(const CZipFileHeader& other);
     virtual ~CZipFileHeader() = default;
 
-    // Reading. False means "not a header"; the central directory makes it 101.
-    bool ReadCentralHeader(CZipStorage& storage, bool readSignature);
+    // Reading. False (0) means "not a header"; the central directory makes
+    // it 101. A central header read gives its size in bytes.
+    std::uint32_t ReadCentralHeader(CZipStorage& storage, bool readSignature);
     bool ReadLocalHeader(CZipCentralDir& centralDir);
     bool VerifyDescriptor(CZipStorage& storage) const;
 
@@ -123,9 +124,12 @@ public:
     std::uint32_t m_state = 0;
 
 private:
+    UINT TextCodePage(const CZipAutoBuffer& stored, UINT otherwise) const noexcept;
     UINT NameCodePage() const noexcept;
     UINT CommentCodePage() const noexcept;
     bool NameEndsWithSeparator() const;
+    CZipAutoBuffer StoredName(UINT codePage) const;
+    std::uint32_t UnicodeNameRecordSize() const;
     void PrepareStoredTexts();
     void CheckLengths(const CZipExtraRecordList& extra) const;
     void ReadUnicodeName();

@@ -93,7 +93,9 @@ public:
     void ChangeVolume(ZIP_VOLUME_TYPE number);
     void ChangeVolume() { ChangeVolume(m_uCurrentVolume + 1); }
     // File position of the end record's signature within the last
-    // kSearchDepth bytes, or -1.
+    // kSearchDepth bytes, or -1: the record farthest from the end whose
+    // comment ends exactly at the end, else the one nearest the end. For
+    // binary split the volume holding it becomes the current one.
     ZIP_FILE_SIZE LocateSignature();
     void UpdateSegmMode(ZIP_VOLUME_TYPE lastVolume);
     void FinalizeSegm();

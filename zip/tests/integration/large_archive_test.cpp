@@ -78,19 +78,22 @@ TEST_F(LargeArchive, MoreThan65535Entries) {
                          {"copy.zip"}, root.path()),
                   "zipfile reads the ZIP64 end record");
 
-    // Data in front of the archive cannot be expressed with ZIP64 records.
+    // Behind a stub the archive reads as before, but ZIP64 records cannot be
+    // written there: a change is refused before the directory leaves the file.
     shell("printf 'stub' | cat - copy.zip > prefixed.zip");
+    const std::string prefixed = testkit::readFile(root.path() / "prefixed.zip");
     CZipStorage storage;
     storage.Open(zipPath(root.path() / "prefixed.zip"), CZipStorage::zipOpen, 0);
     CZipCentralDir dir(storage);
-    storage.m_uBytesBeforeZip = 4;
     dir.Read(false);
-    addStored(dir, "one-more", "x");
+    EXPECT_EQ(4u, storage.m_uBytesBeforeZip);
+    EXPECT_EQ(static_cast<ZIP_INDEX_TYPE>(entries), dir.GetCount());
     try {
-        dir.Commit();
-        FAIL() << "ZIP64 behind a stub written";
+        addStored(dir, "one-more", "x");
+        ADD_FAILURE() << "ZIP64 behind a stub written";
     } catch (const CZipException& e) {
         EXPECT_EQ(122, e.GetCode());
     }
     storage.Close(false);
+    EXPECT_TRUE(prefixed == testkit::readFile(root.path() / "prefixed.zip"));
 }
