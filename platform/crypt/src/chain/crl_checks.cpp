@@ -3,6 +3,7 @@
 #include "platform/win_error.h"
 #include "store/compare.h"
 #include "store/file_time.h"
+#include "win32/crypt_chain.h"
 #include "win32/crypt_store.h"
 
 namespace platform::crypt::chain {
@@ -42,13 +43,17 @@ bool mayIssueCrls(PCCERT_CONTEXT cert) {
 const CRL_ENTRY* entryFor(const CRL_INFO& crl, const CrlFacts& facts, const CERT_INFO& cert) {
     const GeneralNames certIssuer{directoryName(store::viewOf(cert.Issuer))};
     EntryIssuers issuers(crl, facts);
+    const CRL_ENTRY* found = nullptr;
     for (DWORD i = 0; i < crl.cCRLEntry; ++i) {
-        const GeneralNames& entryIssuer = issuers.at(i);
-        if (store::sameInteger(store::viewOf(crl.rgCRLEntry[i].SerialNumber), store::viewOf(cert.SerialNumber)) &&
-            anyInCommon(entryIssuer, certIssuer))
-            return &crl.rgCRLEntry[i];
+        const CRL_ENTRY& entry = crl.rgCRLEntry[i];
+        if (!store::sameInteger(store::viewOf(entry.SerialNumber), store::viewOf(cert.SerialNumber)) ||
+            !anyInCommon(issuers.at(i), certIssuer))
+            continue;
+        const auto reason = reasonCodeOf(entry);
+        if (reason != CRL_REASON_CERTIFICATE_HOLD && reason != CRL_REASON_REMOVE_FROM_CRL) return &entry;
+        if (!found) found = &entry;
     }
-    return nullptr;
+    return found;
 }
 
 std::optional<int> reasonCodeOf(const CRL_ENTRY& entry) {
