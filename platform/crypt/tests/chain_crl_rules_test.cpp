@@ -48,7 +48,7 @@ struct Scene {
     std::vector<std::size_t> peerCrls;
 };
 
-constexpr char kDeltaPoint[] = "freshestCRL = URI:http://127.0.0.1:9/delta.crl\n";
+constexpr char kHold[] = "certificateHold,holdInstructionReject";
 constexpr char kSomeReasons[] = "issuingDistributionPoint = critical, @idp\n";
 constexpr char kFirstReasons[] = "[idp]\nonlysomereasons = keyCompromise, CACompromise\n";
 constexpr char kOtherReasons[] =
@@ -120,6 +120,20 @@ Scene pointScene(const World& w, const std::string& points, const std::string& s
 }
 
 constexpr char kPointUrl[] = "URI:http://127.0.0.1:9/standard-ca.crl";
+
+// Complete CRL number 5 of the standard CA; it names a freshest CRL, as
+// OpenSSL reads deltas only then.
+Bytes baseCrl(const World& w, std::vector<crl_test::Revoked> revoked = {}) {
+    return w.standardCrl({.revoked = std::move(revoked),
+                          .number = 5,
+                          .extensions = "freshestCRL = URI:http://127.0.0.1:9/delta.crl\n"});
+}
+
+Bytes deltaCrl(const World& w, std::vector<crl_test::Revoked> revoked, unsigned number, unsigned base) {
+    return w.standardCrl({.revoked = std::move(revoked),
+                          .number = number,
+                          .extensions = "deltaCRL = critical, ASN1:INTEGER:" + std::to_string(base) + "\n"});
+}
 
 // The CA's key changed: a new certificate from the root and a self-issued
 // one holding the old key, signed with the new. The user still has the old
@@ -251,35 +265,19 @@ const Case kCases[] = {
      }},
     {"RevokedInADelta",
      {Verdict::Revoked, 0, true},
-     [](const World& w) {
-         return plain(w, {w.standardCrl({.number = 5, .extensions = kDeltaPoint}),
-                          w.standardCrl({.revoked = {w.revoked(w.pki.commercial)},
-                                         .number = 6,
-                                         .extensions = "deltaCRL = critical, ASN1:INTEGER:5\n"})});
-     }},
+     [](const World& w) { return plain(w, {baseCrl(w), deltaCrl(w, {w.revoked(w.pki.commercial)}, 6, 5)}); }},
     {"HoldReleasedByADelta",
      {Verdict::Good},
      [](const World& w) {
-         const auto held = w.revoked(w.pki.commercial, "certificateHold,holdInstructionReject");
-         return plain(w, {w.standardCrl({.revoked = {held}, .number = 5, .extensions = kDeltaPoint}),
-                          w.standardCrl({.revoked = {w.revoked(w.pki.commercial, "removeFromCRL")},
-                                         .number = 6,
-                                         .extensions = "deltaCRL = critical, ASN1:INTEGER:5\n"})});
+         return plain(w, {baseCrl(w, {w.revoked(w.pki.commercial, kHold)}),
+                          deltaCrl(w, {w.revoked(w.pki.commercial, "removeFromCRL")}, 6, 5)});
      }},
     {"HeldWithoutADelta",
      {Verdict::Revoked},
-     [](const World& w) {
-         const auto held = w.revoked(w.pki.commercial, "certificateHold,holdInstructionReject");
-         return plain(w, {w.standardCrl({.revoked = {held}, .number = 5, .extensions = kDeltaPoint})});
-     }},
+     [](const World& w) { return plain(w, {baseCrl(w, {w.revoked(w.pki.commercial, kHold)})}); }},
     {"DeltaOnANewerBaseThanAtHandIsNotRead",
      {Verdict::Good},
-     [](const World& w) {
-         return plain(w, {w.standardCrl({.number = 5, .extensions = kDeltaPoint}),
-                          w.standardCrl({.revoked = {w.revoked(w.pki.commercial)},
-                                         .number = 7,
-                                         .extensions = "deltaCRL = critical, ASN1:INTEGER:6\n"})});
-     }},
+     [](const World& w) { return plain(w, {baseCrl(w), deltaCrl(w, {w.revoked(w.pki.commercial)}, 7, 6)}); }},
     {"CrlOfTheCasNewKey", {Verdict::Good}, [](const World& w) { return rolloverScene(w, false); }},
     {"RevokedOnACrlOfTheCasNewKey", {Verdict::Revoked}, [](const World& w) { return rolloverScene(w, true); }},
     {"CrlOfASeparateSigner",
