@@ -158,7 +158,10 @@ Scene rolloverScene(const World& w, bool revoked) {
         CertificateBuilder().subject(Name{{"CN", "Tesk Rollover User"}}).issuedBy(oldWithNew).build();
     CrlOrder order;
     if (revoked) order.revoked.push_back(w.revoked(user));
-    return {user, {newKey.certificate, oldWithNew.certificate}, {w.authority(newKey, "new").issue(order), w.rootCrl()}, {}};
+    return {user,
+            {newKey.certificate, oldWithNew.certificate},
+            {w.authority(newKey, "new").issue(order), w.rootCrl()},
+            {}};
 }
 
 // The standard CA's CRLs signed by a certificate of its name from the root.
@@ -301,7 +304,9 @@ const Case kCases[] = {
          s.certificates.push_back(signer.certificate);
          return s;
      }},
-    {"IndirectCrlEntryForTheCertificatesIssuer", {Verdict::Revoked}, [](const World& w) { return indirectScene(w, true); }},
+    {"IndirectCrlEntryForTheCertificatesIssuer",
+     {Verdict::Revoked},
+     [](const World& w) { return indirectScene(w, true); }},
     {"IndirectCrlEntryOfItsOwnIssuer", {Verdict::Good}, [](const World& w) { return indirectScene(w, false); }},
 };
 
