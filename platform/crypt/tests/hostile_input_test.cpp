@@ -6,6 +6,9 @@
 
 #include <random>
 
+#include "chain/crl_facts.h"
+#include "chain/distribution_points.h"
+#include "crl_fixtures.h"
 #include "crypt_support.h"
 #include "openssl_fixtures.h"
 
@@ -115,5 +118,69 @@ TEST(HostileInput, RandomDamageToValidEncodingsIsRefusedCleanly) {
             for (int i = 0; i < changes; ++i) damaged[random() % damaged.size()] = static_cast<BYTE>(random());
             expectNoWorseThanARefusal(damaged, "damaged");
         }
+    }
+}
+
+// The chain engine's own readers of CRL scope: an issuing distribution
+// point, a certificate issuer entry extension and a certificate's
+// distribution points, each cut at every length and damaged at random. A
+// CRL whose extension does not read is not used; a certificate keeps only
+// the distribution point assumed for every certificate.
+TEST(HostileInput, DamagedCrlScopeExtensionsAreNotUsed) {
+    namespace chain = platform::crypt::chain;
+    const Bytes idp = crl_test::extensionValue(
+        "issuingDistributionPoint", "critical, @idp",
+        "[idp]\nrelativename = rdn\nonlysomereasons = keyCompromise\nindirectCRL = TRUE\n[rdn]\nCN = Segment 1\n");
+    // GeneralNames, as a certificate issuer entry extension holds them.
+    const Bytes issuer = crl_test::extensionValue("issuerAltName", "dirName:issuer", "[issuer]\nCN = Tesk CA\n");
+    const Bytes points = crl_test::extensionValue(
+        "crlDistributionPoints", "dp",
+        "[dp]\nfullname = URI:http://127.0.0.1/a.crl\nreasons = keyCompromise\nCRLissuer = dirName:issuer\n"
+        "[issuer]\nCN = Tesk CA\n");
+    const Bytes issuerName = fromHex("3012311030 0E0603550403 0C0754 65736B204341");
+    const auto factsOf = [&](const Bytes& idpValue, const Bytes& issuerValue) {
+        CERT_EXTENSION crlExt{const_cast<LPSTR>("2.5.29.28"), TRUE,
+                              {static_cast<DWORD>(idpValue.size()), const_cast<BYTE*>(idpValue.data())}};
+        CERT_EXTENSION entryExt{const_cast<LPSTR>("2.5.29.29"), TRUE,
+                                {static_cast<DWORD>(issuerValue.size()), const_cast<BYTE*>(issuerValue.data())}};
+        CRL_ENTRY entry{{1, const_cast<BYTE*>(issuerName.data())}, {}, 1, &entryExt};
+        CRL_INFO crl{};
+        crl.Issuer = {static_cast<DWORD>(issuerName.size()), const_cast<BYTE*>(issuerName.data())};
+        crl.cExtension = 1;
+        crl.rgExtension = &crlExt;
+        crl.cCRLEntry = 1;
+        crl.rgCRLEntry = &entry;
+        return chain::crlFactsOf(crl);
+    };
+    const auto pointsOf = [&](const Bytes& value) {
+        CERT_EXTENSION ext{const_cast<LPSTR>(szOID_CRL_DIST_POINTS), FALSE,
+                           {static_cast<DWORD>(value.size()), const_cast<BYTE*>(value.data())}};
+        CERT_INFO cert{};
+        cert.Issuer = {static_cast<DWORD>(issuerName.size()), const_cast<BYTE*>(issuerName.data())};
+        cert.cExtension = 1;
+        cert.rgExtension = &ext;
+        return chain::distributionPointsOf(cert);
+    };
+
+    const chain::CrlFacts whole = factsOf(idp, issuer);
+    ASSERT_TRUE(whole.usable);
+    ASSERT_TRUE(whole.issuingPoint && whole.issuingPoint->names);
+    EXPECT_TRUE(whole.issuingPoint->indirect);
+    EXPECT_EQ(0x2u, whole.issuingPoint->reasons);
+    ASSERT_EQ(1u, whole.entryIssuers.size());
+    ASSERT_EQ(2u, pointsOf(points).size());
+    for (std::size_t n = 0; n < idp.size(); ++n)
+        EXPECT_FALSE(factsOf(Bytes(idp.begin(), idp.begin() + static_cast<std::ptrdiff_t>(n)), issuer).usable) << n;
+    for (std::size_t n = 0; n < issuer.size(); ++n)
+        EXPECT_FALSE(factsOf(idp, Bytes(issuer.begin(), issuer.begin() + static_cast<std::ptrdiff_t>(n))).usable) << n;
+    for (std::size_t n = 0; n < points.size(); ++n)
+        EXPECT_EQ(1u, pointsOf(Bytes(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(n))).size()) << n;
+
+    std::mt19937 random(20260101);
+    for (int round = 0; round < 300; ++round) {
+        Bytes a = idp, b = issuer, c = points;
+        for (Bytes* damaged : {&a, &b, &c}) (*damaged)[random() % damaged->size()] = static_cast<BYTE>(random());
+        EXPECT_NO_THROW(factsOf(a, b));
+        EXPECT_NO_THROW(pointsOf(c));
     }
 }

@@ -10,9 +10,10 @@
 // (HCCE_CURRENT_USER or null) reads the user's and the machine's stores, the
 // machine's engine (HCCE_LOCAL_MACHINE) the machine's alone.
 //
-// Revocation is checked with CRLs: those in the stores searched, else those
-// named by the certificate's CRL distribution points, fetched over HTTP and
-// kept in this process until their nextUpdate. Functions fail with the last
+// Revocation is checked with CRLs (RFC 5280 section 6.3.3): those in the
+// stores searched and those kept in this process, and when they do not
+// decide, those named by the certificate's CRL distribution points, fetched
+// over HTTP and kept until their nextUpdate. Functions fail with the last
 // error set; success leaves it alone.
 #pragma once
 
@@ -87,8 +88,9 @@ inline constexpr int CRL_REASON_CESSATION_OF_OPERATION = 5;
 inline constexpr int CRL_REASON_CERTIFICATE_HOLD = 6;
 inline constexpr int CRL_REASON_REMOVE_FROM_CRL = 8;
 
-// The CRL that decided, and the certificate's entry in it when it is listed
-// (its extensions carry the reason). Delta CRLs are not used.
+// The complete CRL that decided, the delta CRL read over it, and the
+// certificate's entry when it is listed (its extensions carry the reason);
+// fDeltaCrlEntry when the entry is the delta's.
 struct CERT_REVOCATION_CRL_INFO {
     DWORD cbSize;
     PCCRL_CONTEXT pBaseCrlContext;

@@ -57,13 +57,16 @@ void ChainRecord::addRevocation(CERT_CHAIN_ELEMENT& element, RevocationOutcome o
         auto crlInfo = std::make_unique<CERT_REVOCATION_CRL_INFO>();
         crlInfo->cbSize = sizeof(*crlInfo);
         crlInfo->pBaseCrlContext = outcome.crl.get();
+        crlInfo->pDeltaCrlContext = outcome.delta.get();
         crlInfo->pCrlEntry = const_cast<PCRL_ENTRY>(outcome.entry);
+        crlInfo->fDeltaCrlEntry = outcome.entryInDelta;
         info->fHasFreshnessTime = TRUE;
         info->dwFreshnessTime = ageOf(outcome.crl.get());
         info->pCrlInfo = crlInfo.get();
         m_simple.fHasRevocationFreshnessTime = TRUE;
         m_simple.dwRevocationFreshnessTime = std::max(m_simple.dwRevocationFreshnessTime, info->dwFreshnessTime);
         m_crls.push_back(std::move(outcome.crl));
+        if (outcome.delta) m_crls.push_back(std::move(outcome.delta));
         m_crlInfos.push_back(std::move(crlInfo));
     }
     element.pRevocationInfo = info.get();

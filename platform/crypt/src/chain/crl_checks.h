@@ -1,16 +1,23 @@
-// Whether a CRL may decide about a certificate, and the certificate's entry
-// in it.
+// Checks of one CRL and one certificate that need no path: freshness, the
+// signer's key usage, the certificate's entry and its reason.
 #pragma once
 
-#include "win32/crypt_types.h"
+#include <optional>
+
+#include "chain/crl_facts.h"
 
 namespace platform::crypt::chain {
 
-// The issuer's name and key made it (the issuer's key usage, where stated,
-// allows CRL signing), it is a full CRL rather than a delta, and it is not
-// past its nextUpdate (none given: no limit).
-bool crlUsable(PCCRL_CONTEXT crl, PCCERT_CONTEXT issuer, ULONGLONG now);
-// The entry with the certificate's serial number, or null.
-const CRL_ENTRY* entryFor(PCCRL_CONTEXT crl, const CERT_INFO& cert);
+// Not past its nextUpdate (none given: no limit).
+bool crlCurrent(const CRL_INFO& crl, ULONGLONG now);
+// The certificate's key usage, where stated, allows signing CRLs.
+bool mayIssueCrls(PCCERT_CONTEXT cert);
+// The entry with the certificate's serial number whose certificate issuer
+// (RFC 5280 section 5.3.3; the CRL's issuer unless an entry names another)
+// is the certificate's issuer; null when there is none. Of several, one
+// that revokes for good (neither certificateHold nor removeFromCRL) first.
+const CRL_ENTRY* entryFor(const CRL_INFO& crl, const CrlFacts& facts, const CERT_INFO& cert);
+// The entry's reason code; nothing when it has none or it does not decode.
+std::optional<int> reasonCodeOf(const CRL_ENTRY& entry);
 
 }  // namespace platform::crypt::chain

@@ -1,7 +1,8 @@
 #include "chain/crl_lookup.h"
 
+#include <algorithm>
+
 #include "chain/crl_cache.h"
-#include "chain/crl_checks.h"
 #include "chain/crl_download.h"
 #include "store/file_time.h"
 
@@ -13,50 +14,46 @@ CrlRef contextOf(const store::Bytes& der) {
     return CrlRef(CertCreateCRLContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size())));
 }
 
-// The newest usable CRL of the stores.
-CrlRef fromStores(const Link& subject, PCCERT_CONTEXT issuer, const EngineStores& stores, ULONGLONG now) {
-    CrlRef best;
-    for (CrlRef& crl : stores.crlsIssuedBy(subject.cert->pCertInfo->Issuer))
-        if (crlUsable(crl.get(), issuer, now) &&
-            (!best || store::ticksOf(crl->pCrlInfo->ThisUpdate) > store::ticksOf(best->pCrlInfo->ThisUpdate)))
-            best = std::move(crl);
-    return best;
-}
-
-CrlRef fromCache(const std::string& url, PCCERT_CONTEXT issuer, ULONGLONG now) {
-    const auto der = processCrlCache().find(url, now);
-    if (!der) return nullptr;
-    CrlRef crl = contextOf(*der);
-    return crl && crlUsable(crl.get(), issuer, now) ? std::move(crl) : nullptr;
-}
-
-// A server that cannot be reached, a reply that is not a CRL and a CRL that
-// does not fit are all the same to the caller: no usable CRL from there.
-CrlRef fetched(const std::string& url, PCCERT_CONTEXT issuer, ULONGLONG now) {
-    store::Bytes der;
-    try {
-        der = downloadCrl(url);
-    } catch (const WinError&) {
-        return nullptr;
-    }
-    CrlRef crl = contextOf(der);
-    if (!crl || !crlUsable(crl.get(), issuer, now)) return nullptr;
-    processCrlCache().keep(url, std::move(der), store::ticksOf(crl->pCrlInfo->NextUpdate));
-    return crl;
+// The certificate's issuer and the points' CRL issuers, each once.
+std::vector<der::Bytes> issuerNames(const CERT_INFO& cert, const std::vector<DistributionPoint>& points) {
+    const store::View issuer = store::viewOf(cert.Issuer);
+    std::vector<der::Bytes> names{der::Bytes(issuer.begin(), issuer.end())};
+    for (const DistributionPoint& point : points)
+        for (const der::Bytes& generalName : point.crlIssuer) {
+            const der::View name = nameOfDirectoryName(generalName);
+            der::Bytes bytes(name.begin(), name.end());
+            if (!name.empty() && std::find(names.begin(), names.end(), bytes) == names.end())
+                names.push_back(std::move(bytes));
+        }
+    return names;
 }
 
 }  // namespace
 
-CrlLookup findCrl(const Link& subject, PCCERT_CONTEXT issuer, const EngineStores& stores, bool fetch, ULONGLONG now) {
-    if (CrlRef crl = fromStores(subject, issuer, stores, now)) return {CrlSource::Found, std::move(crl)};
-    const auto& urls = subject.facts.crlUrls;
-    if (urls.empty()) return {CrlSource::NoDistributionPoint, nullptr};
+std::vector<CrlRef> crlsAtHand(const CERT_INFO& cert, const std::vector<DistributionPoint>& points,
+                               const std::vector<std::string>& urls, const EngineStores& stores, ULONGLONG now) {
+    std::vector<CrlRef> crls;
+    for (der::Bytes& name : issuerNames(cert, points)) {
+        const CERT_NAME_BLOB blob{static_cast<DWORD>(name.size()), name.data()};
+        for (CrlRef& crl : stores.crlsIssuedBy(blob)) crls.push_back(std::move(crl));
+    }
     for (const std::string& url : urls)
-        if (CrlRef crl = fromCache(url, issuer, now)) return {CrlSource::Found, std::move(crl)};
-    if (fetch)
-        for (const std::string& url : urls)
-            if (CrlRef crl = fetched(url, issuer, now)) return {CrlSource::Found, std::move(crl)};
-    return {CrlSource::Unavailable, nullptr};
+        if (const auto der = processCrlCache().find(url, now))
+            if (CrlRef crl = contextOf(*der)) crls.push_back(std::move(crl));
+    return crls;
+}
+
+CrlRef fetchCrl(const std::string& url) {
+    try {
+        return contextOf(downloadCrl(url));
+    } catch (const WinError&) {
+        return nullptr;
+    }
+}
+
+void keepFetched(const std::string& url, PCCRL_CONTEXT crl) {
+    processCrlCache().keep(url, store::Bytes(crl->pbCrlEncoded, crl->pbCrlEncoded + crl->cbCrlEncoded),
+                           store::ticksOf(crl->pCrlInfo->NextUpdate));
 }
 
 }  // namespace platform::crypt::chain

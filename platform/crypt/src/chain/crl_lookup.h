@@ -1,20 +1,21 @@
-// Finding a CRL that may decide about a certificate: one already in the
-// stores searched, else one from its distribution points: kept by this
-// process, or fetched (unless only what is at hand may be used).
+// Where a certificate's CRLs come from: the stores searched (CRLs of its
+// issuer and of its distribution points' CRL issuers), this process's cache
+// of fetched CRLs, and the distribution points' http:// URLs.
 #pragma once
 
+#include <string>
+
+#include "chain/distribution_points.h"
 #include "chain/engine_stores.h"
-#include "chain/path.h"
 
 namespace platform::crypt::chain {
 
-enum class CrlSource { Found, NoDistributionPoint, Unavailable };
-
-struct CrlLookup {
-    CrlSource source = CrlSource::Unavailable;
-    CrlRef crl;  // set when found
-};
-
-CrlLookup findCrl(const Link& subject, PCCERT_CONTEXT issuer, const EngineStores& stores, bool fetch, ULONGLONG now);
+std::vector<CrlRef> crlsAtHand(const CERT_INFO& cert, const std::vector<DistributionPoint>& points,
+                               const std::vector<std::string>& urls, const EngineStores& stores, ULONGLONG now);
+// The CRL at the URL, or null: a server that cannot be reached, a reply
+// that is not a CRL or one too big or too slow are all the same to the caller.
+CrlRef fetchCrl(const std::string& url);
+// Kept for the URL until its nextUpdate (none: not kept).
+void keepFetched(const std::string& url, PCCRL_CONTEXT crl);
 
 }  // namespace platform::crypt::chain

@@ -40,7 +40,7 @@ BOOL CertGetCertificateChain(HCERTCHAINENGINE hChainEngine, PCCERT_CONTEXT pCert
         Statuses statuses = checkElements(path, checkTime);
         addUsageErrors(path, pChainPara->RequestedUsage, statuses);
         addConstraintErrors(path, checkTime, statuses);
-        auto revocations = checkRevocation(path, dwFlags, stores, statuses);
+        auto revocations = checkRevocation(path, dwFlags, stores, checkTime, statuses);
         const DWORD chainErrors = chainOnlyErrors(path);
         *ppChainContext =
             publish(std::make_unique<ChainRecord>(std::move(path), statuses, chainErrors, std::move(revocations)));
