@@ -153,6 +153,7 @@ void HttpServer::start(const HttpServerOptions& options) {
     }
     if (options.proxy) argv.push_back("--proxy");
     if (!options.proxyCredentials.empty()) argv.insert(argv.end(), {"--proxy-credentials", options.proxyCredentials});
+    if (!options.credentials.empty()) argv.insert(argv.end(), {"--credentials", options.credentials});
     m_service = std::make_unique<Service>(argv);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
