@@ -32,6 +32,12 @@ protected:
     static DWORD dialog(const Exchange& x, DWORD error) {
         return InternetErrorDlg(GetDesktopWindow(), x.request, error, kFlags, nullptr);
     }
+    // The login question answered "USER PASSWORD", then the resend's status.
+    static DWORD statusAfterLogin(Exchange& x, const std::string& answer, const std::string& expectText = {}) {
+        script::queue("Credentials", answer, expectText);
+        EXPECT_EQ(ERROR_INTERNET_FORCE_RETRY, dialog(x, ERROR_INTERNET_INCORRECT_PASSWORD));
+        return x.send() == 0 ? x.status() : 0;
+    }
     static constexpr DWORD kFlags =
         FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS;
     testkit::PlatformRoot root;
@@ -59,15 +65,8 @@ TEST_F(InetErrorDialog, LoginGivenInTheDialogAuthenticatesTheResend) {
     ASSERT_EQ(0u, x.send());
     ASSERT_EQ(401u, x.status());
 
-    script::queue("Credentials", "alice wrong", "server 127.0.0.1: testkit");
-    EXPECT_EQ(ERROR_INTERNET_FORCE_RETRY, dialog(x, ERROR_INTERNET_INCORRECT_PASSWORD));
-    ASSERT_EQ(0u, x.send());
-    EXPECT_EQ(401u, x.status());
-
-    script::queue("Credentials", "alice s3cret");
-    EXPECT_EQ(ERROR_INTERNET_FORCE_RETRY, dialog(x, ERROR_INTERNET_INCORRECT_PASSWORD));
-    ASSERT_EQ(0u, x.send());
-    EXPECT_EQ(200u, x.status());
+    EXPECT_EQ(401u, statusAfterLogin(x, "alice wrong", "server 127.0.0.1: testkit"));
+    ASSERT_EQ(200u, statusAfterLogin(x, "alice s3cret"));
     DWORD error = 0;
     EXPECT_EQ("in", x.readAll(error));
     EXPECT_EQ(std::vector<std::string>{"Basic YWxpY2U6czNjcmV0"}, server.lastRequest().values("Authorization"));
@@ -84,10 +83,7 @@ TEST_F(InetErrorDialog, ProxyLoginGoesToTheProxyOnly) {
     Exchange x(target.url(), INTERNET_OPEN_TYPE_PROXY, list.c_str());
     ASSERT_EQ(0u, x.send());
     ASSERT_EQ(407u, x.status());
-    script::queue("Credentials", "agent secret", "proxy 127.0.0.1: testkit");
-    EXPECT_EQ(ERROR_INTERNET_FORCE_RETRY, dialog(x, ERROR_INTERNET_INCORRECT_PASSWORD));
-    ASSERT_EQ(0u, x.send());
-    EXPECT_EQ(200u, x.status());
+    EXPECT_EQ(200u, statusAfterLogin(x, "agent secret", "proxy 127.0.0.1: testkit"));
     EXPECT_TRUE(target.lastRequest().values("Authorization").empty());
 }
 
