@@ -21,6 +21,10 @@ spaces: event, method, target, version, header (repeated, "Name: value"),
 body (up to 2 MiB), length (decimal), peer (the client certificate's CN).
 A proxy adds "forward" requests for what it passed on, and "tls_error" lines
 record handshakes that failed.
+
+With --credentials (a server) or --proxy-credentials (a proxy) "user:password",
+a request without those Basic credentials is refused with 401 or 407 and a
+challenge for the realm "testkit".
 """
 
 import argparse
@@ -215,6 +219,23 @@ def peer_name(conn):
     return ""
 
 
+def refused_without(credentials, headers, conn, proxy):
+    """Refuses the request (True) unless it carries these Basic credentials."""
+    expected = "Basic " + base64.b64encode(credentials.encode()).decode()
+    if header(headers, "Proxy-Authorization" if proxy else "Authorization") == expected:
+        return False
+    if proxy:
+        conn.sendall(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
+                     b"Proxy-Authenticate: Basic realm=\"testkit\"\r\n"
+                     b"Content-Length: 0\r\nConnection: close\r\n\r\n")
+    else:
+        conn.sendall(b"HTTP/1.1 401 Unauthorized\r\n"
+                     b"WWW-Authenticate: Basic realm=\"testkit\"\r\n"
+                     b"Content-Length: 0\r\nConnection: close\r\n\r\n")
+    conn.close()
+    return True
+
+
 def serve(conn, args, script, log):
     parsed = read_head(conn)
     if parsed is None:
@@ -223,6 +244,8 @@ def serve(conn, args, script, log):
     method, target, version, headers, rest = parsed
     body = read_body(conn, headers, rest)
     log.write(request_fields("request", method, target, version, headers, body, peer_name(conn)))
+    if args.credentials and refused_without(args.credentials, headers, conn, proxy=False):
+        return
     send_reply(conn, script.reply_for(target), body)
 
 
@@ -247,14 +270,8 @@ def proxy(conn, args, script, log):
     method, target, version, headers, rest = parsed
     body = b"" if method == "CONNECT" else read_body(conn, headers, rest)
     log.write(request_fields("request", method, target, version, headers, body))
-    if args.proxy_credentials:
-        expected = "Basic " + base64.b64encode(args.proxy_credentials.encode()).decode()
-        if header(headers, "Proxy-Authorization") != expected:
-            conn.sendall(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
-                         b"Proxy-Authenticate: Basic realm=\"testkit\"\r\n"
-                         b"Content-Length: 0\r\nConnection: close\r\n\r\n")
-            conn.close()
-            return
+    if args.proxy_credentials and refused_without(args.proxy_credentials, headers, conn, proxy=True):
+        return
     if method == "CONNECT":
         host, _, port = target.rpartition(":")
         upstream = socket.create_connection((host, int(port)))
@@ -320,6 +337,7 @@ def main():
     parser.add_argument("--client-ca")
     parser.add_argument("--proxy", action="store_true")
     parser.add_argument("--proxy-credentials")
+    parser.add_argument("--credentials")
     args = parser.parse_args()
 
     tls = None

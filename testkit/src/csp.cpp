@@ -16,8 +16,11 @@
 #include "platform/owned.h"
 #include "platform/ui.h"
 #include "testkit/process.h"
-#include "win32/ui.h"
+#include "win32/crypt_encode.h"
+#include "win32/crypt_store.h"
 #include "win32/error.h"
+#include "win32/memory.h"
+#include "win32/ui.h"
 
 namespace testkit {
 
@@ -126,6 +129,31 @@ std::string TestCsp::publicKeyPem(DWORD keySpec) {
     const long size = BIO_get_mem_data(bio.get(), &text);
     std::string pem(text, static_cast<std::size_t>(size));
     return pem;
+}
+
+PCCERT_CONTEXT TestCsp::certificateWithKey(const std::string& commonName, const pki::Credential& issuer) {
+    const pki::Key key = pki::Key::rsa(2048, commonName);
+    const Bytes pkcs1 = key.pkcs1Der();
+    BYTE* blob = nullptr;
+    DWORD size = 0;
+    expect(CryptDecodeObjectEx(X509_ASN_ENCODING, PKCS_RSA_PRIVATE_KEY, pkcs1.data(), static_cast<DWORD>(pkcs1.size()),
+                               CRYPT_DECODE_ALLOC_FLAG, nullptr, &blob, &size),
+           "CryptDecodeObjectEx(PKCS_RSA_PRIVATE_KEY)");
+    HCRYPTKEY imported = 0;
+    const BOOL ok = CryptImportKey(m_prov, blob, size, 0, 0, &imported);
+    LocalFree(blob);
+    expect(ok, "CryptImportKey");
+    CryptDestroyKey(imported);
+    const pki::Credential made =
+        pki::CertificateBuilder().subject(pki::Name{{"CN", commonName}}).key(key).issuedBy(issuer).build();
+    const Bytes& der = made.certificate.der();
+    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    expect(cert != nullptr, "CertCreateCertificateContext");
+    const DWORD type = m_token ? PROV_RSA_FULL : PROV_RSA_AES;
+    CRYPT_KEY_PROV_INFO info{m_container.data(), m_provider.data(), type, 0, 0, nullptr, AT_KEYEXCHANGE};
+    expect(CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info),
+           "CertSetCertificateContextProperty(CERT_KEY_PROV_INFO_PROP_ID)");
+    return cert;
 }
 
 PinPrompts::PinPrompts() {

@@ -19,10 +19,7 @@ namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 
-std::filesystem::path scriptPath() {
-    // The script lives beside the sources: testkit/src/../scripts.
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "scripts" / "http_server.py";
-}
+std::filesystem::path scriptPath() { return std::filesystem::path(TESTKIT_SCRIPTS_DIR) / "http_server.py"; }
 
 std::string hex(std::string_view bytes) {
     static const char digits[] = "0123456789abcdef";
@@ -153,6 +150,7 @@ void HttpServer::start(const HttpServerOptions& options) {
     }
     if (options.proxy) argv.push_back("--proxy");
     if (!options.proxyCredentials.empty()) argv.insert(argv.end(), {"--proxy-credentials", options.proxyCredentials});
+    if (!options.credentials.empty()) argv.insert(argv.end(), {"--credentials", options.credentials});
     m_service = std::make_unique<Service>(argv);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -12,7 +12,7 @@
 #include "testkit/process.h"
 #include "win32/crypt_store.h"
 #include "win32/error.h"
-#include "win32/memory.h"
+#include "win32/registry.h"
 #include "win32/ui.h"
 
 namespace {
@@ -227,17 +227,21 @@ TEST_F(InetTransferTest, SlowServerMeetsTheTimeout) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
 }
 
-TEST_F(InetTransferTest, AuthenticationRetriesDoNotCountAsAttempts) {
-    const HttpReply who = HttpReply::text(401, "who?");
-    const std::string path = route({who, who, who, HttpReply::text(200, "in")});
-    for (int i = 0; i < 3; ++i) script::queue("MessageBox", "IDRETRY", "vyžaduje přihlášení");
+// Wrong names and passwords are asked again, as often as the server
+// refuses them, without using up the three attempts.
+TEST_F(InetTransferTest, LoginDialogUntilTheServerAcceptsOrTheUserCancels) {
+    HttpServer guarded({.credentials = "alice:s3cret"});
+    guarded.route("/", HttpReply::text(200, "in"));
+    for (int i = 0; i < 3; ++i) script::queue("Credentials", "alice wrong", "server 127.0.0.1: testkit");
+    script::queue("Credentials", "alice s3cret");
     std::string reply;
-    EXPECT_EQ(INET_OK, Transfer(server->url(path)).post("x", &reply));
+    EXPECT_EQ(INET_OK, Transfer(guarded.url("/")).post("x", &reply));
     EXPECT_EQ("in", reply);
-    EXPECT_EQ(4u, requestsTo(path));
+    EXPECT_EQ(5u, guarded.requests().size());
+    EXPECT_EQ(std::vector<std::string>{"Basic YWxpY2U6czNjcmV0"}, guarded.lastRequest().values("Authorization"));
 
-    script::queue("MessageBox", "IDCANCEL");
-    EXPECT_EQ(INET_E_CANCELLED, Transfer(server->url(route({who}))).post("x"));
+    script::queue("Credentials", "IDCANCEL");
+    EXPECT_EQ(INET_E_CANCELLED, Transfer(guarded.url("/")).post("x"));
 }
 
 TEST_F(InetTransferTest, ProxyWithItsCredentials) {
@@ -254,8 +258,25 @@ TEST_F(InetTransferTest, ProxyWithItsCredentials) {
     EXPECT_EQ(server->url(path), proxy.requests().at(0).target);
 
     t.SetProxyPassword("wrong");
-    script::queue("MessageBox", "IDCANCEL", "Proxy server");
+    script::queue("Credentials", "IDCANCEL", "proxy 127.0.0.1: testkit");
     EXPECT_EQ(INET_E_CANCELLED, t.post("x"));
+    script::queue("Credentials", "agent secret", "proxy");
+    EXPECT_EQ(INET_OK, t.post("x"));
+}
+
+TEST_F(InetTransferTest, OfflineMachineIsNotConnected) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER,
+                                             u"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    const DWORD offline = 1;
+    RegSetValueExW(key, u"GlobalUserOffline", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&offline), sizeof offline);
+    RegCloseKey(key);
+    const std::string path = route({HttpReply::text(200, "unseen")});
+    Transfer t(server->url(path));
+    EXPECT_EQ(0, t.IsOnline());
+    EXPECT_EQ(INET_E_OFFLINE, t.post("x"));
+    EXPECT_EQ(0u, requestsTo(path));
 }
 
 struct TlsCase {
@@ -307,31 +328,6 @@ TEST_F(InetTransferTest, CertificateProblemsAreWaivedOnlyWhenAsked) {
     EXPECT_EQ(INET_OK, owner.post("x"));
 }
 
-// A certificate from the standard CA whose key is imported into a software
-// provider's container, which the certificate names.
-PCCERT_CONTEXT providerCertificate(testkit::TestCsp& csp) {
-    const Key key = Key::rsa(2048, "inet-client");
-    const Bytes pkcs1 = key.pkcs1Der();
-    BYTE* blob = nullptr;
-    DWORD size = 0;
-    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, PKCS_RSA_PRIVATE_KEY, pkcs1.data(), static_cast<DWORD>(pkcs1.size()),
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, &blob, &size))
-        return nullptr;
-    HCRYPTKEY imported = 0;
-    const BOOL ok = CryptImportKey(csp.handle(), blob, size, 0, 0, &imported);
-    LocalFree(blob);
-    if (!ok) return nullptr;
-    CryptDestroyKey(imported);
-    const Credential client =
-        CertificateBuilder().subject(Name{{"CN", "Inet Client"}}).key(key).issuedBy(hierarchy().standardCa).build();
-    const Bytes& der = client.certificate.der();
-    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    std::u16string container = csp.container(), provider = csp.provider();
-    CRYPT_KEY_PROV_INFO info{container.data(), provider.data(), PROV_RSA_AES, 0, 0, nullptr, AT_KEYEXCHANGE};
-    CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
-    return cert;
-}
-
 TEST_F(InetTransferTest, ClientCertificateIsSentWhenTheServerAsks) {
     HttpServer tls({.tls = goodServer(), .clientCa = hierarchy().root.certificate});
     tls.route("/", HttpReply::text(200, "welcome"));
@@ -339,10 +335,32 @@ TEST_F(InetTransferTest, ClientCertificateIsSentWhenTheServerAsks) {
     EXPECT_EQ(INET_E_CLIENT_CERT, t.post("x"));
 
     testkit::TestCsp csp(testkit::CspKind::Software, root, u"inet-client");
-    PCCERT_CONTEXT cert = providerCertificate(csp);
-    ASSERT_NE(nullptr, cert);
+    PCCERT_CONTEXT cert = csp.certificateWithKey("Inet Client", hierarchy().standardCa);
     t.SetClientCert(cert);
     CertFreeCertificateContext(cert);  // the transfer keeps its own
+    std::string reply;
+    EXPECT_EQ(INET_OK, t.post("x", &reply)) << GetLastError();
+    EXPECT_EQ("welcome", reply);
+    EXPECT_EQ("Inet Client", tls.lastRequest().clientCertificateCn);
+}
+
+// With the dialog, the user picks the certificate among their own; a
+// cancel ends the send.
+TEST_F(InetTransferTest, ClientCertificateChosenInTheDialog) {
+    HttpServer tls({.tls = goodServer(), .clientCa = hierarchy().root.certificate});
+    tls.route("/", HttpReply::text(200, "welcome"));
+    testkit::TestCsp csp(testkit::CspKind::Software, root, u"inet-client");
+    PCCERT_CONTEXT cert = csp.certificateWithKey("Inet Client", hierarchy().standardCa);
+    HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+    EXPECT_TRUE(CertAddCertificateContextToStore(my, cert, CERT_STORE_ADD_ALWAYS, nullptr));
+    CertCloseStore(my, 0);
+    CertFreeCertificateContext(cert);
+
+    Transfer t(tls.url("/"));
+    t.m_clientCertByDialog = 1;
+    script::queue("Certificate", "IDCANCEL", "[0] Inet Client");
+    EXPECT_EQ(INET_E_CANCELLED, t.post("x"));
+    script::queue("Certificate", "0", "[0] Inet Client");
     std::string reply;
     EXPECT_EQ(INET_OK, t.post("x", &reply)) << GetLastError();
     EXPECT_EQ("welcome", reply);

@@ -169,6 +169,11 @@ void CurlTransfer::configure() {
         curl_easy_setopt(e, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
     }
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    if (!s.user.empty() || !s.password.empty()) {
+        curl_easy_setopt(e, CURLOPT_USERNAME, s.user.c_str());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, s.password.c_str());
+        curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    }
 
     if (const auto connect = limitOf(s.timeouts.connectMs))
         curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,

@@ -1,7 +1,10 @@
-// error_dialog.cpp: InternetErrorDlg as a question of the UI backend.
+// error_dialog.cpp: InternetErrorDlg as a question of the UI backend; the
+// certificate problems are asked here, the rest in their own files.
 #include <string>
 
+#include "error_questions.h"
 #include "handles.h"
+#include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/ui.h"
 
@@ -38,19 +41,11 @@ bool ask(std::string text, std::string caption, std::vector<int> buttons, int ye
     return platform::ui::backend().messageBox(box) == yes;
 }
 
-DWORD askAboutCertificate(Request& request, const CertificateQuestion& q, const std::string& server, DWORD flags) {
+DWORD askAboutCertificate(Request& request, const CertificateQuestion& q, const std::string& server, bool store) {
     const std::string text = withServer(q.problem, server) + "\n\nChcete přesto pokračovat?";
     if (!ask(text, "Výstraha zabezpečení", {IDYES, IDNO}, IDYES)) return ERROR_CANCELLED;
-    if (flags & FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS) request.securityFlags |= q.waiver;
+    if (store) request.securityFlags |= q.waiver;
     return ERROR_SUCCESS;
-}
-
-DWORD askAboutLogin(const Request& request, const std::string& server) {
-    const bool proxy = request.transfer && request.transfer->head().status == 407;
-    const std::string text = (proxy ? std::string("Proxy server vyžaduje přihlášení.")
-                                    : withServer("Server %s vyžaduje přihlášení.", server)) +
-                             "\n\nOdeslat požadavek znovu?";
-    return ask(text, "Přihlášení", {IDRETRY, IDCANCEL}, IDRETRY) ? ERROR_INTERNET_FORCE_RETRY : ERROR_CANCELLED;
 }
 
 }  // namespace
@@ -59,15 +54,13 @@ DWORD InternetErrorDlg(HWND, HINTERNET hRequest, DWORD dwError, DWORD dwFlags, L
     try {
         auto handle = findHandle(hRequest);
         auto& request = objectOf<Request>(*handle);
-        const std::string server = objectOf<Connection>(*request.connection).host;
-        if (dwError == ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED) {
-            request.anonymousClientAuth = true;
-            return ERROR_SUCCESS;
-        }
+        const std::string server = platform::text::ansiToUtf8(objectOf<Connection>(*request.connection).host);
         if (dwFlags & FLAGS_ERROR_UI_FLAGS_NO_UI) return ERROR_CANCELLED;
-        if (dwError == ERROR_INTERNET_INCORRECT_PASSWORD) return askAboutLogin(request, server);
+        const bool store = (dwFlags & FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS) != 0;
+        if (dwError == ERROR_INTERNET_INCORRECT_PASSWORD) return askForLogin(*handle, server, store);
+        if (dwError == ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED) return askForClientCertificate(request, server, store);
         for (const auto& q : kCertificateQuestions)
-            if (q.error == dwError) return askAboutCertificate(request, q, server, dwFlags);
+            if (q.error == dwError) return askAboutCertificate(request, q, server, store);
         return ERROR_INVALID_PARAMETER;
     } catch (const platform::WinError& e) {
         return e.code();

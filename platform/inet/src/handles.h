@@ -15,6 +15,7 @@ namespace platform::inet {
 
 struct Options {
     Timeouts timeouts;
+    std::string user, password;  // the server's
     std::string proxyUser, proxyPassword;
 };
 
@@ -40,7 +41,6 @@ struct Request {
     DWORD securityFlags = 0;
     HeaderList headers;
     std::shared_ptr<const ClientCredential> clientCertificate;
-    bool anonymousClientAuth = false;
     std::unique_ptr<Transfer> transfer;  // the last send's reply
 };
 

@@ -13,8 +13,6 @@ std::string textOf(LPCSTR s) { return s ? s : ""; }
 
 }  // namespace
 
-DWORD InternetAttemptConnect(DWORD) noexcept { return ERROR_SUCCESS; }
-
 HINTERNET InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
                         DWORD dwFlags) noexcept {
     return platform::winValue<HINTERNET>(nullptr, [&] {

@@ -40,11 +40,13 @@ TransferSpec specOf(const Handle& handle, const Request& request, const HeaderLi
             if (strcasecmp(header.first.c_str(), "Content-Length") != 0) spec.headers.push_back(header);
     if (bodyLength) spec.body.assign(body, body + bodyLength);
     spec.userAgent = session.agent;
+    spec.user = handle.options.user;
+    spec.password = handle.options.password;
     spec.proxy = proxySettingOf(session, handle.options, request.secure);
     spec.timeouts = handle.options.timeouts;
     if (request.secure)
         spec.tls = TlsSetting{request.securityFlags, currentTrustMaterial(), nowUnixSeconds(),
-                              request.clientCertificate, request.anonymousClientAuth};
+                              request.clientCertificate};
     return spec;
 }
 

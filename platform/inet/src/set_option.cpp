@@ -45,6 +45,12 @@ BOOL InternetSetOptionA(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, DW
         case INTERNET_OPTION_LISTEN_TIMEOUT:
             dwordOf(lpBuffer, dwBufferLength);
             return true;
+        case INTERNET_OPTION_USERNAME:
+            handle->options.user = textOf(lpBuffer, dwBufferLength);
+            return true;
+        case INTERNET_OPTION_PASSWORD:
+            handle->options.password = textOf(lpBuffer, dwBufferLength);
+            return true;
         case INTERNET_OPTION_PROXY_USERNAME:
             handle->options.proxyUser = textOf(lpBuffer, dwBufferLength);
             return true;

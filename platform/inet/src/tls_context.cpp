@@ -26,7 +26,7 @@ int verify(X509_STORE_CTX* sent, void* state) { return verifyServerChain(sent, *
 // the server insists.
 int noCertificate(SSL* ssl, X509**, EVP_PKEY**) {
     auto* state = static_cast<TlsState*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), stateIndex()));
-    if (state && !state->setting->anonymousClientAuth) state->clientCertificateAsked = true;
+    if (state) state->clientCertificateAsked = true;
     return 0;
 }
 

@@ -56,7 +56,6 @@ struct TlsSetting {
     TrustMaterial trust;
     std::int64_t now = 0;     // seconds since 1970, from the layer's clock
     std::shared_ptr<const ClientCredential> clientCertificate;
-    bool anonymousClientAuth = false;  // the user chose to go on without a certificate
 };
 
 struct TransferSpec {
@@ -66,6 +65,7 @@ struct TransferSpec {
     HeaderList headers;  // as sent; Content-Length is the body's
     std::vector<BYTE> body;
     std::string userAgent;
+    std::string user, password;  // the server's: sent as Basic when either is set
     ProxySetting proxy;
     Timeouts timeouts;
     std::optional<TlsSetting> tls;

@@ -58,6 +58,14 @@ public:
     std::optional<std::string> askPin(const PinRequest& request) override {
         return translated([&] { return showPinPrompt(request); });
     }
+
+    std::optional<Credentials> askCredentials(const CredentialsRequest& request) override {
+        return translated([&] { return showCredentialsDialog(request); });
+    }
+
+    std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
+        return translated([&] { return showCertificateChoice(request); });
+    }
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The message box as a GTK window: icon, text, a row of buttons with the
 // default one focused; Escape and the close button only for a box that may
 // be closed.
+#include "gtk_dialog_parts.h"
 #include "gtk_session.h"
 #include "gtk_windows.h"
 
@@ -41,11 +42,6 @@ gboolean onCloseRequest(GtkWindow*, gpointer data) {
     return TRUE;
 }
 
-gboolean onEscape(GtkWidget* window, GVariant*, gpointer) {
-    gtk_window_close(GTK_WINDOW(window));
-    return TRUE;
-}
-
 GtkWidget* messageRow(const MessageBoxRequest& request) {
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 16);
     if (const char* iconName = iconNameOf(request.icon)) {
@@ -74,30 +70,16 @@ int showMessageBox(const MessageBoxRequest& request, const std::vector<std::stri
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_deletable(window, request.closable);
     g_signal_connect(window, "close-request", G_CALLBACK(onCloseRequest), &outcome);
-    if (request.closable) {
-        GtkEventController* keys = gtk_shortcut_controller_new();
-        gtk_shortcut_controller_add_shortcut(
-            GTK_SHORTCUT_CONTROLLER(keys),
-            gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_Escape, GdkModifierType(0)),
-                             gtk_callback_action_new(onEscape, nullptr, nullptr)));
-        gtk_widget_add_controller(GTK_WIDGET(window), keys);
-    }
+    if (request.closable) closeOnEscape(window);
 
-    GtkWidget* content = gtk_box_new(GTK_ORIENTATION_VERTICAL, 16);
-    for (auto set : {gtk_widget_set_margin_top, gtk_widget_set_margin_bottom, gtk_widget_set_margin_start,
-                     gtk_widget_set_margin_end})
-        set(content, 16);
+    GtkWidget* content = contentBox(16);
     gtk_box_append(GTK_BOX(content), messageRow(request));
 
-    GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-    gtk_box_set_homogeneous(GTK_BOX(buttons), TRUE);
-    gtk_widget_set_halign(buttons, GTK_ALIGN_CENTER);
+    GtkWidget* buttons = buttonRow({});
     GtkWidget* defaultButton = nullptr;
     for (std::size_t i = 0; i < request.buttons.size(); ++i) {
-        GtkWidget* button = gtk_button_new_with_mnemonic(labels.at(i).c_str());
-        gtk_widget_set_size_request(button, 88, -1);
+        GtkWidget* button = dialogButton(labels.at(i).c_str(), G_CALLBACK(onButton), &outcome);
         g_object_set_data(G_OBJECT(button), kResultKey, GINT_TO_POINTER(request.buttons[i]));
-        g_signal_connect(button, "clicked", G_CALLBACK(onButton), &outcome);
         gtk_box_append(GTK_BOX(buttons), button);
         if (i == request.defaultButton) defaultButton = button;
     }

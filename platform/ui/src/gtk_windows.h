@@ -36,5 +36,10 @@ int showMessageBox(const MessageBoxRequest& request, const std::vector<std::stri
 bool showOpenWith(const OpenWithRequest& request);
 // The PIN typed, or nothing when the user cancelled or closed the window.
 std::optional<std::string> showPinPrompt(const PinRequest& request);
+// The name and password entered, or nothing when the user cancelled or
+// closed the window.
+std::optional<Credentials> showCredentialsDialog(const CredentialsRequest& request);
+// The row chosen, or nothing when the user cancelled or closed the window.
+std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request);
 
 }  // namespace platform::ui::gtk

@@ -70,10 +70,37 @@ int parsePinReply(std::string_view text) {
     return 0;
 }
 
+// "USER PASSWORD" (kept as text) or IDCANCEL.
+int parseCredentialsReply(std::string_view text) {
+    if (text == "IDCANCEL") return IDCANCEL;
+    const auto blank = text.find(' ');
+    if (blank == 0 || blank == std::string_view::npos || blank + 1 == text.size())
+        throw std::invalid_argument("not \"USER PASSWORD\": \"" + std::string(text) + "\"");
+    return IDOK;
+}
+
+// A row's index or IDCANCEL, which is kChoiceCancelled.
+int parseChoiceReply(std::string_view text) {
+    if (text == "IDCANCEL") return kChoiceCancelled;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0)
+        throw std::invalid_argument("not a row: \"" + std::string(text) + "\"");
+    return value;
+}
+
 Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
-    if (kind != kMessageBox && kind != kOpenWith && kind != kPin)
+    int value = 0;
+    if (kind == kMessageBox || kind == kOpenWith)
+        value = parseReply(reply);
+    else if (kind == kPin)
+        value = parsePinReply(reply);
+    else if (kind == kCredentials)
+        value = parseCredentialsReply(reply);
+    else if (kind == kCertificate)
+        value = parseChoiceReply(reply);
+    else
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
-    const int value = kind == kPin ? parsePinReply(reply) : parseReply(reply);
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
 }
 
@@ -91,14 +118,23 @@ std::pair<std::string_view, std::string_view> firstWord(std::string_view s) {
     return {s.substr(0, end), trimmed(s.substr(end))};
 }
 
+// The reply and the expected text after the kind: the reply is one word,
+// for credentials two (the user name and the password) unless cancelled.
+std::pair<std::string, std::string_view> replyAndText(std::string_view kind, std::string_view rest) {
+    const auto [reply, text] = firstWord(rest);
+    if (kind != kCredentials || reply == "IDCANCEL") return {std::string(reply), text};
+    const auto [password, after] = firstWord(text);
+    return {std::string(reply) + " " + std::string(password), after};
+}
+
 // "KIND REPLY [text...]"; nothing for a blank line or a comment.
 std::optional<Answer> parseLine(std::string_view raw) {
     const auto line = trimmed(raw);
     if (line.empty() || line.front() == '#') return std::nullopt;
     const auto [kind, rest] = firstWord(line);
-    const auto [reply, text] = firstWord(rest);
+    const auto [reply, text] = replyAndText(kind, rest);
     if (reply.empty()) throw std::invalid_argument("expected \"KIND REPLY [text]\"");
-    return makeAnswer(std::string(kind), std::string(reply), std::string(text));
+    return makeAnswer(std::string(kind), reply, std::string(text));
 }
 
 // Why the next answer does not fit, or nothing when it does.
@@ -190,6 +226,16 @@ int unanswered(const std::string& problem) {
     return handler(problem);
 }
 
+// The next answer when it fits; otherwise nothing, once the handler has
+// had the question (whatever it replies cancels it).
+std::optional<Answer> answerOrCancel(std::string_view kind, const std::string& line,
+                                     const std::function<bool(int)>& fits) {
+    auto answer = next(kind, line, fits);
+    if (auto* a = std::get_if<Answer>(&answer)) return std::move(*a);
+    unanswered(std::get<std::string>(answer));
+    return std::nullopt;
+}
+
 }  // namespace
 
 int ask(std::string_view kind, const std::string& line, const std::function<bool(int)>& fits) {
@@ -204,6 +250,21 @@ std::optional<std::string> askPin(const std::string& line) {
         return a->reply == IDCANCEL ? std::nullopt : std::optional<std::string>(a->replyText);
     const int reply = unanswered(std::get<std::string>(answer));
     return reply == IDCANCEL ? std::nullopt : std::optional<std::string>(std::to_string(reply));
+}
+
+std::optional<Credentials> askCredentials(const std::string& line) {
+    const auto a = answerOrCancel(kCredentials, line, [](int) { return true; });
+    if (!a || a->reply == IDCANCEL) return std::nullopt;
+    const auto blank = a->replyText.find(' ');
+    return Credentials{a->replyText.substr(0, blank), a->replyText.substr(blank + 1)};
+}
+
+std::optional<std::size_t> askChoice(const std::string& line, std::size_t rows) {
+    const auto a = answerOrCancel(kCertificate, line, [rows](int reply) {
+        return reply == kChoiceCancelled || static_cast<std::size_t>(reply) < rows;
+    });
+    if (!a || a->reply == kChoiceCancelled) return std::nullopt;
+    return static_cast<std::size_t>(a->reply);
 }
 
 }  // namespace platform::ui::script

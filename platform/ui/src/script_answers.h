@@ -9,11 +9,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ui.h"
+
 namespace platform::ui::script {
 
 inline constexpr std::string_view kMessageBox = "MessageBox";
 inline constexpr std::string_view kOpenWith = "OpenWith";
 inline constexpr std::string_view kPin = "Pin";
+inline constexpr std::string_view kCredentials = "Credentials";
+inline constexpr std::string_view kCertificate = "Certificate";
+
+// The reply of a "Certificate IDCANCEL" answer: no row has it.
+inline constexpr int kChoiceCancelled = -1;
 
 // Puts the answers of a script file before the queued ones. A file that
 // cannot be read or has a line that is not an answer ends the process.
@@ -27,5 +34,11 @@ int ask(std::string_view kind, const std::string& line, const std::function<bool
 // The same for a PIN question: the PIN of the next answer, or nothing when
 // it is IDCANCEL.
 std::optional<std::string> askPin(const std::string& line);
+// The user name and password of the next answer, or nothing when it is
+// IDCANCEL or the question goes to the handler.
+std::optional<Credentials> askCredentials(const std::string& line);
+// The row of the next answer, which must be below `rows`; nothing when it
+// is IDCANCEL or the question goes to the handler.
+std::optional<std::size_t> askChoice(const std::string& line, std::size_t rows);
 
 }  // namespace platform::ui::script

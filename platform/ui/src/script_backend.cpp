@@ -28,6 +28,24 @@ public:
     std::optional<std::string> askPin(const PinRequest& request) override {
         return script::askPin(std::string(kPin) + ": " + request.provider + ": " + request.reader);
     }
+
+    std::optional<Credentials> askCredentials(const CredentialsRequest& request) override {
+        return script::askCredentials(std::string(kCredentials) + ": " + (request.proxy ? "proxy " : "server ") +
+                                      request.server + ": " + request.realm);
+    }
+
+    std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
+        std::string line = std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":";
+        for (std::size_t i = 0; i < request.rows.size(); ++i) {
+            line += " [" + std::to_string(i) + "]";
+            const char* separator = " ";
+            for (const auto& cell : request.rows[i]) {
+                line += separator + cell;
+                separator = " | ";
+            }
+        }
+        return askChoice(line, request.rows.size());
+    }
 };
 
 }  // namespace

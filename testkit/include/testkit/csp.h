@@ -12,9 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/softhsm.h"
 #include "win32/crypt_provider.h"
+#include "win32/crypt_types.h"
 
 namespace testkit {
 
@@ -40,6 +42,11 @@ public:
     std::vector<BYTE> sign(DWORD keySpec, ALG_ID hash, std::string_view data);
     std::vector<BYTE> publicBlob(DWORD keySpec);
     std::string publicKeyPem(DWORD keySpec);
+    // A certificate for the common name, issued by `issuer`, whose key (the
+    // cached testkit key of that name) is imported into this container as
+    // its exchange key; the context names the container in
+    // CERT_KEY_PROV_INFO_PROP_ID. The caller frees it.
+    PCCERT_CONTEXT certificateWithKey(const std::string& commonName, const pki::Credential& issuer);
 
 private:
     std::unique_ptr<SoftHsmToken> m_token;

@@ -71,6 +71,7 @@ struct HttpServerOptions {
     std::optional<pki::Certificate> clientCa;  // HTTPS requiring a client certificate that chains to this root
     bool proxy = false;                        // a forwarding proxy instead of a server
     std::string proxyCredentials;              // "user:password" a proxy demands (Basic), else none
+    std::string credentials;                   // "user:password" a server demands (Basic, 401), else none
 };
 
 class HttpServer {

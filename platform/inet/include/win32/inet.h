@@ -82,7 +82,12 @@ inline constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;
 inline constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY = 4;
 
-// Always ERROR_SUCCESS: the machine may try to connect.
+// ERROR_SUCCESS when the machine may try to connect; ERROR_INTERNET_DISCONNECTED
+// when the user has switched to working offline (the DWORD value
+// "GlobalUserOffline" = 1 in the key
+// HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings)
+// or no network interface other than loopback is up with an address.
+// dwReserved is not used.
 DWORD InternetAttemptConnect(DWORD dwReserved) noexcept;
 
 // With INTERNET_OPEN_TYPE_PROXY, lpszProxy is a WinINet proxy list:
@@ -146,7 +151,11 @@ inline constexpr DWORD INTERNET_OPTION_DATA_RECEIVE_TIMEOUT = 8;
 inline constexpr DWORD INTERNET_OPTION_LISTEN_TIMEOUT = 11;  // accepted; HTTP does not listen
 // A DWORD of SECURITY_FLAG_* bits (request handles).
 inline constexpr DWORD INTERNET_OPTION_SECURITY_FLAGS = 31;
-// Text; the length counts characters and may include the NUL.
+// Text; the length counts characters and may include the NUL. The server's
+// user name and password go as Basic authentication with every send once
+// either is set; so do the proxy's to the proxy.
+inline constexpr DWORD INTERNET_OPTION_USERNAME = 28;
+inline constexpr DWORD INTERNET_OPTION_PASSWORD = 29;
 inline constexpr DWORD INTERNET_OPTION_PROXY_USERNAME = 43;
 inline constexpr DWORD INTERNET_OPTION_PROXY_PASSWORD = 44;
 // A CERT_CONTEXT (the record, not a pointer to it) for TLS client
@@ -241,18 +250,25 @@ inline constexpr DWORD FLAGS_ERROR_UI_FLAGS_GENERATE_DATA = 0x04;
 inline constexpr DWORD FLAGS_ERROR_UI_FLAGS_NO_UI = 0x08;
 
 // Asks the user through the UI backend (platform/ui.h) about an error of
-// the request, as a message box:
+// the request. What the user gives is stored on the request only with
+// FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS.
 // - the certificate errors _INVALID_CA, _SEC_CERT_DATE_INVALID,
-//   _SEC_CERT_CN_INVALID, _SEC_CERT_REV_FAILED: whether to go on (Yes/No).
-//   Yes gives ERROR_SUCCESS and, with CHANGE_OPTIONS, sets the request's
-//   security flag that waives that check; No gives ERROR_CANCELLED.
-// - ERROR_INTERNET_INCORRECT_PASSWORD (a 401 or 407 reply): whether to
-//   send again (Retry/Cancel): ERROR_INTERNET_FORCE_RETRY or ERROR_CANCELLED.
-//   The user is not asked for a name and password.
-// - ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED: no question (there is no
-//   certificate chooser); the next send tries without a certificate.
-//   ERROR_SUCCESS.
-// Closing a box counts as No or Cancel. With FLAGS_ERROR_UI_FLAGS_NO_UI
+//   _SEC_CERT_CN_INVALID, _SEC_CERT_REV_FAILED: whether to go on (Yes/No,
+//   a message box). Yes gives ERROR_SUCCESS and sets the request's security
+//   flag that waives that check; No gives ERROR_CANCELLED.
+// - ERROR_INTERNET_INCORRECT_PASSWORD (a 401 or 407 reply): a user name and
+//   password for the server (the proxy's, INTERNET_OPTION_PROXY_USERNAME
+//   and _PASSWORD, after a 407), shown with the server's name and the realm
+//   of the reply's challenge. OK sets them and gives
+//   ERROR_INTERNET_FORCE_RETRY: the next send authenticates (Basic).
+//   Cancel gives ERROR_CANCELLED.
+// - ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED: a choice among the certificates
+//   of the user's "MY" store that name their key (CERT_KEY_PROV_INFO_PROP_ID).
+//   OK sets the certificate as INTERNET_OPTION_CLIENT_CERT_CONTEXT would and
+//   gives ERROR_SUCCESS: the next send presents it. Cancel gives
+//   ERROR_CANCELLED. Without such a certificate the user is told so (a
+//   message box) and the result is ERROR_CANCELLED.
+// Closing a window counts as No or Cancel. With FLAGS_ERROR_UI_FLAGS_NO_UI
 // nothing is asked: ERROR_CANCELLED. Another error gives
 // ERROR_INVALID_PARAMETER. lppvData is not used.
 DWORD InternetErrorDlg(HWND hWnd, HINTERNET hRequest, DWORD dwError, DWORD dwFlags, LPVOID* lppvData) noexcept;

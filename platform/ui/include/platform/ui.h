@@ -54,6 +54,27 @@ struct PinRequest {
     std::string reader;
 };
 
+// A user name and password demanded by a server, or by the proxy on the way.
+struct CredentialsRequest {
+    std::string server;  // the host the request goes to
+    std::string realm;   // the realm the demand names; may be empty
+    bool proxy = false;  // the proxy demands them, not the server
+};
+
+struct Credentials {
+    std::string user;
+    std::string password;
+};
+
+// One certificate to be chosen from a list shown as a table: a row per
+// certificate, its cells in the order of the column titles.
+struct CertificateChoiceRequest {
+    std::string title;
+    std::string prompt;
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::string>> rows;
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -68,6 +89,12 @@ public:
     // when no prompt can be shown (ERROR_NOT_SUPPORTED from a backend that
     // has none).
     virtual std::optional<std::string> askPin(const PinRequest& request);
+    // The name and password entered, or nothing when the user cancelled.
+    // Throws as askPin.
+    virtual std::optional<Credentials> askCredentials(const CredentialsRequest& request);
+    // The index of the row chosen, or nothing when the user cancelled.
+    // Throws as askPin.
+    virtual std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request);
 };
 
 // The backend in use (chosen on first call, see above).
@@ -79,31 +106,38 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith", "Pin") and the reply ("IDYES", "IDNO", "IDOK",
-// "IDCANCEL" ... or a number; for "Pin" the PIN's digits or "IDCANCEL");
-// an optional text is a substring the
-// question's transcript line must contain. A script file (UTF-8) holds one
-// answer per line in the same form: "MessageBox IDYES [text...]"; blank
-// lines and lines starting with "#" are skipped. queue() throws
-// std::invalid_argument for an unknown kind or reply.
+// ("MessageBox", "OpenWith", "Pin", "Credentials", "Certificate") and the
+// reply: "IDYES", "IDNO", "IDOK", "IDCANCEL" ... or a number; for "Pin"
+// the PIN's digits, for "Credentials" the user name and the password
+// separated by a blank, for "Certificate" the index of the row chosen
+// (from 0), each of these three or "IDCANCEL". An optional text is a
+// substring the question's transcript line must contain. A script file
+// (UTF-8) holds one answer per line in the same form: "MessageBox IDYES
+// [text...]", "Credentials alice s3cret [text...]"; blank lines and lines
+// starting with "#" are skipped. queue() throws std::invalid_argument for
+// an unknown kind or reply.
 //
 // An answer for another kind of question, one whose text is not in the
 // question, or a reply the question cannot have (IDYES for an OK box;
-// OpenWith takes IDOK, meaning chosen and started, or IDCANCEL) is a
-// failure like a missing answer: the answer is used up and the question
-// goes to the handler below, or is reported and aborts the process.
+// OpenWith takes IDOK, meaning chosen and started, or IDCANCEL; a row the
+// certificate list does not have) is a failure like a missing answer: the
+// answer is used up and the question goes to the handler below, or is
+// reported and aborts the process.
 void queue(std::string kind, std::string reply, std::string expectText = {});
 // Forgets the answers, the transcript and the handler.
 void clear();
 // How many answers are left unused.
 std::size_t pending();
-// The questions asked so far, as "MessageBox: caption: text" and
-// "OpenWith: file" and "Pin: provider: reader" lines (for asserting).
+// The questions asked so far, as "MessageBox: caption: text",
+// "OpenWith: file", "Pin: provider: reader", "Credentials: server HOST:
+// realm" (or "proxy HOST") and "Certificate: title: prompt: [0] cells |
+// of | row 0 [1] ..." lines (for asserting).
 std::vector<std::string> transcript();
 // Called instead of aborting when a question has no fitting answer, with
 // the question's line and the reason; a test installs a handler that
 // records a failure. The handler's return value is the reply (for a PIN,
-// IDCANCEL cancels and another number is taken as its digits).
+// IDCANCEL cancels and another number is taken as its digits; credentials
+// and certificate questions are cancelled whatever it returns).
 void onUnanswered(std::function<int(const std::string& question)> handler);
 }  // namespace script
 
