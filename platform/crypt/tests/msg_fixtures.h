@@ -14,6 +14,7 @@
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
+#include "testkit/streamed_message.h"
 #include "win32/crypt_msg.h"
 #include "win32/error.h"
 
@@ -43,7 +44,7 @@ struct Samples {
     Bytes keyId;         // the signer named by its subject key identifier
     Bytes data;          // a data message
     // openssl cms -stream: BER with indefinite lengths, the content an OCTET
-    // STRING in 4,096-byte segments; attached, and detached.
+    // STRING in 4,096-byte segments; attached, and without the content.
     Bytes streamedContent;
     Bytes streamed, streamedDetached;
 };
@@ -72,7 +73,10 @@ inline Samples makeSamples() {
     }
     testkit::writeFile(folder / "streamed", textOf(s.streamedContent));
     s.streamed = sign({"-nodetach", "-stream"}, "streamed");
-    s.streamedDetached = sign({"-stream"}, "streamed");
+    s.streamedDetached = testkit::withoutStreamedContent(s.streamed);
+    testkit::writeFile(folder / "detached.der", textOf(s.streamedDetached));
+    openssl({"cms", "-verify", "-noverify", "-binary", "-inform", "DER", "-in", "detached.der", "-content", "streamed"},
+            folder);
     testkit::writeFile(folder / "attached.der", textOf(s.attached));
     s.twoSigners = openssl({"cms", "-resign", "-binary", "-inform", "DER", "-in", "attached.der", "-signer",
                             "second.pem", "-inkey", "second.key", "-outform", "DER", "-nodetach"},
