@@ -1,6 +1,7 @@
 #include "msg/der_framing.h"
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -86,10 +87,11 @@ Framed signedData(const BerReader& parent, const BerElement& e) {
     });
 }
 
-// ContentInfo ::= SEQUENCE { contentType, content [0] EXPLICIT }
+// ContentInfo ::= SEQUENCE { contentType, content [0] EXPLICIT }; the
+// content of a type not decoded here is left alone.
 Framed contentInfo(const BerReader& parent, const BerElement& e) {
     if (e.tag != der::kSequence) return std::nullopt;
-    Rule content = asItCame;
+    Rule content;
     return reframed(parent, e, [&](const BerReader& fields, const BerElement& field) -> Framed {
         if (field.tag == der::kOid) {
             const std::string type = der::oidTextOf(field.content);
@@ -97,7 +99,8 @@ Framed contentInfo(const BerReader& parent, const BerElement& e) {
             if (type == szOID_RSA_data) content = contentOctets;
             return std::nullopt;
         }
-        return field.tag == der::contextConstructed(0) ? reframed(fields, field, content) : std::nullopt;
+        if (field.tag != der::contextConstructed(0) || !content) return std::nullopt;
+        return reframed(fields, field, content);
     });
 }
 
