@@ -19,10 +19,7 @@ namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 
-std::filesystem::path scriptPath() {
-    // The script lives beside the sources: testkit/src/../scripts.
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "scripts" / "http_server.py";
-}
+std::filesystem::path scriptPath() { return std::filesystem::path(TESTKIT_SCRIPTS) / "http_server.py"; }
 
 std::string hex(std::string_view bytes) {
     static const char digits[] = "0123456789abcdef";
