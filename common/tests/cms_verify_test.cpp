@@ -17,6 +17,7 @@
 #include "common/strings.h"
 #include "common/trusted_store.h"
 #include "pkcs7_fixtures.h"
+#include "testkit/streamed_message.h"
 #include "win32/crypt_provider.h"
 
 using namespace verify_support;
@@ -127,6 +128,34 @@ TEST_F(VerifyMessageTest, GoodMessagesGiveTheirContentAndSigners) {
     EXPECT_EQ(0u, verify(sign(pki.commercial, {.detached = true}), everyCheck, &content));
     EXPECT_EQ(0u, verify(sign(pki.qualified, {.extra = {"-cades"}}), everyCheck));
     EXPECT_EQ(0u, verify(sign(pki.commercial, {.extra = {"-noattr"}}), everyCheck));
+}
+
+// Streaming signers write BER (indefinite lengths, the content in
+// segments); such messages open, tell their signer and verify as DER ones do.
+TEST_F(VerifyMessageTest, StreamedMessagesReadAndVerify) {
+    const DWORD everyCheck = kCheckTimeValid | kCheckChain | kCheckSigningCert;
+    const Bytes attached = sign(pki.commercial, {.extra = {"-stream"}});
+    const Bytes detached = testkit::withoutStreamedContent(attached);
+    ASSERT_EQ(0x80, attached[1]);  // indefinite length
+    TPkcs7 reader;
+    for (const Bytes* message : {&attached, &detached}) {
+        ASSERT_EQ(0u, reader.Open(*message, 0, message == &detached, content));
+        CertInfo signer;
+        EXPECT_EQ(0u, reader.GetSignerCertificate(0, signer, nullptr));
+        EXPECT_EQ(infoOf(pki.commercial.certificate).serialHex, signer.serialHex);
+        FILETIME signedAt{};
+        EXPECT_EQ(0u, reader.GetSignerSigningTime(0, signedAt));
+        EXPECT_NE(0u, signedAt.dwHighDateTime);
+        std::string digest;
+        EXPECT_EQ(0u, reader.GetSignerHashAlgOid(0, digest));
+        EXPECT_EQ("2.16.840.1.101.3.4.2.1", digest);
+    }
+    Bytes out;
+    EXPECT_EQ(0u, api.VerifyMessage(nullptr, attached, nullptr, everyCheck, &out, nullptr, nullptr));
+    EXPECT_EQ(content, out);
+    EXPECT_EQ(0u, verify(detached, everyCheck, &content));
+    const Bytes other = bytesOf("other payload");
+    EXPECT_EQ(53u, verify(detached, 0, &other));
 }
 
 // Messages of either maker, so that ours are judged as openssl's are.

@@ -102,7 +102,7 @@ TEST_F(Pkcs7Open, DamagedMessagesGiveTheirErrorNumbers) {
         EXPECT_EQ(32u, reader.Open(Bytes(s.attached.begin(), s.attached.begin() + static_cast<long>(size)))) << size;
     EXPECT_EQ(32u, reader.Open(bytesOf("not a message")));                    // wrong tag
     EXPECT_EQ(503u, reader.Open(s.enveloped));                                // not signed data
-    EXPECT_EQ(503u, reader.Open(Bytes{0x30, 0x80, 0x06, 0x00, 0x00, 0x00}));  // BER indefinite length
+    EXPECT_EQ(503u, reader.Open(Bytes{0x30, 0x80, 0x06, 0x00, 0x00, 0x00}));  // an empty OID
     EXPECT_EQ(1024u, reader.Open(unknownDigest()));
 
     DWORD count = 0;

@@ -107,7 +107,7 @@ protected:
     Bytes MakeFromText(const std::string& text) { return Generate(m_root.write("inline.cnf", text), ""); }
 
 private:
-    static std::filesystem::path Folder() { return std::filesystem::path(__FILE__).parent_path() / "data/policies"; }
+    static std::filesystem::path Folder() { return std::filesystem::path(COMMON_TEST_DATA) / "policies"; }
 
     Bytes Generate(const std::filesystem::path& source, const std::string& hashHex) {
         const auto out = m_root.path() / "policy.der";

@@ -5,7 +5,7 @@ set -e
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 c=corpus
-mkdir -p $c/names $c/extensions $c/certificate $c/crl $c/sequence_of_any $c/public_key_blobs
+mkdir -p $c/names $c/extensions $c/certificate $c/crl $c/sequence_of_any $c/public_key_blobs $c/message_update
 
 gen() { printf '%s\n' "$2" > "$work/g.cnf"; openssl asn1parse -genconf "$work/g.cnf" -out "$1" -noout; }
 
@@ -105,6 +105,14 @@ printf 'R\t300101000000Z\t240101000000Z,keyCompromise\t1234\tunknown\t/CN=Revoke
 openssl x509 -inform DER -in $c/certificate/self_signed.der -out "$work/ca.pem"
 openssl ca -config "$work/ca/ca.cnf" -gencrl -keyfile "$work/key.pem" -cert "$work/ca.pem" -out "$work/crl.pem" 2>/dev/null
 openssl crl -in "$work/crl.pem" -outform DER -out $c/crl/crl.der
+
+# Streamed signed messages (BER: indefinite lengths, the content a
+# constructed OCTET STRING), behind the byte that picks the cut and, with
+# 0x80, detached.
+printf 'streamed content\n' > "$work/content"
+stream() { openssl cms -sign -stream -binary -in "$work/content" -signer "$work/ca.pem" -inkey "$work/key.pem" -outform DER "$@"; }
+{ printf '\100'; stream -nodetach; } > $c/message_update/streamed
+{ printf '\300'; stream; } > $c/message_update/streamed_detached
 
 openssl asn1parse -inform DER -in $c/certificate/self_signed.der -strparse 4 -noout -out $c/sequence_of_any/tbs.der
 cp $c/extensions/policies.der $c/sequence_of_any/policies.der

@@ -36,15 +36,8 @@ std::vector<std::string> unsignedOids(HCRYPTMSG msg, DWORD signer) {
     return oids;
 }
 
-DWORD verifyByIndex(HCRYPTMSG msg, DWORD signer, DWORD type, const void* key) {
-    CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA verify{sizeof verify, 0, signer, type, const_cast<void*>(key)};
-    return CryptMsgControl(msg, 0, CMSG_CTRL_VERIFY_SIGNATURE_EX, &verify) ? 0 : GetLastError();
-}
-
-DWORD verifyByCertificate(HCRYPTMSG msg, PCCERT_CONTEXT certificate) {
-    return CryptMsgControl(msg, 0, CMSG_CTRL_VERIFY_SIGNATURE, certificate->pCertInfo) ? 0 : GetLastError();
-}
-
+using msg_test::verifyByCertificate;
+using msg_test::verifyByIndex;
 using MsgControl = msg_test::MsgTest;
 
 }  // namespace

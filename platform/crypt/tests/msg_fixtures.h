@@ -14,6 +14,7 @@
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
+#include "testkit/streamed_message.h"
 #include "win32/crypt_msg.h"
 #include "win32/error.h"
 
@@ -41,8 +42,11 @@ struct Samples {
     Bytes noAttributes;  // -noattr, SHA-1
     Bytes twoSigners;    // attached, signed again by the qualified user
     Bytes keyId;         // the signer named by its subject key identifier
-    Bytes streamed;      // BER with indefinite lengths
     Bytes data;          // a data message
+    // openssl cms -stream: BER with indefinite lengths, the content an OCTET
+    // STRING in 4,096-byte segments; attached, and without the content.
+    Bytes streamedContent;
+    Bytes streamed, streamedDetached;
 };
 
 inline Samples makeSamples() {
@@ -53,8 +57,8 @@ inline Samples makeSamples() {
     s.pki.commercial.write(folder, "user");
     s.pki.qualified.write(folder, "second");
     testkit::writeFile(folder / "cas.pem", s.pki.standardCa.certificate.pem() + s.pki.root.certificate.pem());
-    const auto sign = [&](std::vector<std::string> extra) {
-        std::vector<std::string> args{"cms",    "-sign",    "-binary",  "-in", "content",   "-signer", "user.pem",
+    const auto sign = [&](std::vector<std::string> extra, const std::string& in = "content") {
+        std::vector<std::string> args{"cms",    "-sign",    "-binary",  "-in", in,   "-signer", "user.pem",
                                       "-inkey", "user.key", "-outform", "DER", "-certfile", "cas.pem"};
         args.insert(args.end(), extra.begin(), extra.end());
         return openssl(args, folder);
@@ -63,7 +67,16 @@ inline Samples makeSamples() {
     s.detached = sign({});
     s.noAttributes = sign({"-nodetach", "-noattr", "-md", "sha1"});
     s.keyId = sign({"-nodetach", "-keyid"});
-    s.streamed = sign({"-nodetach", "-stream"});
+    for (int line = 0; line < 1000; ++line) {
+        const std::string text = "line " + std::to_string(line) + " of the streamed content\n";
+        s.streamedContent.insert(s.streamedContent.end(), text.begin(), text.end());
+    }
+    testkit::writeFile(folder / "streamed", textOf(s.streamedContent));
+    s.streamed = sign({"-nodetach", "-stream"}, "streamed");
+    s.streamedDetached = testkit::withoutStreamedContent(s.streamed);
+    testkit::writeFile(folder / "detached.der", textOf(s.streamedDetached));
+    openssl({"cms", "-verify", "-noverify", "-binary", "-inform", "DER", "-in", "detached.der", "-content", "streamed"},
+            folder);
     testkit::writeFile(folder / "attached.der", textOf(s.attached));
     s.twoSigners = openssl({"cms", "-resign", "-binary", "-inform", "DER", "-in", "attached.der", "-signer",
                             "second.pem", "-inkey", "second.key", "-outform", "DER", "-nodetach"},
@@ -127,6 +140,17 @@ inline DWORD paramError(HCRYPTMSG msg, DWORD type, DWORD index = 0) {
 template <class T>
 const T& recordIn(const Bytes& block) {
     return *reinterpret_cast<const T*>(block.data());
+}
+
+// CMSG_CTRL_VERIFY_SIGNATURE_EX of the signer at the index; 0 when it verifies.
+inline DWORD verifyByIndex(HCRYPTMSG msg, DWORD signer, DWORD type, const void* key) {
+    CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA verify{sizeof verify, 0, signer, type, const_cast<void*>(key)};
+    return CryptMsgControl(msg, 0, CMSG_CTRL_VERIFY_SIGNATURE_EX, &verify) ? 0 : GetLastError();
+}
+
+// CMSG_CTRL_VERIFY_SIGNATURE of the certificate's signer; 0 when it verifies.
+inline DWORD verifyByCertificate(HCRYPTMSG msg, PCCERT_CONTEXT certificate) {
+    return CryptMsgControl(msg, 0, CMSG_CTRL_VERIFY_SIGNATURE, certificate->pCertInfo) ? 0 : GetLastError();
 }
 
 inline DWORD dwordParam(HCRYPTMSG msg, DWORD type) {

@@ -58,10 +58,12 @@ const Bytes kSignedDataOid{0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01,
 }  // namespace
 
 TEST_F(MsgTest, CutAtEveryLengthIsAnAsn1Error) {
-    const Bytes& message = samples().twoSigners;
-    for (std::size_t size = 0; size < message.size(); ++size)
-        EXPECT_EQ(static_cast<DWORD>(CRYPT_E_ASN1_EOD), decodeOutcome(Bytes(message.begin(), message.begin() + size)))
-            << "cut at " << size;
+    for (const Bytes* message : {&samples().twoSigners, &samples().streamedDetached}) {
+        for (std::size_t size = 0; size < message->size(); ++size)
+            EXPECT_EQ(static_cast<DWORD>(CRYPT_E_ASN1_EOD),
+                      decodeOutcome(Bytes(message->begin(), message->begin() + static_cast<long>(size))))
+                << "cut at " << size;
+    }
 }
 
 TEST_F(MsgTest, LyingLengthsAndDeepNestingAreRefused) {
@@ -75,12 +77,27 @@ TEST_F(MsgTest, LyingLengthsAndDeepNestingAreRefused) {
     const DWORD code = decodeOutcome(wrapped(0x30, content, content.size()));
     EXPECT_TRUE(code == static_cast<DWORD>(CRYPT_E_ASN1_CORRUPT) || code == static_cast<DWORD>(CRYPT_E_ASN1_BADTAG))
         << std::hex << code;
+    // The same in BER, never closed: a data message whose content is an
+    // OCTET STRING of segments of segments, and indefinite [0]s in a signed
+    // one. The depth bound comes before the missing ends.
+    const Bytes dataOid{0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x01};
+    for (const auto& [type, nested] : {std::pair{dataOid, BYTE{0x24}}, std::pair{kSignedDataOid, BYTE{0xA0}}}) {
+        Bytes ber{0x30, 0x80};
+        ber.insert(ber.end(), type.begin(), type.end());
+        for (int i = 0; i < 10000; ++i) ber.insert(ber.end(), {i ? nested : BYTE{0xA0}, 0x80});
+        EXPECT_EQ(static_cast<DWORD>(CRYPT_E_ASN1_CORRUPT), decodeOutcome(ber));
+    }
+    // A message whose end-of-contents octets are missing.
+    Bytes unclosed{0x30, 0x80};
+    unclosed.insert(unclosed.end(), dataOid.begin(), dataOid.end());
+    unclosed.insert(unclosed.end(), {0xA0, 0x80, 0x04, 0x01, 'x'});
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_ASN1_EOD), decodeOutcome(unclosed));
 }
 
 TEST_F(MsgTest, RandomDamageIsRefusedCleanly) {
     const Samples& s = samples();
     std::mt19937 random(20240601);
-    for (const Bytes* original : {&s.attached, &s.twoSigners, &s.keyId}) {
+    for (const Bytes* original : {&s.attached, &s.twoSigners, &s.keyId, &s.streamedDetached}) {
         for (int round = 0; round < 250; ++round) {
             Bytes damaged = *original;
             for (unsigned c = 1 + random() % 4; c > 0; --c)
@@ -91,7 +108,7 @@ TEST_F(MsgTest, RandomDamageIsRefusedCleanly) {
 }
 
 TEST_F(MsgTest, KeptHostileInputsAreRefusedCleanly) {
-    const auto folder = std::filesystem::path(__FILE__).parent_path() / "data" / "hostile";
+    const auto folder = std::filesystem::path(CRYPT_TEST_DATA) / "hostile";
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".der") continue;
         const std::string bytes = testkit::readFile(entry.path());

@@ -6,10 +6,11 @@
 // refusal is a WinError with the code CryptoAPI gives:
 //   CRYPT_E_ASN1_EOD      a header or a length runs past the end of the input
 //   CRYPT_E_ASN1_BADTAG   an element has another tag than the schema wants
-//   CRYPT_E_ASN1_CORRUPT  an indefinite length, a malformed value (empty
-//                         INTEGER, unused bits > 7, a bad OID or time), bytes
-//                         left over inside a structure, nesting deeper than
-//                         kMaxDepth, a tag number of the multi-byte form
+//   CRYPT_E_ASN1_CORRUPT  an indefinite length (BER; der/ber.h reads it), a
+//                         malformed value (empty INTEGER, unused bits > 7, a
+//                         bad OID or time), bytes left over inside a
+//                         structure, nesting deeper than kMaxDepth, a tag
+//                         number of the multi-byte form
 //   CRYPT_E_ASN1_LARGE    a length of more than four bytes, a number that
 //                         does not fit the value asked for
 // Lengths are checked against what is left before anything is read, so no
@@ -59,6 +60,8 @@ inline constexpr BYTE kUniversalString = 0x1C;
 inline constexpr BYTE kBmpString = 0x1E;
 inline constexpr BYTE kSequence = 0x30;
 inline constexpr BYTE kSet = 0x31;
+// The bit of the first byte that marks a constructed element.
+inline constexpr BYTE kConstructed = 0x20;
 // Context-specific tags: [n] IMPLICIT of a primitive type, and [n] of a
 // constructed one (EXPLICIT tags and IMPLICIT SEQUENCEs).
 constexpr BYTE contextTag(unsigned n) { return static_cast<BYTE>(0x80 | n); }

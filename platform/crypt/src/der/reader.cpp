@@ -1,28 +1,24 @@
 // The DER reader: element headers, checked against the bytes left before use.
 #include "der/der.h"
 
+#include "der/header.h"
 #include "platform/win_error.h"
 
 namespace platform::crypt::der {
 
-namespace {
-
-struct Header {
-    BYTE tag;
-    std::size_t headerSize;
-    std::size_t length;
-};
-
-// The header of the element at data[pos], its length checked against the rest.
-Header headerAt(View data, std::size_t pos) {
+Header headerAt(View data, std::size_t pos, bool indefiniteAllowed) {
     const std::size_t left = data.size() - pos;
     if (left < 2) throw WinError(CRYPT_E_ASN1_EOD, "DER header past the end");
     const BYTE tag = data[pos];
     if ((tag & 0x1F) == 0x1F) throw WinError(CRYPT_E_ASN1_CORRUPT, "DER tag of the multi-byte form");
     const BYTE first = data[pos + 1];
+    if (first == 0x80) {
+        if (!indefiniteAllowed || !(tag & kConstructed))
+            throw WinError(CRYPT_E_ASN1_CORRUPT, "DER indefinite length");
+        return {tag, 2, 0, true};
+    }
     std::size_t length = first;
     std::size_t headerSize = 2;
-    if (first == 0x80) throw WinError(CRYPT_E_ASN1_CORRUPT, "DER indefinite length");
     if (first > 0x80) {
         const std::size_t count = first & 0x7F;
         if (count > 4) throw WinError(CRYPT_E_ASN1_LARGE, "DER length of more than four bytes");
@@ -32,11 +28,13 @@ Header headerAt(View data, std::size_t pos) {
         headerSize += count;
     }
     if (length > left - headerSize) throw WinError(CRYPT_E_ASN1_EOD, "DER content past the end");
-    return {tag, headerSize, length};
+    return {tag, headerSize, length, false};
 }
 
+namespace {
+
 Element elementAt(View data, std::size_t pos) {
-    const Header h = headerAt(data, pos);
+    const Header h = headerAt(data, pos, false);
     return {h.tag, data.subspan(pos + h.headerSize, h.length), data.subspan(pos, h.headerSize + h.length)};
 }
 
@@ -72,7 +70,7 @@ void Reader::finish() const {
 DWORD Reader::countLeft() const {
     DWORD count = 0;
     for (std::size_t pos = m_pos; pos < m_data.size(); ++count) {
-        const Header h = headerAt(m_data, pos);
+        const Header h = headerAt(m_data, pos, false);
         pos += h.headerSize + h.length;
     }
     return count;

@@ -1,5 +1,6 @@
 #include "msg/message.h"
 
+#include "msg/der_framing.h"
 #include "platform/win_error.h"
 #include "win32/crypt_msg.h"
 
@@ -46,7 +47,9 @@ const MessageParts& Message::adopt(Bytes encoded) {
     return added.parts;
 }
 
+// A message in BER is decoded in its DER framing; the parts are views into that.
 void Message::decode() {
+    if (std::optional<Bytes> framed = derFramingOf(m_collected)) m_collected = std::move(*framed);
     const MessageParts& parts = adopt(std::move(m_collected));
     if (m_type && parts.type != m_type)
         throw WinError(CRYPT_E_UNEXPECTED_MSG_TYPE, "another message type than asked for");

@@ -48,8 +48,9 @@ struct MessageParts {
     std::vector<SignerInfo> signers;
 };
 
-// The message in `encoded` (bytes after it are ignored). CRYPT_E_ASN1_* for
-// damaged DER, a constructed OCTET STRING included (DER only, no BER);
+// The message in `encoded` (bytes after it are ignored), read as DER: a
+// message in BER goes through derFramingOf (der_framing.h) first.
+// CRYPT_E_ASN1_* for damaged DER, a constructed OCTET STRING included;
 // CRYPT_E_INVALID_MSG_TYPE for a content type other than data and signedData.
 MessageParts parseMessage(View encoded);
 

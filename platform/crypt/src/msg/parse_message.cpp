@@ -69,8 +69,8 @@ void readEncapsulatedContent(der::Reader encapsulated, MessageParts& parts) {
         der::Reader inner = encapsulated.enter(*explicitContent);
         const der::Element content = inner.read();
         inner.finish();
-        if (content.tag == (der::kOctetString | 0x20))
-            throw WinError(CRYPT_E_ASN1_CORRUPT, "constructed OCTET STRING (BER)");
+        if (content.tag == (der::kOctetString | der::kConstructed))
+            throw WinError(CRYPT_E_ASN1_CORRUPT, "constructed OCTET STRING not in DER framing");
         parts.hashedContent = content.content;
         parts.content = content.tag == der::kOctetString ? content.content : content.encoded;
     }

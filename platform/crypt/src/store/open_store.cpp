@@ -2,6 +2,7 @@
 // CertAddStoreToCollection.
 #include <memory>
 
+#include "msg/der_framing.h"
 #include "platform/boundary.h"
 #include "platform/text.h"
 #include "store/collection_store.h"
@@ -50,8 +51,10 @@ std::shared_ptr<Store> openSystemStore(DWORD flags, const WCHAR* name) {
     return LocalStore::loadSystemStore(flags, std::move(keys));
 }
 
+// A message in BER is read in its DER framing; the store's elements copy what they hold.
 std::shared_ptr<Store> storeOfSignedData(DWORD encodingType, DWORD flags, View message) {
-    const SignedDataContents contents = contentsOfSignedData(message);
+    const std::optional<Bytes> framed = crypt::msg::derFramingOf(message);
+    const SignedDataContents contents = contentsOfSignedData(framed ? View(*framed) : message);
     auto store = std::make_shared<LocalStore>(flags);
     for (const View cert : contents.certificates)
         store->append(std::make_shared<Element>(Kind::Certificate, encodingType, cert));
