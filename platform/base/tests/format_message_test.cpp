@@ -43,7 +43,7 @@ std::string systemText(DWORD code, DWORD flags = 0) {
 }  // namespace
 
 TEST(SystemMessages, EveryCodeOfTheHeaderHasAText) {
-    const auto header = std::filesystem::path(__FILE__).parent_path().parent_path() / "include/win32/error_codes.h";
+    const auto header = std::filesystem::path(TESK_BASE_INCLUDE_DIR) / "win32/error_codes.h";
     std::ifstream in(header);
     ASSERT_TRUE(in) << header;
     // Constants of the header that are not result codes.
