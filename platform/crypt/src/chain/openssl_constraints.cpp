@@ -1,6 +1,7 @@
 #include "chain/openssl_constraints.h"
 
 #include <openssl/err.h>
+#include <openssl/objects.h>
 #include <openssl/x509_vfy.h>
 
 #include <memory>
@@ -70,6 +71,18 @@ int note(int ok, X509_STORE_CTX* ctx) {
     return 1;
 }
 
+// Policies are processed from anyPolicy as the initial set, without an
+// initial demand for an explicit policy and with mapping and anyPolicy
+// allowed (RFC 5280 section 6.1.1): what the certificates state decides.
+void processPolicies(X509_VERIFY_PARAM* param) {
+    ASN1_OBJECT* anyPolicy = OBJ_dup(OBJ_nid2obj(NID_any_policy));
+    if (!anyPolicy || X509_VERIFY_PARAM_add0_policy(param, anyPolicy) != 1) {
+        ASN1_OBJECT_free(anyPolicy);
+        throw std::bad_alloc();
+    }
+    X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_POLICY_CHECK);
+}
+
 X509Ref parsed(std::span<const std::uint8_t> der) {
     const unsigned char* at = der.data();
     return X509Ref(d2i_X509(nullptr, &at, static_cast<long>(der.size())));
@@ -100,7 +113,8 @@ std::vector<Finding> constraintFindings(const std::vector<std::span<const std::u
     }
     if (X509_STORE_CTX_init(ctx.get(), anchor.get(), certs.front(), between.list) != 1) throw std::bad_alloc();
     X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
-    X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_PARTIAL_CHAIN | X509_V_FLAG_POLICY_CHECK);
+    X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_PARTIAL_CHAIN);
+    processPolicies(param);
     X509_VERIFY_PARAM_set_auth_level(param, 0);
     X509_VERIFY_PARAM_set_time(param, static_cast<time_t>(unixTime));
     Notes notes{&certs, {}};
