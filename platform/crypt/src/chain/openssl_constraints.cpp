@@ -53,12 +53,26 @@ int notesIndex() {
     return index;
 }
 
+Notes& notesOf(X509_STORE_CTX* ctx) {
+    return *static_cast<Notes*>(X509_STORE_CTX_get_ex_data(ctx, notesIndex()));
+}
+
+// Each certificate is issued by the next one on the path and by no other,
+// so OpenSSL judges exactly the path the engine built, also where its own
+// name and key identifier matching would not link two of them.
+int nextOnPath(X509_STORE_CTX* ctx, X509* subject, X509* issuer) {
+    const std::vector<X509*>& certs = *notesOf(ctx).certs;
+    for (std::size_t i = 0; i + 1 < certs.size(); ++i)
+        if (certs[i] == subject) return certs[i + 1] == issuer ? 1 : 0;
+    return 0;
+}
+
 // Every problem is noted and passed over, so validation runs to the end.
 int note(int ok, X509_STORE_CTX* ctx) {
     if (ok) return 1;
     const auto fault = faultOf(X509_STORE_CTX_get_error(ctx));
     if (!fault) return 1;
-    auto& notes = *static_cast<Notes*>(X509_STORE_CTX_get_ex_data(ctx, notesIndex()));
+    Notes& notes = notesOf(ctx);
     std::size_t at = 0;
     if (const X509* current = X509_STORE_CTX_get_current_cert(ctx); current && *fault != ConstraintFault::Policy)
         for (std::size_t i = 0; i < notes.certs->size(); ++i)
@@ -107,7 +121,10 @@ std::vector<Finding> constraintFindings(const std::vector<std::span<const std::u
     const X509List between;
     if (!anchor || !ctx || !between.list) throw std::bad_alloc();
     X509_STORE_add_cert(anchor.get(), certs.back());
-    for (std::size_t i = 1; i + 1 < certs.size(); ++i) {
+    X509_STORE_set_check_issued(anchor.get(), nextOnPath);
+    // The anchor is among the intermediates too: a lookup in the store goes
+    // by the issuer name's canonical form, which need not find it.
+    for (std::size_t i = 1; i < certs.size(); ++i) {
         X509_up_ref(certs[i]);
         sk_X509_push(between.list, certs[i]);
     }
