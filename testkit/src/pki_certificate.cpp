@@ -70,6 +70,11 @@ CertificateBuilder& CertificateBuilder::issuedBy(const Credential& issuer) {
     return *this;
 }
 
+CertificateBuilder& CertificateBuilder::issuerName(Name name) {
+    m_issuerName = std::move(name);
+    return *this;
+}
+
 CertificateBuilder& CertificateBuilder::serial(Bytes magnitude) {
     m_serial = std::move(magnitude);
     return *this;
@@ -108,6 +113,21 @@ CertificateBuilder& CertificateBuilder::extendedKeyUsage(std::vector<std::string
 
 CertificateBuilder& CertificateBuilder::policies(std::vector<Policy> policies) {
     addExtension(policiesExtension(policies));
+    return *this;
+}
+
+CertificateBuilder& CertificateBuilder::policyConstraints(PolicyConstraints constraints) {
+    addExtension(policyConstraintsExtension(constraints));
+    return *this;
+}
+
+CertificateBuilder& CertificateBuilder::policyMappings(std::vector<PolicyMapping> mappings) {
+    addExtension(policyMappingsExtension(mappings));
+    return *this;
+}
+
+CertificateBuilder& CertificateBuilder::inhibitAnyPolicy(long skipCerts) {
+    addExtension(inhibitAnyPolicyExtension(skipCerts));
     return *this;
 }
 
@@ -165,14 +185,17 @@ Credential CertificateBuilder::build() const {
     const PKey issuerKey = m_issuer ? toOpenssl(m_issuer->key) : PKey();
     const Cert issuer = m_issuer ? toOpenssl(m_issuer->certificate) : Cert();
     const X509Name subject = toOpenssl(m_subject);
+    const X509Name writtenIssuer = m_issuerName ? toOpenssl(*m_issuerName) : X509Name();
 
     Cert certificate(require(X509_new(), "X509_new"));
     X509* x = certificate.get();
     require(X509_set_version(x, m_version1 ? X509_VERSION_1 : X509_VERSION_3) == 1, "X509_set_version");
     require(X509_set_serialNumber(x, asn1Integer(m_serial).get()) == 1, "X509_set_serialNumber");
     require(X509_set_subject_name(x, subject.get()) == 1, "X509_set_subject_name");
-    require(X509_set_issuer_name(x, issuer ? X509_get_subject_name(issuer.get()) : subject.get()) == 1,
-            "X509_set_issuer_name");
+    const X509_NAME* issuerName = writtenIssuer ? writtenIssuer.get()
+                                  : issuer      ? X509_get_subject_name(issuer.get())
+                                                : subject.get();
+    require(X509_set_issuer_name(x, issuerName) == 1, "X509_set_issuer_name");
     require(X509_set1_notBefore(x, asn1Time(m_notBefore).get()) == 1, "X509_set1_notBefore");
     require(X509_set1_notAfter(x, asn1Time(m_notAfter).get()) == 1, "X509_set1_notAfter");
     require(X509_set_pubkey(x, subjectKey.get()) == 1, "X509_set_pubkey");

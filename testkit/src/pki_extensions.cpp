@@ -13,6 +13,19 @@ using KeyUsages = Owned<EXTENDED_KEY_USAGE, EXTENDED_KEY_USAGE_free>;
 using Policies = Owned<CERTIFICATEPOLICIES, CERTIFICATEPOLICIES_free>;
 using OctetString = Owned<ASN1_OCTET_STRING, ASN1_OCTET_STRING_free>;
 using AuthorityKeyId = Owned<AUTHORITY_KEYID, AUTHORITY_KEYID_free>;
+using PolicyConstraintsPtr = Owned<POLICY_CONSTRAINTS, POLICY_CONSTRAINTS_free>;
+
+void freeMappings(POLICY_MAPPINGS* mappings) {
+    sk_POLICY_MAPPING_pop_free(mappings, POLICY_MAPPING_free);
+}
+using PolicyMappings = Owned<POLICY_MAPPINGS, freeMappings>;
+
+// The DER of a value OpenSSL encodes through its item only.
+template <class T>
+Bytes itemDer(const ASN1_ITEM* item, T* value) {
+    return derOf([item](T* v, unsigned char** out) { return ASN1_item_i2d(reinterpret_cast<ASN1_VALUE*>(v), out, item); },
+                 value);
+}
 
 // qcStatements (RFC 3739) have no OpenSSL type, so their DER is put
 // together here: definite lengths, X.690 8.1.3.
@@ -67,6 +80,12 @@ USERNOTICE* userNotice(const UserNotice& notice) {
         }
     }
     if (!notice.explicitText.empty()) out->exptext = asn1String(notice.explicitText, StringType::Utf8).release();
+    return out.release();
+}
+
+ASN1_INTEGER* integer(long value) {
+    AsnInteger out(require(ASN1_INTEGER_new(), "ASN1_INTEGER_new"));
+    require(ASN1_INTEGER_set(out.get(), value) == 1, "ASN1_INTEGER_set");
     return out.release();
 }
 
@@ -125,6 +144,34 @@ Extension policiesExtension(const std::vector<Policy>& policies) {
         }
     }
     return {"2.5.29.32", false, derOf(i2d_CERTIFICATEPOLICIES, value.get())};
+}
+
+Extension policyConstraintsExtension(const PolicyConstraints& constraints) {
+    PolicyConstraintsPtr value(require(POLICY_CONSTRAINTS_new(), "POLICY_CONSTRAINTS_new"));
+    if (constraints.requireExplicitPolicy) value->requireExplicitPolicy = integer(*constraints.requireExplicitPolicy);
+    if (constraints.inhibitPolicyMapping) value->inhibitPolicyMapping = integer(*constraints.inhibitPolicyMapping);
+    return {"2.5.29.36", true, itemDer(ASN1_ITEM_rptr(POLICY_CONSTRAINTS), value.get())};
+}
+
+Extension policyMappingsExtension(const std::vector<PolicyMapping>& mappings) {
+    PolicyMappings value(require(sk_POLICY_MAPPING_new_null(), "sk_POLICY_MAPPING_new_null"));
+    for (const auto& mapping : mappings) {
+        POLICY_MAPPING* pair = require(POLICY_MAPPING_new(), "POLICY_MAPPING_new");
+        if (!sk_POLICY_MAPPING_push(value.get(), pair)) {
+            POLICY_MAPPING_free(pair);
+            throwOpenssl("sk_POLICY_MAPPING_push");
+        }
+        ASN1_OBJECT_free(pair->issuerDomainPolicy);
+        pair->issuerDomainPolicy = asn1Object(mapping.issuerDomainPolicy).release();
+        ASN1_OBJECT_free(pair->subjectDomainPolicy);
+        pair->subjectDomainPolicy = asn1Object(mapping.subjectDomainPolicy).release();
+    }
+    return {"2.5.29.33", true, itemDer(ASN1_ITEM_rptr(POLICY_MAPPINGS), value.get())};
+}
+
+Extension inhibitAnyPolicyExtension(long skipCerts) {
+    const AsnInteger value(integer(skipCerts));
+    return {"2.5.29.54", true, derOf(i2d_ASN1_INTEGER, value.get())};
 }
 
 Extension qcStatementsExtension(const std::vector<QcStatement>& statements) {

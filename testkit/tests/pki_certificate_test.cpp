@@ -29,6 +29,9 @@ TEST(CertificateBuilder, ExtensionsAreWhatWasAsked) {
                           .crlDistributionPoints({"http://127.0.0.1:8080/ca.crl"})
                           .authorityInfoAccess({{std::string(kOcsp), "http://127.0.0.1/ocsp"},
                                                 {std::string(kCaIssuers), "http://127.0.0.1/ca.cer"}})
+                          .policyConstraints({.requireExplicitPolicy = 0, .inhibitPolicyMapping = 1})
+                          .policyMappings({{"1.2.3.1", "1.2.3.2"}})
+                          .inhibitAnyPolicy(2)
                           .build();
     const auto text = peer.text(made.certificate);
     EXPECT_THAT(text, HasSubstr("Version: 3 (0x2)"));
@@ -49,6 +52,10 @@ TEST(CertificateBuilder, ExtensionsAreWhatWasAsked) {
     EXPECT_THAT(text, HasSubstr("Full Name:\n                  URI:http://127.0.0.1:8080/ca.crl\n"));
     EXPECT_THAT(text, HasSubstr("OCSP - URI:http://127.0.0.1/ocsp\n"));
     EXPECT_THAT(text, HasSubstr("CA Issuers - URI:http://127.0.0.1/ca.cer\n"));
+    EXPECT_THAT(text, HasSubstr("X509v3 Policy Constraints: critical\n"
+                                "                Require Explicit Policy:0, Inhibit Policy Mapping:1\n"));
+    EXPECT_THAT(text, HasSubstr("X509v3 Policy Mappings: critical\n                1.2.3.1:1.2.3.2\n"));
+    EXPECT_THAT(text, HasSubstr("X509v3 Inhibit Any Policy: critical\n                2\n"));
     EXPECT_THAT(text, HasSubstr("X509v3 Subject Key Identifier"));
     EXPECT_THAT(text, HasSubstr("X509v3 Authority Key Identifier"));
 }
@@ -85,15 +92,17 @@ TEST(CertificateBuilder, NameKeepsOrderStringTypesAndMultiValuedRdns) {
     Name name{{"C", "SK", StringType::Printable}, {"O", "Žilina s.r.o."}};
     name.addMultiValued({{"CN", "Ján Novák", StringType::Bmp}, {"serialNumber", "PNOSK-1234", StringType::Printable}})
         .add({"emailAddress", "jan@tesk.example", StringType::Ia5});
-    const auto made = CertificateBuilder().subject(name).build();
+    const auto made =
+        CertificateBuilder().subject(name).issuerName({{"CN", "Written Issuer", StringType::Printable}}).build();
     const auto file = peer.write("named.der", made.certificate.der());
-    const auto shown = peer.run({"x509", "-inform", "DER", "-in", file, "-noout", "-subject", "-nameopt",
+    const auto shown = peer.run({"x509", "-inform", "DER", "-in", file, "-noout", "-subject", "-issuer", "-nameopt",
                                  "sep_comma_plus,show_type,utf8,-esc_msb"});
     EXPECT_EQ(0, shown.exitCode) << shown.err;
     // DER orders the members of a multi-valued RDN by their encoding.
     EXPECT_EQ("subject=C=PRINTABLESTRING:SK,O=UTF8STRING:Žilina s.r.o.,"
               "serialNumber=PRINTABLESTRING:PNOSK-1234+CN=BMPSTRING:Ján Novák,"
-              "emailAddress=IA5STRING:jan@tesk.example\n",
+              "emailAddress=IA5STRING:jan@tesk.example\n"
+              "issuer=CN=PRINTABLESTRING:Written Issuer\n",
               shown.out);
 }
 

@@ -195,3 +195,23 @@ TEST_F(CaShapes, NameAndPolicyConstraintsOfTheIssuers) {
     EXPECT_THAT(errorsOf(noPolicy), ElementsAre(CERT_TRUST_INVALID_POLICY_CONSTRAINTS, 0u, 0u));
     EXPECT_EQ((PolicyResult{code(CERT_E_INVALID_POLICY), 0, 0}), policyOf(noPolicy));
 }
+
+TEST_F(CaShapes, ConstraintsHoldOverThePathAsBuiltHoweverItsNamesAreSpelled) {
+    // The user names its issuer in capitals beyond ASCII: the engine links
+    // them all the same, and so must the constraint check.
+    const Credential ca = CertificateBuilder()
+                              .subject(Name{{"CN", "Čížek CA"}})
+                              .issuedBy(pki.root)
+                              .basicConstraints(BasicConstraints{.ca = true})
+                              .extension({"2.5.29.30", true, kOnlyCzech})
+                              .build();
+    addCertificate(u"CA", ca.certificate);
+    const Chain chain = chainOf(CertificateBuilder()
+                                    .subject(Name{{"C", "SK"}, {"CN", "Outside User"}})
+                                    .issuedBy(ca)
+                                    .issuerName(Name{{"CN", "ČÍŽEK CA"}})
+                                    .build());
+    EXPECT_THAT(
+        errorsOf(chain),
+        ElementsAre(CERT_TRUST_INVALID_NAME_CONSTRAINTS | CERT_TRUST_HAS_NOT_PERMITTED_NAME_CONSTRAINT, 0u, 0u));
+}

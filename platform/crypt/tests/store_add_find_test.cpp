@@ -187,6 +187,12 @@ TEST_F(StoreTest, CollectionsSearchTheirStoresAndAddToTheEnabledOne) {
     EXPECT_FALSE(CertAddStoreToCollection(first.get(), second.get(), 0, 0)) << "not a collection";
     EXPECT_FALSE(CertAddStoreToCollection(collection.get(), collection.get(), 0, 0));
 
+    // A store added twice shows its certificates once, and enumeration ends.
+    Store twice(CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr));
+    ASSERT_TRUE(CertAddStoreToCollection(twice.get(), second.get(), 0, 0));
+    ASSERT_TRUE(CertAddStoreToCollection(twice.get(), collection.get(), 0, 0));
+    EXPECT_EQ((std::vector<Bytes>{pki().ca, pki().user, pki().root}), certificatesIn(twice.get()));
+
     // Found through the collection, deleted from the store that holds it.
     const Cert user = certOf(pki().user);
     ASSERT_TRUE(CertDeleteCertificateFromStore(

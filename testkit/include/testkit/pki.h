@@ -117,6 +117,20 @@ struct Policy {
     std::optional<UserNotice> notice;
 };
 
+// Policy constraints (2.5.29.36): how many certificates below may follow
+// until an explicit policy is required, or until mapping stops.
+struct PolicyConstraints {
+    std::optional<long> requireExplicitPolicy;
+    std::optional<long> inhibitPolicyMapping;
+};
+
+struct PolicyMapping {
+    std::string issuerDomainPolicy;
+    std::string subjectDomainPolicy;
+};
+
+inline constexpr std::string_view kAnyPolicy = "2.5.29.32.0";
+
 inline constexpr std::string_view kQcCompliance = "0.4.0.1862.1.1";
 inline constexpr std::string_view kQcSscd = "0.4.0.1862.1.4";
 
@@ -190,6 +204,9 @@ public:
     // so different subjects have different keys.
     CertificateBuilder& key(Key key);
     CertificateBuilder& issuedBy(const Credential& issuer);
+    // The issuer field as written, instead of the issuer's subject as it is
+    // encoded there.
+    CertificateBuilder& issuerName(Name name);
     // Big-endian magnitude; DER adds the leading 00 a set high bit needs.
     CertificateBuilder& serial(Bytes magnitude);
     CertificateBuilder& validity(Instant notBefore, Instant notAfter);
@@ -201,6 +218,10 @@ public:
     CertificateBuilder& keyUsage(unsigned bits, bool critical = true);
     CertificateBuilder& extendedKeyUsage(std::vector<std::string> oids, bool critical = false);
     CertificateBuilder& policies(std::vector<Policy> policies);
+    // Critical, as CAs must mark them.
+    CertificateBuilder& policyConstraints(PolicyConstraints constraints);
+    CertificateBuilder& policyMappings(std::vector<PolicyMapping> mappings);
+    CertificateBuilder& inhibitAnyPolicy(long skipCerts);
     CertificateBuilder& qcStatements(std::vector<QcStatement> statements);
     CertificateBuilder& subjectAltNames(std::vector<GeneralName> names);
     // The same names under the obsolete OID 2.5.29.7.
@@ -222,6 +243,7 @@ private:
     Name m_subject;
     std::optional<Key> m_key;
     std::optional<Credential> m_issuer;
+    std::optional<Name> m_issuerName;
     Bytes m_serial;
     Instant m_notBefore, m_notAfter;
     Hash m_hash = Hash::Sha256;

@@ -1,5 +1,5 @@
-// Name constraints and policy constraints along the path (RFC 5280 sections
-// 4.2.1.10 and 4.2.1.11), judged by OpenSSL's path validation over exactly
+// Name constraints and certificate policies along the path (RFC 5280
+// sections 4.2.1.10 and 6.1), judged by OpenSSL's path validation over exactly
 // the certificates of the path. Only its verdicts on these two are taken;
 // everything else the engine decides itself.
 #pragma once

@@ -2,6 +2,7 @@
 // searches, plus the caller's stores.
 #include "chain/engine_stores.h"
 
+#include "chain/name_match.h"
 #include "store/bytes.h"
 
 namespace platform::crypt::chain {
@@ -37,6 +38,13 @@ View encodingOf(PCCERT_CONTEXT c) {
     return View(c->pbCertEncoded, c->cbCertEncoded);
 }
 
+// A store may hold a certificate that another one holds too.
+void addOnce(std::vector<CertRef>& found, PCCERT_CONTEXT cert) {
+    for (const CertRef& c : found)
+        if (sameBytes(encodingOf(c.get()), encodingOf(cert))) return;
+    found.push_back(duplicated(cert));
+}
+
 }  // namespace
 
 EngineStores::EngineStores(Engine engine, HCERTSTORE additional, HCERTSTORE own)
@@ -56,12 +64,17 @@ EngineStores::EngineStores(Engine engine, HCERTSTORE additional, HCERTSTORE own)
 std::vector<CertRef> EngineStores::subjectsNamed(const CERT_NAME_BLOB& name) const {
     std::vector<CertRef> found;
     PCCERT_CONTEXT next = nullptr;
-    while (
-        (next = CertFindCertificateInStore(m_all.get(), X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME, &name, next))) {
-        bool seen = false;
-        for (const CertRef& c : found) seen = seen || sameBytes(encodingOf(c.get()), encodingOf(next));
-        if (!seen) found.push_back(duplicated(next));
-    }
+    while ((next = CertFindCertificateInStore(m_all.get(), X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME, &name, next)))
+        addOnce(found, next);
+    return found;
+}
+
+std::vector<CertRef> EngineStores::subjectsMatching(const CERT_NAME_BLOB& name) const {
+    const NameMatcher matcher(store::viewOf(name));
+    std::vector<CertRef> found;
+    PCCERT_CONTEXT next = nullptr;
+    while ((next = CertEnumCertificatesInStore(m_all.get(), next)))
+        if (matcher.matches(store::viewOf(next->pCertInfo->Subject))) addOnce(found, next);
     return found;
 }
 

@@ -17,8 +17,10 @@ public:
     // that order. System stores that cannot be read hold nothing.
     EngineStores(Engine engine, HCERTSTORE additional, HCERTSTORE own);
 
-    // Certificates whose subject is the name, each encoding once.
+    // Certificates whose subject is the name, each encoding once: byte for
+    // byte, or by name comparison (name_match.h).
     std::vector<CertRef> subjectsNamed(const CERT_NAME_BLOB& name) const;
+    std::vector<CertRef> subjectsMatching(const CERT_NAME_BLOB& name) const;
     bool isTrustAnchor(PCCERT_CONTEXT cert) const;
     // CRLs whose issuer is the name.
     std::vector<CrlRef> crlsIssuedBy(const CERT_NAME_BLOB& name) const;

@@ -1,6 +1,7 @@
 #include "chain/openssl_constraints.h"
 
 #include <openssl/err.h>
+#include <openssl/objects.h>
 #include <openssl/x509_vfy.h>
 
 #include <memory>
@@ -52,12 +53,26 @@ int notesIndex() {
     return index;
 }
 
+Notes& notesOf(X509_STORE_CTX* ctx) {
+    return *static_cast<Notes*>(X509_STORE_CTX_get_ex_data(ctx, notesIndex()));
+}
+
+// Each certificate is issued by the next one on the path and by no other,
+// so OpenSSL judges exactly the path the engine built, also where its own
+// name and key identifier matching would not link two of them.
+int nextOnPath(X509_STORE_CTX* ctx, X509* subject, X509* issuer) {
+    const std::vector<X509*>& certs = *notesOf(ctx).certs;
+    for (std::size_t i = 0; i + 1 < certs.size(); ++i)
+        if (certs[i] == subject) return certs[i + 1] == issuer ? 1 : 0;
+    return 0;
+}
+
 // Every problem is noted and passed over, so validation runs to the end.
 int note(int ok, X509_STORE_CTX* ctx) {
     if (ok) return 1;
     const auto fault = faultOf(X509_STORE_CTX_get_error(ctx));
     if (!fault) return 1;
-    auto& notes = *static_cast<Notes*>(X509_STORE_CTX_get_ex_data(ctx, notesIndex()));
+    Notes& notes = notesOf(ctx);
     std::size_t at = 0;
     if (const X509* current = X509_STORE_CTX_get_current_cert(ctx); current && *fault != ConstraintFault::Policy)
         for (std::size_t i = 0; i < notes.certs->size(); ++i)
@@ -68,6 +83,18 @@ int note(int ok, X509_STORE_CTX* ctx) {
         notes.outOfMemory = true;
     }
     return 1;
+}
+
+// Policies are processed from anyPolicy as the initial set, without an
+// initial demand for an explicit policy and with mapping and anyPolicy
+// allowed (RFC 5280 section 6.1.1): what the certificates state decides.
+void processPolicies(X509_VERIFY_PARAM* param) {
+    ASN1_OBJECT* anyPolicy = OBJ_dup(OBJ_nid2obj(NID_any_policy));
+    if (!anyPolicy || X509_VERIFY_PARAM_add0_policy(param, anyPolicy) != 1) {
+        ASN1_OBJECT_free(anyPolicy);
+        throw std::bad_alloc();
+    }
+    X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_POLICY_CHECK);
 }
 
 X509Ref parsed(std::span<const std::uint8_t> der) {
@@ -94,13 +121,17 @@ std::vector<Finding> constraintFindings(const std::vector<std::span<const std::u
     const X509List between;
     if (!anchor || !ctx || !between.list) throw std::bad_alloc();
     X509_STORE_add_cert(anchor.get(), certs.back());
-    for (std::size_t i = 1; i + 1 < certs.size(); ++i) {
+    X509_STORE_set_check_issued(anchor.get(), nextOnPath);
+    // The anchor is among the intermediates too: a lookup in the store goes
+    // by the issuer name's canonical form, which need not find it.
+    for (std::size_t i = 1; i < certs.size(); ++i) {
         X509_up_ref(certs[i]);
         sk_X509_push(between.list, certs[i]);
     }
     if (X509_STORE_CTX_init(ctx.get(), anchor.get(), certs.front(), between.list) != 1) throw std::bad_alloc();
     X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
-    X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_PARTIAL_CHAIN | X509_V_FLAG_POLICY_CHECK);
+    X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_PARTIAL_CHAIN);
+    processPolicies(param);
     X509_VERIFY_PARAM_set_auth_level(param, 0);
     X509_VERIFY_PARAM_set_time(param, static_cast<time_t>(unixTime));
     Notes notes{&certs, {}};

@@ -1,5 +1,6 @@
-// OpenSSL's verdicts on name constraints and policy constraints along a
-// path (RFC 5280 sections 4.2.1.10 and 4.2.1.11), in plain C++ types:
+// OpenSSL's verdicts on name constraints along a path (RFC 5280 section
+// 4.2.1.10) and on its certificate policies (section 6.1, from anyPolicy as
+// the initial set), in plain C++ types:
 // OpenSSL's declarations and ours must not meet in one translation unit
 // (both name X509_NAME and friends).
 #pragma once

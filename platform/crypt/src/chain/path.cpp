@@ -5,6 +5,7 @@
 #include <optional>
 #include <tuple>
 
+#include "chain/name_match.h"
 #include "chain/validity.h"
 #include "store/compare.h"
 #include "store/file_time.h"
@@ -36,7 +37,7 @@ bool issuerSerialGiven(const CertificateFacts& subject) {
 }
 
 bool issuerSerialAgrees(const CertificateFacts& subject, const CERT_INFO& issuer) {
-    return issuerSerialGiven(subject) && sameBytes(subject.authorityKeyId->issuerName, viewOf(issuer.Issuer)) &&
+    return issuerSerialGiven(subject) && sameName(subject.authorityKeyId->issuerName, viewOf(issuer.Issuer)) &&
            store::sameInteger(subject.authorityKeyId->issuerSerial, viewOf(issuer.SerialNumber));
 }
 
@@ -56,7 +57,7 @@ bool agreesWithAuthorityKeyId(const CertificateFacts& subject, const CERT_INFO& 
 // key, that key is its own.
 bool selfSigned(const Link& link) {
     const CERT_INFO& info = *link.cert->pCertInfo;
-    return sameBytes(viewOf(info.Subject), viewOf(info.Issuer)) && keyIdAgrees(link.facts, link.facts);
+    return sameName(viewOf(info.Subject), viewOf(info.Issuer)) && keyIdAgrees(link.facts, link.facts);
 }
 
 bool onPath(const std::vector<Link>& links, PCCERT_CONTEXT cert) {
@@ -89,22 +90,51 @@ Candidate candidateFor(const Link& subject, CertRef issuer, const EngineStores& 
     return {std::move(link), match, signature, rank};
 }
 
+// Weighs candidates for the last link's issuer and keeps the best by rank.
+class IssuerSearch {
+public:
+    IssuerSearch(const Path& path, const EngineStores& stores, ULONGLONG checkTime)
+        : m_path(path), m_stores(stores), m_checkTime(checkTime) {}
+
+    // Only those that agree with the authority key identifier, when asked.
+    void consider(std::vector<CertRef> issuers, bool agreeingOnly) {
+        for (CertRef& issuer : issuers) {
+            if (onPath(m_path.links, issuer.get())) {
+                m_sawOnPath = true;
+                continue;
+            }
+            Candidate c = candidateFor(m_path.links.back(), std::move(issuer), m_stores, m_checkTime);
+            if (agreeingOnly && !agrees(c)) continue;
+            if (!best || c.rank > best->rank) best = std::move(c);
+        }
+    }
+    static bool agrees(const Candidate& c) { return std::get<0>(c.rank); }
+    PathEnd reasonForNone() const { return m_sawOnPath ? PathEnd::Cycle : PathEnd::NoIssuer; }
+
+    std::optional<Candidate> best;
+
+private:
+    const Path& m_path;
+    const EngineStores& m_stores;
+    ULONGLONG m_checkTime;
+    bool m_sawOnPath = false;
+};
+
 // The issuer the engine takes for the last link, or the reason there is none.
+// Certificates named byte for byte as the issuer come first. Those whose
+// names only compare equal are looked at when there is no such certificate,
+// or when none of them agrees with the authority key identifier; then only
+// the ones that agree are taken.
 std::optional<Candidate> bestIssuer(const Path& path, const EngineStores& stores, ULONGLONG checkTime,
                                     PathEnd& reason) {
-    const Link& subject = path.links.back();
-    std::optional<Candidate> best;
-    bool sawOnPath = false;
-    for (CertRef& issuer : stores.subjectsNamed(subject.cert->pCertInfo->Issuer)) {
-        if (onPath(path.links, issuer.get())) {
-            sawOnPath = true;
-            continue;
-        }
-        Candidate c = candidateFor(subject, std::move(issuer), stores, checkTime);
-        if (!best || c.rank > best->rank) best = std::move(c);
-    }
-    reason = sawOnPath ? PathEnd::Cycle : PathEnd::NoIssuer;
-    return best;
+    const CERT_NAME_BLOB& issuerName = path.links.back().cert->pCertInfo->Issuer;
+    IssuerSearch search(path, stores, checkTime);
+    search.consider(stores.subjectsNamed(issuerName), false);
+    const bool anyNamed = search.best.has_value();
+    if (!anyNamed || !IssuerSearch::agrees(*search.best))
+        search.consider(stores.subjectsMatching(issuerName), anyNamed);
+    reason = search.reasonForNone();
+    return std::move(search.best);
 }
 
 }  // namespace

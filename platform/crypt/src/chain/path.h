@@ -33,9 +33,12 @@ struct Path {
     bool complete() const noexcept { return end == PathEnd::TrustedRoot || end == PathEnd::UntrustedRoot; }
 };
 
-// Among several certificates with the issuer's name the engine takes the one
-// that agrees with the authority key identifier, then one whose key verifies
-// the signature, then one that states CA rights, then one valid at the check
+// Issuers are the certificates named byte for byte as the issuer; when none
+// is, or none agrees with the authority key identifier, also those whose
+// names compare equal (name_match.h), then only agreeing ones where
+// byte-equal ones exist. Among several the engine takes the one that agrees
+// with the authority key identifier, then one whose key verifies the
+// signature, then one that states CA rights, then one valid at the check
 // time, then a trust anchor, then the newest.
 Path buildPath(PCCERT_CONTEXT end, const EngineStores& stores, ULONGLONG checkTime);
 
