@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <random>
 #include <string>
@@ -47,6 +48,8 @@ TEST_F(Registry, AWriterKilledAtAnyMomentLeavesWholeValues) {
             worker.signal(SIGKILL);
             worker.stop();
         }
+        // Killed before it made the database: nothing to check yet.
+        if (!std::filesystem::exists(platform::paths::registryDatabase())) continue;
         ASSERT_EQ("ok", integrityOf(platform::paths::registryDatabase())) << "round " << round;
         Key key;
         if (openKey(HKEY_CURRENT_USER, u"Software\\Crash", KEY_READ, key) == ERROR_FILE_NOT_FOUND) continue;
