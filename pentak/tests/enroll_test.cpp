@@ -1,0 +1,144 @@
+// The enrolment session: its defaults, the machine's application profile,
+// reset, the checked settings and the test box.
+#include "enroll.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/reg.h"
+#include "my_error.h"
+#include "pentak_resource.h"
+#include "platform/ui.h"
+#include "testkit/platform_root.h"
+#include "win32/error.h"
+#include "win32/registry.h"
+
+namespace {
+
+class EnrollTest : public ::testing::Test {
+protected:
+    void SetUp() override { TPentakResource::ReleaseInstance(); }
+    void TearDown() override { TPentakResource::ReleaseInstance(); }
+
+    static void setMachineProfile(DWORD profile) {
+        CReg key;
+        ASSERT_TRUE(key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tesk\\pentak"));
+        ASSERT_TRUE(key.SetDword("AppProfile", profile));
+    }
+
+    static void expectDefaults(const CEnroll& session) {
+        EXPECT_EQ(2u, session.GetKeySpec());
+        EXPECT_EQ(1u, session.GetProviderType());
+        EXPECT_EQ(4u, session.GetAttributeStringType());
+        EXPECT_EQ(0u, session.GetGenKeyFlags());
+        EXPECT_EQ(1250u, session.GetCodePage());
+        EXPECT_EQ(u"text", session.GetMessageEncoding());
+        EXPECT_FALSE(session.GetProviderName());
+        EXPECT_FALSE(session.GetContainerName());
+        EXPECT_FALSE(session.GetSmartCardReaderName());
+        EXPECT_FALSE(session.GetCertificate());
+        EXPECT_FALSE(session.GetMessageTBS());
+        EXPECT_EQ(u"1.3.14.3.2.26", session.GetHashAlgorithmOid());
+        EXPECT_EQ(u"1.3.14.3.2.29", session.GetSignatureAlgorithmOid());
+    }
+
+    testkit::PlatformRoot root;
+};
+
+TEST_F(EnrollTest, NewSessionHasTheDefaultsAndTheDefaultProfile) {
+    CEnroll session;
+    expectDefaults(session);
+    EXPECT_EQ(sgAppProfileDefault, session.GetApplicationProfile());
+    EXPECT_FALSE(session.GetSignDlgTitle());
+}
+
+TEST_F(EnrollTest, MachineProfileIsReadAtEveryReset) {
+    setMachineProfile(1);
+    CEnroll session;
+    EXPECT_EQ(sgAppProfileQuib_CP31, session.GetApplicationProfile());
+    session.SetApplicationProfile(sgAppProfileDefault);
+    EXPECT_EQ(sgAppProfileDefault, session.GetApplicationProfile());
+    session.Reset();
+    EXPECT_EQ(sgAppProfileQuib_CP31, session.GetApplicationProfile());
+
+    // A value of another type is no profile.
+    CReg key;
+    ASSERT_TRUE(key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tesk\\pentak"));
+    ASSERT_TRUE(key.SetString("AppProfile", "1"));
+    session.Reset();
+    EXPECT_EQ(sgAppProfileDefault, session.GetApplicationProfile());
+}
+
+TEST_F(EnrollTest, ResetRestoresTheDefaultsButKeepsTheSignDialogTitle) {
+    CEnroll session;
+    session.SetKeySpec(1);
+    session.SetProviderType(24);
+    session.SetAttributeStringType(13);
+    session.SetGenKeyFlags(0x08000001);
+    session.SetCodePage(65001);
+    ASSERT_EQ(0u, session.SetMessageEncoding(u"base64"));
+    session.SetProviderName(u"Microsoft Enhanced Cryptographic Provider v1.0");
+    session.SetContainerName(u"");
+    session.SetSmartCardReaderName(u"Reader 1");
+    session.SetCertificate(u"MIIB");
+    session.SetMessageTBS(u"message");
+    session.SetSignDlgTitle(u"Podpis");
+    CMyError::Instance().SetLevel(11);
+    CMyError::Instance().SetText(u"old");
+
+    EXPECT_EQ(TRUE, session.Reset());
+    expectDefaults(session);
+    EXPECT_EQ(u"Podpis", session.GetSignDlgTitle());
+    EXPECT_EQ(u"", CMyError::Instance().GetText());
+    EXPECT_EQ(1, CMyError::Instance().GetLevel());
+}
+
+TEST_F(EnrollTest, CheckedSettingsRefuseWrongValuesAndKeepTheOldOnes) {
+    CEnroll session;
+    EXPECT_EQ(87u, session.SetMessageEncoding(u"Base64"));
+    EXPECT_EQ(u"text", session.GetMessageEncoding());
+    EXPECT_EQ(0u, session.SetMessageEncoding(u"base64"));
+    EXPECT_EQ(u"base64", session.GetMessageEncoding());
+
+    EXPECT_EQ(u"cs", session.GetGUILanguage());
+    EXPECT_EQ(0u, session.SetGUILanguage(u"EN"));
+    EXPECT_EQ(87u, session.SetGUILanguage(u"de"));
+    EXPECT_EQ(87u, session.SetGUILanguage(u""));
+    EXPECT_EQ(u"en", session.GetGUILanguage());
+    // The language belongs to the process: every session and the texts see it.
+    EXPECT_EQ(u"en", CEnroll().GetGUILanguage());
+    EXPECT_EQ(u"&Yes", TPentakResource::Instance()->GetString(2));
+}
+
+TEST(EnrollResult, FailureWithoutAnErrorIsNteFail) {
+    EXPECT_EQ(0u, CEnroll::ResultFromStatus(true, 5));
+    EXPECT_EQ(5u, CEnroll::ResultFromStatus(false, 5));
+    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), CEnroll::ResultFromStatus(false, 0));
+}
+
+TEST_F(EnrollTest, TestShowsItsBoxAndReservedMembersSayNotImplemented) {
+    ::setenv("PLATFORM_UI", "script", 1);
+    platform::ui::setBackend(nullptr);
+    platform::ui::script::clear();
+    platform::ui::script::queue("MessageBox", "IDOK");
+
+    CEnroll session;
+    EXPECT_EQ(TRUE, session.Test());
+    EXPECT_EQ(std::vector<std::string>{"MessageBox: Pentak: Test komponenty."}, platform::ui::script::transcript());
+
+    SetLastError(0);
+    EXPECT_EQ(TRUE, session.Reserved1());
+    EXPECT_EQ(static_cast<DWORD>(E_NOTIMPL), GetLastError());
+    SetLastError(0);
+    EXPECT_EQ(TRUE, session.Reserved2());
+    EXPECT_EQ(static_cast<DWORD>(E_NOTIMPL), GetLastError());
+
+    platform::ui::script::clear();
+    platform::ui::setBackend(nullptr);
+    ::unsetenv("PLATFORM_UI");
+}
+
+}  // namespace
