@@ -4,6 +4,7 @@
 #include "common/codepage.h"
 #include "common/decoded_object.h"
 #include "common/pem.h"
+#include "containers.h"
 #include "win32/crypt_store.h"
 
 bool TAsn1Coder::StringToBinary(const std::u16string& text, std::vector<BYTE>& out, DWORD flags) {
@@ -14,12 +15,8 @@ bool TAsn1Coder::StringToBinary(const std::u16string& text, std::vector<BYTE>& o
 }
 
 bool TAsn1Coder::ComparePublicKey(HCRYPTPROV provider, DWORD keySpec, const CERT_PUBLIC_KEY_INFO& publicKey) {
-    DWORD size = 0;
-    if (!CryptExportPublicKeyInfo(provider, keySpec, kCertEncoding, nullptr, &size)) return false;
-    RecordBuffer exported(size);
-    if (!CryptExportPublicKeyInfo(provider, keySpec, kCertEncoding, static_cast<CERT_PUBLIC_KEY_INFO*>(exported.data()),
-                                  &size))
-        return false;
+    RecordBuffer exported;
+    if (!ExportPublicKeyInfo(provider, keySpec, exported)) return false;
     return CertComparePublicKeyInfo(kCertEncoding, const_cast<CERT_PUBLIC_KEY_INFO*>(&exported.as<CERT_PUBLIC_KEY_INFO>()),
                                     const_cast<CERT_PUBLIC_KEY_INFO*>(&publicKey)) != FALSE;
 }

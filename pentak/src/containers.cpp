@@ -35,12 +35,8 @@ private:
 
 // The record of one key of the container; false when the key is missing.
 bool readKey(HCRYPTPROV provider, DWORD keySpec, CspKeyRecord& out) {
-    DWORD size = 0;
-    if (!CryptExportPublicKeyInfo(provider, keySpec, kCertEncoding, nullptr, &size)) return false;
-    RecordBuffer exported(size);
-    if (!CryptExportPublicKeyInfo(provider, keySpec, kCertEncoding, static_cast<CERT_PUBLIC_KEY_INFO*>(exported.data()),
-                                  &size))
-        return false;
+    RecordBuffer exported;
+    if (!ExportPublicKeyInfo(provider, keySpec, exported)) return false;
     const auto& publicKey = exported.as<CERT_PUBLIC_KEY_INFO>();
     CspKeyRecord record;
     record.keySpec = keySpec;
@@ -103,6 +99,17 @@ bool KeyBitLength(HCRYPTPROV provider, DWORD keySpec, DWORD& bits) {
     RSAPUBKEY header{};
     std::copy_n(blob.data() + sizeof(PUBLICKEYSTRUC), sizeof header, reinterpret_cast<BYTE*>(&header));
     bits = header.bitlen;
+    return true;
+}
+
+bool ExportPublicKeyInfo(HCRYPTPROV provider, DWORD keySpec, RecordBuffer& out) {
+    DWORD size = 0;
+    if (!CryptExportPublicKeyInfo(provider, keySpec, kCertEncoding, nullptr, &size)) return false;
+    RecordBuffer exported(size);
+    if (!CryptExportPublicKeyInfo(provider, keySpec, kCertEncoding, static_cast<CERT_PUBLIC_KEY_INFO*>(exported.data()),
+                                  &size))
+        return false;
+    out = std::move(exported);
     return true;
 }
 

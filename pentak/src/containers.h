@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/decoded_object.h"
 #include "common/owned_context.h"
 #include "enroll_records.h"
 #include "win32/crypt_provider.h"
@@ -39,6 +40,10 @@ bool GetContainerCertificate(HCRYPTPROV provider, DWORD keySpec, std::vector<BYT
 // The length in bits of the provider's key of that spec, from its exported
 // public key.
 bool KeyBitLength(HCRYPTPROV provider, DWORD keySpec, DWORD& bits);
+
+// The public key of the provider's key pair of that spec, a
+// CERT_PUBLIC_KEY_INFO at the start of out.
+bool ExportPublicKeyInfo(HCRYPTPROV provider, DWORD keySpec, RecordBuffer& out);
 
 // The DER X.509 encoding of a public key.
 bool EncodePublicKeyInfo(const CERT_PUBLIC_KEY_INFO& publicKey, std::vector<BYTE>& out);

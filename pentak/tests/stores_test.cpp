@@ -120,8 +120,10 @@ TEST(FindCertKeyInStores, TheCspStoreFirstThenPendingRequestsThenPersonalCertifi
     CertKeyInfo found;
     SetLastError(1234);
     EXPECT_FALSE(FindCertKeyInStores(certificate.der(), {}, found));
+    EXPECT_EQ(1234u, GetLastError());
     keyIn(kStorePersonal, u"personal");
     keyIn(kStoreRequest, u"pending");
+    SetLastError(1234);
     ASSERT_TRUE(FindCertKeyInStores(certificate.der(), {}, found));
     EXPECT_EQ(u"pending", found.container);
     EXPECT_EQ(1234u, GetLastError());

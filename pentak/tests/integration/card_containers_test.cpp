@@ -155,11 +155,8 @@ protected:
         ASSERT_TRUE(CryptGenKey(context, AT_SIGNATURE, 2048u << 16, &key));
         CryptDestroyKey(key);
         std::vector<BYTE> publicKey;
-        DWORD size = 0;
-        CryptExportPublicKeyInfo(context, AT_SIGNATURE, X509_ASN_ENCODING, nullptr, &size);
-        RecordBuffer info(size);
-        ASSERT_TRUE(CryptExportPublicKeyInfo(context, AT_SIGNATURE, X509_ASN_ENCODING,
-                                             static_cast<CERT_PUBLIC_KEY_INFO*>(info.data()), &size));
+        RecordBuffer info;
+        ASSERT_TRUE(ExportPublicKeyInfo(context, AT_SIGNATURE, info));
         ASSERT_TRUE(EncodePublicKeyInfo(info.as<CERT_PUBLIC_KEY_INFO>(), publicKey));
         CryptReleaseContext(context, 0);
         std::string base64;
