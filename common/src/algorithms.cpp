@@ -6,6 +6,7 @@
 #include "ansi_text.h"
 #include "common/codepage.h"
 #include "common/cryptoapi.h"
+#include "common/sha2_oid_rows.h"
 #include "win32/crypt_oid.h"
 #include "win32/text.h"
 
@@ -32,7 +33,9 @@ CRYPT_DATA_BLOB extraOf(const DWORD (&values)[N]) {
     return {static_cast<DWORD>(sizeof values), reinterpret_cast<BYTE*>(const_cast<DWORD*>(values))};
 }
 
-const std::vector<CRYPT_OID_INFO>& signatureRows() {
+}  // namespace
+
+const std::vector<CRYPT_OID_INFO>& Sha2SignatureOidRows() {
     static const std::vector<CRYPT_OID_INFO> rows = {
         row(szOID_NIST_sha256, u"sha256NoSign", CRYPT_SIGN_ALG_OID_GROUP_ID, CALG_SHA_256, extraOf(kNoSignExtra)),
         row(szOID_NIST_sha384, u"sha384NoSign", CRYPT_SIGN_ALG_OID_GROUP_ID, CALG_SHA_384, extraOf(kNoSignExtra)),
@@ -44,7 +47,7 @@ const std::vector<CRYPT_OID_INFO>& signatureRows() {
     return rows;
 }
 
-const std::vector<CRYPT_OID_INFO>& hashRows() {
+const std::vector<CRYPT_OID_INFO>& Sha2HashOidRows() {
     static const std::vector<CRYPT_OID_INFO> rows = {
         row(szOID_NIST_sha256, u"sha256", CRYPT_HASH_ALG_OID_GROUP_ID, CALG_SHA_256),
         row(szOID_NIST_sha384, u"sha384", CRYPT_HASH_ALG_OID_GROUP_ID, CALG_SHA_384),
@@ -52,6 +55,8 @@ const std::vector<CRYPT_OID_INFO>& hashRows() {
     };
     return rows;
 }
+
+namespace {
 
 // The first built-in row that matches, the signature rows before the hash
 // rows; group 0 searches both, 4 only the signature rows, 1 only the hash
@@ -63,9 +68,9 @@ const CRYPT_OID_INFO* findBuiltIn(DWORD group, Match match) {
         return it == rows.end() ? nullptr : &*it;
     };
     if (group == 0 || group == CRYPT_SIGN_ALG_OID_GROUP_ID)
-        if (const auto* found = search(signatureRows())) return found;
+        if (const auto* found = search(Sha2SignatureOidRows())) return found;
     if (group == 0 || group == CRYPT_HASH_ALG_OID_GROUP_ID)
-        if (const auto* found = search(hashRows())) return found;
+        if (const auto* found = search(Sha2HashOidRows())) return found;
     return nullptr;
 }
 
@@ -80,10 +85,14 @@ bool sameNameNoCase(const std::u16string& a, LPCWSTR b) { return lstrcmpiW(a.c_s
 
 // CryptoAPI answers 0 for an OID it does not know, and on some systems one
 // of the two special values; the built-in rows are searched in both cases.
+const CRYPT_OID_INFO* FindSha2OidRow(const std::string& oid, DWORD group) {
+    return findBuiltIn(group, [&](const CRYPT_OID_INFO& r) { return oid == r.pszOID; });
+}
+
 ALG_ID TCryptoapi::OidToAlgId(const std::string& oid) {
     const DWORD algId = CertOIDToAlgId(oid.c_str());
     if (algId != 0 && algId != 0xFFFFFFFEu && algId != 0xFFFFFFFFu) return algId;
-    const auto* found = findBuiltIn(0, [&](const CRYPT_OID_INFO& r) { return oid == r.pszOID; });
+    const auto* found = FindSha2OidRow(oid, 0);
     return found ? found->Algid : algId;
 }
 

@@ -4,8 +4,8 @@
 
 #include "common/cryptoapi.h"
 #include "common/pem.h"
-#include "decoded_object.h"
-#include "owned_context.h"
+#include "common/decoded_object.h"
+#include "common/owned_context.h"
 
 DWORD CertInfoFromPem(const std::string& pem, CertInfo& out) {
     std::vector<BYTE> der;

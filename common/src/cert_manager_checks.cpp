@@ -5,7 +5,7 @@
 #include "common/cert_context.h"
 #include "common/chain_check.h"
 #include "common/cryptoapi.h"
-#include "owned_context.h"
+#include "common/owned_context.h"
 
 bool IsTimeValidNow(const CertInfo& record) {
     const OwnedCertContext context(CertContextFromInfo(record));

@@ -6,7 +6,7 @@
 #include "common/chain_check.h"
 #include "common/cryptoapi.h"
 #include "common/log.h"
-#include "owned_context.h"
+#include "common/owned_context.h"
 #include "win32/crypt_chain.h"
 #include "win32/crypt_names.h"
 #include "win32/datetime.h"

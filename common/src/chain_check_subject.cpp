@@ -1,8 +1,8 @@
 // chain_check_subject.cpp: the checks CertVerifySubjectCertificateContext
 // makes of one certificate, from contexts or from encoded certificates.
 #include "common/chain_check.h"
-#include "decoded_object.h"
-#include "owned_context.h"
+#include "common/decoded_object.h"
+#include "common/owned_context.h"
 
 namespace {
 

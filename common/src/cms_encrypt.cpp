@@ -3,8 +3,8 @@
 #include "common/cert_context.h"
 #include "common/cms_sign.h"
 #include "common/cryptoapi.h"
-#include "decoded_object.h"
-#include "owned_context.h"
+#include "common/decoded_object.h"
+#include "common/owned_context.h"
 #include "pkcs7_query.h"
 #include "win32/crypt_simple_msg.h"
 

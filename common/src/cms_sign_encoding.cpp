@@ -1,7 +1,7 @@
 // cms_sign_encoding.cpp: DER pieces of the signed attributes through
 // CryptEncodeObject.
 #include "cms_sign_parts.h"
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 
 namespace cms_sign {
 

@@ -5,8 +5,8 @@
 #include "common/cert_context.h"
 #include "common/cms_verify.h"
 #include "common/global_params.h"
-#include "decoded_object.h"
-#include "owned_context.h"
+#include "common/decoded_object.h"
+#include "common/owned_context.h"
 #include "win32/error.h"
 
 namespace cms_verify {

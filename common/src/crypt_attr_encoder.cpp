@@ -1,7 +1,7 @@
 // crypt_attr_encoder.cpp: attribute values encoded onto the global heap.
 #include "common/crypt_attr_encoder.h"
 
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 #include "win32/crypt_encode.h"
 #include "win32/memory.h"
 

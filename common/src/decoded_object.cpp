@@ -1,5 +1,5 @@
 // decoded_object.cpp: the two-call decoding of one CryptoAPI structure.
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 
 #include <utility>
 

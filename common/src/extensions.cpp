@@ -6,7 +6,7 @@
 #include "common/der_length.h"
 #include "common/int_text.h"
 #include "common/strings.h"
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 #include "win32/crypt_store.h"
 #include "win32/error.h"
 

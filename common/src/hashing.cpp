@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include "common/cryptoapi.h"
+#include "common/hash_pieces.h"
 #include "common/installed_providers.h"
 #include "win32/crypt_provider.h"
+#include "win32/error.h"
 
 namespace {
 
@@ -13,8 +15,9 @@ namespace {
 constexpr DWORD kHashPieceLimit = 65535;
 constexpr char kKavloCsp[] = "KavloCSP";
 
-// Feeds the data in pieces and reads the value.
-DWORD hashWith(HCRYPTPROV provider, const BYTE* data, DWORD length, ALG_ID algId, std::vector<BYTE>& out) {
+}  // namespace
+
+DWORD HashInPieces(HCRYPTPROV provider, const BYTE* data, DWORD length, ALG_ID algId, std::vector<BYTE>& out) {
     HCRYPTHASH hash = 0;
     if (!CryptCreateHash(provider, algId, 0, 0, &hash)) return 0;
     DWORD result = 1;
@@ -31,11 +34,11 @@ DWORD hashWith(HCRYPTPROV provider, const BYTE* data, DWORD length, ALG_ID algId
         result = CryptGetHashParam(hash, HP_HASHVAL, value.data(), &hashSize, 0) ? 1 : 0;
         if (result) out = std::move(value);
     }
+    const DWORD error = GetLastError();
     CryptDestroyHash(hash);
+    SetLastError(error);
     return result;
 }
-
-}  // namespace
 
 DWORD TCryptoapi::FindProviderForAlg(ALG_ID algId, TCryptProvider& out) {
     std::vector<TCryptProvider> candidates;
@@ -64,7 +67,7 @@ DWORD TCryptoapi::HashData(const BYTE* data, DWORD length, ALG_ID algId, std::ve
                                                                          candidate.GetType(), CRYPT_VERIFYCONTEXT))
             provider = acquired = handle;
     }
-    const DWORD result = hashWith(provider, data, length, algId, out);
+    const DWORD result = HashInPieces(provider, data, length, algId, out);
     if (acquired) CryptReleaseContext(acquired, 0);
     return result;
 }

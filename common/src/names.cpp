@@ -6,7 +6,7 @@
 
 #include "ansi_text.h"
 #include "common/cryptoapi.h"
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 #include "win32/crypt_names.h"
 #include "win32/crypt_oid.h"
 

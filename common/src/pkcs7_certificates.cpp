@@ -9,7 +9,7 @@
 #include "common/global_params.h"
 #include "common/pkcs7.h"
 #include "common/strings.h"
-#include "owned_context.h"
+#include "common/owned_context.h"
 #include "pkcs7_query.h"
 #include "win32/crypt_names.h"
 

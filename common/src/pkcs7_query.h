@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 #include "win32/crypt_msg.h"
 
 namespace pkcs7 {

@@ -7,7 +7,7 @@
 #include "common/cryptoapi.h"
 #include "common/der_length.h"
 #include "common/strings.h"
-#include "decoded_object.h"
+#include "common/decoded_object.h"
 #include "win32/crypt_names.h"
 #include "win32/error.h"
 

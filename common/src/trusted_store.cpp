@@ -6,7 +6,7 @@
 #include "cert_manager_values.h"
 #include "common/cert_context.h"
 #include "common/strings.h"
-#include "owned_context.h"
+#include "common/owned_context.h"
 
 TCertTrustedStore* TCertTrustedStore::Instance() {
     static TCertTrustedStore store;

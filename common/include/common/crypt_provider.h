@@ -4,7 +4,9 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "win32/crypt_provider.h"
 #include "win32/types.h"
 
 class TCryptProvider {
@@ -21,4 +23,12 @@ public:
 protected:
     std::string m_name;
     DWORD m_type = 0;
+};
+
+// The enrolment library's record of one provider: its UTF-16 name, its type
+// and the algorithms it lists (empty until they are looked up).
+struct TCryptProviderW {
+    std::u16string name;
+    DWORD type = 0;
+    std::vector<PROV_ENUMALGS_EX> algorithms;
 };

@@ -19,6 +19,10 @@
 inline constexpr DWORD kErrCspUnusable = 5000;             // the provider cannot be acquired
 inline constexpr DWORD kErrNoContainerCertificate = 5004;  // no key container holds a certificate
 
+// Records of the enrolment library (pentak/src/key_records.h).
+struct CertKeyInfo;
+struct EnrollEntry;
+
 // GetKeyIdentifiers: which identifier.
 inline constexpr DWORD kAuthorityKeyId = 0;
 inline constexpr DWORD kSubjectKeyId = 1;
@@ -207,4 +211,108 @@ private:
     std::vector<CertInfo> m_certificates;
     std::vector<DWORD> m_signerResults;  // of the last VerifyMessage
     DWORD m_rc2KeyLength = 40;           // bits, for RC2 encryption
+
+public:
+    // ==== Members of the enrolment library, defined in pentak/src/ ====
+    // Their text is UTF-16. A member that fails keeps the thread's last
+    // error as this object's error code too.
+
+    DWORD GetLastErrorCode() const noexcept { return m_lastErrorCode; }
+
+    // Appends the providers of the type (0: every type) in CryptoAPI's
+    // order. For type 0 or 1 "KavloCSP" follows when the list holds no
+    // record of that name of type 0 or 1 and a verify context of it can be
+    // acquired. The number of records in out.
+    static DWORD EnumProviders(std::vector<TCryptProviderW>& out, DWORD type);
+    // Replaces out with the provider's containers (through a verify
+    // context). With a reader filter, only the containers that open under
+    // the reader are kept.
+    bool EnumProviderContainers(const std::u16string& provider, DWORD type, const std::u16string& readerFilter,
+                                std::vector<std::u16string>& out);
+    // Copies the provider's record of the algorithm into out. A provider's
+    // algorithm list is read on its first lookup and kept by this object.
+    bool FindProviderAlgorithm(const std::u16string& provider, DWORD type, ALG_ID algId, PROV_ENUMALGS_EX& out);
+
+    // Registers each built-in SHA-2 record whose OID CryptoAPI does not
+    // know; false at the first registration that fails.
+    bool RegisterOIDInfo();
+    // CryptoAPI's display name of the OID in the group, else the built-in
+    // SHA-2 record's (signature rows for group 0 or 4, hash rows for 0 or
+    // 1); empty when none has it.
+    static std::u16string GetOidName(const std::u16string& oid, DWORD group);
+
+    // Adds the certificate to the current user's store: "Root" and "CA"
+    // keep the properties of a copy already there, other stores replace it.
+    bool AddToSystemStore(PCCERT_CONTEXT certificate, const std::u16string& store);
+    // Kind 1: "MY", with the key the record names (which it must name);
+    // kind 4: "Root" for a self-signed certificate, else "CA"; any other
+    // kind: "AddressBook".
+    bool AddToStoreByKind(const std::vector<BYTE>& certificate, const CertKeyInfo& key, DWORD kind);
+    // The store's copy of the certificate (Base64 or PEM text), for the
+    // caller to free; null when it is not there.
+    PCCERT_CONTEXT FindCertInSystemStore(const std::u16string& store, const std::u16string& certificateText);
+    // Shows the certificate in CryptUI's view dialog, owned by the window
+    // (none: the active window). False when CryptUI or its dialog is not
+    // installed, or for a null certificate.
+    static bool ViewCertificate(PCCERT_CONTEXT certificate, HWND owner);
+
+    // Clears the certificate of the container's key of that spec.
+    bool RemoveContainerCertificate(const std::u16string& provider, DWORD type, const std::u16string& container,
+                                    DWORD keySpec);
+    // Whether the container's key of that spec has this public key.
+    bool ContainerMatchesPublicKey(const std::u16string& provider, DWORD type, const std::u16string& container,
+                                   DWORD keySpec, const CERT_PUBLIC_KEY_INFO& publicKey);
+    // The hash of the data, with the provider or (0) a verify context of
+    // type 1; the data go to the hash in pieces of at most 65,535 bytes.
+    bool HashSha1(HCRYPTPROV provider, ALG_ID algId, const std::vector<BYTE>& data, std::vector<BYTE>& out);
+    // The card number that the card provider keeps for the container.
+    bool ReadCardNumber(const std::u16string& provider, DWORD type, const std::u16string& container,
+                        std::u16string& out);
+
+    // A DER SignedData holding the data, signed with the certificate's key
+    // under the hash of hashOid, with the signing time as the one signed
+    // attribute and the listed certificates. 0, or an error number (see
+    // pentak/src/sign_buffer.h).
+    DWORD SignBuffer(PCCERT_CONTEXT signer, const std::vector<PCCERT_CONTEXT>& certificates,
+                     const std::u16string& hashOid, const std::vector<BYTE>& data, std::vector<BYTE>& out);
+    // The same as Base64 text in lines of 72 characters ended by LF.
+    DWORD SignBufferToText(PCCERT_CONTEXT signer, const std::vector<PCCERT_CONTEXT>& certificates,
+                           const std::u16string& hashOid, const std::vector<BYTE>& data, std::u16string& out);
+
+    // The certificate's description with the key its key-provider property
+    // names.
+    static bool GetCertKeyInfo(PCCERT_CONTEXT certificate, CertKeyInfo& out);
+    // The same for a certificate given as Base64 or PEM text.
+    static bool GetCertKeyInfoFromText(const std::u16string& text, CertKeyInfo& out);
+    // The certificate's Netscape comment; false when it has none.
+    static bool GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out);
+
+    // Writes every certificate of the entries onto its container's key and
+    // marks it kCertWrittenToCard; false when any was not written (the
+    // others are still tried).
+    bool WriteCertificatesToCards(std::vector<EnrollEntry>& entries);
+    // Adds the certificates whose kind the mask holds (1: with a key, into
+    // "MY"; 2: without, into "AddressBook") and marks them installed; false
+    // when any of them was not added.
+    bool InstallCertificatesByKind(std::vector<EnrollEntry>& entries, DWORD kindMask);
+    // The installation flags of an issued-certificate answer: 1 writes onto
+    // the cards, 2 installs the certificates with keys, 16 those without.
+    bool InstallCertificateChain(std::vector<EnrollEntry>& entries, DWORD flags);
+    // Flag 4: each user certificate is handed to the card provider (which
+    // must take certificates that way); flag 8: each CA certificate goes to
+    // "Root" or "CA".
+    bool InstallCertificates(const std::vector<std::vector<BYTE>>& userCertificates,
+                             const std::vector<std::vector<BYTE>>& caCertificates, const std::u16string& provider,
+                             DWORD flags);
+
+private:
+    // Keeps the thread's last error as the error code; false.
+    bool Failed();
+    // The card provider that takes certificates through its own parameter.
+    bool TakesCardCertificates(const std::u16string& provider) const;
+
+    DWORD m_lastErrorCode = 0;
+    std::vector<std::u16string> m_cardCertificateProviders{u"KavloCSP", u"Zintra CSP"};
+    std::vector<TCryptProviderW> m_lookedUpProviders;
+    // ==== end of the enrolment library's members ====
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "win32/crypt_types.h"
 #include "win32/types.h"
 
 inline constexpr char kPemCertificateBegin[] = "-----BEGIN CERTIFICATE-----";
@@ -17,6 +18,16 @@ class TAsn1Coder {
 public:
     // The begin label, LF, the Base64 text as given, the end label, LF.
     static std::string CertToPem(const std::string& base64);
+
+    // ==== Members of the enrolment library, defined in pentak/src/ ====
+
+    // The text in the ANSI code page, Base64-decoded with the codec flags
+    // (6 accepts armour lines) into out, which is replaced.
+    static bool StringToBinary(const std::u16string& text, std::vector<BYTE>& out, DWORD flags);
+    // Whether the public key of the provider's key pair of that spec is
+    // the given one; false also when the key cannot be exported.
+    static bool ComparePublicKey(HCRYPTPROV provider, DWORD keySpec, const CERT_PUBLIC_KEY_INFO& publicKey);
+    // ==== end of the enrolment library's members ====
 };
 
 // The text without any armour label, line feed or carriage return.

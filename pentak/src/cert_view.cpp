@@ -1,0 +1,68 @@
+// cert_view.cpp: the certificate view of CryptUI, bound at run time so that
+// the library works where CryptUI is not installed, and message boxes.
+#include "cert_view.h"
+
+#include "common/cryptoapi.h"
+#include "common/decoded_object.h"
+#include "common/load_library.h"
+#include "common/owned_context.h"
+#include "common/pem.h"
+#include "win32/ui.h"
+
+namespace {
+
+constexpr DWORD kBase64Flags = 6;  // decode, armour lines allowed
+
+// The argument record of CryptUIDlgViewCertificateW, as CryptUI defines it.
+struct ViewCertificateArguments {
+    DWORD dwSize;
+    HWND hwndParent;
+    DWORD dwFlags;
+    LPCWSTR szTitle;
+    PCCERT_CONTEXT pCertContext;
+    LPCSTR* rgszPurposes;
+    DWORD cPurposes;
+    const void* pCryptProviderData;
+    BOOL fpCryptProviderDataTrustedUsage;
+    DWORD idxSigner;
+    DWORD idxCert;
+    BOOL fCounterSigner;
+    DWORD idxCounterSigner;
+    DWORD cStores;
+    HCERTSTORE* rghStores;
+    DWORD cPropSheetPages;
+    const void* rgPropSheetPages;
+    DWORD nStartPage;
+};
+using ViewCertificateFunction = BOOL (*)(const ViewCertificateArguments*, BOOL* propertiesChanged);
+
+}  // namespace
+
+bool TCryptoapi::ViewCertificate(PCCERT_CONTEXT certificate, HWND owner) {
+    if (!certificate) return false;
+    TLoadLibrary cryptUi;
+    if (!cryptUi.Load(u"CryptUI.dll")) return false;
+    const auto view = cryptUi.GetProc("CryptUIDlgViewCertificateW", ViewCertificateFunction{});
+    if (!view) return false;
+    ViewCertificateArguments arguments{};
+    arguments.dwSize = sizeof arguments;
+    arguments.hwndParent = owner ? owner : GetActiveWindow();
+    arguments.pCertContext = certificate;
+    BOOL propertiesChanged = FALSE;
+    return view(&arguments, &propertiesChanged) != FALSE;
+}
+
+bool ViewCertificateDer(const std::vector<BYTE>& der, HWND owner) {
+    const OwnedCertContext certificate(
+        CertCreateCertificateContext(kCertEncoding, der.data(), static_cast<DWORD>(der.size())));
+    return TCryptoapi::ViewCertificate(certificate.get(), owner);
+}
+
+bool ViewCertificateText(const std::u16string& text, HWND owner) {
+    std::vector<BYTE> der;
+    return TAsn1Coder::StringToBinary(text, der, kBase64Flags) && ViewCertificateDer(der, owner);
+}
+
+int ShowMessageBox(const std::u16string& text, const std::u16string& caption, UINT style) {
+    return MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), style);
+}

@@ -1,0 +1,51 @@
+// Certificates of the testkit PKI as contexts and texts, for the enrolment
+// library's tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/owned_context.h"
+#include "testkit/pki.h"
+#include "win32/crypt_store.h"
+
+namespace pentak_test {
+
+namespace pki = testkit::pki;
+
+inline const pki::Hierarchy& hierarchy() {
+    static const pki::Hierarchy made = pki::Hierarchy::make();
+    return made;
+}
+
+inline OwnedCertContext contextOf(const std::vector<BYTE>& der) {
+    return OwnedCertContext(CertCreateCertificateContext(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, der.data(),
+                                                         static_cast<DWORD>(der.size())));
+}
+inline OwnedCertContext contextOf(const pki::Certificate& certificate) { return contextOf(certificate.der()); }
+
+inline std::vector<BYTE> derOf(PCCERT_CONTEXT context) {
+    return {context->pbCertEncoded, context->pbCertEncoded + context->cbCertEncoded};
+}
+
+// ASCII text as UTF-16.
+inline std::u16string wide(const std::string& text) { return {text.begin(), text.end()}; }
+inline std::string narrow(const std::u16string& text) {
+    std::string out;
+    for (const char16_t c : text) out += static_cast<char>(c);
+    return out;
+}
+
+// Names the key in the context's key-provider property.
+inline void nameKey(PCCERT_CONTEXT context, const char16_t* provider, const char16_t* container, DWORD keySpec) {
+    std::u16string providerName = provider, containerName = container;
+    CRYPT_KEY_PROV_INFO info{};
+    info.pwszProvName = providerName.data();
+    info.pwszContainerName = containerName.data();
+    info.dwProvType = 1;
+    info.dwKeySpec = keySpec;
+    CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, CERT_SET_PROPERTY_INHIBIT_PERSIST_FLAG,
+                                      &info);
+}
+
+}  // namespace pentak_test
