@@ -7,7 +7,8 @@
 //       DllRegisterServer
 //   /n  no DllRegisterServer / DllUnregisterServer (only with /i)
 //   /s  silent: no message boxes
-// Exit codes: 0 success, 1 bad arguments, 2 COM initialisation failed,
+// A switch starts with '/' or '-' (a path that starts with '/' and is more
+// than two characters long is a module). Exit codes: 0 success, 1 bad arguments, 2 COM initialisation failed,
 // 3 the module did not load, 4 an entry point is missing, 5 the entry point
 // failed. Several modules are handled in turn; the first failure ends.
 #include <cstdio>
@@ -35,6 +36,12 @@ struct Options {
     std::vector<std::u16string> modules;
 };
 
+// Switches begin with '-', or with '/' when they are short ("/u", "/i:text"):
+// a longer word after '/' is a path.
+bool isSwitch(const std::string& arg) {
+    return arg[0] == '-' || (arg[0] == '/' && (arg.size() == 2 || (arg.size() > 2 && arg[2] == ':')));
+}
+
 bool switchIs(const std::string& arg, char letter) {
     return arg.size() >= 2 && (arg[1] == letter || arg[1] == letter - 'a' + 'A');
 }
@@ -43,7 +50,7 @@ bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.empty()) return false;
-        if (arg[0] != '/' && arg[0] != '-') {
+        if (!isSwitch(arg)) {
             options.modules.push_back(fromUtf8(arg));
             continue;
         }
