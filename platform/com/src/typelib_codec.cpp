@@ -127,6 +127,15 @@ constexpr std::size_t kValueBytes = kTextBytes + 4;
 constexpr std::size_t kFunctionBytes = 4 + 1 + 2 * kTextBytes + 4;
 constexpr std::size_t kParamBytes = kTextBytes + 2 + kTypeBytes;
 
+INVOKEKIND invokeKindOf(std::uint8_t value) {
+    switch (value) {
+    case INVOKE_FUNC: case INVOKE_PROPERTYGET: case INVOKE_PROPERTYPUT: case INVOKE_PROPERTYPUTREF:
+        return static_cast<INVOKEKIND>(value);
+    default:
+        throw FormatError("a function of an unknown kind");
+    }
+}
+
 void readMembers(Reader& in, TypeEntry& entry) {
     switch (entry.kind) {
     case Kind::Enum:
@@ -140,7 +149,7 @@ void readMembers(Reader& in, TypeEntry& entry) {
         entry.functions.resize(in.count(kMaxMembers, kFunctionBytes, "functions"));
         for (auto& function : entry.functions) {
             function.memid = static_cast<MEMBERID>(in.u32());
-            function.invokeKind = static_cast<INVOKEKIND>(in.u8());
+            function.invokeKind = invokeKindOf(in.u8());
             function.name = in.text(kMaxNameLength);
             function.help = in.text(kMaxTextLength);
             function.params.resize(in.count(kMaxParams, kParamBytes, "arguments"));

@@ -64,8 +64,7 @@ void writeInterface(std::ostream& out, const Library& library, const TypeEntry& 
         out << ") = 0;  // " << f.memid << "\n";
     }
     out << "\nprotected:\n    ~" << name << "() = default;\n};\n";
-    out << "template <>\ninline constexpr const IID* platform::com::interfaceId<" << name << "> = &IID_" << name
-        << ";\n\n";
+    out << "TESK_COM_INTERFACE_ID(" << name << ", IID_" << name << ");\n\n";
 }
 
 }  // namespace

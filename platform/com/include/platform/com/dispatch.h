@@ -30,19 +30,19 @@ public:
         if (!ppTInfo) return E_POINTER;
         *ppTInfo = nullptr;
         if (iTInfo != 0) return DISP_E_BADINDEX;
-        return moduleTypeInfo(*interfaceId<Interface>, ppTInfo);
+        return moduleTypeInfo(InterfaceId<Interface>::value, ppTInfo);
     }
     HRESULT GetIDsOfNames(const IID& riid, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId) override {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         Ptr<ITypeInfo> info;
-        if (const HRESULT hr = moduleTypeInfo(*interfaceId<Interface>, info.put()); FAILED(hr)) return hr;
+        if (const HRESULT hr = moduleTypeInfo(InterfaceId<Interface>::value, info.put()); FAILED(hr)) return hr;
         return DispGetIDsOfNames(info.get(), rgszNames, cNames, rgDispId);
     }
     HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID, WORD wFlags, DISPPARAMS* pDispParams,
                    VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         Ptr<ITypeInfo> info;
-        if (const HRESULT hr = moduleTypeInfo(*interfaceId<Interface>, info.put()); FAILED(hr)) return hr;
+        if (const HRESULT hr = moduleTypeInfo(InterfaceId<Interface>::value, info.put()); FAILED(hr)) return hr;
         return DispInvoke(static_cast<Interface*>(this), info.get(), dispIdMember, wFlags, pDispParams, pVarResult,
                           pExcepInfo, puArgErr);
     }

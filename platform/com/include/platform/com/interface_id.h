@@ -10,18 +10,15 @@
 
 namespace platform::com {
 
+// Specialised for each interface; an interface without one does not compile.
 template <class Interface>
-inline constexpr const IID* interfaceId = nullptr;
+struct InterfaceId;
 
-template <> inline constexpr const IID* interfaceId<IUnknown> = &IID_IUnknown;
-template <> inline constexpr const IID* interfaceId<IClassFactory> = &IID_IClassFactory;
-template <> inline constexpr const IID* interfaceId<IDispatch> = &IID_IDispatch;
-template <> inline constexpr const IID* interfaceId<ITypeLib> = &IID_ITypeLib;
-template <> inline constexpr const IID* interfaceId<ITypeInfo> = &IID_ITypeInfo;
-template <> inline constexpr const IID* interfaceId<IErrorInfo> = &IID_IErrorInfo;
-template <> inline constexpr const IID* interfaceId<ICreateErrorInfo> = &IID_ICreateErrorInfo;
-template <> inline constexpr const IID* interfaceId<ISupportErrorInfo> = &IID_ISupportErrorInfo;
-template <> inline constexpr const IID* interfaceId<IObjectSafety> = &IID_IObjectSafety;
+#define TESK_COM_INTERFACE_ID(Interface, iid)                  \
+    template <>                                                \
+    struct platform::com::InterfaceId<Interface> {             \
+        static constexpr const IID& value = iid;               \
+    }
 
 namespace detail {
 
@@ -44,8 +41,7 @@ IUnknown* findInterface(Self* self, const IID& iid) {
     IUnknown* found = nullptr;
     (void)((found = [&]() -> IUnknown* {
                 using Interface = typename ImplementedOf<Bases>::type;
-                static_assert(interfaceId<Interface> != nullptr, "interface without an IID entry");
-                if (iid == *interfaceId<Interface>) return static_cast<Interface*>(static_cast<Bases*>(self));
+                if (iid == InterfaceId<Interface>::value) return static_cast<Interface*>(static_cast<Bases*>(self));
                 return nullptr;
             }()) ||
            ...);
@@ -63,3 +59,13 @@ IUnknown* findInterface(Self* self, const IID& iid) {
 }  // namespace detail
 
 }  // namespace platform::com
+
+TESK_COM_INTERFACE_ID(IUnknown, IID_IUnknown);
+TESK_COM_INTERFACE_ID(IClassFactory, IID_IClassFactory);
+TESK_COM_INTERFACE_ID(IDispatch, IID_IDispatch);
+TESK_COM_INTERFACE_ID(ITypeLib, IID_ITypeLib);
+TESK_COM_INTERFACE_ID(ITypeInfo, IID_ITypeInfo);
+TESK_COM_INTERFACE_ID(IErrorInfo, IID_IErrorInfo);
+TESK_COM_INTERFACE_ID(ICreateErrorInfo, IID_ICreateErrorInfo);
+TESK_COM_INTERFACE_ID(ISupportErrorInfo, IID_ISupportErrorInfo);
+TESK_COM_INTERFACE_ID(IObjectSafety, IID_IObjectSafety);

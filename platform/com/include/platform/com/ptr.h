@@ -50,7 +50,7 @@ public:
     template <class Other>
     Ptr<Other> as() const noexcept {
         Ptr<Other> other;
-        if (m_p) m_p->QueryInterface(*interfaceId<Other>, other.putVoid());
+        if (m_p) m_p->QueryInterface(InterfaceId<Other>::value, other.putVoid());
         return other;
     }
 
