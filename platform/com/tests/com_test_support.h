@@ -53,35 +53,19 @@ struct Var : VARIANT {
     Var& operator=(const Var&) = delete;
 };
 
-inline VARIANT i4(LONG value) {
+template <auto Field, class T>
+VARIANT variantOf(VARTYPE vt, T value) {
     VARIANT v;
     VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
+    v.vt = vt;
+    v.*Field = value;
     return v;
 }
-inline VARIANT i2(SHORT value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I2;
-    v.iVal = value;
-    return v;
-}
-inline VARIANT r8(double value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_R8;
-    v.dblVal = value;
-    return v;
-}
+inline VARIANT i4(LONG value) { return variantOf<&VARIANT::lVal>(VT_I4, value); }
+inline VARIANT i2(SHORT value) { return variantOf<&VARIANT::iVal>(VT_I2, value); }
+inline VARIANT r8(double value) { return variantOf<&VARIANT::dblVal>(VT_R8, value); }
 // A borrowed string: the test keeps ownership of the BSTR.
-inline VARIANT bstr(BSTR text) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = text;
-    return v;
-}
+inline VARIANT bstr(BSTR text) { return variantOf<&VARIANT::bstrVal>(VT_BSTR, text); }
 
 // The test server registered in a fresh platform root, and an apartment.
 class RegisteredServer : public ::testing::Test {
