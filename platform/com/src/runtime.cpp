@@ -12,7 +12,6 @@ const Runtime kOwnRuntime = {
     sizeof(Runtime),
     platform::com::own::initialize,
     platform::com::own::uninitialize,
-    platform::com::own::initialized,
     platform::com::own::getClassObject,
     platform::com::own::freeUnusedLibraries,
     platform::com::own::setErrorInfo,

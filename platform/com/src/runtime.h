@@ -21,7 +21,6 @@ struct Runtime {
     std::uint32_t size;  // sizeof(Runtime) of the serving copy
     HRESULT (*initialize)(LPVOID reserved, DWORD coInit) noexcept;
     void (*uninitialize)() noexcept;
-    bool (*initialized)() noexcept;
     HRESULT (*getClassObject)(const CLSID& clsid, DWORD context, const IID& iid, void** ppv) noexcept;
     void (*freeUnusedLibraries)() noexcept;
     HRESULT (*setErrorInfo)(IErrorInfo* info) noexcept;

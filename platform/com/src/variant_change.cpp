@@ -213,7 +213,7 @@ HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LC
                             VARTYPE vt) noexcept {
     if (!pvargDest || !pvarSrc) return E_INVALIDARG;
     if (vt & VT_BYREF) return DISP_E_TYPEMISMATCH;
-    if (!isValidVariantType(vt) && vt != VT_EMPTY && vt != VT_NULL) return DISP_E_BADVARTYPE;
+    if (!isValidVariantType(vt)) return DISP_E_BADVARTYPE;
     if (!isValidVariantType(pvarSrc->vt)) return DISP_E_BADVARTYPE;
     return winHr([&] {
         const VARIANT source = (pvarSrc->vt & VT_BYREF) ? dereferenced(*pvarSrc) : *pvarSrc;
