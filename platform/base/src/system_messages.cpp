@@ -209,6 +209,8 @@ std::string_view textOf(DWORD code) noexcept {
     case hr(DISP_E_ARRAYISLOCKED): return "Memory is locked.";
     case hr(DISP_E_BADPARAMCOUNT): return "Invalid number of parameters.";
     case hr(DISP_E_PARAMNOTOPTIONAL): return "Parameter not optional.";
+    case hr(TYPE_E_REGISTRYACCESS): return "Error accessing the OLE registry.";
+    case hr(TYPE_E_LIBNOTREGISTERED): return "Library not registered.";
     case hr(TYPE_E_ELEMENTNOTFOUND): return "Element not found.";
     case hr(TYPE_E_CANTLOADLIBRARY): return "Error loading type library/DLL.";
     case hr(REGDB_E_READREGDB): return "Could not read key from registry";
