@@ -36,7 +36,7 @@ std::string integrityOf(const std::filesystem::path& file) {
 
 TEST_F(Registry, AWriterKilledAtAnyMomentLeavesWholeValues) {
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> delayMs(5, 60);
+    std::uniform_int_distribution<int> delayMs(10, 120);
     DWORD lastCounter = 0;
     std::uint64_t lastBlob = 0;
     int advanced = 0;
@@ -66,7 +66,7 @@ TEST_F(Registry, AWriterKilledAtAnyMomentLeavesWholeValues) {
         lastCounter = counter;
         lastBlob = *sequence;
     }
-    EXPECT_GT(advanced, kRounds / 2) << "the worker rarely got to write before it was killed";
+    EXPECT_GT(advanced, kRounds / 3) << "the worker rarely got to write before it was killed";
 }
 
 TEST_F(Registry, TwoProcessesWritingAndReadingAtOnceBothSucceed) {
