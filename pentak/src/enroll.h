@@ -118,9 +118,30 @@ public:
     BOOL Reserved1();
     BOOL Reserved2();
 
+    // ---- Keys and containers ----
+    // The session's key context (KeyGenerate, KeySelect, KeyImport) stays
+    // open until the next of them, KeyContainerDelete, Reset or the end of
+    // the session.
+
+    // The container as CryptoAPI is given it: the reader's prefix (a reader
+    // name without "\\.\" becomes "\\.\<reader>\", one with it is taken as
+    // it is; none without a reader) followed by the container name. A
+    // container name that starts with "\\.\" is used alone.
+    std::u16string FullContainerName() const;
+    // Opens the session's container (full name, provider, type) as the key
+    // context; the acquire's result, nothing recorded.
+    BOOL KeySelect();
+    // Creates the session's container and generates its key of KeySpec
+    // with GenKeyFlags; the context stays open, also when the generation
+    // fails. A container that exists fails with the provider's error.
+    BOOL KeyGenerate();
+
 private:
     void readApplicationProfile();
     void releaseKeyContext();
+    // Releases the key context and acquires the container (empty: the
+    // default one) of the session's provider into it.
+    bool acquireKeyContext(const std::u16string& container, DWORD flags);
 
     HCRYPTPROV m_hProv = 0;
     std::vector<SubjectAttribute> m_subjectAttributes;
