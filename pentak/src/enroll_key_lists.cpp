@@ -21,7 +21,8 @@ bool selects(LONG index, std::u16string_view container, std::size_t at, const Cs
 DWORD CEnroll::listKeys(LONG index, std::u16string_view container, ALG_ID hashAlgId, bool fromCspStore,
                         KeyLists& out) const {
     const std::u16string provider = m_providerName.value_or(u"");
-    const std::vector<CspStoreEntry> pending = fromCspStore ? std::vector<CspStoreEntry>{} : PendingRequestEntries(provider);
+    const std::vector<CspStoreEntry> pending =
+        fromCspStore ? std::vector<CspStoreEntry>{} : PendingRequestEntries(provider);
     const std::vector<CspStoreEntry>& entries = fromCspStore ? m_cspStore : pending;
     std::vector<CspStoreEntry> selected;
     for (std::size_t at = 0; at < entries.size(); ++at) {
