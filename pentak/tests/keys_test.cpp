@@ -18,6 +18,7 @@
 #include "testkit/process.h"
 #include "win32/crypt_provider.h"
 #include "win32/error.h"
+#include "win32/ui.h"
 
 namespace {
 
@@ -229,6 +230,29 @@ TEST_F(SoftwareKeys, DeletionAsksAndKeepsTheContainerOnNo) {
     EXPECT_EQ("MessageBox: Delete key set: Do you want to delete the key container with the name \"pentak-keys\"?\n"
               "All key pairs in the key container are also destroyed.",
               platform::ui::script::transcript().back());
+    ASSERT_EQ(0u, m_session.SetGUILanguage(u"cs"));
+}
+
+TEST_F(SoftwareKeys, QuestionsTakeAnAnswerSlotAndShowTheirText) {
+    int answerSlot = 0;
+    EXPECT_FALSE(m_session.Confirm(answerSlot, 20, 21, u"CN=Old Root"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_FALSE(m_session.ConfirmContainerAction(answerSlot, 13, 14));
+    EXPECT_EQ(0, answerSlot);
+    // No key context: no container name to ask about.
+    answerSlot = IDNO;
+    EXPECT_FALSE(m_session.ConfirmContainerAction(answerSlot, 13, 14));
+    EXPECT_EQ(-1, answerSlot);
+    EXPECT_TRUE(platform::ui::script::transcript().empty());
+
+    ASSERT_EQ(0u, m_session.SetGUILanguage(u"en"));
+    answer("IDYES");
+    answerSlot = IDNO;
+    EXPECT_TRUE(m_session.Confirm(answerSlot, 20, 21, u"CN=Old Root"));
+    EXPECT_EQ(IDYES, answerSlot);
+    EXPECT_EQ(std::vector<std::string>{"MessageBox: Delete a root certificate: Do you want to delete the expired root "
+                                       "certificate?\nCertificate subject: CN=Old Root"},
+              platform::ui::script::transcript());
     ASSERT_EQ(0u, m_session.SetGUILanguage(u"cs"));
 }
 
