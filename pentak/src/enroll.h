@@ -168,7 +168,7 @@ public:
     BOOL ConfirmContainerAction(int& answer, int captionId, int textId);
     BOOL Confirm(int& answer, int captionId, int textId, ...);
 
-    // ---- Providers (result codes) ----
+    // ---- Providers (EnumProviders a truth value, the others result codes) ----
 
     // Makes the index-th provider (from 0) of ProviderType (every type when
     // it is 0) the session's provider, name and type. An index past the
