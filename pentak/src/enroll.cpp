@@ -22,6 +22,7 @@ CEnroll::CEnroll() {
     // library is the fallback. Where neither exists the load fails quietly
     // and the dialog does without it.
     if (!m_richEditLibrary.Load(u"Riched20.DLL")) m_richEditLibrary.Load(u"RICHED32.DLL");
+    RegisterOIDInfo();
 }
 
 CEnroll::~CEnroll() { Reset(); }
@@ -53,6 +54,7 @@ BOOL CEnroll::Reset() {
     m_attributeStringType = CERT_RDN_PRINTABLE_STRING;
 
     CMyError::Instance().Reset();
+    m_cspStore.clear();
 
     m_signCert.reset();
     m_certificate.reset();

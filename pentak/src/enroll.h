@@ -20,6 +20,8 @@
 
 #include "common/load_library.h"
 #include "enroll_records.h"
+#include "hsm_engine_com.h"
+#include "key_records.h"
 #include "win32/crypt_types.h"
 #include "win32/types.h"
 
@@ -38,8 +40,8 @@ public:
     static constexpr const char16_t* kProfileKey = u"SOFTWARE\\Tesk\\pentak";
     static constexpr const char16_t* kProfileValue = u"AppProfile";
 
-    // Sets the defaults (Reset) and loads the rich-edit library of the sign
-    // dialog.
+    // Sets the defaults (Reset), loads the rich-edit library of the sign
+    // dialog and registers the library's OID information.
     CEnroll();
     virtual ~CEnroll();
     CEnroll(const CEnroll&) = delete;
@@ -105,23 +107,46 @@ public:
 
     // The algorithms of signatures and of the request's signature; a session
     // that names none uses SHA-1 ("1.3.14.3.2.26") and SHA-1 with RSA
-    // ("1.3.14.3.2.29").
+    // ("1.3.14.3.2.29"). Setting one stores it when IsAlgOidSupported
+    // gives 0 and returns that code.
     std::u16string GetHashAlgorithmOid() const;
     std::u16string GetSignatureAlgorithmOid() const;
+    DWORD SetHashAlgorithmOid(std::u16string_view oid);
+    DWORD SetSignatureAlgorithmOid(std::u16string_view oid);
+
+    // Registers the OID information the library needs where CryptoAPI
+    // lacks it. 0, or the error of the registration that failed.
+    DWORD RegisterOIDInfo();
+    // Whether the session's provider (name and type) has the algorithm of
+    // the OID: 0 when it has; ERROR_INVALID_PARAMETER for an empty OID,
+    // NTE_BAD_PROVIDER when no provider is named, 1911 when the OID names
+    // no algorithm, else the error of the provider's lookup (NTE_FAIL when
+    // the provider simply lacks it).
+    DWORD IsAlgOidSupported(std::u16string_view oid);
+
+    // The HSM engine (see THsmEngineCom), created by the first of these and
+    // kept by Reset. 0, or the thread's last error (NTE_FAIL when none).
+    DWORD HsmEngine_Init(std::u16string_view url, std::u16string_view device, LONG comPort);
+    DWORD HsmEngine_TestConnection();
+    // rootList is written only on success.
+    DWORD HsmEngine_GetRootList(std::u16string& rootList);
+    DWORD HsmEngine_WriteRoot(std::u16string_view certFileName);
 
     // Shows an information box "Test komponenty." captioned "Pentak". 1.
     BOOL Test();
     // 1 when the certificate dialog library "cryptui.dll" can be loaded, else
     // 0; it is freed again.
     BOOL IsCryptUIAvailable();
-    // Reserved: E_NOTIMPL in the last error, result 1.
+    // Reserved: fail with E_NOTIMPL in the last error.
     BOOL Reserved1();
     BOOL Reserved2();
 
 private:
     void readApplicationProfile();
     void releaseKeyContext();
+    DWORD storeIfSupported(OptionalText& algorithmOid, std::u16string_view oid);
 
+    THsmEngineCom m_hsmEngine;
     HCRYPTPROV m_hProv = 0;
     std::vector<SubjectAttribute> m_subjectAttributes;
     std::vector<RequestAttribute> m_requestAttributes;
@@ -133,6 +158,8 @@ private:
     std::array<BYTE, 3> m_keyUsageBits = {};
     // Ordered by the bytes of the OID text, the order of the request.
     std::map<std::string, RequestedExtension> m_requestedExtensions;
+    // The containers read from providers.
+    std::vector<CspStoreEntry> m_cspStore;
     TLoadLibrary m_richEditLibrary;
     DWORD m_genKeyFlags = 0;
     DWORD m_keySpec = 0;

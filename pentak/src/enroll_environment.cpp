@@ -17,7 +17,7 @@ BOOL CEnroll::IsCryptUIAvailable() {
 
 BOOL CEnroll::Reserved1() {
     SetLastError(static_cast<DWORD>(E_NOTIMPL));
-    return TRUE;
+    return FALSE;
 }
 
 BOOL CEnroll::Reserved2() { return Reserved1(); }

@@ -38,3 +38,15 @@ std::u16string CEnroll::GetHashAlgorithmOid() const { return valueOr(m_hashAlgor
 std::u16string CEnroll::GetSignatureAlgorithmOid() const {
     return valueOr(m_signatureAlgorithmOid, kDefaultSignatureAlgorithmOid);
 }
+
+DWORD CEnroll::SetHashAlgorithmOid(std::u16string_view oid) { return storeIfSupported(m_hashAlgorithmOid, oid); }
+
+DWORD CEnroll::SetSignatureAlgorithmOid(std::u16string_view oid) {
+    return storeIfSupported(m_signatureAlgorithmOid, oid);
+}
+
+DWORD CEnroll::storeIfSupported(OptionalText& algorithmOid, std::u16string_view oid) {
+    const DWORD result = IsAlgOidSupported(oid);
+    if (result == 0) algorithmOid = std::u16string(oid);
+    return result;
+}

@@ -130,10 +130,10 @@ TEST_F(EnrollTest, TestShowsItsBoxAndReservedMembersSayNotImplemented) {
     EXPECT_EQ(std::vector<std::string>{"MessageBox: Pentak: Test komponenty."}, platform::ui::script::transcript());
 
     SetLastError(0);
-    EXPECT_EQ(TRUE, session.Reserved1());
+    EXPECT_EQ(FALSE, session.Reserved1());
     EXPECT_EQ(static_cast<DWORD>(E_NOTIMPL), GetLastError());
     SetLastError(0);
-    EXPECT_EQ(TRUE, session.Reserved2());
+    EXPECT_EQ(FALSE, session.Reserved2());
     EXPECT_EQ(static_cast<DWORD>(E_NOTIMPL), GetLastError());
 
     platform::ui::script::clear();
