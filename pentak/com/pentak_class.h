@@ -94,13 +94,13 @@ public:
     HRESULT get_Certificate(BSTR* pVal) override;
     HRESULT put_Certificate(BSTR newVal) override;
     HRESULT GetCertVal(BSTR, sgCertInfoTypes, BSTR*) override { return E_NOTIMPL; }
-    HRESULT SetHashAlgorithmOid(BSTR) override { return E_NOTIMPL; }
+    HRESULT SetHashAlgorithmOid(BSTR newVal) override;
     HRESULT GetHashAlgorithmOid(BSTR* pVal) override;
-    HRESULT SetSignatureAlgorithmOid(BSTR) override { return E_NOTIMPL; }
+    HRESULT SetSignatureAlgorithmOid(BSTR newVal) override;
     HRESULT GetSignatureAlgorithmOid(BSTR* pVal) override;
-    HRESULT IsAlgOidSupported(BSTR) override { return E_NOTIMPL; }
+    HRESULT IsAlgOidSupported(BSTR algOid) override;
     HRESULT get_ProviderVersion(BSTR*) override { return E_NOTIMPL; }
-    HRESULT RegisterOIDInfo() override { return E_NOTIMPL; }
+    HRESULT RegisterOIDInfo() override;
     HRESULT IsKeylenSupported(LONG) override { return E_NOTIMPL; }
     HRESULT CmfToPem(BSTR, BSTR*) override { return E_NOTIMPL; }
     HRESULT get_SignDlgTitle(BSTR* pVal) override;
@@ -114,10 +114,10 @@ public:
     HRESULT get_ErrorLevel(LONG* pVal) override;
     HRESULT put_ErrorLevel(LONG newVal) override;
     HRESULT AddAttribute_SmartCardInfoSC() override { return E_NOTIMPL; }
-    HRESULT HsmEngine_TestConnection() override { return E_NOTIMPL; }
-    HRESULT HsmEngine_Init(BSTR, BSTR, LONG) override { return E_NOTIMPL; }
-    HRESULT HsmEngine_GetRootList(BSTR*) override { return E_NOTIMPL; }
-    HRESULT HsmEngine_WriteRoot(BSTR) override { return E_NOTIMPL; }
+    HRESULT HsmEngine_TestConnection() override;
+    HRESULT HsmEngine_Init(BSTR url, BSTR device, LONG comport) override;
+    HRESULT HsmEngine_GetRootList(BSTR* pVal) override;
+    HRESULT HsmEngine_WriteRoot(BSTR certfilename) override;
     HRESULT get_sha1WithRSASign(BSTR* pVal) override;
     HRESULT get_sha1WithRSAEncryption(BSTR* pVal) override;
     HRESULT get_sha256WithRSAEncryption(BSTR* pVal) override;

@@ -13,6 +13,11 @@ namespace {
 using namespace pentak_test;
 
 constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
+constexpr HRESULT kNoProvider = HRESULT_OF(0x80090013u);     // NTE_BAD_PROVIDER
+constexpr HRESULT kNoAlgorithm = HRESULT_OF(0x80070777u);    // 1911: the OID names no algorithm
+constexpr const char16_t* kAesProvider = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
+constexpr const char16_t* kSha256 = u"2.16.840.1.101.3.4.2.1";
+constexpr const char16_t* kSha256WithRsa = u"1.2.840.113549.1.1.11";
 
 // Questions the object asks go to the scripted interface, answered by the
 // file the test names, or by no one.
@@ -60,6 +65,12 @@ bool readsNull(const Script& session, const char16_t* name) {
     return session.get(name, value) == S_OK && value.isNullText();
 }
 
+std::u16string algorithmOf(const Script& session, const char16_t* getter) {
+    Value oid;
+    EXPECT_EQ(S_OK, session.call(getter, {oid.reference()}));
+    return oid.text();
+}
+
 // What a new session holds and what Reset brings back.
 void expectDefaultSettings(const Script& session) {
     EXPECT_EQ(1, session.number(u"ProviderType"));
@@ -82,11 +93,8 @@ TEST_F(PentakSession, ANewSessionHasItsDefaultsAndItsUnsetTextsReadAsNullStrings
     EXPECT_EQ(u"cs", session.text(u"GUILanguage"));
     EXPECT_EQ(0, session.number(u"Crytpui")) << "no certificate dialog library here";
 
-    Value oid;
-    EXPECT_EQ(S_OK, session.call(u"GetHashAlgorithmOid", {oid.reference()}));
-    EXPECT_EQ(u"1.3.14.3.2.26", oid.text());
-    EXPECT_EQ(S_OK, session.call(u"GetSignatureAlgorithmOid", {oid.reference()}));
-    EXPECT_EQ(u"1.3.14.3.2.29", oid.text());
+    EXPECT_EQ(u"1.3.14.3.2.26", algorithmOf(session, u"GetHashAlgorithmOid"));
+    EXPECT_EQ(u"1.3.14.3.2.29", algorithmOf(session, u"GetSignatureAlgorithmOid"));
 
     EXPECT_EQ(1, session.number(u"KEYSPEC_AT_KEYEXCHANGE"));
     EXPECT_EQ(1, session.number(u"TYPE_PROVIDER_RSA_FULL"));
@@ -168,6 +176,38 @@ TEST_F(PentakSession, ResetRestoresTheDefaultsKeepsTheTitleAndReadsTheMachinePro
     setMachineProfile(0);
     EXPECT_EQ(S_OK, session.call(u"Reset"));
     EXPECT_EQ(0, session.number(u"ApplicationProfile"));
+}
+
+TEST_F(PentakSession, AlgorithmsAreCheckedAgainstTheProviderBeforeTheyAreKept) {
+    const auto session = newSession();
+    Value sha256(kSha256);
+    Value sha256WithRsa(kSha256WithRsa);
+    Value noAlgorithm(u"1.2.3.4");
+    EXPECT_EQ(kNoProvider, session.call(u"IsAlgOidSupported", {sha256WithRsa.get()}));
+    EXPECT_EQ(kNoProvider, session.call(u"SetHashAlgorithmOid", {sha256.get()}));
+    EXPECT_EQ(u"1.3.14.3.2.26", algorithmOf(session, u"GetHashAlgorithmOid"));
+
+    ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(kAesProvider)));
+    ASSERT_EQ(S_OK, session.put(u"ProviderType", Value(LONG{24})));
+    EXPECT_EQ(S_OK, session.call(u"IsAlgOidSupported", {sha256WithRsa.get()}));
+    EXPECT_EQ(kInvalidParameter, session.call(u"IsAlgOidSupported", {Value(u"").get()}));
+    EXPECT_EQ(kNoAlgorithm, session.call(u"IsAlgOidSupported", {noAlgorithm.get()}));
+
+    EXPECT_EQ(S_OK, session.call(u"SetHashAlgorithmOid", {sha256.get()}));
+    EXPECT_EQ(S_OK, session.call(u"SetSignatureAlgorithmOid", {sha256WithRsa.get()}));
+    EXPECT_EQ(kNoAlgorithm, session.call(u"SetHashAlgorithmOid", {noAlgorithm.get()}));
+    EXPECT_EQ(kNoAlgorithm, session.call(u"SetSignatureAlgorithmOid", {noAlgorithm.get()}));
+    EXPECT_EQ(kSha256, algorithmOf(session, u"GetHashAlgorithmOid"));
+    EXPECT_EQ(kSha256WithRsa, algorithmOf(session, u"GetSignatureAlgorithmOid"));
+    EXPECT_EQ(S_OK, session.call(u"RegisterOIDInfo"));
+
+    ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(u"Microsoft Enhanced Cryptographic Provider v1.0")));
+    ASSERT_EQ(S_OK, session.put(u"ProviderType", Value(LONG{1})));
+    EXPECT_EQ(NTE_FAIL, session.call(u"IsAlgOidSupported", {sha256WithRsa.get()})) << "lacks it, no error given";
+
+    EXPECT_EQ(S_OK, session.call(u"Reset"));
+    EXPECT_EQ(u"1.3.14.3.2.26", algorithmOf(session, u"GetHashAlgorithmOid"));
+    EXPECT_EQ(u"1.3.14.3.2.29", algorithmOf(session, u"GetSignatureAlgorithmOid"));
 }
 
 TEST_F(PentakSession, TestShowsItsBoxToTheUser) {

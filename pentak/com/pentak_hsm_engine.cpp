@@ -1,0 +1,33 @@
+// CPentak's members over the session's client of the outside HSM engine.
+#include <string>
+
+#include "automation_text.h"
+#include "pentak_class.h"
+#include "platform/boundary.h"
+#include "result_rules.h"
+
+using pentak::giveText;
+using pentak::resultOfCode;
+using pentak::textOf;
+using platform::winHr;
+
+HRESULT CPentak::HsmEngine_Init(BSTR url, BSTR device, LONG comport) {
+    return winHr([&] { return resultOfCode(CEnroll::HsmEngine_Init(textOf(url), textOf(device), comport)); });
+}
+
+HRESULT CPentak::HsmEngine_TestConnection() {
+    return winHr([&] { return resultOfCode(CEnroll::HsmEngine_TestConnection()); });
+}
+
+HRESULT CPentak::HsmEngine_GetRootList(BSTR* pVal) {
+    if (!pVal) return E_POINTER;
+    return winHr([&] {
+        std::u16string rootList;
+        const HRESULT hr = resultOfCode(CEnroll::HsmEngine_GetRootList(rootList));
+        return FAILED(hr) ? hr : giveText(rootList, pVal);
+    });
+}
+
+HRESULT CPentak::HsmEngine_WriteRoot(BSTR certfilename) {
+    return winHr([&] { return resultOfCode(CEnroll::HsmEngine_WriteRoot(textOf(certfilename))); });
+}
