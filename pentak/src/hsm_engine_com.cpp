@@ -79,7 +79,7 @@ bool THsmEngineCom::Create() {
         m_unknown.reset();
         return false;
     }
-    // The engine's own failures here surface on the caller's next call.
+    // A failure of these three calls does not undo the creation.
     m_engine->SetFirstCreationFlag(1);
     m_engine->SetSecondCreationFlag(0);
     initEngine(m_engine.get(), kDefaultServer, kDefaultDevice, kDefaultComPort);

@@ -3,7 +3,8 @@
 // a local card device. The engine object is created by the first operation
 // and kept until the client goes. An operation is false when the engine
 // cannot be created or its call gives a failing HRESULT; the client sets
-// no last error of its own.
+// no last error of its own. The engine lives in the apartment of the thread
+// that first uses the client, which must have initialised COM.
 #pragma once
 
 #include <string>

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "common/reg.h"
+#include "known_providers.h"
 #include "my_error.h"
 #include "pentak_resource.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
+#include "win32/crypt_provider.h"
 #include "win32/error.h"
 #include "win32/registry.h"
 
@@ -113,13 +115,39 @@ TEST_F(EnrollTest, CheckedSettingsRefuseWrongValuesAndKeepTheOldOnes) {
     EXPECT_EQ(u"&Yes", TPentakResource::Instance()->GetString(2));
 }
 
+TEST_F(EnrollTest, AlgorithmsAreCheckedAgainstTheProviderAndRefusedOnesAreNotStored) {
+    constexpr const char16_t* sha256 = u"2.16.840.1.101.3.4.2.1";
+    constexpr const char16_t* sha256WithRsa = u"1.2.840.113549.1.1.11";
+    CEnroll session;
+    EXPECT_EQ(87u, session.IsAlgOidSupported(u""));
+    EXPECT_EQ(static_cast<DWORD>(NTE_BAD_PROVIDER), session.IsAlgOidSupported(sha256));
+
+    session.SetProviderName(kAesProvider);
+    session.SetProviderType(PROV_RSA_AES);
+    EXPECT_EQ(1911u, session.IsAlgOidSupported(u"1.2.3.4"));
+    EXPECT_EQ(0u, session.SetHashAlgorithmOid(sha256));
+    EXPECT_EQ(0u, session.SetSignatureAlgorithmOid(sha256WithRsa));
+    EXPECT_EQ(sha256, session.GetHashAlgorithmOid());
+    EXPECT_EQ(sha256WithRsa, session.GetSignatureAlgorithmOid());
+
+    // A provider without SHA-256, and one that is not installed.
+    session.SetProviderName(u"Microsoft Strong Cryptographic Provider");
+    session.SetProviderType(PROV_RSA_FULL);
+    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), session.SetHashAlgorithmOid(u"2.16.840.1.101.3.4.2.3"));
+    session.SetProviderName(u"Pentak Missing CSP");
+    EXPECT_EQ(static_cast<DWORD>(NTE_KEYSET_NOT_DEF), session.SetSignatureAlgorithmOid(u"1.2.840.113549.1.1.13"));
+    EXPECT_EQ(87u, session.SetHashAlgorithmOid(u""));
+    EXPECT_EQ(sha256, session.GetHashAlgorithmOid());
+    EXPECT_EQ(sha256WithRsa, session.GetSignatureAlgorithmOid());
+}
+
 TEST(EnrollResult, FailureWithoutAnErrorIsNteFail) {
     EXPECT_EQ(0u, CEnroll::ResultFromStatus(true, 5));
     EXPECT_EQ(5u, CEnroll::ResultFromStatus(false, 5));
     EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), CEnroll::ResultFromStatus(false, 0));
 }
 
-TEST_F(EnrollTest, TestShowsItsBoxAndReservedMembersSayNotImplemented) {
+TEST_F(EnrollTest, TestShowsItsBoxAndReservedMembersFailAsNotImplemented) {
     ::setenv("PLATFORM_UI", "script", 1);
     platform::ui::setBackend(nullptr);
     platform::ui::script::clear();
