@@ -6,29 +6,29 @@
 #include "platform/boundary.h"
 #include "result_rules.h"
 
+using pentak::codeOf;
 using pentak::giveText;
-using pentak::resultOfCode;
 using pentak::textOf;
 using platform::winHr;
 
 HRESULT CPentak::IsAlgOidSupported(BSTR algOid) {
-    return winHr([&] { return resultOfCode(CEnroll::IsAlgOidSupported(textOf(algOid))); });
+    return codeOf([&] { return CEnroll::IsAlgOidSupported(textOf(algOid)); });
 }
 
 HRESULT CPentak::SetHashAlgorithmOid(BSTR newVal) {
-    return winHr([&] { return resultOfCode(CEnroll::SetHashAlgorithmOid(textOf(newVal))); });
+    return codeOf([&] { return CEnroll::SetHashAlgorithmOid(textOf(newVal)); });
 }
 HRESULT CPentak::GetHashAlgorithmOid(BSTR* pVal) {
     return winHr([&] { return giveText(CEnroll::GetHashAlgorithmOid(), pVal); });
 }
 
 HRESULT CPentak::SetSignatureAlgorithmOid(BSTR newVal) {
-    return winHr([&] { return resultOfCode(CEnroll::SetSignatureAlgorithmOid(textOf(newVal))); });
+    return codeOf([&] { return CEnroll::SetSignatureAlgorithmOid(textOf(newVal)); });
 }
 HRESULT CPentak::GetSignatureAlgorithmOid(BSTR* pVal) {
     return winHr([&] { return giveText(CEnroll::GetSignatureAlgorithmOid(), pVal); });
 }
 
 HRESULT CPentak::RegisterOIDInfo() {
-    return winHr([&] { return resultOfCode(CEnroll::RegisterOIDInfo()); });
+    return codeOf([&] { return CEnroll::RegisterOIDInfo(); });
 }

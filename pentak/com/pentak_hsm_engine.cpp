@@ -3,31 +3,27 @@
 
 #include "automation_text.h"
 #include "pentak_class.h"
-#include "platform/boundary.h"
 #include "result_rules.h"
 
+using pentak::codeOf;
 using pentak::giveText;
-using pentak::resultOfCode;
 using pentak::textOf;
-using platform::winHr;
 
 HRESULT CPentak::HsmEngine_Init(BSTR url, BSTR device, LONG comport) {
-    return winHr([&] { return resultOfCode(CEnroll::HsmEngine_Init(textOf(url), textOf(device), comport)); });
+    return codeOf([&] { return CEnroll::HsmEngine_Init(textOf(url), textOf(device), comport); });
 }
 
 HRESULT CPentak::HsmEngine_TestConnection() {
-    return winHr([&] { return resultOfCode(CEnroll::HsmEngine_TestConnection()); });
+    return codeOf([&] { return CEnroll::HsmEngine_TestConnection(); });
 }
 
 HRESULT CPentak::HsmEngine_GetRootList(BSTR* pVal) {
     if (!pVal) return E_POINTER;
-    return winHr([&] {
-        std::u16string rootList;
-        const HRESULT hr = resultOfCode(CEnroll::HsmEngine_GetRootList(rootList));
-        return FAILED(hr) ? hr : giveText(rootList, pVal);
-    });
+    std::u16string rootList;
+    const HRESULT hr = codeOf([&] { return CEnroll::HsmEngine_GetRootList(rootList); });
+    return FAILED(hr) ? hr : giveText(rootList, pVal);
 }
 
 HRESULT CPentak::HsmEngine_WriteRoot(BSTR certfilename) {
-    return winHr([&] { return resultOfCode(CEnroll::HsmEngine_WriteRoot(textOf(certfilename))); });
+    return codeOf([&] { return CEnroll::HsmEngine_WriteRoot(textOf(certfilename)); });
 }

@@ -5,28 +5,27 @@
 #include "platform/boundary.h"
 #include "result_rules.h"
 
+using pentak::codeOf;
+using pentak::flagOf;
 using pentak::giveText;
-using pentak::resultOfCode;
-using pentak::resultOfFlag;
 using pentak::textOf;
-using platform::winHr;
 
 HRESULT CPentak::Reset() {
-    return winHr([&] { return resultOfFlag(CEnroll::Reset()); });
+    return flagOf([&] { return CEnroll::Reset(); });
 }
 
 HRESULT CPentak::Test() {
-    return winHr([&] { return resultOfFlag(CEnroll::Test()); });
+    return flagOf([&] { return CEnroll::Test(); });
 }
 
 HRESULT CPentak::get_MessageEncoding(BSTR* pVal) { return giveText(GetMessageEncoding(), pVal); }
 HRESULT CPentak::put_MessageEncoding(BSTR newVal) {
-    return winHr([&] { return resultOfCode(SetMessageEncoding(textOf(newVal))); });
+    return codeOf([&] { return SetMessageEncoding(textOf(newVal)); });
 }
 
 HRESULT CPentak::get_GUILanguage(BSTR* pVal) {
-    return winHr([&] { return giveText(GetGUILanguage(), pVal); });
+    return platform::winHr([&] { return giveText(GetGUILanguage(), pVal); });
 }
 HRESULT CPentak::put_GUILanguage(BSTR newVal) {
-    return winHr([&] { return resultOfCode(SetGUILanguage(textOf(newVal))); });
+    return codeOf([&] { return SetGUILanguage(textOf(newVal)); });
 }
