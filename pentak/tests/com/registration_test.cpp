@@ -128,6 +128,9 @@ TEST_F(PentakActivation, ByClassIdOrEitherProgIdTheObjectAnswersItsThreeInterfac
         CLSID clsid{};
         ASSERT_EQ(S_OK, CLSIDFromProgID(progId, &clsid));
         EXPECT_EQ(CLSID_Pentak, clsid);
+        Ptr<IDispatch> byName;
+        EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, byName.putVoid()));
+        EXPECT_TRUE(byName);
     }
     Ptr<IUnknown> object;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_Pentak, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.putVoid()));
