@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "win32/error.h"
 #include "win32/oleauto.h"
 
 // The engine's interface in the order of its table of functions after
@@ -57,9 +58,17 @@ private:
     BSTR m_text = nullptr;
 };
 
+// A failing HRESULT becomes the thread's last error, so that the session
+// reports the engine's own reason and not an older error of the thread.
+bool succeeded(HRESULT result) {
+    if (SUCCEEDED(result)) return true;
+    SetLastError(static_cast<DWORD>(result));
+    return false;
+}
+
 bool initEngine(IHsmEngine* engine, std::u16string_view url, std::u16string_view device, LONG comPort) {
     const OwnedBstr urlText(url), deviceText(device);
-    return SUCCEEDED(engine->Init(urlText.get(), deviceText.get(), comPort));
+    return succeeded(engine->Init(urlText.get(), deviceText.get(), comPort));
 }
 
 }  // namespace
@@ -71,10 +80,9 @@ bool THsmEngineCom::Create() {
     if (m_unknown && m_engine) return true;
     m_engine.reset();
     m_unknown.reset();
-    if (FAILED(CoCreateInstance(kEngineClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, m_unknown.putVoid())) ||
-        !m_unknown)
+    if (!succeeded(CoCreateInstance(kEngineClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, m_unknown.putVoid())))
         return false;
-    if (FAILED(m_unknown->QueryInterface(kEngineInterface, m_engine.putVoid())) || !m_engine) {
+    if (!succeeded(m_unknown->QueryInterface(kEngineInterface, m_engine.putVoid()))) {
         m_engine.reset();
         m_unknown.reset();
         return false;
@@ -90,12 +98,12 @@ bool THsmEngineCom::Init(std::u16string_view url, std::u16string_view device, LO
     return Create() && initEngine(m_engine.get(), url, device, comPort);
 }
 
-bool THsmEngineCom::TestConnection() { return Create() && SUCCEEDED(m_engine->TestConnection()); }
+bool THsmEngineCom::TestConnection() { return Create() && succeeded(m_engine->TestConnection()); }
 
 bool THsmEngineCom::GetRootList(std::u16string& rootList) {
     if (!Create()) return false;
     OwnedBstr list;
-    if (FAILED(m_engine->GetRootList(list.put()))) return false;
+    if (!succeeded(m_engine->GetRootList(list.put()))) return false;
     rootList += list.view();
     return true;
 }
@@ -103,5 +111,5 @@ bool THsmEngineCom::GetRootList(std::u16string& rootList) {
 bool THsmEngineCom::WriteRoot(std::u16string_view certFileName) {
     if (!Create()) return false;
     const OwnedBstr fileName(certFileName);
-    return SUCCEEDED(m_engine->WriteRoot(fileName.get()));
+    return succeeded(m_engine->WriteRoot(fileName.get()));
 }

@@ -2,8 +2,8 @@
 // server that talks to a remote hardware security module over HTTPS and to
 // a local card device. The engine object is created by the first operation
 // and kept until the client goes. An operation is false when the engine
-// cannot be created or its call gives a failing HRESULT; the client sets
-// no last error of its own. The engine lives in the apartment of the thread
+// cannot be created or its call gives a failing HRESULT, which is then the
+// thread's last error. The engine lives in the apartment of the thread
 // that first uses the client, which must have initialised COM.
 #pragma once
 

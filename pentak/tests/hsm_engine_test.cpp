@@ -63,8 +63,7 @@ TEST_F(HsmEngineTest, RootListIsCopiedOnlyOnSuccess) {
     EXPECT_EQ(u"CN=Root A\r\nCN=Root B", list);
 
     engine.failCall(u"GetRootList", E_FAIL);
-    SetLastError(0);
-    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), session.HsmEngine_GetRootList(list));
+    EXPECT_EQ(static_cast<DWORD>(E_FAIL), session.HsmEngine_GetRootList(list));
     EXPECT_EQ(u"CN=Root A\r\nCN=Root B", list);
 }
 
@@ -75,21 +74,23 @@ TEST_F(HsmEngineTest, EngineFailuresAreResultCodesButDoNotStopTheCreation) {
     CEnroll session;
     EXPECT_EQ(0u, session.HsmEngine_TestConnection());
 
-    SetLastError(0);
-    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), session.HsmEngine_Init(u"https://hsm.example/rc", u"PC/SC", 0));
-    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), session.HsmEngine_WriteRoot(u"root.cer"));
+    // The engine's own reason comes back, not an older error of the thread.
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(static_cast<DWORD>(E_FAIL), session.HsmEngine_Init(u"https://hsm.example/rc", u"PC/SC", 0));
+    EXPECT_EQ(static_cast<DWORD>(E_FAIL), session.HsmEngine_WriteRoot(u"root.cer"));
     engine.failCall(u"TestConnection", static_cast<HRESULT>(0x80072EFD));
-    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), session.HsmEngine_TestConnection());
+    EXPECT_EQ(0x80072EFDu, session.HsmEngine_TestConnection());
     EXPECT_EQ(1, engine.liveObjects());
 }
 
 TEST_F(HsmEngineTest, WithoutTheEngineEveryMemberFails) {
     CEnroll session;
     std::u16string list = u"old";
-    EXPECT_NE(0u, session.HsmEngine_TestConnection());
-    EXPECT_NE(0u, session.HsmEngine_Init(u"https://hsm.example/rc", u"PC/SC", 0));
-    EXPECT_NE(0u, session.HsmEngine_WriteRoot(u"root.cer"));
-    EXPECT_NE(0u, session.HsmEngine_GetRootList(list));
+    const auto notRegistered = static_cast<DWORD>(REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(notRegistered, session.HsmEngine_TestConnection());
+    EXPECT_EQ(notRegistered, session.HsmEngine_Init(u"https://hsm.example/rc", u"PC/SC", 0));
+    EXPECT_EQ(notRegistered, session.HsmEngine_WriteRoot(u"root.cer"));
+    EXPECT_EQ(notRegistered, session.HsmEngine_GetRootList(list));
     EXPECT_EQ(u"old", list);
 }
 
