@@ -45,15 +45,16 @@ TEST_F(PentakHsmEngine, MembersReachTheEngineAndItsFailuresComeBackAsHresults) {
     EXPECT_EQ(S_OK, session.call(u"HsmEngine_GetRootList", {list.reference()}));
     EXPECT_EQ(u"CN=Root A\r\nCN=Root B", list.text());
 
-    // A failing engine call left no error of the session's own.
+    // The engine's own failure comes back as it is.
     engine.failCall(u"GetRootList", E_FAIL);
     BSTR kept = SysAllocString(u"kept");
     BSTR out = kept;
-    EXPECT_EQ(NTE_FAIL, pentak->HsmEngine_GetRootList(&out));
+    EXPECT_EQ(E_FAIL, pentak->HsmEngine_GetRootList(&out));
     EXPECT_EQ(kept, out) << "written only on success";
     SysFreeString(kept);
-    engine.failCall(u"TestConnection", E_FAIL);
-    EXPECT_EQ(NTE_FAIL, session.call(u"HsmEngine_TestConnection"));
+    constexpr HRESULT kCannotConnect = HRESULT_OF(0x80072EFDu);
+    engine.failCall(u"TestConnection", kCannotConnect);
+    EXPECT_EQ(kCannotConnect, session.call(u"HsmEngine_TestConnection"));
 
     EXPECT_EQ(S_OK, session.call(u"Reset"));
     engine.failCall(u"TestConnection", S_OK);
@@ -67,8 +68,8 @@ TEST_F(PentakHsmEngine, MembersReachTheEngineAndItsFailuresComeBackAsHresults) {
 TEST_F(PentakHsmEngine, WithoutTheEngineEveryMemberFailsAndHandsNothingOut) {
     const auto session = scriptOf(create());
     Value list(u"untouched");
-    EXPECT_EQ(NTE_FAIL, session.call(u"HsmEngine_TestConnection"));
-    EXPECT_EQ(NTE_FAIL, session.call(u"HsmEngine_GetRootList", {list.reference()}));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, session.call(u"HsmEngine_TestConnection"));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, session.call(u"HsmEngine_GetRootList", {list.reference()}));
     EXPECT_EQ(u"untouched", list.text());
 }
 
