@@ -72,7 +72,9 @@ void writeInterface(std::ostream& out, const Library& library, const TypeEntry& 
 std::string writeHeader(const Library& library, const std::string& source) {
     std::ostringstream out;
     out << "// Made by the type-library compiler from " << source << "; change that file, not this one.\n"
-        << "#pragma once\n\n#include \"platform/com/interface_id.h\"\n\n";
+        << "#pragma once\n\n#include \"platform/com/interface_id.h\"\n\n"
+        << "// An enumeration the including code already declares (over LONG, with the\n"
+        << "// same values) is left out when TESK_TYPELIB_HAS_<name> is defined.\n\n";
     out << "inline constexpr GUID LIBID_" << toUtf8(library.name) << " = " << guidInitializer(library.guid)
         << ";\n\n";
     for (const auto& entry : library.types)
@@ -80,11 +82,14 @@ std::string writeHeader(const Library& library, const std::string& source) {
     out << "\n";
     for (const auto& entry : library.types) {
         switch (entry.kind) {
-        case Kind::Enum:
-            out << "enum " << toUtf8(entry.name) << " : LONG {\n";
+        case Kind::Enum: {
+            const std::string name = toUtf8(entry.name);
+            out << "#ifndef TESK_TYPELIB_HAS_" << name << "\n";
+            out << "enum " << name << " : LONG {\n";
             for (const auto& value : entry.values) out << "    " << toUtf8(value.name) << " = " << value.value << ",\n";
-            out << "};\n\n";
+            out << "};\n#endif\n\n";
             break;
+        }
         case Kind::Interface:
             writeInterface(out, library, entry);
             break;

@@ -1,0 +1,159 @@
+// CPentak: the COM class of the enrolment library. Each object is one
+// enrolment session (a CEnroll); every member of its dual interface IPentak
+// converts its arguments, calls the session member of the same meaning and
+// turns the outcome into an HRESULT (result_rules.h). Out arguments are
+// written only when the member succeeds. The object may be aggregated and
+// answers IUnknown, IDispatch and IPentak only.
+//
+// Members whose session operation is not built yet answer E_NOTIMPL and
+// touch nothing.
+#pragma once
+
+#include <type_traits>
+
+#include "enroll.h"
+
+// The session declares the application profile's enumeration; the
+// interface takes that one.
+#define TESK_TYPELIB_HAS_sgAppProfile
+#include "pentak_lib.h"
+#include "platform/com/dispatch.h"
+#include "platform/com/object.h"
+
+static_assert(std::is_same_v<std::underlying_type_t<sgAppProfile>, LONG>,
+              "ApplicationProfile travels as the type library's 32-bit enumeration");
+
+class CPentak final : public platform::com::Object<CPentak, platform::com::Dispatch<IPentak>>, public CEnroll {
+public:
+    HRESULT get_ProviderType(LONG* pVal) override;
+    HRESULT put_ProviderType(LONG newVal) override;
+    HRESULT get_ProviderName(BSTR* pVal) override;
+    HRESULT put_ProviderName(BSTR newVal) override;
+    HRESULT get_ContainerName(BSTR* pVal) override;
+    HRESULT put_ContainerName(BSTR newVal) override;
+    HRESULT get_KeySpec(LONG* pVal) override;
+    HRESULT put_KeySpec(LONG newVal) override;
+    HRESULT get_GenKeyFlags(LONG* pVal) override;
+    HRESULT put_GenKeyFlags(LONG newVal) override;
+    HRESULT KeySelect() override { return E_NOTIMPL; }
+    HRESULT KeyGenerate() override { return E_NOTIMPL; }
+    HRESULT KeyContainerDelete(BSTR) override { return E_NOTIMPL; }
+    HRESULT KeyImport(BSTR) override { return E_NOTIMPL; }
+    HRESULT KeyExport(BSTR*) override { return E_NOTIMPL; }
+    HRESULT get_AttributeStringType(LONG* pVal) override;
+    HRESULT put_AttributeStringType(LONG newVal) override;
+    HRESULT AddSubjectAttribute(BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT AddAttribute_String(BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT AddAttribute_CSPInfo() override { return E_NOTIMPL; }
+    HRESULT AddAttribute_SmartCardInfo() override { return E_NOTIMPL; }
+    HRESULT AddAttribute_StringSHA1(BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_KeyUsage_SetBit(LONG) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_ExtKeyUsage_AddOid(BSTR) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_CertPolicies_AddOid(BSTR) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_SubjectAltName_Add(LONG, BSTR) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_CRLDistributionPoint_Add(LONG, BSTR) override { return E_NOTIMPL; }
+    HRESULT CreatePKCS10(BSTR*) override { return E_NOTIMPL; }
+    HRESULT AcceptPkcs7(BSTR) override { return E_NOTIMPL; }
+    HRESULT AcceptX509(BSTR) override { return E_NOTIMPL; }
+    HRESULT Reset() override;
+    HRESULT RequestedExtension_SubjectAltName_OtherName_Add(BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_SetCritical(BSTR, INT) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_Add(BSTR, INT, BSTR) override { return E_NOTIMPL; }
+    HRESULT EnumProviders(LONG) override { return E_NOTIMPL; }
+    HRESULT RequestImport(BSTR) override { return E_NOTIMPL; }
+    HRESULT GetContainerName(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetCardNumber(BSTR*) override { return E_NOTIMPL; }
+    HRESULT ParseCertSubjectToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT ParseCertIssuerToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetPresentCardCSP(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetDefaultOSCSP(BSTR*) override { return E_NOTIMPL; }
+    HRESULT CSPLoadStore(LONG, LONG*) override { return E_NOTIMPL; }
+    HRESULT EnumPubKeyHash(LONG, BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetPubKeyHashList(BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT EnrollX509(BSTR, BSTR, LONG) override { return E_NOTIMPL; }
+    HRESULT DeleteCerts(BSTR, LONG*) override { return E_NOTIMPL; }
+    HRESULT get_Crytpui(LONG* pVal) override;
+    HRESULT ViewCert(BSTR) override { return E_NOTIMPL; }
+    HRESULT EnumCerts(LONG, BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT EnumCertsEx(LONG, BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetCert(LONG, BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetCertEx(LONG, BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT SelectCert(BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT SelectCertEx(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Sign(BSTR, BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT DoSign() override { return E_NOTIMPL; }
+    HRESULT get_CSPName(BSTR* pVal) override;
+    HRESULT get_KeyContainerName(BSTR* pVal) override;
+    HRESULT get_signedMessage(BSTR* pVal) override;
+    HRESULT get_SignCert(BSTR* pVal) override;
+    HRESULT put_SignCert(BSTR) override { return E_NOTIMPL; }
+    HRESULT get_messageTBS(BSTR* pVal) override;
+    HRESULT put_messageTBS(BSTR newVal) override;
+    HRESULT EnumContainers(LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetPubKeyHashContainer(BSTR, BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT get_Certificate(BSTR* pVal) override;
+    HRESULT put_Certificate(BSTR newVal) override;
+    HRESULT GetCertVal(BSTR, sgCertInfoTypes, BSTR*) override { return E_NOTIMPL; }
+    HRESULT SetHashAlgorithmOid(BSTR newVal) override;
+    HRESULT GetHashAlgorithmOid(BSTR* pVal) override;
+    HRESULT SetSignatureAlgorithmOid(BSTR newVal) override;
+    HRESULT GetSignatureAlgorithmOid(BSTR* pVal) override;
+    HRESULT IsAlgOidSupported(BSTR algOid) override;
+    HRESULT get_ProviderVersion(BSTR*) override { return E_NOTIMPL; }
+    HRESULT RegisterOIDInfo() override;
+    HRESULT IsKeylenSupported(LONG) override { return E_NOTIMPL; }
+    HRESULT CmfToPem(BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT get_SignDlgTitle(BSTR* pVal) override;
+    HRESULT put_SignDlgTitle(BSTR newVal) override;
+    HRESULT RequestedExtension_KeyUsage_Reset() override { return E_NOTIMPL; }
+    HRESULT IsIssued(BSTR, BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
+    HRESULT RemoveSubjectAttribute(BSTR) override { return E_NOTIMPL; }
+    HRESULT Test() override;
+    HRESULT get_Error(BSTR* pVal) override;
+    HRESULT put_Error(BSTR newVal) override;
+    HRESULT get_ErrorLevel(LONG* pVal) override;
+    HRESULT put_ErrorLevel(LONG newVal) override;
+    HRESULT AddAttribute_SmartCardInfoSC() override { return E_NOTIMPL; }
+    HRESULT HsmEngine_TestConnection() override;
+    HRESULT HsmEngine_Init(BSTR url, BSTR device, LONG comport) override;
+    HRESULT HsmEngine_GetRootList(BSTR* pVal) override;
+    HRESULT HsmEngine_WriteRoot(BSTR certfilename) override;
+    HRESULT get_sha1WithRSASign(BSTR* pVal) override;
+    HRESULT get_sha1WithRSAEncryption(BSTR* pVal) override;
+    HRESULT get_sha256WithRSAEncryption(BSTR* pVal) override;
+    HRESULT get_sha384WithRSAEncryption(BSTR* pVal) override;
+    HRESULT get_sha512WithRSAEncryption(BSTR* pVal) override;
+    HRESULT get_md5WithRSAEncryption(BSTR* pVal) override;
+    HRESULT get_md5Algorithm(BSTR* pVal) override;
+    HRESULT get_sha1Algorithm(BSTR* pVal) override;
+    HRESULT get_sha256Algorithm(BSTR* pVal) override;
+    HRESULT get_sha384Algorithm(BSTR* pVal) override;
+    HRESULT get_sha512Algorithm(BSTR* pVal) override;
+    HRESULT get_RDN_PRINTABLE_STRING(LONG* pVal) override;
+    HRESULT get_RDN_IA5_STRING(LONG* pVal) override;
+    HRESULT get_RDN_BMP_STRING(LONG* pVal) override;
+    HRESULT get_RDN_UTF8_STRING(LONG* pVal) override;
+    HRESULT get_TYPE_PROVIDER_RSA_FULL(LONG* pVal) override;
+    HRESULT get_TYPE_PROVIDER_RSA_AES(LONG* pVal) override;
+    HRESULT get_KEYSPEC_AT_SIGNATURE(LONG* pVal) override;
+    HRESULT get_KEYSPEC_AT_KEYEXCHANGE(LONG* pVal) override;
+    HRESULT get_KEYSPEC_AT_PARVEL(LONG* pVal) override;
+    HRESULT get_ApplicationProfile(sgAppProfile* pVal) override;
+    HRESULT put_ApplicationProfile(sgAppProfile newVal) override;
+    HRESULT get_CodePage(ULONG* pVal) override;
+    HRESULT put_CodePage(ULONG newVal) override;
+    HRESULT get_MessageEncoding(BSTR* pVal) override;
+    HRESULT put_MessageEncoding(BSTR newVal) override;
+    HRESULT get_GUILanguage(BSTR* pVal) override;
+    HRESULT put_GUILanguage(BSTR newVal) override;
+    HRESULT DeleteCertificate(BSTR) override { return E_NOTIMPL; }
+    HRESULT DeleteExpiredCertificates(ULONG) override { return E_NOTIMPL; }
+    HRESULT get_SmartCardName(BSTR* pVal) override;
+    HRESULT get_SmartCardReaderName(BSTR* pVal) override;
+    HRESULT put_SmartCardReaderName(BSTR newVal) override;
+    HRESULT DeleteObsoleteContent() override { return E_NOTIMPL; }
+    HRESULT AddAttribute_KavloCardInfo() override { return E_NOTIMPL; }
+    HRESULT X509SubjectToPersonalReqTesk(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT X509SubjectToReqTesk(BSTR) override { return E_NOTIMPL; }
+    HRESULT X509MergeSubjectToPersonalReqTesk(BSTR, BSTR, BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
+};

@@ -1,0 +1,112 @@
+#include "pentak_client.h"
+
+#include "win32/datetime.h"
+
+namespace pentak_test {
+
+using platform::com::Ptr;
+
+testkit::RunResult regsvr32(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), TESK_REGSVR32);
+    testkit::RunOptions options;
+    options.env["PLATFORM_UI"] = "script";
+    return testkit::run(arguments, options);
+}
+
+Value::Value(const char16_t* text) : Value() {
+    m_v.vt = VT_BSTR;
+    m_v.bstrVal = SysAllocString(text);
+}
+
+Value::Value(LONG number) : Value() {
+    m_v.vt = VT_I4;
+    m_v.lVal = number;
+}
+
+VARIANT Value::reference() {
+    VARIANT byRef;
+    VariantInit(&byRef);
+    byRef.vt = VT_BYREF | VT_VARIANT;
+    byRef.pvarVal = &m_v;
+    return byRef;
+}
+
+std::u16string Value::text() const {
+    EXPECT_EQ(VT_BSTR, m_v.vt);
+    if (m_v.vt != VT_BSTR || !m_v.bstrVal) return {};
+    return std::u16string(m_v.bstrVal, SysStringLen(m_v.bstrVal));
+}
+
+LONG Value::number() const {
+    EXPECT_EQ(VT_I4, m_v.vt);
+    return m_v.vt == VT_I4 ? m_v.lVal : -1;
+}
+
+DISPID Script::id(const char16_t* name) const {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID member = DISPID_UNKNOWN;
+    m_object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &member);
+    return member;
+}
+
+HRESULT Script::invoke(const char16_t* name, WORD flags, std::vector<VARIANT> arguments, bool namedPut,
+                       VARIANT* result) const {
+    const DISPID member = id(name);
+    EXPECT_NE(DISPID_UNKNOWN, member) << "no member " << testing::PrintToString(std::u16string(name));
+    std::vector<VARIANT> lastFirst(arguments.rbegin(), arguments.rend());
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{lastFirst.data(), namedPut ? &putId : nullptr, static_cast<UINT>(lastFirst.size()),
+                      namedPut ? 1u : 0u};
+    EXCEPINFO exception{};
+    UINT argErr = 0;
+    const HRESULT hr = m_object->Invoke(member, IID_NULL, LOCALE_SYSTEM_DEFAULT, flags, &params, result, &exception,
+                                        &argErr);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return hr == DISP_E_EXCEPTION ? exception.scode : hr;
+}
+
+HRESULT Script::get(const char16_t* name, Value& result) const {
+    VariantClear(&result.get());
+    return invoke(name, DISPATCH_PROPERTYGET, {}, false, &result.get());
+}
+
+HRESULT Script::put(const char16_t* name, const Value& value) const {
+    return invoke(name, DISPATCH_PROPERTYPUT, {value.get()}, true, nullptr);
+}
+
+HRESULT Script::call(const char16_t* name, std::vector<VARIANT> arguments, Value* result) const {
+    if (result) VariantClear(&result->get());
+    return invoke(name, DISPATCH_METHOD, std::move(arguments), false, result ? &result->get() : nullptr);
+}
+
+std::u16string Script::text(const char16_t* name) const {
+    Value value;
+    EXPECT_EQ(S_OK, get(name, value));
+    return value.text();
+}
+
+LONG Script::number(const char16_t* name) const {
+    Value value;
+    EXPECT_EQ(S_OK, get(name, value));
+    return value.number();
+}
+
+void RegisteredPentak::SetUp() {
+    const auto registered = regsvr32({"/s", kModule});
+    ASSERT_EQ(0, registered.exitCode) << registered.err;
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
+// The end of the apartment frees the module, so that each test starts
+// with a fresh library: its diagnostic text and language are per process.
+void RegisteredPentak::TearDown() { CoUninitialize(); }
+
+Ptr<IPentak> RegisteredPentak::create() {
+    Ptr<IPentak> object;
+    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_Pentak, nullptr, CLSCTX_INPROC_SERVER, IID_IPentak, object.putVoid()));
+    return object;
+}
+
+}  // namespace pentak_test

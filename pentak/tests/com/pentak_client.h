@@ -1,0 +1,82 @@
+// The Pentak object as its callers see it: libpentak.so registered by the
+// built regsvr32 in a fresh platform root, created in the test's
+// apartment, and reached by member name through IDispatch the way a script
+// or the renewal program reaches it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pentak_lib.h"
+#include "platform/com/ptr.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+
+namespace pentak_test {
+
+inline const std::string kModule = TESK_PENTAK_MODULE;
+
+// Runs the built regsvr32; its answers to the user come from no one.
+testkit::RunResult regsvr32(std::vector<std::string> arguments);
+
+// A VARIANT the test owns.
+class Value {
+public:
+    Value() { VariantInit(&m_v); }
+    explicit Value(const char16_t* text);
+    explicit Value(LONG number);
+    ~Value() { VariantClear(&m_v); }
+    Value(const Value&) = delete;
+    Value& operator=(const Value&) = delete;
+
+    VARIANT& get() { return m_v; }
+    const VARIANT& get() const { return m_v; }
+    // An out argument that this value receives.
+    VARIANT reference();
+
+    bool isNullText() const { return m_v.vt == VT_BSTR && m_v.bstrVal == nullptr; }
+    std::u16string text() const;  // fails the test unless a string
+    LONG number() const;          // fails the test unless a 32-bit number
+
+private:
+    VARIANT m_v;
+};
+
+// The late-bound view of one object. Each call gives the member's own
+// HRESULT: the scode behind DISP_E_EXCEPTION, or what Invoke answered.
+class Script {
+public:
+    explicit Script(platform::com::Ptr<IDispatch> object) : m_object(std::move(object)) {}
+
+    DISPID id(const char16_t* name) const;
+    HRESULT get(const char16_t* name, Value& result) const;
+    HRESULT put(const char16_t* name, const Value& value) const;
+    // Arguments in the order of the declaration.
+    HRESULT call(const char16_t* name, std::vector<VARIANT> arguments = {}, Value* result = nullptr) const;
+
+    // A property's text and number, which must be readable.
+    std::u16string text(const char16_t* name) const;
+    LONG number(const char16_t* name) const;
+
+private:
+    HRESULT invoke(const char16_t* name, WORD flags, std::vector<VARIANT> arguments, bool namedPut,
+                   VARIANT* result) const;
+
+    platform::com::Ptr<IDispatch> m_object;
+};
+
+// libpentak.so registered in the test's own machine, and an apartment.
+class RegisteredPentak : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    platform::com::Ptr<IPentak> create();
+    Script scriptOf(const platform::com::Ptr<IPentak>& object) { return Script(object.as<IDispatch>()); }
+
+    testkit::PlatformRoot root;
+};
+
+}  // namespace pentak_test
