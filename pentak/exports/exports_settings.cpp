@@ -1,0 +1,106 @@
+// The session's settings and its reset.
+#include <optional>
+#include <string>
+
+#include "export_settings.h"
+#include "pentak_exports.h"
+#include "result_rules.h"
+
+using namespace pentak::exports;
+using pentak::codeOf;
+using pentak::flagOf;
+
+HRESULT Pentak_Reset() {
+    return onSession(true, [](CEnroll& s) { return flagOf([&] { return s.Reset(); }); });
+}
+
+HRESULT Pentak_GetProviderType(LONG* type) { return getNumber<&CEnroll::GetProviderType>(type); }
+HRESULT Pentak_SetProviderType(LONG type) { return setNumber<&CEnroll::SetProviderType>(type); }
+HRESULT Pentak_GetKeySpec(LONG* keySpec) { return getNumber<&CEnroll::GetKeySpec>(keySpec); }
+HRESULT Pentak_SetKeySpec(LONG keySpec) { return setNumber<&CEnroll::SetKeySpec>(keySpec); }
+HRESULT Pentak_GetGenKeyFlags(LONG* flags) { return getNumber<&CEnroll::GetGenKeyFlags>(flags); }
+HRESULT Pentak_SetGenKeyFlags(LONG flags) { return setNumber<&CEnroll::SetGenKeyFlags>(flags); }
+HRESULT Pentak_GetAttributeStringType(LONG* type) { return getNumber<&CEnroll::GetAttributeStringType>(type); }
+HRESULT Pentak_SetAttributeStringType(LONG type) { return setNumber<&CEnroll::SetAttributeStringType>(type); }
+HRESULT Pentak_GetCodePage(LONG* codePage) { return getNumber<&CEnroll::GetCodePage>(codePage); }
+HRESULT Pentak_SetCodePage(LONG codePage) { return setNumber<&CEnroll::SetCodePage>(codePage); }
+
+HRESULT Pentak_GetProviderName(char* buffer, DWORD* length) {
+    return getNarrowText<&CEnroll::GetProviderName>(buffer, length);
+}
+HRESULT Pentak_SetProviderName(const char* name) {
+    return onSession(filled(name), [&](CEnroll& s) {
+        s.SetProviderName(ansiText(name));
+        return S_OK;
+    });
+}
+
+HRESULT Pentak_GetContainerName(char* buffer, DWORD* length) {
+    return getNarrowText<&CEnroll::GetContainerName>(buffer, length);
+}
+HRESULT Pentak_SetContainerName(const char* name) {
+    return onSession(given(name), [&](CEnroll& s) {
+        s.SetContainerName(sessionText(s, name));
+        return S_OK;
+    });
+}
+
+HRESULT Pentak_GetCertificate(char* buffer, DWORD* length) {
+    return getNarrowText<&CEnroll::GetCertificate>(buffer, length);
+}
+HRESULT Pentak_SetCertificate(const char* certificate) {
+    return onSession(filled(certificate), [&](CEnroll& s) {
+        s.SetCertificate(ansiText(certificate));
+        return S_OK;
+    });
+}
+
+HRESULT Pentak_GetSignCert(char* buffer, DWORD* length) { return getNarrowText<&CEnroll::GetSignCert>(buffer, length); }
+
+HRESULT Pentak_GetSmartCardName(char16_t* buffer, DWORD* length) {
+    return getWideText<&CEnroll::GetSmartCardName>(buffer, length);
+}
+HRESULT Pentak_GetSmartCardReaderName(char16_t* buffer, DWORD* length) {
+    return getWideText<&CEnroll::GetSmartCardReaderName>(buffer, length);
+}
+HRESULT Pentak_SetSmartCardReaderName(const char16_t* name) {
+    return onSession(true, [&](CEnroll& s) {
+        s.SetSmartCardReaderName(name ? std::optional<std::u16string>(name) : std::nullopt);
+        return S_OK;
+    });
+}
+
+HRESULT Pentak_GetMessageEncoding(char16_t* buffer, DWORD* length) {
+    return getWideText<&CEnroll::GetMessageEncoding>(buffer, length);
+}
+HRESULT Pentak_SetMessageEncoding(const char16_t* encoding) {
+    return onSession(filled(encoding),
+                     [&](CEnroll& s) { return codeOf([&] { return s.SetMessageEncoding(encoding); }); });
+}
+
+HRESULT Pentak_GetGUILanguage(char16_t* buffer, DWORD* length) {
+    return getWideText<&CEnroll::GetGUILanguage>(buffer, length);
+}
+HRESULT Pentak_SetGUILanguage(const char16_t* language) {
+    return onSession(filled(language), [&](CEnroll& s) { return codeOf([&] { return s.SetGUILanguage(language); }); });
+}
+
+HRESULT Pentak_GetHashAlgorithmOid(char* buffer, DWORD* length) {
+    return getNarrowText<&CEnroll::GetHashAlgorithmOid>(buffer, length);
+}
+HRESULT Pentak_SetHashAlgorithmOid(const char* oid) {
+    return onSession(filled(oid), [&](CEnroll& s) {
+        const std::u16string wide = ansiText(oid);
+        return codeOf([&] { return s.SetHashAlgorithmOid(wide); });
+    });
+}
+
+HRESULT Pentak_GetSignatureAlgorithmOid(char* buffer, DWORD* length) {
+    return getNarrowText<&CEnroll::GetSignatureAlgorithmOid>(buffer, length);
+}
+HRESULT Pentak_SetSignatureAlgorithmOid(const char* oid) {
+    return onSession(filled(oid), [&](CEnroll& s) {
+        const std::u16string wide = ansiText(oid);
+        return codeOf([&] { return s.SetSignatureAlgorithmOid(wide); });
+    });
+}
