@@ -17,22 +17,6 @@ namespace {
 // The card provider's parameter that holds the number of the card.
 constexpr DWORD kCardNumberParameter = 0x10000021;
 
-class UserKey {
-public:
-    UserKey(HCRYPTPROV provider, DWORD keySpec) {
-        if (!CryptGetUserKey(provider, keySpec, &m_key)) m_key = 0;
-    }
-    ~UserKey() {
-        if (m_key) CryptDestroyKey(m_key);
-    }
-    UserKey(const UserKey&) = delete;
-    UserKey& operator=(const UserKey&) = delete;
-    HCRYPTKEY get() const noexcept { return m_key; }
-
-private:
-    HCRYPTKEY m_key = 0;
-};
-
 // The record of one key of the container; false when the key is missing.
 bool readKey(HCRYPTPROV provider, DWORD keySpec, CspKeyRecord& out) {
     RecordBuffer exported;

@@ -29,6 +29,25 @@ private:
     HCRYPTPROV m_handle = 0;
 };
 
+// The provider's key pair of that spec (CryptGetUserKey), destroyed when
+// it goes out of scope; get() is 0, with the last error set, when there is
+// no such key.
+class UserKey {
+public:
+    UserKey(HCRYPTPROV provider, DWORD keySpec) {
+        if (!CryptGetUserKey(provider, keySpec, &m_key)) m_key = 0;
+    }
+    ~UserKey() {
+        if (m_key) CryptDestroyKey(m_key);
+    }
+    UserKey(const UserKey&) = delete;
+    UserKey& operator=(const UserKey&) = delete;
+    HCRYPTKEY get() const noexcept { return m_key; }
+
+private:
+    HCRYPTKEY m_key = 0;
+};
+
 // Sets the certificate on the provider's key of that spec. A key that
 // already holds it (NTE_EXISTS) counts as done.
 bool SetContainerCertificate(HCRYPTPROV provider, DWORD keySpec, PCCERT_CONTEXT certificate);

@@ -53,6 +53,7 @@ BOOL CEnroll::Reset() {
     m_attributeStringType = CERT_RDN_PRINTABLE_STRING;
 
     CMyError::Instance().Reset();
+    m_cspStore.clear();
 
     m_signCert.reset();
     m_certificate.reset();

@@ -20,6 +20,7 @@
 
 #include "common/load_library.h"
 #include "enroll_records.h"
+#include "key_records.h"
 #include "win32/crypt_encode.h"
 #include "win32/crypt_types.h"
 #include "win32/types.h"
@@ -119,6 +120,95 @@ public:
     BOOL Reserved1();
     BOOL Reserved2();
 
+    // ---- Keys and containers ----
+    // The session's key context (KeyGenerate, KeySelect, KeyImport) stays
+    // open until the next of them, KeyContainerDelete, Reset or the end of
+    // the session.
+
+    // The container as CryptoAPI is given it: the reader's prefix (a reader
+    // name without "\\.\" becomes "\\.\<reader>\", one with it is taken as
+    // it is; none without a reader) followed by the container name. A
+    // container name that starts with "\\.\" is used alone.
+    std::u16string FullContainerName() const;
+    // Opens the session's container (full name, provider, type) as the key
+    // context; the acquire's result, nothing recorded.
+    BOOL KeySelect();
+    // Creates the session's container and generates its key of KeySpec
+    // with GenKeyFlags; the context stays open, also when the generation
+    // fails. A container that exists fails with the provider's error.
+    BOOL KeyGenerate();
+    // Deletes the container of the session's provider, the name used as
+    // given (no reader added), once the user has said Yes to it; the key
+    // context is released. An empty name: ERROR_INVALID_PARAMETER, nothing
+    // asked or recorded; No: ERROR_CANCELLED.
+    BOOL KeyContainerDelete(std::u16string_view containerName);
+    // Imports a PKCS#1 RSAPrivateKey, given as Base64 of its DER, as the
+    // key of KeySpec into the new container ContainerName (as given),
+    // exportable when GenKeyFlags holds CRYPT_EXPORTABLE; the context stays
+    // open. ERROR_INVALID_PARAMETER for a key of other than nine integers,
+    // a public exponent wider than 32 bits or a number wider than its place
+    // beside the modulus.
+    BOOL KeyImport(std::u16string_view base64Key);
+    // The key pair of KeySpec in the key context as the DER of a PKCS#1
+    // RSAPrivateKey (shortest integers), once the user has said Yes to
+    // exporting it; else ERROR_CANCELLED. keyPair is emptied first.
+    BOOL ExportKeyPair(std::vector<BYTE>& keyPair);
+    // The same as Base64 text in lines of 72 characters ended by LF.
+    BOOL KeyExport(std::u16string& base64Key);
+    // The container name of the key context; ERROR_INVALID_PARAMETER when
+    // none is open.
+    BOOL GetProviderContainerName(std::u16string& containerName);
+
+    // Yes/No questions over the active window, the second button the
+    // default. The caption is the message captionId of the library's table,
+    // the text the message textId formatted with the key context's
+    // container name, or for Confirm with the UTF-16 texts (const char16_t*)
+    // that follow. answer must be non-zero on entry (else
+    // ERROR_INVALID_PARAMETER); it is -1 until the box has answered, then
+    // the button (IDYES, IDNO).
+    BOOL ConfirmContainerAction(int& answer, int captionId, int textId);
+    BOOL Confirm(int& answer, int captionId, int textId, ...);
+
+    // ---- Providers (result codes) ----
+
+    // Makes the index-th provider (from 0) of ProviderType (every type when
+    // it is 0) the session's provider, name and type. An index past the
+    // last leaves ProviderName empty; still 1. 0 only when the providers
+    // cannot be listed.
+    BOOL EnumProviders(LONG index);
+    // The version of the session's provider in lower-case hexadecimal
+    // ("200" for 2.0). NTE_BAD_PROVIDER without a provider name.
+    DWORD GetProviderVersion(std::u16string& version);
+    // 0 when the session's provider makes keys of KeySpec that long;
+    // ERROR_NOT_SUPPORTED when it does not, NTE_BAD_PROVIDER without a
+    // provider name, else the provider's error.
+    DWORD IsKeylenSupported(DWORD bits);
+    // The user's default provider of ProviderType.
+    DWORD GetDefaultOSCSP(std::u16string& provider);
+
+    // ---- Keys of containers and pending requests (result codes) ----
+    // The entries come from the session's CSP store (fromCspStore; read as
+    // it is, also without fromCache) or else from the pending requests: the
+    // certificates of the user's "REQUEST" store whose key is in
+    // ProviderName and whose public key has no certificate in "MY", in
+    // store order. ERROR_NO_MORE_ITEMS when none is selected, also for an
+    // index past the CSP store; NTE_BAD_PROVIDER for a CSP store entry of
+    // another provider or type. The hashes are of the public keys, by the
+    // hash algorithm of hashOid, in upper-case hexadecimal; every list is
+    // joined by "|". The hash members put the certificates (Base64, joined
+    // the same way) into Certificate, which they clear first.
+
+    // The container name of the index-th entry.
+    DWORD EnumContainers(LONG index, BOOL fromCspStore, std::u16string& containers);
+    // The public-key hash of the index-th entry.
+    DWORD EnumPubKeyHash(LONG index, std::u16string_view hashOid, BOOL fromCspStore, BOOL fromCache,
+                         std::u16string& hashes);
+    // The hashes of every entry.
+    DWORD GetPubKeyHashList(std::u16string_view hashOid, BOOL fromCspStore, BOOL fromCache, std::u16string& hashes);
+    // The hashes of the entries of that container.
+    DWORD GetPubKeyHashContainer(std::u16string_view containerName, std::u16string_view hashOid, BOOL fromCspStore,
+                                 BOOL fromCache, std::u16string& hashes);
+
     // ==== The PKCS#10 request ====
     // Members return 1, or 0 with the last error set. An OID argument that is
     // no OID gives ERROR_INVALID_PARAMETER and the session stays as it was.
@@ -206,9 +296,27 @@ private:
     bool storePendingRequest(const CERT_REQUEST_INFO& request, const CERT_SIGNED_CONTENT_INFO& signedRequest,
                              LPSTR signatureOid);
 
-private:
     void readApplicationProfile();
     void releaseKeyContext();
+    // Releases the key context and acquires the container (empty: the
+    // default one) of the session's provider into it.
+    bool acquireKeyContext(const std::u16string& container, DWORD flags);
+    // The key context's container name (PP_CONTAINER); a failing call is
+    // recorded at its line.
+    bool readContainerName(std::u16string& out, int sizeLine, int valueLine) const;
+    // Shows the Yes/No box; the button pressed.
+    static int askYesNo(int captionId, const std::u16string& text);
+    // The texts of the key-list members over the selected entries: the
+    // index-th, every one (index -1), or, with a container name, every one
+    // of that container.
+    struct KeyLists {
+        std::u16string containers, hashes, certificates;
+    };
+    DWORD listKeys(LONG index, std::u16string_view container, ALG_ID hashAlgId, bool fromCspStore,
+                   KeyLists& out) const;
+    // listKeys by a hash OID, the certificates put into Certificate.
+    DWORD listKeyHashes(LONG index, std::u16string_view container, std::u16string_view hashOid, bool fromCspStore,
+                        std::u16string& hashes);
 
     HCRYPTPROV m_hProv = 0;
     std::vector<SubjectAttribute> m_subjectAttributes;
@@ -221,6 +329,8 @@ private:
     std::array<BYTE, 3> m_keyUsageBits = {};
     // Ordered by the bytes of the OID text, the order of the request.
     std::map<std::string, RequestedExtension> m_requestedExtensions;
+    // Containers and certificates read from the session's provider.
+    std::vector<CspStoreEntry> m_cspStore;
     TLoadLibrary m_richEditLibrary;
     DWORD m_genKeyFlags = 0;
     DWORD m_keySpec = 0;

@@ -42,13 +42,13 @@ bool CEnroll::storePendingRequest(const CERT_REQUEST_INFO& request, const CERT_S
     if (!EncodeStep(X509_CERT, &content, certificate, 1640, 1642)) return false;
 
     const OwnedCertStore store = OpenUserStore(kStoreRequest);
-    if (!store) return EnrollStepFailed(1645);
+    if (!store) return FailedAt(1645);
     PCCERT_CONTEXT added = nullptr;
     if (!CertAddEncodedCertificateToStore(store.get(), kCertEncoding, certificate.data(),
                                           static_cast<DWORD>(certificate.size()), CERT_STORE_ADD_ALWAYS, &added))
-        return EnrollStepFailed(1648);
+        return FailedAt(1648);
     const OwnedCertContext pending(added);
-    return SetKeyProvInfo(pending.get()) || EnrollStepFailed(1650);
+    return SetKeyProvInfo(pending.get()) || FailedAt(1650);
 }
 
 BOOL CEnroll::SetKeyProvInfo(PCCERT_CONTEXT certificate) {
@@ -58,6 +58,6 @@ BOOL CEnroll::SetKeyProvInfo(PCCERT_CONTEXT certificate) {
         return FALSE;
     key.providerType = m_providerType;
     key.keySpec = m_keySpec;
-    if (!TCryptoapi::SetKeyProvInfo(certificate, key)) return EnrollStepFailed(3043);
+    if (!TCryptoapi::SetKeyProvInfo(certificate, key)) return FailedAt(3043);
     return TRUE;
 }

@@ -25,7 +25,9 @@ TPentakResource::TPentakResource(std::span<const Row> rows)
 std::u16string TPentakResource::FormatText(int id, ...) const {
     va_list args;
     va_start(args, id);
-    std::u16string out = FormatCut(GetString(id), args);
+    std::u16string out = FormatTextV(id, args);
     va_end(args);
     return out;
 }
+
+std::u16string TPentakResource::FormatTextV(int id, va_list args) const { return FormatCut(GetString(id), args); }

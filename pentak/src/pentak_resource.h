@@ -3,6 +3,7 @@
 // (any case when set by code).
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -26,6 +27,7 @@ public:
     // arguments (%s takes UTF-16 text), cut at kMaxFormatLength. An unknown
     // id gives an empty result.
     std::u16string FormatText(int id, ...) const;
+    std::u16string FormatTextV(int id, va_list args) const;
 };
 
 // The rows of TPentakResource::Instance.

@@ -33,9 +33,9 @@ BOOL CEnroll::AddAttribute_StringSHA1(std::string_view oid, std::u16string_view 
     if (!ValueBytes(text, m_attributeStringType, bytes)) return FALSE;
     std::vector<BYTE> digest;
     TCryptoapi cryptoapi;
-    if (!cryptoapi.HashSha1(m_hProv, CALG_SHA1, bytes, digest)) return EnrollStepFailed(386);
+    if (!cryptoapi.HashSha1(m_hProv, CALG_SHA1, bytes, digest)) return FailedAt(386);
     std::vector<BYTE> encoded;
-    if (!EncodeOctetStringStep(digest, encoded, 291, 293)) return EnrollStepFailed(388);
+    if (!EncodeOctetStringStep(digest, encoded, 291, 293)) return FailedAt(388);
     addRequestAttribute(oid, std::move(encoded));
     return TRUE;
 }

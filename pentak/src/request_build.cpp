@@ -34,15 +34,15 @@ bool encodeAttributeValue(const SubjectAttribute& attribute, std::vector<BYTE>& 
     DWORD size = 0;
     if (!CryptEncodeObject(kCertEncoding, X509_NAME_VALUE, &value, nullptr, &size)) {
         if (GetLastError() != kOssPduMismatch || value.dwValueType != CERT_RDN_UTF8_STRING)
-            return EnrollStepFailed(3666);
+            return FailedAt(3666);
         trace("Opravuji na CERT_RDN_UNICODE_STRING", 3663);
         value.dwValueType = CERT_RDN_UNICODE_STRING;
-        if (!CryptEncodeObject(kCertEncoding, X509_NAME_VALUE, &value, nullptr, &size)) return EnrollStepFailed(3666);
+        if (!CryptEncodeObject(kCertEncoding, X509_NAME_VALUE, &value, nullptr, &size)) return FailedAt(3666);
     }
     trace("CryptEncodeObject End", 3669);
     std::vector<BYTE> encoded(size);
     if (!CryptEncodeObject(kCertEncoding, X509_NAME_VALUE, &value, encoded.data(), &size))
-        return EnrollStepFailed(3671);
+        return FailedAt(3671);
     encoded.resize(size);
     out = std::move(encoded);
     return true;
@@ -53,8 +53,8 @@ bool encodeRdn(const SubjectAttribute& attribute, std::vector<BYTE>& out) {
     std::vector<BYTE> oid, value, typeAndValue, rdn;
     int failedLine = 0;
     if (!EncodeOidAlone(attribute.oid, oid, failedLine)) {
-        EnrollStepFailed(failedLine);
-        return EnrollStepFailed(3648);
+        FailedAt(failedLine);
+        return FailedAt(3648);
     }
     if (!encodeAttributeValue(attribute, value) ||
         !EncodeSequenceStep({oid, value}, typeAndValue, 3679, 3681) ||
@@ -81,7 +81,7 @@ BOOL CEnroll::EncodeAndSignRequest(BYTE* buffer, DWORD& length) {
     std::string signatureOid = platform::text::toNarrow(GetSignatureAlgorithmOid());
     CRYPT_ALGORITHM_IDENTIFIER signatureAlgorithm{signatureOid.data(), {}};
     std::vector<BYTE> subject;
-    if (!encodeSubjectName(subject)) return EnrollStepFailed(1426);
+    if (!encodeSubjectName(subject)) return FailedAt(1426);
 
     std::vector<std::vector<CRYPT_ATTR_BLOB>> values;
     std::vector<CRYPT_ATTRIBUTE> attributes;
@@ -95,7 +95,7 @@ BOOL CEnroll::EncodeAndSignRequest(BYTE* buffer, DWORD& length) {
                               values[i].data()});
 
     RecordBuffer publicKey;
-    if (!ExportPublicKeyInfo(m_hProv, m_keySpec, publicKey)) return EnrollStepFailed(1491);
+    if (!ExportPublicKeyInfo(m_hProv, m_keySpec, publicKey)) return FailedAt(1491);
     CERT_REQUEST_INFO request{CERT_REQUEST_V1,
                               {static_cast<DWORD>(subject.size()), subject.data()},
                               publicKey.as<CERT_PUBLIC_KEY_INFO>(),
@@ -103,13 +103,13 @@ BOOL CEnroll::EncodeAndSignRequest(BYTE* buffer, DWORD& length) {
                               attributes.data()};
     if (!CryptSignAndEncodeCertificate(m_hProv, m_keySpec, kCertEncoding, X509_CERT_REQUEST_TO_BE_SIGNED, &request,
                                        &signatureAlgorithm, nullptr, buffer, &length))
-        return EnrollStepFailed(1509);
+        return FailedAt(1509);
     if (!buffer) return TRUE;
 
     const DecodedObject signedRequest(X509_CERT, buffer, length);
-    if (!signedRequest) return EnrollStepFailed(1523);
+    if (!signedRequest) return FailedAt(1523);
     if (!storePendingRequest(request, signedRequest.as<CERT_SIGNED_CONTENT_INFO>(), signatureOid.data()))
-        return EnrollStepFailed(1525);
+        return FailedAt(1525);
     return TRUE;
 }
 
@@ -119,14 +119,14 @@ BOOL CEnroll::CreatePKCS10(std::u16string& pkcs10) {
     if (m_applicationProfile == sgAppProfileQuib_CP31 && m_providerName &&
         platform::text::equalsNoCase(*m_providerName, kKavloCspName) && !AddAttribute_KavloCardInfo())
         return FALSE;
-    if (!buildRequestedExtensions()) return EnrollStepFailed(1689);
+    if (!buildRequestedExtensions()) return FailedAt(1689);
     DWORD length = 0;
-    if (!EncodeAndSignRequest(nullptr, length)) return EnrollStepFailed(1691);
+    if (!EncodeAndSignRequest(nullptr, length)) return FailedAt(1691);
     std::vector<BYTE> der(length);
-    if (!EncodeAndSignRequest(der.data(), length)) return EnrollStepFailed(1693);
+    if (!EncodeAndSignRequest(der.data(), length)) return FailedAt(1693);
     der.resize(length);
     std::string text;
-    if (!Base64ConvertVector(der, text, kRequestTextFlags)) return EnrollStepFailed(1697);
+    if (!Base64ConvertVector(der, text, kRequestTextFlags)) return FailedAt(1697);
     pkcs10 = platform::text::toWide(text);
     return TRUE;
 }

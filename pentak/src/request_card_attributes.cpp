@@ -88,7 +88,7 @@ BOOL CEnroll::AddAttribute_KavloCardInfo() {
     if (!ReadUserKeyParamStep(m_hProv, m_keySpec, kCardVendorParam, 0, data, 828, 832, 836)) return FALSE;
     if (data.size() != kKavloCardDataSize) {
         SetLastError(ERROR_BAD_FORMAT);
-        return EnrollStepFailed(849);
+        return FailedAt(849);
     }
     // The card number is an INTEGER of its two bytes as the card gives them.
     const std::vector<BYTE> cardNumber = {0x02, 0x02, data[0], data[1]};

@@ -58,7 +58,7 @@ bool profileAllows(sgAppProfile profile, Requested kind, std::string_view oid = 
 
 bool failed(DWORD error, int line) {
     SetLastError(error);
-    return EnrollStepFailed(line);
+    return FailedAt(line);
 }
 
 // "a.b.c.d", each part a decimal number 0 to 255, as its four bytes.

@@ -27,7 +27,7 @@ private:
 bool ReadProviderParamStep(HCRYPTPROV provider, DWORD param, DWORD room, std::vector<BYTE>& out, int line) {
     std::vector<BYTE> bytes(room);
     DWORD size = room;
-    if (!CryptGetProvParam(provider, param, bytes.data(), &size, 0)) return EnrollStepFailed(line);
+    if (!CryptGetProvParam(provider, param, bytes.data(), &size, 0)) return FailedAt(line);
     bytes.resize(size);
     out = std::move(bytes);
     return true;
@@ -35,7 +35,7 @@ bool ReadProviderParamStep(HCRYPTPROV provider, DWORD param, DWORD room, std::ve
 
 bool ReadProviderParamStep(HCRYPTPROV provider, DWORD param, std::vector<BYTE>& out, int sizeLine, int dataLine) {
     DWORD size = 0;
-    if (!CryptGetProvParam(provider, param, nullptr, &size, 0)) return EnrollStepFailed(sizeLine);
+    if (!CryptGetProvParam(provider, param, nullptr, &size, 0)) return FailedAt(sizeLine);
     return ReadProviderParamStep(provider, param, size, out, dataLine);
 }
 
@@ -50,11 +50,11 @@ bool ReadProviderTextStep(HCRYPTPROV provider, DWORD param, std::string& out, in
 bool ReadUserKeyParamStep(HCRYPTPROV provider, DWORD keySpec, DWORD param, DWORD flags, std::vector<BYTE>& out,
                           int keyLine, int sizeLine, int dataLine) {
     UserKey key;
-    if (!CryptGetUserKey(provider, keySpec, key.receive())) return EnrollStepFailed(keyLine);
+    if (!CryptGetUserKey(provider, keySpec, key.receive())) return FailedAt(keyLine);
     DWORD size = 0;
-    if (!CryptGetKeyParam(key.get(), param, nullptr, &size, flags)) return EnrollStepFailed(sizeLine);
+    if (!CryptGetKeyParam(key.get(), param, nullptr, &size, flags)) return FailedAt(sizeLine);
     std::vector<BYTE> bytes(size);
-    if (!CryptGetKeyParam(key.get(), param, bytes.data(), &size, flags)) return EnrollStepFailed(dataLine);
+    if (!CryptGetKeyParam(key.get(), param, bytes.data(), &size, flags)) return FailedAt(dataLine);
     bytes.resize(size);
     out = std::move(bytes);
     return true;

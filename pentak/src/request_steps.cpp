@@ -3,13 +3,10 @@
 #include "request_steps.h"
 
 #include "common/decoded_object.h"
-#include "my_error.h"
 #include "win32/error.h"
 #include "win32/error_codes.h"
 
 namespace {
-
-constexpr int kFailureLevel = 10;
 
 // The OID alone is cut from an attribute that carries it with this value: an
 // OCTET STRING of one zero byte.
@@ -17,16 +14,11 @@ constexpr BYTE kPlaceholderValue[] = {0x04, 0x01, 0x00};
 
 }  // namespace
 
-bool EnrollStepFailed(int line) {
-    ReportError(kFailureLevel, 0, "", "Enroll", line);
-    return false;
-}
-
 bool EncodeStep(LPCSTR structType, const void* info, std::vector<BYTE>& out, int sizeLine, int dataLine) {
     DWORD size = 0;
-    if (!CryptEncodeObject(kCertEncoding, structType, info, nullptr, &size)) return EnrollStepFailed(sizeLine);
+    if (!CryptEncodeObject(kCertEncoding, structType, info, nullptr, &size)) return FailedAt(sizeLine);
     std::vector<BYTE> encoded(size);
-    if (!CryptEncodeObject(kCertEncoding, structType, info, encoded.data(), &size)) return EnrollStepFailed(dataLine);
+    if (!CryptEncodeObject(kCertEncoding, structType, info, encoded.data(), &size)) return FailedAt(dataLine);
     encoded.resize(size);
     out = std::move(encoded);
     return true;

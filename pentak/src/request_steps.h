@@ -1,6 +1,6 @@
 // The steps the request builders share. Each failing step records its line
-// in the diagnostic text (level 10, source "Enroll", empty text) and returns
-// false, the failing call's error staying the thread's last error. Every
+// (FailedAt) and returns false, the failing call's error staying the
+// thread's last error. Every
 // encoding is X.509 and PKCS#7, size first, then the bytes.
 #pragma once
 
@@ -8,10 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "enroll_report.h"
 #include "win32/crypt_encode.h"
-
-// Records the failed step; false.
-bool EnrollStepFailed(int line);
 
 // The encoding of info as structType into out.
 bool EncodeStep(LPCSTR structType, const void* info, std::vector<BYTE>& out, int sizeLine, int dataLine);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/owned_context.h"
+#include "common/pem.h"
 #include "testkit/pki.h"
 #include "win32/crypt_store.h"
 
@@ -34,6 +35,18 @@ inline std::string narrow(const std::u16string& text) {
     std::string out;
     for (const char16_t c : text) out += static_cast<char>(c);
     return out;
+}
+
+// Base64 text of the bytes, and the bytes of Base64 text.
+inline std::u16string base64Of(const std::vector<BYTE>& bytes) {
+    std::string text;
+    Base64ConvertVector(bytes, text, kBase64RecordFlags);
+    return wide(text);
+}
+inline std::vector<BYTE> bytesOfBase64(const std::u16string& text) {
+    std::vector<BYTE> bytes;
+    Base64DecodeString(narrow(text), bytes);
+    return bytes;
 }
 
 // Names the key in the context's key-provider property.
