@@ -248,3 +248,164 @@ TEST_F(SoftwareRequest, ThePendingCopyWaitsInTheRequestStoreNamingItsKey) {
     EXPECT_EQ(request.size(), length);
     EXPECT_EQ(1u, certificatesIn(store.get()));
 }
+
+TEST_F(SoftwareRequest, ProfileOneFixesStringTypesAndLeavesOutWhatItDoesNotAllow) {
+    m_session.SetApplicationProfile(sgAppProfileQuib_CP31);
+    m_session.SetAttributeStringType(CERT_RDN_BMP_STRING);
+    for (const auto& [oid, value] : {std::pair<const char*, const char16_t*>{"2.5.4.6", u"CZ"},
+                                     {"2.5.4.3", u"Jan Novák"},
+                                     {"1.2.840.113549.1.9.1", u"jan@tesk.cz"},
+                                     {"2.5.4.9", u"Dlouhá 1"}})
+        ASSERT_TRUE(m_session.AddSubjectAttribute(oid, value)) << oid;
+
+    // Refused items are dropped with success; the allowed ones stay.
+    m_session.SetAttributeStringType(CERT_RDN_PRINTABLE_STRING);
+    EXPECT_TRUE(m_session.RequestedExtension_ExtKeyUsage_AddOid("1.3.6.1.5.5.7.3.2"));
+    EXPECT_TRUE(m_session.RequestedExtension_ExtKeyUsage_AddOid("1.3.6.1.5.5.7.3.8"));
+    EXPECT_TRUE(m_session.RequestedExtension_CertPolicies_AddOid("1.2.3.9"));
+    EXPECT_TRUE(m_session.RequestedExtension_CRLDistributionPoint_Add(CERT_ALT_NAME_URL, u"http://crl.tesk.cz/1"));
+    EXPECT_TRUE(m_session.RequestedExtension_SubjectAltName_Add(CERT_ALT_NAME_DNS_NAME, u"tesk.cz"));
+    EXPECT_TRUE(m_session.RequestedExtension_SubjectAltName_Add(CERT_ALT_NAME_REGISTERED_ID, u"1.2.3.11"));
+    EXPECT_TRUE(m_session.RequestedExtension_SubjectAltName_Add(CERT_ALT_NAME_OTHER_NAME, u"1.3.6.1.4.1.311.20.2.3"));
+    EXPECT_TRUE(m_session.RequestedExtension_SubjectAltName_OtherName_Add("1.2.3.12", u"other"));
+    // The user principal name is a UTF-8 string, though printable strings
+    // cannot hold "@"; the session's type stays.
+    EXPECT_TRUE(m_session.RequestedExtension_SubjectAltName_OtherName_Add("1.3.6.1.4.1.311.20.2.3", u"jan@tesk"));
+    EXPECT_EQ(static_cast<DWORD>(CERT_RDN_PRINTABLE_STRING), m_session.GetAttributeStringType());
+    EXPECT_TRUE(m_session.RequestedExtension_Add("1.2.3.4", FALSE, "0102"));
+    EXPECT_TRUE(m_session.RequestedExtension_SetCritical("2.5.29.17", TRUE));
+    EXPECT_TRUE(m_session.RequestedExtension_SetCritical("2.5.29.19", TRUE));
+    const std::u16string log = CMyError::Instance().GetText();
+    for (int kind : {0, 1, 2, 3, 4}) {
+        const std::u16string note = u"Enroll (line:6666) (MyError: 1000000) (LastError:0x";
+        const std::u16string text = u"Not allowed (1," + wide(std::to_string(kind)) + u")\n";
+        std::size_t at = log.find(text);
+        ASSERT_NE(std::u16string::npos, at) << kind << narrow(log);
+        EXPECT_EQ(note, log.substr(log.rfind(u'\n', at) + 1, note.size()));
+    }
+
+    const JudgedRequest request = judged();
+    EXPECT_EQ((std::vector<std::string>{"C=PRINTABLESTRING:CZ", "CN=UTF8STRING:Jan Novák",
+                                        "emailAddress=IA5STRING:jan@tesk.cz", "street=BMPSTRING:Dlouhá 1"}),
+              request.subject);
+    EXPECT_EQ((std::vector<std::string>{"X509v3 Subject Alternative Name", "X509v3 Extended Key Usage"}),
+              request.objectsAtDepth(7));
+    EXPECT_NE(std::string::npos, request.text.find("X509v3 Subject Alternative Name: critical\n"
+                                                   "                    DNS:tesk.cz, othername: UPN::jan@tesk\n"))
+        << request.text;
+    EXPECT_NE(std::string::npos, request.text.find("X509v3 Extended Key Usage: \n"
+                                                   "                    TLS Web Client Authentication\n"));
+}
+
+TEST_F(SoftwareRequest, BadArgumentsAreRefusedAndChangeNothing) {
+    m_session.SetAttributeStringType(CERT_RDN_UTF8_STRING);
+    ASSERT_TRUE(m_session.AddSubjectAttribute("2.5.4.3", u"Jan Novák"));
+    ASSERT_TRUE(m_session.AddAttribute_String("1.2.3.4.5", u"free"));
+    ASSERT_TRUE(m_session.RequestedExtension_KeyUsage_SetBit(19));
+    ASSERT_TRUE(m_session.RequestedExtension_SubjectAltName_Add(CERT_ALT_NAME_IP_ADDRESS, u"192.168.0.255"));
+    const JudgedRequest before = judged();
+    // Bit 19, the highest a session takes, in the third byte.
+    EXPECT_NE(std::string::npos, before.asn1.find("[HEX DUMP]:030404000010\n")) << before.asn1;
+    EXPECT_NE(std::string::npos, before.text.find("IP Address:192.168.0.255"));
+
+    const auto refused = [](BOOL result, DWORD error, int line = 0) {
+        EXPECT_FALSE(result);
+        EXPECT_EQ(error, GetLastError());
+        if (line) {
+            EXPECT_TRUE(logHasLine(line)) << line;
+        }
+    };
+    const std::string_view withNul("1.2\0.3", 6);
+    for (const std::string_view oid : {std::string_view("1.2.x"), std::string_view(""), std::string_view("3.1"),
+                                       std::string_view("1.40.1"), std::string_view("1..2"), withNul}) {
+        SCOPED_TRACE(std::string(oid));
+        refused(m_session.AddSubjectAttribute(oid, u"x"), ERROR_INVALID_PARAMETER);
+        refused(m_session.AddAttribute_String(oid, u"x"), ERROR_INVALID_PARAMETER);
+        refused(m_session.AddAttribute_StringSHA1(oid, u"x"), ERROR_INVALID_PARAMETER);
+        refused(m_session.RequestedExtension_ExtKeyUsage_AddOid(oid), ERROR_INVALID_PARAMETER);
+        refused(m_session.RequestedExtension_CertPolicies_AddOid(oid), ERROR_INVALID_PARAMETER);
+        refused(m_session.RequestedExtension_SubjectAltName_OtherName_Add(oid, u"x"), ERROR_INVALID_PARAMETER);
+        refused(m_session.RequestedExtension_SetCritical(oid, TRUE), ERROR_INVALID_PARAMETER);
+        refused(m_session.RequestedExtension_Add(oid, TRUE, "0500"), ERROR_INVALID_PARAMETER);
+    }
+    refused(m_session.RequestedExtension_SubjectAltName_Add(CERT_ALT_NAME_REGISTERED_ID, u"1.2.č"),
+            ERROR_INVALID_PARAMETER);
+    refused(m_session.RequestedExtension_Add("1.2.3.4", TRUE, "xyz-XYZ"), ERROR_INVALID_PARAMETER, 3230);
+    refused(m_session.RequestedExtension_Add("1.2.3.4", TRUE, "7"), ERROR_INVALID_PARAMETER, 3230);
+    refused(m_session.RequestedExtension_KeyUsage_SetBit(20), ERROR_INVALID_PARAMETER, 2187);
+    refused(m_session.RequestedExtension_KeyUsage_SetBit(0xFFFFFFFF), ERROR_INVALID_PARAMETER, 2187);
+    for (const char16_t* address : {u"1.2.3.256", u"1.2.3", u"1.2.3.4.5", u"1.2.3.", u"1.2.3.4 ", u"-1.2.3.4"})
+        refused(m_session.RequestedExtension_SubjectAltName_Add(CERT_ALT_NAME_IP_ADDRESS, address),
+                ERROR_INVALID_PARAMETER, 2401);
+    for (const DWORD type : {CERT_ALT_NAME_X400_ADDRESS, CERT_ALT_NAME_DIRECTORY_NAME, CERT_ALT_NAME_EDI_PARTY_NAME}) {
+        refused(m_session.RequestedExtension_SubjectAltName_Add(type, u"x"), ERROR_UNSUPPORTED_TYPE, 2451);
+        refused(m_session.RequestedExtension_CRLDistributionPoint_Add(type, u"x"), ERROR_UNSUPPORTED_TYPE, 2451);
+    }
+    for (const DWORD type : {0u, 10u})
+        refused(m_session.RequestedExtension_CRLDistributionPoint_Add(type, u"x"), ERROR_INVALID_PARAMETER, 2456);
+
+    // A character the ANSI code page lacks would turn into "?": refused.
+    m_session.SetAttributeStringType(CERT_RDN_PRINTABLE_STRING);
+    refused(m_session.AddSubjectAttribute("2.5.4.3", u"Иван"), ERROR_NO_UNICODE_TRANSLATION);
+    refused(m_session.AddAttribute_String("1.2.3.4.6", u"Иван"), ERROR_NO_UNICODE_TRANSLATION);
+    refused(m_session.AddAttribute_StringSHA1("1.2.3.4.6", u"Иван"), ERROR_NO_UNICODE_TRANSLATION);
+    refused(m_session.RequestedExtension_SubjectAltName_OtherName_Add("1.2.3.12", u"Иван"),
+            ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_FALSE(m_session.RemoveSubjectAttribute(std::string_view()));
+
+    EXPECT_EQ(before.der, judgeRequest(m_machine, create(), "after").der);
+}
+
+TEST_F(SoftwareRequest, SubjectsAreTakenOverFromCertificates) {
+    namespace pki = testkit::pki;
+    using Type = pki::StringType;
+    const pki::Credential master = pki::CertificateBuilder()
+                                       .subject({{"C", "CZ", Type::Printable},
+                                                 {"O", "Tesk Praha", Type::Utf8},
+                                                 {"CN", "Jan Nov\xC3\xA1k", Type::Bmp},
+                                                 {"2.5.4.5", "Tesk - 42", Type::Printable}})
+                                       .build();
+    const pki::Credential copy = pki::CertificateBuilder()
+                                     .subject({{"C", "SK", Type::Printable},
+                                               {"O", "Jin\xC3\xA1 firma", Type::Utf8},
+                                               {"2.5.4.42", "Petr", Type::Utf8},
+                                               {"2.5.4.5", "ABC-1", Type::Printable}})
+                                     .build();
+    const std::u16string masterPem = wide(master.certificate.pem());
+    const std::u16string copyBase64 = base64Of(copy.certificate.der());
+
+    // The master's own types; its serial number from this system is left out.
+    EXPECT_EQ(0u, m_session.X509SubjectToReqTesk(masterPem));
+    EXPECT_EQ(static_cast<DWORD>(CERT_RDN_BMP_STRING), m_session.GetAttributeStringType());
+    const std::vector<std::string> masterSubject = {"C=PRINTABLESTRING:CZ", "O=UTF8STRING:Tesk Praha",
+                                                    "CN=BMPSTRING:Jan Novák"};
+    EXPECT_EQ(masterSubject, judged().subject);
+
+    // Without a given name, the person's names follow.
+    restart();
+    EXPECT_EQ(0u, m_session.X509SubjectToPersonalReqTesk(masterPem, u"Jan", u"Novák"));
+    std::vector<std::string> personal = masterSubject;
+    personal.insert(personal.end(), {"GN=UTF8STRING:Jan", "SN=UTF8STRING:Novák"});
+    EXPECT_EQ(personal, judged().subject);
+
+    // With one, they are not needed; other serial numbers stay.
+    restart();
+    EXPECT_EQ(0u, m_session.X509SubjectToPersonalReqTesk(copyBase64, u"", u""));
+    EXPECT_EQ((std::vector<std::string>{"C=PRINTABLESTRING:SK", "O=UTF8STRING:Jiná firma", "GN=UTF8STRING:Petr",
+                                        "serialNumber=PRINTABLESTRING:ABC-1"}),
+              judged().subject);
+
+    // Refusals add nothing; then the copy's listed attributes come first.
+    restart();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), m_session.X509SubjectToReqTesk(u""));
+    EXPECT_NE(0u, m_session.X509SubjectToReqTesk(u"not a certificate"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER),
+              m_session.X509SubjectToPersonalReqTesk(masterPem, u"", u"Novák"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER),
+              m_session.X509MergeSubjectToPersonalReqTesk(u"", copyBase64, "2.5.4.10", u"Jan", u"Novák"));
+    EXPECT_EQ(0u, m_session.X509MergeSubjectToPersonalReqTesk(masterPem, copyBase64, "2.5.4.10,2.5.4.42", u"Jan",
+                                                              u"Novák"));
+    EXPECT_EQ((std::vector<std::string>{"O=UTF8STRING:Jiná firma", "GN=UTF8STRING:Petr", "C=PRINTABLESTRING:CZ",
+                                        "CN=BMPSTRING:Jan Novák"}),
+              judged().subject);
+}
