@@ -150,6 +150,7 @@ TEST_F(SoftwareRequest, EverythingCollectedReachesTheSignedRequestInOrder) {
         "emailAddress=IA5STRING:jan@tesk.cz", "L=UTF8STRING:Brno \xF0\x9F\x98\x80"};
     EXPECT_EQ(expectedSubject, request.subject);
 
+    // The attributes in the order DER gives a SET OF (here the order added).
     EXPECT_EQ((std::vector<std::string>{"rsaEncryption", "1.2.3.4.5", "1.2.3.4.6", "1.2.3.4.7", "1.3.6.1.4.1.32473.4.2",
                                         "Extension Request"}),
               request.objectsAtDepth(4));
