@@ -7,7 +7,7 @@
 #include "file_time.h"
 #include "known_providers.h"
 #include "request_params.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "stores.h"
 #include "win32/crypt_provider.h"
 #include "win32/datetime.h"

@@ -4,7 +4,7 @@
 
 #include "common/cryptoapi.h"
 #include "enroll.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "request_values.h"
 
 bool CEnroll::hasRequestAttribute(std::string_view oid) const {

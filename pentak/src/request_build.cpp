@@ -8,7 +8,7 @@
 #include "known_providers.h"
 #include "my_error.h"
 #include "platform/text.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "win32/crypt_store.h"
 #include "win32/error.h"
 #include "win32/error_codes.h"

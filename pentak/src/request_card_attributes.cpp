@@ -4,7 +4,7 @@
 #include "enroll.h"
 #include "platform/text.h"
 #include "request_params.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "request_values.h"
 #include "win32/crypt_provider.h"
 #include "win32/error.h"

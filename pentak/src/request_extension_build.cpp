@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "enroll.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 
 namespace {
 

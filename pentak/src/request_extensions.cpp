@@ -9,7 +9,7 @@
 #include "enroll.h"
 #include "my_error.h"
 #include "platform/text.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "request_values.h"
 #include "win32/error.h"
 #include "win32/error_codes.h"
@@ -113,6 +113,24 @@ bool makeAltNameEntry(DWORD type, std::u16string_view text, std::u16string_view 
     }
 }
 
+// The OID appended to the list, when the profile allows it.
+BOOL addOid(sgAppProfile profile, Requested kind, std::string_view oid, std::vector<std::string>& list) {
+    if (!profileAllows(profile, kind, oid)) return TRUE;
+    if (!IsOidArgument(oid)) return FALSE;
+    list.emplace_back(oid);
+    return TRUE;
+}
+
+// The alternative name appended to the list, when the profile allows it.
+BOOL addAltName(sgAppProfile profile, Requested kind, DWORD type, std::u16string_view text, DWORD stringType,
+                std::vector<AltNameEntry>& list) {
+    if (!profileAllows(profile, kind, {}, type)) return TRUE;
+    AltNameEntry entry;
+    if (!makeAltNameEntry(type, text, {}, stringType, entry)) return FALSE;
+    list.push_back(std::move(entry));
+    return TRUE;
+}
+
 }  // namespace
 
 BOOL CEnroll::RequestedExtension_KeyUsage_SetBit(DWORD bit) {
@@ -127,25 +145,15 @@ BOOL CEnroll::RequestedExtension_KeyUsage_Reset() {
 }
 
 BOOL CEnroll::RequestedExtension_ExtKeyUsage_AddOid(std::string_view oid) {
-    if (!profileAllows(m_applicationProfile, Requested::ExtKeyUsage, oid)) return TRUE;
-    if (!IsOidArgument(oid)) return FALSE;
-    m_extKeyUsageOids.emplace_back(oid);
-    return TRUE;
+    return addOid(m_applicationProfile, Requested::ExtKeyUsage, oid, m_extKeyUsageOids);
 }
 
 BOOL CEnroll::RequestedExtension_CertPolicies_AddOid(std::string_view oid) {
-    if (!profileAllows(m_applicationProfile, Requested::Policy, oid)) return TRUE;
-    if (!IsOidArgument(oid)) return FALSE;
-    m_certPolicyOids.emplace_back(oid);
-    return TRUE;
+    return addOid(m_applicationProfile, Requested::Policy, oid, m_certPolicyOids);
 }
 
 BOOL CEnroll::RequestedExtension_SubjectAltName_Add(DWORD type, std::u16string_view text) {
-    if (!profileAllows(m_applicationProfile, Requested::AltName, {}, type)) return TRUE;
-    AltNameEntry entry;
-    if (!makeAltNameEntry(type, text, {}, m_attributeStringType, entry)) return FALSE;
-    m_subjectAltNames.push_back(std::move(entry));
-    return TRUE;
+    return addAltName(m_applicationProfile, Requested::AltName, type, text, m_attributeStringType, m_subjectAltNames);
 }
 
 BOOL CEnroll::RequestedExtension_SubjectAltName_OtherName_Add(std::string_view oid, std::u16string_view value) {
@@ -159,11 +167,8 @@ BOOL CEnroll::RequestedExtension_SubjectAltName_OtherName_Add(std::string_view o
 }
 
 BOOL CEnroll::RequestedExtension_CRLDistributionPoint_Add(DWORD type, std::u16string_view text) {
-    if (!profileAllows(m_applicationProfile, Requested::CrlDistPoint, {}, type)) return TRUE;
-    AltNameEntry entry;
-    if (!makeAltNameEntry(type, text, {}, m_attributeStringType, entry)) return FALSE;
-    m_crlDistPoints.push_back(std::move(entry));
-    return TRUE;
+    return addAltName(m_applicationProfile, Requested::CrlDistPoint, type, text, m_attributeStringType,
+                      m_crlDistPoints);
 }
 
 BOOL CEnroll::RequestedExtension_SetCritical(std::string_view oid, BOOL critical) {

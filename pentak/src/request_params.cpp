@@ -1,7 +1,7 @@
 // request_params.cpp: parameters of the open key context and its key pairs.
 #include "request_params.h"
 
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "win32/crypt_provider.h"
 
 namespace {

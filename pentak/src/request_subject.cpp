@@ -3,7 +3,7 @@
 #include <array>
 
 #include "enroll.h"
-#include "request_steps.h"
+#include "encode_steps.h"
 #include "request_values.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ struct JudgedRequest {
         return found;
     }
 };
+
+inline bool contains(const std::vector<BYTE>& haystack, const std::vector<BYTE>& needle) {
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+}
 
 inline JudgedRequest judgeRequest(const testkit::PlatformRoot& machine, const std::u16string& base64,
                                   const std::string& name = "request") {

@@ -41,10 +41,6 @@ std::size_t certificatesIn(HCERTSTORE store) {
     return count;
 }
 
-bool contains(const std::vector<BYTE>& haystack, const std::vector<BYTE>& needle) {
-    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
-}
-
 class SoftwareRequest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -58,10 +58,6 @@ std::vector<BYTE> joined(std::initializer_list<std::vector<BYTE>> parts) {
     return all;
 }
 
-bool contains(const std::vector<BYTE>& haystack, const std::vector<BYTE>& needle) {
-    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
-}
-
 class CardRequest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,6 +1,6 @@
-// request_steps.cpp: encodings of the request builders, each recorded in
+// encode_steps.cpp: encodings of the session's members, each recorded in
 // the diagnostic text by the line of its failing call.
-#include "request_steps.h"
+#include "encode_steps.h"
 
 #include "common/decoded_object.h"
 #include "win32/error.h"
