@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "common/cryptoapi.h"
-#include "enroll.h"
 #include "encode_steps.h"
+#include "enroll.h"
 #include "request_values.h"
 
 bool CEnroll::hasRequestAttribute(std::string_view oid) const {

@@ -1,10 +1,10 @@
 // CEnroll: request attributes that describe the open key's provider and the
 // card behind it. What the card providers answer to their own parameters is
 // their business; the request carries it as it comes.
+#include "encode_steps.h"
 #include "enroll.h"
 #include "platform/text.h"
 #include "request_params.h"
-#include "encode_steps.h"
 #include "request_values.h"
 #include "win32/crypt_provider.h"
 #include "win32/error.h"

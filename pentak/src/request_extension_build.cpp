@@ -2,8 +2,8 @@
 // extension-request attribute, in the byte order of their OID texts.
 #include <algorithm>
 
-#include "enroll.h"
 #include "encode_steps.h"
+#include "enroll.h"
 
 namespace {
 

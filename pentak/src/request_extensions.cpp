@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdio>
 
+#include "encode_steps.h"
 #include "enroll.h"
 #include "my_error.h"
 #include "platform/text.h"
-#include "encode_steps.h"
 #include "request_values.h"
 #include "win32/error.h"
 #include "win32/error_codes.h"
@@ -92,9 +92,8 @@ bool makeOtherName(std::string_view oid, std::u16string_view value, DWORD string
 }
 
 // The alternative-name entry of a CERT_ALT_NAME_* choice; an other name's
-// text is its OID.
-bool makeAltNameEntry(DWORD type, std::u16string_view text, std::u16string_view otherNameValue, DWORD stringType,
-                      AltNameEntry& entry) {
+// text is its OID, its value empty.
+bool makeAltNameEntry(DWORD type, std::u16string_view text, DWORD stringType, AltNameEntry& entry) {
     if (type < CERT_ALT_NAME_OTHER_NAME || type > CERT_ALT_NAME_REGISTERED_ID)
         return failed(ERROR_INVALID_PARAMETER, 2456);
     entry.choice = type;
@@ -103,7 +102,7 @@ bool makeAltNameEntry(DWORD type, std::u16string_view text, std::u16string_view 
     case CERT_ALT_NAME_DIRECTORY_NAME:
     case CERT_ALT_NAME_EDI_PARTY_NAME: return failed(ERROR_UNSUPPORTED_TYPE, 2451);
     case CERT_ALT_NAME_OTHER_NAME:
-        return makeOtherName(platform::text::toNarrow(text), otherNameValue, stringType, entry);
+        return makeOtherName(platform::text::toNarrow(text), {}, stringType, entry);
     case CERT_ALT_NAME_IP_ADDRESS:
         return parseIpAddress(text, entry.value) || failed(ERROR_INVALID_PARAMETER, 2401);
     case CERT_ALT_NAME_REGISTERED_ID:
@@ -126,7 +125,7 @@ BOOL addAltName(sgAppProfile profile, Requested kind, DWORD type, std::u16string
                 std::vector<AltNameEntry>& list) {
     if (!profileAllows(profile, kind, {}, type)) return TRUE;
     AltNameEntry entry;
-    if (!makeAltNameEntry(type, text, {}, stringType, entry)) return FALSE;
+    if (!makeAltNameEntry(type, text, stringType, entry)) return FALSE;
     list.push_back(std::move(entry));
     return TRUE;
 }

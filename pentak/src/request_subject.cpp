@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <array>
 
-#include "enroll.h"
 #include "encode_steps.h"
+#include "enroll.h"
 #include "request_values.h"
 
 namespace {
