@@ -1,28 +1,9 @@
 // request_params.cpp: parameters of the open key context and its key pairs.
 #include "request_params.h"
 
+#include "containers.h"
 #include "encode_steps.h"
 #include "win32/crypt_provider.h"
-
-namespace {
-
-// A key handle destroyed when it goes out of scope.
-class UserKey {
-public:
-    UserKey() = default;
-    ~UserKey() {
-        if (m_handle) CryptDestroyKey(m_handle);
-    }
-    UserKey(const UserKey&) = delete;
-    UserKey& operator=(const UserKey&) = delete;
-    HCRYPTKEY* receive() noexcept { return &m_handle; }
-    HCRYPTKEY get() const noexcept { return m_handle; }
-
-private:
-    HCRYPTKEY m_handle = 0;
-};
-
-}  // namespace
 
 bool ReadProviderParamStep(HCRYPTPROV provider, DWORD param, DWORD room, std::vector<BYTE>& out, int line) {
     std::vector<BYTE> bytes(room);
@@ -49,8 +30,8 @@ bool ReadProviderTextStep(HCRYPTPROV provider, DWORD param, std::string& out, in
 
 bool ReadUserKeyParamStep(HCRYPTPROV provider, DWORD keySpec, DWORD param, DWORD flags, std::vector<BYTE>& out,
                           int keyLine, int sizeLine, int dataLine) {
-    UserKey key;
-    if (!CryptGetUserKey(provider, keySpec, key.receive())) return FailedAt(keyLine);
+    const UserKey key(provider, keySpec);
+    if (!key.get()) return FailedAt(keyLine);
     DWORD size = 0;
     if (!CryptGetKeyParam(key.get(), param, nullptr, &size, flags)) return FailedAt(sizeLine);
     std::vector<BYTE> bytes(size);
