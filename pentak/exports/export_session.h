@@ -4,6 +4,7 @@
 
 #include "enroll.h"
 #include "platform/boundary.h"
+#include "result_rules.h"
 #include "win32/error_codes.h"
 
 namespace pentak::exports {
@@ -38,6 +39,19 @@ HRESULT onSession(bool argumentsGiven, Body&& body) noexcept {
         if (!argumentsGiven) return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
         return body(*session);
     });
+}
+
+// Runs step(session), a session operation that answers with a truth value
+// or with a result code, after the same checks, and gives its HRESULT by the
+// library's result rules (result_rules.h). An argument that does not
+// convert may be refused inside the step: nothing has run by then.
+template <class Step>
+HRESULT flagOn(bool argumentsGiven, Step&& step) noexcept {
+    return onSession(argumentsGiven, [&](CEnroll& s) { return pentak::flagOf([&] { return step(s); }); });
+}
+template <class Step>
+HRESULT codeOn(bool argumentsGiven, Step&& step) noexcept {
+    return onSession(argumentsGiven, [&](CEnroll& s) { return pentak::codeOf([&] { return step(s); }); });
 }
 
 // A function whose session operation is not built yet: the same checks,

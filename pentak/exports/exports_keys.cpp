@@ -4,42 +4,41 @@
 #include "export_session.h"
 #include "export_text.h"
 #include "pentak_exports.h"
-#include "result_rules.h"
 
 using namespace pentak::exports;
 using pentak::codeOf;
 using pentak::flagOf;
 
 HRESULT Pentak_EnumProviders(LONG index) {
-    return onSession(true, [&](CEnroll& s) { return flagOf([&] { return s.EnumProviders(index); }); });
+    return flagOn(true, [&](CEnroll& s) { return s.EnumProviders(index); });
 }
 
 HRESULT Pentak_KeySelect() {
-    return onSession(true, [](CEnroll& s) { return flagOf([&] { return s.KeySelect(); }); });
+    return flagOn(true, [](CEnroll& s) { return s.KeySelect(); });
 }
 
 HRESULT Pentak_KeyGenerate() {
-    return onSession(true, [](CEnroll& s) { return flagOf([&] { return s.KeyGenerate(); }); });
+    return flagOn(true, [](CEnroll& s) { return s.KeyGenerate(); });
 }
 
 HRESULT Pentak_KeyContainerDelete(const char* containerName) {
-    return onSession(given(containerName), [&](CEnroll& s) {
-        const std::u16string name = sessionText(s, containerName);
-        return flagOf([&] { return s.KeyContainerDelete(name); });
-    });
+    return flagOn(given(containerName),
+                  [&](CEnroll& s) { return s.KeyContainerDelete(sessionText(s, containerName)); });
 }
 
 HRESULT Pentak_GetProviderContainerName(char* buffer, DWORD* length) {
     return onSession(given(length), [&](CEnroll& s) {
-        return giveOnSuccess(NarrowOut(s, buffer, length),
-                             [&](std::u16string& name) { return flagOf([&] { return s.GetProviderContainerName(name); }); });
+        return giveOnSuccess(NarrowOut(s, buffer, length), [&](std::u16string& name) {
+            return flagOf([&] { return s.GetProviderContainerName(name); });
+        });
     });
 }
 
 HRESULT Pentak_GetProviderVersion(char* buffer, DWORD* length) {
     return onSession(given(length), [&](CEnroll& s) {
-        return giveOnSuccess(NarrowOut(s, buffer, length),
-                             [&](std::u16string& version) { return codeOf([&] { return s.GetProviderVersion(version); }); });
+        return giveOnSuccess(NarrowOut(s, buffer, length), [&](std::u16string& version) {
+            return codeOf([&] { return s.GetProviderVersion(version); });
+        });
     });
 }
 

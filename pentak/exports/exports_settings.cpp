@@ -4,14 +4,11 @@
 
 #include "export_settings.h"
 #include "pentak_exports.h"
-#include "result_rules.h"
 
 using namespace pentak::exports;
-using pentak::codeOf;
-using pentak::flagOf;
 
 HRESULT Pentak_Reset() {
-    return onSession(true, [](CEnroll& s) { return flagOf([&] { return s.Reset(); }); });
+    return flagOn(true, [](CEnroll& s) { return s.Reset(); });
 }
 
 HRESULT Pentak_GetProviderType(LONG* type) { return getNumber<&CEnroll::GetProviderType>(type); }
@@ -74,33 +71,26 @@ HRESULT Pentak_GetMessageEncoding(char16_t* buffer, DWORD* length) {
     return getWideText<&CEnroll::GetMessageEncoding>(buffer, length);
 }
 HRESULT Pentak_SetMessageEncoding(const char16_t* encoding) {
-    return onSession(filled(encoding),
-                     [&](CEnroll& s) { return codeOf([&] { return s.SetMessageEncoding(encoding); }); });
+    return codeOn(filled(encoding), [&](CEnroll& s) { return s.SetMessageEncoding(encoding); });
 }
 
 HRESULT Pentak_GetGUILanguage(char16_t* buffer, DWORD* length) {
     return getWideText<&CEnroll::GetGUILanguage>(buffer, length);
 }
 HRESULT Pentak_SetGUILanguage(const char16_t* language) {
-    return onSession(filled(language), [&](CEnroll& s) { return codeOf([&] { return s.SetGUILanguage(language); }); });
+    return codeOn(filled(language), [&](CEnroll& s) { return s.SetGUILanguage(language); });
 }
 
 HRESULT Pentak_GetHashAlgorithmOid(char* buffer, DWORD* length) {
     return getNarrowText<&CEnroll::GetHashAlgorithmOid>(buffer, length);
 }
 HRESULT Pentak_SetHashAlgorithmOid(const char* oid) {
-    return onSession(filled(oid), [&](CEnroll& s) {
-        const std::u16string wide = ansiText(oid);
-        return codeOf([&] { return s.SetHashAlgorithmOid(wide); });
-    });
+    return codeOn(filled(oid), [&](CEnroll& s) { return s.SetHashAlgorithmOid(ansiText(oid)); });
 }
 
 HRESULT Pentak_GetSignatureAlgorithmOid(char* buffer, DWORD* length) {
     return getNarrowText<&CEnroll::GetSignatureAlgorithmOid>(buffer, length);
 }
 HRESULT Pentak_SetSignatureAlgorithmOid(const char* oid) {
-    return onSession(filled(oid), [&](CEnroll& s) {
-        const std::u16string wide = ansiText(oid);
-        return codeOf([&] { return s.SetSignatureAlgorithmOid(wide); });
-    });
+    return codeOn(filled(oid), [&](CEnroll& s) { return s.SetSignatureAlgorithmOid(ansiText(oid)); });
 }

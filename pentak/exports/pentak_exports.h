@@ -106,9 +106,40 @@ PENTAK_EXPORT HRESULT Pentak_CSPLoadStore(LONG full, LONG* count);
 PENTAK_EXPORT HRESULT Pentak_GetPubKeyHashContainer(const char* containerName, const char* hashOid, LONG boolCspStore,
                                                     LONG fromCache, char* buffer, DWORD* length);
 
-// ---- The PKCS#10 request ----
+// ---- The PKCS#10 request of the session's key ----
+// OIDs: ANSI. The W forms take the OID as UTF-16 of the ANSI page.
+PENTAK_EXPORT HRESULT Pentak_AddSubjectAttribute(const char* oid, const char* value);
+PENTAK_EXPORT HRESULT Pentak_AddSubjectAttributeW(const char16_t* oid, const char16_t* value);
+// oid: handed on as it is.
+PENTAK_EXPORT HRESULT Pentak_RemoveSubjectAttribute(const char* oid);
+PENTAK_EXPORT HRESULT Pentak_AddAttribute_CSPInfo();
+PENTAK_EXPORT HRESULT Pentak_AddAttribute_SmartCardInfo();
+PENTAK_EXPORT HRESULT Pentak_AddAttribute_SmartCardInfoSC();
+PENTAK_EXPORT HRESULT Pentak_AddAttribute_KavloCardInfo();
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_KeyUsage_SetBit(LONG bit);
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_KeyUsage_Reset();
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_ExtKeyUsage_AddOid(const char* oid);
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_SubjectAltName_Add(LONG type, const char* value);
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_SubjectAltName_OtherName_Add(const char* oid, const char* value);
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_SubjectAltName_OtherName_AddW(const char16_t* oid,
+                                                                             const char16_t* value);
+// address: ANSI.
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_CRLDistributionPoint_Add(LONG type, const char* address);
+PENTAK_EXPORT HRESULT Pentak_RequestedExtension_SetCritical(const char* oid, LONG critical);
+// The signed request as Base64 text.
+PENTAK_EXPORT HRESULT Pentak_CreatePKCS10(char* buffer, DWORD* length);
 // request: ANSI.
 PENTAK_EXPORT HRESULT Pentak_RequestImport(const char* request);
+// The subject of a certificate (Base64 or PEM, ANSI) into the request.
+PENTAK_EXPORT HRESULT Pentak_X509SubjectToPersonalReqTesk(const char* certificate, const char16_t* givenName,
+                                                          const char16_t* surname);
+PENTAK_EXPORT HRESULT Pentak_X509SubjectToReqTesk(const char* certificate);
+// The copy's attributes of the listed OIDs ("2.5.4.3,2.5.4.10"), then the
+// master's others; the certificates and the list ANSI. Exported under this
+// name, without the prefix.
+PENTAK_EXPORT HRESULT X509MergeSubjectToPersonalReqTesk(const char* masterCertificate, const char* copyCertificate,
+                                                        const char* subjectOids, const char16_t* givenName,
+                                                        const char16_t* surname);
 
 // ---- Certificates ----
 // certificate and caCmf may be null or empty.

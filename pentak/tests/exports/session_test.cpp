@@ -32,6 +32,7 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
         EXPECT_EQ(E_HANDLE, CALL(Pentak_SetError)("text"));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_Reset)());
         EXPECT_EQ(E_HANDLE, CALL(Pentak_KeyGenerate)());
+        EXPECT_EQ(E_HANDLE, CALL(Pentak_CreatePKCS10)(buffer, &length));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_HsmEngine_Init)("", "", 0));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_CSPLoadStore)(1, &number));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_CmfToPem)("", buffer, &length));
