@@ -14,7 +14,11 @@ HRESULT Pentak_UnInitialize() {
 
 HRESULT Pentak_InitializePerThread() { return CoInitialize(nullptr); }
 
+// The session's COM objects live in the apartment of the thread that made
+// them; they go before it does, as the server modules behind them may be
+// unloaded with it. The next thread that needs one makes it again.
 HRESULT Pentak_UnInitializePerThread() {
+    if (CEnroll* session = currentSession()) session->HsmEngine_Release();
     CoUninitialize();
     return S_OK;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "exported_library.h"
+#include "testkit/hsm_engine.h"
 
 namespace {
 
@@ -57,6 +58,27 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
     EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());
     ASSERT_EQ(S_OK, CALL(Pentak_Initialize)());
     EXPECT_EQ("", narrowText(CALL(Pentak_GetProviderName))) << "a new session starts afresh";
+}
+
+// A caller's usual last steps: the thread leaves COM, then the session
+// ends. The engine the session made goes with the thread's apartment, not
+// after its module was unloaded; a thread that comes back makes another.
+TEST_F(PentakExports, AThreadLeavingTheLibraryTakesTheSessionsEngineWithIt) {
+    testkit::HsmEngineStandIn engine;
+    ASSERT_EQ(S_OK, CALL(Pentak_InitializePerThread)());
+    ASSERT_EQ(S_OK, CALL(Pentak_Initialize)());
+    ASSERT_EQ(S_OK, CALL(Pentak_HsmEngine_Init)("https://hsm.example/rc", "PC/SC", 0));
+    ASSERT_EQ(1, engine.liveObjects());
+    EXPECT_EQ(S_OK, CALL(Pentak_UnInitializePerThread)());
+    EXPECT_EQ(0, engine.liveObjects());
+
+    ASSERT_EQ(S_OK, CALL(Pentak_InitializePerThread)());
+    EXPECT_EQ(S_OK, CALL(Pentak_HsmEngine_Init)("https://hsm.example/rc", "COM", 2));
+    EXPECT_EQ("Init(https://hsm.example/rc, COM, 2)", engine.calls().back());
+    EXPECT_EQ(1, engine.liveObjects());
+    EXPECT_EQ(S_OK, CALL(Pentak_UnInitializePerThread)());
+    EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());
+    EXPECT_EQ(0, engine.liveObjects());
 }
 
 TEST_F(PentakExports, OutTextsAreSizedCopiedOrRefusedAsTooShort) {
