@@ -41,6 +41,15 @@ HRESULT setNumber(LONG value) noexcept {
     });
 }
 
+// (session.*setter)(text), a text in the ANSI page that must not be empty.
+template <auto Setter>
+HRESULT setAnsiText(const char* text) noexcept {
+    return onSession(filled(text), [&](CEnroll& s) {
+        (s.*Setter)(ansiText(text));
+        return S_OK;
+    });
+}
+
 // The text of (session.*getter)() by the buffer rule, in the session's code
 // page or as UTF-16.
 template <auto Getter>
@@ -74,12 +83,7 @@ HRESULT Pentak_SetCodePage(LONG codePage) { return setNumber<&CEnroll::SetCodePa
 HRESULT Pentak_GetProviderName(char* buffer, DWORD* length) {
     return getNarrowText<&CEnroll::GetProviderName>(buffer, length);
 }
-HRESULT Pentak_SetProviderName(const char* name) {
-    return onSession(filled(name), [&](CEnroll& s) {
-        s.SetProviderName(ansiText(name));
-        return S_OK;
-    });
-}
+HRESULT Pentak_SetProviderName(const char* name) { return setAnsiText<&CEnroll::SetProviderName>(name); }
 
 HRESULT Pentak_GetContainerName(char* buffer, DWORD* length) {
     return getNarrowText<&CEnroll::GetContainerName>(buffer, length);
@@ -95,10 +99,7 @@ HRESULT Pentak_GetCertificate(char* buffer, DWORD* length) {
     return getNarrowText<&CEnroll::GetCertificate>(buffer, length);
 }
 HRESULT Pentak_SetCertificate(const char* certificate) {
-    return onSession(filled(certificate), [&](CEnroll& s) {
-        s.SetCertificate(ansiText(certificate));
-        return S_OK;
-    });
+    return setAnsiText<&CEnroll::SetCertificate>(certificate);
 }
 
 HRESULT Pentak_GetSignCert(char* buffer, DWORD* length) { return getNarrowText<&CEnroll::GetSignCert>(buffer, length); }
