@@ -2,8 +2,9 @@
 // enrolment session (a CEnroll); every member of its dual interface IPentak
 // converts its arguments, calls the session member of the same meaning and
 // turns the outcome into an HRESULT (result_rules.h). Out arguments are
-// written only when the member succeeds. The object may be aggregated and
-// answers IUnknown, IDispatch and IPentak only.
+// written only when the member succeeds; ProviderVersion hands out "N/A"
+// beside its failure. The object may be aggregated and answers IUnknown,
+// IDispatch and IPentak only.
 //
 // Members whose session operation is not built yet answer E_NOTIMPL and
 // touch nothing.
@@ -35,11 +36,11 @@ public:
     HRESULT put_KeySpec(LONG newVal) override;
     HRESULT get_GenKeyFlags(LONG* pVal) override;
     HRESULT put_GenKeyFlags(LONG newVal) override;
-    HRESULT KeySelect() override { return E_NOTIMPL; }
-    HRESULT KeyGenerate() override { return E_NOTIMPL; }
-    HRESULT KeyContainerDelete(BSTR) override { return E_NOTIMPL; }
-    HRESULT KeyImport(BSTR) override { return E_NOTIMPL; }
-    HRESULT KeyExport(BSTR*) override { return E_NOTIMPL; }
+    HRESULT KeySelect() override;
+    HRESULT KeyGenerate() override;
+    HRESULT KeyContainerDelete(BSTR bstrContName) override;
+    HRESULT KeyImport(BSTR key) override;
+    HRESULT KeyExport(BSTR* key) override;
     HRESULT get_AttributeStringType(LONG* pVal) override;
     HRESULT put_AttributeStringType(LONG newVal) override;
     HRESULT AddSubjectAttribute(BSTR, BSTR) override { return E_NOTIMPL; }
@@ -59,17 +60,18 @@ public:
     HRESULT RequestedExtension_SubjectAltName_OtherName_Add(BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT RequestedExtension_SetCritical(BSTR, INT) override { return E_NOTIMPL; }
     HRESULT RequestedExtension_Add(BSTR, INT, BSTR) override { return E_NOTIMPL; }
-    HRESULT EnumProviders(LONG) override { return E_NOTIMPL; }
+    HRESULT EnumProviders(LONG index) override;
     HRESULT RequestImport(BSTR) override { return E_NOTIMPL; }
-    HRESULT GetContainerName(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetContainerName(BSTR* bstrContainer) override;
     HRESULT GetCardNumber(BSTR*) override { return E_NOTIMPL; }
     HRESULT ParseCertSubjectToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
     HRESULT ParseCertIssuerToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
     HRESULT GetPresentCardCSP(BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetDefaultOSCSP(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetDefaultOSCSP(BSTR* bstrCSP) override;
     HRESULT CSPLoadStore(LONG, LONG*) override { return E_NOTIMPL; }
-    HRESULT EnumPubKeyHash(LONG, BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetPubKeyHashList(BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT EnumPubKeyHash(LONG index, BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache,
+                           BSTR* bstrHashVal) override;
+    HRESULT GetPubKeyHashList(BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache, BSTR* bstrHashVal) override;
     HRESULT EnrollX509(BSTR, BSTR, LONG) override { return E_NOTIMPL; }
     HRESULT DeleteCerts(BSTR, LONG*) override { return E_NOTIMPL; }
     HRESULT get_Crytpui(LONG* pVal) override;
@@ -89,8 +91,9 @@ public:
     HRESULT put_SignCert(BSTR) override { return E_NOTIMPL; }
     HRESULT get_messageTBS(BSTR* pVal) override;
     HRESULT put_messageTBS(BSTR newVal) override;
-    HRESULT EnumContainers(LONG, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetPubKeyHashContainer(BSTR, BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT EnumContainers(LONG index, LONG boolCspStore, BSTR* bstrContName) override;
+    HRESULT GetPubKeyHashContainer(BSTR bstrContName, BSTR bstrHashOID, LONG boolCspStore, LONG from_cache,
+                                   BSTR* bstrHashVal) override;
     HRESULT get_Certificate(BSTR* pVal) override;
     HRESULT put_Certificate(BSTR newVal) override;
     HRESULT GetCertVal(BSTR, sgCertInfoTypes, BSTR*) override { return E_NOTIMPL; }
@@ -99,9 +102,9 @@ public:
     HRESULT SetSignatureAlgorithmOid(BSTR newVal) override;
     HRESULT GetSignatureAlgorithmOid(BSTR* pVal) override;
     HRESULT IsAlgOidSupported(BSTR algOid) override;
-    HRESULT get_ProviderVersion(BSTR*) override { return E_NOTIMPL; }
+    HRESULT get_ProviderVersion(BSTR* pVal) override;
     HRESULT RegisterOIDInfo() override;
-    HRESULT IsKeylenSupported(LONG) override { return E_NOTIMPL; }
+    HRESULT IsKeylenSupported(LONG keylenBits) override;
     HRESULT CmfToPem(BSTR, BSTR*) override { return E_NOTIMPL; }
     HRESULT get_SignDlgTitle(BSTR* pVal) override;
     HRESULT put_SignDlgTitle(BSTR newVal) override;

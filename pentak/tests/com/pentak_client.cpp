@@ -1,5 +1,7 @@
 #include "pentak_client.h"
 
+#include <cstdlib>
+
 #include "win32/datetime.h"
 
 namespace pentak_test {
@@ -107,6 +109,24 @@ Ptr<IPentak> RegisteredPentak::create() {
     Ptr<IPentak> object;
     EXPECT_EQ(S_OK, CoCreateInstance(CLSID_Pentak, nullptr, CLSCTX_INPROC_SERVER, IID_IPentak, object.putVoid()));
     return object;
+}
+
+void ScriptedPentak::SetUp() {
+    if (const char* previous = std::getenv("PLATFORM_UI")) m_previousUi = previous;
+    answers("");
+    RegisteredPentak::SetUp();
+}
+
+void ScriptedPentak::TearDown() {
+    RegisteredPentak::TearDown();
+    if (m_previousUi)
+        ::setenv("PLATFORM_UI", m_previousUi->c_str(), 1);
+    else
+        ::unsetenv("PLATFORM_UI");
+}
+
+void ScriptedPentak::answers(const std::string& script) {
+    ::setenv("PLATFORM_UI", ("script:" + root.write("answers.txt", script).string()).c_str(), 1);
 }
 
 }  // namespace pentak_test

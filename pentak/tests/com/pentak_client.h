@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,23 @@ protected:
     Script scriptOf(const platform::com::Ptr<IPentak>& object) { return Script(object.as<IDispatch>()); }
 
     testkit::PlatformRoot root;
+};
+
+// The same, with the questions the object asks going to the scripted
+// interface: answered from the file the test writes, or by no one (a
+// question without its answer stops the run).
+class ScriptedPentak : public RegisteredPentak {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // One answer a line ("MessageBox IDYES", "Pin 1234"), in the order
+    // asked. Before the first object: the module reads them at its first
+    // question.
+    void answers(const std::string& script);
+    Script newSession() { return scriptOf(create()); }
+
+private:
+    std::optional<std::string> m_previousUi;
 };
 
 }  // namespace pentak_test
