@@ -22,6 +22,7 @@
 #include "enroll_records.h"
 #include "hsm_engine_com.h"
 #include "key_records.h"
+#include "win32/crypt_encode.h"
 #include "win32/crypt_types.h"
 #include "win32/types.h"
 
@@ -230,7 +231,93 @@ public:
     DWORD GetPubKeyHashContainer(std::u16string_view containerName, std::u16string_view hashOid, BOOL fromCspStore,
                                  BOOL fromCache, std::u16string& hashes);
 
+    // ==== The PKCS#10 request ====
+    // Members return 1, or 0 with the last error set. An OID argument that is
+    // no OID gives ERROR_INVALID_PARAMETER and the session stays as it was.
+    // A text value becomes bytes by its string type: UTF-16 for BMP (12) and
+    // UTF-8 (13) strings, else the ANSI code page, where a character the page
+    // lacks gives ERROR_NO_UNICODE_TRANSLATION.
+
+    // Appends one RDN to the subject, typed by AttributeStringType; under
+    // application profile 1 the usual name attributes take a fixed type.
+    BOOL AddSubjectAttribute(std::string_view oid, std::u16string_view value);
+    // Removes every subject attribute of that OID; 0 without an error for a
+    // null OID.
+    BOOL RemoveSubjectAttribute(std::string_view oid);
+    // The subject of a certificate (Base64 or PEM) appended attribute by
+    // attribute, each with the certificate's own string type, which stays as
+    // AttributeStringType. Attributes without an OID and serial numbers
+    // beginning "Tesk - " are left out. Result codes: 87 for an empty text,
+    // the decoder's error, or the first failing attribute's.
+    DWORD X509SubjectToReqTesk(std::u16string_view certificate);
+    // The same; when the certificate names no given name, the given name and
+    // surname follow as UTF-8 strings (both must then be given, else 87).
+    DWORD X509SubjectToPersonalReqTesk(std::u16string_view certificate, std::u16string_view givenName,
+                                       std::u16string_view surname);
+    // The copy's attributes of the listed OIDs ("2.5.4.3,2.5.4.10"), then the
+    // master's other attributes, as X509SubjectToPersonalReqTesk adds them.
+    // Without a copy or a list: the master's attributes.
+    DWORD X509MergeSubjectToPersonalReqTesk(std::u16string_view master, std::u16string_view copy,
+                                            std::string_view oidList, std::u16string_view givenName,
+                                            std::u16string_view surname);
+
+    // Request attributes, each with one value, in the order added: a name
+    // value of AttributeStringType; the OCTET STRING of the SHA-1 of such a
+    // value's bytes; the provider and container names of the open key; the
+    // card information its card provider gives (the Kavlo one only once).
+    BOOL AddAttribute_String(std::string_view oid, std::u16string_view text);
+    BOOL AddAttribute_StringSHA1(std::string_view oid, std::u16string_view text);
+    BOOL AddAttribute_CSPInfo();
+    BOOL AddAttribute_SmartCardInfo();
+    BOOL AddAttribute_SmartCardInfoSC();
+    BOOL AddAttribute_KavloCardInfo();
+
+    // Requested extensions. Under application profile 1 only some are
+    // allowed: a refused one is noted in the diagnostic text and dropped, and
+    // the member still returns 1.
+    // Key-usage bit 0 (digitalSignature) to 19; another gives 87.
+    BOOL RequestedExtension_KeyUsage_SetBit(DWORD bit);
+    BOOL RequestedExtension_KeyUsage_Reset();
+    BOOL RequestedExtension_ExtKeyUsage_AddOid(std::string_view oid);
+    BOOL RequestedExtension_CertPolicies_AddOid(std::string_view oid);
+    // An alternative name of that CERT_ALT_NAME_* choice: an other name (text:
+    // its OID, empty value), an RFC 822 name, DNS name or URL, an IP address
+    // "a.b.c.d" or a registered ID. X.400 addresses, directory and EDI party
+    // names give ERROR_UNSUPPORTED_TYPE, other choices 87.
+    BOOL RequestedExtension_SubjectAltName_Add(DWORD type, std::u16string_view text);
+    // An other name whose value is a name value of AttributeStringType
+    // (UTF-8 for the user principal name under application profile 1).
+    BOOL RequestedExtension_SubjectAltName_OtherName_Add(std::string_view oid, std::u16string_view value);
+    // One CRL distribution point per name, of the same choices.
+    BOOL RequestedExtension_CRLDistributionPoint_Add(DWORD type, std::u16string_view text);
+    BOOL RequestedExtension_SetCritical(std::string_view oid, BOOL critical);
+    // The extension's DER value as hexadecimal text: digits of either case,
+    // other characters skipped, a "0x" prefix ignored, a last lone digit
+    // dropped. A text without a byte gives 87.
+    BOOL RequestedExtension_Add(std::string_view oid, BOOL critical, std::string_view hex);
+
+    // The signed request of the open key as Base64 in lines of 72 characters
+    // ended by LF. A copy waits in the user's "REQUEST" store for the issued
+    // certificate. Under application profile 1 with the Kavlo card provider
+    // the card's information is added first.
+    BOOL CreatePKCS10(std::u16string& pkcs10);
+    // The DER request into buffer, length holding its room; with no buffer
+    // only the length (nothing is signed or stored).
+    BOOL EncodeAndSignRequest(BYTE* buffer, DWORD& length);
+    // Names the open key (its container and provider) in the certificate's
+    // key-provider property, with ProviderType and KeySpec.
+    BOOL SetKeyProvInfo(PCCERT_CONTEXT certificate);
+
 private:
+    // Steps of the request.
+    bool hasRequestAttribute(std::string_view oid) const;
+    void addRequestAttribute(std::string_view oid, std::vector<BYTE> value);
+    void storeExtensionValue(const std::string& oid, std::vector<BYTE> value);
+    bool buildRequestedExtensions();
+    bool encodeSubjectName(std::vector<BYTE>& out) const;
+    bool storePendingRequest(const CERT_REQUEST_INFO& request, const CERT_SIGNED_CONTENT_INFO& signedRequest,
+                             LPSTR signatureOid);
+
     void readApplicationProfile();
     void releaseKeyContext();
     DWORD storeIfSupported(OptionalText& algorithmOid, std::u16string_view oid);

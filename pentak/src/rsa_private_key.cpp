@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/decoded_object.h"
+#include "encode_steps.h"
 #include "enroll_report.h"
 #include "win32/crypt_encode.h"
 #include "win32/crypt_provider.h"
@@ -60,23 +61,13 @@ bool decodeAt(LPCSTR type, const BYTE* data, DWORD size, RecordBuffer& out, int 
     return true;
 }
 
-bool encodeAt(LPCSTR type, const void* record, std::vector<BYTE>& out, int sizeLine, int valueLine) {
-    DWORD size = 0;
-    if (!CryptEncodeObject(kCertEncoding, type, record, nullptr, &size)) return FailedAt(sizeLine);
-    std::vector<BYTE> encoded(size);
-    if (!CryptEncodeObject(kCertEncoding, type, record, encoded.data(), &size)) return FailedAt(valueLine);
-    encoded.resize(size);
-    out = std::move(encoded);
-    return true;
-}
-
 // A positive INTEGER: a zero byte above a most significant byte whose top
 // bit is set, so that it does not read as negative.
 bool encodeInteger(const Number& number, std::vector<BYTE>& out) {
     Number value = trimmed(number);
     if (value.empty() || (value.back() & 0x80)) value.push_back(0);
     CRYPT_INTEGER_BLOB blob{static_cast<DWORD>(value.size()), value.data()};
-    return encodeAt(X509_MULTI_BYTE_INTEGER, &blob, out, 1263, 1265);
+    return EncodeStep(X509_MULTI_BYTE_INTEGER, &blob, out, 1263, 1265);
 }
 
 Number littleEndian(DWORD value) {
@@ -120,7 +111,7 @@ bool EncodeRsaPrivateKey(const RsaKeyNumbers& key, std::vector<BYTE>& der) {
     for (std::vector<BYTE>& integer : integers)
         elements.push_back({static_cast<DWORD>(integer.size()), integer.data()});
     const CRYPT_SEQUENCE_OF_ANY sequence{static_cast<DWORD>(elements.size()), elements.data()};
-    return encodeAt(X509_SEQUENCE_OF_ANY, &sequence, der, 1270, 1272);
+    return EncodeStep(X509_SEQUENCE_OF_ANY, &sequence, der, 1270, 1272);
 }
 
 bool MakePrivateKeyBlob(const RsaKeyNumbers& key, ALG_ID algorithm, std::vector<BYTE>& blob) {

@@ -45,12 +45,6 @@ TEST(FullContainerName, ReaderPrefixAndContainer) {
 
 void answer(const char* reply) { platform::ui::script::queue("MessageBox", reply); }
 
-bool logHasLine(int line) {
-    const std::u16string text = CMyError::Instance().GetText();
-    const std::string mark = "Enroll (line:" + std::string(line < 1000 ? " " : "") + std::to_string(line) + ")";
-    return text.find(wide(mark)) != std::u16string::npos;
-}
-
 // Whether a number of the PKCS#1 key is shorter than its place beside the
 // modulus in a key blob (d the modulus length, the others half of it).
 bool hasShortNumber(const std::vector<BYTE>& pkcs1) {

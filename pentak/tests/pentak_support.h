@@ -7,6 +7,7 @@
 
 #include "common/owned_context.h"
 #include "common/pem.h"
+#include "my_error.h"
 #include "testkit/pki.h"
 #include "win32/crypt_store.h"
 
@@ -47,6 +48,14 @@ inline std::vector<BYTE> bytesOfBase64(const std::u16string& text) {
     std::vector<BYTE> bytes;
     Base64DecodeString(narrow(text), bytes);
     return bytes;
+}
+
+// Whether the diagnostic text holds a line of the session at that line
+// number.
+inline bool logHasLine(int line) {
+    const std::u16string text = CMyError::Instance().GetText();
+    const std::string mark = "Enroll (line:" + std::string(line < 1000 ? " " : "") + std::to_string(line) + ")";
+    return text.find(wide(mark)) != std::u16string::npos;
 }
 
 // Names the key in the context's key-provider property.

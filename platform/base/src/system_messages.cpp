@@ -107,6 +107,7 @@ std::string_view textOf(DWORD code) noexcept {
     case ERROR_INTERNAL_ERROR: return "An internal error occurred.";
     case ERROR_INVALID_WINDOW_HANDLE: return "Invalid window handle.";
     case ERROR_TIMEOUT: return "This operation returned because the timeout period expired.";
+    case ERROR_UNSUPPORTED_TYPE: return "Data of this type is not supported.";
     case ERROR_INVALID_USER_BUFFER: return "The supplied user buffer is not valid for the requested operation.";
     case ERROR_INVALID_DATATYPE: return "The specified datatype is invalid.";
     case ERROR_RESOURCE_DATA_NOT_FOUND: return "The specified image file did not contain a resource section.";

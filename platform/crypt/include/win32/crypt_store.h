@@ -301,3 +301,16 @@ BOOL CryptExportPublicKeyInfoEx(HCRYPTPROV_OR_NCRYPT_KEY_HANDLE hCryptProvOrNCry
 // An RSA key info imported into the provider as a public key (CALG_RSA_KEYX).
 BOOL CryptImportPublicKeyInfo(HCRYPTPROV hCryptProv, DWORD dwCertEncodingType, PCERT_PUBLIC_KEY_INFO pInfo,
                               HCRYPTKEY* phKey) noexcept;
+
+// ---- Signing ------------------------------------------------------------------
+
+// Encodes the structure (X509_CERT_REQUEST_TO_BE_SIGNED, X509_CERT_TO_BE_SIGNED
+// ...), signs the encoding with the container's key of dwKeySpec under the
+// signature algorithm (its hash from the OID information: CRYPT_E_UNKNOWN_ALGO
+// for an OID that names no signature) and writes the whole as X509_CERT, the
+// algorithm with its parameters as given. The two-call size rule; a size query
+// or a short buffer signs nothing, so a card asks for no PIN then.
+BOOL CryptSignAndEncodeCertificate(HCRYPTPROV_OR_NCRYPT_KEY_HANDLE hCryptProvOrNCryptKey, DWORD dwKeySpec,
+                                   DWORD dwCertEncodingType, LPCSTR lpszStructType, const void* pvStructInfo,
+                                   PCRYPT_ALGORITHM_IDENTIFIER pSignatureAlgorithm, const void* pvHashAuxInfo,
+                                   BYTE* pbEncoded, DWORD* pcbEncoded) noexcept;

@@ -1,0 +1,72 @@
+// request_values.cpp: text values in the bytes of their string type, and
+// hexadecimal text as bytes.
+#include "request_values.h"
+
+#include <cstring>
+
+#include "win32/crypt_encode.h"
+#include "win32/error.h"
+#include "win32/error_codes.h"
+#include "win32/text.h"
+
+namespace {
+
+bool isUtf16Type(DWORD valueType) {
+    const DWORD type = valueType & CERT_RDN_TYPE_MASK;
+    return type == CERT_RDN_BMP_STRING || type == CERT_RDN_UTF8_STRING;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+bool ValueBytes(std::u16string_view text, DWORD valueType, std::vector<BYTE>& out) {
+    if (isUtf16Type(valueType)) {
+        std::vector<BYTE> bytes(text.size() * sizeof(char16_t));
+        if (!text.empty()) std::memcpy(bytes.data(), text.data(), bytes.size());
+        out = std::move(bytes);
+        return true;
+    }
+    if (text.empty()) {
+        out.clear();
+        return true;
+    }
+    const int length = static_cast<int>(text.size());
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, &lossy);
+    if (size <= 0) return false;
+    std::vector<BYTE> bytes(static_cast<std::size_t>(size));
+    if (WideCharToMultiByte(CP_ACP, 0, text.data(), length, reinterpret_cast<char*>(bytes.data()), size, nullptr,
+                            &lossy) != size)
+        return false;
+    if (lossy) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return false;
+    }
+    out = std::move(bytes);
+    return true;
+}
+
+std::vector<BYTE> HexToBytes(std::string_view text) {
+    std::vector<BYTE> bytes;
+    int pending = -1;  // the high half of the next byte, when one was read
+    for (const char c : text) {
+        const int digit = hexDigit(c);
+        if (digit >= 0) {
+            if (pending < 0) {
+                pending = digit;
+            } else {
+                bytes.push_back(static_cast<BYTE>(pending << 4 | digit));
+                pending = -1;
+            }
+        } else if ((c == 'x' || c == 'X') && pending == 0) {
+            pending = -1;
+        }
+    }
+    return bytes;
+}
