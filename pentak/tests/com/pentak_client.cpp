@@ -15,6 +15,15 @@ testkit::RunResult regsvr32(std::vector<std::string> arguments) {
     return testkit::run(arguments, options);
 }
 
+std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u16string& text) {
+    root.write("decoded.b64", std::string(text.begin(), text.end()));
+    const auto decoded = testkit::run({"openssl", "base64", "-d", "-in", "decoded.b64", "-out", "decoded.bin"},
+                                      root.path());
+    EXPECT_EQ(0, decoded.exitCode) << decoded.err;
+    const std::string bytes = root.read("decoded.bin");
+    return {bytes.begin(), bytes.end()};
+}
+
 Value::Value(const char16_t* text) : Value() {
     m_v.vt = VT_BSTR;
     m_v.bstrVal = SysAllocString(text);

@@ -22,6 +22,10 @@ inline const std::string kModule = TESK_PENTAK_MODULE;
 // Runs the built regsvr32; its answers to the user come from no one.
 testkit::RunResult regsvr32(std::vector<std::string> arguments);
 
+// The bytes of Base64 text as `openssl base64 -d` reads them, through files
+// under the root.
+std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u16string& text);
+
 // A VARIANT the test owns.
 class Value {
 public:
