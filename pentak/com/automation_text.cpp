@@ -1,6 +1,8 @@
 #include "automation_text.h"
 
-#include "win32/text.h"
+#include <utility>
+
+#include "platform/text.h"
 
 namespace pentak {
 
@@ -9,20 +11,14 @@ std::u16string_view textOf(BSTR text) noexcept {
 }
 
 HRESULT ansiOf(BSTR text, std::string& ansi) noexcept {
-    const std::u16string_view wide = textOf(text);
-    ansi.clear();
-    if (wide.empty()) return S_OK;
-    const int length = static_cast<int>(wide.size());
-    BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, &usedDefault);
-    if (size <= 0 || usedDefault) return E_INVALIDARG;
     try {
-        ansi.resize(static_cast<std::size_t>(size));
+        std::optional<std::string> converted = platform::text::toNarrowExact(textOf(text));
+        if (!converted) return E_INVALIDARG;
+        ansi = std::move(*converted);
+        return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr);
-    return S_OK;
 }
 
 HRESULT giveText(std::u16string_view text, BSTR* out) noexcept {

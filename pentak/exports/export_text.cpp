@@ -1,8 +1,10 @@
 #include "export_text.h"
 
-#include <climits>
+#include <optional>
+#include <utility>
 
 #include "platform/buffers.h"
+#include "platform/text.h"
 #include "platform/win_error.h"
 #include "win32/text.h"
 
@@ -23,19 +25,14 @@ std::u16string decoded(const char* bytes, int count, UINT codePage) {
     return wide;
 }
 
-// The text and its zero in the page. Characters the page lacks would come
-// back as something else, so the bytes must decode to the text again.
+// The text and its zero in the page; a character the page lacks would come
+// back as something else, so it is refused.
 std::string encodedWithZero(std::u16string_view text, UINT codePage) {
-    if (text.size() >= INT_MAX) refuse("text too long");
-    const std::u16string terminated(text);
-    const int units = static_cast<int>(terminated.size()) + 1;
-    const int bytes = WideCharToMultiByte(codePage, 0, terminated.c_str(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) refuse("no conversion to the code page");
-    std::string narrow(static_cast<std::size_t>(bytes), '\0');
-    if (WideCharToMultiByte(codePage, 0, terminated.c_str(), units, narrow.data(), bytes, nullptr, nullptr) != bytes ||
-        decoded(narrow.data(), bytes, codePage) != std::u16string_view(terminated.c_str(), units))
-        refuse("the code page lacks a character of the text");
-    return narrow;
+    std::optional<std::string> narrow = platform::text::toNarrowExact(text, codePage);
+    if (!narrow) refuse("the code page lacks a character of the text");
+    narrow->push_back('\0');
+    if (codePage == CP_UTF16LE) narrow->push_back('\0');
+    return std::move(*narrow);
 }
 
 }  // namespace
