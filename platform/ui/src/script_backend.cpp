@@ -39,7 +39,9 @@ public:
     }
 
     RowChoice chooseRow(const CertificateChoiceRequest& request) override {
-        return askChoice(kRow, tableLine(kRow, request), request.rows.size());
+        std::string columns;
+        for (const auto& title : request.columns) columns += (columns.empty() ? "" : " | ") + title;
+        return askChoice(kRow, tableLine(kRow, request, columns), request.rows.size());
     }
 
     // The link is there to activate only when it is shown.
@@ -53,8 +55,11 @@ public:
     }
 
 private:
-    static std::string tableLine(std::string_view kind, const CertificateChoiceRequest& request) {
+    // With a heading, it stands between the prompt and the rows.
+    static std::string tableLine(std::string_view kind, const CertificateChoiceRequest& request,
+                                 const std::string& heading = {}) {
         std::string line = std::string(kind) + ": " + request.title + ": " + request.prompt + ":";
+        if (!heading.empty()) line += " " + heading + ":";
         for (std::size_t i = 0; i < request.rows.size(); ++i) {
             line += " [" + std::to_string(i) + "]";
             const char* separator = " ";

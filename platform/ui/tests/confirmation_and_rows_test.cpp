@@ -82,7 +82,7 @@ TEST_F(ScriptQuestions, ARowChoiceTellsCancelFromClosing) {
     EXPECT_EQ(1u, chosen.row);
     EXPECT_EQ(ui::ChoiceEnd::Cancelled, ui::backend().chooseRow(request).end);
     EXPECT_EQ(ui::ChoiceEnd::Closed, ui::backend().chooseRow(request).end);
-    EXPECT_EQ("Row: Zvolte kartu: Seznam karet: [0] Reader 0 | Kavlo | KavloCSP [1] Reader 1 | GPK | GemSAFE",
+    EXPECT_EQ("Row: Zvolte kartu: Seznam karet: Čtečka | Karta | Provider: [0] Reader 0 | Kavlo | KavloCSP [1] Reader 1 | GPK | GemSAFE",
               script::transcript().at(0));
     // A certificate list is only chosen from or cancelled.
     EXPECT_THROW(script::queue("Certificate", "CLOSE"), std::invalid_argument);

@@ -184,7 +184,7 @@ std::size_t pending();
 // The questions asked so far, as "MessageBox: caption: text",
 // "OpenWith: file", "Pin: provider: reader", "Credentials: server HOST:
 // realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells | of
-// | row 0 [1] ..." (the same after "Row:" for chooseRow) and
+// | row 0 [1] ...", "Row: title: prompt: column | titles: [0] ..." and
 // "Confirmation: title: label text | label text | link label [link text]
 // | prompt | yes no cancel" (the button labels as given) lines (for
 // asserting).
