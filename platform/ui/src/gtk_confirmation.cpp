@@ -55,10 +55,10 @@ void styleHoverLinks() {
     g_object_unref(css);
 }
 
-GtkWidget* leftLabel(const std::string& text) {
+GtkWidget* leftLabel(const std::string& text, bool wrap = true) {
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-    gtk_label_set_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_wrap(GTK_LABEL(label), wrap);
     return label;
 }
 
@@ -83,7 +83,7 @@ GtkWidget* textView(const std::string& text) {
 
 GtkWidget* linkRow(const ConfirmationRequest& request, Outcome& outcome) {
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-    gtk_box_append(GTK_BOX(row), leftLabel(request.linkLabel));
+    gtk_box_append(GTK_BOX(row), leftLabel(request.linkLabel, false));
     if (request.linkText.empty()) return row;
     styleHoverLinks();
     GtkWidget* link = gtk_link_button_new_with_label("", request.linkText.c_str());
