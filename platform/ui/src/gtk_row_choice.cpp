@@ -80,8 +80,7 @@ void onBindCell(GtkSignalListItemFactory*, GtkListItem* item, gpointer data) {
 }
 
 // The view owns the model and the columns; `columns` must outlive it.
-GtkWidget* table(const CertificateChoiceRequest& request, const std::vector<Column>& columns,
-                            Outcome& outcome) {
+GtkWidget* table(const CertificateChoiceRequest& request, const std::vector<Column>& columns, Outcome& outcome) {
     GtkStringList* model = gtk_string_list_new(nullptr);
     for (std::size_t i = 0; i < request.rows.size(); ++i) gtk_string_list_append(model, std::to_string(i).c_str());
     outcome.selection = gtk_single_selection_new(G_LIST_MODEL(model));
