@@ -63,8 +63,17 @@ public:
         return translated([&] { return showCredentialsDialog(request); });
     }
 
+    // Closing the window cancels the choice of a certificate.
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        return translated([&] { return showCertificateChoice(request); });
+        return chooseRow(request).chosen();
+    }
+
+    RowChoice chooseRow(const CertificateChoiceRequest& request) override {
+        return translated([&] { return showRowChoice(request); });
+    }
+
+    Confirmation confirm(const ConfirmationRequest& request) override {
+        return translated([&] { return showConfirmation(request); });
     }
 };
 

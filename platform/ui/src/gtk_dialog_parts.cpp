@@ -4,7 +4,7 @@ namespace platform::ui::gtk {
 
 namespace {
 
-gboolean onEscape(GtkWidget* window, GVariant*, gpointer) {
+gboolean closeWindow(GtkWidget* window, GVariant*, gpointer) {
     gtk_window_close(GTK_WINDOW(window));
     return TRUE;
 }
@@ -19,13 +19,15 @@ void onCancel(GtkButton*, gpointer run) { static_cast<ModalRun*>(run)->finish();
 
 }  // namespace
 
-void closeOnEscape(GtkWindow* window) {
+void onEscape(GtkWindow* window, GtkShortcutFunc action, gpointer data) {
     GtkEventController* keys = gtk_shortcut_controller_new();
     gtk_shortcut_controller_add_shortcut(
         GTK_SHORTCUT_CONTROLLER(keys), gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_Escape, GdkModifierType(0)),
-                                                        gtk_callback_action_new(onEscape, nullptr, nullptr)));
+                                                        gtk_callback_action_new(action, data, nullptr)));
     gtk_widget_add_controller(GTK_WIDGET(window), keys);
 }
+
+void closeOnEscape(GtkWindow* window) { onEscape(window, closeWindow, nullptr); }
 
 GtkWidget* contentBox(int spacing) {
     GtkWidget* content = gtk_box_new(GTK_ORIENTATION_VERTICAL, spacing);
@@ -42,6 +44,21 @@ GtkWidget* dialogButton(const char* label, GCallback onClicked, gpointer data) {
     return button;
 }
 
+std::string mnemonicOf(std::string_view label) {
+    std::string out;
+    for (std::size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '_') {
+            out += "__";
+        } else if (label[i] == '&' && i + 1 < label.size()) {
+            out += label[i + 1] == '&' ? '&' : '_';
+            if (label[i + 1] == '&') ++i;
+        } else {
+            out += label[i];
+        }
+    }
+    return out;
+}
+
 GtkWidget* buttonRow(std::initializer_list<GtkWidget*> buttons) {
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
     gtk_box_set_homogeneous(GTK_BOX(row), TRUE);
@@ -55,6 +72,6 @@ void cancelOnClose(GtkWindow* window, ModalRun& run) {
     closeOnEscape(window);
 }
 
-GtkWidget* cancelButton(ModalRun& run) { return dialogButton("Storno", G_CALLBACK(onCancel), &run); }
+GtkWidget* cancelButton(ModalRun& run, const char* label) { return dialogButton(label, G_CALLBACK(onCancel), &run); }
 
 }  // namespace platform::ui::gtk

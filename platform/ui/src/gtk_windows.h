@@ -39,7 +39,9 @@ std::optional<std::string> showPinPrompt(const PinRequest& request);
 // The name and password entered, or nothing when the user cancelled or
 // closed the window.
 std::optional<Credentials> showCredentialsDialog(const CredentialsRequest& request);
-// The row chosen, or nothing when the user cancelled or closed the window.
-std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request);
+// The row chosen, or how the window ended without one.
+RowChoice showRowChoice(const CertificateChoiceRequest& request);
+// The button pressed; Escape and closing the window are Cancel.
+Confirmation showConfirmation(const ConfirmationRequest& request);
 
 }  // namespace platform::ui::gtk

@@ -79,9 +79,11 @@ int parseCredentialsReply(std::string_view text) {
     return IDOK;
 }
 
-// A row's index or IDCANCEL, which is kChoiceCancelled.
-int parseChoiceReply(std::string_view text) {
+// A row's index or IDCANCEL, which is kChoiceCancelled; for a "Row"
+// answer also CLOSE, which is kChoiceClosed.
+int parseChoiceReply(std::string_view kind, std::string_view text) {
     if (text == "IDCANCEL") return kChoiceCancelled;
+    if (kind == kRow && text == "CLOSE") return kChoiceClosed;
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < 0)
@@ -97,8 +99,10 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parsePinReply(reply);
     else if (kind == kCredentials)
         value = parseCredentialsReply(reply);
-    else if (kind == kCertificate)
-        value = parseChoiceReply(reply);
+    else if (kind == kCertificate || kind == kRow)
+        value = parseChoiceReply(kind, reply);
+    else if (kind == kConfirmation)
+        value = reply == "LINK" ? kLinkActivated : parseReply(reply);
     else
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
@@ -259,12 +263,29 @@ std::optional<Credentials> askCredentials(const std::string& line) {
     return Credentials{a->replyText.substr(0, blank), a->replyText.substr(blank + 1)};
 }
 
-std::optional<std::size_t> askChoice(const std::string& line, std::size_t rows) {
-    const auto a = answerOrCancel(kCertificate, line, [rows](int reply) {
-        return reply == kChoiceCancelled || static_cast<std::size_t>(reply) < rows;
+RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t rows) {
+    const auto a = answerOrCancel(kind, line, [rows](int reply) {
+        return reply == kChoiceCancelled || reply == kChoiceClosed || static_cast<std::size_t>(reply) < rows;
     });
-    if (!a || a->reply == kChoiceCancelled) return std::nullopt;
-    return static_cast<std::size_t>(a->reply);
+    if (!a || a->reply == kChoiceCancelled) return {ChoiceEnd::Cancelled};
+    if (a->reply == kChoiceClosed) return {ChoiceEnd::Closed};
+    return {ChoiceEnd::Chosen, static_cast<std::size_t>(a->reply)};
+}
+
+Confirmation askConfirmation(const std::string& line, const std::function<void()>& onLink) {
+    const auto fits = [&onLink](int reply) {
+        return reply == IDYES || reply == IDNO || reply == IDCANCEL || (reply == kLinkActivated && onLink);
+    };
+    while (true) {
+        auto answer = next(kConfirmation, line, fits);
+        const auto* a = std::get_if<Answer>(&answer);
+        if (a && a->reply == kLinkActivated) {
+            onLink();
+            continue;
+        }
+        const int reply = a ? a->reply : unanswered(std::get<std::string>(answer));
+        return reply == IDYES ? Confirmation::Yes : reply == IDNO ? Confirmation::No : Confirmation::Cancel;
+    }
 }
 
 }  // namespace platform::ui::script

@@ -35,7 +35,31 @@ public:
     }
 
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        std::string line = std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":";
+        return askChoice(kCertificate, tableLine(kCertificate, request), request.rows.size()).chosen();
+    }
+
+    RowChoice chooseRow(const CertificateChoiceRequest& request) override {
+        std::string columns;
+        for (const auto& title : request.columns) columns += (columns.empty() ? "" : " | ") + title;
+        return askChoice(kRow, tableLine(kRow, request, columns), request.rows.size());
+    }
+
+    // The link is there to activate only when it is shown.
+    Confirmation confirm(const ConfirmationRequest& request) override {
+        std::string line = std::string(kConfirmation) + ": " + request.title + ":";
+        for (const auto& shown : request.texts) line += " " + shown.label + " " + shown.text + " |";
+        line += " " + request.linkLabel;
+        if (!request.linkText.empty()) line += " [" + request.linkText + "]";
+        line += " | " + request.prompt + " | " + request.yesLabel + " " + request.noLabel + " " + request.cancelLabel;
+        return askConfirmation(line, request.linkText.empty() ? std::function<void()>() : request.onLink);
+    }
+
+private:
+    // With a heading, it stands between the prompt and the rows.
+    static std::string tableLine(std::string_view kind, const CertificateChoiceRequest& request,
+                                 const std::string& heading = {}) {
+        std::string line = std::string(kind) + ": " + request.title + ": " + request.prompt + ":";
+        if (!heading.empty()) line += " " + heading + ":";
         for (std::size_t i = 0; i < request.rows.size(); ++i) {
             line += " [" + std::to_string(i) + "]";
             const char* separator = " ";
@@ -44,7 +68,7 @@ public:
                 separator = " | ";
             }
         }
-        return askChoice(line, request.rows.size());
+        return line;
     }
 };
 

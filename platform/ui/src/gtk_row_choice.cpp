@@ -1,7 +1,9 @@
-// The choice of a certificate as a GTK window: the prompt, a table with a
-// row per certificate and the caller's columns, OK (also Enter or a double
-// click on a row) and Storno (also Escape and closing). The first row
-// starts selected and focused.
+// The choice of a row of a table as a GTK window: the prompt, the table
+// with the caller's columns, OK (also Enter or a double click on a row;
+// disabled while the table is empty), Cancel (also Escape) and the close
+// button. The first row starts selected and focused.
+#include <cmath>
+
 #include "gtk_dialog_parts.h"
 #include "gtk_windows.h"
 
@@ -9,16 +11,23 @@ namespace platform::ui::gtk {
 
 namespace {
 
+constexpr int kTableWidth = 640;
+
 struct Outcome {
     ModalRun run;
     GtkSingleSelection* selection = nullptr;
-    std::optional<std::size_t> chosen;
+    RowChoice choice;
 };
+
+void end(Outcome* outcome, ChoiceEnd how) {
+    outcome->choice.end = how;
+    outcome->run.finish();
+}
 
 void accept(Outcome* outcome, guint position) {
     if (position == GTK_INVALID_LIST_POSITION) return;
-    outcome->chosen = position;
-    outcome->run.finish();
+    outcome->choice.row = position;
+    end(outcome, ChoiceEnd::Chosen);
 }
 
 void onOk(GtkButton*, gpointer data) {
@@ -27,6 +36,19 @@ void onOk(GtkButton*, gpointer data) {
 }
 
 void onActivate(GtkColumnView*, guint position, gpointer data) { accept(static_cast<Outcome*>(data), position); }
+
+void onCancel(GtkButton*, gpointer data) { end(static_cast<Outcome*>(data), ChoiceEnd::Cancelled); }
+
+gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
+    end(static_cast<Outcome*>(data), ChoiceEnd::Cancelled);
+    return TRUE;
+}
+
+// The window is destroyed by ModalRun, so the request itself is refused.
+gboolean onCloseRequest(GtkWindow*, gpointer data) {
+    end(static_cast<Outcome*>(data), ChoiceEnd::Closed);
+    return TRUE;
+}
 
 // The keyboard starts on the first row, so that Down goes to the second.
 // The rows exist only once the view is laid out: after the frame that
@@ -58,8 +80,7 @@ void onBindCell(GtkSignalListItemFactory*, GtkListItem* item, gpointer data) {
 }
 
 // The view owns the model and the columns; `columns` must outlive it.
-GtkWidget* certificateTable(const CertificateChoiceRequest& request, const std::vector<Column>& columns,
-                            Outcome& outcome) {
+GtkWidget* table(const CertificateChoiceRequest& request, const std::vector<Column>& columns, Outcome& outcome) {
     GtkStringList* model = gtk_string_list_new(nullptr);
     for (std::size_t i = 0; i < request.rows.size(); ++i) gtk_string_list_append(model, std::to_string(i).c_str());
     outcome.selection = gtk_single_selection_new(G_LIST_MODEL(model));
@@ -72,41 +93,48 @@ GtkWidget* certificateTable(const CertificateChoiceRequest& request, const std::
         g_signal_connect(cells, "bind", G_CALLBACK(onBindCell), const_cast<Column*>(&columns[i]));
         GtkColumnViewColumn* column = gtk_column_view_column_new(request.columns[i].c_str(), cells);
         gtk_column_view_column_set_resizable(column, TRUE);
+        if (i < request.columnShares.size())
+            gtk_column_view_column_set_fixed_width(column,
+                                                   static_cast<int>(std::floor(request.columnShares[i] * kTableWidth)));
         gtk_column_view_append_column(GTK_COLUMN_VIEW(view), column);
         g_object_unref(column);
     }
     GtkWidget* scrolled = gtk_scrolled_window_new();
     gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(scrolled), view);
     gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(scrolled), 180);
-    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(scrolled), 640);
+    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(scrolled), kTableWidth);
     gtk_widget_set_vexpand(scrolled, TRUE);
     return scrolled;
 }
 
 }  // namespace
 
-std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request) {
+RowChoice showRowChoice(const CertificateChoiceRequest& request) {
     Outcome outcome;
     std::vector<Column> columns;
     for (std::size_t i = 0; i < request.columns.size(); ++i) columns.push_back(Column{&request.rows, i});
     GtkWindow* window = GTK_WINDOW(gtk_window_new());
     gtk_window_set_title(window, request.title.c_str());
-    cancelOnClose(window, outcome.run);
+    g_signal_connect(window, "close-request", G_CALLBACK(onCloseRequest), &outcome);
+    onEscape(window, onEscapeKey, &outcome);
 
     GtkWidget* content = contentBox(12);
     GtkWidget* prompt = gtk_label_new(request.prompt.c_str());
     gtk_label_set_xalign(GTK_LABEL(prompt), 0.0f);
     gtk_label_set_wrap(GTK_LABEL(prompt), TRUE);
     gtk_box_append(GTK_BOX(content), prompt);
-    GtkWidget* table = certificateTable(request, columns, outcome);
-    gtk_box_append(GTK_BOX(content), table);
+    GtkWidget* rows = table(request, columns, outcome);
+    gtk_box_append(GTK_BOX(content), rows);
+    GtkWidget* ok = dialogButton("OK", G_CALLBACK(onOk), &outcome);
+    gtk_widget_set_sensitive(ok, !request.rows.empty());
+    const std::string cancelLabel = request.cancelLabel.empty() ? "Storno" : mnemonicOf(request.cancelLabel);
     gtk_box_append(GTK_BOX(content),
-                   buttonRow({dialogButton("OK", G_CALLBACK(onOk), &outcome), cancelButton(outcome.run)}));
+                   buttonRow({ok, dialogButton(cancelLabel.c_str(), G_CALLBACK(onCancel), &outcome)}));
     gtk_window_set_child(window, content);
-    gtk_window_set_focus(window, gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(table)));
+    gtk_window_set_focus(window, gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(rows)));
 
     outcome.run.run(window);
-    return outcome.chosen;
+    return outcome.choice;
 }
 
 }  // namespace platform::ui::gtk
