@@ -3,6 +3,7 @@
 // the request signed there and verified by openssl, and the card
 // information read from the card's own data (a card without it refuses
 // with its own error, handed back as it is).
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
