@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/crypt_providers.h"
+#include "softhsm_data_object.h"
 
 namespace testkit {
 
@@ -42,6 +43,11 @@ RunResult SoftHsmToken::pkcs11Tool(const std::vector<std::string>& arguments) co
                                   "--login", "--pin", m_options.pin};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return run(argv);
+}
+
+void SoftHsmToken::writeDataObject(const std::string& application, const std::string& label,
+                                   const std::vector<unsigned char>& value) const {
+    softhsm::createPublicDataObject(kModule, m_options.label, application, label, value);
 }
 
 }  // namespace testkit

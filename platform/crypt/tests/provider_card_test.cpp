@@ -1,6 +1,7 @@
 // Card providers over a SoftHSM2 token: readers named in the container
 // name, the PIN from the context or the prompt and its failures, keys that
-// stay on the token, objects pkcs11-tool sees, and vendor parameters.
+// stay on the token, objects pkcs11-tool sees, and vendor parameters from
+// hooks or from the token's data objects.
 #include "platform/crypt_providers.h"
 #include "provider_support.h"
 #include "testkit/csp.h"
@@ -163,6 +164,50 @@ TEST_F(CardProvider, VendorParametersGoThroughTheProvidersHooks) {
     // The hooks belong to the provider of that name only.
     Context software(nullptr, kStrong, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
     EXPECT_EQ(code(NTE_BAD_TYPE), failureOf([&] { return CryptGetProvParam(software.get(), 0x10000021, nullptr, &size, 0); }));
+}
+
+TEST_F(CardProvider, VendorParametersWithoutHooksAreTheTokensPublicDataObjects) {
+    makeContainer(u"Signer");
+    const Bytes serial = {'S', 'N', 0, 0x42, 0xFF};
+    Bytes keyInfo(58);
+    for (std::size_t i = 0; i < keyInfo.size(); ++i) keyInfo[i] = static_cast<BYTE>(i * 7);
+    m_token->writeDataObject("Tesk provider parameter 0x10000", "", serial);
+    m_token->writeDataObject("Tesk key parameter 0x10000000 of key spec 2", "Signer", keyInfo);
+    m_token->writeDataObject("Tesk key parameter 0x12 of key spec 1", "Signer", {1, 2, 3});
+    m_token->writeDataObject("Tesk provider parameter 0x10000001", "", Bytes(64 * 1024 + 1, 0xAB));
+
+    // Public data is read without a PIN: the context is silent and has none.
+    Context context(u"Signer", provider(), PROV_RSA_FULL, CRYPT_SILENT);
+    ASSERT_TRUE(context) << context.error();
+    DWORD size = 0;
+    ASSERT_TRUE(CryptGetProvParam(context.get(), 0x10000, nullptr, &size, 0)) << GetLastError();
+    Bytes read(size);
+    ASSERT_TRUE(CryptGetProvParam(context.get(), 0x10000, read.data(), &size, 0));
+    EXPECT_EQ(serial, read);
+    EXPECT_EQ(code(NTE_BAD_TYPE), failureOf([&] { return CryptSetProvParam(context.get(), 0x10000, serial.data(), 0); }));
+    EXPECT_EQ(code(NTE_BAD_TYPE), failureOf([&] { return CryptGetProvParam(context.get(), 0x10000000, nullptr, &size, 0); }));
+    EXPECT_EQ(code(NTE_BAD_DATA), failureOf([&] { return CryptGetProvParam(context.get(), 0x10000001, nullptr, &size, 0); }));
+
+    HCRYPTKEY key = 0;
+    ASSERT_TRUE(CryptGetUserKey(context.get(), AT_SIGNATURE, &key));
+    size = 0;
+    ASSERT_TRUE(CryptGetKeyParam(key, 0x10000000, nullptr, &size, 0)) << GetLastError();
+    read.assign(size, 0);
+    ASSERT_TRUE(CryptGetKeyParam(key, 0x10000000, read.data(), &size, 0));
+    EXPECT_EQ(keyInfo, read);
+    // The exchange key's data is not the signature key's.
+    EXPECT_EQ(code(NTE_BAD_TYPE), failureOf([&] { return CryptGetKeyParam(key, KP_INFO, nullptr, &size, 0x4000000); }));
+    const BYTE blob[1] = {0};
+    EXPECT_EQ(code(NTE_BAD_TYPE), failureOf([&] { return CryptSetKeyParam(key, 0x10000000, blob, 0); }));
+
+    // A hook of this process wins over the card's data.
+    platform::crypt::setParameterHook(provider(), platform::crypt::ParameterKind::Key, 0x10000000,
+                                      {[](const platform::crypt::HookTarget&, DWORD) { return Bytes{'h'}; }, {}});
+    size = 1;
+    ASSERT_TRUE(CryptGetKeyParam(key, 0x10000000, read.data(), &size, 0));
+    EXPECT_EQ(1u, size);
+    EXPECT_EQ('h', read[0]);
+    CryptDestroyKey(key);
 }
 
 TEST_F(CardProvider, NewKeysetOnAnExistingContainerIsRefused) {

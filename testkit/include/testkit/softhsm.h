@@ -34,6 +34,10 @@ public:
     static std::filesystem::path module();
     // pkcs11-tool on this token's module, logged in with the user PIN.
     RunResult pkcs11Tool(const std::vector<std::string>& arguments) const;
+    // Writes a public token object of class CKO_DATA: its CKA_APPLICATION,
+    // CKA_LABEL (none when empty) and CKA_VALUE. Objects of any size.
+    void writeDataObject(const std::string& application, const std::string& label,
+                         const std::vector<unsigned char>& value) const;
 
 private:
     SoftHsmOptions m_options;

@@ -38,9 +38,11 @@ void setDefaultProvider(DWORD type, std::u16string_view name, DefaultScope scope
 
 // Vendor parameters: CryptGetProvParam / CryptSetProvParam and
 // CryptGetKeyParam / CryptSetKeyParam numbers that a provider of that name
-// answers through these hooks. A number without a hook, or a direction the
-// hook does not fill, gives NTE_BAD_TYPE. A hook may throw
-// platform::WinError to fail the call with its code.
+// answers through these hooks, in this process only. A hook wins; a
+// direction it does not fill gives NTE_BAD_TYPE. Without a hook, a card
+// provider reads the value from its token's data objects (never sets it);
+// else NTE_BAD_TYPE. A hook may throw platform::WinError to fail the call
+// with its code.
 enum class ParameterKind { Provider, Key };
 struct HookTarget {
     HCRYPTPROV provider;  // the context (for a key, the one it came from)

@@ -39,10 +39,8 @@ DWORD permissionsOf(const Key& key) {
            (key.exportable() ? CRYPT_EXPORT : 0);
 }
 
-ParameterHook hookFor(const KeyObject& object, DWORD param) {
-    auto hook = findParameterHook(object.context->provider.name, ParameterKind::Key, param);
-    if (!hook) throw WinError(NTE_BAD_TYPE, "unknown key parameter " + std::to_string(param));
-    return std::move(*hook);
+std::optional<ParameterHook> hookFor(const KeyObject& object, DWORD param) {
+    return findParameterHook(object.context->provider.name, ParameterKind::Key, param);
 }
 
 bool getKeyParam(HCRYPTKEY hKey, DWORD param, BYTE* pb, DWORD* pcb, DWORD flags) {
@@ -63,9 +61,15 @@ bool getKeyParam(HCRYPTKEY hKey, DWORD param, BYTE* pb, DWORD* pcb, DWORD flags)
     }
     default: break;
     }
-    const ParameterHook hook = hookFor(*object, param);
-    if (!hook.get) throw WinError(NTE_BAD_TYPE, "key parameter " + std::to_string(param) + " cannot be read");
-    copyOut(hook.get(HookTarget{object->context->handle, key.spec()}, flags), pb, pcb);
+    // A hook registered in this process wins over what the key's store holds.
+    if (const auto hook = hookFor(*object, param)) {
+        if (!hook->get) throw WinError(NTE_BAD_TYPE, "key parameter " + std::to_string(param) + " cannot be read");
+        copyOut(hook->get(HookTarget{object->context->handle, key.spec()}, flags), pb, pcb);
+        return true;
+    }
+    const auto held = key.vendorParameter(param);
+    if (!held) throw WinError(NTE_BAD_TYPE, "unknown key parameter " + std::to_string(param));
+    copyOut(*held, pb, pcb);
     return true;
 }
 
@@ -76,9 +80,9 @@ bool setKeyParam(HCRYPTKEY hKey, DWORD param, const BYTE* pb, DWORD flags) {
         object->key->setCertificate(pb ? std::optional<View>(certificateAt(pb)) : std::nullopt);
         return true;
     }
-    const ParameterHook hook = hookFor(*object, param);
-    if (!hook.set) throw WinError(NTE_BAD_TYPE, "key parameter " + std::to_string(param) + " cannot be set");
-    hook.set(HookTarget{object->context->handle, object->key->spec()}, pb, flags);
+    const auto hook = hookFor(*object, param);
+    if (!hook || !hook->set) throw WinError(NTE_BAD_TYPE, "key parameter " + std::to_string(param) + " cannot be set");
+    hook->set(HookTarget{object->context->handle, object->key->spec()}, pb, flags);
     return true;
 }
 

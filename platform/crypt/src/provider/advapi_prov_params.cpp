@@ -93,9 +93,15 @@ bool getProvParam(HCRYPTPROV hProv, DWORD param, BYTE* pb, DWORD* pcb, DWORD fla
     }
     default: break;
     }
-    const auto hook = findParameterHook(context->provider.name, ParameterKind::Provider, param);
-    if (!hook || !hook->get) throw WinError(NTE_BAD_TYPE, "unknown provider parameter " + std::to_string(param));
-    copyOut(hook->get(HookTarget{hProv, 0}, flags), pb, pcb);
+    // A hook registered in this process wins over what the provider holds.
+    if (const auto hook = findParameterHook(context->provider.name, ParameterKind::Provider, param)) {
+        if (!hook->get) throw WinError(NTE_BAD_TYPE, "provider parameter " + std::to_string(param) + " cannot be read");
+        copyOut(hook->get(HookTarget{hProv, 0}, flags), pb, pcb);
+        return true;
+    }
+    const auto held = keyset.vendorParameter(param);
+    if (!held) throw WinError(NTE_BAD_TYPE, "unknown provider parameter " + std::to_string(param));
+    copyOut(*held, pb, pcb);
     return true;
 }
 

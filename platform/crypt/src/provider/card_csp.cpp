@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "card_data.h"
 #include "card_names.h"
 #include "p11_errors.h"
 #include "p11_session.h"
@@ -197,6 +198,10 @@ public:
         m_token->session().create(cert);
     }
 
+    std::optional<Bytes> vendorParameter(DWORD param) const override {
+        return keyCardData(m_token->session(), m_container, m_spec, param);
+    }
+
 private:
     std::shared_ptr<Token> m_token;
     std::string m_container;
@@ -275,6 +280,8 @@ public:
     }
 
     void setPin(DWORD spec, std::string pin) override { m_token->setPin(spec, std::move(pin)); }
+
+    std::optional<Bytes> vendorParameter(DWORD param) override { return providerCardData(m_token->session(), param); }
 
 private:
     std::shared_ptr<Token> m_token;

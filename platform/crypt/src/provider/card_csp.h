@@ -8,6 +8,8 @@
 //   followed by one byte, the key spec (1 exchange, 2 signature); the
 //   private key is sensitive and not extractable, and signs on the token;
 //   the key's certificate, a CKO_CERTIFICATE with the same CKA_ID.
+//   the card's data for its keys (vendor key parameters, card_data.h).
+// Vendor provider parameters are the token's data objects (card_data.h).
 // Generating, signing, writing certificates and deleting need the user
 // PIN: the one set by PP_KEYEXCHANGE_PIN / PP_SIGNATURE_PIN, else the UI's
 // PIN question (NTE_SILENT_CONTEXT under CRYPT_SILENT or a verify context).

@@ -14,6 +14,10 @@ namespace platform::crypt::provider {
 
 void Keyset::setPin(DWORD, std::string) { throw WinError(NTE_BAD_TYPE, "the provider takes no PIN"); }
 
+std::optional<Bytes> Keyset::vendorParameter(DWORD) { return std::nullopt; }
+
+std::optional<Bytes> Key::vendorParameter(DWORD) const { return std::nullopt; }
+
 std::unique_ptr<Csp> openCsp(const ProviderEntry& entry) {
     if (isBuiltInImage(entry.imagePath)) return makeSoftwareCsp(entry);
     return makeCardCsp(entry);

@@ -32,6 +32,9 @@ public:
     // The certificate kept with the key (KP_CERTIFICATE).
     virtual std::optional<Bytes> certificate() const = 0;
     virtual void setCertificate(std::optional<View> der) = 0;
+    // A key parameter outside the standard ones that the key's own store
+    // answers (a card's data for the key); nothing when it holds none.
+    virtual std::optional<Bytes> vendorParameter(DWORD param) const;
 };
 
 // What an acquired context holds.
@@ -51,6 +54,9 @@ public:
     virtual std::shared_ptr<Key> importKeyPair(DWORD spec, PKey pair, bool exportable) = 0;
     // PP_KEYEXCHANGE_PIN / PP_SIGNATURE_PIN; NTE_BAD_TYPE where no PIN is used.
     virtual void setPin(DWORD spec, std::string pin);
+    // A provider parameter outside the standard ones that the keyset's own
+    // store answers (a card's data); nothing when it holds none.
+    virtual std::optional<Bytes> vendorParameter(DWORD param);
 };
 
 // Parsed CryptAcquireContext arguments.

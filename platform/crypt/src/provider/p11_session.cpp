@@ -1,6 +1,10 @@
 #include "p11_session.h"
 
+#include <string>
+
 #include "p11_errors.h"
+#include "platform/win_error.h"
+#include "win32/error_codes.h"
 
 namespace platform::crypt::p11 {
 
@@ -87,10 +91,13 @@ std::vector<CK_OBJECT_HANDLE> Session::find(Template& match) const {
     return found;
 }
 
-std::optional<Bytes> Session::attribute(CK_OBJECT_HANDLE object, CK_ATTRIBUTE_TYPE type) const {
+std::optional<Bytes> Session::attribute(CK_OBJECT_HANDLE object, CK_ATTRIBUTE_TYPE type, std::size_t maxSize) const {
     CK_ATTRIBUTE query{type, nullptr, 0};
     if (m_f.C_GetAttributeValue(m_handle, object, &query, 1) != CKR_OK || query.ulValueLen == CK_UNAVAILABLE_INFORMATION)
         return std::nullopt;
+    if (query.ulValueLen > maxSize)
+        throw WinError(NTE_BAD_DATA, "the token's object holds " + std::to_string(query.ulValueLen) +
+                                         " bytes, more than the " + std::to_string(maxSize) + " allowed");
     Bytes value(query.ulValueLen);
     query.pValue = value.data();
     check(m_f.C_GetAttributeValue(m_handle, object, &query, 1), "C_GetAttributeValue");

@@ -2,6 +2,7 @@
 // provider makes through it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -48,8 +49,10 @@ public:
     void login(std::string_view pin);
 
     std::vector<CK_OBJECT_HANDLE> find(Template& match) const;
-    // Nothing when the object has no such attribute or will not show it.
-    std::optional<Bytes> attribute(CK_OBJECT_HANDLE object, CK_ATTRIBUTE_TYPE type) const;
+    // Nothing when the object has no such attribute or will not show it;
+    // NTE_BAD_DATA, before anything is read, when it is longer than maxSize.
+    std::optional<Bytes> attribute(CK_OBJECT_HANDLE object, CK_ATTRIBUTE_TYPE type,
+                                   std::size_t maxSize = SIZE_MAX) const;
     CK_OBJECT_HANDLE create(Template& object);
     void destroy(CK_OBJECT_HANDLE object);
     // Returns the public and the private key.
