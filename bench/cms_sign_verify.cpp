@@ -21,12 +21,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "times_reporter.h"
 #include "win32/crypt_provider.h"
 #include "win32/crypt_simple_msg.h"
 #include "win32/crypt_store.h"
@@ -248,26 +248,7 @@ BENCHMARK(signOpenSsl)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(verifyLayer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(verifyOpenSsl)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The real time per iteration of each benchmark, for the ratios; with
-// repetitions, the mean aggregate.
-class TimesReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
-                m_seconds[run.run_name.function_name] = run.GetAdjustedRealTime() / 1000.0;
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double operator[](const std::string& name) const {
-        const auto found = m_seconds.find(name);
-        return found == m_seconds.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> m_seconds;
-};
-
-void printRatios(const TimesReporter& times) {
+void printRatios(const tesk_bench::TimesReporter& times) {
     const double sign = times["signLayer"] / times["signOpenSsl"];
     const double verify = times["verifyLayer"] / times["verifyOpenSsl"];
     const double both =
@@ -283,7 +264,7 @@ int main(int argc, char** argv) {
     setenv("PLATFORM_ROOT", root.c_str(), 1);
     benchmark::Initialize(&argc, argv);
     layerSigner();
-    TimesReporter times;
+    tesk_bench::TimesReporter times;
     benchmark::RunSpecifiedBenchmarks(&times);
     printRatios(times);
     benchmark::Shutdown();

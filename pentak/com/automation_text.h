@@ -16,6 +16,20 @@ namespace pentak {
 // The characters of a BSTR argument, a null BSTR being empty. Not a copy.
 std::u16string_view textOf(BSTR text) noexcept;
 
+// A BSTR argument as 8-bit text in the ANSI code page: S_OK, or
+// E_INVALIDARG (0x80070057) when the page lacks one of its characters, so
+// that no character turns into "?" on the way; E_OUTOFMEMORY.
+HRESULT ansiOf(BSTR text, std::string& ansi) noexcept;
+// Runs step with the 8-bit form of text (a null BSTR gives a null view) and
+// gives its result, or the failure of the conversion without running it.
+template <class Step>
+HRESULT withAnsi(BSTR text, Step&& step) {
+    std::string ansi;
+    const HRESULT converted = ansiOf(text, ansi);
+    if (FAILED(converted)) return converted;
+    return step(text ? std::string_view(ansi) : std::string_view());
+}
+
 // A new copy of text in *out. E_POINTER for a null out, E_OUTOFMEMORY.
 HRESULT giveText(std::u16string_view text, BSTR* out) noexcept;
 // The same for a field that may hold no text: then a null BSTR.

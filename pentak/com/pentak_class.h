@@ -2,8 +2,11 @@
 // enrolment session (a CEnroll); every member of its dual interface IPentak
 // converts its arguments, calls the session member of the same meaning and
 // turns the outcome into an HRESULT (result_rules.h). Out arguments are
-// written only when the member succeeds. The object may be aggregated and
-// answers IUnknown, IDispatch and IPentak only.
+// written only when the member succeeds; ProviderVersion hands out "N/A"
+// beside its failure. Text arguments that the session takes as 8-bit text
+// (OIDs, hexadecimal data) go through the ANSI code page; one the page
+// cannot hold is refused with E_INVALIDARG rather than altered. The object
+// may be aggregated and answers IUnknown, IDispatch and IPentak only.
 //
 // Members whose session operation is not built yet answer E_NOTIMPL and
 // touch nothing.
@@ -35,41 +38,42 @@ public:
     HRESULT put_KeySpec(LONG newVal) override;
     HRESULT get_GenKeyFlags(LONG* pVal) override;
     HRESULT put_GenKeyFlags(LONG newVal) override;
-    HRESULT KeySelect() override { return E_NOTIMPL; }
-    HRESULT KeyGenerate() override { return E_NOTIMPL; }
-    HRESULT KeyContainerDelete(BSTR) override { return E_NOTIMPL; }
-    HRESULT KeyImport(BSTR) override { return E_NOTIMPL; }
-    HRESULT KeyExport(BSTR*) override { return E_NOTIMPL; }
+    HRESULT KeySelect() override;
+    HRESULT KeyGenerate() override;
+    HRESULT KeyContainerDelete(BSTR bstrContName) override;
+    HRESULT KeyImport(BSTR key) override;
+    HRESULT KeyExport(BSTR* key) override;
     HRESULT get_AttributeStringType(LONG* pVal) override;
     HRESULT put_AttributeStringType(LONG newVal) override;
-    HRESULT AddSubjectAttribute(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT AddAttribute_String(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT AddAttribute_CSPInfo() override { return E_NOTIMPL; }
-    HRESULT AddAttribute_SmartCardInfo() override { return E_NOTIMPL; }
-    HRESULT AddAttribute_StringSHA1(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_KeyUsage_SetBit(LONG) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_ExtKeyUsage_AddOid(BSTR) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_CertPolicies_AddOid(BSTR) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_SubjectAltName_Add(LONG, BSTR) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_CRLDistributionPoint_Add(LONG, BSTR) override { return E_NOTIMPL; }
-    HRESULT CreatePKCS10(BSTR*) override { return E_NOTIMPL; }
+    HRESULT AddSubjectAttribute(BSTR oid, BSTR data) override;
+    HRESULT AddAttribute_String(BSTR oid, BSTR data) override;
+    HRESULT AddAttribute_CSPInfo() override;
+    HRESULT AddAttribute_SmartCardInfo() override;
+    HRESULT AddAttribute_StringSHA1(BSTR oid, BSTR data) override;
+    HRESULT RequestedExtension_KeyUsage_SetBit(LONG bit) override;
+    HRESULT RequestedExtension_ExtKeyUsage_AddOid(BSTR oid) override;
+    HRESULT RequestedExtension_CertPolicies_AddOid(BSTR oid) override;
+    HRESULT RequestedExtension_SubjectAltName_Add(LONG type, BSTR data) override;
+    HRESULT RequestedExtension_CRLDistributionPoint_Add(LONG type, BSTR data) override;
+    HRESULT CreatePKCS10(BSTR* pkcs10) override;
     HRESULT AcceptPkcs7(BSTR) override { return E_NOTIMPL; }
     HRESULT AcceptX509(BSTR) override { return E_NOTIMPL; }
     HRESULT Reset() override;
-    HRESULT RequestedExtension_SubjectAltName_OtherName_Add(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_SetCritical(BSTR, INT) override { return E_NOTIMPL; }
-    HRESULT RequestedExtension_Add(BSTR, INT, BSTR) override { return E_NOTIMPL; }
-    HRESULT EnumProviders(LONG) override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_SubjectAltName_OtherName_Add(BSTR oid, BSTR data) override;
+    HRESULT RequestedExtension_SetCritical(BSTR oid, INT critical) override;
+    HRESULT RequestedExtension_Add(BSTR oid, INT critical, BSTR hexData) override;
+    HRESULT EnumProviders(LONG index) override;
     HRESULT RequestImport(BSTR) override { return E_NOTIMPL; }
-    HRESULT GetContainerName(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetContainerName(BSTR* bstrContainer) override;
     HRESULT GetCardNumber(BSTR*) override { return E_NOTIMPL; }
     HRESULT ParseCertSubjectToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
     HRESULT ParseCertIssuerToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
     HRESULT GetPresentCardCSP(BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetDefaultOSCSP(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetDefaultOSCSP(BSTR* bstrCSP) override;
     HRESULT CSPLoadStore(LONG, LONG*) override { return E_NOTIMPL; }
-    HRESULT EnumPubKeyHash(LONG, BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetPubKeyHashList(BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT EnumPubKeyHash(LONG index, BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache,
+                           BSTR* bstrHashVal) override;
+    HRESULT GetPubKeyHashList(BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache, BSTR* bstrHashVal) override;
     HRESULT EnrollX509(BSTR, BSTR, LONG) override { return E_NOTIMPL; }
     HRESULT DeleteCerts(BSTR, LONG*) override { return E_NOTIMPL; }
     HRESULT get_Crytpui(LONG* pVal) override;
@@ -89,8 +93,9 @@ public:
     HRESULT put_SignCert(BSTR) override { return E_NOTIMPL; }
     HRESULT get_messageTBS(BSTR* pVal) override;
     HRESULT put_messageTBS(BSTR newVal) override;
-    HRESULT EnumContainers(LONG, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetPubKeyHashContainer(BSTR, BSTR, LONG, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT EnumContainers(LONG index, LONG boolCspStore, BSTR* bstrContName) override;
+    HRESULT GetPubKeyHashContainer(BSTR bstrContName, BSTR bstrHashOID, LONG boolCspStore, LONG from_cache,
+                                   BSTR* bstrHashVal) override;
     HRESULT get_Certificate(BSTR* pVal) override;
     HRESULT put_Certificate(BSTR newVal) override;
     HRESULT GetCertVal(BSTR, sgCertInfoTypes, BSTR*) override { return E_NOTIMPL; }
@@ -99,21 +104,21 @@ public:
     HRESULT SetSignatureAlgorithmOid(BSTR newVal) override;
     HRESULT GetSignatureAlgorithmOid(BSTR* pVal) override;
     HRESULT IsAlgOidSupported(BSTR algOid) override;
-    HRESULT get_ProviderVersion(BSTR*) override { return E_NOTIMPL; }
+    HRESULT get_ProviderVersion(BSTR* pVal) override;
     HRESULT RegisterOIDInfo() override;
-    HRESULT IsKeylenSupported(LONG) override { return E_NOTIMPL; }
+    HRESULT IsKeylenSupported(LONG keylenBits) override;
     HRESULT CmfToPem(BSTR, BSTR*) override { return E_NOTIMPL; }
     HRESULT get_SignDlgTitle(BSTR* pVal) override;
     HRESULT put_SignDlgTitle(BSTR newVal) override;
-    HRESULT RequestedExtension_KeyUsage_Reset() override { return E_NOTIMPL; }
+    HRESULT RequestedExtension_KeyUsage_Reset() override;
     HRESULT IsIssued(BSTR, BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-    HRESULT RemoveSubjectAttribute(BSTR) override { return E_NOTIMPL; }
+    HRESULT RemoveSubjectAttribute(BSTR bstrOid) override;
     HRESULT Test() override;
     HRESULT get_Error(BSTR* pVal) override;
     HRESULT put_Error(BSTR newVal) override;
     HRESULT get_ErrorLevel(LONG* pVal) override;
     HRESULT put_ErrorLevel(LONG newVal) override;
-    HRESULT AddAttribute_SmartCardInfoSC() override { return E_NOTIMPL; }
+    HRESULT AddAttribute_SmartCardInfoSC() override;
     HRESULT HsmEngine_TestConnection() override;
     HRESULT HsmEngine_Init(BSTR url, BSTR device, LONG comport) override;
     HRESULT HsmEngine_GetRootList(BSTR* pVal) override;
@@ -152,8 +157,9 @@ public:
     HRESULT get_SmartCardReaderName(BSTR* pVal) override;
     HRESULT put_SmartCardReaderName(BSTR newVal) override;
     HRESULT DeleteObsoleteContent() override { return E_NOTIMPL; }
-    HRESULT AddAttribute_KavloCardInfo() override { return E_NOTIMPL; }
-    HRESULT X509SubjectToPersonalReqTesk(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT X509SubjectToReqTesk(BSTR) override { return E_NOTIMPL; }
-    HRESULT X509MergeSubjectToPersonalReqTesk(BSTR, BSTR, BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT AddAttribute_KavloCardInfo() override;
+    HRESULT X509SubjectToPersonalReqTesk(BSTR bstrCert, BSTR bstrGivenName, BSTR bstrSurname) override;
+    HRESULT X509SubjectToReqTesk(BSTR bstrCert) override;
+    HRESULT X509MergeSubjectToPersonalReqTesk(BSTR bstrCertMaster, BSTR bstrCertCopy, BSTR bstrSubjectOIDs,
+                                              BSTR bstrGivenName, BSTR bstrSurname) override;
 };

@@ -4,9 +4,10 @@
 #include "automation_text.h"
 #include "pentak_class.h"
 #include "result_rules.h"
+#include "text_results.h"
 
+using pentak::codeGivingText;
 using pentak::codeOf;
-using pentak::giveText;
 using pentak::textOf;
 
 HRESULT CPentak::HsmEngine_Init(BSTR url, BSTR device, LONG comport) {
@@ -18,10 +19,7 @@ HRESULT CPentak::HsmEngine_TestConnection() {
 }
 
 HRESULT CPentak::HsmEngine_GetRootList(BSTR* pVal) {
-    if (!pVal) return E_POINTER;
-    std::u16string rootList;
-    const HRESULT hr = codeOf([&] { return CEnroll::HsmEngine_GetRootList(rootList); });
-    return FAILED(hr) ? hr : giveText(rootList, pVal);
+    return codeGivingText(pVal, [&](std::u16string& rootList) { return CEnroll::HsmEngine_GetRootList(rootList); });
 }
 
 HRESULT CPentak::HsmEngine_WriteRoot(BSTR certfilename) {

@@ -1,16 +1,14 @@
 // cert_key_info.cpp: a certificate's description with the key its
 // key-provider property names, and its Netscape comment.
+#include "cert_view.h"
 #include "common/codepage.h"
 #include "common/cryptoapi.h"
 #include "common/decoded_object.h"
 #include "common/owned_context.h"
-#include "common/pem.h"
 #include "key_records.h"
 #include "win32/crypt_oid.h"
 
 namespace {
-
-constexpr DWORD kBase64Flags = 6;  // decode, armour lines allowed
 
 std::u16string textOf(LPCWSTR text) { return text ? std::u16string(text) : std::u16string(); }
 
@@ -41,10 +39,7 @@ bool TCryptoapi::GetCertKeyInfo(PCCERT_CONTEXT certificate, CertKeyInfo& out) {
 }
 
 bool TCryptoapi::GetCertKeyInfoFromText(const std::u16string& text, CertKeyInfo& out) {
-    std::vector<BYTE> der;
-    if (!TAsn1Coder::StringToBinary(text, der, kBase64Flags)) return false;
-    const OwnedCertContext certificate(
-        CertCreateCertificateContext(kCertEncoding, der.data(), static_cast<DWORD>(der.size())));
+    const OwnedCertContext certificate = CertificateOfText(text);
     return certificate && GetCertKeyInfo(certificate.get(), out);
 }
 

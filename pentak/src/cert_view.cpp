@@ -1,5 +1,6 @@
 // cert_view.cpp: the certificate view of CryptUI, bound at run time so that
-// the library works where CryptUI is not installed, and message boxes.
+// the library works where CryptUI is not installed, the certificates given
+// as text with the names they are shown by, and message boxes.
 #include "cert_view.h"
 
 #include "common/cryptoapi.h"
@@ -56,6 +57,22 @@ bool ViewCertificateDer(const std::vector<BYTE>& der, HWND owner) {
     const OwnedCertContext certificate(
         CertCreateCertificateContext(kCertEncoding, der.data(), static_cast<DWORD>(der.size())));
     return TCryptoapi::ViewCertificate(certificate.get(), owner);
+}
+
+OwnedCertContext CertificateOfText(const std::u16string& text) {
+    std::vector<BYTE> der;
+    if (!TAsn1Coder::StringToBinary(text, der, kBase64Flags)) return OwnedCertContext();
+    return OwnedCertContext(CertCreateCertificateContext(kCertEncoding, der.data(), static_cast<DWORD>(der.size())));
+}
+
+std::u16string CertificateNameOfText(const std::u16string& text) {
+    const OwnedCertContext certificate = CertificateOfText(text);
+    if (!certificate) return {};
+    const DWORD size = CertGetNameStringW(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, nullptr, 0);
+    std::u16string name(size, u'\0');
+    CertGetNameStringW(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name.data(), size);
+    name.resize(std::char_traits<char16_t>::length(name.c_str()));
+    return name;
 }
 
 bool ViewCertificateText(const std::u16string& text, HWND owner) {

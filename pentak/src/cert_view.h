@@ -4,7 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "common/owned_context.h"
 #include "win32/types.h"
+
+// The certificate given as Base64 or PEM text; null when it is none.
+OwnedCertContext CertificateOfText(const std::u16string& text);
+// The name by which the certificate is shown (its subject's simple display
+// name); empty when the text is no certificate.
+std::u16string CertificateNameOfText(const std::u16string& text);
 
 // Shows the certificate given as Base64 or PEM text (or as DER bytes) in
 // CryptUI's view dialog; false when it is no certificate or the dialog

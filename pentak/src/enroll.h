@@ -132,6 +132,10 @@ public:
     // rootList is written only on success.
     DWORD HsmEngine_GetRootList(std::u16string& rootList);
     DWORD HsmEngine_WriteRoot(std::u16string_view certFileName);
+    // Lets the engine go before the apartment it was made in ends (its
+    // module goes with the apartment); the next of these members makes it
+    // again.
+    void HsmEngine_Release() { m_hsmEngine.Release(); }
 
     // Shows an information box "Test komponenty." captioned "Pentak". 1.
     BOOL Test();

@@ -76,15 +76,18 @@ bool initEngine(IHsmEngine* engine, std::u16string_view url, std::u16string_view
 THsmEngineCom::THsmEngineCom() = default;
 THsmEngineCom::~THsmEngineCom() = default;
 
-bool THsmEngineCom::Create() {
-    if (m_unknown && m_engine) return true;
+void THsmEngineCom::Release() {
     m_engine.reset();
     m_unknown.reset();
+}
+
+bool THsmEngineCom::Create() {
+    if (m_unknown && m_engine) return true;
+    Release();
     if (!succeeded(CoCreateInstance(kEngineClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, m_unknown.putVoid())))
         return false;
     if (!succeeded(m_unknown->QueryInterface(kEngineInterface, m_engine.putVoid()))) {
-        m_engine.reset();
-        m_unknown.reset();
+        Release();
         return false;
     }
     // A failure of these three calls does not undo the creation.

@@ -34,6 +34,9 @@ public:
     // Appends the engine's list of root certificates to rootList.
     bool GetRootList(std::u16string& rootList);
     bool WriteRoot(std::u16string_view certFileName);
+    // Lets the engine object go, before the apartment it lives in ends; the
+    // next operation creates it again.
+    void Release();
 
 private:
     platform::com::Ptr<IUnknown> m_unknown;

@@ -3,11 +3,13 @@
 #include "request_values.h"
 
 #include <cstring>
+#include <optional>
+#include <string>
 
+#include "platform/text.h"
 #include "win32/crypt_encode.h"
 #include "win32/error.h"
 #include "win32/error_codes.h"
-#include "win32/text.h"
 
 namespace {
 
@@ -32,23 +34,12 @@ bool ValueBytes(std::u16string_view text, DWORD valueType, std::vector<BYTE>& ou
         out = std::move(bytes);
         return true;
     }
-    if (text.empty()) {
-        out.clear();
-        return true;
-    }
-    const int length = static_cast<int>(text.size());
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, &lossy);
-    if (size <= 0) return false;
-    std::vector<BYTE> bytes(static_cast<std::size_t>(size));
-    if (WideCharToMultiByte(CP_ACP, 0, text.data(), length, reinterpret_cast<char*>(bytes.data()), size, nullptr,
-                            &lossy) != size)
-        return false;
-    if (lossy) {
+    const std::optional<std::string> narrow = platform::text::toNarrowExact(text);
+    if (!narrow) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
-    out = std::move(bytes);
+    out.assign(narrow->begin(), narrow->end());
     return true;
 }
 

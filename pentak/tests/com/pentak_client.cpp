@@ -1,5 +1,7 @@
 #include "pentak_client.h"
 
+#include <cstdlib>
+
 #include "win32/datetime.h"
 
 namespace pentak_test {
@@ -11,6 +13,15 @@ testkit::RunResult regsvr32(std::vector<std::string> arguments) {
     testkit::RunOptions options;
     options.env["PLATFORM_UI"] = "script";
     return testkit::run(arguments, options);
+}
+
+std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u16string& text) {
+    root.write("decoded.b64", std::string(text.begin(), text.end()));
+    const auto decoded = testkit::run({"openssl", "base64", "-d", "-in", "decoded.b64", "-out", "decoded.bin"},
+                                      root.path());
+    EXPECT_EQ(0, decoded.exitCode) << decoded.err;
+    const std::string bytes = root.read("decoded.bin");
+    return {bytes.begin(), bytes.end()};
 }
 
 Value::Value(const char16_t* text) : Value() {
@@ -107,6 +118,24 @@ Ptr<IPentak> RegisteredPentak::create() {
     Ptr<IPentak> object;
     EXPECT_EQ(S_OK, CoCreateInstance(CLSID_Pentak, nullptr, CLSCTX_INPROC_SERVER, IID_IPentak, object.putVoid()));
     return object;
+}
+
+void ScriptedPentak::SetUp() {
+    if (const char* previous = std::getenv("PLATFORM_UI")) m_previousUi = previous;
+    answers("");
+    RegisteredPentak::SetUp();
+}
+
+void ScriptedPentak::TearDown() {
+    RegisteredPentak::TearDown();
+    if (m_previousUi)
+        ::setenv("PLATFORM_UI", m_previousUi->c_str(), 1);
+    else
+        ::unsetenv("PLATFORM_UI");
+}
+
+void ScriptedPentak::answers(const std::string& script) {
+    ::setenv("PLATFORM_UI", ("script:" + root.write("answers.txt", script).string()).c_str(), 1);
 }
 
 }  // namespace pentak_test

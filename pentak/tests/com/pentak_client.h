@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ inline const std::string kModule = TESK_PENTAK_MODULE;
 
 // Runs the built regsvr32; its answers to the user come from no one.
 testkit::RunResult regsvr32(std::vector<std::string> arguments);
+
+// The bytes of Base64 text as `openssl base64 -d` reads them, through files
+// under the root.
+std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u16string& text);
 
 // A VARIANT the test owns.
 class Value {
@@ -77,6 +82,23 @@ protected:
     Script scriptOf(const platform::com::Ptr<IPentak>& object) { return Script(object.as<IDispatch>()); }
 
     testkit::PlatformRoot root;
+};
+
+// The same, with the questions the object asks going to the scripted
+// interface: answered from the file the test writes, or by no one (a
+// question without its answer stops the run).
+class ScriptedPentak : public RegisteredPentak {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // One answer a line ("MessageBox IDYES", "Pin 1234"), in the order
+    // asked. Before the first object: the module reads them at its first
+    // question.
+    void answers(const std::string& script);
+    Script newSession() { return scriptOf(create()); }
+
+private:
+    std::optional<std::string> m_previousUi;
 };
 
 }  // namespace pentak_test

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "codepages.h"
 #include "platform/boundary.h"
@@ -45,6 +46,14 @@ int deliver(const std::basic_string<Char>& result, Char* out, int room) {
 std::u16string toWide(std::string_view narrow, UINT page) { return decode(codePage(page), narrow).text; }
 
 std::string toNarrow(std::u16string_view wide, UINT page) { return encode(codePage(page), wide).bytes; }
+
+std::optional<std::string> toNarrowExact(std::u16string_view wide, UINT page) {
+    const CodePage* known = findCodePage(page);
+    if (!known) return std::nullopt;
+    Encoded encoded = encode(*known, wide);
+    if (encoded.usedDefault || encoded.invalid) return std::nullopt;
+    return std::move(encoded.bytes);
+}
 
 std::string ansiToUtf8(std::string_view ansi) { return toUtf8(toWide(ansi, CP_ACP)); }
 

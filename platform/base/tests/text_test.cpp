@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,12 @@ TEST(SingleBytePages, MissingCharactersBecomeTheDefaultCharacter) {
 
     EXPECT_EQ(1, WideCharToMultiByte(1250, 0, u"\u010D", 1, out, 8, nullptr, &used));
     EXPECT_FALSE(used);
+
+    // The exact form refuses what the default character would hide.
+    EXPECT_EQ(std::nullopt, toNarrowExact(text, 1250));
+    EXPECT_EQ(std::nullopt, toNarrowExact(u"a\xD800", CP_UTF8)) << "a lone surrogate";
+    EXPECT_EQ(std::nullopt, toNarrowExact(u"a", 1201)) << "a page the layer does not know";
+    EXPECT_EQ(std::optional<std::string>("\xE8\x9Ai"), toNarrowExact(u"\u010D\u0161i", CP_ACP));
 }
 
 TEST(Utf8, BadSequencesBecomeOneReplacementEach) {

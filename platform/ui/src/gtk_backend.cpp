@@ -63,12 +63,21 @@ public:
         return translated([&] { return showCredentialsDialog(request); });
     }
 
+    // Closing the window cancels the choice of a certificate.
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        return translated([&] { return showCertificateChoice(request, 0, {}); });
+        return chooseRow(request).chosen();
+    }
+
+    RowChoice chooseRow(const CertificateChoiceRequest& request) override {
+        return translated([&] { return showRowChoice(request); });
+    }
+
+    Confirmation confirm(const ConfirmationRequest& request) override {
+        return translated([&] { return showConfirmation(request); });
     }
 
     std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
-        return translated([&] { return showCertificateChoice(request.list, request.initialRow, request.view); });
+        return translated([&] { return showRowChoice(request.list, request.initialRow, request.view); }).chosen();
     }
 
     void viewCertificate(const CertificateViewRequest& request) override {

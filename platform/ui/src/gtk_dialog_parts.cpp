@@ -4,7 +4,7 @@ namespace platform::ui::gtk {
 
 namespace {
 
-gboolean onEscape(GtkWidget* window, GVariant*, gpointer) {
+gboolean closeWindow(GtkWidget* window, GVariant*, gpointer) {
     gtk_window_close(GTK_WINDOW(window));
     return TRUE;
 }
@@ -22,10 +22,6 @@ gboolean onEnter(GtkWidget*, GVariant*, gpointer button) {
     return TRUE;
 }
 
-}  // namespace
-
-namespace {
-
 GtkEventController* keyShortcut(guint key, GtkShortcutFunc action, gpointer data) {
     GtkEventController* keys = gtk_shortcut_controller_new();
     gtk_shortcut_controller_add_shortcut(
@@ -36,8 +32,8 @@ GtkEventController* keyShortcut(guint key, GtkShortcutFunc action, gpointer data
 
 }  // namespace
 
-void closeOnEscape(GtkWindow* window) {
-    gtk_widget_add_controller(GTK_WIDGET(window), keyShortcut(GDK_KEY_Escape, onEscape, nullptr));
+void onEscape(GtkWindow* window, GtkShortcutFunc action, gpointer data) {
+    gtk_widget_add_controller(GTK_WIDGET(window), keyShortcut(GDK_KEY_Escape, action, data));
 }
 
 void pressOnEnter(GtkWindow* window, GtkWidget* button) {
@@ -45,6 +41,8 @@ void pressOnEnter(GtkWindow* window, GtkWidget* button) {
     gtk_event_controller_set_propagation_phase(keys, GTK_PHASE_CAPTURE);
     gtk_widget_add_controller(GTK_WIDGET(window), keys);
 }
+
+void closeOnEscape(GtkWindow* window) { onEscape(window, closeWindow, nullptr); }
 
 GtkWidget* contentBox(int spacing) {
     GtkWidget* content = gtk_box_new(GTK_ORIENTATION_VERTICAL, spacing);
@@ -61,6 +59,21 @@ GtkWidget* dialogButton(const char* label, GCallback onClicked, gpointer data) {
     return button;
 }
 
+std::string mnemonicOf(std::string_view label) {
+    std::string out;
+    for (std::size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '_') {
+            out += "__";
+        } else if (label[i] == '&' && i + 1 < label.size()) {
+            out += label[i + 1] == '&' ? '&' : '_';
+            if (label[i + 1] == '&') ++i;
+        } else {
+            out += label[i];
+        }
+    }
+    return out;
+}
+
 GtkWidget* buttonRow(std::initializer_list<GtkWidget*> buttons) {
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
     gtk_box_set_homogeneous(GTK_BOX(row), TRUE);
@@ -74,6 +87,6 @@ void cancelOnClose(GtkWindow* window, ModalRun& run) {
     closeOnEscape(window);
 }
 
-GtkWidget* cancelButton(ModalRun& run) { return dialogButton("Storno", G_CALLBACK(onCancel), &run); }
+GtkWidget* cancelButton(ModalRun& run, const char* label) { return dialogButton(label, G_CALLBACK(onCancel), &run); }
 
 }  // namespace platform::ui::gtk

@@ -6,24 +6,32 @@
 
 #include <exception>
 #include <initializer_list>
+#include <string>
+#include <string_view>
 
 #include "gtk_session.h"
 
 namespace platform::ui::gtk {
 
+// Escape calls the action's function with the window and data.
+void onEscape(GtkWindow* window, GtkShortcutFunc action, gpointer data);
 // Escape asks the window to close, as its close button does.
 void closeOnEscape(GtkWindow* window);
 // A vertical box with the windows' margins.
 GtkWidget* contentBox(int spacing);
 // A button of the windows' width; "_" marks its access key.
 GtkWidget* dialogButton(const char* label, GCallback onClicked, gpointer data);
+// A label with "&" before its access key ("&&" a plain "&") as GTK writes
+// it, with "_" before the access key.
+std::string mnemonicOf(std::string_view label);
 // The buttons side by side, of one width, centred.
 GtkWidget* buttonRow(std::initializer_list<GtkWidget*> buttons);
 
 // For a question that closing cancels: the close button and Escape end
-// the run without an answer, and so does the button made here ("Storno").
+// the run without an answer, and so does the button made here (labelled
+// in GTK's way).
 void cancelOnClose(GtkWindow* window, ModalRun& run);
-GtkWidget* cancelButton(ModalRun& run);
+GtkWidget* cancelButton(ModalRun& run, const char* label = "Storno");
 
 // Enter presses the button wherever the focus is (a list would take it).
 void pressOnEnter(GtkWindow* window, GtkWidget* button);

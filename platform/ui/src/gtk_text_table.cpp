@@ -1,5 +1,6 @@
 #include "gtk_text_table.h"
 
+#include <cmath>
 #include <string>
 
 namespace platform::ui::gtk {
@@ -30,7 +31,8 @@ void freeColumn(gpointer data, GClosure*) { delete static_cast<Column*>(data); }
 
 }  // namespace
 
-TextTable textTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows) {
+TextTable textTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows,
+                    const std::vector<double>& shares) {
     GtkStringList* model = gtk_string_list_new(nullptr);
     for (std::size_t i = 0; i < rows.size(); ++i) gtk_string_list_append(model, std::to_string(i).c_str());
     TextTable table;
@@ -42,13 +44,15 @@ TextTable textTable(const std::vector<std::string>& columns, const std::vector<s
         g_signal_connect_data(cells, "bind", G_CALLBACK(onBindCell), new Column{&rows, i}, freeColumn, GConnectFlags(0));
         GtkColumnViewColumn* column = gtk_column_view_column_new(columns[i].c_str(), cells);
         gtk_column_view_column_set_resizable(column, TRUE);
+        if (i < shares.size())
+            gtk_column_view_column_set_fixed_width(column, static_cast<int>(std::floor(shares[i] * kTextTableWidth)));
         gtk_column_view_append_column(table.view, column);
         g_object_unref(column);
     }
     table.widget = gtk_scrolled_window_new();
     gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(table.widget), GTK_WIDGET(table.view));
     gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(table.widget), 180);
-    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(table.widget), 640);
+    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(table.widget), kTextTableWidth);
     gtk_widget_set_vexpand(table.widget, TRUE);
     return table;
 }

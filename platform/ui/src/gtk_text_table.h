@@ -17,8 +17,13 @@ struct TextTable {
     GtkSingleSelection* selection = nullptr;
 };
 
-// `rows` must outlive the widget.
-TextTable textTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows);
+// The width the table is laid out for.
+inline constexpr int kTextTableWidth = 640;
+
+// `rows` must outlive the widget. `shares`, from the left, fix columns'
+// widths as parts of the table's (0.5 is half); the others fit their texts.
+TextTable textTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows,
+                    const std::vector<double>& shares = {});
 // The index in `rows` of the selected row, or nothing.
 std::optional<std::size_t> selectedRow(const TextTable& table);
 // The index in `rows` of the row at a position of the table.

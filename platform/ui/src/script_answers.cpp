@@ -80,9 +80,11 @@ int parseCredentialsReply(std::string_view text) {
     return IDOK;
 }
 
-// A row's index or IDCANCEL, which is kChoiceCancelled.
-int parseChoiceReply(std::string_view text) {
+// A row's index or IDCANCEL, which is kChoiceCancelled; for a "Row"
+// answer also CLOSE, which is kChoiceClosed.
+int parseChoiceReply(std::string_view kind, std::string_view text) {
     if (text == "IDCANCEL") return kChoiceCancelled;
+    if (kind == kRow && text == "CLOSE") return kChoiceClosed;
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < 0)
@@ -98,8 +100,10 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parsePinReply(reply);
     else if (kind == kCredentials)
         value = parseCredentialsReply(reply);
-    else if (kind == kCertificate || kind == kSelectCertificate)
-        value = parseChoiceReply(reply);
+    else if (kind == kCertificate || kind == kRow || kind == kSelectCertificate)
+        value = parseChoiceReply(kind, reply);
+    else if (kind == kConfirmation)
+        value = reply == "LINK" ? kLinkActivated : parseReply(reply);
     else if (kind == kViewCertificate)
         value = parseViewReply(reply);
     else if (kind == kCertificateManager)
@@ -264,12 +268,31 @@ std::optional<Credentials> askCredentials(const std::string& line) {
     return Credentials{a->replyText.substr(0, blank), a->replyText.substr(blank + 1)};
 }
 
-std::optional<std::size_t> askChoice(std::string_view kind, const std::string& line, std::size_t rows) {
+RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t rows) {
     const auto a = answerOrCancel(kind, line, [rows](const Answer& answer) {
-        return answer.reply == kChoiceCancelled || static_cast<std::size_t>(answer.reply) < rows;
+        return answer.reply == kChoiceCancelled || answer.reply == kChoiceClosed ||
+               static_cast<std::size_t>(answer.reply) < rows;
     });
-    if (!a || a->reply == kChoiceCancelled) return std::nullopt;
-    return static_cast<std::size_t>(a->reply);
+    if (!a || a->reply == kChoiceCancelled) return {ChoiceEnd::Cancelled};
+    if (a->reply == kChoiceClosed) return {ChoiceEnd::Closed};
+    return {ChoiceEnd::Chosen, static_cast<std::size_t>(a->reply)};
+}
+
+Confirmation askConfirmation(const std::string& line, const std::function<void()>& onLink) {
+    const auto fits = [&onLink](const Answer& answer) {
+        const int reply = answer.reply;
+        return reply == IDYES || reply == IDNO || reply == IDCANCEL || (reply == kLinkActivated && onLink);
+    };
+    while (true) {
+        auto answer = next(kConfirmation, line, fits);
+        const auto* a = std::get_if<Answer>(&answer);
+        if (a && a->reply == kLinkActivated) {
+            onLink();
+            continue;
+        }
+        const int reply = a ? a->reply : unanswered(std::get<std::string>(answer));
+        return reply == IDYES ? Confirmation::Yes : reply == IDNO ? Confirmation::No : Confirmation::Cancel;
+    }
 }
 
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,

@@ -38,7 +38,23 @@ public:
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
         const std::string line =
             std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":" + rowsText(request.rows);
-        return askChoice(kCertificate, line, request.rows.size());
+        return askChoice(kCertificate, line, request.rows.size()).chosen();
+    }
+
+    RowChoice chooseRow(const CertificateChoiceRequest& request) override {
+        const std::string line = std::string(kRow) + ": " + request.title + ": " + request.prompt + ": " +
+                                 joined(request.columns, " | ") + ":" + rowsText(request.rows);
+        return askChoice(kRow, line, request.rows.size());
+    }
+
+    // The link is there to activate only when it is shown.
+    Confirmation confirm(const ConfirmationRequest& request) override {
+        std::string line = std::string(kConfirmation) + ": " + request.title + ":";
+        for (const auto& shown : request.texts) line += " " + shown.label + " " + shown.text + " |";
+        line += " " + request.linkLabel;
+        if (!request.linkText.empty()) line += " [" + request.linkText + "]";
+        line += " | " + request.prompt + " | " + request.yesLabel + " " + request.noLabel + " " + request.cancelLabel;
+        return askConfirmation(line, request.linkText.empty() ? std::function<void()>() : request.onLink);
     }
 
     std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {

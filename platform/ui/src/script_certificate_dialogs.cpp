@@ -10,12 +10,6 @@ namespace platform::ui::script {
 
 namespace {
 
-std::string joined(const std::vector<std::string>& items, std::string_view separator) {
-    std::string text;
-    for (const auto& item : items) text += (text.empty() ? "" : std::string(separator)) + item;
-    return text;
-}
-
 // " [Section] name: value | name: value"
 std::string section(std::string_view title, const std::vector<CertificateLine>& lines) {
     std::vector<std::string> items;
@@ -61,6 +55,12 @@ std::optional<std::size_t> tabIndex(const CertificateManagerRequest& request, st
 
 }  // namespace
 
+std::string joined(const std::vector<std::string>& items, std::string_view separator) {
+    std::string text;
+    for (const auto& item : items) text += (text.empty() ? "" : std::string(separator)) + item;
+    return text;
+}
+
 std::string rowsText(const std::vector<std::vector<std::string>>& rows, std::optional<std::size_t> marked) {
     std::string text;
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -72,7 +72,7 @@ std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& 
     const auto& list = request.list;
     const std::string line = std::string(kSelectCertificate) + ": " + list.title + ": " + list.prompt + ": (" +
                              joined(list.columns, " | ") + ")" + rowsText(list.rows, request.initialRow);
-    return askChoice(kSelectCertificate, line, list.rows.size());
+    return askChoice(kSelectCertificate, line, list.rows.size()).chosen();
 }
 
 void viewCertificate(const CertificateViewRequest& request) {

@@ -5,12 +5,15 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui.h"
 
 namespace platform::ui::script {
 
+// The items with the separator between them.
+std::string joined(const std::vector<std::string>& items, std::string_view separator);
 // " [0] cell | cell [1] cell | cell", the marked row as "[1]*".
 std::string rowsText(const std::vector<std::vector<std::string>>& rows, std::optional<std::size_t> marked = {});
 

@@ -1,5 +1,6 @@
 // Backends made for other questions (tests' fakes) have no PIN prompt, no
-// credentials dialog and no certificate dialogs.
+// credentials dialog, no table of rows, no confirmation and no certificate
+// dialogs.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
@@ -15,6 +16,14 @@ std::optional<Credentials> Backend::askCredentials(const CredentialsRequest&) {
 
 std::optional<std::size_t> Backend::chooseCertificate(const CertificateChoiceRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer certificates");
+}
+
+RowChoice Backend::chooseRow(const CertificateChoiceRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer rows to choose");
+}
+
+Confirmation Backend::confirm(const ConfirmationRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot ask for a confirmation");
 }
 
 std::optional<std::size_t> Backend::selectCertificate(const CertificateSelectionRequest&) {

@@ -2,6 +2,7 @@
 // std::u16string for wide text, std::string for narrow text in a named page.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,11 @@ namespace platform::text {
 std::u16string toWide(std::string_view narrow, UINT codePage = CP_ACP);
 // Characters the page lacks become "?", as Windows does by default.
 std::string toNarrow(std::u16string_view wide, UINT codePage = CP_ACP);
+// The text in the page only when it arrives whole: nothing when the page
+// lacks one of its characters, the text holds a lone surrogate or the page
+// is unknown. For texts whose meaning a "?" would change (names, OIDs,
+// values that get signed).
+std::optional<std::string> toNarrowExact(std::u16string_view wide, UINT codePage = CP_ACP);
 
 inline std::u16string fromUtf8(std::string_view s) { return toWide(s, CP_UTF8); }
 inline std::string toUtf8(std::u16string_view s) { return toNarrow(s, CP_UTF8); }

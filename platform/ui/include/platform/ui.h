@@ -67,13 +67,58 @@ struct Credentials {
 };
 
 // One certificate to be chosen from a list shown as a table: a row per
-// certificate, its cells in the order of the column titles.
+// certificate, its cells in the order of the column titles. Any other table
+// of text rows is offered the same way (chooseRow). The first row starts
+// selected; OK is disabled while the table is empty.
 struct CertificateChoiceRequest {
     std::string title;
-    std::string prompt;
+    std::string prompt;  // above the table
     std::vector<std::string> columns;
     std::vector<std::vector<std::string>> rows;
+    // Each column's share of the table's width, from the left (0.5 is half
+    // of it); empty: each column as wide as its texts.
+    std::vector<double> columnShares;
+    // The Cancel button's label, "&" before its access key; empty: "Storno".
+    std::string cancelLabel;
 };
+
+// How a row choice ended: a row taken (OK, Enter, a double click), Cancel
+// (also Escape), or the window closed without a row.
+enum class ChoiceEnd { Chosen, Cancelled, Closed };
+struct RowChoice {
+    ChoiceEnd end = ChoiceEnd::Cancelled;
+    std::size_t row = 0;  // when Chosen
+
+    std::optional<std::size_t> chosen() const {
+        return end == ChoiceEnd::Chosen ? std::optional<std::size_t>(row) : std::nullopt;
+    }
+};
+
+// A text shown under its label, whole, selectable and read-only.
+struct LabelledText {
+    std::string label;
+    std::string text;
+};
+
+// A question the user answers Yes, No or Cancel (also Escape and closing
+// the window) after reading the texts, each under its label, in order;
+// then a link after its own label, whose activation calls onLink while the
+// window stays up (no link without linkText); then the prompt. The window
+// comes to the front of the others. Button labels have "&" before their
+// access key.
+struct ConfirmationRequest {
+    std::string title;
+    std::vector<LabelledText> texts;
+    std::string linkLabel;
+    std::string linkText;
+    std::function<void()> onLink;
+    std::string prompt;
+    std::string yesLabel;
+    std::string noLabel;
+    std::string cancelLabel;
+};
+
+enum class Confirmation { Yes, No, Cancel };
 
 // The certificate selection of the certificate dialogs: the list, the row
 // selected when it opens and, when set, the "view certificate" action on
@@ -155,6 +200,10 @@ public:
     // The index of the row chosen, or nothing when the user cancelled.
     // Throws as askPin.
     virtual std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request);
+    // A row of any table, telling Cancel from closing. Throws as askPin.
+    virtual RowChoice chooseRow(const CertificateChoiceRequest& request);
+    // The answer to the confirmation. Throws as askPin.
+    virtual Confirmation confirm(const ConfirmationRequest& request);
     // The certificate dialogs. The selection returns the index of the row
     // chosen, or nothing when the user cancelled; the view and the manager
     // return when closed. Throw as askPin.
@@ -172,14 +221,17 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith", "Pin", "Credentials", "Certificate",
-// "SelectCertificate", "ViewCertificate", "CertificateManager") and the
-// reply: "IDYES", "IDNO", "IDOK", "IDCANCEL" ... or a number; for "Pin"
-// the PIN's digits, for "Credentials" the user name and the password
-// separated by a blank, for "Certificate" and "SelectCertificate" the index
-// of the row chosen (from 0), each of these four or "IDCANCEL". The view
-// and the manager take actions: "ViewCertificate IDOK" (closed),
-// "ViewCertificate Name=TEXT" (friendly name set, then closed),
+// ("MessageBox", "OpenWith", "Pin", "Credentials", "Certificate", "Row",
+// "Confirmation", "SelectCertificate", "ViewCertificate",
+// "CertificateManager") and the reply: "IDYES", "IDNO", "IDOK", "IDCANCEL"
+// ... or a number; for "Pin" the PIN's digits, for "Credentials" the user
+// name and the password separated by a blank, for "Certificate", "Row" and
+// "SelectCertificate" the index of the row chosen (from 0), each of these
+// or "IDCANCEL"; a "Row" answer may also be "CLOSE" (the window closed).
+// "Confirmation" takes "IDYES", "IDNO", "IDCANCEL" or "LINK", which
+// activates the link; the question is then asked again and takes the next
+// answer. The view and the manager take actions: "ViewCertificate IDOK"
+// (closed), "ViewCertificate Name=TEXT" (friendly name set, then closed),
 // "ViewCertificate Root" (installed into that store, then closed);
 // "CertificateManager IDOK" (closed), "CertificateManager View:MY:0" and
 // "CertificateManager Remove:MY:0" (the row of that tab as listed now; the
@@ -203,20 +255,24 @@ void clear();
 std::size_t pending();
 // The questions asked so far, as "MessageBox: caption: text",
 // "OpenWith: file", "Pin: provider: reader", "Credentials: server HOST:
-// realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells |
-// of | row 0 [1] ...", "SelectCertificate: title: prompt: (column |
-// titles) [0] cells [1]* cells" (the row selected at first marked),
-// "ViewCertificate: title [Obecné] name: value | ... [Podrobnosti] ...
-// [Rozšíření] ... [Cesta k certifikátu] ... [Stav] verdict [Akce] Name,
-// MY, Root" (path and verdict only when shown; the actions offered) and
-// "CertificateManager: title [MY] [0] cells ... [Root] ..." lines (for
+// realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells | of
+// | row 0 [1] ...", "Row: title: prompt: column | titles: [0] ...",
+// "Confirmation: title: label text | label text | link label [link text]
+// | prompt | yes no cancel" (the button labels as given),
+// "SelectCertificate: title: prompt: (column | titles) [0] cells [1]*
+// cells" (the row selected at first marked), "ViewCertificate: title
+// [Obecné] name: value | ... [Podrobnosti] ... [Rozšíření] ... [Cesta k
+// certifikátu] ... [Stav] verdict [Akce] Name, MY, Root" (path and verdict
+// only when shown; the actions offered) and "CertificateManager: title
+// [MY] [0] cells ... [Root] ..." lines (for
 // asserting).
 std::vector<std::string> transcript();
 // Called instead of aborting when a question has no fitting answer, with
 // the question's line and the reason; a test installs a handler that
 // records a failure. The handler's return value is the reply (for a PIN,
 // IDCANCEL cancels and another number is taken as its digits; credentials
-// and certificate questions are cancelled whatever it returns).
+// and row questions are cancelled whatever it returns; a confirmation
+// takes IDYES and IDNO, and anything else cancels it).
 void onUnanswered(std::function<int(const std::string& question)> handler);
 }  // namespace script
 

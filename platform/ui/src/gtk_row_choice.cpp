@@ -1,8 +1,9 @@
-// The choice of a certificate as a GTK window: the prompt, a table with a
-// row per certificate and the caller's columns, OK (also Enter or a double
-// click on a row), Storno (also Escape and closing) and, when the caller
-// views certificates, "Zobrazit certifikát" for the selected row. The
-// keyboard starts on the first row; the initial row starts selected.
+// The choice of a row of a table as a GTK window: the prompt, the table
+// with the caller's columns, OK (also Enter or a double click on a row;
+// disabled while the table is empty), Cancel (also Escape), the close
+// button and, when the caller views certificates, "Zobrazit certifikát"
+// for the selected row. The initial row starts selected; the keyboard
+// starts on the first row.
 #include "gtk_dialog_parts.h"
 #include "gtk_text_table.h"
 #include "gtk_windows.h"
@@ -16,13 +17,28 @@ struct Outcome {
     CallerActions actions{run};
     TextTable table;
     std::function<void(std::size_t)> view;
-    std::optional<std::size_t> chosen;
+    RowChoice choice;
 };
+
+void end(Outcome* outcome, ChoiceEnd how) {
+    outcome->choice.end = how;
+    outcome->run.finish();
+}
+
+void accept(Outcome* outcome, std::optional<std::size_t> row) {
+    if (!row) return;
+    outcome->choice.row = *row;
+    end(outcome, ChoiceEnd::Chosen);
+}
 
 void onOk(GtkButton*, gpointer data) {
     auto* outcome = static_cast<Outcome*>(data);
-    outcome->chosen = selectedRow(outcome->table);
-    if (outcome->chosen) outcome->run.finish();
+    accept(outcome, selectedRow(outcome->table));
+}
+
+void onActivate(GtkColumnView*, guint position, gpointer data) {
+    auto* outcome = static_cast<Outcome*>(data);
+    accept(outcome, rowAt(outcome->table, position));
 }
 
 void onView(GtkButton*, gpointer data) {
@@ -30,12 +46,20 @@ void onView(GtkButton*, gpointer data) {
     if (const auto row = selectedRow(outcome->table)) outcome->actions.run([&] { outcome->view(*row); });
 }
 
-void onActivate(GtkColumnView*, guint position, gpointer data) {
-    auto* outcome = static_cast<Outcome*>(data);
-    outcome->chosen = rowAt(outcome->table, position);
-    outcome->run.finish();
+void onCancel(GtkButton*, gpointer data) { end(static_cast<Outcome*>(data), ChoiceEnd::Cancelled); }
+
+gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
+    end(static_cast<Outcome*>(data), ChoiceEnd::Cancelled);
+    return TRUE;
 }
 
+// The window is destroyed by ModalRun, so the request itself is refused.
+gboolean onCloseRequest(GtkWindow*, gpointer data) {
+    end(static_cast<Outcome*>(data), ChoiceEnd::Closed);
+    return TRUE;
+}
+
+// The keyboard starts on the first row, so that Down goes to the second.
 // The rows exist only once the view is laid out: after the frame that
 // maps it, which an idle callback follows.
 gboolean focusFirstRow(gpointer view) {
@@ -47,26 +71,29 @@ void onMap(GtkWidget* view, gpointer) { g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
 
 }  // namespace
 
-std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request, std::size_t initialRow,
-                                                 const std::function<void(std::size_t row)>& view) {
+RowChoice showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow,
+                        const std::function<void(std::size_t row)>& view) {
     Outcome outcome;
     outcome.view = view;
     GtkWindow* window = GTK_WINDOW(gtk_window_new());
     gtk_window_set_title(window, request.title.c_str());
-    cancelOnClose(window, outcome.run);
+    g_signal_connect(window, "close-request", G_CALLBACK(onCloseRequest), &outcome);
+    onEscape(window, onEscapeKey, &outcome);
 
     GtkWidget* content = contentBox(12);
     GtkWidget* prompt = gtk_label_new(request.prompt.c_str());
     gtk_label_set_xalign(GTK_LABEL(prompt), 0.0f);
     gtk_label_set_wrap(GTK_LABEL(prompt), TRUE);
     gtk_box_append(GTK_BOX(content), prompt);
-    outcome.table = textTable(request.columns, request.rows);
+    outcome.table = textTable(request.columns, request.rows, request.columnShares);
     if (initialRow > 0) selectRow(outcome.table, initialRow);
     g_signal_connect(outcome.table.view, "activate", G_CALLBACK(onActivate), &outcome);
     g_signal_connect(outcome.table.view, "map", G_CALLBACK(onMap), nullptr);
     gtk_box_append(GTK_BOX(content), outcome.table.widget);
     GtkWidget* ok = dialogButton("OK", G_CALLBACK(onOk), &outcome);
-    GtkWidget* buttons = buttonRow({ok, cancelButton(outcome.run)});
+    gtk_widget_set_sensitive(ok, !request.rows.empty());
+    const std::string cancelLabel = request.cancelLabel.empty() ? "Storno" : mnemonicOf(request.cancelLabel);
+    GtkWidget* buttons = buttonRow({ok, dialogButton(cancelLabel.c_str(), G_CALLBACK(onCancel), &outcome)});
     if (view) gtk_box_prepend(GTK_BOX(buttons), dialogButton("_Zobrazit certifikát", G_CALLBACK(onView), &outcome));
     gtk_box_append(GTK_BOX(content), buttons);
     gtk_window_set_child(window, content);
@@ -75,7 +102,7 @@ std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest&
 
     outcome.run.run(window);
     outcome.actions.rethrow();
-    return outcome.chosen;
+    return outcome.choice;
 }
 
 }  // namespace platform::ui::gtk

@@ -1,0 +1,140 @@
+// The library's own dialogs as the script backend sees them: the sign
+// confirmation (its texts in the GUI language, what is shown exactly as
+// given, the buttons' end codes) and the card choice (an empty list that
+// offers nothing, the row taken, Cancel and closing), and both when no
+// window can be shown.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pentak_resource.h"
+#include "pentak_support.h"
+#include "platform/ui.h"
+#include "select_card_dialog.h"
+#include "sign_dialog.h"
+#include "testkit/platform_root.h"
+#include "win32/error.h"
+#include "win32/ui.h"
+
+namespace {
+
+using namespace pentak_test;
+namespace script = platform::ui::script;
+
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("PLATFORM_UI", "script", 1);
+        platform::ui::setBackend(nullptr);
+        script::clear();
+    }
+    void TearDown() override {
+        EXPECT_EQ(0u, script::pending());
+        script::clear();
+        platform::ui::setBackend(nullptr);
+        ::unsetenv("PLATFORM_UI");
+        TPentakResource::ReleaseInstance();
+    }
+
+    testkit::PlatformRoot m_root;
+};
+
+// A signer whose name has letters outside the ANSI code page.
+std::u16string signerText() {
+    static const auto signer =
+        pki::CertificateBuilder().subject({{"C", "CZ"}, {"O", "Tesk"}, {"CN", "Jiří Dvořák (Ελλάδα)"}}).build();
+    return wide(signer.certificate.pem());
+}
+
+// The message has a line break and letters of two languages, and must be
+// shown as it is; English without a title is "Confirmation".
+TEST_F(Dialogs, SignDialogShowsTheTextsAsGivenInTheGuiLanguageAndEndsWithTheButtonPressed) {
+    const std::u16string message = u"Převod 1 000 Kč\nna účet 19-2000145399/0800 — Ελλάδα";
+    const std::u16string hash = u"a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd";
+    TPentakResource::Instance()->SetLanguageStr(u"EN");
+    TSignDlg dialog(signerText(), hash, u"SHA-1", message, u"");
+    script::queue("Confirmation", "IDYES");
+    script::queue("Confirmation", "IDNO");
+    script::queue("Confirmation", "IDCANCEL");
+    EXPECT_EQ(IDYES, dialog.DoModal(nullptr));
+    EXPECT_EQ(IDNO, dialog.DoModal(nullptr));
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    const std::string shown =
+        "Confirmation: Confirmation: Message: Převod 1 000 Kč\nna účet 19-2000145399/0800 — Ελλάδα | "
+        "The SHA-1 hash result: a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd | "
+        "Sign by the certificate: [Jiří Dvořák (Ελλάδα)] | Do you wish to perform this action? | &Yes &No &Cancel";
+    EXPECT_EQ((std::vector<std::string>{shown, shown, shown}), script::transcript());
+}
+
+// A title set by the caller replaces "Potvrzení"; a text that is no
+// certificate gives no link to follow.
+TEST_F(Dialogs, SignDialogInCzechWithTheCallersTitleAndNoCertificate) {
+    TSignDlg dialog(u"not a certificate", u"00ff", u"SHA-256", u"zpráva", u"Podpis žádosti");
+    script::queue("Confirmation", "IDYES");
+    EXPECT_EQ(IDYES, dialog.DoModal(nullptr));
+    EXPECT_EQ(std::vector<std::string>{"Confirmation: Podpis žádosti: Zpráva: zpráva | "
+                                       "SHA-256 miniatura (HASH) zprávy: 00ff | Podepsat certifikátem: | "
+                                       "Přejete si tuto akci provést? | &Ano &Ne &Storno"},
+              script::transcript());
+}
+
+TEST_F(Dialogs, CardChoiceTakesTheRowOnOkAndNoneOnCancelOrClosing) {
+    TPentakResource::Instance()->SetLanguageStr(u"SK");
+    TSelectCardDlg dialog({{u"Gemalto Reader 0", u"Kavlo Card", u"KavloCSP"},
+                           {u"Čtečka 1", u"GemSAFE", u"Gemplus GemSAFE Card CSP v1.0"}});
+    EXPECT_EQ(-1, dialog.GetSelected());
+    script::queue("Row", "1");
+    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_EQ(1, dialog.GetSelected());
+    script::queue("Row", "CLOSE");
+    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_EQ(-1, dialog.GetSelected());
+    script::queue("Row", "IDCANCEL");
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    EXPECT_EQ(-1, dialog.GetSelected());
+    EXPECT_EQ("Row: Zvolte kartu: Zoznam kariet: Čítačka | Názov karty | Provider: "
+              "[0] Gemalto Reader 0 | Kavlo Card | KavloCSP [1] Čtečka 1 | GemSAFE | Gemplus GemSAFE Card CSP v1.0",
+              script::transcript().at(0));
+}
+
+// With no card there is no row that OK could take: an answer naming one
+// does not fit, and the dialog ends without a card.
+TEST_F(Dialogs, CardChoiceWithoutCardsOffersNothingToTake) {
+    TSelectCardDlg dialog({});
+    script::queue("Row", "0");
+    std::string problem;
+    script::onUnanswered([&](const std::string& question) {
+        problem = question;
+        return IDOK;
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    EXPECT_EQ(-1, dialog.GetSelected());
+    EXPECT_NE(std::string::npos, problem.find("Row: Zvolte kartu: Seznam karet: Název čtečky | Název karty | Provider:"))
+        << problem;
+    EXPECT_NE(std::string::npos, problem.find("cannot have")) << problem;
+}
+
+// A backend with message boxes only.
+class BoxesOnly final : public platform::ui::Backend {
+public:
+    const char* name() const noexcept override { return "boxes only"; }
+    int messageBox(const platform::ui::MessageBoxRequest&) override { return IDOK; }
+    bool openWith(const platform::ui::OpenWithRequest&) override { return false; }
+};
+
+TEST_F(Dialogs, WithoutAWindowBothDialogsEndWithMinusOneAndTheReason) {
+    platform::ui::setBackend(std::make_unique<BoxesOnly>());
+    TSignDlg sign(signerText(), u"00", u"SHA-1", u"m", u"");
+    SetLastError(0);
+    EXPECT_EQ(-1, sign.DoModal(nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
+    TSelectCardDlg cards({{u"Reader", u"Card", u"CSP"}});
+    SetLastError(0);
+    EXPECT_EQ(-1, cards.DoModal(nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
+    EXPECT_EQ(-1, cards.GetSelected());
+}
+
+}  // namespace

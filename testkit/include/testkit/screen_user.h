@@ -1,0 +1,67 @@
+// A person at an X server of the test's own who answers the UI layer's GTK
+// windows with real key presses (XTEST, through xdotool). Nothing may hang:
+// every outside program runs under a time-out, and a watchdog kills the X
+// server when the user is still needed after the time limit, which ends
+// the process (GTK exits when it loses its display).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "testkit/xvfb.h"
+
+namespace testkit {
+
+class ScreenUser {
+public:
+    // Starts the X server and sets the environment for GTK windows on it
+    // (PLATFORM_UI=gtk, X11, the cairo renderer, no accessibility bus); the
+    // UI layer chooses its backend again at its next question.
+    explicit ScreenUser(std::chrono::seconds limit = std::chrono::seconds(40));
+    ~ScreenUser();
+    ScreenUser(const ScreenUser&) = delete;
+    ScreenUser& operator=(const ScreenUser&) = delete;
+
+    // Waits for the window of exactly that title, takes a screenshot when
+    // `shot` names one (artifactsDir()/<shot>.png), focuses the window and
+    // presses the keys (xdotool's names, blank-separated). Reports a
+    // failure, and kills the X server, when no such window appears.
+    void answer(const std::string& title, const std::string& keys, const std::string& shot = {});
+
+    // Runs ask() on this thread, which shows the window, while another
+    // thread answers it; ask()'s result.
+    template <class Ask>
+    auto answered(const std::string& title, const std::string& keys, Ask ask, const std::string& shot = {}) {
+        auto user = std::async(std::launch::async, [&] { answer(title, keys, shot); });
+        auto result = ask();
+        user.get();
+        return result;
+    }
+
+private:
+    void watch(std::chrono::seconds limit);
+
+    std::map<std::string, std::optional<std::string>> m_previousEnv;
+    Xvfb m_xvfb;
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_watchdog;
+};
+
+}  // namespace testkit
+
+// Skips the test (outside CI) or fails it (in CI) when a program the
+// screen user needs is missing.
+#define TESTKIT_REQUIRE_SCREEN()              \
+    do {                                      \
+        TESTKIT_REQUIRE_PROGRAM("Xvfb");      \
+        TESTKIT_REQUIRE_PROGRAM("xdotool");   \
+        TESTKIT_REQUIRE_PROGRAM("import");    \
+    } while (0)

@@ -1,0 +1,85 @@
+#include "testkit/screen_user.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "platform/ui.h"
+#include "testkit/process.h"
+
+namespace testkit {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::map<std::string, std::string>& gtkOnX() {
+    static const std::map<std::string, std::string> settings{
+        {"PLATFORM_UI", "gtk"}, {"GDK_BACKEND", "x11"}, {"GSK_RENDERER", "cairo"}, {"NO_AT_BRIDGE", "1"}};
+    return settings;
+}
+
+RunResult xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    RunOptions options;
+    options.timeout = 10s;
+    return run(args, options);
+}
+
+}  // namespace
+
+ScreenUser::ScreenUser(std::chrono::seconds limit) {
+    for (const auto& [name, value] : gtkOnX()) {
+        const char* previous = std::getenv(name.c_str());
+        m_previousEnv[name] = previous ? std::optional<std::string>(previous) : std::nullopt;
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    platform::ui::setBackend(nullptr);
+    m_watchdog = std::thread([this, limit] { watch(limit); });
+}
+
+ScreenUser::~ScreenUser() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+    }
+    m_done.notify_one();
+    m_watchdog.join();
+    platform::ui::setBackend(nullptr);
+    for (const auto& [name, value] : m_previousEnv) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+}
+
+void ScreenUser::watch(std::chrono::seconds limit) {
+    std::unique_lock lock(m_mutex);
+    if (m_done.wait_for(lock, limit, [this] { return m_finished; })) return;
+    ADD_FAILURE() << "a window was still up after " << limit.count() << " s; killing the X server";
+    m_xvfb.kill();
+}
+
+void ScreenUser::answer(const std::string& title, const std::string& keys, const std::string& shot) {
+    const auto found = xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+    if (found.exitCode != 0 || found.out.empty()) {
+        ADD_FAILURE() << "no window \"" << title << "\" appeared: " << found.err;
+        m_xvfb.kill();
+        return;
+    }
+    const std::string window = found.out.substr(0, found.out.find('\n'));
+    std::this_thread::sleep_for(500ms);  // the first frame is drawn after mapping
+    if (!shot.empty()) {
+        EXPECT_NO_THROW(m_xvfb.screenshot(shot));
+    }
+    std::vector<std::string> command{"windowfocus", "--sync", window, "key", "--delay", "50"};
+    std::istringstream each(keys);
+    for (std::string key; each >> key;) command.push_back(key);
+    const auto typed = xdotool(command);
+    EXPECT_EQ(0, typed.exitCode) << typed.err;
+}
+
+}  // namespace testkit
