@@ -5,6 +5,14 @@
 # the X display). INTEGRATION names, as a GoogleTest filter, the tests of a
 # unit binary that start a token or a server: they are labelled
 # `integration` instead.
+# For a test program that opens the certificate dialogs: libcryptui.so is
+# built with it, and TESK_CRYPTUI_DIR names its folder, which the tests put
+# in PLATFORM_MODULE_PATH so that LoadLibrary("cryptui.dll") finds it.
+function(tesk_tests_find_cryptui name)
+  add_dependencies(${name} cryptui)
+  target_compile_definitions(${name} PRIVATE TESK_CRYPTUI_DIR="$<TARGET_FILE_DIR:cryptui>")
+endfunction()
+
 function(tesk_add_tests name)
   cmake_parse_arguments(T "" "LABEL;LOCK;INTEGRATION" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)

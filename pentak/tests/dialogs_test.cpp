@@ -1,6 +1,6 @@
 // The library's own dialogs as the script backend sees them: the sign
 // confirmation (its texts in the GUI language, what is shown exactly as
-// given, the buttons' end codes) and the card choice (an empty list that
+// given, the buttons' end codes, the signer's certificate behind its link) and the card choice (an empty list that
 // offers nothing, the row taken, Cancel and closing), and both when no
 // window can be shown.
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../../common/tests/helpers/scoped_env.h"
 #include "pentak_resource.h"
 #include "pentak_support.h"
 #include "platform/ui.h"
@@ -66,6 +67,22 @@ TEST_F(Dialogs, SignDialogShowsTheTextsAsGivenInTheGuiLanguageAndEndsWithTheButt
         "The SHA-1 hash result: a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd | "
         "Sign by the certificate: [Jiří Dvořák (Ελλάδα)] | Do you wish to perform this action? | &Yes &No &Cancel";
     EXPECT_EQ((std::vector<std::string>{shown, shown, shown}), script::transcript());
+}
+
+// The link of the signer's name shows the certificate in CryptUI's view
+// with the confirmation still up; the question is then asked again.
+TEST_F(Dialogs, SignDialogLinkShowsTheSignersCertificate) {
+    const ScopedEnv modules("PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR);
+    TSignDlg dialog(signerText(), u"00ff", u"SHA-1", u"zpráva", u"");
+    script::queue("Confirmation", "LINK");
+    script::queue("ViewCertificate", "IDOK");
+    script::queue("Confirmation", "IDNO");
+    EXPECT_EQ(IDNO, dialog.DoModal(nullptr));
+    const auto lines = script::transcript();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_TRUE(lines[1].starts_with("ViewCertificate: ")) << lines[1];
+    EXPECT_NE(std::string::npos, lines[1].find("Jiří Dvořák (Ελλάδα)")) << lines[1];
+    EXPECT_EQ(lines[0], lines[2]);
 }
 
 // A title set by the caller replaces "Potvrzení"; a text that is no

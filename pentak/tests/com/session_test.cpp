@@ -2,6 +2,7 @@
 // script uses it: its settings, the ones it validates, the constants, the
 // diagnostic text every object shares, reset, the test box, and the
 // members whose operations are not built yet.
+#include "../../../common/tests/helpers/scoped_env.h"
 #include "pentak_client.h"
 #include "win32/registry.h"
 
@@ -64,7 +65,10 @@ TEST_F(PentakSession, ANewSessionHasItsDefaultsAndItsUnsetTextsReadAsNullStrings
     EXPECT_TRUE(readsNull(session, u"SignDlgTitle"));
     EXPECT_EQ(0, session.number(u"ApplicationProfile"));
     EXPECT_EQ(u"cs", session.text(u"GUILanguage"));
-    EXPECT_EQ(0, session.number(u"Crytpui")) << "no certificate dialog library here";
+    {
+        const ScopedEnv modules("PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR);
+        EXPECT_EQ(1, session.number(u"Crytpui")) << "libcryptui.so loads as cryptui.dll";
+    }
 
     EXPECT_EQ(u"1.3.14.3.2.26", algorithmOf(session, u"GetHashAlgorithmOid"));
     EXPECT_EQ(u"1.3.14.3.2.29", algorithmOf(session, u"GetSignatureAlgorithmOid"));

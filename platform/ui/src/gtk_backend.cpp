@@ -75,6 +75,18 @@ public:
     Confirmation confirm(const ConfirmationRequest& request) override {
         return translated([&] { return showConfirmation(request); });
     }
+
+    std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
+        return translated([&] { return showRowChoice(request.list, request.initialRow, request.view); }).chosen();
+    }
+
+    void viewCertificate(const CertificateViewRequest& request) override {
+        translated([&] { showCertificateView(request); });
+    }
+
+    void manageCertificates(const CertificateManagerRequest& request) override {
+        translated([&] { showCertificateManager(request); });
+    }
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 // with gtk_backend.cpp, which turns their failures into Windows codes.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -39,9 +40,16 @@ std::optional<std::string> showPinPrompt(const PinRequest& request);
 // The name and password entered, or nothing when the user cancelled or
 // closed the window.
 std::optional<Credentials> showCredentialsDialog(const CredentialsRequest& request);
-// The row chosen, or how the window ended without one.
-RowChoice showRowChoice(const CertificateChoiceRequest& request);
+// The row chosen, or how the window ended without one. `view`, when set,
+// is offered for the selected row; what it throws ends the window and is
+// thrown again.
+RowChoice showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow = 0,
+                        const std::function<void(std::size_t row)>& view = {});
 // The button pressed; Escape and closing the window are Cancel.
 Confirmation showConfirmation(const ConfirmationRequest& request);
+// The certificate view and the certificate manager, until closed. What
+// their actions throw ends the window and is thrown again.
+void showCertificateView(const CertificateViewRequest& request);
+void showCertificateManager(const CertificateManagerRequest& request);
 
 }  // namespace platform::ui::gtk

@@ -20,6 +20,9 @@ inline constexpr std::string_view kCredentials = "Credentials";
 inline constexpr std::string_view kCertificate = "Certificate";
 inline constexpr std::string_view kRow = "Row";
 inline constexpr std::string_view kConfirmation = "Confirmation";
+inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
+inline constexpr std::string_view kViewCertificate = "ViewCertificate";
+inline constexpr std::string_view kCertificateManager = "CertificateManager";
 
 // The replies of "Certificate IDCANCEL", "Row IDCANCEL" and "Row CLOSE"
 // answers: no row has them.
@@ -43,12 +46,16 @@ std::optional<std::string> askPin(const std::string& line);
 // The user name and password of the next answer, or nothing when it is
 // IDCANCEL or the question goes to the handler.
 std::optional<Credentials> askCredentials(const std::string& line);
-// How the next answer of the kind (kCertificate or kRow) ends the choice;
-// its row must be below `rows`. Cancelled when the question goes to the
-// handler.
+// How the next answer of the kind (kCertificate, kRow or
+// kSelectCertificate) ends the choice; its row must be below `rows`.
+// Cancelled when the question goes to the handler.
 RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t rows);
 // The next answer of a confirmation; each LINK answer calls onLink and
 // asks again (a confirmation without onLink has no link to activate).
 Confirmation askConfirmation(const std::string& line, const std::function<void()>& onLink);
+// The reply of the next answer as written, when fits() accepts it; nothing
+// when the question goes to the handler (whatever it replies).
+std::optional<std::string> askReply(std::string_view kind, const std::string& line,
+                                    const std::function<bool(const std::string& reply)>& fits);
 
 }  // namespace platform::ui::script

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "script_answers.h"
+#include "script_certificate_dialogs.h"
 #include "win32/ui.h"
 
 namespace platform::ui::script {
@@ -35,13 +36,15 @@ public:
     }
 
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        return askChoice(kCertificate, tableLine(kCertificate, request), request.rows.size()).chosen();
+        const std::string line =
+            std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":" + rowsText(request.rows);
+        return askChoice(kCertificate, line, request.rows.size()).chosen();
     }
 
     RowChoice chooseRow(const CertificateChoiceRequest& request) override {
-        std::string columns;
-        for (const auto& title : request.columns) columns += (columns.empty() ? "" : " | ") + title;
-        return askChoice(kRow, tableLine(kRow, request, columns), request.rows.size());
+        const std::string line = std::string(kRow) + ": " + request.title + ": " + request.prompt + ": " +
+                                 joined(request.columns, " | ") + ":" + rowsText(request.rows);
+        return askChoice(kRow, line, request.rows.size());
     }
 
     // The link is there to activate only when it is shown.
@@ -54,21 +57,14 @@ public:
         return askConfirmation(line, request.linkText.empty() ? std::function<void()>() : request.onLink);
     }
 
-private:
-    // With a heading, it stands between the prompt and the rows.
-    static std::string tableLine(std::string_view kind, const CertificateChoiceRequest& request,
-                                 const std::string& heading = {}) {
-        std::string line = std::string(kind) + ": " + request.title + ": " + request.prompt + ":";
-        if (!heading.empty()) line += " " + heading + ":";
-        for (std::size_t i = 0; i < request.rows.size(); ++i) {
-            line += " [" + std::to_string(i) + "]";
-            const char* separator = " ";
-            for (const auto& cell : request.rows[i]) {
-                line += separator + cell;
-                separator = " | ";
-            }
-        }
-        return line;
+    std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
+        return script::selectCertificate(request);
+    }
+
+    void viewCertificate(const CertificateViewRequest& request) override { script::viewCertificate(request); }
+
+    void manageCertificates(const CertificateManagerRequest& request) override {
+        script::manageCertificates(request);
     }
 };
 

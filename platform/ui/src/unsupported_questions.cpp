@@ -1,5 +1,6 @@
 // Backends made for other questions (tests' fakes) have no PIN prompt, no
-// credentials dialog, no table of rows and no confirmation.
+// credentials dialog, no table of rows, no confirmation and no certificate
+// dialogs.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
@@ -23,6 +24,18 @@ RowChoice Backend::chooseRow(const CertificateChoiceRequest&) {
 
 Confirmation Backend::confirm(const ConfirmationRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot ask for a confirmation");
+}
+
+std::optional<std::size_t> Backend::selectCertificate(const CertificateSelectionRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer certificates");
+}
+
+void Backend::viewCertificate(const CertificateViewRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show certificates");
+}
+
+void Backend::manageCertificates(const CertificateManagerRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show certificates");
 }
 
 }  // namespace platform::ui

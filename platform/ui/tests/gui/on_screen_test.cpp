@@ -1,31 +1,7 @@
-// Real GTK windows on a private X server, answered with real key presses.
-#include <gtest/gtest.h>
+// Each kind of window of the area, answered by key presses on screen.
+#include "on_screen.h"
 
-#include <optional>
-#include <string>
-
-#include "platform/ui.h"
-#include "testkit/process.h"
-#include "testkit/screen_user.h"
-#include "win32/ui.h"
-
-namespace {
-
-class OnScreen : public ::testing::Test {
-protected:
-    void SetUp() override {
-        TESTKIT_REQUIRE_SCREEN();
-        m_user.emplace();
-    }
-    template <class Ask>
-    auto answered(const std::string& title, const std::string& keys, Ask ask, const std::string& shot = {}) {
-        return m_user->answered(title, keys, ask, shot);
-    }
-
-    std::optional<testkit::ScreenUser> m_user;
-};
-
-}  // namespace
+using on_screen::OnScreen;
 
 TEST_F(OnScreen, MessageBoxEscapeCancelsAndTheMnemonicPressesNo) {
     constexpr UINT kStyle = MB_YESNOCANCEL | MB_ICONWARNING;
