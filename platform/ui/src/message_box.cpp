@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "owner_window.h"
 #include "platform/boundary.h"
+#include "platform/owner_window.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/ui.h"

@@ -2,8 +2,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "owner_window.h"
 #include "platform/boundary.h"
+#include "platform/owner_window.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/ui.h"

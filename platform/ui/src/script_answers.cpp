@@ -13,6 +13,7 @@
 
 #include "fatal.h"
 #include "platform/ui.h"
+#include "script_dialog_replies.h"
 #include "win32/ui.h"
 
 namespace platform::ui::script {
@@ -97,8 +98,12 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parsePinReply(reply);
     else if (kind == kCredentials)
         value = parseCredentialsReply(reply);
-    else if (kind == kCertificate)
+    else if (kind == kCertificate || kind == kSelectCertificate)
         value = parseChoiceReply(reply);
+    else if (kind == kViewCertificate)
+        value = parseViewReply(reply);
+    else if (kind == kCertificateManager)
+        value = parseManagerReply(reply);
     else
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
@@ -138,12 +143,14 @@ std::optional<Answer> parseLine(std::string_view raw) {
 }
 
 // Why the next answer does not fit, or nothing when it does.
+using Fits = std::function<bool(const Answer&)>;
+
 std::optional<std::string> misfit(const Answer& answer, std::string_view kind, const std::string& line,
-                                  const std::function<bool(int)>& fits) {
+                                  const Fits& fits) {
     const std::string met = "the answer \"" + answer.describe() + "\"";
     if (answer.kind != kind) return met + " is for another kind of question";
     if (line.find(answer.expectText) == std::string::npos) return met + " expects another text";
-    if (!fits(answer.reply)) return met + " has a reply this question cannot have";
+    if (!fits(answer)) return met + " has a reply this question cannot have";
     return std::nullopt;
 }
 
@@ -203,8 +210,7 @@ namespace {
 
 // The next answer when it fits the question; otherwise the problem, and
 // the answer, if any, is used up.
-std::variant<Answer, std::string> next(std::string_view kind, const std::string& line,
-                                       const std::function<bool(int)>& fits) {
+std::variant<Answer, std::string> next(std::string_view kind, const std::string& line, const Fits& fits) {
     auto& s = state();
     std::lock_guard lock(s.mutex);
     s.transcript.push_back(line);
@@ -228,8 +234,7 @@ int unanswered(const std::string& problem) {
 
 // The next answer when it fits; otherwise nothing, once the handler has
 // had the question (whatever it replies cancels it).
-std::optional<Answer> answerOrCancel(std::string_view kind, const std::string& line,
-                                     const std::function<bool(int)>& fits) {
+std::optional<Answer> answerOrCancel(std::string_view kind, const std::string& line, const Fits& fits) {
     auto answer = next(kind, line, fits);
     if (auto* a = std::get_if<Answer>(&answer)) return std::move(*a);
     unanswered(std::get<std::string>(answer));
@@ -239,13 +244,13 @@ std::optional<Answer> answerOrCancel(std::string_view kind, const std::string& l
 }  // namespace
 
 int ask(std::string_view kind, const std::string& line, const std::function<bool(int)>& fits) {
-    auto answer = next(kind, line, fits);
+    auto answer = next(kind, line, [&](const Answer& a) { return fits(a.reply); });
     if (const auto* a = std::get_if<Answer>(&answer)) return a->reply;
     return unanswered(std::get<std::string>(answer));
 }
 
 std::optional<std::string> askPin(const std::string& line) {
-    auto answer = next(kPin, line, [](int) { return true; });
+    auto answer = next(kPin, line, [](const Answer&) { return true; });
     if (const auto* a = std::get_if<Answer>(&answer))
         return a->reply == IDCANCEL ? std::nullopt : std::optional<std::string>(a->replyText);
     const int reply = unanswered(std::get<std::string>(answer));
@@ -253,18 +258,25 @@ std::optional<std::string> askPin(const std::string& line) {
 }
 
 std::optional<Credentials> askCredentials(const std::string& line) {
-    const auto a = answerOrCancel(kCredentials, line, [](int) { return true; });
+    const auto a = answerOrCancel(kCredentials, line, [](const Answer&) { return true; });
     if (!a || a->reply == IDCANCEL) return std::nullopt;
     const auto blank = a->replyText.find(' ');
     return Credentials{a->replyText.substr(0, blank), a->replyText.substr(blank + 1)};
 }
 
-std::optional<std::size_t> askChoice(const std::string& line, std::size_t rows) {
-    const auto a = answerOrCancel(kCertificate, line, [rows](int reply) {
-        return reply == kChoiceCancelled || static_cast<std::size_t>(reply) < rows;
+std::optional<std::size_t> askChoice(std::string_view kind, const std::string& line, std::size_t rows) {
+    const auto a = answerOrCancel(kind, line, [rows](const Answer& answer) {
+        return answer.reply == kChoiceCancelled || static_cast<std::size_t>(answer.reply) < rows;
     });
     if (!a || a->reply == kChoiceCancelled) return std::nullopt;
     return static_cast<std::size_t>(a->reply);
+}
+
+std::optional<std::string> askReply(std::string_view kind, const std::string& line,
+                                    const std::function<bool(const std::string& reply)>& fits) {
+    const auto a = answerOrCancel(kind, line, [&](const Answer& answer) { return fits(answer.replyText); });
+    if (!a) return std::nullopt;
+    return a->replyText;
 }
 
 }  // namespace platform::ui::script

@@ -18,6 +18,9 @@ inline constexpr std::string_view kOpenWith = "OpenWith";
 inline constexpr std::string_view kPin = "Pin";
 inline constexpr std::string_view kCredentials = "Credentials";
 inline constexpr std::string_view kCertificate = "Certificate";
+inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
+inline constexpr std::string_view kViewCertificate = "ViewCertificate";
+inline constexpr std::string_view kCertificateManager = "CertificateManager";
 
 // The reply of a "Certificate IDCANCEL" answer: no row has it.
 inline constexpr int kChoiceCancelled = -1;
@@ -37,8 +40,13 @@ std::optional<std::string> askPin(const std::string& line);
 // The user name and password of the next answer, or nothing when it is
 // IDCANCEL or the question goes to the handler.
 std::optional<Credentials> askCredentials(const std::string& line);
-// The row of the next answer, which must be below `rows`; nothing when it
-// is IDCANCEL or the question goes to the handler.
-std::optional<std::size_t> askChoice(const std::string& line, std::size_t rows);
+// The row of the next answer of that kind (kCertificate or
+// kSelectCertificate), which must be below `rows`; nothing when it is
+// IDCANCEL or the question goes to the handler.
+std::optional<std::size_t> askChoice(std::string_view kind, const std::string& line, std::size_t rows);
+// The reply of the next answer as written, when fits() accepts it; nothing
+// when the question goes to the handler (whatever it replies).
+std::optional<std::string> askReply(std::string_view kind, const std::string& line,
+                                    const std::function<bool(const std::string& reply)>& fits);
 
 }  // namespace platform::ui::script

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "script_answers.h"
+#include "script_certificate_dialogs.h"
 #include "win32/ui.h"
 
 namespace platform::ui::script {
@@ -35,16 +36,19 @@ public:
     }
 
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        std::string line = std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":";
-        for (std::size_t i = 0; i < request.rows.size(); ++i) {
-            line += " [" + std::to_string(i) + "]";
-            const char* separator = " ";
-            for (const auto& cell : request.rows[i]) {
-                line += separator + cell;
-                separator = " | ";
-            }
-        }
-        return askChoice(line, request.rows.size());
+        const std::string line =
+            std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":" + rowsText(request.rows);
+        return askChoice(kCertificate, line, request.rows.size());
+    }
+
+    std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
+        return script::selectCertificate(request);
+    }
+
+    void viewCertificate(const CertificateViewRequest& request) override { script::viewCertificate(request); }
+
+    void manageCertificates(const CertificateManagerRequest& request) override {
+        script::manageCertificates(request);
     }
 };
 

@@ -1,5 +1,5 @@
 // Backends made for other questions (tests' fakes) have no PIN prompt, no
-// credentials dialog and no certificate list.
+// credentials dialog and no certificate dialogs.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
@@ -15,6 +15,18 @@ std::optional<Credentials> Backend::askCredentials(const CredentialsRequest&) {
 
 std::optional<std::size_t> Backend::chooseCertificate(const CertificateChoiceRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer certificates");
+}
+
+std::optional<std::size_t> Backend::selectCertificate(const CertificateSelectionRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer certificates");
+}
+
+void Backend::viewCertificate(const CertificateViewRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show certificates");
+}
+
+void Backend::manageCertificates(const CertificateManagerRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show certificates");
 }
 
 }  // namespace platform::ui

@@ -1,5 +1,5 @@
 // GetDesktopWindow, GetActiveWindow and the owners UI calls accept.
-#include "owner_window.h"
+#include "platform/owner_window.h"
 #include "platform/win_error.h"
 #include "win32/ui.h"
 

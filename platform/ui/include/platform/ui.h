@@ -75,6 +75,66 @@ struct CertificateChoiceRequest {
     std::vector<std::vector<std::string>> rows;
 };
 
+// The certificate selection of the certificate dialogs: the list, the row
+// selected when it opens and, when set, the "view certificate" action on
+// the selected row (called with the row's index in `list.rows`).
+struct CertificateSelectionRequest {
+    CertificateChoiceRequest list;
+    std::size_t initialRow = 0;
+    std::function<void(std::size_t row)> view;
+};
+
+// One line of a certificate's description: a field or an extension with
+// its text, or a certificate of the certification path with its status.
+struct CertificateLine {
+    std::string name;
+    std::string value;
+};
+
+// A system store a certificate can be put in: its name ("Root") and the
+// name users know it by.
+struct StoreChoice {
+    std::string name;
+    std::string label;
+};
+
+// A certificate shown: its summary, its fields and extensions, and unless
+// hidden its certification path from the root down with the verdict on
+// it. The actions are offered only when set; each reports whether it was
+// done.
+struct CertificateViewRequest {
+    std::string title;
+    std::vector<CertificateLine> summary;
+    std::vector<CertificateLine> fields;
+    std::vector<CertificateLine> extensions;
+    bool showPath = false;
+    std::vector<CertificateLine> path;
+    std::string pathStatus;
+    std::string friendlyName;
+    std::function<bool(const std::string& friendlyName)> setFriendlyName;
+    std::vector<StoreChoice> stores;
+    std::function<bool(std::size_t store)> addToStore;
+};
+
+// One tab of the certificate manager: a store and its certificates.
+struct CertificateTab {
+    std::string store;  // "MY"
+    std::string label;  // "Osobní"
+    std::vector<std::vector<std::string>> rows;
+};
+
+// The certificate manager: tabs of lists with the same columns. The
+// actions take the tab and the row's index in that tab's `rows` as given
+// (rows removed since keep their indexes); remove reports whether the row
+// is gone (the user may refuse).
+struct CertificateManagerRequest {
+    std::string title;
+    std::vector<std::string> columns;
+    std::vector<CertificateTab> tabs;
+    std::function<void(std::size_t tab, std::size_t row)> view;
+    std::function<bool(std::size_t tab, std::size_t row)> remove;
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -95,6 +155,12 @@ public:
     // The index of the row chosen, or nothing when the user cancelled.
     // Throws as askPin.
     virtual std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request);
+    // The certificate dialogs. The selection returns the index of the row
+    // chosen, or nothing when the user cancelled; the view and the manager
+    // return when closed. Throw as askPin.
+    virtual std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request);
+    virtual void viewCertificate(const CertificateViewRequest& request);
+    virtual void manageCertificates(const CertificateManagerRequest& request);
 };
 
 // The backend in use (chosen on first call, see above).
@@ -106,11 +172,18 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith", "Pin", "Credentials", "Certificate") and the
+// ("MessageBox", "OpenWith", "Pin", "Credentials", "Certificate",
+// "SelectCertificate", "ViewCertificate", "CertificateManager") and the
 // reply: "IDYES", "IDNO", "IDOK", "IDCANCEL" ... or a number; for "Pin"
 // the PIN's digits, for "Credentials" the user name and the password
-// separated by a blank, for "Certificate" the index of the row chosen
-// (from 0), each of these three or "IDCANCEL". An optional text is a
+// separated by a blank, for "Certificate" and "SelectCertificate" the index
+// of the row chosen (from 0), each of these four or "IDCANCEL". The view
+// and the manager take actions: "ViewCertificate IDOK" (closed),
+// "ViewCertificate Name=TEXT" (friendly name set, then closed),
+// "ViewCertificate Root" (installed into that store, then closed);
+// "CertificateManager IDOK" (closed), "CertificateManager View:MY:0" and
+// "CertificateManager Remove:MY:0" (the row of that tab as listed now; the
+// manager then asks again). An optional text is a
 // substring the question's transcript line must contain. A script file
 // (UTF-8) holds one answer per line in the same form: "MessageBox IDYES
 // [text...]", "Credentials alice s3cret [text...]"; blank lines and lines
@@ -130,8 +203,14 @@ void clear();
 std::size_t pending();
 // The questions asked so far, as "MessageBox: caption: text",
 // "OpenWith: file", "Pin: provider: reader", "Credentials: server HOST:
-// realm" (or "proxy HOST") and "Certificate: title: prompt: [0] cells |
-// of | row 0 [1] ..." lines (for asserting).
+// realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells |
+// of | row 0 [1] ...", "SelectCertificate: title: prompt: (column |
+// titles) [0] cells [1]* cells" (the row selected at first marked),
+// "ViewCertificate: title [Obecné] name: value | ... [Podrobnosti] ...
+// [Rozšíření] ... [Cesta k certifikátu] ... [Stav] verdict [Akce] Name,
+// MY, Root" (path and verdict only when shown; the actions offered) and
+// "CertificateManager: title [MY] [0] cells ... [Root] ..." lines (for
+// asserting).
 std::vector<std::string> transcript();
 // Called instead of aborting when a question has no fitting answer, with
 // the question's line and the reason; a test installs a handler that
