@@ -10,7 +10,7 @@
 
 #include "common/cert_info.h"
 #include "win32/crypt_store.h"
-#include "win32/ui.h"
+#include "win32/types.h"
 
 // Error numbers of the selection (message 10000 + number); an empty list
 // reads kErrNoContainerCertificate (cryptoapi.h).
@@ -40,8 +40,8 @@ struct CertSelectFilter {
 
 struct CertSelectDlgParams {
     HWND owner = nullptr;
-    std::string title;
-    std::string prompt;  // shown above the list
+    std::string title;   // empty: the dialog's own
+    std::string prompt;  // shown above the list; empty: the dialog's own
 };
 
 // The selection dialog's filter callback: whether the certificate is
