@@ -64,7 +64,19 @@ public:
     }
 
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        return translated([&] { return showCertificateChoice(request); });
+        return translated([&] { return showCertificateChoice(request, 0, {}); });
+    }
+
+    std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
+        return translated([&] { return showCertificateChoice(request.list, request.initialRow, request.view); });
+    }
+
+    void viewCertificate(const CertificateViewRequest& request) override {
+        translated([&] { showCertificateView(request); });
+    }
+
+    void manageCertificates(const CertificateManagerRequest& request) override {
+        translated([&] { showCertificateManager(request); });
     }
 };
 

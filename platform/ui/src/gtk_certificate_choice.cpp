@@ -1,8 +1,10 @@
 // The choice of a certificate as a GTK window: the prompt, a table with a
 // row per certificate and the caller's columns, OK (also Enter or a double
-// click on a row) and Storno (also Escape and closing). The first row
-// starts selected and focused.
+// click on a row), Storno (also Escape and closing) and, when the caller
+// views certificates, "Zobrazit certifikát" for the selected row. The
+// keyboard starts on the first row; the initial row starts selected.
 #include "gtk_dialog_parts.h"
+#include "gtk_text_table.h"
 #include "gtk_windows.h"
 
 namespace platform::ui::gtk {
@@ -11,24 +13,29 @@ namespace {
 
 struct Outcome {
     ModalRun run;
-    GtkSingleSelection* selection = nullptr;
+    CallerActions actions{run};
+    TextTable table;
+    std::function<void(std::size_t)> view;
     std::optional<std::size_t> chosen;
 };
 
-void accept(Outcome* outcome, guint position) {
-    if (position == GTK_INVALID_LIST_POSITION) return;
-    outcome->chosen = position;
+void onOk(GtkButton*, gpointer data) {
+    auto* outcome = static_cast<Outcome*>(data);
+    outcome->chosen = selectedRow(outcome->table);
+    if (outcome->chosen) outcome->run.finish();
+}
+
+void onView(GtkButton*, gpointer data) {
+    auto* outcome = static_cast<Outcome*>(data);
+    if (const auto row = selectedRow(outcome->table)) outcome->actions.run([&] { outcome->view(*row); });
+}
+
+void onActivate(GtkColumnView*, guint position, gpointer data) {
+    auto* outcome = static_cast<Outcome*>(data);
+    outcome->chosen = rowAt(outcome->table, position);
     outcome->run.finish();
 }
 
-void onOk(GtkButton*, gpointer data) {
-    auto* outcome = static_cast<Outcome*>(data);
-    accept(outcome, gtk_single_selection_get_selected(outcome->selection));
-}
-
-void onActivate(GtkColumnView*, guint position, gpointer data) { accept(static_cast<Outcome*>(data), position); }
-
-// The keyboard starts on the first row, so that Down goes to the second.
 // The rows exist only once the view is laid out: after the frame that
 // maps it, which an idle callback follows.
 gboolean focusFirstRow(gpointer view) {
@@ -38,57 +45,12 @@ gboolean focusFirstRow(gpointer view) {
 
 void onMap(GtkWidget* view, gpointer) { g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, focusFirstRow, g_object_ref(view), g_object_unref); }
 
-// What a column's cells show: the rows' texts at one index.
-struct Column {
-    const std::vector<std::vector<std::string>>* rows = nullptr;
-    std::size_t index = 0;
-};
-
-void onSetupCell(GtkSignalListItemFactory*, GtkListItem* item, gpointer) {
-    GtkWidget* label = gtk_label_new(nullptr);
-    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-    gtk_list_item_set_child(item, label);
-}
-
-void onBindCell(GtkSignalListItemFactory*, GtkListItem* item, gpointer data) {
-    const auto* column = static_cast<const Column*>(data);
-    const auto& row = column->rows->at(gtk_list_item_get_position(item));
-    const std::string& text = column->index < row.size() ? row[column->index] : std::string();
-    gtk_label_set_text(GTK_LABEL(gtk_list_item_get_child(item)), text.c_str());
-}
-
-// The view owns the model and the columns; `columns` must outlive it.
-GtkWidget* certificateTable(const CertificateChoiceRequest& request, const std::vector<Column>& columns,
-                            Outcome& outcome) {
-    GtkStringList* model = gtk_string_list_new(nullptr);
-    for (std::size_t i = 0; i < request.rows.size(); ++i) gtk_string_list_append(model, std::to_string(i).c_str());
-    outcome.selection = gtk_single_selection_new(G_LIST_MODEL(model));
-    GtkWidget* view = gtk_column_view_new(GTK_SELECTION_MODEL(outcome.selection));
-    g_signal_connect(view, "activate", G_CALLBACK(onActivate), &outcome);
-    g_signal_connect(view, "map", G_CALLBACK(onMap), nullptr);
-    for (std::size_t i = 0; i < request.columns.size(); ++i) {
-        GtkListItemFactory* cells = gtk_signal_list_item_factory_new();
-        g_signal_connect(cells, "setup", G_CALLBACK(onSetupCell), nullptr);
-        g_signal_connect(cells, "bind", G_CALLBACK(onBindCell), const_cast<Column*>(&columns[i]));
-        GtkColumnViewColumn* column = gtk_column_view_column_new(request.columns[i].c_str(), cells);
-        gtk_column_view_column_set_resizable(column, TRUE);
-        gtk_column_view_append_column(GTK_COLUMN_VIEW(view), column);
-        g_object_unref(column);
-    }
-    GtkWidget* scrolled = gtk_scrolled_window_new();
-    gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(scrolled), view);
-    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(scrolled), 180);
-    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(scrolled), 640);
-    gtk_widget_set_vexpand(scrolled, TRUE);
-    return scrolled;
-}
-
 }  // namespace
 
-std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request) {
+std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request, std::size_t initialRow,
+                                                 const std::function<void(std::size_t row)>& view) {
     Outcome outcome;
-    std::vector<Column> columns;
-    for (std::size_t i = 0; i < request.columns.size(); ++i) columns.push_back(Column{&request.rows, i});
+    outcome.view = view;
     GtkWindow* window = GTK_WINDOW(gtk_window_new());
     gtk_window_set_title(window, request.title.c_str());
     cancelOnClose(window, outcome.run);
@@ -98,14 +60,21 @@ std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest&
     gtk_label_set_xalign(GTK_LABEL(prompt), 0.0f);
     gtk_label_set_wrap(GTK_LABEL(prompt), TRUE);
     gtk_box_append(GTK_BOX(content), prompt);
-    GtkWidget* table = certificateTable(request, columns, outcome);
-    gtk_box_append(GTK_BOX(content), table);
-    gtk_box_append(GTK_BOX(content),
-                   buttonRow({dialogButton("OK", G_CALLBACK(onOk), &outcome), cancelButton(outcome.run)}));
+    outcome.table = textTable(request.columns, request.rows);
+    if (initialRow > 0) selectRow(outcome.table, initialRow);
+    g_signal_connect(outcome.table.view, "activate", G_CALLBACK(onActivate), &outcome);
+    g_signal_connect(outcome.table.view, "map", G_CALLBACK(onMap), nullptr);
+    gtk_box_append(GTK_BOX(content), outcome.table.widget);
+    GtkWidget* ok = dialogButton("OK", G_CALLBACK(onOk), &outcome);
+    GtkWidget* buttons = buttonRow({ok, cancelButton(outcome.run)});
+    if (view) gtk_box_prepend(GTK_BOX(buttons), dialogButton("_Zobrazit certifikát", G_CALLBACK(onView), &outcome));
+    gtk_box_append(GTK_BOX(content), buttons);
     gtk_window_set_child(window, content);
-    gtk_window_set_focus(window, gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(table)));
+    gtk_window_set_focus(window, GTK_WIDGET(outcome.table.view));
+    pressOnEnter(window, ok);
 
     outcome.run.run(window);
+    outcome.actions.rethrow();
     return outcome.chosen;
 }
 

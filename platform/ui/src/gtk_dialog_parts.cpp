@@ -17,13 +17,32 @@ gboolean onCloseRequest(GtkWindow*, gpointer run) {
 
 void onCancel(GtkButton*, gpointer run) { static_cast<ModalRun*>(run)->finish(); }
 
+gboolean onEnter(GtkWidget*, GVariant*, gpointer button) {
+    gtk_widget_activate(GTK_WIDGET(button));
+    return TRUE;
+}
+
+}  // namespace
+
+namespace {
+
+GtkEventController* keyShortcut(guint key, GtkShortcutFunc action, gpointer data) {
+    GtkEventController* keys = gtk_shortcut_controller_new();
+    gtk_shortcut_controller_add_shortcut(
+        GTK_SHORTCUT_CONTROLLER(keys), gtk_shortcut_new(gtk_keyval_trigger_new(key, GdkModifierType(0)),
+                                                        gtk_callback_action_new(action, data, nullptr)));
+    return keys;
+}
+
 }  // namespace
 
 void closeOnEscape(GtkWindow* window) {
-    GtkEventController* keys = gtk_shortcut_controller_new();
-    gtk_shortcut_controller_add_shortcut(
-        GTK_SHORTCUT_CONTROLLER(keys), gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_Escape, GdkModifierType(0)),
-                                                        gtk_callback_action_new(onEscape, nullptr, nullptr)));
+    gtk_widget_add_controller(GTK_WIDGET(window), keyShortcut(GDK_KEY_Escape, onEscape, nullptr));
+}
+
+void pressOnEnter(GtkWindow* window, GtkWidget* button) {
+    GtkEventController* keys = keyShortcut(GDK_KEY_Return, onEnter, button);
+    gtk_event_controller_set_propagation_phase(keys, GTK_PHASE_CAPTURE);
     gtk_widget_add_controller(GTK_WIDGET(window), keys);
 }
 

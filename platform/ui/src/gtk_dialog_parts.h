@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <exception>
 #include <initializer_list>
 
 #include "gtk_session.h"
@@ -23,5 +24,31 @@ GtkWidget* buttonRow(std::initializer_list<GtkWidget*> buttons);
 // the run without an answer, and so does the button made here ("Storno").
 void cancelOnClose(GtkWindow* window, ModalRun& run);
 GtkWidget* cancelButton(ModalRun& run);
+
+// Enter presses the button wherever the focus is (a list would take it).
+void pressOnEnter(GtkWindow* window, GtkWidget* button);
+
+// Runs the caller's actions from signal handlers, through which nothing
+// may be thrown: a failure ends the run and is thrown again after it.
+class CallerActions {
+public:
+    explicit CallerActions(ModalRun& run) : m_run(run) {}
+    template <class Action>
+    void run(Action&& action) noexcept {
+        try {
+            action();
+        } catch (...) {
+            m_failure = std::current_exception();
+            m_run.finish();
+        }
+    }
+    void rethrow() const {
+        if (m_failure) std::rethrow_exception(m_failure);
+    }
+
+private:
+    ModalRun& m_run;
+    std::exception_ptr m_failure;
+};
 
 }  // namespace platform::ui::gtk

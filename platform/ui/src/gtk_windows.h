@@ -4,6 +4,7 @@
 // with gtk_backend.cpp, which turns their failures into Windows codes.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -40,6 +41,13 @@ std::optional<std::string> showPinPrompt(const PinRequest& request);
 // closed the window.
 std::optional<Credentials> showCredentialsDialog(const CredentialsRequest& request);
 // The row chosen, or nothing when the user cancelled or closed the window.
-std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request);
+// `view`, when set, is offered for the selected row. What it throws ends
+// the window and is thrown again.
+std::optional<std::size_t> showCertificateChoice(const CertificateChoiceRequest& request, std::size_t initialRow,
+                                                 const std::function<void(std::size_t row)>& view);
+// The certificate view and the certificate manager, until closed. What
+// their actions throw ends the window and is thrown again.
+void showCertificateView(const CertificateViewRequest& request);
+void showCertificateManager(const CertificateManagerRequest& request);
 
 }  // namespace platform::ui::gtk

@@ -1,6 +1,6 @@
 // The certificate dialogs as programs reach them: libcryptui.so loaded by
 // name through the layer and its exports bound by name, over testkit's
-// hierarchy, in a fresh platform root.
+// hierarchy, in a fresh platform root. Base is the test fixture it extends.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +14,8 @@
 #include "win32/cryptui.h"
 #include "win32/modules.h"
 
-class DialogsFixture : public ::testing::Test {
+template <class Base>
+class DialogsOn : public Base {
 protected:
     static const testkit::pki::Hierarchy& pki() {
         static const auto hierarchy = testkit::pki::Hierarchy::make();
@@ -22,6 +23,7 @@ protected:
     }
 
     void SetUp() override {
+        Base::SetUp();
         m_module = LoadLibraryW(u"cryptui.dll");
         ASSERT_NE(nullptr, m_module) << "libcryptui.so not found in " << TESK_CRYPTUI_DIR;
         selectW = bind<PFN_CryptUIDlgSelectCertificateW>("CryptUIDlgSelectCertificateW");
@@ -32,6 +34,7 @@ protected:
     }
     void TearDown() override {
         if (m_module) FreeLibrary(m_module);
+        Base::TearDown();
     }
 
     // A certificate context of its own (in a store of its own).
@@ -76,3 +79,5 @@ private:
     const ScopedEnv m_modules{"PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR};
     HMODULE m_module = nullptr;
 };
+
+using DialogsFixture = DialogsOn<::testing::Test>;
