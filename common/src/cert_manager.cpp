@@ -2,7 +2,9 @@
 // selecting from one, and putting a certificate at the front of one.
 #include "common/cert_manager.h"
 
-#include "cert_manager_checks.h"
+#include "common/cert_context.h"
+#include "common/owned_context.h"
+#include "cert_selection_checks.h"
 
 namespace {
 
@@ -12,12 +14,8 @@ bool SameCertificate(const CertInfo& a, const CertInfo& b) {
 }
 
 bool PassesSelection(const CertInfo& record, DWORD flags) {
-    if ((flags & sgCertQualifiedOnly) && !record.IsQualified()) return false;
-    if ((flags & sgCertSSCDOnly) && !record.IsSscd(0)) return false;
-    // The chain check covers the validity period, so bit 1 adds nothing to it.
-    if (flags & sgCertChainCrlValid) return ChainValidates(record, flags);
-    if (flags & sgCertValid) return IsTimeValidNow(record);
-    return true;
+    const OwnedCertContext context(CertContextFromInfo(record));
+    return PassesSelectionFlags(record, context.get(), flags);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include "common/cert_context.h"
 #include "common/cert_manager.h"
 #include "common/int_text.h"
-#include "cert_manager_checks.h"
 #include "cert_manager_values.h"
+#include "cert_selection_checks.h"
 
 std::string TCertManager::listKey(int n) const { return m_baseKey + "\\" + IntToStr(n); }
 

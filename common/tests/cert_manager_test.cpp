@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cert_lists_support.h"
+#include "cms_verify_support.h"
 #include "common/log.h"
 #include "common/trusted_store.h"
 
@@ -119,28 +120,9 @@ TEST_F(CertManagerTest, SelectionFlagsFilterAndAppend) {
     EXPECT_FALSE(manager.SelectCertificates(2, none, sgCertDefault));
 }
 
-// The hierarchy's root trusted in the user's "Root" store, its CAs and
-// their revocation lists in "CA".
-void installHierarchy(const pki::Hierarchy& pki, const pki::Certificate& revoked) {
-    const auto add = [](const char16_t* name, const testkit::Bytes& der, bool crl) {
-        const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name);
-        ASSERT_NE(nullptr, store);
-        const auto size = static_cast<DWORD>(der.size());
-        EXPECT_TRUE(crl ? CertAddEncodedCRLToStore(store, X509_ASN_ENCODING, der.data(), size, CERT_STORE_ADD_ALWAYS,
-                                                   nullptr)
-                        : CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), size,
-                                                           CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-        CertCloseStore(store, 0);
-    };
-    add(u"Root", pki.root.certificate.der(), false);
-    add(u"CA", pki.standardCa.certificate.der(), false);
-    add(u"CA", pki::CrlBuilder(pki.root).build().der(), true);
-    add(u"CA", pki::CrlBuilder(pki.standardCa).revoke(revoked.serial()).build().der(), true);
-}
-
 TEST_F(CertManagerTest, ChainFlagsSelectCertificatesWhoseChainValidates) {
     const auto revoked = userIssuedBy(c.pki.standardCa, "Revoked").build();
-    installHierarchy(c.pki, revoked.certificate);
+    verify_support::installHierarchy(c.pki, revoked.certificate);
     for (const auto& credential : {c.pki.untrusted, c.pki.expired, revoked, c.pki.commercial})
         manager.AddCertificate(0, infoOf(credential.certificate), false);
 

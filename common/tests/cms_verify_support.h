@@ -37,6 +37,24 @@ inline void addToStore(const char16_t* name, const pki::Certificate& certificate
     CertCloseStore(store, 0);
 }
 
+inline void addCrlToStore(const char16_t* name, const pki::Crl& crl) {
+    const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name);
+    EXPECT_TRUE(CertAddEncodedCRLToStore(store, X509_ASN_ENCODING, crl.der().data(),
+                                         static_cast<DWORD>(crl.der().size()), CERT_STORE_ADD_ALWAYS, nullptr));
+    CertCloseStore(store, 0);
+}
+
+// The hierarchy's root trusted in the user's "Root" store, its two CAs and
+// their revocation lists in "CA"; the standard CA's list revokes revoked.
+inline void installHierarchy(const pki::Hierarchy& pki, const pki::Certificate& revoked) {
+    addToStore(u"Root", pki.root.certificate);
+    addToStore(u"CA", pki.qualifiedCa.certificate);
+    addToStore(u"CA", pki.standardCa.certificate);
+    addCrlToStore(u"CA", pki::CrlBuilder(pki.root).build());
+    addCrlToStore(u"CA", pki::CrlBuilder(pki.qualifiedCa).build());
+    addCrlToStore(u"CA", pki::CrlBuilder(pki.standardCa).revoke(revoked.serial()).build());
+}
+
 inline std::string englishText(DWORD number) { return TResource::Instance()->Lookup(10000 + number, 2); }
 
 // The first log line that holds text, or empty.

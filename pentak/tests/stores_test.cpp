@@ -158,7 +158,7 @@ TEST(ViewCertificate, WithoutCryptUiNothingIsShown) {
     testkit::PlatformRoot machine;
     const auto context = contextOf(hierarchy().commercial.certificate);
     EXPECT_FALSE(TCryptoapi::ViewCertificate(context.get(), nullptr));
-    EXPECT_FALSE(TCryptoapi::ViewCertificate(nullptr, nullptr));
+    EXPECT_FALSE(TCryptoapi::ViewCertificate(PCCERT_CONTEXT{}, nullptr));
     EXPECT_FALSE(ViewCertificateText(wide(hierarchy().commercial.certificate.pem()), nullptr));
     EXPECT_FALSE(ViewCertificateText(u"not a certificate", nullptr));
 }

@@ -176,6 +176,14 @@ public:
     static DWORD GetMessageCertsFromSystemStore(const std::u16string& storeName, const std::vector<CertInfo>& wanted,
                                                 CertInfo& out);
 
+    // ---- Dialogs (the selection is TSelectCertDlg's, select_cert_dlg.h) ----
+
+    // Shows the certificate in CryptUI's view dialog, modal over owner, for
+    // looking only: no certification path, no editing of its properties, no
+    // adding to a store. TRUE once shown; FALSE for a null context or when
+    // CryptUI or its dialog is missing.
+    static BOOL ViewCertificate(HWND owner, PCCERT_CONTEXT context);
+
     // ---- Signing, time stamps and encryption (cms_sign.h holds the flags
     //      and the error numbers) ----
 
