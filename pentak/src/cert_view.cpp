@@ -8,34 +8,12 @@
 #include "common/load_library.h"
 #include "common/owned_context.h"
 #include "common/pem.h"
+#include "win32/cryptui.h"
 #include "win32/ui.h"
 
 namespace {
 
 constexpr DWORD kBase64Flags = 6;  // decode, armour lines allowed
-
-// The argument record of CryptUIDlgViewCertificateW, as CryptUI defines it.
-struct ViewCertificateArguments {
-    DWORD dwSize;
-    HWND hwndParent;
-    DWORD dwFlags;
-    LPCWSTR szTitle;
-    PCCERT_CONTEXT pCertContext;
-    LPCSTR* rgszPurposes;
-    DWORD cPurposes;
-    const void* pCryptProviderData;
-    BOOL fpCryptProviderDataTrustedUsage;
-    DWORD idxSigner;
-    DWORD idxCert;
-    BOOL fCounterSigner;
-    DWORD idxCounterSigner;
-    DWORD cStores;
-    HCERTSTORE* rghStores;
-    DWORD cPropSheetPages;
-    const void* rgPropSheetPages;
-    DWORD nStartPage;
-};
-using ViewCertificateFunction = BOOL (*)(const ViewCertificateArguments*, BOOL* propertiesChanged);
 
 }  // namespace
 
@@ -43,9 +21,9 @@ bool TCryptoapi::ViewCertificate(PCCERT_CONTEXT certificate, HWND owner) {
     if (!certificate) return false;
     TLoadLibrary cryptUi;
     if (!cryptUi.Load(u"CryptUI.dll")) return false;
-    const auto view = cryptUi.GetProc("CryptUIDlgViewCertificateW", ViewCertificateFunction{});
+    const auto view = cryptUi.GetProc("CryptUIDlgViewCertificateW", PFN_CryptUIDlgViewCertificateW{});
     if (!view) return false;
-    ViewCertificateArguments arguments{};
+    CRYPTUI_VIEWCERTIFICATE_STRUCTW arguments{};
     arguments.dwSize = sizeof arguments;
     arguments.hwndParent = owner ? owner : GetActiveWindow();
     arguments.pCertContext = certificate;
