@@ -8,6 +8,7 @@
 #include "common/load_library.h"
 #include "common/owned_context.h"
 #include "common/pem.h"
+#include "platform/crypt_names.h"
 #include "win32/cryptui.h"
 #include "win32/ui.h"
 
@@ -46,11 +47,7 @@ OwnedCertContext CertificateOfText(const std::u16string& text) {
 std::u16string CertificateNameOfText(const std::u16string& text) {
     const OwnedCertContext certificate = CertificateOfText(text);
     if (!certificate) return {};
-    const DWORD size = CertGetNameStringW(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, nullptr, 0);
-    std::u16string name(size, u'\0');
-    CertGetNameStringW(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name.data(), size);
-    name.resize(std::char_traits<char16_t>::length(name.c_str()));
-    return name;
+    return platform::crypt::certificateName(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE);
 }
 
 bool ViewCertificateText(const std::u16string& text, HWND owner) {

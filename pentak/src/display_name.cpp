@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/crypt_names.h"
 #include "win32/datetime.h"
 
 namespace {
@@ -28,11 +29,7 @@ bool copyOut(const std::u16string& text, char16_t* buffer, DWORD* length) {
 // The common name of the subject, or of the issuer with CERT_NAME_ISSUER_FLAG.
 std::u16string commonName(PCCERT_CONTEXT certificate, DWORD flags) {
     char oid[] = szOID_COMMON_NAME;
-    const DWORD size = CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, flags, oid, nullptr, 0);
-    std::u16string name(size, u'\0');
-    CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, flags, oid, name.data(), size);
-    name.resize(std::char_traits<char16_t>::length(name.c_str()));
-    return name;
+    return platform::crypt::certificateName(certificate, CERT_NAME_ATTR_TYPE, flags, oid);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // certificate_rows.cpp: the texts of a certificate in a list.
 #include "certificate_rows.h"
 
+#include "platform/crypt_names.h"
 #include "platform/text.h"
 #include "win32/crypt_oid.h"
 #include "win32/crypt_store.h"
@@ -12,11 +13,7 @@ namespace platform::inet {
 namespace {
 
 std::string nameOf(PCCERT_CONTEXT certificate, DWORD flags) {
-    std::u16string name(CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags, nullptr, nullptr, 0), u'\0');
-    CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags, nullptr, name.data(),
-                       static_cast<DWORD>(name.size()));
-    name.resize(text::length(name.c_str()));
-    return text::toUtf8(name);
+    return text::toUtf8(crypt::certificateName(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags));
 }
 
 std::string dateOf(const FILETIME& utc) {

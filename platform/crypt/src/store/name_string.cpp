@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/boundary.h"
+#include "platform/crypt_names.h"
 #include "platform/text.h"
 #include "store/decoded.h"
 #include "store/name_text.h"
@@ -183,3 +184,14 @@ DWORD CertGetNameStringA(PCCERT_CONTEXT pCertContext, DWORD dwType, DWORD dwFlag
         return copyCut(std::string_view(name), pszNameString, cchNameString);
     });
 }
+
+namespace platform::crypt {
+
+std::u16string certificateName(PCCERT_CONTEXT certificate, DWORD type, DWORD flags, void* typePara) {
+    std::u16string name(CertGetNameStringW(certificate, type, flags, typePara, nullptr, 0), u'\0');
+    CertGetNameStringW(certificate, type, flags, typePara, name.data(), static_cast<DWORD>(name.size()));
+    name.resize(text::length(name.c_str()));
+    return name;
+}
+
+}  // namespace platform::crypt

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/crypt_names.h"
 #include "platform/text.h"
 #include "win32/crypt_names.h"
 #include "win32/crypt_oid.h"
@@ -177,11 +178,7 @@ std::vector<ui::CertificateLine> fieldLines(PCCERT_CONTEXT certificate) {
 std::string friendlyName(PCCERT_CONTEXT certificate) { return propertyText(certificate, CERT_FRIENDLY_NAME_PROP_ID); }
 
 std::string displayName(PCCERT_CONTEXT certificate, DWORD flags) {
-    std::u16string wide(CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags, nullptr, nullptr, 0), u'\0');
-    CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags, nullptr, wide.data(),
-                       static_cast<DWORD>(wide.size()));
-    wide.resize(text::length(wide.c_str()));
-    return text::toUtf8(wide);
+    return text::toUtf8(crypt::certificateName(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags));
 }
 
 std::string hexText(const BYTE* bytes, DWORD count) {
