@@ -31,8 +31,8 @@ long long fileTimeValue(const FILETIME& time) {
 }
 
 OwnedCertContext contextOf(const CspKeyRecord& record) {
-    return OwnedCertContext(
-        CertCreateCertificateContext(kCertEncoding, record.certificate.data(), static_cast<DWORD>(record.certificate.size())));
+    return OwnedCertContext(CertCreateCertificateContext(kCertEncoding, record.certificate.data(),
+                                                         static_cast<DWORD>(record.certificate.size())));
 }
 
 bool isComplete(const CspStoreEntry& entry) {
@@ -41,7 +41,7 @@ bool isComplete(const CspStoreEntry& entry) {
 
 // Whole days from now to the end of the certificate's validity, towards zero;
 // negative once it has expired. Empty when it is valid now.
-std::optional<long long> daysPastValidity(PCCERT_CONTEXT certificate) {
+std::optional<long long> daysToEndOfInvalid(PCCERT_CONTEXT certificate) {
     if (VerifySubjectCertificate(certificate, nullptr, CERT_STORE_TIME_VALIDITY_FLAG)) return std::nullopt;
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
@@ -54,19 +54,11 @@ bool hasExpired(PCCERT_CONTEXT certificate) {
     return CompareFileTime(&certificate->pCertInfo->NotAfter, &now) < 0;
 }
 
-std::u16string subjectOf(PCCERT_CONTEXT certificate) {
-    const DWORD size = CertNameToStrW(kCertEncoding, &certificate->pCertInfo->Subject, CERT_X500_NAME_STR, nullptr, 0);
-    std::u16string text(size, u'\0');
-    if (size == 0 || !CertNameToStrW(kCertEncoding, &certificate->pCertInfo->Subject, CERT_X500_NAME_STR, text.data(), size))
-        return {};
-    text.resize(size - 1);
-    return text;
-}
-
 bool removeFromPersonalStore(PCCERT_CONTEXT certificate) {
     const OwnedCertStore store = OpenUserStore(kStorePersonal);
     if (!store) return false;
-    PCCERT_CONTEXT found = CertFindCertificateInStore(store.get(), kCertEncoding, 0, CERT_FIND_EXISTING, certificate, nullptr);
+    PCCERT_CONTEXT found =
+        CertFindCertificateInStore(store.get(), kCertEncoding, 0, CERT_FIND_EXISTING, certificate, nullptr);
     // A certificate that is not there needs no removal.
     return !found || CertDeleteCertificateFromStore(found);
 }
@@ -126,7 +118,7 @@ DWORD CEnroll::DeleteExpiredCertificates(DWORD days) {
         for (CspKeyRecord& record : entry.keys) {
             const OwnedCertContext certificate = contextOf(record);
             if (!certificate || !record.info.NamesKey()) continue;
-            const std::optional<long long> daysLeft = daysPastValidity(certificate.get());
+            const std::optional<long long> daysLeft = daysToEndOfInvalid(certificate.get());
             if (daysLeft && *daysLeft <= -static_cast<long long>(days) && !removeCardCertificate(entry, record))
                 ok = false;
         }
@@ -176,8 +168,12 @@ DWORD CEnroll::DeleteObsoleteContent() {
     SetLastError(0);
     bool ok = true;
     const TPentakResource& texts = *TPentakResource::Instance();
-    for (const CspStoreEntry& entry : m_cspStore) {
-        if (!isComplete(entry)) continue;
+    std::vector<CspStoreEntry> kept;
+    for (CspStoreEntry& entry : m_cspStore) {
+        if (!isComplete(entry)) {
+            kept.push_back(std::move(entry));
+            continue;
+        }
         std::vector<OwnedCertContext> certificates;
         bool allExpired = true;
         for (const CspKeyRecord& record : entry.keys)
@@ -187,27 +183,35 @@ DWORD CEnroll::DeleteObsoleteContent() {
             }
         // A container without certificates (a key awaiting its certificate)
         // is never offered.
-        if (certificates.empty() || !allExpired) continue;
-        std::u16string listing = texts.FormatText(kContainerLine, entry.container.c_str());
-        for (const OwnedCertContext& certificate : certificates)
-            listing += texts.FormatText(kSubjectLine, subjectOf(certificate.get()).c_str());
-        int answer = IDNO;
-        if (!Confirm(answer, kContainerCaption, kContainerQuestion, listing.c_str())) {
-            ok = false;
+        if (certificates.empty() || !allExpired) {
+            kept.push_back(std::move(entry));
             continue;
         }
-        if (answer != IDYES) continue;
+        std::u16string listing = texts.FormatText(kContainerLine, entry.container.c_str());
+        for (const OwnedCertContext& certificate : certificates) {
+            std::u16string subject;
+            CertNameBlobToStr(certificate->pbCertEncoded, certificate->cbCertEncoded, CERT_X500_NAME_STR, FALSE,
+                              subject);
+            listing += texts.FormatText(kSubjectLine, subject.c_str());
+        }
+        int answer = IDNO;
+        if (!Confirm(answer, kContainerCaption, kContainerQuestion, listing.c_str())) ok = false;
+        if (answer != IDYES) {
+            kept.push_back(std::move(entry));
+            continue;
+        }
         bool removed = true;
-        for (const OwnedCertContext& certificate : certificates) removed = removeFromPersonalStore(certificate.get()) && removed;
+        for (const OwnedCertContext& certificate : certificates)
+            removed = removeFromPersonalStore(certificate.get()) && removed;
         HCRYPTPROV deleted = 0;
         const std::u16string fullName = JoinContainerName(entry.reader, entry.container);
-        if (!CryptAcquireContextW(&deleted, fullName.c_str(), entry.provider.c_str(), entry.providerType,
-                                  CRYPT_DELETEKEYSET))
-            removed = GetLastError() == kCancelledByUser && removed;
+        const bool containerDeleted = CryptAcquireContextW(&deleted, fullName.c_str(), entry.provider.c_str(),
+                                                           entry.providerType, CRYPT_DELETEKEYSET);
+        if (!containerDeleted && GetLastError() != kCancelledByUser) removed = false;
         ok = ok && removed;
+        // A deleted container leaves the store with its entry.
+        if (!containerDeleted) kept.push_back(std::move(entry));
     }
-    // The store no longer matches the provider's containers.
-    LONG reloaded = 0;
-    CSPLoadStore(TRUE, reloaded);
+    m_cspStore = std::move(kept);
     return ResultFromStatus(ok, GetLastError());
 }

@@ -141,7 +141,8 @@ TEST(CertificateDeletion, OnlyAKnownCardProviderIsServed) {
     session.SetProviderName(kSoftwareProvider);
     session.SetProviderType(PROV_RSA_FULL);
     EXPECT_EQ(static_cast<DWORD>(NTE_NOT_SUPPORTED), session.DeleteExpiredCertificates(0));
-    EXPECT_EQ(static_cast<DWORD>(NTE_NOT_SUPPORTED), session.DeleteCertificate(base64Of(hierarchy().expired.certificate.der())));
+    EXPECT_EQ(static_cast<DWORD>(NTE_NOT_SUPPORTED),
+              session.DeleteCertificate(base64Of(hierarchy().expired.certificate.der())));
     EXPECT_EQ(static_cast<DWORD>(NTE_NOT_SUPPORTED), session.DeleteCerts(u"*", count));
     EXPECT_EQ(0, count);
     EXPECT_EQ(static_cast<DWORD>(NTE_NOT_SUPPORTED), session.DeleteObsoleteContent());
