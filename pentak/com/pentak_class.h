@@ -66,24 +66,24 @@ public:
     HRESULT RequestImport(BSTR) override { return E_NOTIMPL; }
     HRESULT GetContainerName(BSTR* bstrContainer) override;
     HRESULT GetCardNumber(BSTR*) override { return E_NOTIMPL; }
-    HRESULT ParseCertSubjectToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT ParseCertIssuerToStr(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT ParseCertSubjectToStr(BSTR cert, LONG type, BSTR* subject) override;
+    HRESULT ParseCertIssuerToStr(BSTR cert, LONG type, BSTR* issuer) override;
     HRESULT GetPresentCardCSP(BSTR*) override { return E_NOTIMPL; }
     HRESULT GetDefaultOSCSP(BSTR* bstrCSP) override;
-    HRESULT CSPLoadStore(LONG, LONG*) override { return E_NOTIMPL; }
+    HRESULT CSPLoadStore(LONG full, LONG* lCount) override;
     HRESULT EnumPubKeyHash(LONG index, BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache,
                            BSTR* bstrHashVal) override;
     HRESULT GetPubKeyHashList(BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache, BSTR* bstrHashVal) override;
     HRESULT EnrollX509(BSTR, BSTR, LONG) override { return E_NOTIMPL; }
-    HRESULT DeleteCerts(BSTR, LONG*) override { return E_NOTIMPL; }
+    HRESULT DeleteCerts(BSTR bstrContainerStr, LONG* pNcerts) override;
     HRESULT get_Crytpui(LONG* pVal) override;
-    HRESULT ViewCert(BSTR) override { return E_NOTIMPL; }
-    HRESULT EnumCerts(LONG, BSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT EnumCertsEx(LONG, BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetCert(LONG, BSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetCertEx(LONG, BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT SelectCert(BSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT SelectCertEx(BSTR, LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT ViewCert(BSTR cert) override;
+    HRESULT EnumCerts(LONG index, BSTR caCerts, BSTR* subject) override;
+    HRESULT EnumCertsEx(LONG index, BSTR caCerts, LONG boolCspStore, BSTR* subject) override;
+    HRESULT GetCert(LONG index, BSTR caCerts, BSTR* cert) override;
+    HRESULT GetCertEx(LONG index, BSTR caCerts, LONG boolCspStore, BSTR* cert) override;
+    HRESULT SelectCert(BSTR caCerts, BSTR* cert) override;
+    HRESULT SelectCertEx(BSTR caCerts, LONG boolCspStore, BSTR* cert) override;
     HRESULT Sign(BSTR, BSTR, BSTR*) override { return E_NOTIMPL; }
     HRESULT DoSign() override { return E_NOTIMPL; }
     HRESULT get_CSPName(BSTR* pVal) override;
@@ -151,12 +151,12 @@ public:
     HRESULT put_MessageEncoding(BSTR newVal) override;
     HRESULT get_GUILanguage(BSTR* pVal) override;
     HRESULT put_GUILanguage(BSTR newVal) override;
-    HRESULT DeleteCertificate(BSTR) override { return E_NOTIMPL; }
-    HRESULT DeleteExpiredCertificates(ULONG) override { return E_NOTIMPL; }
+    HRESULT DeleteCertificate(BSTR bstrX509) override;
+    HRESULT DeleteExpiredCertificates(ULONG nDays) override;
     HRESULT get_SmartCardName(BSTR* pVal) override;
     HRESULT get_SmartCardReaderName(BSTR* pVal) override;
     HRESULT put_SmartCardReaderName(BSTR newVal) override;
-    HRESULT DeleteObsoleteContent() override { return E_NOTIMPL; }
+    HRESULT DeleteObsoleteContent() override;
     HRESULT AddAttribute_KavloCardInfo() override;
     HRESULT X509SubjectToPersonalReqTesk(BSTR bstrCert, BSTR bstrGivenName, BSTR bstrSurname) override;
     HRESULT X509SubjectToReqTesk(BSTR bstrCert) override;

@@ -7,7 +7,6 @@ using namespace pentak::exports;
 
 HRESULT Pentak_SetSignCert(const char* certificate) { return notBuilt(filled(certificate)); }
 HRESULT Pentak_GetPresentCardCSP(char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_CSPLoadStore(LONG, LONG* count) { return notBuilt(given(count)); }
 HRESULT Pentak_RequestImport(const char* request) { return notBuilt(given(request)); }
 HRESULT Pentak_EnrollX509(const char*, const char*, LONG) { return notBuilt(true); }
 HRESULT Pentak_CmfToPem(const char* cmf, char*, DWORD* length) { return notBuilt(filled(cmf) && given(length)); }
@@ -21,24 +20,6 @@ HRESULT Pentak_GetCertValW(const char16_t* certificate, LONG, char16_t*, DWORD* 
     return notBuilt(given(certificate) && given(length));
 }
 HRESULT Pentak_GetCardNumber(char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_ParseCertSubjectToStr(const char* certificate, LONG, char*, DWORD* length) {
-    return notBuilt(given(certificate) && given(length));
-}
-HRESULT Pentak_ParseCertSubjectToStrW(const char16_t* certificate, LONG, char16_t*, DWORD* length) {
-    return notBuilt(given(certificate) && given(length));
-}
-HRESULT Pentak_EnumCertsEx(LONG, const char*, LONG, char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_EnumCertsExW(LONG, const char16_t*, LONG, char16_t*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_EnumCerts(LONG, const char*, char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_EnumCertsW(LONG, const char16_t*, char16_t*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_GetCertEx(LONG, const char*, LONG, char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_GetCert(LONG, const char*, char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_SelectCertEx(const char*, LONG, char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_SelectCert(const char*, char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_ViewCert(const char* certificate) { return notBuilt(given(certificate)); }
-HRESULT Pentak_DeleteCertificate(const char16_t* certificate) { return notBuilt(filled(certificate)); }
-HRESULT Pentak_DeleteExpiredCertificates(LONG) { return notBuilt(true); }
-HRESULT Pentak_DeleteObsoleteContent() { return notBuilt(true); }
 HRESULT Pentak_Sign(const char* certificate, const char* message, char*, DWORD* length) {
     return notBuilt(filled(certificate) && filled(message) && given(length));
 }

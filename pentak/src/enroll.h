@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/load_library.h"
+#include "common/owned_context.h"
 #include "enroll_records.h"
 #include "hsm_engine_com.h"
 #include "key_records.h"
@@ -162,6 +163,7 @@ public:
     // Creates the session's container and generates its key of KeySpec
     // with GenKeyFlags; the context stays open, also when the generation
     // fails. A container that exists fails with the provider's error.
+    // Under application profile 1 DeleteObsoleteContent runs first.
     BOOL KeyGenerate();
     // Deletes the container of the session's provider, the name used as
     // given (no reader added), once the user has said Yes to it; the key
@@ -234,6 +236,54 @@ public:
     // The hashes of the entries of that container.
     DWORD GetPubKeyHashContainer(std::u16string_view containerName, std::u16string_view hashOid, BOOL fromCspStore,
                                  BOOL fromCache, std::u16string& hashes);
+
+    // ---- Certificates: enumeration, selection and deletion (result codes) ----
+    // The certificates come from the user's "MY" store or, with fromCspStore,
+    // from the session's CSP store. A certificate is usable when it is valid
+    // now, names its key and, when caCerts (PEM certificates) is not empty,
+    // was issued by one of them.
+
+    // Reads the containers of the session's provider (filtered by
+    // SmartCardReaderName) into the CSP store, with their certificates when
+    // full is set; count is the number of entries. NTE_BAD_PROVIDER without
+    // a provider name.
+    DWORD CSPLoadStore(BOOL full, LONG& count);
+    // The index-th usable certificate (from 0): its display text, cut to 99
+    // characters when longer than 100, or its Base64 text. An index past
+    // the last gives 0 and an empty text.
+    DWORD EnumCertsEx(LONG index, std::u16string_view caCerts, BOOL fromCspStore, std::u16string& subject);
+    DWORD GetCertEx(LONG index, std::u16string_view caCerts, BOOL fromCspStore, std::u16string& certificate);
+    // The user picks one of the usable certificates in CryptUI's selection
+    // dialog; its Base64 text. ERROR_CANCELLED when none was picked.
+    DWORD SelectCertEx(std::u16string_view caCerts, BOOL fromCspStore, std::u16string& certificate);
+    // Shows the certificate (Base64 or PEM) in CryptUI's view dialog.
+    // ERROR_INVALID_PARAMETER for an empty text.
+    DWORD ViewCert(std::u16string_view certificate);
+    // The subject (issuer set: the issuer) of the encoded certificate in the
+    // CertNameToStrW name type; a failing step is noted at level 2.
+    BOOL CertNameBlobToStr(const BYTE* encoded, DWORD length, DWORD nameType, BOOL issuer, std::u16string& name);
+    // The same for a certificate given as Base64 text.
+    BOOL ParseCertSubjectToStr(std::u16string_view certificate, DWORD nameType, std::u16string& subject);
+    BOOL ParseCertIssuerToStr(std::u16string_view certificate, DWORD nameType, std::u16string& issuer);
+
+    // The deletions work only for a known card provider (ProviderName and
+    // ProviderType as listed): NTE_BAD_PROVIDER without a name,
+    // NTE_NOT_SUPPORTED for another, and nothing is touched. A CSP store
+    // holding entries of another provider is emptied first.
+
+    // Removes from the cards the certificates of the CSP store that expired
+    // at least days ago; 0 only when every removal succeeded.
+    DWORD DeleteExpiredCertificates(DWORD days);
+    // Removes the certificate (Base64 or PEM) from the containers of the CSP
+    // store that hold it. ERROR_INVALID_PARAMETER for an empty text.
+    DWORD DeleteCertificate(std::u16string_view certificate);
+    // Removes the certificates of the CSP store's container of that name
+    // ("*": of every container); count is the number removed.
+    DWORD DeleteCerts(std::u16string_view container, LONG& count);
+    // Reloads the CSP store and offers to delete each container whose
+    // certificates (at least one) have all expired: on Yes, its
+    // certificates leave "MY" and the container is deleted.
+    DWORD DeleteObsoleteContent();
 
     // ==== The PKCS#10 request ====
     // Members return 1, or 0 with the last error set. An OID argument that is
@@ -344,6 +394,17 @@ private:
     // listKeys by a hash OID, the certificates put into Certificate.
     DWORD listKeyHashes(LONG index, std::u16string_view container, std::u16string_view hashOid, bool fromCspStore,
                         std::u16string& hashes);
+
+    // The usable certificate at index, as text of that kind.
+    enum class CertText { display, base64 };
+    DWORD certificateAt(LONG index, std::u16string_view caCerts, bool fromCspStore, CertText kind,
+                        std::u16string& out) const;
+    // The store the certificates come from (see the block above).
+    OwnedCertStore certificateSource(bool fromCspStore) const;
+    // The known-provider check of the deletions; it empties a stale CSP store.
+    DWORD checkDeletionProvider();
+    // Removes the certificate from its key; false when that failed.
+    bool removeCardCertificate(const CspStoreEntry& entry, CspKeyRecord& record) const;
 
     THsmEngineCom m_hsmEngine;
     HCRYPTPROV m_hProv = 0;

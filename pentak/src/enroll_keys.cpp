@@ -40,6 +40,9 @@ bool CEnroll::acquireKeyContext(const std::u16string& container, DWORD flags) {
 BOOL CEnroll::KeySelect() { return acquireKeyContext(FullContainerName(), 0) ? TRUE : FALSE; }
 
 BOOL CEnroll::KeyGenerate() {
+    // The Quib profile clears expired content off the card first; whatever
+    // it leaves does not stop the generation.
+    if (m_applicationProfile == sgAppProfileQuib_CP31) DeleteObsoleteContent();
     const std::u16string container = FullContainerName();
     if (!acquireKeyContext(container, CRYPT_NEWKEYSET)) return FailedAt(980);
     HCRYPTKEY key = 0;

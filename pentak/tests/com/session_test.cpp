@@ -202,10 +202,6 @@ TEST_F(PentakSession, MembersNotBuiltYetAnswerNotImplementedAndTouchNothing) {
     Value number(u"before");
     EXPECT_EQ(E_NOTIMPL, session.call(u"GetCardNumber", {number.reference()}));
     EXPECT_EQ(u"before", number.text());
-    Value count(LONG{7});
-    EXPECT_EQ(E_NOTIMPL, session.call(u"CSPLoadStore", {Value(LONG{1}).get(), count.reference()}));
-    EXPECT_EQ(7, count.number());
-    EXPECT_EQ(E_NOTIMPL, session.call(u"DeleteObsoleteContent")) << "asks no question";
     EXPECT_EQ(E_NOTIMPL, session.put(u"SignCert", Value(u"-----BEGIN CERTIFICATE-----")));
     EXPECT_TRUE(readsNull(session, u"SignCert"));
     EXPECT_EQ(u"Tesk Card CSP", session.text(u"ProviderName"));

@@ -50,7 +50,6 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_CmfToPem)("", buffer, &length));
     EXPECT_EQ(E_NOTIMPL, CALL(Pentak_CmfToPem)("-----BEGIN CMF-----", buffer, &length));
     EXPECT_EQ(E_NOTIMPL, CALL(Pentak_IsIssued)("certificate", "issuer", &number));
-    EXPECT_EQ(E_NOTIMPL, CALL(Pentak_CSPLoadStore)(1, &number));
     untouched();
 
     EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());

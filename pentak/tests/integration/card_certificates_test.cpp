@@ -1,0 +1,157 @@
+// A SoftHSM2 token listed as a known card provider, holding a container
+// whose certificate has expired, one with a current certificate and one
+// whose key still waits for its certificate: the session's CSP store, the
+// certificates it offers, and what the deletions take off the card.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+
+#include "../pentak_support.h"
+#include "containers.h"
+#include "enroll.h"
+#include "known_providers.h"
+#include "pentak_resource.h"
+#include "platform/crypt_providers.h"
+#include "platform/ui.h"
+#include "stores.h"
+#include "testkit/csp.h"
+#include "win32/error.h"
+
+namespace {
+
+using namespace pentak_test;
+namespace script = platform::ui::script;
+using std::chrono::hours;
+
+// A certificate of the standard CA valid in the hours given around now. The
+// card keeps it on a key it was not made for: the members under test read
+// and remove certificates, they never compare keys.
+pki::Credential certificateOf(const std::string& name, hours from, hours to) {
+    return pki::CertificateBuilder()
+        .subject({{"CN", name}})
+        .key(pki::Key::rsa(2048, name))
+        .issuedBy(hierarchy().standardCa)
+        .validity(pki::fromNow(from), pki::fromNow(to))
+        .build();
+}
+
+class CardCertificates : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TESTKIT_REQUIRE_SOFTHSM();
+        ::setenv("PLATFORM_UI", "script", 1);
+        platform::ui::setBackend(nullptr);
+        script::clear();
+        m_card.emplace(testkit::CspKind::SoftHsmToken, m_machine, u"old");
+        // "old": its key's certificate ended two days ago; a copy is in "MY".
+        m_card->generate(AT_KEYEXCHANGE, 2048);
+        putOnCard(u"old", m_expired);
+        const OwnedCertContext personal = CertificateWithKey(
+            m_expired.certificate.der(), CertKeyInfo{{}, provider(), PROV_RSA_FULL, u"old", AT_KEYEXCHANGE});
+        ASSERT_TRUE(CertAddCertificateContextToStore(OpenUserStore(kStorePersonal).get(), personal.get(),
+                                                     CERT_STORE_ADD_ALWAYS, nullptr));
+        // "current": valid until tomorrow; "waiting": a key without one.
+        m_session.SetProviderName(provider());
+        m_session.SetProviderType(PROV_RSA_FULL);
+        m_session.SetKeySpec(AT_KEYEXCHANGE);
+        m_session.SetGenKeyFlags(CRYPT_EXPORTABLE);
+        m_session.SetContainerName(u"current");
+        ASSERT_TRUE(m_session.KeyGenerate());
+        putOnCard(u"current", m_current);
+        m_session.SetContainerName(u"waiting");
+        ASSERT_TRUE(m_session.KeyGenerate());
+        ASSERT_EQ(0u, m_session.SetGUILanguage(u"en"));
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(0u, script::pending());
+        script::clear();
+        platform::ui::setBackend(nullptr);
+        ::unsetenv("PLATFORM_UI");
+        TPentakResource::ReleaseInstance();
+        platform::crypt::clearParameterHooks();
+    }
+
+    const std::u16string& provider() const { return m_card->provider(); }
+
+    void putOnCard(const std::u16string& container, const pki::Credential& user) const {
+        AcquiredContext context;
+        ASSERT_TRUE(context.Acquire(container, provider(), PROV_RSA_FULL, 0));
+        ASSERT_TRUE(SetContainerCertificate(context.get(), AT_KEYEXCHANGE, contextOf(user.certificate).get()));
+    }
+
+    std::vector<BYTE> onCard(const std::u16string& container) const {
+        std::vector<BYTE> der;
+        AcquiredContext context;
+        if (context.Acquire(container, provider(), PROV_RSA_FULL, 0))
+            GetContainerCertificate(context.get(), AT_KEYEXCHANGE, der);
+        return der;
+    }
+
+    testkit::PlatformRoot m_machine;
+    testkit::PinPrompts m_prompts;
+    std::optional<testkit::TestCsp> m_card;
+    const pki::Credential m_expired = certificateOf("Pentak Old User", hours(-24 * 400), hours(-48));
+    const pki::Credential m_current = certificateOf("Pentak Current User", hours(-24), hours(24));
+    CEnroll m_session;
+};
+
+TEST_F(CardCertificates, TheCspStoreOffersTheUsableCertificateAndExpiredOnesLeaveTheCard) {
+    ASSERT_NE(nullptr, FindKnownProvider(provider()));
+    LONG count = 0;
+    ASSERT_EQ(0u, m_session.CSPLoadStore(TRUE, count));
+    EXPECT_EQ(3, count);
+    std::u16string text;
+    ASSERT_EQ(0u, m_session.GetCertEx(0, u"", TRUE, text));
+    EXPECT_EQ(base64Of(m_current.certificate.der()), text);
+    ASSERT_EQ(0u, m_session.EnumCertsEx(1, u"", TRUE, text));
+    EXPECT_EQ(u"", text);
+    // Without certificates the store offers none.
+    ASSERT_EQ(0u, m_session.CSPLoadStore(FALSE, count));
+    EXPECT_EQ(3, count);
+    ASSERT_EQ(0u, m_session.GetCertEx(0, u"", TRUE, text));
+    EXPECT_EQ(u"", text);
+
+    // Three days back keeps the certificate that ended two days ago.
+    ASSERT_EQ(0u, m_session.CSPLoadStore(TRUE, count));
+    ASSERT_EQ(0u, m_session.DeleteExpiredCertificates(3));
+    EXPECT_EQ(m_expired.certificate.der(), onCard(u"old"));
+    ASSERT_EQ(0u, m_session.DeleteExpiredCertificates(0));
+    EXPECT_TRUE(onCard(u"old").empty());
+    EXPECT_EQ(m_current.certificate.der(), onCard(u"current"));
+
+    ASSERT_EQ(0u, m_session.DeleteCertificate(wide(m_current.certificate.pem())));
+    EXPECT_TRUE(onCard(u"current").empty());
+    putOnCard(u"current", m_current);
+    ASSERT_EQ(0u, m_session.CSPLoadStore(TRUE, count));
+    ASSERT_EQ(0u, m_session.DeleteCerts(u"*", count));
+    EXPECT_EQ(1, count);
+    EXPECT_TRUE(onCard(u"current").empty());
+}
+
+TEST_F(CardCertificates, ObsoleteContentIsTheExpiredContainerOnceTheUserAgrees) {
+    script::queue("MessageBox", "IDNO");
+    ASSERT_EQ(0u, m_session.DeleteObsoleteContent());
+    EXPECT_EQ(
+        "MessageBox: Delete a container contains certificates: Do you want to delete the container cointains expired "
+        "certificates?\nContainer name: old\nCertificate subject: CN=Pentak Old User\n",
+        script::transcript().back());
+    EXPECT_EQ(m_expired.certificate.der(), onCard(u"old"));
+
+    // Generation under the Quib profile asks the same first.
+    script::queue("MessageBox", "IDYES");
+    m_session.SetApplicationProfile(sgAppProfileQuib_CP31);
+    m_session.SetContainerName(u"next");
+    ASSERT_TRUE(m_session.KeyGenerate());
+    EXPECT_EQ(2u, script::transcript().size());
+    AcquiredContext old;
+    EXPECT_FALSE(old.Acquire(u"old", provider(), PROV_RSA_FULL, 0));
+    EXPECT_TRUE(old.Acquire(u"waiting", provider(), PROV_RSA_FULL, 0));
+    const OwnedCertContext copy(CertFindCertificateInStore(OpenUserStore(kStorePersonal).get(), kCertEncoding, 0,
+                                                           CERT_FIND_EXISTING,
+                                                           contextOf(m_expired.certificate).get(), nullptr));
+    EXPECT_FALSE(copy);
+}
+
+}  // namespace
