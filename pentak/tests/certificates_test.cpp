@@ -37,9 +37,6 @@ void installPersonal(const pki::Certificate& certificate, bool withKey) {
 class PersonalCertificates : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("PLATFORM_UI", "script", 1);
-        platform::ui::setBackend(nullptr);
-        script::clear();
         // Only the commercial and qualified users are usable: the others are
         // out of their validity or name no key.
         installPersonal(hierarchy().expired.certificate, true);
@@ -48,16 +45,11 @@ protected:
         installPersonal(hierarchy().notYetValid.certificate, true);
         installPersonal(hierarchy().qualified.certificate, true);
     }
-    void TearDown() override {
-        EXPECT_EQ(0u, script::pending());
-        script::clear();
-        platform::ui::setBackend(nullptr);
-        ::unsetenv("PLATFORM_UI");
-    }
 
     static std::u16string base64(const pki::Credential& user) { return base64Of(user.certificate.der()); }
 
     testkit::PlatformRoot m_root;
+    ScriptedUi m_ui;
     CEnroll m_session;
 };
 

@@ -26,20 +26,10 @@ namespace script = platform::ui::script;
 
 class Dialogs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ::setenv("PLATFORM_UI", "script", 1);
-        platform::ui::setBackend(nullptr);
-        script::clear();
-    }
-    void TearDown() override {
-        EXPECT_EQ(0u, script::pending());
-        script::clear();
-        platform::ui::setBackend(nullptr);
-        ::unsetenv("PLATFORM_UI");
-        TPentakResource::ReleaseInstance();
-    }
+    void TearDown() override { TPentakResource::ReleaseInstance(); }
 
     testkit::PlatformRoot m_root;
+    ScriptedUi m_ui;
 };
 
 // A signer whose name has letters outside the ANSI code page.

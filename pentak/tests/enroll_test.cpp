@@ -11,6 +11,7 @@
 #include "common/reg.h"
 #include "known_providers.h"
 #include "my_error.h"
+#include "pentak_support.h"
 #include "pentak_resource.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
@@ -148,9 +149,7 @@ TEST(EnrollResult, FailureWithoutAnErrorIsNteFail) {
 }
 
 TEST_F(EnrollTest, TestShowsItsBoxAndReservedMembersFailAsNotImplemented) {
-    ::setenv("PLATFORM_UI", "script", 1);
-    platform::ui::setBackend(nullptr);
-    platform::ui::script::clear();
+    const pentak_test::ScriptedUi ui;
     platform::ui::script::queue("MessageBox", "IDOK");
 
     CEnroll session;
@@ -163,10 +162,6 @@ TEST_F(EnrollTest, TestShowsItsBoxAndReservedMembersFailAsNotImplemented) {
     SetLastError(0);
     EXPECT_EQ(FALSE, session.Reserved2());
     EXPECT_EQ(static_cast<DWORD>(E_NOTIMPL), GetLastError());
-
-    platform::ui::script::clear();
-    platform::ui::setBackend(nullptr);
-    ::unsetenv("PLATFORM_UI");
 }
 
 }  // namespace

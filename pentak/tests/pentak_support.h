@@ -2,18 +2,41 @@
 // library's tests.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
 #include <string>
 #include <vector>
 
 #include "common/owned_context.h"
 #include "common/pem.h"
 #include "my_error.h"
+#include "platform/ui.h"
 #include "testkit/pki.h"
 #include "win32/crypt_store.h"
 
 namespace pentak_test {
 
 namespace pki = testkit::pki;
+
+// The script UI backend while it lives: tests queue the answers, and every
+// answer queued must have been taken by the end.
+class ScriptedUi {
+public:
+    ScriptedUi() {
+        ::setenv("PLATFORM_UI", "script", 1);
+        platform::ui::setBackend(nullptr);
+        platform::ui::script::clear();
+    }
+    ~ScriptedUi() {
+        EXPECT_EQ(0u, platform::ui::script::pending());
+        platform::ui::script::clear();
+        platform::ui::setBackend(nullptr);
+        ::unsetenv("PLATFORM_UI");
+    }
+    ScriptedUi(const ScriptedUi&) = delete;
+    ScriptedUi& operator=(const ScriptedUi&) = delete;
+};
 
 inline const pki::Hierarchy& hierarchy() {
     static const pki::Hierarchy made = pki::Hierarchy::make();

@@ -40,9 +40,6 @@ class CardCertificates : public ::testing::Test {
 protected:
     void SetUp() override {
         TESTKIT_REQUIRE_SOFTHSM();
-        ::setenv("PLATFORM_UI", "script", 1);
-        platform::ui::setBackend(nullptr);
-        script::clear();
         m_card.emplace(testkit::CspKind::SoftHsmToken, m_machine, u"old");
         // "old": its key's certificate ended two days ago; a copy is in "MY".
         m_card->generate(AT_KEYEXCHANGE, 2048);
@@ -65,10 +62,6 @@ protected:
     }
 
     void TearDown() override {
-        EXPECT_EQ(0u, script::pending());
-        script::clear();
-        platform::ui::setBackend(nullptr);
-        ::unsetenv("PLATFORM_UI");
         TPentakResource::ReleaseInstance();
         platform::crypt::clearParameterHooks();
     }
@@ -90,6 +83,7 @@ protected:
     }
 
     testkit::PlatformRoot m_machine;
+    ScriptedUi m_ui;
     testkit::PinPrompts m_prompts;
     std::optional<testkit::TestCsp> m_card;
     const pki::Credential m_expired = certificateOf("Pentak Old User", hours(-24 * 400), hours(-48));
