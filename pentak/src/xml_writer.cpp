@@ -1,0 +1,220 @@
+// xml_writer.cpp: TXml over libxml2. Names, texts and instruction data are
+// checked before they enter the tree, because libxml2 writes whatever it
+// is given and the document must stay well-formed XML.
+#include "xml_writer.h"
+
+#include <libxml/xmlsave.h>
+
+#include <cstdio>
+
+#include "win32/error.h"
+#include "win32/message.h"
+#include "win32/text.h"
+
+namespace {
+
+struct BufferFree {
+    void operator()(xmlBuffer* buffer) const noexcept { xmlBufferFree(buffer); }
+};
+struct NodeFree {
+    void operator()(xmlNode* node) const noexcept { xmlFreeNode(node); }
+};
+using OwnedNode = std::unique_ptr<xmlNode, NodeFree>;
+
+const xmlChar* xml(const std::string& text) { return reinterpret_cast<const xmlChar*>(text.c_str()); }
+
+// A character XML 1.0 allows in a document (text, attribute values).
+bool isXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// UTF-8 of text whose every character XML allows; false for an unpaired
+// surrogate or a character XML cannot hold.
+bool utf8Of(std::u16string_view text, std::string& out) {
+    out.clear();
+    if (text.empty()) return true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (!isXmlChar(c)) return false;
+    }
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    if (size <= 0) return false;
+    out.resize(static_cast<std::size_t>(size));
+    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, out.data(), size, nullptr,
+                               nullptr) == size;
+}
+
+bool nameOf(std::u16string_view name, std::string& out) {
+    return !name.empty() && utf8Of(name, out) && xmlValidateNameValue(xml(out)) == 1;
+}
+
+// The value of the encoding pseudo-attribute of declaration data; empty
+// when it names none.
+std::string encodingOf(const std::string& declaration) {
+    const std::size_t key = declaration.find("encoding");
+    if (key == std::string::npos) return {};
+    std::size_t quote = declaration.find_first_of("\"'", key);
+    if (quote == std::string::npos) return {};
+    const std::size_t end = declaration.find(declaration[quote], quote + 1);
+    if (end == std::string::npos) return {};
+    return declaration.substr(quote + 1, end - quote - 1);
+}
+
+std::u16string wideAscii(std::string_view text) { return {text.begin(), text.end()}; }
+
+std::u16string systemMessage(HRESULT code) {
+    char16_t buffer[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  static_cast<DWORD>(code), 0, buffer, 512, nullptr);
+    while (length > 0 && (buffer[length - 1] == u'\n' || buffer[length - 1] == u'\r')) --length;
+    return length ? std::u16string(buffer, length) : u"null";
+}
+
+}  // namespace
+
+TXml::TXml() : m_declaration(u"version=\"1.0\" encoding=\"windows-1250\"") {}
+
+TXml::~TXml() = default;
+
+void TXml::clearError() {
+    m_errorText.clear();
+    m_errorCode = 0;
+}
+
+void TXml::fail(std::u16string_view operation, HRESULT code, std::u16string_view description) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(code));
+    m_errorCode = code;
+    m_errorText = u"TXml::" + std::u16string(operation) + u"error: code = 0x" + wideAscii(hex) + u", " +
+                  systemMessage(code) + u"\n\nsource = null\ndescription = " +
+                  (description.empty() ? u"null" : std::u16string(description)) + u"\n";
+}
+
+BOOL TXml::Init() {
+    clearError();
+    m_doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    if (!m_doc) {
+        fail(u"Init()", E_OUTOFMEMORY, u"no document");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool TXml::addDeclaration() {
+    if (m_declaration.empty()) return true;
+    std::string data;
+    if (!utf8Of(m_declaration, data) || data.find("?>") != std::string::npos) {
+        fail(u"CreateProcessingInstruction()", E_INVALIDARG, u"the declaration cannot be written");
+        return false;
+    }
+    OwnedNode instruction(xmlNewDocPI(m_doc.get(), reinterpret_cast<const xmlChar*>("xml"), xml(data)));
+    if (!instruction || !xmlAddChild(reinterpret_cast<xmlNodePtr>(m_doc.get()), instruction.get())) {
+        fail(u"CreateProcessingInstruction()", E_OUTOFMEMORY, u"no instruction");
+        return false;
+    }
+    instruction.release();
+    return true;
+}
+
+BOOL TXml::New(std::u16string_view root, std::u16string_view comment) {
+    std::string name, commentText;
+    if (!nameOf(root, name)) return FALSE;
+    if (!m_doc && !Init()) return FALSE;
+    clearError();
+    if (!utf8Of(comment, commentText) || commentText.find("--") != std::string::npos ||
+        (!commentText.empty() && commentText.back() == '-')) {
+        fail(u"New()", E_INVALIDARG, u"the comment cannot be written");
+        return FALSE;
+    }
+    if (!addDeclaration()) return FALSE;
+    OwnedNode element(xmlNewDocNode(m_doc.get(), nullptr, xml(name), nullptr));
+    if (!element) {
+        fail(u"New()", E_OUTOFMEMORY, u"no root element");
+        return FALSE;
+    }
+    xmlDocSetRootElement(m_doc.get(), element.release());
+    if (!commentText.empty()) {
+        OwnedNode node(xmlNewDocComment(m_doc.get(), xml(commentText)));
+        if (!node || !xmlAddChild(reinterpret_cast<xmlNodePtr>(m_doc.get()), node.get())) {
+            fail(u"New()", E_OUTOFMEMORY, u"no comment");
+            return FALSE;
+        }
+        node.release();
+    }
+    return TRUE;
+}
+
+xmlNodePtr TXml::AddElement(const Pair& element, const std::vector<Pair>& attributes, xmlNodePtr parent) {
+    clearError();
+    const std::u16string operation = u"AddElement():name=" + element.first;
+    std::string name, text;
+    OwnedNode node;
+    if (m_doc && nameOf(element.first, name) && utf8Of(element.second, text))
+        node.reset(xmlNewDocRawNode(m_doc.get(), nullptr, xml(name), nullptr));
+    if (!node) {
+        fail(operation, NTE_FAIL, u"the element cannot be written");
+        return nullptr;
+    }
+    if (!text.empty()) xmlNodeAddContent(node.get(), xml(text));
+    for (const Pair& attribute : attributes) {
+        std::string attributeName, value;
+        if (!nameOf(attribute.first, attributeName) || !utf8Of(attribute.second, value) ||
+            !xmlSetProp(node.get(), xml(attributeName), xml(value))) {
+            fail(operation, NTE_FAIL, u"the attribute " + attribute.first + u" cannot be written");
+            return nullptr;
+        }
+    }
+    if (!parent) parent = xmlDocGetRootElement(m_doc.get());
+    if (!parent) {
+        fail(operation, E_POINTER, u"no root element");
+        return nullptr;
+    }
+    return xmlAddChild(parent, node.release());
+}
+
+xmlNodePtr TXml::AddElement(std::u16string_view name, xmlNodePtr parent) {
+    return AddElement(Pair(name, u""), {}, parent);
+}
+
+xmlNodePtr TXml::AddElement(std::u16string_view name, std::u16string_view text, xmlNodePtr parent) {
+    return AddElement(Pair(name, text), {}, parent);
+}
+
+xmlNodePtr TXml::AddElement(std::u16string_view name, LONG number, xmlNodePtr parent) {
+    return AddElement(Pair(name, wideAscii(std::to_string(number))), {}, parent);
+}
+
+BOOL TXml::Save(std::vector<BYTE>& out) {
+    clearError();
+    if (!m_doc) {
+        fail(u"Save()", E_POINTER, u"no document");
+        return FALSE;
+    }
+    std::string declaration;
+    utf8Of(m_declaration, declaration);
+    const std::string encoding = encodingOf(declaration);
+    const std::unique_ptr<xmlBuffer, BufferFree> buffer(xmlBufferCreate());
+    if (!buffer) {
+        fail(u"Save()", E_OUTOFMEMORY, u"no buffer");
+        return FALSE;
+    }
+    xmlSaveCtxtPtr context =
+        xmlSaveToBuffer(buffer.get(), encoding.empty() ? nullptr : encoding.c_str(), XML_SAVE_NO_DECL);
+    if (!context) {
+        fail(u"Save()", E_FAIL, u"the encoding " + wideAscii(encoding) + u" is not known");
+        return FALSE;
+    }
+    const bool saved = xmlSaveDoc(context, m_doc.get()) >= 0;
+    if (xmlSaveClose(context) < 0 || !saved) {
+        fail(u"Save()", E_FAIL, u"the document cannot be written");
+        return FALSE;
+    }
+    const xmlChar* bytes = xmlBufferContent(buffer.get());
+    out.assign(bytes, bytes + xmlBufferLength(buffer.get()));
+    return TRUE;
+}
