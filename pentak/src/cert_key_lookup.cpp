@@ -54,16 +54,35 @@ void join(std::u16string& text, const std::u16string& item, bool first) {
 
 }  // namespace
 
-bool FindCertKeyInStores(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
-                         CertKeyInfo& out) {
+namespace {
+
+bool findInCspStore(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
+                    CertKeyInfo& out) {
     for (const CspStoreEntry& entry : entries)
         for (const CspKeyRecord& record : entry.keys)
             if (!record.certificate.empty() && record.certificate == certificate) {
                 out = record.info;
                 return true;
             }
+    return false;
+}
+
+}  // namespace
+
+bool FindCertKeyInStores(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
+                         CertKeyInfo& out) {
+    if (findInCspStore(certificate, entries, out)) return true;
     const DWORD lastError = GetLastError();
     const bool found = findInStore(kStoreRequest, certificate, out) || findInStore(kStorePersonal, certificate, out);
+    SetLastError(lastError);
+    return found;
+}
+
+bool FindCertKeyInCspStoreOrPersonal(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
+                                     CertKeyInfo& out) {
+    if (findInCspStore(certificate, entries, out)) return out.NamesKey();
+    const DWORD lastError = GetLastError();
+    const bool found = findInStore(kStorePersonal, certificate, out);
     SetLastError(lastError);
     return found;
 }

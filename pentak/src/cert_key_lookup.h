@@ -14,6 +14,10 @@
 // thread's last error is kept across the search.
 bool FindCertKeyInStores(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
                          CertKeyInfo& out);
+// The same without the "REQUEST" store, and true only when the key found
+// is named fully (provider, container and key spec).
+bool FindCertKeyInCspStoreOrPersonal(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
+                                     CertKeyInfo& out);
 
 // Three texts over the entries that hold a key, each joined with "|": the
 // container names, the hashes of their public keys (upper-case hexadecimal,

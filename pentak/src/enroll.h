@@ -285,6 +285,24 @@ public:
     // certificates leave "MY" and the container is deleted.
     DWORD DeleteObsoleteContent();
 
+    // ==== Certificate values (result codes) ====
+    // One value of a certificate given as Base64 text (armour lines
+    // allowed), of the kinds 1 to 33 of the type library's sgCertInfoTypes
+    // (cert_values.h): ERROR_INVALID_PARAMETER for an empty text, the
+    // decoder's error, ERROR_NOT_SUPPORTED (50) for another kind. The key
+    // kinds (20 to 23) find the certificate's key in the CSP store, else in
+    // "MY": NTE_BAD_KEYSET when neither names one.
+    DWORD GetCertVal(std::u16string_view certificate, LONG kind, std::u16string& value);
+    // The description as an XML document in UTF-16 (root "pentak", then
+    // "Certificate" with the names, extensions, dates, key and provider);
+    // a truth value, a failure recorded with the writer's error text.
+    BOOL CertificateToXML(const CertInfo& certificate, std::u16string& xml);
+    // Whether the issuer certificate issued the certificate (both Base64
+    // text): its issuer name is the issuer's subject and its authority key
+    // identifier the issuer's subject key identifier. 87 for an empty text,
+    // the decoder's error for one that does not decode.
+    DWORD IsIssued(std::u16string_view certificate, std::u16string_view issuer, BOOL& issued);
+
     // ==== The PKCS#10 request ====
     // Members return 1, or 0 with the last error set. An OID argument that is
     // no OID gives ERROR_INVALID_PARAMETER and the session stays as it was.
