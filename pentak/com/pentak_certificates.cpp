@@ -1,6 +1,6 @@
 // CPentak's members over the session's certificates: the usable ones listed
-// and picked, shown and named, the CSP store loaded, and certificates and
-// containers removed from the card.
+// and picked, shown and named, their values and issuers, the CSP store
+// loaded, and certificates and containers removed from the card.
 #include "automation_text.h"
 #include "pentak_class.h"
 #include "text_results.h"
@@ -48,6 +48,21 @@ HRESULT CPentak::ParseCertIssuerToStr(BSTR cert, LONG type, BSTR* issuer) {
     return flagGivingText(issuer, [&](std::u16string& text) {
         return CEnroll::ParseCertIssuerToStr(textOf(cert), static_cast<DWORD>(type), text);
     });
+}
+
+HRESULT CPentak::GetCertVal(BSTR bstrCert, sgCertInfoTypes lType, BSTR* bstrVal) {
+    return codeGivingText(bstrVal, [&](std::u16string& text) {
+        return CEnroll::GetCertVal(textOf(bstrCert), static_cast<LONG>(lType), text);
+    });
+}
+
+// The answer is written also on failure (then false).
+HRESULT CPentak::IsIssued(BSTR certPem, BSTR issuerPem, VARIANT_BOOL* bStat) {
+    if (!bStat) return E_POINTER;
+    BOOL issued = FALSE;
+    const HRESULT hr = codeOf([&] { return CEnroll::IsIssued(textOf(certPem), textOf(issuerPem), issued); });
+    *bStat = issued ? VARIANT_TRUE : VARIANT_FALSE;
+    return hr;
 }
 
 HRESULT CPentak::CSPLoadStore(LONG full, LONG* lCount) {

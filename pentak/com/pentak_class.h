@@ -98,7 +98,7 @@ public:
                                    BSTR* bstrHashVal) override;
     HRESULT get_Certificate(BSTR* pVal) override;
     HRESULT put_Certificate(BSTR newVal) override;
-    HRESULT GetCertVal(BSTR, sgCertInfoTypes, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetCertVal(BSTR bstrCert, sgCertInfoTypes lType, BSTR* bstrVal) override;
     HRESULT SetHashAlgorithmOid(BSTR newVal) override;
     HRESULT GetHashAlgorithmOid(BSTR* pVal) override;
     HRESULT SetSignatureAlgorithmOid(BSTR newVal) override;
@@ -111,7 +111,7 @@ public:
     HRESULT get_SignDlgTitle(BSTR* pVal) override;
     HRESULT put_SignDlgTitle(BSTR newVal) override;
     HRESULT RequestedExtension_KeyUsage_Reset() override;
-    HRESULT IsIssued(BSTR, BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
+    HRESULT IsIssued(BSTR certPem, BSTR issuerPem, VARIANT_BOOL* bStat) override;
     HRESULT RemoveSubjectAttribute(BSTR bstrOid) override;
     HRESULT Test() override;
     HRESULT get_Error(BSTR* pVal) override;

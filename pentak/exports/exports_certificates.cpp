@@ -1,5 +1,6 @@
-// The user's certificates: listed, picked and shown, their names as text,
-// the CSP store loaded, and certificates and containers removed from cards.
+// The user's certificates: listed, picked and shown, their names and values
+// as text, whether one issued another, the CSP store loaded, and
+// certificates and containers removed from cards.
 #include <string>
 
 #include "export_session.h"
@@ -43,6 +44,16 @@ HRESULT parseSubject(const Char* certificate, LONG type, Char* buffer, DWORD* le
         const std::u16string text = textIn(s, certificate);
         return giveOnSuccess(outOf(s, buffer, length), [&](std::u16string& subject) {
             return flagOf([&] { return s.ParseCertSubjectToStr(text, static_cast<DWORD>(type), subject); });
+        });
+    });
+}
+
+template <class Char>
+HRESULT certificateValue(const Char* certificate, LONG type, Char* buffer, DWORD* length) {
+    return onSession(given(certificate) && given(length), [&](CEnroll& s) {
+        const std::u16string text = textIn(s, certificate);
+        return giveOnSuccess(outOf(s, buffer, length), [&](std::u16string& value) {
+            return codeOf([&] { return s.GetCertVal(text, type, value); });
         });
     });
 }
@@ -111,4 +122,21 @@ HRESULT Pentak_DeleteExpiredCertificates(LONG days) {
 
 HRESULT Pentak_DeleteObsoleteContent() {
     return codeOn(true, [](CEnroll& s) { return s.DeleteObsoleteContent(); });
+}
+
+HRESULT Pentak_GetCertVal(const char* certificate, LONG type, char* buffer, DWORD* length) {
+    return certificateValue(certificate, type, buffer, length);
+}
+HRESULT Pentak_GetCertValW(const char16_t* certificate, LONG type, char16_t* buffer, DWORD* length) {
+    return certificateValue(certificate, type, buffer, length);
+}
+
+// The answer is written also when the step failed (then 0).
+HRESULT Pentak_IsIssued(const char* certificate, const char* issuer, LONG* issued) {
+    return onSession(given(certificate) && given(issuer) && given(issued), [&](CEnroll& s) {
+        BOOL answer = FALSE;
+        const HRESULT hr = codeOf([&] { return s.IsIssued(ansiText(certificate), ansiText(issuer), answer); });
+        *issued = answer;
+        return hr;
+    });
 }

@@ -1,5 +1,5 @@
-// The certificate members through the object: names of a certificate as
-// text, the listing of an empty personal store, and the refusals of the
+// The certificate members through the object: names and values of a
+// certificate as text, the listing of an empty personal store, and the refusals of the
 // CSP store and deletion members, which touch nothing and ask nothing.
 #include <string>
 
@@ -15,6 +15,7 @@ namespace pki = testkit::pki;
 constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
 constexpr HRESULT kNoProvider = HRESULT_OF(0x80090013u);   // NTE_BAD_PROVIDER
 constexpr HRESULT kNotSupported = HRESULT_OF(0x80090029u);  // NTE_NOT_SUPPORTED
+constexpr HRESULT kNotSupported50 = HRESULT_OF(0x80070032u);  // ERROR_NOT_SUPPORTED
 constexpr LONG kX500Name = 3;
 
 // The certificate's Base64 text: its PEM without the armour lines.
@@ -44,6 +45,15 @@ TEST_F(PentakCertificates, NamesListingsAndRefusalsReachTheCaller) {
     EXPECT_TRUE(FAILED(session.call(u"ParseCertSubjectToStr",
                                     {Value(u"AAECAwQF").get(), Value(kX500Name).get(), name.reference()})));
     EXPECT_EQ(u"O=Tesk, CN=Names CA", name.text());
+
+    const auto serial = pki::CertificateBuilder().serial({0x01, 0xA0}).build();
+    Value serialText;
+    ASSERT_EQ(S_OK, session.call(u"GetCertVal", {Value(base64Text(serial.certificate).c_str()).get(),
+                                                 Value(LONG{1}).get(), serialText.reference()}));
+    EXPECT_EQ(u"416", serialText.text());
+    EXPECT_EQ(kNotSupported50, session.call(u"GetCertVal", {Value(base64Text(serial.certificate).c_str()).get(),
+                                                           Value(LONG{34}).get(), serialText.reference()}));
+    EXPECT_EQ(u"416", serialText.text()) << "written only on success";
 
     // The personal store holds nothing: success and an empty text.
     Value listed(u"before");

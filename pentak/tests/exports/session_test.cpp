@@ -49,7 +49,7 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
     // Functions whose operation is not built make the same checks.
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_CmfToPem)("", buffer, &length));
     EXPECT_EQ(E_NOTIMPL, CALL(Pentak_CmfToPem)("-----BEGIN CMF-----", buffer, &length));
-    EXPECT_EQ(E_NOTIMPL, CALL(Pentak_IsIssued)("certificate", "issuer", &number));
+    EXPECT_EQ(E_NOTIMPL, CALL(Pentak_GetCardNumber)(nullptr, &length));
     untouched();
 
     EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());
