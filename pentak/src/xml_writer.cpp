@@ -3,6 +3,7 @@
 // is given and the document must stay well-formed XML.
 #include "xml_writer.h"
 
+#include <libxml/encoding.h>
 #include <libxml/xmlsave.h>
 
 #include <cstdio>
@@ -203,10 +204,20 @@ BOOL TXml::Save(std::vector<BYTE>& out) {
         fail(u"Save()", E_OUTOFMEMORY, u"no buffer");
         return FALSE;
     }
+    // Asked first, so that an unknown name is our error, not libxml2's
+    // message on standard error.
+    if (!encoding.empty()) {
+        xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.c_str());
+        if (!handler) {
+            fail(u"Save()", E_FAIL, u"the encoding " + wideAscii(encoding) + u" is not known");
+            return FALSE;
+        }
+        xmlCharEncCloseFunc(handler);
+    }
     xmlSaveCtxtPtr context =
         xmlSaveToBuffer(buffer.get(), encoding.empty() ? nullptr : encoding.c_str(), XML_SAVE_NO_DECL);
     if (!context) {
-        fail(u"Save()", E_FAIL, u"the encoding " + wideAscii(encoding) + u" is not known");
+        fail(u"Save()", E_OUTOFMEMORY, u"the document cannot be written");
         return FALSE;
     }
     const bool saved = xmlSaveDoc(context, m_doc.get()) >= 0;

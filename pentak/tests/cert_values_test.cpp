@@ -17,6 +17,7 @@
 
 #include "../../common/tests/helpers/scoped_env.h"
 #include "enroll.h"
+#include "hex_decimal.h"
 #include "known_providers.h"
 #include "pentak_support.h"
 #include "stores.h"
@@ -279,6 +280,13 @@ TEST_F(CertificateValues, SerialsOfAnyLengthAreUnsignedDecimalAndBadRequestsFail
     ASSERT_EQ(0u, m_session.GetCertVal(base64Of(topBit.certificate.der()), 1, text));
     EXPECT_EQ(u"2361183241434822606849", text) << "2^71 + 1";
     ASSERT_EQ(0u, m_session.GetCertVal(wide(topBit.certificate.pem()), 1, text)) << "armour lines are allowed";
+    std::string decimal = "kept";
+    EXPECT_FALSE(HexToDecimal("12g4", decimal));
+    EXPECT_FALSE(HexToDecimal("", decimal));
+    EXPECT_FALSE(HexToDecimal("-1", decimal));
+    EXPECT_EQ("kept", decimal);
+    ASSERT_TRUE(HexToDecimal("0x00FFffFFffFFffFFff", decimal));
+    EXPECT_EQ(decimalOfHex("FFFFFFFFFFFFFFFF"), decimal);
 
     EXPECT_EQ(u"unchanged", value(34, ERROR_NOT_SUPPORTED));
     EXPECT_EQ(u"unchanged", value(0, ERROR_NOT_SUPPORTED));
