@@ -38,14 +38,16 @@ private:
         if (!node) failAt(step);
         return node;
     }
-    void failAt(int step) {
-        if (m_failed) return;
+    // False, for the caller to return.
+    bool failAt(int step) {
+        if (m_failed) return false;
         m_failed = true;
         const std::u16string text = m_xml.ErrorText();
         const std::string message = "CertificateToXML(): error at " + std::to_string(step) + ", while " +
                                     WideToMultiByte(text.data(), static_cast<int>(text.size()));
         SetLastError(static_cast<DWORD>(m_xml.ErrorCode() ? m_xml.ErrorCode() : NTE_FAIL));
         FailedAt(kReportLine, message.c_str());
+        return false;
     }
     // The value of a kind as the element's text.
     xmlNodePtr value(const char16_t* name, LONG kind, xmlNodePtr parent, int step) {
@@ -179,8 +181,8 @@ void CertificateDocument::oidList(const char16_t* group, const char16_t* entry, 
 
 bool CertificateDocument::Write(std::u16string& out) {
     m_xml.SetDeclaration(u"version=\"1.0\" encoding=\"utf-16\"");
-    if (!m_xml.Init()) return failAt(5968), false;
-    if (!m_xml.New(u"pentak", u"")) return failAt(5970), false;
+    if (!m_xml.Init()) return failAt(5968);
+    if (!m_xml.New(u"pentak", u"")) return failAt(5970);
     xmlNodePtr certificate = need(m_xml.AddElement(u"Certificate", nullptr), 5973);
     if (!certificate || !names(u"Subject", m_info.subjectRdn, certificate, 5978) ||
         !names(u"Issuer", m_info.issuerRdn, certificate, 5998) || !usages(certificate) || !altNames(certificate) ||
@@ -192,7 +194,7 @@ bool CertificateDocument::Write(std::u16string& out) {
     oidList(u"CertPolicies", u"Policy", m_info.policyOids, certificate);
     if (!value(u"KeyUsage", kCertKeyUsage, certificate, 6190)) return false;
     std::vector<BYTE> bytes;
-    if (!m_xml.Save(bytes)) return failAt(6194), false;
+    if (!m_xml.Save(bytes)) return failAt(6194);
     // The bytes are UTF-16LE after a byte-order mark; the text ends at the
     // first zero character.
     std::u16string text;

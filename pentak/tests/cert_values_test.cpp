@@ -19,6 +19,7 @@
 #include "enroll.h"
 #include "hex_decimal.h"
 #include "known_providers.h"
+#include "my_error.h"
 #include "pentak_support.h"
 #include "stores.h"
 #include "testkit/platform_root.h"
@@ -378,6 +379,20 @@ TEST_F(CertificateValues, TheXmlDocumentHoldsTheCertificateInItsOrder) {
     const xmlNode* plainCertificate = child(xmlDocGetRootElement(plainDoc.get()), "Certificate");
     for (const char* absent : {"QCStatements", "CertPolicies", "SubjectAltName", "ExtenedKeyUsage", "Provider"})
         EXPECT_EQ(nullptr, child(plainCertificate, absent)) << absent;
+
+    // A value XML cannot hold (a control character in the comment) stops
+    // the document with one failure line naming the element's step.
+    const testkit::Bytes bell{0x16, 0x03, 'a', 0x07, 'b'};
+    const auto hostile = pki::CertificateBuilder().extension({kNetscapeComment, false, bell}).build();
+    std::u16string refused = u"unchanged";
+    EXPECT_EQ(static_cast<DWORD>(NTE_FAIL), m_session.GetCertVal(base64Of(hostile.certificate.der()), 27, refused));
+    EXPECT_EQ(u"unchanged", refused);
+    EXPECT_TRUE(logHasLine(6204));
+    const std::u16string log = CMyError::Instance().GetText();
+    EXPECT_NE(std::u16string::npos,
+              log.find(u"CertificateToXML(): error at 6110, while TXml::AddElement():name=TeskCardNumbererror: "
+                       u"code = 0x80090020, "))
+        << narrow(log);
 }
 
 TEST(CertificateIssuer, AnIssuerIsKnownByItsNameAndKeyIdentifier) {
