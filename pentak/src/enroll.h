@@ -396,7 +396,8 @@ public:
     // The CA bundle's certificates as PEM, each "-----BEGIN CERTIFICATE-----",
     // LF, Base64 in lines ended by LF, "-----END CERTIFICATE-----", LF.
     // An empty bundle gives 0 and leaves pem as it was; an item that does
-    // not decode fails and leaves it too. A result code.
+    // not decode or holds no certificate fails (ERROR_INVALID_DATA) and
+    // leaves it too. A result code.
     DWORD CmfToPem(std::u16string_view caBundle, std::u16string& pem);
 
 private:

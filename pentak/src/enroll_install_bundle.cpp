@@ -114,16 +114,19 @@ DWORD CEnroll::CmfToPem(std::u16string_view caBundle, std::u16string& pem) {
     InstallLog log;
     std::string text;
     for (const std::vector<BYTE>& der : certificates) {
-        if (contextOf(der)) {
-            std::u16string subject;
-            CertNameBlobToStr(der.data(), static_cast<DWORD>(der.size()), CERT_X500_NAME_STR, FALSE, subject);
-            log.Add(u"CA_CMF DN: " + subject);
+        // What is no certificate is not handed out as one.
+        if (!contextOf(der)) {
+            SetLastError(ERROR_INVALID_DATA);
+            return ResultFromStatus(false, GetLastError());
         }
+        std::u16string subject;
+        CertNameBlobToStr(der.data(), static_cast<DWORD>(der.size()), CERT_X500_NAME_STR, FALSE, subject);
+        log.Add(u"CA_CMF DN: " + subject);
         std::string base64;
         if (!Base64ConvertVector(der, base64, kBase64RecordFlags)) return ResultFromStatus(false, GetLastError());
         text += TAsn1Coder::CertToPem(base64);
     }
-    if (!log.Empty()) log.AppendToDiagnostics();
+    log.AppendToDiagnostics();
     pem.assign(text.begin(), text.end());
     return ResultFromStatus(true, 0);
 }

@@ -14,7 +14,6 @@ public:
         if (!m_text.empty()) m_text += u'\n';
         m_text += line;
     }
-    bool Empty() const { return m_text.empty(); }
     void AppendToDiagnostics() const { CMyError::Instance().SetDetail(m_text); }
 
 private:
