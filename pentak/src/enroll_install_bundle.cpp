@@ -93,7 +93,8 @@ DWORD CEnroll::EnrollX509(std::u16string_view userCertificates, std::u16string_v
         platform::text::equalsNoCase(provider, kDravikCspName) && !GPKPatch(groups))
         flags &= ~kInstallWriteCards;
 
-    log.Add(u"pocet_certu: " + DecimalText(static_cast<long long>(userDers.size())) + u" pocet_cmf: " + DecimalText(static_cast<long long>(caDers.size())));
+    log.Add(u"pocet_certu: " + DecimalText(static_cast<long long>(userDers.size())) +
+            u" pocet_cmf: " + DecimalText(static_cast<long long>(caDers.size())));
     log.AppendToDiagnostics();
 
     if (ok) {
