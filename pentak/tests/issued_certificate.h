@@ -17,14 +17,16 @@
 namespace pentak_test {
 
 // `openssl x509 -req` over the DER request, signed by the CA with that
-// serial number; the DER certificate.
+// serial number and naming the CA's key identifier, as CAs do; the DER
+// certificate.
 inline std::vector<BYTE> issueFromRequest(const testkit::PlatformRoot& machine, const std::vector<BYTE>& request,
                                           const testkit::pki::Credential& ca, const std::string& serial) {
     ca.write(machine.path(), "issuer");
     machine.write("request.der", std::string(request.begin(), request.end()));
+    machine.write("issued.ext", "authorityKeyIdentifier=keyid\n");
     const auto issued = testkit::run({"openssl", "x509", "-req", "-inform", "DER", "-in", "request.der", "-CA",
                                       "issuer.pem", "-CAkey", "issuer.key", "-set_serial", serial, "-days", "30",
-                                      "-outform", "DER", "-out", "issued.der"},
+                                      "-extfile", "issued.ext", "-outform", "DER", "-out", "issued.der"},
                                      machine.path());
     EXPECT_EQ(0, issued.exitCode) << issued.err;
     const std::string der = machine.read("issued.der");

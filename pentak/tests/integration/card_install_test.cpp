@@ -1,6 +1,8 @@
 // The certificate issued for a request made on a SoftHSM2 token listed as a
 // known card provider: installed onto the token's key and into "MY" naming
-// it, then offered from the session's CSP store and taken off the card.
+// it, then offered from the session's CSP store and taken off the card. On
+// a Dravik card the installation first clears the card's certificates that
+// are not its root and hands the CA certificate to the HSM engine.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -15,6 +17,9 @@
 #include "known_providers.h"
 #include "stores.h"
 #include "testkit/csp.h"
+#include "testkit/hsm_engine.h"
+#include "testkit/softhsm.h"
+#include "win32/com.h"
 #include "win32/error.h"
 
 namespace {
@@ -80,6 +85,72 @@ TEST_F(CardInstall, TheIssuedCertificateGoesOntoTheTokenKeyIsListedAndRemoved) {
     EXPECT_EQ(0u, listed.find(u"Pentak Token User ["));
     ASSERT_EQ(0u, m_session.DeleteCertificate(base64Of(issued)));
     EXPECT_TRUE(onCard().empty());
+}
+
+// A token listed as the Dravik card: a container holding the card's root,
+// one holding an older user certificate, and the key of a new request.
+class DravikInstall : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TESTKIT_REQUIRE_SOFTHSM();
+        TESTKIT_REQUIRE_PROGRAM("openssl");
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        m_token.emplace(m_machine, testkit::SoftHsmOptions{.provider = kDravikCspName});
+        m_session.SetProviderName(kDravikCspName);
+        m_session.SetProviderType(PROV_RSA_FULL);
+        m_session.SetKeySpec(AT_KEYEXCHANGE);
+        // Each key asks for the PIN; the last one's context keeps the token
+        // logged in for the rest.
+        for (const char16_t* container : {u"root", u"older", u"new"}) {
+            m_prompts.answer(m_token->options().pin);
+            m_session.SetContainerName(container);
+            ASSERT_TRUE(m_session.KeyGenerate()) << std::hex << GetLastError();
+        }
+        put(u"root", hierarchy().root.certificate);
+        put(u"older", hierarchy().commercial.certificate);
+    }
+    void TearDown() override {
+        m_session.HsmEngine_Release();
+        CoUninitialize();
+    }
+
+    void put(const std::u16string& container, const pki::Certificate& certificate) const {
+        AcquiredContext context;
+        ASSERT_TRUE(context.Acquire(container, kDravikCspName, PROV_RSA_FULL, 0));
+        ASSERT_TRUE(SetContainerCertificate(context.get(), AT_KEYEXCHANGE, contextOf(certificate).get()));
+    }
+
+    testkit::PlatformRoot m_machine;
+    ScriptedUi m_ui;
+    testkit::PinPrompts m_prompts;
+    testkit::HsmEngineStandIn m_engine;
+    std::optional<testkit::SoftHsmToken> m_token;
+    CEnroll m_session;
+};
+
+TEST_F(DravikInstall, OlderCertificatesLeaveTheCardAndTheCaGoesToTheEngine) {
+    ASSERT_TRUE(m_session.AddSubjectAttribute("2.5.4.3", u"Pentak Dravik User"));
+    std::u16string request;
+    ASSERT_TRUE(m_session.CreatePKCS10(request));
+    const std::vector<BYTE> issued = issueFromRequest(m_machine, bytesOfBase64(request), hierarchy().standardCa, "61");
+    const std::vector<BYTE>& ca = hierarchy().standardCa.certificate.der();
+    const std::u16string bundle = u"-----BEGIN CERTIFICATE-----\n" + base64Of(ca) + u"-----END CERTIFICATE-----\n";
+
+    LONG count = 0;
+    ASSERT_EQ(0u, m_session.CSPLoadStore(TRUE, count));
+    CMyError::Instance().Reset();
+    ASSERT_EQ(0u, m_session.EnrollX509(base64Of(issued), bundle, 1 | 2)) << narrow(CMyError::Instance().GetText());
+
+    EXPECT_EQ(hierarchy().root.certificate.der(), certificateOnCard(kDravikCspName, u"root"));
+    EXPECT_TRUE(certificateOnCard(kDravikCspName, u"older").empty());
+    EXPECT_EQ(issued, certificateOnCard(kDravikCspName, u"new"));
+    const std::vector<std::string> calls = m_engine.calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ("WriteRoot(Tesk Standard CA)", calls.back());
+    const std::u16string log = CMyError::Instance().GetText();
+    EXPECT_NE(std::u16string::npos, log.find(u"GPKPatch(): started\nDeleteCerts(GPK): conntainer: older, result: 0, "
+                                             u"certs: 1\nGPKPatch():E_WriteRoot(): stat: 0, keyname: Tesk Standard CA\n"))
+        << narrow(log);
 }
 
 }  // namespace
