@@ -56,8 +56,8 @@ public:
     HRESULT RequestedExtension_SubjectAltName_Add(LONG type, BSTR data) override;
     HRESULT RequestedExtension_CRLDistributionPoint_Add(LONG type, BSTR data) override;
     HRESULT CreatePKCS10(BSTR* pkcs10) override;
-    HRESULT AcceptPkcs7(BSTR) override { return E_NOTIMPL; }
-    HRESULT AcceptX509(BSTR) override { return E_NOTIMPL; }
+    HRESULT AcceptPkcs7(BSTR pkcs7) override;
+    HRESULT AcceptX509(BSTR x509) override;
     HRESULT Reset() override;
     HRESULT RequestedExtension_SubjectAltName_OtherName_Add(BSTR oid, BSTR data) override;
     HRESULT RequestedExtension_SetCritical(BSTR oid, INT critical) override;
@@ -74,7 +74,7 @@ public:
     HRESULT EnumPubKeyHash(LONG index, BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache,
                            BSTR* bstrHashVal) override;
     HRESULT GetPubKeyHashList(BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache, BSTR* bstrHashVal) override;
-    HRESULT EnrollX509(BSTR, BSTR, LONG) override { return E_NOTIMPL; }
+    HRESULT EnrollX509(BSTR bstrX509, BSTR bstrCaCmf, LONG lFlags) override;
     HRESULT DeleteCerts(BSTR bstrContainerStr, LONG* pNcerts) override;
     HRESULT get_Crytpui(LONG* pVal) override;
     HRESULT ViewCert(BSTR cert) override;
@@ -107,7 +107,7 @@ public:
     HRESULT get_ProviderVersion(BSTR* pVal) override;
     HRESULT RegisterOIDInfo() override;
     HRESULT IsKeylenSupported(LONG keylenBits) override;
-    HRESULT CmfToPem(BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT CmfToPem(BSTR certCmf, BSTR* certPem) override;
     HRESULT get_SignDlgTitle(BSTR* pVal) override;
     HRESULT put_SignDlgTitle(BSTR newVal) override;
     HRESULT RequestedExtension_KeyUsage_Reset() override;

@@ -18,18 +18,24 @@ namespace {
 
 constexpr DWORD kBase64Flags = 37;  // encode, lines of 72 characters ended by LF
 
-bool sameBytes(PCCERT_CONTEXT context, const std::vector<BYTE>& der) {
-    return context->cbCertEncoded == der.size() && std::equal(der.begin(), der.end(), context->pbCertEncoded);
+// Whether the DER public key is the certificate's.
+bool samePublicKey(const std::vector<BYTE>& publicKeyInfo, PCCERT_CONTEXT certificate) {
+    if (publicKeyInfo.empty()) return false;
+    const DecodedObject decoded(X509_PUBLIC_KEY_INFO, publicKeyInfo.data(), static_cast<DWORD>(publicKeyInfo.size()));
+    return decoded && CertComparePublicKeyInfo(kCertEncoding, &certificate->pCertInfo->SubjectPublicKeyInfo,
+                                               const_cast<CERT_PUBLIC_KEY_INFO*>(&decoded.as<CERT_PUBLIC_KEY_INFO>()));
 }
 
-// The first certificate of the store with these bytes that names a key.
-bool findInStore(const std::u16string& name, const std::vector<BYTE>& certificate, CertKeyInfo& out) {
+// The first certificate of the store with the certificate's public key that
+// names a key.
+bool findInStore(const std::u16string& name, PCCERT_CONTEXT certificate, CertKeyInfo& out) {
     const OwnedCertStore store = OpenUserStore(name);
     if (!store) return false;
     PCCERT_CONTEXT context = nullptr;
-    while ((context = CertEnumCertificatesInStore(store.get(), context))) {
+    while ((context = CertFindCertificateInStore(store.get(), kCertEncoding, 0, CERT_FIND_PUBLIC_KEY,
+                                                 &certificate->pCertInfo->SubjectPublicKeyInfo, context))) {
         CertKeyInfo key;
-        if (sameBytes(context, certificate) && TCryptoapi::GetCertKeyInfo(context, key) && key.NamesKey()) {
+        if (TCryptoapi::GetCertKeyInfo(context, key) && key.NamesKey()) {
             CertFreeCertificateContext(context);
             out = std::move(key);
             return true;
@@ -56,35 +62,41 @@ void join(std::u16string& text, const std::u16string& item, bool first) {
 
 namespace {
 
-bool findInCspStore(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
-                    CertKeyInfo& out) {
-    for (const CspStoreEntry& entry : entries)
-        for (const CspKeyRecord& record : entry.keys)
-            if (!record.certificate.empty() && record.certificate == certificate) {
-                out = record.info;
-                return true;
-            }
-    return false;
+// The key of the certificate: a CSP-store record holding it or its public
+// key, else a certificate with its public key that names a key in REQUEST
+// (when asked) or MY.
+bool findCertKey(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
+                 bool withPendingRequests, CertKeyInfo& out) {
+    const DWORD lastError = GetLastError();
+    const OwnedCertContext context(
+        CertCreateCertificateContext(kCertEncoding, certificate.data(), static_cast<DWORD>(certificate.size())));
+    const auto inCspStore = [&] {
+        for (const CspStoreEntry& entry : entries)
+            for (const CspKeyRecord& record : entry.keys)
+                if ((!record.certificate.empty() && record.certificate == certificate) ||
+                    (context && samePublicKey(record.publicKeyInfo, context.get()))) {
+                    out = record.info;
+                    return true;
+                }
+        return false;
+    };
+    const bool found =
+        inCspStore() || (context && ((withPendingRequests && findInStore(kStoreRequest, context.get(), out)) ||
+                                     findInStore(kStorePersonal, context.get(), out)));
+    SetLastError(lastError);
+    return found;
 }
 
 }  // namespace
 
 bool FindCertKeyInStores(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
                          CertKeyInfo& out) {
-    if (findInCspStore(certificate, entries, out)) return true;
-    const DWORD lastError = GetLastError();
-    const bool found = findInStore(kStoreRequest, certificate, out) || findInStore(kStorePersonal, certificate, out);
-    SetLastError(lastError);
-    return found;
+    return findCertKey(certificate, entries, true, out);
 }
 
 bool FindCertKeyInCspStoreOrPersonal(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
                                      CertKeyInfo& out) {
-    if (findInCspStore(certificate, entries, out)) return out.NamesKey();
-    const DWORD lastError = GetLastError();
-    const bool found = findInStore(kStorePersonal, certificate, out);
-    SetLastError(lastError);
-    return found;
+    return findCertKey(certificate, entries, false, out) && out.NamesKey();
 }
 
 bool JoinPubKeyHashes(const std::vector<CspStoreEntry>& entries, ALG_ID hashAlgId, std::u16string& containers,

@@ -9,9 +9,10 @@
 #include "key_records.h"
 
 // The key of the certificate (DER): the first CSP store entry whose key
-// holds exactly these bytes, else the first certificate of the user's
-// "REQUEST" and then "MY" store that has them and names a key. The
-// thread's last error is kept across the search.
+// holds these bytes or is the certificate's public key, else the first
+// certificate of the user's "REQUEST" and then "MY" store that has its
+// public key and names a key (a pending request, an earlier certificate of
+// the key). The thread's last error is kept across the search.
 bool FindCertKeyInStores(const std::vector<BYTE>& certificate, const std::vector<CspStoreEntry>& entries,
                          CertKeyInfo& out);
 // The same without the "REQUEST" store, and true only when the key found

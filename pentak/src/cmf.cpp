@@ -49,9 +49,15 @@ std::vector<std::u16string> CutCmfTextIntoBlocks(const std::u16string& text) {
     return blocks;
 }
 
+std::vector<std::u16string> SplitArmouredItems(const std::u16string& text) {
+    std::vector<std::u16string> items = CutCmfTextIntoBlocks(text);
+    if (items.empty()) items.push_back(text);
+    return items;
+}
+
 bool CmfTextToCertificates(const std::u16string& text, std::vector<std::vector<BYTE>>& out) {
     std::vector<std::vector<BYTE>> certificates;
-    for (const std::u16string& block : CutCmfTextIntoBlocks(text)) {
+    for (const std::u16string& block : SplitArmouredItems(text)) {
         std::vector<BYTE> bytes;
         if (!TAsn1Coder::StringToBinary(block, bytes, kBase64Flags)) return false;
         if (block.find(kCmfBlockEnd) != std::u16string::npos) {

@@ -19,8 +19,12 @@ bool IsCmf(const std::vector<BYTE>& blob, std::vector<BYTE>& out);
 // contains "-----END". Text after the last such line is dropped.
 std::vector<std::u16string> CutCmfTextIntoBlocks(const std::u16string& text);
 
-// The DER certificates of a CMF text, one per block in order: a block
-// holding "-----END CMF-----" decodes to a CMF blob, any other block to a
-// certificate. False at the first block that does not decode or is no CMF
+// The items of a text of armoured certificates: its blocks, or, when no
+// line closes one, the whole text as one item (a bare Base64 text).
+std::vector<std::u16string> SplitArmouredItems(const std::u16string& text);
+
+// The DER certificates of a CMF text, one per item in order: an item
+// holding "-----END CMF-----" decodes to a CMF blob, any other item to a
+// certificate. False at the first item that does not decode or is no CMF
 // blob; out is then left as it was.
 bool CmfTextToCertificates(const std::u16string& text, std::vector<std::vector<BYTE>>& out);

@@ -376,11 +376,63 @@ public:
     // The DER request into buffer, length holding its room; with no buffer
     // only the length (nothing is signed or stored).
     BOOL EncodeAndSignRequest(BYTE* buffer, DWORD& length);
+
+    // ==== Installation of issued certificates ====
+    // The issued certificate goes into the user's "MY" store bound to the
+    // key that made its request: the open key context, else the key the
+    // request's pending copy in "REQUEST" names. The pending copy stays.
+
     // Names the open key (its container and provider) in the certificate's
     // key-provider property, with ProviderType and KeySpec.
     BOOL SetKeyProvInfo(PCCERT_CONTEXT certificate);
+    // Adds the certificate to "MY", replacing an equal one, with the
+    // pending request's key-provider property, or without one the open
+    // key's (SetKeyProvInfo).
+    BOOL InstallIssuedCertificate(PCCERT_CONTEXT certificate, PCCERT_CONTEXT pendingRequest);
+    // With an open key context: the store's certificate of its public key
+    // (KeySpec), installed for it. Without: each certificate of the store
+    // that has a pending request of its public key, installed for that
+    // request; certificates without one (the CA certificates of a chain)
+    // are passed over, and CRYPT_E_NOT_FOUND only when the store has
+    // certificates and none was installed. An empty store gives 1.
+    BOOL InstallFromStore(HCERTSTORE store);
+    // One certificate as Base64 (armour lines allowed).
+    BOOL AcceptX509(std::u16string_view base64);
+    // The certificates of a PKCS#7 message as Base64 (armour lines allowed).
+    BOOL AcceptPkcs7(std::u16string_view base64);
+    // The user's certificates (Base64 items, each closed by a "-----END"
+    // line; a text without one is one item) and the CA bundle (items as
+    // CMF text, see cmf.h), installed by the flags: 1 onto the cards of
+    // their keys, 2 into "MY" with their keys, 16 those without a key into
+    // "AddressBook", 4 handed to the session's card provider, 8 the CA
+    // certificates into "Root" or "CA". Each user certificate finds its key
+    // by its public key in the CSP store, then among the pending requests
+    // and in "MY". An item that does not decode fails the call before
+    // anything is installed. The installation log ends the diagnostic
+    // text. A result code.
+    DWORD EnrollX509(std::u16string_view userCertificates, std::u16string_view caBundle, DWORD flags);
+    // The CA bundle's certificates as PEM, each "-----BEGIN CERTIFICATE-----",
+    // LF, Base64 in lines ended by LF, "-----END CERTIFICATE-----", LF.
+    // An empty bundle gives 0 and leaves pem as it was; an item that does
+    // not decode or holds no certificate fails (ERROR_INVALID_DATA) and
+    // leaves it too. A result code.
+    DWORD CmfToPem(std::u16string_view caBundle, std::u16string& pem);
 
 private:
+    // The user certificates of EnrollX509 grouped by the container of
+    // their keys, and each one's issuer from the CA bundle (empty when
+    // none issued it), in the order of the groups' certificates.
+    struct InstallGroups {
+        std::vector<EnrollEntry> entries;
+        std::vector<std::vector<std::vector<BYTE>>> issuers;
+    };
+    // Before the Dravik card gets new certificates: removes those of its
+    // containers that hold a certificate other than a self-signed root, and
+    // hands the CA certificate between that root and the new certificates
+    // to the HSM engine, whose answer is only logged; its own log ends the
+    // diagnostic text. False when the CA certificate cannot be described.
+    bool GPKPatch(const InstallGroups& groups);
+
     // Steps of the request.
     bool hasRequestAttribute(std::string_view oid) const;
     void addRequestAttribute(std::string_view oid, std::vector<BYTE> value);

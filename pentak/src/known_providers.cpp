@@ -31,7 +31,7 @@ const std::vector<TCryptProviderW>& KnownProviders() {
         {kKavloCspName, PROV_RSA_FULL, {}},
         {u"Vostrel Cryptographic Service Provider", PROV_RSA_FULL, {}},
         {kZintraCspName, PROV_RSA_FULL, {}},
-        {u"Tesk Dravik CSP v1.0", PROV_RSA_FULL, {}},
+        {kDravikCspName, PROV_RSA_FULL, {}},
         {u"SafeSign Standard RSA and AES Cryptographic Service Provider", PROV_RSA_AES, {}},
         {u"SafeSign Standard Cryptographic Service Provider", PROV_RSA_FULL, {}},
         {u"eToken Base Cryptographic Provider", PROV_RSA_FULL, {}},

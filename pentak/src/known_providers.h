@@ -19,6 +19,7 @@ inline constexpr DWORD kSystemStoreFlags = 0x14000;  // current user, existing s
 inline constexpr char16_t kGpk4000Csp[] = u"Oper CSP GPK4000";
 inline constexpr char16_t kKavloCspName[] = u"KavloCSP";
 inline constexpr char16_t kZintraCspName[] = u"Zintra CSP";
+inline constexpr char16_t kDravikCspName[] = u"Tesk Dravik CSP v1.0";
 // The software provider that computes every hash the library asks for.
 inline constexpr char16_t kAesProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
 

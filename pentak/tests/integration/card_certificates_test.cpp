@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "../pentak_support.h"
+#include "card_support.h"
 #include "containers.h"
 #include "enroll.h"
 #include "known_providers.h"
@@ -74,13 +75,7 @@ protected:
         ASSERT_TRUE(SetContainerCertificate(context.get(), AT_KEYEXCHANGE, contextOf(user.certificate).get()));
     }
 
-    std::vector<BYTE> onCard(const std::u16string& container) const {
-        std::vector<BYTE> der;
-        AcquiredContext context;
-        if (context.Acquire(container, provider(), PROV_RSA_FULL, 0))
-            GetContainerCertificate(context.get(), AT_KEYEXCHANGE, der);
-        return der;
-    }
+    std::vector<BYTE> onCard(const std::u16string& container) const { return certificateOnCard(provider(), container); }
 
     testkit::PlatformRoot m_machine;
     ScriptedUi m_ui;
