@@ -114,6 +114,14 @@ TEST(KydWriting, RefusedArgumentsAndNamesChangeNothing) {
     kyd.Close(true);
     EXPECT_EQ(written, fileBytes(container));
 
+    // A container that cannot take the place of its path is reported.
+    const fs::path blocked = scratch.file("blocked.kyd");
+    ASSERT_EQ(kydOk, kyd.Open(ansi(blocked), TFileKyd::openCreate));
+    ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(100)));
+    fs::create_directories(blocked / "inside");
+    EXPECT_EQ(kydCompressFailed, kyd.Close(false));
+    fs::remove_all(blocked);
+
     // A path ANSI cannot hold names no file, not the "?" a lossy form names.
     scratch.write("?.kyd", written);
     EXPECT_EQ(kydOpenFailed, kyd.Open(scratch.dir().u16string() + u"/\u0436.kyd", TFileKyd::openReadOnly));
