@@ -1,0 +1,132 @@
+// Containers written in the signing order and extended: the names, the
+// order and the method peers see, and the names the container refuses.
+#include <gtest/gtest.h>
+
+#include "kyd_support.h"
+
+using namespace kydtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFolder = "D20261207211554Z";
+
+std::string entry(const std::string& below) { return std::string(kFolder) + "/" + below + "\t8"; }
+
+}  // namespace
+
+TEST(KydWriting, SigningOrderGivesTheFourDeflatedEntriesPeersAccept) {
+    Scratch scratch;
+    FixedUtc clock(2026, 12, 7, 21, 15, 54);
+    const Bytes message = textBytes(20000);
+    const Bytes signature = randomBytes(1500, 2);
+    const Bytes policy = randomBytes(400, 3);
+    const fs::path annex = scratch.write("in/annex.pdf", textBytes(9000, 4));
+    const fs::path container = scratch.file("out/request.kyd");
+    fs::create_directories(container.parent_path());
+
+    TFileKyd kyd;
+    ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openCreate));
+    EXPECT_EQ(std::string(kFolder) + "\\M20261207211554Z.eml", kyd.MakeEntryName(kydMessage, true));
+    ASSERT_EQ(kydOk, kyd.AddMessage(message));
+    ASSERT_EQ(kydOk, kyd.AddSignature(signature));
+    ASSERT_EQ(kydOk, kyd.AddPolicy(policy));
+    ASSERT_EQ(kydOk, kyd.AddOtherFile(ansi(annex)));
+    EXPECT_FALSE(fs::exists(container)) << "the container appears only when it is complete";
+    ASSERT_EQ(kydOk, kyd.Close(false));
+
+    EXPECT_EQ((std::vector<std::string>{entry("M20261207211554Z.eml"), entry("S20261207211554Z.p7s"),
+                                        entry("Policy/P20261207211554Z.der"), entry("Other/annex.pdf")}),
+              pythonList(container));
+    expectPeerAccepts({"unzip", "-tq", container.string()});
+    expectPeerAccepts({"7z", "t", container.string()});
+    EXPECT_EQ((std::vector<std::string>{"work/in/annex.pdf", "work/out/request.kyd"}), [&] {
+        auto files = scratch.allFiles();
+        std::erase_if(files, [](const std::string& f) { return f.rfind("work/", 0) != 0; });
+        std::sort(files.begin(), files.end());
+        return files;
+    }()) << "no temporary file is left beside the container";
+
+    // A second signer in the same second, with a policy that differs by one
+    // byte; the same policy again adds nothing (the signer compares first).
+    ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openUpdate));
+    ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(1500, 5)));
+    Bytes otherPolicy = policy;
+    otherPolicy.back() ^= 1;
+    ASSERT_EQ(kydOk, kyd.AddPolicy(otherPolicy));
+    EXPECT_EQ(kydDuplicate, kyd.AddMessage(message)) << "a second message would make the container unreadable";
+    ASSERT_EQ(kydOk, kyd.Close(false));
+
+    ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openReadOnly));
+    ASSERT_EQ(2, kyd.GetSignatureCount());
+    std::string name;
+    ASSERT_EQ(kydOk, kyd.GetSignatureEntryName(1, name));
+    EXPECT_EQ(std::string(kFolder) + "\\S20261207211554Z_1.p7s", name);
+    Bytes read;
+    ASSERT_EQ(kydOk, kyd.ReadSignature(1, read));
+    EXPECT_EQ(randomBytes(1500, 5), read);
+    EXPECT_EQ(kydEmptyArgument, kyd.ReadSignature(2, read));
+    ASSERT_EQ(2, kyd.GetPolicyCount());
+    read.clear();
+    ASSERT_EQ(kydOk, kyd.ReadPolicy(1, read));
+    EXPECT_EQ(otherPolicy, read);
+    read.clear();
+    bool isMessage = false;
+    ASSERT_EQ(kydOk, kyd.ReadDocument(read, isMessage));
+    EXPECT_TRUE(isMessage);
+    EXPECT_EQ(message, read);
+    kyd.Close(false);
+    expectPeerAccepts({"unzip", "-tq", container.string()});
+}
+
+TEST(KydWriting, RefusedArgumentsAndNamesChangeNothing) {
+    Scratch scratch;
+    FixedUtc clock(2026, 12, 7, 21, 15, 54);
+    const fs::path container = scratch.file("c.kyd");
+    const fs::path document = scratch.write("in/Report.txt", textBytes(3000));
+    // A Linux name with "\" and the name a lossy conversion would make.
+    const fs::path backslashed = scratch.write("in/a\\b.txt", textBytes(100));
+    scratch.write("in/?.txt", textBytes(100));
+
+    TFileKyd kyd;
+    EXPECT_EQ(kydCompressFailed, kyd.AddSignature(randomBytes(100)));
+    EXPECT_EQ(kydEmptyArgument, kyd.Open(ansi(container), 0));
+    EXPECT_EQ(kydEmptyArgument, kyd.Open(ansi(container), 4));
+    EXPECT_TRUE(kyd.GetPath().empty());
+    ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openCreate));
+    EXPECT_EQ(kydOpenFailed, kyd.Open(ansi(scratch.file("other.kyd")), TFileKyd::openCreate));
+    ASSERT_EQ(kydOk, kyd.AddDocumentFile(ansi(document)));
+    EXPECT_EQ(kydDuplicate, kyd.AddFile(ansi(document), std::string(kFolder) + "\\REPORT.TXT"));
+    EXPECT_EQ(kydEmptyArgument, kyd.AddBuffer({}, "x.bin"));
+    EXPECT_EQ(kydEmptyArgument, kyd.AddOtherFile(ansi(backslashed)));
+    EXPECT_EQ(kydCompressFailed, kyd.AddOtherFile(scratch.file("in").u16string() + u"/\u0436.txt"));
+    ASSERT_EQ(kydOk, kyd.AddOtherFile(ansi(document)));
+    EXPECT_EQ(kydDuplicate, kyd.AddOtherFile(ansi(document)));
+    ASSERT_EQ(kydOk, kyd.Close(false));
+    const Bytes written = fileBytes(container);
+    EXPECT_EQ((std::vector<std::string>{entry("Report.txt"), entry("Other/Report.txt")}), pythonList(container));
+
+    // A failed update (here a duplicate attachment after a new signature)
+    // closed after the error leaves the container as it was.
+    ASSERT_EQ(kydOk, kyd.Open(container.u16string(), TFileKyd::openUpdate));
+    ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(100)));
+    ASSERT_EQ(kydDuplicate, kyd.AddOtherFile(ansi(document)));
+    kyd.Close(true);
+    EXPECT_EQ(written, fileBytes(container));
+
+    // A container that cannot take the place of its path is reported.
+    const fs::path blocked = scratch.file("blocked.kyd");
+    ASSERT_EQ(kydOk, kyd.Open(ansi(blocked), TFileKyd::openCreate));
+    ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(100)));
+    fs::create_directories(blocked / "inside");
+    EXPECT_EQ(kydCompressFailed, kyd.Close(false));
+    fs::remove_all(blocked);
+
+    // A path ANSI cannot hold names no file, not the "?" a lossy form names.
+    scratch.write("?.kyd", written);
+    EXPECT_EQ(kydOpenFailed, kyd.Open(scratch.dir().u16string() + u"/\u0436.kyd", TFileKyd::openReadOnly));
+    EXPECT_TRUE(kyd.GetPath().empty());
+    EXPECT_EQ(kydOpenFailed, kyd.Open(ansi(scratch.file("missing.kyd")), TFileKyd::openUpdate));
+    EXPECT_EQ(3u, std::count_if(fs::directory_iterator(scratch.dir()), {}, [](auto&) { return true; }))
+        << "in/, c.kyd and ?.kyd only";
+}
