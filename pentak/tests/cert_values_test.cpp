@@ -20,6 +20,7 @@
 #include "hex_decimal.h"
 #include "known_providers.h"
 #include "my_error.h"
+#include "parsed_xml.h"
 #include "pentak_support.h"
 #include "stores.h"
 #include "testkit/platform_root.h"
@@ -148,27 +149,15 @@ std::u16string localeForm(std::time_t time, DWORD dateFlag) {
     return std::u16string(date) + u" " + clock;
 }
 
-struct DocFree {
-    void operator()(xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
-};
-using ParsedDoc = std::unique_ptr<xmlDoc, DocFree>;
-
 ParsedDoc parseUtf16(const std::u16string& text) {
     std::vector<char> bytes;
     for (const char16_t c : text) {
         bytes.push_back(static_cast<char>(c & 0xFF));
         bytes.push_back(static_cast<char>(c >> 8));
     }
-    return ParsedDoc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, XML_PARSE_NONET));
+    return parseXml(bytes.data(), bytes.size());
 }
 
-std::vector<const xmlNode*> childElements(const xmlNode* parent) {
-    std::vector<const xmlNode*> out;
-    for (const xmlNode* node = parent->children; node; node = node->next)
-        if (node->type == XML_ELEMENT_NODE) out.push_back(node);
-    return out;
-}
-std::string nameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 std::vector<std::string> namesOf(const std::vector<const xmlNode*>& nodes) {
     std::vector<std::string> out;
     for (const xmlNode* node : nodes) out.push_back(nameOf(node));
@@ -178,18 +167,6 @@ const xmlNode* child(const xmlNode* parent, const std::string& name) {
     for (const xmlNode* node : childElements(parent))
         if (nameOf(node) == name) return node;
     return nullptr;
-}
-std::string textOf(const xmlNode* node) {
-    xmlChar* content = xmlNodeGetContent(node);
-    std::string text = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return text;
-}
-std::string attributeOf(const xmlNode* node, const char* name) {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    std::string text = value ? reinterpret_cast<const char*>(value) : "<none>";
-    xmlFree(value);
-    return text;
 }
 
 class CertificateValues : public ::testing::Test {

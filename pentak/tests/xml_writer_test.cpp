@@ -8,43 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "parsed_xml.h"
 #include "win32/error.h"
 #include "xml_writer.h"
 
 namespace {
 
-struct DocFree {
-    void operator()(xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
-};
-using ParsedDoc = std::unique_ptr<xmlDoc, DocFree>;
+using namespace pentak_test;
 
 ParsedDoc parse(const std::vector<BYTE>& bytes) {
-    return ParsedDoc(xmlReadMemory(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
-                                   nullptr, nullptr, XML_PARSE_NONET));
+    return parseXml(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
-
-std::string textOf(const xmlNode* node) {
-    xmlChar* content = xmlNodeGetContent(node);
-    std::string text = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return text;
-}
-
-std::string attributeOf(const xmlNode* node, const char* name) {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    std::string text = value ? reinterpret_cast<const char*>(value) : "<none>";
-    xmlFree(value);
-    return text;
-}
-
-std::vector<const xmlNode*> childElements(const xmlNode* parent) {
-    std::vector<const xmlNode*> out;
-    for (const xmlNode* node = parent->children; node; node = node->next)
-        if (node->type == XML_ELEMENT_NODE) out.push_back(node);
-    return out;
-}
-
-std::string nameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 
 // A document with text that needs escaping, a character windows-1250 lacks
 // (the snowman) and one it has (č), attributes and nested elements.

@@ -9,25 +9,13 @@
 #include <string>
 #include <system_error>
 
+#include "platform/unique_fd.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 [[noreturn]] void throwErrno(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const noexcept { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 void writeAll(int fd, const char* data, ssize_t size) {
     while (size > 0) {
@@ -42,7 +30,7 @@ void writeAll(int fd, const char* data, ssize_t size) {
 }
 
 void copyInto(const fs::path& source, int target) {
-    const Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    const platform::files::UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) throwErrno("open");
     struct stat info {};
     if (::fstat(in.get(), &info) != 0) throwErrno("fstat");
@@ -61,7 +49,7 @@ void copyInto(const fs::path& source, int target) {
 }
 
 void syncFile(const fs::path& file, int flags) {
-    const Descriptor fd(::open(file.c_str(), flags | O_CLOEXEC));
+    const platform::files::UniqueFd fd(::open(file.c_str(), flags | O_CLOEXEC));
     if (fd.get() < 0 || ::fsync(fd.get()) != 0) throwErrno("fsync");
 }
 
@@ -79,7 +67,7 @@ PendingReplacement::PendingReplacement(const fs::path& target, bool withTarget) 
             m_working.clear();
             throwErrno("open");
         }
-        const Descriptor working(fd);
+        const platform::files::UniqueFd working(fd);
         try {
             if (withTarget) copyInto(target, fd);
         } catch (...) {

@@ -11,7 +11,7 @@
 #include "platform/boundary.h"
 #include "platform/file_object.h"
 #include "share_modes.h"
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 #include "win32/files.h"
 
 namespace platform::files {

@@ -17,7 +17,7 @@
 #include "file_info.h"
 #include "platform/boundary.h"
 #include "share_modes.h"
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 #include "win32/files.h"
 
 namespace platform::files {

@@ -10,7 +10,7 @@
 #include "file_errors.h"
 #include "platform/boundary.h"
 #include "required.h"
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 #include "win32/datetime.h"
 #include "win32/files.h"
 

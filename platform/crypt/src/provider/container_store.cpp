@@ -14,6 +14,7 @@
 #include "decoded_keys.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "platform/unique_fd.h"
 #include "platform/win_error.h"
 
 namespace platform::crypt::provider {
@@ -27,20 +28,6 @@ namespace fs = std::filesystem;
     throwErrno(win32CodeOfErrno(err), call, err);
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const noexcept { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Serialises the changes of all processes to one folder's containers.
 class FolderLock {
 public:
@@ -51,11 +38,11 @@ public:
     }
 
 private:
-    Descriptor m_fd;
+    platform::files::UniqueFd m_fd;
 };
 
 std::optional<Bytes> readWhole(const fs::path& file) {
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::files::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT) return std::nullopt;
         fail("open " + file.string());
@@ -76,7 +63,7 @@ void writeAtomically(const fs::path& file, const Bytes& data) {
     static std::atomic<unsigned> counter{0};
     const fs::path temp = file.string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     {
-        Descriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        platform::files::UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (fd.get() < 0) fail("open " + temp.string());
         for (std::size_t done = 0; done < data.size();) {
             const ssize_t n = ::write(fd.get(), data.data() + done, data.size() - done);
