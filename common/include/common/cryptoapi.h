@@ -72,6 +72,8 @@ public:
     // Subject alternative names: OID text the choice number, value type 7;
     // an other name carries its type OID, its string type and flags 1.
     static DWORD GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
+    // The issuer alternative names ("2.5.29.18", else "2.5.29.8") likewise.
+    static DWORD GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
     // Replaces out with the identifier; 1, or 0 when it is missing or does
     // not decode.
     static DWORD GetKeyIdentifiers(PCCERT_CONTEXT context, DWORD which, std::vector<BYTE>& out);
@@ -83,6 +85,9 @@ public:
     // The certification authority's own extension as text; 1, or 0 when it
     // is missing or does not decode.
     static DWORD GetMakerExtension(PCCERT_CONTEXT context, std::string& out);
+    // The Netscape comment ("2.16.840.1.113730.1.13", the card number); false
+    // when the certificate has none or it does not decode.
+    static bool GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out);
 
     // ---- Algorithms (groups: 0 any, 1 hash, 4 signature) ----
 
@@ -292,8 +297,6 @@ public:
     static bool GetCertKeyInfo(PCCERT_CONTEXT certificate, CertKeyInfo& out);
     // The same for a certificate given as Base64 or PEM text.
     static bool GetCertKeyInfoFromText(const std::u16string& text, CertKeyInfo& out);
-    // The certificate's Netscape comment; false when it has none.
-    static bool GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out);
 
     // Writes every certificate of the entries onto its container's key and
     // marks it kCertWrittenToCard; false when any was not written (the
