@@ -97,6 +97,12 @@ public:
     static std::string GetAlgName(ALG_ID algId, DWORD group);
     // The ALG_ID of the algorithm with that display name; 0 when unknown.
     static ALG_ID GetOidName(const std::string& name, DWORD group);
+    // CryptoAPI's display name of the OID in the group, else the built-in
+    // SHA-2 record's (signature rows for group 0 or 4, hash rows for 0 or
+    // 1); empty when none has it.
+    static std::u16string GetOidName(const std::u16string& oid, DWORD group);
+    // The same in any group, as ANSI text.
+    static std::string GetOidName(const std::string& oid);
     // The OID when CryptoAPI knows it as a hash; otherwise SHA-1's OID with
     // useDefault, else empty.
     static std::string CheckHashAlgOid(const std::string& oid, DWORD useDefault);
@@ -249,10 +255,6 @@ public:
     // Registers each built-in SHA-2 record whose OID CryptoAPI does not
     // know; false at the first registration that fails.
     bool RegisterOIDInfo();
-    // CryptoAPI's display name of the OID in the group, else the built-in
-    // SHA-2 record's (signature rows for group 0 or 4, hash rows for 0 or
-    // 1); empty when none has it.
-    static std::u16string GetOidName(const std::u16string& oid, DWORD group);
 
     // Adds the certificate to the current user's store: "Root" and "CA"
     // keep the properties of a copy already there, other stores replace it.
