@@ -114,6 +114,18 @@ ALG_ID TCryptoapi::GetOidName(const std::string& name, DWORD group) {
     return found ? OidToAlgId(found->pszOID) : 0;
 }
 
+std::u16string TCryptoapi::GetOidName(const std::u16string& oid, DWORD group) {
+    std::string ansiOid = WideToMultiByte(oid.data(), static_cast<int>(oid.size()));
+    const CRYPT_OID_INFO* found = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, ansiOid.data(), group);
+    if (!found || !found->pwszName) found = FindSha2OidRow(ansiOid, group);
+    return found && found->pwszName ? std::u16string(found->pwszName) : std::u16string();
+}
+
+std::string TCryptoapi::GetOidName(const std::string& oid) {
+    const std::u16string name = GetOidName(MultiByteToWide(oid, CP_ACP), 0);
+    return WideToMultiByte(name.data(), static_cast<int>(name.size()));
+}
+
 std::string TCryptoapi::CheckHashAlgOid(const std::string& oid, DWORD useDefault) {
     if (CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, const_cast<char*>(oid.c_str()), CRYPT_HASH_ALG_OID_GROUP_ID))
         return oid;

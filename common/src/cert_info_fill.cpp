@@ -106,6 +106,7 @@ DWORD fill(PCCERT_CONTEXT context, CertInfo& info) {
     TCryptoapi::DecodeObject(cert.Subject, info.subjectRdn);
     TCryptoapi::DecodeObject(cert.Issuer, info.issuerRdn);
     TCryptoapi::GetAltNames(cert, info.altNames);
+    TCryptoapi::GetIssuerAltNames(cert, info.issuerAltNames);
     info.serialHex = serialText(cert.SerialNumber);
     BYTE usage[2] = {};
     if (CertGetIntendedKeyUsage(X509_ASN_ENCODING, &cert, usage, sizeof usage))
@@ -115,6 +116,8 @@ DWORD fill(PCCERT_CONTEXT context, CertInfo& info) {
     TCryptoapi::GetCertPolicies(context, info.policyOids);
     const bool authorityExtension = TCryptoapi::GetMakerExtension(context, info.authorityExtension) != 0;
     info.certClass = certClassOf(info, authorityExtension);
+    if (std::u16string comment; TCryptoapi::GetNetscapeComment(context, comment))
+        info.comment = WideToMultiByte(comment.data(), static_cast<int>(comment.size()));
     info.version = cert.dwVersion;
     info.notBefore = cert.NotBefore;
     info.notAfter = cert.NotAfter;

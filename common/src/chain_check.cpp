@@ -117,3 +117,11 @@ DWORD TCryptoapi::CheckCertificateChain(const CertInfo& record, std::vector<Cert
     }
     return 1;
 }
+
+bool ChainRootOf(PCCERT_CONTEXT context, HCERTSTORE additionalStore, const FILETIME* checkTime, CertInfo& out) {
+    const OwnedChain chain = ChainOf(context, checkTime, additionalStore, 0);
+    if (!chain || chain->cChain == 0) return false;
+    const CERT_SIMPLE_CHAIN& simple = *chain->rgpChain[0];
+    if (simple.cElement == 0) return false;
+    return TCryptoapi::GetCertInfo(simple.rgpElement[simple.cElement - 1]->pCertContext, out) != 0;
+}

@@ -8,7 +8,9 @@
 #include "common/pem.h"
 #include "common/strings.h"
 #include "common/trusted_store.h"
+#include "common/untrusted_root.h"
 #include "pkcs7_query.h"
+#include "win32/crypt_chain.h"
 #include "win32/error_codes.h"
 
 using namespace pkcs7;
@@ -58,10 +60,14 @@ DWORD CheckSigningCertificate(TCryptoapi& api, const TPkcs7& reader, DWORD n, PC
 }
 
 // A chain that cannot be built at all has no status to tell, and is no
-// valid chain either.
+// valid chain either. A chain whose one fault is its untrusted root is put
+// to the question about that root.
 DWORD CheckSignerChain(PCCERT_CONTEXT certificate, DWORD flags, HCERTSTORE messageStore, const FILETIME* checkTime) {
     DWORD errorStatus = 0;
     if (TCryptoapi::CheckChain(certificate, flags, messageStore, &errorStatus, nullptr, checkTime)) return 0;
+    if (CertInfo root; errorStatus == CERT_TRUST_IS_UNTRUSTED_ROOT &&
+                       ChainRootOf(certificate, messageStore, checkTime, root))
+        return AskUntrustedRoot(root);
     return errorStatus ? TCryptoapi::ChainStatusToError(errorStatus) : kErrChainVerification;
 }
 

@@ -2,12 +2,12 @@
 // conversion into a buffer of that size.
 #include "common/codepage.h"
 
-std::string WideToMultiByte(const char16_t* wide, int length) {
+std::string WideToMultiByte(const char16_t* wide, int length, UINT codePage) {
     if (!wide || length == 0) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(codePage, 0, wide, length, nullptr, 0, nullptr, nullptr);
     if (size <= 0) return {};
     std::string narrow(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_ACP, 0, wide, length, narrow.data(), size, nullptr, nullptr) != size) return {};
+    if (WideCharToMultiByte(codePage, 0, wide, length, narrow.data(), size, nullptr, nullptr) != size) return {};
     return narrow;
 }
 

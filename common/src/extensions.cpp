@@ -1,12 +1,15 @@
 // extensions.cpp: the certificate extensions the description record shows:
-// alternative names, key identifiers, extended key usage, policies,
-// qcStatements and the certification authority's own extension.
+// alternative names of subject and issuer, key identifiers, extended key
+// usage, policies, qcStatements, the certification authority's own extension
+// and the comment.
 #include "ansi_text.h"
 #include "common/cryptoapi.h"
+#include "common/codepage.h"
 #include "common/der_length.h"
 #include "common/int_text.h"
 #include "common/strings.h"
 #include "common/decoded_object.h"
+#include "win32/crypt_oid.h"
 #include "win32/crypt_store.h"
 #include "win32/error.h"
 
@@ -92,11 +95,11 @@ bool appendAltName(const CERT_ALT_NAME_ENTRY& entry, std::vector<TRDNAttr>& out)
     }
 }
 
-}  // namespace
-
-DWORD TCryptoapi::GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out) {
-    PCERT_EXTENSION extension = findExtension(info, szOID_SUBJECT_ALT_NAME2);
-    if (!extension) extension = findExtension(info, szOID_SUBJECT_ALT_NAME);
+// The names of the extension, else of its obsolete form; nonzero when at
+// least one was added.
+DWORD appendAltNames(const CERT_INFO& info, const char* oid, const char* obsoleteOid, std::vector<TRDNAttr>& out) {
+    PCERT_EXTENSION extension = findExtension(info, oid);
+    if (!extension) extension = findExtension(info, obsoleteOid);
     if (!extension) return 0;
     const DecodedObject names(extension->pszObjId, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
     if (!names) return 0;
@@ -105,6 +108,16 @@ DWORD TCryptoapi::GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out)
     for (DWORD i = 0; i < list.cAltEntry; ++i)
         if (appendAltName(list.rgAltEntry[i], out)) added = 1;
     return added;
+}
+
+}  // namespace
+
+DWORD TCryptoapi::GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out) {
+    return appendAltNames(info, szOID_SUBJECT_ALT_NAME2, szOID_SUBJECT_ALT_NAME, out);
+}
+
+DWORD TCryptoapi::GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out) {
+    return appendAltNames(info, szOID_ISSUER_ALT_NAME2, szOID_ISSUER_ALT_NAME, out);
 }
 
 DWORD TCryptoapi::GetKeyIdentifiers(PCCERT_CONTEXT context, DWORD which, std::vector<BYTE>& out) {
@@ -148,4 +161,20 @@ DWORD TCryptoapi::GetMakerExtension(PCCERT_CONTEXT context, std::string& out) {
     if (!value) return 0;
     out = nameValueText(value.as<CERT_NAME_VALUE>());
     return 1;
+}
+
+bool TCryptoapi::GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out) {
+    if (!certificate) return false;
+    const PCERT_EXTENSION extension = findExtension(*certificate->pCertInfo, szOID_NETSCAPE_COMMENT);
+    if (!extension) return false;
+    const DecodedObject decoded(X509_NAME_VALUE, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
+    if (!decoded) return false;
+    const auto& value = decoded.as<CERT_NAME_VALUE>();
+    const auto* bytes = reinterpret_cast<const char*>(value.Value.pbData);
+    // BMP and UTF-8 strings come decoded as UTF-16, the others as their bytes.
+    if (value.dwValueType == CERT_RDN_BMP_STRING || value.dwValueType == CERT_RDN_UTF8_STRING)
+        out.assign(reinterpret_cast<const char16_t*>(bytes), value.Value.cbData / sizeof(char16_t));
+    else
+        out = String2WideChar(bytes, static_cast<int>(value.Value.cbData), CP_ACP);
+    return true;
 }

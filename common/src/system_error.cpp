@@ -36,8 +36,9 @@ int AppQuestionBox(const std::string& text) { return AppMessageBox(text, kQuesti
 
 void AppWarningBox(const std::string& text) { AppMessageBox(text, kWarningFlags); }
 
-std::string GetSystemErrorText() {
-    const DWORD code = GetLastError();
+std::string GetSystemErrorText(DWORD code) {
+    const DWORD lastError = GetLastError();
+    if (code == 0) code = lastError;
     if (code == 0) return {};
     char number[32];
     std::snprintf(number, sizeof number, "0x%08X (%u)", code, code);
@@ -50,7 +51,7 @@ std::string GetSystemErrorText() {
                                         reinterpret_cast<LPSTR>(&message), 0, nullptr);
     if (length > 0 && message) text += std::string("- ") + message;
     if (message) LocalFree(message);
-    SetLastError(code);
+    SetLastError(lastError);
     return text;
 }
 

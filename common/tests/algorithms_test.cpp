@@ -29,6 +29,11 @@ TEST(AlgorithmNames, DisplayNamesAndBack) {
     EXPECT_EQ(CALG_SHA_384, TCryptoapi::GetOidName("SHA384RSA", CRYPT_SIGN_ALG_OID_GROUP_ID));
     EXPECT_EQ(CALG_SHA_512, TCryptoapi::GetOidName("sha512NoSign", 0));
     EXPECT_EQ(0u, TCryptoapi::GetOidName("no such algorithm", 0));
+    // By OID alone: the system's name in any group, else the built-in rows.
+    EXPECT_EQ("sha1RSA", TCryptoapi::GetOidName(szOID_RSA_SHA1RSA));
+    EXPECT_EQ("sha256RSA", TCryptoapi::GetOidName(szOID_RSA_SHA256RSA));
+    EXPECT_EQ("sha256", TCryptoapi::GetOidName(szOID_NIST_sha256));
+    EXPECT_EQ("", TCryptoapi::GetOidName("1.2.3.4"));
 }
 
 TEST(AlgorithmNames, HashOidCheckWithAndWithoutDefault) {

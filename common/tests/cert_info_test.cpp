@@ -141,6 +141,37 @@ TEST(CertInfoFill, SerialsKeyIdentifiersAndThumbprintMatchOpenssl) {
     }
 }
 
+// The authority writes the card number into the comment; a UTF-8 comment
+// reaches the record as ANSI text. Issuer alternative names read like the
+// subject's.
+TEST(CertInfoFill, CardNumberAndIssuerAltNamesAsOpensslReadsThem) {
+    TESTKIT_REQUIRE_PROGRAM("openssl");
+    testkit::PlatformRoot root;
+    const auto ca = authority("Tesk Qualified CA");
+    const auto user = userIssuedBy(ca, "Card")
+                          .comment("0123456789AB")
+                          .subjectAltNames({GeneralName::rfc822("card@tesk.cz")})
+                          .issuerAltNames({GeneralName::rfc822("ca@tesk.cz"), GeneralName::uri("http://tesk.cz/ca"),
+                                           GeneralName::directory(pki::Name{{"CN", "Directory"}})})
+                          .build();
+    const CertInfo info = infoOf(user.certificate);
+    const std::string text = openssl(root, user.certificate);
+    EXPECT_EQ(lineAfter(text, "Netscape Comment:"), info.comment);
+    EXPECT_EQ("0123456789AB", info.comment);
+    std::string names;
+    for (const auto& name : info.issuerAltNames)
+        names += (names.empty() ? "" : ", ") + std::string(name.oid == "2" ? "email:" : "URI:") + name.value;
+    EXPECT_EQ(0u, lineAfter(text, "X509v3 Issuer Alternative Name:").rfind(names + ", DirName:", 0)) << names;
+    EXPECT_EQ(2u, info.issuerAltNames.size());
+    EXPECT_EQ(1u, info.altNames.size());  // the subject's own stay apart
+
+    const CertInfo plain = infoOf(ca.certificate);
+    EXPECT_EQ("", plain.comment);
+    EXPECT_TRUE(plain.issuerAltNames.empty());
+    const auto czech = userIssuedBy(ca, "Czech card").comment("Karta č. 7", StringType::Utf8).build();
+    EXPECT_EQ("Karta \xE8. 7", infoOf(czech.certificate).comment);
+}
+
 TEST(CertInfoFill, KeyUsageAsCryptoApiGivesIt) {
     const auto ca = authority("Tesk Qualified CA");
     EXPECT_EQ(0u, infoOf(userIssuedBy(ca, "None").build().certificate).keyUsage);

@@ -16,6 +16,7 @@
 #include "common/pkcs7.h"
 #include "common/strings.h"
 #include "common/trusted_store.h"
+#include "common/untrusted_root.h"
 #include "pkcs7_fixtures.h"
 #include "testkit/streamed_message.h"
 #include "win32/crypt_provider.h"
@@ -322,6 +323,36 @@ TEST_F(VerifyMessageTest, TheTrustedListIsAskedAboutEverySigner) {
     EXPECT_EQ(0u, verify(message, 0));
     trusted.Clear();
     trusted.SetCheckMask(0);
+}
+
+// The signer's answer about a root that no one trusts decides the signer;
+// chains without that fault, or with another one as well, are not asked
+// about.
+TEST_F(VerifyMessageTest, TheQuestionAboutAnUntrustedRootDecidesItsSigner) {
+    const Bytes message = sign(pki.untrusted, {.certificates = {pki.untrustedRoot.certificate}});
+    std::vector<std::string> asked;
+    DWORD answer = kRootRefused;
+    const auto previous = SetUntrustedRootQuestion([&](const CertInfo& root) {
+        asked.push_back(root.thumbprintHex);
+        return answer;
+    });
+    struct Restore {
+        UntrustedRootQuestion question;
+        ~Restore() { SetUntrustedRootQuestion(question); }
+    } restore{previous};
+    EXPECT_EQ(kRootRefused, verify(message, kCheckChain));
+    EXPECT_EQ(std::vector<DWORD>{kRootRefused}, api.GetSignerResults());
+    answer = kRootCancelled;
+    EXPECT_EQ(kRootCancelled, verify(message, kCheckChain));
+    answer = 0;
+    EXPECT_EQ(0u, verify(message, kCheckChain | kCheckTimeValid));
+    EXPECT_EQ(std::vector<std::string>(3, infoOf(pki.untrustedRoot.certificate).thumbprintHex), asked);
+
+    EXPECT_EQ(0u, verify(sign(pki.commercial), kCheckChain));
+    EXPECT_EQ(1002u, verify(sign(pki.expired), kCheckChain));
+    EXPECT_EQ(3u, asked.size());
+    SetUntrustedRootQuestion(nullptr);
+    EXPECT_EQ(kRootUntrusted, verify(message, kCheckChain));
 }
 
 // The held provider lacks SHA-256, so the reader chooses one that has it.

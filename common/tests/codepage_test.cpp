@@ -30,6 +30,17 @@ TEST(MultiByteToWide, WholeTextOrEmpty) {
     EXPECT_EQ(u"", MultiByteToWide("", CP_UTF8));
 }
 
+// UTF-8 keeps every character; 1250 loses what it lacks; the euro sign has
+// a different place in 1250 and 1252.
+TEST(WideToMultiByte, ToAChosenPage) {
+    const std::u16string mixed = kCzechWide + u" \u20AC \u4E2D\U0001F600";
+    const std::string utf8 = WideToMultiByte(mixed.c_str(), static_cast<int>(mixed.size()), CP_UTF8);
+    EXPECT_EQ(kCzechUtf8 + " \xE2\x82\xAC \xE4\xB8\xAD\xF0\x9F\x98\x80", utf8);
+    EXPECT_EQ(mixed, MultiByteToWide(utf8, CP_UTF8));
+    EXPECT_EQ(kCzechAnsi + " \x80 ??", WideToMultiByte(mixed.c_str(), static_cast<int>(mixed.size()), 1250));
+    EXPECT_EQ("", WideToMultiByte(mixed.c_str(), static_cast<int>(mixed.size()), 12345));  // no such page
+}
+
 TEST(WideToMultiByte, ToTheAnsiPage) {
     EXPECT_EQ(kCzechAnsi, WideToMultiByte(kCzechWide.c_str(), static_cast<int>(kCzechWide.size())));
     EXPECT_EQ("P\xF8", WideToMultiByte(kCzechWide.c_str(), 2));

@@ -73,6 +73,9 @@ TEST(ProviderSupport, AlgorithmListsOfTheProviders) {
     EXPECT_FALSE(ProviderSupportsAlg(TCryptProvider(kStrong, PROV_RSA_FULL), CALG_SHA_256));
     EXPECT_TRUE(ProviderSupportsAlg(TCryptProvider(kAes, PROV_RSA_AES), CALG_SHA_256));
     EXPECT_FALSE(ProviderSupportsAlg(TCryptProvider("No Such CSP", PROV_RSA_FULL), CALG_SHA1));
+    // A provider recorded without a type is taken as one of type 1.
+    EXPECT_TRUE(ProviderSupportsAlg(TCryptProvider(kStrong, 0), CALG_SHA1));
+    EXPECT_FALSE(ProviderSupportsAlg(TCryptProvider(kAes, 0), CALG_SHA_256));
     for (const char* card : {"Tesk Dravik v1.0", "Tesk Dravik CSP v1.0", "Zintra CSP"})
         EXPECT_FALSE(IsPlainProvider(card));
     EXPECT_TRUE(IsPlainProvider("zintra csp"));

@@ -26,6 +26,7 @@ TEST_F(ResourceTest, LanguageChangesOnlyToKnownIndexes) {
     EXPECT_FALSE(table().SetLanguage(3));
     EXPECT_FALSE(table().SetLanguage(-1));
     EXPECT_EQ("SK", table().GetLanguageStr());
+    EXPECT_EQ(1, table().GetLanguage());
     EXPECT_TRUE(table().SetLanguage(2));
     EXPECT_EQ("EN", table().GetLanguageStr());
     EXPECT_EQ("&Yes", table().GetString(5));

@@ -30,6 +30,22 @@ TEST(GetSystemErrorText, CodeInHexAndDecimalThenTheSystemText) {
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
 }
 
+// A given code is told without touching the thread's last error, which
+// stands in for the code 0.
+TEST(GetSystemErrorText, OfAGivenCode) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ("0x00000005 (5)- " + std::string(platform::systemMessage(ERROR_ACCESS_DENIED)) + "\r\n",
+              GetSystemErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ("0x80090016 (2148073494)- " + std::string(platform::systemMessage(0x80090016u)) + "\r\n",
+              GetSystemErrorText(0x80090016u));  // NTE_BAD_KEYSET
+    EXPECT_EQ("0xE0001234 (3758101044)", GetSystemErrorText(0xE0001234u));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ("0x00000002 (2)- " + std::string(platform::systemMessage(ERROR_FILE_NOT_FOUND)) + "\r\n",
+              GetSystemErrorText(0));
+    SetLastError(0);
+    EXPECT_EQ("", GetSystemErrorText(0));
+}
+
 TEST(GetSystemErrorText, CodeWithoutASystemTextIsOnlyTheNumbers) {
     SetLastError(0xE0001234u);
     EXPECT_EQ("0xE0001234 (3758101044)", GetSystemErrorText());

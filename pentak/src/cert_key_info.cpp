@@ -1,12 +1,10 @@
 // cert_key_info.cpp: a certificate's description with the key its
-// key-provider property names, and its Netscape comment.
+// key-provider property names.
 #include "cert_view.h"
-#include "common/codepage.h"
 #include "common/cryptoapi.h"
 #include "common/decoded_object.h"
 #include "common/owned_context.h"
 #include "key_records.h"
-#include "win32/crypt_oid.h"
 
 namespace {
 
@@ -41,21 +39,4 @@ bool TCryptoapi::GetCertKeyInfo(PCCERT_CONTEXT certificate, CertKeyInfo& out) {
 bool TCryptoapi::GetCertKeyInfoFromText(const std::u16string& text, CertKeyInfo& out) {
     const OwnedCertContext certificate = CertificateOfText(text);
     return certificate && GetCertKeyInfo(certificate.get(), out);
-}
-
-bool TCryptoapi::GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out) {
-    if (!certificate) return false;
-    const CERT_INFO& info = *certificate->pCertInfo;
-    const PCERT_EXTENSION extension = CertFindExtension(szOID_NETSCAPE_COMMENT, info.cExtension, info.rgExtension);
-    if (!extension) return false;
-    const DecodedObject decoded(X509_NAME_VALUE, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
-    if (!decoded) return false;
-    const auto& value = decoded.as<CERT_NAME_VALUE>();
-    const auto* bytes = reinterpret_cast<const char*>(value.Value.pbData);
-    // BMP and UTF-8 strings come decoded as UTF-16, the others as their bytes.
-    if (value.dwValueType == CERT_RDN_BMP_STRING || value.dwValueType == CERT_RDN_UTF8_STRING)
-        out.assign(reinterpret_cast<const char16_t*>(bytes), value.Value.cbData / sizeof(char16_t));
-    else
-        out = String2WideChar(bytes, static_cast<int>(value.Value.cbData), CP_ACP);
-    return true;
 }

@@ -146,6 +146,11 @@ CertificateBuilder& CertificateBuilder::obsoleteSubjectAltNames(std::vector<Gene
     return *this;
 }
 
+CertificateBuilder& CertificateBuilder::issuerAltNames(std::vector<GeneralName> names) {
+    addExtension(altNamesExtension("2.5.29.18", names));
+    return *this;
+}
+
 CertificateBuilder& CertificateBuilder::crlDistributionPoints(std::vector<std::string> urls) {
     addExtension(crlDistributionPointsExtension(urls));
     return *this;
@@ -157,7 +162,12 @@ CertificateBuilder& CertificateBuilder::authorityInfoAccess(std::vector<AccessDe
 }
 
 CertificateBuilder& CertificateBuilder::authorityExtension(std::string_view text, StringType encoding) {
-    addExtension(detail::authorityExtension(text, encoding));
+    addExtension(detail::stringExtension(kAuthorityExtension, text, encoding));
+    return *this;
+}
+
+CertificateBuilder& CertificateBuilder::comment(std::string_view text, StringType encoding) {
+    addExtension(detail::stringExtension(kNetscapeComment, text, encoding));
     return *this;
 }
 

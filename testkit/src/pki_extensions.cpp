@@ -186,10 +186,10 @@ Extension qcStatementsExtension(const std::vector<QcStatement>& statements) {
     return {"1.3.6.1.5.5.7.1.3", false, derTlv(kSequence, content)};
 }
 
-Extension authorityExtension(std::string_view text, StringType encoding) {
+Extension stringExtension(std::string_view oid, std::string_view text, StringType encoding) {
     const AsnString value = asn1String(text, encoding);
     // ASN1_PRINTABLE is the CHOICE of string types: each keeps its own tag.
-    return {std::string(kAuthorityExtension), false, derOf(i2d_ASN1_PRINTABLE, value.get())};
+    return {std::string(oid), false, derOf(i2d_ASN1_PRINTABLE, value.get())};
 }
 
 Extension subjectKeyIdExtension(const Bytes& keyId) {

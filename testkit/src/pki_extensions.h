@@ -14,7 +14,8 @@ Extension policyConstraintsExtension(const PolicyConstraints& constraints);
 Extension policyMappingsExtension(const std::vector<PolicyMapping>& mappings);
 Extension inhibitAnyPolicyExtension(long skipCerts);
 Extension qcStatementsExtension(const std::vector<QcStatement>& statements);
-Extension authorityExtension(std::string_view text, StringType encoding);
+// An extension whose value is one string (the authority's own, the comment).
+Extension stringExtension(std::string_view oid, std::string_view text, StringType encoding);
 Extension subjectKeyIdExtension(const Bytes& keyId);
 Extension authorityKeyIdExtension(const Bytes& keyId);
 

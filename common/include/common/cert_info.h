@@ -64,4 +64,6 @@ struct CertInfo {
     std::vector<TRDNAttr> issuerRdn;
     std::vector<TRDNAttr> altNames;
     std::vector<TRDNAttr> enhancedKeyUsage;
+    std::string comment;  // the Netscape comment, where the authority writes the card number
+    std::vector<TRDNAttr> issuerAltNames;  // as altNames
 };

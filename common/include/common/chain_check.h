@@ -22,3 +22,9 @@ bool VerifySubjectCertificate(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer, DWO
 // given certificate does not decode.
 bool VerifyCertificateDer(const std::vector<BYTE>& subject, const std::vector<BYTE>& issuer, DWORD flags);
 bool VerifyCertificate(const std::vector<BYTE>& der, DWORD flags);
+
+struct CertInfo;
+// The root (last element) of the certificate's chain at checkTime (null:
+// now) with issuers also looked for in additionalStore; false when no chain
+// can be built or the root cannot be described.
+bool ChainRootOf(PCCERT_CONTEXT context, HCERTSTORE additionalStore, const FILETIME* checkTime, CertInfo& out);

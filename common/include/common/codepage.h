@@ -6,9 +6,10 @@
 
 #include "win32/text.h"
 
-// Wide text of the given length (in characters) to the ANSI code page;
-// empty for a null text or a length of 0.
-std::string WideToMultiByte(const char16_t* wide, int length);
+// Wide text of the given length (in characters) to codePage (CP_UTF8 too);
+// a character the page lacks becomes "?". Empty for a null text or a length
+// of 0.
+std::string WideToMultiByte(const char16_t* wide, int length, UINT codePage = CP_ACP);
 // Multibyte text of the given length (in bytes) in codePage to wide text,
 // which ends at the first NUL of the converted characters.
 std::u16string String2WideChar(const char* text, int length, UINT codePage);

@@ -72,6 +72,8 @@ public:
     // Subject alternative names: OID text the choice number, value type 7;
     // an other name carries its type OID, its string type and flags 1.
     static DWORD GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
+    // The issuer alternative names ("2.5.29.18", else "2.5.29.8") likewise.
+    static DWORD GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
     // Replaces out with the identifier; 1, or 0 when it is missing or does
     // not decode.
     static DWORD GetKeyIdentifiers(PCCERT_CONTEXT context, DWORD which, std::vector<BYTE>& out);
@@ -83,6 +85,9 @@ public:
     // The certification authority's own extension as text; 1, or 0 when it
     // is missing or does not decode.
     static DWORD GetMakerExtension(PCCERT_CONTEXT context, std::string& out);
+    // The Netscape comment ("2.16.840.1.113730.1.13", the card number); false
+    // when the certificate has none or it does not decode.
+    static bool GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out);
 
     // ---- Algorithms (groups: 0 any, 1 hash, 4 signature) ----
 
@@ -92,6 +97,12 @@ public:
     static std::string GetAlgName(ALG_ID algId, DWORD group);
     // The ALG_ID of the algorithm with that display name; 0 when unknown.
     static ALG_ID GetOidName(const std::string& name, DWORD group);
+    // CryptoAPI's display name of the OID in the group, else the built-in
+    // SHA-2 record's (signature rows for group 0 or 4, hash rows for 0 or
+    // 1); empty when none has it.
+    static std::u16string GetOidName(const std::u16string& oid, DWORD group);
+    // The same in any group, as ANSI text.
+    static std::string GetOidName(const std::string& oid);
     // The OID when CryptoAPI knows it as a hash; otherwise SHA-1's OID with
     // useDefault, else empty.
     static std::string CheckHashAlgOid(const std::string& oid, DWORD useDefault);
@@ -244,10 +255,6 @@ public:
     // Registers each built-in SHA-2 record whose OID CryptoAPI does not
     // know; false at the first registration that fails.
     bool RegisterOIDInfo();
-    // CryptoAPI's display name of the OID in the group, else the built-in
-    // SHA-2 record's (signature rows for group 0 or 4, hash rows for 0 or
-    // 1); empty when none has it.
-    static std::u16string GetOidName(const std::u16string& oid, DWORD group);
 
     // Adds the certificate to the current user's store: "Root" and "CA"
     // keep the properties of a copy already there, other stores replace it.
@@ -292,8 +299,6 @@ public:
     static bool GetCertKeyInfo(PCCERT_CONTEXT certificate, CertKeyInfo& out);
     // The same for a certificate given as Base64 or PEM text.
     static bool GetCertKeyInfoFromText(const std::u16string& text, CertKeyInfo& out);
-    // The certificate's Netscape comment; false when it has none.
-    static bool GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out);
 
     // Writes every certificate of the entries onto its container's key and
     // marks it kCertWrittenToCard; false when any was not written (the

@@ -46,6 +46,8 @@ public:
     bool SetLanguageStr(std::basic_string_view<Char> code);
     // The current language's code.
     String GetLanguageStr() const;
+    // The current language: 0 Czech, 1 Slovak, 2 English.
+    int GetLanguage() const noexcept { return m_language; }
 
     // Empty for an unknown id; the Czech text for a language the row lacks.
     String Lookup(Id id, int language) const;

@@ -22,10 +22,10 @@ int AppQuestionBox(const std::string& text);
 // OK with the exclamation icon.
 void AppWarningBox(const std::string& text);
 
-// The thread's last error as "0x%08X (%u)", followed by "- " and the
-// system's text for it (with its line end) when there is one; empty when the
-// last error is 0. The last error is kept.
-std::string GetSystemErrorText();
+// The code (0: the thread's last error) as "0x%08X (%u)", followed by "- "
+// and the system's text for it (with its line end) when there is one; empty
+// when the code is 0. The last error is kept.
+std::string GetSystemErrorText(DWORD code = 0);
 // Logs message followed by GetSystemErrorText() at level, unless the last
 // error is 0.
 void LogLastError(DWORD level, const std::string& message);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "fixed_clock.h"
 #include "platform/text.h"
@@ -95,6 +96,24 @@ TEST(LocaleDates, UserLocaleFollowsTheEnvironment) {
         EXPECT_EQ(LOCALE_EN_US, GetUserDefaultLCID());
         EXPECT_EQ(0x0409, GetUserDefaultLangID());
     }
+}
+
+TEST(LocaleDates, ThreadLocaleIsEachThreadsOwn) {
+    ScopedEnv chosen("PLATFORM_LOCALE", "sk-SK");
+    std::thread([] {
+        EXPECT_EQ(LOCALE_SK_SK, GetThreadLocale());
+        ASSERT_TRUE(SetThreadLocale(LOCALE_EN_US));
+        EXPECT_EQ(LOCALE_EN_US, GetThreadLocale());
+        SetLastError(0);
+        EXPECT_FALSE(SetThreadLocale(0x0407));  // de-DE is not supported
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+        EXPECT_EQ(LOCALE_EN_US, GetThreadLocale());
+    }).join();
+    EXPECT_EQ(LOCALE_SK_SK, GetThreadLocale());  // another thread's setting stays there
+    std::thread([] {
+        ASSERT_TRUE(SetThreadLocale(LOCALE_SYSTEM_DEFAULT));
+        EXPECT_EQ(LOCALE_SK_SK, GetThreadLocale());
+    }).join();
 }
 
 TEST(LocaleDates, NarrowFormsGiveAnsiText) {

@@ -1,5 +1,8 @@
 #include "open_keys.h"
 
+#include <map>
+#include <mutex>
+
 #include "access.h"
 #include "classes_root.h"
 #include "databases.h"
@@ -23,6 +26,26 @@ std::optional<KeyId> predefinedRoot(HKEY handle) {
 
 bool isPredefined(HKEY handle) { return handle == HKEY_CLASSES_ROOT || predefinedRoot(handle); }
 
+// The keys that stand in for predefined keys, for every thread of the
+// process, until the override is undone.
+struct Overrides {
+    std::mutex lock;
+    std::map<HKEY, OpenKey> keys;
+};
+
+Overrides& overrides() {
+    static Overrides table;
+    return table;
+}
+
+std::optional<OpenKey> overrideOf(HKEY handle) {
+    Overrides& table = overrides();
+    const std::lock_guard guard(table.lock);
+    const auto found = table.keys.find(handle);
+    if (found == table.keys.end()) return std::nullopt;
+    return found->second;
+}
+
 void checkNotDeleted(Tree& tree, const OpenKey& key) {
     if (!key.predefined && !tree.exists(key.id)) throw WinError(ERROR_KEY_DELETED, "key was deleted");
 }
@@ -34,6 +57,8 @@ OpenKey classesKey(const OpenKey& from, const ClassesKey& found, KeyPath path) {
 }  // namespace
 
 OpenKey openKeyOf(HKEY handle) {
+    if (isPredefined(handle))
+        if (auto standIn = overrideOf(handle)) return std::move(*standIn);
     if (handle == HKEY_CLASSES_ROOT) return {currentDatabase(), kNoKey, kNoKey, KeyPath{}, kAllAccess, true};
     if (const auto root = predefinedRoot(handle)) return {currentDatabase(), *root, kNoKey, {}, kAllAccess, true};
     return *handles().get(reinterpret_cast<ULONG_PTR>(handle));
@@ -41,6 +66,19 @@ OpenKey openKeyOf(HKEY handle) {
 
 HKEY addHandle(OpenKey key) {
     return reinterpret_cast<HKEY>(handles().add(std::make_shared<OpenKey>(std::move(key))));
+}
+
+void overridePredefined(HKEY predefined, HKEY standIn) {
+    if (!isPredefined(predefined)) throw WinError(ERROR_INVALID_HANDLE, "not a predefined key");
+    // The stand-in is looked up before the lock: it may itself be overridden.
+    std::optional<OpenKey> key;
+    if (standIn) key = openKeyOf(standIn);
+    Overrides& table = overrides();
+    const std::lock_guard guard(table.lock);
+    if (key)
+        table.keys.insert_or_assign(predefined, std::move(*key));
+    else
+        table.keys.erase(predefined);
 }
 
 void closeHandle(HKEY handle) {

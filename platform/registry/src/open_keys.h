@@ -28,6 +28,11 @@ struct OpenKey {
 // ERROR_INVALID_HANDLE for a handle that is not open.
 OpenKey openKeyOf(HKEY handle);
 HKEY addHandle(OpenKey key);
+// From now on the predefined key stands for the key of standIn (which the
+// caller may close); a null standIn restores the predefined key.
+// ERROR_INVALID_HANDLE for a key that is not predefined or a stand-in that
+// is not open.
+void overridePredefined(HKEY predefined, HKEY standIn);
 // Predefined keys are never closed; closing them succeeds.
 void closeHandle(HKEY handle);
 

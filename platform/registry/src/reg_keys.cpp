@@ -116,3 +116,7 @@ LONG RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) noexcept { return deleteTree(hK
 LONG RegFlushKey(HKEY hKey) noexcept {
     return winLong([&] { openKeyOf(hKey).db->flush(); });
 }
+
+LONG RegOverridePredefKey(HKEY hKey, HKEY hNewHKey) noexcept {
+    return winLong([&] { overridePredefined(hKey, hNewHKey); });
+}

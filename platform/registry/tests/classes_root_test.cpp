@@ -59,3 +59,27 @@ TEST_F(Registry, ClassesListTheUsersSubkeysThenTheMachinesOthers) {
 }
 
 }  // namespace
+
+TEST_F(Registry, OverriddenClassesOpenTheGivenKeyUntilUndone) {
+    struct Restore {
+        ~Restore() { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr); }
+    } restore;
+    create(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes\\Mirelo.SignerKyd");
+    {
+        Key userClasses = create(HKEY_CURRENT_USER, u"Software\\Classes");
+        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses.get()));
+    }  // the stand-in's handle is closed; the override holds on
+    Key seen;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, openKey(HKEY_CLASSES_ROOT, u"Mirelo.SignerKyd", KEY_READ, seen));
+    ASSERT_EQ(ERROR_SUCCESS, setString(create(HKEY_CLASSES_ROOT, u"CLSID\\{1}").get(), nullptr, u"per user"));
+    EXPECT_EQ(u"per user", stringOf(create(HKEY_CURRENT_USER, u"Software\\Classes\\CLSID\\{1}").get(), nullptr));
+    EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes\\CLSID"));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(HKEY_CLASSES_ROOT));  // closing the predefined key keeps the override
+    EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, u"Mirelo.SignerKyd"));
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr));
+    EXPECT_TRUE(exists(HKEY_CLASSES_ROOT, u"Mirelo.SignerKyd"));
+    Key made = create(HKEY_CLASSES_ROOT, u"Interface\\{2}");
+    EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes\\Interface\\{2}"));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOverridePredefKey(made.get(), nullptr));
+}

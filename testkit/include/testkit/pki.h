@@ -152,6 +152,8 @@ inline constexpr std::string_view kEmailProtection = "1.3.6.1.5.5.7.3.4";
 inline constexpr std::string_view kTimeStamping = "1.3.6.1.5.5.7.3.8";
 // The certification authority's own extension (a string).
 inline constexpr std::string_view kAuthorityExtension = "1.3.6.1.4.1.32473.4.3";
+// The Netscape comment, where the authority writes the card number.
+inline constexpr std::string_view kNetscapeComment = "2.16.840.1.113730.1.13";
 // The certification authority's qualified-signature policy.
 inline constexpr std::string_view kQualifiedPolicy = "1.3.158.36061701.0.0.0.1.2.2";
 
@@ -226,9 +228,11 @@ public:
     CertificateBuilder& subjectAltNames(std::vector<GeneralName> names);
     // The same names under the obsolete OID 2.5.29.7.
     CertificateBuilder& obsoleteSubjectAltNames(std::vector<GeneralName> names);
+    CertificateBuilder& issuerAltNames(std::vector<GeneralName> names);
     CertificateBuilder& crlDistributionPoints(std::vector<std::string> urls);
     CertificateBuilder& authorityInfoAccess(std::vector<AccessDescription> access);
     CertificateBuilder& authorityExtension(std::string_view text, StringType encoding = StringType::Utf8);
+    CertificateBuilder& comment(std::string_view text, StringType encoding = StringType::Ia5);
     CertificateBuilder& extension(Extension raw);
     CertificateBuilder& keyIdentifiers(bool on);
 

@@ -53,6 +53,12 @@ LCID GetUserDefaultLCID() noexcept;
 LANGID GetUserDefaultLangID() noexcept;
 LANGID GetUserDefaultUILanguage() noexcept;
 LCID GetSystemDefaultLCID() noexcept;
+// The calling thread's locale: the user's until the thread sets another.
+// LOCALE_SYSTEM_DEFAULT, LOCALE_USER_DEFAULT and 0 set the locale they stand
+// for; a locale the system does not support is ERROR_INVALID_PARAMETER and
+// the thread's locale stays.
+LCID GetThreadLocale() noexcept;
+BOOL SetThreadLocale(LCID Locale) noexcept;
 // lpFormat null: the locale's short or long date (DATE_SHORTDATE default)
 // or its time format. Null lpDate/lpTime: the current local time. Size 0 is
 // a size query (characters including the NUL); a short buffer is

@@ -101,3 +101,10 @@ LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpR
                       LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                       PFILETIME lpftLastWriteTime) noexcept;
 LONG RegFlushKey(HKEY hKey) noexcept;
+
+// From now on, for every thread of the process, the predefined key hKey
+// opens what the open key hNewHKey stands for (hNewHKey may be closed
+// afterwards); a null hNewHKey restores hKey. Used to register a COM server
+// for the current user only, with HKEY_CLASSES_ROOT standing for
+// HKEY_CURRENT_USER\Software\Classes.
+LONG RegOverridePredefKey(HKEY hKey, HKEY hNewHKey) noexcept;
