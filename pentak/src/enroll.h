@@ -280,9 +280,11 @@ public:
     // Removes the certificates of the CSP store's container of that name
     // ("*": of every container); count is the number removed.
     DWORD DeleteCerts(std::u16string_view container, LONG& count);
-    // Reloads the CSP store and offers to delete each container whose
+    // Offers to delete each expired root certificate the card keeps, then
+    // reloads the CSP store and offers to delete each container whose
     // certificates (at least one) have all expired: on Yes, its
-    // certificates leave "MY" and the container is deleted.
+    // certificates leave "MY" and the container is deleted. A deletion the
+    // user cancels at the PIN counts as no failure.
     DWORD DeleteObsoleteContent();
 
     // ---- Message signing (result codes) ----
@@ -424,6 +426,9 @@ private:
     OwnedCertStore certificateSource(bool fromCspStore) const;
     // The known-provider check of the deletions; it empties a stale CSP store.
     DWORD checkDeletionProvider();
+    // Offers each expired root certificate of the card for deletion (Yes
+    // deletes it); false when a question or a deletion failed.
+    bool deleteExpiredCardRoots();
     // Removes the certificate from its key; false when that failed.
     bool removeCardCertificate(const CspStoreEntry& entry, CspKeyRecord& record) const;
 
