@@ -84,13 +84,13 @@ public:
     HRESULT GetCertEx(LONG index, BSTR caCerts, LONG boolCspStore, BSTR* cert) override;
     HRESULT SelectCert(BSTR caCerts, BSTR* cert) override;
     HRESULT SelectCertEx(BSTR caCerts, LONG boolCspStore, BSTR* cert) override;
-    HRESULT Sign(BSTR, BSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT DoSign() override { return E_NOTIMPL; }
+    HRESULT Sign(BSTR cert, BSTR message, BSTR* signedMessage) override;
+    HRESULT DoSign() override;
     HRESULT get_CSPName(BSTR* pVal) override;
     HRESULT get_KeyContainerName(BSTR* pVal) override;
     HRESULT get_signedMessage(BSTR* pVal) override;
     HRESULT get_SignCert(BSTR* pVal) override;
-    HRESULT put_SignCert(BSTR) override { return E_NOTIMPL; }
+    HRESULT put_SignCert(BSTR cert) override;
     HRESULT get_messageTBS(BSTR* pVal) override;
     HRESULT put_messageTBS(BSTR newVal) override;
     HRESULT EnumContainers(LONG index, LONG boolCspStore, BSTR* bstrContName) override;

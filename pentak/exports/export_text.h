@@ -55,6 +55,13 @@ private:
     DWORD* m_length;
 };
 
+// For the functions with a narrow and a wide form: the narrow form takes
+// and gives text in the session's code page, the wide form UTF-16.
+inline std::u16string textIn(const CEnroll& session, const char* text) { return sessionText(session, text); }
+inline std::u16string textIn(const CEnroll&, const char16_t* text) { return std::u16string(viewOf(text)); }
+inline NarrowOut outOf(const CEnroll& session, char* buffer, DWORD* length) { return {session, buffer, length}; }
+inline WideOut outOf(const CEnroll&, char16_t* buffer, DWORD* length) { return {buffer, length}; }
+
 // Runs a session step that yields a text (run(text) gives its HRESULT) and
 // hands the text out only when the step succeeded.
 template <class Out, class Run>

@@ -13,13 +13,6 @@ using pentak::flagOf;
 
 namespace {
 
-// The narrow forms take the CA list in the session's code page and give the
-// text in it; the wide forms take and give UTF-16.
-std::u16string textIn(const CEnroll& session, const char* text) { return sessionText(session, text); }
-std::u16string textIn(const CEnroll&, const char16_t* text) { return std::u16string(viewOf(text)); }
-NarrowOut outOf(const CEnroll& session, char* buffer, DWORD* length) { return {session, buffer, length}; }
-WideOut outOf(const CEnroll&, char16_t* buffer, DWORD* length) { return {buffer, length}; }
-
 // A certificate text over the CA list, by the session step
 // step(session, caList, text) that answers with a result code.
 template <class Char, class Step>

@@ -5,13 +5,6 @@
 
 using namespace pentak::exports;
 
-HRESULT Pentak_SetSignCert(const char* certificate) { return notBuilt(filled(certificate)); }
 HRESULT Pentak_GetPresentCardCSP(char*, DWORD* length) { return notBuilt(given(length)); }
 HRESULT Pentak_RequestImport(const char* request) { return notBuilt(given(request)); }
 HRESULT Pentak_GetCardNumber(char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_Sign(const char* certificate, const char* message, char*, DWORD* length) {
-    return notBuilt(filled(certificate) && filled(message) && given(length));
-}
-HRESULT Pentak_SignW(const char16_t* certificate, const char16_t* message, char16_t*, DWORD* length) {
-    return notBuilt(filled(certificate) && filled(message) && given(length));
-}

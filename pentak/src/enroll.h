@@ -280,9 +280,11 @@ public:
     // Removes the certificates of the CSP store's container of that name
     // ("*": of every container); count is the number removed.
     DWORD DeleteCerts(std::u16string_view container, LONG& count);
-    // Reloads the CSP store and offers to delete each container whose
+    // Offers to delete each expired root certificate the card keeps, then
+    // reloads the CSP store and offers to delete each container whose
     // certificates (at least one) have all expired: on Yes, its
-    // certificates leave "MY" and the container is deleted.
+    // certificates leave "MY" and the container is deleted. A deletion the
+    // user cancels at the PIN counts as no failure.
     DWORD DeleteObsoleteContent();
 
     // ==== Certificate values (result codes) ====
@@ -302,6 +304,26 @@ public:
     // identifier the issuer's subject key identifier. 87 for an empty text,
     // the decoder's error for one that does not decode.
     DWORD IsIssued(std::u16string_view certificate, std::u16string_view issuer, BOOL& issued);
+
+    // ==== Message signing (result codes) ====
+    // Signs the message with the certificate (Base64 or PEM) of the CSP
+    // store or of the user's "MY" store, whose key must be in the container
+    // its key-provider property names (else NTE_BAD_PUBLIC_KEY; no such
+    // certificate or key named: CRYPT_E_NOT_FOUND). The bytes signed: with
+    // MessageEncoding "base64" the decoded message (shown as UTF-8), else
+    // the text in CodePage (1200 UTF-16LE, 1201 UTF-16BE); a text the page
+    // cannot hold whole, or no bytes, gives ERROR_INVALID_DATA. The user
+    // sees the message, its hash by HashAlgorithmOid and the certificate in
+    // the sign dialog; anything but Yes gives ERROR_CANCELLED. The attached
+    // SignedData, with the signing time, as Base64 text in signedText and
+    // SignedMessage. SignCert and MessageTBS take the arguments first and
+    // SignedMessage is cleared; 87 for an empty argument.
+    DWORD Sign(std::u16string_view certificate, std::u16string_view message, std::u16string& signedText);
+    // Makes the certificate the signing one and the key it names the
+    // session's: provider, container, type and key spec from its key
+    // information, reader and card name cleared. CRYPT_E_NOT_FOUND when it
+    // is not found as Sign finds it or names no key; an empty text fails.
+    DWORD SetSignCert(std::u16string_view certificate);
 
     // ==== The PKCS#10 request ====
     // Members return 1, or 0 with the last error set. An OID argument that is
@@ -473,8 +495,16 @@ private:
     OwnedCertStore certificateSource(bool fromCspStore) const;
     // The known-provider check of the deletions; it empties a stale CSP store.
     DWORD checkDeletionProvider();
+    // Offers each expired root certificate of the card for deletion (Yes
+    // deletes it); false when a question or a deletion failed.
+    bool deleteExpiredCardRoots();
     // Removes the certificate from its key; false when that failed.
     bool removeCardCertificate(const CspStoreEntry& entry, CspKeyRecord& record) const;
+
+    // The signing certificate as Sign finds it, with the key it names;
+    // CRYPT_E_NOT_FOUND when either is missing.
+    OwnedCertContext findSigningCertificate(const std::u16string& certificate) const;
+    DWORD signingKeyOf(const std::u16string& certificate, OwnedCertContext& context, CertKeyInfo& key) const;
 
     THsmEngineCom m_hsmEngine;
     HCRYPTPROV m_hProv = 0;

@@ -1,5 +1,6 @@
 // CEnroll: the session's CSP store loaded from its provider, and the
 // certificates and containers removed from a known card provider.
+#include <algorithm>
 #include <optional>
 
 #include "cert_checks.h"
@@ -20,6 +21,12 @@
 namespace {
 
 constexpr DWORD kCancelledByUser = 0x8010006E;  // SCARD_W_CANCELLED_BY_USER
+// The card providers' own parameters of the roots the card keeps: their DER
+// certificates one after another, and the deletion of one of them.
+constexpr DWORD kCardRootListParameter = 0x10000003;
+constexpr DWORD kCardRootDeleteParameter = 0x10000004;
+constexpr int kRootCaption = 20;
+constexpr int kRootQuestion = 21;
 constexpr int kContainerCaption = 22;
 constexpr int kContainerQuestion = 23;
 constexpr int kSubjectLine = 24;
@@ -52,6 +59,25 @@ bool hasExpired(PCCERT_CONTEXT certificate) {
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     return CompareFileTime(&certificate->pCertInfo->NotAfter, &now) < 0;
+}
+
+// The card's root certificates, one DER certificate after another as its
+// provider gives them; a damaged list ends where the damage begins.
+std::vector<std::vector<BYTE>> cardRoots(HCRYPTPROV card) {
+    DWORD size = 0;
+    if (!CryptGetProvParam(card, kCardRootListParameter, nullptr, &size, 0)) return {};
+    std::vector<BYTE> list(size);
+    if (!CryptGetProvParam(card, kCardRootListParameter, list.data(), &size, 0)) return {};
+    list.resize(std::min<std::size_t>(size, list.size()));
+    std::vector<std::vector<BYTE>> roots;
+    for (std::size_t at = 0; at < list.size();) {
+        const OwnedCertContext root(
+            CertCreateCertificateContext(kCertEncoding, list.data() + at, static_cast<DWORD>(list.size() - at)));
+        if (!root) break;
+        roots.emplace_back(root->pbCertEncoded, root->pbCertEncoded + root->cbCertEncoded);
+        at += root->cbCertEncoded;
+    }
+    return roots;
 }
 
 bool removeFromPersonalStore(PCCERT_CONTEXT certificate) {
@@ -161,12 +187,33 @@ DWORD CEnroll::DeleteCerts(std::u16string_view container, LONG& count) {
     return ResultFromStatus(ok, GetLastError());
 }
 
+bool CEnroll::deleteExpiredCardRoots() {
+    AcquiredContext card;
+    // A card that cannot be reached, or keeps no roots, offers none.
+    if (!card.Acquire({}, m_providerName.value_or(u""), m_providerType, CRYPT_DEFAULT_CONTAINER_OPTIONAL)) return true;
+    bool ok = true;
+    for (const std::vector<BYTE>& der : cardRoots(card.get())) {
+        const OwnedCertContext root(
+            CertCreateCertificateContext(kCertEncoding, der.data(), static_cast<DWORD>(der.size())));
+        if (!root || !hasExpired(root.get())) continue;
+        std::u16string subject;
+        CertNameBlobToStr(der.data(), static_cast<DWORD>(der.size()), CERT_X500_NAME_STR, FALSE, subject);
+        int answer = IDNO;
+        if (!Confirm(answer, kRootCaption, kRootQuestion, subject.c_str())) ok = false;
+        if (answer != IDYES) continue;
+        if (!CryptSetProvParam(card.get(), kCardRootDeleteParameter, der.data(), 0) &&
+            GetLastError() != kCancelledByUser)
+            ok = false;
+    }
+    return ok;
+}
+
 DWORD CEnroll::DeleteObsoleteContent() {
     if (const DWORD refused = checkDeletionProvider()) return refused;
+    SetLastError(0);
+    bool ok = deleteExpiredCardRoots();
     LONG count = 0;
     if (const DWORD result = CSPLoadStore(TRUE, count)) return result;
-    SetLastError(0);
-    bool ok = true;
     const TPentakResource& texts = *TPentakResource::Instance();
     std::vector<CspStoreEntry> kept;
     for (CspStoreEntry& entry : m_cspStore) {

@@ -202,8 +202,6 @@ TEST_F(PentakSession, MembersNotBuiltYetAnswerNotImplementedAndTouchNothing) {
     Value number(u"before");
     EXPECT_EQ(E_NOTIMPL, session.call(u"GetCardNumber", {number.reference()}));
     EXPECT_EQ(u"before", number.text());
-    EXPECT_EQ(E_NOTIMPL, session.put(u"SignCert", Value(u"-----BEGIN CERTIFICATE-----")));
-    EXPECT_TRUE(readsNull(session, u"SignCert"));
     EXPECT_EQ(u"Tesk Card CSP", session.text(u"ProviderName"));
     EXPECT_EQ(u"kept", session.text(u"Error"));
 }

@@ -1,16 +1,25 @@
-// The sign confirmation and the card choice as GTK windows, answered by
-// key presses: the access keys of the GUI language's labels, the list's
-// keyboard, Escape; screenshots of both are left as artifacts.
+// The enrolment library's windows on screen, answered by key presses (the
+// access keys of the GUI language's labels, the lists' keyboard, Escape),
+// each leaving a screenshot as an artifact: the sign confirmation and the
+// card choice by themselves, and through a session's own members CryptUI's
+// selection and view of the user's certificate, the message signed after
+// the confirmation, and the question before a key container is deleted.
 #include <gtest/gtest.h>
 
 #include <optional>
 
+#include "../../../common/tests/helpers/scoped_env.h"
 #include "../pentak_support.h"
+#include "enroll.h"
+#include "known_providers.h"
 #include "pentak_resource.h"
 #include "select_card_dialog.h"
 #include "sign_dialog.h"
+#include "stores.h"
+#include "testkit/csp.h"
 #include "testkit/process.h"
 #include "testkit/screen_user.h"
+#include "win32/error.h"
 #include "win32/ui.h"
 
 namespace {
@@ -28,7 +37,7 @@ protected:
     std::optional<testkit::ScreenUser> m_user;
 };
 
-TEST_F(DialogsOnScreen, SignConfirmationAndCardChoiceAnswerTheKeyboard) {
+TEST_F(DialogsOnScreen, EveryDialogOfTheLibraryAnswersTheKeyboard) {
     const auto signer = pki::CertificateBuilder().subject({{"CN", "Jiří Dvořák"}}).build();
     TSignDlg sign(wide(signer.certificate.pem()), u"a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd", u"SHA-1",
                   u"Převod 1 000 Kč\nna účet 19-2000145399/0800", u"");
@@ -46,6 +55,45 @@ TEST_F(DialogsOnScreen, SignConfirmationAndCardChoiceAnswerTheKeyboard) {
     EXPECT_EQ(IDCANCEL, m_user->answered("Select card", "Escape", choose));
     EXPECT_EQ(-1, cards.GetSelected());
     EXPECT_EQ(IDCANCEL, m_user->answered("Select card", "alt+c", choose));
+    TPentakResource::ReleaseInstance();
+
+    // GTK keeps the display of its first window for the process: the
+    // session's windows come on the same screen.
+    TESTKIT_REQUIRE_PROGRAM("openssl");
+    const ScopedEnv modules("PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR);
+    testkit::PlatformRoot machine;
+    testkit::TestCsp csp(testkit::CspKind::Software, machine, u"pentak-on-screen");
+    const OwnedCertContext holder(csp.certificateWithKey("Pentak Screen Signer", hierarchy().standardCa));
+    ASSERT_TRUE(holder);
+    ASSERT_TRUE(CertAddCertificateContextToStore(OpenUserStore(kStorePersonal).get(), holder.get(),
+                                                 CERT_STORE_ADD_ALWAYS, nullptr));
+    CEnroll session;
+    ASSERT_EQ(0u, session.SetGUILanguage(u"en"));
+
+    std::u16string certificate;
+    EXPECT_EQ(0u, m_user->answered("Vybrat certifikát", "Return",
+                                   [&] { return session.SelectCertEx(u"", FALSE, certificate); },
+                                   "pentak-session-select-certificate"));
+    EXPECT_EQ(base64Of(derOf(holder.get())), certificate);
+    EXPECT_EQ(0u, m_user->answered("Certifikát", "Return", [&] { return session.ViewCert(certificate); },
+                                   "pentak-session-view-certificate"));
+
+    std::u16string signedText;
+    EXPECT_EQ(0u, m_user->answered("Confirmation", "alt+y",
+                                   [&] { return session.Sign(certificate, u"Převod 1 000 Kč", signedText); },
+                                   "pentak-session-sign"));
+    const std::vector<BYTE> der = bytesOfBase64(signedText);
+    const auto file = machine.write("signed.der", std::string(der.begin(), der.end()));
+    const auto verified =
+        testkit::run({"openssl", "cms", "-verify", "-inform", "DER", "-noverify", "-binary", "-in", file.string()});
+    EXPECT_EQ("P\xF8" "evod 1 000 K\xE8", verified.out) << verified.err;
+
+    session.SetProviderName(csp.provider());
+    session.SetProviderType(PROV_RSA_AES);
+    EXPECT_FALSE(m_user->answered("Delete key set", "alt+n",
+                                  [&] { return session.KeyContainerDelete(csp.container()); },
+                                  "pentak-session-key-container-delete"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), GetLastError());
 }
 
 }  // namespace

@@ -143,4 +143,65 @@ TEST_F(CardCertificates, ObsoleteContentIsTheExpiredContainerOnceTheUserAgrees) 
     EXPECT_FALSE(copy);
 }
 
+// The card's own roots: only an expired one is offered, and only a Yes
+// deletes it; the valid one stays.
+TEST_F(CardCertificates, AnExpiredRootOfTheCardGoesOnlyOnYes) {
+    const auto rootOf = [](const std::string& name, hours from, hours to) {
+        return pki::CertificateBuilder()
+            .subject({{"CN", name}})
+            .key(pki::Key::rsa(2048, name))
+            .basicConstraints({.ca = true})
+            .validity(pki::fromNow(from), pki::fromNow(to))
+            .build();
+    };
+    const pki::Credential expiredRoot = rootOf("Pentak Old Root", hours(-24 * 800), hours(-24));
+    const pki::Credential validRoot = rootOf("Pentak Valid Root", hours(-24), hours(24 * 800));
+    for (const pki::Credential* root : {&expiredRoot, &validRoot}) {
+        const auto file = m_machine.write("root.der", std::string(root->certificate.der().begin(),
+                                                                  root->certificate.der().end()));
+        const auto written =
+            m_card->token()->pkcs11Tool({"--write-object", file.string(), "--type", "cert", "--label", "root"});
+        ASSERT_EQ(0, written.exitCode) << written.err;
+    }
+    const auto rootsOnCard = [this] {
+        AcquiredContext card;
+        DWORD count = 0, size = sizeof count;
+        if (!card.Acquire({}, provider(), PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
+            !CryptGetProvParam(card.get(), 0x10000002, reinterpret_cast<BYTE*>(&count), &size, 0))
+            return ~DWORD{0};
+        return count;
+    };
+    ASSERT_EQ(2u, rootsOnCard());
+
+    const std::string rootQuestion =
+        "MessageBox: Delete a root certificate: Do you want to delete the expired root certificate?\n"
+        "Certificate subject: CN=Pentak Old Root";
+    script::queue("MessageBox", "IDNO");
+    script::queue("MessageBox", "IDNO");
+    ASSERT_EQ(0u, m_session.DeleteObsoleteContent());
+    ASSERT_EQ(2u, script::transcript().size());
+    EXPECT_EQ(rootQuestion, script::transcript().front().substr(0, rootQuestion.size()));
+    EXPECT_EQ(2u, rootsOnCard());
+
+    script::clear();
+    script::queue("MessageBox", "IDYES");
+    script::queue("MessageBox", "IDNO");
+    ASSERT_EQ(0u, m_session.DeleteObsoleteContent());
+    EXPECT_EQ(2u, script::transcript().size());
+    EXPECT_EQ(1u, rootsOnCard());
+    AcquiredContext card;
+    ASSERT_TRUE(card.Acquire({}, provider(), PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
+    std::vector<BYTE> left(validRoot.certificate.der().size() + 1);
+    DWORD size = static_cast<DWORD>(left.size());
+    ASSERT_TRUE(CryptGetProvParam(card.get(), 0x10000003, left.data(), &size, 0));
+    left.resize(size);
+    EXPECT_EQ(validRoot.certificate.der(), left);
+    // A key's certificate is no root of the card and stays.
+    AcquiredContext owner;
+    ASSERT_TRUE(owner.Acquire({}, provider(), PROV_RSA_FULL, CRYPT_DEFAULT_CONTAINER_OPTIONAL));
+    EXPECT_FALSE(CryptSetProvParam(owner.get(), 0x10000004, m_current.certificate.der().data(), 0));
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+    EXPECT_EQ(m_current.certificate.der(), onCard(u"current"));
+}
+
 }  // namespace

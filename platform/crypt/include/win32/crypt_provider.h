@@ -14,6 +14,9 @@ inline constexpr DWORD CRYPT_NEWKEYSET = 0x00000008;
 inline constexpr DWORD CRYPT_DELETEKEYSET = 0x00000010;
 inline constexpr DWORD CRYPT_MACHINE_KEYSET = 0x00000020;
 inline constexpr DWORD CRYPT_SILENT = 0x00000040;
+// A card context without a container (none is defaulted) that may still ask
+// for the PIN, unlike a verify context.
+inline constexpr DWORD CRYPT_DEFAULT_CONTAINER_OPTIONAL = 0x00000080;
 
 // CryptGetDefaultProvider flags.
 inline constexpr DWORD CRYPT_MACHINE_DEFAULT = 0x00000001;

@@ -1,5 +1,6 @@
 // CryptGetKeyParam and CryptSetKeyParam: the key's algorithm, length and
 // permissions, its certificate (KP_CERTIFICATE), and vendor parameters.
+#include "der_certificate.h"
 #include "handles.h"
 #include "out_text.h"
 #include "platform/boundary.h"
@@ -10,29 +11,6 @@
 namespace platform::crypt::provider {
 
 namespace {
-
-constexpr std::size_t kMaxCertificate = 1 << 24;
-
-// KP_CERTIFICATE comes without a length: the DER header of the certificate
-// tells it, as CryptoAPI reads it.
-View certificateAt(const BYTE* pb) {
-    if (pb[0] != 0x30) throw WinError(NTE_BAD_DATA, "a certificate is a SEQUENCE");
-    std::size_t header = 2;
-    std::size_t length = pb[1];
-    if (length & 0x80) {
-        const std::size_t octets = length & 0x7F;
-        if (octets == 0 || octets > 3) throw WinError(NTE_BAD_DATA, "certificate length");
-        length = 0;
-        for (std::size_t i = 0; i < octets; ++i) length = length << 8 | pb[2 + i];
-        header += octets;
-    }
-    if (length > kMaxCertificate) throw WinError(NTE_BAD_DATA, "certificate too large");
-    const View der(pb, header + length);
-    const unsigned char* p = der.data();
-    Certificate cert(d2i_X509(nullptr, &p, static_cast<long>(der.size())));
-    if (!cert || p != der.data() + der.size()) throwOpenSsl(static_cast<DWORD>(NTE_BAD_DATA), "d2i_X509");
-    return der;
-}
 
 DWORD permissionsOf(const Key& key) {
     return CRYPT_ENCRYPT | CRYPT_DECRYPT | CRYPT_READ | CRYPT_WRITE | CRYPT_MAC |

@@ -116,7 +116,11 @@ bool setProvParam(HCRYPTPROV hProv, DWORD param, const BYTE* pb, DWORD flags) {
         return true;
     }
     const auto hook = findParameterHook(context->provider.name, ParameterKind::Provider, param);
-    if (!hook || !hook->set) throw WinError(NTE_BAD_TYPE, "unknown provider parameter " + std::to_string(param));
+    if (!hook) {
+        context->keyset->setVendorParameter(param, pb);
+        return true;
+    }
+    if (!hook->set) throw WinError(NTE_BAD_TYPE, "unknown provider parameter " + std::to_string(param));
     hook->set(HookTarget{hProv, 0}, pb, flags);
     return true;
 }

@@ -7,6 +7,8 @@
 
 #include "card_data.h"
 #include "card_names.h"
+#include "card_roots.h"
+#include "der_certificate.h"
 #include "p11_errors.h"
 #include "p11_session.h"
 #include "platform/text.h"
@@ -281,7 +283,19 @@ public:
 
     void setPin(DWORD spec, std::string pin) override { m_token->setPin(spec, std::move(pin)); }
 
-    std::optional<Bytes> vendorParameter(DWORD param) override { return providerCardData(m_token->session(), param); }
+    // The card's roots are its certificate objects; other parameters are
+    // its data objects.
+    std::optional<Bytes> vendorParameter(DWORD param) override {
+        if (auto roots = cardRootParameter(m_token->session(), param)) return roots;
+        return providerCardData(m_token->session(), param);
+    }
+
+    void setVendorParameter(DWORD param, const BYTE* value) override {
+        if (param != kCardRootDeleteParameter) Keyset::setVendorParameter(param, value);
+        const CK_OBJECT_HANDLE root = cardRootObject(m_token->session(), certificateAt(value));
+        m_token->login(AT_SIGNATURE);
+        m_token->session().destroy(root);
+    }
 
 private:
     std::shared_ptr<Token> m_token;
@@ -323,7 +337,8 @@ private:
     // The container part, or for a context that needs one, the default.
     static CardContainerName nameOf(const KeysetRequest& request) {
         CardContainerName name = parseCardContainerName(request.container.value_or(u""));
-        if (name.container.empty() && !(request.flags & CRYPT_VERIFYCONTEXT)) name.container = defaultContainerName();
+        if (name.container.empty() && !(request.flags & (CRYPT_VERIFYCONTEXT | CRYPT_DEFAULT_CONTAINER_OPTIONAL)))
+            name.container = defaultContainerName();
         return name;
     }
 

@@ -16,6 +16,10 @@ void Keyset::setPin(DWORD, std::string) { throw WinError(NTE_BAD_TYPE, "the prov
 
 std::optional<Bytes> Keyset::vendorParameter(DWORD) { return std::nullopt; }
 
+void Keyset::setVendorParameter(DWORD param, const BYTE*) {
+    throw WinError(NTE_BAD_TYPE, "unknown provider parameter " + std::to_string(param));
+}
+
 std::optional<Bytes> Key::vendorParameter(DWORD) const { return std::nullopt; }
 
 std::unique_ptr<Csp> openCsp(const ProviderEntry& entry) {

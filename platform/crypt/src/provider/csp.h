@@ -57,6 +57,9 @@ public:
     // A provider parameter outside the standard ones that the keyset's own
     // store answers (a card's data); nothing when it holds none.
     virtual std::optional<Bytes> vendorParameter(DWORD param);
+    // Sets such a parameter (the value's length is the parameter's own
+    // rule); NTE_BAD_TYPE for one the store does not take.
+    virtual void setVendorParameter(DWORD param, const BYTE* value);
 };
 
 // Parsed CryptAcquireContext arguments.
