@@ -6,8 +6,6 @@
 using namespace pentak::exports;
 
 HRESULT Pentak_SetSignCert(const char* certificate) { return notBuilt(filled(certificate)); }
-HRESULT Pentak_GetPresentCardCSP(char*, DWORD* length) { return notBuilt(given(length)); }
-HRESULT Pentak_RequestImport(const char* request) { return notBuilt(given(request)); }
 HRESULT Pentak_EnrollX509(const char*, const char*, LONG) { return notBuilt(true); }
 HRESULT Pentak_CmfToPem(const char* cmf, char*, DWORD* length) { return notBuilt(filled(cmf) && given(length)); }
 HRESULT Pentak_IsIssued(const char* certificate, const char* issuer, LONG* issued) {
@@ -19,7 +17,6 @@ HRESULT Pentak_GetCertVal(const char* certificate, LONG, char*, DWORD* length) {
 HRESULT Pentak_GetCertValW(const char16_t* certificate, LONG, char16_t*, DWORD* length) {
     return notBuilt(given(certificate) && given(length));
 }
-HRESULT Pentak_GetCardNumber(char*, DWORD* length) { return notBuilt(given(length)); }
 HRESULT Pentak_Sign(const char* certificate, const char* message, char*, DWORD* length) {
     return notBuilt(filled(certificate) && filled(message) && given(length));
 }

@@ -199,13 +199,21 @@ TEST_F(PentakSession, MembersNotBuiltYetAnswerNotImplementedAndTouchNothing) {
     const auto session = newSession();
     ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(u"Tesk Card CSP")));
     ASSERT_EQ(S_OK, session.put(u"Error", Value(u"kept")));
-    Value number(u"before");
-    EXPECT_EQ(E_NOTIMPL, session.call(u"GetCardNumber", {number.reference()}));
-    EXPECT_EQ(u"before", number.text());
     EXPECT_EQ(E_NOTIMPL, session.put(u"SignCert", Value(u"-----BEGIN CERTIFICATE-----")));
     EXPECT_TRUE(readsNull(session, u"SignCert"));
     EXPECT_EQ(u"Tesk Card CSP", session.text(u"ProviderName"));
     EXPECT_EQ(u"kept", session.text(u"Error"));
+}
+
+TEST_F(PentakSession, CardMembersOfAProviderWithoutCardFailAndGiveNothing) {
+    const auto session = newSession();
+    ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(u"Tesk Card CSP")));
+    Value number(u"before");
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), session.call(u"GetCardNumber", {number.reference()}));
+    EXPECT_EQ(u"before", number.text());
+    // A provider the import does not know is recorded with its code.
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), session.call(u"RequestImport", {Value(u"MIIB").get()}));
+    EXPECT_NE(std::u16string::npos, session.text(u"Error").find(u"(MyError:10001005)"));
 }
 
 }  // namespace

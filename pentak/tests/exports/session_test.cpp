@@ -52,6 +52,13 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
     EXPECT_EQ(E_NOTIMPL, CALL(Pentak_IsIssued)("certificate", "issuer", &number));
     untouched();
 
+    // The card functions run on the session: its provider has no card number
+    // and is not one the request import knows.
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), CALL(Pentak_GetCardNumber)(buffer, &length));
+    EXPECT_EQ(kInvalidParameter, CALL(Pentak_RequestImport)(nullptr));
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), CALL(Pentak_RequestImport)("MIIB"));
+    untouched();
+
     EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());
     expectNoSession();
     EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());
