@@ -25,6 +25,16 @@ namespace script = platform::ui::script;
 constexpr char16_t kVostrelCsp[] = u"Vostrel Cryptographic Service Provider";
 constexpr char kApplication[] = "Tesk_certrequest";
 
+// The vendor module's file in the platform root's system folder is that
+// module.
+void linkVendorModule(const testkit::PlatformRoot& root, const std::string& file,
+                      const std::filesystem::path& module) {
+    const auto folder = root.path() / "Windows" / "System32";
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(folder / file);
+    std::filesystem::create_symlink(module, folder / file);
+}
+
 class RequestImport : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,12 +50,8 @@ protected:
         ::unsetenv("TESTKIT_P11_LABEL_LENGTH");
     }
 
-    // The vendor module's file in the system folder is that module.
     void useModule(const std::string& file, const std::filesystem::path& module) {
-        const auto folder = m_machine.path() / "Windows" / "System32";
-        std::filesystem::create_directories(folder);
-        std::filesystem::remove(folder / file);
-        std::filesystem::create_symlink(module, folder / file);
+        linkVendorModule(m_machine, file, module);
     }
 
     // The request data objects as pkcs11-tool lists them.
@@ -164,6 +170,23 @@ TEST_F(RequestImport, CardNumberIsTheTokenSerial) {
     number = u"unchanged";
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), m_session.GetCardNumber(number));
     EXPECT_EQ(u"unchanged", number);
+}
+
+// The provider's contexts and the card number's module are the same
+// SoftHSM2 in one process: reading the number must not end the library
+// under the provider's open context.
+TEST(CardNumberBesideTheProvider, TheProvidersContextStillSignsAfterwards) {
+    TESTKIT_REQUIRE_SOFTHSM();
+    testkit::PlatformRoot machine;
+    testkit::TestCsp csp(testkit::CspKind::SoftHsmToken, machine, u"beside");
+    csp.generate(AT_SIGNATURE, 1024);
+    linkVendorModule(machine, "zintrap11.so", testkit::SoftHsmToken::module());
+    CEnroll session;
+    session.SetProviderName(csp.provider());
+    std::u16string number;
+    ASSERT_EQ(0u, session.GetCardNumber(number));
+    EXPECT_FALSE(number.empty());
+    EXPECT_FALSE(csp.sign(AT_SIGNATURE, CALG_SHA_256, "after the card number").empty());
 }
 
 }  // namespace
