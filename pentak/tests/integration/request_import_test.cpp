@@ -12,6 +12,7 @@
 #include "../pentak_support.h"
 #include "enroll.h"
 #include "my_error.h"
+#include "platform/crypt_providers.h"
 #include "platform/ui.h"
 #include "testkit/csp.h"
 #include "testkit/softhsm.h"
@@ -187,6 +188,37 @@ TEST(CardNumberBesideTheProvider, TheProvidersContextStillSignsAfterwards) {
     ASSERT_EQ(0u, session.GetCardNumber(number));
     EXPECT_FALSE(number.empty());
     EXPECT_FALSE(csp.sign(AT_SIGNATURE, CALG_SHA_256, "after the card number").empty());
+}
+
+// The Kavlo card takes the request into the key's own parameter, as a
+// zero byte, the length (little-endian) and the ANSI bytes.
+TEST(RequestImportThroughCryptoapi, KavloCardTakesTheRequestAsItsKeysParameter) {
+    TESTKIT_REQUIRE_SOFTHSM();
+    namespace crypt = platform::crypt;
+    testkit::PlatformRoot machine;
+    testkit::PinPrompts prompts;
+    testkit::SoftHsmToken token(machine, testkit::SoftHsmOptions{.provider = u"KavloCSP"});
+    std::vector<BYTE> written;
+    DWORD keySpec = 0;
+    crypt::setParameterHook(u"KavloCSP", crypt::ParameterKind::Key, 0x10000020,
+                            {{}, [&](const crypt::HookTarget& target, const BYTE* data, DWORD) {
+                                 keySpec = target.keySpec;
+                                 const DWORD length = data[1] | data[2] << 8 | data[3] << 16 | DWORD{data[4]} << 24;
+                                 written.assign(data, data + 5 + length);
+                             }});
+    CEnroll session;
+    session.SetProviderName(u"KavloCSP");
+    session.SetContainerName(u"pentak-card");
+    session.SetKeySpec(AT_SIGNATURE);
+    session.SetGenKeyFlags(1024u << 16);
+    prompts.answer(token.options().pin);
+    ASSERT_TRUE(session.KeyGenerate()) << std::hex << GetLastError();
+
+    EXPECT_TRUE(session.RequestImport(u"MIIB\u017E")) << std::hex << GetLastError();
+    EXPECT_EQ((std::vector<BYTE>{0, 5, 0, 0, 0, 'M', 'I', 'I', 'B', 0x9E}), written);
+    EXPECT_EQ(static_cast<DWORD>(AT_SIGNATURE), keySpec);
+    session.Reset();
+    crypt::clearParameterHooks();
 }
 
 }  // namespace
