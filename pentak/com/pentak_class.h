@@ -7,9 +7,6 @@
 // (OIDs, hexadecimal data) go through the ANSI code page; one the page
 // cannot hold is refused with E_INVALIDARG rather than altered. The object
 // may be aggregated and answers IUnknown, IDispatch and IPentak only.
-//
-// Members whose session operation is not built yet answer E_NOTIMPL and
-// touch nothing.
 #pragma once
 
 #include <type_traits>
@@ -63,12 +60,12 @@ public:
     HRESULT RequestedExtension_SetCritical(BSTR oid, INT critical) override;
     HRESULT RequestedExtension_Add(BSTR oid, INT critical, BSTR hexData) override;
     HRESULT EnumProviders(LONG index) override;
-    HRESULT RequestImport(BSTR) override { return E_NOTIMPL; }
+    HRESULT RequestImport(BSTR bstrReq) override;
     HRESULT GetContainerName(BSTR* bstrContainer) override;
-    HRESULT GetCardNumber(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetCardNumber(BSTR* bstrCardNumber) override;
     HRESULT ParseCertSubjectToStr(BSTR cert, LONG type, BSTR* subject) override;
     HRESULT ParseCertIssuerToStr(BSTR cert, LONG type, BSTR* issuer) override;
-    HRESULT GetPresentCardCSP(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetPresentCardCSP(BSTR* bstrCSP) override;
     HRESULT GetDefaultOSCSP(BSTR* bstrCSP) override;
     HRESULT CSPLoadStore(LONG full, LONG* lCount) override;
     HRESULT EnumPubKeyHash(LONG index, BSTR bstrHashOID, LONG boolCspStore, LONG boolFromCache,

@@ -54,10 +54,4 @@ HRESULT codeOn(bool argumentsGiven, Step&& step) noexcept {
     return onSession(argumentsGiven, [&](CEnroll& s) { return pentak::codeOf([&] { return step(s); }); });
 }
 
-// A function whose session operation is not built yet: the same checks,
-// then E_NOTIMPL with nothing touched.
-inline HRESULT notBuilt(bool argumentsGiven) noexcept {
-    return onSession(argumentsGiven, [](CEnroll&) { return E_NOTIMPL; });
-}
-
 }  // namespace pentak::exports

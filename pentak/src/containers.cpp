@@ -2,12 +2,14 @@
 #include "containers.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "common/codepage.h"
 #include "common/cryptoapi.h"
 #include "common/decoded_object.h"
 #include "common/pem.h"
 #include "container_names.h"
+#include "known_providers.h"
 #include "stores.h"
 #include "win32/crypt_encode.h"
 #include "win32/error.h"
@@ -16,6 +18,8 @@ namespace {
 
 // The card provider's parameter that holds the number of the card.
 constexpr DWORD kCardNumberParameter = 0x10000021;
+// The Kavlo card provider's key parameter that holds container data.
+constexpr DWORD kKavloContainerDataParameter = 0x10000020;
 
 // The record of one key of the container; false when the key is missing.
 bool readKey(HCRYPTPROV provider, DWORD keySpec, CspKeyRecord& out) {
@@ -183,5 +187,23 @@ bool TCryptoapi::ReadCardNumber(const std::u16string& provider, DWORD type, cons
     if (!CryptGetProvParam(context.get(), kCardNumberParameter, reinterpret_cast<BYTE*>(number.data()), &size, 0))
         return Failed();
     out = String2WideChar(number.data(), static_cast<int>(size), CP_ACP);
+    return true;
+}
+
+bool TCryptoapi::WriteContainerData(const std::u16string& provider, DWORD type, const std::u16string& container,
+                                    const std::string& data, DWORD keySpec) {
+    if (data.size() > 0xFFFFFFFFu) {
+        SetLastError(NTE_BAD_DATA);
+        return Failed();
+    }
+    AcquiredContext context;
+    if (!context.Acquire(container, provider, type, 0)) return Failed();
+    const auto length = static_cast<std::uint32_t>(data.size());
+    std::vector<BYTE> blob = {0, static_cast<BYTE>(length), static_cast<BYTE>(length >> 8),
+                              static_cast<BYTE>(length >> 16), static_cast<BYTE>(length >> 24)};
+    blob.insert(blob.end(), data.begin(), data.end());
+    const UserKey key(context.get(), keySpec);
+    const DWORD parameter = provider == kKavloCspName ? kKavloContainerDataParameter : KP_CERTIFICATE;
+    if (!key.get() || !CryptSetKeyParam(key.get(), parameter, blob.data(), 0)) return Failed();
     return true;
 }

@@ -390,6 +390,30 @@ public:
     // dropped. A text without a byte gives 87.
     BOOL RequestedExtension_Add(std::string_view oid, BOOL critical, std::string_view hex);
 
+    // ---- The card in the reader (result codes, RequestImport a truth value) ----
+
+    // Finds the inserted cards whose card type the smart-card database
+    // gives a provider, lets the user choose in the card dialog when there
+    // are several, and makes the card's provider (with its installed type),
+    // reader and card name the session's. The fields are cleared first and
+    // stay so on failure: SCARD_E_UNKNOWN_READER without a reader,
+    // SCARD_E_NO_SMARTCARD when no card is present or the readers cannot be
+    // read, SCARD_E_CARD_UNSUPPORTED when no card has a provider,
+    // ERROR_CANCELLED when the dialog is cancelled, NTE_FAIL when it ends
+    // without a card, NTE_BAD_PROVIDER when the provider is not installed.
+    DWORD GetPresentCardCSP(std::u16string& provider);
+    // The card's number: the Kavlo provider's own parameter, or the serial
+    // number of the token the provider's vendor module sees.
+    // NTE_BAD_PROVIDER without a provider, ERROR_NOT_SUPPORTED for a
+    // provider without either, else the reading's error.
+    DWORD GetCardNumber(std::u16string& number);
+    // Stores the prepared request on the session's card (TImportRequest)
+    // under the full container name. A failure is recorded with the
+    // import's result code and the module's return value.
+    // NTE_BAD_PROVIDER without a provider, ERROR_INVALID_PARAMETER for an
+    // empty request.
+    BOOL RequestImport(std::u16string_view request);
+
     // The signed request of the open key as Base64 in lines of 72 characters
     // ended by LF. A copy waits in the user's "REQUEST" store for the issued
     // certificate. Under application profile 1 with the Kavlo card provider

@@ -283,6 +283,12 @@ public:
     // The card number that the card provider keeps for the container.
     bool ReadCardNumber(const std::u16string& provider, DWORD type, const std::u16string& container,
                         std::u16string& out);
+    // Writes data into the container as its key's parameter: for
+    // "KavloCSP" the provider's own 0x10000020, else KP_CERTIFICATE, as the
+    // blob of a zero byte, the length (32 bits, little-endian) and the
+    // bytes. False with the failing call's last error.
+    bool WriteContainerData(const std::u16string& provider, DWORD type, const std::u16string& container,
+                            const std::string& data, DWORD keySpec);
 
     // A DER SignedData holding the data, signed with the certificate's key
     // under the hash of hashOid, with the signing time as the one signed

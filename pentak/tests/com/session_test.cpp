@@ -1,7 +1,7 @@
 // The enrolment session through the object's dispatch interface, as a
 // script uses it: its settings, the ones it validates, the constants, the
-// diagnostic text every object shares, reset, the test box, and the
-// members whose operations are not built yet.
+// diagnostic text every object shares, reset, the test box, and the card
+// members on a provider without a card.
 #include "../../../common/tests/helpers/scoped_env.h"
 #include "pentak_client.h"
 #include "win32/registry.h"
@@ -195,15 +195,15 @@ TEST_F(PentakSession, TestShowsItsBoxToTheUser) {
     EXPECT_EQ(S_OK, session.call(u"Test"));
 }
 
-TEST_F(PentakSession, MembersNotBuiltYetAnswerNotImplementedAndTouchNothing) {
+TEST_F(PentakSession, CardMembersOfAProviderWithoutCardFailAndGiveNothing) {
     const auto session = newSession();
     ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(u"Tesk Card CSP")));
-    ASSERT_EQ(S_OK, session.put(u"Error", Value(u"kept")));
     Value number(u"before");
-    EXPECT_EQ(E_NOTIMPL, session.call(u"GetCardNumber", {number.reference()}));
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), session.call(u"GetCardNumber", {number.reference()}));
     EXPECT_EQ(u"before", number.text());
-    EXPECT_EQ(u"Tesk Card CSP", session.text(u"ProviderName"));
-    EXPECT_EQ(u"kept", session.text(u"Error"));
+    // A provider the import does not know is recorded with its code.
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), session.call(u"RequestImport", {Value(u"MIIB").get()}));
+    EXPECT_NE(std::u16string::npos, session.text(u"Error").find(u"(MyError:10001005)"));
 }
 
 }  // namespace

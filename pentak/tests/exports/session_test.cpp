@@ -46,9 +46,12 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
     EXPECT_EQ(S_OK, CALL(Pentak_Initialize)()) << "a second call keeps the session";
     EXPECT_EQ(kProvider, narrowText(CALL(Pentak_GetProviderName)));
 
-    // Functions whose operation is not built make the same checks.
+    // The card functions run on the session: its provider has no card number
+    // and is not one the request import knows.
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_GetCardNumber)(buffer, nullptr));
-    EXPECT_EQ(E_NOTIMPL, CALL(Pentak_GetCardNumber)(buffer, &length));
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), CALL(Pentak_GetCardNumber)(buffer, &length));
+    EXPECT_EQ(kInvalidParameter, CALL(Pentak_RequestImport)(nullptr));
+    EXPECT_EQ(static_cast<HRESULT>(0x80070032), CALL(Pentak_RequestImport)("MIIB"));
     untouched();
 
     EXPECT_EQ(S_OK, CALL(Pentak_UnInitialize)());
