@@ -100,6 +100,7 @@ void TSigner::SetError(LONG number, const std::string& text) {
 }
 
 bool TSigner::Record(LONG number) {
+    LastErrorKeeper keep;
     std::string text;
     TResource::Instance()->FormatMessage(text, number);
     SetError(number, text);
@@ -107,6 +108,7 @@ bool TSigner::Record(LONG number) {
 }
 
 bool TSigner::Record(LONG number, const std::string& argument) {
+    LastErrorKeeper keep;
     std::string text;
     TResource::Instance()->FormatMessage(text, number, argument.c_str());
     SetError(number, text);
@@ -114,6 +116,7 @@ bool TSigner::Record(LONG number, const std::string& argument) {
 }
 
 bool TSigner::Record(LONG number, LONG argument) {
+    LastErrorKeeper keep;
     std::string text;
     TResource::Instance()->FormatMessage(text, number, static_cast<int>(argument));
     SetError(number, text);
