@@ -34,9 +34,15 @@ TESK_COM_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* 
 
 TESK_COM_EXPORT HRESULT DllCanUnloadNow() { return platform::com::canUnloadNow(); }
 
+// A registration that fails half-way takes back all it may have written.
 TESK_COM_EXPORT HRESULT DllRegisterServer() {
-    if (const HRESULT hr = platform::com::registerScript(kAppIdScript); FAILED(hr)) return hr;
-    return platform::com::registerServer(kClassScript);
+    HRESULT hr = platform::com::registerScript(kAppIdScript);
+    if (SUCCEEDED(hr)) hr = platform::com::registerServer(kClassScript);
+    if (FAILED(hr)) {
+        platform::com::unregisterServer(kClassScript);
+        platform::com::unregisterScript(kAppIdScript);
+    }
+    return hr;
 }
 
 TESK_COM_EXPORT HRESULT DllUnregisterServer() {
@@ -49,8 +55,5 @@ TESK_COM_EXPORT HRESULT DllInstall(BOOL install, LPCWSTR commandLine) {
     // redirected to HKCU\Software\Classes, which the layer cannot do yet:
     // refused, rather than registered for the whole machine.
     if (namesTheUser(commandLine)) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
-    if (!install) return DllUnregisterServer();
-    const HRESULT hr = DllRegisterServer();
-    if (FAILED(hr)) DllUnregisterServer();
-    return hr;
+    return install ? DllRegisterServer() : DllUnregisterServer();
 }

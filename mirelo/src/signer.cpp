@@ -27,7 +27,12 @@ std::string_view fileName(std::string_view path) {
 
 TSigner::TSigner() {
     SignerServices::Attach();
-    TSigner::Reset(false);
+    try {
+        TSigner::Reset(false);
+    } catch (...) {
+        SignerServices::Detach();  // a signer that never was holds nothing
+        throw;
+    }
 }
 
 TSigner::~TSigner() {

@@ -139,6 +139,9 @@ TEST_F(MireloObject, SettingsReadTheSameThroughTheTableOfFunctionsAndByName) {
     EXPECT_EQ(NTE_FAIL, putByName(u"SignatureIndex", longValue(0)));
     EXPECT_EQ(30, numberByName(u"LastErrorNumber"));
 
+    ASSERT_EQ(S_OK, putByName(u"LastErrorStr", textValue(u"Łoś \u65E5\u672C")));
+    EXPECT_EQ(u"Łoś ??", lastErrorStr()) << "the signer's text is ANSI: what the page lacks is replaced";
+
     VARIANT about;
     VariantInit(&about);
     ASSERT_EQ(S_OK, invokeByName(byName(), u"About", DISPATCH_METHOD, {}, &about));
