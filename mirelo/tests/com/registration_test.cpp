@@ -52,8 +52,12 @@ std::set<std::string> expectedRegistration() {
 
 TEST(MireloRegistration, WritesExactlyTheClassItsApplicationAndLibraryAndUnregistrationKeepsOnlyTheContainers) {
     testkit::PlatformRoot machine;
+    HKEY stale = nullptr;  // what an older registration left in the class key
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, u"CLSID\\{B09FA720-D756-471D-858E-36C5AFF0B417}\\Old",
+                                             0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &stale, nullptr));
+    RegCloseKey(stale);
     ASSERT_EQ(0, regsvr32({"/s", kModule}).exitCode);
-    EXPECT_EQ(expectedRegistration(), classesRoot());
+    EXPECT_EQ(expectedRegistration(), classesRoot()) << "the class key is written afresh";
     ASSERT_EQ(0, regsvr32({"/s", kModule}).exitCode) << "registering again";
     EXPECT_EQ(expectedRegistration(), classesRoot());
 
