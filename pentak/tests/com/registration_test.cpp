@@ -4,7 +4,7 @@
 #include <set>
 
 #include "pentak_client.h"
-#include "platform/text.h"
+#include "testkit/registry_lines.h"
 #include "win32/modules.h"
 #include "win32/registry.h"
 #include "win32/resources.h"
@@ -13,45 +13,8 @@ namespace {
 
 using namespace pentak_test;
 using platform::com::Ptr;
-using platform::text::toUtf8;
 
-// The registry under a key as lines: "path [name] = text" for each value,
-// and the path alone for a key that holds nothing.
-void collect(HKEY root, const std::u16string& path, std::set<std::string>& lines) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
-    if (subkeys == 0 && values == 0) lines.insert(toUtf8(path));
-    for (DWORD i = 0; i < values; ++i) {
-        WCHAR name[256];
-        DWORD nameLength = 256;
-        WCHAR data[1024] = {};
-        DWORD dataSize = sizeof data - sizeof(WCHAR);
-        DWORD type = REG_NONE;
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
-            ERROR_SUCCESS)
-            continue;
-        const std::u16string text =
-            type == REG_SZ ? std::u16string(data) : u"type " + platform::text::fromUtf8(std::to_string(type));
-        lines.insert(toUtf8(path + u" [" + std::u16string(name, nameLength) + u"] = " + text));
-    }
-    for (DWORD i = 0; i < subkeys; ++i) {
-        WCHAR name[256];
-        DWORD nameLength = 256;
-        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            collect(root, (path.empty() ? u"" : path + u"\\") + std::u16string(name, nameLength), lines);
-    }
-    RegCloseKey(key);
-}
-
-std::set<std::string> classesRoot() {
-    std::set<std::string> lines;
-    collect(HKEY_CLASSES_ROOT, u"", lines);
-    return lines;
-}
+std::set<std::string> classesRoot() { return testkit::registryLines(HKEY_CLASSES_ROOT); }
 
 TEST(PentakRegistration, WritesTheClassAndItsLibraryAndUnregistrationTakesThemAway) {
     testkit::PlatformRoot machine;

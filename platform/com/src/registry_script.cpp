@@ -58,6 +58,7 @@ std::u16string quotedText(std::string_view s, std::u16string_view modulePath, st
 ScriptEntry parseLine(std::string_view s, std::u16string_view modulePath, std::size_t line) {
     ScriptEntry entry;
     for (const auto& [word, mark] : {std::pair{"whole ", ScriptEntry::Mark::Whole},
+                                     std::pair{"replace ", ScriptEntry::Mark::Replace},
                                      std::pair{"keep ", ScriptEntry::Mark::Keep}})
         if (s.starts_with(word)) {
             entry.mark = mark;
@@ -115,6 +116,7 @@ std::vector<ScriptEntry> parseRegistryScript(std::string_view utf8, std::u16stri
 
 void applyRegistration(const std::vector<ScriptEntry>& script) {
     for (const auto& entry : script) {
+        if (entry.mark == ScriptEntry::Mark::Replace && !entry.namedValue) deleteTree(entry.root, entry.key);
         const RegKey key = RegKey::create(entry.root, entry.key);
         const char16_t* name = entry.namedValue ? entry.valueName.c_str() : nullptr;
         if (entry.kind == ScriptEntry::Kind::Text) key.setText(name, entry.text);
@@ -131,7 +133,7 @@ void applyUnregistration(const std::vector<ScriptEntry>& script) {
         if (it->namedValue) {
             if (const RegKey key = RegKey::open(it->root, it->key, KEY_SET_VALUE))
                 RegDeleteValueW(key.get(), it->valueName.c_str());
-        } else if (it->mark == ScriptEntry::Mark::Whole) {
+        } else if (it->mark == ScriptEntry::Mark::Whole || it->mark == ScriptEntry::Mark::Replace) {
             deleteTree(it->root, it->key);
         } else if (it->mark == ScriptEntry::Mark::None) {
             const RegKey key = RegKey::open(it->root, it->key);

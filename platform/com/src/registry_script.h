@@ -1,14 +1,15 @@
 // Registration scripts: what a server writes to the registry when it is
 // registered, and takes away when it is unregistered. One entry a line:
 //
-//   [whole|keep] ROOT\key\path [\[value name\]] [= 'text' | = dword:N]
+//   [whole|replace|keep] ROOT\key\path [\[value name\]] [= 'text' | = dword:N]
 //
 // ROOT is HKCR, HKLM or HKCU; %MODULE% in a text stands for the module's
 // path, %% for a percent sign; '' inside a text for a quote; # begins a
 // comment line. Registration creates each key and sets the value given
-// (the key's default value when no name is given). Unregistration goes
+// (the key's default value when no name is given); a `replace` key is
+// first deleted with everything under it. Unregistration goes
 // through the lines last to first: a value line removes its value; a key
-// marked `whole` goes with everything under it; a `keep` key stays; any
+// marked `whole` or `replace` goes with everything under it; a `keep` key stays; any
 // other key goes when no subkeys are left under it.
 #pragma once
 
@@ -21,7 +22,7 @@
 namespace platform::com {
 
 struct ScriptEntry {
-    enum class Mark { None, Whole, Keep };
+    enum class Mark { None, Whole, Replace, Keep };
     enum class Kind { None, Text, Dword };
     Mark mark = Mark::None;
     HKEY root = nullptr;

@@ -76,14 +76,21 @@ HRESULT getClassObject(std::span<const ServerClass> classes, const CLSID& clsid,
 
 HRESULT canUnloadNow() noexcept { return g_moduleLocks == 0 ? S_OK : S_FALSE; }
 
+HRESULT registerScript(WORD registryScriptNumber) noexcept {
+    return scriptStep([&] { applyRegistration(registryScript(registryScriptNumber)); });
+}
+
+HRESULT unregisterScript(WORD registryScriptNumber) noexcept {
+    return scriptStep([&] { applyUnregistration(registryScript(registryScriptNumber)); });
+}
+
 HRESULT registerServer(WORD registryScriptNumber) noexcept {
-    if (const HRESULT hr = scriptStep([&] { applyRegistration(registryScript(registryScriptNumber)); }); FAILED(hr))
-        return hr;
+    if (const HRESULT hr = registerScript(registryScriptNumber); FAILED(hr)) return hr;
     return carriesTypeLibrary() ? registerTypeLibrary() : S_OK;
 }
 
 HRESULT unregisterServer(WORD registryScriptNumber) noexcept {
-    const HRESULT script = scriptStep([&] { applyUnregistration(registryScript(registryScriptNumber)); });
+    const HRESULT script = unregisterScript(registryScriptNumber);
     const HRESULT library = carriesTypeLibrary() ? unregisterTypeLibrary() : S_OK;
     return FAILED(script) ? script : library;
 }

@@ -170,7 +170,7 @@ public:
                 if (text::toLower(inherited.name) == member) pMemId[0] = inherited.memid;
             const typelib::Function* named = nullptr;
             for (const auto& function : entry().functions)
-                if (!named && text::toLower(function.name) == member) named = &function;
+                if (!named && !function.hidden && text::toLower(function.name) == member) named = &function;
             if (named) pMemId[0] = named->memid;
             if (pMemId[0] == DISPID_UNKNOWN) return DISP_E_UNKNOWNNAME;
             HRESULT hr = S_OK;
@@ -282,7 +282,9 @@ private:
     std::optional<std::size_t> chooseFunction(MEMBERID memid, WORD flags) const {
         const auto find = [&](int kind) -> std::optional<std::size_t> {
             for (std::size_t i = 0; i < entry().functions.size(); ++i)
-                if (entry().functions[i].memid == memid && entry().functions[i].invokeKind == kind) return i;
+                if (const auto& function = entry().functions[i];
+                    function.memid == memid && function.invokeKind == kind && !function.hidden)
+                    return i;
             return std::nullopt;
         };
         if (flags & DISPATCH_PROPERTYPUT) return find(INVOKE_PROPERTYPUT);
@@ -320,6 +322,7 @@ private:
         const auto& function = entry().functions[index - kInheritedFunctions];
         f.memid = function.memid;
         f.invkind = function.invokeKind;
+        if (function.hidden) f.wFuncFlags = FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN;
         f.elemdescFunc.tdesc.vt = VT_VOID;
         d.params.reserve(function.params.size());
         for (const auto& param : function.params) {

@@ -4,7 +4,8 @@
 //   library: guid, major, minor (u16), lcid (u32), name, help, type count (u32)
 //   each type: kind (u8), name, help, guid, then by kind
 //     enum:      count, each value: name, value (i32)
-//     interface: count, each function: memid (i32), invoke kind (u8), name,
+//     interface: count, each function: memid (i32), invoke kind (u8, bit
+//                0x80 for a hidden slot), name,
 //                help, count, each argument: name, flags (u16), type
 //     co-class:  count, each: type index (u32)
 //   type: vt (u16), pointers (u8), user type index (u32)
@@ -126,6 +127,7 @@ constexpr std::size_t kEntryBytes = 1 + 2 * kTextBytes + kGuidBytes + 4;
 constexpr std::size_t kValueBytes = kTextBytes + 4;
 constexpr std::size_t kFunctionBytes = 4 + 1 + 2 * kTextBytes + 4;
 constexpr std::size_t kParamBytes = kTextBytes + 2 + kTypeBytes;
+constexpr std::uint8_t kHiddenBit = 0x80;
 
 INVOKEKIND invokeKindOf(std::uint8_t value) {
     switch (value) {
@@ -149,7 +151,9 @@ void readMembers(Reader& in, TypeEntry& entry) {
         entry.functions.resize(in.count(kMaxMembers, kFunctionBytes, "functions"));
         for (auto& function : entry.functions) {
             function.memid = static_cast<MEMBERID>(in.u32());
-            function.invokeKind = invokeKindOf(in.u8());
+            const std::uint8_t kind = in.u8();
+            function.hidden = (kind & kHiddenBit) != 0;
+            function.invokeKind = invokeKindOf(static_cast<std::uint8_t>(kind & ~kHiddenBit));
             function.name = in.text(kMaxNameLength);
             function.help = in.text(kMaxTextLength);
             function.params.resize(in.count(kMaxParams, kParamBytes, "arguments"));
@@ -199,7 +203,7 @@ std::vector<BYTE> encode(const Library& library) {
             out.u32(static_cast<std::uint32_t>(entry.functions.size()));
             for (const auto& function : entry.functions) {
                 out.u32(static_cast<std::uint32_t>(function.memid));
-                out.u8(static_cast<std::uint8_t>(function.invokeKind));
+                out.u8(static_cast<std::uint8_t>(function.invokeKind | (function.hidden ? kHiddenBit : 0)));
                 out.text(function.name);
                 out.text(function.help);
                 out.u32(static_cast<std::uint32_t>(function.params.size()));

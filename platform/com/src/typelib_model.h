@@ -38,6 +38,9 @@ struct Function {
     std::u16string name;
     std::u16string help;
     std::vector<Param> params;
+    // A slot the interface keeps for its order only: no name resolves to
+    // it and dispatch does not call it.
+    bool hidden = false;
 };
 
 struct EnumValue {

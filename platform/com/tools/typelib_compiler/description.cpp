@@ -212,7 +212,11 @@ private:
 
     Function function(Line& line) {
         Function f;
-        const std::string kind = line.word("method, get, put or putref");
+        std::string kind = line.word("method, get, put or putref");
+        if (kind == "hidden") {
+            f.hidden = true;
+            kind = line.word("method, get, put or putref");
+        }
         if (kind == "method")
             f.invokeKind = INVOKE_FUNC;
         else if (kind == "get")

@@ -37,6 +37,10 @@ HRESULT canUnloadNow() noexcept;
 // first.
 HRESULT registerServer(WORD registryScript) noexcept;
 HRESULT unregisterServer(WORD registryScript) noexcept;
+// One more script of a module that registers in several steps, without the
+// type library; SELFREG_E_CLASS when it fails.
+HRESULT registerScript(WORD registryScript) noexcept;
+HRESULT unregisterScript(WORD registryScript) noexcept;
 
 }  // namespace platform::com
 

@@ -1,0 +1,55 @@
+// How a member of ISignerKyd answers: a member with an out argument checks
+// it first (E_POINTER, before the signer is called); a member over an
+// operation with a success flag gives S_OK, or for a failure the last error
+// its system calls left as an HRESULT (0 gives 0x80090020, a positive number its low
+// 16 bits as a Win32 HRESULT, a negative one passes as it is). Text goes to
+// the signer in the ANSI code page, characters the page lacks replaced by
+// its default character; text handed out is a new BSTR, or null when
+// empty, and E_OUTOFMEMORY when it cannot be allocated.
+#pragma once
+
+#include <string>
+
+#include "platform/boundary.h"
+#include "win32/oleauto.h"
+
+HRESULT ResultOfFlag(bool succeeded);
+std::string NarrowOf(BSTR text);
+HRESULT HandOut(const std::string& narrow, BSTR* out);
+
+// A member that reads a value into its out argument.
+template <class T, class Read>
+HRESULT ReadValue(T* out, Read&& read) noexcept {
+    if (!out) return E_POINTER;
+    return platform::winHr([&] {
+        *out = static_cast<T>(read());
+        return S_OK;
+    });
+}
+
+// A member that hands out a text.
+template <class Read>
+HRESULT ReadText(BSTR* out, Read&& read) noexcept {
+    if (!out) return E_POINTER;
+    return platform::winHr([&] { return HandOut(read(), out); });
+}
+
+// A member over an operation that cannot fail.
+template <class Store>
+HRESULT StoreValue(Store&& store) noexcept {
+    return platform::winHr([&] {
+        store();
+        return S_OK;
+    });
+}
+
+// A member over an operation with a success flag. The operation starts
+// with the last error cleared, so that a failure reports what the
+// operation's own system calls set, never what an earlier call left.
+template <class Operation>
+HRESULT RunOperation(Operation&& operation) noexcept {
+    return platform::winHr([&] {
+        SetLastError(0);
+        return ResultOfFlag(operation());
+    });
+}

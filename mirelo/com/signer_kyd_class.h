@@ -1,0 +1,125 @@
+// CSignerKyd: the COM class of the signing component. Each object owns one
+// signer (TSignerKyd) and one safety-options word; every member of its dual
+// interface ISignerKyd converts its arguments, calls one signer operation
+// and turns the outcome into an HRESULT (member_results.h). The object may
+// be aggregated and answers IUnknown, ISignerKyd, IDispatch and
+// IObjectSafety only. Nothing thrown inside leaves a member.
+//
+// Members whose signer operation is not built yet answer E_NOTIMPL and
+// touch nothing.
+#pragma once
+
+#include "signer_kyd.h"
+
+// The core names the values of these two enumerations as its own constants
+// (log.h, cert_manager.h); here they are the types of the interface only.
+enum sgLogLevelFlags : LONG {};
+enum sgCertSelectionFlags : LONG {};
+#define TESK_TYPELIB_HAS_sgLogLevelFlags
+#define TESK_TYPELIB_HAS_sgCertSelectionFlags
+#include "mirelo_lib.h"
+#include "platform/com/dispatch.h"
+#include "platform/com/object.h"
+#include "win32/objsafe.h"
+
+class CSignerKyd final
+    : public platform::com::Object<CSignerKyd, platform::com::Dispatch<ISignerKyd>, IObjectSafety> {
+public:
+    // ---- Settings and state of the signer ----
+    HRESULT Reset() override;
+    HRESULT get_LogLevel(sgLogLevelFlags* pVal) override;
+    HRESULT put_LogLevel(sgLogLevelFlags newVal) override;
+    HRESULT get_LogString(BSTR* pVal) override;
+    HRESULT LogClear() override;
+    HRESULT get_LastErrorNumber(LONG* pVal) override;
+    HRESULT put_LastErrorNumber(LONG newVal) override;
+    HRESULT get_LastErrorStr(BSTR* pVal) override;
+    HRESULT put_LastErrorStr(BSTR newVal) override;
+    HRESULT About(BSTR* aboutStr) override;
+    HRESULT get_CfgLanguageStr(BSTR* pVal) override;
+    HRESULT put_CfgLanguageStr(BSTR newVal) override;
+    HRESULT get_CfgLanguageNumber(sgLanguages* pVal) override;
+    HRESULT put_CfgLanguageNumber(sgLanguages newVal) override;
+    HRESULT get_CryptographicServiceProvider(BSTR* pVal) override;
+    HRESULT put_CryptographicServiceProvider(BSTR newVal) override;
+    HRESULT get_CfgSignHashAlgorithmType(sgHashAlgTypes* pVal) override;
+    HRESULT put_CfgSignHashAlgorithmType(sgHashAlgTypes newVal) override;
+    HRESULT get_CfgSignHashAlgorithmStr(BSTR* pVal) override;
+    HRESULT put_CfgSignHashAlgorithmStr(BSTR newVal) override;
+    HRESULT get_SignatureCount(LONG* pVal) override;
+    HRESULT put_SignatureCount(LONG newVal) override;
+    HRESULT get_SignatureIndex(LONG* pVal) override;
+    HRESULT put_SignatureIndex(LONG newVal) override;
+    HRESULT get_CfgSign(sgSignFlags* pVal) override;
+    HRESULT put_CfgSign(sgSignFlags newVal) override;
+    HRESULT get_CfgFile(sgFileFlags* pVal) override;
+    HRESULT put_CfgFile(sgFileFlags newVal) override;
+    HRESULT get_VersionMajor(LONG* pVal) override;
+    HRESULT get_VersionMinor(LONG* pVal) override;
+    HRESULT Unregister() override;
+    HRESULT get_CfgCertSelection(sgCertSelectionFlags* pVal) override;
+    HRESULT put_CfgCertSelection(sgCertSelectionFlags newVal) override;
+    HRESULT get_LastErrorSignatureNumber(LONG* pVal) override;
+    HRESULT put_LastErrorSignatureNumber(LONG newVal) override;
+    HRESULT get_LastErrorSignatureStr(BSTR* pVal) override;
+    HRESULT put_LastErrorSignatureStr(BSTR newVal) override;
+    HRESULT SetTsaServer(BSTR bstrServer, BSTR bstrPolicy) override;
+    HRESULT SetInternetConnection(sgInternetConnFlags lFlag, BSTR bstrProxyServer, BSTR bstrProxyUsername,
+                                  BSTR bstrProxyPassword) override;
+    HRESULT SSCDProvidersClear() override;
+    HRESULT get_SSCDProvidersCount(ULONG* pProviderCount) override;
+    HRESULT SSCDProvidersEnum(ULONG ulIndex, BSTR* bstrName) override;
+    HRESULT get_CfgConfirmationDlg(sgConfirmationDlgFlags* pVal) override;
+    HRESULT put_CfgConfirmationDlg(sgConfirmationDlgFlags newVal) override;
+
+    // ---- IObjectSafety: options 1 and 2 supported, stored only ----
+    HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
+    HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
+
+    // ---- Not built yet ----
+    HRESULT SetPresentCardCSP() override { return E_NOTIMPL; }
+    HRESULT SetTsaAuthenticationCert(BSTR) override { return E_NOTIMPL; }
+    HRESULT ShowTsaAuthenticationCert() override { return E_NOTIMPL; }
+    HRESULT SetSignCert(BSTR) override { return E_NOTIMPL; }
+    HRESULT ShowSignCert() override { return E_NOTIMPL; }
+    HRESULT get_CfgSignCharset(sgCharsets*) override { return E_NOTIMPL; }
+    HRESULT put_CfgSignCharset(sgCharsets) override { return E_NOTIMPL; }
+    HRESULT get_CfgSignCharsetStr(BSTR*) override { return E_NOTIMPL; }
+    HRESULT put_CfgSignCharsetStr(BSTR) override { return E_NOTIMPL; }
+    HRESULT SelectSignCharset() override { return E_NOTIMPL; }
+    HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
+    HRESULT SetSignPolicyFile(BSTR) override { return E_NOTIMPL; }
+    HRESULT ShowSignPolicy() override { return E_NOTIMPL; }
+    HRESULT GetSignPolicyValue(sgSignPolicyValTypes, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7LoadFromFile(BSTR) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerSigningTime(LONG, DATE*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerAlgorithmStr(LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerCert(LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerTimeStampValue(LONG, sgTimeStampValTypes, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerPolicyIdValue(LONG, sgSignPolicyIdValTypes, BSTR*) override { return E_NOTIMPL; }
+    HRESULT Pkcs7Clear() override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerCount(LONG*) override { return E_NOTIMPL; }
+    HRESULT SetConfiguration(BSTR) override { return E_NOTIMPL; }
+    HRESULT DocumentGetContentType(BSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT DocumentExtractToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT LoadAllPlugins(BSTR, BSTR) override { return E_NOTIMPL; }
+    HRESULT UnloadAllPlugins() override { return E_NOTIMPL; }
+    HRESULT get_SignatureFile(BSTR*) override { return E_NOTIMPL; }
+    HRESULT SetTrustedListFile(BSTR) override { return E_NOTIMPL; }
+    // The slot kept between SetTrustedListFile and ShowCert.
+    HRESULT ReservedSlot() override { return E_NOTIMPL; }
+    HRESULT ShowCert(BSTR) override { return E_NOTIMPL; }
+    HRESULT ShowCertManager() override { return E_NOTIMPL; }
+    HRESULT Pkcs7GetSignerSigningTimeLocal(LONG, DATE*) override { return E_NOTIMPL; }
+    HRESULT get_SignCertPem(BSTR*) override { return E_NOTIMPL; }
+    HRESULT put_SignCertPem(BSTR) override { return E_NOTIMPL; }
+    HRESULT get_TsaAuthenticationCertPem(BSTR*) override { return E_NOTIMPL; }
+    HRESULT put_TsaAuthenticationCertPem(BSTR) override { return E_NOTIMPL; }
+
+private:
+    TSignerKyd m_signer;
+    DWORD m_safetyOptions = 0;
+};

@@ -1,0 +1,196 @@
+// TSigner: the signer behind the signing component's COM object. It keeps
+// the settings callers make (flag words, digest algorithm, provider,
+// time-stamp server and connection), the outcome of the last operation
+// (error number and text, one result per inspected signature), and works
+// the process-wide log and message table, which it shares with every other
+// live signer (signer_services.h).
+//
+// Every public operation first writes a trace line "<name>(): <file>:<line>"
+// at log level 8. Operations that can fail record their outcome with
+// SetError (the message-table text of the number, formatted with the
+// argument) and return true for outcome 0. The thread's last error is the
+// same after any operation as before it, so a caller that maps a failure to
+// an HRESULT sees the system error current when it called.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/cert_manager.h"
+#include "common/csp_manager.h"
+#include "win32/types.h"
+
+// The outcome kept for one signature of the last inspected container.
+struct SignatureResult {
+    std::string name;
+    LONG errorNumber = 0;
+    std::string errorText;
+};
+
+// Error numbers of the message table that the settings use.
+inline constexpr LONG kErrBase64 = 4;
+inline constexpr LONG kErrHashFailed = 8;
+inline constexpr LONG kErrBadValue = 30;
+inline constexpr LONG kErrHashNotSupported = 50;
+inline constexpr LONG kErrNoOriginalSigner = 1023;
+inline constexpr LONG kErrLanguageName = 7001;
+inline constexpr LONG kErrLanguageNumber = 7002;
+inline constexpr LONG kErrOutOfRange = 8004;
+
+// The internet access types SetInternetConnection stores.
+inline constexpr LONG kAccessPreconfigured = 0;
+inline constexpr LONG kAccessDirect = 1;
+inline constexpr LONG kAccessProxy = 3;
+
+class TSigner {
+public:
+    TSigner();
+    virtual ~TSigner();
+    TSigner(const TSigner&) = delete;
+    TSigner& operator=(const TSigner&) = delete;
+
+    // The defaults of a fresh signer. The full form (partial false) also
+    // forgets the last errors and the signature results, takes the
+    // machine's default provider and reloads the remembered and trusted
+    // certificates from the registry; the partial one keeps those and the
+    // log. Always true.
+    virtual bool Reset(bool partial);
+
+    // ---- Flag words: stored as given; the setters give true ----
+    LONG GetCertSelFlags() const;
+    bool SetCertSelFlags(LONG flags);
+    LONG GetFileFlags() const;
+    bool SetFileFlags(LONG flags);
+    LONG GetSignFlags() const;
+    bool SetSignFlags(LONG flags);
+    LONG GetConfirmationDlgFlags() const;
+    bool SetConfirmationDlgFlags(LONG flags);
+
+    // Major (1) or minor (2824) part of the version.
+    LONG GetVersion(bool major) const;
+    // The component's name and version, its revision tag and build date.
+    std::string About() const;
+
+    // ---- Per-signature results ----
+    LONG GetSignatureIndex() const;
+    // 30 for an index outside the results; the index stays.
+    bool SetSignatureIndex(LONG index);
+    LONG GetSignatureCount() const;
+    // A list that holds results is refilled with count blank ones; an empty
+    // list stays empty.
+    bool SetSignatureCount(LONG count);
+    // The selected result's error; with none, 1023 and its text.
+    LONG GetLastErrorSignatureNumber() const;
+    std::string GetLastErrorSignatureStr() const;
+    // With no results, one blank result is made and selected first.
+    void SetLastErrorSignatureNumber(LONG number);
+    void SetLastErrorSignatureStr(const std::string& text);
+
+    // ---- Log (level bits 1 errors, 2 warnings, 4 messages, 8 debug) ----
+    bool SetLogLevel(DWORD mask);
+    DWORD GetLogLevel() const;
+    // Drops every kept line, then writes its own trace line.
+    bool LogClear();
+    // The kept lines, oldest first.
+    std::string GetLogString() const;
+
+    // ---- Last error ----
+    // Keeps number and text and logs "error <number>: <text>" (level 1, or
+    // 8 for number 0); for a failure it also logs the system's text of the
+    // thread's last error, which it leaves as it was.
+    void SetError(LONG number, const std::string& text);
+    LONG GetLastErrorNumber() const;
+    void SetLastErrorNumber(LONG number);
+    std::string GetLastErrorStr() const;
+    void SetLastErrorStr(const std::string& text);
+
+    // ---- Language of the message table: 0 Czech, 1 Slovak, 2 English ----
+    LONG GetCfgLanguageNumber() const;
+    // 7002 for another number.
+    bool SetCfgLanguageNumber(LONG language);
+    // "CZ", "SK" or "EN".
+    std::string GetCfgLanguageStr() const;
+    // One of those in any case; 7001 for any other text.
+    bool SetCfgLanguageStr(const std::string& language);
+
+    // ---- Cryptographic service provider ----
+    std::string GetCurrentCSP() const;
+    bool SetCurrentCSP(const std::string& name);
+    // 0 when the provider is taken. 5000 for an empty name or one that
+    // cannot be used, refined to 5007, 5006 or 5002 for the card and
+    // device providers whose texts name them.
+    LONG SetCSP(const std::string& name);
+    // The process-wide provider list.
+    bool ProvidersClear();
+    DWORD ProvidersGetCount() const;
+    // 8004 for an index outside the list.
+    bool ProvidersEnum(DWORD index, std::string& name);
+
+    // ---- Digest algorithm (a row of signer_algorithms.h, or -1) ----
+    // 50, and nothing stored, for a row that is no digest the system knows.
+    bool SetHashAlgorithmType(LONG row);
+    LONG GetHashAlgorithmType() const;
+    // The system's display name of the row's algorithm ("sha1"); 50 with
+    // none chosen.
+    bool GetHashAlgorithmTypeStr(std::string& name);
+    // The first row of the algorithm the system knows by that display name;
+    // 50 for any other name.
+    bool SetHashAlgorithmTypeStr(const std::string& name);
+
+    // ---- Time-stamp server and internet connection ----
+    bool SetTimeStampServer(const std::string& url, const std::string& policy);
+    // Flag 0 preconfigured, 1 direct, 2 through the proxy (access type 3);
+    // any other flag preconfigured. The password is never logged.
+    bool SetInternetConnection(LONG flag, const std::string& proxy, const std::string& user,
+                               const std::string& password);
+    LONG GetInternetAccessType() const;
+
+    // The digest of data with the chosen provider: upper-case hexadecimal
+    // in groups of four digits separated by one blank, or Base64 on one
+    // line. 0, or 8 when there is no digest.
+    LONG ComputeHash(const std::vector<BYTE>& data, ALG_ID algId, std::string& out, bool hex);
+
+protected:
+    // The trace line of an operation, and the same with ". value <n>".
+    void Trace(const char* operation, const char* file, int line) const;
+    void TraceValue(const char* operation, const char* file, int line, LONG value) const;
+    void Log(DWORD level, const std::string& text) const;
+    // Records number with its message-table text (formatted with the
+    // argument where the text has a placeholder); true for 0.
+    bool Record(LONG number);
+    bool Record(LONG number, const std::string& argument);
+    bool Record(LONG number, LONG argument);
+
+    // Points the remembered lists and the trusted store at these keys
+    // (under HKEY_CURRENT_USER) and loads them.
+    void ReloadCertificates(const std::string& certsKey, const std::string& trustedKey);
+
+    std::string m_appName = "TeskSign";
+    TCertManager m_certs;
+    std::vector<SignatureResult> m_signatureResults;
+    LONG m_certSelFlags = 1;
+
+private:
+    SignatureResult& SelectedOrNewResult();
+
+    TCSPManager m_csp;
+    LONG m_lastErrorNumber = 0;
+    std::string m_lastErrorStr;
+    LONG m_fileFlags = 0;
+    LONG m_signFlags = 0;
+    LONG m_confirmationDlgFlags = 0;
+    LONG m_hashAlgorithm = -1;
+    LONG m_signatureIndex = 0;
+    std::string m_tsaUrl;
+    std::string m_tsaPolicy;
+    LONG m_accessType = kAccessPreconfigured;
+    std::string m_proxyServer;
+    std::string m_proxyUser;
+    std::string m_proxyPassword;
+    // Whether choosing a card or device provider also lists its
+    // certificates.
+    bool m_listProviderCertificates = true;
+};
+
+#define SIGNER_TRACE() Trace(__func__, __FILE__, __LINE__)
+#define SIGNER_TRACE_VALUE(value) TraceValue(__func__, __FILE__, __LINE__, static_cast<LONG>(value))

@@ -1,0 +1,44 @@
+// The SignerKyd object as its callers see it: libmirelo.so registered by
+// the built regsvr32 in a fresh platform root, created in the test's
+// apartment, and reached through its table of functions or by member name
+// through IDispatch.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mirelo_lib.h"
+#include "platform/com/ptr.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+
+namespace mirelo_test {
+
+inline const std::string kModule = TESK_MIRELO_MODULE;
+
+// Runs the built regsvr32; its answers to the user come from no one.
+testkit::RunResult regsvr32(std::vector<std::string> arguments);
+
+// Invoke of a member by name: its own HRESULT (the scode behind
+// DISP_E_EXCEPTION), the result in *result. Arguments in declaration order.
+HRESULT invokeByName(IDispatch* object, const char16_t* name, WORD flags, std::vector<VARIANT> arguments,
+                     VARIANT* result);
+DISPID idOf(IDispatch* object, const char16_t* name);
+
+VARIANT longValue(LONG value);
+// The text of a BSTR the test owns; freed here.
+std::u16string takeText(BSTR text);
+
+// libmirelo.so registered in the test's own machine, and an apartment.
+class RegisteredMirelo : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    platform::com::Ptr<ISignerKyd> create();
+
+    testkit::PlatformRoot root;
+};
+
+}  // namespace mirelo_test
