@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "der.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -185,25 +186,6 @@ void replaceFile(const fs::path& file, std::string_view content) {
 
 std::string asText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-Bytes tlv(std::uint8_t tag, const Bytes& content) {
-    Bytes out{tag};
-    if (content.size() < 0x80) {
-        out.push_back(static_cast<std::uint8_t>(content.size()));
-    } else {
-        out.push_back(0x82);
-        out.push_back(static_cast<std::uint8_t>(content.size() >> 8));
-        out.push_back(static_cast<std::uint8_t>(content.size()));
-    }
-    out.insert(out.end(), content.begin(), content.end());
-    return out;
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 const char* faultWord(TsaFault fault) {
     switch (fault) {
         case TsaFault::None:
@@ -291,7 +273,8 @@ Bytes tsaRejection() {
     // PKIStatusInfo ::= SEQUENCE { status INTEGER, statusString SEQUENCE OF UTF8String, failInfo BIT STRING }
     const Bytes text(kRejectionText.begin(), kRejectionText.end());
     const Bytes timeNotAvailable = {0x01, 0x00, 0x02};  // bit 14 of two octets, one unused bit
-    return tlv(0x30, tlv(0x30, concat({tlv(0x02, {0x02}), tlv(0x30, tlv(0x0C, text)), tlv(0x03, timeNotAvailable)})));
+    using namespace der;
+    return sequence({sequence({integer(2), sequence({tlv(kUtf8String, text)}), tlv(kBitString, timeNotAvailable)})});
 }
 
 Tsa::Tsa(const pki::Hierarchy& pki, TsaOptions options)
