@@ -5,6 +5,8 @@
 
 #include "platform/text.h"
 #include "sign_policy_fixture.h"
+#include "testkit/pki.h"
+#include "testkit/policy.h"
 #include "win32/crypt_encode.h"
 #include "win32/datetime.h"
 
@@ -151,6 +153,61 @@ TEST_F(SignPolicyDecoderTest, MinimalPolicyKeepsTheDefaultsAndHashesWithSha1) {
     EXPECT_EQ(0u, info.commonRules.signerAndVerifier.mandatedSignedAttrsPresent);
     EXPECT_EQ(kHowCertAbsent, info.commonRules.attribute.howCertified);
     EXPECT_TRUE(info.commonRules.signingCert.trustTrees.empty());
+}
+
+// A policy built from chosen values reads back with them, its hash
+// matching the one the decoder computes.
+TEST_F(SignPolicyDecoderTest, BuiltPolicyReadsBackWithTheChosenValues) {
+    namespace policy = testkit::policy;
+    using testkit::pki::utc;
+    static const testkit::pki::Hierarchy pki = testkit::pki::Hierarchy::make();
+    policy::SignaturePolicy chosen;
+    chosen.oid = "1.3.6.1.4.1.32473.10.1.9";
+    chosen.hash = testkit::pki::Hash::Sha512;
+    chosen.notBefore = utc("2025-03-01");
+    chosen.notAfter = utc("2027-03-01T12:00:00Z");
+    chosen.mandatedSignedAttrs = {policy::kContentType, policy::kSigningCertificateV2, policy::kSignaturePolicyId};
+    chosen.mandatedUnsignedAttrs = {policy::kTimeStampToken};
+    chosen.signerTrust = {pki.root.certificate};
+    chosen.tsaTrust = {pki.qualifiedCa.certificate, pki.untrustedRoot.certificate};
+    chosen.algorithms = {.signer = {{"2.16.840.1.101.3.4.2.3"}},
+                         .endEntity = {{"1.2.840.113549.1.1.11", 2048}},
+                         .timestampAuthority = {{"1.2.840.113549.1.1.13", 4096}}};
+    m_der = policy::encode(chosen);
+    SignPolicyInfo info;
+    ASSERT_TRUE(DecodeSignPolicyBuffer(m_der.data(), static_cast<DWORD>(m_der.size()), info));
+
+    EXPECT_EQ(chosen.oid, info.policyOid);
+    EXPECT_EQ("2.16.840.1.101.3.4.2.3", info.hashAlgOid);
+    EXPECT_EQ(64u, info.storedHash.size());
+    EXPECT_EQ(info.computedHash, info.storedHash);
+    EXPECT_EQ(Utc(2024, 1, 15, 0, 0, 0), Ticks(info.dateOfIssue));
+    EXPECT_EQ(Utc(2025, 3, 1, 0, 0, 0), Ticks(info.signingNotBefore));
+    EXPECT_EQ(Utc(2027, 3, 1, 12, 0, 0), Ticks(info.signingNotAfter));
+    EXPECT_EQ("CN=Tesk Policy Office", info.issuerName);
+
+    const PolicyCommonRules& rules = info.commonRules;
+    EXPECT_EQ(chosen.mandatedSignedAttrs, rules.signerAndVerifier.mandatedSignedAttrs);
+    EXPECT_EQ(chosen.mandatedUnsignedAttrs, rules.signerAndVerifier.mandatedUnsignedAttrs);
+    ASSERT_EQ(1u, rules.signingCert.trustTrees.size());
+    EXPECT_EQ(pki.root.certificate.der(), rules.signingCert.trustTrees[0].certificate);
+    ASSERT_EQ(2u, rules.timestamp.trustTrees.size());
+    EXPECT_EQ(pki.untrustedRoot.certificate.der(), rules.timestamp.trustTrees[1].certificate);
+    EXPECT_EQ("2.16.840.1.101.3.4.2.3", rules.algorithms.signer.at(0).algorithm);
+    EXPECT_EQ(0u, rules.algorithms.signer[0].minKeyLength);
+    EXPECT_EQ(2048u, rules.algorithms.endEntity.at(0).minKeyLength);
+    EXPECT_TRUE(rules.algorithms.ca.empty());
+    EXPECT_EQ("1.2.840.113549.1.1.13", rules.algorithms.timestampAuthority.at(0).algorithm);
+    EXPECT_EQ(4096u, rules.algorithms.timestampAuthority[0].minKeyLength);
+
+    // Left to its defaults, the policy has no end and no trust conditions.
+    m_der = policy::encode({});
+    SignPolicyInfo plain;
+    ASSERT_TRUE(DecodeSignPolicyBuffer(m_der.data(), static_cast<DWORD>(m_der.size()), plain));
+    EXPECT_EQ(0u, Ticks(plain.signingNotAfter));
+    EXPECT_EQ(plain.computedHash, plain.storedHash);
+    EXPECT_TRUE(plain.commonRules.signingCert.trustTrees.empty());
+    EXPECT_TRUE(plain.commonRules.timestamp.trustTrees.empty());
 }
 
 // The stored hash is kept as it is, never judged; it must not be empty,

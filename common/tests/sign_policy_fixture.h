@@ -1,8 +1,7 @@
-// Test policies made by `openssl asn1parse -genconf` from the .cnf files in
-// data/policies, or from variants of them with lines replaced, with
-// signPolicyHash set to `openssl dgst` over the TLVs of signPolicyHashAlg
-// and signPolicyInfo as openssl's own asn1parse locates them. Each test
-// runs in a fresh platform root with errors and warnings logged.
+// Test policies made by testkit's policy maker from the .cnf files in
+// data/policies, or from variants of them with lines replaced; openssl's
+// asn1parse and dgst judge what the decoder reads of them. Each test runs in
+// a fresh platform root with errors and warnings logged.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,24 +9,20 @@
 #include <filesystem>
 #include <regex>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/log.h"
 #include "common/strings.h"
 #include "testkit/platform_root.h"
+#include "testkit/policy.h"
 #include "testkit/process.h"
 
 namespace policy_test {
 
 using Bytes = std::vector<BYTE>;
 
-// One line of a .cnf and what it becomes in a variant.
-struct Edit {
-    std::string line;
-    std::string replacement;
-};
+using testkit::policy::Edit;
 
 // An element as openssl asn1parse reports it.
 struct ParsedElement {
@@ -58,16 +53,7 @@ protected:
     void TearDown() override { TLogStrVect::ReleaseInstance(); }
 
     Bytes Make(const std::string& cnf, const std::vector<Edit>& edits = {}) {
-        std::string text = testkit::readFile(Folder() / cnf);
-        for (const Edit& edit : edits) {
-            const std::size_t at = text.find(edit.line + "\n");
-            if (at == std::string::npos) throw std::invalid_argument(cnf + " has no line " + edit.line);
-            text.replace(at, edit.line.size(), edit.replacement);
-        }
-        const auto source = m_root.write("variant.cnf", text);
-        const Bytes draft = Generate(source, std::string(64, '0'));
-        const Bytes hash = OpensslPolicyHash(draft);
-        return hash.empty() ? draft : Generate(source, BytesToHex(hash.data(), hash.size()));
+        return testkit::policy::fromGenconf(Folder() / cnf, edits, m_root.path());
     }
 
     std::vector<ParsedElement> Parse(const Bytes& der) {
@@ -104,22 +90,12 @@ protected:
     }
 
     // DER from a .cnf text; it may include the files of the data folder.
-    Bytes MakeFromText(const std::string& text) { return Generate(m_root.write("inline.cnf", text), ""); }
+    Bytes MakeFromText(const std::string& text) {
+        return testkit::policy::fromGenconfText(text, Folder(), m_root.path());
+    }
 
 private:
     static std::filesystem::path Folder() { return std::filesystem::path(COMMON_TEST_DATA) / "policies"; }
-
-    Bytes Generate(const std::filesystem::path& source, const std::string& hashHex) {
-        const auto out = m_root.path() / "policy.der";
-        testkit::RunOptions options;
-        options.cwd = Folder();
-        options.env["POLICY_HASH"] = hashHex;
-        const auto result =
-            testkit::run({"openssl", "asn1parse", "-genconf", source.string(), "-noout", "-out", out.string()}, options);
-        if (result.exitCode != 0) throw std::runtime_error("genconf failed: " + result.err);
-        const std::string der = testkit::readFile(out);
-        return Bytes(der.begin(), der.end());
-    }
 
     testkit::PlatformRoot m_root;
 };

@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+#include "der.h"
+
 namespace testkit::pki::detail {
 
 namespace {
@@ -26,25 +28,6 @@ Bytes itemDer(const ASN1_ITEM* item, T* value) {
     return derOf([item](T* v, unsigned char** out) { return ASN1_item_i2d(reinterpret_cast<ASN1_VALUE*>(v), out, item); },
                  value);
 }
-
-// qcStatements (RFC 3739) have no OpenSSL type, so their DER is put
-// together here: definite lengths, X.690 8.1.3.
-Bytes derTlv(std::uint8_t tag, const Bytes& content) {
-    Bytes out{tag};
-    const std::size_t size = content.size();
-    if (size < 0x80) {
-        out.push_back(static_cast<std::uint8_t>(size));
-    } else {
-        Bytes length;
-        for (std::size_t rest = size; rest; rest >>= 8) length.insert(length.begin(), static_cast<std::uint8_t>(rest));
-        out.push_back(static_cast<std::uint8_t>(0x80 | length.size()));
-        out.insert(out.end(), length.begin(), length.end());
-    }
-    out.insert(out.end(), content.begin(), content.end());
-    return out;
-}
-
-constexpr std::uint8_t kSequence = 0x30;
 
 OctetString octetString(const Bytes& bytes) {
     OctetString out(require(ASN1_OCTET_STRING_new(), "ASN1_OCTET_STRING_new"));
@@ -180,10 +163,10 @@ Extension qcStatementsExtension(const std::vector<QcStatement>& statements) {
         const AsnObject id = asn1Object(statement.oid);
         Bytes body = derOf(i2d_ASN1_OBJECT, id.get());
         body.insert(body.end(), statement.info.begin(), statement.info.end());
-        const Bytes encoded = derTlv(kSequence, body);
+        const Bytes encoded = der::tlv(der::kSequence, body);
         content.insert(content.end(), encoded.begin(), encoded.end());
     }
-    return {"1.3.6.1.5.5.7.1.3", false, derTlv(kSequence, content)};
+    return {"1.3.6.1.5.5.7.1.3", false, der::tlv(der::kSequence, content)};
 }
 
 Extension stringExtension(std::string_view oid, std::string_view text, StringType encoding) {

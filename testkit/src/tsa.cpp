@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "der.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -25,7 +26,8 @@ constexpr const char* kPython = "/usr/bin/python3";
 // the last byte of the imprint's hash or of the nonce in the query (both
 // keep the DER valid), or the last byte of the reply, which is the last byte
 // of the token's signature value (nothing follows it in a TimeStampResp
-// whose SignerInfo has no unsigned attributes).
+// whose SignerInfo has no unsigned attributes). Another policy is granted
+// by asking openssl for it in place of the request's.
 constexpr std::string_view kServerScript = R"PY(
 import os, socket, ssl, struct, subprocess, sys, tempfile, threading, time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -55,8 +57,40 @@ def flip_last(data, pos):
     end = element(data, pos)[1]
     return data[:end - 1] + bytes([data[end - 1] ^ 1]) + data[end:]
 
-def sign(query, fault):
+def tlv(tag, content):
+    size = len(content)
+    if size < 0x80:
+        return bytes([tag, size]) + content
+    count = (size.bit_length() + 7) // 8
+    return bytes([tag, 0x80 | count]) + size.to_bytes(count, "big") + content
+
+def oid(text):
+    arcs = [int(a) for a in text.split(".")]
+    out = bytes([40 * arcs[0] + arcs[1]])
+    for arc in arcs[2:]:
+        chunk = [arc & 0x7F]
+        arc >>= 7
+        while arc:
+            chunk.insert(0, 0x80 | (arc & 0x7F))
+            arc >>= 7
+        out += bytes(chunk)
+    return tlv(0x06, out)
+
+# The query names the other policy than the one it named (none counting as
+# the default): openssl then grants what the test did not ask for.
+def swap_policy(query, policy, other):
+    fields = children(query, 0)
+    items = [query[pos:element(query, pos)[1]] for pos in fields]
+    asked = [item for item in items if item[0] == 0x06]
+    kept = [item for item in items if item[0] != 0x06]
+    wanted = policy if asked and asked[0] == oid(other) else other
+    return tlv(0x30, b"".join(kept[:2] + [oid(wanted)] + kept[2:]))
+
+def sign(query, words):
+    fault = words[0]
     fields = children(query, 0)  # version, messageImprint, then reqPolicy, nonce, certReq
+    if fault == "other_policy":
+        query = swap_policy(query, words[1], words[2])
     if fault == "wrong_imprint":
         query = flip_last(query, fields[1])
     if fault == "wrong_nonce":
@@ -104,7 +138,7 @@ class Handler(BaseHTTPRequestHandler):
             with open(os.path.join(folder, fault + ".bin"), "rb") as f:
                 body = f.read()
         else:
-            body = sign(query, fault)
+            body = sign(query, words or ["none"])
         self.send_response(200)
         self.send_header("Content-Type", "application/timestamp-reply")
         self.send_header("Content-Length", str(len(body)))
@@ -127,6 +161,9 @@ server = Server(("127.0.0.1", 0), Handler)
 if arg("--cert"):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(arg("--cert"), arg("--key"))
+    if arg("--client-ca"):
+        context.verify_mode = ssl.CERT_REQUIRED
+        context.load_verify_locations(arg("--client-ca"))
     server.socket = context.wrap_socket(server.socket, server_side=True)
 port_file = os.path.join(folder, "port")
 with open(port_file + ".tmp", "w") as f:
@@ -149,25 +186,6 @@ void replaceFile(const fs::path& file, std::string_view content) {
 
 std::string asText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-Bytes tlv(std::uint8_t tag, const Bytes& content) {
-    Bytes out{tag};
-    if (content.size() < 0x80) {
-        out.push_back(static_cast<std::uint8_t>(content.size()));
-    } else {
-        out.push_back(0x82);
-        out.push_back(static_cast<std::uint8_t>(content.size() >> 8));
-        out.push_back(static_cast<std::uint8_t>(content.size()));
-    }
-    out.insert(out.end(), content.begin(), content.end());
-    return out;
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 const char* faultWord(TsaFault fault) {
     switch (fault) {
         case TsaFault::None:
@@ -182,6 +200,8 @@ const char* faultWord(TsaFault fault) {
             return "bad_signature";
         case TsaFault::GrantedWithMods:
             return "granted_with_mods";
+        case TsaFault::OtherPolicy:
+            return "other_policy";
         case TsaFault::Garbage:
             return "garbage";
         case TsaFault::Slow:
@@ -253,11 +273,15 @@ Bytes tsaRejection() {
     // PKIStatusInfo ::= SEQUENCE { status INTEGER, statusString SEQUENCE OF UTF8String, failInfo BIT STRING }
     const Bytes text(kRejectionText.begin(), kRejectionText.end());
     const Bytes timeNotAvailable = {0x01, 0x00, 0x02};  // bit 14 of two octets, one unused bit
-    return tlv(0x30, tlv(0x30, concat({tlv(0x02, {0x02}), tlv(0x30, tlv(0x0C, text)), tlv(0x03, timeNotAvailable)})));
+    using namespace der;
+    return sequence({sequence({integer(2), sequence({tlv(kUtf8String, text)}), tlv(kBitString, timeNotAvailable)})});
 }
 
-Tsa::Tsa(const pki::Hierarchy& pki, TsaOptions options) : m_signer(pki.tsa), m_options(options) {
+Tsa::Tsa(const pki::Hierarchy& pki, TsaOptions options)
+    : m_signer(options.signer.value_or(pki.tsa)), m_options(std::move(options)) {
     if (!fs::exists(kPython)) throw std::runtime_error(std::string("missing ") + kPython);
+    if (m_options.clientCa && !m_options.https)
+        throw std::invalid_argument("a client certificate can be demanded over HTTPS only");
     const fs::path& folder = m_signer.folder();
     writeFile(folder / "server.py", kServerScript);
     writeFile(folder / "bad_status.bin", asText(tsaRejection()));
@@ -268,6 +292,10 @@ Tsa::Tsa(const pki::Hierarchy& pki, TsaOptions options) : m_signer(pki.tsa), m_o
     if (m_options.https) {
         const auto files = serverCredential(pki).write(folder, "server");
         argv.insert(argv.end(), {"--cert", files.chainPem.string(), "--key", files.keyPem.string()});
+        if (m_options.clientCa) {
+            writeFile(folder / "client-ca.pem", m_options.clientCa->pem());
+            argv.insert(argv.end(), {"--client-ca", (folder / "client-ca.pem").string()});
+        }
     }
     m_service = std::make_unique<Service>(argv);
 
@@ -289,6 +317,7 @@ std::string Tsa::url() const {
 void Tsa::answer(TsaFault fault) {
     std::string word = faultWord(fault);
     if (fault == TsaFault::Slow) word += " " + std::to_string(m_options.slowDelay.count());
+    if (fault == TsaFault::OtherPolicy) word += " " + std::string(TsaSigner::kPolicy) + " " + std::string(TsaSigner::kOtherPolicy);
     replaceFile(m_signer.folder() / "fault", word);
 }
 

@@ -87,6 +87,8 @@ public:
     void manageCertificates(const CertificateManagerRequest& request) override {
         translated([&] { showCertificateManager(request); });
     }
+
+    void showCursor(Cursor cursor) override { showCursorOnWindows(cursor); }
 };
 
 }  // namespace

@@ -28,6 +28,11 @@ void enterUiThread() {
     if (g_start == Start::Failed) throw Failure(Failure::Kind::NoDisplay, "GTK cannot open a display");
 }
 
+bool onUiThread() {
+    std::lock_guard lock(g_mutex);
+    return g_start == Start::Started && std::this_thread::get_id() == g_uiThread;
+}
+
 ModalRun::ModalRun() : m_loop(g_main_loop_new(nullptr, FALSE)) {}
 
 void ModalRun::run(GtkWindow* window) {

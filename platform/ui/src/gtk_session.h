@@ -7,6 +7,9 @@
 
 namespace platform::ui::gtk {
 
+// True when GTK has started and the calling thread is its UI thread.
+bool onUiThread();
+
 // Shows a window and runs a nested main loop on the calling thread until
 // finish(); then the window is destroyed and gone from the screen.
 class ModalRun {

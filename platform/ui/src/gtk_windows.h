@@ -29,6 +29,11 @@ private:
 // OtherThread).
 void enterUiThread();
 
+// Shows the cursor over every GTK window of the process at once. Does
+// nothing before GTK has started or on another thread than the UI thread,
+// where no window of the layer can be.
+void showCursorOnWindows(Cursor cursor);
+
 // Each window is modal, run by a nested main loop on the UI thread.
 // Returns the ID of the button pressed, or kBoxClosed; labels[i] (with "_"
 // before the access key) names request.buttons[i].

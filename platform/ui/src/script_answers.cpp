@@ -35,6 +35,7 @@ struct State {
     std::mutex mutex;
     std::deque<Answer> answers;
     std::vector<std::string> transcript;
+    std::vector<std::string> cursors;
     std::function<int(const std::string&)> handler;
 };
 
@@ -172,6 +173,7 @@ void clear() {
     std::lock_guard lock(s.mutex);
     s.answers.clear();
     s.transcript.clear();
+    s.cursors.clear();
     s.handler = nullptr;
 }
 
@@ -185,6 +187,18 @@ std::vector<std::string> transcript() {
     auto& s = state();
     std::lock_guard lock(s.mutex);
     return s.transcript;
+}
+
+std::vector<std::string> cursorHistory() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.cursors;
+}
+
+void recordCursor(std::string_view cursor) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.cursors.emplace_back(cursor);
 }
 
 void onUnanswered(std::function<int(const std::string& question)> handler) {

@@ -58,4 +58,7 @@ Confirmation askConfirmation(const std::string& line, const std::function<void()
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,
                                     const std::function<bool(const std::string& reply)>& fits);
 
+// Adds a cursor shown ("arrow", "wait", "hidden") to the cursor history.
+void recordCursor(std::string_view cursor);
+
 }  // namespace platform::ui::script

@@ -66,6 +66,14 @@ public:
     void manageCertificates(const CertificateManagerRequest& request) override {
         script::manageCertificates(request);
     }
+
+    void showCursor(Cursor cursor) override {
+        switch (cursor) {
+        case Cursor::Arrow: recordCursor("arrow"); return;
+        case Cursor::Wait: recordCursor("wait"); return;
+        case Cursor::Hidden: recordCursor("hidden"); return;
+        }
+    }
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Backends made for other questions (tests' fakes) have no PIN prompt, no
 // credentials dialog, no table of rows, no confirmation and no certificate
-// dialogs.
+// dialogs; they show no windows, so a cursor has nothing to change.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
@@ -37,5 +37,7 @@ void Backend::viewCertificate(const CertificateViewRequest&) {
 void Backend::manageCertificates(const CertificateManagerRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show certificates");
 }
+
+void Backend::showCursor(Cursor) {}
 
 }  // namespace platform::ui

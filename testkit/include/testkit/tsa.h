@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,8 @@ enum class TsaFault {
     WrongNonce,    // a good token with another nonce
     BadSignature,  // a good token whose signature has a flipped bit
     GrantedWithMods,  // a good token under PKIStatus 1 (granted with modifications)
+    OtherPolicy,   // a good token under another policy than the request named
+                   // (kOtherPolicy, or kPolicy when it named kOtherPolicy)
     Garbage,       // an HTML page, still as application/timestamp-reply
     Slow,          // the good reply after TsaOptions::slowDelay
     Reset,         // the connection reset (RST) once the request is read
@@ -65,6 +68,12 @@ struct TsaOptions {
     // HTTPS with a certificate for 127.0.0.1 from the hierarchy's standard CA,
     // sent with its chain: trusted where the hierarchy's root is.
     bool https = false;
+    // With https: only clients with a certificate that chains to this CA
+    // are served; the others fail the TLS handshake and are not counted.
+    std::optional<pki::Certificate> clientCa;
+    // The TSA's certificate and key; unset: the hierarchy's TSA. Its
+    // certificate needs the critical timeStamping extended key usage.
+    std::optional<pki::Credential> signer;
     std::chrono::milliseconds slowDelay{4000};
 };
 

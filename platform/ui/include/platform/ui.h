@@ -180,6 +180,9 @@ struct CertificateManagerRequest {
     std::function<bool(std::size_t tab, std::size_t row)> remove;
 };
 
+// The mouse cursor over the windows of the process.
+enum class Cursor { Arrow, Wait, Hidden };
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -210,6 +213,10 @@ public:
     virtual std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request);
     virtual void viewCertificate(const CertificateViewRequest& request);
     virtual void manageCertificates(const CertificateManagerRequest& request);
+    // Shows the cursor over every window the backend has up; the layer
+    // calls it on each SetCursor. Never fails: a backend without windows
+    // has nothing to change.
+    virtual void showCursor(Cursor cursor);
 };
 
 // The backend in use (chosen on first call, see above).
@@ -249,7 +256,7 @@ namespace script {
 // answer is used up and the question goes to the handler below, or is
 // reported and aborts the process.
 void queue(std::string kind, std::string reply, std::string expectText = {});
-// Forgets the answers, the transcript and the handler.
+// Forgets the answers, the transcript, the cursor history and the handler.
 void clear();
 // How many answers are left unused.
 std::size_t pending();
@@ -274,6 +281,9 @@ std::vector<std::string> transcript();
 // and row questions are cancelled whatever it returns; a confirmation
 // takes IDYES and IDNO, and anything else cancels it).
 void onUnanswered(std::function<int(const std::string& question)> handler);
+// The cursors SetCursor has shown through the script backend, in order:
+// "arrow", "wait" or "hidden", one per call.
+std::vector<std::string> cursorHistory();
 }  // namespace script
 
 }  // namespace platform::ui

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "win32/error_codes.h"
+#include "win32/resources.h"
 #include "win32/types.h"
 
 inline constexpr UINT MB_OK = 0x00000000;
@@ -57,6 +58,32 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) noexce
 // call takes these (like null) as "no owner".
 HWND GetDesktopWindow() noexcept;
 HWND GetActiveWindow() noexcept;
+
+// The mouse cursor over the process's windows. Only the system's own
+// cursors are known: the arrow and the busy ("wait") cursor.
+struct HICON__;
+using HICON = HICON__*;
+using HCURSOR = HICON;
+
+inline constexpr WORD IDC_ARROW_ID = 32512;
+inline constexpr WORD IDC_WAIT_ID = 32514;
+#define IDC_ARROW MAKEINTRESOURCEA(IDC_ARROW_ID)
+#define IDC_WAIT MAKEINTRESOURCEA(IDC_WAIT_ID)
+
+inline constexpr DWORD ERROR_INVALID_CURSOR_HANDLE = 1402;
+
+// With a null module, the shared handle of the system cursor named by the
+// integer resource (IDC_ARROW, IDC_WAIT; MAKEINTRESOURCEW of the same
+// numbers for the W form). Null with the last error set for another name
+// (ERROR_RESOURCE_NAME_NOT_FOUND) or a module's own cursors
+// (ERROR_RESOURCE_TYPE_NOT_FOUND: modules carry none).
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) noexcept;
+HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName) noexcept;
+// Makes the cursor the one shown over every window of the layer (null hides
+// it) and returns the one shown before (the arrow until the first call). A
+// handle LoadCursor did not give fails with ERROR_INVALID_CURSOR_HANDLE,
+// returning null and changing nothing.
+HCURSOR SetCursor(HCURSOR hCursor) noexcept;
 
 inline constexpr DWORD OAIF_ALLOW_REGISTRATION = 0x01;
 inline constexpr DWORD OAIF_REGISTER_EXT = 0x02;
