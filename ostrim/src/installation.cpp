@@ -1,6 +1,7 @@
 #include "installation.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "certificates.h"
@@ -21,11 +22,15 @@ struct CertificateFreer {
 using StoreHandle = std::unique_ptr<void, StoreCloser>;
 using Certificate = std::unique_ptr<const CERT_CONTEXT, CertificateFreer>;
 
-std::vector<BYTE> decodedPem(const char16_t* pem) {
+// Nothing when the text is not a certificate's armour; an empty body comes
+// back empty and is refused when the certificate is made.
+std::optional<std::vector<BYTE>> decodedPem(const char16_t* pem) {
     DWORD size = 0;
-    if (!CryptStringToBinaryW(pem, 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) return {};
+    if (!CryptStringToBinaryW(pem, 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr))
+        return std::nullopt;
     std::vector<BYTE> der(size);
-    if (!CryptStringToBinaryW(pem, 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr)) return {};
+    if (!CryptStringToBinaryW(pem, 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr))
+        return std::nullopt;
     der.resize(size);
     return der;
 }
@@ -36,10 +41,10 @@ DWORD addCertificateToStore(const char16_t* store, const char16_t* pem) {
     const StoreHandle machineStore(CertOpenStore(
         CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG, store));
     if (!machineStore) return GetLastError();
-    const std::vector<BYTE> der = decodedPem(pem);
-    if (der.empty()) return GetLastError();
+    const auto der = decodedPem(pem);
+    if (!der) return GetLastError();
     const Certificate certificate(
-        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size())));
+        CertCreateCertificateContext(X509_ASN_ENCODING, der->data(), static_cast<DWORD>(der->size())));
     if (!certificate) return GetLastError();
     if (!CertAddCertificateContextToStore(machineStore.get(), certificate.get(), CERT_STORE_ADD_REPLACE_EXISTING,
                                           nullptr))

@@ -8,6 +8,7 @@
 #include "store_contents.h"
 #include "testkit/platform_root.h"
 #include "win32/crypt_string.h"
+#include "win32/error.h"
 #include "win32/registry.h"
 
 using namespace ostrim_test;
@@ -49,4 +50,8 @@ TEST(Installation, EveryCertificateIsTriedAndTheFirstFailureIsReported) {
 
     const ostrim::Placement damagedFirst[] = {{u"CA", u"not armoured"}, {u"NoSuchStore", ostrim::kRootCertificate}};
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_DATA), ostrim::install(damagedFirst));
+    // Armour around nothing is no certificate, whatever error came before.
+    const ostrim::Placement emptyArmour[] = {{u"CA", u"-----BEGIN CERTIFICATE----------END CERTIFICATE-----"}};
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_TRUE(FAILED(ostrim::install(emptyArmour)));
 }
