@@ -210,14 +210,27 @@ TEST_F(StoreTest, LabelsThatAreNotPersistedNeverReachTheRegistry) {
     EXPECT_EQ(u"My signing certificate", friendlyName(find(my.get(), pki().user).get()));
 }
 
-TEST_F(StoreTest, MachineStoresAreKeptApartFromTheUsers) {
+// The user's Root, Trust and CA show the machine's certificates after the
+// user's own; adds go to the user's, and the machine's part cannot be changed
+// through them. Other stores and the machine's own stay apart.
+TEST_F(StoreTest, UsersTrustStoresShowTheMachinesAndKeepTheirOwnAdds) {
     const DWORD machine = CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG;
-    add(systemStore(u"Root", machine).get(), pki().root);
-    EXPECT_EQ(std::vector<Bytes>{pki().root}, certificatesIn(systemStore(u"Root", machine).get()));
-    EXPECT_TRUE(certificatesIn(systemStore(u"Root", kExisting).get()).empty());
+    for (const char16_t* name : {u"Root", u"Trust", u"CA", u"MY"}) add(systemStore(name, machine).get(), pki().root);
+    for (const char16_t* name : {u"Root", u"trust", u"CA"})
+        EXPECT_EQ(std::vector<Bytes>{pki().root}, certificatesIn(systemStore(name, kExisting).get()));
+    EXPECT_TRUE(certificatesIn(systemStore(u"MY", kExisting).get()).empty());
 
-    EXPECT_FALSE(blobOf(HKEY_LOCAL_MACHINE, entryPath(u"Root", sha1Of(pki().root))).empty());
+    add(systemStore(u"Root", kExisting).get(), pki().ca);
+    EXPECT_EQ((std::vector<Bytes>{pki().ca, pki().root}), certificatesIn(systemStore(u"Root", kExisting).get()));
+    EXPECT_EQ(std::vector<Bytes>{pki().root}, certificatesIn(systemStore(u"Root", machine).get()));
+    EXPECT_FALSE(blobOf(HKEY_CURRENT_USER, entryPath(u"Root", sha1Of(pki().ca))).empty());
+    EXPECT_TRUE(blobOf(HKEY_LOCAL_MACHINE, entryPath(u"Root", sha1Of(pki().ca))).empty());
     EXPECT_TRUE(blobOf(HKEY_CURRENT_USER, entryPath(u"Root", sha1Of(pki().root))).empty());
+
+    const Store userRoot = systemStore(u"Root", kExisting);
+    EXPECT_FALSE(CertDeleteCertificateFromStore(find(userRoot.get(), pki().root).release()));
+    EXPECT_EQ(static_cast<DWORD>(E_ACCESSDENIED), GetLastError());
+    EXPECT_EQ(std::vector<Bytes>{pki().root}, certificatesIn(systemStore(u"Root", machine).get()));
 }
 
 TEST_F(StoreTest, DamagedEntriesInTheRegistryAreLeftOut) {

@@ -108,6 +108,18 @@ TEST(StringToBinary, ArmourIsFoundAfterOtherTextAndAnyKindsReportTheFormat) {
     EXPECT_EQ(CRYPT_STRING_BINARY, found);
 }
 
+TEST(StringToBinary, ArmourOnOneLineWithoutBreaksDecodesInWideText) {
+    const Bytes data = sample(300);
+    const std::string body = toText(data, CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF);
+    const std::string line = "-----BEGIN CERTIFICATE-----" + body + "-----END CERTIFICATE-----";
+    const std::u16string wide(line.begin(), line.end());
+    DWORD size = 0;
+    ASSERT_TRUE(CryptStringToBinaryW(wide.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr));
+    Bytes bytes(size);
+    ASSERT_TRUE(CryptStringToBinaryW(wide.c_str(), 0, CRYPT_STRING_BASE64HEADER, bytes.data(), &size, nullptr, nullptr));
+    EXPECT_EQ(hex(data), hex(bytes));
+}
+
 TEST(StringToBinary, TextNotInTheFormatIsInvalidData) {
     DWORD size = 0;
     for (const char* bad : {"QUJD*", "QUJ=D", "Q", "-----BEGIN CERTIFICATE-----\nQUJD\n", "0g"}) {

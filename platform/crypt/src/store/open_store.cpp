@@ -29,6 +29,30 @@ HKEY rootOf(DWORD flags) {
     }
 }
 
+// The user's trust stores that also show the machine's certificates, as on
+// Windows: what is installed for the machine is found by every user.
+bool showsMachineStore(DWORD flags, std::u16string_view name) {
+    if ((flags & CERT_SYSTEM_STORE_LOCATION_MASK) != CERT_SYSTEM_STORE_CURRENT_USER) return false;
+    return text::equalsNoCase(name, u"Root") || text::equalsNoCase(name, u"Trust") ||
+           text::equalsNoCase(name, u"CA");
+}
+
+// The user's store followed by the machine's. Additions go to the user's;
+// the machine's part is read-only here, so nothing of it changes through a
+// user's view.
+std::shared_ptr<Store> withMachineStore(DWORD flags, std::u16string_view name, std::shared_ptr<Store> user) {
+    const DWORD machineFlags = (flags & ~(CERT_SYSTEM_STORE_LOCATION_MASK | CERT_STORE_CREATE_NEW_FLAG)) |
+                               CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG;
+    std::shared_ptr<Store> machine = LocalStore::loadSystemStore(
+        machineFlags, std::make_unique<SystemStoreKeys>(HKEY_LOCAL_MACHINE, name));
+    auto view = std::make_shared<CollectionStore>(flags);
+    registerStore(user);
+    registerStore(machine);
+    view->addSibling(std::move(user), CERT_PHYSICAL_STORE_ADD_ENABLE_FLAG, 1);
+    view->addSibling(std::move(machine), 0, 0);
+    return view;
+}
+
 // Null after CERT_STORE_DELETE_FLAG, with the last error 0 once deleted.
 std::shared_ptr<Store> openSystemStore(DWORD flags, const WCHAR* name) {
     if (!name || !*name) throw WinError(E_INVALIDARG, "no system store name");
@@ -48,7 +72,9 @@ std::shared_ptr<Store> openSystemStore(DWORD flags, const WCHAR* name) {
             throw WinError(ERROR_FILE_NOT_FOUND, "no such system store");
         keys->create();
     }
-    return LocalStore::loadSystemStore(flags, std::move(keys));
+    std::shared_ptr<Store> store = LocalStore::loadSystemStore(flags, std::move(keys));
+    if (showsMachineStore(flags, storeName)) return withMachineStore(flags, storeName, std::move(store));
+    return store;
 }
 
 // A message in BER is read in its DER framing; the store's elements copy what they hold.
