@@ -150,6 +150,24 @@ public:
     // line. 0, or 8 when there is no digest.
     LONG ComputeHash(const std::vector<BYTE>& data, ALG_ID algId, std::string& out, bool hex);
 
+    // ---- Time stamps (signer_timestamp*.cpp) ----
+    // The message with an RFC 3161 token over the signature value of signer
+    // n added to that signer as its signature time stamp: 0 with out
+    // written, else the number of the step that failed (30 for an empty
+    // message, the reader's numbers, RequestTimeStamp's, those of adding the
+    // token). The message is never changed in place.
+    LONG AddTimeStamp(DWORD signer, const std::vector<BYTE>& message, std::vector<BYTE>& out);
+    // Asks the time-stamp server for a token over the hash (with the OID's
+    // algorithm) of the signature value, through the connection settings
+    // and with the preset TSA authentication certificate (the first of
+    // remembered list 4 that is valid and has its key in the user's "MY"
+    // store) when the server asks for one. The token is taken only when its
+    // imprint, nonce, policy and time answer the request and its signature
+    // verifies. Records and returns the outcome: 0, 8, 701-718, 751, 900-903,
+    // 3015 or 12.
+    LONG RequestTimeStamp(const std::string& hashOid, const std::vector<BYTE>& signatureValue,
+                          std::vector<BYTE>& token);
+
 protected:
     // The trace line of an operation, and the same with ". value <n>".
     void Trace(const char* operation, const char* file, int line) const;
