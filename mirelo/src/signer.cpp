@@ -82,7 +82,7 @@ bool TSigner::Reset(bool partial) {
         SIGNER_TRACE();
         m_lastErrorStr.clear();
         m_lastErrorNumber = 0;
-        m_signatureResults.clear();
+        ClearSignatureResults();
     }
     m_listProviderCertificates = true;
     TCSPManager::InitDefaultProviders();

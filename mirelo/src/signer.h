@@ -194,9 +194,11 @@ protected:
     // (under HKEY_CURRENT_USER) and loads them.
     void ReloadCertificates(const std::string& certsKey, const std::string& trustedKey);
 
+    // Forgets every per-signature result; the index goes back to 0 with them.
+    void ClearSignatureResults();
+
     std::string m_appName = "TeskSign";
     TCertManager m_certs;
-    std::vector<SignatureResult> m_signatureResults;
     LONG m_certSelFlags = 1;
     LONG m_formatOptions = kSigningTimeOnly;
     bool m_selectionDisplaySwitch = true;
@@ -213,6 +215,7 @@ private:
     };
 
     TCSPManager m_csp;
+    std::vector<SignatureResult> m_signatureResults;
     std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease> m_richEdit;
     LONG m_encryptionAlgorithm = kTripleDesRow;
     LONG m_tsaCertSelFlags = 1;

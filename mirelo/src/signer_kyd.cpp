@@ -29,7 +29,7 @@ bool TSignerKyd::Reset(bool partial) {
     m_certs.Clear();
     if (!partial) {
         ReloadCertificates("Software\\Tesk\\mirelo\\certs", "Software\\Tesk\\mirelo\\trusted");
-        m_signatureResults.clear();
+        ClearSignatureResults();
     }
     if (SignerServices::LiveSigners() == 1) ProvidersClear();
     return true;

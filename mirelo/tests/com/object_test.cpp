@@ -207,6 +207,9 @@ TEST_F(MireloObject, ResetPutsBackTheObjectsSigningDefaultsAndKeepsEveryOtherSet
     EXPECT_EQ(0u, providers);
     EXPECT_EQ(1023, numberByName(u"LastErrorSignatureNumber"));
 
+    ASSERT_EQ(S_OK, object->put_LastErrorSignatureNumber(9));
+    ASSERT_EQ(S_OK, object->put_SignatureCount(3));
+    ASSERT_EQ(S_OK, object->put_SignatureIndex(2));
     ASSERT_EQ(S_OK, object->put_CfgFile(sgFileOverwrite));
     ASSERT_EQ(S_OK, object->put_CfgCertSelection(sgCertValid));
     ASSERT_EQ(S_OK, object->put_LogLevel(sgLogLevelErrs));
@@ -219,6 +222,8 @@ TEST_F(MireloObject, ResetPutsBackTheObjectsSigningDefaultsAndKeepsEveryOtherSet
 
     ASSERT_EQ(S_OK, object->Reset());
     EXPECT_EQ(sgCharsetUTF8, numberByName(u"CfgSignCharset"));
+    EXPECT_EQ(0, numberByName(u"SignatureCount"));
+    EXPECT_EQ(0, numberByName(u"SignatureIndex")) << "no index into results that are gone";
     EXPECT_EQ(sgFileOverwrite, numberByName(u"CfgFile"));
     EXPECT_EQ(25, numberByName(u"CfgCertSelection"));
     EXPECT_EQ(sgHashAlgSHA256, numberByName(u"CfgSignHashAlgorithmType"));
