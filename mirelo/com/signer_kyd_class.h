@@ -71,6 +71,12 @@ public:
     HRESULT SSCDProvidersEnum(ULONG ulIndex, BSTR* bstrName) override;
     HRESULT get_CfgConfirmationDlg(sgConfirmationDlgFlags* pVal) override;
     HRESULT put_CfgConfirmationDlg(sgConfirmationDlgFlags newVal) override;
+    // A charset outside the table is recorded as error 8004 and changes
+    // nothing; the put still answers S_OK.
+    HRESULT get_CfgSignCharset(sgCharsets* pVal) override;
+    HRESULT put_CfgSignCharset(sgCharsets newVal) override;
+    HRESULT get_CfgSignCharsetStr(BSTR* pVal) override;
+    HRESULT put_CfgSignCharsetStr(BSTR newVal) override;
 
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
@@ -82,10 +88,6 @@ public:
     HRESULT ShowTsaAuthenticationCert() override { return E_NOTIMPL; }
     HRESULT SetSignCert(BSTR) override { return E_NOTIMPL; }
     HRESULT ShowSignCert() override { return E_NOTIMPL; }
-    HRESULT get_CfgSignCharset(sgCharsets*) override { return E_NOTIMPL; }
-    HRESULT put_CfgSignCharset(sgCharsets) override { return E_NOTIMPL; }
-    HRESULT get_CfgSignCharsetStr(BSTR*) override { return E_NOTIMPL; }
-    HRESULT put_CfgSignCharsetStr(BSTR) override { return E_NOTIMPL; }
     HRESULT SelectSignCharset() override { return E_NOTIMPL; }
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }

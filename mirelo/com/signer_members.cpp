@@ -205,3 +205,19 @@ HRESULT CSignerKyd::get_CfgConfirmationDlg(sgConfirmationDlgFlags* pVal) {
 HRESULT CSignerKyd::put_CfgConfirmationDlg(sgConfirmationDlgFlags newVal) {
     return StoreValue([&] { m_signer.SetConfirmationDlgFlags(newVal); });
 }
+
+HRESULT CSignerKyd::get_CfgSignCharset(sgCharsets* pVal) {
+    return ReadValue(pVal, [&] { return m_signer.GetSignCharset(); });
+}
+
+HRESULT CSignerKyd::put_CfgSignCharset(sgCharsets newVal) {
+    return StoreValue([&] { m_signer.SetSignCharset(newVal); });
+}
+
+HRESULT CSignerKyd::get_CfgSignCharsetStr(BSTR* pVal) {
+    return ReadText(pVal, [&] { return m_signer.GetSignCharsetStr(); });
+}
+
+HRESULT CSignerKyd::put_CfgSignCharsetStr(BSTR newVal) {
+    return StoreValue([&] { m_signer.SetSignCharsetStr(NarrowOf(newVal)); });
+}

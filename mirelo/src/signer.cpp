@@ -11,7 +11,9 @@
 #include "common/system_error.h"
 #include "common/trusted_store.h"
 #include "signer_services.h"
+#include "platform/clock.h"
 #include "win32/error.h"
+#include "win32/modules.h"
 
 namespace {
 
@@ -26,6 +28,10 @@ std::string_view fileName(std::string_view path) {
 }  // namespace
 
 TSigner::TSigner() {
+    {
+        LastErrorKeeper keep;
+        m_richEdit.reset(LoadLibraryA("RICHED32.DLL"));
+    }
     SignerServices::Attach();
     try {
         TSigner::Reset(false);
@@ -40,11 +46,20 @@ TSigner::~TSigner() {
     SignerServices::Detach();
 }
 
+void TSigner::LibraryRelease::operator()(HMODULE module) const {
+    LastErrorKeeper keep;
+    FreeLibrary(module);
+}
+
 bool TSigner::Reset(bool partial) {
     m_hashAlgorithm = -1;
+    m_encryptionAlgorithm = kTripleDesRow;
     m_certSelFlags = 1;
+    m_tsaCertSelFlags = 1;
     m_fileFlags = 0;
+    m_formatOptions = kSigningTimeOnly;
     m_confirmationDlgFlags = 0;
+    m_selectionDisplaySwitch = true;
     TGlobalParams::Instance()->SetStoreFlags(kStoreOpenFlags);
     m_signatureIndex = 0;
     m_signFlags = 0;
@@ -54,6 +69,10 @@ bool TSigner::Reset(bool partial) {
     m_proxyUser.clear();
     m_proxyPassword.clear();
     m_accessType = kAccessPreconfigured;
+    if (!partial) {
+        m_signPolicy.clear();
+        m_signPolicyInUse = false;
+    }
     // The log is shared: a signer empties it only when no other one reads it.
     if (!partial && SignerServices::LiveSigners() == 1) {
         LastErrorKeeper keep;
@@ -63,7 +82,7 @@ bool TSigner::Reset(bool partial) {
         SIGNER_TRACE();
         m_lastErrorStr.clear();
         m_lastErrorNumber = 0;
-        m_signatureResults.clear();
+        ClearSignatureResults();
     }
     m_listProviderCertificates = true;
     TCSPManager::InitDefaultProviders();
@@ -126,4 +145,24 @@ bool TSigner::Record(LONG number, LONG argument) {
     TResource::Instance()->FormatMessage(text, number, static_cast<int>(argument));
     SetError(number, text);
     return number == 0;
+}
+
+LONG TSigner::GetFormatOptions() const { return m_formatOptions; }
+LONG TSigner::GetEncryptionAlgorithm() const { return m_encryptionAlgorithm; }
+LONG TSigner::GetTsaCertSelFlags() const { return m_tsaCertSelFlags; }
+bool TSigner::GetSelectionDisplaySwitch() const { return m_selectionDisplaySwitch; }
+bool TSigner::HasGraphicalInterface() const { return m_richEdit != nullptr; }
+
+bool TSigner::IsSignPolicy() const { return !m_signPolicy.empty() || m_signPolicyInUse; }
+
+bool TSigner::ValidateSignPolicy(const SignPolicyInfo& policy) const {
+    if (!IsSignPolicy()) return true;
+    const auto asNumber = [](const FILETIME& t) {
+        return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    const ULONGLONG now = platform::clock::nowFileTime();
+    if (now < asNumber(policy.signingNotBefore)) return false;
+    const FILETIME& end = policy.signingNotAfter;
+    const bool hasEnd = end.dwLowDateTime != 0 && end.dwHighDateTime != 0;
+    return !hasEnd || now <= asNumber(end);
 }

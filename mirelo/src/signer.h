@@ -13,11 +13,14 @@
 // an HRESULT sees the system error current when it called.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "common/cert_manager.h"
 #include "common/csp_manager.h"
+#include "common/sign_policy.h"
 #include "win32/types.h"
 
 // The outcome kept for one signature of the last inspected container.
@@ -41,6 +44,14 @@ inline constexpr LONG kErrOutOfRange = 8004;
 inline constexpr LONG kAccessPreconfigured = 0;
 inline constexpr LONG kAccessDirect = 1;
 inline constexpr LONG kAccessProxy = 3;
+
+// The format-options word of a signing job: 1 policy and trusted-list files
+// are DER, 2 binary output, 4 detached signature, 8 signing-time attribute,
+// 0x10 no confirmation dialog, 0x20 and 0x40 signing-certificate
+// attributes (v1 and v2).
+inline constexpr LONG kSigningTimeOnly = 8;
+// The 3DES row of the algorithm table.
+inline constexpr LONG kTripleDesRow = 0x6002;
 
 class TSigner {
 public:
@@ -145,6 +156,24 @@ public:
                                const std::string& password);
     LONG GetInternetAccessType() const;
 
+    // ---- Signing defaults that the signing operations read ----
+    LONG GetFormatOptions() const;
+    LONG GetEncryptionAlgorithm() const;
+    LONG GetTsaCertSelFlags() const;
+    // Whether the certificate selection dialog shows its extra column.
+    bool GetSelectionDisplaySwitch() const;
+    // Whether the rich-edit control's library loaded, without which no
+    // signing dialog can show the document.
+    bool HasGraphicalInterface() const;
+
+    // ---- Signature policy ----
+    // Whether a policy is in force: its bytes are held or it is in use.
+    bool IsSignPolicy() const;
+    // With a policy in force, false before its signing period starts or
+    // after it ends (an end with either half of its FILETIME zero is no
+    // end); true otherwise.
+    virtual bool ValidateSignPolicy(const SignPolicyInfo& policy) const;
+
     // The digest of data with the chosen provider: upper-case hexadecimal
     // in groups of four digits separated by one blank, or Base64 on one
     // line. 0, or 8 when there is no digest.
@@ -183,15 +212,31 @@ protected:
     // (under HKEY_CURRENT_USER) and loads them.
     void ReloadCertificates(const std::string& certsKey, const std::string& trustedKey);
 
+    // Forgets every per-signature result; the index goes back to 0 with them.
+    void ClearSignatureResults();
+
     std::string m_appName = "TeskSign";
     TCertManager m_certs;
-    std::vector<SignatureResult> m_signatureResults;
     LONG m_certSelFlags = 1;
+    LONG m_formatOptions = kSigningTimeOnly;
+    bool m_selectionDisplaySwitch = true;
+    // The loaded signature policy (DER), and whether one is in use.
+    std::vector<BYTE> m_signPolicy;
+    bool m_signPolicyInUse = false;
 
 private:
     SignatureResult& SelectedOrNewResult();
 
+    // Frees the rich-edit library it holds.
+    struct LibraryRelease {
+        void operator()(HMODULE module) const;
+    };
+
     TCSPManager m_csp;
+    std::vector<SignatureResult> m_signatureResults;
+    std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease> m_richEdit;
+    LONG m_encryptionAlgorithm = kTripleDesRow;
+    LONG m_tsaCertSelFlags = 1;
     LONG m_lastErrorNumber = 0;
     std::string m_lastErrorStr;
     LONG m_fileFlags = 0;

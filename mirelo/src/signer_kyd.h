@@ -2,15 +2,28 @@
 // "Mirelo", keeps its remembered and trusted certificates under
 // HKCU\Software\Tesk\mirelo, and has a reset of its own that the object's
 // Reset member runs in place of TSigner's: it puts back only the signing
-// defaults of the object (certificate selection 25) and reloads the
+// defaults of the object (sign charset UTF-8, format options 15,
+// certificate selection 25, no plug-in document) and reloads the
 // certificates, keeping the log, the errors, the provider, the digest
 // algorithm and the other settings.
 #pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "signer.h"
 
 // sgCertValid + sgCertQualifiedOnly + sgCertSSCDOnly.
 inline constexpr LONG kKydCertSelection = 25;
+// DER policy files, binary output, detached signature, signing time.
+inline constexpr LONG kKydFormatOptions = 15;
+
+// What the signer tells document plug-ins about their host.
+struct PluginHostInfo {
+    LONG version;
+    std::string applicationName;
+};
 
 class TSignerKyd : public TSigner {
 public:
@@ -20,6 +33,25 @@ public:
     // partial false is the full form, which also reloads the remembered and
     // trusted certificates. The shared provider list is emptied when no
     // other signer lives, so that a new or reset object never takes away
-    // the providers another one configured. Always true.
+    // the providers another configured. Always true.
     bool Reset(bool partial) override;
+
+    PluginHostInfo HostInfo() const;
+    // The plug-in that declared the current document; 0 for none.
+    LONG GetPluginId() const;
+
+    // ---- The charset of signed text: 0 UTF-8, 1 cp852, 2 windows-1250,
+    // 3 ISO-8859-2 ----
+    LONG GetSignCharset() const;
+    // 8004, and no change, for a number outside the table.
+    bool SetSignCharset(LONG charset);
+    // The table's name of the current charset.
+    std::string GetSignCharsetStr() const;
+    // A name of the table in any case; 8004, and no change, for another.
+    bool SetSignCharsetStr(const std::string& name);
+
+private:
+    std::vector<std::pair<std::string, LONG>> m_charsets;
+    LONG m_signCharset = 0;
+    LONG m_pluginId = 0;
 };

@@ -89,6 +89,11 @@ bool TSigner::SetSignatureIndex(LONG index) {
     return Record(0);
 }
 
+void TSigner::ClearSignatureResults() {
+    m_signatureResults.clear();
+    m_signatureIndex = 0;
+}
+
 LONG TSigner::GetSignatureCount() const { return static_cast<LONG>(m_signatureResults.size()); }
 
 bool TSigner::SetSignatureCount(LONG count) {

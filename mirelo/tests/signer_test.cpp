@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/csp_manager.h"
+#include "platform/clock.h"
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -174,6 +175,67 @@ TEST_F(Signer, EndingOneSignerLeavesTheLogLanguageAndProvidersOfAnotherAsTheyWer
     TSigner fresh;
     EXPECT_EQ(0u, fresh.GetLogLevel()) << "the last signer took the shared log with it";
     EXPECT_EQ(0, fresh.GetCfgLanguageNumber());
+}
+
+TEST_F(Signer, TheObjectsSignerStartsFromItsOwnSigningDefaultsAndCanShowDocuments) {
+    TSigner plain;
+    EXPECT_TRUE(plain.HasGraphicalInterface()) << "the rich-edit library loads";
+    EXPECT_EQ(8, plain.GetFormatOptions());
+    EXPECT_EQ(1, plain.GetCertSelFlags());
+    EXPECT_TRUE(plain.GetSelectionDisplaySwitch());
+    EXPECT_EQ(0x6002, plain.GetEncryptionAlgorithm());
+    EXPECT_EQ(1, plain.GetTsaCertSelFlags());
+
+    TSignerKyd object;
+    EXPECT_TRUE(object.HasGraphicalInterface());
+    EXPECT_EQ(15, object.GetFormatOptions());
+    EXPECT_EQ(25, object.GetCertSelFlags());
+    EXPECT_FALSE(object.GetSelectionDisplaySwitch());
+    const PluginHostInfo host = object.HostInfo();
+    EXPECT_EQ(3, host.version);
+    EXPECT_EQ("Mirelo", host.applicationName);
+    EXPECT_NE(std::string::npos, object.About().find("Mirelo"));
+}
+
+// A signer holding a policy, as loading a policy file leaves it.
+class PolicySigner : public TSigner {
+public:
+    void HoldPolicy() { m_signPolicy = {0x30, 0x00}; }
+};
+
+FILETIME fileTimeOf(ULONGLONG value) {
+    return {static_cast<DWORD>(value & 0xFFFFFFFF), static_cast<DWORD>(value >> 32)};
+}
+
+TEST_F(Signer, APolicyInForceIsValidOnlyWithinItsSigningPeriodAndAFullResetDropsIt) {
+    struct ClockRestore {
+        ~ClockRestore() { platform::clock::setForTests(std::nullopt); }
+    } restore;
+    constexpr ULONGLONG kDay = 864000000000ull;
+    const ULONGLONG now = 0x01DC000000000000ull;
+    platform::clock::setForTests(now);
+    SignPolicyInfo policy;
+    policy.signingNotBefore = fileTimeOf(now + kDay);
+
+    PolicySigner signer;
+    EXPECT_FALSE(signer.IsSignPolicy());
+    EXPECT_TRUE(signer.ValidateSignPolicy(policy)) << "no policy is in force";
+    signer.HoldPolicy();
+    ASSERT_TRUE(signer.IsSignPolicy());
+    EXPECT_FALSE(signer.ValidateSignPolicy(policy)) << "before its period";
+    policy.signingNotBefore = fileTimeOf(now - kDay);
+    EXPECT_TRUE(signer.ValidateSignPolicy(policy)) << "a period without an end";
+    policy.signingNotAfter = fileTimeOf(now - 1);
+    EXPECT_FALSE(signer.ValidateSignPolicy(policy)) << "after its period";
+    policy.signingNotAfter.dwLowDateTime = 0;
+    EXPECT_TRUE(signer.ValidateSignPolicy(policy)) << "an end with a zero half is no end";
+    policy.signingNotAfter = fileTimeOf(now);
+    EXPECT_TRUE(signer.ValidateSignPolicy(policy)) << "its last moment";
+
+    signer.Reset(true);
+    EXPECT_TRUE(signer.IsSignPolicy()) << "the partial reset keeps the policy";
+    signer.Reset(false);
+    EXPECT_FALSE(signer.IsSignPolicy());
 }
 
 }  // namespace

@@ -183,6 +183,21 @@ TEST_F(MireloObject, AFailureCarriesTheSystemErrorOfItsOwnCallsAndTheSignerKeeps
 }
 
 TEST_F(MireloObject, ResetPutsBackTheObjectsSigningDefaultsAndKeepsEveryOtherSetting) {
+    EXPECT_EQ(sgCharsetUTF8, numberByName(u"CfgSignCharset"));
+    EXPECT_EQ(u"UTF-8", textByName(u"CfgSignCharsetStr"));
+    ASSERT_EQ(S_OK, putByName(u"CfgSignCharsetStr", textValue(u"iso-8859-2")));
+    EXPECT_EQ(sgCharsetISO8859_2, numberByName(u"CfgSignCharset"));
+    EXPECT_EQ(u"ISO-8859-2", textByName(u"CfgSignCharsetStr"));
+    for (const char16_t* unknown : {u"latin2", u""}) {
+        EXPECT_EQ(S_OK, putByName(u"CfgSignCharsetStr", textValue(unknown))) << "an unknown charset is only recorded";
+        EXPECT_EQ(8004, lastErrorNumber());
+    }
+    EXPECT_EQ(S_OK, object->put_CfgSignCharset(static_cast<sgCharsets>(7)));
+    EXPECT_EQ(8004, lastErrorNumber());
+    EXPECT_EQ(sgCharsetISO8859_2, numberByName(u"CfgSignCharset")) << "refused charsets change nothing";
+    ASSERT_EQ(S_OK, object->put_CfgSignCharset(sgCharsetCP852));
+    EXPECT_EQ(u"cp852", textByName(u"CfgSignCharsetStr"));
+
     sgHashAlgTypes hash = sgHashAlgMD2;
     EXPECT_EQ(S_OK, object->get_CfgSignHashAlgorithmType(&hash));
     EXPECT_EQ(sgHashAlgNone, hash);
@@ -192,6 +207,9 @@ TEST_F(MireloObject, ResetPutsBackTheObjectsSigningDefaultsAndKeepsEveryOtherSet
     EXPECT_EQ(0u, providers);
     EXPECT_EQ(1023, numberByName(u"LastErrorSignatureNumber"));
 
+    ASSERT_EQ(S_OK, object->put_LastErrorSignatureNumber(9));
+    ASSERT_EQ(S_OK, object->put_SignatureCount(3));
+    ASSERT_EQ(S_OK, object->put_SignatureIndex(2));
     ASSERT_EQ(S_OK, object->put_CfgFile(sgFileOverwrite));
     ASSERT_EQ(S_OK, object->put_CfgCertSelection(sgCertValid));
     ASSERT_EQ(S_OK, object->put_LogLevel(sgLogLevelErrs));
@@ -203,6 +221,9 @@ TEST_F(MireloObject, ResetPutsBackTheObjectsSigningDefaultsAndKeepsEveryOtherSet
     EXPECT_EQ(sgHashAlgSHA256, numberByName(u"CfgSignHashAlgorithmType"));
 
     ASSERT_EQ(S_OK, object->Reset());
+    EXPECT_EQ(sgCharsetUTF8, numberByName(u"CfgSignCharset"));
+    EXPECT_EQ(0, numberByName(u"SignatureCount"));
+    EXPECT_EQ(0, numberByName(u"SignatureIndex")) << "no index into results that are gone";
     EXPECT_EQ(sgFileOverwrite, numberByName(u"CfgFile"));
     EXPECT_EQ(25, numberByName(u"CfgCertSelection"));
     EXPECT_EQ(sgHashAlgSHA256, numberByName(u"CfgSignHashAlgorithmType"));

@@ -1,5 +1,5 @@
 // libmirelo.so as a COM server: what regsvr32 writes and takes away,
-// machine-wide or (refused for now) per user, and how clients find the
+// machine-wide or for the current user alone, and how clients find the
 // class.
 #include "mirelo_client.h"
 #include "testkit/registry_lines.h"
@@ -9,7 +9,20 @@ namespace {
 using namespace mirelo_test;
 
 std::set<std::string> classesRoot() { return testkit::registryLines(HKEY_CLASSES_ROOT); }
-std::set<std::string> userClasses() { return testkit::registryLines(HKEY_CURRENT_USER, u"Software\\Classes"); }
+// The lines below a classes key (not the key itself), named from that key
+// as HKEY_CLASSES_ROOT names them.
+std::set<std::string> classesBelow(HKEY root, const char16_t* classesKey, const std::string& prefix) {
+    std::set<std::string> lines;
+    for (const auto& line : testkit::registryLines(root, classesKey))
+        if (line.starts_with(prefix)) lines.insert(line.substr(prefix.size()));
+    return lines;
+}
+std::set<std::string> userClasses() {
+    return classesBelow(HKEY_CURRENT_USER, u"Software\\Classes", "Software\\Classes\\");
+}
+std::set<std::string> machineClasses() {
+    return classesBelow(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes", "SOFTWARE\\Classes\\");
+}
 
 // What unregistration leaves: the containers it keeps, and those the type
 // library's registration keeps.
@@ -65,17 +78,28 @@ TEST(MireloRegistration, WritesExactlyTheClassItsApplicationAndLibraryAndUnregis
     EXPECT_EQ(kKeptContainers, classesRoot());
 }
 
-TEST(MireloRegistration, InstallForUsersRegistersTheMachineAndForTheUserAloneIsRefusedWritingNothing) {
+TEST(MireloRegistration, InstallForTheUserWritesOnlyTheUsersClassesWhichFindTheObjectAndForUsersTheMachines) {
     testkit::PlatformRoot machine;
-    const auto machineBefore = classesRoot();
-    const auto userBefore = userClasses();
+    const auto machineBefore = machineClasses();
     for (const char* user : {"/i:user", "/i:USER"}) {
-        EXPECT_NE(0, regsvr32({"/s", "/n", user, kModule}).exitCode) << user;
-        EXPECT_EQ(machineBefore, classesRoot()) << user;
-        EXPECT_EQ(userBefore, userClasses()) << user;
+        ASSERT_EQ(0, regsvr32({"/s", "/n", user, kModule}).exitCode) << user;
+        EXPECT_EQ(expectedRegistration(), userClasses()) << user;
+        EXPECT_EQ(machineBefore, machineClasses()) << user;
+
+        ASSERT_EQ(S_OK, CoInitialize(nullptr));
+        platform::com::Ptr<ISignerKyd> signer;
+        EXPECT_EQ(S_OK, CoCreateInstance(CLSID_SignerKyd, nullptr, CLSCTX_INPROC_SERVER, IID_ISignerKyd,
+                                         signer.putVoid()));
+        EXPECT_TRUE(signer) << user;
+        signer.reset();
+        CoUninitialize();
+
+        ASSERT_EQ(0, regsvr32({"/s", "/u", "/n", user, kModule}).exitCode) << user;
+        EXPECT_EQ(kKeptContainers, userClasses()) << user;
+        EXPECT_EQ(machineBefore, machineClasses()) << user;
     }
     ASSERT_EQ(0, regsvr32({"/s", "/n", "/i:users", kModule}).exitCode);
-    EXPECT_EQ(expectedRegistration(), classesRoot());
+    EXPECT_EQ(expectedRegistration(), machineClasses());
     ASSERT_EQ(0, regsvr32({"/s", "/u", "/n", "/i:users", kModule}).exitCode);
     EXPECT_EQ(kKeptContainers, classesRoot());
 }
