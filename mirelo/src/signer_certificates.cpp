@@ -49,9 +49,9 @@ const CertKindRow* KindRow(LONG kind) {
     return &kKinds[kind];
 }
 
-std::string MessageText(LONG number) {
+std::string DialogText(LONG id) {
     std::string text;
-    TResource::Instance()->FormatMessage(text, number);
+    TResource::Instance()->FormatString(text, static_cast<DWORD>(id));
     return text;
 }
 
@@ -84,7 +84,7 @@ LONG TSigner::SelectCertificate(LONG kind, const std::string& issuerDn, CertInfo
     CertInfo chosen;
     GetCertificate(kind, chosen, false);
 
-    const CertSelectDlgParams params{GetActiveWindow(), MessageText(kSelectTitle), MessageText(row->prompt)};
+    const CertSelectDlgParams params{GetActiveWindow(), DialogText(kSelectTitle), DialogText(row->prompt)};
     const LONG flags = kind == kTsaKind ? m_tsaCertSelFlags : m_certSelFlags;
     const CertSelectFilter filter{.requireKeyProvider = row->needsKey ? 1u : 0u,
                                   .keyUsage = row->keyUsage,
