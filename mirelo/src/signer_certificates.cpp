@@ -26,10 +26,10 @@ constexpr LONG kSelectTitle = 12;
 
 // What the selection dialog offers for a kind.
 struct CertKindRow {
-    WORD keyUsage;            // the certificate must share a key-usage bit with it
-    const char16_t* store;    // the user's system store it is looked for in
-    LONG prompt;              // message shown above the list
-    bool needsKey;            // only certificates bound to a private key
+    WORD keyUsage;          // the certificate must share a key-usage bit with it
+    const char16_t* store;  // the user's system store it is looked for in
+    LONG prompt;            // string shown above the list
+    bool needsKey;          // only certificates bound to a private key
 };
 
 constexpr WORD kAnyKeyUsage = 0xF8;
@@ -106,7 +106,7 @@ LONG TSigner::SelectCertificate(LONG kind, const std::string& issuerDn, CertInfo
 }
 
 bool TSigner::SetCertSign(const std::string& issuerDn, CertInfo* out) {
-    Log(sgLogLevelDebug, "SetCertSign(): " __FILE__ ":" + std::to_string(__LINE__));
+    SIGNER_TRACE();
     Log(sgLogLevelDebug, "issuer_dn: " + issuerDn);
     return Record(SelectCertificate(kSignatureKind, issuerDn, out, true));
 }
