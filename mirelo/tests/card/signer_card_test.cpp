@@ -44,6 +44,12 @@ void storeOnKey(const testkit::TestCsp& csp, PCCERT_CONTEXT certificate) {
     CryptDestroyKey(key);
 }
 
+// A signer that remembers a certificate as an earlier choice would have.
+class RememberingSigner : public TSigner {
+public:
+    void remember(LONG kind, const CertInfo& certificate) { m_certs.AddCertificate(kind, certificate, false); }
+};
+
 class SignerCard : public ::testing::Test {
 protected:
     void SetUp() override { TLogStrVect::Instance()->SetMask(0xFF); }
@@ -56,7 +62,7 @@ TEST_F(SignerCard, TheCardWhoseProviderKeepsItsCertificatesIsTakenFromWhicheverR
     testkit::CardReaders readers;
     introduce("Tesk card", kAtrCard, kCardProvider);
     introduce("Plain card", kAtrPlain, nullptr);
-    TSigner signer;
+    RememberingSigner signer;
     TCSPManager::ConfigureProvider(kCardProvider, kProviderSecureDevice);
     const std::string before = signer.GetCurrentCSP();
     std::string provider;
@@ -81,11 +87,21 @@ TEST_F(SignerCard, TheCardWhoseProviderKeepsItsCertificatesIsTakenFromWhicheverR
     PCCERT_CONTEXT certificate = csp.certificateWithKey("Card Holder", issuer);
     ASSERT_NE(nullptr, certificate);
     storeOnKey(csp, certificate);
+    CertInfo holder;
+    ASSERT_TRUE(TCryptoapi::GetCertInfo(certificate, holder));
     CertFreeCertificateContext(certificate);
     provider.clear();
     EXPECT_TRUE(signer.SetPresentCardCSP(provider)) << signer.GetLastErrorStr();
     EXPECT_EQ(kCardProvider, provider);
     EXPECT_EQ(kCardProvider, signer.GetCurrentCSP());
+
+    // With the card's provider current, a remembered certificate is found
+    // among its container certificates, not in the user's store.
+    signer.remember(0, holder);
+    CertInfo preset;
+    ASSERT_TRUE(signer.GetCertificate(0, preset, false));
+    EXPECT_EQ(holder.serialHex, preset.serialHex);
+    EXPECT_EQ(kCardProvider, preset.providerName);
 }
 
 TEST_F(SignerCard, NoReaderIsReportedAsSuch) {
