@@ -78,16 +78,20 @@ public:
     HRESULT get_CfgSignCharsetStr(BSTR* pVal) override;
     HRESULT put_CfgSignCharsetStr(BSTR newVal) override;
 
+    // ---- Signing certificates (signer_certificate_members.cpp) ----
+    HRESULT SetPresentCardCSP() override;
+    HRESULT ShowSignCert() override;
+    HRESULT ShowTsaAuthenticationCert() override;
+    HRESULT get_SignCertPem(BSTR* pVal) override;
+    HRESULT get_TsaAuthenticationCertPem(BSTR* pVal) override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
 
     // ---- Not built yet ----
-    HRESULT SetPresentCardCSP() override { return E_NOTIMPL; }
     HRESULT SetTsaAuthenticationCert(BSTR) override { return E_NOTIMPL; }
-    HRESULT ShowTsaAuthenticationCert() override { return E_NOTIMPL; }
     HRESULT SetSignCert(BSTR) override { return E_NOTIMPL; }
-    HRESULT ShowSignCert() override { return E_NOTIMPL; }
     HRESULT SelectSignCharset() override { return E_NOTIMPL; }
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
@@ -116,9 +120,7 @@ public:
     HRESULT ShowCert(BSTR) override { return E_NOTIMPL; }
     HRESULT ShowCertManager() override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerSigningTimeLocal(LONG, DATE*) override { return E_NOTIMPL; }
-    HRESULT get_SignCertPem(BSTR*) override { return E_NOTIMPL; }
     HRESULT put_SignCertPem(BSTR) override { return E_NOTIMPL; }
-    HRESULT get_TsaAuthenticationCertPem(BSTR*) override { return E_NOTIMPL; }
     HRESULT put_TsaAuthenticationCertPem(BSTR) override { return E_NOTIMPL; }
 
 private:

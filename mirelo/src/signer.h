@@ -18,6 +18,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/cert_info.h"
 #include "common/cert_manager.h"
 #include "common/csp_manager.h"
 #include "common/sign_policy.h"
@@ -196,6 +197,53 @@ public:
     // 3015 or 12.
     LONG RequestTimeStamp(const std::string& hashOid, const std::vector<BYTE>& signatureValue,
                           std::vector<BYTE>& token);
+
+
+    // ---- Signing certificates (signer_certificates*.cpp) ----
+    // Kinds, which are also the numbers of the remembered lists: 0 sender
+    // authentication, 1 signature, 2 sender key exchange, 3 recipient key
+    // exchange, 4 time-stamp server authentication.
+    //
+    // The preset certificate of the kind: the first remembered one that
+    // passes the selection flags (the TSA flags for kind 4) and is found in
+    // the current provider's containers when it keeps its certificates
+    // there, else in the user's "MY" store ("AddressBook" for kind 3). With
+    // remember it goes to the front of its list (not saved).
+    bool GetCertificate(LONG kind, CertInfo& out, bool remember);
+    // The user chooses a certificate of the kind in the selection dialog,
+    // the preset one preselected; alwaysShow shows it for a lone candidate
+    // too. A signature certificate the policy rejects gives 3204 and is not
+    // remembered; a taken one is put first in its list, saved, and copied
+    // to out. 0, the dialog's number, or 6 for an unknown kind.
+    LONG SelectCertificate(LONG kind, const std::string& issuerDn, CertInfo* out, bool alwaysShow);
+    // SelectCertificate for kind 1 with the dialog always shown; records
+    // the outcome.
+    bool SetCertSign(const std::string& issuerDn, CertInfo* out);
+    LONG ChooseCertificate(LONG kind, const std::string& issuerDn, bool alwaysShow);
+    // Makes sure every certificate the operation bits need is preset (1
+    // kind 0, 2 kind 1, 4 kind 2, each under the issuer filter; 8 kind 3,
+    // 16 kind 0), letting the user choose where none is; other bits are
+    // ignored. 0 or the first chooser's number.
+    LONG PrepareCertificates(LONG operation, const std::string& issuerDn);
+    // The PEM text of the preset kind 1 / kind 4 certificate, empty when
+    // none; the last error is left alone.
+    std::string GetCertSignPem();
+    std::string GetTsaCertAuthenticationPem();
+    // The preset kind 1 / kind 4 certificate in the viewer: 3024 / 3015
+    // without one, 9 when the viewer cannot show it. Records the outcome.
+    bool ShowCertSign();
+    bool ShowTsaCertAuthentication();
+    // Makes current the provider of the first card present (readers in
+    // PC/SC order) whose provider keeps its keys on a secure device and
+    // opens: its name goes to provider. 3003 without a reader, 5009 when
+    // the readers cannot be read, else the last provider's failure or 5000
+    // when none was tried. Records the outcome.
+    bool SetPresentCardCSP(std::string& provider);
+    // Whether the certificate's chain, root (now) and algorithms satisfy the
+    // loaded policy as a signing / time-stamp server certificate; true with
+    // no policy, false when the policy does not decode or no chain builds.
+    virtual bool ValidateSignCert(const CertInfo& certificate) const;
+    virtual bool ValidateTsaCert(const CertInfo& certificate) const;
 
 protected:
     // The trace line of an operation, and the same with ". value <n>".

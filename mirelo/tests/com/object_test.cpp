@@ -180,6 +180,14 @@ TEST_F(MireloObject, AFailureCarriesTheSystemErrorOfItsOwnCallsAndTheSignerKeeps
     BSTR file = SysAllocString(u"document.txt");
     EXPECT_EQ(E_NOTIMPL, object->SignFileToFile(file, file, file));
     SysFreeString(file);
+
+    // Without a preset certificate there is nothing to hand out or show.
+    EXPECT_EQ(u"", textByName(u"SignCertPem"));
+    EXPECT_EQ(E_POINTER, object->get_TsaAuthenticationCertPem(nullptr));
+    EXPECT_EQ(NTE_FAIL, object->ShowSignCert());
+    EXPECT_EQ(3024, lastErrorNumber());
+    EXPECT_EQ(NTE_FAIL, object->ShowTsaAuthenticationCert());
+    EXPECT_EQ(3015, lastErrorNumber());
 }
 
 TEST_F(MireloObject, ResetPutsBackTheObjectsSigningDefaultsAndKeepsEveryOtherSetting) {
