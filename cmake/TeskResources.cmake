@@ -1,6 +1,7 @@
 # tesk_add_resources(<target>
 #                    [BINARY <type> <name> <language> <file>]...
-#                    [STRINGS <language> <file>]...)
+#                    [STRINGS <language> <file>]...
+#                    [VERSION <a.b.c.d>])
 #
 # Embeds resources into a module (a program or a shared object, once per
 # target). At run time FindResource(Ex), LoadResource, LockResource,
@@ -20,6 +21,11 @@
 #   STRINGS  a string table from a UTF-8 text file, one "id<TAB>text" per
 #            line (id 0..65535; escapes \n \t \\; empty lines skipped),
 #            stored as RT_STRING blocks of <language> for LoadString.
+#   VERSION  a version resource (type VERSION, name 1) holding the fixed file
+#            information and the FileVersion and ProductVersion texts, in the
+#            language of the first STRINGS table (else 1033), code page 1200;
+#            GetFileVersionInfo and VerQueryValue read it. Without VERSION
+#            the target's VERSION property, when set, gives it.
 #
 # Example:
 #   tesk_add_resources(lumvar
@@ -58,6 +64,8 @@ function(tesk_add_resources target)
   set(rest ${ARGN})
   set(arguments)
   set(inputs)
+  get_target_property(version ${target} VERSION)
+  set(version_language)
   list(LENGTH rest left)
   while(left GREATER 0)
     list(POP_FRONT rest what)
@@ -67,9 +75,16 @@ function(tesk_add_resources target)
     elseif(what STREQUAL "STRINGS" AND left GREATER_EQUAL 3)
       list(POP_FRONT rest language file)
       list(APPEND arguments --strings ${language})
+      if(NOT version_language)
+        set(version_language ${language})
+      endif()
+    elseif(what STREQUAL "VERSION" AND left GREATER_EQUAL 2)
+      list(POP_FRONT rest version)
+      list(LENGTH rest left)
+      continue()
     else()
       message(FATAL_ERROR "tesk_add_resources(${target}): expected BINARY <type> <name> <language> <file> "
-                          "or STRINGS <language> <file> at \"${what}\"")
+                          "or STRINGS <language> <file> or VERSION <a.b.c.d> at \"${what}\"")
     endif()
     if(file MATCHES "^\\$<TARGET_FILE:([^>]+)>$")
       add_dependencies(${target} ${CMAKE_MATCH_1})
@@ -80,6 +95,16 @@ function(tesk_add_resources target)
     list(APPEND inputs ${file})
     list(LENGTH rest left)
   endwhile()
+  if(version)
+    if(NOT version_language)
+      set(version_language 1033)
+    endif()
+    if(kind STREQUAL "EXECUTABLE")
+      list(APPEND arguments --version ${version} ${version_language} app)
+    else()
+      list(APPEND arguments --version ${version} ${version_language} dll)
+    endif()
+  endif()
 
   set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.S)
   add_custom_command(OUTPUT ${output}

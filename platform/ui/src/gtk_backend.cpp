@@ -55,6 +55,10 @@ public:
         return translated([&] { return showOpenWith(request); });
     }
 
+    std::optional<std::string> openFile(const OpenFileRequest& request) override {
+        return translated([&] { return showFileChooser(request); });
+    }
+
     std::optional<std::string> askPin(const PinRequest& request) override {
         return translated([&] { return showPinPrompt(request); });
     }

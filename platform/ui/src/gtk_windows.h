@@ -40,6 +40,9 @@ void showCursorOnWindows(Cursor cursor);
 int showMessageBox(const MessageBoxRequest& request, const std::vector<std::string>& labels);
 // Throws Failure (LaunchFailed) when the chosen application cannot start.
 bool showOpenWith(const OpenWithRequest& request);
+// The path of the file chosen, or nothing when the user cancelled or
+// closed the window.
+std::optional<std::string> showFileChooser(const OpenFileRequest& request);
 // The PIN typed, or nothing when the user cancelled or closed the window.
 std::optional<std::string> showPinPrompt(const PinRequest& request);
 // The name and password entered, or nothing when the user cancelled or

@@ -97,6 +97,8 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
     int value = 0;
     if (kind == kMessageBox || kind == kOpenWith)
         value = parseReply(reply);
+    else if (kind == kOpenFile)
+        value = reply == "IDCANCEL" ? IDCANCEL : IDOK;
     else if (kind == kPin)
         value = parsePinReply(reply);
     else if (kind == kCredentials)

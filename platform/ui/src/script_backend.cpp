@@ -1,6 +1,7 @@
 #include "script_backend.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "script_answers.h"
 #include "script_certificate_dialogs.h"
@@ -24,6 +25,22 @@ public:
     bool openWith(const OpenWithRequest& request) override {
         return ask(kOpenWith, std::string(kOpenWith) + ": " + request.file,
                    [](int reply) { return reply == IDOK || reply == IDCANCEL; }) == IDOK;
+    }
+
+    // The path answered must name a file, or a file in an existing folder,
+    // when the request says so.
+    std::optional<std::string> openFile(const OpenFileRequest& request) override {
+        std::string line = std::string(kOpenFile) + ": " + request.title + ": " + request.folder + ":";
+        for (const auto& filter : request.filters) line += " " + filter.name + " (" + filter.patterns + ")";
+        const auto reply = askReply(kOpenFile, line, [&](const std::string& answer) {
+            if (answer == "IDCANCEL") return true;
+            const std::filesystem::path file = answer;
+            std::error_code error;
+            if (request.fileMustExist && !std::filesystem::is_regular_file(file, error)) return false;
+            return !request.folderMustExist || std::filesystem::is_directory(file.parent_path(), error);
+        });
+        if (!reply || *reply == "IDCANCEL") return std::nullopt;
+        return reply;
     }
 
     std::optional<std::string> askPin(const PinRequest& request) override {

@@ -1,10 +1,14 @@
-// Backends made for other questions (tests' fakes) have no PIN prompt, no
+// Backends made for other questions (tests' fakes) have no file chooser, no PIN prompt, no
 // credentials dialog, no table of rows, no confirmation and no certificate
 // dialogs; they show no windows, so a cursor has nothing to change.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
 namespace platform::ui {
+
+std::optional<std::string> Backend::openFile(const OpenFileRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer files to open");
+}
 
 std::optional<std::string> Backend::askPin(const PinRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot ask for a PIN");

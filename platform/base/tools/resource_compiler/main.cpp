@@ -1,5 +1,6 @@
 // tesk_resource_compiler OUTPUT.S [--binary TYPE NAME LANGUAGE FILE]...
 //                                 [--strings LANGUAGE FILE]...
+//                                 [--version VERSION LANGUAGE app|dll]
 // Checks the resources of one module and writes the assembler source that
 // carries them; cmake/TeskResources.cmake runs it. Mistakes are reported
 // with the file and line at fault, and no output is written.
@@ -14,6 +15,7 @@
 #include "assembly.h"
 #include "resource_list.h"
 #include "string_file.h"
+#include "version_block.h"
 
 namespace rc = resource_compiler;
 namespace fs = std::filesystem;
@@ -40,6 +42,9 @@ std::vector<rc::Resource> resourcesOf(std::span<char*> args) {
             const fs::path file = args[2];
             rc::mergeStrings(strings[rc::parseLanguage(args[1])], rc::readStringFile(file), file);
             args = args.subspan(3);
+        } else if (option == "--version" && args.size() >= 4) {
+            rc::addUnique(resources, rc::versionResource(args[1], rc::parseLanguage(args[2]), args[3]));
+            args = args.subspan(4);
         } else {
             throw rc::InputError("unexpected argument \"" + option + "\" (see tesk_add_resources)");
         }
@@ -54,7 +59,7 @@ std::vector<rc::Resource> resourcesOf(std::span<char*> args) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << "usage: tesk_resource_compiler OUTPUT.S [--binary TYPE NAME LANGUAGE FILE]... "
-                     "[--strings LANGUAGE FILE]...\n";
+                     "[--strings LANGUAGE FILE]... [--version VERSION LANGUAGE app|dll]\n";
         return 2;
     }
     try {

@@ -48,6 +48,22 @@ struct OpenWithRequest {
     bool launch = false;  // start the chosen application on the file
 };
 
+// A file to open: the folder it starts in, the filters offered (a name and
+// its ";"-separated patterns, "*.req"), the one shown first, and whether the
+// file, or the folder it is in, must exist. Texts and paths are UTF-8.
+struct FileFilter {
+    std::string name;
+    std::string patterns;
+};
+struct OpenFileRequest {
+    std::string title;  // empty: "Otevřít"
+    std::string folder;
+    std::vector<FileFilter> filters;
+    std::size_t filter = 0;
+    bool fileMustExist = false;
+    bool folderMustExist = false;
+};
+
 // A PIN asked for a token in a reader, on behalf of a card provider.
 struct PinRequest {
     std::string provider;
@@ -193,6 +209,9 @@ public:
     // True when an application was chosen (and, with launch, started);
     // false when the user cancelled. Throws WinError on failure.
     virtual bool openWith(const OpenWithRequest& request) = 0;
+    // The path of the file chosen (UTF-8), or nothing when the user
+    // cancelled. Throws as askPin.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request);
     // The PIN entered, or nothing when the user cancelled. Throws WinError
     // when no prompt can be shown (ERROR_NOT_SUPPORTED from a backend that
     // has none).
@@ -228,11 +247,12 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith", "Pin", "Credentials", "Certificate", "Row",
+// ("MessageBox", "OpenWith", "OpenFile", "Pin", "Credentials", "Certificate", "Row",
 // "Confirmation", "SelectCertificate", "ViewCertificate",
 // "CertificateManager") and the reply: "IDYES", "IDNO", "IDOK", "IDCANCEL"
 // ... or a number; for "Pin" the PIN's digits, for "Credentials" the user
-// name and the password separated by a blank, for "Certificate", "Row" and
+// name and the password separated by a blank, for "OpenFile" the path of
+// the file chosen (without blanks) or "IDCANCEL", for "Certificate", "Row" and
 // "SelectCertificate" the index of the row chosen (from 0), each of these
 // or "IDCANCEL"; a "Row" answer may also be "CLOSE" (the window closed).
 // "Confirmation" takes "IDYES", "IDNO", "IDCANCEL" or "LINK", which
@@ -261,7 +281,8 @@ void clear();
 // How many answers are left unused.
 std::size_t pending();
 // The questions asked so far, as "MessageBox: caption: text",
-// "OpenWith: file", "Pin: provider: reader", "Credentials: server HOST:
+// "OpenWith: file", "OpenFile: title: folder: name (patterns) ...",
+// "Pin: provider: reader", "Credentials: server HOST:
 // realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells | of
 // | row 0 [1] ...", "Row: title: prompt: column | titles: [0] ...",
 // "Confirmation: title: label text | label text | link label [link text]

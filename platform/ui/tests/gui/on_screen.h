@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/screen_user.h"
 #include "win32/ui.h"

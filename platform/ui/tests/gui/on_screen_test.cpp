@@ -48,3 +48,16 @@ TEST_F(OnScreen, CertificateListDownAndEnterChooseTheSecondRowAndEscapeCancels) 
     EXPECT_EQ(std::optional<std::size_t>(1), answered("Ověření klienta", "Down Return", ask, "ui-certificate-choice"));
     EXPECT_EQ(std::nullopt, answered("Ověření klienta", "Escape", ask));
 }
+
+// The file chooser opens in the caller's folder: the typed name and Enter
+// choose the file there; Escape cancels.
+TEST_F(OnScreen, FileChooserTypedNameChoosesTheFileInTheFolderAndEscapeCancels) {
+    testkit::PlatformRoot root;
+    const auto file = root.write("obnova.req", "x");
+    platform::ui::OpenFileRequest request{"Načíst žádost", root.path().string(), {{"Žádost (*.req)", "*.req"}}};
+    request.fileMustExist = true;
+    const auto ask = [&] { return platform::ui::backend().openFile(request); };
+    EXPECT_EQ(std::optional<std::string>(file.string()),
+              answered("Načíst žádost", "ctrl+l o b n o v a period r e q Return", ask, "ui-file-chooser"));
+    EXPECT_EQ(std::nullopt, answered("Načíst žádost", "Escape", ask));
+}

@@ -1,0 +1,26 @@
+#include "halvex/request_file_dialog.h"
+
+#include "win32/commdlg.h"
+#include "win32/files.h"
+
+namespace halvex {
+
+bool OpenRequestFileDialog(HWND owner, std::u16string& path) {
+    char16_t folder[260] = {};
+    const DWORD length = GetCurrentDirectoryW(260, folder);
+    char16_t file[260] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = u"Certificate Request (*.req)\0*.req\0All\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 260;
+    ofn.lpstrInitialDir = length > 0 && length < 260 ? folder : nullptr;
+    ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&ofn)) return false;
+    path = file;
+    return true;
+}
+
+}  // namespace halvex
