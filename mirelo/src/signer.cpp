@@ -48,6 +48,7 @@ bool TSigner::Reset(bool partial) {
     TGlobalParams::Instance()->SetStoreFlags(kStoreOpenFlags);
     m_signatureIndex = 0;
     m_signFlags = 0;
+    m_formatOptions = kSignerFormatOptions;
     m_tsaUrl.clear();
     m_tsaPolicy.clear();
     m_proxyServer.clear();

@@ -36,6 +36,16 @@ inline constexpr LONG kErrNoOriginalSigner = 1023;
 inline constexpr LONG kErrLanguageName = 7001;
 inline constexpr LONG kErrLanguageNumber = 7002;
 inline constexpr LONG kErrOutOfRange = 8004;
+inline constexpr LONG kErrBase64Decoding = 5;
+inline constexpr LONG kErrPolicyUnusable = 3200;
+inline constexpr LONG kErrNoPolicy = 3201;
+inline constexpr LONG kErrPolicyUnreadable = 3202;
+
+// Format-options flag: signed input files, the policy file among them, are
+// binary DER rather than Base64 text.
+inline constexpr LONG kFormatInputDer = 1;
+// The format options of a reset signer: the signing-time attribute only.
+inline constexpr LONG kSignerFormatOptions = 8;
 
 // The internet access types SetInternetConnection stores.
 inline constexpr LONG kAccessPreconfigured = 0;
@@ -150,6 +160,23 @@ public:
     // line. 0, or 8 when there is no digest.
     LONG ComputeHash(const std::vector<BYTE>& data, ALG_ID algId, std::string& out, bool hex);
 
+    // ---- Signature policy (signer_policy.cpp) ----
+    LONG GetFormatOptions() const;
+    bool SetFormatOptions(LONG options);
+    // Loads the policy file: DER with format option 1, otherwise Base64 with
+    // or without armour lines. An empty name unloads the policy and leaves
+    // the last error alone. A file that cannot be read (3202), is no Base64
+    // (5) or no policy (3200) leaves the loaded policy as it was; a policy
+    // the signer cannot honour (a signed or unsigned attribute it cannot
+    // make, a certificate reference other than the signer's only) is
+    // refused with 3200 and unloads the one loaded before.
+    bool SetSignPolicyFile(const std::string& fileName);
+    bool IsSignPolicy() const;
+    const std::string& GetSignPolicyFile() const;
+    // One field of the loaded policy (selectors 0-24, see signer_values.h);
+    // 3200 with no policy, 30 for another selector.
+    bool GetSignPolicyValue(LONG selector, std::string& out);
+
 protected:
     // The trace line of an operation, and the same with ". value <n>".
     void Trace(const char* operation, const char* file, int line) const;
@@ -169,6 +196,7 @@ protected:
     TCertManager m_certs;
     std::vector<SignatureResult> m_signatureResults;
     LONG m_certSelFlags = 1;
+    LONG m_formatOptions = kSignerFormatOptions;
 
 private:
     SignatureResult& SelectedOrNewResult();
@@ -190,6 +218,8 @@ private:
     // Whether choosing a card or device provider also lists its
     // certificates.
     bool m_listProviderCertificates = true;
+    std::string m_policyFile;
+    std::vector<BYTE> m_policyBytes;
 };
 
 #define SIGNER_TRACE() Trace(__func__, __FILE__, __LINE__)

@@ -12,6 +12,7 @@ TSignerKyd::~TSignerKyd() { TSignerKyd::Reset(true); }
 bool TSignerKyd::Reset(bool partial) {
     SIGNER_TRACE();
     m_certSelFlags = kKydCertSelection;
+    m_formatOptions = kKydFormatOptions;
     m_certs.Clear();
     if (!partial) {
         ReloadCertificates("Software\\Tesk\\mirelo\\certs", "Software\\Tesk\\mirelo\\trusted");

@@ -2,7 +2,8 @@
 // "Mirelo", keeps its remembered and trusted certificates under
 // HKCU\Software\Tesk\mirelo, and has a reset of its own that the object's
 // Reset member runs in place of TSigner's: it puts back only the signing
-// defaults of the object (certificate selection 25) and reloads the
+// defaults of the object (certificate selection 25, format options 15:
+// policy and other input files in DER) and reloads the
 // certificates, keeping the log, the errors, the provider, the digest
 // algorithm and the other settings.
 #pragma once
@@ -11,6 +12,8 @@
 
 // sgCertValid + sgCertQualifiedOnly + sgCertSSCDOnly.
 inline constexpr LONG kKydCertSelection = 25;
+// Input files in DER, output without Base64, detached, signing time.
+inline constexpr LONG kKydFormatOptions = 15;
 
 class TSignerKyd : public TSigner {
 public:

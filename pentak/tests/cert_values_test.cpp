@@ -17,7 +17,7 @@
 
 #include "../../common/tests/helpers/scoped_env.h"
 #include "enroll.h"
-#include "hex_decimal.h"
+#include "common/hex_decimal.h"
 #include "known_providers.h"
 #include "my_error.h"
 #include "parsed_xml.h"
