@@ -18,7 +18,10 @@
 
 #include "common/cert_manager.h"
 #include "common/csp_manager.h"
+#include "common/pkcs7.h"
 #include "win32/types.h"
+
+struct TimeStampRecord;  // signer_values.h
 
 // The outcome kept for one signature of the last inspected container.
 struct SignatureResult {
@@ -177,6 +180,22 @@ public:
     // 3200 with no policy, 30 for another selector.
     bool GetSignPolicyValue(LONG selector, std::string& out);
 
+    // ---- Signature values of the loaded message (signer_values.cpp) ----
+    // The message the readers inspect.
+    TPkcs7& Pkcs7();
+    // Closes the message; true.
+    bool Pkcs7Clear();
+    bool Pkcs7GetSignerCount(LONG& count);
+    // The signingTime attribute as an OLE date, in UTC or local time.
+    bool Pkcs7GetSignerSigningTime(LONG index, DATE& date);
+    bool Pkcs7GetSignerSigningTimeLocal(LONG index, DATE& date);
+    // The digest's display name ("sha256"), and that followed by the
+    // signature algorithm's ("sha256RSA").
+    bool Pkcs7GetSignerHashAlgorithmStr(LONG index, std::string& name);
+    bool Pkcs7GetSignerAlgorithmStr(LONG index, std::string& name);
+    // One value (selectors 0-17) of the signer's time-stamp token.
+    bool Pkcs7GetSignerTimeStampValue(LONG index, LONG selector, std::string& out);
+
 protected:
     // The trace line of an operation, and the same with ". value <n>".
     void Trace(const char* operation, const char* file, int line) const;
@@ -191,6 +210,10 @@ protected:
     // Points the remembered lists and the trusted store at these keys
     // (under HKEY_CURRENT_USER) and loads them.
     void ReloadCertificates(const std::string& certsKey, const std::string& trustedKey);
+    // The fields of a DER time-stamp token; 0, 700 minus the time-stamp
+    // library's status when it cannot be read, or the number of opening
+    // the token as a signed message.
+    LONG BuildTimeStampRecord(const std::vector<BYTE>& token, TimeStampRecord& record);
 
     std::string m_appName = "TeskSign";
     TCertManager m_certs;
@@ -220,6 +243,7 @@ private:
     bool m_listProviderCertificates = true;
     std::string m_policyFile;
     std::vector<BYTE> m_policyBytes;
+    TPkcs7 m_pkcs7;
 };
 
 #define SIGNER_TRACE() Trace(__func__, __FILE__, __LINE__)

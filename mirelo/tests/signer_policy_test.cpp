@@ -17,7 +17,7 @@
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
 #include "testkit/process.h"
-#include "test_time_zone.h"
+#include "testkit/scoped_env.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ std::chrono::sys_seconds compactTime(const std::string& text) {
 class SignerPolicy : public ::testing::Test {
 protected:
     testkit::PlatformRoot root;
-    mirelo_test::TimeZone prague{"Europe/Prague"};
+    ScopedEnv prague{"TZ", "Europe/Prague"};
     TSigner signer;
 
     void SetUp() override { signer.SetCfgLanguageNumber(2); }
