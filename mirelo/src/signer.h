@@ -195,6 +195,9 @@ public:
     bool Pkcs7GetSignerAlgorithmStr(LONG index, std::string& name);
     // One value (selectors 0-17) of the signer's time-stamp token.
     bool Pkcs7GetSignerTimeStampValue(LONG index, LONG selector, std::string& out);
+    // One value (selectors 0-7) of the signer's signature-policy
+    // identifier; 3201 for a signer that names no policy.
+    bool Pkcs7GetSignerPolicyIdValue(LONG index, LONG selector, std::string& out);
 
 protected:
     // The trace line of an operation, and the same with ". value <n>".

@@ -101,3 +101,17 @@ LONG FormatTimeStampValue(const TimeStampRecord& record, LONG selector, std::str
     default: return kBadSelector;
     }
 }
+
+LONG FormatSignPolicyIdValue(const SignPolicyId& id, LONG selector, std::string& out) {
+    switch (selector) {
+    case 0: return give(id.policyOid, out);
+    case 1: return give(id.uri, out);
+    case 2: return give(id.noticeOrganization, out);
+    case 3: return give(id.noticeNumbers, out);
+    case 4: return give(id.explicitText, out);
+    case 5: return give(DigestAlgorithmName(id.hashAlgOid), out);
+    case 6: return give(id.hashAlgOid, out);
+    case 7: return give(id.hashText, out);
+    default: return kBadSelector;
+    }
+}

@@ -1,5 +1,6 @@
 // The readers of the signatures in the signer's message: count, signing
-// time, algorithm names and the values of a signer's time-stamp token.
+// time, algorithm names, and the values of a signer's time-stamp token and
+// of its signature-policy identifier.
 #include "common/cryptoapi.h"
 #include "common/log.h"
 #include "common/codepage.h"
@@ -93,6 +94,17 @@ bool TSigner::Pkcs7GetSignerTimeStampValue(LONG index, LONG selector, std::strin
     TimeStampRecord record;
     if (number == 0) number = BuildTimeStampRecord(token, record);
     if (number == 0) number = FormatTimeStampValue(record, selector, out);
+    return Record(number);
+}
+
+bool TSigner::Pkcs7GetSignerPolicyIdValue(LONG index, LONG selector, std::string& out) {
+    SIGNER_TRACE();
+    Log(sgLogLevelDebug, "index: " + std::to_string(index));
+    Log(sgLogLevelDebug, "val_type : " + std::to_string(selector));
+    SignPolicyId id;
+    LONG number = static_cast<LONG>(m_pkcs7.GetSignerPolicyId(static_cast<DWORD>(index), id));
+    if (number == 0 && id.policyOid.empty()) number = kErrNoPolicy;
+    if (number == 0) number = FormatSignPolicyIdValue(id, selector, out);
     return Record(number);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/sign_policy.h"
+#include "common/sign_policy_decoder.h"
 #include "win32/types.h"
 
 // The fields of a time-stamp token, as the time-stamp selectors show them.
@@ -46,3 +47,7 @@ LONG FormatSignPolicyValue(const SignPolicyInfo& policy, LONG selector, std::str
 // version; policy OID; nonce; TSA name; imprint algorithm name, OID and
 // digest; signature digest algorithm name, OID and digest.
 LONG FormatTimeStampValue(const TimeStampRecord& record, LONG selector, std::string& out);
+
+// Selectors 0-7 of a signer's policy identifier: policy OID; URI; notice
+// organisation, numbers and text; digest algorithm name and OID; digest.
+LONG FormatSignPolicyIdValue(const SignPolicyId& id, LONG selector, std::string& out);

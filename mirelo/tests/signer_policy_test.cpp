@@ -24,83 +24,8 @@ namespace {
 using testkit::Bytes;
 namespace policy = testkit::policy;
 
-// A policy with both issuer names (the second a URI), issued in winter, its
-// signing period from summer to winter; CERT_REF is the mandated
-// certificate reference (1 signer only, 2 full path).
-const char* const kPolicySource = R"(asn1 = SEQUENCE:signature_policy
-
-[signature_policy]
-hashAlg = SEQUENCE:sha256
-info = SEQUENCE:sign_policy_info
-hash = FORMAT:HEX,OCTETSTRING:${ENV::POLICY_HASH}
-
-[sha256]
-algorithm = OID:sha256
-parameters = NULL
-
-[sign_policy_info]
-identifier = OID:1.3.6.1.4.1.32473.10.7.9
-dateOfIssue = GENTIME:20240115083000Z
-issuer = SEQUENCE:policy_issuer
-field = FORMAT:UTF8,UTF8String:Contracts of the test office
-validation = SEQUENCE:validation_policy
-
-[policy_issuer]
-directory = EXPLICIT:4,SEQUENCE:issuer_dn
-uri = IMPLICIT:6,IA5STRING:http://policies.tesk.example/contracts.der
-
-[issuer_dn]
-cn = SET:issuer_cn
-
-[issuer_cn]
-attribute = SEQUENCE:issuer_cn_value
-
-[issuer_cn_value]
-type = OID:commonName
-value = FORMAT:UTF8,UTF8String:Tesk Contracts Office
-
-[validation_policy]
-signingPeriod = SEQUENCE:signing_period
-commonRules = SEQUENCE:common_rules
-commitmentRules = SEQUENCE:commitment_rules
-
-[signing_period]
-notBefore = GENTIME:20240701060000Z
-notAfter = GENTIME:20351231230000Z
-
-[common_rules]
-signerAndVerifier = EXPLICIT:0,SEQUENCE:signer_and_verifier
-
-[signer_and_verifier]
-signerRules = SEQUENCE:signer_rules
-verifierRules = SEQUENCE:verifier_rules
-
-[signer_rules]
-mandatedSignedAttr = SEQUENCE:mandated_signed
-mandatedUnsignedAttr = SEQUENCE:mandated_unsigned
-certRef = EXPLICIT:0,ENUMERATED:CERT_REF
-
-[mandated_signed]
-contentType = OID:1.2.840.113549.1.9.3
-messageDigest = OID:1.2.840.113549.1.9.4
-
-[mandated_unsigned]
-
-[verifier_rules]
-mandatedUnsignedAttr = SEQUENCE:verifier_unsigned
-
-[verifier_unsigned]
-
-[commitment_rules]
-anyCommitment = SEQUENCE:commitment_empty
-
-[commitment_empty]
-selected = SEQUENCE:selected_empty
-
-[selected_empty]
-empty = NULL
-)";
-
+const std::filesystem::path kPolicySource = MIRELO_TEST_DATA "/contracts_policy.cnf";
+const char* const kSignerOnly = "certRef = EXPLICIT:0,ENUMERATED:1";
 std::string toText(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 
 // The value texts openssl prints for the primitives of a DER file, in order.
@@ -147,11 +72,12 @@ protected:
     std::filesystem::path write(const std::string& name, const std::string& content) {
         return root.write("policies/" + name, content);
     }
+    // The policy source, with the mandated certificate reference 1 (the
+    // signer's only) or 2 (the full path).
     Bytes fromSource(const std::string& certRef) {
-        std::string text = kPolicySource;
-        text.replace(text.find("CERT_REF"), 8, certRef);
         std::filesystem::create_directories(root.path() / "scratch");
-        return policy::fromGenconfText(text, root.path(), root.path() / "scratch");
+        return policy::fromGenconf(kPolicySource, {{kSignerOnly, "certRef = EXPLICIT:0,ENUMERATED:" + certRef}},
+                                   root.path() / "scratch");
     }
     std::string base64Of(const std::filesystem::path& der) {
         const auto result = testkit::run({"openssl", "base64", "-in", der.string()});

@@ -12,9 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "common/cms_sign.h"
 #include "common/cryptoapi.h"
+#include "common/sign_policy_decoder.h"
 #include "signer.h"
+#include "testkit/csp.h"
 #include "testkit/pki.h"
+#include "testkit/policy.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/tsa.h"
@@ -210,6 +214,62 @@ TEST_F(SignerValues, TheTimeStampOfASignerGivesTheValuesOpensslPrintsWithTheWhol
     EXPECT_FALSE(signer.Pkcs7GetSignerTimeStampValue(1, 0, out)) << "the second signer has no time stamp";
     EXPECT_EQ(904, signer.GetLastErrorNumber());
     EXPECT_EQ("kept", out);
+}
+
+TEST_F(SignerValues, ASignatureMadeUnderAPolicyNamesItAndOneMadeWithoutGives3201) {
+    testkit::TestCsp csp(testkit::CspKind::Software, root);
+    PCCERT_CONTEXT certificate = csp.certificateWithKey("Policy Signer", pki.standardCa);
+    CertInfo record;
+    ASSERT_EQ(1u, TCryptoapi::GetCertInfo(certificate, record));
+    CertFreeCertificateContext(certificate);
+    std::filesystem::create_directories(root.path() / "scratch");
+    const Bytes der = testkit::policy::fromGenconf(MIRELO_TEST_DATA "/contracts_policy.cnf", {}, root.path() / "scratch");
+    SignPolicyInfo policy;
+    ASSERT_TRUE(DecodeSignPolicyBuffer(der.data(), static_cast<DWORD>(der.size()), policy));
+    std::vector<BYTE> message;
+    ASSERT_EQ(0u, TCryptoapi::SignBufferWithCert(record, {record}, "2.16.840.1.101.3.4.2.1",
+                                                 kSignSigningTime | kSignPolicyId, bytesOf("contract"), message,
+                                                 &policy));
+    testkit::writeFile(path("policy.p7s"), std::string(message.begin(), message.end()));
+    const std::string printout =
+        run({"openssl", "cms", "-cmsout", "-print", "-inform", "DER", "-in", path("policy.p7s")});
+    ASSERT_EQ(0u, signer.Pkcs7().Open(message));
+
+    std::string oid;
+    ASSERT_TRUE(signer.Pkcs7GetSignerPolicyIdValue(0, 0, oid)) << signer.GetLastErrorStr();
+    EXPECT_NE(std::string::npos, printout.find(":" + oid + "\n")) << oid << " in\n" << printout;
+    // URI, notice organisation, numbers and text as openssl prints them.
+    for (LONG selector : {1, 2, 4}) {
+        std::string text;
+        ASSERT_TRUE(signer.Pkcs7GetSignerPolicyIdValue(0, selector, text));
+        EXPECT_FALSE(text.empty()) << selector;
+        EXPECT_NE(std::string::npos, printout.find(":" + text + "\n")) << selector << ": " << text;
+    }
+    std::string numbers;
+    ASSERT_TRUE(signer.Pkcs7GetSignerPolicyIdValue(0, 3, numbers));
+    EXPECT_EQ("1", numbers);
+    std::string name;
+    ASSERT_TRUE(signer.Pkcs7GetSignerPolicyIdValue(0, 5, name));
+    EXPECT_EQ("sha256", name);
+    std::string hash;
+    ASSERT_TRUE(signer.Pkcs7GetSignerPolicyIdValue(0, 7, hash));
+    std::string expected;
+    for (const auto byte : testkit::policy::policyHash(der)) {
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        expected += {kDigits[byte >> 4], kDigits[byte & 15]};
+    }
+    EXPECT_EQ(expected, hexOnly(hash));
+    EXPECT_NE(std::string::npos, printout.find("[HEX DUMP]:" + expected));
+    ASSERT_TRUE(signer.Pkcs7GetSignerHashAlgorithmStr(0, name));
+    EXPECT_EQ("sha256", name);
+    std::string kept = "kept";
+    EXPECT_FALSE(signer.Pkcs7GetSignerPolicyIdValue(0, 8, kept));
+    EXPECT_EQ(30, signer.GetLastErrorNumber());
+
+    ASSERT_EQ(0u, signer.Pkcs7().Open(bytesOf(testkit::readFile(signTwice()))));
+    EXPECT_FALSE(signer.Pkcs7GetSignerPolicyIdValue(0, 0, kept));
+    EXPECT_EQ(3201, signer.GetLastErrorNumber());
+    EXPECT_EQ("kept", kept);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../../common/tests/helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "enroll.h"
 #include "common/hex_decimal.h"
 #include "known_providers.h"
