@@ -19,7 +19,7 @@
 #include "common/cryptoapi.h"
 #include "common/owned_context.h"
 #include "common/resource.h"
-#include "helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "platform/ui.h"
 #include "win32/crypt_types.h"
 #include "win32/ui.h"

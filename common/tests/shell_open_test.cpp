@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/log.h"
-#include "helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
 #include "win32/ui.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "platform/clock.h"
 #include "win32/datetime.h"
 

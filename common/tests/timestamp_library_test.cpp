@@ -7,7 +7,7 @@
 
 #include "common/timestamp.h"
 #include "common/timestamp_query.h"
-#include "helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "testkit/platform_root.h"
 
 namespace {

@@ -53,3 +53,16 @@ HRESULT RunOperation(Operation&& operation) noexcept {
         return ResultOfFlag(operation());
     });
 }
+
+// A member over an operation with a success flag that fills a text: the
+// text is handed out only when the operation succeeds.
+template <class Operation>
+HRESULT RunTextOperation(BSTR* out, Operation&& operation) noexcept {
+    if (!out) return E_POINTER;
+    return platform::winHr([&] {
+        SetLastError(0);
+        std::string text;
+        if (!operation(text)) return ResultOfFlag(false);
+        return HandOut(text, out);
+    });
+}

@@ -85,6 +85,10 @@ public:
     HRESULT get_SignCertPem(BSTR* pVal) override;
     HRESULT get_TsaAuthenticationCertPem(BSTR* pVal) override;
 
+    // ---- Signature policy (policy_members.cpp) ----
+    HRESULT SetSignPolicyFile(BSTR bstrFileName) override;
+    HRESULT GetSignPolicyValue(sgSignPolicyValTypes lValType, BSTR* pVal) override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
@@ -95,9 +99,7 @@ public:
     HRESULT SelectSignCharset() override { return E_NOTIMPL; }
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
-    HRESULT SetSignPolicyFile(BSTR) override { return E_NOTIMPL; }
     HRESULT ShowSignPolicy() override { return E_NOTIMPL; }
-    HRESULT GetSignPolicyValue(sgSignPolicyValTypes, BSTR*) override { return E_NOTIMPL; }
     HRESULT Pkcs7LoadFromFile(BSTR) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerSigningTime(LONG, DATE*) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG, BSTR*) override { return E_NOTIMPL; }

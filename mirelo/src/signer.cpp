@@ -71,7 +71,7 @@ bool TSigner::Reset(bool partial) {
     m_accessType = kAccessPreconfigured;
     if (!partial) {
         m_signPolicy.clear();
-        m_signPolicyInUse = false;
+        m_policyFile.clear();
     }
     // The log is shared: a signer empties it only when no other one reads it.
     if (!partial && SignerServices::LiveSigners() == 1) {
@@ -153,7 +153,7 @@ LONG TSigner::GetTsaCertSelFlags() const { return m_tsaCertSelFlags; }
 bool TSigner::GetSelectionDisplaySwitch() const { return m_selectionDisplaySwitch; }
 bool TSigner::HasGraphicalInterface() const { return m_richEdit != nullptr; }
 
-bool TSigner::IsSignPolicy() const { return !m_signPolicy.empty() || m_signPolicyInUse; }
+bool TSigner::IsSignPolicy() const { return !m_signPolicy.empty(); }
 
 bool TSigner::ValidateSignPolicy(const SignPolicyInfo& policy) const {
     if (!IsSignPolicy()) return true;

@@ -21,8 +21,11 @@
 #include "common/cert_info.h"
 #include "common/cert_manager.h"
 #include "common/csp_manager.h"
+#include "common/pkcs7.h"
 #include "common/sign_policy.h"
 #include "win32/types.h"
+
+struct TimeStampRecord;  // signer_values.h
 
 // The outcome kept for one signature of the last inspected container.
 struct SignatureResult {
@@ -40,6 +43,14 @@ inline constexpr LONG kErrNoOriginalSigner = 1023;
 inline constexpr LONG kErrLanguageName = 7001;
 inline constexpr LONG kErrLanguageNumber = 7002;
 inline constexpr LONG kErrOutOfRange = 8004;
+inline constexpr LONG kErrBase64Decoding = 5;
+inline constexpr LONG kErrPolicyUnusable = 3200;
+inline constexpr LONG kErrNoPolicy = 3201;
+inline constexpr LONG kErrPolicyUnreadable = 3202;
+
+// Format-options flag: signed input files, the policy file among them, are
+// binary DER rather than Base64 text.
+inline constexpr LONG kFormatInputDer = 1;
 
 // The internet access types SetInternetConnection stores.
 inline constexpr LONG kAccessPreconfigured = 0;
@@ -168,7 +179,7 @@ public:
     bool HasGraphicalInterface() const;
 
     // ---- Signature policy ----
-    // Whether a policy is in force: its bytes are held or it is in use.
+    // Whether a policy is loaded.
     bool IsSignPolicy() const;
     // With a policy in force, false before its signing period starts or
     // after it ends (an end with either half of its FILETIME zero is no
@@ -245,6 +256,40 @@ public:
     virtual bool ValidateSignCert(const CertInfo& certificate) const;
     virtual bool ValidateTsaCert(const CertInfo& certificate) const;
 
+    // ---- Signature policy (signer_policy.cpp) ----
+    bool SetFormatOptions(LONG options);
+    // Loads the policy file: DER with format option 1, otherwise Base64 with
+    // or without armour lines. An empty name unloads the policy and leaves
+    // the last error alone. A file that cannot be read (3202), is no Base64
+    // (5) or no policy (3200) leaves the loaded policy as it was; a policy
+    // the signer cannot honour (a signed or unsigned attribute it cannot
+    // make, a certificate reference other than the signer's only) is
+    // refused with 3200 and unloads the one loaded before.
+    bool SetSignPolicyFile(const std::string& fileName);
+    const std::string& GetSignPolicyFile() const;
+    // One field of the loaded policy (selectors 0-24, see signer_values.h);
+    // 3200 with no policy, 30 for another selector.
+    bool GetSignPolicyValue(LONG selector, std::string& out);
+
+    // ---- Signature values of the loaded message (signer_values.cpp) ----
+    // The message the readers inspect.
+    TPkcs7& Pkcs7();
+    // Closes the message; true.
+    bool Pkcs7Clear();
+    bool Pkcs7GetSignerCount(LONG& count);
+    // The signingTime attribute as an OLE date, in UTC or local time.
+    bool Pkcs7GetSignerSigningTime(LONG index, DATE& date);
+    bool Pkcs7GetSignerSigningTimeLocal(LONG index, DATE& date);
+    // The digest's display name ("sha256"), and that followed by the
+    // signature algorithm's ("sha256RSA").
+    bool Pkcs7GetSignerHashAlgorithmStr(LONG index, std::string& name);
+    bool Pkcs7GetSignerAlgorithmStr(LONG index, std::string& name);
+    // One value (selectors 0-17) of the signer's time-stamp token.
+    bool Pkcs7GetSignerTimeStampValue(LONG index, LONG selector, std::string& out);
+    // One value (selectors 0-7) of the signer's signature-policy
+    // identifier; 3201 for a signer that names no policy.
+    bool Pkcs7GetSignerPolicyIdValue(LONG index, LONG selector, std::string& out);
+
 protected:
     // The trace line of an operation, and the same with ". value <n>".
     void Trace(const char* operation, const char* file, int line) const;
@@ -259,6 +304,10 @@ protected:
     // Points the remembered lists and the trusted store at these keys
     // (under HKEY_CURRENT_USER) and loads them.
     void ReloadCertificates(const std::string& certsKey, const std::string& trustedKey);
+    // The fields of a DER time-stamp token; 0, 700 minus the time-stamp
+    // library's status when it cannot be read, or the number of opening
+    // the token as a signed message.
+    LONG BuildTimeStampRecord(const std::vector<BYTE>& token, TimeStampRecord& record);
 
     // Forgets every per-signature result; the index goes back to 0 with them.
     void ClearSignatureResults();
@@ -268,9 +317,8 @@ protected:
     LONG m_certSelFlags = 1;
     LONG m_formatOptions = kSigningTimeOnly;
     bool m_selectionDisplaySwitch = true;
-    // The loaded signature policy (DER), and whether one is in use.
+    // The loaded signature policy (DER).
     std::vector<BYTE> m_signPolicy;
-    bool m_signPolicyInUse = false;
 
 private:
     SignatureResult& SelectedOrNewResult();
@@ -301,6 +349,8 @@ private:
     // Whether choosing a card or device provider also lists its
     // certificates.
     bool m_listProviderCertificates = true;
+    std::string m_policyFile;
+    TPkcs7 m_pkcs7;
 };
 
 #define SIGNER_TRACE() Trace(__func__, __FILE__, __LINE__)

@@ -8,7 +8,7 @@
 #include "common/cryptoapi.h"
 #include "common/owned_context.h"
 #include "common/strings.h"
-#include "hex_decimal.h"
+#include "common/hex_decimal.h"
 #include "win32/datetime.h"
 #include "win32/error.h"
 

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "../../common/tests/helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "enroll.h"
-#include "hex_decimal.h"
+#include "common/hex_decimal.h"
 #include "known_providers.h"
 #include "my_error.h"
 #include "parsed_xml.h"

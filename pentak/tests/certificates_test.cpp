@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../../common/tests/helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "enroll.h"
 #include "known_providers.h"
 #include "my_error.h"

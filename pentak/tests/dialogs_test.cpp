@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../../common/tests/helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "pentak_resource.h"
 #include "pentak_support.h"
 #include "platform/ui.h"

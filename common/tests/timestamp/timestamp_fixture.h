@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "common/timestamp.h"
 #include "common/timestamp_connection.h"
 #include "common/timestamp_query.h"

@@ -2,7 +2,7 @@
 // script uses it: its settings, the ones it validates, the constants, the
 // diagnostic text every object shares, reset, the test box, and the card
 // members on a provider without a card.
-#include "../../../common/tests/helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "pentak_client.h"
 #include "win32/registry.h"
 

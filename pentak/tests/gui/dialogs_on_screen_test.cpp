@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "../../../common/tests/helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "../pentak_support.h"
 #include "enroll.h"
 #include "known_providers.h"

@@ -1,6 +1,6 @@
 // hex_decimal.cpp: the decimal digits are kept least significant first and
 // multiplied by 16, plus the digit's value, for each hexadecimal digit read.
-#include "hex_decimal.h"
+#include "common/hex_decimal.h"
 
 #include <vector>
 

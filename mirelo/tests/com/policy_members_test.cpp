@@ -1,0 +1,63 @@
+// The object's signature-policy members: a policy file in DER (the object's
+// input form) loaded by name, its fields handed out as text, and failures
+// reported with the signer's numbers.
+#include <string>
+
+#include "mirelo_client.h"
+#include "testkit/policy.h"
+
+namespace {
+
+using mirelo_test::takeText;
+
+class MireloPolicy : public mirelo_test::RegisteredMirelo {
+protected:
+    void SetUp() override {
+        RegisteredMirelo::SetUp();
+        object = create();
+        ASSERT_TRUE(object);
+    }
+    void TearDown() override {
+        object.reset();
+        RegisteredMirelo::TearDown();
+    }
+    HRESULT load(const std::u16string& file) {
+        BSTR name = file.empty() ? nullptr : SysAllocString(file.c_str());
+        const HRESULT hr = object->SetSignPolicyFile(name);
+        SysFreeString(name);
+        return hr;
+    }
+    LONG lastErrorNumber() {
+        LONG number = 0;
+        EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
+        return number;
+    }
+    platform::com::Ptr<ISignerKyd> object;
+};
+
+std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+TEST_F(MireloPolicy, ADerPolicyLoadsByNameAndHandsOutItsFieldsOrTheFailureNumber) {
+    testkit::policy::SignaturePolicy policy;
+    const auto der = testkit::policy::encode(policy);
+    const auto file = root.write("conf/policy.der", std::string(der.begin(), der.end()));
+
+    ASSERT_EQ(S_OK, load(wide(file.string())));
+    BSTR text = nullptr;
+    ASSERT_EQ(S_OK, object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), &text));
+    EXPECT_EQ(wide(policy.oid), takeText(text));
+    EXPECT_EQ(E_POINTER, object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), nullptr));
+
+    text = nullptr;
+    EXPECT_TRUE(FAILED(object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(25), &text)));
+    EXPECT_EQ(nullptr, text) << "nothing is handed out on failure";
+    EXPECT_EQ(30, lastErrorNumber());
+
+    EXPECT_TRUE(FAILED(load(wide((root.path() / "conf/missing.der").string()))));
+    EXPECT_EQ(3202, lastErrorNumber());
+    ASSERT_EQ(S_OK, load(u"")) << "no name unloads";
+    EXPECT_TRUE(FAILED(object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), &text)));
+    EXPECT_EQ(3200, lastErrorNumber());
+}
+
+}  // namespace
