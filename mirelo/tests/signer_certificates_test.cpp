@@ -14,7 +14,7 @@
 #include "common/log.h"
 #include "common/resource.h"
 #include "common/sign_policy_rules.h"
-#include "helpers/scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "platform/ui.h"
 #include "signer.h"
 #include "testkit/platform_root.h"

@@ -13,7 +13,7 @@
 #include "common/cryptoapi.h"
 #include "common/pkcs7.h"
 #include "platform/clock.h"
-#include "scoped_env.h"
+#include "testkit/scoped_env.h"
 #include "signer.h"
 #include "testkit/csp.h"
 #include "testkit/http_server.h"
