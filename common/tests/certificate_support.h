@@ -3,6 +3,8 @@
 // tests of this folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -25,6 +27,25 @@ struct FreeContext {
     void operator()(PCCERT_CONTEXT context) const noexcept { CertFreeCertificateContext(context); }
 };
 using Context = std::unique_ptr<const CERT_CONTEXT, FreeContext>;
+
+// Adds the certificate to the store; with a provider, bound to a key in its
+// container "container" (PROV_RSA_FULL, signature key).
+inline void addCertificate(HCERTSTORE store, const pki::Certificate& certificate, const char16_t* provider = nullptr) {
+    const auto& der = certificate.der();
+    PCCERT_CONTEXT added = nullptr;
+    ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
+                                                 CERT_STORE_ADD_ALWAYS, &added));
+    if (provider) {
+        std::u16string container = u"container", name = provider;
+        CRYPT_KEY_PROV_INFO key{};
+        key.pwszContainerName = container.data();
+        key.pwszProvName = name.data();
+        key.dwProvType = PROV_RSA_FULL;
+        key.dwKeySpec = AT_SIGNATURE;
+        EXPECT_TRUE(CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &key));
+    }
+    CertFreeCertificateContext(added);
+}
 
 inline Context contextOf(const pki::Certificate& certificate) {
     const auto& der = certificate.der();

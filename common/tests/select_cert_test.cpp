@@ -64,20 +64,7 @@ const Certificates& certs() {
 
 // A store certificate with a key in the provider's container (none: no key).
 void add(HCERTSTORE store, const pki::Credential& credential, const char16_t* provider = nullptr) {
-    const auto& der = credential.certificate.der();
-    PCCERT_CONTEXT added = nullptr;
-    ASSERT_TRUE(CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
-                                                 CERT_STORE_ADD_ALWAYS, &added));
-    if (provider) {
-        std::u16string container = u"container", name = provider;
-        CRYPT_KEY_PROV_INFO key{};
-        key.pwszContainerName = container.data();
-        key.pwszProvName = name.data();
-        key.dwProvType = PROV_RSA_FULL;
-        key.dwKeySpec = AT_SIGNATURE;
-        EXPECT_TRUE(CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &key));
-    }
-    CertFreeCertificateContext(added);
+    certificate_support::addCertificate(store, credential.certificate, provider);
 }
 
 void setFriendlyName(PCCERT_CONTEXT context, const std::u16string& name) {

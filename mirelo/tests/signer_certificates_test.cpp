@@ -55,20 +55,8 @@ const Certificates& certs() {
 void addToUserStore(const char16_t* store, const pki::Certificate& certificate, bool withKey) {
     HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
     ASSERT_NE(nullptr, opened);
-    const auto& der = certificate.der();
-    PCCERT_CONTEXT added = nullptr;
-    EXPECT_TRUE(CertAddEncodedCertificateToStore(opened, X509_ASN_ENCODING, der.data(),
-                                                 static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, &added));
-    if (withKey && added) {
-        std::u16string container = u"container", provider = u"Microsoft Enhanced Cryptographic Provider v1.0";
-        CRYPT_KEY_PROV_INFO key{};
-        key.pwszContainerName = container.data();
-        key.pwszProvName = provider.data();
-        key.dwProvType = PROV_RSA_FULL;
-        key.dwKeySpec = AT_SIGNATURE;
-        EXPECT_TRUE(CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &key));
-    }
-    CertFreeCertificateContext(added);
+    certificate_support::addCertificate(opened, certificate,
+                                        withKey ? u"Microsoft Enhanced Cryptographic Provider v1.0" : nullptr);
     CertCloseStore(opened, 0);
 }
 
