@@ -17,6 +17,7 @@ constexpr LONG kErrLibraryBase = 700;
 constexpr LONG kErrCancelled = 12;
 constexpr LONG kErrTsaConnection = 751;
 constexpr LONG kErrNoTsaCertificate = 3015;
+constexpr LONG kErrTsaOutsidePolicy = 905;
 constexpr int kTsaCertificateList = 4;
 
 // The wait cursor for the length of a request; the cursor shown before
@@ -119,6 +120,14 @@ LONG TSigner::RequestTimeStamp(const std::string& hashOid, const std::vector<BYT
         return outcome(kErrLibraryBase - stamp.GetStatus(), stamp.GetStatusText());
     if (const TokenCheck checked = CheckTimeStampToken(received, query); checked.number)
         return outcome(checked.number, checked.text);
+    // Under a signature policy the server's certificate must be one the
+    // policy trusts for time stamps.
+    if (IsSignPolicy()) {
+        TPkcs7 signedToken;
+        CertInfo tsa;
+        if (signedToken.Open(received) || signedToken.GetSignerCertificate(0, tsa, nullptr) || !ValidateTsaCert(tsa))
+            return outcome(kErrTsaOutsidePolicy);
+    }
     token = std::move(received);
     return outcome(0);
 }

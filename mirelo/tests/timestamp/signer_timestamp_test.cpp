@@ -13,12 +13,13 @@
 #include "common/cryptoapi.h"
 #include "common/pkcs7.h"
 #include "platform/clock.h"
-#include "testkit/scoped_env.h"
 #include "signer.h"
 #include "testkit/csp.h"
 #include "testkit/http_server.h"
 #include "testkit/platform_root.h"
+#include "testkit/policy.h"
 #include "testkit/process.h"
+#include "testkit/scoped_env.h"
 #include "testkit/tsa.h"
 #include "win32/crypt_store.h"
 #include "win32/datetime.h"
@@ -218,6 +219,33 @@ TEST_F(SignerTimeStamp, TokensThatDoNotAnswerTheRequestAreRefusedWithTheirNumber
     const std::size_t before = tsa.requests();
     EXPECT_EQ(701, stampFrom(tsa.url(), "1.2." + std::string(126, '3')));
     EXPECT_EQ(before, tsa.requests()) << "a policy that does not fit is refused before connecting";
+}
+
+// A signer whose loaded policy the test sets directly.
+class PolicySigner : public TSigner {
+public:
+    void setPolicy(const std::vector<BYTE>& der) { m_signPolicy = der; }
+};
+
+TEST_F(SignerTimeStamp, UnderAPolicyOnlyATsaItTrustsIsTaken) {
+    // The TSA's chain builds from the user's stores, so only the policy's
+    // trust tree decides.
+    addToStore(u"CA", hierarchy().qualifiedCa.certificate.der());
+    Tsa tsa(hierarchy());
+    PolicySigner signer;
+    signer.SetCfgLanguageNumber(2);
+    signer.SetTimeStampServer(tsa.url(), {});
+    testkit::policy::SignaturePolicy policy;
+    policy.tsaTrust = {hierarchy().untrustedRoot.certificate};
+    signer.setPolicy(testkit::policy::encode(policy));
+    std::vector<BYTE> stamped;
+    EXPECT_EQ(905, stamp(signer, stamped));
+    EXPECT_TRUE(stamped.empty());
+
+    policy.tsaTrust = {hierarchy().root.certificate};
+    signer.setPolicy(testkit::policy::encode(policy));
+    ASSERT_EQ(0, stamp(signer, stamped)) << signer.GetLastErrorStr();
+    expectPeersAccept(stamped);
 }
 
 TEST_F(SignerTimeStamp, BrokenTransfersAndMissingPiecesSendNothingOrReportTheirResultText) {
