@@ -7,11 +7,10 @@
 
 #include "fixed_clock.h"
 #include "platform/text.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "win32/datetime.h"
 #include "win32/error.h"
 
-using testing_support::ScopedEnv;
 
 namespace {
 
@@ -79,10 +78,10 @@ TEST(LocaleDates, TimeFlagsDropFieldsWithTheirSeparators) {
 }
 
 TEST(LocaleDates, UserLocaleFollowsTheEnvironment) {
-    ScopedEnv platformLocale("PLATFORM_LOCALE", nullptr);
-    ScopedEnv all("LC_ALL", nullptr);
-    ScopedEnv lcTime("LC_TIME", nullptr);
-    ScopedEnv lang("LANG", nullptr);
+    ScopedEnv platformLocale("PLATFORM_LOCALE", std::nullopt);
+    ScopedEnv all("LC_ALL", std::nullopt);
+    ScopedEnv lcTime("LC_TIME", std::nullopt);
+    ScopedEnv lang("LANG", std::nullopt);
     EXPECT_EQ(LOCALE_CS_CZ, GetUserDefaultLCID());
     {
         ScopedEnv english("LANG", "en_US.UTF-8");

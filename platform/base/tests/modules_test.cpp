@@ -9,7 +9,7 @@
 #include "platform/modules.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "win32/modules.h"
@@ -18,7 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ScopedEnv;
 
 const HMODULE kForged = reinterpret_cast<HMODULE>(0x1000);
 

@@ -8,17 +8,16 @@
 #include <filesystem>
 #include <string>
 
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "win32/files.h"
 #include "win32/shell.h"
 
 namespace fs = std::filesystem;
-using testing_support::ScopedEnv;
 
 TEST(Paths, RootComesFromTheEnvironmentOnEveryCall) {
-    ScopedEnv noRoot("PLATFORM_ROOT", nullptr);
+    ScopedEnv noRoot("PLATFORM_ROOT", std::nullopt);
     ScopedEnv home("HOME", "/home/someone");
     {
         ScopedEnv data("XDG_DATA_HOME", "/data");

@@ -6,11 +6,10 @@
 #include <string>
 #include <thread>
 
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "win32/error.h"
 #include "win32/process.h"
 
-using testing_support::ScopedEnv;
 
 TEST(ProcessInfo, IdsOfProcessAndThreads) {
     EXPECT_EQ(static_cast<DWORD>(getpid()), GetCurrentProcessId());

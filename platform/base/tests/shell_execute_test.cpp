@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "win32/shell.h"
@@ -20,7 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ScopedEnv;
 
 constexpr char kStub[] = R"(#!/bin/sh
 printf '%s\0' "$@" > "$OPENER_RECORD"

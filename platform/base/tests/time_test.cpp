@@ -6,11 +6,10 @@
 #include <limits>
 
 #include "fixed_clock.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "win32/datetime.h"
 #include "win32/error.h"
 
-using testing_support::ScopedEnv;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "platform/ui.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "win32/error.h"
 #include "win32/ui.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/ui.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "win32/ui.h"
 
 namespace ui = platform::ui;

@@ -8,7 +8,7 @@
 
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
 #include "win32/commdlg.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/ui.h"
-#include "scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
 #include "win32/ui.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "../../tests/scoped_env.h"
+#include <testkit/scoped_env.h>
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "win32/cryptui.h"
