@@ -54,7 +54,7 @@ std::vector<std::u16string> Oids(const RequestAttrs& attrs) {
     return oids;
 }
 
-TEST(CertRequest, ResetBringsBackEveryDefaultWithContainersOfOneSecond) {
+TEST(HalvexRequestModel, ResetBringsBackEveryDefaultWithContainersOfOneSecond) {
     FixedPragueTime time;
     FakeAppData app;
     TCertRequest request(app);
@@ -91,7 +91,7 @@ TEST(CertRequest, ResetBringsBackEveryDefaultWithContainersOfOneSecond) {
     EXPECT_EQ(request.GetHashAlgorithm(), kSha256Rsa);
 }
 
-TEST(CertRequest, KeyLengthsAndValidity) {
+TEST(HalvexRequestModel, KeyLengthsAndValidity) {
     FakeAppData sha2;
     FakeAppData noSha2;
     noSha2.accepted.clear();
@@ -123,7 +123,7 @@ TEST(CertRequest, KeyLengthsAndValidity) {
     EXPECT_EQ(TCertRequest::JoinPair(u"4096", u"6"), u"4096|6");
 }
 
-TEST(CertRequest, KeyUsageFollowsTheKind) {
+TEST(HalvexRequestModel, KeyUsageFollowsTheKind) {
     FakeAppData app;
     struct Row {
         DWORD kind;
@@ -154,7 +154,7 @@ TEST(CertRequest, KeyUsageFollowsTheKind) {
     }
 }
 
-TEST(CertRequest, HashAlgorithmIsAlwaysAnAcceptedOne) {
+TEST(HalvexRequestModel, HashAlgorithmIsAlwaysAnAcceptedOne) {
     FakeAppData app;
     TCertRequest request(app);
     EXPECT_FALSE(request.SetHashAlgorithm(kSha1Rsa));
@@ -168,7 +168,7 @@ TEST(CertRequest, HashAlgorithmIsAlwaysAnAcceptedOne) {
     EXPECT_EQ(request.NormalizeKeyLength(1024), 2048);
 }
 
-TEST(CertRequest, IdentifierSerialNumberAndReader) {
+TEST(HalvexRequestModel, IdentifierSerialNumberAndReader) {
     FakeAppData app;
     TCertRequest request(app);
     request.identifierIssuer = u"SK";
@@ -198,7 +198,7 @@ TEST(CertRequest, IdentifierSerialNumberAndReader) {
     EXPECT_EQ(request.GetReaderPath(), u"\\\\.\\Reader 1\\");
 }
 
-TEST(CertRequest, DataPageValuesAreTidiedAndContainersLabelled) {
+TEST(HalvexRequestModel, DataPageValuesAreTidiedAndContainersLabelled) {
     FixedPragueTime time;
     FakeAppData app;
     app.providerFlags = {{u"Card CSP", kProviderLabelsKeys}, {u"Pair CSP", kProviderLabelsKeys | kProviderNativePair}};
@@ -206,7 +206,7 @@ TEST(CertRequest, DataPageValuesAreTidiedAndContainersLabelled) {
     request.identifierValue = u"  123   456 ";
     request.identifierQualifier = u" Q ";
     request.country = u" SK  ";
-    request.cardNumber = u"\x20 0042  17";
+    request.cardNumber = u"  0042  17";
     request.challengePassword = u"  two  blanks ";
     request.NormalizeFields();
     EXPECT_EQ(request.identifierValue, u"123 456");
@@ -246,7 +246,7 @@ TEST(CertRequest, DataPageValuesAreTidiedAndContainersLabelled) {
     }
 }
 
-TEST(CertRequest, SummaryListsTheSubjectAndTheAddedIdentifier) {
+TEST(HalvexRequestModel, SummaryListsTheSubjectAndTheAddedIdentifier) {
     FakeAppData app;
     TCertRequest request(app);
     request.identifierIssuer = u"SK";
@@ -277,7 +277,7 @@ TEST(CertRequest, SummaryListsTheSubjectAndTheAddedIdentifier) {
         u"Sériové číslo (Serial Number): XYZ-1234567890; Doplnění identifikátoru; Typ identifikátoru: ; Žadatel"));
 }
 
-TEST(SubjectRules, RenewalTidiesTheTakenOverSubject) {
+TEST(HalvexSubjectRules, RenewalTidiesTheTakenOverSubject) {
     RequestAttrs subject = {
         {u"2.5.4.6", 19, u"CZ"},
         {u"2.5.4.5", 19, u"PNOSK 123456/7890"},
@@ -320,7 +320,7 @@ TEST(SubjectRules, RenewalTidiesTheTakenOverSubject) {
     for (const RequestAttr& attr : built) EXPECT_EQ(attr.stringType, 13u);
 }
 
-TEST(CertRequest, RenewalKeepsTheNamesAndUsagesOfItsKind) {
+TEST(HalvexRequestModel, RenewalKeepsTheNamesAndUsagesOfItsKind) {
     FakeAppData app;
     const RequestAttrs names = {{u"1.3.6.1.4.1.11801.2.1", 12, u"a"}, {u"1.3.6.1.4.1.311.20.2.3", 12, u"b"},
                                 {u"2", 22, u"c"},                    {u"4", 0, u"d"},
