@@ -31,7 +31,8 @@ constexpr std::array<std::u16string_view, 6> kCommercialUsages = {
     u"1.3.6.1.5.5.7.3.3", u"1.3.6.1.5.5.7.3.4", u"1.3.6.1.4.1.311.20.2.2"};
 
 void KeepOnly(RequestAttrs& attrs, Kept kept) {
-    std::erase_if(attrs, [&](const RequestAttr& attr) { return std::find(kept.begin(), kept.end(), attr.oid) == kept.end(); });
+    std::erase_if(attrs,
+                  [&](const RequestAttr& attr) { return std::find(kept.begin(), kept.end(), attr.oid) == kept.end(); });
 }
 
 // Qualified words first; a word of neither kind keeps everything.

@@ -48,7 +48,8 @@ UINT IdentifierCaption(const std::u16string& prefix) {
 }
 
 const RequestAttr* FirstOf(const RequestAttrs& subject, const char16_t* oid) {
-    const auto found = std::find_if(subject.begin(), subject.end(), [&](const RequestAttr& attr) { return attr.oid == oid; });
+    const auto found =
+        std::find_if(subject.begin(), subject.end(), [&](const RequestAttr& attr) { return attr.oid == oid; });
     return found == subject.end() ? nullptr : &*found;
 }
 

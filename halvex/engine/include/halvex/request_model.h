@@ -45,9 +45,11 @@ public:
     // hash algorithm the application's default.
     void Reset();
 
-    // Trims the texts the data page fills and collapses their runs of
-    // blanks; clears the qualifier for the country "SK"; names both key
-    // containers by object label when the provider labels its keys.
+    // Trims the identifier's texts, the country, the card number, the
+    // provider name and both container names and collapses their runs of
+    // blanks (the password is left as typed); clears the qualifier for the
+    // country "SK"; with the first key option, names both key containers by
+    // object label when the provider labels its keys.
     void NormalizeFields();
 
     // Stores the kind word; strong protection and usages 1 and 2 on; usages
