@@ -26,6 +26,10 @@ testkit::RunResult regsvr32(std::vector<std::string> arguments);
 // under the root.
 std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u16string& text);
 
+// The machine's application profile, which every new object and every
+// Reset read.
+void setMachineProfile(DWORD profile);
+
 // A VARIANT the test owns.
 class Value {
 public:
