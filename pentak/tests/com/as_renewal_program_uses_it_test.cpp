@@ -52,15 +52,6 @@ const std::pair<const char16_t*, DISPID> kCheckedNames[] = {
 
 std::string narrow(const std::u16string& text) { return {text.begin(), text.end()}; }
 
-// A number argument (a text argument is a Value, alive for the call).
-VARIANT number(LONG n) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = n;
-    return v;
-}
-
 // The program's object: made for IUnknown, then asked for IPentak; the
 // interface pointer goes before the IUnknown.
 class RenewalProgramsPentak : public ScriptedPentak {
@@ -97,10 +88,6 @@ protected:
     Ptr<IUnknown> unknown;
     Ptr<IPentak> pentak;
 };
-
-void ok(const Script& session, const char16_t* name, std::vector<VARIANT> arguments = {}) {
-    EXPECT_EQ(S_OK, session.call(name, std::move(arguments))) << testing::PrintToString(std::u16string(name));
-}
 
 std::u16string textOut(const Script& session, const char16_t* name, HRESULT expected = S_OK) {
     Value out(u"untouched");

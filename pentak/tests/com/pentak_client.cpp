@@ -33,6 +33,14 @@ void setMachineProfile(DWORD profile) {
     RegCloseKey(key);
 }
 
+VARIANT number(LONG n) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = n;
+    return v;
+}
+
 Value::Value(const char16_t* text) : Value() {
     m_v.vt = VT_BSTR;
     m_v.bstrVal = SysAllocString(text);
@@ -111,6 +119,10 @@ LONG Script::number(const char16_t* name) const {
     Value value;
     EXPECT_EQ(S_OK, get(name, value));
     return value.number();
+}
+
+void ok(const Script& session, const char16_t* name, std::vector<VARIANT> arguments) {
+    EXPECT_EQ(S_OK, session.call(name, std::move(arguments))) << testing::PrintToString(std::u16string(name));
 }
 
 void RegisteredPentak::SetUp() {

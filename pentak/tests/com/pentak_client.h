@@ -30,6 +30,9 @@ std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u1
 // Reset read.
 void setMachineProfile(DWORD profile);
 
+// A number argument (a text argument is a Value, alive for the call).
+VARIANT number(LONG n);
+
 // A VARIANT the test owns.
 class Value {
 public:
@@ -75,6 +78,9 @@ private:
 
     platform::com::Ptr<IDispatch> m_object;
 };
+
+// A call that must succeed, its arguments in the order of the declaration.
+void ok(const Script& session, const char16_t* name, std::vector<VARIANT> arguments = {});
 
 // libpentak.so registered in the test's own machine, and an apartment.
 class RegisteredPentak : public ::testing::Test {
