@@ -25,6 +25,10 @@ static_assert(std::is_same_v<std::underlying_type_t<sgAppProfile>, LONG>,
 
 class CPentak final : public platform::com::Object<CPentak, platform::com::Dispatch<IPentak>>, public CEnroll {
 public:
+    // Names are also looked up under IPentak's own identifier, as the
+    // renewal program asks for them; any other interface stays unknown.
+    HRESULT GetIDsOfNames(const IID& riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
+
     HRESULT get_ProviderType(LONG* pVal) override;
     HRESULT put_ProviderType(LONG newVal) override;
     HRESULT get_ProviderName(BSTR* pVal) override;

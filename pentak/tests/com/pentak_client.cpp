@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "win32/datetime.h"
+#include "win32/registry.h"
 
 namespace pentak_test {
 
@@ -22,6 +23,22 @@ std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u1
     EXPECT_EQ(0, decoded.exitCode) << decoded.err;
     const std::string bytes = root.read("decoded.bin");
     return {bytes.begin(), bytes.end()};
+}
+
+void setMachineProfile(DWORD profile) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\pentak", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExW(key, u"AppProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&profile), sizeof profile);
+    RegCloseKey(key);
+}
+
+VARIANT number(LONG n) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = n;
+    return v;
 }
 
 Value::Value(const char16_t* text) : Value() {
@@ -102,6 +119,10 @@ LONG Script::number(const char16_t* name) const {
     Value value;
     EXPECT_EQ(S_OK, get(name, value));
     return value.number();
+}
+
+void ok(const Script& session, const char16_t* name, std::vector<VARIANT> arguments) {
+    EXPECT_EQ(S_OK, session.call(name, std::move(arguments))) << testing::PrintToString(std::u16string(name));
 }
 
 void RegisteredPentak::SetUp() {

@@ -26,6 +26,13 @@ testkit::RunResult regsvr32(std::vector<std::string> arguments);
 // under the root.
 std::vector<BYTE> decodedBase64(const testkit::PlatformRoot& root, const std::u16string& text);
 
+// The machine's application profile, which every new object and every
+// Reset read.
+void setMachineProfile(DWORD profile);
+
+// A number argument (a text argument is a Value, alive for the call).
+VARIANT number(LONG n);
+
 // A VARIANT the test owns.
 class Value {
 public:
@@ -71,6 +78,9 @@ private:
 
     platform::com::Ptr<IDispatch> m_object;
 };
+
+// A call that must succeed, its arguments in the order of the declaration.
+void ok(const Script& session, const char16_t* name, std::vector<VARIANT> arguments = {});
 
 // libpentak.so registered in the test's own machine, and an apartment.
 class RegisteredPentak : public ::testing::Test {

@@ -27,11 +27,6 @@ protected:
         TESTKIT_REQUIRE_PROGRAM("openssl");
     }
 
-    // Calls that must succeed, with their arguments in declaration order.
-    void ok(const Script& session, const char16_t* name, std::vector<VARIANT> arguments = {}) {
-        EXPECT_EQ(S_OK, session.call(name, std::move(arguments))) << testing::PrintToString(std::u16string(name));
-    }
-
     // openssl's one-line view of a DER file under the root.
     std::string openssl(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "openssl");
@@ -40,15 +35,6 @@ protected:
         return result.out;
     }
 };
-
-// A number argument (a text argument is a Value, alive for the call).
-VARIANT number(LONG n) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = n;
-    return v;
-}
 
 std::u16string textOf(const Script& session, const char16_t* name, std::vector<VARIANT> inArguments) {
     Value out;

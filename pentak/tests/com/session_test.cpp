@@ -4,7 +4,6 @@
 // members on a provider without a card.
 #include "testkit/scoped_env.h"
 #include "pentak_client.h"
-#include "win32/registry.h"
 
 namespace {
 
@@ -18,14 +17,6 @@ constexpr const char16_t* kSha256 = u"2.16.840.1.101.3.4.2.1";
 constexpr const char16_t* kSha256WithRsa = u"1.2.840.113549.1.1.11";
 
 class PentakSession : public ScriptedPentak {};
-
-void setMachineProfile(DWORD profile) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\pentak", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExW(key, u"AppProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&profile), sizeof profile);
-    RegCloseKey(key);
-}
 
 ULONG codePageOf(const Script& session) {
     Value codePage;
