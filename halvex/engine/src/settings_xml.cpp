@@ -52,11 +52,10 @@ bool TXml::LoadFromFile(const std::u16string& path) {
         return true;
     }
     const std::u16string reason = first.message ? WithoutFinalLineFeeds(platform::text::fromUtf8(first.message)) : u"";
-    m_lastErrorCode = first.code;
-    m_lastErrorText = u"TXml::LoadFromFile(): parse error at line " +
-                      platform::text::fromUtf8(std::to_string(first.line)) + u"\n" + reason;
+    const std::u16string errorText = u"TXml::LoadFromFile(): parse error at line " +
+                                     platform::text::fromUtf8(std::to_string(first.line)) + u"\n" + reason;
     xmlResetError(&first);
-    TLogFile::GetInstance().Print(u"TXml::Load(): parse error %s", m_lastErrorText.c_str());
+    TLogFile::GetInstance().Print(u"TXml::Load(): parse error %s", errorText.c_str());
     return false;
 }
 

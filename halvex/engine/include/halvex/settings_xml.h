@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "win32/types.h"
-
 struct _xmlDoc;
 struct _xmlNode;
 
@@ -22,10 +20,10 @@ public:
     TXml(const TXml&) = delete;
     TXml& operator=(const TXml&) = delete;
 
-    // Parses the file, replacing any document held before. On a parse
-    // failure the last error becomes "TXml::LoadFromFile(): parse error at
-    // line N", a line feed and the parser's reason, with the parser's code,
-    // and is written to the log; no document is held then.
+    // Parses the file, replacing any document held before. A parse failure
+    // is logged as "TXml::LoadFromFile(): parse error at line N", a line
+    // feed and the reason of the parser's first error; no document is held
+    // then.
     bool LoadFromFile(const std::u16string& path);
     // The elements the XPath expression selects from the document; none
     // without a document or for an expression that selects no elements.
@@ -33,16 +31,11 @@ public:
     // The attribute's value; false, value unchanged, when it is absent.
     static bool GetElmAttr(const _xmlNode* element, const std::u16string& name, std::u16string& value);
 
-    const std::u16string& GetLastErrorText() const noexcept { return m_lastErrorText; }
-    long GetLastErrorCode() const noexcept { return m_lastErrorCode; }
-
 private:
     struct FreeDoc {
         void operator()(_xmlDoc* doc) const noexcept;
     };
     std::unique_ptr<_xmlDoc, FreeDoc> m_doc;
-    std::u16string m_lastErrorText;
-    long m_lastErrorCode = 0;
 };
 
 }  // namespace halvex
