@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "halvex/provider_list.h"
 #include "halvex/request_model.h"
 #include "halvex/request_subject_rules.h"
 #include "platform/clock.h"
@@ -201,7 +202,7 @@ TEST(HalvexRequestModel, IdentifierSerialNumberAndReader) {
 TEST(HalvexRequestModel, DataPageValuesAreTidiedAndContainersLabelled) {
     FixedPragueTime time;
     FakeAppData app;
-    app.providerFlags = {{u"Card CSP", kProviderLabelsKeys}, {u"Pair CSP", kProviderLabelsKeys | kProviderNativePair}};
+    app.providerFlags = {{u"Card CSP", kProviderLabelsKeys}, {u"Pair CSP", kProviderLabelsKeys | kProviderParvelNative}};
     TCertRequest request(app);
     request.identifierValue = u"  123   456 ";
     request.identifierQualifier = u" Q ";

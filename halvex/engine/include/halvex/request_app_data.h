@@ -8,10 +8,6 @@
 
 namespace halvex {
 
-// Provider flags the model reads.
-inline constexpr DWORD kProviderNativePair = 0x20;   // makes both keys of a pair itself
-inline constexpr DWORD kProviderLabelsKeys = 0x40;   // names key objects by label
-
 class RequestAppData {
 public:
     virtual ~RequestAppData() = default;
@@ -19,7 +15,7 @@ public:
     virtual std::u16string DefaultHashOid() const = 0;
     // Whether the OID is one of the accepted (SHA-2) hash algorithms.
     virtual bool IsAcceptedHash(const std::u16string& oid) const = 0;
-    // The flags of the named provider, 0 for an unknown one.
+    // The flags of the named provider (provider_list.h), 0 for an unknown one.
     virtual DWORD ProviderFlags(const std::u16string& providerName) const = 0;
 };
 

@@ -1,0 +1,89 @@
+#include "halvex/settings_xml.h"
+
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include "halvex/log.h"
+#include "platform/owned.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace halvex {
+namespace {
+
+using ParserContext = platform::Owned<xmlParserCtxt, xmlFreeParserCtxt>;
+using XPathContext = platform::Owned<xmlXPathContext, xmlXPathFreeContext>;
+using XPathResult = platform::Owned<xmlXPathObject, xmlXPathFreeObject>;
+
+// No network, no DTD loaded, entities left as references (never
+// XML_PARSE_NOENT or XML_PARSE_HUGE), the parser's own reports kept quiet.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+// The parser goes on after some errors; the first one says what is wrong.
+void KeepFirstError(void* data, xmlError* error) {
+    auto* context = static_cast<xmlParserCtxt*>(data);
+    auto* first = static_cast<xmlError*>(context->_private);
+    if (first->code == XML_ERR_OK && error->level >= XML_ERR_ERROR) xmlCopyError(error, first);
+}
+
+std::u16string WithoutFinalLineFeeds(std::u16string text) {
+    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+void TXml::FreeDoc::operator()(_xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
+
+TXml::TXml() = default;
+TXml::~TXml() = default;
+
+bool TXml::LoadFromFile(const std::u16string& path) {
+    m_doc.reset();
+    const ParserContext context(xmlNewParserCtxt());
+    if (!context) return false;
+    xmlError first{};
+    context->_private = &first;
+    context->sax->serror = KeepFirstError;
+    const std::string file = platform::paths::fromWindows(path).string();
+    m_doc.reset(xmlCtxtReadFile(context.get(), file.c_str(), nullptr, kParseOptions));
+    if (m_doc) {
+        xmlResetError(&first);
+        return true;
+    }
+    const std::u16string reason = first.message ? WithoutFinalLineFeeds(platform::text::fromUtf8(first.message)) : u"";
+    const std::u16string errorText = u"TXml::LoadFromFile(): parse error at line " +
+                                     platform::text::fromUtf8(std::to_string(first.line)) + u"\n" + reason;
+    xmlResetError(&first);
+    TLogFile::GetInstance().Print(u"TXml::Load(): parse error %s", errorText.c_str());
+    return false;
+}
+
+std::vector<const _xmlNode*> TXml::GetNodes(const std::u16string& xpath) const {
+    std::vector<const _xmlNode*> nodes;
+    if (!m_doc) return nodes;
+    const XPathContext context(xmlXPathNewContext(m_doc.get()));
+    if (!context) return nodes;
+    // A relative path starts at the document, so it names the root first.
+    context->node = reinterpret_cast<xmlNode*>(m_doc.get());
+    const std::string expression = platform::text::toUtf8(xpath);
+    const XPathResult result(xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()), context.get()));
+    if (!result || result->type != XPATH_NODESET || !result->nodesetval) return nodes;
+    for (int i = 0; i < result->nodesetval->nodeNr; ++i) {
+        const xmlNode* node = result->nodesetval->nodeTab[i];
+        if (node->type == XML_ELEMENT_NODE) nodes.push_back(node);
+    }
+    return nodes;
+}
+
+bool TXml::GetElmAttr(const _xmlNode* element, const std::u16string& name, std::u16string& value) {
+    if (!element) return false;
+    const std::string attribute = platform::text::toUtf8(name);
+    const std::unique_ptr<xmlChar, xmlFreeFunc> text(
+        xmlGetNoNsProp(element, reinterpret_cast<const xmlChar*>(attribute.c_str())), xmlFree);
+    if (!text) return false;
+    value = platform::text::fromUtf8(reinterpret_cast<const char*>(text.get()));
+    return true;
+}
+
+}  // namespace halvex

@@ -1,0 +1,181 @@
+// The settings file in the configuration folder over the provider entries:
+// attribute values count only when exactly "TRUE" or "FALSE", an entry
+// replaces a built-in one whole, and a damaged or hostile file is refused
+// with the parser's reason while the built-in entries stay.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+
+#include "halvex/app_data.h"
+#include "halvex/log.h"
+#include "platform/paths.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+
+namespace halvex {
+namespace {
+
+class HalvexSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        log.SetPath(platform::paths::toWide(root.path() / "halvex.log"));
+        log.Init(true, true);
+    }
+    void TearDown() override {
+        log.Init(false, false);
+        log.SetPath(u"");
+    }
+    // Writes conf/Halvex.xml and points the application data at conf.
+    std::filesystem::path settings(const std::string& xml) {
+        const auto file = root.write("conf/Halvex.xml", xml);
+        app.SetConfigurationFolder(platform::paths::toWide(file.parent_path()));
+        return file;
+    }
+    std::string logged() const {
+        return std::filesystem::exists(root.path() / "halvex.log") ? root.read("halvex.log") : "";
+    }
+    void expectBuiltInEntries() const {
+        EXPECT_EQ(app.Providers().Lookup(u"KavloCSP"), (ProviderEntry{0x17E, 1, 0}));
+        EXPECT_EQ(app.Providers().Lookup(u"Microsoft Strong Cryptographic Provider"), (ProviderEntry{0x183, 1, 0}));
+    }
+
+    testkit::PlatformRoot root;
+    TLogFile& log = TLogFile::GetInstance();
+    TAppData app;
+};
+
+TEST_F(HalvexSettings, ProvidersOfTheSettingsFileInTheConfigurationFolderTakeTheirFlagsFromExactValues) {
+    settings(R"(<?xml version="1.0" encoding="utf-8"?>
+<halvex>
+  <csplist>
+    <csp name="KavloCSP" card="TRUE"/>
+    <csp name="Lower Case Card" card="true" sscd="true" enabled="false" proof="true"/>
+    <csp name="Everything" card="TRUE" sscd="TRUE" other="TRUE" parvel="TRUE" parvel_native="TRUE"
+         enabled="FALSE" proof="TRUE"/>
+    <csp name="Near Misses" card=" TRUE" parvel="True" enabled="FALSE " proof="TRUE "/>
+    <csp name="Řež CSP" card="TRUE"/>
+    <csp card="TRUE" enabled="FALSE"/>
+    <csp name="" card="TRUE"/>
+  </csplist>
+  <elsewhere><csp name="Not In The List"/></elsewhere>
+</halvex>
+)");
+    EXPECT_EQ(platform::paths::fromWindows(app.GetSettingsPath()), root.path() / "conf/Halvex.xml");
+    EXPECT_TRUE(app.LoadCspList());
+
+    const TCSPManager& providers = app.Providers();
+    // Replaced whole: none of the built-in entry's other flags remain.
+    EXPECT_EQ(providers.Lookup(u"KavloCSP"), (ProviderEntry{kProviderCard, 1, 0}));
+    EXPECT_FALSE(providers.HasFlags(u"KavloCSP", kProviderParvel | kProviderLabelsKeys));
+    EXPECT_EQ(providers.Lookup(u"Lower Case Card"), (ProviderEntry{kProviderSoftware, 1, 0}));
+    EXPECT_EQ(providers.Lookup(u"Everything"),
+              (ProviderEntry{kProviderCard | kProviderSscd | kProviderOther | kProviderParvel | kProviderParvelNative,
+                             0, 1}));
+    EXPECT_EQ(providers.Lookup(u"Near Misses"), (ProviderEntry{kProviderSoftware, 1, 0}));
+    EXPECT_TRUE(providers.HasFlags(u"Řež CSP", kProviderCard));
+    EXPECT_FALSE(providers.Lookup(u""));
+    EXPECT_FALSE(providers.Lookup(u"Not In The List"));
+    EXPECT_FALSE(providers.HasFlags(u"Not In The List", 0xFFFFFFFF));
+    // Names compare exactly.
+    EXPECT_FALSE(providers.Lookup(u"kavlocsp"));
+    EXPECT_EQ(providers.Lookup(u"Zintra CSP"), (ProviderEntry{0x1C, 1, 0}));
+
+    // A folder given with its final separator names the same file.
+    TAppData again;
+    again.SetConfigurationFolder(platform::paths::toWide(root.path() / "conf") + u"\\");
+    EXPECT_TRUE(again.LoadCspList());
+    EXPECT_EQ(again.Providers().Lookup(u"KavloCSP"), (ProviderEntry{kProviderCard, 1, 0}));
+}
+
+TEST_F(HalvexSettings, WithoutASettingsFileTheBuiltInEntriesStay) {
+    EXPECT_FALSE(app.LoadCspList());
+    app.SetConfigurationFolder(platform::paths::toWide(root.path() / "empty"));
+    EXPECT_FALSE(app.LoadCspList());
+    settings("<halvex><csplist/></halvex>");
+    EXPECT_TRUE(app.LoadCspList());
+    expectBuiltInEntries();
+    EXPECT_EQ("", logged());
+}
+
+TEST_F(HalvexSettings, AFileTheParserRejectsIsLoggedWithItsLineAndReasonAndChangesNothing) {
+    const auto file = settings(
+        "<halvex>\n<csplist>\n<csp name=\"KavloCSP\" card=\"TRUE\">\n<csp name=\"New\"/>\n</csplist>\n</halvex>\n");
+    EXPECT_FALSE(app.LoadCspList());
+    expectBuiltInEntries();
+    EXPECT_FALSE(app.Providers().Lookup(u"New"));
+
+    // xmllint rejects the file for the same line and reason.
+    TESTKIT_REQUIRE_PROGRAM("xmllint");
+    const auto lint = testkit::run({"xmllint", "--noout", file.string()});
+    EXPECT_NE(0, lint.exitCode);
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(lint.err, found, std::regex(":([0-9]+): parser error : ([^\n]+)"))) << lint.err;
+    EXPECT_NE(std::string::npos, logged().find("TXml::Load(): parse error TXml::LoadFromFile(): parse error at line " +
+                                               found[1].str() + "\n\t\t\t" + found[2].str() + "\n"))
+        << logged() << lint.err;
+}
+
+long MaxResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(HalvexSettings, EntitiesAreNeitherFetchedNorExpandedWithoutBound) {
+    const auto secret = root.write("secret.txt", "Secret Provider");
+    std::string laughs = "<!ENTITY l0 \"laugh\">\n";
+    for (int level = 1; level <= 12; ++level) {
+        laughs += "<!ENTITY l" + std::to_string(level) + " \"";
+        for (int i = 0; i < 10; ++i) laughs += "&l" + std::to_string(level - 1) + ";";
+        laughs += "\">\n";
+    }
+    const long before = MaxResidentKilobytes();
+    const auto started = std::chrono::steady_clock::now();
+    settings("<?xml version=\"1.0\"?>\n<!DOCTYPE halvex [\n" + laughs +
+             "]>\n<halvex><csplist><csp name=\"&l12;\" card=\"TRUE\"/><csp name=\"Text\">&l12;</csp>"
+             "<csp name=\"KavloCSP\"/></csplist></halvex>\n");
+    EXPECT_FALSE(app.LoadCspList());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_LT(MaxResidentKilobytes() - before, 64 * 1024);
+    expectBuiltInEntries();
+    EXPECT_NE(std::string::npos, logged().find("parse error at line")) << logged();
+
+    settings("<?xml version=\"1.0\"?>\n<!DOCTYPE halvex [\n<!ENTITY secret SYSTEM \"file://" + secret.string() +
+             "\">\n<!ENTITY remote SYSTEM \"http://127.0.0.1:1/x\">\n]>\n"
+             "<halvex><csplist><csp name=\"&secret;\"/><csp name=\"x&remote;\"/></csplist></halvex>\n");
+    // An attribute may not refer to an outside entity: the file is refused.
+    EXPECT_FALSE(app.LoadCspList());
+    EXPECT_FALSE(app.Providers().Lookup(u"Secret Provider"));
+    EXPECT_FALSE(app.Providers().Lookup(u"xSecret Provider"));
+    expectBuiltInEntries();
+}
+
+TEST(HalvexAppData, RequestTextsGiveKindsAndKindsGiveRequestTypes) {
+    const TAppData app;
+    struct Row {
+        std::u16string text;
+        DWORD kind;
+    };
+    for (const Row& row : {Row{u"RQC", 0x80001}, Row{u"QC", 0x1}, Row{u"XQC", 0x1}, Row{u"RSD", 0x80082},
+                           Row{u"RRQC", 0x1}, Row{u"Q", 0}, Row{u"", 0}, Row{u"QS", 0}, Row{u"qc", 0}})
+        EXPECT_EQ(row.kind, app.RequestKind(row.text)) << std::string(row.text.begin(), row.text.end());
+
+    // Only the low 16 bits choose the type.
+    const RequestType* parvel = app.FindRequestType(0x80081);
+    ASSERT_NE(nullptr, parvel);
+    EXPECT_EQ(std::u16string(u"QD"), parvel->code);
+    EXPECT_EQ(std::u16string(u"cp_qc.pdf"), parvel->policyDocument);
+    EXPECT_EQ(nullptr, app.FindRequestType(0x3));
+
+    EXPECT_EQ(u"1.2.840.113549.1.1.11", app.DefaultHashAlgorithm());
+    EXPECT_TRUE(app.IsListedHash(u"1.2.840.113549.1.1.13"));
+    EXPECT_FALSE(app.IsListedHash(u"1.2.840.113549.1.1.5"));
+    EXPECT_EQ(u"1.3.14.3.2.29", NormalizeSha1Oid(u"1.2.840.113549.1.1.5"));
+    EXPECT_EQ(u"1.2.840.113549.1.1.11", NormalizeSha1Oid(u"1.2.840.113549.1.1.11"));
+}
+
+}  // namespace
+}  // namespace halvex
