@@ -61,8 +61,10 @@ bool readSignedList(const std::string& fileName, bool der, std::vector<BYTE>& me
         TPkcs7 reader;
         if (!message.empty() && reader.Open(message) == 0) return true;
     }
+    message.clear();
     TFileKyd container;
-    return container.Open(fileName, TFileKyd::openReadOnly) == 0 && container.ReadEnvelope(0, message) == 0;
+    return container.Open(fileName, TFileKyd::openReadOnly) == 0 && container.ReadEnvelope(0, message) == 0 &&
+           !message.empty();
 }
 
 // Puts the root into the current user's "Root" store.
