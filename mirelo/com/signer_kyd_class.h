@@ -89,6 +89,10 @@ public:
     HRESULT SetSignPolicyFile(BSTR bstrFileName) override;
     HRESULT GetSignPolicyValue(sgSignPolicyValTypes lValType, BSTR* pVal) override;
 
+    // ---- Signed configuration and trusted list (configuration_members.cpp) ----
+    HRESULT SetConfiguration(BSTR bstrCfg) override;
+    HRESULT SetTrustedListFile(BSTR bstrFile) override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
@@ -110,13 +114,11 @@ public:
     HRESULT Pkcs7GetSignerPolicyIdValue(LONG, sgSignPolicyIdValTypes, BSTR*) override { return E_NOTIMPL; }
     HRESULT Pkcs7Clear() override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerCount(LONG*) override { return E_NOTIMPL; }
-    HRESULT SetConfiguration(BSTR) override { return E_NOTIMPL; }
     HRESULT DocumentGetContentType(BSTR, BSTR*) override { return E_NOTIMPL; }
     HRESULT DocumentExtractToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT LoadAllPlugins(BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT UnloadAllPlugins() override { return E_NOTIMPL; }
     HRESULT get_SignatureFile(BSTR*) override { return E_NOTIMPL; }
-    HRESULT SetTrustedListFile(BSTR) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }
     HRESULT ShowCert(BSTR) override { return E_NOTIMPL; }

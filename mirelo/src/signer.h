@@ -271,6 +271,39 @@ public:
     // 3200 with no policy, 30 for another selector.
     bool GetSignPolicyValue(LONG selector, std::string& out);
 
+    // ---- Signed configuration and trusted list (signer_configuration.cpp,
+    //      signer_trusted_list*.cpp) ----
+    // Applies a signed configuration: Base64 of a CMS message that carries
+    // its text and is signed with the built-in configuration-signer
+    // certificate. Its [Providers] section names providers (ProvidersCount,
+    // Provider<i>Name, Provider<i>Flags; "*" every installed provider of
+    // types 1 and 24) for the process-wide provider list. 30 for an empty
+    // text, 33 when the built-in certificate does not read, 5 for text that
+    // is no Base64, the verification's number, 34 when no signer is the
+    // built-in certificate; a failure changes nothing. Records the outcome.
+    bool SetConfiguration(const std::string& configuration);
+    // Loads the trusted list: a signed file (DER with format option 1, else
+    // Base64), or else a container whose first signed object it is. The
+    // signature is verified with its chain and revocation; a root that no
+    // "Root" store holds is put to the user (Yes puts it in the user's
+    // "Root" store). Outcomes: 0; 9502 unreadable; 11 or 12 for a root the
+    // user refused or cancelled; 9503-9519 for the verification; 9500 for a
+    // text without records or with a field out of order. A failure unloads
+    // any list loaded before; an empty name unloads it without recording.
+    bool SetTrustedListFile(const std::string& fileName);
+    const std::string& GetTrustedListFile() const;
+    bool IsTrustedList() const;
+
+protected:
+    // Whether the loaded list names the policy (by the SHA-1, else SHA-256
+    // digest of its DER) with its own identifier in a record valid now.
+    bool TrustedListAdmitsPolicy(const SignPolicyInfo& policy) const;
+    // Whether the list names the root of the certificate's chain (by
+    // digest) in a record valid now, and every certificate of the chain
+    // below the root carries each policy of the record's ExplicitPolicy.
+    bool TrustedListAdmitsCertificate(const CertInfo& certificate) const;
+
+public:
     // ---- Signature values of the loaded message (signer_values.cpp) ----
     // The message the readers inspect.
     TPkcs7& Pkcs7();
@@ -351,6 +384,9 @@ private:
     bool m_listProviderCertificates = true;
     std::string m_policyFile;
     TPkcs7 m_pkcs7;
+    // The loaded trusted list: its file and its verified text.
+    std::string m_trustedListFile;
+    std::vector<BYTE> m_trustedList;
 };
 
 #define SIGNER_TRACE() Trace(__func__, __FILE__, __LINE__)

@@ -36,6 +36,12 @@ public:
     // the providers another configured. Always true.
     bool Reset(bool partial) override;
 
+    // TSigner's checks, then the loaded trusted list's
+    // (signer_trusted_list_checks.cpp); false without a trusted list.
+    bool ValidateSignPolicy(const SignPolicyInfo& policy) const override;
+    bool ValidateSignCert(const CertInfo& certificate) const override;
+    bool ValidateTsaCert(const CertInfo& certificate) const override;
+
     PluginHostInfo HostInfo() const;
     // The plug-in that declared the current document; 0 for none.
     LONG GetPluginId() const;

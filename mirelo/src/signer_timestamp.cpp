@@ -9,6 +9,7 @@
 #include "signer.h"
 #include "signer_services.h"
 #include "signer_timestamp_check.h"
+#include "signer_wait_cursor.h"
 #include "win32/ui.h"
 
 namespace {
@@ -19,19 +20,6 @@ constexpr LONG kErrTsaConnection = 751;
 constexpr LONG kErrNoTsaCertificate = 3015;
 constexpr LONG kErrTsaOutsidePolicy = 905;
 constexpr int kTsaCertificateList = 4;
-
-// The wait cursor for the length of a request; the cursor shown before
-// comes back on every exit.
-class WaitCursor {
-public:
-    WaitCursor() : m_previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(m_previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
-};
 
 // The TSA authentication certificate the user chose before: the first of
 // its remembered list that is valid now and whose key the user's "MY"
