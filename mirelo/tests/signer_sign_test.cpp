@@ -173,6 +173,17 @@ TEST_F(SignerSign, MessagesOpensslAcceptsCarryTheAttributesAndCertificatesAskedF
         ASSERT_EQ(0u, signer.SignData(job, document, message)) << inclusion << ": " << signer.GetLastErrorStr();
         EXPECT_EQ(subjects, peer.carried(message)) << inclusion;
     }
+
+    // An authentication signature is made with the authentication
+    // certificate and needs no confirmation.
+    signer.remember(0, signerInfo);
+    job = SignJob{};
+    job.operation = kSignWithAuthenticationCert;
+    job.signOptions = kOptionBinaryOutput;
+    job.certInclusion = 1;
+    ASSERT_EQ(0u, signer.SignData(job, document, message)) << signer.GetLastErrorStr();
+    EXPECT_EQ("", peer.verifyFails(message, document, false));
+    EXPECT_TRUE(script::transcript().empty());
 }
 
 // A policy that names its issuer by directory name and URI (which the
