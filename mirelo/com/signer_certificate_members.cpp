@@ -1,5 +1,7 @@
-// The members of ISignerKyd over the signer's preset certificates and the
-// provider of an inserted smart card.
+// The members of ISignerKyd over the signer's certificates: the preset ones
+// read, shown or given as PEM text, chosen by issuer, any certificate or the
+// system's certificate manager shown, and the provider of an inserted
+// smart card.
 #include <string>
 
 #include "member_results.h"
@@ -26,4 +28,31 @@ HRESULT CSignerKyd::get_SignCertPem(BSTR* pVal) {
 
 HRESULT CSignerKyd::get_TsaAuthenticationCertPem(BSTR* pVal) {
     return ReadText(pVal, [&] { return m_signer.GetTsaCertAuthenticationPem(); });
+}
+
+HRESULT CSignerKyd::put_SignCertPem(BSTR newVal) {
+    return RunOperation([&] { return m_signer.SetCertSignPem(NarrowOf(newVal)); });
+}
+
+HRESULT CSignerKyd::put_TsaAuthenticationCertPem(BSTR newVal) {
+    return RunOperation([&] { return m_signer.SetTsaCertAuthenticationPem(NarrowOf(newVal)); });
+}
+
+HRESULT CSignerKyd::SetSignCert(BSTR bstrIssuerDN) {
+    return RunOperation([&] {
+        CertInfo chosen;
+        return m_signer.SetCertSign(NarrowOf(bstrIssuerDN), &chosen);
+    });
+}
+
+HRESULT CSignerKyd::SetTsaAuthenticationCert(BSTR bstrIssuerDN) {
+    return RunOperation([&] { return m_signer.SetTsaCertAuthentication(NarrowOf(bstrIssuerDN)); });
+}
+
+HRESULT CSignerKyd::ShowCert(BSTR bstrCertPem) {
+    return RunOperation([&] { return m_signer.ShowCert(NarrowOf(bstrCertPem)); });
+}
+
+HRESULT CSignerKyd::ShowCertManager() {
+    return RunOperation([&] { return m_signer.ShowCertManager(); });
 }

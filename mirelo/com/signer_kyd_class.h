@@ -84,6 +84,12 @@ public:
     HRESULT ShowTsaAuthenticationCert() override;
     HRESULT get_SignCertPem(BSTR* pVal) override;
     HRESULT get_TsaAuthenticationCertPem(BSTR* pVal) override;
+    HRESULT put_SignCertPem(BSTR newVal) override;
+    HRESULT put_TsaAuthenticationCertPem(BSTR newVal) override;
+    HRESULT SetSignCert(BSTR bstrIssuerDN) override;
+    HRESULT SetTsaAuthenticationCert(BSTR bstrIssuerDN) override;
+    HRESULT ShowCert(BSTR bstrCertPem) override;
+    HRESULT ShowCertManager() override;
 
     // ---- Signature policy (policy_members.cpp) ----
     HRESULT SetSignPolicyFile(BSTR bstrFileName) override;
@@ -98,8 +104,6 @@ public:
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
 
     // ---- Not built yet ----
-    HRESULT SetTsaAuthenticationCert(BSTR) override { return E_NOTIMPL; }
-    HRESULT SetSignCert(BSTR) override { return E_NOTIMPL; }
     HRESULT SelectSignCharset() override { return E_NOTIMPL; }
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
@@ -121,11 +125,7 @@ public:
     HRESULT get_SignatureFile(BSTR*) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }
-    HRESULT ShowCert(BSTR) override { return E_NOTIMPL; }
-    HRESULT ShowCertManager() override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerSigningTimeLocal(LONG, DATE*) override { return E_NOTIMPL; }
-    HRESULT put_SignCertPem(BSTR) override { return E_NOTIMPL; }
-    HRESULT put_TsaAuthenticationCertPem(BSTR) override { return E_NOTIMPL; }
 
 private:
     TSignerKyd m_signer;

@@ -26,6 +26,7 @@
 #include "win32/types.h"
 
 struct TimeStampRecord;  // signer_values.h
+struct SignJob;          // sign_job.h
 
 // The outcome kept for one signature of the last inspected container.
 struct SignatureResult {
@@ -322,6 +323,42 @@ public:
     // One value (selectors 0-7) of the signer's signature-policy
     // identifier; 3201 for a signer that names no policy.
     bool Pkcs7GetSignerPolicyIdValue(LONG index, LONG selector, std::string& out);
+
+    // ---- Certificates given by callers (signer_cert_members.cpp) ----
+    // The certificate of the PEM text goes first in remembered list 1 (a
+    // signature certificate) and is saved: 3000 when the text is no
+    // certificate, 3204 when the loaded policy refuses it; nothing changes
+    // then. Records the outcome.
+    bool SetCertSignPem(const std::string& pem);
+    // The same for list 4 (the time-stamp server authentication
+    // certificate), which no policy judges.
+    bool SetTsaCertAuthenticationPem(const std::string& pem);
+    // The user chooses a TSA authentication certificate of that issuer, as
+    // SetCertSign does for signing. Records the outcome.
+    bool SetTsaCertAuthentication(const std::string& issuerDn);
+    // The certificate of the PEM text in the viewer (3000 when it is none,
+    // 9 when the viewer cannot show it); the system's certificate manager
+    // (9 when it cannot be started). Record the outcome.
+    bool ShowCert(const std::string& pem);
+    bool ShowCertManager();
+    // Appends the certificate's chain now, from the user's stores, root
+    // last, starting with the certificate (first 0) or its issuer (first
+    // 1); false, with nothing appended, when it cannot be built up to a
+    // self-issued root or read. No trust is judged.
+    static bool BuildCertificateChain(const CertInfo& certificate, std::vector<CertInfo>& out, DWORD first);
+
+    // ---- Signing (signer_sign*.cpp, signer_confirmation*.cpp) ----
+    // Prepares the job's certificates and lets the user confirm it: 0 with
+    // job.confirmed set, or the number of what stopped it.
+    DWORD ConfirmSignJob(SignJob& job);
+    // Whether the certificate may sign where only keys on a secure
+    // signature-creation device are wanted: 0, or the number of the refusal.
+    DWORD CheckSscd(const SignJob& job, const CertInfo& certificate);
+    // Signs (operation bits 1 or 2) and/or encrypts (bit 8) the document as
+    // the job says, into result (Base64 text in 72-character CRLF lines
+    // unless option 2). Records and returns the outcome; result is written
+    // only on success.
+    DWORD SignData(SignJob& job, const std::vector<BYTE>& document, std::vector<BYTE>& result);
 
 protected:
     // The trace line of an operation, and the same with ". value <n>".

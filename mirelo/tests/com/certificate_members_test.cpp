@@ -1,0 +1,61 @@
+// The object's members that take certificates from their caller: PEM text
+// for the signing and TSA certificates, an issuer to choose by, a
+// certificate to show, and the certificate manager; failures carry the
+// signer's numbers.
+#include <string>
+
+#include "mirelo_client.h"
+#include "testkit/pki.h"
+
+namespace {
+
+class MireloCertificates : public mirelo_test::RegisteredMirelo {
+protected:
+    void SetUp() override {
+        RegisteredMirelo::SetUp();
+        object = create();
+        ASSERT_TRUE(object);
+    }
+    void TearDown() override {
+        object.reset();
+        RegisteredMirelo::TearDown();
+    }
+    LONG lastErrorNumber() {
+        LONG number = 0;
+        EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
+        return number;
+    }
+    // The member called with the text as a new BSTR.
+    template <typename Member>
+    HRESULT withText(Member member, const std::string& text) {
+        const std::u16string wide(text.begin(), text.end());
+        BSTR value = SysAllocString(wide.c_str());
+        const HRESULT hr = (object.get()->*member)(value);
+        SysFreeString(value);
+        return hr;
+    }
+    platform::com::Ptr<ISignerKyd> object;
+};
+
+TEST_F(MireloCertificates, PemTextIsTakenWhenItIsACertificateAndEveryRefusalHasItsNumber) {
+    const std::string pem = testkit::pki::Hierarchy::make().commercial.certificate.pem();
+    EXPECT_EQ(S_OK, withText(&ISignerKyd::put_TsaAuthenticationCertPem, pem));
+    EXPECT_EQ(0, lastErrorNumber());
+    // The object's signer takes a signing certificate only when a trusted
+    // list vouches for it; none is loaded.
+    EXPECT_TRUE(FAILED(withText(&ISignerKyd::put_SignCertPem, pem)));
+    EXPECT_EQ(3204, lastErrorNumber());
+
+    for (const auto member : {&ISignerKyd::put_SignCertPem, &ISignerKyd::put_TsaAuthenticationCertPem,
+                              &ISignerKyd::ShowCert}) {
+        EXPECT_TRUE(FAILED(withText(member, "not a certificate")));
+        EXPECT_EQ(3000, lastErrorNumber());
+    }
+    // No certificate of that issuer to choose from.
+    for (const auto member : {&ISignerKyd::SetSignCert, &ISignerKyd::SetTsaAuthenticationCert}) {
+        EXPECT_TRUE(FAILED(withText(member, "CN=Nobody")));
+        EXPECT_EQ(51, lastErrorNumber());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// What the signing tests share: the testkit hierarchy in the user's stores,
+// a signer whose key lies in a provider container, a TSigner the test can
+// hand a policy or remembered certificates to, and the `openssl` peer that
+// judges the messages the signer makes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/cryptoapi.h"
+#include "common/pem.h"
+#include "sign_job.h"
+#include "signer.h"
+#include "testkit/pki.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+#include "win32/crypt_store.h"
+
+namespace signing_support {
+
+using Bytes = std::vector<BYTE>;
+namespace pki = testkit::pki;
+
+inline const pki::Hierarchy& hierarchy() {
+    static const pki::Hierarchy made = pki::Hierarchy::make();
+    return made;
+}
+
+inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+inline void addToStore(const char16_t* store, PCCERT_CONTEXT certificate) {
+    HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
+    ASSERT_NE(nullptr, opened);
+    EXPECT_TRUE(CertAddCertificateContextToStore(opened, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    CertCloseStore(opened, 0);
+}
+
+inline void addToStore(const char16_t* store, const pki::Certificate& certificate) {
+    const auto& der = certificate.der();
+    PCCERT_CONTEXT context =
+        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    addToStore(store, context);
+    CertFreeCertificateContext(context);
+}
+
+inline CertInfo infoOf(const pki::Certificate& certificate) {
+    CertInfo info;
+    TCryptoapi::CertInfoFromDer(certificate.der(), info);
+    return info;
+}
+
+// The user trusts the hierarchy's root and knows its CAs.
+inline void trustHierarchy() {
+    addToStore(u"Root", hierarchy().root.certificate);
+    addToStore(u"CA", hierarchy().standardCa.certificate);
+    addToStore(u"CA", hierarchy().qualifiedCa.certificate);
+}
+
+// A signer a test hands a policy (as loading one leaves it) or remembered
+// certificates (as earlier choices leave them).
+class TestSigner : public TSigner {
+public:
+    void setPolicy(const Bytes& der) { m_signPolicy = der; }
+    void remember(LONG kind, const CertInfo& certificate) { m_certs.AddCertificate(kind, certificate, false); }
+};
+
+// A job that needs no confirmation dialog.
+inline SignJob unattendedJob(DWORD operation, DWORD options, DWORD inclusion = 1) {
+    SignJob job;
+    job.operation = operation;
+    job.signOptions = options | kOptionNoConfirmation;
+    job.certInclusion = inclusion;
+    return job;
+}
+
+// `openssl` in a folder of its own holding root.pem, the hierarchy's root,
+// and trusted.pem, the root and the standard CA.
+class Peer {
+public:
+    explicit Peer(std::filesystem::path folder) : m_folder(std::move(folder)) {
+        std::filesystem::create_directories(m_folder);
+        testkit::writeFile(m_folder / "root.pem", hierarchy().root.certificate.pem());
+        testkit::writeFile(m_folder / "trusted.pem",
+                           hierarchy().root.certificate.pem() + hierarchy().standardCa.certificate.pem());
+    }
+
+    const std::filesystem::path& folder() const noexcept { return m_folder; }
+    void write(const std::string& name, const Bytes& bytes) const { testkit::writeFile(m_folder / name, textOf(bytes)); }
+    Bytes read(const std::string& name) const { return bytesOf(testkit::readFile(m_folder / name)); }
+
+    testkit::RunResult openssl(std::vector<std::string> args) const {
+        args.insert(args.begin(), "openssl");
+        return testkit::run(args, m_folder);
+    }
+
+    // Empty when `openssl cms -verify` accepts the DER message against the
+    // root and the standard CA (which the message need not carry) and gives
+    // back the content; else why not.
+    std::string verifyFails(const Bytes& message, const Bytes& content, bool detached) const {
+        write("message.der", message);
+        std::vector<std::string> args{"cms", "-verify",     "-inform", "DER",     "-in",  "message.der",
+                                      "-CAfile", "trusted.pem", "-binary", "-out", "verified.bin"};
+        if (detached) {
+            write("content.bin", content);
+            args.insert(args.end(), {"-content", "content.bin"});
+        }
+        const testkit::RunResult r = openssl(args);
+        if (r.exitCode != 0) return r.err.empty() ? "openssl failed" : r.err;
+        return read("verified.bin") == content ? "" : "openssl gave back other content";
+    }
+
+    // `openssl cms -cmsout -print` of a DER message.
+    std::string print(const Bytes& message, const std::string& form = "DER") const {
+        write("printed.msg", message);
+        const testkit::RunResult r = openssl({"cms", "-cmsout", "-print", "-inform", form, "-in", "printed.msg"});
+        EXPECT_EQ(0, r.exitCode) << r.err;
+        return r.out;
+    }
+
+    // The subjects of the certificates a DER message carries, in order.
+    std::vector<std::string> carried(const Bytes& message) const {
+        write("carrier.der", message);
+        const testkit::RunResult r = openssl({"pkcs7", "-inform", "DER", "-in", "carrier.der", "-print_certs", "-noout"});
+        EXPECT_EQ(0, r.exitCode) << r.err;
+        std::vector<std::string> subjects;
+        for (std::size_t at = r.out.find("subject="); at != std::string::npos; at = r.out.find("subject=", at + 1)) {
+            const auto cn = r.out.find("CN = ", at);
+            subjects.push_back(r.out.substr(cn + 5, r.out.find('\n', cn) - cn - 5));
+        }
+        return subjects;
+    }
+
+private:
+    std::filesystem::path m_folder;
+};
+
+// The bytes of Base64 text output; empty when it does not decode.
+inline Bytes fromBase64Text(const Bytes& text) {
+    Bytes out;
+    Base64DecodeString(textOf(text), out);
+    return out;
+}
+
+}  // namespace signing_support
