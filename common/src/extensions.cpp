@@ -162,7 +162,10 @@ bool extensionText(PCCERT_CONTEXT context, const char* oid, LPCSTR structType, T
     if (!extension) return false;
     const DecodedObject value(structType, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
     if (!value) return false;
-    out = TextOf<Text>::from(value.as<CERT_NAME_VALUE>());
+    // A value that is no character string (an encoded blob, an octet
+    // string) has no text to show.
+    const auto& decoded = value.as<CERT_NAME_VALUE>();
+    out = IS_CERT_RDN_CHAR_STRING(decoded.dwValueType) ? TextOf<Text>::from(decoded) : Text();
     return true;
 }
 

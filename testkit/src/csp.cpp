@@ -132,7 +132,12 @@ std::string TestCsp::publicKeyPem(DWORD keySpec) {
 }
 
 PCCERT_CONTEXT TestCsp::certificateWithKey(const std::string& commonName, const pki::Credential& issuer) {
-    const pki::Key key = pki::Key::rsa(2048, commonName);
+    return certificateWithKey(pki::CertificateBuilder().subject(pki::Name{{"CN", commonName}}).issuedBy(issuer),
+                              commonName);
+}
+
+PCCERT_CONTEXT TestCsp::certificateWithKey(pki::CertificateBuilder builder, const std::string& keyName) {
+    const pki::Key key = pki::Key::rsa(2048, keyName);
     const Bytes pkcs1 = key.pkcs1Der();
     BYTE* blob = nullptr;
     DWORD size = 0;
@@ -144,8 +149,7 @@ PCCERT_CONTEXT TestCsp::certificateWithKey(const std::string& commonName, const 
     LocalFree(blob);
     expect(ok, "CryptImportKey");
     CryptDestroyKey(imported);
-    const pki::Credential made =
-        pki::CertificateBuilder().subject(pki::Name{{"CN", commonName}}).key(key).issuedBy(issuer).build();
+    const pki::Credential made = builder.key(key).build();
     const Bytes& der = made.certificate.der();
     PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
     expect(cert != nullptr, "CertCreateCertificateContext");

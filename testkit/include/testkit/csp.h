@@ -47,6 +47,9 @@ public:
     // its exchange key; the context names the container in
     // CERT_KEY_PROV_INFO_PROP_ID. The caller frees it.
     PCCERT_CONTEXT certificateWithKey(const std::string& commonName, const pki::Credential& issuer);
+    // The same for the certificate the builder makes (its subject, issuer
+    // and extensions as the test set them) with the cached key of that name.
+    PCCERT_CONTEXT certificateWithKey(pki::CertificateBuilder builder, const std::string& keyName);
 
 private:
     std::unique_ptr<SoftHsmToken> m_token;
