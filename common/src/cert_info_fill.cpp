@@ -148,13 +148,19 @@ DWORD TCryptoapi::CertInfoFromDer(const std::vector<BYTE>& der, CertInfo& out) {
 }
 
 BOOL TCryptoapi::SetKeyProvInfo(PCCERT_CONTEXT context, const CertInfo& info) {
-    std::u16string container = MultiByteToWide(info.containerName, CP_ACP);
-    std::u16string provider = MultiByteToWide(info.providerName, CP_ACP);
+    return SetKeyProvInfo(context, MultiByteToWide(info.providerName, CP_ACP),
+                          MultiByteToWide(info.containerName, CP_ACP), info.providerType, info.keySpec);
+}
+
+BOOL TCryptoapi::SetKeyProvInfo(PCCERT_CONTEXT context, const std::u16string& provider,
+                                const std::u16string& container, DWORD type, DWORD keySpec) {
+    std::u16string containerName = container;
+    std::u16string providerName = provider;
     CRYPT_KEY_PROV_INFO prov{};
-    prov.pwszContainerName = container.data();
-    prov.pwszProvName = provider.data();
-    prov.dwProvType = info.providerType;
-    prov.dwKeySpec = info.keySpec;
+    prov.pwszContainerName = containerName.data();
+    prov.pwszProvName = providerName.data();
+    prov.dwProvType = type;
+    prov.dwKeySpec = keySpec;
     return CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &prov);
 }
 

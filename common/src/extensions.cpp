@@ -23,14 +23,39 @@ PCERT_EXTENSION findExtension(const CERT_INFO& info, const char* oid) {
     return CertFindExtension(oid, info.cExtension, info.rgExtension);
 }
 
-// X509_ANY_STRING gives BMP and UTF-8 strings as UTF-16, every other string
-// type as its bytes.
-std::string nameValueText(const CERT_NAME_VALUE& value) {
-    if (value.dwValueType == CERT_RDN_BMP_STRING || value.dwValueType == CERT_RDN_UTF8_STRING)
-        return WideToMultiByte(reinterpret_cast<const char16_t*>(value.Value.pbData),
-                               static_cast<int>(value.Value.cbData / sizeof(char16_t)));
-    return std::string(reinterpret_cast<const char*>(value.Value.pbData), value.Value.cbData);
+// X509_ANY_STRING and X509_NAME_VALUE give BMP and UTF-8 strings as UTF-16,
+// every other string type as its bytes.
+bool isUtf16Value(const CERT_NAME_VALUE& value) {
+    return value.dwValueType == CERT_RDN_BMP_STRING || value.dwValueType == CERT_RDN_UTF8_STRING;
 }
+
+// Texts of the narrow (ANSI) and the wide records from what CryptoAPI gives.
+template <class Text>
+struct TextOf;
+
+template <>
+struct TextOf<std::string> {
+    static std::string from(const char16_t* wide) { return AnsiFromWide(wide); }
+    static std::string from(const std::string& ansi) { return ansi; }
+    static std::string from(const CERT_NAME_VALUE& value) {
+        if (isUtf16Value(value))
+            return WideToMultiByte(reinterpret_cast<const char16_t*>(value.Value.pbData),
+                                   static_cast<int>(value.Value.cbData / sizeof(char16_t)));
+        return std::string(reinterpret_cast<const char*>(value.Value.pbData), value.Value.cbData);
+    }
+};
+
+template <>
+struct TextOf<std::u16string> {
+    static std::u16string from(const char16_t* wide) { return wide ? std::u16string(wide) : std::u16string(); }
+    static std::u16string from(const std::string& ansi) { return MultiByteToWide(ansi, CP_ACP); }
+    static std::u16string from(const CERT_NAME_VALUE& value) {
+        const auto* bytes = reinterpret_cast<const char*>(value.Value.pbData);
+        if (isUtf16Value(value))
+            return std::u16string(reinterpret_cast<const char16_t*>(bytes), value.Value.cbData / sizeof(char16_t));
+        return String2WideChar(bytes, static_cast<int>(value.Value.cbData), CP_ACP);
+    }
+};
 
 // The dotted text of an encoded OID element; empty when it is none.
 std::string oidText(const CRYPT_DER_BLOB& element) {
@@ -64,30 +89,33 @@ DWORD appendLeadingOids(PCCERT_CONTEXT context, const char* extensionOid, std::v
     return 1;
 }
 
-bool appendAltName(const CERT_ALT_NAME_ENTRY& entry, std::vector<TRDNAttr>& out) {
-    const std::string choice = IntToStr(static_cast<int>(entry.dwAltNameChoice));
+template <class Text>
+bool appendAltName(const CERT_ALT_NAME_ENTRY& entry, std::vector<TRDNAttrOf<Text>>& out) {
+    using T = TextOf<Text>;
+    const Text choice = T::from(IntToStr(static_cast<int>(entry.dwAltNameChoice)));
     switch (entry.dwAltNameChoice) {
     case CERT_ALT_NAME_OTHER_NAME: {
         const DecodedObject value(X509_ANY_STRING, entry.pOtherName->Value, CRYPT_DECODE_NOCOPY_FLAG);
         if (!value) return false;
         const auto& decoded = value.as<CERT_NAME_VALUE>();
-        out.emplace_back(entry.pOtherName->pszObjId, decoded.dwValueType, nameValueText(decoded), kOtherNameFlag);
+        out.emplace_back(T::from(std::string(entry.pOtherName->pszObjId)), decoded.dwValueType, T::from(decoded),
+                         kOtherNameFlag);
         return true;
     }
     case CERT_ALT_NAME_RFC822_NAME:
-        out.emplace_back(choice, CERT_RDN_IA5_STRING, AnsiFromWide(entry.pwszRfc822Name));
+        out.emplace_back(choice, CERT_RDN_IA5_STRING, T::from(entry.pwszRfc822Name));
         return true;
     case CERT_ALT_NAME_DNS_NAME:
-        out.emplace_back(choice, CERT_RDN_IA5_STRING, AnsiFromWide(entry.pwszDNSName));
+        out.emplace_back(choice, CERT_RDN_IA5_STRING, T::from(entry.pwszDNSName));
         return true;
     case CERT_ALT_NAME_URL:
-        out.emplace_back(choice, CERT_RDN_IA5_STRING, AnsiFromWide(entry.pwszURL));
+        out.emplace_back(choice, CERT_RDN_IA5_STRING, T::from(entry.pwszURL));
         return true;
     case CERT_ALT_NAME_IP_ADDRESS: {
         std::string address;
         for (DWORD i = 0; i < entry.IPAddress.cbData; ++i)
             address += (i ? "." : "") + IntToStr(entry.IPAddress.pbData[i]);
-        out.emplace_back(choice, CERT_RDN_IA5_STRING, address);
+        out.emplace_back(choice, CERT_RDN_IA5_STRING, T::from(address));
         return true;
     }
     default:
@@ -97,7 +125,9 @@ bool appendAltName(const CERT_ALT_NAME_ENTRY& entry, std::vector<TRDNAttr>& out)
 
 // The names of the extension, else of its obsolete form; nonzero when at
 // least one was added.
-DWORD appendAltNames(const CERT_INFO& info, const char* oid, const char* obsoleteOid, std::vector<TRDNAttr>& out) {
+template <class Text>
+DWORD appendAltNames(const CERT_INFO& info, const char* oid, const char* obsoleteOid,
+                     std::vector<TRDNAttrOf<Text>>& out) {
     PCERT_EXTENSION extension = findExtension(info, oid);
     if (!extension) extension = findExtension(info, obsoleteOid);
     if (!extension) return 0;
@@ -110,13 +140,50 @@ DWORD appendAltNames(const CERT_INFO& info, const char* oid, const char* obsolet
     return added;
 }
 
+template <class Text>
+DWORD appendEnhancedKeyUsage(PCCERT_CONTEXT context, std::vector<TRDNAttrOf<Text>>& out) {
+    DWORD size = 0;
+    if (!CertGetEnhancedKeyUsage(context, 0, nullptr, &size)) return 1;
+    RecordBuffer usage(size);
+    if (!CertGetEnhancedKeyUsage(context, 0, static_cast<PCERT_ENHKEY_USAGE>(usage.data()), &size))
+        return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND) ? 1 : 0;
+    const auto& list = usage.as<CERT_ENHKEY_USAGE>();
+    for (DWORD i = 0; i < list.cUsageIdentifier; ++i)
+        out.emplace_back(TextOf<Text>::from(std::string(list.rgpszUsageIdentifier[i])), 0, Text());
+    return 1;
+}
+
+// The string of a certificate's extension decoded as the structure type;
+// false when it is missing or does not decode.
+template <class Text>
+bool extensionText(PCCERT_CONTEXT context, const char* oid, LPCSTR structType, Text& out) {
+    if (!context) return false;
+    const PCERT_EXTENSION extension = findExtension(*context->pCertInfo, oid);
+    if (!extension) return false;
+    const DecodedObject value(structType, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
+    if (!value) return false;
+    // A value that is no character string (an encoded blob, an octet
+    // string) has no text to show.
+    const auto& decoded = value.as<CERT_NAME_VALUE>();
+    out = IS_CERT_RDN_CHAR_STRING(decoded.dwValueType) ? TextOf<Text>::from(decoded) : Text();
+    return true;
+}
+
 }  // namespace
 
 DWORD TCryptoapi::GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out) {
     return appendAltNames(info, szOID_SUBJECT_ALT_NAME2, szOID_SUBJECT_ALT_NAME, out);
 }
 
+DWORD TCryptoapi::GetAltNames(const CERT_INFO& info, std::vector<TRDNAttrW>& out) {
+    return appendAltNames(info, szOID_SUBJECT_ALT_NAME2, szOID_SUBJECT_ALT_NAME, out);
+}
+
 DWORD TCryptoapi::GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out) {
+    return appendAltNames(info, szOID_ISSUER_ALT_NAME2, szOID_ISSUER_ALT_NAME, out);
+}
+
+DWORD TCryptoapi::GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttrW>& out) {
     return appendAltNames(info, szOID_ISSUER_ALT_NAME2, szOID_ISSUER_ALT_NAME, out);
 }
 
@@ -135,14 +202,11 @@ DWORD TCryptoapi::GetKeyIdentifiers(PCCERT_CONTEXT context, DWORD which, std::ve
 }
 
 DWORD TCryptoapi::GetEnhancedKeyUsage(PCCERT_CONTEXT context, std::vector<TRDNAttr>& out) {
-    DWORD size = 0;
-    if (!CertGetEnhancedKeyUsage(context, 0, nullptr, &size)) return 1;
-    RecordBuffer usage(size);
-    if (!CertGetEnhancedKeyUsage(context, 0, static_cast<PCERT_ENHKEY_USAGE>(usage.data()), &size))
-        return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND) ? 1 : 0;
-    const auto& list = usage.as<CERT_ENHKEY_USAGE>();
-    for (DWORD i = 0; i < list.cUsageIdentifier; ++i) out.emplace_back(list.rgpszUsageIdentifier[i], 0, "");
-    return 1;
+    return appendEnhancedKeyUsage(context, out);
+}
+
+DWORD TCryptoapi::GetEnhancedKeyUsage(PCCERT_CONTEXT context, std::vector<TRDNAttrW>& out) {
+    return appendEnhancedKeyUsage(context, out);
 }
 
 DWORD TCryptoapi::GetCertPolicies(PCCERT_CONTEXT context, std::vector<std::string>& out) {
@@ -154,27 +218,13 @@ DWORD TCryptoapi::GetQcStatements(PCCERT_CONTEXT context, std::vector<std::strin
 }
 
 DWORD TCryptoapi::GetMakerExtension(PCCERT_CONTEXT context, std::string& out) {
-    if (!context) return 0;
-    const PCERT_EXTENSION extension = findExtension(*context->pCertInfo, kAuthorityExtensionOid);
-    if (!extension) return 0;
-    const DecodedObject value(X509_ANY_STRING, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
-    if (!value) return 0;
-    out = nameValueText(value.as<CERT_NAME_VALUE>());
-    return 1;
+    return extensionText(context, kAuthorityExtensionOid, X509_ANY_STRING, out) ? 1 : 0;
+}
+
+bool TCryptoapi::GetMakerExtension(PCCERT_CONTEXT context, std::u16string& out) {
+    return extensionText(context, kAuthorityExtensionOid, X509_ANY_STRING, out);
 }
 
 bool TCryptoapi::GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out) {
-    if (!certificate) return false;
-    const PCERT_EXTENSION extension = findExtension(*certificate->pCertInfo, szOID_NETSCAPE_COMMENT);
-    if (!extension) return false;
-    const DecodedObject decoded(X509_NAME_VALUE, extension->Value, CRYPT_DECODE_NOCOPY_FLAG);
-    if (!decoded) return false;
-    const auto& value = decoded.as<CERT_NAME_VALUE>();
-    const auto* bytes = reinterpret_cast<const char*>(value.Value.pbData);
-    // BMP and UTF-8 strings come decoded as UTF-16, the others as their bytes.
-    if (value.dwValueType == CERT_RDN_BMP_STRING || value.dwValueType == CERT_RDN_UTF8_STRING)
-        out.assign(reinterpret_cast<const char16_t*>(bytes), value.Value.cbData / sizeof(char16_t));
-    else
-        out = String2WideChar(bytes, static_cast<int>(value.Value.cbData), CP_ACP);
-    return true;
+    return extensionText(certificate, szOID_NETSCAPE_COMMENT, X509_NAME_VALUE, out);
 }

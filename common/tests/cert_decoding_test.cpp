@@ -112,6 +112,13 @@ TEST(AltNames, EveryChoiceAsOpensslPrintsIt) {
                                         "8|7|10.0.0.1|0", "8|7|0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1|0", "1.2.3.4|13|hello|1",
                                         "1.2.3.5|12|\x8Elu\x9Dou\xE8k\xFD|1"}),
               valuesOf(names));
+    // The wide entries are the same, in UTF-16.
+    std::vector<TRDNAttrW> wide;
+    ASSERT_NE(0u, TCryptoapi::GetAltNames(*contextOf(certificate)->pCertInfo, wide));
+    ASSERT_EQ(names.size(), wide.size());
+    EXPECT_EQ(u"1.2.3.5", wide.back().oid);
+    EXPECT_EQ(u"Žluťoučký", wide.back().value);
+    EXPECT_EQ(u"jan@tesk.cz", wide.front().value);
     // OpenSSL prints the same entries (a BMP other name it leaves out).
     EXPECT_EQ(0u, lineAfter(openssl(root, certificate), "X509v3 Subject Alternative Name:")
                       .rfind("email:jan@tesk.cz, DNS:tesk.cz, URI:http://tesk.cz/crl, IP Address:10.0.0.1, "
@@ -189,6 +196,22 @@ TEST(Extensions, AuthorityExtensionAsText) {
     const auto ia5 = plainCertificate(CertificateBuilder().authorityExtension("42", StringType::Ia5));
     EXPECT_EQ(1u, TCryptoapi::GetMakerExtension(contextOf(ia5).get(), text));
     EXPECT_EQ("42", text);
+
+    // Wide text keeps what the ANSI page has no character for.
+    std::u16string wide = u"kept";
+    EXPECT_FALSE(TCryptoapi::GetMakerExtension(contextOf(plainCertificate()).get(), wide));
+    EXPECT_EQ(u"kept", wide);
+    const auto omega = plainCertificate(CertificateBuilder().authorityExtension("Ω 42"));
+    EXPECT_TRUE(TCryptoapi::GetMakerExtension(contextOf(omega).get(), wide));
+    EXPECT_EQ(u"Ω 42", wide);
+
+    // A value that is no character string is there, but has no text.
+    const auto integer = plainCertificate(
+        CertificateBuilder().extension({std::string(pki::kAuthorityExtension), false, {0x02, 0x01, 0x05}}));
+    EXPECT_EQ(1u, TCryptoapi::GetMakerExtension(contextOf(integer).get(), text));
+    EXPECT_EQ("", text);
+    EXPECT_TRUE(TCryptoapi::GetMakerExtension(contextOf(integer).get(), wide));
+    EXPECT_EQ(u"", wide);
 }
 
 TEST(Extensions, KeyIdentifiersReplaceTheOutput) {

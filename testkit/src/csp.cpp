@@ -9,6 +9,7 @@
 #include <openssl/pem.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -132,7 +133,26 @@ std::string TestCsp::publicKeyPem(DWORD keySpec) {
 }
 
 PCCERT_CONTEXT TestCsp::certificateWithKey(const std::string& commonName, const pki::Credential& issuer) {
-    const pki::Key key = pki::Key::rsa(2048, commonName);
+    return certificateWithKey(pki::CertificateBuilder().subject(pki::Name{{"CN", commonName}}).issuedBy(issuer),
+                              commonName);
+}
+
+PCCERT_CONTEXT TestCsp::certificateWithKey(pki::CertificateBuilder builder, const std::string& keyName) {
+    // A token makes its own keys; the software provider takes the cached one.
+    const Bytes der = (m_token ? builder.publicKey(generatedPublicKey()) : builder.key(importedKey(keyName)))
+                          .build()
+                          .certificate.der();
+    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    expect(cert != nullptr, "CertCreateCertificateContext");
+    const DWORD type = m_token ? PROV_RSA_FULL : PROV_RSA_AES;
+    CRYPT_KEY_PROV_INFO info{m_container.data(), m_provider.data(), type, 0, 0, nullptr, AT_KEYEXCHANGE};
+    expect(CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info),
+           "CertSetCertificateContextProperty(CERT_KEY_PROV_INFO_PROP_ID)");
+    return cert;
+}
+
+pki::Key TestCsp::importedKey(const std::string& keyName) {
+    const pki::Key key = pki::Key::rsa(2048, keyName);
     const Bytes pkcs1 = key.pkcs1Der();
     BYTE* blob = nullptr;
     DWORD size = 0;
@@ -144,16 +164,26 @@ PCCERT_CONTEXT TestCsp::certificateWithKey(const std::string& commonName, const 
     LocalFree(blob);
     expect(ok, "CryptImportKey");
     CryptDestroyKey(imported);
-    const pki::Credential made =
-        pki::CertificateBuilder().subject(pki::Name{{"CN", commonName}}).key(key).issuedBy(issuer).build();
-    const Bytes& der = made.certificate.der();
-    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    expect(cert != nullptr, "CertCreateCertificateContext");
-    const DWORD type = m_token ? PROV_RSA_FULL : PROV_RSA_AES;
-    CRYPT_KEY_PROV_INFO info{m_container.data(), m_provider.data(), type, 0, 0, nullptr, AT_KEYEXCHANGE};
-    expect(CertSetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, 0, &info),
-           "CertSetCertificateContextProperty(CERT_KEY_PROV_INFO_PROP_ID)");
-    return cert;
+    return key;
+}
+
+Bytes TestCsp::generatedPublicKey() {
+    generate(AT_KEYEXCHANGE, 2048);
+    DWORD size = 0;
+    expect(CryptExportPublicKeyInfo(m_prov, AT_KEYEXCHANGE, X509_ASN_ENCODING, nullptr, &size),
+           "CryptExportPublicKeyInfo");
+    std::vector<std::max_align_t> block(size / sizeof(std::max_align_t) + 1);
+    auto* info = reinterpret_cast<PCERT_PUBLIC_KEY_INFO>(block.data());
+    expect(CryptExportPublicKeyInfo(m_prov, AT_KEYEXCHANGE, X509_ASN_ENCODING, info, &size),
+           "CryptExportPublicKeyInfo");
+    DWORD encodedSize = 0;
+    expect(CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, info, nullptr, &encodedSize),
+           "CryptEncodeObject(X509_PUBLIC_KEY_INFO)");
+    Bytes encoded(encodedSize);
+    expect(CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, info, encoded.data(), &encodedSize),
+           "CryptEncodeObject(X509_PUBLIC_KEY_INFO)");
+    encoded.resize(encodedSize);
+    return encoded;
 }
 
 PinPrompts::PinPrompts() {

@@ -181,6 +181,11 @@ CertificateBuilder& CertificateBuilder::keyIdentifiers(bool on) {
     return *this;
 }
 
+CertificateBuilder& CertificateBuilder::publicKey(Bytes subjectPublicKeyInfo) {
+    m_publicKey = std::move(subjectPublicKeyInfo);
+    return *this;
+}
+
 CertificateBuilder& CertificateBuilder::tamperSignature() {
     m_tampered = true;
     return *this;
@@ -191,7 +196,8 @@ void CertificateBuilder::addExtension(Extension extension) { m_extensions.push_b
 Credential CertificateBuilder::build() const {
     if (m_version1 && !m_extensions.empty()) throw std::logic_error("a version 1 certificate has no extensions");
     const Key key = m_key ? *m_key : Key::rsa(2048, keyNameOf(m_subject));
-    const PKey subjectKey = toOpenssl(key);
+    if (!m_publicKey.empty() && !m_issuer) throw std::logic_error("a certificate of a public key needs an issuer");
+    const PKey subjectKey = m_publicKey.empty() ? toOpenssl(key) : publicKeyOf(m_publicKey);
     const PKey issuerKey = m_issuer ? toOpenssl(m_issuer->key) : PKey();
     const Cert issuer = m_issuer ? toOpenssl(m_issuer->certificate) : Cert();
     const X509Name subject = toOpenssl(m_subject);

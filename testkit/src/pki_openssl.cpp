@@ -34,6 +34,11 @@ std::string pemOf(std::string_view label, const Bytes& der) {
     return std::string(data, static_cast<std::size_t>(size));
 }
 
+PKey publicKeyOf(const Bytes& subjectPublicKeyInfo) {
+    const unsigned char* in = subjectPublicKeyInfo.data();
+    return PKey(require(d2i_PUBKEY(nullptr, &in, static_cast<long>(subjectPublicKeyInfo.size())), "d2i_PUBKEY"));
+}
+
 PKey toOpenssl(const Key& key) {
     const unsigned char* in = key.pkcs8Der().data();
     return PKey(require(d2i_AutoPrivateKey(nullptr, &in, static_cast<long>(key.pkcs8Der().size())),

@@ -52,6 +52,8 @@ Bytes derOf(I2d i2d, T* object) {
 std::string pemOf(std::string_view label, const Bytes& der);
 
 PKey toOpenssl(const Key& key);
+// A public key alone, from DER SubjectPublicKeyInfo.
+PKey publicKeyOf(const Bytes& subjectPublicKeyInfo);
 Cert toOpenssl(const Certificate& certificate);
 X509Name toOpenssl(const Name& name);
 X509Ext toOpenssl(const Extension& extension);

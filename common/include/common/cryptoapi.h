@@ -56,6 +56,9 @@ public:
     // The context's key-provider property from the record's provider,
     // container, type and key spec; the result of setting it.
     static BOOL SetKeyProvInfo(PCCERT_CONTEXT context, const CertInfo& info);
+    // The same from the fields of a wide record.
+    static BOOL SetKeyProvInfo(PCCERT_CONTEXT context, const std::u16string& provider, const std::u16string& container,
+                               DWORD type, DWORD keySpec);
     // The certificate stored on the provider's key of that spec; 0 when
     // there is no key, no certificate or it does not decode.
     static DWORD GetKeyCertificate(HCRYPTPROV provider, DWORD keySpec, CertInfo& out);
@@ -71,20 +74,28 @@ public:
     static std::string GetRdnShortName(const std::string& oid, bool lowerCase);
     // Subject alternative names: OID text the choice number, value type 7;
     // an other name carries its type OID, its string type and flags 1.
+    // Wide entries hold the texts as UTF-16, narrow ones as ANSI.
     static DWORD GetAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
+    static DWORD GetAltNames(const CERT_INFO& info, std::vector<TRDNAttrW>& out);
     // The issuer alternative names ("2.5.29.18", else "2.5.29.8") likewise.
     static DWORD GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttr>& out);
+    static DWORD GetIssuerAltNames(const CERT_INFO& info, std::vector<TRDNAttrW>& out);
     // Replaces out with the identifier; 1, or 0 when it is missing or does
     // not decode.
     static DWORD GetKeyIdentifiers(PCCERT_CONTEXT context, DWORD which, std::vector<BYTE>& out);
     // 1 when the usages were listed or the certificate names none, else 0.
+    // Each usage is an entry holding only its OID.
     static DWORD GetEnhancedKeyUsage(PCCERT_CONTEXT context, std::vector<TRDNAttr>& out);
+    static DWORD GetEnhancedKeyUsage(PCCERT_CONTEXT context, std::vector<TRDNAttrW>& out);
     // 0 when the extension is missing, else 1.
     static DWORD GetCertPolicies(PCCERT_CONTEXT context, std::vector<std::string>& out);
     static DWORD GetQcStatements(PCCERT_CONTEXT context, std::vector<std::string>& out);
     // The certification authority's own extension as text; 1, or 0 when it
     // is missing or does not decode.
     static DWORD GetMakerExtension(PCCERT_CONTEXT context, std::string& out);
+    // The same as UTF-16 (the pair number of the renewal program); false
+    // when it is missing or does not decode.
+    static bool GetMakerExtension(PCCERT_CONTEXT context, std::u16string& out);
     // The Netscape comment ("2.16.840.1.113730.1.13", the card number); false
     // when the certificate has none or it does not decode.
     static bool GetNetscapeComment(PCCERT_CONTEXT certificate, std::u16string& out);
@@ -99,8 +110,8 @@ public:
     static ALG_ID GetOidName(const std::string& name, DWORD group);
     // CryptoAPI's display name of the OID in the group, else the built-in
     // SHA-2 record's (signature rows for group 0 or 4, hash rows for 0 or
-    // 1); empty when none has it.
-    static std::u16string GetOidName(const std::u16string& oid, DWORD group);
+    // 1, any group for 0); empty when none has it.
+    static std::u16string GetOidName(const std::u16string& oid, DWORD group = 0);
     // The same in any group, as ANSI text.
     static std::string GetOidName(const std::string& oid);
     // The OID when CryptoAPI knows it as a hash; otherwise SHA-1's OID with

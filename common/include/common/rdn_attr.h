@@ -1,6 +1,7 @@
 // TRDNAttr: one attribute of a distinguished name, or one entry of an
 // alternative-name list. Lists of it describe subjects and alternative
-// names wherever a certificate is shown or a request is built.
+// names wherever a certificate is shown or a request is built. TRDNAttr
+// holds ANSI text; TRDNAttrW, the same record of the wide builds, UTF-16.
 #pragma once
 
 #include <string>
@@ -8,14 +9,15 @@
 
 #include "win32/types.h"
 
-class TRDNAttr {
+template <class Text>
+class TRDNAttrOf {
 public:
-    TRDNAttr() = default;
-    TRDNAttr(std::string oid, DWORD valueType, std::string value, DWORD flags = 0)
+    TRDNAttrOf() = default;
+    TRDNAttrOf(Text oid, DWORD valueType, Text value, DWORD flags = 0)
         : oid(std::move(oid)), valueType(valueType), value(std::move(value)), flags(flags) {}
-    virtual ~TRDNAttr() = default;
-    TRDNAttr(const TRDNAttr&) = default;
-    TRDNAttr& operator=(const TRDNAttr&) = default;
+    virtual ~TRDNAttrOf() = default;
+    TRDNAttrOf(const TRDNAttrOf&) = default;
+    TRDNAttrOf& operator=(const TRDNAttrOf&) = default;
 
     void Reset() {
         oid.clear();
@@ -26,11 +28,14 @@ public:
 
     // The attribute's OID; for an alternative name the entry's choice number
     // in decimal, or the type OID of an other name.
-    std::string oid;
+    Text oid;
     // The value's CERT_RDN_* type.
     DWORD valueType = 0;
-    // The value as ANSI text.
-    std::string value;
+    // The value's text.
+    Text value;
     // 1 marks an alternative name that is an other name; 0 otherwise.
     DWORD flags = 0;
 };
+
+using TRDNAttr = TRDNAttrOf<std::string>;
+using TRDNAttrW = TRDNAttrOf<std::u16string>;

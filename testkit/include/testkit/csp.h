@@ -47,8 +47,17 @@ public:
     // its exchange key; the context names the container in
     // CERT_KEY_PROV_INFO_PROP_ID. The caller frees it.
     PCCERT_CONTEXT certificateWithKey(const std::string& commonName, const pki::Credential& issuer);
+    // The same for the certificate the builder makes (its subject, issuer
+    // and extensions as the test set them), with the cached key of that name
+    // in the software provider, with a key the token makes on a token.
+    PCCERT_CONTEXT certificateWithKey(pki::CertificateBuilder builder, const std::string& keyName);
 
 private:
+    // The cached key of that name imported as the exchange key.
+    pki::Key importedKey(const std::string& keyName);
+    // A new exchange key; its DER SubjectPublicKeyInfo.
+    Bytes generatedPublicKey();
+
     std::unique_ptr<SoftHsmToken> m_token;
     std::u16string m_provider;
     std::u16string m_container;

@@ -205,6 +205,10 @@ public:
     // Without a key, the cached 2048-bit key named by the subject is used,
     // so different subjects have different keys.
     CertificateBuilder& key(Key key);
+    // The subject's public key (DER SubjectPublicKeyInfo) of a private key
+    // kept elsewhere, on a token; it needs an issuer, and the credential's
+    // key is then not the certificate's.
+    CertificateBuilder& publicKey(Bytes subjectPublicKeyInfo);
     CertificateBuilder& issuedBy(const Credential& issuer);
     // The issuer field as written, instead of the issuer's subject as it is
     // encoded there.
@@ -246,6 +250,7 @@ private:
 
     Name m_subject;
     std::optional<Key> m_key;
+    Bytes m_publicKey;
     std::optional<Credential> m_issuer;
     std::optional<Name> m_issuerName;
     Bytes m_serial;
