@@ -13,6 +13,13 @@ function(tesk_tests_find_cryptui name)
   target_compile_definitions(${name} PRIVATE TESK_CRYPTUI_DIR="$<TARGET_FILE_DIR:cryptui>")
 endfunction()
 
+# The same for the rich-edit library of platform/ui ("RICHED32.DLL"), whose
+# folder is TESK_RICHED32_DIR.
+function(tesk_tests_find_riched32 name)
+  add_dependencies(${name} riched32)
+  target_compile_definitions(${name} PRIVATE TESK_RICHED32_DIR="$<TARGET_FILE_DIR:riched32>")
+endfunction()
+
 function(tesk_add_tests name)
   cmake_parse_arguments(T "" "LABEL;LOCK;INTEGRATION" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)

@@ -23,6 +23,7 @@
 #include "common/csp_manager.h"
 #include "common/pkcs7.h"
 #include "common/sign_policy.h"
+#include "sign_job.h"
 #include "win32/types.h"
 
 struct TimeStampRecord;  // signer_values.h
@@ -257,6 +258,32 @@ public:
     virtual bool ValidateSignCert(const CertInfo& certificate) const;
     virtual bool ValidateTsaCert(const CertInfo& certificate) const;
 
+    // ---- Signing confirmation (signer_confirmation.cpp) ----
+    // Prepares the certificates the job's operation needs (their chooser's
+    // number is returned) and, unless the operation authenticates or the
+    // job allows no interaction (0 then), asks the user in the confirmation
+    // dialog: 0 with confirmed set for Yes, 11 for No, 12 for Cancel; 9
+    // when the dialog cannot be made.
+    DWORD ConfirmSignJob(SignJob& job);
+    // Whether the certificate may sign: 0 for one on a secure signature-
+    // creation device; otherwise 3014 (authentication) or 3024 when the job
+    // allows no interaction, else the user's answer to the warning: 0 for
+    // Yes, 11 for anything else.
+    DWORD CheckSscd(const SignJob& job, const CertInfo& cert);
+
+    // ---- Lines of the signing dialogs (signing_dialog_lines.cpp) ----
+    // Shows the document's digest in the dialog's hash line (control 212,
+    // caption 210): with the algorithm given, or for 0 the one the preset
+    // signing certificate is signed with (SHA-1 when the system does not
+    // know it or there is none); through the certificate's own provider
+    // when it names another than the current one. The digest is kept in the
+    // document; one kept for the same algorithm is shown as it is.
+    void SetHash2Ctrl(HWND dialog, ALG_ID algorithm, SignJobDocument& document);
+    // Puts the preset certificate of the kind (its subject) into the
+    // control, or empties it; for kind 1 also the expiry line (control
+    // 238). True when a kind 1 certificate ends in less than 30 days.
+    bool SetCertificateLine(HWND dialog, LONG kind, int control);
+
     // ---- Signature policy (signer_policy.cpp) ----
     bool SetFormatOptions(LONG options);
     // Loads the policy file: DER with format option 1, otherwise Base64 with
@@ -347,13 +374,7 @@ public:
     // self-issued root or read. No trust is judged.
     static bool BuildCertificateChain(const CertInfo& certificate, std::vector<CertInfo>& out, DWORD first);
 
-    // ---- Signing (signer_sign*.cpp, signer_confirmation*.cpp) ----
-    // Prepares the job's certificates and lets the user confirm it: 0 with
-    // job.confirmed set, or the number of what stopped it.
-    DWORD ConfirmSignJob(SignJob& job);
-    // Whether the certificate may sign where only keys on a secure
-    // signature-creation device are wanted: 0, or the number of the refusal.
-    DWORD CheckSscd(const SignJob& job, const CertInfo& certificate);
+    // ---- Signing (signer_sign*.cpp) ----
     // Signs (operation bits 1 or 2) and/or encrypts (bit 8) the document as
     // the job says, into result (Base64 text in 72-character CRLF lines
     // unless option 2). Records and returns the outcome; result is written

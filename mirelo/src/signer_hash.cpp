@@ -6,6 +6,7 @@
 #include "common/strings.h"
 #include "signer.h"
 #include "signer_algorithms.h"
+#include "signer_hash_text.h"
 
 namespace {
 
@@ -15,12 +16,6 @@ constexpr DWORD kHashGroup = 1;
 bool IsDigestRow(const TSignerAlg& row) {
     const std::string oid = TCryptoapi::AlgIdToOid(row.algId, kHashGroup);
     return !oid.empty() && !TCryptoapi::CheckHashAlgOid(oid, 0).empty();
-}
-
-std::string GroupedHex(const std::vector<BYTE>& digest) {
-    std::string text = BytesToHex(digest.data(), digest.size(), 2, " ");
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
 }
 
 bool Base64Line(const std::vector<BYTE>& digest, std::string& out) {
@@ -35,6 +30,12 @@ bool Base64Line(const std::vector<BYTE>& digest, std::string& out) {
 }
 
 }  // namespace
+
+std::string GroupedHex(const std::vector<BYTE>& digest) {
+    std::string text = BytesToHex(digest.data(), digest.size(), 2, " ");
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
 
 bool TSigner::SetHashAlgorithmType(LONG row) {
     SIGNER_TRACE();

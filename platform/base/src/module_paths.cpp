@@ -64,9 +64,6 @@ std::vector<std::string> fileNamesFor(const fs::path& moduleName) {
     const std::string stem = file.stem().string();
     const std::string extension = file.extension().string();
     const bool dll = extension.empty() || sameNameNoCase(extension, ".dll");
-    // The rich-edit control's library: the system's text views are GTK 4's,
-    // so the library that has them loaded stands in for it.
-    if (dll && sameNameNoCase(stem, "riched32")) return {"libgtk-4.so.1"};
     std::vector<std::string> forms;
     if (dll)
         forms = {"lib" + stem + ".so", stem + ".so"};

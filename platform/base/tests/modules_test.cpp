@@ -50,14 +50,6 @@ TEST_F(Modules, AWindowsNameLoadsTheSharedObjectOnceWithCountedReleases) {
     EXPECT_EQ(ERROR_MOD_NOT_FOUND, GetLastError());
 }
 
-TEST_F(Modules, TheRichEditLibraryIsTheToolkitWithItsTextViews) {
-    const HMODULE richEdit = LoadLibraryA("RICHED32.DLL");
-    ASSERT_NE(nullptr, richEdit) << GetLastError();
-    EXPECT_EQ(richEdit, GetModuleHandleW(u"riched32"));
-    EXPECT_NE(nullptr, GetProcAddress(richEdit, "gtk_text_view_new"));
-    EXPECT_TRUE(FreeLibrary(richEdit));
-}
-
 TEST_F(Modules, ANamedFolderIsTheOnlyPlaceLookedAtAndCaseDoesNotMatter) {
     fs::copy_file(probe, root.path() / "Tesk_PROBE.so");
     const std::string name = (root.path() / "tesk_probe.DLL").string();

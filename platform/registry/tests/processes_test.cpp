@@ -34,9 +34,25 @@ std::string integrityOf(const std::filesystem::path& file) {
     return result;
 }
 
+// Waits (up to ten seconds) until the worker's counter has passed the value.
+void waitForCounterPast(DWORD value) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        Key key;
+        DWORD counter = 0, size = sizeof counter;
+        if (std::filesystem::exists(platform::paths::registryDatabase()) &&
+            openKey(HKEY_CURRENT_USER, u"Software\\Crash", KEY_READ, key) == ERROR_SUCCESS &&
+            RegQueryValueExW(key.get(), u"Counter", nullptr, nullptr, reinterpret_cast<BYTE*>(&counter), &size) ==
+                ERROR_SUCCESS &&
+            counter > value)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 TEST_F(Registry, AWriterKilledAtAnyMomentLeavesWholeValues) {
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> delayMs(10, 120);
+    std::uniform_int_distribution<int> delayMs(0, 60);
     DWORD lastCounter = 0;
     std::uint64_t lastBlob = 0;
     int advanced = 0;
@@ -44,6 +60,9 @@ TEST_F(Registry, AWriterKilledAtAnyMomentLeavesWholeValues) {
     for (int round = 0; round < kRounds; ++round) {
         {
             testkit::Service worker({REGISTRY_WORKER, "crash"});
+            // Killed at a random moment once it is writing, however slowly
+            // a loaded machine starts it.
+            waitForCounterPast(lastCounter);
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
             worker.signal(SIGKILL);
             worker.stop();

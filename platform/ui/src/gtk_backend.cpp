@@ -92,6 +92,10 @@ public:
         translated([&] { showCertificateManager(request); });
     }
 
+    void runDialog(DialogSession& session) override {
+        translated([&] { showTemplateDialog(session); });
+    }
+
     void showCursor(Cursor cursor) override { showCursorOnWindows(cursor); }
 };
 

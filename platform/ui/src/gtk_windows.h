@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialog_session.h"
 #include "platform/ui.h"
 
 namespace platform::ui::gtk {
@@ -59,5 +60,8 @@ Confirmation showConfirmation(const ConfirmationRequest& request);
 // their actions throw ends the window and is thrown again.
 void showCertificateView(const CertificateViewRequest& request);
 void showCertificateManager(const CertificateManagerRequest& request);
+// A template dialog until it has ended. What its procedure throws ends the
+// window and is thrown again.
+void showTemplateDialog(DialogSession& session);
 
 }  // namespace platform::ui::gtk

@@ -13,6 +13,7 @@
 
 #include "fatal.h"
 #include "platform/ui.h"
+#include "script_dialog.h"
 #include "script_dialog_replies.h"
 #include "win32/ui.h"
 
@@ -111,6 +112,8 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parseViewReply(reply);
     else if (kind == kCertificateManager)
         value = parseManagerReply(reply);
+    else if (kind == kDialog)
+        checkDialogReply(reply);
     else
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};

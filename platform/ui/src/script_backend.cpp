@@ -5,6 +5,7 @@
 
 #include "script_answers.h"
 #include "script_certificate_dialogs.h"
+#include "script_dialog.h"
 #include "win32/ui.h"
 
 namespace platform::ui::script {
@@ -83,6 +84,8 @@ public:
     void manageCertificates(const CertificateManagerRequest& request) override {
         script::manageCertificates(request);
     }
+
+    void runDialog(DialogSession& session) override { script::runDialog(session); }
 
     void showCursor(Cursor cursor) override {
         switch (cursor) {

@@ -1,6 +1,6 @@
 // Backends made for other questions (tests' fakes) have no file chooser, no PIN prompt, no
-// credentials dialog, no table of rows, no confirmation and no certificate
-// dialogs; they show no windows, so a cursor has nothing to change.
+// credentials dialog, no table of rows, no confirmation, no certificate
+// dialogs and no template dialogs; they show no windows, so a cursor has nothing to change.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
@@ -43,5 +43,9 @@ void Backend::manageCertificates(const CertificateManagerRequest&) {
 }
 
 void Backend::showCursor(Cursor) {}
+
+void Backend::runDialog(DialogSession&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show dialogs");
+}
 
 }  // namespace platform::ui

@@ -1,4 +1,5 @@
 // GetDesktopWindow, GetActiveWindow and the owners UI calls accept.
+#include "dialog_window.h"
 #include "platform/owner_window.h"
 #include "platform/win_error.h"
 #include "win32/ui.h"
@@ -16,7 +17,7 @@ HWND GetActiveWindow() noexcept { return kActiveWindow; }
 namespace platform::ui {
 
 void checkOwner(HWND owner) {
-    if (owner && owner != kDesktopWindow && owner != kActiveWindow)
+    if (owner && owner != kDesktopWindow && owner != kActiveWindow && !isDialog(owner))
         throw WinError(ERROR_INVALID_WINDOW_HANDLE, "not a window of this process");
 }
 

@@ -1,7 +1,6 @@
-// The owners a UI call accepts, here and in the certificate dialogs. The
-// layer has no windows of its own yet, so an owner is null or one of the
-// pseudo handles of GetDesktopWindow and GetActiveWindow, all meaning "no
-// owner".
+// The owners a UI call accepts, here and in the certificate dialogs: null,
+// the pseudo handles of GetDesktopWindow and GetActiveWindow (all meaning
+// "no owner"), or a dialog of the layer that is up.
 #pragma once
 
 #include "win32/types.h"

@@ -26,6 +26,8 @@
 
 namespace platform::ui {
 
+class DialogSession;  // platform/dialog_session.h
+
 enum class Icon { None, Error, Question, Warning, Information };
 
 // A message box as the backends show it, made from the MB_ flags by
@@ -236,6 +238,9 @@ public:
     // calls it on each SetCursor. Never fails: a backend without windows
     // has nothing to change.
     virtual void showCursor(Cursor cursor);
+    // Shows the modal dialog and hands the user's actions to the session
+    // until it has ended (DialogBoxParam). Throws as askPin.
+    virtual void runDialog(DialogSession& session);
 };
 
 // The backend in use (chosen on first call, see above).
@@ -262,7 +267,10 @@ namespace script {
 // "ViewCertificate Root" (installed into that store, then closed);
 // "CertificateManager IDOK" (closed), "CertificateManager View:MY:0" and
 // "CertificateManager Remove:MY:0" (the row of that tab as listed now; the
-// manager then asks again). An optional text is a
+// manager then asks again). A template dialog (DialogBoxParam) takes one
+// "Dialog" answer each time it waits for the user: "Dialog press:6",
+// "Dialog check:246", "Dialog select:228:1" or "Dialog close" (see
+// script_dialog.h), its transcript line showing its controls' state. An optional text is a
 // substring the question's transcript line must contain. A script file
 // (UTF-8) holds one answer per line in the same form: "MessageBox IDYES
 // [text...]", "Credentials alice s3cret [text...]"; blank lines and lines

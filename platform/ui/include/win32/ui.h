@@ -54,8 +54,7 @@ inline constexpr DWORD ERROR_INVALID_MSGBOX_STYLE = 1581;
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) noexcept;
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) noexcept;
 
-// Pseudo handles: the layer has no windows of its own yet, and every UI
-// call takes these (like null) as "no owner".
+// Pseudo handles, which every UI call takes (like null) as "no owner".
 HWND GetDesktopWindow() noexcept;
 HWND GetActiveWindow() noexcept;
 

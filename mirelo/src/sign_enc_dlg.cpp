@@ -1,0 +1,200 @@
+#include "sign_enc_dlg.h"
+
+#include <utility>
+
+#include "common/resource.h"
+#include "common/shell_open.h"
+#include "common/system_error.h"
+#include "signer.h"
+#include "signing_dialog_templates.h"
+#include "win32/ui.h"
+
+namespace {
+
+// Controls of template 205.
+constexpr int kMessageLabel = 216;
+constexpr int kVersion = 217;
+constexpr int kMessageText = 225;
+constexpr int kDocumentList = 228;
+constexpr int kShowFile = 237;
+constexpr int kQuestion = 213;
+constexpr int kSignCaption = 218;
+constexpr int kSignLine = 224;
+constexpr int kSignChoose = 221;
+constexpr int kExpiryLine = 238;
+constexpr int kKeyExchangeCaption = 219;
+constexpr int kKeyExchangeLine = 226;
+constexpr int kKeyExchangeChoose = 222;
+constexpr int kRecipientCaption = 220;
+constexpr int kRecipientLine = 227;
+constexpr int kRecipientChoose = 223;
+
+// Message-table texts.
+constexpr DWORD kTextCancel = 3;
+constexpr DWORD kTextNo = 4;
+constexpr DWORD kTextYes = 5;
+constexpr DWORD kTextConfirmation = 7;
+constexpr DWORD kTextQuestion = 8;
+constexpr DWORD kTextMessage = 10;
+constexpr DWORD kTextSignIncluded = 15;
+constexpr DWORD kTextSignNotIncluded = 16;
+constexpr DWORD kTextFileList = 19;
+constexpr DWORD kTextShowFile = 49;
+
+constexpr LONG kSignatureKind = 1;
+constexpr LONG kKeyExchangeKind = 2;
+constexpr LONG kRecipientKind = 3;
+
+std::string Text(DWORD id) {
+    std::string text;
+    TResource::Instance()->FormatString(text, id);
+    return text;
+}
+
+void ShowControls(HWND dialog, std::initializer_list<int> controls, bool shown) {
+    for (const int control : controls) ShowWindow(GetDlgItem(dialog, control), shown ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace
+
+TSignEncDlg::TSignEncDlg(TSigner& signer, std::vector<SignJobDocument>& documents, DWORD options, bool listMode,
+                         ALG_ID hashAlgorithm, std::string issuerFilter, std::string version)
+    : m_signer(signer),
+      m_documents(documents),
+      m_options(options),
+      m_listMode(listMode),
+      m_hashAlgorithm(hashAlgorithm),
+      m_issuerFilter(std::move(issuerFilter)),
+      m_version(std::move(version)) {}
+
+INT_PTR TSignEncDlg::Show(HWND parent) {
+    DeclareSigningDialogTemplates();
+    return DoModal(parent, kTemplateId);
+}
+
+BOOL TSignEncDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                                       DWORD mapId) {
+    if (mapId != 0) return FALSE;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        result = TRUE;
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        result = 0;
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        result = OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+void TSignEncDlg::OnInitDialog() {
+    SetWindowTextA(m_hWnd, Text(kTextConfirmation).c_str());
+    SetDlgItemTextA(m_hWnd, kVersion, m_version.c_str());
+    SetDlgItemTextA(m_hWnd, kQuestion, Text(kTextQuestion).c_str());
+    SetDlgItemTextA(m_hWnd, IDCANCEL, Text(kTextCancel).c_str());
+    SetDlgItemTextA(m_hWnd, IDNO, Text(kTextNo).c_str());
+    SetDlgItemTextA(m_hWnd, IDYES, Text(kTextYes).c_str());
+    if (m_listMode) {
+        for (const auto& document : m_documents)
+            SendDlgItemMessageA(m_hWnd, kDocumentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(document.name.c_str()));
+        SendDlgItemMessageA(m_hWnd, kDocumentList, LB_SETCURSEL, 0, 0);
+        SetDlgItemTextA(m_hWnd, kMessageLabel, Text(kTextFileList).c_str());
+        SetDlgItemTextA(m_hWnd, kShowFile, Text(kTextShowFile).c_str());
+        ShowControls(m_hWnd, {kMessageText}, false);
+    } else {
+        SetDlgItemTextA(m_hWnd, kMessageLabel, Text(kTextMessage).c_str());
+        if (!m_documents.empty()) {
+            const auto& bytes = m_documents.front().bytes;
+            const std::string content(bytes.begin(), bytes.end());
+            SetDlgItemTextA(m_hWnd, kMessageText, content.c_str());
+        }
+        ShowControls(m_hWnd, {kDocumentList, kShowFile}, false);
+    }
+    ShowCertificateLines();
+    ShowHash();
+    CenterDialog(m_hWnd);
+}
+
+// The line of each certificate the operation uses; the others are hidden.
+void TSignEncDlg::ShowCertificateLines() {
+    const bool signs = m_options & (kConfirmSign | kConfirmIncludesCertificates);
+    ShowControls(m_hWnd, {kSignCaption, kSignLine, kSignChoose, kExpiryLine}, signs);
+    if (signs) {
+        const DWORD caption = (m_options & kConfirmIncludesCertificates) ? kTextSignIncluded : kTextSignNotIncluded;
+        SetDlgItemTextA(m_hWnd, kSignCaption, Text(caption).c_str());
+        m_expiryWarning = m_signer.SetCertificateLine(m_hWnd, kSignatureKind, kSignLine);
+        EnableWindow(GetDlgItem(m_hWnd, kSignChoose), !(m_options & kConfirmFixedSigner));
+    }
+    const bool keyExchange = m_options & kConfirmIncludesKeyExchange;
+    ShowControls(m_hWnd, {kKeyExchangeCaption, kKeyExchangeLine, kKeyExchangeChoose}, keyExchange);
+    if (keyExchange) m_signer.SetCertificateLine(m_hWnd, kKeyExchangeKind, kKeyExchangeLine);
+    const bool encrypts = m_options & kConfirmEncrypt;
+    ShowControls(m_hWnd, {kRecipientCaption, kRecipientLine, kRecipientChoose}, encrypts);
+    if (encrypts) m_signer.SetCertificateLine(m_hWnd, kRecipientKind, kRecipientLine);
+}
+
+std::size_t TSignEncDlg::SelectedDocument() const {
+    if (!m_listMode) return 0;
+    const LRESULT row = SendDlgItemMessageA(m_hWnd, kDocumentList, LB_GETCURSEL, 0, 0);
+    return row < 0 ? 0 : static_cast<std::size_t>(row);
+}
+
+void TSignEncDlg::ShowHash() {
+    const std::size_t index = SelectedDocument();
+    if (index < m_documents.size()) m_signer.SetHash2Ctrl(m_hWnd, m_hashAlgorithm, m_documents[index]);
+}
+
+void TSignEncDlg::ShowFile() {
+    const std::size_t index = SelectedDocument();
+    if (index >= m_documents.size()) return;
+    const std::string& path = m_documents[index].name;
+    if (const int failed = OpenWithShell(m_hWnd, path.c_str(), "open")) {
+        std::string text;
+        TResource::Instance()->FormatMessage(text, failed, path.c_str());
+        AppWarningBox(text);
+    }
+}
+
+void TSignEncDlg::OnCommand(WORD id, WORD notification) {
+    switch (id) {
+    case IDYES:
+    case IDNO:
+    case IDCANCEL: EndDialog(m_hWnd, id); return;
+    case kDocumentList:
+        if (notification == LBN_SELCHANGE) ShowHash();
+        return;
+    case kShowFile: ShowFile(); return;
+    case kSignChoose:
+        if (m_signer.ChooseCertificate(kSignatureKind, m_issuerFilter, true) == 0) {
+            m_expiryWarning = m_signer.SetCertificateLine(m_hWnd, kSignatureKind, kSignLine);
+            if (!m_documents.empty()) m_signer.SetHash2Ctrl(m_hWnd, m_hashAlgorithm, m_documents.front());
+        }
+        return;
+    case kKeyExchangeChoose:
+        if (m_signer.ChooseCertificate(kKeyExchangeKind, m_issuerFilter, true) == 0)
+            m_signer.SetCertificateLine(m_hWnd, kKeyExchangeKind, kKeyExchangeLine);
+        return;
+    case kRecipientChoose:
+        if (m_signer.ChooseCertificate(kRecipientKind, m_issuerFilter, true) == 0)
+            m_signer.SetCertificateLine(m_hWnd, kRecipientKind, kRecipientLine);
+        return;
+    default:
+        // Anything else brings the dialog to the front.
+        SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return;
+    }
+}
+
+// The expiry line in red while the certificate is near or past its end;
+// every static in the dialog's system colours.
+LRESULT TSignEncDlg::OnColorStatic(HDC context, HWND control) {
+    const bool warn = m_expiryWarning && control == GetDlgItem(m_hWnd, kExpiryLine);
+    SetTextColor(context, warn ? RGB(255, 0, 0) : GetSysColor(COLOR_BTNTEXT));
+    SetBkMode(context, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}

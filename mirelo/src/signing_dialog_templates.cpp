@@ -1,0 +1,50 @@
+#include "signing_dialog_templates.h"
+
+#include <mutex>
+
+#include "modal_dialog.h"
+#include "platform/dialog_templates.h"
+#include "win32/ui.h"
+
+namespace {
+
+using platform::ui::ControlKind;
+using platform::ui::DialogTemplate;
+
+constexpr std::uint32_t kReadOnlyText = ES_READONLY | ES_MULTILINE | WS_VSCROLL;
+
+// TSignEncDlg: the message (one document's text, or the list of documents
+// in the same place), its digest, the certificate lines with their "..."
+// choosers, the question and the buttons.
+DialogTemplate SignEncTemplate() {
+    return {205, 367, 254, "MS Sans Serif", 8, "Potvrzení",
+            {{IDYES, ControlKind::DefaultButton, "Ano", 196, 234, 50, 14, WS_TABSTOP},
+             {IDNO, ControlKind::Button, "Ne", 253, 234, 50, 14, WS_TABSTOP},
+             {IDCANCEL, ControlKind::Button, "Storno", 310, 234, 50, 14, WS_TABSTOP},
+             {216, ControlKind::Static, "Zpráva:", 7, 7, 200, 8},
+             {217, ControlKind::Static, "Signer", 210, 7, 150, 8, SS_RIGHT},
+             {225, ControlKind::RichEdit, "", 7, 18, 353, 68, kReadOnlyText | WS_BORDER},
+             {228, ControlKind::ListBox, "", 7, 18, 353, 68, WS_VSCROLL | WS_BORDER | WS_TABSTOP},
+             {237, ControlKind::Button, "&Zobrazit soubor", 280, 89, 80, 14, WS_TABSTOP},
+             {210, ControlKind::GroupBox, "HASH (miniatura)", 7, 105, 353, 30},
+             {212, ControlKind::RichEdit, "", 14, 116, 339, 14, ES_READONLY},
+             {218, ControlKind::Static, "Podepíšete certifikátem", 7, 140, 300, 8},
+             {224, ControlKind::Static, "DN podpis", 7, 150, 328, 16},
+             {221, ControlKind::Button, "...", 340, 150, 20, 12, WS_TABSTOP},
+             {238, ControlKind::Static, "Obnovit certifikát", 7, 167, 353, 8},
+             {219, ControlKind::Static, "Připojíte Váš šifrovací certifikát", 7, 179, 300, 8},
+             {226, ControlKind::Static, "Static", 7, 189, 328, 8},
+             {222, ControlKind::Button, "...", 340, 188, 20, 12, WS_TABSTOP},
+             {220, ControlKind::Static, "Zašifrujete certifikátem příjemce", 7, 201, 300, 8},
+             {227, ControlKind::Static, "Static", 7, 211, 328, 8},
+             {223, ControlKind::Button, "...", 340, 210, 20, 12, WS_TABSTOP},
+             {213, ControlKind::Static, "Přejete si tuto akci provést?", 7, 237, 185, 8}}};
+}
+
+}  // namespace
+
+void DeclareSigningDialogTemplates() {
+    static std::once_flag declared;
+    std::call_once(declared,
+                   [] { platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate()); });
+}

@@ -1,0 +1,58 @@
+// A modal dialog as its backend sees it while it runs: the state of its
+// controls, and the user's actions, which reach the dialog procedure as
+// the messages Windows sends. Free of the Windows headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialog_template.h"
+
+namespace platform::ui {
+
+struct ControlState {
+    ControlTemplate control;  // its template; text is the current text
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+    std::vector<std::string> items;  // list box and drop-down list rows
+    int selection = -1;
+    // The text colour (0x00BBGGRR) the procedure chose for a static, a
+    // group box or a check box; none: the system's.
+    std::optional<std::uint32_t> color;
+};
+
+struct DialogState {
+    int templateId = 0;
+    std::string title;
+    int x = 0;  // pixels, on the work area
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool topmost = false;
+    std::vector<ControlState> controls;
+};
+
+class DialogSession {
+public:
+    virtual ~DialogSession() = default;
+    // The current state; refreshColors() asks the procedure for the colours
+    // first, as drawing the statics would.
+    virtual const DialogState& state() const = 0;
+    virtual void refreshColors() = 0;
+    // A click on the button (a check box toggles first): WM_COMMAND with
+    // BN_CLICKED. Ignored for a control that is disabled or hidden.
+    virtual void press(int id) = 0;
+    // The user selects a row of a list: LBN_SELCHANGE / CBN_SELCHANGE.
+    virtual void select(int id, int row) = 0;
+    // The close box: WM_CLOSE; a procedure that leaves it presses Cancel.
+    virtual void close() = 0;
+    // Hands the messages posted to the dialog to its procedure.
+    virtual void deliverPosted() = 0;
+    // Whether EndDialog has been called.
+    virtual bool ended() const = 0;
+};
+
+}  // namespace platform::ui

@@ -1,0 +1,61 @@
+// The dialogs of a module, declared as tables compiled into it: the
+// layer's form of a DIALOG resource. Texts are UTF-8; positions and sizes
+// are dialog units. Free of the Windows headers, so the GTK side can read
+// them too.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::ui {
+
+enum class ControlKind {
+    Button,
+    DefaultButton,  // pressed by Enter
+    Static,
+    GroupBox,
+    CheckBox,
+    Edit,
+    ListBox,
+    DropDownList,
+    RichEdit,  // needs the rich-edit library loaded ("RICHED32.DLL")
+    TreeView,
+};
+
+// Style bits the layer honours beside the kind (win32/dialogs.h names
+// them ES_MULTILINE, ES_READONLY and SS_RIGHT): a multi-line or read-only
+// edit or rich edit, a right-aligned static. Others are kept and ignored.
+inline constexpr std::uint32_t kStyleMultiLine = 0x0004;
+inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
+inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
+
+struct ControlTemplate {
+    int id = 0;
+    ControlKind kind = ControlKind::Static;
+    std::string text;
+    int x = 0;
+    int y = 0;
+    int cx = 0;
+    int cy = 0;
+    std::uint32_t style = 0;
+};
+
+struct DialogTemplate {
+    int id = 0;
+    int cx = 0;
+    int cy = 0;
+    std::string font = "MS Sans Serif";
+    int pointSize = 8;
+    std::string title;
+    std::vector<ControlTemplate> controls;
+};
+
+// Pixels of a dialog unit for the template fonts: a quarter of the average
+// character width and an eighth of the character height.
+inline constexpr int kBaseUnitX = 6;
+inline constexpr int kBaseUnitY = 13;
+inline int pixelsX(int dialogUnits) { return dialogUnits * kBaseUnitX / 4; }
+inline int pixelsY(int dialogUnits) { return dialogUnits * kBaseUnitY / 8; }
+
+}  // namespace platform::ui

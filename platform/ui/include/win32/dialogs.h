@@ -1,0 +1,192 @@
+// Modal dialogs from the templates a module declares
+// (platform/dialog_templates.h), their controls, their messages and the
+// few window, colour and monitor functions their procedures use.
+#pragma once
+
+#include "platform/dialog_template.h"
+#include "win32/types.h"
+
+using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+
+struct HDC__;
+using HDC = HDC__*;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+struct HMONITOR__;
+using HMONITOR = HMONITOR__*;
+using COLORREF = DWORD;
+
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+    return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+}
+inline constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
+    return static_cast<WPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
+}
+
+// Messages.
+inline constexpr UINT WM_DESTROY = 0x0002;
+inline constexpr UINT WM_SETTEXT = 0x000C;
+inline constexpr UINT WM_GETTEXT = 0x000D;
+inline constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_VKEYTOITEM = 0x002E;
+inline constexpr UINT WM_CHARTOITEM = 0x002F;
+inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
+inline constexpr UINT WM_COMPAREITEM = 0x0039;
+inline constexpr UINT WM_NCDESTROY = 0x0082;
+inline constexpr UINT WM_INITDIALOG = 0x0110;
+inline constexpr UINT WM_COMMAND = 0x0111;
+inline constexpr UINT WM_CTLCOLORMSGBOX = 0x0132;
+inline constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+inline constexpr UINT WM_USER = 0x0400;
+
+// Notifications (HIWORD of WM_COMMAND's wParam).
+inline constexpr WORD BN_CLICKED = 0;
+inline constexpr WORD LBN_SELCHANGE = 1;
+inline constexpr WORD CBN_SELCHANGE = 1;
+
+// Control messages.
+inline constexpr UINT BM_GETCHECK = 0x00F0;
+inline constexpr UINT BM_SETCHECK = 0x00F1;
+inline constexpr WPARAM BST_UNCHECKED = 0;
+inline constexpr WPARAM BST_CHECKED = 1;
+inline constexpr UINT CB_ADDSTRING = 0x0143;
+inline constexpr UINT CB_GETCOUNT = 0x0146;
+inline constexpr UINT CB_GETCURSEL = 0x0147;
+inline constexpr UINT CB_SETCURSEL = 0x014E;
+inline constexpr LRESULT CB_ERR = -1;
+inline constexpr UINT LB_ADDSTRING = 0x0180;
+inline constexpr UINT LB_SETCURSEL = 0x0186;
+inline constexpr UINT LB_GETCURSEL = 0x0188;
+inline constexpr UINT LB_GETCOUNT = 0x018B;
+inline constexpr LRESULT LB_ERR = -1;
+
+// Styles the layer honours (platform/dialog_template.h).
+inline constexpr DWORD ES_MULTILINE = platform::ui::kStyleMultiLine;
+inline constexpr DWORD ES_READONLY = platform::ui::kStyleReadOnly;
+inline constexpr DWORD SS_RIGHT = platform::ui::kStyleRightAligned;
+inline constexpr DWORD WS_TABSTOP = 0x00010000;
+inline constexpr DWORD WS_HSCROLL = 0x00100000;
+inline constexpr DWORD WS_VSCROLL = 0x00200000;
+inline constexpr DWORD WS_BORDER = 0x00800000;
+inline constexpr DWORD TVS_HASBUTTONS = 0x0001;
+inline constexpr DWORD TVS_HASLINES = 0x0002;
+inline constexpr DWORD TVS_LINESATROOT = 0x0004;
+
+inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
+inline constexpr DWORD ERROR_INVALID_INDEX = 1413;
+inline constexpr DWORD ERROR_CONTROL_ID_NOT_FOUND = 1421;
+
+// Runs the dialog of template `lpTemplateName` (an integer resource) that
+// hInstance declares; the procedure gets WM_INITDIALOG with dwInitParam,
+// then the user's commands, until it calls EndDialog. Returns EndDialog's
+// value; -1 with the last error when the dialog cannot be made:
+// ERROR_RESOURCE_NAME_NOT_FOUND for a template the module does not
+// declare, ERROR_CANNOT_FIND_WND_CLASS when it holds a rich edit and the
+// rich-edit library ("RICHED32.DLL") is not loaded,
+// ERROR_INVALID_WINDOW_HANDLE for an unknown owner, the backend's error
+// when nothing can be shown. The A form's procedure gets and gives ANSI
+// (Windows-1250) texts, the W form's UTF-16.
+INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam) noexcept;
+INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam) noexcept;
+// Ends the dialog once its procedure returns.
+BOOL EndDialog(HWND hDlg, INT_PTR nResult) noexcept;
+
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem) noexcept;
+BOOL SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) noexcept;
+BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString) noexcept;
+// The characters copied (without the terminator, cut to fit).
+UINT GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) noexcept;
+UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax) noexcept;
+BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString) noexcept;
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) noexcept;
+// Whether the window was disabled before.
+BOOL EnableWindow(HWND hWnd, BOOL bEnable) noexcept;
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOW = 5;
+// Whether the window was visible before.
+BOOL ShowWindow(HWND hWnd, int nCmdShow) noexcept;
+BOOL IsWindowVisible(HWND hWnd) noexcept;
+// Dialogs of the layer are never minimised.
+BOOL IsIconic(HWND hWnd) noexcept;
+// A control's dialog, or a dialog's owner when it is one of the layer's
+// dialogs; null otherwise.
+HWND GetParent(HWND hWnd) noexcept;
+
+// To the dialog: its procedure's answer (for the messages whose result is
+// kept, the value it set with SetWindowLongPtr(DWLP_MSGRESULT)). To a
+// control: the control's own answer to WM_SETTEXT, WM_GETTEXT,
+// WM_GETTEXTLENGTH, BM_*, LB_* and CB_* above.
+LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
+LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
+// Queues the message for the dialog's loop, which hands it to the
+// procedure before it waits for the user again.
+BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
+BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
+
+inline constexpr int DWLP_MSGRESULT = 0;
+// Only DWLP_MSGRESULT of a dialog; returns the value before.
+LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept;
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept;
+
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-2));
+inline constexpr UINT SWP_NOSIZE = 0x0001;
+inline constexpr UINT SWP_NOMOVE = 0x0002;
+inline constexpr UINT SWP_NOZORDER = 0x0004;
+inline constexpr UINT SWP_NOACTIVATE = 0x0010;
+// A dialog's position (its size stays) and, with HWND_TOPMOST or
+// HWND_NOTOPMOST, whether it stays in front (raised either way).
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) noexcept;
+// In pixels on the screen; the desktop's is the screen.
+BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept;
+BOOL GetClientRect(HWND hWnd, LPRECT lpRect) noexcept;
+
+// One monitor stands for the display: 1280 x 1024 pixels, its work area
+// all but a 40-pixel band at the bottom. The GTK backend lets the window
+// manager place windows, so positions are the dialogs' own bookkeeping.
+inline constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+inline constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
+inline constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+inline constexpr DWORD MONITORINFOF_PRIMARY = 1;
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+};
+using LPMONITORINFO = MONITORINFO*;
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags) noexcept;
+// FALSE for another monitor or a cbSize other than the record's.
+BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept;
+BOOL GetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept;
+
+// The device context a WM_CTLCOLORSTATIC brings: the text colour and
+// background mode the procedure sets decide how the static is drawn, when
+// the procedure answers with a brush.
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+// The colour before; CLR_INVALID for a context that is not being drawn.
+COLORREF SetTextColor(HDC hdc, COLORREF color) noexcept;
+// The mode before; 0 for a context that is not being drawn.
+int SetBkMode(HDC hdc, int mode) noexcept;
+inline constexpr int COLOR_WINDOWTEXT = 8;
+inline constexpr int COLOR_BTNFACE = 15;
+inline constexpr int COLOR_BTNTEXT = 18;
+// The system palette: button face light grey, texts black.
+DWORD GetSysColor(int nIndex) noexcept;
+HBRUSH GetSysColorBrush(int nIndex) noexcept;

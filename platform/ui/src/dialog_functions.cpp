@@ -1,0 +1,281 @@
+// DialogBoxParamA/W and the functions dialog procedures call on their
+// dialog and its controls.
+#include <utility>
+
+#include "dialog_window.h"
+#include "platform/boundary.h"
+#include "platform/dialog_templates.h"
+#include "platform/owner_window.h"
+#include "platform/text.h"
+#include "win32/dialogs.h"
+#include "win32/modules.h"
+#include "win32/resources.h"
+#include "win32/ui.h"
+
+namespace platform::ui {
+
+namespace {
+
+// The rich-edit control exists once its library has been loaded, as the
+// window class that library registers.
+bool richEditAvailable() {
+    const HMODULE library = GetModuleHandleA("RICHED32.DLL");
+    return library && GetProcAddress(library, "tesk_rich_edit_class");
+}
+
+bool needsRichEdit(const DialogTemplate& dialog) {
+    for (const auto& control : dialog.controls)
+        if (control.kind == ControlKind::RichEdit) return true;
+    return false;
+}
+
+INT_PTR runDialog(HINSTANCE module, ULONG_PTR name, HWND owner, DLGPROC procedure, LPARAM init, bool wide) {
+    if (!procedure || name >> 16) throw WinError(ERROR_INVALID_PARAMETER, "a dialog needs a procedure and a number");
+    checkOwner(owner);
+    auto dialog = findDialogTemplate(module, static_cast<int>(name));
+    if (!dialog) throw WinError(ERROR_RESOURCE_NAME_NOT_FOUND, "the module declares no such dialog");
+    if (needsRichEdit(*dialog) && !richEditAvailable())
+        throw WinError(ERROR_CANNOT_FIND_WND_CLASS, "the rich-edit library is not loaded");
+    DialogWindow window(std::move(dialog), owner, procedure, wide);
+    return window.run(init);
+}
+
+DialogWindow& dialogOf(HWND handle) {
+    const auto target = windowOf(handle);
+    if (target.control) throw WinError(ERROR_INVALID_WINDOW_HANDLE, "a control, not a dialog");
+    return *target.dialog;
+}
+
+std::size_t controlOf(DialogWindow& dialog, int id) {
+    const auto index = dialog.indexOf(id);
+    if (!index) throw WinError(ERROR_CONTROL_ID_NOT_FOUND, "the dialog has no such control");
+    return *index;
+}
+
+LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
+    const auto target = windowOf(handle);
+    if (target.control) return target.dialog->sendToControl(*target.control, message, wParam, lParam, wide);
+    return target.dialog->sendToDialog(message, wParam, lParam);
+}
+
+BOOL post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
+    return winBool([&] {
+        const auto target = windowOf(handle);
+        target.dialog->post(handle, message, wParam, lParam, wide);
+        return true;
+    });
+}
+
+template <class Char>
+UINT itemText(HWND dialog, int id, Char* buffer, int size, bool wide) {
+    return winValue(UINT{0}, [&] {
+        auto& window = dialogOf(dialog);
+        if (!buffer || size <= 0) return UINT{0};
+        return static_cast<UINT>(window.sendToControl(controlOf(window, id), WM_GETTEXT, static_cast<WPARAM>(size),
+                                                      reinterpret_cast<LPARAM>(buffer), wide));
+    });
+}
+
+ControlState* controlState(const WindowTarget& target) {
+    return target.control ? &target.dialog->mutableState().controls[*target.control] : nullptr;
+}
+
+// The work area of the one monitor.
+constexpr RECT kScreen{0, 0, 1280, 1024};
+constexpr RECT kWorkArea{0, 0, 1280, 984};
+HMONITOR const kMonitor = reinterpret_cast<HMONITOR>(std::uintptr_t{0x50200});
+
+BOOL monitorInfo(HMONITOR monitor, LPMONITORINFO info) {
+    if (monitor != kMonitor || !info || info->cbSize != sizeof(MONITORINFO)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    info->rcMonitor = kScreen;
+    info->rcWork = kWorkArea;
+    info->dwFlags = MONITORINFOF_PRIMARY;
+    return TRUE;
+}
+
+}  // namespace
+
+}  // namespace platform::ui
+
+using namespace platform;
+using namespace platform::ui;
+
+INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam) noexcept {
+    return winValue(INT_PTR{-1}, [&] {
+        return ui::runDialog(hInstance, reinterpret_cast<ULONG_PTR>(lpTemplateName), hWndParent, lpDialogFunc,
+                             dwInitParam, false);
+    });
+}
+
+INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam) noexcept {
+    return winValue(INT_PTR{-1}, [&] {
+        return ui::runDialog(hInstance, reinterpret_cast<ULONG_PTR>(lpTemplateName), hWndParent, lpDialogFunc,
+                             dwInitParam, true);
+    });
+}
+
+BOOL EndDialog(HWND hDlg, INT_PTR nResult) noexcept {
+    return winBool([&] {
+        dialogOf(hDlg).end(nResult);
+        return true;
+    });
+}
+
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem) noexcept {
+    return winValue(HWND{}, [&] {
+        auto& window = dialogOf(hDlg);
+        return window.controlHandle(controlOf(window, nIDDlgItem));
+    });
+}
+
+BOOL SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) noexcept {
+    return SetWindowTextA(GetDlgItem(hDlg, nIDDlgItem), lpString);
+}
+
+BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString) noexcept {
+    return SetWindowTextW(GetDlgItem(hDlg, nIDDlgItem), lpString);
+}
+
+UINT GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) noexcept {
+    return itemText(hDlg, nIDDlgItem, lpString, cchMax, false);
+}
+
+UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax) noexcept {
+    return itemText(hDlg, nIDDlgItem, lpString, cchMax, true);
+}
+
+BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString) noexcept {
+    return winBool([&] { return send(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString), false) != 0; });
+}
+
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) noexcept {
+    return winBool([&] { return send(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString), true) != 0; });
+}
+
+BOOL EnableWindow(HWND hWnd, BOOL bEnable) noexcept {
+    return winValue(BOOL{FALSE}, [&] {
+        auto* c = controlState(windowOf(hWnd));
+        if (!c) return BOOL{FALSE};
+        const bool wasDisabled = !c->enabled;
+        c->enabled = bEnable != FALSE;
+        return wasDisabled ? TRUE : FALSE;
+    });
+}
+
+BOOL ShowWindow(HWND hWnd, int nCmdShow) noexcept {
+    return winValue(BOOL{FALSE}, [&] {
+        const auto target = windowOf(hWnd);
+        auto* c = controlState(target);
+        if (!c) return BOOL{TRUE};  // a dialog is shown while it runs
+        const bool wasVisible = c->visible;
+        c->visible = nCmdShow != SW_HIDE;
+        return wasVisible ? TRUE : FALSE;
+    });
+}
+
+BOOL IsWindowVisible(HWND hWnd) noexcept {
+    return winValue(BOOL{FALSE}, [&] {
+        auto* c = controlState(windowOf(hWnd));
+        return !c || c->visible ? TRUE : FALSE;
+    });
+}
+
+BOOL IsIconic(HWND) noexcept { return FALSE; }
+
+HWND GetParent(HWND hWnd) noexcept {
+    return winValue(HWND{}, [&] {
+        const auto target = windowOf(hWnd);
+        if (target.control) return target.dialog->handle();
+        return isDialog(target.dialog->owner()) ? target.dialog->owner() : HWND{};
+    });
+}
+
+LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
+    return winValue(LRESULT{0}, [&] { return send(hWnd, Msg, wParam, lParam, false); });
+}
+
+LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
+    return winValue(LRESULT{0}, [&] { return send(hWnd, Msg, wParam, lParam, true); });
+}
+
+LRESULT SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
+    const HWND control = GetDlgItem(hDlg, nIDDlgItem);
+    return control ? SendMessageA(control, Msg, wParam, lParam) : 0;
+}
+
+LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
+    const HWND control = GetDlgItem(hDlg, nIDDlgItem);
+    return control ? SendMessageW(control, Msg, wParam, lParam) : 0;
+}
+
+BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
+    return post(hWnd, Msg, wParam, lParam, false);
+}
+
+BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
+    return post(hWnd, Msg, wParam, lParam, true);
+}
+
+LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept {
+    return winValue(LONG_PTR{0}, [&] {
+        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result is kept");
+        return dialogOf(hWnd).setMessageResult(dwNewLong);
+    });
+}
+
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept {
+    return SetWindowLongPtrA(hWnd, nIndex, dwNewLong);
+}
+
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int, int, UINT uFlags) noexcept {
+    return winBool([&] {
+        auto& state = dialogOf(hWnd).mutableState();
+        if (!(uFlags & SWP_NOMOVE)) {
+            state.x = X;
+            state.y = Y;
+        }
+        if (!(uFlags & SWP_NOZORDER)) {
+            if (hWndInsertAfter == HWND_TOPMOST) state.topmost = true;
+            if (hWndInsertAfter == HWND_NOTOPMOST) state.topmost = false;
+        }
+        return true;
+    });
+}
+
+BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept {
+    return winBool([&] {
+        if (!lpRect) throw WinError(ERROR_INVALID_PARAMETER, "no rectangle");
+        if (hWnd == GetDesktopWindow()) {
+            *lpRect = kScreen;
+            return true;
+        }
+        const auto target = windowOf(hWnd);
+        const auto& state = target.dialog->state();
+        if (!target.control) {
+            *lpRect = {state.x, state.y, state.x + state.width, state.y + state.height};
+            return true;
+        }
+        const auto& c = state.controls[*target.control].control;
+        const LONG left = state.x + pixelsX(c.x);
+        const LONG top = state.y + pixelsY(c.y);
+        *lpRect = {left, top, left + pixelsX(c.cx), top + pixelsY(c.cy)};
+        return true;
+    });
+}
+
+BOOL GetClientRect(HWND hWnd, LPRECT lpRect) noexcept {
+    RECT window{};
+    if (!GetWindowRect(hWnd, &window)) return FALSE;
+    *lpRect = {0, 0, window.right - window.left, window.bottom - window.top};
+    return TRUE;
+}
+
+HMONITOR MonitorFromWindow(HWND, DWORD) noexcept { return kMonitor; }
+
+BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept { return monitorInfo(hMonitor, lpmi); }
+BOOL GetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept { return monitorInfo(hMonitor, lpmi); }

@@ -1,0 +1,273 @@
+#include "dialog_window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "device_context.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "platform/win_error.h"
+#include "win32/ui.h"
+
+namespace platform::ui {
+
+namespace {
+
+// Handles are numbers, never pointers: a dialog's is a multiple of 0x400
+// above 0x40000, its controls' follow it in steps of 4.
+constexpr std::uintptr_t kFirstDialog = 0x40000;
+constexpr std::uintptr_t kDialogStride = 0x400;
+constexpr std::size_t kMostControls = kDialogStride / 4 - 1;
+
+struct Handles {
+    std::mutex mutex;
+    std::uintptr_t next = kFirstDialog;
+    std::map<std::uintptr_t, WindowTarget> windows;
+};
+
+Handles& handles() {
+    static Handles h;
+    return h;
+}
+
+HWND toHandle(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
+std::uintptr_t valueOf(HWND handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+
+// The messages whose answer is the procedure's return value itself.
+bool answersDirectly(UINT message) {
+    return message == WM_INITDIALOG || message == WM_COMPAREITEM || message == WM_VKEYTOITEM ||
+           message == WM_CHARTOITEM || message == WM_QUERYDRAGICON ||
+           (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
+}
+
+std::string textIn(LPARAM text, bool wide) {
+    if (!text) return {};
+    if (wide) return text::toUtf8(reinterpret_cast<const char16_t*>(text));
+    return text::ansiToUtf8(reinterpret_cast<const char*>(text));
+}
+
+// Copies the text, cut to fit with its terminator, into a buffer of
+// `size` characters; the characters copied.
+LRESULT copyText(const std::string& utf8, WPARAM size, LPARAM buffer, bool wide) {
+    if (!buffer || size == 0) return 0;
+    if (wide) {
+        const auto t = text::fromUtf8(utf8);
+        const std::size_t n = std::min<std::size_t>(t.size(), size - 1);
+        std::copy_n(t.data(), n, reinterpret_cast<char16_t*>(buffer));
+        reinterpret_cast<char16_t*>(buffer)[n] = 0;
+        return static_cast<LRESULT>(n);
+    }
+    const auto t = text::utf8ToAnsi(utf8);
+    const std::size_t n = std::min<std::size_t>(t.size(), size - 1);
+    std::memcpy(reinterpret_cast<char*>(buffer), t.data(), n);
+    reinterpret_cast<char*>(buffer)[n] = 0;
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT textLength(const std::string& utf8, bool wide) {
+    return static_cast<LRESULT>(wide ? text::fromUtf8(utf8).size() : text::utf8ToAnsi(utf8).size());
+}
+
+bool isList(ControlKind kind) { return kind == ControlKind::ListBox || kind == ControlKind::DropDownList; }
+bool isButton(ControlKind kind) {
+    return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
+}
+bool drawnAsStatic(ControlKind kind) {
+    return kind == ControlKind::Static || kind == ControlKind::GroupBox || kind == ControlKind::CheckBox;
+}
+
+// LB_ / CB_ messages on a list of the same kind; nothing for another.
+std::optional<LRESULT> listAnswer(ControlState& c, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
+    const bool listBox = c.control.kind == ControlKind::ListBox;
+    const bool dropDown = c.control.kind == ControlKind::DropDownList;
+    const auto count = static_cast<LRESULT>(c.items.size());
+    if ((listBox && message == LB_ADDSTRING) || (dropDown && message == CB_ADDSTRING)) {
+        c.items.push_back(textIn(lParam, wide));
+        return count;
+    }
+    if ((listBox && message == LB_SETCURSEL) || (dropDown && message == CB_SETCURSEL)) {
+        const auto row = static_cast<LRESULT>(static_cast<int>(wParam));
+        c.selection = row >= 0 && row < count ? static_cast<int>(row) : -1;
+        return c.selection >= 0 ? row : LB_ERR;
+    }
+    if ((listBox && message == LB_GETCURSEL) || (dropDown && message == CB_GETCURSEL)) return c.selection;
+    if ((listBox && message == LB_GETCOUNT) || (dropDown && message == CB_GETCOUNT)) return count;
+    return std::nullopt;
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND owner, DLGPROC procedure,
+                           bool wide)
+    : m_template(std::move(dialog)), m_owner(owner), m_procedure(procedure), m_wide(wide) {
+    if (m_template->controls.size() > kMostControls)
+        throw WinError(ERROR_INVALID_PARAMETER, "a dialog template with too many controls");
+    m_state.templateId = m_template->id;
+    m_state.title = m_template->title;
+    m_state.width = pixelsX(m_template->cx);
+    m_state.height = pixelsY(m_template->cy);
+    for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    const std::uintptr_t base = h.next;
+    h.next += kDialogStride;
+    m_handle = toHandle(base);
+    h.windows[base] = {this, std::nullopt};
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i) h.windows[base + 4 * (i + 1)] = {this, i};
+}
+
+DialogWindow::~DialogWindow() {
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    const std::uintptr_t base = valueOf(m_handle);
+    for (std::size_t i = 0; i <= m_state.controls.size(); ++i) h.windows.erase(base + 4 * i);
+}
+
+HWND DialogWindow::controlHandle(std::size_t index) const { return toHandle(valueOf(m_handle) + 4 * (index + 1)); }
+
+std::optional<std::size_t> DialogWindow::indexOf(int id) const {
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i)
+        if (m_state.controls[i].control.id == id) return i;
+    return std::nullopt;
+}
+
+INT_PTR DialogWindow::run(LPARAM initParam) {
+    std::size_t focus = 0;
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i)
+        if (m_state.controls[i].control.style & WS_TABSTOP) {
+            focus = i;
+            break;
+        }
+    const HWND focusHandle = m_state.controls.empty() ? nullptr : controlHandle(focus);
+    try {
+        sendToDialog(WM_INITDIALOG, reinterpret_cast<WPARAM>(focusHandle), initParam);
+        deliverPosted();
+        if (!m_ended) backend().runDialog(*this);
+    } catch (...) {
+        sendToDialog(WM_DESTROY, 0, 0);
+        sendToDialog(WM_NCDESTROY, 0, 0);
+        throw;
+    }
+    sendToDialog(WM_DESTROY, 0, 0);
+    sendToDialog(WM_NCDESTROY, 0, 0);
+    return m_result;
+}
+
+LRESULT DialogWindow::sendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
+    m_messageResult = 0;
+    const INT_PTR answer = m_procedure(m_handle, message, wParam, lParam);
+    if (answersDirectly(message)) return answer;
+    if (answer) return m_messageResult;
+    return defaultAnswer(message, wParam, lParam);
+}
+
+LRESULT DialogWindow::defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: m_state.title = textIn(lParam, m_wide); return TRUE;
+    case WM_GETTEXT: return copyText(m_state.title, wParam, lParam, m_wide);
+    case WM_GETTEXTLENGTH: return textLength(m_state.title, m_wide);
+    case WM_CLOSE: {
+        // As the Cancel button, when the dialog has one it may press.
+        const auto cancel = indexOf(IDCANCEL);
+        if (cancel && !m_state.controls[*cancel].enabled) return 0;
+        sendToDialog(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     cancel ? reinterpret_cast<LPARAM>(controlHandle(*cancel)) : 0);
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
+    auto& c = m_state.controls.at(index);
+    switch (message) {
+    case WM_SETTEXT: c.control.text = textIn(lParam, wide); return TRUE;
+    case WM_GETTEXT: return copyText(c.control.text, wParam, lParam, wide);
+    case WM_GETTEXTLENGTH: return textLength(c.control.text, wide);
+    case BM_GETCHECK: return isButton(c.control.kind) && c.checked ? BST_CHECKED : BST_UNCHECKED;
+    case BM_SETCHECK:
+        if (c.control.kind == ControlKind::CheckBox) c.checked = wParam == BST_CHECKED;
+        return 0;
+    default: break;
+    }
+    if (isList(c.control.kind))
+        if (const auto answer = listAnswer(c, message, wParam, lParam, wide)) return *answer;
+    return 0;
+}
+
+void DialogWindow::post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
+    m_posted.push_back({target, message, wParam, lParam, wide});
+}
+
+void DialogWindow::end(INT_PTR result) {
+    m_ended = true;
+    m_result = result;
+}
+
+LONG_PTR DialogWindow::setMessageResult(LONG_PTR value) { return std::exchange(m_messageResult, value); }
+
+void DialogWindow::refreshColors() {
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i) {
+        auto& c = m_state.controls[i];
+        if (!drawnAsStatic(c.control.kind)) continue;
+        DeviceContext context;
+        const LRESULT brush = sendToDialog(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context.handle()),
+                                           reinterpret_cast<LPARAM>(controlHandle(i)));
+        c.color = brush ? context.textColor() : std::nullopt;
+    }
+}
+
+void DialogWindow::press(int id) {
+    const auto index = indexOf(id);
+    if (!index) return;
+    auto& c = m_state.controls[*index];
+    if (!c.enabled || !c.visible || !isButton(c.control.kind)) return;
+    if (c.control.kind == ControlKind::CheckBox) c.checked = !c.checked;
+    sendToDialog(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(controlHandle(*index)));
+}
+
+void DialogWindow::select(int id, int row) {
+    const auto index = indexOf(id);
+    if (!index) return;
+    auto& c = m_state.controls[*index];
+    if (!c.enabled || !c.visible || !isList(c.control.kind) || row < 0 ||
+        static_cast<std::size_t>(row) >= c.items.size())
+        return;
+    c.selection = row;
+    sendToDialog(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(controlHandle(*index)));
+}
+
+void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
+
+void DialogWindow::deliverPosted() {
+    while (!m_posted.empty() && !m_ended) {
+        const Posted p = m_posted.front();
+        m_posted.pop_front();
+        if (p.target == m_handle)
+            sendToDialog(p.message, p.wParam, p.lParam);
+        else if (const auto target = windowOf(p.target); target.dialog == this && target.control)
+            sendToControl(*target.control, p.message, p.wParam, p.lParam, p.wide);
+    }
+}
+
+WindowTarget windowOf(HWND handle) {
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    const auto found = h.windows.find(valueOf(handle));
+    if (found == h.windows.end()) throw WinError(ERROR_INVALID_WINDOW_HANDLE, "not a window of this process");
+    return found->second;
+}
+
+bool isDialog(HWND handle) {
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    const auto found = h.windows.find(valueOf(handle));
+    return found != h.windows.end() && !found->second.control;
+}
+
+}  // namespace platform::ui

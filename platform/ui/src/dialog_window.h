@@ -1,0 +1,86 @@
+// A modal dialog of the layer: its handles, the state of its controls, its
+// procedure and the messages posted to it. It lives for one DialogBoxParam
+// call, on the stack of the thread that runs it.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/dialog_session.h"
+#include "win32/dialogs.h"
+
+namespace platform::ui {
+
+class DialogWindow final : public DialogSession {
+public:
+    // Gives the dialog and each control a handle. wide: the procedure
+    // speaks UTF-16 (DialogBoxParamW), else ANSI.
+    DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND owner, DLGPROC procedure, bool wide);
+    ~DialogWindow() override;
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+
+    // WM_INITDIALOG, the backend's loop until EndDialog, then WM_DESTROY
+    // and WM_NCDESTROY; EndDialog's value.
+    INT_PTR run(LPARAM initParam);
+
+    HWND handle() const { return m_handle; }
+    HWND owner() const { return m_owner; }
+    HWND controlHandle(std::size_t index) const;
+    std::optional<std::size_t> indexOf(int id) const;
+
+    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam);
+    // wide: the text parameters are UTF-16 (a W call), else ANSI.
+    LRESULT sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
+    void post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
+    void end(INT_PTR result);
+    LONG_PTR setMessageResult(LONG_PTR value);
+    DialogState& mutableState() { return m_state; }
+
+    const DialogState& state() const override { return m_state; }
+    void refreshColors() override;
+    void press(int id) override;
+    void select(int id, int row) override;
+    void close() override;
+    void deliverPosted() override;
+    bool ended() const override { return m_ended; }
+
+private:
+    struct Posted {
+        HWND target;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool wide;
+    };
+
+    // The procedure's answer by the dialog-procedure rules, or the default
+    // handling when it leaves the message.
+    LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::shared_ptr<const DialogTemplate> m_template;
+    HWND m_handle;
+    HWND m_owner;
+    DLGPROC m_procedure;
+    bool m_wide;
+    DialogState m_state;
+    std::deque<Posted> m_posted;
+    bool m_ended = false;
+    INT_PTR m_result = 0;
+    LONG_PTR m_messageResult = 0;
+};
+
+// The dialog a handle belongs to and, for a control, its index. Throws
+// WinError(ERROR_INVALID_WINDOW_HANDLE) for a handle of no live dialog.
+struct WindowTarget {
+    DialogWindow* dialog;
+    std::optional<std::size_t> control;
+};
+WindowTarget windowOf(HWND handle);
+// Whether the handle is that of a live dialog (not one of its controls).
+bool isDialog(HWND handle);
+
+}  // namespace platform::ui

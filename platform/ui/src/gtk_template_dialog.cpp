@@ -1,0 +1,243 @@
+// A template dialog as a GTK window: each control a widget placed by its
+// dialog units on a GtkFixed. Every action of the user goes to the
+// session; afterwards the posted messages are delivered and the widgets
+// take the state the dialog procedure left. Enter presses the default
+// button, Escape Cancel (id 2), the close button closes.
+#include <memory>
+#include <vector>
+
+#include "gtk_dialog_parts.h"
+#include "gtk_windows.h"
+#include "platform/dialog_session.h"
+
+namespace platform::ui::gtk {
+
+namespace {
+
+constexpr int kCancelId = 2;
+
+struct Shown {
+    GtkWidget* outer = nullptr;  // placed on the fixed
+    GtkWidget* inner = nullptr;  // the widget that carries the state
+    std::size_t items = 0;       // rows shown by a list
+};
+
+struct Run {
+    DialogSession& session;
+    ModalRun modal;
+    CallerActions actions{modal};
+    GtkWindow* window = nullptr;
+    std::vector<Shown> shown;
+    bool updating = false;
+    bool topmost = false;
+
+    explicit Run(DialogSession& s) : session(s) {}
+};
+
+struct Hook {
+    Run* run;
+    int id;
+};
+
+std::string markupOf(const ControlState& c) {
+    Owned<char, g_free> escaped(g_markup_escape_text(mnemonicOf(c.control.text).c_str(), -1));
+    if (!c.color) return escaped.get();
+    char colour[8];
+    g_snprintf(colour, sizeof colour, "#%02X%02X%02X", *c.color & 0xFF, (*c.color >> 8) & 0xFF, (*c.color >> 16) & 0xFF);
+    return std::string("<span foreground=\"") + colour + "\">" + escaped.get() + "</span>";
+}
+
+void setTextView(GtkWidget* view, const std::string& text) {
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    Owned<char, g_free> now(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
+    if (text != now.get()) gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+}
+
+void refreshList(Shown& s, const ControlState& c) {
+    if (c.control.kind == ControlKind::DropDownList) {
+        auto* list = GTK_STRING_LIST(gtk_drop_down_get_model(GTK_DROP_DOWN(s.inner)));
+        for (; s.items < c.items.size(); ++s.items) gtk_string_list_append(list, c.items[s.items].c_str());
+        gtk_drop_down_set_selected(GTK_DROP_DOWN(s.inner),
+                                   c.selection < 0 ? GTK_INVALID_LIST_POSITION : static_cast<guint>(c.selection));
+        return;
+    }
+    for (; s.items < c.items.size(); ++s.items) {
+        GtkWidget* label = gtk_label_new(c.items[s.items].c_str());
+        gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+        gtk_list_box_append(GTK_LIST_BOX(s.inner), label);
+    }
+    GtkListBoxRow* row = c.selection < 0 ? nullptr : gtk_list_box_get_row_at_index(GTK_LIST_BOX(s.inner), c.selection);
+    gtk_list_box_select_row(GTK_LIST_BOX(s.inner), row);
+}
+
+void refresh(Run& run) {
+    run.updating = true;
+    run.session.refreshColors();
+    const auto& state = run.session.state();
+    gtk_window_set_title(run.window, state.title.c_str());
+    for (std::size_t i = 0; i < state.controls.size(); ++i) {
+        const auto& c = state.controls[i];
+        auto& s = run.shown[i];
+        gtk_widget_set_visible(s.outer, c.visible);
+        gtk_widget_set_sensitive(s.outer, c.enabled);
+        switch (c.control.kind) {
+        case ControlKind::Button:
+        case ControlKind::DefaultButton:
+            gtk_button_set_label(GTK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
+            break;
+        case ControlKind::Static: gtk_label_set_markup_with_mnemonic(GTK_LABEL(s.inner), markupOf(c).c_str()); break;
+        case ControlKind::GroupBox: gtk_frame_set_label(GTK_FRAME(s.inner), c.control.text.c_str()); break;
+        case ControlKind::CheckBox:
+            gtk_check_button_set_label(GTK_CHECK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
+            gtk_check_button_set_active(GTK_CHECK_BUTTON(s.inner), c.checked);
+            break;
+        case ControlKind::Edit:
+        case ControlKind::RichEdit: setTextView(s.inner, c.control.text); break;
+        case ControlKind::ListBox:
+        case ControlKind::DropDownList: refreshList(s, c); break;
+        case ControlKind::TreeView: break;
+        }
+    }
+    if (state.topmost && !run.topmost) gtk_window_present(run.window);
+    run.topmost = state.topmost;
+    run.updating = false;
+}
+
+// After an action: the posted messages, then the end or the new state.
+template <class Action>
+void act(Run& run, Action&& action) {
+    if (run.updating) return;
+    run.actions.run([&] {
+        action();
+        run.session.deliverPosted();
+        if (run.session.ended())
+            run.modal.finish();
+        else
+            refresh(run);
+    });
+}
+
+void onClicked(GtkWidget*, gpointer data) {
+    auto* hook = static_cast<Hook*>(data);
+    act(*hook->run, [hook] { hook->run->session.press(hook->id); });
+}
+
+void onRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
+    auto* hook = static_cast<Hook*>(data);
+    if (!row) return;
+    act(*hook->run, [hook, row] { hook->run->session.select(hook->id, gtk_list_box_row_get_index(row)); });
+}
+
+void onDropDownSelected(GObject* dropDown, GParamSpec*, gpointer data) {
+    auto* hook = static_cast<Hook*>(data);
+    const guint row = gtk_drop_down_get_selected(GTK_DROP_DOWN(dropDown));
+    if (row == GTK_INVALID_LIST_POSITION) return;
+    act(*hook->run, [hook, row] { hook->run->session.select(hook->id, static_cast<int>(row)); });
+}
+
+gboolean onCloseRequest(GtkWindow*, gpointer data) {
+    auto* run = static_cast<Run*>(data);
+    act(*run, [run] { run->session.close(); });
+    return TRUE;
+}
+
+gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
+    auto* run = static_cast<Run*>(data);
+    act(*run, [run] { run->session.press(kCancelId); });
+    return TRUE;
+}
+
+GtkWidget* scrolled(GtkWidget* child) {
+    GtkWidget* outer = gtk_scrolled_window_new();
+    gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(outer), child);
+    gtk_scrolled_window_set_has_frame(GTK_SCROLLED_WINDOW(outer), TRUE);
+    return outer;
+}
+
+GtkWidget* textView(const ControlTemplate& t) {
+    GtkWidget* view = gtk_text_view_new();
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(view), !(t.style & kStyleReadOnly));
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    return view;
+}
+
+Shown makeWidget(const ControlTemplate& t, Hook* hook) {
+    switch (t.kind) {
+    case ControlKind::Button:
+    case ControlKind::DefaultButton: {
+        GtkWidget* button = gtk_button_new_with_mnemonic("");
+        g_signal_connect(button, "clicked", G_CALLBACK(onClicked), hook);
+        return {button, button};
+    }
+    case ControlKind::Static: {
+        GtkWidget* label = gtk_label_new(nullptr);
+        gtk_label_set_wrap(GTK_LABEL(label), TRUE);
+        gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
+        gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+        return {label, label};
+    }
+    case ControlKind::GroupBox: {
+        GtkWidget* frame = gtk_frame_new(nullptr);
+        gtk_widget_set_can_target(frame, FALSE);
+        return {frame, frame};
+    }
+    case ControlKind::CheckBox: {
+        GtkWidget* check = gtk_check_button_new_with_mnemonic("");
+        g_signal_connect(check, "toggled", G_CALLBACK(onClicked), hook);
+        return {check, check};
+    }
+    case ControlKind::Edit:
+    case ControlKind::RichEdit: {
+        GtkWidget* view = textView(t);
+        return {scrolled(view), view};
+    }
+    case ControlKind::ListBox: {
+        GtkWidget* list = gtk_list_box_new();
+        g_signal_connect(list, "row-selected", G_CALLBACK(onRowSelected), hook);
+        return {scrolled(list), list};
+    }
+    case ControlKind::DropDownList: {
+        GtkWidget* dropDown = gtk_drop_down_new(G_LIST_MODEL(gtk_string_list_new(nullptr)), nullptr);
+        g_signal_connect(dropDown, "notify::selected", G_CALLBACK(onDropDownSelected), hook);
+        return {dropDown, dropDown};
+    }
+    case ControlKind::TreeView: {
+        GtkWidget* list = gtk_list_box_new();
+        return {scrolled(list), list};
+    }
+    }
+    return {};
+}
+
+}  // namespace
+
+void showTemplateDialog(DialogSession& session) {
+    Run run(session);
+    const auto& state = session.state();
+    run.window = GTK_WINDOW(gtk_window_new());
+    gtk_window_set_default_size(run.window, state.width, state.height);
+    gtk_window_set_resizable(run.window, FALSE);
+    GtkWidget* fixed = gtk_fixed_new();
+    gtk_window_set_child(run.window, fixed);
+    std::vector<std::unique_ptr<Hook>> hooks;
+    GtkWidget* defaultButton = nullptr;
+    for (const auto& c : state.controls) {
+        hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
+        run.shown.push_back(makeWidget(c.control, hooks.back().get()));
+        GtkWidget* outer = run.shown.back().outer;
+        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), pixelsY(c.control.cy));
+        gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
+        if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
+    }
+    g_signal_connect(run.window, "close-request", G_CALLBACK(onCloseRequest), &run);
+    onEscape(run.window, onEscapeKey, &run);
+    if (defaultButton) pressOnEnter(run.window, defaultButton);
+    refresh(run);
+    if (defaultButton) gtk_widget_grab_focus(defaultButton);
+    run.modal.run(run.window);
+    run.actions.rethrow();
+}
+
+}  // namespace platform::ui::gtk

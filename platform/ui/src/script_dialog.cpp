@@ -1,0 +1,139 @@
+#include "script_dialog.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/win_error.h"
+#include "script_answers.h"
+
+namespace platform::ui::script {
+
+namespace {
+
+struct DialogAction {
+    enum class Kind { Press, Check, Select, Close };
+    Kind kind = Kind::Close;
+    int id = 0;
+    int row = 0;
+};
+
+std::optional<int> number(std::string_view text) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
+    return value;
+}
+
+std::optional<DialogAction> parse(std::string_view reply) {
+    if (reply == "close") return DialogAction{};
+    const auto colon = reply.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto verb = reply.substr(0, colon);
+    auto rest = reply.substr(colon + 1);
+    if (verb == "press" || verb == "check") {
+        const auto id = number(rest);
+        if (!id) return std::nullopt;
+        return DialogAction{verb == "press" ? DialogAction::Kind::Press : DialogAction::Kind::Check, *id};
+    }
+    if (verb != "select") return std::nullopt;
+    const auto second = rest.find(':');
+    if (second == std::string_view::npos) return std::nullopt;
+    const auto id = number(rest.substr(0, second));
+    const auto row = number(rest.substr(second + 1));
+    if (!id || !row) return std::nullopt;
+    return DialogAction{DialogAction::Kind::Select, *id, *row};
+}
+
+const char* kindName(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Button: return "button";
+    case ControlKind::DefaultButton: return "default";
+    case ControlKind::Static: return "static";
+    case ControlKind::GroupBox: return "group";
+    case ControlKind::CheckBox: return "checkbox";
+    case ControlKind::Edit: return "edit";
+    case ControlKind::ListBox: return "listbox";
+    case ControlKind::DropDownList: return "dropdown";
+    case ControlKind::RichEdit: return "richedit";
+    case ControlKind::TreeView: return "tree";
+    }
+    return "control";
+}
+
+std::string colorText(std::uint32_t color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    return text;
+}
+
+std::string describe(const DialogState& state) {
+    std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
+    for (const auto& c : state.controls) {
+        line += " | " + std::to_string(c.control.id) + " " + kindName(c.control.kind) + " \"" + c.control.text + "\"";
+        if (c.control.kind == ControlKind::ListBox || c.control.kind == ControlKind::DropDownList) {
+            line += " [";
+            for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";
+            line += "] sel " + std::to_string(c.selection);
+        }
+        if (c.checked) line += " checked";
+        if (!c.enabled) line += " disabled";
+        if (!c.visible) line += " hidden";
+        if (c.color) line += " color " + colorText(*c.color);
+    }
+    return line;
+}
+
+const ControlState* usable(const DialogState& state, int id) {
+    for (const auto& c : state.controls)
+        if (c.control.id == id) return c.enabled && c.visible ? &c : nullptr;
+    return nullptr;
+}
+
+bool fits(const DialogState& state, const DialogAction& action) {
+    if (action.kind == DialogAction::Kind::Close) return true;
+    const auto* c = usable(state, action.id);
+    if (!c) return false;
+    const auto kind = c->control.kind;
+    switch (action.kind) {
+    case DialogAction::Kind::Press:
+        return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
+    case DialogAction::Kind::Check: return kind == ControlKind::CheckBox;
+    case DialogAction::Kind::Select:
+        return (kind == ControlKind::ListBox || kind == ControlKind::DropDownList) &&
+               static_cast<std::size_t>(action.row) < c->items.size();
+    case DialogAction::Kind::Close: break;
+    }
+    return true;
+}
+
+}  // namespace
+
+void checkDialogReply(std::string_view reply) {
+    if (!parse(reply)) throw std::invalid_argument("not a dialog action: \"" + std::string(reply) + "\"");
+}
+
+// A question without a fitting answer, once the handler has had it, ends
+// the dialog as a failure of DialogBoxParam.
+void runDialog(DialogSession& session) {
+    while (true) {
+        session.deliverPosted();
+        if (session.ended()) return;
+        session.refreshColors();
+        const auto& state = session.state();
+        const auto reply = askReply(kDialog, describe(state),
+                                    [&](const std::string& text) { return fits(state, *parse(text)); });
+        if (!reply) throw WinError(ERROR_CANCELLED, "the dialog had no fitting answer");
+        const auto action = *parse(*reply);
+        switch (action.kind) {
+        case DialogAction::Kind::Press:
+        case DialogAction::Kind::Check: session.press(action.id); break;
+        case DialogAction::Kind::Select: session.select(action.id, action.row); break;
+        case DialogAction::Kind::Close: session.close(); break;
+        }
+    }
+}
+
+}  // namespace platform::ui::script

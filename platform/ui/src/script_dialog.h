@@ -1,0 +1,27 @@
+// Template dialogs in the script backend: each time the dialog waits for
+// the user, its state goes to the transcript as one line
+//   Dialog 205: TITLE | 6 default "&Ano" | 228 listbox hidden ["a", "b"] sel 0
+//   | 238 static "..." color #FF0000 | 246 checkbox "..." checked disabled
+// (each control: id, kind, text, then its rows and selection, "checked",
+// "disabled", "hidden" and the text colour the procedure chose), and the
+// next "Dialog" answer acts: "press:ID" clicks a button or check box,
+// "check:ID" the same for a check box only, "select:ID:ROW" selects a row
+// (from 0) of a list, "close" uses the close box. A control that is
+// missing, disabled, hidden or of another kind makes the answer a misfit.
+#pragma once
+
+#include <string_view>
+
+#include "platform/dialog_session.h"
+
+namespace platform::ui::script {
+
+inline constexpr std::string_view kDialog = "Dialog";
+
+// Checks a reply's shape when it is queued or read: std::invalid_argument
+// for another.
+void checkDialogReply(std::string_view reply);
+
+void runDialog(DialogSession& session);
+
+}  // namespace platform::ui::script

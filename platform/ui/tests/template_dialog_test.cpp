@@ -1,0 +1,155 @@
+// Template dialogs through the script backend: what the procedure does at
+// start, on commands, on posted messages and on colour questions shows in
+// the transcript; the answers press, tick, select and close; a dialog
+// whose rich edit has no library, or whose template is not declared, is
+// not made.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/dialog_templates.h"
+#include "platform/ui.h"
+#include <testkit/scoped_env.h>
+#include "win32/dialogs.h"
+#include "win32/error.h"
+#include "win32/modules.h"
+#include "win32/ui.h"
+
+namespace ui = platform::ui;
+namespace script = platform::ui::script;
+
+namespace {
+
+constexpr int kDialogId = 300;
+constexpr int kWarning = 10;
+constexpr int kList = 11;
+constexpr int kAgree = 12;
+constexpr int kText = 13;
+constexpr UINT kLateMessage = WM_USER + 7;
+
+HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7000});
+
+ui::DialogTemplate sample() {
+    using K = ui::ControlKind;
+    return {kDialogId, 200, 120, "MS Sans Serif", 8, "Vzor",
+            {{IDYES, K::DefaultButton, "&Ano", 10, 100, 50, 14},
+             {IDCANCEL, K::Button, "Storno", 70, 100, 50, 14},
+             {kWarning, K::Static, "Varování", 10, 10, 180, 8},
+             {kList, K::ListBox, "", 10, 20, 180, 30},
+             {kAgree, K::CheckBox, "Souhlasím", 10, 55, 180, 10},
+             {kText, K::RichEdit, "", 10, 70, 180, 20, ES_READONLY | ES_MULTILINE}}};
+}
+
+// Fills the list, selects its first row and asks for a later message at
+// start; shows the selected row in the text; paints the warning red once
+// the box is ticked; ends with IDYES plus 100 when the box was ticked.
+INT_PTR sampleProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowTextA(dialog, reinterpret_cast<const char*>(lParam));
+        SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("prvn\xED"));
+        SendDlgItemMessageW(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"druhý"));
+        SendDlgItemMessageA(dialog, kList, LB_SETCURSEL, 0, 0);
+        SetDlgItemTextA(dialog, kText, "row 0");
+        PostMessageA(dialog, kLateMessage, 0, 0);
+        return TRUE;
+    case kLateMessage:
+        ShowWindow(GetDlgItem(dialog, IDCANCEL), SW_HIDE);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) != GetDlgItem(dialog, kWarning) ||
+            SendDlgItemMessageA(dialog, kAgree, BM_GETCHECK, 0, 0) != BST_CHECKED)
+            return FALSE;
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 0, 0));
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kList && HIWORD(wParam) == LBN_SELCHANGE) {
+            const auto row = SendDlgItemMessageA(dialog, kList, LB_GETCURSEL, 0, 0);
+            SetDlgItemTextA(dialog, kText, ("row " + std::to_string(row)).c_str());
+        } else if (LOWORD(wParam) == IDYES || LOWORD(wParam) == IDCANCEL) {
+            const bool ticked = SendDlgItemMessageA(dialog, kAgree, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            EndDialog(dialog, LOWORD(wParam) + (ticked ? 100 : 0));
+        }
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+class TemplateDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script::clear();
+        ui::setBackend(nullptr);
+        ui::declareDialogTemplate(kModule, sample());
+    }
+    void TearDown() override {
+        EXPECT_EQ(0u, script::pending());
+        script::clear();
+        ui::setBackend(nullptr);
+    }
+
+    INT_PTR show() {
+        return DialogBoxParamA(kModule, MAKEINTRESOURCEA(kDialogId), nullptr, sampleProcedure,
+                               reinterpret_cast<LPARAM>("Titulek"));
+    }
+
+    const ScopedEnv m_ui{"PLATFORM_UI", "script"};
+    const ScopedEnv m_modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
+};
+
+TEST_F(TemplateDialogs, TheProcedureFillsTheControlsAndTheAnswersActOnThem) {
+    const HMODULE richEdit = LoadLibraryA("RICHED32.DLL");
+    ASSERT_NE(nullptr, richEdit) << GetLastError();
+    script::queue("Dialog", "select:11:1");
+    script::queue("Dialog", "check:12");
+    script::queue("Dialog", "press:6");
+    EXPECT_EQ(IDYES + 100, show());
+    FreeLibrary(richEdit);
+
+    const auto lines = script::transcript();
+    ASSERT_EQ(3u, lines.size());
+    // After start and the posted message: title, rows, selection, Cancel hidden.
+    EXPECT_NE(std::string::npos, lines[0].find("Dialog 300: Titulek | 6 default \"&Ano\" | 2 button \"Storno\" hidden"))
+        << lines[0];
+    EXPECT_NE(std::string::npos, lines[0].find("11 listbox \"\" [\"první\", \"druhý\"] sel 0")) << lines[0];
+    EXPECT_NE(std::string::npos, lines[0].find("13 richedit \"row 0\"")) << lines[0];
+    EXPECT_EQ(std::string::npos, lines[0].find("color")) << lines[0];
+    // The selection change reached the procedure.
+    EXPECT_NE(std::string::npos, lines[1].find("sel 1 | 12 checkbox \"Souhlasím\" | 13 richedit \"row 1\"")) << lines[1];
+    // Ticked: the procedure's colour for the warning.
+    EXPECT_NE(std::string::npos, lines[2].find("10 static \"Varování\" color #FF0000")) << lines[2];
+    EXPECT_NE(std::string::npos, lines[2].find("12 checkbox \"Souhlasím\" checked")) << lines[2];
+}
+
+TEST_F(TemplateDialogs, AHiddenButtonCannotBePressedAndClosingIsCancel) {
+    const HMODULE richEdit = LoadLibraryA("RICHED32.DLL");
+    ASSERT_NE(nullptr, richEdit);
+    std::vector<std::string> problems;
+    script::onUnanswered([&](const std::string& problem) {
+        problems.push_back(problem);
+        return 0;
+    });
+    script::queue("Dialog", "press:2");
+    EXPECT_EQ(-1, show());
+    EXPECT_EQ(ERROR_CANCELLED, GetLastError());
+    ASSERT_EQ(1u, problems.size());
+    EXPECT_NE(std::string::npos, problems[0].find("cannot have")) << problems[0];
+
+    script::onUnanswered(nullptr);
+    script::queue("Dialog", "close");
+    EXPECT_EQ(IDCANCEL, show());
+    FreeLibrary(richEdit);
+}
+
+TEST_F(TemplateDialogs, NoDialogWithoutItsTemplateOrTheRichEditLibrary) {
+    ASSERT_EQ(nullptr, GetModuleHandleA("RICHED32.DLL"));
+    EXPECT_EQ(-1, show());
+    EXPECT_EQ(ERROR_CANNOT_FIND_WND_CLASS, GetLastError());
+    EXPECT_EQ(-1, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kDialogId + 1), nullptr, sampleProcedure, 0));
+    EXPECT_EQ(ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
+    EXPECT_TRUE(script::transcript().empty());
+}
+
+}  // namespace
