@@ -1,13 +1,13 @@
-// Whether a file can be a document plug-in: it must name all three entry
-// points somewhere in its bytes. A shared object keeps the names it exports
-// in its dynamic string table, so every plug-in passes; a file that holds
-// the names only as text passes too and is refused later, when its entry
-// points do not resolve.
+// Whether a file can be a document plug-in: a shared object of this
+// machine's 64-bit little-endian kind, sound enough to be loaded (every
+// loadable segment lies inside the file), whose dynamic string table holds
+// the three entry-point names. A file that names them only as text, a
+// truncated or otherwise damaged object is refused before anything loads it.
 #pragma once
 
 #include <string>
 
-// Reads the file (ANSI path, "\" or "/") in pieces, never more than a
-// plug-in can sensibly be; false for a file that cannot be read, is no
-// regular file, exceeds that bound or lacks one of the names.
+// Reads the file (ANSI path, "\" or "/") whole, up to a bound no plug-in
+// comes near; false for a file that cannot be read, is no regular file,
+// exceeds that bound or fails any of the checks above.
 bool NamesAllPluginEntryPoints(const std::string& path);
