@@ -105,15 +105,30 @@ TEST_F(PluginHost, LoadAllPluginsLoadsOnlyRealPluginsForTheHostAndTellsThemLangu
     EXPECT_EQ((Lines{"Text call 6 1", "Text call 7 1"}), TakeCalls());
 }
 
-TEST_F(PluginHost, LoadAllPluginsRefusesEmptyArgumentsAndSucceedsWithoutPlugins) {
+TEST_F(PluginHost, LoadAllPluginsRefusesEmptyArgumentsAndTakesLongPathsAndFullWidthTypesWhole) {
     TSignerKyd signer;
     EXPECT_FALSE(signer.LoadAllPlugins("", kMask));
     EXPECT_EQ(30, signer.GetLastErrorNumber());
     EXPECT_FALSE(signer.LoadAllPlugins(folder.string(), ""));
     EXPECT_EQ(30, signer.GetLastErrorNumber());
     EXPECT_TRUE(signer.LoadAllPlugins((root.path() / "missing").string(), kMask));
-    EXPECT_EQ(nullptr, PluginManager::Instance().FindById(0));
-    EXPECT_EQ(1, PluginManager::Instance().CallAll(9, 0, 0, 0)) << "no plug-in: nothing to refuse";
+    auto& plugins = PluginManager::Instance();
+    EXPECT_EQ(nullptr, plugins.FindById(0));
+    EXPECT_EQ(1, plugins.CallAll(9, 0, 0, 0)) << "no plug-in: nothing to refuse";
+
+    // A path far beyond 260 characters, and a type that fills its field.
+    const std::string part(100, 'd');
+    folder = folder / part / part / part;
+    fs::create_directories(folder);
+    Install("Wide");
+    ASSERT_TRUE(signer.LoadAllPlugins(folder.string(), kMask));
+    ASSERT_NE(nullptr, plugins.FindById(0));
+    EXPECT_EQ(PathOf("Wide"), plugins.FindById(0)->path);
+    EXPECT_EQ((Lines{"Wide init 3 Mirelo", "Wide call 6 0", "Wide call 7 0"}), TakeCalls());
+    DWORD id = 99;
+    EXPECT_TRUE(plugins.FindForType("application/vnd.tesk.a-type-name-that-fills-all-of-its-fieldXXXX", id));
+    EXPECT_EQ(0u, id);
+    EXPECT_FALSE(plugins.FindForType("application/vnd.tesk.a-type-name-that-fills-all-of-its-field", id));
 }
 
 TEST_F(PluginHost, CallAllIsTheAndOfEveryAnswerAndAThrowingPluginAnswersZero) {

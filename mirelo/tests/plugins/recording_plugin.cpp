@@ -10,6 +10,7 @@
 //   PLUGIN_VERSION   the protocol version it asks for
 //   PLUGIN_NO_EXIT   KydPluginExit is named but not defined
 //   PLUGIN_THROWS    KydPluginCall and KydPluginExit throw after recording
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,9 @@ using namespace kyd_plugin;
 
 namespace {
 
-const MimeEntry kTypes[] = {{PLUGIN_TYPE, "dat", 0}};
+// Filled at initialisation: a type of 64 characters fills its field with no
+// terminator.
+MimeEntry g_types[1];
 
 void Record(const std::string& line) {
     const char* file = std::getenv("KYD_TEST_PLUGIN_LOG");
@@ -45,11 +48,14 @@ void MaybeThrow() {
 KYD_PLUGIN_EXPORT int KydPluginInit(const HostInfo* host, PluginInfo* info) {
     Record("init " + std::to_string(host->interfaceVersion) + " " +
            std::string(host->applicationName, strnlen(host->applicationName, sizeof host->applicationName)));
+    g_types[0] = MimeEntry{};
+    std::memcpy(g_types[0].type, PLUGIN_TYPE, std::min(sizeof g_types[0].type, std::strlen(PLUGIN_TYPE)));
+    std::strcpy(g_types[0].extension, "dat");
     info->interfaceVersion = PLUGIN_VERSION;
     std::strcpy(info->name, PLUGIN_LABEL);
-    info->types = kTypes;
+    info->types = g_types;
     info->typeCount = 1;
-    info->output = kTypes[0];
+    info->output = g_types[0];
     return 1;
 }
 
