@@ -4,6 +4,7 @@
 
 #include "common/log.h"
 #include "plugin_manager.h"
+#include "signer_services.h"
 #include "signer_kyd.h"
 
 namespace {
@@ -12,6 +13,7 @@ namespace {
 constexpr LONG kErrPluginLoading = 9401;
 
 void TellLoadedPlugins(kyd_plugin::Command command, LONG value) {
+    LastErrorKeeper keep;
     const auto word = static_cast<std::uint32_t>(value);
     PluginManager::Instance().CallAll(command, reinterpret_cast<kyd_plugin::CallArg>(&word), 0, 0);
 }
@@ -20,6 +22,7 @@ void TellLoadedPlugins(kyd_plugin::Command command, LONG value) {
 
 bool TSignerKyd::LoadAllPlugins(const std::string& searchPath, const std::string& mask) {
     SIGNER_TRACE();
+    LastErrorKeeper keep;
     Log(sgLogLevelDebug, "search_path : " + searchPath);
     Log(sgLogLevelDebug, "mask        : " + mask);
     if (searchPath.empty() || mask.empty()) return Record(kErrBadValue);
@@ -38,6 +41,7 @@ bool TSignerKyd::LoadAllPlugins(const std::string& searchPath, const std::string
 
 bool TSignerKyd::UnloadAllPlugins() {
     SIGNER_TRACE();
+    LastErrorKeeper keep;
     PluginManager::Instance().UnloadAll();
     return Record(0);
 }

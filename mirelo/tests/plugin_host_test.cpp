@@ -13,6 +13,7 @@
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
 #include "testkit/scoped_env.h"
+#include "win32/error.h"
 
 namespace {
 
@@ -111,7 +112,9 @@ TEST_F(PluginHost, LoadAllPluginsRefusesEmptyArgumentsAndTakesLongPathsAndFullWi
     EXPECT_EQ(30, signer.GetLastErrorNumber());
     EXPECT_FALSE(signer.LoadAllPlugins(folder.string(), ""));
     EXPECT_EQ(30, signer.GetLastErrorNumber());
+    SetLastError(5);
     EXPECT_TRUE(signer.LoadAllPlugins((root.path() / "missing").string(), kMask));
+    EXPECT_EQ(5u, GetLastError()) << "the search's own error is not the caller's";
     auto& plugins = PluginManager::Instance();
     EXPECT_EQ(nullptr, plugins.FindById(0));
     EXPECT_EQ(1, plugins.CallAll(9, 0, 0, 0)) << "no plug-in: nothing to refuse";
