@@ -99,6 +99,10 @@ public:
     HRESULT SetConfiguration(BSTR bstrCfg) override;
     HRESULT SetTrustedListFile(BSTR bstrFile) override;
 
+    // ---- Document plug-ins (plugin_members.cpp) ----
+    HRESULT LoadAllPlugins(BSTR bstrSearchPath, BSTR bstrMask) override;
+    HRESULT UnloadAllPlugins() override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
@@ -120,8 +124,6 @@ public:
     HRESULT Pkcs7GetSignerCount(LONG*) override { return E_NOTIMPL; }
     HRESULT DocumentGetContentType(BSTR, BSTR*) override { return E_NOTIMPL; }
     HRESULT DocumentExtractToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT LoadAllPlugins(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT UnloadAllPlugins() override { return E_NOTIMPL; }
     HRESULT get_SignatureFile(BSTR*) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }

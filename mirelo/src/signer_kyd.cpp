@@ -1,15 +1,9 @@
 #include "signer_kyd.h"
 
 #include "common/log.h"
+#include "kyd_plugin/kyd_plugin.h"
 #include "platform/text.h"
 #include "signer_services.h"
-
-namespace {
-
-// The host value document plug-ins see.
-constexpr LONG kHostVersion = 3;
-
-}  // namespace
 
 TSignerKyd::TSignerKyd()
     : m_charsets{{"UTF-8", 0}, {"cp852", 1}, {"windows-1250", 2}, {"ISO-8859-2", 3}} {
@@ -35,7 +29,7 @@ bool TSignerKyd::Reset(bool partial) {
     return true;
 }
 
-PluginHostInfo TSignerKyd::HostInfo() const { return {kHostVersion, m_appName}; }
+PluginHostInfo TSignerKyd::HostInfo() const { return {static_cast<LONG>(kyd_plugin::kHostInterfaceVersion), m_appName}; }
 
 LONG TSignerKyd::GetPluginId() const { return m_pluginId; }
 
@@ -49,6 +43,7 @@ bool TSignerKyd::SetSignCharset(LONG charset) {
     for (const auto& [name, number] : m_charsets)
         if (number == charset) {
             m_signCharset = charset;
+            TellPluginsCharset();
             return Record(0);
         }
     return Record(kErrOutOfRange);
@@ -67,6 +62,7 @@ bool TSignerKyd::SetSignCharsetStr(const std::string& name) {
     for (const auto& [known, number] : m_charsets)
         if (platform::text::equalsNoCase(platform::text::fromUtf8(known), platform::text::fromUtf8(name))) {
             m_signCharset = number;
+            TellPluginsCharset();
             return Record(0);
         }
     return Record(kErrOutOfRange);

@@ -56,7 +56,27 @@ public:
     // A name of the table in any case; 8004, and no change, for another.
     bool SetSignCharsetStr(const std::string& name);
 
+    // ---- Document plug-ins (plugin_signer.cpp), shared by every signer of
+    // the process ----
+    // Registers the files of the folder that the mask matches ("*" and "?",
+    // any case) and names the plug-in entry points, loads those not loaded
+    // with the host information, then tells every loaded plug-in the
+    // language (command 6) and the sign charset (command 7). 30 for an empty
+    // folder or mask; files that are no plug-in or do not load are skipped,
+    // so the outcome is 0 even with no plug-in. Records the outcome.
+    bool LoadAllPlugins(const std::string& searchPath, const std::string& mask);
+    // Unloads every plug-in; they stay registered, so that the next
+    // LoadAllPlugins loads them again. Records 0.
+    bool UnloadAllPlugins();
+    // TSigner's language setters, then command 6 to every loaded plug-in
+    // when the language was taken.
+    bool SetCfgLanguageNumber(LONG language);
+    bool SetCfgLanguageStr(const std::string& language);
+
 private:
+    void TellPluginsLanguage() const;
+    void TellPluginsCharset() const;
+
     std::vector<std::pair<std::string, LONG>> m_charsets;
     LONG m_signCharset = 0;
     LONG m_pluginId = 0;

@@ -5,6 +5,7 @@
 #include "common/log.h"
 #include "common/resource.h"
 #include "common/trusted_store.h"
+#include "plugin_manager.h"
 #include "win32/error.h"
 
 namespace {
@@ -23,6 +24,7 @@ void SignerServices::Attach() {
 void SignerServices::Detach() {
     std::lock_guard lock(g_mutex);
     if (g_liveSigners == 0 || --g_liveSigners > 0) return;
+    PluginManager::Destroy();
     TCertTrustedStore::Instance()->Clear();
     TLogStrVect::ReleaseInstance();
     TResource::ReleaseInstance();

@@ -1,9 +1,9 @@
 // The process-wide pieces that every live signer shares: the in-memory log
-// with its level, the message table with its language, and the trusted
-// certificate store. Each signer holds them from its construction to its
-// destruction; only the last signer to go tears them down, so that ending
-// one signer leaves the log, the language and the trusted certificates of
-// the others as they were.
+// with its level, the message table with its language, the trusted
+// certificate store and the document plug-ins. Each signer holds them from
+// its construction to its destruction; only the last signer to go tears
+// them down, so that ending one signer leaves the log, the language, the
+// trusted certificates and the loaded plug-ins of the others as they were.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,8 @@ class SignerServices {
 public:
     // Counts a new signer in.
     static void Attach();
-    // Counts a signer out; the last one empties the trusted store and
+    // Counts a signer out; the last one unloads and forgets the document
+    // plug-ins (plugin_manager.h), empties the trusted store and
     // releases the log (its level goes back to 0) and the message table
     // (back to Czech).
     static void Detach();

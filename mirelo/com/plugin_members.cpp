@@ -1,0 +1,11 @@
+// The members of ISignerKyd over the signer's document plug-ins.
+#include "member_results.h"
+#include "signer_kyd_class.h"
+
+HRESULT CSignerKyd::LoadAllPlugins(BSTR bstrSearchPath, BSTR bstrMask) {
+    return RunOperation([&] { return m_signer.LoadAllPlugins(NarrowOf(bstrSearchPath), NarrowOf(bstrMask)); });
+}
+
+HRESULT CSignerKyd::UnloadAllPlugins() {
+    return RunOperation([&] { return m_signer.UnloadAllPlugins(); });
+}

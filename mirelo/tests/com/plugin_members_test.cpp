@@ -1,0 +1,65 @@
+// The object's plug-in members: a folder's plug-ins are loaded by the
+// object inside the server module, hear the object's language changes, and
+// are unloaded on request.
+#include <filesystem>
+#include <string>
+
+#include "mirelo_client.h"
+#include "testkit/scoped_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class MireloPlugins : public mirelo_test::RegisteredMirelo {
+protected:
+    void SetUp() override {
+        RegisteredMirelo::SetUp();
+        fs::create_directories(folder);
+        fs::copy_file(fs::path(MIRELO_TEST_PLUGIN_DIR) / "TeskTextPluginKyd.so", folder / "TeskTextPluginKyd.so");
+        object = create();
+        ASSERT_TRUE(object);
+    }
+    void TearDown() override {
+        object.reset();
+        RegisteredMirelo::TearDown();
+    }
+    HRESULT load(const std::string& path, const std::u16string& mask) {
+        const std::u16string wide(path.begin(), path.end());
+        BSTR folderText = SysAllocString(wide.c_str());
+        BSTR maskText = mask.empty() ? nullptr : SysAllocString(mask.c_str());
+        const HRESULT hr = object->LoadAllPlugins(folderText, maskText);
+        SysFreeString(folderText);
+        SysFreeString(maskText);
+        return hr;
+    }
+    std::string takeCalls() {
+        if (!fs::exists(calls)) return {};
+        std::string text = testkit::readFile(calls);
+        fs::remove(calls);
+        return text;
+    }
+
+    fs::path folder = root.path() / "plugins";
+    fs::path calls = root.path() / "calls.log";
+    ScopedEnv log{"KYD_TEST_PLUGIN_LOG", calls.string()};
+    platform::com::Ptr<ISignerKyd> object;
+};
+
+TEST_F(MireloPlugins, LoadedPluginsHearTheLanguageUntilUnloaded) {
+    EXPECT_TRUE(FAILED(load(folder.string(), u"")));
+    LONG number = 0;
+    ASSERT_EQ(S_OK, object->get_LastErrorNumber(&number));
+    EXPECT_EQ(30, number);
+
+    ASSERT_EQ(S_OK, load(folder.string(), u"Tesk*PluginKyd.so"));
+    EXPECT_EQ("Text init 3 Mirelo\nText call 6 0\nText call 7 0\n", takeCalls());
+    ASSERT_EQ(S_OK, object->put_CfgLanguageNumber(sgLangEN));
+    EXPECT_EQ("Text call 6 2\n", takeCalls());
+    ASSERT_EQ(S_OK, object->UnloadAllPlugins());
+    EXPECT_EQ("Text exit 0 0\n", takeCalls());
+    ASSERT_EQ(S_OK, object->put_CfgLanguageNumber(sgLangSK));
+    EXPECT_EQ("", takeCalls());
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// A document plug-in for the host's tests. Every call it receives is
+// appended as one line to the file that KYD_TEST_PLUGIN_LOG names:
+//   "<label> init <host version> <application name>"
+//   "<label> call <command>[ <the word a points to, commands 6 and 7>]"
+//   "<label> exit <x> <y>"
+// The build makes variants of it through these definitions:
+//   PLUGIN_LABEL     the label of its lines
+//   PLUGIN_TYPE      the one MIME type it declares
+//   PLUGIN_ANSWER    what every command answers
+//   PLUGIN_VERSION   the protocol version it asks for
+//   PLUGIN_NO_EXIT   KydPluginExit is named but not defined
+//   PLUGIN_THROWS    KydPluginCall and KydPluginExit throw after recording
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "kyd_plugin/kyd_plugin.h"
+
+using namespace kyd_plugin;
+
+namespace {
+
+// Filled at initialisation: a type of 64 characters fills its field with no
+// terminator.
+MimeEntry g_types[1];
+
+void Record(const std::string& line) {
+    const char* file = std::getenv("KYD_TEST_PLUGIN_LOG");
+    if (file == nullptr) return;
+    if (FILE* out = std::fopen(file, "a")) {
+        std::fprintf(out, "%s %s\n", PLUGIN_LABEL, line.c_str());
+        std::fclose(out);
+    }
+}
+
+void MaybeThrow() {
+#ifdef PLUGIN_THROWS
+    throw std::runtime_error("plug-in failure");
+#endif
+}
+
+}  // namespace
+
+KYD_PLUGIN_EXPORT int KydPluginInit(const HostInfo* host, PluginInfo* info) {
+    Record("init " + std::to_string(host->interfaceVersion) + " " +
+           std::string(host->applicationName, strnlen(host->applicationName, sizeof host->applicationName)));
+    g_types[0] = MimeEntry{};
+    std::memcpy(g_types[0].type, PLUGIN_TYPE, std::min(sizeof g_types[0].type, std::strlen(PLUGIN_TYPE)));
+    std::strcpy(g_types[0].extension, "dat");
+    info->interfaceVersion = PLUGIN_VERSION;
+    std::strcpy(info->name, PLUGIN_LABEL);
+    info->types = g_types;
+    info->typeCount = 1;
+    info->output = g_types[0];
+    return 1;
+}
+
+KYD_PLUGIN_EXPORT int KydPluginCall(std::uint32_t command, CallArg a, CallArg, CallArg) {
+    std::string line = "call " + std::to_string(command);
+    if ((command == kLanguage || command == kCodePage) && a != 0)
+        line += " " + std::to_string(*reinterpret_cast<const std::uint32_t*>(a));
+    Record(line);
+    MaybeThrow();
+    return PLUGIN_ANSWER;
+}
+
+#ifndef PLUGIN_NO_EXIT
+KYD_PLUGIN_EXPORT int KydPluginExit(std::uint32_t x, std::uint32_t y) {
+    Record("exit " + std::to_string(x) + " " + std::to_string(y));
+    MaybeThrow();
+    return 1;
+}
+#else
+// Referenced, never defined: the name is in the dynamic string table, yet
+// the entry point does not resolve.
+extern "C" __attribute__((weak)) int KydPluginExit(std::uint32_t, std::uint32_t);
+extern "C" __attribute__((visibility("default"), used)) int (*const kyd_test_missing_exit)(std::uint32_t,
+                                                                                         std::uint32_t) =
+    &KydPluginExit;
+#endif
