@@ -1,4 +1,7 @@
 // Base64 (RFC 4648 section 4).
+#include <algorithm>
+#include <cstring>
+
 #include "mime/mime_coder.h"
 #include "mime_text.h"
 
@@ -8,12 +11,8 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 constexpr size_t kLine = 76;
 
 int Sextet(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
+    const char* found = c == 0 ? nullptr : std::strchr(kAlphabet, c);
+    return found ? static_cast<int>(found - kAlphabet) : -1;
 }
 
 }  // namespace
