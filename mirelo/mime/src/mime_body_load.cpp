@@ -7,9 +7,11 @@
 namespace {
 
 // Nesting and part counts beyond anything real; deeper or wider input is
-// refused instead of exhausting the stack or the heap.
+// refused instead of exhausting the stack or the heap. A boundary is at
+// most 70 characters (RFC 2046 section 5.1.1).
 constexpr int kMaxDepth = 32;
 constexpr size_t kMaxParts = 1000;
+constexpr size_t kMaxBoundary = 70;
 
 // The next delimiter ("\r\n--" boundary, then "--", blanks or a line end)
 // at or after `from`, or npos.
@@ -35,18 +37,20 @@ size_t NextLine(std::string_view text, size_t at) {
 int CMimeBody::Load(const char* buffer, int size) {
     Clear();
     if (!buffer || size <= 0) return 0;
-    const int result = LoadEntity(std::string_view(buffer, static_cast<size_t>(size)), 0);
+    size_t partsLeft = kMaxParts;
+    const int result = LoadEntity(std::string_view(buffer, static_cast<size_t>(size)), 0, partsLeft);
     if (result < 0) Clear();
     return result;
 }
 
-int CMimeBody::LoadEntity(std::string_view text, int depth) {
+int CMimeBody::LoadEntity(std::string_view text, int depth, size_t& partsLeft) {
     if (depth > kMaxDepth) return -1;
     const int headerLength = CMimeHeader::Load(text.data(), static_cast<int>(text.size()));
     if (headerLength < 0) return headerLength;
     const size_t contentStart = static_cast<size_t>(headerLength);
 
     const std::string boundary = GetMediaType() == MEDIA_MULTIPART ? GetBoundary() : std::string();
+    if (boundary.size() > kMaxBoundary) return -1;
     // A delimiter right after the header's empty line shares its line end.
     size_t delimiter = boundary.empty() ? std::string_view::npos
                                         : FindDelimiter(text, boundary, contentStart >= 2 ? contentStart - 2 : 0);
@@ -67,13 +71,13 @@ int CMimeBody::LoadEntity(std::string_view text, int depth) {
         const size_t partStart = NextLine(text, after);
         delimiter = FindDelimiter(text, boundary, partStart >= 2 ? partStart - 2 : 0);
         const size_t partEnd = delimiter == std::string_view::npos ? text.size() : std::max(delimiter, partStart);
-        if (m_parts.size() == kMaxParts) return -1;
+        if (partsLeft-- == 0) return -1;
 
         const std::string_view partText = text.substr(partStart, partEnd - partStart);
         CMimeHeader partHeader;
         if (partHeader.Load(partText.data(), static_cast<int>(partText.size())) < 0) return -1;
         CMimeBody& part = AddPart(CMimeEnvironment::CreateBodyPart(partHeader.GetMainType()));
-        const int loaded = part.LoadEntity(partText, depth + 1);
+        const int loaded = part.LoadEntity(partText, depth + 1, partsLeft);
         if (loaded < 0) {
             RemovePart(&part);
             return loaded;

@@ -91,6 +91,14 @@ std::string CMimeEncodedWord::Encode(std::string_view bytes, std::string_view ch
 }
 
 std::optional<CMimeEncodedWord::Decoded> CMimeEncodedWord::Decode(std::string_view text) {
+    // A word holds no whitespace; words far longer than the 75 characters
+    // RFC 2047 allows are not looked for, so a value full of "=?" costs no
+    // more than one pass each.
+    constexpr size_t kLongestWord = 1024;
+    size_t wordEnd = 0;
+    while (wordEnd < text.size() && wordEnd < kLongestWord && !mime_text::IsSpace(static_cast<unsigned char>(text[wordEnd])))
+        ++wordEnd;
+    text = text.substr(0, wordEnd);
     if (text.size() < 8 || text.substr(0, 2) != "=?") return std::nullopt;
     const size_t charsetEnd = text.find('?', 2);
     if (charsetEnd == std::string_view::npos || charsetEnd == 2 || charsetEnd + 2 >= text.size() ||
@@ -104,8 +112,7 @@ std::optional<CMimeEncodedWord::Decoded> CMimeEncodedWord::Decode(std::string_vi
     const size_t end = text.find("?=", textStart);
     if (end == std::string_view::npos) return std::nullopt;
     const std::string_view coded = text.substr(textStart, end - textStart);
-    for (const char c : coded)
-        if (mime_text::IsSpace(static_cast<unsigned char>(c)) || c == '?') return std::nullopt;
+    if (coded.find('?') != std::string_view::npos) return std::nullopt;
 
     Decoded word;
     // An RFC 2231 language suffix ("utf-8*cs") is no part of the charset.

@@ -12,6 +12,23 @@
 using mime_test::LoadText;
 using mime_test::Stored;
 
+namespace {
+
+// True when text is a sequence of whole UTF-8 characters.
+bool WholeUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
 TEST(Header, FieldsAreReplacedInPlaceAppendedAndLoadedFromTheirLines) {
     CMimeHeader header;
     EXPECT_EQ(2, header.Load("\r\nFrom: x\r\n\r\n", 13)) << "an empty first line ends the header";
@@ -83,10 +100,14 @@ TEST(EncodedWords, SubjectsRoundTripWithTheirCharsetAndWordsThatFitTheLine) {
         const std::string stored = Stored(body);
         EXPECT_EQ(std::string::npos, stored.find_first_of("\x80\xFF")) << stored;
         std::istringstream words(stored);
-        for (std::string word; words >> word;)
-            if (word.starts_with("=?")) {
-                EXPECT_LE(word.size(), 75u) << "an encoded word of at most 75 characters";
-            }
+        for (std::string word; words >> word;) {
+            if (!word.starts_with("=?")) continue;
+            EXPECT_LE(word.size(), 75u) << "an encoded word of at most 75 characters";
+            CMimeHeader alone;
+            const std::string line = "Subject: " + word + "\r\n\r\n";
+            ASSERT_GT(alone.Load(line.data(), static_cast<int>(line.size())), 0);
+            EXPECT_TRUE(WholeUtf8(alone.FindField("Subject")->value)) << "a word never splits a character: " << word;
+        }
         CMimeHeader loaded;
         ASSERT_GT(loaded.Load(stored.data(), static_cast<int>(stored.size())), 0);
         EXPECT_EQ(subject, loaded.FindField("Subject")->value);
@@ -97,6 +118,9 @@ TEST(EncodedWords, SubjectsRoundTripWithTheirCharsetAndWordsThatFitTheLine) {
     ASSERT_GT(loaded.Load(adjacent.data(), static_cast<int>(adjacent.size())), 0);
     EXPECT_EQ("P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD end", loaded.FindField("Subject")->value);
     EXPECT_EQ("iso-8859-2", loaded.FindField("Subject")->charset);
+    const std::string underscore = "Subject: =?utf-8?Q?a_b=5F?=\r\n\r\n";
+    ASSERT_GT(loaded.Load(underscore.data(), static_cast<int>(underscore.size())), 0);
+    EXPECT_EQ("a b_", loaded.FindField("Subject")->value) << "'_' is a space in a Q word";
     const std::string broken = "Subject: =?utf-8?B?*?= =?utf-8?X?a?= =?=\r\n\r\n";
     ASSERT_GT(loaded.Load(broken.data(), static_cast<int>(broken.size())), 0);
     EXPECT_EQ("=?utf-8?B?*?= =?utf-8?X?a?= =?=", loaded.FindField("Subject")->value) << "no word, no decoding";
@@ -143,6 +167,22 @@ TEST(Multipart, HostileEntitiesFailCleanly) {
     std::string wide = "Content-Type: multipart/mixed; boundary=b\r\n\r\n";
     for (int i = 0; i < 5000; ++i) wide += "\r\n--b\r\n";
     EXPECT_LT(LoadText(message, wide), 0);
+
+    std::string nested = "Content-Type: multipart/mixed; boundary=b\r\n\r\n";
+    for (int i = 0; i < 40; ++i) {
+        nested += "\r\n--b\r\nContent-Type: multipart/mixed; boundary=c\r\n\r\n";
+        for (int k = 0; k < 40; ++k) nested += "\r\n--c\r\n\r\nx";
+        nested += "\r\n--c--";
+    }
+    EXPECT_LT(LoadText(message, nested), 0) << "parts are counted over the whole entity";
+
+    const std::string longBoundary = "Content-Type: multipart/mixed; boundary=" + std::string(71, 'b') + "\r\n\r\n";
+    EXPECT_LT(LoadText(message, longBoundary + "\r\n--" + std::string(71, 'b') + "--"), 0);
+
+    std::string unclosedWords = "Subject: ";
+    for (int i = 0; i < 300000; ++i) unclosedWords += "=?a?Q?x";
+    ASSERT_GT(LoadText(message, unclosedWords + "\r\n\r\n"), 0) << "loads in one pass over the value";
+    EXPECT_EQ(unclosedWords.substr(9), message.FindField("Subject")->value);
 
     std::string manyFields;
     for (int i = 0; i < 5000; ++i) manyFields += "X:\r\n";

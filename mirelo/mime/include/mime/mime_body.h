@@ -50,7 +50,7 @@ public:
     std::optional<std::string> StoreEntity() const;
 
 private:
-    int LoadEntity(std::string_view text, int depth);
+    int LoadEntity(std::string_view text, int depth, size_t& partsLeft);
 
     std::string m_content;
     std::vector<std::unique_ptr<CMimeBody>> m_parts;
