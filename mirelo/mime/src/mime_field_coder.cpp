@@ -67,50 +67,55 @@ void CFieldCodeBase::Encode(std::string& out, size_t lineStart, std::string_view
     folder.Put(coded);
 }
 
-CFieldCodeBase::Decoded CFieldCodeBase::Decode(std::string_view raw, bool unfold) const {
+namespace {
+
+// Each line end of a folded value with the blanks after it as one space.
+std::string Unfolded(std::string_view raw) {
+    std::string joined;
+    joined.reserve(raw.size());
+    for (size_t i = 0; i < raw.size();) {
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
+            i += 2;
+            while (i < raw.size() && mime_text::IsBlank(static_cast<unsigned char>(raw[i]))) ++i;
+            joined += ' ';
+            continue;
+        }
+        joined += raw[i++];
+    }
+    return joined;
+}
+
+bool EncodedWordAt(std::string_view text, size_t at) {
+    return at + 1 < text.size() && text[at] == '=' && text[at + 1] == '?' && CMimeEncodedWord::Decode(text.substr(at));
+}
+
+}  // namespace
+
+CFieldCodeBase::Decoded CFieldCodeBase::Decode(std::string_view value, bool unfold) const {
+    const std::string unfolded = unfold ? Unfolded(value) : std::string();
+    const std::string_view raw = unfold ? std::string_view(unfolded) : value;
     Decoded decoded;
     std::string& out = decoded.value;
     out.reserve(raw.size());
     bool afterWord = false;
-    std::string_view gap;  // whitespace after an encoded word, dropped before another
     for (size_t i = 0; i < raw.size();) {
-        if (raw[i] == '=' && raw.size() - i >= 2 && raw[i + 1] == '?') {
-            if (const auto word = CMimeEncodedWord::Decode(raw.substr(i))) {
-                if (decoded.charset.empty()) decoded.charset = word->charset;
-                out += word->bytes;
-                i += word->length;
-                afterWord = true;
-                gap = {};
-                continue;
-            }
+        if (const auto word = raw[i] == '=' ? CMimeEncodedWord::Decode(raw.substr(i)) : std::nullopt) {
+            if (decoded.charset.empty()) decoded.charset = word->charset;
+            out += word->bytes;
+            i += word->length;
+            afterWord = true;
+            continue;
         }
         if (afterWord && mime_text::IsSpace(static_cast<unsigned char>(raw[i]))) {
+            // Whitespace between two encoded words is dropped (RFC 2047 section 6.2).
             size_t end = i;
             while (end < raw.size() && mime_text::IsSpace(static_cast<unsigned char>(raw[end]))) ++end;
-            gap = raw.substr(i, end - i);
+            if (!EncodedWordAt(raw, end)) out.append(raw.substr(i, end - i));
             i = end;
-            if (i < raw.size() && raw[i] == '=' && i + 1 < raw.size() && raw[i + 1] == '?' &&
-                CMimeEncodedWord::Decode(raw.substr(i)))
-                continue;
-            out += gap;
-            afterWord = false;
-            continue;
+        } else {
+            out += raw[i++];
         }
         afterWord = false;
-        out += raw[i++];
     }
-    if (!unfold) return decoded;
-    std::string joined;
-    joined.reserve(out.size());
-    for (size_t i = 0; i < out.size();) {
-        if (out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n') {
-            i += 2;
-            while (i < out.size() && mime_text::IsBlank(static_cast<unsigned char>(out[i]))) ++i;
-            joined += ' ';
-            continue;
-        }
-        joined += out[i++];
-    }
-    decoded.value = std::move(joined);
     return decoded;
 }

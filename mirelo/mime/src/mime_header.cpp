@@ -145,7 +145,7 @@ int CMimeHeader::Store(char* buffer, int size) const {
 }
 
 int CMimeHeader::Load(const char* buffer, int size) {
-    Clear();
+    m_fields.clear();
     if (!buffer || size <= 0) return 0;
     const std::string_view text(buffer, static_cast<size_t>(size));
     const bool unfold = CMimeEnvironment::AutoFolding();
@@ -175,7 +175,7 @@ int CMimeHeader::Load(const char* buffer, int size) {
                 value.remove_prefix(1);
         }
         if (m_fields.size() == kMaxFields) {
-            Clear();
+            m_fields.clear();
             return -1;
         }
         CFieldCodeBase::Decoded decoded = CMimeEnvironment::CreateFieldCoder(name)->Decode(value, unfold);

@@ -20,9 +20,9 @@ public:
         std::string value;
         std::string charset;  // of the first encoded word, else empty
     };
-    // The raw value as read from the header, its folded lines joined with
-    // one space when unfold is set.
-    Decoded Decode(std::string_view raw, bool unfold) const;
+    // The value as read from the header, its folded lines first joined
+    // with one space when unfold is set.
+    Decoded Decode(std::string_view value, bool unfold) const;
 
 protected:
     // True when the whole value is one segment (free text).
