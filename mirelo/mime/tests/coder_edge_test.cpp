@@ -37,7 +37,7 @@ std::string LoadedContent(const std::string& encoding, const std::string& coded)
 
 }  // namespace
 
-TEST(QuotedPrintable, BreaksLongLinesSoftlyAndEscapesTrailingBlanksLoneDotsAndEquals) {
+TEST(MimeQuotedPrintable, BreaksLongLinesSoftlyAndEscapesTrailingBlanksLoneDotsAndEquals) {
     EXPECT_EQ(std::string(75, 'a') + "=\r\n" + std::string(25, 'a'), StoredContent("quoted-printable", std::string(100, 'a')));
     EXPECT_EQ("end=20\r\ntab=09\r\n=2E\r\n.x\r\n1+1=3D2 =C3=A9=20",
               StoredContent("quoted-printable", "end \r\ntab\t\r\n.\r\n.x\r\n1+1=2 \xC3\xA9 "));
@@ -49,14 +49,14 @@ TEST(QuotedPrintable, BreaksLongLinesSoftlyAndEscapesTrailingBlanksLoneDotsAndEq
     EXPECT_EQ(mixed, LoadedContent("quoted-printable", StoredContent("quoted-printable", mixed)));
 }
 
-TEST(QuotedPrintable, DecodesEscapesAndSoftBreaksAndKeepsWhatIsNoEscape) {
+TEST(MimeQuotedPrintable, DecodesEscapesAndSoftBreaksAndKeepsWhatIsNoEscape) {
     EXPECT_EQ("AB", LoadedContent("quoted-printable", "=41=\r\nB"));
     EXPECT_EQ("\xE9\xE9", LoadedContent("quoted-printable", "=e9=E9"));
     EXPECT_EQ("joined", LoadedContent("quoted-printable", "join= \t\r\ned"));
     EXPECT_EQ("=4Z and =G1 and =", LoadedContent("quoted-printable", "=4Z and =G1 and ="));
 }
 
-TEST(Base64, WritesLinesOf76CharactersAndReadsBackExactlyWhateverTheLineBreaks) {
+TEST(MimeBase64, WritesLinesOf76CharactersAndReadsBackExactlyWhateverTheLineBreaks) {
     const std::string bytes57(57, '\xFF');
     EXPECT_EQ(std::string(76, '/') + "\r\n", StoredContent("base64", bytes57));
     EXPECT_EQ(std::string(76, '/') + "\r\n/w==", StoredContent("base64", bytes57 + '\xFF'));
@@ -75,13 +75,13 @@ TEST(Base64, WritesLinesOf76CharactersAndReadsBackExactlyWhateverTheLineBreaks) 
     EXPECT_EQ(all, LoadedContent("base64", spaced));
 }
 
-TEST(Base64, DamagedTextFailsTheLoadInsteadOfCuttingTheContent) {
+TEST(MimeBase64, DamagedTextFailsTheLoadInsteadOfCuttingTheContent) {
     EXPECT_EQ("load failed", LoadedContent("base64", "QUJD*REVG"));
     EXPECT_EQ("load failed", LoadedContent("base64", "QUJD\r\n\x80REVG"));
     EXPECT_EQ("ABC", LoadedContent("base64", "QUJD===="));
 }
 
-TEST(SevenBit, IsCopiedByteForByteWithFoldingOffAndBrokenBeforeABlankWithItOn) {
+TEST(MimeSevenBit, IsCopiedByteForByteWithFoldingOffAndBrokenBeforeABlankWithItOn) {
     std::string line;
     for (int i = 0; i < 30; ++i) line += "word" + std::to_string(i) + ' ';
     const std::string content = line + "\r\n\x01\x7F\xFF";

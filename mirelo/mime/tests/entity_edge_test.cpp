@@ -29,7 +29,7 @@ bool WholeUtf8(const std::string& text) {
 
 }  // namespace
 
-TEST(Header, FieldsAreReplacedInPlaceAppendedAndLoadedFromTheirLines) {
+TEST(MimeHeader, FieldsAreReplacedInPlaceAppendedAndLoadedFromTheirLines) {
     CMimeHeader header;
     EXPECT_EQ(2, header.Load("\r\nFrom: x\r\n\r\n", 13)) << "an empty first line ends the header";
     EXPECT_TRUE(header.Fields().empty());
@@ -59,7 +59,7 @@ TEST(Header, FieldsAreReplacedInPlaceAppendedAndLoadedFromTheirLines) {
     CMimeEnvironment::SetAutoFolding(false);
 }
 
-TEST(Header, ParametersAreFoundByWholeNameSetInPlaceAndUnquoted) {
+TEST(MimeHeader, ParametersAreFoundByWholeNameSetInPlaceAndUnquoted) {
     CMimeHeader header;
     std::string value = "left alone";
     EXPECT_FALSE(header.GetParameter("Content-Disposition", "filename", value));
@@ -90,7 +90,7 @@ TEST(Header, ParametersAreFoundByWholeNameSetInPlaceAndUnquoted) {
     EXPECT_EQ(MEDIA_UNKNOWN, plain.GetMediaType());
 }
 
-TEST(EncodedWords, SubjectsRoundTripWithTheirCharsetAndWordsThatFitTheLine) {
+TEST(MimeEncodedWords, SubjectsRoundTripWithTheirCharsetAndWordsThatFitTheLine) {
     CMimeEnvironment::SetAutoFolding(false);
     const std::string czech = "\xC5\x98" "ekl \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88";
     const std::string mostlyAscii = "Request_number? 12345 = renewal of certificate \xC3\xA9 and so on and on";
@@ -128,7 +128,7 @@ TEST(EncodedWords, SubjectsRoundTripWithTheirCharsetAndWordsThatFitTheLine) {
     EXPECT_EQ("=?utf-8?B?*?= =?utf-8?X?a?= =?=", loaded.FindField("Subject")->value) << "no word, no decoding";
 }
 
-TEST(Multipart, OwnContentPartsAndClosingDelimiterLoadAsWritten) {
+TEST(MimeMultipart, OwnContentPartsAndClosingDelimiterLoadAsWritten) {
     const std::string text = "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
                              "--b\r\nContent-Type: text/plain\r\n\r\none\r\n"
                              "--bx is no delimiter\r\n"
@@ -151,7 +151,7 @@ TEST(Multipart, OwnContentPartsAndClosingDelimiterLoadAsWritten) {
     EXPECT_EQ(1, message.GetPartCount());
 }
 
-TEST(Multipart, HostileEntitiesFailCleanly) {
+TEST(MimeMultipart, HostileEntitiesFailCleanly) {
     CMimeMessage message;
     EXPECT_EQ(0, message.Load("", 0));
     EXPECT_EQ(0, message.Load(nullptr, 5));
@@ -198,7 +198,7 @@ TEST(Multipart, HostileEntitiesFailCleanly) {
     EXPECT_EQ(0, message.GetPart(0)->GetPartCount());
 }
 
-TEST(Content, IsWrittenToAFileOfTheOwnerAlone) {
+TEST(MimeContent, IsWrittenToAFileOfTheOwnerAlone) {
     testkit::PlatformRoot folder;
     CMimeBody body;
     EXPECT_TRUE(body.WriteContentToFile(folder.path() / "empty"));

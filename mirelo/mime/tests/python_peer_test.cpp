@@ -32,7 +32,7 @@ void ExpectShortLines(const std::string& stored) {
 
 }  // namespace
 
-TEST(PythonPeer, ReadsOurSubjectQuotedPrintableBase64AndMultipartToTheSameTextsAndBytes) {
+TEST(MimePythonPeer, ReadsOurSubjectQuotedPrintableBase64AndMultipartToTheSameTextsAndBytes) {
     TESTKIT_REQUIRE_PROGRAM("python3");
     CMimeEnvironment::SetAutoFolding(true);
     std::string text;
@@ -82,7 +82,7 @@ TEST(PythonPeer, ReadsOurSubjectQuotedPrintableBase64AndMultipartToTheSameTextsA
     CMimeEnvironment::SetAutoFolding(false);
 }
 
-TEST(PythonPeer, MessagesPythonWritesWithCrLfLoadToTheirTextsAndBytes) {
+TEST(MimePythonPeer, MessagesPythonWritesWithCrLfLoadToTheirTextsAndBytes) {
     TESTKIT_REQUIRE_PROGRAM("python3");
     std::string binary;
     for (int i = 0; i < 1000; ++i) binary += static_cast<char>(i * 13);

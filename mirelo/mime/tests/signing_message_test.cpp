@@ -27,7 +27,7 @@ void BuildSigningMessage(CMimeMessage& message, const std::string& fileName, con
 
 }  // namespace
 
-TEST(SigningMessage, IsOneEntityPinnedByteForByteAndLoadsBackToTheDocumentTypeAndName) {
+TEST(MimeSigningMessage, IsOneEntityPinnedByteForByteAndLoadsBackToTheDocumentTypeAndName) {
     CMimeMessage message;
     BuildSigningMessage(message, "a.txt", kDocument);
     const std::string stored = Stored(message);
@@ -51,7 +51,7 @@ TEST(SigningMessage, IsOneEntityPinnedByteForByteAndLoadsBackToTheDocumentTypeAn
     EXPECT_EQ("a.txt", leaves[0]->GetFileName());
 }
 
-TEST(SigningMessage, FileNamesWithQuotesAndBackslashesSurviveAndLineBreaksAreRefused) {
+TEST(MimeSigningMessage, FileNamesWithQuotesAndBackslashesSurviveAndLineBreaksAreRefused) {
     TESTKIT_REQUIRE_PROGRAM("python3");
     const std::string name = "report \"final\" \\ draft; filename=evil.exe.txt";
     CMimeMessage message;
