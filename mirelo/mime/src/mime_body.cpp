@@ -73,12 +73,15 @@ int CMimeBody::GetLeafParts(std::vector<CMimeBody*>& leaves) {
     return count;
 }
 
+std::unique_ptr<CMimeCodeBase> CMimeBody::CreateContentCoder() const {
+    const Field* encoding = FindField("Content-Transfer-Encoding");
+    return CMimeEnvironment::CreateCoder(encoding ? std::string_view(encoding->value) : std::string_view());
+}
+
 std::optional<std::string> CMimeBody::StoreEntity() const {
     std::string out = StoreText();
     const size_t headerEnd = out.size();
-    int encodingLength = 0;
-    const char* encoding = GetFieldValue("Content-Transfer-Encoding", &encodingLength);
-    const auto coder = CMimeEnvironment::CreateCoder(encoding ? std::string_view(encoding, static_cast<size_t>(encodingLength)) : "");
+    const auto coder = CreateContentCoder();
     coder->SetInput(m_content, true);
     const std::optional<std::string> content = coder->GetOutput();
     if (!content) return std::nullopt;

@@ -56,9 +56,7 @@ int CMimeBody::LoadEntity(std::string_view text, int depth, size_t& partsLeft) {
                                         : FindDelimiter(text, boundary, contentStart >= 2 ? contentStart - 2 : 0);
     const size_t contentEnd = delimiter == std::string_view::npos ? text.size() : std::max(delimiter, contentStart);
 
-    int encodingLength = 0;
-    const char* encoding = GetFieldValue("Content-Transfer-Encoding", &encodingLength);
-    const auto coder = CMimeEnvironment::CreateCoder(encoding ? std::string_view(encoding, static_cast<size_t>(encodingLength)) : "");
+    const auto coder = CreateContentCoder();
     coder->SetInput(text.substr(contentStart, contentEnd - contentStart), false);
     std::optional<std::string> content = coder->GetOutput();
     if (!content) return -1;

@@ -96,7 +96,8 @@ std::optional<CMimeEncodedWord::Decoded> CMimeEncodedWord::Decode(std::string_vi
     // more than one pass each.
     constexpr size_t kLongestWord = 1024;
     size_t wordEnd = 0;
-    while (wordEnd < text.size() && wordEnd < kLongestWord && !mime_text::IsSpace(static_cast<unsigned char>(text[wordEnd])))
+    while (wordEnd < text.size() && wordEnd < kLongestWord &&
+           !mime_text::IsSpace(static_cast<unsigned char>(text[wordEnd])))
         ++wordEnd;
     text = text.substr(0, wordEnd);
     if (text.size() < 8 || text.substr(0, 2) != "=?") return std::nullopt;

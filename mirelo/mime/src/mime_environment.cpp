@@ -31,11 +31,6 @@ Maker Lookup(const Registry<Maker>& registry, std::string_view name) {
     return found == registry.end() ? Maker() : found->second;
 }
 
-template <class Coder>
-CMimeEnvironment::FieldCoderMaker FieldCoder() {
-    return [] { return std::make_unique<Coder>(); };
-}
-
 struct Environment {
     std::mutex lock;
     std::string defaultCharset;
@@ -45,15 +40,12 @@ struct Environment {
     Registry<CMimeEnvironment::BodyMaker> bodies;
 
     Environment() {
-        Register<CMimeEnvironment::CoderMaker>(coders, "quoted-printable", [] { return std::make_unique<CMimeCodeQP>(true); });
-        Register<CMimeEnvironment::CoderMaker>(coders, "base64", [] { return std::make_unique<CMimeCodeBase64>(true); });
+        using CoderMaker = CMimeEnvironment::CoderMaker;
+        using FieldCoderMaker = CMimeEnvironment::FieldCoderMaker;
+        Register<CoderMaker>(coders, "quoted-printable", [] { return std::make_unique<CMimeCodeQP>(true); });
+        Register<CoderMaker>(coders, "base64", [] { return std::make_unique<CMimeCodeBase64>(true); });
         for (const char* name : {"Subject", "Comments", "Content-Description"})
-            Register(fieldCoders, name, FieldCoder<CFieldCodeText>());
-        for (const char* name : {"From", "To", "Resent-To", "Cc", "Resent-Cc", "Bcc", "Resent-Bcc", "Reply-To",
-                                 "Resent-Reply-To"})
-            Register(fieldCoders, name, FieldCoder<CFieldCodeAddress>());
-        for (const char* name : {"Content-Type", "Content-Disposition"})
-            Register(fieldCoders, name, FieldCoder<CFieldCodeParameter>());
+            Register<FieldCoderMaker>(fieldCoders, name, [] { return std::make_unique<CFieldCodeText>(); });
     }
 };
 

@@ -7,7 +7,9 @@
 
 namespace mime_text {
 
-inline bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+inline bool IsSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 inline bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 inline bool IsSpecial(unsigned char c) {
     return std::string_view("\"(),.:;<=>@[\\]").find(static_cast<char>(c)) != std::string_view::npos;

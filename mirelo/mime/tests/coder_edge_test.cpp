@@ -38,7 +38,8 @@ std::string LoadedContent(const std::string& encoding, const std::string& coded)
 }  // namespace
 
 TEST(MimeQuotedPrintable, BreaksLongLinesSoftlyAndEscapesTrailingBlanksLoneDotsAndEquals) {
-    EXPECT_EQ(std::string(75, 'a') + "=\r\n" + std::string(25, 'a'), StoredContent("quoted-printable", std::string(100, 'a')));
+    EXPECT_EQ(std::string(75, 'a') + "=\r\n" + std::string(25, 'a'),
+              StoredContent("quoted-printable", std::string(100, 'a')));
     EXPECT_EQ("end=20\r\ntab=09\r\n=2E\r\n.x\r\n1+1=3D2 =C3=A9=20",
               StoredContent("quoted-printable", "end \r\ntab\t\r\n.\r\n.x\r\n1+1=2 \xC3\xA9 "));
     // A soft break goes after the last blank of the line, and every line

@@ -116,7 +116,8 @@ TEST(MimeEncodedWords, SubjectsRoundTripWithTheirCharsetAndWordsThatFitTheLine) 
         EXPECT_EQ("utf-8", loaded.FindField("Subject")->charset);
     }
     CMimeHeader loaded;
-    const std::string adjacent = "Subject: =?iso-8859-2?Q?P=F8=EDli=B9?= \r\n\t=?iso-8859-2?B?IL5sdbtvdehr/Q==?= end\r\n\r\n";
+    const std::string adjacent =
+        "Subject: =?iso-8859-2?Q?P=F8=EDli=B9?= \r\n\t=?iso-8859-2?B?IL5sdbtvdehr/Q==?= end\r\n\r\n";
     ASSERT_GT(loaded.Load(adjacent.data(), static_cast<int>(adjacent.size())), 0);
     EXPECT_EQ("P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD end", loaded.FindField("Subject")->value);
     EXPECT_EQ("iso-8859-2", loaded.FindField("Subject")->charset);

@@ -103,10 +103,11 @@ TEST(MimePythonPeer, MessagesPythonWritesWithCrLfLoadToTheirTextsAndBytes) {
         ASSERT_EQ(static_cast<int>(written.size()), LoadText(loaded, written)) << written;
         if (folding) {
             // The subject as Python itself reads it back.
-            const std::string subject = Python("import sys, email, email.policy\n"
-                                               "m = email.message_from_bytes(sys.stdin.buffer.read(), policy=email.policy.default)\n"
-                                               "sys.stdout.buffer.write(str(m['Subject']).encode())\n",
-                                               written);
+            const std::string subject =
+                Python("import sys, email, email.policy\n"
+                       "m = email.message_from_bytes(sys.stdin.buffer.read(), policy=email.policy.default)\n"
+                       "sys.stdout.buffer.write(str(m['Subject']).encode())\n",
+                       written);
             EXPECT_EQ(subject, loaded.FindField("Subject")->value);
             EXPECT_EQ("utf-8", loaded.FindField("Subject")->charset);
         }

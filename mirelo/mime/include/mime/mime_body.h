@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "mime/mime_coder.h"
 #include "mime/mime_header.h"
 
 class CMimeBody : public CMimeHeader {
@@ -51,6 +52,8 @@ public:
 
 private:
     int LoadEntity(std::string_view text, int depth, size_t& partsLeft);
+    // The coder of this body's "Content-Transfer-Encoding".
+    std::unique_ptr<CMimeCodeBase> CreateContentCoder() const;
 
     std::string m_content;
     std::vector<std::unique_ptr<CMimeBody>> m_parts;

@@ -1,6 +1,8 @@
 // Coders of header field values: on storing, segments that hold bytes of
 // 128 and above become encoded words in the field's charset; on loading,
-// encoded words are decoded back.
+// encoded words are decoded back. Structured values (addresses, parameters
+// and any other field) are cut into segments at blanks and special
+// characters; free text is one segment.
 #pragma once
 
 #include <string>
@@ -33,6 +35,3 @@ class CFieldCodeText : public CFieldCodeBase {
 protected:
     bool IsText() const override { return true; }
 };
-
-class CFieldCodeAddress : public CFieldCodeBase {};
-class CFieldCodeParameter : public CFieldCodeBase {};
