@@ -144,12 +144,7 @@ private:
     // Reads items until the definite end, or for an indefinite container
     // until its end-of-contents (or the bound of the container around it).
     void ReadItems(bool indefinite, std::size_t end) {
-        if (++m_depth > kMaxDepth) {
-            ++m_errors;
-            m_pos = end;
-            --m_depth;
-            return;
-        }
+        ++m_depth;
         while (!m_fatal) {
             if (!indefinite && m_pos >= end) break;
             Header h;
@@ -209,7 +204,16 @@ private:
         if (!m_fatal) m_pos = end;
     }
 
+    // Past the nesting limit the rest of the container is skipped.
+    bool TooDeep(std::size_t end) {
+        if (m_depth < kMaxDepth) return false;
+        ++m_errors;
+        m_pos = end;
+        return true;
+    }
+
     void ReadConstructed(const Header& h, bool indefinite, std::size_t end) {
+        if (TooDeep(end)) return;
         const bool universal = h.Class() == kClassUniversal;
         if (!indefinite && h.length == 0 && !universal) {
             ++m_errors;
@@ -246,6 +250,7 @@ private:
     // A string whose content is one ASN.1 item: its items become children.
     template <class Inner>
     void ReadEncapsulated(std::span<const std::uint8_t> content) {
+        if (TooDeep(m_pos + content.size())) return;
         auto& node = Top().Add(std::make_unique<Inner>());
         m_stack.push_back(static_cast<InnerObject*>(&node));
         const std::size_t saved = m_pos;
