@@ -76,6 +76,7 @@ void OidDb::ReadLine(const std::string& line) {
 }
 
 std::string OidDb::Lookup(const std::vector<std::int32_t>& arcs) const {
+    if (m_language != m_loadedLanguage) return {};
     const auto found = m_descriptions.find(arcs);
     return found == m_descriptions.end() ? std::string() : found->second;
 }

@@ -46,11 +46,14 @@ TEST_F(OidDescriptions, ReadsTheLinesOfADescriptionFile) {
     EXPECT_EQ("", db.Lookup({4, 4}));      // the long line ended the file
     EXPECT_EQ("", db.Lookup({9, 9}));
 
-    // Loading the same language again adds; a missing file changes nothing.
+    // Loading the same language again adds. A missing file changes nothing,
+    // but the table does not describe in its language another's OIDs.
     ASSERT_TRUE(Load(2, "OID = 3 3\nDescription = Three\n"));
     EXPECT_EQ("Common Name", db.Lookup({2, 5, 4, 3}));
     db.SetLanguage(1);
     EXPECT_FALSE(db.Load((folder.path() / "nowhere").c_str()));
+    EXPECT_EQ("", db.Lookup({3, 3}));
+    db.SetLanguage(2);
     EXPECT_EQ("Three", db.Lookup({3, 3}));
 }
 

@@ -26,7 +26,8 @@ public:
     // unchanged. A file of another language than the one loaded before
     // replaces the table; the same language again adds to it.
     bool Load(const char* directory);
-    // The description of exactly these arcs, or empty.
+    // The description of exactly these arcs in the current language, or
+    // empty (also when that language's file was not loaded).
     std::string Lookup(const std::vector<std::int32_t>& arcs) const;
 
     static const char* FileName(DWORD language) noexcept;
