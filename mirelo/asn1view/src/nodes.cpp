@@ -68,8 +68,6 @@ void InnerObject::InsertIntoTree(InnerObject* parent, TreeView& view) {
     InsertChildren(this, view);
 }
 
-void ASNRoot::ApplyLanguage(DWORD language) { InnerObject::ApplyLanguage(language); }
-
 void ASNRoot::InsertIntoTree(InnerObject*, TreeView& view) {
     m_item = TreeView::kRoot;
     InsertChildren(nullptr, view);

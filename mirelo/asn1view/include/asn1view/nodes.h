@@ -90,7 +90,6 @@ private:
 class ASNRoot final : public InnerObject {
 public:
     ASNRoot() : InnerObject(NodeType::Root, "") {}
-    void ApplyLanguage(DWORD language) override;
     void InsertIntoTree(InnerObject* parent, TreeView& view) override;
     void ApplySchema() override;
 };
