@@ -1,0 +1,164 @@
+// The reader on small hand-made encodings: the nodes and values it builds,
+// the problems it counts, and its bounds on hostile input.
+#include <gtest/gtest.h>
+
+#include "asn1view/der_reader.h"
+#include "testkit/platform_root.h"
+
+namespace {
+
+using namespace asn1view;
+
+struct Read {
+    ASNRoot root;
+    int errors = 0;
+    explicit Read(const Bytes& der) { errors = ParseDer(root, der); }
+    const ASN1Object& First() const { return *root.Children().at(0); }
+    template <class Node>
+    const Node& Nth(std::size_t i) const {
+        const auto& container = static_cast<const InnerObject&>(First());
+        EXPECT_EQ(container.Children().size() > i, true);
+        return dynamic_cast<const Node&>(*container.Children().at(i));
+    }
+};
+
+int Depth(const ASN1Object& node) {
+    if (!node.IsContainer()) return 0;
+    int deepest = 0;
+    for (const auto& child : static_cast<const InnerObject&>(node).Children()) deepest = std::max(deepest, Depth(*child));
+    return deepest + 1;
+}
+
+TEST(DerReader, BuildsNodesWithTheirValues) {
+    const Read oid({0x30, 0x03, 0x06, 0x01, 0x2A});
+    EXPECT_EQ(0, oid.errors);
+    ASSERT_EQ(NodeType::Sequence, oid.First().Type());
+    EXPECT_EQ("1.2", oid.Nth<Oid>(0).Dotted());
+
+    // Small integers keep their sign; a padded one counts as not minimal.
+    const Read integers({0x30, 0x0B, 0x02, 0x02, 0x00, 0x7F, 0x02, 0x01, 0xFF, 0x02, 0x02, 0xFF, 0x7F});
+    EXPECT_EQ(1, integers.errors);
+    EXPECT_EQ("127", integers.Nth<ASNInteger>(0).ValueText());
+    EXPECT_EQ("-1", integers.Nth<ASNInteger>(1).ValueText());
+    EXPECT_EQ("-129", integers.Nth<ASNInteger>(2).ValueText());
+
+    const auto time = [](const std::string& text, std::uint8_t tag) {
+        Bytes der{0x30, static_cast<std::uint8_t>(text.size() + 2), tag, static_cast<std::uint8_t>(text.size())};
+        der.insert(der.end(), text.begin(), text.end());
+        const Read read(der);
+        EXPECT_EQ(0, read.errors) << text;
+        return read.Nth<ASNTime>(0).ValueText();
+    };
+    EXPECT_EQ("31.12.2049 23:59:59 GMT", time("491231235959Z", 0x17));
+    EXPECT_EQ("01.01.1950 00:00:00 GMT", time("500101000000Z", 0x17));
+    EXPECT_EQ("29.02.2104 12:00:00 GMT", time("21040229120000Z", 0x18));
+
+    // Only the first top-level item is read; what follows is no error.
+    const Read two({0x05, 0x00, 0x05, 0x00});
+    EXPECT_EQ(0, two.errors);
+    EXPECT_EQ(1u, two.root.Children().size());
+
+    // A BOOLEAN of another byte than 00 or FF, a PrintableString with "@".
+    const Read odd({0x30, 0x06, 0x01, 0x01, 0x01, 0x13, 0x01, '@'});
+    EXPECT_EQ(2, odd.errors);
+    EXPECT_EQ("TRUE", odd.Nth<ASNBoolean>(0).ValueText());
+    EXPECT_EQ("@", odd.Nth<ASNString>(1).ValueText());
+
+    // An empty BIT STRING is valid DER.
+    const Read empty({0x30, 0x03, 0x03, 0x01, 0x00});
+    EXPECT_EQ(0, empty.errors);
+    EXPECT_EQ("", empty.Nth<BitString>(0).ValueText());
+}
+
+TEST(DerReader, ReadsEveryValidObjectIdentifier) {
+    // Any second arc under 2.
+    const Read large({0x06, 0x02, 0x88, 0x37});
+    EXPECT_EQ(0, large.errors);
+    EXPECT_EQ("2.999", static_cast<const Oid&>(large.First()).Dotted());
+
+    // 32 content bytes, 33 arcs: the text is whole.
+    Bytes many{0x06, 0x20, 0x2A};
+    std::string expected = "1.2";
+    for (int arc = 1; arc <= 31; ++arc) {
+        many.push_back(static_cast<std::uint8_t>(arc + 60));
+        expected += "." + std::to_string(arc + 60);
+    }
+    const Read read(many);
+    EXPECT_EQ(0, read.errors);
+    EXPECT_EQ(expected, static_cast<const Oid&>(read.First()).Dotted());
+
+    // 2.25 with a UUID of 128 bits, 19 base-128 bytes (the top bit set).
+    Bytes uuid{0x06, 0x14, 0x69, 0x83};
+    for (int i = 0; i < 17; ++i) uuid.push_back(0xFF);
+    uuid.push_back(0x7F);
+    const Read withUuid(uuid);
+    EXPECT_EQ(0, withUuid.errors);
+    EXPECT_EQ("2.25.{ffffffff-ffff-ffff-ffff-ffffffffffff}", static_cast<const Oid&>(withUuid.First()).Dotted());
+    uuid[3] = 0x87;  // 129 bits
+    EXPECT_EQ(1, Read(uuid).errors);
+
+    // An unterminated last arc.
+    EXPECT_EQ(1, Read({0x06, 0x02, 0x2A, 0x86}).errors);
+}
+
+TEST(DerReader, OpensStringsThatHoldAsn1) {
+    const Read octets({0x04, 0x05, 0x30, 0x03, 0x02, 0x01, 0x05});
+    EXPECT_EQ(0, octets.errors);
+    ASSERT_EQ(NodeType::InnerOctetString, octets.First().Type());
+    EXPECT_EQ(NodeType::Sequence, static_cast<const InnerObject&>(octets.First()).Children().at(0)->Type());
+
+    const Read random({0x04, 0x04, 0x9C, 0x11, 0xE3, 0x07});
+    ASSERT_EQ(NodeType::OctetString, random.First().Type());
+    EXPECT_EQ("9C 11 E3 07 ", random.First().ValueText());
+
+    const Read bits({0x03, 0x04, 0x00, 0x02, 0x01, 0x07});
+    ASSERT_EQ(NodeType::InnerBitString, bits.First().Type());
+
+    // Primitive content of other tags: text in three forms, or bytes.
+    const Read tagged({0x30, 0x16, 0x81, 0x03, 'a', 'b', 'c', 0x80, 0x02, 0x01, 0x02, 0x82, 0x06, 0x00, 'X', 0x00,
+                       'Y', 0x00, 'Z', 0x83, 0x03, 0x01, 0x02, 0x03});
+    EXPECT_EQ(0, tagged.errors);
+    const auto content = [&](std::size_t i) -> const ASN1Object& {
+        return *static_cast<const InnerObject&>(tagged.Nth<DistinctTag>(i)).Children().at(0);
+    };
+    EXPECT_EQ("abc", content(0).ValueText());
+    EXPECT_EQ(NodeType::Hex, content(1).Type());
+    EXPECT_EQ("XYZ", content(2).ValueText());
+    EXPECT_EQ("01 02 03 ", content(3).ValueText());
+}
+
+TEST(DerReader, CountsBrokenContainerEnds) {
+    EXPECT_EQ(0, Read({0x30, 0x80, 0x05, 0x00, 0x00, 0x00}).errors);       // indefinite, closed
+    EXPECT_EQ(1, Read({0x30, 0x04, 0x05, 0x00, 0x00, 0x00}).errors);       // end-of-contents in a definite one
+    EXPECT_EQ(1, Read({0x30, 0x80, 0x05, 0x00}).errors);                   // never closed
+    EXPECT_EQ(1, Read({0x30, 0x03, 0x05, 0x00, 0xFF}).errors);             // one stray byte left
+    EXPECT_EQ(1, Read({0x30, 0x03, 0x04, 0x05, 0x01}).errors);             // an item longer than its container
+
+    // More than four length bytes end the read; what was built stays.
+    const Read fatal({0x30, 0x08, 0x05, 0x00, 0x04, 0x85, 0x01, 0x01, 0x01, 0x01});
+    EXPECT_EQ(1, fatal.errors);
+    ASSERT_EQ(1u, fatal.root.Children().size());
+    EXPECT_EQ(1u, static_cast<const InnerObject&>(fatal.First()).Children().size());
+
+    testkit::PlatformRoot folder;
+    ASNRoot root;
+    EXPECT_EQ(1, ParseDerFile(root, folder.path() / "missing.der"));
+    EXPECT_EQ(0, ParseDerFile(root, folder.write("null.der", std::string("\x05\x00", 2))));
+}
+
+TEST(DerReader, BoundsHostileLengthsAndNesting) {
+    // Two gigabytes announced, six bytes given: counted, nothing allocated.
+    EXPECT_GE(Read({0x04, 0x84, 0x7F, 0xFF, 0xFF, 0xFF}).errors, 1);
+
+    Bytes nested;
+    for (int i = 0; i < 20000; ++i) nested.insert(nested.end(), {0x30, 0x80});
+    const Read deep(nested);
+    EXPECT_GE(deep.errors, 1);
+    EXPECT_LE(Depth(deep.root), kMaxDepth + 1);
+
+    Bytes longOid{0x06, 0x21};
+    longOid.insert(longOid.end(), 33, 0x01);
+    EXPECT_EQ(1, Read(longOid).errors);
+}
+
+}  // namespace
