@@ -2,11 +2,14 @@
 #include "lumvar/log_writer.h"
 
 #include <cstdarg>
+#include <fstream>
 #include <mutex>
 #include <new>
 
 #include "lumvar/result_codes.h"
 #include "platform/format.h"
+#include "platform/paths.h"
+#include "platform/text.h"
 #include "win32/datetime.h"
 #include "win32/format.h"
 #include "win32/process.h"
@@ -17,6 +20,7 @@ namespace {
 struct State {
     std::mutex lock;
     std::u16string text;
+    std::ofstream file;
     bool failed = false;
     unsigned level = 0;
 };
@@ -41,6 +45,21 @@ int open() {
     State& s = state();
     std::lock_guard guard(s.lock);
     return s.failed ? kLogStream : kOk;
+}
+
+int openFile(const std::u16string& path) {
+    State& s = state();
+    std::lock_guard guard(s.lock);
+    s.file.close();
+    s.file.clear();
+    s.file.open(platform::paths::fromWindows(path), std::ios::binary | std::ios::app);
+    return s.file.is_open() ? kOk : kLogStream;
+}
+
+void closeFile() {
+    State& s = state();
+    std::lock_guard guard(s.lock);
+    s.file.close();
 }
 
 int setLevel(unsigned level) {
@@ -70,11 +89,13 @@ void write(Level level, const char16_t* format, ...) {
         message.resize(written < 0 ? kMaxMessage : static_cast<std::size_t>(written));
         SYSTEMTIME now{};
         GetLocalTime(&now);
-        s.text += platform::text::format(u"%02u.%02u.%04u %02u:%02u:%02u %ls %u %u ", now.wDay, now.wMonth,
-                                         now.wYear, now.wHour, now.wMinute, now.wSecond, levelWord(level),
-                                         GetCurrentProcessId(), GetCurrentThreadId());
-        s.text += message;
-        s.text += u'\n';
+        const std::u16string line =
+            platform::text::format(u"%02u.%02u.%04u %02u:%02u:%02u %ls %u %u ", now.wDay, now.wMonth, now.wYear,
+                                   now.wHour, now.wMinute, now.wSecond, levelWord(level), GetCurrentProcessId(),
+                                   GetCurrentThreadId()) +
+            message + u'\n';
+        s.text += line;
+        if (s.file.is_open()) s.file << platform::text::toUtf8(line) << std::flush;
     } catch (const std::bad_alloc&) {
         s.failed = true;
     }

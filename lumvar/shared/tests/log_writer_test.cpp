@@ -7,7 +7,9 @@
 
 #include "lumvar/log_writer.h"
 #include "lumvar/result_codes.h"
+#include "platform/paths.h"
 #include "platform/text.h"
+#include "testkit/platform_root.h"
 #include "win32/process.h"
 
 namespace {
@@ -64,6 +66,24 @@ TEST_F(LogWriter, MessagesAreCutAtTheirLimit) {
     log::write(Level::Error, u"%ls", longText.c_str());
     const std::u16string text = log::text(false);
     EXPECT_EQ(log::kMaxMessage, text.size() - text.rfind(u' ') - 2);
+}
+
+TEST_F(LogWriter, AnOpenFileGetsEveryKeptLineToo) {
+    testkit::PlatformRoot root;
+    root.write("Tesk Upgrade/lumvar.log", "earlier run\n");
+    const std::u16string file = platform::paths::toWide(root.path()) + u"\\Tesk Upgrade\\lumvar.log";
+    EXPECT_EQ(lumvar::kLogStream, log::openFile(platform::paths::toWide(root.path()) + u"\\missing\\x.log"));
+    ASSERT_EQ(lumvar::kOk, log::openFile(file));
+    log::setLevel(3);
+    log::write(Level::Info, u"Kopírování");
+    log::closeFile();
+    log::closeFile();
+    log::write(Level::Info, u"after close");
+    const std::string written = root.read("Tesk Upgrade/lumvar.log");
+    EXPECT_EQ(0u, written.find("earlier run\n"));
+    EXPECT_NE(std::string::npos, written.find(" Kopírování\n"));
+    EXPECT_EQ(std::string::npos, written.find("after close"));
+    EXPECT_NE(std::string::npos, logText().find("after close"));
 }
 
 // The lock exists for the whole life of the process: threads writing with no

@@ -20,6 +20,12 @@ inline constexpr std::size_t kMaxMessage = 20000;
 // while appending); clearing the log mends it.
 int open();
 
+// The upgrade process also appends every kept line, in UTF-8, to a file:
+// kOk, or kLogStream when the file cannot be opened (lines then stay in
+// memory only). closeFile() is harmless when no file is open.
+int openFile(const std::u16string& path);
+void closeFile();
+
 // kOk, or kLogLevel for a level above 3 (the old level stays).
 int setLevel(unsigned level);
 unsigned level();
