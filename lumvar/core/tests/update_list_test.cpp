@@ -56,7 +56,7 @@ const FileRecord& fileAt(const UpdateList& list, const std::u16string& path) {
     throw std::runtime_error("no such record");
 }
 
-TEST(Inventory, ListsEveryInstalledFileAndFolderForRemoval) {
+TEST(InstalledInventory, ListsEveryInstalledFileAndFolderForRemoval) {
     testkit::PlatformRoot root;
     root.write("prog/a.dll", "x");
     root.write("prog/sub/b.dll", "x");
@@ -70,7 +70,7 @@ TEST(Inventory, ListsEveryInstalledFileAndFolderForRemoval) {
     EXPECT_TRUE(list.files[0].digest.print().empty());
 }
 
-TEST(Inventory, RefusesTooLongOrMissingFolders) {
+TEST(InstalledInventory, RefusesTooLongOrMissingFolders) {
     testkit::PlatformRoot root;
     UpdateList list;
     EXPECT_EQ(kProgramFolderMissing, GenerateUpdateFileList(wide(root.path() / "nothing") + u"\\", u"", list));
@@ -85,7 +85,7 @@ TEST(Inventory, RefusesTooLongOrMissingFolders) {
     EXPECT_TRUE(list.files.empty() && list.dirs.empty());
 }
 
-class Merge : public ::testing::Test {
+class UpdateListMerge : public ::testing::Test {
 protected:
     void SetUp() override {
         // Installed program folder.
@@ -113,7 +113,7 @@ protected:
     testkit::PlatformRoot m_root;
 };
 
-TEST_F(Merge, InstalledTreeAgainstServerListGivesEachState) {
+TEST_F(UpdateListMerge, InstalledTreeAgainstServerListGivesEachState) {
     UpdateList server;
     server.files = {
         serverFile(ProgramFolder, u"same.dll", kOne, 3),
@@ -169,7 +169,7 @@ TEST_F(Merge, InstalledTreeAgainstServerListGivesEachState) {
     EXPECT_EQ("one", m_root.read("prog/user.cfg"));
 }
 
-TEST_F(Merge, FailuresLeaveTheCallersListAlone) {
+TEST_F(UpdateListMerge, FailuresLeaveTheCallersListAlone) {
     UpdateList out;
     out.files.push_back(serverFile(ProgramFolder, u"kept.dll", kOne, 1));
     EXPECT_EQ(kNullArgument, GenerateUpdateList(configFor(m_root.path() / "prog"), nullptr, out));

@@ -24,7 +24,7 @@ Config complete() {
     return c;
 }
 
-TEST(Config, SettersTakeValidValuesAndRefuseOthersWithoutChange) {
+TEST(LumvarConfig, SettersTakeValidValuesAndRefuseOthersWithoutChange) {
     struct Case {
         const char* what;
         std::function<int(Config&)> set;
@@ -60,7 +60,7 @@ TEST(Config, SettersTakeValidValuesAndRefuseOthersWithoutChange) {
     }
 }
 
-TEST(Config, IsLoadedOnlyWhenEveryMemberWasSet) {
+TEST(LumvarConfig, IsLoadedOnlyWhenEveryMemberWasSet) {
     Config empty;
     EXPECT_EQ(0, empty.isLoaded());
     EXPECT_EQ(lumvar::Czech, empty.getLang());
@@ -82,7 +82,7 @@ TEST(Config, IsLoadedOnlyWhenEveryMemberWasSet) {
     EXPECT_EQ(1, config.isLoaded());
 }
 
-TEST(Config, FoldersEndInOneSeparator) {
+TEST(LumvarConfig, FoldersEndInOneSeparator) {
     const Config c = complete();
     EXPECT_EQ(u"/opt/halvex\\", c.getProgramPath());
     EXPECT_EQ(u"/opt/halvex/lib\\", c.getDllPath());

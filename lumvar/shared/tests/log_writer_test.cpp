@@ -19,7 +19,7 @@ using log::Level;
 
 std::string logText(bool clear = false) { return platform::text::toUtf8(log::text(clear)); }
 
-class LogWriter : public ::testing::Test {
+class LumvarLog : public ::testing::Test {
 protected:
     void SetUp() override {
         log::clear();
@@ -28,7 +28,7 @@ protected:
     void TearDown() override { log::setLevel(0); }
 };
 
-TEST_F(LogWriter, LinesCarryDateTimeLevelProcessAndThread) {
+TEST_F(LumvarLog, LinesCarryDateTimeLevelProcessAndThread) {
     ASSERT_EQ(lumvar::kOk, log::setLevel(3));
     log::write(Level::Error, u"Soubor \"%ls\" chybí (%d).", u"a\\b.dll", 42);
     log::write(Level::Info, u"info");
@@ -42,7 +42,7 @@ TEST_F(LogWriter, LinesCarryDateTimeLevelProcessAndThread) {
     EXPECT_TRUE(std::regex_match(logText(), expected)) << logText();
 }
 
-TEST_F(LogWriter, LevelFiltersAndClearEmpties) {
+TEST_F(LumvarLog, LevelFiltersAndClearEmpties) {
     log::write(Level::Error, u"never set: nothing kept");
     EXPECT_EQ("", logText());
 
@@ -60,7 +60,7 @@ TEST_F(LogWriter, LevelFiltersAndClearEmpties) {
     EXPECT_EQ(lumvar::kOk, log::open());
 }
 
-TEST_F(LogWriter, MessagesAreCutAtTheirLimit) {
+TEST_F(LumvarLog, MessagesAreCutAtTheirLimit) {
     log::setLevel(1);
     const std::u16string longText(log::kMaxMessage + 500, u'x');
     log::write(Level::Error, u"%ls", longText.c_str());
@@ -68,7 +68,7 @@ TEST_F(LogWriter, MessagesAreCutAtTheirLimit) {
     EXPECT_EQ(log::kMaxMessage, text.size() - text.rfind(u' ') - 2);
 }
 
-TEST_F(LogWriter, AnOpenFileGetsEveryKeptLineToo) {
+TEST_F(LumvarLog, AnOpenFileGetsEveryKeptLineToo) {
     testkit::PlatformRoot root;
     root.write("Tesk Upgrade/lumvar.log", "earlier run\n");
     const std::u16string file = platform::paths::toWide(root.path()) + u"\\Tesk Upgrade\\lumvar.log";
@@ -88,7 +88,7 @@ TEST_F(LogWriter, AnOpenFileGetsEveryKeptLineToo) {
 
 // The lock exists for the whole life of the process: threads writing with no
 // client session open keep every line whole.
-TEST_F(LogWriter, ThreadsWritingWithoutASessionKeepWholeLines) {
+TEST_F(LumvarLog, ThreadsWritingWithoutASessionKeepWholeLines) {
     log::setLevel(3);
     constexpr int kThreads = 8;
     constexpr int kLines = 200;
