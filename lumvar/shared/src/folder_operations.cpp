@@ -1,0 +1,84 @@
+// DeleteDirectory and CopyDir.
+#include "lumvar/folder_operations.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "lumvar/log_writer.h"
+#include "lumvar/sha1_hash.h"
+#include "lumvar/result_codes.h"
+#include "platform/owned.h"
+#include "platform/paths.h"
+#include "win32/error.h"
+#include "win32/files.h"
+
+namespace lumvar {
+namespace {
+
+using log::Level;
+
+// Longest folder path the walks accept, without the "*" of the search.
+constexpr std::size_t kMaxFolderPath = 257;
+
+std::u16string asFolder(std::u16string path) {
+    if (path.empty() || (path.back() != u'\\' && path.back() != u'/')) path.push_back(u'\\');
+    return path;
+}
+
+bool isDotEntry(const WCHAR* name) {
+    return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+}
+
+// A copy that failed is harmless when the destination already holds the
+// same bytes; a digest that could not be computed proves nothing.
+bool sameContent(const std::u16string& a, const std::u16string& b) {
+    Sha1Hash first;
+    Sha1Hash second;
+    return first.calcFromFile(a) == kOk && second.calcFromFile(b) == kOk && first == second;
+}
+
+}  // namespace
+
+bool DeleteDirectory(const std::u16string& path) {
+    std::u16string folder = path;
+    if (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
+    log::write(Level::Debug, u"DeleteDirectory: pszFrom = %ls", folder.c_str());
+    std::error_code error;
+    const std::filesystem::path target = platform::paths::fromWindows(folder);
+    if (folder.empty() || !std::filesystem::exists(std::filesystem::symlink_status(target, error)))
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    else
+        std::filesystem::remove_all(target, error);
+    if (!error) return true;
+    log::write(Level::Error, u"DeleteDirectory: smazání selhalo (%d)", error.value());
+    return false;
+}
+
+bool CopyDir(const std::u16string& sourcePath, const std::u16string& destinationPath) {
+    const std::u16string source = asFolder(sourcePath);
+    const std::u16string destination = asFolder(destinationPath);
+    log::write(Level::Debug, u"CopyDir: Source %ls, Destination %ls", source.c_str(), destination.c_str());
+    if (source.size() > kMaxFolderPath) return false;
+    WIN32_FIND_DATAW entry{};
+    const HANDLE first = FindFirstFileW((source + u"*").c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE) return false;
+    const platform::Owned<void, FindClose> find(first);
+    bool result = true;
+    do {
+        if (isDotEntry(entry.cFileName)) continue;
+        const std::u16string from = source + entry.cFileName;
+        const std::u16string to = destination + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) result = false;
+            if (!CopyDir(from, to)) result = false;
+            continue;
+        }
+        log::write(Level::Debug, u"Kopírování souboru %ls", from.c_str());
+        if (CopyFileW(from.c_str(), to.c_str(), FALSE) || sameContent(from, to)) continue;
+        log::write(Level::Error, u"Chyba pri kopirovani souboru");
+        result = false;
+    } while (FindNextFileW(find.get(), &entry));
+    return result;
+}
+
+}  // namespace lumvar

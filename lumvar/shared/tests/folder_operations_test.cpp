@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lumvar/folder_operations.h"
+#include "platform/paths.h"
+#include "testkit/platform_root.h"
+#include "win32/files.h"
+#include "win32/sync.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::u16string wide(const fs::path& p) { return platform::paths::toWide(p); }
+
+// A handle that keeps others from writing (or, with share 0, from opening).
+class Holder {
+public:
+    Holder(const fs::path& file, DWORD share)
+        : m_h(CreateFileW(wide(file).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~Holder() { CloseHandle(m_h); }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_h;
+};
+
+TEST(CopyDir, CopiesTheWholeTreeAndOverwrites) {
+    testkit::PlatformRoot root;
+    root.write("prog/a.dll", "A");
+    root.write("prog/sub/deeper/b.txt", "B");
+    fs::create_directories(root.path() / "prog/empty");
+    root.write("backup/a.dll", "old");
+    EXPECT_TRUE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup") + u"\\"));
+    EXPECT_EQ("A", root.read("backup/a.dll"));
+    EXPECT_EQ("B", root.read("backup/sub/deeper/b.txt"));
+    EXPECT_TRUE(fs::is_directory(root.path() / "backup/empty"));
+    EXPECT_FALSE(lumvar::CopyDir(wide(root.path() / "missing"), wide(root.path() / "backup")));
+}
+
+TEST(CopyDir, AFailedCopyCountsOnlyWhenBothDigestsAreEqual) {
+    testkit::PlatformRoot root;
+    root.write("prog/same.dll", "same");
+    root.write("backup/same.dll", "same");
+    {
+        // The destination cannot be written but already holds the content.
+        Holder busy(root.path() / "backup/same.dll", FILE_SHARE_READ);
+        ASSERT_TRUE(busy.valid());
+        EXPECT_TRUE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+    }
+    root.write("prog/same.dll", "newer");
+    {
+        Holder busy(root.path() / "backup/same.dll", FILE_SHARE_READ);
+        EXPECT_FALSE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ("same", root.read("backup/same.dll"));
+    }
+    {
+        // Neither side can be read: no digest proves the copy, so it failed.
+        root.write("prog/same.dll", "same");
+        Holder source(root.path() / "prog/same.dll", 0);
+        Holder destination(root.path() / "backup/same.dll", 0);
+        ASSERT_TRUE(source.valid() && destination.valid());
+        EXPECT_FALSE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+    }
+}
+
+TEST(DeleteDirectory, RemovesTheTreeButNothingALinkPointsTo) {
+    testkit::PlatformRoot root;
+    root.write("area/update/a.dll", "A");
+    root.write("area/update/sub/b.dll", "B");
+    root.write("outside/keep.txt", "K");
+    fs::create_directory_symlink(root.path() / "outside", root.path() / "area/update/sub/link");
+    EXPECT_TRUE(lumvar::DeleteDirectory(wide(root.path() / "area/update") + u"\\"));
+    EXPECT_FALSE(fs::exists(root.path() / "area/update"));
+    EXPECT_TRUE(fs::exists(root.path() / "area"));
+    EXPECT_EQ("K", root.read("outside/keep.txt"));
+    EXPECT_FALSE(lumvar::DeleteDirectory(wide(root.path() / "area/update")));
+}
+
+}  // namespace
