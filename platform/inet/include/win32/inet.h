@@ -79,6 +79,29 @@ using LPURL_COMPONENTSA = URL_COMPONENTSA*;
 // means NUL-terminated. No dwFlags are supported (ERROR_INVALID_PARAMETER).
 BOOL InternetCrackUrlA(LPCSTR lpszUrl, DWORD dwUrlLength, DWORD dwFlags, LPURL_COMPONENTSA lpUrlComponents) noexcept;
 
+struct URL_COMPONENTSW {
+    DWORD dwStructSize;
+    LPWSTR lpszScheme;
+    DWORD dwSchemeLength;
+    INTERNET_SCHEME nScheme;
+    LPWSTR lpszHostName;
+    DWORD dwHostNameLength;
+    INTERNET_PORT nPort;
+    LPWSTR lpszUserName;
+    DWORD dwUserNameLength;
+    LPWSTR lpszPassword;
+    DWORD dwPasswordLength;
+    LPWSTR lpszUrlPath;
+    DWORD dwUrlPathLength;
+    LPWSTR lpszExtraInfo;
+    DWORD dwExtraInfoLength;
+};
+using LPURL_COMPONENTSW = URL_COMPONENTSW*;
+
+// The same on UTF-16 text, lengths in characters; any character outside
+// ASCII is part of the text around it, never a delimiter.
+BOOL InternetCrackUrlW(LPCWSTR lpszUrl, DWORD dwUrlLength, DWORD dwFlags, LPURL_COMPONENTSW lpUrlComponents) noexcept;
+
 // ---- Handles ------------------------------------------------------------------
 
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's setting: http_proxy, https_proxy, no_proxy
