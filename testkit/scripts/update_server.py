@@ -246,8 +246,11 @@ class Handler(BaseHTTPRequestHandler):
         pass
 
     def do_POST(self):
-        length = int(self.headers.get("Content-Length", "0"))
-        body = self.rfile.read(min(length, 16 * 1024 * 1024))
+        try:
+            length = int(self.headers.get("Content-Length", "0"))
+        except ValueError:
+            length = 0
+        body = self.rfile.read(max(0, min(length, 16 * 1024 * 1024)))
         record(self, body)
         with open(os.path.join(folder, "fault"), encoding="ascii") as f:
             fault = f.read().strip() or "none"

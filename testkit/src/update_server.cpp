@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "local_service.h"
+#include "platform/text.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -44,10 +45,10 @@ const char* faultWord(UpdateFault fault) {
     return "none";
 }
 
-// A field of the tree file: tab-separated lines, so no tab or line break inside.
+// A field of the tree file: UTF-8 in tab-separated lines, so no tab or line break inside.
 const std::string& field(const std::string& text) {
-    if (text.find_first_of("\t\r\n") != std::string::npos)
-        throw std::invalid_argument("an update tree text holds a tab or a line break: " + text);
+    if (text.find_first_of("\t\r\n") != std::string::npos || !platform::text::isValidUtf8(text))
+        throw std::invalid_argument("an update tree text is not UTF-8 or holds a tab or a line break: " + text);
     return text;
 }
 

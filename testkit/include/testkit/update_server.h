@@ -88,8 +88,8 @@ public:
     std::string url() const;
     std::uint16_t port() const noexcept { return m_port; }
 
-    // Replaces the tree; the next request sees the new one. Paths with a
-    // tab, CR or LF are refused (std::invalid_argument).
+    // Replaces the tree; the next request sees the new one. Texts that are
+    // not UTF-8 or hold a tab, CR or LF are refused (std::invalid_argument).
     void publish(const UpdateTree& tree);
     void answer(UpdateFault fault);
     std::vector<UpdateRequest> requests() const;
