@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -185,6 +186,9 @@ TEST_F(UpdateServerTest, ServesTheTreeInEachFormAndRecordsTheRequests) {
     next.folders.clear();
     next.files.resize(1);
     server.publish(next);
+    UpdateTree bad = next;
+    bad.files[0].path = "a\tb";
+    EXPECT_THROW(server.publish(bad), std::invalid_argument);  // and the tree before it stays
     EXPECT_EQ("status ok\nok -\nversion 2.2.0\nfile program_folder no složka/čtení.txt " + std::string(kAbcDigest) +
                   " 3\n",
               post(server, request("getfilelist"), kListSchema).summary);
