@@ -1,14 +1,12 @@
 #include "testkit/tsa.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "der.h"
+#include "local_service.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -172,18 +170,6 @@ os.rename(port_file + ".tmp", port_file)
 server.serve_forever()
 )PY";
 
-fs::path makeFolder(const char* prefix) {
-    std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder for the TSA");
-    return pattern;
-}
-
-// Written whole and renamed, so that the server never reads half a file.
-void replaceFile(const fs::path& file, std::string_view content) {
-    writeFile(fs::path(file).concat(".tmp"), content);
-    fs::rename(fs::path(file).concat(".tmp"), file);
-}
-
 std::string asText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 const char* faultWord(TsaFault fault) {
@@ -212,20 +198,10 @@ const char* faultWord(TsaFault fault) {
     return "none";
 }
 
-pki::Credential serverCredential(const pki::Hierarchy& pki) {
-    return pki::CertificateBuilder()
-        .subject(pki::Name{{"CN", "127.0.0.1"}})
-        .issuedBy(pki.standardCa)
-        .keyUsage(pki::kDigitalSignature | pki::kKeyEncipherment)
-        .extendedKeyUsage({"1.3.6.1.5.5.7.3.1"})
-        .subjectAltNames({pki::GeneralName::ip("127.0.0.1"), pki::GeneralName::dns("localhost")})
-        .build();
-}
-
 }  // namespace
 
 TsaSigner::TsaSigner(pki::Credential tsa)
-    : m_tsa(std::move(tsa)), m_folder(makeFolder("testkit-tsa")), m_config(m_folder / "tsa.cnf") {
+    : m_tsa(std::move(tsa)), m_folder(makeServiceFolder("testkit-tsa")), m_config(m_folder / "tsa.cnf") {
     const auto files = m_tsa.write(m_folder, "tsa");
     std::string chain;
     for (const auto& ca : m_tsa.chain) chain += ca.pem();
@@ -257,7 +233,7 @@ TsaSigner::~TsaSigner() {
 }
 
 Bytes TsaSigner::reply(const Bytes& query) const {
-    const fs::path work = makeFolder("testkit-tsa-reply");
+    const fs::path work = makeServiceFolder("testkit-tsa-reply");
     writeFile(work / "query.tsq", asText(query));
     const RunResult result = run({"openssl", "ts", "-reply", "-config", m_config.string(), "-queryfile",
                                   (work / "query.tsq").string(), "-out", (work / "reply.tsr").string()});
@@ -290,7 +266,7 @@ Tsa::Tsa(const pki::Hierarchy& pki, TsaOptions options)
 
     std::vector<std::string> argv = {kPython, (folder / "server.py").string(), "--folder", folder.string()};
     if (m_options.https) {
-        const auto files = serverCredential(pki).write(folder, "server");
+        const auto files = localhostCredential(pki).write(folder, "server");
         argv.insert(argv.end(), {"--cert", files.chainPem.string(), "--key", files.keyPem.string()});
         if (m_options.clientCa) {
             writeFile(folder / "client-ca.pem", m_options.clientCa->pem());
@@ -299,13 +275,7 @@ Tsa::Tsa(const pki::Hierarchy& pki, TsaOptions options)
     }
     m_service = std::make_unique<Service>(argv);
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!fs::exists(folder / "port")) {
-        if (!m_service->running() || std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("the TSA did not start:\n" + m_service->log());
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    m_port = static_cast<std::uint16_t>(std::stoi(readFile(folder / "port")));
+    m_port = waitForPortFile(*m_service, folder / "port", "the TSA");
 }
 
 Tsa::~Tsa() { m_service.reset(); }

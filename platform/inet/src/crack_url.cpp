@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/boundary.h"
+#include "url_part.h"
 #include "win32/inet.h"
 
 namespace {
@@ -108,24 +109,8 @@ Cracked crack(std::string_view url, bool splitExtra) {
     return c;
 }
 
-bool wanted(const char* p, DWORD length) { return p || length; }
-
-// The three ways a caller asks for a part: not at all, as a pointer into the
-// URL, or copied into its buffer.
 void store(LPCSTR url, const Part& value, LPSTR& p, DWORD& length) {
-    if (!wanted(p, length)) return;
-    if (!p) {
-        p = const_cast<LPSTR>(url + value.offset);
-        length = static_cast<DWORD>(value.text.size());
-        return;
-    }
-    if (length < value.text.size() + 1) {
-        length = static_cast<DWORD>(value.text.size() + 1);
-        throw WinError(ERROR_INSUFFICIENT_BUFFER, "URL part does not fit");
-    }
-    std::memcpy(p, value.text.data(), value.text.size());
-    p[value.text.size()] = '\0';
-    length = static_cast<DWORD>(value.text.size());
+    platform::inet::storeUrlPart(url, value.offset, value.text.size(), p, length);
 }
 
 }  // namespace
@@ -135,7 +120,7 @@ BOOL InternetCrackUrlA(LPCSTR lpszUrl, DWORD dwUrlLength, DWORD dwFlags, LPURL_C
         if (!lpszUrl || !uc || uc->dwStructSize != sizeof(URL_COMPONENTSA) || dwFlags)
             throw WinError(ERROR_INVALID_PARAMETER, "InternetCrackUrlA arguments");
         const std::string_view url(lpszUrl, dwUrlLength ? dwUrlLength : std::strlen(lpszUrl));
-        const Cracked c = crack(url, wanted(uc->lpszExtraInfo, uc->dwExtraInfoLength));
+        const Cracked c = crack(url, platform::inet::urlPartWanted(uc->lpszExtraInfo, uc->dwExtraInfoLength));
         store(lpszUrl, c.scheme, uc->lpszScheme, uc->dwSchemeLength);
         store(lpszUrl, c.host, uc->lpszHostName, uc->dwHostNameLength);
         store(lpszUrl, c.user, uc->lpszUserName, uc->dwUserNameLength);

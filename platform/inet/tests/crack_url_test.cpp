@@ -1,4 +1,4 @@
-// InternetCrackUrlA: the parts of a URL as pointers or copies, default
+// InternetCrackUrlA and W: the parts of a URL as pointers or copies, default
 // ports, and the URLs it refuses.
 #include <gtest/gtest.h>
 
@@ -91,3 +91,54 @@ TEST(InternetCrackUrl, RefusesWhatIsNoUrl) {
     EXPECT_FALSE(InternetCrackUrlA("http://h/", 0, 0, &wrongSize));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
 }
+
+namespace {
+
+// InternetCrackUrlW: parts at their places in the wide URL, whatever
+// characters outside ASCII it holds.
+TEST(CrackUrlWide, PartsOfUnicodeUrlsAsPointersAndCopies) {
+    // "ĺ" is U+013A and "į" U+012F: their low bytes are ':' and '/'.
+    const std::u16string url = u"https://jan:h\u20acslo@b\u016fh\u013a.example:8443/cesta/\u012f\u017e.cgi?x=\u010d#f";
+    URL_COMPONENTSW c{};
+    c.dwStructSize = sizeof c;
+    c.dwSchemeLength = c.dwUserNameLength = c.dwPasswordLength = c.dwUrlPathLength = c.dwExtraInfoLength = 1;
+    char16_t host[32];
+    c.lpszHostName = host;
+    c.dwHostNameLength = 32;
+    ASSERT_TRUE(InternetCrackUrlW(url.c_str(), 0, 0, &c));
+    const auto text = [](LPWSTR p, DWORD n) { return std::u16string(p, n); };
+    EXPECT_EQ(url.c_str(), c.lpszScheme);
+    EXPECT_EQ(u"https", text(c.lpszScheme, c.dwSchemeLength));
+    EXPECT_EQ(u"jan", text(c.lpszUserName, c.dwUserNameLength));
+    EXPECT_EQ(u"h\u20acslo", text(c.lpszPassword, c.dwPasswordLength));
+    EXPECT_EQ(u"b\u016fh\u013a.example", std::u16string(host));
+    EXPECT_EQ(12u, c.dwHostNameLength);
+    EXPECT_EQ(u"/cesta/\u012f\u017e.cgi", text(c.lpszUrlPath, c.dwUrlPathLength));
+    EXPECT_EQ(u"?x=\u010d#f", text(c.lpszExtraInfo, c.dwExtraInfoLength));
+    EXPECT_EQ(INTERNET_SCHEME_HTTPS, c.nScheme);
+    EXPECT_EQ(8443, c.nPort);
+
+    // A buffer one short gets the size with the NUL and is left alone.
+    URL_COMPONENTSW s{};
+    s.dwStructSize = sizeof s;
+    char16_t path[5] = u"xxxx";
+    s.lpszUrlPath = path;
+    s.dwUrlPathLength = 5;
+    EXPECT_FALSE(InternetCrackUrlW(u"http://h/\u00e1bcde", 0, 0, &s));
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    EXPECT_EQ(7u, s.dwUrlPathLength);
+    EXPECT_EQ(u"xxxx", std::u16string(path));
+
+    // Only the given length is read; a port or scheme with such a character is refused.
+    URL_COMPONENTSW r{};
+    r.dwStructSize = sizeof r;
+    r.dwHostNameLength = 1;
+    ASSERT_TRUE(InternetCrackUrlW(u"http://a.b/c\u017edef", 11, 0, &r));
+    EXPECT_EQ(u"a.b", std::u16string(r.lpszHostName, r.dwHostNameLength));
+    EXPECT_FALSE(InternetCrackUrlW(u"http://h:8\u0130/", 0, 0, &r));
+    EXPECT_EQ(ERROR_INTERNET_INVALID_URL, GetLastError());
+    EXPECT_FALSE(InternetCrackUrlW(u"\u0161ttp://h/", 0, 0, &r));
+    EXPECT_EQ(ERROR_INTERNET_UNRECOGNIZED_SCHEME, GetLastError());
+}
+
+}  // namespace

@@ -16,6 +16,10 @@
 // ERROR_INTERNET_INCORRECT_HANDLE_TYPE. Functions fail with the last error
 // set to an ERROR_INTERNET_* / ERROR_HTTP_* number; success leaves it alone.
 // Redirects are not followed: the redirect itself is the reply.
+//
+// Each W function is its A form on text converted to the ANSI code page;
+// text with a character the page lacks fails with ERROR_INVALID_PARAMETER.
+// Header values come back converted from it.
 #pragma once
 
 #include "win32/error_codes.h"
@@ -75,6 +79,29 @@ using LPURL_COMPONENTSA = URL_COMPONENTSA*;
 // means NUL-terminated. No dwFlags are supported (ERROR_INVALID_PARAMETER).
 BOOL InternetCrackUrlA(LPCSTR lpszUrl, DWORD dwUrlLength, DWORD dwFlags, LPURL_COMPONENTSA lpUrlComponents) noexcept;
 
+struct URL_COMPONENTSW {
+    DWORD dwStructSize;
+    LPWSTR lpszScheme;
+    DWORD dwSchemeLength;
+    INTERNET_SCHEME nScheme;
+    LPWSTR lpszHostName;
+    DWORD dwHostNameLength;
+    INTERNET_PORT nPort;
+    LPWSTR lpszUserName;
+    DWORD dwUserNameLength;
+    LPWSTR lpszPassword;
+    DWORD dwPasswordLength;
+    LPWSTR lpszUrlPath;
+    DWORD dwUrlPathLength;
+    LPWSTR lpszExtraInfo;
+    DWORD dwExtraInfoLength;
+};
+using LPURL_COMPONENTSW = URL_COMPONENTSW*;
+
+// The same on UTF-16 text, lengths in characters; any character outside
+// ASCII is part of the text around it, never a delimiter.
+BOOL InternetCrackUrlW(LPCWSTR lpszUrl, DWORD dwUrlLength, DWORD dwFlags, LPURL_COMPONENTSW lpUrlComponents) noexcept;
+
 // ---- Handles ------------------------------------------------------------------
 
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's setting: http_proxy, https_proxy, no_proxy
@@ -97,6 +124,8 @@ DWORD InternetAttemptConnect(DWORD dwReserved) noexcept;
 // Flags are not supported (ERROR_INVALID_PARAMETER); so is another access type.
 HINTERNET InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
                         DWORD dwFlags) noexcept;
+HINTERNET InternetOpenW(LPCWSTR lpszAgent, DWORD dwAccessType, LPCWSTR lpszProxy, LPCWSTR lpszProxyBypass,
+                        DWORD dwFlags) noexcept;
 
 inline constexpr DWORD INTERNET_SERVICE_FTP = 1;
 inline constexpr DWORD INTERNET_SERVICE_GOPHER = 2;
@@ -107,6 +136,9 @@ inline constexpr DWORD INTERNET_SERVICE_HTTP = 3;
 // request's scheme. The user name and password are not used.
 HINTERNET InternetConnectA(HINTERNET hInternet, LPCSTR lpszServerName, INTERNET_PORT nServerPort,
                            LPCSTR lpszUserName, LPCSTR lpszPassword, DWORD dwService, DWORD dwFlags,
+                           DWORD_PTR dwContext) noexcept;
+HINTERNET InternetConnectW(HINTERNET hInternet, LPCWSTR lpszServerName, INTERNET_PORT nServerPort,
+                           LPCWSTR lpszUserName, LPCWSTR lpszPassword, DWORD dwService, DWORD dwFlags,
                            DWORD_PTR dwContext) noexcept;
 
 inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
@@ -127,6 +159,9 @@ inline constexpr DWORD INTERNET_FLAG_PRAGMA_NOCACHE = 0x00000100;
 // whatever the flags.
 HINTERNET HttpOpenRequestA(HINTERNET hConnect, LPCSTR lpszVerb, LPCSTR lpszObjectName, LPCSTR lpszVersion,
                            LPCSTR lpszReferrer, LPCSTR* lplpszAcceptTypes, DWORD dwFlags,
+                           DWORD_PTR dwContext) noexcept;
+HINTERNET HttpOpenRequestW(HINTERNET hConnect, LPCWSTR lpszVerb, LPCWSTR lpszObjectName, LPCWSTR lpszVersion,
+                           LPCWSTR lpszReferrer, LPCWSTR* lplpszAcceptTypes, DWORD dwFlags,
                            DWORD_PTR dwContext) noexcept;
 
 // A handle opened from this one keeps working after it is closed.
@@ -176,6 +211,8 @@ inline constexpr DWORD SECURITY_FLAG_IGNORE_CERT_DATE_INVALID = INTERNET_FLAG_IG
 // ERROR_INTERNET_BAD_OPTION_LENGTH for a short buffer,
 // ERROR_INTERNET_INCORRECT_HANDLE_TYPE for a request option on another handle.
 BOOL InternetSetOptionA(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, DWORD dwBufferLength) noexcept;
+// The text options in wide characters, the length counting characters.
+BOOL InternetSetOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, DWORD dwBufferLength) noexcept;
 
 // ---- Requests -----------------------------------------------------------------
 
@@ -194,6 +231,9 @@ inline constexpr DWORD HTTP_ADDREQ_FLAG_REPLACE = 0x80000000;
 // length of the body sent.
 BOOL HttpAddRequestHeadersA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLength,
                             DWORD dwModifiers) noexcept;
+// dwHeadersLength counts characters.
+BOOL HttpAddRequestHeadersW(HINTERNET hRequest, LPCWSTR lpszHeaders, DWORD dwHeadersLength,
+                            DWORD dwModifiers) noexcept;
 
 // Sends the request with the body (lpOptional) and reads the reply's
 // status and headers; a body from an earlier send is dropped. lpszHeaders
@@ -206,6 +246,9 @@ BOOL HttpAddRequestHeadersA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHead
 // certificate and none is set), _SECURITY_CHANNEL_ERROR (other TLS
 // failures). A proxy that refuses a tunnel gives its status as the reply.
 BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLength, LPVOID lpOptional,
+                      DWORD dwOptionalLength) noexcept;
+// dwHeadersLength counts characters; the body is bytes, sent as given.
+BOOL HttpSendRequestW(HINTERNET hRequest, LPCWSTR lpszHeaders, DWORD dwHeadersLength, LPVOID lpOptional,
                       DWORD dwOptionalLength) noexcept;
 
 inline constexpr DWORD HTTP_QUERY_CONTENT_TYPE = 1;
@@ -222,6 +265,10 @@ inline constexpr DWORD HTTP_QUERY_MODIFIER_FLAGS_MASK = 0xF0000000;
 // reply lacks, ERROR_HTTP_INVALID_QUERY_REQUEST for another level or
 // modifier, ERROR_INTERNET_INCORRECT_HANDLE_STATE before a reply.
 BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
+                    LPDWORD lpdwIndex) noexcept;
+// Text as UTF-16 with a NUL; *lpdwBufferLength counts bytes (without the
+// NUL on success, with it when the buffer is short), as on Windows.
+BOOL HttpQueryInfoW(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
                     LPDWORD lpdwIndex) noexcept;
 
 // Up to dwNumberOfBytesToRead bytes of the reply's body: the buffer is

@@ -1,0 +1,141 @@
+#include "testkit/update_server.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "local_service.h"
+#include "platform/text.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+
+namespace testkit {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPython = "/usr/bin/python3";
+
+fs::path scriptPath() { return fs::path(TESTKIT_SCRIPTS_DIR) / "update_server.py"; }
+
+const char* faultWord(UpdateFault fault) {
+    switch (fault) {
+        case UpdateFault::None: return "none";
+        case UpdateFault::SchemaInvalid: return "schema_invalid";
+        case UpdateFault::NotXml: return "not_xml";
+        case UpdateFault::NoContentLength: return "no_content_length";
+        case UpdateFault::ErrorDocument: return "error_document";
+        case UpdateFault::ServerError: return "server_error";
+        case UpdateFault::Maintenance: return "maintenance";
+        case UpdateFault::WrongDigest: return "wrong_digest";
+        case UpdateFault::WrongSize: return "wrong_size";
+        case UpdateFault::TruncatedBase64: return "truncated_base64";
+        case UpdateFault::InvalidBase64: return "invalid_base64";
+        case UpdateFault::ZipReversed: return "zip_reversed";
+        case UpdateFault::ZipMissing: return "zip_missing";
+        case UpdateFault::ZipExtra: return "zip_extra";
+        case UpdateFault::ZipParent: return "zip_parent";
+        case UpdateFault::ZipAbsolute: return "zip_absolute";
+        case UpdateFault::ListParent: return "list_parent";
+        case UpdateFault::ListLeadingSeparator: return "list_leading_separator";
+        case UpdateFault::ListDrive: return "list_drive";
+    }
+    return "none";
+}
+
+// A field of the tree file: UTF-8 in tab-separated lines, so no tab or line break inside.
+const std::string& field(const std::string& text) {
+    if (text.find_first_of("\t\r\n") != std::string::npos || !platform::text::isValidUtf8(text))
+        throw std::invalid_argument("an update tree text is not UTF-8 or holds a tab or a line break: " + text);
+    return text;
+}
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        words.push_back(line.substr(start, tab - start));
+    words.push_back(line.substr(start));
+    return words;
+}
+
+UpdateRequest readRequest(const fs::path& folder, std::size_t number) {
+    UpdateRequest request;
+    std::ifstream meta(folder / (std::to_string(number) + ".meta"));
+    for (std::string line; std::getline(meta, line);) {
+        const auto words = splitTabs(line);
+        const std::string value = words.size() > 1 ? words[1] : std::string();
+        if (words[0] == "target") request.target = value;
+        if (words[0] == "user-agent") request.userAgent = value;
+        if (words[0] == "content-type") request.contentType = value;
+        if (words[0] == "subtype") request.subType = value;
+        if (words[0] == "zip") request.zip = value;
+        if (words[0] == "file" && words.size() == 3) request.files.emplace_back(words[1], words[2]);
+    }
+    request.body = readFile(folder / (std::to_string(number) + ".xml"));
+    return request;
+}
+
+}  // namespace
+
+UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree)
+    : m_folder(makeServiceFolder("testkit-update")) {
+    try {
+        if (!fs::exists(kPython)) throw std::runtime_error(std::string("missing ") + kPython);
+        publish(tree);
+        answer(UpdateFault::None);
+        const auto files = localhostCredential(pki).write(m_folder, "server");
+        m_service = std::make_unique<Service>(std::vector<std::string>{
+            kPython, scriptPath().string(), "--folder", m_folder.string(), "--cert", files.chainPem.string(),
+            "--key", files.keyPem.string()});
+        m_port = waitForPortFile(*m_service, m_folder / "port", "the update server");
+    } catch (...) {
+        m_service.reset();
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+        throw;
+    }
+}
+
+UpdateServer::~UpdateServer() {
+    m_service.reset();
+    std::error_code ignored;
+    fs::remove_all(m_folder, ignored);
+}
+
+std::string UpdateServer::url() const {
+    return "https://127.0.0.1:" + std::to_string(m_port) + "/cgi-bin/upgradeapp.cgi";
+}
+
+void UpdateServer::publish(const UpdateTree& tree) {
+    // Contents go to files of a new generation, so that a request being
+    // answered from the old tree still finds its files.
+    const std::string generation = "content-" + std::to_string(++m_generation);
+    fs::create_directories(m_folder / generation);
+    std::ostringstream lines;
+    lines << "version\t" << field(tree.version) << "\n";
+    for (const auto& folder : tree.folders)
+        lines << "dir\t" << static_cast<int>(folder.location) << "\t" << (folder.dontTouch ? 1 : 0) << "\t"
+              << field(folder.path) << "\n";
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        const auto& file = tree.files[i];
+        const std::string name = generation + "/" + std::to_string(i);
+        writeFile(m_folder / name, file.content);
+        lines << "file\t" << static_cast<int>(file.location) << "\t" << (file.dontTouch ? 1 : 0) << "\t" << name
+              << "\t" << field(file.path) << "\n";
+    }
+    replaceFile(m_folder / "tree", lines.str());
+}
+
+void UpdateServer::answer(UpdateFault fault) { replaceFile(m_folder / "fault", faultWord(fault)); }
+
+std::vector<UpdateRequest> UpdateServer::requests() const {
+    std::vector<UpdateRequest> out;
+    const fs::path folder = m_folder / "requests";
+    while (fs::exists(folder / (std::to_string(out.size()) + ".meta"))) out.push_back(readRequest(folder, out.size()));
+    return out;
+}
+
+}  // namespace testkit
