@@ -9,33 +9,7 @@
 
 namespace {
 
-class MireloCertificates : public mirelo_test::RegisteredMirelo {
-protected:
-    void SetUp() override {
-        RegisteredMirelo::SetUp();
-        object = create();
-        ASSERT_TRUE(object);
-    }
-    void TearDown() override {
-        object.reset();
-        RegisteredMirelo::TearDown();
-    }
-    LONG lastErrorNumber() {
-        LONG number = 0;
-        EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
-        return number;
-    }
-    // The member called with the text as a new BSTR.
-    template <typename Member>
-    HRESULT withText(Member member, const std::string& text) {
-        const std::u16string wide(text.begin(), text.end());
-        BSTR value = SysAllocString(wide.c_str());
-        const HRESULT hr = (object.get()->*member)(value);
-        SysFreeString(value);
-        return hr;
-    }
-    platform::com::Ptr<ISignerKyd> object;
-};
+using MireloCertificates = mirelo_test::MireloClient;
 
 TEST_F(MireloCertificates, PemTextIsTakenWhenItIsACertificateAndEveryRefusalHasItsNumber) {
     const std::string pem = testkit::pki::Hierarchy::make().commercial.certificate.pem();

@@ -9,39 +9,14 @@
 
 namespace {
 
-class MireloConfiguration : public mirelo_test::RegisteredMirelo {
-protected:
-    void SetUp() override {
-        RegisteredMirelo::SetUp();
-        object = create();
-        ASSERT_TRUE(object);
-    }
-    void TearDown() override {
-        object.reset();
-        RegisteredMirelo::TearDown();
-    }
-    template <class Member>
-    HRESULT call(Member member, const std::string& ascii) {
-        const std::u16string text(ascii.begin(), ascii.end());
-        BSTR argument = text.empty() ? nullptr : SysAllocString(text.c_str());
-        const HRESULT hr = (object.get()->*member)(argument);
-        SysFreeString(argument);
-        return hr;
-    }
-    LONG lastErrorNumber() {
-        LONG number = 0;
-        EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
-        return number;
-    }
-    platform::com::Ptr<ISignerKyd> object;
-};
+using MireloConfiguration = mirelo_test::MireloClient;
 
 TEST_F(MireloConfiguration, ASignedConfigurationSetsTheProvidersAndAnUnloadableListFails) {
     TESTKIT_REQUIRE_PROGRAM("openssl");
     ASSERT_EQ(S_OK, object->SSCDProvidersClear());
     const std::string configuration = testkit::trusted_list::signedConfiguration(
         "[Providers]\nProvidersCount=2\nProvider0Name=KavloCSP\nProvider0Flags=4\nProvider1Name=Zintra CSP\n");
-    ASSERT_EQ(S_OK, call(&ISignerKyd::SetConfiguration, configuration));
+    ASSERT_EQ(S_OK, withText(&ISignerKyd::SetConfiguration, configuration));
     ULONG count = 0;
     ASSERT_EQ(S_OK, object->get_SSCDProvidersCount(&count));
     EXPECT_EQ(2u, count);
@@ -49,12 +24,12 @@ TEST_F(MireloConfiguration, ASignedConfigurationSetsTheProvidersAndAnUnloadableL
     ASSERT_EQ(S_OK, object->SSCDProvidersEnum(1, &name));
     EXPECT_EQ(u"Zintra CSP", mirelo_test::takeText(name));
 
-    EXPECT_TRUE(FAILED(call(&ISignerKyd::SetConfiguration, "")));
+    EXPECT_TRUE(FAILED(withText(&ISignerKyd::SetConfiguration, "")));
     EXPECT_EQ(30, lastErrorNumber());
 
-    EXPECT_TRUE(FAILED(call(&ISignerKyd::SetTrustedListFile, (root.path() / "missing.kyd").string())));
+    EXPECT_TRUE(FAILED(withText(&ISignerKyd::SetTrustedListFile, (root.path() / "missing.kyd").string())));
     EXPECT_EQ(9502, lastErrorNumber());
-    EXPECT_EQ(S_OK, call(&ISignerKyd::SetTrustedListFile, "")) << "no name unloads";
+    EXPECT_EQ(S_OK, withText(&ISignerKyd::SetTrustedListFile, "")) << "no name unloads";
 }
 
 }  // namespace

@@ -68,4 +68,21 @@ platform::com::Ptr<ISignerKyd> RegisteredMirelo::create() {
     return object;
 }
 
+void MireloClient::SetUp() {
+    RegisteredMirelo::SetUp();
+    object = create();
+    ASSERT_TRUE(object);
+}
+
+void MireloClient::TearDown() {
+    object.reset();
+    RegisteredMirelo::TearDown();
+}
+
+LONG MireloClient::lastErrorNumber() {
+    LONG number = 0;
+    EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
+    return number;
+}
+
 }  // namespace mirelo_test

@@ -41,4 +41,24 @@ protected:
     testkit::PlatformRoot root;
 };
 
+// The object made afresh for each test, with what member tests ask of it.
+class MireloClient : public RegisteredMirelo {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    LONG lastErrorNumber();
+    // A member that takes one text, given here in ASCII; an empty text goes
+    // as a null BSTR, as script callers send it.
+    template <typename Member>
+    HRESULT withText(Member member, const std::string& ascii) {
+        const std::u16string text(ascii.begin(), ascii.end());
+        BSTR argument = text.empty() ? nullptr : SysAllocString(text.c_str());
+        const HRESULT hr = (object.get()->*member)(argument);
+        SysFreeString(argument);
+        return hr;
+    }
+
+    platform::com::Ptr<ISignerKyd> object;
+};
+
 }  // namespace mirelo_test

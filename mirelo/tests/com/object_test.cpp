@@ -14,18 +14,9 @@ namespace {
 using namespace mirelo_test;
 using platform::com::Ptr;
 
-class MireloObject : public RegisteredMirelo {
+class MireloObject : public mirelo_test::MireloClient {
 protected:
     IDispatch* byName() { return static_cast<IDispatch*>(object.get()); }
-    void SetUp() override {
-        RegisteredMirelo::SetUp();
-        object = create();
-        ASSERT_TRUE(object);
-    }
-    void TearDown() override {
-        object.reset();
-        RegisteredMirelo::TearDown();
-    }
 
     // A property by name, which must be readable as a 32-bit number.
     LONG numberByName(const char16_t* name) {
@@ -49,18 +40,11 @@ protected:
     HRESULT putByName(const char16_t* name, VARIANT value) {
         return invokeByName(byName(), name, DISPATCH_PROPERTYPUT, {value}, nullptr);
     }
-    LONG lastErrorNumber() {
-        LONG number = 0;
-        EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
-        return number;
-    }
     std::u16string lastErrorStr() {
         BSTR text = nullptr;
         EXPECT_EQ(S_OK, object->get_LastErrorStr(&text));
         return takeText(text);
     }
-
-    Ptr<ISignerKyd> object;
 };
 
 VARIANT textValue(const char16_t* text) {

@@ -11,18 +11,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MireloPlugins : public mirelo_test::RegisteredMirelo {
+class MireloPlugins : public mirelo_test::MireloClient {
 protected:
     void SetUp() override {
-        RegisteredMirelo::SetUp();
+        MireloClient::SetUp();
         fs::create_directories(folder);
         fs::copy_file(fs::path(MIRELO_TEST_PLUGIN_DIR) / "TeskTextPluginKyd.so", folder / "TeskTextPluginKyd.so");
-        object = create();
-        ASSERT_TRUE(object);
-    }
-    void TearDown() override {
-        object.reset();
-        RegisteredMirelo::TearDown();
     }
     HRESULT load(const std::string& path, const std::u16string& mask) {
         const std::u16string wide(path.begin(), path.end());
@@ -43,7 +37,6 @@ protected:
     fs::path folder = root.path() / "plugins";
     fs::path calls = root.path() / "calls.log";
     ScopedEnv log{"KYD_TEST_PLUGIN_LOG", calls.string()};
-    platform::com::Ptr<ISignerKyd> object;
 };
 
 TEST_F(MireloPlugins, LoadedPluginsHearTheLanguageUntilUnloaded) {

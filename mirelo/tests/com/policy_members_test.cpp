@@ -10,29 +10,9 @@ namespace {
 
 using mirelo_test::takeText;
 
-class MireloPolicy : public mirelo_test::RegisteredMirelo {
+class MireloPolicy : public mirelo_test::MireloClient {
 protected:
-    void SetUp() override {
-        RegisteredMirelo::SetUp();
-        object = create();
-        ASSERT_TRUE(object);
-    }
-    void TearDown() override {
-        object.reset();
-        RegisteredMirelo::TearDown();
-    }
-    HRESULT load(const std::u16string& file) {
-        BSTR name = file.empty() ? nullptr : SysAllocString(file.c_str());
-        const HRESULT hr = object->SetSignPolicyFile(name);
-        SysFreeString(name);
-        return hr;
-    }
-    LONG lastErrorNumber() {
-        LONG number = 0;
-        EXPECT_EQ(S_OK, object->get_LastErrorNumber(&number));
-        return number;
-    }
-    platform::com::Ptr<ISignerKyd> object;
+    HRESULT load(const std::string& file) { return withText(&ISignerKyd::SetSignPolicyFile, file); }
 };
 
 std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
@@ -42,7 +22,7 @@ TEST_F(MireloPolicy, ADerPolicyLoadsByNameAndHandsOutItsFieldsOrTheFailureNumber
     const auto der = testkit::policy::encode(policy);
     const auto file = root.write("conf/policy.der", std::string(der.begin(), der.end()));
 
-    ASSERT_EQ(S_OK, load(wide(file.string())));
+    ASSERT_EQ(S_OK, load(file.string()));
     BSTR text = nullptr;
     ASSERT_EQ(S_OK, object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), &text));
     EXPECT_EQ(wide(policy.oid), takeText(text));
@@ -53,9 +33,9 @@ TEST_F(MireloPolicy, ADerPolicyLoadsByNameAndHandsOutItsFieldsOrTheFailureNumber
     EXPECT_EQ(nullptr, text) << "nothing is handed out on failure";
     EXPECT_EQ(30, lastErrorNumber());
 
-    EXPECT_TRUE(FAILED(load(wide((root.path() / "conf/missing.der").string()))));
+    EXPECT_TRUE(FAILED(load((root.path() / "conf/missing.der").string())));
     EXPECT_EQ(3202, lastErrorNumber());
-    ASSERT_EQ(S_OK, load(u"")) << "no name unloads";
+    ASSERT_EQ(S_OK, load("")) << "no name unloads";
     EXPECT_TRUE(FAILED(object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), &text)));
     EXPECT_EQ(3200, lastErrorNumber());
 }
