@@ -307,6 +307,18 @@ TEST_F(SignerSign, SigningAndEncryptingGivesTheRecipientTheSignedTextAndEncrypti
 }
 
 TEST_F(SignerSign, EachReasonNotToSignIsReportedInItsTurnAndLeavesTheOutputAlone) {
+    {
+        // Without the rich-edit library (not yet loaded in this process) a
+        // signer has no dialogs: 9, after 30.
+        const ScopedEnv nowhere{"PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR};
+        TestSigner withoutDialogs;
+        SignJob job;
+        job.operation = kSignWithSignatureCert;
+        Bytes result = bytesOf("kept");
+        EXPECT_EQ(30u, withoutDialogs.SignData(job, {}, result));
+        EXPECT_EQ(9u, withoutDialogs.SignData(job, document, result));
+        EXPECT_EQ(bytesOf("kept"), result);
+    }
     TestSigner signer;
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
     ASSERT_TRUE(signer.SetLogLevel(0xFF));
