@@ -12,6 +12,8 @@
 
 #include <kyd_plugin/kyd_plugin.h>
 
+#include "testkit/platform_root.h"
+
 namespace {
 
 using kyd_plugin::ByteVector;
@@ -190,7 +192,8 @@ TEST_F(BriselPlugin, SemanticCheckAcceptsOnlyWholeUtf8) {
 TEST_F(BriselPlugin, AboutBoxSpeaksTheLanguageSet) {
     // The plug-in's message boxes are answered from a script; an answer
     // whose text is not in the box ends the process.
-    const auto script = std::filesystem::path(::testing::TempDir()) / "brisel-about.txt";
+    testkit::PlatformRoot root;
+    const auto script = root.path() / "answers.txt";
     std::ofstream(script) << "MessageBox IDOK Plugin provádí analýzu\n"
                              "MessageBox IDOK Plugin performs analysis\n"
                              "MessageBox IDOK Plugin performs analysis\n"
