@@ -16,6 +16,10 @@ HRESULT CSignerKyd::Pkcs7GetSignerCount(LONG* pVal) {
     return RunOperation([&] { return m_signer.Pkcs7GetSignerCount(*pVal); });
 }
 
+HRESULT CSignerKyd::Pkcs7GetSignerCert(LONG lIndex, BSTR* bstrCertPem) {
+    return RunTextOperation(bstrCertPem, [&](std::string& text) { return m_signer.Pkcs7GetSignerCert(lIndex, text); });
+}
+
 HRESULT CSignerKyd::Pkcs7GetSignerSigningTime(LONG lIndex, DATE* pVal) {
     if (!pVal) return E_POINTER;
     return RunOperation([&] { return m_signer.Pkcs7GetSignerSigningTime(lIndex, *pVal); });

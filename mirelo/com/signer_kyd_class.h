@@ -107,6 +107,7 @@ public:
     HRESULT Pkcs7LoadFromFile(BSTR bstrKydFile) override;
     HRESULT Pkcs7Clear() override;
     HRESULT Pkcs7GetSignerCount(LONG* pVal) override;
+    HRESULT Pkcs7GetSignerCert(LONG lIndex, BSTR* bstrCertPem) override;
     HRESULT Pkcs7GetSignerSigningTime(LONG lIndex, DATE* pVal) override;
     HRESULT Pkcs7GetSignerSigningTimeLocal(LONG lIndex, DATE* pVal) override;
     HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG lIndex, BSTR* pVal) override;
@@ -126,7 +127,6 @@ public:
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
     HRESULT ShowSignPolicy() override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerCert(LONG, BSTR*) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }

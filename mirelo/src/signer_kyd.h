@@ -86,6 +86,9 @@ public:
     // TSigner's readers over the signature that SignatureIndex selects;
     // 1023 when it is not loaded or did not decode.
     bool Pkcs7GetSignerCount(LONG& count);
+    // Signer index's certificate as PEM, from the message or the user's
+    // "MY" and "AddressBook" stores; 51 when none of them holds it.
+    bool Pkcs7GetSignerCert(LONG index, std::string& pem);
     bool Pkcs7GetSignerSigningTime(LONG index, DATE& date);
     bool Pkcs7GetSignerSigningTimeLocal(LONG index, DATE& date);
     bool Pkcs7GetSignerHashAlgorithmStr(LONG index, std::string& name);

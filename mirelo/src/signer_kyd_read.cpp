@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr LONG kErrCertificateNotFound = 51;
+
 std::string MessageText(LONG number) {
     std::string text;
     TResource::Instance()->FormatMessage(text, number);
@@ -65,6 +67,18 @@ bool TSignerKyd::SelectLoadedSignature() {
 bool TSignerKyd::Pkcs7GetSignerCount(LONG& count) {
     SIGNER_TRACE();
     return SelectLoadedSignature() && TSigner::Pkcs7GetSignerCount(count);
+}
+
+bool TSignerKyd::Pkcs7GetSignerCert(LONG index, std::string& pem) {
+    SIGNER_TRACE();
+    Log(sgLogLevelDebug, "index: " + std::to_string(index));
+    if (!SelectLoadedSignature()) return false;
+    CertInfo certificate;
+    if (const DWORD number = Pkcs7().GetSignerCertificate(static_cast<DWORD>(index), certificate, nullptr))
+        return Record(static_cast<LONG>(number));
+    if (certificate.pem.empty()) return Record(kErrCertificateNotFound);
+    pem = certificate.pem;
+    return Record(0);
 }
 
 bool TSignerKyd::Pkcs7GetSignerSigningTime(LONG index, DATE& date) {

@@ -56,8 +56,8 @@ protected:
     // one added to the same message.
     fs::path signTwice() {
         root.write("in/document.bin", kDocument);
-        const auto first = pki.commercial.write(root.path(), "commercial");
-        const auto second = pki.qualified.write(root.path(), "qualified");
+        first = pki.commercial.write(root.path(), "commercial");
+        second = pki.qualified.write(root.path(), "qualified");
         run({"openssl", "cms", "-sign", "-binary", "-in", in("document.bin").string(), "-signer",
              first.certificatePem.string(), "-inkey", first.keyPem.string(), "-md", "sha256", "-outform", "DER",
              "-out", in("one.p7s").string()});
@@ -119,6 +119,8 @@ protected:
     }
 
     testkit::pki::Hierarchy pki = testkit::pki::Hierarchy::make();
+    testkit::pki::Credential::Files first;
+    testkit::pki::Credential::Files second;
 };
 
 TEST_F(MireloReading, EachSignatureOfAContainerAndEachOfItsSignersReadAsOpensslShowsThem) {
@@ -155,6 +157,13 @@ TEST_F(MireloReading, EachSignatureOfAContainerAndEachOfItsSignersReadAsOpensslS
         DATE utc = 0;
         ASSERT_EQ(S_OK, object->Pkcs7GetSignerSigningTime(index, &utc));
         EXPECT_EQ(unixTimeOf(signingTimes[static_cast<size_t>(index)]), unixTimeOf(utc));
+
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerCert(index, &text));
+        const std::u16string pem = takeText(text);
+        const auto given = root.write("given.pem", std::string(pem.begin(), pem.end()));
+        EXPECT_EQ(run({"openssl", "x509", "-in", (index == 0 ? first : second).certificatePem.string()}),
+                  run({"openssl", "x509", "-in", given.string()}))
+            << "signer " << index;
     }
     text = nullptr;
     EXPECT_TRUE(FAILED(object->Pkcs7GetSignerPolicyIdValue(0, static_cast<sgSignPolicyIdValTypes>(0), &text)));
@@ -166,6 +175,9 @@ TEST_F(MireloReading, EachSignatureOfAContainerAndEachOfItsSignersReadAsOpensslS
     ASSERT_EQ(S_OK, object->get_LastErrorSignatureNumber(&damage));
     EXPECT_NE(0, damage) << "the damaged signature's reason is in its own result";
     EXPECT_TRUE(familyRefuses()) << "a signature that did not decode has no signers";
+    text = nullptr;
+    EXPECT_TRUE(FAILED(object->Pkcs7GetSignerCert(0, &text)));
+    EXPECT_EQ(1023, lastErrorNumber());
 
     ASSERT_EQ(S_OK, object->put_SignatureIndex(0));
     ASSERT_EQ(S_OK, object->Pkcs7Clear());
