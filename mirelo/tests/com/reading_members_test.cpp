@@ -82,8 +82,8 @@ protected:
         return in(name).string();
     }
     HRESULT load(const std::string& file) { return withText(&ISignerKyd::Pkcs7LoadFromFile, file); }
-    HRESULT extract(const std::string& kyd, const std::string& newFile) {
-        const std::u16string folder = target().u16string();
+    HRESULT extract(const std::string& kyd, const std::string& newFile, const fs::path& into = {}) {
+        const std::u16string folder = (into.empty() ? target() : into).u16string();
         BSTR path = SysAllocString(folder.c_str());
         BSTR file = SysAllocString(wide(kyd).c_str());
         BSTR name = newFile.empty() ? nullptr : SysAllocString(wide(newFile).c_str());
@@ -202,6 +202,8 @@ TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOve
     EXPECT_EQ(kDocument, testkit::readFile(target() / "smlouva.bin")) << "overwriting when allowed";
     ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(0)));
 
+    EXPECT_TRUE(FAILED(extract(kyd, "", root.path() / "missing")));
+    EXPECT_EQ(7102, lastErrorNumber()) << "a folder that is not there";
     ASSERT_EQ(S_OK, extract(kyd, "../elsewhere\\copy.bin"));
     EXPECT_EQ(kDocument, testkit::readFile(target() / "copy.bin")) << "only the file name of newFile";
 
@@ -257,6 +259,10 @@ TEST_F(MireloReading, HostileContainersGiveTheirNumbersKeepWhatWasLoadedAndWrite
         {container("multipart.kyd", {kFolder + "M20261207211554Z.eml=" + in("multipart.eml").string(), sig}), 0, 0,
          9202},
     };
+    EXPECT_TRUE(FAILED(load("")));
+    EXPECT_EQ(30, lastErrorNumber());
+    EXPECT_TRUE(FAILED(extract("", "")));
+    EXPECT_EQ(30, lastErrorNumber());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kyd);
         if (c.load != 0) {
