@@ -103,6 +103,21 @@ public:
     HRESULT LoadAllPlugins(BSTR bstrSearchPath, BSTR bstrMask) override;
     HRESULT UnloadAllPlugins() override;
 
+    // ---- Reading containers (reading_members.cpp) ----
+    HRESULT Pkcs7LoadFromFile(BSTR bstrKydFile) override;
+    HRESULT Pkcs7Clear() override;
+    HRESULT Pkcs7GetSignerCount(LONG* pVal) override;
+    HRESULT Pkcs7GetSignerCert(LONG lIndex, BSTR* bstrCertPem) override;
+    HRESULT Pkcs7GetSignerSigningTime(LONG lIndex, DATE* pVal) override;
+    HRESULT Pkcs7GetSignerSigningTimeLocal(LONG lIndex, DATE* pVal) override;
+    HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG lIndex, BSTR* pVal) override;
+    HRESULT Pkcs7GetSignerAlgorithmStr(LONG lIndex, BSTR* pVal) override;
+    HRESULT Pkcs7GetSignerTimeStampValue(LONG lIndex, sgTimeStampValTypes lValType, BSTR* pVal) override;
+    HRESULT Pkcs7GetSignerPolicyIdValue(LONG lIndex, sgSignPolicyIdValTypes lValType, BSTR* pVal) override;
+    HRESULT get_SignatureFile(BSTR* pVal) override;
+    HRESULT DocumentGetContentType(BSTR bstrKydFile, BSTR* pVal) override;
+    HRESULT DocumentExtractToFile(BSTR bstrPath, BSTR bstrKydFile, BSTR bstrNewFile) override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
@@ -112,22 +127,9 @@ public:
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
     HRESULT ShowSignPolicy() override { return E_NOTIMPL; }
-    HRESULT Pkcs7LoadFromFile(BSTR) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerSigningTime(LONG, DATE*) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerAlgorithmStr(LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerCert(LONG, BSTR*) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerTimeStampValue(LONG, sgTimeStampValTypes, BSTR*) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerPolicyIdValue(LONG, sgSignPolicyIdValTypes, BSTR*) override { return E_NOTIMPL; }
-    HRESULT Pkcs7Clear() override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerCount(LONG*) override { return E_NOTIMPL; }
-    HRESULT DocumentGetContentType(BSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT DocumentExtractToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT get_SignatureFile(BSTR*) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerSigningTimeLocal(LONG, DATE*) override { return E_NOTIMPL; }
 
 private:
     TSignerKyd m_signer;

@@ -402,6 +402,10 @@ protected:
 
     // Forgets every per-signature result; the index goes back to 0 with them.
     void ClearSignatureResults();
+    // Adds a result after the last one; the selection stays.
+    void AppendSignatureResult(SignatureResult result);
+    // The selected result; null without results.
+    const SignatureResult* SelectedSignatureResult() const;
 
     std::string m_appName = "TeskSign";
     TCertManager m_certs;

@@ -73,11 +73,54 @@ public:
     bool SetCfgLanguageNumber(LONG language);
     bool SetCfgLanguageStr(const std::string& language);
 
+    // ---- Reading containers (signer_kyd_read*.cpp) ----
+    // Loads every signature entry of the container, in entry order, with
+    // one signature result each (its entry name, and the number and text
+    // of reading and decoding it): a damaged signature only marks its own
+    // result. 30 for an empty name, the container's numbers (9105 without
+    // a signature); a failure keeps what was loaded before. Records the
+    // outcome.
+    bool Pkcs7LoadFromFile(const std::string& kydFile);
+    // Forgets the loaded signatures (the results stay); true.
+    bool Pkcs7Clear();
+    // TSigner's readers over the signature that SignatureIndex selects;
+    // 1023 when it is not loaded or did not decode.
+    bool Pkcs7GetSignerCount(LONG& count);
+    // Signer index's certificate as PEM, from the message or the user's
+    // "MY" and "AddressBook" stores; 51 when none of them holds it.
+    bool Pkcs7GetSignerCert(LONG index, std::string& pem);
+    bool Pkcs7GetSignerSigningTime(LONG index, DATE& date);
+    bool Pkcs7GetSignerSigningTimeLocal(LONG index, DATE& date);
+    bool Pkcs7GetSignerHashAlgorithmStr(LONG index, std::string& name);
+    bool Pkcs7GetSignerAlgorithmStr(LONG index, std::string& name);
+    bool Pkcs7GetSignerTimeStampValue(LONG index, LONG selector, std::string& out);
+    bool Pkcs7GetSignerPolicyIdValue(LONG index, LONG selector, std::string& out);
+    // The entry name of the selected signature's result; 1023 without results.
+    bool GetSignatureFile(std::string& name);
+    // The document's MIME type: a message entry's own Content-Type without
+    // parameters (empty without the field; 9202 when it does not parse), a
+    // plain file's by its extension. Records the outcome.
+    bool DocumentGetContentType(const std::string& kydFile, std::string& contentType);
+    // Writes the document into the folder path: a message entry's one part
+    // decoded, under its disposition file name, a plain file under its own
+    // name; either under the file name of newFile when that is given. Only
+    // the last component of a name is used; none, "." or ".." is 7102. An
+    // existing target is 7103 unless CfgFile allows overwriting; 9202 for a
+    // message that does not parse or has more than one part, 7102 when the
+    // file cannot be written. Records the outcome.
+    bool DocumentExtractToFile(const std::string& path, const std::string& kydFile, const std::string& newFile);
+
 private:
+    // Makes the selected loaded signature the signer's message; records
+    // 1023 when there is none.
+    bool SelectLoadedSignature();
     void TellPluginsLanguage() const;
     void TellPluginsCharset() const;
 
     std::vector<std::pair<std::string, LONG>> m_charsets;
     LONG m_signCharset = 0;
     LONG m_pluginId = 0;
+    // The signature entries of the last loaded container (DER), empty for
+    // one that could not be read or decoded.
+    std::vector<std::vector<BYTE>> m_loadedSignatures;
 };

@@ -3,6 +3,7 @@
 // and connection.
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "common/log.h"
 #include "common/resource.h"
@@ -92,6 +93,13 @@ bool TSigner::SetSignatureIndex(LONG index) {
 void TSigner::ClearSignatureResults() {
     m_signatureResults.clear();
     m_signatureIndex = 0;
+}
+
+void TSigner::AppendSignatureResult(SignatureResult result) { m_signatureResults.push_back(std::move(result)); }
+
+const SignatureResult* TSigner::SelectedSignatureResult() const {
+    if (m_signatureResults.empty()) return nullptr;
+    return &m_signatureResults.at(static_cast<std::size_t>(m_signatureIndex));
 }
 
 LONG TSigner::GetSignatureCount() const { return static_cast<LONG>(m_signatureResults.size()); }

@@ -1,0 +1,116 @@
+// The document of a container: its content type, and extracting it to a
+// folder. Names come from the container, which others made, so only the
+// last component of a name is ever used and nothing lands outside the
+// folder the caller gave.
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "common/log.h"
+#include "kyd/file_kyd.h"
+#include "mime/mime_body.h"
+#include "signer_kyd.h"
+
+namespace {
+
+constexpr LONG kErrMimeDecoding = 9202;
+constexpr LONG kErrSavingFile = 7102;
+constexpr LONG kErrFileExists = 7103;
+constexpr LONG kFileOverwrite = 1;
+constexpr std::size_t kContentTypeSize = 512;
+
+// The text after the last "\" or "/".
+std::string LastComponent(const std::string& name) {
+    const auto slash = name.find_last_of("\\/");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+bool IsUsableFileName(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A message entry as an entity; false when it does not parse.
+bool LoadMessage(const std::vector<BYTE>& bytes, CMimeMessage& message) {
+    return message.Load(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())) > 0;
+}
+
+bool TargetExists(const std::filesystem::path& target) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(target, error));
+}
+
+// An open container that closes in its error mode unless told otherwise.
+struct OpenContainer {
+    TFileKyd file;
+    bool failed = true;
+    ~OpenContainer() { file.Close(failed); }
+};
+
+}  // namespace
+
+bool TSignerKyd::DocumentGetContentType(const std::string& kydFile, std::string& contentType) {
+    SIGNER_TRACE();
+    Log(sgLogLevelDebug, "fname_in     : " + kydFile);
+    if (kydFile.empty()) return Record(kErrBadValue);
+    OpenContainer container;
+    if (const int error = container.file.Open(kydFile, TFileKyd::openReadOnly)) return Record(error);
+    std::vector<BYTE> bytes;
+    bool isMessage = false;
+    if (const int error = container.file.ReadDocument(bytes, isMessage)) return Record(error);
+    if (isMessage) {
+        CMimeMessage message;
+        if (!LoadMessage(bytes, message)) return Record(kErrMimeDecoding);
+        const char* value = message.GetFieldValue("Content-Type");
+        const std::string_view field = value ? value : "";
+        contentType = Trimmed(field.substr(0, field.find(';')));
+    } else {
+        std::string entryName;
+        if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);
+        char buffer[kContentTypeSize] = {};
+        ContentTypeFromExtension(LastComponent(entryName).c_str(), buffer, sizeof buffer);
+        contentType = buffer;
+    }
+    container.failed = false;
+    return Record(0);
+}
+
+bool TSignerKyd::DocumentExtractToFile(const std::string& path, const std::string& kydFile,
+                                       const std::string& newFile) {
+    SIGNER_TRACE();
+    Log(sgLogLevelDebug, "path_in      : " + path);
+    Log(sgLogLevelDebug, "fname_in     : " + kydFile);
+    Log(sgLogLevelDebug, "fname_in     : " + newFile);
+    if (path.empty() || kydFile.empty()) return Record(kErrBadValue);
+    OpenContainer container;
+    if (const int error = container.file.Open(kydFile, TFileKyd::openReadOnly)) return Record(error);
+    std::vector<BYTE> bytes;
+    bool isMessage = false;
+    if (const int error = container.file.ReadDocument(bytes, isMessage)) return Record(error);
+
+    CMimeMessage message;
+    std::vector<CMimeBody*> parts;
+    std::string name = LastComponent(newFile);
+    if (isMessage) {
+        if (!LoadMessage(bytes, message) || message.GetLeafParts(parts) != 1) return Record(kErrMimeDecoding);
+        if (name.empty()) name = LastComponent(parts.front()->GetFileName());
+    } else {
+        std::string entryName;
+        if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);
+        if (name.empty()) name = LastComponent(entryName);
+    }
+    if (!IsUsableFileName(name)) return Record(kErrSavingFile);
+    const std::filesystem::path target = std::filesystem::path(path) / name;
+    if ((GetFileFlags() & kFileOverwrite) == 0 && TargetExists(target)) return Record(kErrFileExists);
+
+    if (isMessage) {
+        if (!parts.front()->WriteContentToFile(target)) return Record(kErrSavingFile);
+    } else if (const int error = container.file.ExtractDocument(path, name)) {
+        return Record(error);
+    }
+    container.failed = false;
+    return Record(0);
+}

@@ -1,0 +1,288 @@
+// Reading containers through the object: containers written by Python's
+// zipfile holding signatures made by openssl and a one-part MIME document,
+// their values held against openssl's printout, the document extracted byte
+// for byte, and hostile containers refused without writing outside the
+// target folder.
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "mirelo_client.h"
+#include "testkit/pki.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mirelo_test::takeText;
+
+constexpr double kUnixEpochDate = 25569.0;  // 1970-01-01 as an OLE date
+const std::string kFolder = "D20261207211554Z/";
+// Bytes a text conversion would change: CR LF, a zero, high bytes.
+const std::string kDocument = std::string("Smlouva\r\n\0\xff\xfe konec\n", 20);
+
+std::string run(const std::vector<std::string>& argv) {
+    const auto result = testkit::run(argv);
+    EXPECT_EQ(0, result.exitCode) << argv[0] << " " << argv[1] << ": " << result.err;
+    return result.out;
+}
+
+std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+long long unixTimeOf(DATE date) { return std::llround((date - kUnixEpochDate) * 86400.0); }
+
+// "Dec  9 12:30:00 2026 GMT", as openssl prints a UTCTime.
+long long unixTimeOf(const std::string& text) {
+    tm fields{};
+    EXPECT_TRUE(strptime(text.c_str(), "%b %d %H:%M:%S %Y", &fields)) << text;
+    return static_cast<long long>(timegm(&fields));
+}
+
+class MireloReading : public mirelo_test::MireloClient {
+protected:
+    void SetUp() override {
+        MireloClient::SetUp();
+        TESTKIT_REQUIRE_PROGRAM("openssl");
+        TESTKIT_REQUIRE_PROGRAM("python3");
+        fs::create_directories(root.path() / "in");
+        fs::create_directories(target());
+    }
+    fs::path in(const std::string& name) const { return root.path() / "in" / name; }
+    fs::path target() const { return root.path() / "out"; }
+
+    // The document signed by the commercial user, then by the qualified
+    // one added to the same message.
+    fs::path signTwice() {
+        root.write("in/document.bin", kDocument);
+        first = pki.commercial.write(root.path(), "commercial");
+        second = pki.qualified.write(root.path(), "qualified");
+        run({"openssl", "cms", "-sign", "-binary", "-in", in("document.bin").string(), "-signer",
+             first.certificatePem.string(), "-inkey", first.keyPem.string(), "-md", "sha256", "-outform", "DER",
+             "-out", in("one.p7s").string()});
+        run({"openssl", "cms", "-resign", "-binary", "-inform", "DER", "-in", in("one.p7s").string(), "-content",
+             in("document.bin").string(), "-signer", second.certificatePem.string(), "-inkey",
+             second.keyPem.string(), "-md", "sha256", "-outform", "DER", "-out", in("two.p7s").string()});
+        return in("two.p7s");
+    }
+    // The document as the signing road stores it: one part, base64 body.
+    fs::path message(const std::string& fileName) {
+        const std::string body = run({"openssl", "base64", "-in", in("document.bin").string()});
+        return root.write("in/" + fileName + ".eml",
+                          "Content-Type:  text/plain ; charset=\"UTF-8\"\r\n"
+                          "Content-Transfer-Encoding: base64\r\n"
+                          "Content-Disposition: attachment; filename=\"" + fileName + "\"\r\n\r\n" + body);
+    }
+    // A container of name=file entries, written by Python's zipfile.
+    std::string container(const std::string& name, const std::vector<std::string>& entries) {
+        std::vector<std::string> argv{"python3", KYD_PEER, "write", in(name).string()};
+        argv.insert(argv.end(), entries.begin(), entries.end());
+        run(argv);
+        return in(name).string();
+    }
+    HRESULT load(const std::string& file) { return withText(&ISignerKyd::Pkcs7LoadFromFile, file); }
+    HRESULT extract(const std::string& kyd, const std::string& newFile, const fs::path& into = {}) {
+        const std::u16string folder = (into.empty() ? target() : into).u16string();
+        BSTR path = SysAllocString(folder.c_str());
+        BSTR file = SysAllocString(wide(kyd).c_str());
+        BSTR name = newFile.empty() ? nullptr : SysAllocString(wide(newFile).c_str());
+        const HRESULT hr = object->DocumentExtractToFile(path, file, name);
+        SysFreeString(path);
+        SysFreeString(file);
+        SysFreeString(name);
+        return hr;
+    }
+    std::u16string contentType(const std::string& kyd, bool succeeds = true) {
+        BSTR file = SysAllocString(wide(kyd).c_str());
+        BSTR type = nullptr;
+        EXPECT_EQ(succeeds, SUCCEEDED(object->DocumentGetContentType(file, &type)));
+        SysFreeString(file);
+        return takeText(type);
+    }
+    // Whether a member that reads the selected signature fails with 1023.
+    bool familyRefuses() {
+        LONG count = -1;
+        BSTR name = nullptr;
+        DATE date = 0;
+        const bool refused = FAILED(object->Pkcs7GetSignerCount(&count)) && lastErrorNumber() == 1023 &&
+                             FAILED(object->Pkcs7GetSignerHashAlgorithmStr(0, &name)) &&
+                             lastErrorNumber() == 1023 && FAILED(object->Pkcs7GetSignerSigningTime(0, &date)) &&
+                             lastErrorNumber() == 1023;
+        return refused && count == -1 && name == nullptr;
+    }
+    // Whether a file of that name lies beside the target folder, above it or
+    // in the current directory.
+    bool strayed(const std::string& name) const {
+        return fs::exists(root.path() / name) || fs::exists(root.path().parent_path() / name) ||
+               fs::exists(root.path() / "in" / name) || fs::exists(fs::current_path() / name);
+    }
+
+    testkit::pki::Hierarchy pki = testkit::pki::Hierarchy::make();
+    testkit::pki::Credential::Files first;
+    testkit::pki::Credential::Files second;
+};
+
+TEST_F(MireloReading, EachSignatureOfAContainerAndEachOfItsSignersReadAsOpensslShowsThem) {
+    EXPECT_TRUE(familyRefuses()) << "nothing is loaded yet";
+
+    const fs::path signature = signTwice();
+    root.write("in/damaged.p7s", "no signature at all");
+    const auto kyd = container("two.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(),
+                                           kFolder + "S20261207211554Z.p7s=" + signature.string(),
+                                           kFolder + "S20261207211555Z.p7s=" + in("damaged.p7s").string()});
+    ASSERT_EQ(S_OK, load(kyd));
+    LONG signatures = 0;
+    ASSERT_EQ(S_OK, object->get_SignatureCount(&signatures));
+    EXPECT_EQ(2, signatures);
+    BSTR text = nullptr;
+    ASSERT_EQ(S_OK, object->get_SignatureFile(&text));
+    EXPECT_EQ(u"D20261207211554Z\\S20261207211554Z.p7s", takeText(text));
+
+    LONG signers = 0;
+    ASSERT_EQ(S_OK, object->Pkcs7GetSignerCount(&signers));
+    EXPECT_EQ(2, signers) << "the signers of the selected signature, not the signatures of the container";
+    const std::string printout =
+        run({"openssl", "cms", "-cmsout", "-print", "-inform", "DER", "-in", signature.string()});
+    std::vector<std::string> signingTimes;
+    const std::regex utcTime("UTCTIME:([^\n]*)");
+    for (auto it = std::sregex_iterator(printout.begin(), printout.end(), utcTime); it != std::sregex_iterator(); ++it)
+        signingTimes.push_back((*it)[1]);
+    ASSERT_EQ(2u, signingTimes.size()) << printout;
+    for (LONG index = 0; index < 2; ++index) {
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerHashAlgorithmStr(index, &text));
+        EXPECT_EQ(u"sha256", takeText(text));
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerAlgorithmStr(index, &text));
+        EXPECT_EQ(u"sha256RSA", takeText(text));
+        DATE utc = 0;
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerSigningTime(index, &utc));
+        EXPECT_EQ(unixTimeOf(signingTimes[static_cast<size_t>(index)]), unixTimeOf(utc));
+
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerCert(index, &text));
+        const std::u16string pem = takeText(text);
+        const auto given = root.write("given.pem", std::string(pem.begin(), pem.end()));
+        EXPECT_EQ(run({"openssl", "x509", "-in", (index == 0 ? first : second).certificatePem.string()}),
+                  run({"openssl", "x509", "-in", given.string()}))
+            << "signer " << index;
+    }
+    text = nullptr;
+    EXPECT_TRUE(FAILED(object->Pkcs7GetSignerPolicyIdValue(0, static_cast<sgSignPolicyIdValTypes>(0), &text)));
+    EXPECT_EQ(3201, lastErrorNumber()) << "openssl's signers name no policy";
+    EXPECT_EQ(u"text/plain", contentType(kyd)) << "the message's type without its parameters and blanks";
+
+    ASSERT_EQ(S_OK, object->put_SignatureIndex(1));
+    LONG damage = 0;
+    ASSERT_EQ(S_OK, object->get_LastErrorSignatureNumber(&damage));
+    EXPECT_NE(0, damage) << "the damaged signature's reason is in its own result";
+    EXPECT_TRUE(familyRefuses()) << "a signature that did not decode has no signers";
+    text = nullptr;
+    EXPECT_TRUE(FAILED(object->Pkcs7GetSignerCert(0, &text)));
+    EXPECT_EQ(1023, lastErrorNumber());
+
+    ASSERT_EQ(S_OK, object->put_SignatureIndex(0));
+    ASSERT_EQ(S_OK, object->Pkcs7Clear());
+    EXPECT_TRUE(familyRefuses()) << "cleared";
+    ASSERT_EQ(S_OK, object->get_SignatureCount(&signatures));
+    EXPECT_EQ(2, signatures) << "the results stay until the next load";
+}
+
+TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOverAFileUnasked) {
+    signTwice();
+    const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
+    const auto kyd = container("message.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(), sig});
+
+    ASSERT_EQ(S_OK, extract(kyd, ""));
+    EXPECT_EQ(kDocument, testkit::readFile(target() / "smlouva.bin")) << "under the disposition's name";
+    testkit::writeFile(target() / "smlouva.bin", "kept");
+    EXPECT_TRUE(FAILED(extract(kyd, "")));
+    EXPECT_EQ(7103, lastErrorNumber());
+    EXPECT_EQ("kept", testkit::readFile(target() / "smlouva.bin"));
+    ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(1)));
+    ASSERT_EQ(S_OK, extract(kyd, ""));
+    EXPECT_EQ(kDocument, testkit::readFile(target() / "smlouva.bin")) << "overwriting when allowed";
+    ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(0)));
+
+    EXPECT_TRUE(FAILED(extract(kyd, "", root.path() / "missing")));
+    EXPECT_EQ(7102, lastErrorNumber()) << "a folder that is not there";
+    ASSERT_EQ(S_OK, extract(kyd, "../elsewhere\\copy.bin"));
+    EXPECT_EQ(kDocument, testkit::readFile(target() / "copy.bin")) << "only the file name of newFile";
+
+    // A plain-file document: the existing target in the folder is what counts,
+    // not a file of that name in the current directory.
+    const auto plain = container("plain.kyd", {kFolder + "report.docx=" + in("document.bin").string(), sig});
+    EXPECT_EQ(u"application/msword", contentType(plain));
+    testkit::writeFile(target() / "report.docx", "kept");
+    EXPECT_TRUE(FAILED(extract(plain, "")));
+    EXPECT_EQ(7103, lastErrorNumber());
+    EXPECT_EQ("kept", testkit::readFile(target() / "report.docx"));
+    ASSERT_EQ(S_OK, extract(plain, "renamed.docx"));
+    EXPECT_EQ(kDocument, testkit::readFile(target() / "renamed.docx"));
+
+    // Names a container sends that point elsewhere keep only their last part.
+    const auto escaping = container("escaping.kyd", {kFolder + "M20261207211554Z.eml=" + message("..").string(), sig});
+    EXPECT_TRUE(FAILED(extract(escaping, "")));
+    EXPECT_EQ(7102, lastErrorNumber());
+    root.write("in/traversal.eml", "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n"
+                                   "Content-Disposition: attachment; filename=\"..\\\\..\\\\x/../../evil.bin\"\r\n\r\n"
+                                   "U21sb3V2YQ==\r\n");
+    const auto traversal = container("traversal.kyd", {kFolder + "M20261207211554Z.eml=" + in("traversal.eml").string()});
+    ASSERT_EQ(S_OK, extract(traversal, ""));
+    EXPECT_EQ("Smlouva", testkit::readFile(target() / "evil.bin"));
+    EXPECT_FALSE(strayed("evil.bin") || strayed("copy.bin") || strayed("renamed.docx"));
+}
+
+TEST_F(MireloReading, HostileContainersGiveTheirNumbersKeepWhatWasLoadedAndWriteNothing) {
+    signTwice();
+    message("smlouva.bin");
+    const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
+    const std::string eml = kFolder + "M20261207211554Z.eml=" + in("smlouva.bin.eml").string();
+    const auto good = container("good.kyd", {eml, sig});
+    ASSERT_EQ(S_OK, load(good));
+
+    root.write("in/not.kyd", "PK but not a ZIP archive");
+    root.write("in/garbage.eml", "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n*** not base64 ***\r\n");
+    root.write("in/multipart.eml", "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\none\r\n--b\r\n\r\ntwo\r\n--b--\r\n");
+    run({"python3", KYD_PEER, "write", in("truncated.kyd").string(), "0:truncate", eml, sig});
+    struct Case {
+        std::string kyd;
+        LONG load, contentType, extract;
+    };
+    const std::vector<Case> cases{
+        {in("truncated.kyd").string(), 9101, 9101, 9101},
+        {in("not.kyd").string(), 9101, 9101, 9101},
+        {container("unsigned.kyd", {eml}), 9105, 0, 0},
+        {container("twice.kyd", {eml, kFolder + "M20261207211555Z.eml=" + in("smlouva.bin.eml").string(), sig}), 0,
+         9106, 9106},
+        {container("nodocument.kyd", {"elsewhere.txt=" + in("document.bin").string()}), 9105, 9104, 9104},
+        {container("garbage.kyd", {kFolder + "M20261207211554Z.eml=" + in("garbage.eml").string(), sig}), 0, 9202,
+         9202},
+        {container("multipart.kyd", {kFolder + "M20261207211554Z.eml=" + in("multipart.eml").string(), sig}), 0, 0,
+         9202},
+    };
+    EXPECT_TRUE(FAILED(load("")));
+    EXPECT_EQ(30, lastErrorNumber());
+    EXPECT_TRUE(FAILED(extract("", "")));
+    EXPECT_EQ(30, lastErrorNumber());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kyd);
+        if (c.load != 0) {
+            EXPECT_TRUE(FAILED(load(c.kyd)));
+            EXPECT_EQ(c.load, lastErrorNumber());
+            LONG signers = 0;
+            EXPECT_EQ(S_OK, object->Pkcs7GetSignerCount(&signers)) << "the signatures loaded before stay";
+            EXPECT_EQ(2, signers);
+        }
+        if (c.contentType != 0) {
+            EXPECT_EQ(u"", contentType(c.kyd, false));
+            EXPECT_EQ(c.contentType, lastErrorNumber());
+        }
+        if (c.extract != 0) {
+            EXPECT_TRUE(FAILED(extract(c.kyd, "")));
+            EXPECT_EQ(c.extract, lastErrorNumber());
+        }
+        EXPECT_TRUE(fs::is_empty(target()));
+    }
+    EXPECT_FALSE(strayed("smlouva.bin") || strayed("elsewhere.txt"));
+}
+
+}  // namespace
