@@ -17,6 +17,8 @@
 #include "testkit/process.h"
 #include "testkit/update_server.h"
 #include "win32/crypt_store.h"
+#include "win32/error.h"
+#include "win32/error_codes.h"
 
 namespace {
 
@@ -194,6 +196,13 @@ TEST_F(ProtocolTest, EachWrongAnswerEndsWithItsCodeAndMessage) {
         EXPECT_EQ(wrong.code, GetZipFile(m_config, nullptr, &items));
         EXPECT_NE(std::u16string::npos, log::text(false).find(wrong.logged)) << platform::text::toUtf8(log::text(false));
     }
+    // An entry larger than the list announced is not taken.
+    m_server.answer(UpdateFault::None);
+    std::vector<DownloadItem> grown = threeItems();
+    grown[2].record.size = 255;
+    EXPECT_EQ(kBadReply, GetZipFile(m_config, nullptr, &grown));
+    EXPECT_EQ("", grown[2].data);
+
     m_server.answer(UpdateFault::TruncatedBase64);
     DownloadItem one = item(SystemFolder, u"tesk.dll", 256);
     EXPECT_EQ(kBadReply, GetFile(m_config, nullptr, &one));
@@ -203,6 +212,21 @@ TEST_F(ProtocolTest, EachWrongAnswerEndsWithItsCodeAndMessage) {
     UpdateList list;
     EXPECT_EQ(kNullArgument, GetFileList(m_config, nullptr, &list, nullptr));
     EXPECT_EQ(kNullArgument, GetFile(m_config, nullptr, nullptr));
+}
+
+TEST_F(ProtocolTest, EachStepIsJudgedByItsOwnResult) {
+    // A stale error from before does not fail a good exchange.
+    SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
+    UpdateList list;
+    std::vector<std::uint32_t> version;
+    EXPECT_EQ(kOk, GetFileList(m_config, nullptr, &list, &version));
+
+    // Nobody listens: the failed step is reported with the system's number.
+    Config closed = m_config;
+    closed.setAddress("https://127.0.0.1:1/cgi-bin/upgradeapp.cgi");
+    log::clear();
+    EXPECT_EQ(kTransport, GetFileList(closed, nullptr, &list, &version));
+    EXPECT_NE(std::u16string::npos, log::text(false).find(u"Library error number: 12029")) << platform::text::toUtf8(log::text(false));
 }
 
 TEST(ServerAddressTest, SplitsSchemeHostPortAndPath) {
