@@ -120,9 +120,12 @@ TEST_F(ProtocolTest, FetchesTheListAndTheFilesAsServedAndSendsValidDocuments) {
         EXPECT_EQ("abc", items[1].data);
         EXPECT_EQ(allBytes(), items[2].data);
     }
+    events.clear();
     std::vector<DownloadItem> zipped = threeItems();
-    ASSERT_EQ(kOk, GetZipFile(m_config, nullptr, &zipped));
+    ASSERT_EQ(kOk, GetZipFile(m_config, record, &zipped));
     EXPECT_EQ(allBytes(), zipped[2].data);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().first, events.back().second);
 
     const std::vector<testkit::UpdateRequest> sent = m_server.requests();
     ASSERT_EQ(8u, sent.size());
