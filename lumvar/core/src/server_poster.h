@@ -1,0 +1,34 @@
+// Posts one request document to the update server and returns its reply,
+// parsed and validated.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "lumvar/protocol_requests.h"
+#include "server_reply.h"
+
+namespace lumvar {
+
+class RequestPoster {
+public:
+    // The longest reply taken; a longer announcement fails before reading.
+    static constexpr std::uint32_t kMaxReply = 512u << 20;
+
+    RequestPoster(std::u16string agentName, std::string address);
+
+    // Loads the schema, then POSTs the body. Throws HTTPSException for a
+    // failed step of the exchange (a reply without Content-Length, or one
+    // longer than it announced, fails too) and XMLException for the schema
+    // or the reply. The HTTP status is not judged: an error document comes
+    // with any status.
+    ServerReply post(const ReplyProgress& progress, const std::string& body, const std::string& schemaFile);
+
+private:
+    std::string exchange(const ReplyProgress& progress, const std::string& body);
+
+    std::u16string m_agentName;
+    std::string m_address;
+};
+
+}  // namespace lumvar

@@ -1,0 +1,255 @@
+// The protocol client against testkit's update server over HTTPS: what it
+// sends, what it reads, and how each wrong answer ends.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lumvar/log_writer.h"
+#include "lumvar/protocol_requests.h"
+#include "lumvar/result_codes.h"
+#include "lumvar/server_address.h"
+#include "lumvar/server_error.h"
+#include "platform/text.h"
+#include "testkit/pki.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+#include "testkit/update_server.h"
+#include "win32/crypt_store.h"
+#include "win32/error.h"
+#include "win32/error_codes.h"
+
+namespace {
+
+using namespace lumvar;
+using testkit::UpdateFault;
+using testkit::UpdateLocation;
+
+const testkit::pki::Hierarchy& hierarchy() {
+    static const testkit::pki::Hierarchy made = testkit::pki::Hierarchy::make();
+    return made;
+}
+
+std::string allBytes() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    return bytes;
+}
+
+testkit::UpdateTree sampleTree() {
+    return {"2.1.0",
+            {{UpdateLocation::Program, "conf", true}},
+            {{UpdateLocation::Program, "složka/čtení.txt", "abc", false},
+             {UpdateLocation::System, "tesk.dll", allBytes(), false},
+             {UpdateLocation::SystemCom, "com/tesk_com.dll", "", false}}};
+}
+
+DownloadItem item(std::int32_t location, std::u16string path, std::uint32_t size) {
+    DownloadItem out;
+    out.record.location = location;
+    out.record.path = std::move(path);
+    out.record.size = size;
+    return out;
+}
+
+std::vector<DownloadItem> threeItems() {
+    return {item(SystemFolderCom, u"com\\tesk_com.dll", 0), item(ProgramFolder, u"složka\\čtení.txt", 3),
+            item(SystemFolder, u"tesk.dll", 256)};
+}
+
+class ProtocolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TESTKIT_REQUIRE_PROGRAM("xmllint");
+        const auto& der = hierarchy().root.certificate.der();
+        HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"Root");
+        ASSERT_TRUE(CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
+                                                     CERT_STORE_ADD_ALWAYS, nullptr));
+        CertCloseStore(root, 0);
+        m_config.setClientApp("halvex");
+        m_config.setDistroID("7");
+        m_config.setAddress(m_server.url());
+        m_config.setAgentName(u"Lumvar test");
+        m_config.setRelaxNGPath(LUMVAR_RELAXNG_DIR);
+        log::setLevel(3);
+        log::clear();
+        ClearLastServerError();
+    }
+
+    testkit::PlatformRoot m_root;
+    testkit::UpdateServer m_server{hierarchy(), sampleTree()};
+    Config m_config;
+};
+
+TEST_F(ProtocolTest, FetchesTheListAndTheFilesAsServedAndSendsValidDocuments) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> events;
+    const ReplyProgress record = [&](std::uint32_t announced, std::uint32_t received) {
+        events.emplace_back(announced, received);
+    };
+
+    UpdateList list;
+    std::vector<std::uint32_t> version;
+    ASSERT_EQ(kOk, GetFileList(m_config, record, &list, &version)) << platform::text::toUtf8(log::text(false));
+    EXPECT_EQ((std::vector<std::uint32_t>{2, 1, 0}), version);
+    ASSERT_EQ(1u, list.dirs.size());
+    EXPECT_EQ(StateDontTouch, list.dirs[0].state);
+    ASSERT_EQ(3u, list.files.size());
+    EXPECT_EQ(u"složka\\čtení.txt", list.files[0].path);
+    EXPECT_EQ("A9993E364706816ABA3E25717850C26C9CD0D89D", list.files[0].digest.print());
+    EXPECT_EQ(SystemFolderCom, list.files[2].location);
+    EXPECT_EQ(256u, list.files[1].size);
+    // Progress climbs to the announced length.
+    ASSERT_FALSE(events.empty());
+    for (std::size_t i = 1; i < events.size(); ++i) EXPECT_LT(events[i - 1].second, events[i].second);
+    EXPECT_EQ(events.back().first, events.back().second);
+
+    for (const int zipEach : {0, 1}) {
+        SCOPED_TRACE(zipEach);
+        std::vector<DownloadItem> items = threeItems();
+        if (zipEach) {
+            for (DownloadItem& one : items) {
+                std::vector<DownloadItem> single{one};
+                ASSERT_EQ(kOk, GetZipFile(m_config, nullptr, &single));
+                one.data = single[0].data;
+            }
+        } else {
+            for (DownloadItem& one : items) ASSERT_EQ(kOk, GetFile(m_config, nullptr, &one));
+        }
+        EXPECT_EQ("", items[0].data);
+        EXPECT_EQ("abc", items[1].data);
+        EXPECT_EQ(allBytes(), items[2].data);
+    }
+    events.clear();
+    std::vector<DownloadItem> zipped = threeItems();
+    ASSERT_EQ(kOk, GetZipFile(m_config, record, &zipped));
+    EXPECT_EQ(allBytes(), zipped[2].data);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().first, events.back().second);
+
+    const std::vector<testkit::UpdateRequest> sent = m_server.requests();
+    ASSERT_EQ(8u, sent.size());
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<Tesk>\n"
+              "  <Request product_version=\"1.0\" product_name=\"Tesk Upgrade\">\n"
+              "    <Header>\n"
+              "      <Type version=\"1\">lumvar</Type>\n"
+              "      <SubType>getfilelist</SubType>\n"
+              "      <ClientApp>halvex</ClientApp>\n"
+              "      <DistroID>7</DistroID>\n"
+              "    </Header>\n"
+              "    <Body/>\n"
+              "  </Request>\n"
+              "</Tesk>\n",
+              sent[0].body);
+    EXPECT_EQ("Lumvar test", sent[0].userAgent);
+    EXPECT_EQ("text/plain", sent[0].contentType);
+    EXPECT_EQ("no", sent[1].zip);
+    EXPECT_EQ((std::pair<std::string, std::string>{"program_folder", "složka/čtení.txt"}), sent[2].files.at(0));
+    EXPECT_EQ("yes", sent[7].zip);
+    EXPECT_EQ(3u, sent[7].files.size());
+    EXPECT_EQ("system_folder_com", sent[7].files[0].first);
+    testkit::PlatformRoot folder;
+    for (const testkit::UpdateRequest& request : sent) {
+        folder.write("request.xml", request.body);
+        EXPECT_EQ(0, testkit::run({"xmllint", "--noout", "request.xml"}, folder.path()).exitCode) << request.body;
+    }
+}
+
+struct Wrong {
+    UpdateFault fault;
+    int code;
+    const char16_t* logged;
+};
+
+TEST_F(ProtocolTest, EachWrongAnswerEndsWithItsCodeAndMessage) {
+    const std::vector<Wrong> listFaults = {
+        {UpdateFault::SchemaInvalid, kBadReply, u"Response validation failed with the following errors:"},
+        {UpdateFault::NotXml, kBadReply, u"Server response not well-formed"},
+        {UpdateFault::NoContentLength, kTransport, u"Line: 201"},
+        {UpdateFault::ServerError, kServerError, u"GetFileList: Server vrátil chybovou odpověď 500 : the repository"},
+        {UpdateFault::Maintenance, kMaintenance, u"INFO "},
+        {UpdateFault::ListParent, kBadReply, u"vede mimo svou složku"},
+        {UpdateFault::ListLeadingSeparator, kBadReply, u"vede mimo svou složku"},
+        {UpdateFault::ListDrive, kBadReply, u"vede mimo svou složku"},
+    };
+    for (const Wrong& wrong : listFaults) {
+        SCOPED_TRACE(static_cast<int>(wrong.fault));
+        m_server.answer(wrong.fault);
+        log::clear();
+        UpdateList list;
+        std::vector<std::uint32_t> version;
+        EXPECT_EQ(wrong.code, GetFileList(m_config, nullptr, &list, &version));
+        EXPECT_NE(std::u16string::npos, log::text(false).find(wrong.logged)) << platform::text::toUtf8(log::text(false));
+    }
+    EXPECT_EQ(u"500 : the repository cannot be read", LastServerError());
+
+    const std::vector<Wrong> zipFaults = {
+        {UpdateFault::InvalidBase64, kBadReply, u"GetZipFile: Odpověď obsahuje neplatný element ZIP."},
+        {UpdateFault::ZipReversed, kBadReply, u"neodpovida pozadovanemu souboru"},
+        {UpdateFault::ZipMissing, kBadReply, u"(liší se počet souborů)"},
+        {UpdateFault::ZipExtra, kBadReply, u"(liší se počet souborů)"},
+        {UpdateFault::ZipParent, kBadReply, u"neodpovida pozadovanemu souboru"},
+    };
+    for (const Wrong& wrong : zipFaults) {
+        SCOPED_TRACE(static_cast<int>(wrong.fault));
+        m_server.answer(wrong.fault);
+        log::clear();
+        std::vector<DownloadItem> items = threeItems();
+        EXPECT_EQ(wrong.code, GetZipFile(m_config, nullptr, &items));
+        EXPECT_NE(std::u16string::npos, log::text(false).find(wrong.logged)) << platform::text::toUtf8(log::text(false));
+    }
+    // An entry larger than the list announced is not taken.
+    m_server.answer(UpdateFault::None);
+    std::vector<DownloadItem> grown = threeItems();
+    grown[2].record.size = 255;
+    EXPECT_EQ(kBadReply, GetZipFile(m_config, nullptr, &grown));
+    EXPECT_EQ("", grown[2].data);
+
+    m_server.answer(UpdateFault::TruncatedBase64);
+    DownloadItem one = item(SystemFolder, u"tesk.dll", 256);
+    EXPECT_EQ(kBadReply, GetFile(m_config, nullptr, &one));
+
+    // Arguments the operations cannot work without.
+    EXPECT_EQ(kNullArgument, GetFileList(m_config, nullptr, nullptr, nullptr));
+    UpdateList list;
+    EXPECT_EQ(kNullArgument, GetFileList(m_config, nullptr, &list, nullptr));
+    EXPECT_EQ(kNullArgument, GetFile(m_config, nullptr, nullptr));
+}
+
+TEST_F(ProtocolTest, EachStepIsJudgedByItsOwnResult) {
+    // A stale error from before does not fail a good exchange.
+    SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
+    UpdateList list;
+    std::vector<std::uint32_t> version;
+    EXPECT_EQ(kOk, GetFileList(m_config, nullptr, &list, &version));
+
+    // Nobody listens: the failed step is reported with the system's number.
+    Config closed = m_config;
+    closed.setAddress("https://127.0.0.1:1/cgi-bin/upgradeapp.cgi");
+    log::clear();
+    EXPECT_EQ(kTransport, GetFileList(closed, nullptr, &list, &version));
+    EXPECT_NE(std::u16string::npos, log::text(false).find(u"Library error number: 12029")) << platform::text::toUtf8(log::text(false));
+}
+
+TEST(ServerAddressTest, SplitsSchemeHostPortAndPath) {
+    const ServerAddress https = SplitServerAddress("https://updates.example/cgi-bin/upgradeapp.cgi");
+    EXPECT_TRUE(https.secure);
+    EXPECT_EQ("updates.example", https.host);
+    EXPECT_EQ(443, https.port);
+    EXPECT_EQ("cgi-bin/upgradeapp.cgi", https.objectPath);
+
+    const ServerAddress http = SplitServerAddress("http://localhost:8080/x");
+    EXPECT_FALSE(http.secure);
+    EXPECT_EQ("localhost", http.host);
+    EXPECT_EQ(8080, http.port);
+    EXPECT_EQ("x", http.objectPath);
+
+    // A scheme in capitals still asks for TLS; a ':' in the path is no port.
+    const ServerAddress capitals = SplitServerAddress("HTTPS://updates.example/a?t=1:2");
+    EXPECT_TRUE(capitals.secure);
+    EXPECT_EQ(443, capitals.port);
+    EXPECT_EQ("a?t=1:2", capitals.objectPath);
+}
+
+}  // namespace
