@@ -94,6 +94,7 @@ public:
     // ---- Signature policy (policy_members.cpp) ----
     HRESULT SetSignPolicyFile(BSTR bstrFileName) override;
     HRESULT GetSignPolicyValue(sgSignPolicyValTypes lValType, BSTR* pVal) override;
+    HRESULT ShowSignPolicy() override;  // policy_view_member.cpp
 
     // ---- Signed configuration and trusted list (configuration_members.cpp) ----
     HRESULT SetConfiguration(BSTR bstrCfg) override;
@@ -111,7 +112,6 @@ public:
     HRESULT SelectSignCharset() override { return E_NOTIMPL; }
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
-    HRESULT ShowSignPolicy() override { return E_NOTIMPL; }
     HRESULT Pkcs7LoadFromFile(BSTR) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerSigningTime(LONG, DATE*) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG, BSTR*) override { return E_NOTIMPL; }

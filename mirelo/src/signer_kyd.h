@@ -73,6 +73,11 @@ public:
     bool SetCfgLanguageNumber(LONG language);
     bool SetCfgLanguageStr(const std::string& language);
 
+    // Shows the loaded policy as a labelled tree until OK or the close box
+    // (signer_kyd_policy_view.cpp). Records 3201 without a policy, 3202
+    // when its tree cannot be built and 10 when the dialog cannot run.
+    bool ShowSignPolicy();
+
 private:
     void TellPluginsLanguage() const;
     void TellPluginsCharset() const;
