@@ -94,6 +94,7 @@ public:
     // ---- Signature policy (policy_members.cpp) ----
     HRESULT SetSignPolicyFile(BSTR bstrFileName) override;
     HRESULT GetSignPolicyValue(sgSignPolicyValTypes lValType, BSTR* pVal) override;
+    HRESULT ShowSignPolicy() override;  // policy_view_member.cpp
 
     // ---- Signed configuration and trusted list (configuration_members.cpp) ----
     HRESULT SetConfiguration(BSTR bstrCfg) override;
@@ -126,7 +127,6 @@ public:
     HRESULT SelectSignCharset() override { return E_NOTIMPL; }
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
-    HRESULT ShowSignPolicy() override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }

@@ -110,6 +110,11 @@ public:
     // file cannot be written. Records the outcome.
     bool DocumentExtractToFile(const std::string& path, const std::string& kydFile, const std::string& newFile);
 
+    // Shows the loaded policy as a labelled tree until OK or the close box
+    // (signer_kyd_policy_view.cpp). Records 3201 without a policy, 3202
+    // when its tree cannot be built and 10 when the dialog cannot run.
+    bool ShowSignPolicy();
+
 private:
     // Makes the selected loaded signature the signer's message; records
     // 1023 when there is none.

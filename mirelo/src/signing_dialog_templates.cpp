@@ -41,10 +41,20 @@ DialogTemplate SignEncTemplate() {
              {213, ControlKind::Static, "Přejete si tuto akci provést?", 7, 237, 185, 8}}};
 }
 
+// TSignPolicyDlg: the policy tree and OK.
+DialogTemplate SignPolicyTemplate() {
+    return {214, 374, 252, "MS Shell Dlg", 8, "Obsah podpisové politiky",
+            {{239, ControlKind::TreeView, "", 7, 7, 363, 219,
+              WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT},
+             {IDOK, ControlKind::DefaultButton, "OK", 162, 229, 50, 14, WS_TABSTOP}}};
+}
+
 }  // namespace
 
 void DeclareSigningDialogTemplates() {
     static std::once_flag declared;
-    std::call_once(declared,
-                   [] { platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate()); });
+    std::call_once(declared, [] {
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate());
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignPolicyTemplate());
+    });
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "device_context.h"
+#include "tree_view_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
@@ -195,6 +196,8 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
     }
     if (isList(c.control.kind))
         if (const auto answer = listAnswer(c, message, wParam, lParam, wide)) return *answer;
+    if (c.control.kind == ControlKind::TreeView)
+        if (const auto answer = treeViewAnswer(c.treeItems, message, wParam, lParam, textIn)) return *answer;
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gtk_dialog_parts.h"
+#include "gtk_tree_view.h"
 #include "gtk_windows.h"
 #include "platform/dialog_session.h"
 
@@ -19,7 +20,7 @@ constexpr int kCancelId = 2;
 struct Shown {
     GtkWidget* outer = nullptr;  // placed on the fixed
     GtkWidget* inner = nullptr;  // the widget that carries the state
-    std::size_t items = 0;       // rows shown by a list
+    std::size_t items = 0;       // rows shown by a list, items by a tree
 };
 
 struct Run {
@@ -97,7 +98,10 @@ void refresh(Run& run) {
         case ControlKind::RichEdit: setTextView(s.inner, c.control.text); break;
         case ControlKind::ListBox:
         case ControlKind::DropDownList: refreshList(s, c); break;
-        case ControlKind::TreeView: break;
+        case ControlKind::TreeView:
+            if (s.items != c.treeItems.size()) showTreeItems(s.inner, c.treeItems);
+            s.items = c.treeItems.size();
+            break;
         }
     }
     if (state.topmost && !run.topmost) gtk_window_present(run.window);
@@ -204,8 +208,8 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
         return {dropDown, dropDown};
     }
     case ControlKind::TreeView: {
-        GtkWidget* list = gtk_list_box_new();
-        return {scrolled(list), list};
+        GtkWidget* tree = newTreeView();
+        return {scrolled(tree), tree};
     }
     }
     return {};

@@ -5,6 +5,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/win_error.h"
 #include "script_answers.h"
@@ -69,6 +71,22 @@ std::string colorText(std::uint32_t color) {
     return text;
 }
 
+// The items of a tree view, each on a line of its own, indented by two
+// blanks a level, an expanded one marked.
+void describeTree(std::string& line, const std::vector<TreeItem>& items) {
+    const auto lists = childLists(items);
+    std::vector<std::pair<std::size_t, std::size_t>> pending;  // item, depth; the next on top
+    const auto& top = lists.back();
+    for (auto i = top.rbegin(); i != top.rend(); ++i) pending.emplace_back(*i, 1);
+    while (!pending.empty()) {
+        const auto [item, depth] = pending.back();
+        pending.pop_back();
+        line += "\n" + std::string(2 * depth, ' ') + "\"" + items[item].text + "\"";
+        if (items[item].expanded) line += " expanded";
+        for (auto i = lists[item].rbegin(); i != lists[item].rend(); ++i) pending.emplace_back(*i, depth + 1);
+    }
+}
+
 std::string describe(const DialogState& state) {
     std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
     for (const auto& c : state.controls) {
@@ -78,6 +96,7 @@ std::string describe(const DialogState& state) {
             for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";
             line += "] sel " + std::to_string(c.selection);
         }
+        if (c.control.kind == ControlKind::TreeView) describeTree(line, c.treeItems);
         if (c.checked) line += " checked";
         if (!c.enabled) line += " disabled";
         if (!c.visible) line += " hidden";

@@ -3,7 +3,13 @@
 //   Dialog 205: TITLE | 6 default "&Ano" | 228 listbox hidden ["a", "b"] sel 0
 //   | 238 static "..." color #FF0000 | 246 checkbox "..." checked disabled
 // (each control: id, kind, text, then its rows and selection, "checked",
-// "disabled", "hidden" and the text colour the procedure chose), and the
+// "disabled", "hidden" and the text colour the procedure chose; a tree
+// view's items follow its text, one a line, indented by two blanks a
+// level, as in
+//   | 239 tree ""
+//     "Signature Policy" expanded
+//       "Hash Algorithm"
+// ), and the
 // next "Dialog" answer acts: "press:ID" clicks a button or check box,
 // "check:ID" the same for a check box only, "select:ID:ROW" selects a row
 // (from 0) of a list, "close" uses the close box. A control that is

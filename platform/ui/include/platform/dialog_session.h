@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/dialog_template.h"
+#include "platform/dialog_tree_items.h"
 
 namespace platform::ui {
 
@@ -19,6 +20,7 @@ struct ControlState {
     bool checked = false;
     std::vector<std::string> items;  // list box and drop-down list rows
     int selection = -1;
+    std::vector<TreeItem> treeItems;  // tree-view items
     // The text colour (0x00BBGGRR) the procedure chose for a static, a
     // group box or a check box; none: the system's.
     std::optional<std::uint32_t> color;

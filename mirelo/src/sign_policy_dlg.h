@@ -1,0 +1,36 @@
+// TSignPolicyDlg: the signature policy as a labelled tree (template 214:
+// the tree view and OK), named in the language of the message table. The
+// dialog is the tree's view: the policy tree inserts its items into the
+// dialog's tree-view control.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "asn1view/nodes.h"
+#include "asn1view/tree_view.h"
+#include "modal_dialog.h"
+
+class TSignPolicyDlg final : public TModalDialog, private asn1view::TreeView {
+public:
+    static constexpr int kTemplateId = 214;
+
+    // Builds the tree from the DER policy, OIDs described from the files
+    // beside the component; false when the policy does not read without
+    // error or the language's description file is missing.
+    bool LoadPolicy(std::span<const std::uint8_t> der);
+
+    // The value given to EndDialog (1 for OK and the close box), or -1
+    // when the dialog cannot be made.
+    INT_PTR Show(HWND parent);
+
+    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                              DWORD mapId) override;
+
+private:
+    Item InsertItem(Item parent, const std::string& text) override;
+    void Expand(Item item) override;
+
+    asn1view::ASNRoot m_root;
+};

@@ -1,0 +1,40 @@
+// The object's signature-policy viewer: without a policy it shows nothing
+// and answers 3201; with one it shows the policy it holds as a named tree
+// in the dialog, which OK and the close box both end with success. The
+// dialog is answered by a script file whose lines also check the title and
+// the tree.
+#include <filesystem>
+#include <string>
+
+#include "mirelo_client.h"
+#include "testkit/policy.h"
+#include "testkit/scoped_env.h"
+
+namespace {
+
+using MireloPolicyView = mirelo_test::MireloClient;
+
+TEST_F(MireloPolicyView, ThePolicyHeldIsShownAsANamedTreeUntilOkOrClose) {
+    const auto script = root.write("answers.txt",
+                                   "Dialog press:1 Dialog 214: Signature policy | 239 tree \"\"\n"
+                                   "Dialog close \"Signature Policy\" expanded\n");
+    const ScopedEnv ui{"PLATFORM_UI", "script:" + script.string()};
+    ASSERT_EQ(S_OK, object->put_CfgLanguageNumber(sgLangEN));
+
+    EXPECT_TRUE(FAILED(object->ShowSignPolicy()));
+    EXPECT_EQ(3201, lastErrorNumber());
+
+    const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
+    const auto file = root.write("conf/policy.der", std::string(der.begin(), der.end()));
+    ASSERT_EQ(S_OK, withText(&ISignerKyd::SetSignPolicyFile, file.string()));
+    // What is shown is the policy the signer loaded, not the file now.
+    std::filesystem::remove(file);
+
+    // A line whose text is not in the dialog's would end the process.
+    EXPECT_EQ(S_OK, object->ShowSignPolicy()) << "OK";
+    EXPECT_EQ(0, lastErrorNumber());
+    EXPECT_EQ(S_OK, object->ShowSignPolicy()) << "the close box";
+    EXPECT_EQ(0, lastErrorNumber());
+}
+
+}  // namespace

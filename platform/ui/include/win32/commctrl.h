@@ -1,0 +1,64 @@
+// The tree-view control of template dialogs: items inserted last under a
+// parent (TVM_INSERTITEM) and expanded (TVM_EXPAND), sent with
+// SendMessage or SendDlgItemMessage to a control of kind TreeView.
+#pragma once
+
+#include "win32/dialogs.h"
+
+struct _TREEITEM;
+using HTREEITEM = _TREEITEM*;
+
+inline const HTREEITEM TVI_ROOT = reinterpret_cast<HTREEITEM>(static_cast<LONG_PTR>(-0x10000));
+inline const HTREEITEM TVI_FIRST = reinterpret_cast<HTREEITEM>(static_cast<LONG_PTR>(-0x0FFFF));
+inline const HTREEITEM TVI_LAST = reinterpret_cast<HTREEITEM>(static_cast<LONG_PTR>(-0x0FFFE));
+
+inline constexpr UINT TVIF_TEXT = 0x0001;
+inline constexpr UINT TVIF_IMAGE = 0x0002;
+inline constexpr UINT TVIF_SELECTEDIMAGE = 0x0020;
+
+struct TVITEMA {
+    UINT mask;
+    HTREEITEM hItem;
+    UINT state;
+    UINT stateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    LPARAM lParam;
+};
+struct TVITEMW {
+    UINT mask;
+    HTREEITEM hItem;
+    UINT state;
+    UINT stateMask;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    LPARAM lParam;
+};
+struct TVINSERTSTRUCTA {
+    HTREEITEM hParent;
+    HTREEITEM hInsertAfter;
+    TVITEMA item;
+};
+struct TVINSERTSTRUCTW {
+    HTREEITEM hParent;
+    HTREEITEM hInsertAfter;
+    TVITEMW item;
+};
+
+inline constexpr UINT TV_FIRST = 0x1100;
+// lParam a TVINSERTSTRUCT; the new item's handle, null when the parent is
+// no item of the control or the place is other than TVI_LAST. The text is
+// the item's with TVIF_TEXT, else empty.
+inline constexpr UINT TVM_INSERTITEMA = TV_FIRST + 0;
+inline constexpr UINT TVM_INSERTITEMW = TV_FIRST + 50;
+// wParam TVE_*, lParam the item; FALSE for no item of the control.
+inline constexpr UINT TVM_EXPAND = TV_FIRST + 2;
+inline constexpr WPARAM TVE_COLLAPSE = 0x0001;
+inline constexpr WPARAM TVE_EXPAND = 0x0002;
+inline constexpr WPARAM TVE_TOGGLE = 0x0003;
