@@ -1,13 +1,9 @@
 // The update folder of the download area.
 #include "download_area.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "lumvar/folder_operations.h"
+#include "fresh_folder.h"
 #include "lumvar/log_writer.h"
 #include "lumvar/result_codes.h"
-#include "platform/paths.h"
 #include "platform/text.h"
 #include "win32/crt_files.h"
 
@@ -32,12 +28,6 @@ bool staysInside(const std::u16string& path) {
     return true;
 }
 
-bool createFolder(const std::u16string& path) {
-    std::error_code error;
-    std::filesystem::create_directories(platform::paths::fromWindows(path), error);
-    return !error && std::filesystem::is_directory(platform::paths::fromWindows(path), error);
-}
-
 bool fetched(std::int32_t state) { return state == StateNew || state == StateReplace; }
 
 }  // namespace
@@ -52,12 +42,12 @@ int DownloadArea::fail(const char16_t* format, const std::u16string& path) {
 }
 
 int DownloadArea::prepare() {
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(platform::paths::fromWindows(m_update), error)) &&
-        !DeleteDirectory(m_update))
-        return fail(u"Nepodařilo se smazat složku update");
-    if (!createFolder(m_update)) return fail(u"Nepodařilo se vytvořit složku update");
-    if (!createFolder(m_update + u"\\_LUMVAR_SYSTEM") || !createFolder(m_update + u"\\_LUMVAR_SYSTEM_COM"))
+    switch (MakeFreshFolder(m_update)) {
+    case FreshFolder::NotRemoved: return fail(u"Nepodařilo se smazat složku update");
+    case FreshFolder::NotMade: return fail(u"Nepodařilo se vytvořit složku update");
+    case FreshFolder::Made: break;
+    }
+    if (!MakeFolder(m_update + u"\\_LUMVAR_SYSTEM") || !MakeFolder(m_update + u"\\_LUMVAR_SYSTEM_COM"))
         return fail(u"Nepodařilo se vytvořit složku update\\_LUMVAR_SYSTEM");
     FILE* list = nullptr;
     if (_wfopen_s(&list, (m_update + u"\\._LUMVAR_delete").c_str(), u"wb") != 0)
@@ -100,7 +90,7 @@ int DownloadArea::writeFolders(const std::vector<DirRecord>& dirs) {
     for (const DirRecord& dir : dirs) {
         if (dir.state == StateNew || dir.state == StateKeep) {
             std::u16string folder;
-            if (!placeFor(dir.location, dir.path, &folder) || !createFolder(folder))
+            if (!placeFor(dir.location, dir.path, &folder) || !MakeFolder(folder))
                 return fail(u"Nepodařilo se vytvořit složku %ls", dir.path);
         } else if (dir.state == StateRemove && dir.location == ProgramFolder) {
             if (!staysInside(dir.path)) return fail(u"Nepodařilo se vytvořit složku %ls", dir.path);
@@ -117,7 +107,7 @@ int DownloadArea::store(const DownloadItem& item) {
     if (!placeFor(item.record.location, item.record.path, &target)) return fail(u"Nepodařilo se vytvořit soubor %ls", item.record.path);
     const std::size_t folderEnd = target.find_last_of(u"\\/");
     FILE* file = nullptr;
-    if (!createFolder(target.substr(0, folderEnd)) || _wfopen_s(&file, target.c_str(), u"wb") != 0)
+    if (!MakeFolder(target.substr(0, folderEnd)) || _wfopen_s(&file, target.c_str(), u"wb") != 0)
         return fail(u"Nepodařilo se vytvořit soubor %ls", target);
     const bool written = std::fwrite(item.data.data(), 1, item.data.size(), file) == item.data.size();
     if (std::fclose(file) != 0 || !written) return fail(u"Nepodařilo se zapsat do souboru %ls", target);
