@@ -2,6 +2,7 @@
 // fork again, exec), its arguments split by the Windows command-line rules.
 // A pipe closed on exec tells the caller whether the exec succeeded.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +49,9 @@ int startDetached(const fs::path& program, std::vector<std::string> arguments, c
     std::vector<char*> argv{file.data()};
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // The program starts with no signal blocked, whatever the caller blocks.
+    sigset_t none;
+    sigemptyset(&none);
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0) return errno;
     const pid_t middle = fork();
@@ -63,6 +67,7 @@ int startDetached(const fs::path& program, std::vector<std::string> arguments, c
         setsid();
         const pid_t started = fork();
         if (started == 0) {
+            sigprocmask(SIG_SETMASK, &none, nullptr);
             if (chdir(directory.c_str()) == 0) execve(file.c_str(), argv.data(), environ);
             const int err = errno;
             (void)!write(report[1], &err, sizeof err);
