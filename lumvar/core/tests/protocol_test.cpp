@@ -20,30 +20,14 @@
 #include "win32/error.h"
 #include "win32/error_codes.h"
 
+#include "update_server_fixture.h"
+
 namespace {
 
 using namespace lumvar;
+using namespace lumvar::testing;
 using testkit::UpdateFault;
 using testkit::UpdateLocation;
-
-const testkit::pki::Hierarchy& hierarchy() {
-    static const testkit::pki::Hierarchy made = testkit::pki::Hierarchy::make();
-    return made;
-}
-
-std::string allBytes() {
-    std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
-    return bytes;
-}
-
-testkit::UpdateTree sampleTree() {
-    return {"2.1.0",
-            {{UpdateLocation::Program, "conf", true}},
-            {{UpdateLocation::Program, "složka/čtení.txt", "abc", false},
-             {UpdateLocation::System, "tesk.dll", allBytes(), false},
-             {UpdateLocation::SystemCom, "com/tesk_com.dll", "", false}}};
-}
 
 DownloadItem item(std::int32_t location, std::u16string path, std::uint32_t size) {
     DownloadItem out;
@@ -58,29 +42,7 @@ std::vector<DownloadItem> threeItems() {
             item(SystemFolder, u"tesk.dll", 256)};
 }
 
-class ProtocolTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        TESTKIT_REQUIRE_PROGRAM("xmllint");
-        const auto& der = hierarchy().root.certificate.der();
-        HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"Root");
-        ASSERT_TRUE(CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
-                                                     CERT_STORE_ADD_ALWAYS, nullptr));
-        CertCloseStore(root, 0);
-        m_config.setClientApp("halvex");
-        m_config.setDistroID("7");
-        m_config.setAddress(m_server.url());
-        m_config.setAgentName(u"Lumvar test");
-        m_config.setRelaxNGPath(LUMVAR_RELAXNG_DIR);
-        log::setLevel(3);
-        log::clear();
-        ClearLastServerError();
-    }
-
-    testkit::PlatformRoot m_root;
-    testkit::UpdateServer m_server{hierarchy(), sampleTree()};
-    Config m_config;
-};
+using ProtocolTest = UpdateServerTest;
 
 TEST_F(ProtocolTest, FetchesTheListAndTheFilesAsServedAndSendsValidDocuments) {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> events;

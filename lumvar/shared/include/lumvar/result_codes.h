@@ -28,6 +28,10 @@ inline constexpr int kProgramPathTooLong = 8024;
 inline constexpr int kProgramFolderMissing = 8025;
 inline constexpr int kFolderWalk = 8026;
 inline constexpr int kSystemFolder = 8027;
+inline constexpr int kDownload = 8029;
+inline constexpr int kHandOverFiles = 8030;
 inline constexpr int kNotConfigured = 8031;
+inline constexpr int kBackup = 8032;
+inline constexpr int kStartUpgrade = 8033;
 
 }  // namespace lumvar

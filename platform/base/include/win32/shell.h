@@ -47,3 +47,33 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
                         INT nShowCmd) noexcept;
 HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory,
                         INT nShowCmd) noexcept;
+
+// The fields ShellExecuteExW reads: cbSize, lpVerb, lpFile, lpParameters,
+// lpDirectory; it writes hInstApp. The rest are kept for callers that fill them.
+struct SHELLEXECUTEINFOW {
+    DWORD cbSize;
+    ULONG fMask;
+    HWND hwnd;
+    LPCWSTR lpVerb;
+    LPCWSTR lpFile;
+    LPCWSTR lpParameters;
+    LPCWSTR lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp;
+    void* lpIDList;
+    LPCWSTR lpClass;
+    HKEY hkeyClass;
+    DWORD dwHotKey;
+    HANDLE hIconOrMonitor;
+    HANDLE hProcess;
+};
+
+// Verb null or "open" on an executable file: the program is started
+// directly, never through a shell, with lpParameters split into arguments
+// by the Windows command-line rules, in lpDirectory (or the current folder
+// when null), in a session of its own and not as the caller's child, so
+// that it outlives the caller. Any other file goes to ShellExecuteW's
+// opener. TRUE with hInstApp above 32 when started; else FALSE, the last
+// error set and hInstApp an SE_ERR_ code (SE_ERR_FNF missing file,
+// SE_ERR_PNF missing folder, SE_ERR_ACCESSDENIED, SE_ERR_OOM).
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo) noexcept;
