@@ -41,6 +41,15 @@ DialogTemplate SignEncTemplate() {
              {213, ControlKind::Static, "Přejete si tuto akci provést?", 7, 237, 185, 8}}};
 }
 
+// TSelectCharsetDlg: the prompt, the charset names, OK and Cancel.
+DialogTemplate SelectCharsetTemplate() {
+    return {202, 250, 65, "MS Sans Serif", 8, "Znaková sada podepisovaného dokumentu",
+            {{IDOK, ControlKind::DefaultButton, "OK", 136, 44, 50, 14, WS_TABSTOP},
+             {IDCANCEL, ControlKind::Button, "Storno", 193, 44, 50, 14, WS_TABSTOP},
+             {255, ControlKind::Static, "Vyberte znakovou sadu, kterou používá podepisovaný dokument.", 7, 7, 236, 8},
+             {256, ControlKind::DropDownList, "", 7, 21, 236, 60, WS_VSCROLL | WS_TABSTOP}}};
+}
+
 // TSignPolicyDlg: the policy tree and OK.
 DialogTemplate SignPolicyTemplate() {
     return {214, 374, 252, "MS Shell Dlg", 8, "Obsah podpisové politiky",
@@ -54,6 +63,7 @@ DialogTemplate SignPolicyTemplate() {
 void DeclareSigningDialogTemplates() {
     static std::once_flag declared;
     std::call_once(declared, [] {
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SelectCharsetTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignPolicyTemplate());
     });
