@@ -41,6 +41,13 @@ DialogTemplate SignEncTemplate() {
              {213, ControlKind::Static, "Přejete si tuto akci provést?", 7, 237, 185, 8}}};
 }
 
+// TMimeEncDlg: the MIME text and OK.
+DialogTemplate MimeEncTemplate() {
+    return {200, 350, 250, "MS Sans Serif", 8, "MIME kódování dokumentu",
+            {{IDOK, ControlKind::DefaultButton, "OK", 150, 229, 50, 14, WS_TABSTOP},
+             {254, ControlKind::RichEdit, "", 7, 7, 336, 216, kReadOnlyText | WS_HSCROLL | WS_BORDER}}};
+}
+
 // TSelectCharsetDlg: the prompt, the charset names, OK and Cancel.
 DialogTemplate SelectCharsetTemplate() {
     return {202, 250, 65, "MS Sans Serif", 8, "Znaková sada podepisovaného dokumentu",
@@ -63,6 +70,7 @@ DialogTemplate SignPolicyTemplate() {
 void DeclareSigningDialogTemplates() {
     static std::once_flag declared;
     std::call_once(declared, [] {
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), MimeEncTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SelectCharsetTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignPolicyTemplate());
