@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "common/resource.h"
+#include "signing_dialog_support.h"
 #include "signing_dialog_templates.h"
 #include "win32/ui.h"
 
@@ -13,12 +13,6 @@ constexpr int kList = 256;
 
 constexpr DWORD kTextTitle = 55;
 constexpr DWORD kTextPrompt = 56;
-
-std::string Text(DWORD id) {
-    std::string text;
-    TResource::Instance()->FormatString(text, id);
-    return text;
-}
 
 }  // namespace
 
@@ -56,8 +50,8 @@ BOOL TSelectCharsetDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, 
 }
 
 void TSelectCharsetDlg::OnInitDialog() {
-    SetWindowTextA(m_hWnd, Text(kTextTitle).c_str());
-    SetDlgItemTextA(m_hWnd, kPrompt, Text(kTextPrompt).c_str());
+    SetWindowTextA(m_hWnd, DialogText(kTextTitle).c_str());
+    SetDlgItemTextA(m_hWnd, kPrompt, DialogText(kTextPrompt).c_str());
     for (const auto& name : m_names)
         SendDlgItemMessageA(m_hWnd, kList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     if (m_selected >= 0 && static_cast<std::size_t>(m_selected) < m_names.size())

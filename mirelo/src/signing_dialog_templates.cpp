@@ -57,6 +57,39 @@ DialogTemplate SelectCharsetTemplate() {
              {256, ControlKind::DropDownList, "", 7, 21, 236, 60, WS_VSCROLL | WS_TABSTOP}}};
 }
 
+// TSignEncKydDlg: the document with its check and agreement box, its
+// digest, the signing certificate, the policy with its agreement box, the
+// question and the buttons.
+DialogTemplate SignEncKydTemplate() {
+    return {206, 367, 254, "MS Sans Serif", 8, "Potvrzení",
+            {{IDYES, ControlKind::DefaultButton, "Ano", 253, 234, 50, 14, WS_TABSTOP},
+             {IDNO, ControlKind::Button, "Ne", 310, 234, 50, 14, WS_TABSTOP},
+             {240, ControlKind::Static, "Dokument:", 7, 7, 200, 8},
+             {217, ControlKind::Static, "Signer", 210, 7, 150, 8, SS_RIGHT},
+             {251, ControlKind::GroupBox, "", 7, 16, 353, 66},
+             {246, ControlKind::CheckBox, "Souhlasím s podepisovaným obsahem dokumentu", 14, 24, 250, 10, WS_TABSTOP},
+             {248, ControlKind::Static, "Umístění a název souboru podepisovaného dokumentu:", 14, 37, 250, 8},
+             {247, ControlKind::Static, "PATH soubor", 14, 46, 339, 8},
+             {249, ControlKind::Static, "Stav kontroly sémantiky:", 14, 57, 90, 8},
+             {250, ControlKind::Static, "STATE dokument", 106, 57, 150, 8},
+             {241, ControlKind::Button, "Kódování MIME", 14, 66, 80, 13, WS_TABSTOP},
+             {242, ControlKind::Button, "&Zobrazit dokument", 273, 66, 80, 13, WS_TABSTOP},
+             {210, ControlKind::GroupBox, "HASH (miniatura)", 7, 85, 353, 30},
+             {212, ControlKind::RichEdit, "", 14, 96, 339, 14, ES_READONLY},
+             {218, ControlKind::Static, "Podepíšete certifikátem", 7, 119, 300, 8},
+             {224, ControlKind::Static, "DN podpis", 7, 129, 328, 16},
+             {221, ControlKind::Button, "...", 340, 129, 20, 12, WS_TABSTOP},
+             {238, ControlKind::Static, "Obnovit certifikát", 7, 146, 353, 8},
+             {243, ControlKind::GroupBox, "", 7, 156, 353, 74},
+             {244, ControlKind::CheckBox, "Souhlasím s podpisovou politikou", 14, 164, 250, 10, WS_TABSTOP},
+             {245, ControlKind::Static, "DN politika", 14, 176, 339, 8},
+             {258, ControlKind::Static, "Identifikátor (OID)", 14, 187, 90, 8},
+             {257, ControlKind::Edit, "", 106, 186, 247, 12, ES_READONLY | WS_BORDER},
+             {259, ControlKind::Edit, "", 14, 201, 339, 26, ES_READONLY | ES_MULTILINE | WS_VSCROLL | WS_BORDER},
+             {213, ControlKind::Static, "Přejete si vytvořit podpis dokumentu s výše uvedenými atributy?", 7, 237,
+              240, 8}}};
+}
+
 // TSignPolicyDlg: the policy tree and OK.
 DialogTemplate SignPolicyTemplate() {
     return {214, 374, 252, "MS Shell Dlg", 8, "Obsah podpisové politiky",
@@ -73,6 +106,7 @@ void DeclareSigningDialogTemplates() {
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), MimeEncTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SelectCharsetTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate());
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncKydTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignPolicyTemplate());
     });
 }
