@@ -1,7 +1,7 @@
 // The container road's confirmation as the user sees it, through the
 // script backend: Yes follows the two agreements (the policy's only while
 // a policy is loaded), showing the document through the signing operation
-// ticks the content agreement, and the document check's state has its
+// ticks the content agreement, the MIME text shows in its own dialog, and the document check's state has its
 // colour.
 #include <gtest/gtest.h>
 
@@ -99,18 +99,22 @@ TEST_F(SignEncKydDialog, YesIsEnabledOnlyWhileBothAgreementsAreTicked) {
     EXPECT_TRUE(contains(control(lines[4], 6), "disabled")) << lines[4];
 }
 
-TEST_F(SignEncKydDialog, WithoutAPolicySeeingTheDocumentIsTheAgreementYesNeeds) {
+TEST_F(SignEncKydDialog, WithoutAPolicySeeingTheDocumentIsTheAgreementYesNeedsAndItsMimeTextShows) {
+    script::queue("Dialog", "press:241");
+    script::queue("Dialog", "press:1");
     script::queue("Dialog", "press:242");
     script::queue("Dialog", "press:6");
     EXPECT_EQ(IDYES, show());
     EXPECT_EQ(1, actions.documentsShown);
 
     const auto lines = script::transcript();
-    ASSERT_EQ(2u, lines.size());
+    ASSERT_EQ(4u, lines.size());
     for (const int id : {244, 243, 258, 257, 259}) EXPECT_TRUE(contains(control(lines[0], id), "hidden")) << id;
     EXPECT_TRUE(contains(control(lines[0], 6), "disabled")) << lines[0];
-    EXPECT_TRUE(contains(control(lines[1], 246), "checked")) << lines[1];
-    EXPECT_FALSE(contains(control(lines[1], 6), "disabled")) << lines[1];
+    EXPECT_TRUE(contains(lines[1], "Dialog 200: MIME encoded document |")) << lines[1];
+    EXPECT_EQ("254 richedit \"ab\"", control(lines[1], 254)) << lines[1];
+    EXPECT_TRUE(contains(control(lines[3], 246), "checked")) << lines[3];
+    EXPECT_FALSE(contains(control(lines[3], 6), "disabled")) << lines[3];
 }
 
 TEST_F(SignEncKydDialog, TheDocumentChecksStateIsGreenBlueOrRed) {
