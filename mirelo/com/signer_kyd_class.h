@@ -124,7 +124,7 @@ public:
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
 
     // ---- Not built yet ----
-    HRESULT SelectSignCharset() override { return E_NOTIMPL; }
+    HRESULT SelectSignCharset() override;  // charset_choice_member.cpp
     HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }

@@ -2,10 +2,8 @@
 
 #include <utility>
 
-#include "common/resource.h"
-#include "common/shell_open.h"
-#include "common/system_error.h"
 #include "signer.h"
+#include "signing_dialog_support.h"
 #include "signing_dialog_templates.h"
 #include "win32/ui.h"
 
@@ -45,16 +43,6 @@ constexpr LONG kSignatureKind = 1;
 constexpr LONG kKeyExchangeKind = 2;
 constexpr LONG kRecipientKind = 3;
 
-std::string Text(DWORD id) {
-    std::string text;
-    TResource::Instance()->FormatString(text, id);
-    return text;
-}
-
-void ShowControls(HWND dialog, std::initializer_list<int> controls, bool shown) {
-    for (const int control : controls) ShowWindow(GetDlgItem(dialog, control), shown ? SW_SHOW : SW_HIDE);
-}
-
 }  // namespace
 
 TSignEncDlg::TSignEncDlg(TSigner& signer, std::vector<SignJobDocument>& documents, DWORD options, bool listMode,
@@ -92,27 +80,27 @@ BOOL TSignEncDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM
 }
 
 void TSignEncDlg::OnInitDialog() {
-    SetWindowTextA(m_hWnd, Text(kTextConfirmation).c_str());
+    SetWindowTextA(m_hWnd, DialogText(kTextConfirmation).c_str());
     SetDlgItemTextA(m_hWnd, kVersion, m_version.c_str());
-    SetDlgItemTextA(m_hWnd, kQuestion, Text(kTextQuestion).c_str());
-    SetDlgItemTextA(m_hWnd, IDCANCEL, Text(kTextCancel).c_str());
-    SetDlgItemTextA(m_hWnd, IDNO, Text(kTextNo).c_str());
-    SetDlgItemTextA(m_hWnd, IDYES, Text(kTextYes).c_str());
+    SetDlgItemTextA(m_hWnd, kQuestion, DialogText(kTextQuestion).c_str());
+    SetDlgItemTextA(m_hWnd, IDCANCEL, DialogText(kTextCancel).c_str());
+    SetDlgItemTextA(m_hWnd, IDNO, DialogText(kTextNo).c_str());
+    SetDlgItemTextA(m_hWnd, IDYES, DialogText(kTextYes).c_str());
     if (m_listMode) {
         for (const auto& document : m_documents)
             SendDlgItemMessageA(m_hWnd, kDocumentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(document.name.c_str()));
         SendDlgItemMessageA(m_hWnd, kDocumentList, LB_SETCURSEL, 0, 0);
-        SetDlgItemTextA(m_hWnd, kMessageLabel, Text(kTextFileList).c_str());
-        SetDlgItemTextA(m_hWnd, kShowFile, Text(kTextShowFile).c_str());
-        ShowControls(m_hWnd, {kMessageText}, false);
+        SetDlgItemTextA(m_hWnd, kMessageLabel, DialogText(kTextFileList).c_str());
+        SetDlgItemTextA(m_hWnd, kShowFile, DialogText(kTextShowFile).c_str());
+        ShowDialogControls(m_hWnd, {kMessageText}, false);
     } else {
-        SetDlgItemTextA(m_hWnd, kMessageLabel, Text(kTextMessage).c_str());
+        SetDlgItemTextA(m_hWnd, kMessageLabel, DialogText(kTextMessage).c_str());
         if (!m_documents.empty()) {
             const auto& bytes = m_documents.front().bytes;
             const std::string content(bytes.begin(), bytes.end());
             SetDlgItemTextA(m_hWnd, kMessageText, content.c_str());
         }
-        ShowControls(m_hWnd, {kDocumentList, kShowFile}, false);
+        ShowDialogControls(m_hWnd, {kDocumentList, kShowFile}, false);
     }
     ShowCertificateLines();
     ShowHash();
@@ -122,18 +110,18 @@ void TSignEncDlg::OnInitDialog() {
 // The line of each certificate the operation uses; the others are hidden.
 void TSignEncDlg::ShowCertificateLines() {
     const bool signs = m_options & (kConfirmSign | kConfirmIncludesCertificates);
-    ShowControls(m_hWnd, {kSignCaption, kSignLine, kSignChoose, kExpiryLine}, signs);
+    ShowDialogControls(m_hWnd, {kSignCaption, kSignLine, kSignChoose, kExpiryLine}, signs);
     if (signs) {
         const DWORD caption = (m_options & kConfirmIncludesCertificates) ? kTextSignIncluded : kTextSignNotIncluded;
-        SetDlgItemTextA(m_hWnd, kSignCaption, Text(caption).c_str());
+        SetDlgItemTextA(m_hWnd, kSignCaption, DialogText(caption).c_str());
         m_expiryWarning = m_signer.SetCertificateLine(m_hWnd, kSignatureKind, kSignLine);
         EnableWindow(GetDlgItem(m_hWnd, kSignChoose), !(m_options & kConfirmFixedSigner));
     }
     const bool keyExchange = m_options & kConfirmIncludesKeyExchange;
-    ShowControls(m_hWnd, {kKeyExchangeCaption, kKeyExchangeLine, kKeyExchangeChoose}, keyExchange);
+    ShowDialogControls(m_hWnd, {kKeyExchangeCaption, kKeyExchangeLine, kKeyExchangeChoose}, keyExchange);
     if (keyExchange) m_signer.SetCertificateLine(m_hWnd, kKeyExchangeKind, kKeyExchangeLine);
     const bool encrypts = m_options & kConfirmEncrypt;
-    ShowControls(m_hWnd, {kRecipientCaption, kRecipientLine, kRecipientChoose}, encrypts);
+    ShowDialogControls(m_hWnd, {kRecipientCaption, kRecipientLine, kRecipientChoose}, encrypts);
     if (encrypts) m_signer.SetCertificateLine(m_hWnd, kRecipientKind, kRecipientLine);
 }
 
@@ -151,12 +139,7 @@ void TSignEncDlg::ShowHash() {
 void TSignEncDlg::ShowFile() {
     const std::size_t index = SelectedDocument();
     if (index >= m_documents.size()) return;
-    const std::string& path = m_documents[index].name;
-    if (const int failed = OpenWithShell(m_hWnd, path.c_str(), "open")) {
-        std::string text;
-        TResource::Instance()->FormatMessage(text, failed, path.c_str());
-        AppWarningBox(text);
-    }
+    OpenFileFromDialog(m_hWnd, m_documents[index].name);
 }
 
 void TSignEncDlg::OnCommand(WORD id, WORD notification) {
@@ -184,8 +167,7 @@ void TSignEncDlg::OnCommand(WORD id, WORD notification) {
         return;
     default:
         // Anything else brings the dialog to the front.
-        SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        BringDialogToFront(m_hWnd);
         return;
     }
 }

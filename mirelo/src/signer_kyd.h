@@ -55,6 +55,11 @@ public:
     std::string GetSignCharsetStr() const;
     // A name of the table in any case; 8004, and no change, for another.
     bool SetSignCharsetStr(const std::string& name);
+    // Lets the user choose the charset from the four, the current one
+    // preselected (signer_kyd_charset_choice.cpp); a choice is set as by
+    // SetSignCharset. Cancel records 12 and leaves ERROR_CANCELLED as the
+    // last error, the charset unchanged; 10 when the dialog cannot run.
+    bool SelectSignCharset();
 
     // ---- Document plug-ins (plugin_signer.cpp), shared by every signer of
     // the process ----

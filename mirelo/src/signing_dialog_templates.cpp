@@ -41,6 +41,55 @@ DialogTemplate SignEncTemplate() {
              {213, ControlKind::Static, "Přejete si tuto akci provést?", 7, 237, 185, 8}}};
 }
 
+// TMimeEncDlg: the MIME text and OK.
+DialogTemplate MimeEncTemplate() {
+    return {200, 350, 250, "MS Sans Serif", 8, "MIME kódování dokumentu",
+            {{IDOK, ControlKind::DefaultButton, "OK", 150, 229, 50, 14, WS_TABSTOP},
+             {254, ControlKind::RichEdit, "", 7, 7, 336, 216, kReadOnlyText | WS_HSCROLL | WS_BORDER}}};
+}
+
+// TSelectCharsetDlg: the prompt, the charset names, OK and Cancel.
+DialogTemplate SelectCharsetTemplate() {
+    return {202, 250, 65, "MS Sans Serif", 8, "Znaková sada podepisovaného dokumentu",
+            {{IDOK, ControlKind::DefaultButton, "OK", 136, 44, 50, 14, WS_TABSTOP},
+             {IDCANCEL, ControlKind::Button, "Storno", 193, 44, 50, 14, WS_TABSTOP},
+             {255, ControlKind::Static, "Vyberte znakovou sadu, kterou používá podepisovaný dokument.", 7, 7, 236, 8},
+             {256, ControlKind::DropDownList, "", 7, 21, 236, 60, WS_VSCROLL | WS_TABSTOP}}};
+}
+
+// TSignEncKydDlg: the document with its check and agreement box, its
+// digest, the signing certificate, the policy with its agreement box, the
+// question and the buttons.
+DialogTemplate SignEncKydTemplate() {
+    return {206, 367, 254, "MS Sans Serif", 8, "Potvrzení",
+            {{IDYES, ControlKind::DefaultButton, "Ano", 253, 234, 50, 14, WS_TABSTOP},
+             {IDNO, ControlKind::Button, "Ne", 310, 234, 50, 14, WS_TABSTOP},
+             {240, ControlKind::Static, "Dokument:", 7, 7, 200, 8},
+             {217, ControlKind::Static, "Signer", 210, 7, 150, 8, SS_RIGHT},
+             {251, ControlKind::GroupBox, "", 7, 16, 353, 66},
+             {246, ControlKind::CheckBox, "Souhlasím s podepisovaným obsahem dokumentu", 14, 24, 250, 10, WS_TABSTOP},
+             {248, ControlKind::Static, "Umístění a název souboru podepisovaného dokumentu:", 14, 37, 250, 8},
+             {247, ControlKind::Static, "PATH soubor", 14, 46, 339, 8},
+             {249, ControlKind::Static, "Stav kontroly sémantiky:", 14, 57, 90, 8},
+             {250, ControlKind::Static, "STATE dokument", 106, 57, 150, 8},
+             {241, ControlKind::Button, "Kódování MIME", 14, 66, 80, 13, WS_TABSTOP},
+             {242, ControlKind::Button, "&Zobrazit dokument", 273, 66, 80, 13, WS_TABSTOP},
+             {210, ControlKind::GroupBox, "HASH (miniatura)", 7, 85, 353, 30},
+             {212, ControlKind::RichEdit, "", 14, 96, 339, 14, ES_READONLY},
+             {218, ControlKind::Static, "Podepíšete certifikátem", 7, 119, 300, 8},
+             {224, ControlKind::Static, "DN podpis", 7, 129, 328, 16},
+             {221, ControlKind::Button, "...", 340, 129, 20, 12, WS_TABSTOP},
+             {238, ControlKind::Static, "Obnovit certifikát", 7, 146, 353, 8},
+             {243, ControlKind::GroupBox, "", 7, 156, 353, 74},
+             {244, ControlKind::CheckBox, "Souhlasím s podpisovou politikou", 14, 164, 250, 10, WS_TABSTOP},
+             {245, ControlKind::Static, "DN politika", 14, 176, 339, 8},
+             {258, ControlKind::Static, "Identifikátor (OID)", 14, 187, 90, 8},
+             {257, ControlKind::Edit, "", 106, 186, 247, 12, ES_READONLY | WS_BORDER},
+             {259, ControlKind::Edit, "", 14, 201, 339, 26, ES_READONLY | ES_MULTILINE | WS_VSCROLL | WS_BORDER},
+             {213, ControlKind::Static, "Přejete si vytvořit podpis dokumentu s výše uvedenými atributy?", 7, 237,
+              240, 8}}};
+}
+
 // TSignPolicyDlg: the policy tree and OK.
 DialogTemplate SignPolicyTemplate() {
     return {214, 374, 252, "MS Shell Dlg", 8, "Obsah podpisové politiky",
@@ -54,7 +103,10 @@ DialogTemplate SignPolicyTemplate() {
 void DeclareSigningDialogTemplates() {
     static std::once_flag declared;
     std::call_once(declared, [] {
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), MimeEncTemplate());
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SelectCharsetTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncTemplate());
+        platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignEncKydTemplate());
         platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(), SignPolicyTemplate());
     });
 }

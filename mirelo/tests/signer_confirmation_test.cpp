@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "certificate_support.h"
+#include "dialog_transcript.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "signer.h"
@@ -62,16 +63,8 @@ public:
 
 std::vector<BYTE> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
-// The control's part of a transcript line: "ID kind "text" ...".
-std::string control(const std::string& line, int id) {
-    const std::string start = "| " + std::to_string(id) + " ";
-    const auto at = line.find(start);
-    if (at == std::string::npos) return {};
-    const auto end = line.find(" | ", at + start.size());
-    return line.substr(at + 2, end == std::string::npos ? std::string::npos : end - at - 2);
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using dialog_transcript::contains;
+using dialog_transcript::control;
 
 class SignerConfirmation : public ::testing::Test {
 protected:

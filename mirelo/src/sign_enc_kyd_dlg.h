@@ -1,0 +1,63 @@
+// TSignEncKydDlg: the confirmation of signing a document into a container
+// (template 206): the document's path and the state of its check, its
+// digest, the signing certificate with its expiry line, the loaded policy,
+// and the two agreements (content and policy) without which Yes stays
+// disabled.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "modal_dialog.h"
+#include "sign_job.h"
+
+class TSignerKyd;
+
+// What the dialog asks of the signing operation that shows it.
+class KydConfirmationActions {
+public:
+    virtual ~KydConfirmationActions() = default;
+    // Shows the document through its plug-in; true when the user saw it
+    // (the content agreement is then ticked).
+    virtual bool ShowDocument(HWND dialog) = 0;
+    // Lets the user choose another signing certificate; true when one was
+    // chosen (the certificate and digest lines are then refreshed).
+    virtual bool ChooseSigningCertificate(HWND dialog) = 0;
+};
+
+class TSignEncKydDlg final : public TModalDialog {
+public:
+    static constexpr int kTemplateId = 206;
+
+    // options are those of TSignEncDlg (kConfirm*); hashAlgorithm 0 takes
+    // the digest from the signing certificate. checkState colours the
+    // check's text: 0 green, 1 blue, anything else red.
+    TSignEncKydDlg(TSignerKyd& signer, KydConfirmationActions& actions, std::vector<SignJobDocument>& documents,
+                   DWORD options, ALG_ID hashAlgorithm, int checkState, std::string checkText,
+                   std::string applicationName);
+
+    // IDYES, IDNO or IDCANCEL; -1 when the dialog cannot be made.
+    INT_PTR Show(HWND parent);
+
+    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                              DWORD mapId) override;
+
+private:
+    void OnInitDialog();
+    void ShowSigningCertificate();
+    void ShowPolicy();
+    void OnCommand(WORD id);
+    void RefreshYes();
+    void ShowHash();
+    LRESULT OnColorStatic(HDC context, HWND control);
+
+    TSignerKyd& m_signer;
+    KydConfirmationActions& m_actions;
+    std::vector<SignJobDocument>& m_documents;
+    DWORD m_options;
+    ALG_ID m_hashAlgorithm;
+    int m_checkState;
+    std::string m_checkText;
+    std::string m_applicationName;
+    bool m_expiryWarning = false;
+};
