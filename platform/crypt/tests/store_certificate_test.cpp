@@ -1,6 +1,8 @@
 // What the certificate helpers read from a certificate: names, keys, key
 // usages, and the checks of a subject against its issuer.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <optional>
 
 #include "platform/clock.h"
@@ -67,6 +69,18 @@ TEST_F(StoreTest, NameStringsFollowTheRulesOfEachType) {
     const CRYPT_DATA_BLOB label = textBlob(u"Jan Novák, signature");
     ASSERT_TRUE(CertSetCertificateContextProperty(user.get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &label));
     EXPECT_EQ(u"Jan Novák, signature", nameOf(user.get(), CERT_NAME_FRIENDLY_DISPLAY_TYPE));
+
+    // A damaged alternative-name extension leaves the subject's own name readable.
+    CERT_INFO damaged = *user->pCertInfo;
+    std::vector<CERT_EXTENSION> extensions(damaged.rgExtension, damaged.rgExtension + damaged.cExtension);
+    BYTE garbage[] = {0x30, 0x05, 0x81, 0x7F};
+    extensions.push_back({const_cast<char*>(szOID_SUBJECT_ALT_NAME2), FALSE, {sizeof garbage, garbage}});
+    std::rotate(extensions.begin(), extensions.end() - 1, extensions.end());
+    damaged.rgExtension = extensions.data();
+    damaged.cExtension = static_cast<DWORD>(extensions.size());
+    CERT_CONTEXT withDamage = *user.get();
+    withDamage.pCertInfo = &damaged;
+    EXPECT_EQ(u"Jan Novák", nameOf(&withDamage, CERT_NAME_SIMPLE_DISPLAY_TYPE));
 }
 
 TEST_F(StoreTest, NameStringCountsIncludeTheNulAndShortBuffersAreCut) {

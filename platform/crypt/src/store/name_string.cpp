@@ -33,7 +33,11 @@ public:
                                                            : std::span<const LPCSTR>(kSubjectAltNames);
         for (const LPCSTR oid : altNameOids) {
             if (const auto* ext = CertFindExtension(oid, info.cExtension, info.rgExtension)) {
-                m_altNames = decodeObject<CERT_ALT_NAME_INFO>(X509_ALTERNATE_NAME, viewOf(ext->Value));
+                // A damaged alternative-name extension must not hide the name itself.
+                try {
+                    m_altNames = decodeObject<CERT_ALT_NAME_INFO>(X509_ALTERNATE_NAME, viewOf(ext->Value));
+                } catch (const WinError&) {
+                }
                 break;
             }
         }
