@@ -46,10 +46,17 @@ constexpr unsigned kMask = STATX_BASIC_STATS | STATX_BTIME;
 
 FileInfo infoOfPath(const std::filesystem::path& p) { return infoOfPath(p, p.filename()); }
 
+// A symbolic link is what Windows calls a reparse point: the details are its
+// target's (a dangling link keeps its own), marked so that walkers of a tree
+// can tell a link from a folder of its own and need not follow it.
 FileInfo infoOfPath(const std::filesystem::path& p, const std::filesystem::path& name) {
     struct statx sx {};
-    if (statx(AT_FDCWD, p.c_str(), 0, kMask, &sx) != 0) throwPathError(p, "statx", errno);
-    return infoOf(sx, name.native());
+    if (statx(AT_FDCWD, p.c_str(), AT_SYMLINK_NOFOLLOW, kMask, &sx) != 0) throwPathError(p, "statx", errno);
+    if (!S_ISLNK(sx.stx_mode)) return infoOf(sx, name.native());
+    struct statx target {};
+    FileInfo info = infoOf(statx(AT_FDCWD, p.c_str(), 0, kMask, &target) == 0 ? target : sx, name.native());
+    info.attributes = (info.attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_REPARSE_POINT;
+    return info;
 }
 
 FileInfo infoOfDescriptor(int fd) {

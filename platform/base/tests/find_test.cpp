@@ -91,6 +91,20 @@ TEST_F(Find, DetailsOfEntriesAndNarrowNames) {
     EXPECT_TRUE(CloseHandle(h));  // a search is a kernel object too
 }
 
+TEST_F(Find, SymbolicLinksAreReparsePointsAndDanglingOnesAreListed) {
+    fs::create_directory_symlink(root.path() / "sub", root.path() / "link-to-sub");
+    fs::create_symlink(root.path() / "gone", root.path() / "link-dangling");
+    std::vector<DWORD> attributes;
+    WIN32_FIND_DATAW data{};
+    HANDLE h = FindFirstFileW((root.path() / "link-*").u16string().c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    do attributes.push_back(data.dwFileAttributes);
+    while (FindNextFileW(h, &data));
+    FindClose(h);
+    EXPECT_EQ((std::vector<DWORD>{FILE_ATTRIBUTE_REPARSE_POINT, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT}),
+              attributes);
+}
+
 TEST_F(Find, FindCloseTakesOnlySearches) {
     HANDLE file = CreateFileW((root.path() / "a.txt").u16string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
