@@ -9,17 +9,14 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "lumvar/result_codes.h"
-#include "platform/text.h"
 
-#include "loaded_lumvar.h"
-#include "update_server_fixture.h"
+#include "library_fixture.h"
 
 namespace {
 
@@ -44,26 +41,12 @@ int recordEvent(int event, int total, int done, const WCHAR* text) {
     return 0;
 }
 
-std::u16string wide(const fs::path& path) { return platform::text::fromUtf8(path.string()); }
-
-class LibraryRoad : public UpdateServerTest {
+class LibraryRoad : public LibraryTest {
 protected:
     void SetUp() override {
-        UpdateServerTest::SetUp();
-        m_root.write("program/složka/čtení.txt", "old text");
-        m_root.write("program/gone.txt", "removed by the update");
-        m_config.setProgramPath(wide(program()));
-        m_config.setDllPath(wide(program()));
-        m_config.setDownloadPath(wide(area()));
-        m_config.setVersion({1, 0});
-        m_config.setLang(Slovak);
-        ASSERT_TRUE(m_config.isLoaded());
-        m_lumvar = std::make_unique<LoadedLumvar>(LUMVAR_MODULE, m_root.path() / "module");
+        LibraryTest::SetUp();
         events().clear();
     }
-
-    fs::path program() const { return m_root.path() / "program"; }
-    fs::path area() const { return m_root.path() / "area"; }
 
     // The events seen since the last call are all of this kind, count up
     // to the announced length and end with the whole reply read. Only a
@@ -108,7 +91,6 @@ protected:
         return testkit::readFile(file);
     }
 
-    std::unique_ptr<LoadedLumvar> m_lumvar;
 };
 
 TEST_F(LibraryRoad, WithAConfigAndTheCallersLists) {
@@ -122,7 +104,7 @@ TEST_F(LibraryRoad, WithAConfigAndTheCallersLists) {
     std::vector<std::uint32_t> serverVersion;
     std::int32_t needToUpdate = -1;
     ASSERT_EQ(kOk, lumvar.CheckUpdates(&list, &serverVersion, &needToUpdate))
-        << platform::text::toUtf8(lumvar.takeLog());
+        << utf8(lumvar.takeLog());
     EXPECT_EQ((std::vector<std::uint32_t>{2, 1, 0}), serverVersion);
     EXPECT_EQ(1, needToUpdate);
     expectProgress(1);
@@ -134,16 +116,16 @@ TEST_F(LibraryRoad, WithAConfigAndTheCallersLists) {
                                                        {u"com\\tesk_com.dll", StateNew}}),
               states);
 
-    ASSERT_EQ(kOk, lumvar.DownloadUpdates(&list)) << platform::text::toUtf8(lumvar.takeLog());
+    ASSERT_EQ(kOk, lumvar.DownloadUpdates(&list)) << utf8(lumvar.takeLog());
     expectProgress(3);
     expectDownloaded();
 
-    ASSERT_EQ(kUpgradeStarted, lumvar.DoUpdate()) << platform::text::toUtf8(lumvar.takeLog());
+    ASSERT_EQ(kUpgradeStarted, lumvar.DoUpdate()) << utf8(lumvar.takeLog());
     expectHandedOver();
 
     const std::u16string log = lumvar.takeLog();
     EXPECT_NE(std::u16string::npos, log.find(u" INFO  " + platform::text::fromUtf8(std::to_string(getpid())) +
-                                             u" ")) << platform::text::toUtf8(log);
+                                             u" ")) << utf8(log);
     EXPECT_EQ(u"", lumvar.takeLog());
     EXPECT_EQ(kOk, lumvar.Close());
 }
@@ -160,7 +142,7 @@ TEST_F(LibraryRoad, WithPlainValuesAndTheLibrarysList) {
 
     std::uint32_t remoteVersion[4] = {9, 9, 9, 9};
     std::int32_t needToUpdate = -1;
-    ASSERT_EQ(kOk, lumvar.CheckUpdates_C(remoteVersion, &needToUpdate)) << platform::text::toUtf8(lumvar.takeLog());
+    ASSERT_EQ(kOk, lumvar.CheckUpdates_C(remoteVersion, &needToUpdate)) << utf8(lumvar.takeLog());
     EXPECT_EQ((std::vector<std::uint32_t>{2, 1, 0, 0}), std::vector<std::uint32_t>(remoteVersion, remoteVersion + 4));
     EXPECT_EQ(1, needToUpdate);
     expectProgress(1);
@@ -169,7 +151,7 @@ TEST_F(LibraryRoad, WithPlainValuesAndTheLibrarysList) {
     // reply's progress names the file it brings.
     for (std::int32_t zipEach : {0, 1}) {
         const std::size_t before = m_server.requests().size();
-        ASSERT_EQ(kOk, lumvar.DownloadUpdatesSingly_C(zipEach)) << platform::text::toUtf8(lumvar.takeLog());
+        ASSERT_EQ(kOk, lumvar.DownloadUpdatesSingly_C(zipEach)) << utf8(lumvar.takeLog());
         const auto requests = m_server.requests();
         ASSERT_EQ(before + 3, requests.size());
         for (std::size_t i = before; i < requests.size(); ++i) {
@@ -183,7 +165,7 @@ TEST_F(LibraryRoad, WithPlainValuesAndTheLibrarysList) {
         expectDownloaded();
     }
 
-    ASSERT_EQ(kUpgradeStarted, lumvar.DoUpdate()) << platform::text::toUtf8(lumvar.takeLog());
+    ASSERT_EQ(kUpgradeStarted, lumvar.DoUpdate()) << utf8(lumvar.takeLog());
     expectHandedOver();
 
     WCHAR* log = nullptr;
