@@ -41,9 +41,9 @@ LUMVAR_EXPORTED std::int32_t LUMVAR_LoadConfiguration_C(const char* clientApp, c
                                                         std::uint32_t version3, std::uint32_t version4,
                                                         std::int32_t lang);
 
-// Needs a stored configuration (8031). Starts the in-memory log anew (file
-// log off; 8009 when the log cannot be kept), takes the digest context
-// (8001) and forgets the callback. May be called again, also after Close.
+// Needs a stored configuration (8031). Switches a file log off (8009 when
+// the in-memory log is in a failed state), takes the digest context (8001)
+// and forgets the callback. May be called again, also after Close.
 LUMVAR_EXPORTED std::int32_t LUMVAR_Init();
 // Releases the digest context (8001 when that fails; the close goes on) and
 // closes a file log. Harmless without Init and when repeated.
