@@ -55,6 +55,7 @@ TEST_F(LibraryTest, CallsOffTheRoadGetTheirCodesAndMessages) {
         {"log level 4", [](auto& l) { return l.SetLogLevel(4); }, kLogLevel, u""},
         {"Init before any configuration, log level still 0", [](auto& l) { return l.Init(); }, kNotConfigured, u""},
         {"log level 3", [](auto& l) { return l.SetLogLevel(3); }, kOk, u""},
+        {"close before any Init", [](auto& l) { return l.Close(); }, kOk, u""},
         {"check before any configuration", [&](auto& l) { return l.CheckUpdates(&list, &version, &need); },
          kNotConfigured, u"LUMVAR_CheckUpdates: Není načtena platná konfigurace."},
         {"check into the library's list before any configuration",
