@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "lumvar/exported.h"
 #include "win32/types.h"
 
 namespace lumvar {
 
 enum Jazyk : std::int32_t { Czech = 0, Slovak = 1, English = 2 };
 
-class Config {
+class LUMVAR_EXPORTED Config {
 public:
     static constexpr std::uint32_t kComplete = 0x3FF;
 

@@ -10,12 +10,13 @@
 #include <cstdint>
 #include <string>
 
+#include "lumvar/exported.h"
 #include "win32/files.h"
 #include "win32/types.h"
 
 namespace lumvar {
 
-class Sha1Hash {
+class LUMVAR_EXPORTED Sha1Hash {
 public:
     // How calcFromFile opens files: the client lets others write meanwhile
     // and names the system's error when the open fails; the upgrade process

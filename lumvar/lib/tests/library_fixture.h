@@ -1,0 +1,43 @@
+// A fresh copy of liblumvar.so per test, testkit's update server, a
+// prepared program folder and a complete Config naming them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/text.h"
+
+#include "loaded_lumvar.h"
+#include "update_server_fixture.h"
+
+namespace lumvar::testing {
+
+inline std::u16string wide(const std::filesystem::path& path) { return platform::text::fromUtf8(path.string()); }
+
+inline std::string utf8(const std::u16string& text) { return platform::text::toUtf8(text); }
+
+class LibraryTest : public UpdateServerTest {
+protected:
+    void SetUp() override {
+        UpdateServerTest::SetUp();
+        m_root.write("program/složka/čtení.txt", "old text");
+        m_root.write("program/gone.txt", "removed by the update");
+        m_config.setProgramPath(wide(program()));
+        m_config.setDllPath(wide(program()));
+        m_config.setDownloadPath(wide(area()));
+        m_config.setVersion({1, 0});
+        m_config.setLang(Slovak);
+        ASSERT_TRUE(m_config.isLoaded());
+        m_lumvar = std::make_unique<LoadedLumvar>(LUMVAR_MODULE, m_root.path() / "module");
+    }
+
+    std::filesystem::path program() const { return m_root.path() / "program"; }
+    std::filesystem::path area() const { return m_root.path() / "area"; }
+
+    std::unique_ptr<LoadedLumvar> m_lumvar;
+};
+
+}  // namespace lumvar::testing
