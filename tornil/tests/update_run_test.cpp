@@ -1,0 +1,175 @@
+// The upgrade program in a download area as the client leaves it: a whole
+// update, a failed registration and hostile delete lists rolled back, and
+// an update killed at every change of the program folder, recovered by the
+// RunOnce value at the next logon.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "upgrade_area.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tornil_test::UpgradeArea;
+
+pid_t startClient(const char* seconds) {
+    const pid_t client = fork();
+    if (client == 0) {
+        execlp("sleep", "sleep", seconds, nullptr);
+        _exit(127);
+    }
+    return client;
+}
+
+std::string lastLine(const std::string& text) {
+    const auto end = text.find_last_not_of('\n');
+    if (end == std::string::npos) return {};
+    const auto start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothingBehind) {
+    const pid_t client = startClient("1");
+    UpgradeArea area(1, client);
+    tornil_test::prepareStandardUpdate(area);
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    int status = 0;
+    // The client had ended before anything was deleted.
+    EXPECT_EQ(client, waitpid(client, &status, WNOHANG));
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Aktualizácia úspešne ukončená", lastLine(run.out)) << run.out;
+    EXPECT_EQ("", area.differenceFrom(tornil_test::newTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    // No COM server: regsvr32 refuses it.
+    area.bring("_LUMVAR_SYSTEM_COM/broken.dll", "not a module");
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Update failed\n")) << run.out;
+    EXPECT_EQ("Update failed. Rollback to previous version succesfully done.", lastLine(run.out));
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderAreRefused) {
+    for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n"}) {
+        UpgradeArea area(0);
+        tornil_test::prepareStandardUpdate(area);
+        area.writeDeleteList(list);
+        testkit::writeFile(area.area().parent_path() / "outside.txt", "not the update's");
+
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        EXPECT_EQ("Aktualizace se nezdařila, návrat k původní verzi úspěšně proveden.", lastLine(run.out))
+            << list << run.out;
+        EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree())) << list;
+        EXPECT_EQ("not the update's", testkit::readFile(area.area().parent_path() / "outside.txt"));
+    }
+}
+
+// Watches a folder tree for changes, following the folders made in it.
+class TreeWatch {
+public:
+    explicit TreeWatch(const fs::path& root) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        add(root);
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_directory()) add(entry.path());
+    }
+    ~TreeWatch() { close(m_fd); }
+    // Changes seen now (waiting up to 20 ms).
+    int changes() {
+        pollfd watched{m_fd, POLLIN, 0};
+        if (poll(&watched, 1, 20) <= 0) return 0;
+        alignas(inotify_event) char buffer[8192];
+        const ssize_t n = read(m_fd, buffer, sizeof buffer);
+        int count = 0;
+        for (ssize_t at = 0; n > 0 && at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & IN_ISDIR && event->mask & IN_CREATE && m_folders.count(event->wd))
+                add(m_folders[event->wd] / event->name);
+            if (!(event->mask & (IN_IGNORED | IN_DELETE_SELF))) ++count;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+        return count;
+    }
+
+private:
+    void add(const fs::path& folder) {
+        const int wd = inotify_add_watch(m_fd, folder.c_str(),
+                                         IN_CREATE | IN_DELETE | IN_MODIFY | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB);
+        if (wd >= 0) m_folders[wd] = folder;
+    }
+    int m_fd;
+    std::map<int, fs::path> m_folders;
+};
+
+// Starts the upgrade program and kills it once the program folder has
+// changed `after` times; false when it ended on its own before.
+bool killUpdateAfter(const UpgradeArea& area, int after) {
+    TreeWatch watch(area.program());
+    const testkit::RunOptions options = area.upgradeOptions();
+    const std::string program = area.upgradeProgram();
+    const pid_t upgrade = fork();
+    if (upgrade == 0) {
+        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDOUT_FILENO);
+        execl(program.c_str(), program.c_str(), "RunUpdate", nullptr);
+        _exit(127);
+    }
+    int seen = 0;
+    for (;;) {
+        seen += watch.changes();
+        if (seen >= after) {
+            kill(upgrade, SIGKILL);
+            waitpid(upgrade, nullptr, 0);
+            return true;
+        }
+        if (waitpid(upgrade, nullptr, WNOHANG) == upgrade) return false;
+    }
+}
+
+TEST(UpdateRun, KilledAtAnyChangeTheNextLogonLeavesTheOldTreeOrTheNewOneNeverAMix) {
+    int killed = 0;
+    for (int after = 1;; ++after) {
+        UpgradeArea area(2);
+        tornil_test::prepareStandardUpdate(area);
+        if (!killUpdateAfter(area, after)) break;
+        ++killed;
+        // The next logon.
+        testkit::RunOptions options = area.upgradeOptions();
+        const testkit::RunResult logon = testkit::run({TESK_RUNONCE}, options);
+        EXPECT_EQ(0, logon.exitCode) << logon.err;
+        const std::string fromOld = area.differenceFrom(tornil_test::oldTree());
+        const std::string fromNew = area.differenceFrom(tornil_test::newTree());
+        EXPECT_TRUE(fromOld.empty() || fromNew.empty()) << "killed after change " << after << ":\n" << fromOld;
+        EXPECT_TRUE(area.runOnceValues().empty()) << after;
+        ASSERT_LT(after, 200) << "the update never ends";
+    }
+    // Deletions, copies and folders: many points were tried.
+    EXPECT_GE(killed, 8);
+}
+
+}  // namespace
