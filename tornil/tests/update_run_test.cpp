@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,21 @@ TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothin
     EXPECT_TRUE(area.runOnceValues().empty());
 }
 
+TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChange) {
+    const pid_t client = startClient("60");
+    UpgradeArea area(0, client);
+    tornil_test::prepareStandardUpdate(area);
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    kill(client, SIGKILL);
+    waitpid(client, nullptr, 0);
+    EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out));
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
 TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
     UpgradeArea area(2);
     tornil_test::prepareStandardUpdate(area);
@@ -87,6 +103,70 @@ TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderAreRefused) {
         EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree())) << list;
         EXPECT_EQ("not the update's", testkit::readFile(area.area().parent_path() / "outside.txt"));
     }
+}
+
+TEST(UpdateRun, SystemFilesAreReplacedOnlyByNewerVersions) {
+    const std::string older = testkit::readFile(TORNIL_VERSION_OLD);
+    const std::string newer = testkit::readFile(TORNIL_VERSION_NEW);
+    struct Case {
+        std::string installed;
+        std::string offered;
+        std::string result;  // the system folder's file afterwards
+        std::string status;
+    };
+    const std::vector<Case> cases{
+        {older, newer, newer, "Update successfully finished"},
+        {newer, older, newer, "Update successfully finished"},
+        {newer, newer, newer, "Update successfully finished"},
+        // A file without version information cannot prove it is newer.
+        {older, "no version information", older, "Update failed. Rollback to previous version succesfully done."},
+    };
+    for (const Case& c : cases) {
+        UpgradeArea area(2);
+        tornil_test::prepareStandardUpdate(area);
+        testkit::writeFile(area.systemFolder() / "sub" / "shared.dll", c.installed);
+        area.bring("_LUMVAR_SYSTEM/sub/shared.dll", c.offered);
+
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(c.status, lastLine(run.out));
+        EXPECT_TRUE(c.result == testkit::readFile(area.systemFolder() / "sub" / "shared.dll"));
+        EXPECT_EQ("", area.differenceFrom(c.status == "Update successfully finished" ? tornil_test::newTree()
+                                                                                      : tornil_test::oldTree()));
+    }
+}
+
+TEST(UpdateRun, WithoutAReadableHandOverNothingIsTouchedAndNothingIsLogged) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    const fs::path logFolder = area.area().parent_path() / "ProgramData" / "Tesk Upgrade";
+    testkit::writeFile(logFolder / "log.enable", "0\n");
+    const std::string conf = testkit::readFile(area.area() / "bin" / "conf");
+    testkit::writeFile(area.area() / "bin" / "conf", conf.substr(0, conf.find("\n2\n")) + "\n3\n1\n");
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out));
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_TRUE(fs::exists(area.area() / "update" / "added.txt"));
+    EXPECT_TRUE(fs::exists(area.area() / "backup" / "app.bin"));
+    EXPECT_FALSE(fs::exists(logFolder / "lumvar.log"));
+
+    // Words in the program's own path are no command.
+    const fs::path oddFolder = area.area() / "RunUpdate Rollback";
+    fs::create_directories(oddFolder);
+    fs::copy_file(area.upgradeProgram(), oddFolder / "Tornil.exe");
+    const testkit::RunResult unknown = testkit::run({(oddFolder / "Tornil.exe").string()}, area.upgradeOptions());
+    EXPECT_EQ(255, unknown.exitCode);
+    EXPECT_EQ("Neznamy prikaz. Tato aplikace je soucasti reseni pro automatickou aktualizaci aplikaci Tesk a neni "
+              "urcena pro samostatne spousteni.\n",
+              unknown.out);
+
+    // With the log asked for, the lines go to the log file.
+    testkit::writeFile(logFolder / "log.enable", "1\n");
+    area.runUpgrade("RunUpdate");
+    const std::string log = testkit::readFile(logFolder / "lumvar.log");
+    EXPECT_NE(std::string::npos, log.find("Language 3 doesnt exists")) << log;
+    EXPECT_EQ(fs::perms::none, fs::status(logFolder / "lumvar.log").permissions() & fs::perms::others_write);
 }
 
 // Watches a folder tree for changes, following the folders made in it.
