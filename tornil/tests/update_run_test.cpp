@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "upgrade_area.h"
+#include "win32/registry.h"
 
 namespace {
 
@@ -32,6 +34,16 @@ pid_t startClient(const char* seconds) {
         _exit(127);
     }
     return client;
+}
+
+std::u16string registryText(HKEY root, const std::u16string& key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return u"(no key)";
+    WCHAR text[1024] = {};
+    DWORD size = sizeof text - sizeof(WCHAR);
+    const LONG status = RegQueryValueExW(opened, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS ? std::u16string(text) : u"(no value)";
 }
 
 std::string lastLine(const std::string& text) {
@@ -71,6 +83,21 @@ TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChan
     EXPECT_FALSE(fs::exists(area.area() / "backup"));
     EXPECT_FALSE(fs::exists(area.area() / "update"));
     EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, ACopiedComServerIsRegisteredFromTheSystemFolderBeforeTheUpdateCounts) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    const std::string name = fs::path(TESTKIT_HSM_MODULE).filename().string();
+    area.bring("_LUMVAR_SYSTEM_COM/" + name, testkit::readFile(TESTKIT_HSM_MODULE));
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ("Update successfully finished", lastLine(run.out)) << run.out;
+    EXPECT_EQ("", area.differenceFrom(tornil_test::newTree()));
+    const std::u16string server =
+        platform::text::fromUtf8((area.systemFolder() / name).string());
+    EXPECT_EQ(server, registryText(HKEY_CLASSES_ROOT,
+                                   u"CLSID\\{B50CF139-8836-4C9A-B65C-EABB56EC2CE3}\\InprocServer32"));
 }
 
 TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
