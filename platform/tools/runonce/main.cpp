@@ -37,7 +37,7 @@ std::vector<Entry> readEntries(HKEY key) {
         LONG status = RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) continue;
-        if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+        if (type != REG_SZ) continue;  // no command text: left as it is
         std::u16string data(size / sizeof(WCHAR) + 1, u'\0');
         size = static_cast<DWORD>(data.size() * sizeof(WCHAR));
         status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
