@@ -1,6 +1,7 @@
 // ShellExecuteExW: a program started directly and detached (fork, setsid,
-// fork again, exec), its arguments split by the Windows command-line rules.
-// A pipe closed on exec tells the caller whether the exec succeeded.
+// fork again, exec), or as a child the caller waits for, its arguments
+// split by the Windows command-line rules. A pipe closed on exec tells the
+// caller whether the exec succeeded.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "module_paths.h"
 #include "platform/command_line.h"
+#include "platform/kernel_object.h"
 #include "platform/paths.h"
+#include "process_object.h"
 #include "platform/text.h"
 #include "win32/error.h"
 #include "win32/shell.h"
@@ -43,8 +47,9 @@ BOOL failOnErrno(SHELLEXECUTEINFOW* info, int err) {
     }
 }
 
-// Starts program with arguments in directory; 0 or the errno of the failure.
-int startDetached(const fs::path& program, std::vector<std::string> arguments, const fs::path& directory) {
+// Starts program with arguments in directory, detached or as a child whose
+// id goes to *child; 0 or the errno of the failure.
+int start(const fs::path& program, std::vector<std::string> arguments, const fs::path& directory, pid_t* child) {
     std::string file = program.string();
     std::vector<char*> argv{file.data()};
     for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -65,7 +70,7 @@ int startDetached(const fs::path& program, std::vector<std::string> arguments, c
         // Only async-signal-safe calls from here on.
         close(report[0]);
         setsid();
-        const pid_t started = fork();
+        const pid_t started = child ? 0 : fork();
         if (started == 0) {
             sigprocmask(SIG_SETMASK, &none, nullptr);
             if (chdir(directory.c_str()) == 0) execve(file.c_str(), argv.data(), environ);
@@ -80,15 +85,28 @@ int startDetached(const fs::path& program, std::vector<std::string> arguments, c
         _exit(0);
     }
     close(report[1]);
-    int status = 0;
-    while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-    }
     int err = 0;
     ssize_t n;
     while ((n = read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {
     }
     close(report[0]);
-    return n == static_cast<ssize_t>(sizeof err) ? err : 0;
+    if (n == static_cast<ssize_t>(sizeof err) || !child) {
+        int status = 0;
+        while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    if (n == static_cast<ssize_t>(sizeof err)) return err;
+    if (child) *child = middle;
+    return 0;
+}
+
+// The program: the file in the folder, else for a bare name the layer's
+// program of that name; empty when there is none.
+fs::path programFile(const fs::path& directory, const fs::path& name) {
+    std::error_code ec;
+    const fs::path inFolder = directory / name;
+    if (fs::exists(inFolder, ec) || name.has_parent_path()) return inFolder;
+    return platform::modules::resolvePath(name);
 }
 
 }  // namespace
@@ -107,9 +125,10 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) noexcept {
                                        ? fs::absolute(platform::paths::fromWindows(info->lpDirectory), ec)
                                        : fs::current_path(ec);
         if (ec || !fs::is_directory(directory, ec)) return finish(info, SE_ERR_PNF, ERROR_PATH_NOT_FOUND);
-        const fs::path file = directory / platform::paths::fromWindows(info->lpFile);
+        info->hProcess = nullptr;
+        const fs::path file = programFile(directory, platform::paths::fromWindows(info->lpFile));
         const fs::file_status status = fs::status(file, ec);
-        if (!fs::exists(status)) return finish(info, SE_ERR_FNF, ERROR_FILE_NOT_FOUND);
+        if (file.empty() || !fs::exists(status)) return finish(info, SE_ERR_FNF, ERROR_FILE_NOT_FOUND);
         const bool executable = fs::is_regular_file(status) &&
                                 (status.permissions() & fs::perms::owner_exec) != fs::perms::none;
         if (!executable) {
@@ -121,8 +140,13 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) noexcept {
         if (info->lpParameters)
             for (const std::u16string& argument : platform::commandLine::split(info->lpParameters))
                 arguments.push_back(platform::text::toUtf8(argument));
-        const int err = startDetached(file, std::move(arguments), directory);
-        return err ? failOnErrno(info, err) : finish(info, kStarted, ERROR_SUCCESS);
+        const bool keepsHandle = (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0;
+        pid_t child = 0;
+        const int err = start(file, std::move(arguments), directory, keepsHandle ? &child : nullptr);
+        if (err) return failOnErrno(info, err);
+        if (keepsHandle)
+            info->hProcess = platform::addKernelObject(std::make_shared<platform::process::ProcessObject>(child, true));
+        return finish(info, kStarted, ERROR_SUCCESS);
     } catch (const std::bad_alloc&) {
         return finish(info, SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY);
     } catch (...) {

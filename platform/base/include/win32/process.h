@@ -34,3 +34,23 @@ struct OSVERSIONINFOW {
 // else ERROR_INSUFFICIENT_BUFFER.
 BOOL GetVersionExA(OSVERSIONINFOA* lpVersionInformation) noexcept;
 BOOL GetVersionExW(OSVERSIONINFOW* lpVersionInformation) noexcept;
+
+inline constexpr DWORD SYNCHRONIZE = 0x00100000;
+inline constexpr DWORD PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
+inline constexpr DWORD STILL_ACTIVE = 259;
+
+// The whole command line: the program and its arguments, each quoted by the
+// Windows rules when it needs it (platform/command_line.h). The same
+// pointer on every call.
+LPWSTR GetCommandLineW() noexcept;
+
+// A handle to wait for the process with WaitForSingleObject (signalled
+// once it has ended); only SYNCHRONIZE and PROCESS_QUERY_LIMITED_INFORMATION
+// are granted (else ERROR_ACCESS_DENIED). ERROR_INVALID_PARAMETER when no
+// process has that id. Close it with CloseHandle.
+HANDLE OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId) noexcept;
+// STILL_ACTIVE while the process runs, then its exit code (a process ended
+// by signal n gives 0x100 + n). Only for processes this process started
+// (ShellExecuteExW with SEE_MASK_NOCLOSEPROCESS); others give
+// ERROR_ACCESS_DENIED.
+BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) noexcept;

@@ -48,8 +48,10 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
 HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory,
                         INT nShowCmd) noexcept;
 
-// The fields ShellExecuteExW reads: cbSize, lpVerb, lpFile, lpParameters,
-// lpDirectory; it writes hInstApp. The rest are kept for callers that fill them.
+// The fields ShellExecuteExW reads: cbSize, fMask, lpVerb, lpFile,
+// lpParameters, lpDirectory; it writes hInstApp and hProcess. The rest are
+// kept for callers that fill them.
+inline constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
 struct SHELLEXECUTEINFOW {
     DWORD cbSize;
     ULONG fMask;
@@ -72,7 +74,13 @@ struct SHELLEXECUTEINFOW {
 // directly, never through a shell, with lpParameters split into arguments
 // by the Windows command-line rules, in lpDirectory (or the current folder
 // when null), in a session of its own and not as the caller's child, so
-// that it outlives the caller. Any other file goes to ShellExecuteW's
+// that it outlives the caller. A bare program name that is not in the
+// folder is looked for as the layer's modules are ("regsvr32.exe" is the
+// program regsvr32 beside the caller, in PLATFORM_MODULE_PATH or in the
+// system folder). With SEE_MASK_NOCLOSEPROCESS the program is the caller's
+// child instead, and hProcess a handle for WaitForSingleObject and
+// GetExitCodeProcess (the caller closes it); otherwise hProcess is null.
+// Any other file goes to ShellExecuteW's
 // opener. TRUE with hInstApp above 32 when started; else FALSE, the last
 // error set and hInstApp an SE_ERR_ code (SE_ERR_FNF missing file,
 // SE_ERR_PNF missing folder, SE_ERR_ACCESSDENIED, SE_ERR_OOM).

@@ -1,0 +1,203 @@
+#include "upgrade_runs.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+#include "delete_list.h"
+#include "hand_over.h"
+#include "install.h"
+#include "log_setup.h"
+#include "lumvar/folder_operations.h"
+#include "lumvar/log_writer.h"
+#include "lumvar/result_codes.h"
+#include "lumvar/sha1_hash.h"
+#include "platform/paths.h"
+#include "restore.h"
+#include "rollback_guard.h"
+#include "status_display.h"
+#include "win32/error.h"
+#include "win32/files.h"
+#include "win32/process.h"
+#include "win32/sync.h"
+
+namespace tornil {
+
+namespace {
+
+using lumvar::log::Level;
+using lumvar::log::write;
+
+constexpr DWORD kClientLimitMs = 30000;
+// A short pause between the steps, so that the user can read the status.
+constexpr auto kStepPause = std::chrono::milliseconds(100);
+
+// The digest context, the log and the hand-over, shared by both runs.
+class Session {
+public:
+    Session() {
+        lumvar::Sha1Hash::setOpenRule(lumvar::Sha1Hash::kUpgradeOpenRule);
+        m_context = lumvar::Sha1Hash::init() == lumvar::kOk;
+        SetUpLog();
+        if (!m_context) write(Level::Error, u"Nepodařilo se získat kontext CAPI.");
+        write(Level::Info, u"Upgrade process started");
+    }
+    ~Session() {
+        if (m_context && lumvar::Sha1Hash::close() != lumvar::kOk)
+            write(Level::Error, u"Nepodařilo se uvolnit kontext CAPI");
+        lumvar::log::closeFile();
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The hand-over beside the program; on failure the status says so.
+    std::optional<HandOver> readConf() {
+        const std::u16string folder = ownFolder();
+        if (folder.empty()) {
+            write(Level::Error, u"Retrieving lumvar.exe path failed.");
+            write(Level::Error, u"Config path error");
+            display.show(kUpdateFailed);
+            return std::nullopt;
+        }
+        const std::u16string file = folder + u"conf";
+        write(Level::Info, u"Path to config file: %ls", file.c_str());
+        int language = 0;
+        auto handOver = readHandOver(file, &language);
+        display.setLanguage(language);
+        if (!handOver) display.show(kUpdateFailed);
+        return handOver;
+    }
+
+    StatusDisplay display;
+
+private:
+    bool m_context = false;
+};
+
+bool clientEnded(DWORD clientId) {
+    const HANDLE client = OpenProcess(SYNCHRONIZE, FALSE, clientId);
+    if (!client) return true;  // no such process: it has ended
+    const DWORD waited = WaitForSingleObject(client, kClientLimitMs);
+    CloseHandle(client);
+    return waited != WAIT_TIMEOUT;
+}
+
+bool deleteListed(const lumvar::Config& config, const DeleteList& list) {
+    const std::u16string program = config.getProgramPath();
+    for (const std::u16string& file : list.files) {
+        const std::u16string path = program + file;
+        write(Level::Info, u"Deleting file %ls", path.c_str());
+        if (!DeleteFileW(path.c_str())) {
+            write(Level::Error, u"Deleting file failed.");
+            return false;
+        }
+    }
+    for (auto folder = list.folders.rbegin(); folder != list.folders.rend(); ++folder) {
+        const std::u16string path = program + *folder;
+        write(Level::Info, u"Deleting directory %ls", path.c_str());
+        if (!lumvar::DeleteDirectory(path)) {
+            write(Level::Error, u"Deleting directory failed.");
+            return false;
+        }
+    }
+    return true;
+}
+
+// The guard goes before the backup, so that an interruption never leaves
+// a guard without the backup it restores.
+void rollBack(Session& session, const lumvar::Config& config) {
+    session.display.show(kUpdateFailed);
+    const std::u16string backup = config.getDownloadPath() + u"backup\\";
+    write(Level::Info, u"Starting rollback operation. Rollback from %ls to %ls", backup.c_str(),
+          config.getProgramPath().c_str());
+    if (!RestoreBackup(config)) {
+        write(Level::Error, u"Rollback failed");
+        session.display.show(kRollbackFailed);
+        return;
+    }
+    RemoveRollbackGuard(config.getDownloadPath());
+    lumvar::DeleteDirectory(config.getDownloadPath() + u"backup");
+    write(Level::Info, u"Rollback ok");
+    session.display.show(kRolledBack);
+}
+
+// Everything but the user's confirmation and the removal of update\.
+void update(Session& session, const lumvar::Config& config, DWORD clientId) {
+    const std::u16string area = config.getDownloadPath();
+    const auto closingTail = [&] {
+        RemoveRollbackGuard(area);
+        lumvar::DeleteDirectory(area + u"backup");
+    };
+    write(Level::Info, u"Waiting for parent proccess close.");
+    session.display.show(kWaitingForClient);
+    if (!clientEnded(clientId)) {
+        write(Level::Error, u"Timeout elapsed.");
+        session.display.show(kUpdateFailed);
+        return closingTail();
+    }
+    write(Level::Info, u"Parent proccess closed.");
+    // Without the guard an interruption could leave a mix of two versions.
+    if (!WriteRollbackGuard(area)) {
+        session.display.show(kUpdateFailed);
+        return closingTail();
+    }
+    session.display.show(kRemovingOldFiles);
+    const std::u16string listFile = area + u"update\\._LUMVAR_delete";
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(platform::paths::fromWindows(listFile), error)) {
+        write(Level::Error, u"Loading delete filelist file failed.");
+        session.display.show(kUpdateFailed);
+        return closingTail();
+    }
+    const auto list = readDeleteList(listFile);
+    if (!list || !deleteListed(config, *list)) return rollBack(session, config);
+    std::this_thread::sleep_for(kStepPause);
+    session.display.show(kCopyingNewFiles);
+    write(Level::Info, u"Copying new files.");
+    if (!InstallNewFiles(config, u"", Location::ProgramFolder)) {
+        write(Level::Error, u"Copying new files failed.");
+        return rollBack(session, config);
+    }
+    std::this_thread::sleep_for(kStepPause);
+    session.display.show(kUpdateFinished);
+    write(Level::Info, u"Upgrade done");
+    closingTail();
+}
+
+}  // namespace
+
+int RunUpdate() {
+    Session session;
+    const auto handOver = session.readConf();
+    // Without the hand-over there is no download area to clean.
+    if (!handOver) {
+        session.display.confirm();
+        return 0;
+    }
+    update(session, handOver->config, handOver->clientId);
+    session.display.confirm();
+    lumvar::DeleteDirectory(handOver->config.getDownloadPath() + u"update");
+    return 0;
+}
+
+int RunRollback() {
+    Session session;
+    const auto handOver = session.readConf();
+    if (!handOver) return 0;
+    const lumvar::Config& config = handOver->config;
+    write(Level::Info, u"RunRollback: Starting rollback");
+    session.display.show(kRecoveryStarted);
+    if (RestoreBackup(config)) {
+        write(Level::Info, u"Rollback done.");
+        lumvar::DeleteDirectory(config.getDownloadPath() + u"backup");
+        session.display.show(kRolledBack);
+    } else {
+        write(Level::Error, u"Rollback failed.");
+        session.display.show(kRollbackFailed);
+    }
+    session.display.confirm();
+    return 0;
+}
+
+}  // namespace tornil

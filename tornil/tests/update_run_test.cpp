@@ -1,0 +1,282 @@
+// The upgrade program in a download area as the client leaves it: a whole
+// update, a failed registration and hostile delete lists rolled back, and
+// an update killed at every change of the program folder, recovered by the
+// RunOnce value at the next logon.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+#include "upgrade_area.h"
+#include "win32/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tornil_test::UpgradeArea;
+
+pid_t startClient(const char* seconds) {
+    const pid_t client = fork();
+    if (client == 0) {
+        execlp("sleep", "sleep", seconds, nullptr);
+        _exit(127);
+    }
+    return client;
+}
+
+std::u16string registryText(HKEY root, const std::u16string& key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return u"(no key)";
+    WCHAR text[1024] = {};
+    DWORD size = sizeof text - sizeof(WCHAR);
+    const LONG status = RegQueryValueExW(opened, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS ? std::u16string(text) : u"(no value)";
+}
+
+std::string lastLine(const std::string& text) {
+    const auto end = text.find_last_not_of('\n');
+    if (end == std::string::npos) return {};
+    const auto start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothingBehind) {
+    const pid_t client = startClient("1");
+    UpgradeArea area(1, client);
+    tornil_test::prepareStandardUpdate(area);
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    int status = 0;
+    // The client had ended before anything was deleted.
+    EXPECT_EQ(client, waitpid(client, &status, WNOHANG));
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Aktualizácia úspešne ukončená", lastLine(run.out)) << run.out;
+    EXPECT_EQ("", area.differenceFrom(tornil_test::newTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChange) {
+    const pid_t client = startClient("60");
+    UpgradeArea area(0, client);
+    tornil_test::prepareStandardUpdate(area);
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    kill(client, SIGKILL);
+    waitpid(client, nullptr, 0);
+    EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out));
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, ACopiedComServerIsRegisteredFromTheSystemFolderBeforeTheUpdateCounts) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    const std::string name = fs::path(TESTKIT_HSM_MODULE).filename().string();
+    area.bring("_LUMVAR_SYSTEM_COM/" + name, testkit::readFile(TESTKIT_HSM_MODULE));
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ("Update successfully finished", lastLine(run.out)) << run.out;
+    EXPECT_EQ("", area.differenceFrom(tornil_test::newTree()));
+    const std::u16string server =
+        platform::text::fromUtf8((area.systemFolder() / name).string());
+    EXPECT_EQ(server, registryText(HKEY_CLASSES_ROOT,
+                                   u"CLSID\\{B50CF139-8836-4C9A-B65C-EABB56EC2CE3}\\InprocServer32"));
+}
+
+TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    // No COM server: regsvr32 refuses it.
+    area.bring("_LUMVAR_SYSTEM_COM/broken.dll", "not a module");
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Update failed\n")) << run.out;
+    EXPECT_EQ("Update failed. Rollback to previous version succesfully done.", lastLine(run.out));
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderAreRefused) {
+    for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n"}) {
+        UpgradeArea area(0);
+        tornil_test::prepareStandardUpdate(area);
+        area.writeDeleteList(list);
+        testkit::writeFile(area.area().parent_path() / "outside.txt", "not the update's");
+
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        EXPECT_EQ("Aktualizace se nezdařila, návrat k původní verzi úspěšně proveden.", lastLine(run.out))
+            << list << run.out;
+        EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree())) << list;
+        EXPECT_EQ("not the update's", testkit::readFile(area.area().parent_path() / "outside.txt"));
+    }
+}
+
+TEST(UpdateRun, SystemFilesAreReplacedOnlyByNewerVersions) {
+    const std::string older = testkit::readFile(TORNIL_VERSION_OLD);
+    const std::string newer = testkit::readFile(TORNIL_VERSION_NEW);
+    struct Case {
+        std::string installed;
+        std::string offered;
+        std::string result;  // the system folder's file afterwards
+        std::string status;
+    };
+    const std::vector<Case> cases{
+        {older, newer, newer, "Update successfully finished"},
+        {newer, older, newer, "Update successfully finished"},
+        {newer, newer, newer, "Update successfully finished"},
+        // A file without version information cannot prove it is newer.
+        {older, "no version information", older, "Update failed. Rollback to previous version succesfully done."},
+    };
+    for (const Case& c : cases) {
+        UpgradeArea area(2);
+        tornil_test::prepareStandardUpdate(area);
+        testkit::writeFile(area.systemFolder() / "sub" / "shared.dll", c.installed);
+        area.bring("_LUMVAR_SYSTEM/sub/shared.dll", c.offered);
+
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(c.status, lastLine(run.out));
+        EXPECT_TRUE(c.result == testkit::readFile(area.systemFolder() / "sub" / "shared.dll"));
+        EXPECT_EQ("", area.differenceFrom(c.status == "Update successfully finished" ? tornil_test::newTree()
+                                                                                      : tornil_test::oldTree()));
+    }
+}
+
+TEST(UpdateRun, WithoutAReadableHandOverNothingIsTouchedAndNothingIsLogged) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    const fs::path logFolder = area.area().parent_path() / "ProgramData" / "Tesk Upgrade";
+    testkit::writeFile(logFolder / "log.enable", "0\n");
+    const std::string conf = testkit::readFile(area.area() / "bin" / "conf");
+    testkit::writeFile(area.area() / "bin" / "conf", conf.substr(0, conf.find("\n2\n")) + "\n3\n1\n");
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out));
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_TRUE(fs::exists(area.area() / "update" / "added.txt"));
+    EXPECT_TRUE(fs::exists(area.area() / "backup" / "app.bin"));
+    EXPECT_FALSE(fs::exists(logFolder / "lumvar.log"));
+
+    // Words in the program's own path are no command.
+    const fs::path oddFolder = area.area() / "RunUpdate Rollback";
+    fs::create_directories(oddFolder);
+    fs::copy_file(area.upgradeProgram(), oddFolder / "Tornil.exe");
+    const testkit::RunResult unknown = testkit::run({(oddFolder / "Tornil.exe").string()}, area.upgradeOptions());
+    EXPECT_EQ(255, unknown.exitCode);
+    EXPECT_EQ("Neznamy prikaz. Tato aplikace je soucasti reseni pro automatickou aktualizaci aplikaci Tesk a neni "
+              "urcena pro samostatne spousteni.\n",
+              unknown.out);
+
+    // With the log asked for, the lines go to the log file.
+    testkit::writeFile(logFolder / "log.enable", "1\n");
+    area.runUpgrade("RunUpdate");
+    const std::string log = testkit::readFile(logFolder / "lumvar.log");
+    EXPECT_NE(std::string::npos, log.find("Language 3 doesnt exists")) << log;
+    EXPECT_EQ(fs::perms::none, fs::status(logFolder / "lumvar.log").permissions() & fs::perms::others_write);
+}
+
+// Watches a folder tree for changes, following the folders made in it.
+class TreeWatch {
+public:
+    explicit TreeWatch(const fs::path& root) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        add(root);
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_directory()) add(entry.path());
+    }
+    ~TreeWatch() { close(m_fd); }
+    // Changes seen now (waiting up to 20 ms).
+    int changes() {
+        pollfd watched{m_fd, POLLIN, 0};
+        if (poll(&watched, 1, 20) <= 0) return 0;
+        alignas(inotify_event) char buffer[8192];
+        const ssize_t n = read(m_fd, buffer, sizeof buffer);
+        int count = 0;
+        for (ssize_t at = 0; n > 0 && at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & IN_ISDIR && event->mask & IN_CREATE && m_folders.count(event->wd))
+                add(m_folders[event->wd] / event->name);
+            if (!(event->mask & (IN_IGNORED | IN_DELETE_SELF))) ++count;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+        return count;
+    }
+
+private:
+    void add(const fs::path& folder) {
+        const int wd = inotify_add_watch(m_fd, folder.c_str(),
+                                         IN_CREATE | IN_DELETE | IN_MODIFY | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB);
+        if (wd >= 0) m_folders[wd] = folder;
+    }
+    int m_fd;
+    std::map<int, fs::path> m_folders;
+};
+
+// Starts the upgrade program and kills it once the program folder has
+// changed `after` times; false when it ended on its own before.
+bool killUpdateAfter(const UpgradeArea& area, int after) {
+    TreeWatch watch(area.program());
+    const testkit::RunOptions options = area.upgradeOptions();
+    const std::string program = area.upgradeProgram();
+    const pid_t upgrade = fork();
+    if (upgrade == 0) {
+        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDOUT_FILENO);
+        execl(program.c_str(), program.c_str(), "RunUpdate", nullptr);
+        _exit(127);
+    }
+    int seen = 0;
+    for (;;) {
+        seen += watch.changes();
+        if (seen >= after) {
+            kill(upgrade, SIGKILL);
+            waitpid(upgrade, nullptr, 0);
+            return true;
+        }
+        if (waitpid(upgrade, nullptr, WNOHANG) == upgrade) return false;
+    }
+}
+
+TEST(UpdateRun, KilledAtAnyChangeTheNextLogonLeavesTheOldTreeOrTheNewOneNeverAMix) {
+    int killed = 0;
+    for (int after = 1;; ++after) {
+        UpgradeArea area(2);
+        tornil_test::prepareStandardUpdate(area);
+        if (!killUpdateAfter(area, after)) break;
+        ++killed;
+        // The next logon.
+        testkit::RunOptions options = area.upgradeOptions();
+        const testkit::RunResult logon = testkit::run({TESK_RUNONCE}, options);
+        EXPECT_EQ(0, logon.exitCode) << logon.err;
+        const std::string fromOld = area.differenceFrom(tornil_test::oldTree());
+        const std::string fromNew = area.differenceFrom(tornil_test::newTree());
+        EXPECT_TRUE(fromOld.empty() || fromNew.empty()) << "killed after change " << after << ":\n" << fromOld;
+        EXPECT_TRUE(area.runOnceValues().empty()) << after;
+        ASSERT_LT(after, 200) << "the update never ends";
+    }
+    // Deletions, copies and folders: many points were tried.
+    EXPECT_GE(killed, 8);
+}
+
+}  // namespace
