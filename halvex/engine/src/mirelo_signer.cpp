@@ -65,20 +65,31 @@ std::u16string ComponentFolder() {
     return folder + u"/" + kComponentFolder;
 }
 
-// The thread's error description, left there by the failing member.
-std::u16string ErrorDescription() {
-    IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) != S_OK || !info) return {};
-    BSTR text = nullptr;
-    std::u16string description;
-    if (SUCCEEDED(info->GetDescription(&text)) && text) description.assign(text, SysStringLen(text));
+std::u16string TakeText(BSTR text) {
+    std::u16string copy = text ? std::u16string(text, SysStringLen(text)) : std::u16string();
     SysFreeString(text);
-    info->Release();
+    return copy;
+}
+
+// The thread's error description, left there by the failing member, else
+// the component's own last error text.
+std::u16string ErrorDescription(ISignerKyd* signer) {
+    IErrorInfo* info = nullptr;
+    std::u16string description;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(info->GetDescription(&text))) description = TakeText(text);
+        info->Release();
+    }
+    if (description.empty() && signer) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(signer->get_LastErrorStr(&text))) description = TakeText(text);
+    }
     return description;
 }
 
-void Check(HRESULT status) {
-    if (FAILED(status)) throw MireloError(status, ErrorDescription());
+void Check(ISignerKyd* signer, HRESULT status) {
+    if (FAILED(status)) throw MireloError(status, ErrorDescription(signer));
 }
 
 // A text argument, freed when the call returns.
@@ -144,7 +155,7 @@ bool Mirelo::init() {
         return false;
     }
     try {
-        Check(m_signer->Reset());
+        Check(m_signer, m_signer->Reset());
     } catch (const MireloError& error) {
         ShowComponentError(error);
         return false;
@@ -170,7 +181,7 @@ bool Mirelo::LoadPlugins() {
     TLogFile::GetInstance().Print(u"Mirelo::init (): initializing: loading plugins");
     try {
         if (!m_signer) throw MireloError(E_POINTER, u"");
-        Check(m_signer->LoadAllPlugins(Text(ComponentFolder()), Text(kPluginMask)));
+        Check(m_signer, m_signer->LoadAllPlugins(Text(ComponentFolder()), Text(kPluginMask)));
     } catch (const MireloError& error) {
         ShowComponentError(error);
         return false;
@@ -188,7 +199,7 @@ bool Mirelo::LoadConfiguration() {
     }
     try {
         if (!m_signer) throw MireloError(E_POINTER, u"");
-        Check(m_signer->SetConfiguration(Text(configuration)));
+        Check(m_signer, m_signer->SetConfiguration(Text(configuration)));
     } catch (const MireloError& error) {
         ShowComponentError(error);
         return false;
@@ -206,16 +217,16 @@ bool Mirelo::Sign_Kyd(const std::u16string& input, const std::u16string& output,
     }
     if (!m_signer) throw MireloError(E_POINTER, u"");
     const std::u16string folder = ComponentFolder();
-    Check(m_signer->put_CfgCertSelection(static_cast<sgCertSelectionFlags>(test ? kSelectionTest : kSelectionProduction)));
-    Check(m_signer->put_CfgSign(static_cast<sgSignFlags>(kSignWithPolicy)));
-    Check(m_signer->put_CfgFile(static_cast<sgFileFlags>(kOverwrite)));
-    Check(m_signer->SetSignPolicyFile(Text(folder + kPolicyFile)));
-    Check(m_signer->SetTrustedListFile(Text(folder + kTrustedListFile)));
-    Check(m_signer->put_SignCertPem(Text(certificatePem)));
-    Check(m_signer->put_CfgConfirmationDlg(static_cast<sgConfirmationDlgFlags>(kSignerFixedInConfirmation)));
-    Check(m_signer->put_CfgSignCharset(static_cast<sgCharsets>(kCharsetUtf8)));
-    Check(m_signer->put_CfgLanguageNumber(static_cast<sgLanguages>(LanguageNumber())));
-    Check(m_signer->SignFileToFile(Text(input), Text(output), Text(kContentType)));
+    Check(m_signer, m_signer->put_CfgCertSelection(static_cast<sgCertSelectionFlags>(test ? kSelectionTest : kSelectionProduction)));
+    Check(m_signer, m_signer->put_CfgSign(static_cast<sgSignFlags>(kSignWithPolicy)));
+    Check(m_signer, m_signer->put_CfgFile(static_cast<sgFileFlags>(kOverwrite)));
+    Check(m_signer, m_signer->SetSignPolicyFile(Text(folder + kPolicyFile)));
+    Check(m_signer, m_signer->SetTrustedListFile(Text(folder + kTrustedListFile)));
+    Check(m_signer, m_signer->put_SignCertPem(Text(certificatePem)));
+    Check(m_signer, m_signer->put_CfgConfirmationDlg(static_cast<sgConfirmationDlgFlags>(kSignerFixedInConfirmation)));
+    Check(m_signer, m_signer->put_CfgSignCharset(static_cast<sgCharsets>(kCharsetUtf8)));
+    Check(m_signer, m_signer->put_CfgLanguageNumber(static_cast<sgLanguages>(LanguageNumber())));
+    Check(m_signer, m_signer->SignFileToFile(Text(input), Text(output), Text(kContentType)));
     TLogFile::GetInstance().Print(u"Mirelo::Sign_Kyd(): done");
     return true;
 }
