@@ -192,6 +192,7 @@ TEST_F(HalvexSigner, ProductionKeepsOneComponentAndNeverTouchesTheRememberedCert
     rememberCertificate();
     ASSERT_TRUE(signer.init()) << testing::PrintToString(platform::ui::script::transcript());
     ASSERT_EQ(S_OK, signer.signer()->put_CfgSignHashAlgorithmType(sgHashAlgSHA384));
+    ASSERT_EQ(S_OK, signer.signer()->put_CfgLanguageNumber(sgLangEN));
     ISignerKyd* const component = signer.signer();
 
     for (int signature = 0; signature < 2; ++signature) {
@@ -203,6 +204,9 @@ TEST_F(HalvexSigner, ProductionKeepsOneComponentAndNeverTouchesTheRememberedCert
     LONG selection = 0;
     ASSERT_EQ(S_OK, signer.signer()->get_CfgCertSelection(reinterpret_cast<sgCertSelectionFlags*>(&selection)));
     EXPECT_EQ(31, selection);
+    sgLanguages language = sgLangEN;
+    ASSERT_EQ(S_OK, signer.signer()->get_CfgLanguageNumber(&language));
+    EXPECT_EQ(0, language) << "the program's Czech string table asks for Czech";
     EXPECT_TRUE(platform::ui::script::transcript().empty());
 }
 
