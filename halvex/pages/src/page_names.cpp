@@ -23,21 +23,15 @@ constexpr std::array<Names, 5> kSelectCertificateCommands{u"URL_GETRENEWCERT", u
                                                           u"URL_HELP_REVOKE_PASSWD"};
 
 constexpr std::array<Names, 22> kDataIds{
-    u"RA_TITLE_SC",       u"RA_KEYLENHASH_QC",
-    u"RA_KEYLENHASH_SC",  u"RA_KEYLENHASH_SC_ID",
-    u"RA_KEY_VALIDITY",   u"RA_KEY_VALIDITY_SC_ID",
-    u"RA_TEMPL_KEY_VALIDITYLEN_QC", u"RA_TEMPL_KEY_VALIDITYLEN_SC",
-    u"RA_TEMPL_CSP_LIST", u"ZIP1",
-    u"RA_FORM_NAMES",     u"RA_NAME",
-    u"RA_SURNAME",        u"RA_NORMKEYSET_B",
-    u"RA_KEY_USAGE",      u"RA_KEY_USAGE_SPAN",
-    u"RA_CERT_GOV_USAGE_INPUT", u"RA_GOVSK_CERT",
-    u"RA_TYPEID",         u"RA_NUMID",
-    u"RA_TEMPLATE_HTML",  u"ZIP0"};
+    u"RA_TITLE_SC",      u"RA_KEYLENHASH_QC",        u"RA_KEYLENHASH_SC",            u"RA_KEYLENHASH_SC_ID",
+    u"RA_KEY_VALIDITY",  u"RA_KEY_VALIDITY_SC_ID",   u"RA_TEMPL_KEY_VALIDITYLEN_QC", u"RA_TEMPL_KEY_VALIDITYLEN_SC",
+    u"RA_TEMPL_CSP_LIST", u"ZIP1",                   u"ZIP0",                        u"RA_FORM_NAMES",
+    u"RA_NAME",          u"RA_SURNAME",              u"RA_NORMKEYSET_B",             u"RA_KEY_USAGE",
+    u"RA_KEY_USAGE_SPAN", u"RA_CERT_GOV_USAGE_INPUT", u"RA_GOVSK_CERT",              u"RA_TYPEID",
+    u"RA_NUMID",         u"RA_TEMPLATE_HTML"};
 constexpr std::array<Names, 3> kDataFunctions{kRemoveSelectOption, kSetCountry, kToggleVisibility};
-constexpr std::array<Names, 7> kDataCommands{u"URL_DATACHECK",      u"URL_HELP_CSP_LIST",    u"URL_HELP_KEY_USAGE",
-                                             u"URL_HELP_NAME",      u"URL_HELP_GOVSK_CERT",  u"URL_ONCHANGE_KEYUSAGE",
-                                             u"URL_GOVSK_CHANGE"};
+constexpr std::array<Names, 6> kDataCommands{u"URL_DATACHECK", u"URL_HELP_CSP_LIST",   u"URL_HELP_KEY_USAGE",
+                                             u"URL_HELP_NAME", u"URL_HELP_GOVSK_CERT", u"URL_ONCHANGE_KEYUSAGE"};
 
 constexpr std::array<Names, 7> kSummaryIds{u"RA_REQUEST_QC",          u"RA_REQUEST_SC",         u"RA_REQUEST_ASC",
                                            u"RA_REQUEST_SC_ROW",      u"RA_REQUEST_ASC_ROW",    u"RA_REQ_AGREEMENT_SSCD",
