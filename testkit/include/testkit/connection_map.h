@@ -8,8 +8,8 @@
 
 namespace testkit {
 
-// Sends connections to host:port to 127.0.0.1:localPort, added to the map
-// of the current platform root.
+// Sends connections to host:port to 127.0.0.1:localPort in the map of the
+// current platform root, replacing an entry for the same host and port.
 void mapConnection(const std::string& host, std::uint16_t port, std::uint16_t localPort);
 
 }  // namespace testkit
