@@ -6,8 +6,12 @@
 
 #include "../cert_store_support.h"
 #include "halvex/renew_client.h"
+#include "halvex/renew_xml.h"
+#include "platform/text.h"
 #include "testkit/connection_map.h"
 #include "testkit/http_server.h"
+#include "testkit/renewal_body.h"
+#include "testkit/renewal_server.h"
 #include "win32/error_codes.h"
 
 namespace halvex {
@@ -114,6 +118,62 @@ TEST_F(HalvexRenewPost, FailuresAreHttpsExceptionsWithoutAStepLine) {
     // A host the map does not name is not reached at all.
     RequestPoster elsewhere("https://unmapped.example/cgi-bin/renreq3.cgi");
     EXPECT_THROW(elsewhere.HttpsPost("body"), HTTPSException);
+}
+
+class NoAppData : public RequestAppData {
+public:
+    std::u16string DefaultHashOid() const override { return u"1.2.840.113549.1.1.11"; }
+    bool IsAcceptedHash(const std::u16string&) const override { return true; }
+    DWORD ProviderFlags(const std::u16string&) const override { return 0; }
+};
+
+// The renewal document of a request of the kind, for a fresh key.
+std::string RenewalDocument(DWORD kind, bool secondary) {
+    NoAppData app;
+    TCertRequest request(app);
+    request.kind = kind;
+    request.requestText = platform::text::fromUtf8(testkit::renewal::newRequestText("Jan Novák"));
+    EXPECT_TRUE(BuildRequestXml(request, secondary));
+    return platform::text::toUtf8(request.xmlDocument);
+}
+
+TEST_F(HalvexRenewPost, RenewalServerIssuesANumberPerCertificateOfAPair) {
+    testkit::RenewalServer server(Pki(), Pki().qualified.certificate, kHost);
+    server.mapHost();
+    server.expect({{"Q-PV-SK", "S-PV"}, "zip"});
+    const std::string body = testkit::renewal::renewalBody(
+        RenewalDocument(kKindQualified | kKindParvelPair, false), Pki().qualified,
+        {testkit::renewal::pkcs7Block(RenewalDocument(kKindParvelPair, true), Pki().commercial)});
+
+    RequestPoster poster(server.url());
+    poster.HttpsPost(body);
+    const auto issued = ParseRenewResponse(poster.Reply());
+    const auto got = server.requests();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].verdict, "ok");
+    EXPECT_EQ(got[0].body, body);
+    ASSERT_EQ(issued.size(), 2u);
+    ASSERT_EQ(got[0].numbers.size(), 2u);
+    for (std::size_t i = 0; i < issued.size(); ++i) {
+        EXPECT_EQ(issued[i].caType, got[0].numbers[i].first);
+        EXPECT_EQ(issued[i].number, got[0].numbers[i].second);
+    }
+    EXPECT_EQ(issued[0].caType, "qualified");
+    EXPECT_EQ(issued[1].caType, "commercial");
+
+    // A long reply comes whole; a container the holder did not sign is refused.
+    server.answer(testkit::RenewalReply::Long);
+    poster.HttpsPost(body);
+    EXPECT_EQ(ParseRenewResponse(poster.Reply()).size(), 2u);
+    RequestPoster other(server.url());
+    other.HttpsPost(testkit::renewal::renewalBody(RenewalDocument(kKindQualified, false), Pki().commercial));
+    try {
+        ParseRenewResponse(other.Reply());
+        ADD_FAILURE() << "accepted";
+    } catch (const ResponseException& e) {
+        EXPECT_EQ(e.code(), "400");
+        EXPECT_EQ(e.message(), "the container is not signed by the certificate being renewed");
+    }
 }
 
 }  // namespace
