@@ -28,13 +28,14 @@ import base64
 import hashlib
 import io
 import os
-import ssl
 import sys
 import threading
-import time
 import xml.etree.ElementTree as ET
 import zipfile
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from http.server import BaseHTTPRequestHandler
+
+sys.dont_write_bytecode = True  # nothing written beside the scripts
+import quiet_https  # noqa: E402
 
 LOCATION_NAMES = {1: "program_folder", 2: "system_folder", 3: "system_folder_com"}
 LOCATION_CODES = {name: code for code, name in LOCATION_NAMES.items()}
@@ -273,24 +274,8 @@ class Handler(BaseHTTPRequestHandler):
             pass
 
 
-class Server(ThreadingHTTPServer):
-    daemon_threads = True
-
-    def handle_error(self, request, client_address):
-        pass
-
-
-def exit_with_parent():
-    """A test that crashes leaves no server behind."""
-    parent = os.getppid()
-    while os.getppid() == parent:
-        time.sleep(0.5)
-    os._exit(0)
-
-
 def main():
     global folder
-    threading.Thread(target=exit_with_parent, daemon=True).start()
     parser = argparse.ArgumentParser()
     parser.add_argument("--folder", required=True)
     parser.add_argument("--cert", required=True)
@@ -298,15 +283,7 @@ def main():
     args = parser.parse_args()
     folder = args.folder
     os.makedirs(os.path.join(folder, "requests"), exist_ok=True)
-    server = Server(("127.0.0.1", 0), Handler)
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(args.cert, args.key)
-    server.socket = context.wrap_socket(server.socket, server_side=True)
-    port_file = os.path.join(folder, "port")
-    with open(port_file + ".tmp", "w", encoding="ascii") as f:
-        f.write(str(server.server_address[1]))
-    os.replace(port_file + ".tmp", port_file)
-    server.serve_forever()
+    quiet_https.serve(Handler, folder, args.cert, args.key)
 
 
 if __name__ == "__main__":

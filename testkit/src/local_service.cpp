@@ -33,6 +33,15 @@ std::uint16_t waitForPortFile(Service& service, const std::filesystem::path& por
     return static_cast<std::uint16_t>(std::stoi(readFile(portFile)));
 }
 
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        words.push_back(line.substr(start, tab - start));
+    words.push_back(line.substr(start));
+    return words;
+}
+
 pki::Credential localhostCredential(const pki::Hierarchy& pki) {
     return pki::CertificateBuilder()
         .subject(pki::Name{{"CN", "127.0.0.1"}})

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "testkit/pki.h"
 
@@ -20,6 +22,8 @@ void replaceFile(const std::filesystem::path& file, std::string_view content);
 // The port the server wrote into `portFile`; std::runtime_error with the
 // server's log when it dies or takes over ten seconds.
 std::uint16_t waitForPortFile(Service& service, const std::filesystem::path& portFile, std::string_view what);
+// The fields of a line the server recorded, split at tabs.
+std::vector<std::string> splitTabs(const std::string& line);
 // A server certificate for 127.0.0.1 and localhost from the hierarchy's standard CA.
 pki::Credential localhostCredential(const pki::Hierarchy& pki);
 

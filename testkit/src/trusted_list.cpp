@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "pki_openssl.h"
+#include "python_zip.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -134,17 +135,8 @@ std::string listText(const std::vector<Record>& records) {
 }
 
 void writeContainer(const fs::path& file, const Bytes& signedList, std::string_view stamp) {
-    WorkFolder folder;
-    const fs::path entry = folder / "list.p7m";
-    writeFile(entry, std::string(signedList.begin(), signedList.end()));
     const std::string name = "D" + std::string(stamp) + "\\A" + std::string(stamp) + ".p7m";
-    const RunResult writing =
-        run({"python3", "-c",
-             "import sys, zipfile\n"
-             "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
-             "    z.write(sys.argv[2], sys.argv[3])\n",
-             file.string(), entry.string(), name});
-    if (writing.exitCode != 0) throw std::runtime_error("python3 zipfile failed: " + writing.err);
+    writeZip(file, {{name, std::string(signedList.begin(), signedList.end())}});
 }
 
 }  // namespace testkit::trusted_list

@@ -52,15 +52,6 @@ const std::string& field(const std::string& text) {
     return text;
 }
 
-std::vector<std::string> splitTabs(const std::string& line) {
-    std::vector<std::string> words;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-        words.push_back(line.substr(start, tab - start));
-    words.push_back(line.substr(start));
-    return words;
-}
-
 UpdateRequest readRequest(const fs::path& folder, std::size_t number) {
     UpdateRequest request;
     std::ifstream meta(folder / (std::to_string(number) + ".meta"));

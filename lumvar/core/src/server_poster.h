@@ -25,8 +25,6 @@ public:
     ServerReply post(const ReplyProgress& progress, const std::string& body, const std::string& schemaFile);
 
 private:
-    std::string exchange(const ReplyProgress& progress, const std::string& body);
-
     std::u16string m_agentName;
     std::string m_address;
 };

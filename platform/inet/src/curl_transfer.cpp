@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "connection_map.h"
 #include "curl_errors.h"
 #include "platform/owned.h"
 #include "platform/win_error.h"
@@ -31,6 +33,31 @@ constexpr std::size_t kMaxHead = 64 * 1024;  // status line and headers of one r
 void initialiseCurl() {
     static const CURLcode rc = curl_global_init(CURL_GLOBAL_DEFAULT);
     if (rc != CURLE_OK) throw WinError(ERROR_INTERNET_INTERNAL_ERROR, "curl_global_init failed");
+}
+
+// The host (IPv6 without its brackets) and port a URL names, the scheme's
+// port when it names none.
+struct UrlTarget {
+    std::string host;
+    std::uint16_t port = 0;
+};
+
+UrlTarget targetOf(const std::string& url) {
+    UrlTarget target;
+    CURLU* parts = curl_url();
+    char* host = nullptr;
+    char* port = nullptr;
+    if (parts && curl_url_set(parts, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl_url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+        target.host = host;
+        if (target.host.size() > 2 && target.host.front() == '[') target.host = target.host.substr(1, target.host.size() - 2);
+        target.port = static_cast<std::uint16_t>(std::strtoul(port, nullptr, 10));
+    }
+    curl_free(host);
+    curl_free(port);
+    curl_url_cleanup(parts);
+    return target;
 }
 
 std::optional<Clock::duration> limitOf(DWORD ms) {
@@ -80,6 +107,7 @@ private:
     Multi m_multi;
     Easy m_easy;
     Slist m_headerList;
+    Slist m_connectTo;
     char m_errorText[CURL_ERROR_SIZE] = {};
 
     ReplyHead m_head;       // the reply being read, complete once m_headDone
@@ -184,19 +212,22 @@ void CurlTransfer::configure() {
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
 
+    const UrlTarget target = targetOf(s.url);
+    if (const auto mapped = mappedConnection(target.host, target.port)) {
+        // The local server is reached directly, never through a proxy.
+        const auto literal = [](const std::string& h) { return h.find(':') == std::string::npos ? h : "[" + h + "]"; };
+        const std::string entry = literal(target.host) + ":" + std::to_string(target.port) + ":" +
+                                  literal(mapped->address) + ":" + std::to_string(mapped->port);
+        m_connectTo.reset(curl_slist_append(nullptr, entry.c_str()));
+        if (!m_connectTo) throw WinError(ERROR_NOT_ENOUGH_MEMORY, "connection map entry");
+        curl_easy_setopt(e, CURLOPT_CONNECT_TO, m_connectTo.get());
+        curl_easy_setopt(e, CURLOPT_PROXY, "");
+    }
+
     if (s.tls) {
         m_tls.emplace();
         m_tls->setting = &*m_spec.tls;
-        CURLU* parts = curl_url();
-        char* host = nullptr;
-        if (parts && curl_url_set(parts, CURLUPART_URL, s.url.c_str(), 0) == CURLUE_OK &&
-            curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
-            std::string h = host;
-            if (h.size() > 2 && h.front() == '[') h = h.substr(1, h.size() - 2);
-            m_tls->host = h;
-        }
-        curl_free(host);
-        curl_url_cleanup(parts);
+        m_tls->host = target.host;
         // Verification is ours (tls_verify.cpp), against the certificate stores.
         curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 0L);

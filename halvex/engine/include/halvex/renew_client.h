@@ -1,0 +1,70 @@
+// The renewal-server client: one HTTPS POST of a signed renewal request and
+// the reading of the server's XML reply.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "lumvar/server_errors.h"
+
+namespace halvex {
+
+// The transport's failures; what() has no "Line: " here.
+using HTTPSException = lumvar::HTTPSException;
+// A reply that cannot be used; what() is one of ParseRenewResponse's texts.
+using XMLException = lumvar::XMLException;
+
+// The server refused the request: what() is
+// "Request denied. Code: <code> : <message>\n".
+class ResponseException : public std::exception {
+public:
+    ResponseException(std::string code, std::string message);
+    const char* what() const noexcept override { return m_text.c_str(); }
+    const std::string& code() const noexcept { return m_code; }
+    const std::string& message() const noexcept { return m_message; }
+
+private:
+    std::string m_code;
+    std::string m_message;
+    std::string m_text;
+};
+
+class RequestPoster {
+public:
+    // The longest reply taken.
+    static constexpr std::uint32_t kMaxReply = 1u << 20;
+
+    // "https://host/path"; a port in the address is not used.
+    explicit RequestPoster(std::string address);
+
+    // POSTs the body as "text/plain" with the agent "Halvex" to the
+    // address's host on port 443 and keeps the whole reply, however many
+    // reads it takes. Throws HTTPSException for a failed step, an
+    // untrusted server certificate, or a reply over kMaxReply bytes.
+    void HttpsPost(const std::string& body);
+    const std::string& Reply() const noexcept { return m_reply; }
+
+private:
+    std::string m_address;
+    std::string m_reply;
+};
+
+// One certificate's request number as the server issued it.
+struct IssuedRequest {
+    std::string caType;
+    std::string number;
+};
+
+// The request numbers of an accepting reply (Body status "ok"), one per
+// ReqID element with its ca_type, in document order; none when the reply
+// has no ReqID. Texts are UTF-8, trimmed of CR, LF, blanks and tabs.
+// Throws ResponseException for a refusal (status "error", with its
+// Error/Code and Error/Message, "No message." without one) and
+// XMLException for a reply that is not well-formed, has no status or
+// another status, a ReqID without ca_type or text, or a refusal without a
+// code. The parser loads nothing from outside and substitutes no entities.
+std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply);
+
+}  // namespace halvex

@@ -1,0 +1,79 @@
+// The renewal server's replies as the wizard gets them from
+// ParseRenewResponse: the request numbers of an acceptance, or the text
+// that ends up on the page for a refusal or an unusable reply.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "halvex/renew_client.h"
+
+namespace halvex {
+namespace {
+
+std::string Reply(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Tesk><Response><Header/>" + body + "</Response></Tesk>";
+}
+
+struct ReplyCase {
+    const char* name;
+    std::string reply;
+    std::vector<std::pair<std::string, std::string>> numbers;  // when accepted
+    std::string error;        // else what() of the exception
+    bool refusal = false;     // ResponseException rather than XMLException
+};
+
+TEST(HalvexRenewResponse, EveryReplyGivesItsNumbersOrItsText) {
+    const std::vector<ReplyCase> cases = {
+        {"accepted", Reply("<Body status=\"ok\">\n\t<ReqID ca_type=\"QCA\">\r\n\t 20240001 \n</ReqID>"
+                           "<ReqID ca_type=\"SCA\">20240002</ReqID></Body>"),
+         {{"QCA", "20240001"}, {"SCA", "20240002"}}, ""},
+        {"accepted in Czech", Reply("<Body status=\"ok\"><ReqID ca_type=\"kvalifikovaná\">č. 7</ReqID></Body>"),
+         {{"kvalifikovaná", "č. 7"}}, ""},
+        {"accepted without numbers", Reply("<Body status=\"ok\"/>"), {}, ""},
+        {"number without text", Reply("<Body status=\"ok\"><ReqID ca_type=\"QCA\"/></Body>"), {},
+         "Empty request ID provided on request acceptance"},
+        {"number without ca_type", Reply("<Body status=\"ok\"><ReqID>1</ReqID></Body>"), {},
+         "No request ca_type provided on acceptance of request"},
+        {"refused", Reply("<Body status=\"error\"><Error><Code> 42 </Code><Message>\n<b>bad</b> &amp; signature\n"
+                          "</Message></Error></Body>"),
+         {}, "Request denied. Code: 42 : bad & signature\n", true},
+        {"refused without message", Reply("<Body status=\"error\"><Error><Code>42</Code></Error></Body>"), {},
+         "Request denied. Code: 42 : No message.\n", true},
+        {"refused without code", Reply("<Body status=\"error\"><Error><Message>no</Message></Error></Body>"), {},
+         "Request denied with no error code provided"},
+        {"other status", Reply("<Body status=\"OK\"><ReqID ca_type=\"QCA\">1</ReqID></Body>"), {},
+         "Wrong status code provided"},
+        {"no status", Reply("<Body><ReqID ca_type=\"QCA\">1</ReqID></Body>"), {},
+         "Server response does not contain status code"},
+        {"cut short", Reply("<Body status=\"ok\"><ReqID ca_type=\"QCA\">1</ReqID></Body>").substr(0, 70), {},
+         "Server response not well-formed"},
+        {"empty", "", {}, "Server response not well-formed"},
+        {"HTML page", "<html><body>Service unavailable<br/></body></html>", {},
+         "Server response does not contain status code"},
+        // An outside entity is neither loaded nor put into the number.
+        {"outside entity",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE Tesk [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>\n"
+         "<Tesk><Body status=\"ok\"><ReqID ca_type=\"QCA\">&x;</ReqID></Body></Tesk>",
+         {}, "Empty request ID provided on request acceptance"},
+    };
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            const std::vector<IssuedRequest> issued = ParseRenewResponse(c.reply);
+            std::vector<std::pair<std::string, std::string>> numbers;
+            for (const IssuedRequest& r : issued) numbers.emplace_back(r.caType, r.number);
+            EXPECT_TRUE(c.error.empty()) << "accepted, expected " << c.error;
+            EXPECT_EQ(numbers, c.numbers);
+        } catch (const ResponseException& e) {
+            EXPECT_TRUE(c.refusal) << e.what();
+            EXPECT_EQ(e.what(), c.error);
+        } catch (const XMLException& e) {
+            EXPECT_FALSE(c.refusal) << e.what();
+            EXPECT_EQ(e.what(), c.error);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace halvex
