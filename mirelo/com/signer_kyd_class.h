@@ -119,14 +119,16 @@ public:
     HRESULT DocumentGetContentType(BSTR bstrKydFile, BSTR* pVal) override;
     HRESULT DocumentExtractToFile(BSTR bstrPath, BSTR bstrKydFile, BSTR bstrNewFile) override;
 
+    // ---- Signing into containers (signing_members.cpp) ----
+    HRESULT SignFileToFile(BSTR bstrFile, BSTR bstrKydFile, BSTR bstrContentType) override;
+    HRESULT SignAddSignerToFile(BSTR bstrKydFile) override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
 
     // ---- Not built yet ----
     HRESULT SelectSignCharset() override;  // charset_choice_member.cpp
-    HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
     HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }
