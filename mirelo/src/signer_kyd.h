@@ -94,6 +94,9 @@ public:
     // Signer index's certificate as PEM, from the message or the user's
     // "MY" and "AddressBook" stores; 51 when none of them holds it.
     bool Pkcs7GetSignerCert(LONG index, std::string& pem);
+    // One value (selectors 0-22, signer_values.h) of that certificate; 30
+    // for another selector.
+    bool Pkcs7GetSignerCertValue(LONG index, LONG selector, std::string& value);
     bool Pkcs7GetSignerSigningTime(LONG index, DATE& date);
     bool Pkcs7GetSignerSigningTimeLocal(LONG index, DATE& date);
     bool Pkcs7GetSignerHashAlgorithmStr(LONG index, std::string& name);

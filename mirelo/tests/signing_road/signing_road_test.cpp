@@ -3,6 +3,7 @@
 // confirms in the dialog, testkit's TSA stamps the signature, a second
 // signer is added; `unzip`, `openssl cms` and `openssl ts` judge the
 // container, and the object reads it back.
+#include <cctype>
 #include <regex>
 
 #include "signing_road_fixture.h"
@@ -50,11 +51,79 @@ std::string withoutLineBreaks(std::string text) {
     return text;
 }
 
+// A value of signer 0's certificate, asked for as a script asks; the
+// member's own HRESULT beside it.
+std::pair<HRESULT, std::string> certificateValue(ISignerKyd* object, LONG selector) {
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT hr = mirelo_test::invokeByName(object, u"Pkcs7GetSignerCertValue", DISPATCH_METHOD,
+                                                 {mirelo_test::longValue(0), mirelo_test::longValue(selector)}, &result);
+    const std::u16string wide = result.vt == VT_BSTR && result.bstrVal ? std::u16string(result.bstrVal) : u"";
+    VariantClear(&result);
+    std::string text;
+    for (const char16_t c : wide) {
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else {  // UTF-8, as openssl prints names
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return {hr, text};
+}
+
+// The hexadecimal digits of an openssl line ("4A:1E:..."), lower case.
+std::string digitsOf(const std::string& text) {
+    std::string digits;
+    for (const char c : text)
+        if (std::isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(std::tolower(c));
+    return digits;
+}
+
+// The line after the one holding the label in `openssl x509 -text`.
+std::string lineAfter(const std::string& text, const std::string& label) {
+    const auto at = text.find(label);
+    if (at == std::string::npos) return {};
+    const auto start = text.find('\n', at) + 1;
+    return text.substr(start, text.find('\n', start) - start);
+}
+
 struct Document {
     std::string name;
     std::string bytes;
     LONG charset;
 };
+
+// The values of the loaded signer's certificate against what `openssl x509`
+// shows of the signer's certificate.
+void checkCertificateValues(ISignerKyd* object, const Signer& signer) {
+    const auto shown = testkit::run({"openssl", "x509", "-in", signer.pemFile.string(), "-noout", "-text", "-serial",
+                                     "-enddate", "-dateopt", "iso_8601", "-nameopt", "oneline,-esc_msb"});
+    ASSERT_EQ(0, shown.exitCode) << shown.err;
+    const std::string& text = shown.out;
+    const auto serialAt = text.find("serial=") + 7;
+    const std::string serialHex = digitsOf(text.substr(serialAt, text.find('\n', serialAt) - serialAt));
+    EXPECT_EQ(serialHex, certificateValue(object, 1).second);
+    const auto decimal = testkit::run({"python3", "-c", "print(int('" + serialHex + "', 16))"});
+    EXPECT_EQ(decimal.out, certificateValue(object, 0).second + "\n");
+    // notAfter=2027-12-09 16:53:21Z: compact UTC is its digits.
+    const std::string end = text.substr(text.find("notAfter=") + 9, 20);
+    EXPECT_EQ(digitsOf(end).substr(0, 14), certificateValue(object, 8).second);
+    EXPECT_NE(std::string::npos, text.find("Public-Key: (" + certificateValue(object, 14).second + " bit)"));
+    EXPECT_EQ(40u, certificateValue(object, 16).second.size());
+    EXPECT_EQ(digitsOf(lineAfter(text, "Subject Key Identifier")), certificateValue(object, 16).second);
+    EXPECT_EQ(digitsOf(lineAfter(text, "Authority Key Identifier")), certificateValue(object, 17).second);
+    const std::string name = certificateValue(object, 22).second;
+    EXPECT_NE(std::string::npos, text.find("CN = " + name)) << name;
+    EXPECT_NE(std::string::npos, certificateValue(object, 18).second.find("CN=" + name));
+    EXPECT_NE(std::string::npos, certificateValue(object, 19).second.find("CN=Tesk Qualified CA"));
+    EXPECT_NE(std::string::npos, text.find("Signature Algorithm: " + certificateValue(object, 20).second + "WithRSAEncryption"));
+    EXPECT_EQ("2.16.840.1.101.3.4.2.1", certificateValue(object, 21).second);
+    EXPECT_TRUE(FAILED(certificateValue(object, 23).first)) << "no selector 23";
+    LONG number = 0;
+    object->get_LastErrorNumber(&number);
+    EXPECT_EQ(30, number);
+}
 
 TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedAndReadBackAsThePeersSeeThem) {
     TESTKIT_REQUIRE_PROGRAM("python3");
@@ -140,6 +209,7 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedAndReadBackAsTh
             ASSERT_EQ(S_OK, object->Pkcs7GetSignerCert(0, &pem));
             const std::u16string text = mirelo_test::takeText(pem);
             EXPECT_EQ(withoutLineBreaks(signer->pem), withoutLineBreaks(std::string(text.begin(), text.end())));
+            checkCertificateValues(object.get(), *signer);
         }
         const auto out = folder() / ("out-" + document.name);
         std::filesystem::create_directories(out);
