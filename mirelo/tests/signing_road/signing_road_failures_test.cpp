@@ -26,7 +26,8 @@ protected:
         plugins = folder() / "plugins";
         fs::create_directories(plugins);
         fs::copy_file(fs::path(MIRELO_TEST_PLUGIN_DIR) / "TeskDocumentPluginKyd.so", plugins / "TeskDocumentPluginKyd.so");
-        document = folder() / "contract.txt";
+        // Quotes, which the header must carry escaped.
+        document = folder() / "contract \"final\"; v2.txt";
         testkit::writeFile(document, "Contract of sale\r\n");
     }
 
@@ -126,6 +127,13 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
     // policy already stored is not stored again.
     ASSERT_EQ(S_OK, signFileToFile(object.get(), doc, kyd.string(), "text/plain")) << lastError(object.get());
     EXPECT_EQ(converted, calls());
+    const Bytes message = entry(kyd, entries(kyd).front());
+    const auto named = testkit::run({"python3", "-c",
+                                     "import sys, email\n"
+                                     "m = email.message_from_bytes(sys.stdin.buffer.read())\n"
+                                     "sys.stdout.write(m.get_filename() + '|' + str(len(m.keys())))"},
+                                    testkit::RunOptions{.input = std::string(message.begin(), message.end())});
+    EXPECT_EQ(document.filename().string() + "|4", named.out) << named.err;
     const std::string signedOnce = testkit::readFile(kyd);
     EXPECT_TRUE(FAILED(signAddSignerToFile(object.get(), kyd.string())));
     EXPECT_EQ(11, number(object.get()));

@@ -55,6 +55,7 @@ VARIANT textValue(const std::string& text) {
 void SigningRoad::SetUp() {
     TESTKIT_REQUIRE_PROGRAM("openssl");
     TESTKIT_REQUIRE_PROGRAM("unzip");
+    TESTKIT_REQUIRE_PROGRAM("python3");
     RegisteredMirelo::SetUp();
     m_folder = root.path() / "work";
     std::filesystem::create_directories(m_folder);
