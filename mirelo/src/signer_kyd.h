@@ -118,7 +118,8 @@ public:
     // file cannot be written. Records the outcome.
     bool DocumentExtractToFile(const std::string& path, const std::string& kydFile, const std::string& newFile);
 
-    // ---- Signing into containers (signer_kyd_sign*.cpp) ----
+    // ---- Signing into containers (signer_kyd_sign.cpp,
+    //      signer_kyd_confirmation.cpp) ----
     // The document converted and checked by the plug-in of its content
     // type, wrapped into a one-part MIME message, confirmed by the user,
     // signed under the loaded policy (a trusted list and a policy are
@@ -165,8 +166,8 @@ private:
     std::vector<std::pair<std::string, LONG>> m_charsets;
     LONG m_signCharset = 0;
     LONG m_pluginId = 0;
-    // Files that go into the next container under "Other", chosen in the
-    // confirmation.
+    // Files that go into the next container under "Other"; emptied by each
+    // signing member, and no control of the confirmation fills it yet.
     std::vector<std::string> m_additionalFiles;
     // The signature entries of the last loaded container (DER), empty for
     // one that could not be read or decoded.

@@ -122,26 +122,29 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
     const std::u16string logText = mirelo_test::takeText(log);
     EXPECT_NE(std::u16string::npos, logText.find(u"the document holds active content")) << "the check's report";
 
-    // Signed, then a second signer refused (the container stays byte for
-    // byte) and given: the stored message is signed unconverted, and the
-    // policy already stored is not stored again.
-    ASSERT_EQ(S_OK, signFileToFile(object.get(), doc, kyd.string(), "text/plain")) << lastError(object.get());
+    // Signed over the existing file, which CfgFile now allows, then a
+    // second signer refused (the container stays byte for byte) and given:
+    // the stored message is signed unconverted, and the policy already
+    // stored is not stored again.
+    const fs::path& signedKyd = existing;
+    ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(1)));
+    ASSERT_EQ(S_OK, signFileToFile(object.get(), doc, signedKyd.string(), "text/plain")) << lastError(object.get());
     EXPECT_EQ(converted, calls());
-    const Bytes message = entry(kyd, entries(kyd).front());
+    const Bytes message = entry(signedKyd, entries(signedKyd).front());
     const auto named = testkit::run({"python3", "-c",
                                      "import sys, email\n"
                                      "m = email.message_from_bytes(sys.stdin.buffer.read())\n"
                                      "sys.stdout.write(m.get_filename() + '|' + str(len(m.keys())))"},
                                     testkit::RunOptions{.input = std::string(message.begin(), message.end())});
     EXPECT_EQ(document.filename().string() + "|4", named.out) << named.err;
-    const std::string signedOnce = testkit::readFile(kyd);
-    EXPECT_TRUE(FAILED(signAddSignerToFile(object.get(), kyd.string())));
+    const std::string signedOnce = testkit::readFile(signedKyd);
+    EXPECT_TRUE(FAILED(signAddSignerToFile(object.get(), signedKyd.string())));
     EXPECT_EQ(11, number(object.get()));
     EXPECT_EQ("call 4|call 2", calls());
-    EXPECT_EQ(signedOnce, testkit::readFile(kyd));
-    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), kyd.string())) << lastError(object.get());
+    EXPECT_EQ(signedOnce, testkit::readFile(signedKyd));
+    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), signedKyd.string())) << lastError(object.get());
     EXPECT_EQ("call 4|call 2", calls());
-    const auto names = entries(kyd);
+    const auto names = entries(signedKyd);
     ASSERT_EQ(4u, names.size());
     EXPECT_NE(std::string::npos, names[2].find("/Policy/P"));
     EXPECT_NE(std::string::npos, names[3].find("/S"));
