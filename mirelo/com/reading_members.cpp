@@ -20,6 +20,12 @@ HRESULT CSignerKyd::Pkcs7GetSignerCert(LONG lIndex, BSTR* bstrCertPem) {
     return RunTextOperation(bstrCertPem, [&](std::string& text) { return m_signer.Pkcs7GetSignerCert(lIndex, text); });
 }
 
+HRESULT CSignerKyd::Pkcs7GetSignerCertValue(LONG lIndex, sgCertValTypes lValType, BSTR* pVal) {
+    return RunTextOperation(pVal, [&](std::string& text) {
+        return m_signer.Pkcs7GetSignerCertValue(lIndex, static_cast<LONG>(lValType), text);
+    });
+}
+
 HRESULT CSignerKyd::Pkcs7GetSignerSigningTime(LONG lIndex, DATE* pVal) {
     if (!pVal) return E_POINTER;
     return RunOperation([&] { return m_signer.Pkcs7GetSignerSigningTime(lIndex, *pVal); });

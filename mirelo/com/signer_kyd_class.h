@@ -5,8 +5,8 @@
 // be aggregated and answers IUnknown, ISignerKyd, IDispatch and
 // IObjectSafety only. Nothing thrown inside leaves a member.
 //
-// Members whose signer operation is not built yet answer E_NOTIMPL and
-// touch nothing.
+// The reserved slot, which no name reaches, answers E_NOTIMPL and touches
+// nothing.
 #pragma once
 
 #include "signer_kyd.h"
@@ -109,6 +109,7 @@ public:
     HRESULT Pkcs7Clear() override;
     HRESULT Pkcs7GetSignerCount(LONG* pVal) override;
     HRESULT Pkcs7GetSignerCert(LONG lIndex, BSTR* bstrCertPem) override;
+    HRESULT Pkcs7GetSignerCertValue(LONG lIndex, sgCertValTypes lValType, BSTR* pVal) override;
     HRESULT Pkcs7GetSignerSigningTime(LONG lIndex, DATE* pVal) override;
     HRESULT Pkcs7GetSignerSigningTimeLocal(LONG lIndex, DATE* pVal) override;
     HRESULT Pkcs7GetSignerHashAlgorithmStr(LONG lIndex, BSTR* pVal) override;
@@ -119,15 +120,16 @@ public:
     HRESULT DocumentGetContentType(BSTR bstrKydFile, BSTR* pVal) override;
     HRESULT DocumentExtractToFile(BSTR bstrPath, BSTR bstrKydFile, BSTR bstrNewFile) override;
 
+    // ---- Signing into containers (signing_members.cpp) ----
+    HRESULT SignFileToFile(BSTR bstrFile, BSTR bstrKydFile, BSTR bstrContentType) override;
+    HRESULT SignAddSignerToFile(BSTR bstrKydFile) override;
+
     // ---- IObjectSafety: options 1 and 2 supported, stored only ----
     HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
     HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
 
-    // ---- Not built yet ----
-    HRESULT SelectSignCharset() override;  // charset_choice_member.cpp
-    HRESULT SignFileToFile(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT SignAddSignerToFile(BSTR) override { return E_NOTIMPL; }
-    HRESULT Pkcs7GetSignerCertValue(LONG, sgCertValTypes, BSTR*) override { return E_NOTIMPL; }
+    // ---- The charset choice (charset_choice_member.cpp) ----
+    HRESULT SelectSignCharset() override;
     // The slot kept between SetTrustedListFile and ShowCert.
     HRESULT ReservedSlot() override { return E_NOTIMPL; }
 

@@ -24,6 +24,7 @@ bool TSignerKyd::Reset(bool partial) {
     if (!partial) {
         ReloadCertificates("Software\\Tesk\\mirelo\\certs", "Software\\Tesk\\mirelo\\trusted");
         ClearSignatureResults();
+        m_additionalFiles.clear();
     }
     if (SignerServices::LiveSigners() == 1) ProvidersClear();
     return true;

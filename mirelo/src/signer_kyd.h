@@ -94,6 +94,9 @@ public:
     // Signer index's certificate as PEM, from the message or the user's
     // "MY" and "AddressBook" stores; 51 when none of them holds it.
     bool Pkcs7GetSignerCert(LONG index, std::string& pem);
+    // One value (selectors 0-22, signer_values.h) of that certificate; 30
+    // for another selector.
+    bool Pkcs7GetSignerCertValue(LONG index, LONG selector, std::string& value);
     bool Pkcs7GetSignerSigningTime(LONG index, DATE& date);
     bool Pkcs7GetSignerSigningTimeLocal(LONG index, DATE& date);
     bool Pkcs7GetSignerHashAlgorithmStr(LONG index, std::string& name);
@@ -115,12 +118,45 @@ public:
     // file cannot be written. Records the outcome.
     bool DocumentExtractToFile(const std::string& path, const std::string& kydFile, const std::string& newFile);
 
+    // ---- Signing into containers (signer_kyd_sign.cpp,
+    //      signer_kyd_confirmation.cpp) ----
+    // The document converted and checked by the plug-in of its content
+    // type, wrapped into a one-part MIME message, confirmed by the user,
+    // signed under the loaded policy (a trusted list and a policy are
+    // needed) and written with the signature and the policy into a new
+    // container. Nothing is written unless every step succeeds; an existing
+    // container is 7103 unless CfgFile allows replacing it. Records the
+    // outcome.
+    bool SignFileToFile(const std::string& file, const std::string& kydFile, const std::string& contentType);
+    // A further signature of the container's stored message (signed as it
+    // is), with the loaded policy unless a byte-identical one is stored.
+    // The container is rewritten beside itself and moved over it only on
+    // success. Records the outcome.
+    bool SignAddSignerToFile(const std::string& kydFile);
+
     // Shows the loaded policy as a labelled tree until OK or the close box
     // (signer_kyd_policy_view.cpp). Records 3201 without a policy, 3202
     // when its tree cannot be built and 10 when the dialog cannot run.
     bool ShowSignPolicy();
 
 private:
+    // The steps of the signing members; each returns 0 or the number of the
+    // step that failed, and every one ends the plug-in's document
+    // (command 2) whatever its outcome.
+    LONG SignDocument(DWORD operation, const std::string& file, const std::string& contentType,
+                      std::vector<BYTE>& mimeOut, std::vector<BYTE>& signatureOut);
+    LONG Sign(DWORD operation, const std::string& name, const std::vector<BYTE>& mimeMessage,
+              std::vector<BYTE>& signatureOut);
+    // Prepares the job's certificates and asks the user in TSignEncKydDlg:
+    // 0 with confirmed set for Yes, 11 No, 12 Cancel, 10 without a dialog
+    // (signer_kyd_confirmation.cpp).
+    LONG ConfirmSigning(SignJob& job);
+    // The plug-in declaring the type becomes the current document's; false
+    // when none does.
+    bool TakePluginForType(const std::string& contentType);
+    // 2, or 0x42 when the confirmation may not change the signing certificate.
+    DWORD SigningOperation() const;
+
     // Makes the selected loaded signature the signer's message; records
     // 1023 when there is none.
     bool SelectLoadedSignature();
@@ -130,6 +166,9 @@ private:
     std::vector<std::pair<std::string, LONG>> m_charsets;
     LONG m_signCharset = 0;
     LONG m_pluginId = 0;
+    // Files that go into the next container under "Other"; emptied by each
+    // signing member, and no control of the confirmation fills it yet.
+    std::vector<std::string> m_additionalFiles;
     // The signature entries of the last loaded container (DER), empty for
     // one that could not be read or decoded.
     std::vector<std::vector<BYTE>> m_loadedSignatures;

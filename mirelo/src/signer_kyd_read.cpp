@@ -7,6 +7,7 @@
 #include "common/resource.h"
 #include "kyd/file_kyd.h"
 #include "signer_kyd.h"
+#include "signer_values.h"
 
 namespace {
 
@@ -79,6 +80,17 @@ bool TSignerKyd::Pkcs7GetSignerCert(LONG index, std::string& pem) {
     if (certificate.pem.empty()) return Record(kErrCertificateNotFound);
     pem = certificate.pem;
     return Record(0);
+}
+
+bool TSignerKyd::Pkcs7GetSignerCertValue(LONG index, LONG selector, std::string& value) {
+    SIGNER_TRACE();
+    Log(sgLogLevelDebug, "index: " + std::to_string(index));
+    Log(sgLogLevelDebug, "val_type : " + std::to_string(selector));
+    if (!SelectLoadedSignature()) return false;
+    CertInfo certificate;
+    if (const DWORD number = Pkcs7().GetSignerCertificate(static_cast<DWORD>(index), certificate, nullptr))
+        return Record(static_cast<LONG>(number));
+    return Record(FormatCertificateValue(certificate, selector, value));
 }
 
 bool TSignerKyd::Pkcs7GetSignerSigningTime(LONG index, DATE& date) {

@@ -3,11 +3,11 @@
 // last component of a name is ever used and nothing lands outside the
 // folder the caller gave.
 #include <filesystem>
-#include <string_view>
 #include <system_error>
 
 #include "common/log.h"
 #include "kyd/file_kyd.h"
+#include "kyd_document_message.h"
 #include "mime/mime_body.h"
 #include "signer_kyd.h"
 
@@ -26,12 +26,6 @@ std::string LastComponent(const std::string& name) {
 }
 
 bool IsUsableFileName(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
-
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // A message entry as an entity; false when it does not parse.
 bool LoadMessage(const std::vector<BYTE>& bytes, CMimeMessage& message) {
@@ -65,8 +59,7 @@ bool TSignerKyd::DocumentGetContentType(const std::string& kydFile, std::string&
         CMimeMessage message;
         if (!LoadMessage(bytes, message)) return Record(kErrMimeDecoding);
         const char* value = message.GetFieldValue("Content-Type");
-        const std::string_view field = value ? value : "";
-        contentType = Trimmed(field.substr(0, field.find(';')));
+        contentType = MediaTypeOf(value ? value : "");
     } else {
         std::string entryName;
         if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);

@@ -8,6 +8,7 @@
 
 #include "common/cryptoapi.h"
 #include "common/hex_decimal.h"
+#include "common/strings.h"
 #include "common/time_text.h"
 #include "win32/datetime.h"
 
@@ -28,6 +29,21 @@ std::optional<std::string> timeField(LONG selector, LONG first, const FILETIME& 
 LONG give(std::string value, std::string& out) {
     out = std::move(value);
     return 0;
+}
+
+// The serial's digits in decimal; empty when they are no hexadecimal number.
+std::string DecimalSerial(std::string digits) {
+    std::erase(digits, ' ');
+    std::string decimal;
+    return HexToDecimal(digits, decimal) ? decimal : std::string();
+}
+
+std::string HexText(const std::vector<BYTE>& bytes) { return BytesToHex(bytes.data(), bytes.size()); }
+
+std::string CommonName(const CertInfo& certificate) {
+    const auto cn = std::find_if(certificate.subjectRdn.begin(), certificate.subjectRdn.end(),
+                                 [](const TRDNAttr& attribute) { return attribute.oid == "2.5.4.3"; });
+    return cn == certificate.subjectRdn.end() ? std::string() : cn->value;
 }
 
 constexpr long long kTicksPerSecond = 10'000'000;
@@ -80,13 +96,7 @@ LONG FormatSignPolicyValue(const SignPolicyInfo& policy, LONG selector, std::str
 LONG FormatTimeStampValue(const TimeStampRecord& record, LONG selector, std::string& out) {
     if (auto text = timeField(selector, 2, record.time)) return give(*text, out);
     switch (selector) {
-    case 0: {
-        std::string digits = record.serial;
-        std::erase(digits, ' ');
-        std::string decimal;
-        if (!HexToDecimal(digits, decimal)) decimal.clear();
-        return give(decimal, out);
-    }
+    case 0: return give(DecimalSerial(record.serial), out);
     case 1: return give(record.serial, out);
     case 8: return give(std::to_string(record.version), out);
     case 9: return give(record.policyOid, out);
@@ -98,6 +108,26 @@ LONG FormatTimeStampValue(const TimeStampRecord& record, LONG selector, std::str
     case 15: return give(DigestAlgorithmName(record.signatureAlgOid), out);
     case 16: return give(record.signatureAlgOid, out);
     case 17: return give(record.signatureDigest, out);
+    default: return kBadSelector;
+    }
+}
+
+LONG FormatCertificateValue(const CertInfo& certificate, LONG selector, std::string& out) {
+    for (const auto& [first, time] : {std::pair{2L, certificate.notBefore}, std::pair{8L, certificate.notAfter}}) {
+        if (auto text = timeField(selector, first, time)) return give(*text, out);
+    }
+    switch (selector) {
+    case 0: return give(DecimalSerial(certificate.serialHex), out);
+    case 1: return give(certificate.serialHex, out);
+    case 14: return give(std::to_string(certificate.keyLength), out);
+    case 15: return give(certificate.authorityExtension, out);
+    case 16: return give(HexText(certificate.subjectKeyId), out);
+    case 17: return give(HexText(certificate.authorityKeyId), out);
+    case 18: return give(certificate.subjectDn, out);
+    case 19: return give(certificate.issuerDn, out);
+    case 20: return give(DigestAlgorithmName(certificate.hashAlgOid), out);
+    case 21: return give(certificate.hashAlgOid, out);
+    case 22: return give(CommonName(certificate), out);
     default: return kBadSelector;
     }
 }

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "common/cert_info.h"
 #include "common/sign_policy.h"
 #include "common/sign_policy_decoder.h"
 #include "win32/types.h"
@@ -47,6 +48,14 @@ LONG FormatSignPolicyValue(const SignPolicyInfo& policy, LONG selector, std::str
 // version; policy OID; nonce; TSA name; imprint algorithm name, OID and
 // digest; signature digest algorithm name, OID and digest.
 LONG FormatTimeStampValue(const TimeStampRecord& record, LONG selector, std::string& out);
+
+// Selectors 0-22 of a certificate: serial in decimal (exact at any
+// length) and as stored (lower-case hexadecimal); not before and not after
+// (six forms each); key length in bits; the authority's request number
+// (its own extension); subject and authority key identifiers (lower-case
+// hexadecimal); subject and issuer as X.500 text; the signature's digest
+// algorithm name and OID; the subject's common name.
+LONG FormatCertificateValue(const CertInfo& certificate, LONG selector, std::string& out);
 
 // Selectors 0-7 of a signer's policy identifier: policy OID; URI; notice
 // organisation, numbers and text; digest algorithm name and OID; digest.

@@ -10,6 +10,10 @@
 //   PLUGIN_VERSION   the protocol version it asks for
 //   PLUGIN_NO_EXIT   KydPluginExit is named but not defined
 //   PLUGIN_THROWS    KydPluginCall and KydPluginExit throw after recording
+//   PLUGIN_DOCUMENTS the transformation hands back a copy of the document
+//                    (or fails while KYD_TEST_PLUGIN_TRANSFORM is "fail"),
+//                    and the check gives the verdict KYD_TEST_PLUGIN_VERDICT
+//                    names (0 without it) with a report
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +41,29 @@ void Record(const std::string& line) {
     }
 }
 
+#ifdef PLUGIN_DOCUMENTS
+ByteVector g_output;
+const ReportText g_report = "the document holds active content";
+
+int Documents(std::uint32_t command, CallArg a, CallArg b, CallArg c) {
+    const char* verdict = std::getenv("KYD_TEST_PLUGIN_VERDICT");
+    const char* transform = std::getenv("KYD_TEST_PLUGIN_TRANSFORM");
+    switch (command) {
+    case kTransform:
+        if (transform && std::string(transform) == "fail") return 0;
+        g_output = *reinterpret_cast<const ByteVector*>(a);
+        *reinterpret_cast<const ByteVector**>(c) = &g_output;
+        return 1;
+    case kSemanticCheck:
+        *reinterpret_cast<std::uint32_t*>(b) = verdict ? static_cast<std::uint32_t>(std::atoi(verdict)) : 0;
+        *reinterpret_cast<const ReportText**>(c) = &g_report;
+        return 1;
+    case kClear: g_output.clear(); return 1;
+    default: return PLUGIN_ANSWER;
+    }
+}
+#endif
+
 void MaybeThrow() {
 #ifdef PLUGIN_THROWS
     throw std::runtime_error("plug-in failure");
@@ -59,13 +86,19 @@ KYD_PLUGIN_EXPORT int KydPluginInit(const HostInfo* host, PluginInfo* info) {
     return 1;
 }
 
-KYD_PLUGIN_EXPORT int KydPluginCall(std::uint32_t command, CallArg a, CallArg, CallArg) {
+KYD_PLUGIN_EXPORT int KydPluginCall(std::uint32_t command, CallArg a, CallArg b, CallArg c) {
     std::string line = "call " + std::to_string(command);
     if ((command == kLanguage || command == kCodePage) && a != 0)
         line += " " + std::to_string(*reinterpret_cast<const std::uint32_t*>(a));
     Record(line);
     MaybeThrow();
+#ifdef PLUGIN_DOCUMENTS
+    return Documents(command, a, b, c);
+#else
+    (void)b;
+    (void)c;
     return PLUGIN_ANSWER;
+#endif
 }
 
 #ifndef PLUGIN_NO_EXIT

@@ -1,0 +1,65 @@
+#include "kyd_document_message.h"
+
+#include "mime/mime_body.h"
+#include "mime/mime_environment.h"
+
+namespace {
+
+constexpr LONG kErrInternal = 6;
+constexpr LONG kErrBadValue = 30;
+constexpr LONG kErrMimeEncoding = 9201;
+constexpr LONG kErrMimeDecoding = 9202;
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+LONG BuildMimeMessage(const std::vector<BYTE>& document, const std::string& name, const std::string& type,
+                      bool utf8, std::vector<BYTE>& out) {
+    if (document.empty() || type.empty()) return kErrBadValue;
+    // Folded lines would change the stored bytes that the signature covers.
+    CMimeEnvironment::SetAutoFolding(false);
+    CMimeMessage message;
+    if (!message.SetField("MIME-Version", "1.0")) return kErrMimeEncoding;
+    CMimeBody& part = message.AddPart();
+    if (!part.SetField("Content-Type", type) || (utf8 && !part.SetCharset("UTF-8")) ||
+        !part.SetField("Content-Transfer-Encoding", "base64") ||
+        !part.SetParameter("Content-Disposition", "filename", FileNameOf(name), true))
+        return kErrMimeEncoding;
+    part.SetContent(std::string_view(reinterpret_cast<const char*>(document.data()), document.size()));
+    const int length = message.GetLength();
+    if (length <= 0) return kErrInternal;
+    std::vector<BYTE> stored(static_cast<std::size_t>(length));
+    const int written = message.Store(reinterpret_cast<char*>(stored.data()), length);
+    if (written <= 0) return kErrInternal;
+    stored.resize(static_cast<std::size_t>(written));
+    out.swap(stored);
+    return 0;
+}
+
+LONG ParseMimeDocument(const std::vector<BYTE>& message, std::vector<BYTE>& body, std::string& contentType) {
+    CMimeMessage loaded;
+    std::vector<CMimeBody*> parts;
+    if (message.empty() ||
+        loaded.Load(reinterpret_cast<const char*>(message.data()), static_cast<int>(message.size())) <= 0 ||
+        loaded.GetLeafParts(parts) != 1)
+        return kErrMimeDecoding;
+    const CMimeBody& part = *parts.front();
+    if (part.GetContentLength() > 0) {
+        const auto* content = reinterpret_cast<const BYTE*>(part.GetContent());
+        body.assign(content, content + part.GetContentLength());
+        const char* value = part.GetFieldValue("Content-Type");
+        contentType = MediaTypeOf(value ? value : "");
+    }
+    return 0;
+}
+
+std::string MediaTypeOf(std::string_view fieldValue) {
+    const std::string_view type = fieldValue.substr(0, fieldValue.find(';'));
+    const auto first = type.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return std::string(type.substr(first, type.find_last_not_of(" \t") - first + 1));
+}
