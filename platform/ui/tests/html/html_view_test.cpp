@@ -59,12 +59,21 @@ TEST_F(ScriptHtmlView, LinksAndLocationHandlersNavigateBesideThePageAndCommandsA
     EXPECT_EQ(pageUrl("start.htm"), m_view->location());
     EXPECT_EQ(1u, m_recorded.completed.size());
 
+    // A command whose handler loads another page itself.
+    m_recorded.onCommand = [this](const std::string&) { m_view->navigate(pageUrl("form.htm")); };
+    EXPECT_TRUE(act("click:check_data"));
+    EXPECT_EQ(pageUrl("form.htm"), m_view->location());
+    m_recorded.onCommand = nullptr;
+    ASSERT_TRUE(m_view->goBack());
+    EXPECT_EQ(pageUrl("start.htm"), m_view->location());
+
     // A plain link, then a relative "./" one back, each loaded and told.
     EXPECT_TRUE(act("click:to_form"));
     EXPECT_EQ(pageUrl("form.htm"), m_view->location());
     EXPECT_TRUE(m_recorded.canGoBack);
     EXPECT_TRUE(act("click:back"));
-    EXPECT_EQ((std::vector<std::string>{pageUrl("start.htm"), pageUrl("form.htm"), pageUrl("start.htm")}),
+    EXPECT_EQ((std::vector<std::string>{pageUrl("start.htm"), pageUrl("form.htm"), pageUrl("start.htm"),
+                                        pageUrl("form.htm"), pageUrl("start.htm")}),
               m_recorded.completed);
 
     // Back in the view's history goes through the program too.

@@ -6,23 +6,27 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/html_view.h"
-#include "platform/modules.h"
 
 namespace html_pages {
 
+// The page's address in this program.
 inline std::string pageUrl(const std::string& name) {
-    return platform::ui::resourceUrl(platform::modules::fileOf(nullptr), name);
+    return platform::ui::resourceUrl(std::filesystem::read_symlink("/proc/self/exe"), name);
 }
 
 struct Recorded {
     std::vector<std::string> asked;      // beforeNavigate
     std::vector<std::string> completed;  // documentComplete
     std::vector<std::string> commands;   // the URL_ addresses cancelled
+    // Runs for each command after it is recorded, before it is cancelled.
+    std::function<void(const std::string& command)> onCommand;
     bool canGoBack = false;
 };
 
@@ -33,6 +37,7 @@ inline std::unique_ptr<platform::ui::HtmlView> makeRecordedView(Recorded& record
         recorded.asked.push_back(url);
         if (url.find("URL_") == std::string::npos) return false;
         recorded.commands.push_back(url.substr(url.find("URL_")));
+        if (recorded.onCommand) recorded.onCommand(recorded.commands.back());
         return true;
     };
     options.events.documentComplete = [&recorded](const std::string& url) { recorded.completed.push_back(url); };

@@ -1,0 +1,114 @@
+// The HTML view in a real window on a private X server: pages from this
+// program's resources shown by WebKitGTK.
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../pages_fixture.h"
+#include "platform/ui.h"
+#include "testkit/process.h"
+#include "testkit/scoped_env.h"
+#include "testkit/xvfb.h"
+
+namespace script = platform::ui::script;
+using html_pages::pageUrl;
+
+namespace {
+
+// Lets the view draw what it shows (the main loop runs), then saves the
+// screen.
+void screenshot(const testkit::Xvfb& xvfb, const std::string& name) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    while (std::chrono::steady_clock::now() < until) {
+        if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
+    }
+    xvfb.screenshot(name);
+}
+
+class HtmlViewOnScreen : public ::testing::Test {
+protected:
+    // One X server for the program: GTK keeps the display it opened first.
+    static void SetUpTestSuite() {
+        if (testkit::findProgram("Xvfb") && testkit::findProgram("import")) s_xvfb = new testkit::Xvfb();
+    }
+    static void TearDownTestSuite() {
+        delete s_xvfb;
+        s_xvfb = nullptr;
+    }
+    void SetUp() override {
+        TESTKIT_REQUIRE_PROGRAM("Xvfb");
+        TESTKIT_REQUIRE_PROGRAM("import");
+        script::clear();
+    }
+    void TearDown() override {
+        script::clear();
+        platform::ui::setBackend(nullptr);
+    }
+    // The backend is chosen again at the next UI call.
+    void use(const std::string& backend) {
+        m_backend.reset();
+        m_backend = std::make_unique<ScopedEnv>("PLATFORM_UI", backend);
+        platform::ui::setBackend(nullptr);
+    }
+
+    static inline testkit::Xvfb* s_xvfb = nullptr;
+    ScopedEnv m_gdk{"GDK_BACKEND", "x11"};
+    ScopedEnv m_renderer{"GSK_RENDERER", "cairo"};
+    ScopedEnv m_accessibility{"NO_AT_BRIDGE", "1"};
+    std::unique_ptr<ScopedEnv> m_backend;
+};
+
+TEST_F(HtmlViewOnScreen, PageFromResourcesFollowsLinksAsksTheProgramAndIsReadThroughScript) {
+    use("gtk");
+    html_pages::Recorded recorded;
+    const auto view = html_pages::makeRecordedView(recorded);
+    view->navigate(pageUrl("start.htm"));
+    ASSERT_TRUE(view->waitUntilSettled());
+    ASSERT_EQ(std::vector<std::string>{pageUrl("start.htm")}, recorded.completed);
+    EXPECT_EQ(pageUrl("start.htm"), recorded.asked.at(0));
+    EXPECT_EQ("head", view->className("title"));
+    EXPECT_EQ("Poznámka &amp; podrobnosti", view->innerHtml("note"));
+    screenshot(*s_xvfb, "ui-html-view-start");
+
+    // Commands reach the program, which cancels them: the page stays.
+    std::string why;
+    EXPECT_TRUE(view->perform(platform::ui::parsePageAction("click:check_data"), &why)) << why;
+    EXPECT_TRUE(view->perform(platform::ui::parsePageAction("click:help_img"), &why)) << why;
+    EXPECT_EQ((std::vector<std::string>{"URL_DATACHECK", "URL_HELP_CSP_LIST"}), recorded.commands);
+    EXPECT_EQ(pageUrl("URL_HELP_CSP_LIST"), recorded.asked.back());
+    EXPECT_EQ(1u, recorded.completed.size());
+
+    // A link to the second page: asked, loaded, its fields read; the
+    // page's own function fills its list.
+    EXPECT_TRUE(view->perform(platform::ui::parsePageAction("click:to_form"), &why)) << why;
+    EXPECT_EQ(pageUrl("form.htm"), recorded.asked.back());
+    EXPECT_EQ(pageUrl("form.htm"), view->location());
+    EXPECT_EQ(2u, recorded.completed.size());
+    EXPECT_TRUE(recorded.canGoBack);
+    EXPECT_EQ("Jan", view->value("RA_NAME"));
+    EXPECT_TRUE(view->callFunction("Add2CertList", {"(Q) Jan Novák", "Kvalifikovaný \"certifikát\"", "4"}));
+    EXPECT_EQ("4", view->value("MYCERT_LIST"));
+    EXPECT_FALSE(view->callFunction("NoSuchFunction", {}));
+    EXPECT_EQ(std::nullopt, view->value("NO_SUCH"));
+    screenshot(*s_xvfb, "ui-html-view-form");
+
+    // A command whose handler reads the page being left and loads it anew
+    // (as a reload does): the fresh page has its first option again.
+    std::string nameRead;
+    recorded.onCommand = [&](const std::string&) {
+        nameRead = view->value("RA_NAME").value_or("(none)");
+        view->navigate(pageUrl("form.htm"));
+    };
+    EXPECT_TRUE(view->perform(platform::ui::parsePageAction("set:RA_NAME:Eva"), &why)) << why;
+    EXPECT_TRUE(view->perform(platform::ui::parsePageAction("select:RA_KEY_USAGE:2"), &why)) << why;
+    EXPECT_EQ("Eva", nameRead);
+    EXPECT_EQ(3u, recorded.completed.size());
+    EXPECT_EQ("1", view->value("RA_KEY_USAGE"));
+    EXPECT_EQ("Jan", view->value("RA_NAME"));
+}
+
+}  // namespace
