@@ -1,9 +1,11 @@
 // The HTML view in a real window on a private X server: pages from this
-// program's resources shown by WebKitGTK.
+// program's resources shown by WebKitGTK, and one page-action script that
+// ends in the same page state in both backends.
 #include <glib.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,6 +111,56 @@ TEST_F(HtmlViewOnScreen, PageFromResourcesFollowsLinksAsksTheProgramAndIsReadThr
     EXPECT_EQ(3u, recorded.completed.size());
     EXPECT_EQ("1", view->value("RA_KEY_USAGE"));
     EXPECT_EQ("Jan", view->value("RA_NAME"));
+}
+
+// What a test compares of a page after the actions.
+std::map<std::string, std::string> pageState(platform::ui::HtmlView& view, const html_pages::Recorded& recorded) {
+    std::map<std::string, std::string> state;
+    state["location"] = view.location().substr(view.location().rfind('/') + 1);
+    for (const char* id : {"RA_NAME", "RA_TEXT", "RA_KEY_USAGE", "MYCERT_LIST"})
+        state[std::string("value ") + id] = view.value(id).value_or("(none)");
+    for (const char* id : {"AGREE", "ODB0", "ODB1"}) {
+        const auto checked = view.checked(id);
+        state[std::string("checked ") + id] = checked ? (*checked ? "yes" : "no") : "(none)";
+    }
+    state["selected MYCERT_LIST"] = std::to_string(view.selectedIndex("MYCERT_LIST").value_or(-2));
+    state["class back"] = view.className("back").value_or("(none)");
+    for (const auto& command : recorded.commands) state["commands"] += command + " ";
+    state["pages completed"] = std::to_string(recorded.completed.size());
+    return state;
+}
+
+std::map<std::string, std::string> playTheScript(const html_pages::Recorded& recorded, platform::ui::HtmlView& view) {
+    for (const char* action : {"click:check_data", "click:help_img", "click:to_form", "set:RA_NAME:Petra",
+                               "set:RA_TEXT:druhý", "check:AGREE", "check:ODB1", "uncheck:AGREE", "check:AGREE",
+                               "select:RA_KEY_USAGE:2", "expect:form.htm"})
+        script::queue("Page", action);
+    view.defineFunction("Add2CertList", [](platform::ui::HtmlView& v, const std::vector<std::string>& args) {
+        v.setInnerHtml("MYCERT_LIST", v.innerHtml("MYCERT_LIST").value_or("") + "<option value=\"" + args.at(2) +
+                                          "\">" + args.at(0) + "</option>");
+    });
+    view.navigate(pageUrl("start.htm"));
+    view.waitUntilSettled();
+    EXPECT_EQ(11u, view.playScriptedActions());
+    EXPECT_TRUE(view.callFunction("Add2CertList", {"(Q) Jan", "popis", "3"}));
+    EXPECT_TRUE(view.callFunction("Add2CertList", {"(P) Eva", "popis | druhý", "5"}));
+    EXPECT_TRUE(view.setClassName("back", "nav hidden_item"));
+    return pageState(view, recorded);
+}
+
+TEST_F(HtmlViewOnScreen, OnePageActionScriptEndsInTheSamePageStateInBothBackends) {
+    use("script");
+    html_pages::Recorded withoutWindow;
+    const auto scripted = playTheScript(withoutWindow, *html_pages::makeRecordedView(withoutWindow));
+    EXPECT_EQ("Petra", scripted.at("value RA_NAME"));
+    EXPECT_EQ("URL_DATACHECK URL_HELP_CSP_LIST URL_ONCHANGE_KEYUSAGE ", scripted.at("commands"));
+
+    use("gtk");
+    html_pages::Recorded onScreen;
+    const auto view = html_pages::makeRecordedView(onScreen);
+    const auto shown = playTheScript(onScreen, *view);
+    screenshot(*s_xvfb, "ui-html-view-scripted");
+    EXPECT_EQ(scripted, shown);
 }
 
 }  // namespace
