@@ -96,12 +96,14 @@ public:
         g_signal_connect(m_view, "context-menu", G_CALLBACK(onContextMenu), this);
         g_signal_connect(webkit_web_view_get_back_forward_list(m_view), "changed", G_CALLBACK(onHistoryChanged),
                          this);
+        g_signal_connect(m_window, "close-request", G_CALLBACK(onCloseRequest), this);
         gtk_window_present(m_window);
     }
 
     ~GtkHtmlView() override {
         g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(m_view), this);
         g_signal_handlers_disconnect_by_data(m_view, this);
+        g_signal_handlers_disconnect_by_data(m_window, this);
         gtk_window_destroy(m_window);
     }
 
@@ -304,6 +306,13 @@ private:
         self->touch();
         self->m_failed = true;
         return TRUE;  // no error page: the view keeps what it showed
+    }
+
+    // Closing would destroy the view under the program's feet.
+    static gboolean onCloseRequest(GtkWindow*, gpointer data) {
+        auto* self = static_cast<GtkHtmlView*>(data);
+        if (self->m_events.closeRequested) self->m_events.closeRequested();
+        return TRUE;
     }
 
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer) {

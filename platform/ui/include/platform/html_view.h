@@ -42,6 +42,9 @@ struct HtmlViewEvents {
     std::function<void(const std::string& url)> documentComplete;
     // Going back or forward became possible or impossible.
     std::function<void(NavigationCommand command, bool enabled)> commandStateChange;
+    // The user asked to close the view's window (gtk). The window stays
+    // until the view is destroyed: the program decides.
+    std::function<void()> closeRequested;
 };
 
 struct HtmlViewOptions {

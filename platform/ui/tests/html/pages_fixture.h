@@ -27,6 +27,7 @@ struct Recorded {
     std::vector<std::string> commands;   // the URL_ addresses cancelled
     // Runs for each command after it is recorded, before it is cancelled.
     std::function<void(const std::string& command)> onCommand;
+    std::function<void()> onClose;  // the window's close asked for
     bool canGoBack = false;
 };
 
@@ -43,6 +44,9 @@ inline std::unique_ptr<platform::ui::HtmlView> makeRecordedView(Recorded& record
     options.events.documentComplete = [&recorded](const std::string& url) { recorded.completed.push_back(url); };
     options.events.commandStateChange = [&recorded](platform::ui::NavigationCommand command, bool enabled) {
         if (command == platform::ui::NavigationCommand::Back) recorded.canGoBack = enabled;
+    };
+    options.events.closeRequested = [&recorded] {
+        if (recorded.onClose) recorded.onClose();
     };
     return platform::ui::makeHtmlView(std::move(options));
 }
