@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "fatal.h"
+#include "platform/html_view.h"
 #include "platform/ui.h"
 #include "script_dialog.h"
 #include "script_dialog_replies.h"
@@ -114,6 +115,8 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parseManagerReply(reply);
     else if (kind == kDialog)
         checkDialogReply(reply);
+    else if (kind == kPage)
+        parsePageAction(reply);
     else
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
@@ -313,6 +316,14 @@ Confirmation askConfirmation(const std::string& line, const std::function<void()
         return reply == IDYES ? Confirmation::Yes : reply == IDNO ? Confirmation::No : Confirmation::Cancel;
     }
 }
+
+bool nextIs(std::string_view kind) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    return !s.answers.empty() && s.answers.front().kind == kind;
+}
+
+void reportProblem(const std::string& problem) { unanswered(problem); }
 
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,
                                     const std::function<bool(const std::string& reply)>& fits) {

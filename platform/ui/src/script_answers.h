@@ -24,6 +24,7 @@ inline constexpr std::string_view kConfirmation = "Confirmation";
 inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
 inline constexpr std::string_view kViewCertificate = "ViewCertificate";
 inline constexpr std::string_view kCertificateManager = "CertificateManager";
+inline constexpr std::string_view kPage = "Page";
 
 // The replies of "Certificate IDCANCEL", "Row IDCANCEL" and "Row CLOSE"
 // answers: no row has them.
@@ -58,6 +59,13 @@ Confirmation askConfirmation(const std::string& line, const std::function<void()
 // when the question goes to the handler (whatever it replies).
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,
                                     const std::function<bool(const std::string& reply)>& fits);
+
+// True when the next answer is for that kind of question (the HTML view's
+// page actions are taken while they come next).
+bool nextIs(std::string_view kind);
+// Hands a problem of the script (a page action that cannot be done) to the
+// handler of unanswered questions, or ends the process.
+void reportProblem(const std::string& problem);
 
 // Adds a cursor shown ("arrow", "wait", "hidden") to the cursor history.
 void recordCursor(std::string_view cursor);

@@ -270,7 +270,9 @@ namespace script {
 // manager then asks again). A template dialog (DialogBoxParam) takes one
 // "Dialog" answer each time it waits for the user: "Dialog press:6",
 // "Dialog check:246", "Dialog select:228:1" or "Dialog close" (see
-// script_dialog.h), its transcript line showing its controls' state. An optional text is a
+// script_dialog.h), its transcript line showing its controls' state. The HTML
+// view takes "Page" answers as page actions ("Page click:ID", see
+// platform/html_view.h). An optional text is a
 // substring the question's transcript line must contain. A script file
 // (UTF-8) holds one answer per line in the same form: "MessageBox IDYES
 // [text...]", "Credentials alice s3cret [text...]"; blank lines and lines

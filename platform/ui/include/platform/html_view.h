@@ -1,0 +1,146 @@
+// The HTML view: pages of a module's resources (RT_HTML) shown in one view
+// that the program drives. Two backends, chosen with the rest of the UI
+// (platform/ui.h):
+//   gtk    - a window holding a WebKitGTK view; pages come through the
+//            "res:" scheme, element access and page functions go through
+//            the page's script;
+//   script - no window; the page is parsed by libxml2's HTML parser and
+//            the same operations work on its tree. The page's own script
+//            does not run: the program registers a stand-in per page
+//            function it calls (defineFunction).
+//
+// Page addresses are "res://" + the module's full path + "/" + the
+// resource's name (resourceUrl); a relative reference of such a page
+// resolves beside it, so a command link "URL_DATACHECK" arrives as
+// ".../URL_DATACHECK". Every navigation, the program's own and the page's
+// (links, self.location), reaches beforeNavigate first, which lets it go
+// or cancels it; a cancelled navigation leaves the current page as it is.
+//
+// The view belongs to the thread that made it; its calls are made on that
+// thread, also from within its callbacks. Texts are UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::ui {
+
+// Which of the view's commands changed state (the Back and Forward buttons).
+enum class NavigationCommand { Back, Forward };
+
+struct HtmlViewEvents {
+    // Before a page is left for the URL: true cancels the navigation.
+    // May read the page being left and navigate elsewhere itself.
+    std::function<bool(const std::string& url)> beforeNavigate;
+    // The page of the URL has loaded (with its style sheets and images).
+    std::function<void(const std::string& url)> documentComplete;
+    // Going back or forward became possible or impossible.
+    std::function<void(NavigationCommand command, bool enabled)> commandStateChange;
+    // The user asked to close the view's window (gtk). The window stays
+    // until the view is destroyed: the program decides.
+    std::function<void()> closeRequested;
+};
+
+struct HtmlViewOptions {
+    std::string title;  // of the window (gtk)
+    int width = 800;
+    int height = 600;
+    HtmlViewEvents events;
+};
+
+// A user's action on the shown page, as the script answers give it
+// ("Page click:ID" ...): click an element (a link is followed, a check box
+// or radio button toggled, an onclick that sets the location followed),
+// set the value of a field ("set:ID:VALUE", the field's onchange followed
+// the same way), check or uncheck a box ("check:ID", "uncheck:ID"), select
+// the option of that value ("select:ID:VALUE"), or expect the page shown
+// to be the named resource ("expect:home.htm").
+struct PageAction {
+    enum class Kind { Click, Set, Check, Uncheck, Select, Expect };
+    Kind kind = Kind::Click;
+    std::string target;  // element id; for Expect the page's name
+    std::string value;   // Set and Select
+};
+
+// Reads "click:ID" ... as above; throws std::invalid_argument otherwise.
+PageAction parsePageAction(std::string_view text);
+
+// A stand-in for a page function, for the script backend.
+using PageFunction = std::function<void(class HtmlView& view, const std::vector<std::string>& args)>;
+
+class HtmlView {
+public:
+    virtual ~HtmlView() = default;
+
+    // Starts the navigation to the URL (beforeNavigate comes first). The
+    // script backend has finished it on return; the gtk backend has it
+    // under way (waitUntilSettled).
+    virtual void navigate(const std::string& url) = 0;
+    // Back in the view's own history of loaded pages; false when there is
+    // nothing to go back to.
+    virtual bool goBack() = 0;
+    // Waits until no navigation is under way and the page has loaded;
+    // false when that took longer than the limit.
+    virtual bool waitUntilSettled(int limitMs = 10000) = 0;
+    // The URL of the page shown; empty before the first page.
+    virtual std::string location() const = 0;
+
+    // The element operations find the element by its id. The getters give
+    // nothing, the setters false, when there is no such element or it has
+    // no such property.
+    // The value of a field (input, select: the selected option's value,
+    // textarea, button, option).
+    virtual std::optional<std::string> value(const std::string& id) = 0;
+    // A select takes only the value of one of its options.
+    virtual bool setValue(const std::string& id, const std::string& text) = 0;
+    // Check boxes and radio buttons; checking a radio button unchecks the
+    // others of its name.
+    virtual std::optional<bool> checked(const std::string& id) = 0;
+    virtual bool setChecked(const std::string& id, bool checked) = 0;
+    // The index of a select's selected option (0 when none is marked, -1
+    // when it has no options).
+    virtual std::optional<int> selectedIndex(const std::string& id) = 0;
+    virtual bool setDisabled(const std::string& id, bool disabled) = 0;
+    virtual std::optional<std::string> className(const std::string& id) = 0;
+    virtual bool setClassName(const std::string& id, const std::string& text) = 0;
+    virtual std::optional<std::string> innerHtml(const std::string& id) = 0;
+    virtual bool setInnerHtml(const std::string& id, const std::string& html) = 0;
+
+    // Calls the page function of that name with text arguments; false when
+    // the page has none (script: no stand-in) or it failed.
+    virtual bool callFunction(const std::string& name, const std::vector<std::string>& args) = 0;
+    // The stand-in the script backend calls for the page function; the
+    // gtk backend runs the page's own function and ignores it.
+    virtual void defineFunction(const std::string& name, PageFunction standIn) = 0;
+
+    // Does what the user would do; false, with the reason in *why, when
+    // the element is missing, cannot take the action, or (Expect) another
+    // page is shown. Returns once the navigation it caused has settled.
+    virtual bool perform(const PageAction& action, std::string* why = nullptr) = 0;
+
+    // Performs the page actions of the script answers (platform/ui.h,
+    // kind "Page") while the next answer is one; an action that cannot be
+    // done goes to the script's handler of unanswered questions (or ends
+    // the process) and stops the play. Returns how many were done.
+    std::size_t playScriptedActions();
+
+protected:
+    // The name of the page shown (the location after its last "/").
+    std::string pageName() const;
+};
+
+// The view of the backend in use; throws platform::WinError when no view
+// can be made (gtk: ERROR_NOT_READY without a display).
+std::unique_ptr<HtmlView> makeHtmlView(HtmlViewOptions options);
+
+// "res://" + the module's path + "/" + name, each byte outside letters,
+// digits, "-._~/" percent-encoded.
+std::string resourceUrl(const std::filesystem::path& moduleFile, std::string_view name);
+
+}  // namespace platform::ui
