@@ -24,11 +24,14 @@ inline constexpr std::string_view kConfirmation = "Confirmation";
 inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
 inline constexpr std::string_view kViewCertificate = "ViewCertificate";
 inline constexpr std::string_view kCertificateManager = "CertificateManager";
+inline constexpr std::string_view kPrint = "Print";
 
 // The replies of "Certificate IDCANCEL", "Row IDCANCEL" and "Row CLOSE"
 // answers: no row has them.
 inline constexpr int kChoiceCancelled = -1;
 inline constexpr int kChoiceClosed = -2;
+// The reply of a "Print IDCANCEL" answer (others are the copies).
+inline constexpr int kPrintCancelled = -1;
 // The reply of a "Confirmation LINK" answer.
 inline constexpr int kLinkActivated = -1;
 
@@ -58,6 +61,9 @@ Confirmation askConfirmation(const std::string& line, const std::function<void()
 // when the question goes to the handler (whatever it replies).
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,
                                     const std::function<bool(const std::string& reply)>& fits);
+
+// Adds a line to the transcript for what asks nothing of the user.
+void record(std::string line);
 
 // Adds a cursor shown ("arrow", "wait", "hidden") to the cursor history.
 void recordCursor(std::string_view cursor);
