@@ -1,11 +1,13 @@
 // The preview window on an X server of the test's own: a Czech
 // Windows-1250 document converted by the plug-in and shown by GTK through
-// its exports, left as a screenshot in the artifacts folder, and closed
-// with Enter (Close is the default button).
+// its exports, left as a screenshot in the artifacts folder; its print
+// dialog opened and cancelled; closed with Enter (Close is the default
+// button).
 #include <dlfcn.h>
 #include <iconv.h>
 
 #include <cstdint>
+#include <future>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -58,8 +60,15 @@ TEST(PreviewOnScreen, ACzechWindows1250DocumentIsShownConverted) {
         "V Českých Budějovicích dne 9. prosince 2026\n");
     const ByteVector* converted = nullptr;
     ASSERT_EQ(1, call(kyd_plugin::kTransform, arg(&document), arg("text/plain"), arg(&converted)));
-    const auto preview = [&] { return call(kyd_plugin::kPreview, arg(converted), 0, 0); };
-    EXPECT_EQ(1, user.answered("Náhled dokumentu", "Return", preview, "brisel-preview"));
+    // Print (Alt+T) opens the print dialog; Escape cancels it and the
+    // preview stays until Enter closes it.
+    auto person = std::async(std::launch::async, [&] {
+        user.answer("Náhled dokumentu", "alt+t", "brisel-preview");
+        user.answer("Print", "Escape", "brisel-print-dialog");
+        user.answer("Náhled dokumentu", "Return");
+    });
+    EXPECT_EQ(1, call(kyd_plugin::kPreview, arg(converted), 0, 0));
+    person.get();
 
     EXPECT_EQ(1, exit(0, 0));
     dlclose(module);
