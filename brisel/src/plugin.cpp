@@ -1,6 +1,6 @@
 // The three entry points of the text plug-in: it describes itself to the
-// signer, converts plain-text documents to UTF-8 and checks that a document
-// is UTF-8.
+// signer, converts plain-text documents to UTF-8, checks that a document
+// is UTF-8 and shows a document's preview.
 #include <strings.h>
 
 #include <cstdint>
@@ -15,7 +15,9 @@
 #include "code_pages.h"
 #include "messages.h"
 #include "platform/text.h"
+#include "preview_window.h"
 #include "text_conversion.h"
+#include "wait_window.h"
 #include "win32/ui.h"
 
 namespace {
@@ -80,6 +82,7 @@ int transform(Document& document, CallArg a, CallArg b, CallArg c) {
     if (strcasecmp(contentType, kContentType) != 0)
         return 0;
     document.output.clear();
+    const brisel::WaitWindow wait(brisel::messageText(brisel::Message::Transforming, g_language));
     bool converted = true;
     if (document.codePage == brisel::CodePage::None)
         document.output = *input;
@@ -96,15 +99,17 @@ int checkSemantics(CallArg a, CallArg b) {
     auto* result = reinterpret_cast<std::uint32_t*>(b);
     if (!input || !result)
         return 0;
+    const brisel::WaitWindow wait(brisel::messageText(brisel::Message::CheckingSemantics, g_language));
     *result = kyd_plugin::kNotValid;
     if (brisel::isUtf8(*input))
         *result = kyd_plugin::kValid;
     return 1;
 }
 
-// The preview window is not built into this plug-in: no document is shown.
-int preview() {
-    return 0;
+// a: the document, UTF-8; 1 once its preview was shown and closed.
+int preview(CallArg a) {
+    const ByteVector* document = nonEmpty(a);
+    return document && brisel::showPreview(*document, g_language) ? 1 : 0;
 }
 
 int setLanguage(CallArg a) {
@@ -131,7 +136,7 @@ int call(std::uint32_t command, CallArg a, CallArg b, CallArg c) {
     case kyd_plugin::kSemanticCheck:
         return checkSemantics(a, b);
     case kyd_plugin::kPreview:
-        return preview();
+        return preview(a);
     case kyd_plugin::kLanguage:
         return setLanguage(a);
     default:

@@ -30,13 +30,7 @@ bool needsRichEdit(const DialogTemplate& dialog) {
 }
 
 INT_PTR runDialog(HINSTANCE module, ULONG_PTR name, HWND owner, DLGPROC procedure, LPARAM init, bool wide) {
-    if (!procedure || name >> 16) throw WinError(ERROR_INVALID_PARAMETER, "a dialog needs a procedure and a number");
-    checkOwner(owner);
-    auto dialog = findDialogTemplate(module, static_cast<int>(name));
-    if (!dialog) throw WinError(ERROR_RESOURCE_NAME_NOT_FOUND, "the module declares no such dialog");
-    if (needsRichEdit(*dialog) && !richEditAvailable())
-        throw WinError(ERROR_CANNOT_FIND_WND_CLASS, "the rich-edit library is not loaded");
-    DialogWindow window(std::move(dialog), owner, procedure, wide);
+    DialogWindow window(checkedTemplate(module, name, owner, procedure), owner, procedure, wide);
     return window.run(init);
 }
 
@@ -97,6 +91,17 @@ BOOL monitorInfo(HMONITOR monitor, LPMONITORINFO info) {
 }
 
 }  // namespace
+
+std::shared_ptr<const DialogTemplate> checkedTemplate(HINSTANCE module, ULONG_PTR name, HWND owner,
+                                                      DLGPROC procedure) {
+    if (!procedure || name >> 16) throw WinError(ERROR_INVALID_PARAMETER, "a dialog needs a procedure and a number");
+    checkOwner(owner);
+    auto dialog = findDialogTemplate(module, static_cast<int>(name));
+    if (!dialog) throw WinError(ERROR_RESOURCE_NAME_NOT_FOUND, "the module declares no such dialog");
+    if (needsRichEdit(*dialog) && !richEditAvailable())
+        throw WinError(ERROR_CANNOT_FIND_WND_CLASS, "the rich-edit library is not loaded");
+    return dialog;
+}
 
 }  // namespace platform::ui
 

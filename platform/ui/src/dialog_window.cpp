@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "device_context.h"
+#include "text_view_messages.h"
 #include "tree_view_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -135,7 +136,7 @@ std::optional<std::size_t> DialogWindow::indexOf(int id) const {
     return std::nullopt;
 }
 
-INT_PTR DialogWindow::run(LPARAM initParam) {
+void DialogWindow::initialise(LPARAM initParam) {
     std::size_t focus = 0;
     for (std::size_t i = 0; i < m_state.controls.size(); ++i)
         if (m_state.controls[i].control.style & WS_TABSTOP) {
@@ -143,17 +144,24 @@ INT_PTR DialogWindow::run(LPARAM initParam) {
             break;
         }
     const HWND focusHandle = m_state.controls.empty() ? nullptr : controlHandle(focus);
-    try {
-        sendToDialog(WM_INITDIALOG, reinterpret_cast<WPARAM>(focusHandle), initParam);
-        deliverPosted();
-        if (!m_ended) backend().runDialog(*this);
-    } catch (...) {
-        sendToDialog(WM_DESTROY, 0, 0);
-        sendToDialog(WM_NCDESTROY, 0, 0);
-        throw;
-    }
+    sendToDialog(WM_INITDIALOG, reinterpret_cast<WPARAM>(focusHandle), initParam);
+    deliverPosted();
+}
+
+void DialogWindow::destroy() {
     sendToDialog(WM_DESTROY, 0, 0);
     sendToDialog(WM_NCDESTROY, 0, 0);
+}
+
+INT_PTR DialogWindow::run(LPARAM initParam) {
+    try {
+        initialise(initParam);
+        if (!m_ended) backend().runDialog(*this);
+    } catch (...) {
+        destroy();
+        throw;
+    }
+    destroy();
     return m_result;
 }
 
@@ -198,6 +206,8 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
         if (const auto answer = listAnswer(c, message, wParam, lParam, wide)) return *answer;
     if (c.control.kind == ControlKind::TreeView)
         if (const auto answer = treeViewAnswer(c.treeItems, message, wParam, lParam, textIn)) return *answer;
+    if (c.control.kind == ControlKind::TextView)
+        if (const auto answer = textViewAnswer(c, message, wParam, lParam, wide, textIn)) return *answer;
     return 0;
 }
 

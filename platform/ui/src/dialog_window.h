@@ -26,6 +26,10 @@ public:
     // WM_INITDIALOG, the backend's loop until EndDialog, then WM_DESTROY
     // and WM_NCDESTROY; EndDialog's value.
     INT_PTR run(LPARAM initParam);
+    // The start and the end of run() for a modeless dialog: WM_INITDIALOG
+    // and the messages it posted; WM_DESTROY and WM_NCDESTROY.
+    void initialise(LPARAM initParam);
+    void destroy();
 
     HWND handle() const { return m_handle; }
     HWND owner() const { return m_owner; }
@@ -72,6 +76,11 @@ private:
     INT_PTR m_result = 0;
     LONG_PTR m_messageResult = 0;
 };
+
+// The module's template named by the number, checked as DialogBoxParam
+// checks it; throws WinError (see win32/dialogs.h).
+std::shared_ptr<const DialogTemplate> checkedTemplate(HINSTANCE module, ULONG_PTR name, HWND owner,
+                                                      DLGPROC procedure);
 
 // The dialog a handle belongs to and, for a control, its index. Throws
 // WinError(ERROR_INVALID_WINDOW_HANDLE) for a handle of no live dialog.

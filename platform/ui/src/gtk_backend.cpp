@@ -96,6 +96,20 @@ public:
         translated([&] { showTemplateDialog(session); });
     }
 
+    void showModeless(DialogSession& session) override {
+        translated([&] { showModelessDialog(session); });
+    }
+
+    void hideModeless(DialogSession& session) override {
+        translated([&] { hideModelessDialog(session); });
+    }
+
+    std::optional<int> printText(const PrintRequest& request) override {
+        return translated([&] { return gtk::printText(request); });
+    }
+
+    void beep(unsigned int) override { gtk::beep(); }
+
     void showCursor(Cursor cursor) override { showCursorOnWindows(cursor); }
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gtk_dialog_parts.h"
+#include "gtk_text_view.h"
 #include "gtk_tree_view.h"
 #include "gtk_windows.h"
 #include "platform/dialog_session.h"
@@ -102,6 +103,7 @@ void refresh(Run& run) {
             if (s.items != c.treeItems.size()) showTreeItems(s.inner, c.treeItems);
             s.items = c.treeItems.size();
             break;
+        case ControlKind::TextView: showText(s.inner, c.control.text, c.zoom); break;
         }
     }
     if (state.topmost && !run.topmost) gtk_window_present(run.window);
@@ -210,6 +212,10 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     case ControlKind::TreeView: {
         GtkWidget* tree = newTreeView();
         return {scrolled(tree), tree};
+    }
+    case ControlKind::TextView: {
+        GtkWidget* view = newTextView();
+        return {scrolled(view), view};
     }
     }
     return {};

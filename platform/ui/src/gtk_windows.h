@@ -63,5 +63,14 @@ void showCertificateManager(const CertificateManagerRequest& request);
 // A template dialog until it has ended. What its procedure throws ends the
 // window and is thrown again.
 void showTemplateDialog(DialogSession& session);
+// A modeless dialog shown as it is, taking no input, until hidden.
+void showModelessDialog(const DialogSession& session);
+void hideModelessDialog(const DialogSession& session);
+// The print dialog, then the job: the copies printed, or nothing when the
+// user cancelled. Throws std::runtime_error when the job fails.
+std::optional<int> printText(const PrintRequest& request);
+// The display's warning sound; none before GTK has started or on another
+// thread than the UI thread.
+void beep();
 
 }  // namespace platform::ui::gtk

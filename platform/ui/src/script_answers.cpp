@@ -95,6 +95,15 @@ int parseChoiceReply(std::string_view kind, std::string_view text) {
     return value;
 }
 
+// The copies of a print job: a number from 1.
+int parseCopies(std::string_view text) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1)
+        throw std::invalid_argument("not IDCANCEL or a number of copies: \"" + std::string(text) + "\"");
+    return value;
+}
+
 Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
     int value = 0;
     if (kind == kMessageBox || kind == kOpenWith)
@@ -117,6 +126,8 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         checkDialogReply(reply);
     else if (kind == kPage)
         parsePageAction(reply);
+    else if (kind == kPrint)
+        value = reply == "IDCANCEL" ? kPrintCancelled : parseCopies(reply);
     else
         throw std::invalid_argument("not a kind of question: \"" + kind + "\"");
     return Answer{std::move(kind), std::move(reply), value, std::move(expectText)};
@@ -201,6 +212,12 @@ std::vector<std::string> cursorHistory() {
     auto& s = state();
     std::lock_guard lock(s.mutex);
     return s.cursors;
+}
+
+void record(std::string line) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.transcript.push_back(std::move(line));
 }
 
 void recordCursor(std::string_view cursor) {

@@ -25,11 +25,14 @@ inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
 inline constexpr std::string_view kViewCertificate = "ViewCertificate";
 inline constexpr std::string_view kCertificateManager = "CertificateManager";
 inline constexpr std::string_view kPage = "Page";
+inline constexpr std::string_view kPrint = "Print";
 
 // The replies of "Certificate IDCANCEL", "Row IDCANCEL" and "Row CLOSE"
 // answers: no row has them.
 inline constexpr int kChoiceCancelled = -1;
 inline constexpr int kChoiceClosed = -2;
+// The reply of a "Print IDCANCEL" answer (others are the copies).
+inline constexpr int kPrintCancelled = -1;
 // The reply of a "Confirmation LINK" answer.
 inline constexpr int kLinkActivated = -1;
 
@@ -66,6 +69,8 @@ bool nextIs(std::string_view kind);
 // Hands a problem of the script (a page action that cannot be done) to the
 // handler of unanswered questions, or ends the process.
 void reportProblem(const std::string& problem);
+// Adds a line to the transcript for what asks nothing of the user.
+void record(std::string line);
 
 // Adds a cursor shown ("arrow", "wait", "hidden") to the cursor history.
 void recordCursor(std::string_view cursor);

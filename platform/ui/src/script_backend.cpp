@@ -86,6 +86,19 @@ public:
     }
 
     void runDialog(DialogSession& session) override { script::runDialog(session); }
+    void showModeless(DialogSession& session) override { script::showModeless(session); }
+    void hideModeless(DialogSession& session) override { script::hideModeless(session); }
+
+    // Nothing is printed: the job is recorded with its copies. A question
+    // the handler answers with less than one copy is cancelled.
+    std::optional<int> printText(const PrintRequest& request) override {
+        const int copies = ask(kPrint, std::string(kPrint) + ": " + request.jobName, [](int) { return true; });
+        if (copies < 1) return std::nullopt;
+        record(std::string(kPrint) + " job " + request.jobName + ": " + std::to_string(copies) + " copies");
+        return copies;
+    }
+
+    void beep(unsigned int type) override { record("MessageBeep " + std::to_string(type)); }
 
     void showCursor(Cursor cursor) override {
         switch (cursor) {

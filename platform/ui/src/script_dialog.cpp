@@ -61,6 +61,7 @@ const char* kindName(ControlKind kind) {
     case ControlKind::DropDownList: return "dropdown";
     case ControlKind::RichEdit: return "richedit";
     case ControlKind::TreeView: return "tree";
+    case ControlKind::TextView: return "textview";
     }
     return "control";
 }
@@ -97,6 +98,7 @@ std::string describe(const DialogState& state) {
             line += "] sel " + std::to_string(c.selection);
         }
         if (c.control.kind == ControlKind::TreeView) describeTree(line, c.treeItems);
+        if (c.control.kind == ControlKind::TextView) line += " zoom " + std::to_string(c.zoom);
         if (c.checked) line += " checked";
         if (!c.enabled) line += " disabled";
         if (!c.visible) line += " hidden";
@@ -153,6 +155,12 @@ void runDialog(DialogSession& session) {
         case DialogAction::Kind::Close: session.close(); break;
         }
     }
+}
+
+void showModeless(const DialogSession& session) { record(describe(session.state())); }
+
+void hideModeless(const DialogSession& session) {
+    record(std::string(kDialog) + " " + std::to_string(session.state().templateId) + " destroyed");
 }
 
 }  // namespace platform::ui::script

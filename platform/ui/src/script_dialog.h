@@ -9,8 +9,8 @@
 //   | 239 tree ""
 //     "Signature Policy" expanded
 //       "Hash Algorithm"
-// ), and the
-// next "Dialog" answer acts: "press:ID" clicks a button or check box,
+// ; a text view shows its zoom after its text: 9999 textview "..." zoom 60),
+// and the next "Dialog" answer acts: "press:ID" clicks a button or check box,
 // "check:ID" the same for a check box only, "select:ID:ROW" selects a row
 // (from 0) of a list, "close" uses the close box. A control that is
 // missing, disabled, hidden or of another kind makes the answer a misfit.
@@ -29,5 +29,10 @@ inline constexpr std::string_view kDialog = "Dialog";
 void checkDialogReply(std::string_view reply);
 
 void runDialog(DialogSession& session);
+
+// A modeless dialog asks nothing: its line when shown, "Dialog ID
+// destroyed" when it goes.
+void showModeless(const DialogSession& session);
+void hideModeless(const DialogSession& session);
 
 }  // namespace platform::ui::script

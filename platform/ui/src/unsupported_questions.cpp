@@ -1,6 +1,7 @@
 // Backends made for other questions (tests' fakes) have no file chooser, no PIN prompt, no
 // credentials dialog, no table of rows, no confirmation, no certificate
-// dialogs and no template dialogs; they show no windows, so a cursor has nothing to change.
+// dialogs, no template dialogs and no printing; they show no windows, so a cursor has nothing to change
+// and a beep no window to come from.
 #include "platform/ui.h"
 #include "platform/win_error.h"
 
@@ -47,5 +48,17 @@ void Backend::showCursor(Cursor) {}
 void Backend::runDialog(DialogSession&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show dialogs");
 }
+
+void Backend::showModeless(DialogSession&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot show dialogs");
+}
+
+void Backend::hideModeless(DialogSession&) {}
+
+std::optional<int> Backend::printText(const PrintRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot print");
+}
+
+void Backend::beep(unsigned int) {}
 
 }  // namespace platform::ui

@@ -21,6 +21,7 @@ struct ControlState {
     std::vector<std::string> items;  // list box and drop-down list rows
     int selection = -1;
     std::vector<TreeItem> treeItems;  // tree-view items
+    int zoom = 100;                   // a text view's font scale, percent
     // The text colour (0x00BBGGRR) the procedure chose for a static, a
     // group box or a check box; none: the system's.
     std::optional<std::uint32_t> color;

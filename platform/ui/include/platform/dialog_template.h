@@ -21,6 +21,7 @@ enum class ControlKind {
     DropDownList,
     RichEdit,  // needs the rich-edit library loaded ("RICHED32.DLL")
     TreeView,
+    TextView,  // read-only plain text with zoom and printing (win32/text_view.h)
 };
 
 // Style bits the layer honours beside the kind (win32/dialogs.h names

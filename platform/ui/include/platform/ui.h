@@ -198,6 +198,12 @@ struct CertificateManagerRequest {
     std::function<bool(std::size_t tab, std::size_t row)> remove;
 };
 
+// A text sent to the printer under a job name, after the print dialog.
+struct PrintRequest {
+    std::string jobName;
+    std::string text;  // UTF-8, plain
+};
+
 // The mouse cursor over the windows of the process.
 enum class Cursor { Arrow, Wait, Hidden };
 
@@ -241,6 +247,16 @@ public:
     // Shows the modal dialog and hands the user's actions to the session
     // until it has ended (DialogBoxParam). Throws as askPin.
     virtual void runDialog(DialogSession& session);
+    // A modeless dialog (CreateDialogParam): shown as it is now, without
+    // waiting for the user, until hideModeless (DestroyWindow). Throws as
+    // askPin.
+    virtual void showModeless(DialogSession& session);
+    virtual void hideModeless(DialogSession& session);
+    // The print dialog, then the job: the copies printed, or nothing when
+    // the user cancelled. Throws as askPin.
+    virtual std::optional<int> printText(const PrintRequest& request);
+    // The warning sound (MessageBeep). Never fails.
+    virtual void beep(unsigned int type);
 };
 
 // The backend in use (chosen on first call, see above).
@@ -272,7 +288,11 @@ namespace script {
 // "Dialog check:246", "Dialog select:228:1" or "Dialog close" (see
 // script_dialog.h), its transcript line showing its controls' state. The HTML
 // view takes "Page" answers as page actions ("Page click:ID", see
-// platform/html_view.h). An optional text is a
+// platform/html_view.h). The print dialog takes "Print 2" (the copies) or
+// "Print IDCANCEL"; a job then printed adds "Print job NAME: N copies" to
+// the transcript. A modeless dialog asks nothing: it adds its line when
+// shown and "Dialog ID destroyed" when it goes; MessageBeep adds
+// "MessageBeep TYPE". An optional text is a
 // substring the question's transcript line must contain. A script file
 // (UTF-8) holds one answer per line in the same form: "MessageBox IDYES
 // [text...]", "Credentials alice s3cret [text...]"; blank lines and lines

@@ -101,6 +101,18 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
                         LPARAM dwInitParam) noexcept;
 INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
                         LPARAM dwInitParam) noexcept;
+// A modeless dialog of the same templates: the procedure gets
+// WM_INITDIALOG, then the dialog is shown and the call returns its handle
+// (null with the last error as DialogBoxParam). It asks nothing of the
+// user and lives until DestroyWindow, which sends WM_DESTROY and
+// WM_NCDESTROY; changes made after it was shown stay the dialog's record.
+HWND CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam) noexcept;
+HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam) noexcept;
+// Only a modeless dialog; FALSE with ERROR_INVALID_WINDOW_HANDLE for
+// another handle.
+BOOL DestroyWindow(HWND hWnd) noexcept;
 // Ends the dialog once its procedure returns.
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) noexcept;
 

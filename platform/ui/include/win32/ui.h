@@ -54,6 +54,10 @@ inline constexpr DWORD ERROR_INVALID_MSGBOX_STYLE = 1581;
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) noexcept;
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) noexcept;
 
+// The warning sound; uType (0xFFFFFFFF, MB_OK or an MB_ICON* value) is
+// passed on, the sound is the same. Always TRUE.
+BOOL MessageBeep(UINT uType) noexcept;
+
 // Pseudo handles, which every UI call takes (like null) as "no owner".
 HWND GetDesktopWindow() noexcept;
 HWND GetActiveWindow() noexcept;

@@ -1,0 +1,120 @@
+#include "preview_window.h"
+
+#include <string>
+
+#include "platform/dialog_templates.h"
+#include "platform/modules.h"
+#include "platform/text.h"
+#include "preview_zoom.h"
+#include "text_conversion.h"
+#include "win32/resources.h"
+#include "win32/text_view.h"
+#include "win32/ui.h"
+
+namespace brisel {
+
+namespace {
+
+constexpr int kPreviewDialog = 4000;
+constexpr int kPrintButton = 4002;
+constexpr int kZoomInButton = 4003;
+constexpr int kZoomOutButton = 4004;
+constexpr int kActualSizeButton = 4005;
+constexpr int kZoomField = 4006;
+constexpr int kCloseButton = 8;
+constexpr int kView = 9999;
+constexpr char16_t kJobName[] = u"DocumentKyd";
+
+platform::ui::DialogTemplate previewTemplate() {
+    using K = platform::ui::ControlKind;
+    // The view fills the window below the row of buttons.
+    return {kPreviewDialog, 425, 300, "MS Shell Dlg", 8, "",
+            {{kPrintButton, K::Button, "", 7, 3, 50, 14, WS_TABSTOP},
+             {kZoomOutButton, K::Button, "", 63, 3, 50, 14, WS_TABSTOP},
+             {kZoomInButton, K::Button, "", 117, 3, 50, 14, WS_TABSTOP},
+             {kActualSizeButton, K::Button, "", 171, 3, 71, 14, WS_TABSTOP},
+             {kCloseButton, K::DefaultButton, "", 249, 3, 50, 14, WS_TABSTOP},
+             {kZoomField, K::Edit, "", 388, 3, 30, 14, ES_READONLY | WS_BORDER},
+             {kView, K::TextView, "", 0, 21, 425, 279, WS_TABSTOP}}};
+}
+
+// What the window shows, handed over with WM_INITDIALOG.
+struct Preview {
+    std::u16string text;
+    Language language;
+};
+
+LPCWSTR wide(const std::u16string& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
+
+void setText(HWND dialog, int id, std::string_view utf8) {
+    SetDlgItemTextW(dialog, id, wide(platform::text::fromUtf8(utf8)));
+}
+
+// The zoom shown in the view and its field, and the buttons that can
+// still step it.
+void showZoom(HWND dialog, int zoom) {
+    SendDlgItemMessageW(dialog, kView, TXM_SETZOOM, static_cast<WPARAM>(zoom), 0);
+    setText(dialog, kZoomField, std::to_string(zoom) + "%");
+    EnableWindow(GetDlgItem(dialog, kZoomOutButton), canZoomOut(zoom) ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(dialog, kZoomInButton), canZoomIn(zoom) ? TRUE : FALSE);
+}
+
+// A zoom outside the limits is refused with the warning sound.
+void zoomTo(HWND dialog, int requested) {
+    const auto accepted = acceptedZoom(requested);
+    if (!accepted) {
+        MessageBeep(MB_ICONHAND);
+        return;
+    }
+    showZoom(dialog, *accepted);
+}
+
+int currentZoom(HWND dialog) {
+    return static_cast<int>(SendDlgItemMessageW(dialog, kView, TXM_GETZOOM, 0, 0));
+}
+
+void initialise(HWND dialog, const Preview& preview) {
+    const auto text = [&](Message message) { return messageText(message, preview.language); };
+    SetWindowTextW(dialog, wide(platform::text::fromUtf8(text(Message::PreviewTitle))));
+    setText(dialog, kPrintButton, text(Message::Print));
+    setText(dialog, kZoomOutButton, text(Message::ZoomOut));
+    setText(dialog, kZoomInButton, text(Message::ZoomIn));
+    setText(dialog, kActualSizeButton, text(Message::ActualSize));
+    setText(dialog, kCloseButton, text(Message::Close));
+    EnableWindow(GetDlgItem(dialog, kZoomField), FALSE);
+    SetDlgItemTextW(dialog, kView, wide(preview.text));
+    showZoom(dialog, kStartZoom);
+}
+
+INT_PTR previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        initialise(dialog, *reinterpret_cast<const Preview*>(lParam));
+        return TRUE;
+    }
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
+    switch (LOWORD(wParam)) {
+    case kPrintButton: SendDlgItemMessageW(dialog, kView, TXM_PRINT, 0, reinterpret_cast<LPARAM>(kJobName)); break;
+    case kZoomInButton: zoomTo(dialog, currentZoom(dialog) + kZoomStep); break;
+    case kZoomOutButton: zoomTo(dialog, currentZoom(dialog) - kZoomStep); break;
+    case kActualSizeButton: zoomTo(dialog, kActualSize); break;
+    case kCloseButton:
+    case IDCANCEL: EndDialog(dialog, kCloseButton); break;
+    default: return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool showPreview(std::span<const unsigned char> document, Language language) {
+    if (document.empty()) return false;
+    const auto text = previewText(document);
+    if (!text) return false;
+    const HINSTANCE module = platform::modules::thisModule();
+    platform::ui::declareDialogTemplate(module, previewTemplate());
+    const Preview preview{platform::text::fromUtf8(*text), language};
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(kPreviewDialog), nullptr, previewProcedure,
+                           reinterpret_cast<LPARAM>(&preview)) != -1;
+}
+
+}  // namespace brisel

@@ -1,0 +1,77 @@
+// The preview window on an X server of the test's own: a Czech
+// Windows-1250 document converted by the plug-in and shown by GTK through
+// its exports, left as a screenshot in the artifacts folder; its print
+// dialog opened and cancelled; closed with Enter (Close is the default
+// button).
+#include <dlfcn.h>
+#include <iconv.h>
+
+#include <cstdint>
+#include <future>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <kyd_plugin/kyd_plugin.h>
+
+#include "testkit/screen_user.h"
+
+namespace {
+
+using kyd_plugin::ByteVector;
+using kyd_plugin::CallArg;
+
+CallArg arg(const void* p) { return reinterpret_cast<CallArg>(p); }
+
+ByteVector windows1250(const std::string& utf8) {
+    const iconv_t converter = iconv_open("CP1250", "UTF-8");
+    std::string in = utf8;
+    ByteVector out(utf8.size());
+    char* from = in.data();
+    char* to = reinterpret_cast<char*>(out.data());
+    std::size_t left = in.size();
+    std::size_t room = out.size();
+    const std::size_t converted = iconv(converter, &from, &left, &to, &room);
+    iconv_close(converter);
+    EXPECT_NE(static_cast<std::size_t>(-1), converted);
+    out.resize(out.size() - room);
+    return out;
+}
+
+TEST(PreviewOnScreen, ACzechWindows1250DocumentIsShownConverted) {
+    TESTKIT_REQUIRE_SCREEN();
+    testkit::ScreenUser user;
+    void* module = dlopen(TESK_BRISEL_MODULE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(nullptr, module) << dlerror();
+    const auto init = reinterpret_cast<kyd_plugin::InitFunction>(dlsym(module, kyd_plugin::kInitName));
+    const auto call = reinterpret_cast<kyd_plugin::CallFunction>(dlsym(module, kyd_plugin::kCallName));
+    const auto exit = reinterpret_cast<kyd_plugin::ExitFunction>(dlsym(module, kyd_plugin::kExitName));
+    kyd_plugin::HostInfo host{};
+    host.interfaceVersion = kyd_plugin::kHostInterfaceVersion;
+    kyd_plugin::PluginInfo info{};
+    ASSERT_EQ(1, init(&host, &info));
+    std::uint32_t codePage = 2;
+    ASSERT_EQ(1, call(kyd_plugin::kCodePage, arg(&codePage), 0, 0));
+
+    const ByteVector document = windows1250(
+        "Smlouva o dílo č. 17/2026\n\n"
+        "Příliš žluťoučký kůň úpěl ďábelské ódy.\n"
+        "Zhotovitel se zavazuje provést dílo řádně a včas; objednatel dílo převezme a zaplatí.\n"
+        "V Českých Budějovicích dne 9. prosince 2026\n");
+    const ByteVector* converted = nullptr;
+    ASSERT_EQ(1, call(kyd_plugin::kTransform, arg(&document), arg("text/plain"), arg(&converted)));
+    // Print (Alt+T) opens the print dialog; Escape cancels it and the
+    // preview stays until Enter closes it.
+    auto person = std::async(std::launch::async, [&] {
+        user.answer("Náhled dokumentu", "alt+t", "brisel-preview");
+        user.answer("Print", "Escape", "brisel-print-dialog");
+        user.answer("Náhled dokumentu", "Return");
+    });
+    EXPECT_EQ(1, call(kyd_plugin::kPreview, arg(converted), 0, 0));
+    person.get();
+
+    EXPECT_EQ(1, exit(0, 0));
+    dlclose(module);
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// The text-view control as a GtkTextView: read-only plain text, never
+// markup, in a monospace font scaled by the zoom.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+namespace platform::ui::gtk {
+
+GtkWidget* newTextView();
+// Shows the text (UTF-8) at the zoom in percent; an unchanged text is not
+// set again, so the place the reader scrolled to stays.
+void showText(GtkWidget* view, const std::string& text, int zoom);
+
+}  // namespace platform::ui::gtk
