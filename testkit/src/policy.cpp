@@ -74,12 +74,15 @@ Bytes commonRules(const SignaturePolicy& policy) {
 }
 
 Bytes signPolicyInfo(const SignaturePolicy& policy) {
-    const Bytes issuerName = sequence({tlv(kSet, sequence({oid("2.5.4.3"), utf8(policy.issuer)}))});
+    const Bytes directoryName = sequence({tlv(kSet, sequence({oid("2.5.4.3"), utf8(policy.issuer)}))});
+    Bytes issuerNames = tlv(explicitTag(4), directoryName);
+    if (!policy.issuerUri.empty())
+        issuerNames = concat({issuerNames, tlv(0x86, Bytes(policy.issuerUri.begin(), policy.issuerUri.end()))});
     const Bytes signingPeriod = policy.notAfter
                                     ? sequence({generalizedTime(policy.notBefore), generalizedTime(*policy.notAfter)})
                                     : sequence({generalizedTime(policy.notBefore)});
     const Bytes anyCommitment = sequence({sequence({sequence({tlv(kNull, {})})})});
-    return sequence({oid(policy.oid), generalizedTime(policy.issued), sequence({tlv(explicitTag(4), issuerName)}),
+    return sequence({oid(policy.oid), generalizedTime(policy.issued), tlv(kSequence, issuerNames),
                      utf8(policy.fieldOfApplication),
                      sequence({signingPeriod, commonRules(policy), anyCommitment})});
 }

@@ -35,7 +35,8 @@ struct AlgorithmConstraints {
     std::vector<AlgorithmAndLength> timestampAuthority;
 };
 
-// A policy issued by the directory name CN=<issuer>, with one commitment
+// A policy issued by the directory name CN=<issuer> (and the URI, when
+// given, as its second name), with one commitment
 // rule of the empty choice and no revocation checks. The signer rules
 // always travel; a trust condition only with its trust points.
 struct SignaturePolicy {
@@ -45,6 +46,7 @@ struct SignaturePolicy {
     pki::Instant notBefore = pki::utc("2024-02-01");
     std::optional<pki::Instant> notAfter;  // unset: no end
     std::string issuer = "Tesk Policy Office";
+    std::string issuerUri;  // empty: the directory name only
     std::string fieldOfApplication = "Test signatures";
     std::vector<std::string> mandatedSignedAttrs = {kContentType, kMessageDigest};
     std::vector<std::string> mandatedUnsignedAttrs;
