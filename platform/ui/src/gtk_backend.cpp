@@ -59,6 +59,10 @@ public:
         return translated([&] { return showFileChooser(request); });
     }
 
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override {
+        return translated([&] { return showFileSave(request); });
+    }
+
     std::optional<std::string> askPin(const PinRequest& request) override {
         return translated([&] { return showPinPrompt(request); });
     }

@@ -2,9 +2,10 @@
 // caller's folder with the caller's filters, "Otevřít" and "Storno".
 // GTK offers only existing files for opening, so a file the user picks
 // always exists.
+#include "gtk_file_chooser.h"
+
 #include <sstream>
 
-#include "gtk_session.h"
 #include "gtk_windows.h"
 
 namespace platform::ui::gtk {
@@ -20,13 +21,7 @@ struct Outcome {
 
 void onResponse(GtkDialog* dialog, int response, gpointer data) {
     auto* outcome = static_cast<Outcome*>(data);
-    if (response == GTK_RESPONSE_ACCEPT) {
-        const File file(gtk_file_chooser_get_file(GTK_FILE_CHOOSER(dialog)));
-        if (file) {
-            Owned<char, g_free> path(g_file_get_path(file.get()));
-            if (path) outcome->path = path.get();
-        }
-    }
+    if (response == GTK_RESPONSE_ACCEPT) outcome->path = chosenPath(GTK_FILE_CHOOSER(dialog));
     outcome->run.finish();
 }
 
@@ -43,6 +38,29 @@ GtkFileFilter* filterOf(const FileFilter& filter) {
 
 }  // namespace
 
+void addFilters(GtkFileChooser* chooser, const std::vector<FileFilter>& filters, std::size_t shown) {
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        GtkFileFilter* filter = filterOf(filters[i]);
+        gtk_file_chooser_add_filter(chooser, filter);
+        if (i == shown) gtk_file_chooser_set_filter(chooser, filter);
+        g_object_unref(filter);
+    }
+}
+
+void startInFolder(GtkFileChooser* chooser, const std::string& folder) {
+    if (folder.empty()) return;
+    const File file(g_file_new_for_path(folder.c_str()));
+    gtk_file_chooser_set_current_folder(chooser, file.get(), nullptr);
+}
+
+std::optional<std::string> chosenPath(GtkFileChooser* chooser) {
+    const File file(gtk_file_chooser_get_file(chooser));
+    if (!file) return std::nullopt;
+    const Owned<char, g_free> path(g_file_get_path(file.get()));
+    if (!path) return std::nullopt;
+    return std::string(path.get());
+}
+
 std::optional<std::string> showFileChooser(const OpenFileRequest& request) {
     Outcome outcome;
     GtkWidget* dialog = gtk_file_chooser_dialog_new(request.title.empty() ? "Otevřít" : request.title.c_str(),
@@ -50,16 +68,8 @@ std::optional<std::string> showFileChooser(const OpenFileRequest& request) {
                                                     GTK_RESPONSE_CANCEL, "_Otevřít", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     auto* chooser = GTK_FILE_CHOOSER(dialog);
-    for (std::size_t i = 0; i < request.filters.size(); ++i) {
-        GtkFileFilter* filter = filterOf(request.filters[i]);
-        gtk_file_chooser_add_filter(chooser, filter);
-        if (i == request.filter) gtk_file_chooser_set_filter(chooser, filter);
-        g_object_unref(filter);
-    }
-    if (!request.folder.empty()) {
-        const File folder(g_file_new_for_path(request.folder.c_str()));
-        gtk_file_chooser_set_current_folder(chooser, folder.get(), nullptr);
-    }
+    addFilters(chooser, request.filters, request.filter);
+    startInFolder(chooser, request.folder);
     g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &outcome);
     outcome.run.run(GTK_WINDOW(dialog));
     return outcome.path;

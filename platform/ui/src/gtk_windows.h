@@ -44,6 +44,10 @@ bool showOpenWith(const OpenWithRequest& request);
 // The path of the file chosen, or nothing when the user cancelled or
 // closed the window.
 std::optional<std::string> showFileChooser(const OpenFileRequest& request);
+// The path settled on for saving, or nothing when the user cancelled or
+// closed the window. What settle() throws ends the window and is thrown
+// again.
+std::optional<std::string> showFileSave(const SaveFileRequest& request);
 // The PIN typed, or nothing when the user cancelled or closed the window.
 std::optional<std::string> showPinPrompt(const PinRequest& request);
 // The name and password entered, or nothing when the user cancelled or

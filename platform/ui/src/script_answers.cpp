@@ -108,7 +108,7 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
     int value = 0;
     if (kind == kMessageBox || kind == kOpenWith)
         value = parseReply(reply);
-    else if (kind == kOpenFile)
+    else if (kind == kOpenFile || kind == kSaveFile)
         value = reply == "IDCANCEL" ? IDCANCEL : IDOK;
     else if (kind == kPin)
         value = parsePinReply(reply);

@@ -16,6 +16,7 @@ namespace platform::ui::script {
 inline constexpr std::string_view kMessageBox = "MessageBox";
 inline constexpr std::string_view kOpenWith = "OpenWith";
 inline constexpr std::string_view kOpenFile = "OpenFile";
+inline constexpr std::string_view kSaveFile = "SaveFile";
 inline constexpr std::string_view kPin = "Pin";
 inline constexpr std::string_view kCredentials = "Credentials";
 inline constexpr std::string_view kCertificate = "Certificate";

@@ -6,6 +6,7 @@
 #include "script_answers.h"
 #include "script_certificate_dialogs.h"
 #include "script_dialog.h"
+#include "script_file_save.h"
 #include "win32/ui.h"
 
 namespace platform::ui::script {
@@ -42,6 +43,10 @@ public:
         });
         if (!reply || *reply == "IDCANCEL") return std::nullopt;
         return reply;
+    }
+
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override {
+        return script::saveFile(request);
     }
 
     std::optional<std::string> askPin(const PinRequest& request) override {

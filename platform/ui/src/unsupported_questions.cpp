@@ -1,4 +1,4 @@
-// Backends made for other questions (tests' fakes) have no file chooser, no PIN prompt, no
+// Backends made for other questions (tests' fakes) have no file choosers, no PIN prompt, no
 // credentials dialog, no table of rows, no confirmation, no certificate
 // dialogs, no template dialogs and no printing; they show no windows, so a cursor has nothing to change
 // and a beep no window to come from.
@@ -9,6 +9,10 @@ namespace platform::ui {
 
 std::optional<std::string> Backend::openFile(const OpenFileRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer files to open");
+}
+
+std::optional<std::string> Backend::saveFile(const SaveFileRequest&) {
+    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer files to save");
 }
 
 std::optional<std::string> Backend::askPin(const PinRequest&) {

@@ -66,6 +66,19 @@ struct OpenFileRequest {
     bool folderMustExist = false;
 };
 
+// A file to save: the folder it starts in, the name proposed there, the
+// filters (as for opening) and the one shown first. The backend calls
+// settle() with each path the user chooses (UTF-8); it returns the path to
+// save to, or nothing when the user is to choose again.
+struct SaveFileRequest {
+    std::string title;
+    std::string folder;
+    std::string name;
+    std::vector<FileFilter> filters;
+    std::size_t filter = 0;
+    std::function<std::optional<std::string>(const std::string& path)> settle;
+};
+
 // A PIN asked for a token in a reader, on behalf of a card provider.
 struct PinRequest {
     std::string provider;
@@ -220,6 +233,9 @@ public:
     // The path of the file chosen (UTF-8), or nothing when the user
     // cancelled. Throws as askPin.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request);
+    // The path settled on for saving, or nothing when the user cancelled.
+    // Throws as askPin.
+    virtual std::optional<std::string> saveFile(const SaveFileRequest& request);
     // The PIN entered, or nothing when the user cancelled. Throws WinError
     // when no prompt can be shown (ERROR_NOT_SUPPORTED from a backend that
     // has none).
@@ -268,12 +284,14 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith", "OpenFile", "Pin", "Credentials", "Certificate", "Row",
+// ("MessageBox", "OpenWith", "OpenFile", "SaveFile", "Pin", "Credentials", "Certificate", "Row",
 // "Confirmation", "SelectCertificate", "ViewCertificate",
 // "CertificateManager") and the reply: "IDYES", "IDNO", "IDOK", "IDCANCEL"
 // ... or a number; for "Pin" the PIN's digits, for "Credentials" the user
 // name and the password separated by a blank, for "OpenFile" the path of
-// the file chosen (without blanks) or "IDCANCEL", for "Certificate", "Row" and
+// the file chosen (without blanks) or "IDCANCEL", for "SaveFile" the same
+// (a path without a folder is in the dialog's folder; the folder must
+// exist; a path not settled on asks again and takes the next answer), for "Certificate", "Row" and
 // "SelectCertificate" the index of the row chosen (from 0), each of these
 // or "IDCANCEL"; a "Row" answer may also be "CLOSE" (the window closed).
 // "Confirmation" takes "IDYES", "IDNO", "IDCANCEL" or "LINK", which
@@ -312,6 +330,8 @@ void clear();
 std::size_t pending();
 // The questions asked so far, as "MessageBox: caption: text",
 // "OpenWith: file", "OpenFile: title: folder: name (patterns) ...",
+// "SaveFile: title: folder: proposed name: name (patterns) ..." (the
+// filter shown first marked "*"),
 // "Pin: provider: reader", "Credentials: server HOST:
 // realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells | of
 // | row 0 [1] ...", "Row: title: prompt: column | titles: [0] ...",

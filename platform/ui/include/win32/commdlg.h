@@ -1,4 +1,5 @@
-// The common file-open dialog: GetOpenFileNameW and CommDlgExtendedError.
+// The common file dialogs: GetOpenFileNameW, GetSaveFileNameW and
+// CommDlgExtendedError.
 #pragma once
 
 #include "win32/types.h"
@@ -54,6 +55,13 @@ struct OPENFILENAMEW {
 // size needed) or a CDERR_ code otherwise. Hooks, templates and multiple
 // selection are refused (CDERR_INITIALIZATION).
 BOOL GetOpenFileNameW(OPENFILENAMEW* lpofn) noexcept;
+// Lets the user choose a file to save, in the folder of the path lpstrFile
+// holds at start (else lpstrInitialDir, else the current folder) under the
+// name it holds. lpstrDefExt, when set, is added after a dot to a name
+// chosen without an extension. With OFN_OVERWRITEPROMPT an existing file is
+// taken only after a Yes to the question whether to replace it; No lets
+// the user choose again. Returns and fails as GetOpenFileNameW.
+BOOL GetSaveFileNameW(OPENFILENAMEW* lpofn) noexcept;
 // The reason of the calling thread's last dialog failure, 0 after a
 // success or a cancel.
 DWORD CommDlgExtendedError() noexcept;
