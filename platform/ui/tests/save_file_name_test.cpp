@@ -10,6 +10,7 @@
 #include "platform/ui.h"
 #include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
+#include "save_file_request.h"
 #include "win32/commdlg.h"
 
 namespace ui = platform::ui;
@@ -22,14 +23,7 @@ protected:
     void SetUp() override {
         script::clear();
         ui::setBackend(nullptr);
-        ofn.lStructSize = sizeof ofn;
-        ofn.lpstrFilter = u"Žádost v Kyd (*.req)\0*.req\0Všechny soubory (*.*)\0*.*\0";
         ofn.nFilterIndex = 2;
-        ofn.lpstrFile = file;
-        ofn.nMaxFile = 260;
-        ofn.lpstrInitialDir = folder.c_str();
-        ofn.lpstrDefExt = u"req";
-        ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
         propose(u"req_20261209101500_qc");
     }
     void TearDown() override {
@@ -43,7 +37,7 @@ protected:
     testkit::PlatformRoot root;
     std::u16string folder = root.path().u16string();
     WCHAR file[260] = {};
-    OPENFILENAMEW ofn{};
+    OPENFILENAMEW ofn = requestSaveRequest(file, folder);
 };
 
 TEST_F(SaveFileName, TheProposedNameAndFiltersAreShownAndTheDefaultExtensionIsAdded) {
