@@ -1,6 +1,5 @@
 #include "testkit/renewal_server.h"
 
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -14,8 +13,6 @@ namespace testkit {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kPython = "/usr/bin/python3";
 
 const char* replyWord(RenewalReply reply) {
     switch (reply) {
@@ -52,50 +49,25 @@ pki::Credential serverCredential(const pki::Hierarchy& pki, const std::string& h
         .build();
 }
 
-RenewalRequest readRequest(const fs::path& folder, std::size_t number) {
-    RenewalRequest request;
-    std::ifstream meta(folder / (std::to_string(number) + ".meta"));
-    for (std::string line; std::getline(meta, line);) {
-        const auto words = splitTabs(line);
-        const std::string value = words.size() > 1 ? words[1] : std::string();
-        if (words[0] == "target") request.target = value;
-        if (words[0] == "user-agent") request.userAgent = value;
-        if (words[0] == "content-type") request.contentType = value;
-        if (words[0] == "verdict") request.verdict = value;
-        if (words[0] == "number" && words.size() == 3) request.numbers.emplace_back(words[1], words[2]);
-    }
-    request.body = readFile(folder / (std::to_string(number) + ".body"));
-    return request;
-}
-
 }  // namespace
 
 RenewalServer::RenewalServer(const pki::Hierarchy& pki, const pki::Certificate& renewed, std::string hostName)
     : m_hostName(std::move(hostName)), m_folder(makeServiceFolder("testkit-renewal")) {
     try {
-        if (!fs::exists(kPython)) throw std::runtime_error(std::string("missing ") + kPython);
         writeFile(m_folder / "renewed.pem", renewed.pem());
         writeFile(m_folder / "trust.pem", pki.root.certificate.pem());
         writeFile(m_folder / "cas.pem", pki.qualifiedCa.certificate.pem() + pki.standardCa.certificate.pem());
         answer(RenewalReply::Numbers);
-        const auto files = serverCredential(pki, m_hostName).write(m_folder, "server");
-        m_service = std::make_unique<Service>(std::vector<std::string>{
-            kPython, (fs::path(TESTKIT_SCRIPTS_DIR) / "renewal_server.py").string(), "--folder", m_folder.string(),
-            "--cert", files.chainPem.string(), "--key", files.keyPem.string(), "--schema", TESTKIT_RENEWAL_SCHEMA});
-        m_port = waitForPortFile(*m_service, m_folder / "port", "the renewal server");
+        m_service = startServerScript("renewal_server.py", m_folder,
+                                      serverCredential(pki, m_hostName).write(m_folder, "server"),
+                                      {"--schema", TESTKIT_RENEWAL_SCHEMA}, m_port, "the renewal server");
     } catch (...) {
-        m_service.reset();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
+        stopAndRemove(m_service, m_folder);
         throw;
     }
 }
 
-RenewalServer::~RenewalServer() {
-    m_service.reset();
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
-}
+RenewalServer::~RenewalServer() { stopAndRemove(m_service, m_folder); }
 
 std::string RenewalServer::url() const { return "https://" + m_hostName + "/cgi-bin/renreq3.cgi"; }
 
@@ -113,8 +85,9 @@ void RenewalServer::expect(const RenewalExpectations& expectations) {
 
 std::vector<RenewalRequest> RenewalServer::requests() const {
     std::vector<RenewalRequest> out;
-    const fs::path folder = m_folder / "requests";
-    while (fs::exists(folder / (std::to_string(out.size()) + ".meta"))) out.push_back(readRequest(folder, out.size()));
+    for (auto& recorded : recordedRequests(m_folder, "body"))
+        out.push_back({recorded.field("target"), recorded.field("user-agent"), recorded.field("content-type"),
+                       std::move(recorded.body), recorded.field("verdict"), recorded.pairs("number")});
     return out;
 }
 

@@ -1,7 +1,6 @@
 #include "testkit/update_server.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -15,10 +14,6 @@ namespace testkit {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kPython = "/usr/bin/python3";
-
-fs::path scriptPath() { return fs::path(TESTKIT_SCRIPTS_DIR) / "update_server.py"; }
 
 const char* faultWord(UpdateFault fault) {
     switch (fault) {
@@ -52,49 +47,22 @@ const std::string& field(const std::string& text) {
     return text;
 }
 
-UpdateRequest readRequest(const fs::path& folder, std::size_t number) {
-    UpdateRequest request;
-    std::ifstream meta(folder / (std::to_string(number) + ".meta"));
-    for (std::string line; std::getline(meta, line);) {
-        const auto words = splitTabs(line);
-        const std::string value = words.size() > 1 ? words[1] : std::string();
-        if (words[0] == "target") request.target = value;
-        if (words[0] == "user-agent") request.userAgent = value;
-        if (words[0] == "content-type") request.contentType = value;
-        if (words[0] == "subtype") request.subType = value;
-        if (words[0] == "zip") request.zip = value;
-        if (words[0] == "file" && words.size() == 3) request.files.emplace_back(words[1], words[2]);
-    }
-    request.body = readFile(folder / (std::to_string(number) + ".xml"));
-    return request;
-}
-
 }  // namespace
 
 UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree)
     : m_folder(makeServiceFolder("testkit-update")) {
     try {
-        if (!fs::exists(kPython)) throw std::runtime_error(std::string("missing ") + kPython);
         publish(tree);
         answer(UpdateFault::None);
-        const auto files = localhostCredential(pki).write(m_folder, "server");
-        m_service = std::make_unique<Service>(std::vector<std::string>{
-            kPython, scriptPath().string(), "--folder", m_folder.string(), "--cert", files.chainPem.string(),
-            "--key", files.keyPem.string()});
-        m_port = waitForPortFile(*m_service, m_folder / "port", "the update server");
+        m_service = startServerScript("update_server.py", m_folder, localhostCredential(pki).write(m_folder, "server"),
+                                      {}, m_port, "the update server");
     } catch (...) {
-        m_service.reset();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
+        stopAndRemove(m_service, m_folder);
         throw;
     }
 }
 
-UpdateServer::~UpdateServer() {
-    m_service.reset();
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
-}
+UpdateServer::~UpdateServer() { stopAndRemove(m_service, m_folder); }
 
 std::string UpdateServer::url() const {
     return "https://127.0.0.1:" + std::to_string(m_port) + "/cgi-bin/upgradeapp.cgi";
@@ -124,8 +92,10 @@ void UpdateServer::answer(UpdateFault fault) { replaceFile(m_folder / "fault", f
 
 std::vector<UpdateRequest> UpdateServer::requests() const {
     std::vector<UpdateRequest> out;
-    const fs::path folder = m_folder / "requests";
-    while (fs::exists(folder / (std::to_string(out.size()) + ".meta"))) out.push_back(readRequest(folder, out.size()));
+    for (auto& recorded : recordedRequests(m_folder, "xml"))
+        out.push_back({recorded.field("target"), recorded.field("user-agent"), recorded.field("content-type"),
+                       std::move(recorded.body), recorded.field("subtype"), recorded.field("zip"),
+                       recorded.pairs("file")});
     return out;
 }
 
