@@ -1,0 +1,20 @@
+// Draws the text progress control with cairo: the filled part in the bar
+// colour, the rest in the background colour, and the text over both, in
+// the text-on-bar colour where it lies over the bar and the text colour
+// elsewhere.
+#pragma once
+
+#include <cairo.h>
+
+#include "halvex/controls/progress_model.h"
+
+namespace halvex::controls {
+
+enum class BarOrientation { horizontal, vertical };
+
+// Paints a control of width x height pixels at the context's origin. A
+// vertical bar fills from the bottom and its text runs upwards.
+void paintProgress(cairo_t* cairo, const TextProgressModel& model, int width, int height,
+                   BarOrientation orientation = BarOrientation::horizontal);
+
+}  // namespace halvex::controls
