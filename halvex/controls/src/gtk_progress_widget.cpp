@@ -47,9 +47,10 @@ GtkWidget* makeTextProgressWidget(BarOrientation orientation) {
     g_object_set_data_full(G_OBJECT(area), kKey, widget, [](gpointer data) { delete static_cast<ProgressWidget*>(data); });
     gtk_drawing_area_set_draw_func(
         GTK_DRAWING_AREA(area),
-        [](GtkDrawingArea*, cairo_t* cairo, int width, int height, gpointer data) {
+        [](GtkDrawingArea* drawn, cairo_t* cairo, int width, int height, gpointer data) {
             const auto* self = static_cast<ProgressWidget*>(data);
-            paintProgress(cairo, self->model, width, height, self->orientation);
+            const PangoFontDescription* font = pango_context_get_font_description(gtk_widget_get_pango_context(GTK_WIDGET(drawn)));
+            paintProgress(cairo, self->model, width, height, self->orientation, font);
         },
         widget, nullptr);
     return area;

@@ -51,7 +51,8 @@ void drawText(cairo_t* cairo, PangoLayout* layout, const TextProgressModel& mode
 
 }  // namespace
 
-void paintProgress(cairo_t* cairo, const TextProgressModel& model, int width, int height, BarOrientation orientation) {
+void paintProgress(cairo_t* cairo, const TextProgressModel& model, int width, int height, BarOrientation orientation,
+                   const PangoFontDescription* font) {
     if (width <= 0 || height <= 0) return;
     cairo_save(cairo);
     // Everything is drawn along x; a vertical bar turns the context so that
@@ -74,6 +75,7 @@ void paintProgress(cairo_t* cairo, const TextProgressModel& model, int width, in
     const std::string text = model.text();
     if (!text.empty()) {
         std::unique_ptr<PangoLayout, void (*)(gpointer)> layout(pango_cairo_create_layout(cairo), g_object_unref);
+        if (font) pango_layout_set_font_description(layout.get(), font);
         pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
         drawText(cairo, layout.get(), model, length, across, 0, bar.start, model.textColour());
         drawText(cairo, layout.get(), model, length, across, bar.start, bar.end, model.textOnBarColour());

@@ -8,13 +8,16 @@
 
 #include "halvex/controls/progress_model.h"
 
+typedef struct _PangoFontDescription PangoFontDescription;
+
 namespace halvex::controls {
 
 enum class BarOrientation { horizontal, vertical };
 
 // Paints a control of width x height pixels at the context's origin. A
-// vertical bar fills from the bottom and its text runs upwards.
+// vertical bar fills from the bottom and its text runs upwards. The text
+// is in `font` (the control's), else in Pango's default.
 void paintProgress(cairo_t* cairo, const TextProgressModel& model, int width, int height,
-                   BarOrientation orientation = BarOrientation::horizontal);
+                   BarOrientation orientation = BarOrientation::horizontal, const PangoFontDescription* font = nullptr);
 
 }  // namespace halvex::controls
