@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "halvex/controls/bitmap_resource.h"
 #include "halvex/controls/pixel_processors.h"
 #include "halvex/controls/toolbar_images.h"
 
@@ -139,6 +140,20 @@ TEST(BitmapDecoding, RowsOfEitherOrderAndHostileHeadersRefused) {
     EXPECT_THROW(decodeBitmap24(bitmapBytes(1 << 30, 1 << 30, 24, false, 0)), std::invalid_argument);
     EXPECT_THROW(decodeBitmap24(bitmapBytes(2, static_cast<int>(0x80000000u), 24, false, 0)), std::invalid_argument);
     EXPECT_THROW(decodeBitmap24(std::vector<std::uint8_t>{'B', 'M', 1}), std::invalid_argument);
+}
+
+// toolbar.bmp, written by ImageMagick, is this program's bitmap 131.
+TEST(BitmapDecoding, TheProgramsBitmapResourceAsAPeerWroteIt) {
+    const Bitmap strip = loadBitmapResource(nullptr, 131);
+    ASSERT_EQ(strip.width, 48);
+    ASSERT_EQ(strip.height, 24);
+    EXPECT_EQ(strip.at(0, 0), kMagenta);
+    EXPECT_EQ(strip.at(4, 4), rgb(200, 40, 40));
+    EXPECT_EQ(strip.at(19, 19), rgb(200, 40, 40));
+    EXPECT_EQ(strip.at(20, 19), kMagenta);
+    EXPECT_EQ(strip.at(43, 4), rgb(40, 160, 40));
+    EXPECT_EQ(toolbarImageCount(strip), 2);
+    EXPECT_THROW(loadBitmapResource(nullptr, 132), std::runtime_error);
 }
 
 }  // namespace
