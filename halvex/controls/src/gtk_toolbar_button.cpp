@@ -57,9 +57,11 @@ GdkTexture* makeMaskedTexture(const Bitmap& bitmap) {
 }
 
 GtkWidget* makeToolbarButton(const ToolbarImages& images, int index) {
-    auto* textures = new ButtonTextures{makeMaskedTexture(toolbarImage(images.hot, index)),
-                                        makeMaskedTexture(toolbarImage(images.normal, index)),
-                                        makeMaskedTexture(toolbarImage(images.disabled, index))};
+    // Cut first: a missing image throws before anything is made.
+    const Bitmap hot = toolbarImage(images.hot, index);
+    const Bitmap normal = toolbarImage(images.normal, index);
+    const Bitmap disabled = toolbarImage(images.disabled, index);
+    auto* textures = new ButtonTextures{makeMaskedTexture(hot), makeMaskedTexture(normal), makeMaskedTexture(disabled)};
     GtkWidget* picture = gtk_picture_new();
     gtk_picture_set_can_shrink(GTK_PICTURE(picture), FALSE);
     GtkWidget* button = gtk_button_new();
