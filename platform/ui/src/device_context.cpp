@@ -15,6 +15,8 @@ HDC const kContextHandle = reinterpret_cast<HDC>(std::uintptr_t{0x50010});
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kButtonFace = RGB(240, 240, 240);
+constexpr COLORREF kWindow = RGB(255, 255, 255);
+constexpr COLORREF kHighlight = RGB(0, 120, 215);
 constexpr int kPaletteSize = 31;
 
 }  // namespace
@@ -47,7 +49,14 @@ int SetBkMode(HDC hdc, int mode) noexcept {
     return context->setBkMode(mode);
 }
 
-DWORD GetSysColor(int nIndex) noexcept { return nIndex == COLOR_BTNFACE ? platform::ui::kButtonFace : platform::ui::kBlack; }
+DWORD GetSysColor(int nIndex) noexcept {
+    switch (nIndex) {
+    case COLOR_BTNFACE: return platform::ui::kButtonFace;
+    case COLOR_WINDOW: return platform::ui::kWindow;
+    case COLOR_HIGHLIGHT: return platform::ui::kHighlight;
+    default: return platform::ui::kBlack;
+    }
+}
 
 HBRUSH GetSysColorBrush(int nIndex) noexcept {
     if (nIndex < 0 || nIndex >= platform::ui::kPaletteSize) return nullptr;

@@ -196,9 +196,12 @@ inline constexpr int OPAQUE = 2;
 COLORREF SetTextColor(HDC hdc, COLORREF color) noexcept;
 // The mode before; 0 for a context that is not being drawn.
 int SetBkMode(HDC hdc, int mode) noexcept;
+inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWTEXT = 8;
+inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_BTNFACE = 15;
 inline constexpr int COLOR_BTNTEXT = 18;
-// The system palette: button face light grey, texts black.
+// The system palette: button face light grey, window white, highlight
+// blue, texts black.
 DWORD GetSysColor(int nIndex) noexcept;
 HBRUSH GetSysColorBrush(int nIndex) noexcept;
