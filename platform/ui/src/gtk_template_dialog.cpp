@@ -130,6 +130,8 @@ void onClicked(GtkWidget*, gpointer data) {
     act(*hook->run, [hook] { hook->run->session.press(hook->id); });
 }
 
+void onStaticReleased(GtkGestureClick*, int, double, double, gpointer data) { onClicked(nullptr, data); }
+
 void onRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
     auto* hook = static_cast<Hook*>(data);
     if (!row) return;
@@ -182,6 +184,11 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
         gtk_label_set_wrap(GTK_LABEL(label), TRUE);
         gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+        if (t.style & kStyleNotify) {
+            GtkGesture* click = gtk_gesture_click_new();
+            g_signal_connect(click, "released", G_CALLBACK(onStaticReleased), hook);
+            gtk_widget_add_controller(label, GTK_EVENT_CONTROLLER(click));
+        }
         return {label, label};
     }
     case ControlKind::GroupBox: {
