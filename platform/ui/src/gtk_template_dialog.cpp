@@ -244,7 +244,10 @@ void showTemplateDialog(DialogSession& session) {
         hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
         run.shown.push_back(makeWidget(c.control, hooks.back().get()));
         GtkWidget* outer = run.shown.back().outer;
-        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), pixelsY(c.control.cy));
+        // A drop-down list's template height counts its opened list; closed
+        // it is one line high, and would otherwise cover what lies below.
+        const bool dropDown = c.control.kind == ControlKind::DropDownList;
+        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), dropDown ? -1 : pixelsY(c.control.cy));
         gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
     }

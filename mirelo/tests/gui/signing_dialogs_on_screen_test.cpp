@@ -1,0 +1,60 @@
+// The container road's dialogs on an X server of the test's own, each in a
+// GTK window left as a screenshot in the artifacts folder and answered
+// with keys: the MIME text (template 200) closed by Enter, the charset
+// choice (202) confirmed by Enter, and the container confirmation (206)
+// with a loaded policy answered No by its mnemonic.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mime_enc_dlg.h"
+#include "sign_enc_dlg.h"
+#include "sign_enc_kyd_dlg.h"
+#include "signer_kyd.h"
+#include "testkit/platform_root.h"
+#include "testkit/policy.h"
+#include "testkit/scoped_env.h"
+#include "testkit/screen_user.h"
+#include "win32/ui.h"
+
+namespace {
+
+class NoActions : public KydConfirmationActions {
+public:
+    bool ShowDocument(HWND) override { return false; }
+    bool ChooseSigningCertificate(HWND) override { return false; }
+};
+
+TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswerTheKeyboard) {
+    TESTKIT_REQUIRE_SCREEN();
+    testkit::PlatformRoot root;
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
+    const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
+    const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
+
+    testkit::ScreenUser user;
+    TSignerKyd signer;
+    ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
+    ASSERT_TRUE(signer.SetSignPolicyFile(policy.string())) << signer.GetLastErrorStr();
+
+    const std::string mime =
+        "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: filename=\"smlouva.txt\"\r\n\r\nU21sb3V2YSBvIGTDrWxv\r\n";
+    const auto showMime = [&] { return TMimeEncDlg(mime).Show(nullptr); };
+    EXPECT_EQ(IDOK, user.answered("MIME encoded document", "Return", showMime, "mirelo-mime-text"));
+
+    const auto chooseCharset = [&] { return signer.SelectSignCharset(); };
+    EXPECT_TRUE(user.answered("Character set of the signing document", "Return", chooseCharset,
+                              "mirelo-charset-choice"));
+    EXPECT_EQ(0, signer.GetLastErrorNumber());
+
+    NoActions actions;
+    std::vector<SignJobDocument> documents{{"/data/smlouva.txt", {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
+    const auto confirm = [&] {
+        return TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr);
+    };
+    EXPECT_EQ(IDNO, user.answered("Confirmation", "alt+n", confirm, "mirelo-container-confirmation"));
+}
+
+}  // namespace
