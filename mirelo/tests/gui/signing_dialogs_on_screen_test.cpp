@@ -2,10 +2,14 @@
 // GTK window left as a screenshot in the artifacts folder and answered
 // with keys: the MIME text (template 200) closed by Enter, the charset
 // choice (202) confirmed by Enter, and the container confirmation (206)
-// with a loaded policy answered No by its mnemonic.
+// with a loaded policy, whose policy line, clicked with the mouse, opens the
+// policy viewer, answered No by its mnemonic.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mime_enc_dlg.h"
@@ -14,6 +18,7 @@
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
+#include "testkit/process.h"
 #include "testkit/scoped_env.h"
 #include "testkit/screen_user.h"
 #include "win32/ui.h"
@@ -51,10 +56,20 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
 
     NoActions actions;
     std::vector<SignJobDocument> documents{{"/data/smlouva.txt", {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
-    const auto confirm = [&] {
-        return TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr);
-    };
-    EXPECT_EQ(IDNO, user.answered("Confirmation", "alt+n", confirm, "mirelo-container-confirmation"));
+    // The policy's issuer line lies at 14, 176 dialog units: 21, 286 pixels.
+    auto clicker = std::async(std::launch::async, [&] {
+        const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Confirmation$"});
+        ASSERT_EQ(0, found.exitCode) << found.err;
+        const std::string window = found.out.substr(0, found.out.find('\n'));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, "40", "291", "click", "1"});
+        EXPECT_EQ(0, clicked.exitCode) << clicked.err;
+        user.answer("Signature policy", "Return", "mirelo-policy-from-confirmation");
+        user.answer("Confirmation", "alt+n", "mirelo-container-confirmation");
+    });
+    EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
+    clicker.get();
+    EXPECT_EQ(0, signer.GetLastErrorNumber()) << "the viewer ended by OK";
 }
 
 }  // namespace
