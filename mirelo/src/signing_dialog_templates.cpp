@@ -82,7 +82,7 @@ DialogTemplate SignEncKydTemplate() {
              {238, ControlKind::Static, "Obnovit certifikát", 7, 146, 353, 8},
              {243, ControlKind::GroupBox, "", 7, 156, 353, 74},
              {244, ControlKind::CheckBox, "Souhlasím s podpisovou politikou", 14, 164, 250, 10, WS_TABSTOP},
-             {245, ControlKind::Static, "DN politika", 14, 176, 339, 8},
+             {245, ControlKind::Static, "DN politika", 14, 176, 339, 8, SS_NOTIFY},
              {258, ControlKind::Static, "Identifikátor (OID)", 14, 187, 90, 8},
              {257, ControlKind::Edit, "", 106, 186, 247, 12, ES_READONLY | WS_BORDER},
              {259, ControlKind::Edit, "", 14, 201, 339, 26, ES_READONLY | ES_MULTILINE | WS_VSCROLL | WS_BORDER},

@@ -1,10 +1,12 @@
 // The container road's confirmation as the user sees it, through the
 // script backend: Yes follows the two agreements (the policy's only while
 // a policy is loaded), showing the document through the signing operation
-// ticks the content agreement, the MIME text shows in its own dialog, and the document check's state has its
-// colour.
+// ticks the content agreement, the MIME text shows in its own dialog, a click
+// on the policy line shows the policy held in its viewer, and the document
+// check's state has its colour.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,25 @@ TEST_F(SignEncKydDialog, WithoutAPolicySeeingTheDocumentIsTheAgreementYesNeedsAn
     EXPECT_EQ("254 richedit \"ab\"", control(lines[1], 254)) << lines[1];
     EXPECT_TRUE(contains(control(lines[3], 246), "checked")) << lines[3];
     EXPECT_FALSE(contains(control(lines[3], 6), "disabled")) << lines[3];
+}
+
+// The viewer shows the policy the signer loaded, though its file is gone,
+// and OK there leads back to the confirmation as it was.
+TEST_F(SignEncKydDialog, ClickingThePolicyLineShowsThePolicyHeldThenTheConfirmationAgain) {
+    loadPolicy();
+    std::filesystem::remove(root.path() / "policy.der");
+    script::queue("Dialog", "press:245");
+    script::queue("Dialog", "press:1");
+    script::queue("Dialog", "press:7");
+    EXPECT_EQ(IDNO, show());
+
+    const auto lines = script::transcript();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_TRUE(contains(lines[1], "Dialog 214: Signature policy | 239 tree \"\"\n  \"Signature Policy\" expanded"))
+        << lines[1];
+    EXPECT_TRUE(contains(lines[1], testkit::policy::SignaturePolicy{}.oid)) << lines[1];
+    EXPECT_TRUE(contains(lines[1], "Tesk Policy Office")) << lines[1];
+    EXPECT_EQ(lines[0], lines[2]);
 }
 
 TEST_F(SignEncKydDialog, TheDocumentChecksStateIsGreenBlueOrRed) {

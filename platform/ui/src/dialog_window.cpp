@@ -237,8 +237,9 @@ void DialogWindow::press(int id) {
     const auto index = indexOf(id);
     if (!index) return;
     auto& c = m_state.controls[*index];
-    if (!c.enabled || !c.visible || !isButton(c.control.kind)) return;
+    if (!c.enabled || !c.visible || !takesClicks(c.control)) return;
     if (c.control.kind == ControlKind::CheckBox) c.checked = !c.checked;
+    // BN_CLICKED and STN_CLICKED are the same 0.
     sendToDialog(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
                  reinterpret_cast<LPARAM>(controlHandle(*index)));
 }

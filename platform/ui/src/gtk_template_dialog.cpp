@@ -130,6 +130,8 @@ void onClicked(GtkWidget*, gpointer data) {
     act(*hook->run, [hook] { hook->run->session.press(hook->id); });
 }
 
+void onStaticReleased(GtkGestureClick*, int, double, double, gpointer data) { onClicked(nullptr, data); }
+
 void onRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
     auto* hook = static_cast<Hook*>(data);
     if (!row) return;
@@ -182,6 +184,11 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
         gtk_label_set_wrap(GTK_LABEL(label), TRUE);
         gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+        if (t.style & kStyleNotify) {
+            GtkGesture* click = gtk_gesture_click_new();
+            g_signal_connect(click, "released", G_CALLBACK(onStaticReleased), hook);
+            gtk_widget_add_controller(label, GTK_EVENT_CONTROLLER(click));
+        }
         return {label, label};
     }
     case ControlKind::GroupBox: {
@@ -237,7 +244,10 @@ void showTemplateDialog(DialogSession& session) {
         hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
         run.shown.push_back(makeWidget(c.control, hooks.back().get()));
         GtkWidget* outer = run.shown.back().outer;
-        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), pixelsY(c.control.cy));
+        // A drop-down list's template height counts its opened list; closed
+        // it is one line high, and would otherwise cover what lies below.
+        const bool dropDown = c.control.kind == ControlKind::DropDownList;
+        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), dropDown ? -1 : pixelsY(c.control.cy));
         gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
     }

@@ -119,8 +119,7 @@ bool fits(const DialogState& state, const DialogAction& action) {
     if (!c) return false;
     const auto kind = c->control.kind;
     switch (action.kind) {
-    case DialogAction::Kind::Press:
-        return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
+    case DialogAction::Kind::Press: return takesClicks(c->control);
     case DialogAction::Kind::Check: return kind == ControlKind::CheckBox;
     case DialogAction::Kind::Select:
         return (kind == ControlKind::ListBox || kind == ControlKind::DropDownList) &&

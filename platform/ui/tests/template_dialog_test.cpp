@@ -26,6 +26,7 @@ constexpr int kWarning = 10;
 constexpr int kList = 11;
 constexpr int kAgree = 12;
 constexpr int kText = 13;
+constexpr int kDetails = 14;
 constexpr UINT kLateMessage = WM_USER + 7;
 
 HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7000});
@@ -38,12 +39,14 @@ ui::DialogTemplate sample() {
              {kWarning, K::Static, "Varování", 10, 10, 180, 8},
              {kList, K::ListBox, "", 10, 20, 180, 30},
              {kAgree, K::CheckBox, "Souhlasím", 10, 55, 180, 10},
-             {kText, K::RichEdit, "", 10, 70, 180, 20, ES_READONLY | ES_MULTILINE}}};
+             {kText, K::RichEdit, "", 10, 70, 180, 20, ES_READONLY | ES_MULTILINE},
+             {kDetails, K::Static, "Podrobnosti", 130, 100, 60, 8, SS_NOTIFY}}};
 }
 
 // Fills the list, selects its first row and asks for a later message at
 // start; shows the selected row in the text; paints the warning red once
-// the box is ticked; ends with IDYES plus 100 when the box was ticked.
+// the box is ticked; shows "details" in the text when the notifying static
+// is clicked; ends with IDYES plus 100 when the box was ticked.
 INT_PTR sampleProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -68,6 +71,8 @@ INT_PTR sampleProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == kList && HIWORD(wParam) == LBN_SELCHANGE) {
             const auto row = SendDlgItemMessageA(dialog, kList, LB_GETCURSEL, 0, 0);
             SetDlgItemTextA(dialog, kText, ("row " + std::to_string(row)).c_str());
+        } else if (LOWORD(wParam) == kDetails && HIWORD(wParam) == STN_CLICKED) {
+            SetDlgItemTextA(dialog, kText, "details");
         } else if (LOWORD(wParam) == IDYES || LOWORD(wParam) == IDCANCEL) {
             const bool ticked = SendDlgItemMessageA(dialog, kAgree, BM_GETCHECK, 0, 0) == BST_CHECKED;
             EndDialog(dialog, LOWORD(wParam) + (ticked ? 100 : 0));
@@ -140,6 +145,31 @@ TEST_F(TemplateDialogs, AHiddenButtonCannotBePressedAndClosingIsCancel) {
     script::onUnanswered(nullptr);
     script::queue("Dialog", "close");
     EXPECT_EQ(IDCANCEL, show());
+    FreeLibrary(richEdit);
+}
+
+// A static that notifies takes a click as a command; one that does not
+// cannot be pressed.
+TEST_F(TemplateDialogs, OnlyANotifyingStaticTakesClicks) {
+    const HMODULE richEdit = LoadLibraryA("RICHED32.DLL");
+    ASSERT_NE(nullptr, richEdit);
+    script::queue("Dialog", "press:14");
+    script::queue("Dialog", "press:6");
+    EXPECT_EQ(IDYES, show());
+    const auto lines = script::transcript();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_NE(std::string::npos, lines[1].find("13 richedit \"details\" | 14 static \"Podrobnosti\"")) << lines[1];
+
+    std::vector<std::string> problems;
+    script::onUnanswered([&](const std::string& problem) {
+        problems.push_back(problem);
+        return 0;
+    });
+    script::queue("Dialog", "press:10");
+    EXPECT_EQ(-1, show());
+    EXPECT_EQ(ERROR_CANCELLED, GetLastError());
+    EXPECT_EQ(1u, problems.size());
+    script::onUnanswered(nullptr);
     FreeLibrary(richEdit);
 }
 

@@ -28,8 +28,11 @@ struct AlgorithmAndLength {
 };
 
 // Each list is left out of the policy when empty; the whole set when all are.
+// The signer list names the digests signatures may use, as an authority's
+// policy does: SHA-256, SHA-384 and SHA-512 unless a test says otherwise.
 struct AlgorithmConstraints {
-    std::vector<AlgorithmAndLength> signer;
+    std::vector<AlgorithmAndLength> signer = {
+        {"2.16.840.1.101.3.4.2.1"}, {"2.16.840.1.101.3.4.2.2"}, {"2.16.840.1.101.3.4.2.3"}};
     std::vector<AlgorithmAndLength> endEntity;
     std::vector<AlgorithmAndLength> ca;
     std::vector<AlgorithmAndLength> timestampAuthority;

@@ -284,9 +284,11 @@ TEST_F(HalvexSigner, ASignedRequestIsAContainerThatUnzipAndOpensslAccept) {
     ASSERT_EQ(0, names.exitCode) << names.err;
     std::string signature, document;
     std::istringstream lines(names.out);
+    // The entries lie in the container's dated folder.
     for (std::string name; std::getline(lines, name);) {
-        if (name.rfind("S", 0) == 0 && name.ends_with(".p7s")) signature = name;
-        if (name.rfind("M", 0) == 0 && name.ends_with(".eml")) document = name;
+        const std::string file = fs::path(name).filename().string();
+        if (file.rfind("S", 0) == 0 && file.ends_with(".p7s")) signature = name;
+        if (file.rfind("M", 0) == 0 && file.ends_with(".eml")) document = name;
     }
     ASSERT_FALSE(signature.empty()) << names.out;
     ASSERT_FALSE(document.empty()) << names.out;

@@ -25,11 +25,13 @@ enum class ControlKind {
 };
 
 // Style bits the layer honours beside the kind (win32/dialogs.h names
-// them ES_MULTILINE, ES_READONLY and SS_RIGHT): a multi-line or read-only
-// edit or rich edit, a right-aligned static. Others are kept and ignored.
+// them ES_MULTILINE, ES_READONLY, SS_RIGHT and SS_NOTIFY): a multi-line or
+// read-only edit or rich edit, a right-aligned static, a static that tells
+// its dialog when it is clicked. Others are kept and ignored.
 inline constexpr std::uint32_t kStyleMultiLine = 0x0004;
 inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
 inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
+inline constexpr std::uint32_t kStyleNotify = 0x0100;
 
 struct ControlTemplate {
     int id = 0;
@@ -41,6 +43,13 @@ struct ControlTemplate {
     int cy = 0;
     std::uint32_t style = 0;
 };
+
+// Whether a click on the control reaches its dialog as WM_COMMAND: buttons,
+// check boxes and notifying statics (the notification is 0 for each).
+inline bool takesClicks(const ControlTemplate& t) {
+    return t.kind == ControlKind::Button || t.kind == ControlKind::DefaultButton ||
+           t.kind == ControlKind::CheckBox || (t.kind == ControlKind::Static && (t.style & kStyleNotify));
+}
 
 struct DialogTemplate {
     int id = 0;

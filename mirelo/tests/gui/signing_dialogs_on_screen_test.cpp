@@ -1,0 +1,75 @@
+// The container road's dialogs on an X server of the test's own, each in a
+// GTK window left as a screenshot in the artifacts folder and answered
+// with keys: the MIME text (template 200) closed by Enter, the charset
+// choice (202) confirmed by Enter, and the container confirmation (206)
+// with a loaded policy, whose policy line, clicked with the mouse, opens the
+// policy viewer, answered No by its mnemonic.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mime_enc_dlg.h"
+#include "sign_enc_dlg.h"
+#include "sign_enc_kyd_dlg.h"
+#include "signer_kyd.h"
+#include "testkit/platform_root.h"
+#include "testkit/policy.h"
+#include "testkit/process.h"
+#include "testkit/scoped_env.h"
+#include "testkit/screen_user.h"
+#include "win32/ui.h"
+
+namespace {
+
+class NoActions : public KydConfirmationActions {
+public:
+    bool ShowDocument(HWND) override { return false; }
+    bool ChooseSigningCertificate(HWND) override { return false; }
+};
+
+TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswerTheKeyboard) {
+    TESTKIT_REQUIRE_SCREEN();
+    testkit::PlatformRoot root;
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
+    const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
+    const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
+
+    testkit::ScreenUser user;
+    TSignerKyd signer;
+    ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
+    ASSERT_TRUE(signer.SetSignPolicyFile(policy.string())) << signer.GetLastErrorStr();
+
+    const std::string mime =
+        "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: filename=\"smlouva.txt\"\r\n\r\nU21sb3V2YSBvIGTDrWxv\r\n";
+    const auto showMime = [&] { return TMimeEncDlg(mime).Show(nullptr); };
+    EXPECT_EQ(IDOK, user.answered("MIME encoded document", "Return", showMime, "mirelo-mime-text"));
+
+    const auto chooseCharset = [&] { return signer.SelectSignCharset(); };
+    EXPECT_TRUE(user.answered("Character set of the signing document", "Return", chooseCharset,
+                              "mirelo-charset-choice"));
+    EXPECT_EQ(0, signer.GetLastErrorNumber());
+
+    NoActions actions;
+    std::vector<SignJobDocument> documents{{"/data/smlouva.txt", {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
+    // The policy's issuer line lies at 14, 176 dialog units: 21, 286 pixels.
+    auto clicker = std::async(std::launch::async, [&] {
+        const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Confirmation$"});
+        ASSERT_EQ(0, found.exitCode) << found.err;
+        const std::string window = found.out.substr(0, found.out.find('\n'));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, "40", "291", "click", "1"});
+        EXPECT_EQ(0, clicked.exitCode) << clicked.err;
+        user.answer("Signature policy", "Return", "mirelo-policy-from-confirmation");
+        user.answer("Confirmation", "alt+n", "mirelo-container-confirmation");
+    });
+    EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
+    clicker.get();
+    EXPECT_EQ(0, signer.GetLastErrorNumber()) << "the viewer ended by OK";
+}
+
+}  // namespace
