@@ -1,0 +1,64 @@
+// The program's one window: the wizard's view, the enrolment object and
+// the signer it owns, the three requests of the wizard, the start-up
+// checks, the frame commands (Back, Home, Refresh, Exit) and the way out.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "halvex/mirelo_signer.h"
+#include "halvex/request_model.h"
+#include "halvex_view.h"
+#include "pentak_object.h"
+#include "win32/types.h"
+
+namespace halvex {
+
+// Command ids of the toolbar and the accelerators.
+inline constexpr UINT kCommandBack = 33001;
+inline constexpr UINT kCommandHome = 33002;
+inline constexpr UINT kCommandRefresh = 33003;
+inline constexpr UINT kCommandExit = 57665;
+
+class MainFrame {
+public:
+    explicit MainFrame(const std::u16string& title);
+    // Releases the signer (its plug-ins unloaded) and then the enrolment
+    // object; never throws.
+    ~MainFrame();
+    MainFrame(const MainFrame&) = delete;
+    MainFrame& operator=(const MainFrame&) = delete;
+
+    // The start-up checks; each failure is shown and begins the exit.
+    // True when the wizard's home page is shown.
+    bool OnInitApp(const std::u16string& commandLine);
+    // Resets the three requests and shows the home page.
+    void OnUserInitApp();
+    // Logs "Exiting app" and closes the window when the loop comes round.
+    void ExitApp();
+    bool Exiting() const noexcept { return m_exiting; }
+
+    void OnCommand(UINT id);
+    void OnURL_App(const std::string& action);
+
+    // Until the window is closed (gtk); the script's page actions while
+    // they come (script).
+    void RunMessageLoop();
+
+    const std::u16string& Title() const noexcept { return m_title; }
+    HalvexView& View() { return *m_view; }
+    TCertRequest& Request(std::size_t index) { return m_requests.at(index); }
+
+private:
+    void OnPageCommand(const CommandCall& call);
+
+    std::u16string m_title;
+    PentakObject m_pentak;
+    Mirelo m_signer;
+    std::array<TCertRequest, 3> m_requests;
+    std::unique_ptr<HalvexView> m_view;
+    bool m_exiting = false;
+};
+
+}  // namespace halvex
