@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "browser_version.h"
+#include "help.h"
 #include "halvex/app_data.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
@@ -116,12 +117,22 @@ void MainFrame::OnCommand(UINT id) {
         case kCommandExit:
             m_exiting = true;
             break;
+        case kCommandHelp: {
+            const std::string page = m_view->PageName();
+            OnURL_Help(page.empty() ? std::u16string() : u"/" + platform::text::fromUtf8(page));
+            break;
+        }
         default:
             break;
     }
 }
 
 // Exact, case-sensitive actions; any other does nothing.
+void MainFrame::OnURL_Help(const std::u16string& key) {
+    TLogFile::GetInstance().PrintIfOn(u"OnURL_Help(): action %s", key.c_str());
+    if (!key.empty()) AppHelp(HelpTopic(key));
+}
+
 void MainFrame::OnURL_App(const std::string& action) {
     TLogFile::GetInstance().PrintIfOn(u"OnURL_App(): action %s", platform::text::fromUtf8(action).c_str());
     if (action == "EXIT")
@@ -136,6 +147,9 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
     switch (call.command) {
         case PageCommand::App:
             OnURL_App(call.argument);
+            break;
+        case PageCommand::Help:
+            OnURL_Help(platform::text::fromUtf8(call.argument));
             break;
         default:
             TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",

@@ -20,6 +20,7 @@ inline constexpr UINT kCommandBack = 33001;
 inline constexpr UINT kCommandHome = 33002;
 inline constexpr UINT kCommandRefresh = 33003;
 inline constexpr UINT kCommandExit = 57665;
+inline constexpr UINT kCommandHelp = 57670;
 
 class MainFrame {
 public:
@@ -39,8 +40,12 @@ public:
     void ExitApp();
     bool Exiting() const noexcept { return m_exiting; }
 
+    // Back, Home, Refresh, Exit; Help opens the topic of the page shown.
     void OnCommand(UINT id);
     void OnURL_App(const std::string& action);
+    // The help topic of the key (a help link's key or a page's "/name");
+    // nothing for an empty key.
+    void OnURL_Help(const std::u16string& key);
 
     // Until the window is closed (gtk); the script's page actions while
     // they come (script).
