@@ -1,5 +1,6 @@
 #include "halvex_view.h"
 
+#include "command_ids.h"
 #include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/page_fragments.h"
@@ -24,20 +25,26 @@ bool HasPage(const std::u16string& page) {
 
 }  // namespace
 
-HalvexView::HalvexView(const std::string& title, Frame frame) : m_frame(std::move(frame)) {
-    platform::ui::HtmlViewOptions options;
-    options.title = title;
-    options.width = 1024;
-    options.height = 768;
+HalvexView::HalvexView(platform::ui::HtmlViewOptions options, Frame frame) : m_frame(std::move(frame)) {
     options.events.beforeNavigate = [this](const std::string& url) { return OnBeforeNavigate(url); };
     options.events.documentComplete = [this](const std::string& url) { OnDocumentComplete(url); };
     options.events.commandStateChange = [this](platform::ui::NavigationCommand command, bool enabled) {
-        if (command == platform::ui::NavigationCommand::Back) m_canGoBack = enabled;
+        if (command != platform::ui::NavigationCommand::Back) return;
+        m_canGoBack = enabled;
+        UpdateBack();
+    };
+    options.events.command = [this](int command) {
+        if (m_frame.frameCommand) m_frame.frameCommand(command);
     };
     options.events.closeRequested = [this] {
         if (m_frame.closeRequested) m_frame.closeRequested();
     };
     m_view = platform::ui::makeHtmlView(std::move(options));
+    UpdateBack();
+}
+
+void HalvexView::UpdateBack() {
+    if (m_view) m_view->setCommandEnabled(kCommandBack, CanGoBack());
 }
 
 std::string HalvexView::PageName() const {
@@ -52,6 +59,7 @@ void HalvexView::Go2Res(bool withHistory, const std::u16string& page) {
         std::string left = AfterLastSlash(location);
         left.erase(0, left.find_first_not_of('/'));
         if (m_history.empty() || m_history.back() != left) m_history.push_back(left);
+        UpdateBack();
     }
     const std::string url = platform::ui::resourceUrl(toUtf8(GetModulePath()), toUtf8(page));
     TLogFile::GetInstance().PrintIfOn(u"Go2Res() url %s", fromUtf8(url).c_str());
@@ -68,6 +76,7 @@ void HalvexView::Back() {
     if (!m_history.empty()) {
         const std::string page = m_history.back();
         m_history.pop_back();
+        UpdateBack();
         m_skipOnce = true;
         Go2Res(false, fromUtf8(page));
     } else if (m_canGoBack) {
@@ -78,6 +87,7 @@ void HalvexView::Back() {
 void HalvexView::Home() {
     if (m_frame.home) m_frame.home();
     m_history.clear();
+    UpdateBack();
 }
 
 void HalvexView::ReloadPage() {
@@ -91,6 +101,7 @@ void HalvexView::ReloadPage() {
 
 void HalvexView::GoErrorPage(const std::u16string& text) {
     m_history.clear();
+    UpdateBack();
     m_errorText = text;
     TLogFile::GetInstance().Print(u"GoErrorPage(): %s", text.c_str());
     Go2Res(false, std::u16string(pages::kError));
@@ -130,7 +141,7 @@ void HalvexView::RunCommand(const CommandCall& call) {
             ReloadPage();
             break;
         default:
-            if (m_frame.command) m_frame.command(call);
+            if (m_frame.pageCommand) m_frame.pageCommand(call);
             break;
     }
 }

@@ -17,14 +17,17 @@ namespace halvex {
 class HalvexView {
 public:
     // What the view asks of its frame: a page command that is not the
-    // view's own, and the Home command (requests reset, home page shown).
+    // view's own, the Home command (requests reset, home page shown), a
+    // toolbar or accelerator command, closing the window.
     struct Frame {
-        std::function<void(const CommandCall& call)> command;
+        std::function<void(const CommandCall& call)> pageCommand;
         std::function<void()> home;
+        std::function<void(int command)> frameCommand;
         std::function<void()> closeRequested;
     };
 
-    HalvexView(const std::string& title, Frame frame);
+    // The window as the options lay it out; their events are the view's.
+    HalvexView(platform::ui::HtmlViewOptions options, Frame frame);
 
     // Shows a page of the resources; with history the page being left is
     // remembered for Back (once, when it is already on top). A name the
@@ -49,6 +52,8 @@ private:
     bool OnBeforeNavigate(const std::string& url);
     void OnDocumentComplete(const std::string& url);
     void RunCommand(const CommandCall& call);
+    // The Back button follows the histories.
+    void UpdateBack();
 
     Frame m_frame;
     std::unique_ptr<platform::ui::HtmlView> m_view;

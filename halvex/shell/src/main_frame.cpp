@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "browser_version.h"
+#include "frame_layout.h"
 #include "help.h"
 #include "halvex/app_data.h"
 #include "halvex/log.h"
@@ -35,10 +36,11 @@ MainFrame::MainFrame(const std::u16string& title)
       m_requests{TCertRequest(TAppData::Instance()), TCertRequest(TAppData::Instance()),
                  TCertRequest(TAppData::Instance())} {
     HalvexView::Frame frame;
-    frame.command = [this](const CommandCall& call) { OnPageCommand(call); };
+    frame.pageCommand = [this](const CommandCall& call) { OnPageCommand(call); };
     frame.home = [this] { OnUserInitApp(); };
+    frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
-    m_view = std::make_unique<HalvexView>(platform::text::toUtf8(title), std::move(frame));
+    m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
 }
 
 MainFrame::~MainFrame() {
@@ -103,7 +105,7 @@ void MainFrame::ExitApp() {
     m_exiting = true;
 }
 
-void MainFrame::OnCommand(UINT id) {
+void MainFrame::OnCommand(int id) {
     switch (id) {
         case kCommandBack:
             m_view->Back();

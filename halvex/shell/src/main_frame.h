@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "command_ids.h"
 #include "halvex/mirelo_signer.h"
 #include "halvex/request_model.h"
 #include "halvex_view.h"
@@ -14,13 +15,6 @@
 #include "win32/types.h"
 
 namespace halvex {
-
-// Command ids of the toolbar and the accelerators.
-inline constexpr UINT kCommandBack = 33001;
-inline constexpr UINT kCommandHome = 33002;
-inline constexpr UINT kCommandRefresh = 33003;
-inline constexpr UINT kCommandExit = 57665;
-inline constexpr UINT kCommandHelp = 57670;
 
 class MainFrame {
 public:
@@ -41,7 +35,7 @@ public:
     bool Exiting() const noexcept { return m_exiting; }
 
     // Back, Home, Refresh, Exit; Help opens the topic of the page shown.
-    void OnCommand(UINT id);
+    void OnCommand(int id);
     void OnURL_App(const std::string& action);
     // The help topic of the key (a help link's key or a page's "/name");
     // nothing for an empty key.

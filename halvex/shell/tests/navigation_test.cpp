@@ -2,12 +2,7 @@
 // dispatched by their keys, the view's own history for Back (the page left
 // by Back is not read), Home, and the error page, whose text shows
 // literally.
-#include <chrono>
-#include <cstdlib>
-#include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "command_keys.h"
 #include "halvex/app_data.h"
@@ -131,41 +126,22 @@ TEST_F(Navigation, TheErrorPageShowsItsTextLiterallyAndForgetsTheHistory) {
     EXPECT_EQ("selrequest.htm", page());
 }
 
-// The desktop's handler is a recording stand-in that writes the file it
-// was given.
 TEST_F(Navigation, HelpOpensTheTopicOfThePageOrOfTheHelpLink) {
-    const fs::path opened = root.path() / "opened.txt";
-    const fs::path opener = root.write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened.string() + "'\n");
-    fs::permissions(opener, fs::perms::owner_all);
-    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    setenv("PATH", (opener.parent_path().string() + ":" + path).c_str(), 1);
-    const auto lastOpened = [&](std::size_t count) {
-        std::vector<std::string> lines;
-        for (int wait = 0; wait < 100; ++wait) {
-            std::istringstream text(fs::exists(opened) ? root.read("opened.txt") : "");
-            lines.clear();
-            for (std::string line; std::getline(text, line);) lines.push_back(line);
-            if (lines.size() >= count) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return lines.size() == count ? fs::path(lines.back()) : fs::path();
-    };
-
+    const RecordingOpener opener(root);
     frame->OnCommand(halvex::kCommandHelp);
-    EXPECT_EQ("4014.htm", lastOpened(1).filename());
+    EXPECT_EQ("4014.htm", opener.opened(1).filename());
     frame->View().Go2Res(true, u"data_renew.htm");
     frame->OnCommand(halvex::kCommandHelp);
-    const fs::path data = lastOpened(2);
+    const fs::path data = opener.opened(2);
     EXPECT_EQ("4013.htm", data.filename());
     EXPECT_EQ("Halvex_cz", data.parent_path().filename());
     EXPECT_NE(std::string::npos, testkit::run({"cat", data.string()}).out.find("Údaje žádosti"));
 
     follow("URL_HELP_CSP_LIST");
-    EXPECT_EQ("4005.htm", lastOpened(3).filename());
+    EXPECT_EQ("4005.htm", opener.opened(3).filename());
     follow("URL_HELP_NAME");
-    EXPECT_EQ("index.htm", lastOpened(4).filename()) << "a key without a topic opens the default page";
+    EXPECT_EQ("index.htm", opener.opened(4).filename()) << "a key without a topic opens the default page";
     EXPECT_EQ("data_renew.htm", page());
-    setenv("PATH", path.c_str(), 1);
 }
 
 }  // namespace

@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -46,6 +50,41 @@ inline std::u16string readDefault(HKEY root, const std::u16string& key) {
     RegCloseKey(opened);
     return buffer;
 }
+
+// A desktop handler on PATH that writes each file it is given to a list;
+// PATH is restored when it goes.
+class RecordingOpener {
+public:
+    explicit RecordingOpener(const testkit::PlatformRoot& root)
+        : m_root(root), m_list(root.path() / "opened.txt"), m_path(std::getenv("PATH") ? std::getenv("PATH") : "") {
+        const fs::path opener =
+            root.write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_list.string() + "'\n");
+        fs::permissions(opener, fs::perms::owner_all);
+        setenv("PATH", (opener.parent_path().string() + ":" + m_path).c_str(), 1);
+    }
+    ~RecordingOpener() { setenv("PATH", m_path.c_str(), 1); }
+    RecordingOpener(const RecordingOpener&) = delete;
+    RecordingOpener& operator=(const RecordingOpener&) = delete;
+
+    // The file opened last once `count` files were opened (waits up to 5 s
+    // for the handler); empty when another number was.
+    fs::path opened(std::size_t count) const {
+        std::vector<std::string> lines;
+        for (int wait = 0; wait < 100; ++wait) {
+            std::istringstream text(fs::exists(m_list) ? m_root.read("opened.txt") : "");
+            lines.clear();
+            for (std::string line; std::getline(text, line);) lines.push_back(line);
+            if (lines.size() >= count) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return lines.size() == count ? fs::path(lines.back()) : fs::path();
+    }
+
+private:
+    const testkit::PlatformRoot& m_root;
+    fs::path m_list;
+    std::string m_path;
+};
 
 class ShellTest : public ::testing::Test {
 protected:

@@ -1,7 +1,8 @@
 // The program's window on a private X server: with the real enrolment
 // library and signing component it shows the home page in WebKitGTK; a
-// click leads to the request page and Back returns. Screenshots go to the
-// artifacts folder.
+// click leads to the request page, F1 opens its help topic, Back returns;
+// the accelerators Home and Alt+X work. Screenshots go to the artifacts
+// folder.
 #include <chrono>
 #include <memory>
 #include <string>
@@ -49,13 +50,26 @@ protected:
         ShellTest::TearDown();
     }
 
-    // Lets the view draw what it shows, then saves the screen.
-    static void screenshot(const std::string& name) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    // Lets the window handle what came and draw what it shows.
+    static void pump(int milliseconds = 800) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < until) {
             if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
         }
+    }
+    static void screenshot(const std::string& name) {
+        pump();
         s_xvfb->screenshot(name);
+    }
+    // A key pressed in the program's window.
+    static void press(const std::string& title, const std::string& key) {
+        const auto window = testkit::run({"xdotool", "search", "--name", title});
+        ASSERT_EQ(0, window.exitCode) << window.err;
+        const std::string id = window.out.substr(0, window.out.find('\n'));
+        testkit::run({"xdotool", "windowfocus", id});
+        pump(300);
+        ASSERT_EQ(0, testkit::run({"xdotool", "key", "--window", id, key}).exitCode);
+        pump();
     }
 
     static inline testkit::Xvfb* s_xvfb = nullptr;
@@ -66,7 +80,10 @@ protected:
 };
 
 TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
-    halvex::MainFrame frame(halvex::ApplyProfileEnvironment());
+    TESTKIT_REQUIRE_PROGRAM("xdotool");
+    const RecordingOpener opener(root);
+    const std::u16string title = halvex::ApplyProfileEnvironment();
+    halvex::MainFrame frame(title);
     ASSERT_TRUE(frame.OnInitApp(u"halvex"));
     auto& view = frame.View();
     ASSERT_TRUE(view.Html().waitUntilSettled());
@@ -78,12 +95,23 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;
     ASSERT_TRUE(view.Html().waitUntilSettled());
     EXPECT_EQ("selrequest.htm", view.PageName());
+    EXPECT_TRUE(view.Html().commandEnabled(halvex::kCommandBack));
     screenshot("halvex-selrequest");
+    press(platform::text::toUtf8(title), "F1");
+    EXPECT_EQ("4016.htm", opener.opened(1).filename()) << "F1 opens the page's help topic";
 
     frame.OnCommand(halvex::kCommandBack);
     ASSERT_TRUE(view.Html().waitUntilSettled());
     EXPECT_EQ("home.htm", view.PageName());
     screenshot("halvex-back-home");
+
+    // The accelerators: Home returns home, Alt+X ends the program.
+    ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;
+    press(platform::text::toUtf8(title), "Home");
+    ASSERT_TRUE(view.Html().waitUntilSettled());
+    EXPECT_EQ("home.htm", view.PageName());
+    press(platform::text::toUtf8(title), "alt+x");
+    EXPECT_TRUE(frame.Exiting());
 }
 
 }  // namespace
