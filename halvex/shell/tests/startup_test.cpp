@@ -9,6 +9,7 @@
 #include "halvex/profile.h"
 #include "halvex_app.h"
 #include "shell_fixture.h"
+#include "testkit/scoped_env.h"
 
 namespace {
 
@@ -108,6 +109,32 @@ TEST_F(Startup, TheBrowserVersionIsJudgedByItsNumbers) {
         EXPECT_NE(std::string::npos, log().find("init done"));
         fs::remove(logFile);
     }
+}
+
+// Detail entries need a "LogLevel" other than 0; an empty "LogFile" keeps
+// no log at all.
+TEST_F(Startup, TheMachinesSettingsChooseTheLogAndItsDetail) {
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_NE(std::string::npos, log().find("OnBeforeNavigate2() url")) << "no LogLevel: details are written";
+    fs::remove(logFile);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\Halvex", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    const DWORD off = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, u"LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
+                                            sizeof off));
+    RegCloseKey(key);
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_NE(std::string::npos, log().find("init done"));
+    EXPECT_EQ(std::string::npos, log().find("OnBeforeNavigate2() url"));
+    fs::remove(logFile);
+
+    setDefault(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\Halvex", u"LogFile", u"");
+    const ScopedEnv appData("APPDATA", root.path().string());
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_FALSE(fs::exists(logFile));
+    EXPECT_FALSE(fs::exists(root.path() / "Tesk" / "halvex.log"));
 }
 
 TEST_F(Startup, TheEnvironmentPicksTheServerAndTheTitle) {
