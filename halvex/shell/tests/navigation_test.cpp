@@ -80,7 +80,18 @@ TEST_F(Navigation, HomeLeadsToTheRequestPageAndBackReturnsWithoutReadingIt) {
     frame->OnCommand(halvex::kCommandBack);
     EXPECT_EQ("home.htm", page());
 
-    // A page the program does not carry leaves the view where it is.
+    // Refresh, and a changed key usage, read the page back and load it again.
+    click("HOME_LOAD");
+    const std::size_t reads = readsOf("selrequest.htm");
+    frame->OnCommand(halvex::kCommandRefresh);
+    EXPECT_EQ("selrequest.htm", page());
+    follow("URL_ONCHANGE_KEYUSAGE");
+    EXPECT_EQ("selrequest.htm", page());
+    EXPECT_EQ(reads + 2, readsOf("selrequest.htm"));
+    frame->OnCommand(halvex::kCommandHome);
+    EXPECT_EQ("home.htm", page());
+
+        // A page the program does not carry leaves the view where it is.
     frame->View().Go2Res(true, u"missing.htm");
     EXPECT_EQ("home.htm", page());
     EXPECT_NE(std::string::npos, log().find("Go2Res(): resource not exists 'missing.htm'"));
