@@ -2,6 +2,7 @@
 // the script answers and the choice of the backend.
 #include "platform/html_view.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "gtk_windows.h"
@@ -17,6 +18,24 @@ std::string HtmlView::pageName() const {
     const auto end = url.find_first_of("?#");
     const auto path = url.substr(0, end);
     return path.substr(path.rfind('/') + 1);
+}
+
+void HtmlView::setStatusText(std::size_t pane, const std::string& text) {
+    if (pane >= m_statusTexts.size()) m_statusTexts.resize(pane + 1);
+    m_statusTexts[pane] = text;
+}
+
+std::string HtmlView::statusText(std::size_t pane) const {
+    return pane < m_statusTexts.size() ? m_statusTexts[pane] : std::string();
+}
+
+void HtmlView::setCommandEnabled(int command, bool enabled) {
+    std::erase(m_disabledCommands, command);
+    if (!enabled) m_disabledCommands.push_back(command);
+}
+
+bool HtmlView::commandEnabled(int command) const {
+    return std::find(m_disabledCommands.begin(), m_disabledCommands.end(), command) == m_disabledCommands.end();
 }
 
 std::size_t HtmlView::playScriptedActions() {

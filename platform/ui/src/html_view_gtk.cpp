@@ -89,7 +89,13 @@ public:
         gtk_window_set_title(m_window, options.title.c_str());
         gtk_window_set_default_size(m_window, options.width, options.height);
         m_view = WEBKIT_WEB_VIEW(webkit_web_view_new());
-        gtk_window_set_child(m_window, GTK_WIDGET(m_view));
+        GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        if (!options.toolbar.empty()) gtk_box_append(GTK_BOX(column), makeToolbar(options.toolbar));
+        gtk_widget_set_vexpand(GTK_WIDGET(m_view), TRUE);
+        gtk_box_append(GTK_BOX(column), GTK_WIDGET(m_view));
+        if (!options.statusPanes.empty()) gtk_box_append(GTK_BOX(column), makeStatusBar(options.statusPanes));
+        gtk_window_set_child(m_window, column);
+        addAccelerators(options.accelerators);
         g_signal_connect(m_view, "decide-policy", G_CALLBACK(onDecidePolicy), this);
         g_signal_connect(m_view, "load-changed", G_CALLBACK(onLoadChanged), this);
         g_signal_connect(m_view, "load-failed", G_CALLBACK(onLoadFailed), this);
@@ -136,6 +142,17 @@ public:
     }
 
     std::string location() const override { return m_location; }
+
+    void setStatusText(std::size_t pane, const std::string& text) override {
+        HtmlView::setStatusText(pane, text);
+        if (pane < m_panes.size()) gtk_label_set_text(m_panes[pane], text.c_str());
+    }
+    void setCommandEnabled(int command, bool enabled) override {
+        HtmlView::setCommandEnabled(command, enabled);
+        for (const auto& [id, button] : m_buttons) {
+            if (id == command) gtk_widget_set_sensitive(button, enabled);
+        }
+    }
 
     std::optional<std::string> value(const std::string& id) override {
         return text(withElement(id, std::string("if(!") + kIsField + ")return null;return String(e.value);"));
@@ -197,6 +214,78 @@ public:
     }
 
 private:
+    // A command of the frame, carried by a button or a shortcut.
+    struct Sent {
+        GtkHtmlView* view;
+        int command;
+    };
+
+    void send(int command) {
+        if (m_events.command) m_events.command(command);
+    }
+
+    GtkWidget* makeToolbar(const std::vector<FrameButton>& buttons) {
+        GtkWidget* bar = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+        for (const FrameButton& button : buttons) {
+            if (button.command == 0) {
+                gtk_box_append(GTK_BOX(bar), gtk_separator_new(GTK_ORIENTATION_VERTICAL));
+                continue;
+            }
+            GtkWidget* widget = gtk_button_new_with_label(button.label.c_str());
+            gtk_button_set_has_frame(GTK_BUTTON(widget), FALSE);
+            gtk_widget_set_focusable(widget, FALSE);
+            if (!button.tooltip.empty()) gtk_widget_set_tooltip_text(widget, button.tooltip.c_str());
+            g_signal_connect_data(widget, "clicked", G_CALLBACK(onButton), new Sent{this, button.command},
+                                  [](gpointer data, GClosure*) { delete static_cast<Sent*>(data); },
+                                  GConnectFlags(0));
+            gtk_box_append(GTK_BOX(bar), widget);
+            m_buttons.emplace_back(button.command, widget);
+        }
+        return bar;
+    }
+
+    GtkWidget* makeStatusBar(const std::vector<int>& widths) {
+        GtkWidget* bar = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
+        for (const int width : widths) {
+            GtkWidget* label = gtk_label_new("");
+            gtk_label_set_xalign(GTK_LABEL(label), 0);
+            gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+            if (width > 0)
+                gtk_widget_set_size_request(label, width, -1);
+            else
+                gtk_widget_set_hexpand(label, TRUE);
+            gtk_box_append(GTK_BOX(bar), label);
+            m_panes.push_back(GTK_LABEL(label));
+        }
+        return bar;
+    }
+
+    // Caught before the page sees the key.
+    void addAccelerators(const std::vector<FrameAccelerator>& accelerators) {
+        if (accelerators.empty()) return;
+        GtkEventController* controller = gtk_shortcut_controller_new();
+        gtk_event_controller_set_propagation_phase(controller, GTK_PHASE_CAPTURE);
+        for (const FrameAccelerator& accelerator : accelerators) {
+            GtkShortcutTrigger* trigger = gtk_shortcut_trigger_parse_string(accelerator.key.c_str());
+            if (!trigger) continue;
+            GtkShortcutAction* action = gtk_callback_action_new(
+                [](GtkWidget*, GVariant*, gpointer data) -> gboolean {
+                    const auto* sent = static_cast<Sent*>(data);
+                    sent->view->send(sent->command);
+                    return TRUE;
+                },
+                new Sent{this, accelerator.command}, [](gpointer data) { delete static_cast<Sent*>(data); });
+            gtk_shortcut_controller_add_shortcut(GTK_SHORTCUT_CONTROLLER(controller),
+                                                 gtk_shortcut_new(trigger, action));
+        }
+        gtk_widget_add_controller(GTK_WIDGET(m_window), controller);
+    }
+
+    static void onButton(GtkButton* button, gpointer data) {
+        const auto* sent = static_cast<Sent*>(data);
+        if (gtk_widget_get_sensitive(GTK_WIDGET(button))) sent->view->send(sent->command);
+    }
+
     static constexpr auto kQuiet = std::chrono::milliseconds(300);
     static constexpr int kSettleLimitMs = 10000;
 
@@ -333,6 +422,8 @@ private:
     }
 
     HtmlViewEvents m_events;
+    std::vector<std::pair<int, GtkWidget*>> m_buttons;
+    std::vector<GtkLabel*> m_panes;
     GtkWindow* m_window = nullptr;
     WebKitWebView* m_view = nullptr;
     std::string m_location;

@@ -45,6 +45,23 @@ struct HtmlViewEvents {
     // The user asked to close the view's window (gtk). The window stays
     // until the view is destroyed: the program decides.
     std::function<void()> closeRequested;
+    // A toolbar button or an accelerator sent its command (gtk).
+    std::function<void(int command)> command;
+};
+
+// A button of the window's toolbar: the command it sends, its label and its
+// tooltip; command 0 is a separator.
+struct FrameButton {
+    int command = 0;
+    std::string label;
+    std::string tooltip;
+};
+
+// A key of the window that sends a command, in GTK's accelerator form
+// ("F1", "<Alt>x", "Home").
+struct FrameAccelerator {
+    std::string key;
+    int command = 0;
 };
 
 struct HtmlViewOptions {
@@ -52,6 +69,12 @@ struct HtmlViewOptions {
     int width = 800;
     int height = 600;
     HtmlViewEvents events;
+    // The frame around the page (gtk): a toolbar above it, accelerators,
+    // and status panes below it, each of the given width in pixels (0:
+    // the pane takes the room left). None of them by default.
+    std::vector<FrameButton> toolbar;
+    std::vector<FrameAccelerator> accelerators;
+    std::vector<int> statusPanes;
 };
 
 // A user's action on the shown page, as the script answers give it
@@ -124,6 +147,13 @@ public:
     // page is shown. Returns once the navigation it caused has settled.
     virtual bool perform(const PageAction& action, std::string* why = nullptr) = 0;
 
+    // The text of a status pane (out of range: ignored) and whether a
+    // toolbar command can be used; the script backend only keeps them.
+    virtual void setStatusText(std::size_t pane, const std::string& text);
+    std::string statusText(std::size_t pane) const;
+    virtual void setCommandEnabled(int command, bool enabled);
+    bool commandEnabled(int command) const;
+
     // Performs the page actions of the script answers (platform/ui.h,
     // kind "Page") while the next answer is one; an action that cannot be
     // done goes to the script's handler of unanswered questions (or ends
@@ -133,6 +163,10 @@ public:
 protected:
     // The name of the page shown (the location after its last "/").
     std::string pageName() const;
+
+private:
+    std::vector<std::string> m_statusTexts;
+    std::vector<int> m_disabledCommands;
 };
 
 // The view of the backend in use; throws platform::WinError when no view

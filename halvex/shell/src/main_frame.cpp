@@ -1,0 +1,172 @@
+#include "main_frame.h"
+
+#include <glib.h>
+
+#include "browser_version.h"
+#include "frame_layout.h"
+#include "help.h"
+#include "halvex/app_data.h"
+#include "halvex/log.h"
+#include "halvex/messages.h"
+#include "halvex/page_names.h"
+#include "halvex/resource_strings.h"
+#include "machine_values.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace halvex {
+namespace {
+
+constexpr int kErrorNoPentak = 4011;
+constexpr int kErrorNoPentakInterface = 4012;
+constexpr int kErrorPentakVersion = 4053;
+constexpr int kErrorBrowserVersion = 4001;
+
+// Logs the command line; it has no other effect.
+void LogCommandLine(const std::u16string& commandLine) {
+    if (commandLine.find_first_not_of(u' ') != std::u16string::npos)
+        TLogFile::GetInstance().PrintIfOn(u"command-line:");
+    TLogFile::GetInstance().PrintIfOn(u"%s", commandLine.c_str());
+}
+
+}  // namespace
+
+MainFrame::MainFrame(const std::u16string& title)
+    : m_title(title),
+      m_requests{TCertRequest(TAppData::Instance()), TCertRequest(TAppData::Instance()),
+                 TCertRequest(TAppData::Instance())} {
+    HalvexView::Frame frame;
+    frame.pageCommand = [this](const CommandCall& call) { OnPageCommand(call); };
+    frame.home = [this] { OnUserInitApp(); };
+    frame.frameCommand = [this](int command) { OnCommand(command); };
+    frame.closeRequested = [this] { OnCommand(kCommandExit); };
+    m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
+}
+
+MainFrame::~MainFrame() {
+    try {
+        m_signer.release();
+    } catch (...) {
+        TLogFile::GetInstance().Print(u"CMainFrame::~CMainFrame(): the signer failed to unload its plug-ins");
+    }
+    m_pentak.Release();
+}
+
+bool MainFrame::OnInitApp(const std::u16string& commandLine) {
+    TLog& log = TLogFile::GetInstance();
+    log.Print(u"init started");
+    log.Print(u"load config file %d", TAppData::Instance().LoadCspList() ? 1 : 0);
+
+    log.Print(u"init check library pentak.dll...");
+    switch (m_pentak.Create()) {
+        case PentakFailure::NoObject:
+            ErrorBox(u"", kErrorNoPentak, false, false);
+            ExitApp();
+            return false;
+        case PentakFailure::NoInterface:
+            ErrorBox(u"", kErrorNoPentakInterface, false, false);
+            ExitApp();
+            return false;
+        default:
+            break;
+    }
+    if (!m_pentak.FirstMissingMember().empty()) {
+        ErrorBox(u"", kErrorPentakVersion, false, false);
+        ExitApp();
+        return false;
+    }
+
+    log.Print(u"init check library mirelo.dll...");
+    if (!m_signer.signer() && !m_signer.init()) {
+        ExitApp();
+        return false;
+    }
+
+    log.Print(u"init check IE ver ...");
+    const std::u16string version = ReadMachineString(u"SOFTWARE\\Microsoft\\Internet Explorer", u"Version");
+    if (!BrowserVersionSufficient(version)) {
+        ErrorBox(FormatErrorMessage(kErrorBrowserVersion, false, version.c_str()), 0, false, false);
+        ExitApp();
+        return false;
+    }
+    LogCommandLine(commandLine);
+    OnUserInitApp();
+    log.Print(u"init done");
+    return true;
+}
+
+void MainFrame::OnUserInitApp() {
+    for (TCertRequest& request : m_requests) request.Reset();
+    m_view->Go2Res(true, std::u16string(pages::kHome));
+}
+
+void MainFrame::ExitApp() {
+    TLogFile::GetInstance().Print(u"Exiting app");
+    m_exiting = true;
+}
+
+void MainFrame::OnCommand(int id) {
+    switch (id) {
+        case kCommandBack:
+            m_view->Back();
+            break;
+        case kCommandHome:
+            m_view->Home();
+            break;
+        case kCommandRefresh:
+            m_view->ReloadPage();
+            break;
+        case kCommandExit:
+            m_exiting = true;
+            break;
+        case kCommandHelp: {
+            const std::string page = m_view->PageName();
+            OnURL_Help(page.empty() ? std::u16string() : u"/" + platform::text::fromUtf8(page));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+// Exact, case-sensitive actions; any other does nothing.
+void MainFrame::OnURL_Help(const std::u16string& key) {
+    TLogFile::GetInstance().PrintIfOn(u"OnURL_Help(): action %s", key.c_str());
+    if (!key.empty()) AppHelp(HelpTopic(key));
+}
+
+void MainFrame::OnURL_App(const std::string& action) {
+    TLogFile::GetInstance().PrintIfOn(u"OnURL_App(): action %s", platform::text::fromUtf8(action).c_str());
+    if (action == "EXIT")
+        ExitApp();
+    else if (action == "GOHOME")
+        OnCommand(kCommandHome);
+}
+
+// The handlers of the wizard's later steps are not built yet: their
+// commands are cancelled and logged.
+void MainFrame::OnPageCommand(const CommandCall& call) {
+    switch (call.command) {
+        case PageCommand::App:
+            OnURL_App(call.argument);
+            break;
+        case PageCommand::Help:
+            OnURL_Help(platform::text::fromUtf8(call.argument));
+            break;
+        default:
+            TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",
+                                          static_cast<int>(call.command));
+            break;
+    }
+}
+
+void MainFrame::RunMessageLoop() {
+    if (std::string_view(platform::ui::backend().name()) == "script") {
+        while (!m_exiting && m_view->Html().playScriptedActions() > 0) {
+        }
+        return;
+    }
+    while (!m_exiting) g_main_context_iteration(nullptr, TRUE);
+}
+
+}  // namespace halvex

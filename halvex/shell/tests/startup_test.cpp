@@ -1,0 +1,173 @@
+// The program's start: each piece it cannot work without, when broken,
+// gives its own message box and ends the program before the wizard shows;
+// the browser version is judged by its numbers; the profile's environment
+// picks the renewal server and the window's title.
+#include <string>
+#include <vector>
+
+#include "halvex/app_data.h"
+#include "halvex/profile.h"
+#include "halvex_app.h"
+#include "shell_fixture.h"
+#include "testkit/scoped_env.h"
+
+namespace {
+
+using namespace shell_fixture;
+namespace script = platform::ui::script;
+
+class Startup : public ShellTest {
+protected:
+    // Runs the program to its end; the boxes it showed.
+    std::vector<std::string> run(int expectedExit) {
+        EXPECT_EQ(expectedExit, halvex::RunHalvex(u"halvex")) << log();
+        return script::transcript();
+    }
+
+    // The one box shown.
+    std::string expectFailure(const std::string& shown) {
+        script::clear();
+        script::queue("MessageBox", "IDOK");
+        const auto boxes = run(1);
+        EXPECT_EQ(1u, boxes.size()) << testing::PrintToString(boxes);
+        if (boxes.empty()) return {};
+        EXPECT_NE(std::string::npos, boxes[0].find(shown)) << boxes[0];
+        EXPECT_EQ(std::string::npos, log().find("init done"));
+        return boxes[0];
+    }
+
+    void setBrowserVersion(const std::u16string& version) {
+        setDefault(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Internet Explorer", u"Version", version);
+    }
+};
+
+TEST_F(Startup, EachBrokenEnrolmentObjectEndsTheProgramWithItsMessage) {
+    registerServer(TESK_PENTAK_MODULE, true);
+    {
+        SCOPED_TRACE("no object");
+        expectFailure("Chyba při inicializaci knihovny Pentak.dll.\nZřejmě poškozená instalace aplikace.\n\n"
+                      "Kód chyby: 4011");
+    }
+    serveByStandIn(platform::text::fromUtf8(kEnrolmentClass));
+    setenv("HALVEX_STAND_IN", "no-interface", 1);
+    {
+        SCOPED_TRACE("no interface");
+        expectFailure("Chyba při inicializaci rozhraní knihovny Pentak.dll.\nZřejmě poškozená instalace "
+                      "aplikace.\n\nKód chyby: 4012");
+    }
+    setenv("HALVEX_STAND_IN", "missing:sha512Algorithm", 1);
+    {
+        SCOPED_TRACE("a member missing");
+        expectFailure("Halvex nenalezl požadovanou verzi knihovny Pentak.dll.\n\nKód chyby: 4053");
+        EXPECT_NE(std::string::npos, log().find("CheckPentak(): method/property sha512Algorithm not found"));
+        EXPECT_EQ(std::string::npos, log().find("method/property sha256Algorithm not found"));
+    }
+}
+
+// The real enrolment library passes its member check (each name asked
+// for the way IDispatch takes it); then the signer's failures stop it.
+TEST_F(Startup, EachBrokenSigningComponentEndsTheProgramWithItsMessage) {
+    const std::u16string signerClass = readDefault(HKEY_CLASSES_ROOT, std::u16string(kSignerProgId) + u"\\CLSID");
+    ASSERT_FALSE(signerClass.empty());
+    fs::rename(config / "libs" / "dll_conf" / "mirelo.signed.cfg", root.path() / "saved.cfg");
+    {
+        SCOPED_TRACE("no signed configuration");
+        expectFailure("Mirelo\nNení možné otevřít konfigurační soubor.");
+        EXPECT_NE(std::string::npos, log().find("init check library mirelo.dll")) << "the member check passed";
+    }
+    fs::rename(root.path() / "saved.cfg", config / "libs" / "dll_conf" / "mirelo.signed.cfg");
+    serveByStandIn(signerClass);
+    {
+        SCOPED_TRACE("no signer interface");
+        expectFailure("Kód chyby: 4060");
+    }
+    setDefault(HKEY_CLASSES_ROOT, u"CLSID\\" + signerClass + u"\\InprocServer32", u"",
+               platform::text::fromUtf8((root.path() / "gone" / "libmirelo.so").string()));
+    {
+        SCOPED_TRACE("no module");
+        expectFailure("Kód chyby: 4059");
+    }
+    registerServer(TESK_MIRELO_MODULE, true);
+    {
+        SCOPED_TRACE("no class of that name");
+        expectFailure("Kód chyby: 4058");
+    }
+}
+
+// Major and minor are numbers: version 10 is not version 1.
+TEST_F(Startup, TheBrowserVersionIsJudgedByItsNumbers) {
+    setBrowserVersion(u"5.0.3700");
+    const std::string box = expectFailure(
+        "Nedostatečná verze prohlížeče Internet Explorer.\nMáte verzi 5.0.3700, aplikace Halvex "
+        "potřebuje verzi nejméně 5.5.");
+    EXPECT_EQ(std::string::npos, box.find("Kód chyby"));
+    for (const std::u16string version : {u"5.5.0", u"9.11.9600.17031", u"10.0.19041", u"11", u"x.y"}) {
+        SCOPED_TRACE(platform::text::toUtf8(version));
+        setBrowserVersion(version);
+        script::clear();
+        EXPECT_TRUE(run(0).empty());
+        EXPECT_NE(std::string::npos, log().find("init done"));
+        fs::remove(logFile);
+    }
+}
+
+// Detail entries need a "LogLevel" other than 0; an empty "LogFile" keeps
+// no log at all.
+TEST_F(Startup, TheMachinesSettingsChooseTheLogAndItsDetail) {
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_NE(std::string::npos, log().find("OnBeforeNavigate2() url")) << "no LogLevel: details are written";
+    fs::remove(logFile);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\Halvex", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    const DWORD off = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, u"LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
+                                            sizeof off));
+    RegCloseKey(key);
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_NE(std::string::npos, log().find("init done"));
+    EXPECT_EQ(std::string::npos, log().find("OnBeforeNavigate2() url"));
+    fs::remove(logFile);
+
+    setDefault(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\Halvex", u"LogFile", u"");
+    const ScopedEnv appData("APPDATA", root.path().string());
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_FALSE(fs::exists(logFile));
+    EXPECT_FALSE(fs::exists(root.path() / "Tesk" / "halvex.log"));
+}
+
+TEST_F(Startup, TheEnvironmentPicksTheServerAndTheTitle) {
+    using halvex::TAppData;
+    const std::u16string production = [] {
+        halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", halvex::kEnvironmentProduction);
+        EXPECT_EQ(u"Halvex v1.0.0.0", halvex::ApplyProfileEnvironment());
+        return TAppData::Instance().GetServerUrl();
+    }();
+    EXPECT_EQ(0u, production.rfind(u"https://", 0));
+    EXPECT_TRUE(production.ends_with(u":443/cgi-bin/renreq3.cgi"));
+
+    halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", halvex::kEnvironmentDevelopment);
+    EXPECT_EQ(u"Halvex v1.0.0.0 DEVELOPMENT", halvex::ApplyProfileEnvironment());
+    const std::u16string development = TAppData::Instance().GetServerUrl();
+    halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", halvex::kEnvironmentTest);
+    EXPECT_EQ(u"Halvex v1.0.0.0 TEST", halvex::ApplyProfileEnvironment());
+    const std::u16string test = TAppData::Instance().GetServerUrl();
+    for (const auto& url : {development, test}) EXPECT_TRUE(url.ends_with(u":443/cgi-bin/renreq3.cgi"));
+    EXPECT_NE(development, test);
+    EXPECT_NE(production, development);
+    EXPECT_NE(production, test);
+
+    halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", 5);
+    EXPECT_EQ(u"Halvex v1.0.0.0", halvex::ApplyProfileEnvironment());
+    EXPECT_EQ(u"", TAppData::Instance().GetServerUrl());
+
+    // A profile without the value is given production.
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Tesk\\Tesk Halvex\\Workspace"));
+    EXPECT_EQ(u"Halvex v1.0.0.0", halvex::ApplyProfileEnvironment());
+    EXPECT_EQ(production, TAppData::Instance().GetServerUrl());
+    EXPECT_EQ(halvex::kEnvironmentProduction,
+              halvex::GetProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", 99));
+}
+
+}  // namespace
