@@ -2,13 +2,9 @@
 
 #include "mime/mime_body.h"
 #include "mime/mime_environment.h"
+#include "signer_errors.h"
 
 namespace {
-
-constexpr LONG kErrInternal = 6;
-constexpr LONG kErrBadValue = 30;
-constexpr LONG kErrMimeEncoding = 9201;
-constexpr LONG kErrMimeDecoding = 9202;
 
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.rfind('/');

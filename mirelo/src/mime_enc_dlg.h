@@ -4,21 +4,18 @@
 
 #include <string>
 
-#include "modal_dialog.h"
+#include "signing_dialog.h"
 
-class TMimeEncDlg final : public TModalDialog {
+// Show gives IDOK for OK and the close box; -1 when the dialog cannot be
+// made (no rich-edit library).
+class TMimeEncDlg final : public TSigningDialog {
 public:
     static constexpr int kTemplateId = 200;
 
     explicit TMimeEncDlg(std::string mimeText);
 
-    // IDOK for OK and the close box; -1 when the dialog cannot be made
-    // (no rich-edit library).
-    INT_PTR Show(HWND parent);
-
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                              DWORD mapId) override;
-
 private:
+    void OnInitDialog() override;
+
     std::string m_mimeText;
 };

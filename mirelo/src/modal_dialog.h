@@ -1,7 +1,7 @@
 // TModalDialog: the base of the signing component's own dialogs. The
 // object is bound to its dialog window from the window's first message on,
 // and every message goes to ProcessWindowMessage; DoModal runs the dialog
-// of a template this component declares (sign_enc_dlg_template.cpp ...).
+// of a template this component declares (signing_dialog_templates.h).
 #pragma once
 
 #include "win32/dialogs.h"

@@ -4,13 +4,11 @@
 
 #include "common/log.h"
 #include "plugin_manager.h"
+#include "signer_errors.h"
 #include "signer_services.h"
 #include "signer_kyd.h"
 
 namespace {
-
-// 9401 "Error while loading plugin."
-constexpr LONG kErrPluginLoading = 9401;
 
 void TellLoadedPlugins(kyd_plugin::Command command, LONG value) {
     LastErrorKeeper keep;

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "signing_dialog_support.h"
-#include "signing_dialog_templates.h"
 #include "win32/ui.h"
 
 namespace {
@@ -17,36 +16,21 @@ constexpr DWORD kTextPrompt = 56;
 }  // namespace
 
 TSelectCharsetDlg::TSelectCharsetDlg(std::vector<std::string> names, int current)
-    : m_names(std::move(names)), m_selected(current) {}
+    : TSigningDialog(kTemplateId), m_names(std::move(names)), m_selected(current) {}
 
-INT_PTR TSelectCharsetDlg::Show(HWND parent) {
-    DeclareSigningDialogTemplates();
-    return DoModal(parent, kTemplateId);
-}
-
-BOOL TSelectCharsetDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,
-                                             DWORD mapId) {
-    if (mapId != 0) return FALSE;
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        if (LOWORD(wParam) == IDOK) {
-            const LRESULT row = SendDlgItemMessageA(m_hWnd, kList, CB_GETCURSEL, 0, 0);
-            if (row >= 0) m_selected = static_cast<int>(row);
-            EndDialog(m_hWnd, IDOK);
-        } else if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(m_hWnd, IDCANCEL);
-        } else {
-            return FALSE;
-        }
-        result = 0;
-        return TRUE;
-    default: return FALSE;
+bool TSelectCharsetDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
+    if (LOWORD(wParam) == IDOK) {
+        const LRESULT row = SendDlgItemMessageA(m_hWnd, kList, CB_GETCURSEL, 0, 0);
+        if (row >= 0) m_selected = static_cast<int>(row);
+        EndDialog(m_hWnd, IDOK);
+    } else if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(m_hWnd, IDCANCEL);
+    } else {
+        return false;
     }
+    result = 0;
+    return true;
 }
 
 void TSelectCharsetDlg::OnInitDialog() {

@@ -6,26 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "modal_dialog.h"
+#include "signing_dialog.h"
 
-class TSelectCharsetDlg final : public TModalDialog {
+// Show gives IDOK with the chosen row, IDCANCEL, or -1 when the dialog
+// cannot be made.
+class TSelectCharsetDlg final : public TSigningDialog {
 public:
     static constexpr int kTemplateId = 202;
 
     // current is preselected when it is a row of the list.
     TSelectCharsetDlg(std::vector<std::string> names, int current);
 
-    // IDOK with the chosen row, IDCANCEL, or -1 when the dialog cannot be
-    // made.
-    INT_PTR Show(HWND parent);
     // The row selected when OK was pressed; the current row otherwise.
     int Selected() const { return m_selected; }
 
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                              DWORD mapId) override;
-
 private:
-    void OnInitDialog();
+    void OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     std::vector<std::string> m_names;
     int m_selected;

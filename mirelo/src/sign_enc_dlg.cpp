@@ -4,7 +4,6 @@
 
 #include "signer.h"
 #include "signing_dialog_support.h"
-#include "signing_dialog_templates.h"
 #include "win32/ui.h"
 
 namespace {
@@ -47,7 +46,8 @@ constexpr LONG kRecipientKind = 3;
 
 TSignEncDlg::TSignEncDlg(TSigner& signer, std::vector<SignJobDocument>& documents, DWORD options, bool listMode,
                          ALG_ID hashAlgorithm, std::string issuerFilter, std::string version)
-    : m_signer(signer),
+    : TSigningDialog(kTemplateId),
+      m_signer(signer),
       m_documents(documents),
       m_options(options),
       m_listMode(listMode),
@@ -55,27 +55,16 @@ TSignEncDlg::TSignEncDlg(TSigner& signer, std::vector<SignJobDocument>& document
       m_issuerFilter(std::move(issuerFilter)),
       m_version(std::move(version)) {}
 
-INT_PTR TSignEncDlg::Show(HWND parent) {
-    DeclareSigningDialogTemplates();
-    return DoModal(parent, kTemplateId);
-}
-
-BOOL TSignEncDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                                       DWORD mapId) {
-    if (mapId != 0) return FALSE;
+bool TSignEncDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return TRUE;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         result = 0;
-        return TRUE;
+        return true;
     case WM_CTLCOLORSTATIC:
         result = OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return TRUE;
-    default: return FALSE;
+        return true;
+    default: return false;
     }
 }
 

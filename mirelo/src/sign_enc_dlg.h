@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "modal_dialog.h"
 #include "sign_job.h"
+#include "signing_dialog.h"
 
 class TSigner;
 
@@ -19,7 +19,8 @@ inline constexpr DWORD kConfirmIncludesCertificates = 0x08;
 inline constexpr DWORD kConfirmIncludesKeyExchange = 0x10;
 inline constexpr DWORD kConfirmFixedSigner = 0x40;
 
-class TSignEncDlg : public TModalDialog {
+// Show gives IDYES, IDNO or IDCANCEL; -1 when the dialog cannot be made.
+class TSignEncDlg : public TSigningDialog {
 public:
     static constexpr int kTemplateId = 205;
 
@@ -27,14 +28,9 @@ public:
     TSignEncDlg(TSigner& signer, std::vector<SignJobDocument>& documents, DWORD options, bool listMode,
                 ALG_ID hashAlgorithm, std::string issuerFilter, std::string version);
 
-    // IDYES, IDNO or IDCANCEL; -1 when the dialog cannot be made.
-    INT_PTR Show(HWND parent);
-
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                              DWORD mapId) override;
-
 private:
-    void OnInitDialog();
+    void OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnCommand(WORD id, WORD notification);
     LRESULT OnColorStatic(HDC context, HWND control);
     void ShowCertificateLines();

@@ -6,7 +6,6 @@
 #include "sign_enc_dlg.h"
 #include "signer_kyd.h"
 #include "signing_dialog_support.h"
-#include "signing_dialog_templates.h"
 #include "win32/ui.h"
 
 namespace {
@@ -65,7 +64,8 @@ bool IsTicked(HWND dialog, int box) { return SendDlgItemMessageA(dialog, box, BM
 TSignEncKydDlg::TSignEncKydDlg(TSignerKyd& signer, KydConfirmationActions& actions,
                                std::vector<SignJobDocument>& documents, DWORD options, ALG_ID hashAlgorithm,
                                int checkState, std::string checkText, std::string applicationName)
-    : m_signer(signer),
+    : TSigningDialog(kTemplateId),
+      m_signer(signer),
       m_actions(actions),
       m_documents(documents),
       m_options(options),
@@ -74,31 +74,20 @@ TSignEncKydDlg::TSignEncKydDlg(TSignerKyd& signer, KydConfirmationActions& actio
       m_checkText(std::move(checkText)),
       m_applicationName(std::move(applicationName)) {}
 
-INT_PTR TSignEncKydDlg::Show(HWND parent) {
-    DeclareSigningDialogTemplates();
-    return DoModal(parent, kTemplateId);
-}
-
-BOOL TSignEncKydDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                                          DWORD mapId) {
-    if (mapId != 0) return FALSE;
+bool TSignEncKydDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return TRUE;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         result = 0;
-        return TRUE;
+        return true;
     case WM_CTLCOLORSTATIC:
         result = OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return TRUE;
+        return true;
     case kBringToFront:
         BringDialogToFront(m_hWnd);
         result = 0;
-        return TRUE;
-    default: return FALSE;
+        return true;
+    default: return false;
     }
 }
 

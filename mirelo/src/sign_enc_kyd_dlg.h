@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "modal_dialog.h"
 #include "sign_job.h"
+#include "signing_dialog.h"
 
 class TSignerKyd;
 
@@ -25,7 +25,8 @@ public:
     virtual bool ChooseSigningCertificate(HWND dialog) = 0;
 };
 
-class TSignEncKydDlg final : public TModalDialog {
+// Show gives IDYES, IDNO or IDCANCEL; -1 when the dialog cannot be made.
+class TSignEncKydDlg final : public TSigningDialog {
 public:
     static constexpr int kTemplateId = 206;
 
@@ -36,14 +37,9 @@ public:
                    DWORD options, ALG_ID hashAlgorithm, int checkState, std::string checkText,
                    std::string applicationName);
 
-    // IDYES, IDNO or IDCANCEL; -1 when the dialog cannot be made.
-    INT_PTR Show(HWND parent);
-
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                              DWORD mapId) override;
-
 private:
-    void OnInitDialog();
+    void OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void ShowSigningCertificate();
     void ShowPolicy();
     void OnCommand(WORD id);

@@ -2,7 +2,6 @@
 
 #include "asn1view/policy_tree.h"
 #include "common/resource.h"
-#include "signing_dialog_templates.h"
 #include "win32/commctrl.h"
 #include "win32/ui.h"
 
@@ -25,34 +24,13 @@ bool TSignPolicyDlg::LoadPolicy(std::span<const std::uint8_t> der) {
     return load.TreeComplete() && load.descriptionsLoaded;
 }
 
-INT_PTR TSignPolicyDlg::Show(HWND parent) {
-    DeclareSigningDialogTemplates();
-    return DoModal(parent, kTemplateId);
-}
-
-BOOL TSignPolicyDlg::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,
-                                          DWORD mapId) {
-    if (mapId != 0) return FALSE;
-    switch (message) {
-    case WM_INITDIALOG: {
-        std::string title;
-        TResource::Instance()->FormatString(title, kTextTitle);
-        SetWindowTextA(m_hWnd, title.c_str());
-        m_root.InsertIntoTree(nullptr, *this);
-        ApplyDialogInitData(m_hWnd, ModuleInstance(), kTemplateId);
-        CenterDialog(m_hWnd);
-        result = TRUE;
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDOK || HIWORD(wParam) != BN_CLICKED) return FALSE;
-        [[fallthrough]];
-    case WM_CLOSE:
-        EndDialog(m_hWnd, IDOK);
-        result = 0;
-        return TRUE;
-    default: return FALSE;
-    }
+void TSignPolicyDlg::OnInitDialog() {
+    std::string title;
+    TResource::Instance()->FormatString(title, kTextTitle);
+    SetWindowTextA(m_hWnd, title.c_str());
+    m_root.InsertIntoTree(nullptr, *this);
+    ApplyDialogInitData(m_hWnd, ModuleInstance(), kTemplateId);
+    CenterDialog(m_hWnd);
 }
 
 asn1view::TreeView::Item TSignPolicyDlg::InsertItem(Item parent, const std::string& text) {

@@ -10,25 +10,23 @@
 
 #include "asn1view/nodes.h"
 #include "asn1view/tree_view.h"
-#include "modal_dialog.h"
+#include "signing_dialog.h"
 
-class TSignPolicyDlg final : public TModalDialog, private asn1view::TreeView {
+// Show gives the value given to EndDialog (1 for OK and the close box), or
+// -1 when the dialog cannot be made.
+class TSignPolicyDlg final : public TSigningDialog, private asn1view::TreeView {
 public:
     static constexpr int kTemplateId = 214;
+
+    TSignPolicyDlg() : TSigningDialog(kTemplateId) {}
 
     // Builds the tree from the DER policy, OIDs described from the files
     // beside the component; false when the policy does not read without
     // error or the language's description file is missing.
     bool LoadPolicy(std::span<const std::uint8_t> der);
 
-    // The value given to EndDialog (1 for OK and the close box), or -1
-    // when the dialog cannot be made.
-    INT_PTR Show(HWND parent);
-
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                              DWORD mapId) override;
-
 private:
+    void OnInitDialog() override;
     Item InsertItem(Item parent, const std::string& text) override;
     void Expand(Item item) override;
 

@@ -24,6 +24,7 @@
 #include "common/pkcs7.h"
 #include "common/sign_policy.h"
 #include "sign_job.h"
+#include "signer_errors.h"
 #include "win32/types.h"
 
 struct TimeStampRecord;  // signer_values.h
@@ -35,20 +36,6 @@ struct SignatureResult {
     LONG errorNumber = 0;
     std::string errorText;
 };
-
-// Error numbers of the message table that the settings use.
-inline constexpr LONG kErrBase64 = 4;
-inline constexpr LONG kErrHashFailed = 8;
-inline constexpr LONG kErrBadValue = 30;
-inline constexpr LONG kErrHashNotSupported = 50;
-inline constexpr LONG kErrNoOriginalSigner = 1023;
-inline constexpr LONG kErrLanguageName = 7001;
-inline constexpr LONG kErrLanguageNumber = 7002;
-inline constexpr LONG kErrOutOfRange = 8004;
-inline constexpr LONG kErrBase64Decoding = 5;
-inline constexpr LONG kErrPolicyUnusable = 3200;
-inline constexpr LONG kErrNoPolicy = 3201;
-inline constexpr LONG kErrPolicyUnreadable = 3202;
 
 // Format-options flag: signed input files, the policy file among them, are
 // binary DER rather than Base64 text.

@@ -9,14 +9,11 @@
 #include "common/log.h"
 #include "common/select_cert_dlg.h"
 #include "signer.h"
+#include "signer_errors.h"
 #include "signer_services.h"
 #include "win32/ui.h"
 
 namespace {
-
-constexpr LONG kErrNoGraphicalInterface = 9;
-constexpr LONG kErrNotACertificate = 3000;
-constexpr LONG kErrPolicyRejectsCert = 3204;
 
 constexpr int kSignatureList = 1;
 constexpr int kTsaList = 4;

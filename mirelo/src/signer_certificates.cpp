@@ -10,15 +10,10 @@
 #include "common/resource.h"
 #include "common/select_cert_dlg.h"
 #include "signer.h"
+#include "signer_errors.h"
 #include "win32/ui.h"
 
 namespace {
-
-constexpr LONG kErrInternal = 6;
-constexpr LONG kErrNoGraphicalInterface = 9;
-constexpr LONG kErrTsaCertNotSet = 3015;
-constexpr LONG kErrSignCertNotSet = 3024;
-constexpr LONG kErrPolicyRejectsCert = 3204;
 
 constexpr LONG kSignatureKind = 1;
 constexpr LONG kTsaKind = 4;

@@ -5,14 +5,7 @@
 #include "common/csp_manager.h"
 #include "common/scard.h"
 #include "signer.h"
-
-namespace {
-
-constexpr LONG kErrNoReader = 3003;
-constexpr LONG kErrNoCardStatus = 5009;
-constexpr LONG kErrCspNotUsable = 5000;
-
-}  // namespace
+#include "signer_errors.h"
 
 bool TSigner::SetPresentCardCSP(std::string& provider) {
     SIGNER_TRACE();

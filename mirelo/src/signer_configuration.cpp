@@ -8,11 +8,10 @@
 #include "common/pem.h"
 #include "signer.h"
 #include "signer_configuration_cert.h"
+#include "signer_errors.h"
 
 namespace {
 
-constexpr LONG kErrConfigSignerUnreadable = 33;
-constexpr LONG kErrConfigSignerUntrusted = 34;
 constexpr const char* kProvidersSection = "Providers";
 
 // Hands each named provider of the text to the provider list.

@@ -6,15 +6,11 @@
 #include "sign_enc_dlg.h"
 #include "signer.h"
 #include "signer_algorithms.h"
+#include "signer_errors.h"
 #include "win32/ui.h"
 
 namespace {
 
-constexpr DWORD kErrNoGraphicalInterface = 9;
-constexpr DWORD kErrUserRefused = 11;
-constexpr DWORD kErrUserCancelled = 12;
-constexpr DWORD kErrAuthCertNotSscd = 3014;
-constexpr DWORD kErrSignCertNotSscd = 3024;
 constexpr DWORD kTextSscdWarning = 43;
 
 // The dialog's option bits for the job's operation and certificate

@@ -4,14 +4,13 @@
 
 #include "common/resource.h"
 #include "select_charset_dlg.h"
+#include "signer_errors.h"
 #include "signer_kyd.h"
 #include "win32/error.h"
 #include "win32/ui.h"
 
 namespace {
 
-constexpr LONG kErrDialogFailed = 10;
-constexpr LONG kErrUserCancelled = 12;
 // Names of charsets 0 to 3, in their numbers' order.
 constexpr DWORD kTextFirstCharset = 57;
 constexpr LONG kCharsetCount = 4;

@@ -10,15 +10,13 @@
 #include "plugin_manager.h"
 #include "sign_enc_kyd_dlg.h"
 #include "signer_algorithms.h"
+#include "signer_errors.h"
 #include "signer_kyd.h"
 #include "signing_dialog_support.h"
 #include "win32/ui.h"
 
 namespace {
 
-constexpr LONG kErrNoDialog = 10;
-constexpr LONG kErrUserRefused = 11;
-constexpr LONG kErrUserCancelled = 12;
 constexpr LONG kSignatureKind = 1;
 
 // The operation bits the dialog takes over as its options, and the option
@@ -90,6 +88,6 @@ LONG TSignerKyd::ConfirmSigning(SignJob& job) {
         return 0;
     case IDNO: return kErrUserRefused;
     case IDCANCEL: return kErrUserCancelled;
-    default: return kErrNoDialog;
+    default: return kErrDialogFailed;
     }
 }

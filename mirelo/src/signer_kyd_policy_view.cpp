@@ -1,13 +1,8 @@
 // The signature-policy viewer of the signing object.
 #include "sign_policy_dlg.h"
+#include "signer_errors.h"
 #include "signer_kyd.h"
 #include "win32/ui.h"
-
-namespace {
-
-constexpr LONG kErrDialogFailed = 10;
-
-}  // namespace
 
 // The tree shows the policy as the signer loaded it (from DER or Base64),
 // not the file read again, which may have changed since or be Base64.

@@ -6,12 +6,11 @@
 #include "common/log.h"
 #include "common/resource.h"
 #include "kyd/file_kyd.h"
+#include "signer_errors.h"
 #include "signer_kyd.h"
 #include "signer_values.h"
 
 namespace {
-
-constexpr LONG kErrCertificateNotFound = 51;
 
 std::string MessageText(LONG number) {
     std::string text;

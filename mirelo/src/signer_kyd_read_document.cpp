@@ -9,13 +9,11 @@
 #include "kyd/file_kyd.h"
 #include "kyd_document_message.h"
 #include "mime/mime_body.h"
+#include "signer_errors.h"
 #include "signer_kyd.h"
 
 namespace {
 
-constexpr LONG kErrMimeDecoding = 9202;
-constexpr LONG kErrSavingFile = 7102;
-constexpr LONG kErrFileExists = 7103;
 constexpr LONG kFileOverwrite = 1;
 constexpr std::size_t kContentTypeSize = 512;
 

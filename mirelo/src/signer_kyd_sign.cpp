@@ -15,20 +15,12 @@
 #include "kyd/file_kyd.h"
 #include "kyd_document_message.h"
 #include "plugin_manager.h"
+#include "signer_errors.h"
 #include "signer_kyd.h"
 #include "signer_services.h"
 
 namespace {
 
-constexpr LONG kErrInternal = 6;
-constexpr LONG kErrLoadingFile = 7101;
-constexpr LONG kErrFileExists = 7103;
-constexpr LONG kErrNoMessage = 9202;
-constexpr LONG kErrFormatNotSupported = 9301;
-constexpr LONG kErrTransforming = 9302;
-constexpr LONG kErrAnalyzing = 9303;
-constexpr LONG kErrIncorrectFormat = 9304;
-constexpr LONG kErrNoTrustedList = 9501;
 constexpr LONG kFileOverwrite = 1;
 constexpr LONG kConfirmationNoChangeSign = 1;
 constexpr DWORD kOperationFixedSigner = 0x40;

@@ -15,19 +15,10 @@
 #include "sign_job.h"
 #include "signer.h"
 #include "signer_algorithms.h"
+#include "signer_errors.h"
 #include "signer_services.h"
 
 namespace {
-
-constexpr DWORD kErrNoGraphicalInterface = 9;
-constexpr DWORD kErrAuthCertNotSet = 3014;
-constexpr DWORD kErrSignCertNotSet = 3024;
-constexpr DWORD kErrExchangeCertNotSet = 3025;
-constexpr DWORD kErrRecipientCertNotSet = 3026;
-constexpr DWORD kErrChainNotSet = 3027;
-constexpr DWORD kErrEncryptionAlgorithm = 3029;
-constexpr DWORD kErrPolicyNotTimeValid = 3203;
-constexpr DWORD kErrPolicyRejectsCert = 3204;
 
 constexpr LONG kAuthenticationKind = 0;
 constexpr LONG kSignatureKind = 1;

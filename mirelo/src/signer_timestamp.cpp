@@ -7,6 +7,7 @@
 #include "common/timestamp_connection.h"
 #include "common/timestamp_query.h"
 #include "signer.h"
+#include "signer_errors.h"
 #include "signer_services.h"
 #include "signer_timestamp_check.h"
 #include "signer_wait_cursor.h"
@@ -14,11 +15,6 @@
 
 namespace {
 
-constexpr LONG kErrLibraryBase = 700;
-constexpr LONG kErrCancelled = 12;
-constexpr LONG kErrTsaConnection = 751;
-constexpr LONG kErrNoTsaCertificate = 3015;
-constexpr LONG kErrTsaOutsidePolicy = 905;
 constexpr int kTsaCertificateList = 4;
 
 // The TSA authentication certificate the user chose before: the first of
@@ -75,7 +71,7 @@ LONG TSigner::RequestTimeStamp(const std::string& hashOid, const std::vector<BYT
     // A policy or imprint that does not fit is refused before anything is sent.
     if ((!m_tsaPolicy.empty() && !query.SetPolicy(m_tsaPolicy)) || !query.SetMessageImprint(imprint, hashOid) ||
         !query.Encode(request))
-        return outcome(kErrLibraryBase - query.GetResult());
+        return outcome(kErrTimeStampLibraryBase - query.GetResult());
 
     TTSAConnection connection;
     if (PCCERT_CONTEXT certificate = PresetTsaCertificate(m_certs)) {
@@ -97,15 +93,15 @@ LONG TSigner::RequestTimeStamp(const std::string& hashOid, const std::vector<BYT
     std::vector<BYTE> reply;
     const int sent = connection.SendRequest(request, reply, false);
     connection.Disconnect();
-    if (sent == INET_E_CLIENT_CERT) return outcome(kErrNoTsaCertificate);
-    if (sent == INET_E_CANCELLED) return outcome(kErrCancelled, connection.GetResultText(sent));
+    if (sent == INET_E_CLIENT_CERT) return outcome(kErrTsaCertNotSet);
+    if (sent == INET_E_CANCELLED) return outcome(kErrUserCancelled, connection.GetResultText(sent));
     if (sent) return outcome(kErrTsaConnection, connection.GetResultText(sent));
 
     TTimeStamp stamp;
     std::vector<BYTE> received;
     if (!stamp.UnpackResponse(reply, query.GetEncodeOption()) || !stamp.CheckResponseStatus(reply) ||
         !stamp.GetEncodedToken(reply, received))
-        return outcome(kErrLibraryBase - stamp.GetStatus(), stamp.GetStatusText());
+        return outcome(kErrTimeStampLibraryBase - stamp.GetStatus(), stamp.GetStatusText());
     if (const TokenCheck checked = CheckTimeStampToken(received, query); checked.number)
         return outcome(checked.number, checked.text);
     // Under a signature policy the server's certificate must be one the

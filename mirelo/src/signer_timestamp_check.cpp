@@ -4,15 +4,11 @@
 
 #include "common/timestamp.h"
 #include "common/timestamp_time.h"
+#include "signer_errors.h"
 #include "win32/datetime.h"
 
 namespace {
 
-constexpr LONG kErrLibraryBase = 700;
-constexpr LONG kErrTokenHash = 900;
-constexpr LONG kErrTokenNonce = 901;
-constexpr LONG kErrTokenPolicy = 902;
-constexpr LONG kErrTokenTime = 903;
 // Five minutes in FILETIME units.
 constexpr long long kTimeTolerance = 5LL * 60 * 10'000'000;
 
@@ -29,7 +25,7 @@ bool WithinTolerance(const FILETIME& generated) {
 }
 
 TokenCheck LibraryFailure(const TTimeStamp& stamp) {
-    return {kErrLibraryBase - stamp.GetStatus(), stamp.GetStatusText()};
+    return {kErrTimeStampLibraryBase - stamp.GetStatus(), stamp.GetStatusText()};
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "common/untrusted_root.h"
 #include "kyd/file_kyd.h"
 #include "signer.h"
+#include "signer_errors.h"
 #include "signer_trusted_list_format.h"
 #include "signer_wait_cursor.h"
 #include "win32/crypt_store.h"
@@ -24,9 +25,6 @@
 
 namespace {
 
-constexpr LONG kErrListUnusable = 9500;
-constexpr LONG kErrListUnreadable = 9502;
-constexpr LONG kErrListVerification = 9503;
 constexpr UINT kRootQuestion = 44;
 // A list names a few hundred items; a file far larger is none.
 constexpr std::uintmax_t kMaxListFileSize = 16u << 20;

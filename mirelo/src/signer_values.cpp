@@ -9,12 +9,12 @@
 #include "common/timestamp.h"
 #include "common/timestamp_time.h"
 #include "signer.h"
+#include "signer_errors.h"
 #include "signer_values.h"
 
 namespace {
 
 constexpr DWORD kAnyGroup = 0;
-constexpr LONG kTimeStampStatusBase = 700;
 
 std::string groupedBytes(const BYTE* bytes, std::uint32_t length) {
     std::string text;
@@ -111,7 +111,7 @@ bool TSigner::Pkcs7GetSignerPolicyIdValue(LONG index, LONG selector, std::string
 LONG TSigner::BuildTimeStampRecord(const std::vector<BYTE>& token, TimeStampRecord& record) {
     TTimeStamp reader;
     TtiTokenInfo info{};
-    if (!reader.GetTokenInfo(token, info)) return kTimeStampStatusBase - reader.GetStatus();
+    if (!reader.GetTokenInfo(token, info)) return kErrTimeStampLibraryBase - reader.GetStatus();
     record.policyOid = info.policyOid;
     record.serial = groupedBytes(info.serial.bytes, info.serial.length);
     record.nonce = groupedBytes(info.nonce.bytes, info.nonce.length);
