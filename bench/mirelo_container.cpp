@@ -39,6 +39,7 @@
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
 #include "testkit/trusted_list.h"
+#include "testkit/user_stores.h"
 #include "times_reporter.h"
 #include "win32/crypt_store.h"
 
@@ -91,22 +92,6 @@ private:
     BSTR m_text = nullptr;
 };
 
-// The context goes in with its properties (the signer's key container).
-void addToUserStore(const char16_t* store, PCCERT_CONTEXT context) {
-    HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
-    const bool added =
-        context && opened && CertAddCertificateContextToStore(opened, context, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (opened) CertCloseStore(opened, 0);
-    if (!added) throw std::runtime_error("a certificate could not be added to the user's stores");
-}
-
-void addToUserStore(const char16_t* store, const pki::Certificate& certificate) {
-    const auto& der = certificate.der();
-    PCCERT_CONTEXT context = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    addToUserStore(store, context);
-    CertFreeCertificateContext(context);
-}
-
 // The PKI, the configuration files and the signer, made once; the folder
 // both contestants work in.
 struct Setup {
@@ -122,9 +107,9 @@ struct Setup {
         crls.route("/root.crl", crlReply(hierarchy.root));
         crls.route("/standard-ca.crl", crlReply(hierarchy.standardCa));
         crls.route("/qualified-ca.crl", crlReply(hierarchy.qualifiedCa));
-        addToUserStore(u"Root", hierarchy.root.certificate);
-        addToUserStore(u"CA", hierarchy.standardCa.certificate);
-        addToUserStore(u"CA", hierarchy.qualifiedCa.certificate);
+        testkit::addToUserStore(u"Root", hierarchy.root.certificate);
+        testkit::addToUserStore(u"CA", hierarchy.standardCa.certificate);
+        testkit::addToUserStore(u"CA", hierarchy.qualifiedCa.certificate);
         caFile = root.write("work/root-and-ca.pem",
                             hierarchy.root.certificate.pem() + hierarchy.qualifiedCa.certificate.pem());
         document = root.write(std::string("work/") + kDocumentName, documentText());
@@ -185,7 +170,7 @@ struct Setup {
             .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}});
         PCCERT_CONTEXT context = csp->certificateWithKey(builder, "qualified-bench");
         if (!context) throw std::runtime_error("the signer's certificate could not be made");
-        addToUserStore(u"MY", context);
+        testkit::addToUserStore(u"MY", context);
         const fs::path der = root.write("work/signer.der", std::string(context->pbCertEncoded,
                                                                        context->pbCertEncoded + context->cbCertEncoded));
         CertFreeCertificateContext(context);

@@ -58,7 +58,7 @@ void addDecoy(const std::string& commonName) {
     std::u16string container = u"decoy", provider = u"Microsoft Enhanced Cryptographic Provider v1.0";
     CRYPT_KEY_PROV_INFO key{container.data(), provider.data(), PROV_RSA_FULL, 0, 0, nullptr, AT_SIGNATURE};
     EXPECT_TRUE(CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &key));
-    addToStore(u"MY", context);
+    addToUserStore(u"MY", context);
     CertFreeCertificateContext(context);
 }
 
@@ -72,10 +72,10 @@ protected:
             ADD_FAILURE() << "unexpected question: " << question;
             return IDCANCEL;
         });
-        addToStore(u"Root", hierarchy().root.certificate);
+        addToUserStore(u"Root", hierarchy().root.certificate);
         m_signerContext = csp.certificateWithKey("Tesk Signer", hierarchy().standardCa);
         ASSERT_NE(nullptr, m_signerContext);
-        addToStore(u"MY", m_signerContext);
+        addToUserStore(u"MY", m_signerContext);
         ASSERT_TRUE(TCryptoapi::GetCertInfo(m_signerContext, signerInfo));
     }
     void TearDown() override {
@@ -87,8 +87,8 @@ protected:
     // The hierarchy's commercial user as the recipient (kind 3) and the
     // sender's key-exchange certificate (kind 2); its files go to the peer.
     void presetCommercial(TestSigner& signer) {
-        addToStore(u"MY", hierarchy().commercial.certificate);
-        addToStore(u"AddressBook", hierarchy().commercial.certificate);
+        addToUserStore(u"MY", hierarchy().commercial.certificate);
+        addToUserStore(u"AddressBook", hierarchy().commercial.certificate);
         signer.remember(2, infoOf(hierarchy().commercial.certificate));
         signer.remember(3, infoOf(hierarchy().commercial.certificate));
         hierarchy().commercial.write(peer.folder(), "recipient");
@@ -118,7 +118,7 @@ private:
 };
 
 TEST_F(SignerSign, MessagesOpensslAcceptsCarryTheAttributesAndCertificatesAskedFor) {
-    addToStore(u"CA", hierarchy().standardCa.certificate);
+    addToUserStore(u"CA", hierarchy().standardCa.certificate);
     TestSigner signer;
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
     ASSERT_TRUE(signer.SetCertSignPem(signerInfo.pem)) << signer.GetLastErrorStr();
@@ -258,7 +258,7 @@ empty = NULL
 )";
 
 TEST_F(SignerSign, UnderAPolicyTheSignatureNamesItAndCarriesTheCertificatesItDemands) {
-    addToStore(u"CA", hierarchy().standardCa.certificate);
+    addToUserStore(u"CA", hierarchy().standardCa.certificate);
     TestSigner signer;
     signer.SetLogLevel(0xFF);
     const Bytes policy = testkit::policy::fromGenconfText(kFullPathPolicy, root.path(), root.path() / "scratch");
@@ -284,7 +284,7 @@ TEST_F(SignerSign, UnderAPolicyTheSignatureNamesItAndCarriesTheCertificatesItDem
 }
 
 TEST_F(SignerSign, SigningAndEncryptingGivesTheRecipientTheSignedTextAndEncryptingAloneTheDocument) {
-    addToStore(u"CA", hierarchy().standardCa.certificate);
+    addToUserStore(u"CA", hierarchy().standardCa.certificate);
     TestSigner signer;
     ASSERT_TRUE(signer.SetCertSignPem(signerInfo.pem));
     presetCommercial(signer);
@@ -352,13 +352,13 @@ TEST_F(SignerSign, EachReasonNotToSignIsReportedInItsTurnAndLeavesTheOutputAlone
         {12, [&] { base.signOptions |= kOptionNoConfirmation; }},
         {3024, [&] { signer.remember(1, signerInfo); }},
         {3204, [&] { signer.setPolicy({}); }},
-        {3027, [&] { addToStore(u"CA", hierarchy().standardCa.certificate); }},
+        {3027, [&] { addToUserStore(u"CA", hierarchy().standardCa.certificate); }},
         {3025, [&] {
-             addToStore(u"MY", hierarchy().commercial.certificate);
+             addToUserStore(u"MY", hierarchy().commercial.certificate);
              signer.remember(2, infoOf(hierarchy().commercial.certificate));
          }},
         {3026, [&] {
-             addToStore(u"AddressBook", hierarchy().commercial.certificate);
+             addToUserStore(u"AddressBook", hierarchy().commercial.certificate);
              signer.remember(3, infoOf(hierarchy().commercial.certificate));
          }},
         {3200, [&] { base.signFlags = 0; }},
@@ -394,7 +394,7 @@ TEST_F(SignerSign, CertificatesGivenAsPemAreCheckedAndKeptOnce) {
         testkit::policy::SignaturePolicy foreign;
         foreign.signerTrust = {hierarchy().untrustedRoot.certificate};
         signer.setPolicy(testkit::policy::encode(foreign));
-        addToStore(u"MY", hierarchy().commercial.certificate);
+        addToUserStore(u"MY", hierarchy().commercial.certificate);
         EXPECT_FALSE(signer.SetCertSignPem(hierarchy().commercial.certificate.pem()));
         EXPECT_EQ(3204, signer.GetLastErrorNumber());
 

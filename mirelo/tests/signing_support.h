@@ -17,6 +17,7 @@
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
+#include "testkit/user_stores.h"
 #include "win32/crypt_store.h"
 
 namespace signing_support {
@@ -32,20 +33,7 @@ inline const pki::Hierarchy& hierarchy() {
 inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-inline void addToStore(const char16_t* store, PCCERT_CONTEXT certificate) {
-    HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
-    ASSERT_NE(nullptr, opened);
-    EXPECT_TRUE(CertAddCertificateContextToStore(opened, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-    CertCloseStore(opened, 0);
-}
-
-inline void addToStore(const char16_t* store, const pki::Certificate& certificate) {
-    const auto& der = certificate.der();
-    PCCERT_CONTEXT context =
-        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    addToStore(store, context);
-    CertFreeCertificateContext(context);
-}
+using testkit::addToUserStore;
 
 inline CertInfo infoOf(const pki::Certificate& certificate) {
     CertInfo info;
@@ -55,9 +43,9 @@ inline CertInfo infoOf(const pki::Certificate& certificate) {
 
 // The user trusts the hierarchy's root and knows its CAs.
 inline void trustHierarchy() {
-    addToStore(u"Root", hierarchy().root.certificate);
-    addToStore(u"CA", hierarchy().standardCa.certificate);
-    addToStore(u"CA", hierarchy().qualifiedCa.certificate);
+    addToUserStore(u"Root", hierarchy().root.certificate);
+    addToUserStore(u"CA", hierarchy().standardCa.certificate);
+    addToUserStore(u"CA", hierarchy().qualifiedCa.certificate);
 }
 
 // A signer a test hands a policy (as loading one leaves it) or remembered

@@ -32,7 +32,7 @@ protected:
         PCCERT_CONTEXT context = csp.certificateWithKey("Tesk Signer", hierarchy().standardCa);
         CertInfo info;
         EXPECT_TRUE(TCryptoapi::GetCertInfo(context, info));
-        addToStore(u"MY", context);
+        addToUserStore(u"MY", context);
         CertFreeCertificateContext(context);
         EXPECT_TRUE(signer.SetCertSignPem(info.pem)) << signer.GetLastErrorStr();
         return info;
@@ -82,7 +82,7 @@ TEST_F(SignerSignIntegration, AKeyOnATokenSignsWithItsPinAndAWrongOrWithheldPinI
     const cms_sign_test::Peer issuer(root.path() / "issuer");
     const cms_sign_test::Signer key(testkit::CspKind::SoftHsmToken, root, issuer);
     PCCERT_CONTEXT context = CertContextFromInfo(key.record());
-    addToStore(u"MY", context);
+    addToUserStore(u"MY", context);
     CertFreeCertificateContext(context);
     TestSigner signer;
     signer.SetCfgLanguageNumber(2);

@@ -7,6 +7,7 @@
 #include "testkit/policy.h"
 #include "testkit/process.h"
 #include "testkit/trusted_list.h"
+#include "testkit/user_stores.h"
 #include "win32/crypt_store.h"
 
 namespace signing_road {
@@ -21,20 +22,6 @@ constexpr const char* kPolicyOid = "1.3.6.1.4.1.32473.10.7.9";
 
 testkit::HttpReply crlReply(const pki::Crl& crl) {
     return testkit::HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
-}
-
-void addToUserStore(const char16_t* store, PCCERT_CONTEXT certificate) {
-    HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
-    ASSERT_NE(nullptr, opened);
-    EXPECT_TRUE(CertAddCertificateContextToStore(opened, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-    CertCloseStore(opened, 0);
-}
-
-void addToUserStore(const char16_t* store, const pki::Certificate& certificate) {
-    const auto& der = certificate.der();
-    PCCERT_CONTEXT context = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    addToUserStore(store, context);
-    CertFreeCertificateContext(context);
 }
 
 BSTR bstrOf(const std::string& text) {
@@ -62,9 +49,9 @@ void SigningRoad::SetUp() {
     m_server.route("/root.crl", crlReply(pki::CrlBuilder(m_hierarchy.root).build()));
     m_server.route("/standard-ca.crl", crlReply(pki::CrlBuilder(m_hierarchy.standardCa).build()));
     m_server.route("/qualified-ca.crl", crlReply(pki::CrlBuilder(m_hierarchy.qualifiedCa).build()));
-    addToUserStore(u"Root", m_hierarchy.root.certificate);
-    addToUserStore(u"CA", m_hierarchy.standardCa.certificate);
-    addToUserStore(u"CA", m_hierarchy.qualifiedCa.certificate);
+    testkit::addToUserStore(u"Root", m_hierarchy.root.certificate);
+    testkit::addToUserStore(u"CA", m_hierarchy.standardCa.certificate);
+    testkit::addToUserStore(u"CA", m_hierarchy.qualifiedCa.certificate);
     rootPem = root.write("work/root.pem", m_hierarchy.root.certificate.pem());
     qualifiedCaPem = root.write("work/qualified-ca.pem", m_hierarchy.qualifiedCa.certificate.pem());
 
@@ -105,7 +92,7 @@ Signer SigningRoad::makeSigner(const std::string& commonName, const std::u16stri
         .policies({{std::string(pki::kQualifiedPolicy)}})
         .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}});
     PCCERT_CONTEXT context = csp->certificateWithKey(builder, "qualified-" + std::string(container.begin(), container.end()));
-    addToUserStore(u"MY", context);
+    testkit::addToUserStore(u"MY", context);
     const std::string name(container.begin(), container.end());
     Signer signer;
     signer.pemFile = m_folder / (name + ".pem");

@@ -21,6 +21,7 @@
 #include "testkit/process.h"
 #include "testkit/scoped_env.h"
 #include "testkit/tsa.h"
+#include "testkit/user_stores.h"
 #include "win32/crypt_store.h"
 #include "win32/datetime.h"
 
@@ -37,20 +38,6 @@ const testkit::pki::Hierarchy& hierarchy() {
 
 std::string text(const std::vector<BYTE>& bytes) { return {bytes.begin(), bytes.end()}; }
 std::vector<BYTE> bytes(const std::string& s) { return {s.begin(), s.end()}; }
-
-void addToStore(const char16_t* name, PCCERT_CONTEXT certificate) {
-    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name);
-    ASSERT_NE(nullptr, store);
-    EXPECT_TRUE(CertAddCertificateContextToStore(store, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-    CertCloseStore(store, 0);
-}
-
-void addToStore(const char16_t* name, const testkit::Bytes& der) {
-    PCCERT_CONTEXT certificate =
-        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    addToStore(name, certificate);
-    CertFreeCertificateContext(certificate);
-}
 
 // The layer's clock fixed at a distance from now, for one scope.
 class ShiftedClock {
@@ -71,8 +58,8 @@ protected:
     void SetUp() override {
         TESTKIT_REQUIRE_PROGRAM("openssl");
         // The user trusts the testkit root and knows the CA that issues client certificates.
-        addToStore(u"Root", hierarchy().root.certificate.der());
-        addToStore(u"CA", hierarchy().standardCa.certificate.der());
+        testkit::addToUserStore(u"Root", hierarchy().root.certificate);
+        testkit::addToUserStore(u"CA", hierarchy().standardCa.certificate);
         const auto signer = hierarchy().commercial.write(m_root.path(), "signer");
         const auto data = m_root.write("document.txt", "Dokument na podpis.\n");
         m_message = m_root.path() / "signed.der";
@@ -230,7 +217,7 @@ public:
 TEST_F(SignerTimeStamp, UnderAPolicyOnlyATsaItTrustsIsTaken) {
     // The TSA's chain builds from the user's stores, so only the policy's
     // trust tree decides.
-    addToStore(u"CA", hierarchy().qualifiedCa.certificate.der());
+    testkit::addToUserStore(u"CA", hierarchy().qualifiedCa.certificate);
     Tsa tsa(hierarchy());
     PolicySigner signer;
     signer.SetCfgLanguageNumber(2);
@@ -294,7 +281,7 @@ TEST_F(SignerTimeStamp, HttpsServersMustProveThemselvesAndGetTheClientCertificat
 
     testkit::TestCsp csp(testkit::CspKind::Software, m_root, u"tsa-client");
     PCCERT_CONTEXT client = csp.certificateWithKey("TSA Client", hierarchy().standardCa);
-    addToStore(u"MY", client);
+    testkit::addToUserStore(u"MY", client);
     CertInfo remembered;
     ASSERT_TRUE(TCryptoapi::GetCertInfo(client, remembered));
     CertFreeCertificateContext(client);

@@ -22,6 +22,7 @@
 #include "testkit/policy.h"
 #include "testkit/process.h"
 #include "testkit/trusted_list.h"
+#include "testkit/user_stores.h"
 #include "win32/com.h"
 #include "win32/crypt_store.h"
 #include "win32/crypt_string.h"
@@ -36,20 +37,6 @@ namespace list = testkit::trusted_list;
 
 testkit::HttpReply crlReply(const pki::Crl& crl) {
     return testkit::HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
-}
-
-void addToStore(const char16_t* store, PCCERT_CONTEXT certificate) {
-    HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
-    ASSERT_NE(nullptr, opened);
-    EXPECT_TRUE(CertAddCertificateContextToStore(opened, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-    CertCloseStore(opened, 0);
-}
-
-void addToStore(const char16_t* store, const pki::Certificate& certificate) {
-    PCCERT_CONTEXT context = CertCreateCertificateContext(X509_ASN_ENCODING, certificate.der().data(),
-                                                          static_cast<DWORD>(certificate.der().size()));
-    addToStore(store, context);
-    CertFreeCertificateContext(context);
 }
 
 constexpr char16_t kRememberedList[] = u"Software\\Tesk\\mirelo\\certs\\1";
@@ -86,9 +73,9 @@ protected:
         server.route("/root.crl", crlReply(pki::CrlBuilder(made.root).build()));
         server.route("/standard-ca.crl", crlReply(pki::CrlBuilder(made.standardCa).build()));
         server.route("/qualified-ca.crl", crlReply(pki::CrlBuilder(made.qualifiedCa).build()));
-        addToStore(u"Root", made.root.certificate);
-        addToStore(u"CA", made.qualifiedCa.certificate);
-        addToStore(u"CA", made.standardCa.certificate);
+        testkit::addToUserStore(u"Root", made.root.certificate);
+        testkit::addToUserStore(u"CA", made.qualifiedCa.certificate);
+        testkit::addToUserStore(u"CA", made.standardCa.certificate);
         testkit::policy::SignaturePolicy policy;
         policy.signerTrust = {made.root.certificate};
         policy.issuerUri = "http://policies.tesk.example/qes.der";
@@ -113,7 +100,7 @@ protected:
                 .crlDistributionPoints({server.url("/qualified-ca.crl")}),
             "Jan Novák");
         ASSERT_NE(nullptr, context);
-        addToStore(u"MY", context);
+        testkit::addToUserStore(u"MY", context);
         DWORD size = 0;
         CryptBinaryToStringW(context->pbCertEncoded, context->cbCertEncoded, CRYPT_STRING_BASE64HEADER, nullptr, &size);
         certificatePem.resize(size);
