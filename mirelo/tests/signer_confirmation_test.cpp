@@ -1,9 +1,10 @@
 // The signer's confirmation of a signing job as the user sees it, through
 // the script backend: the document or the list of documents, the digest of
-// the selected document's exact bytes (checked with `openssl dgst`), the
-// signing certificate with its expiry line, the buttons' outcomes, the
-// lines the job's operation asks for; the SSCD check; no dialog without
-// the rich-edit library.
+// the selected document's exact bytes (checked with `openssl dgst`) through
+// whichever provider makes it, the signing certificate with its expiry line,
+// another one chosen with "..." and the digest it brings, the buttons'
+// outcomes, the lines the job's operation asks for; the SSCD check; no
+// dialog without the rich-edit library.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -87,18 +88,19 @@ protected:
         platform::clock::setForTests(std::nullopt);
     }
 
-    static void addToMy(const pki::Certificate& certificate) {
+    static void addToMy(const pki::Certificate& certificate,
+                        const char16_t* provider = u"Microsoft Enhanced Cryptographic Provider v1.0") {
         HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
         ASSERT_NE(nullptr, my);
-        certificate_support::addCertificate(my, certificate, u"Microsoft Enhanced Cryptographic Provider v1.0");
+        certificate_support::addCertificate(my, certificate, provider);
         CertCloseStore(my, 0);
     }
 
     // `openssl dgst` of the bytes, in the dialog's form ("AB12 CD34 ...").
-    std::string opensslDigest(const std::vector<BYTE>& bytes) {
+    std::string opensslDigest(const std::vector<BYTE>& bytes, const std::string& algorithm = "-sha256") {
         const auto file = root.path() / "document.bin";
         std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        const auto result = testkit::run({"openssl", "dgst", "-sha256", "-r", file.string()});
+        const auto result = testkit::run({"openssl", "dgst", algorithm, "-r", file.string()});
         EXPECT_EQ(0, result.exitCode) << result.err;
         const std::string hex = result.out.substr(0, result.out.find(' '));
         std::string grouped;
@@ -152,6 +154,64 @@ TEST_F(SignerConfirmation, OneDocumentShowsItsTextItsDigestAndTheSigningCertific
     EXPECT_TRUE(contains(control(shown, 213), "\"Přejete si tuto akci dokončit?\"")) << shown;
     // Neither key exchange nor encryption: their lines are hidden.
     for (const int id : {219, 226, 222, 220, 227, 223}) EXPECT_TRUE(contains(control(shown, id), "hidden")) << id;
+}
+
+// The digest does not depend on which provider makes it: the one the
+// certificate's key is kept in, when the signer works with another, or the
+// signer's own, when the certificate names it (in any letter case). "..."
+// brings in another certificate, whose line and digest algorithm replace the
+// old ones.
+TEST_F(SignerConfirmation, TheDigestIsTheDocumentsThroughEitherProviderAndFollowsACertificateChosenWithDots) {
+    const std::vector<BYTE> bytes = bytesOf("Smlouva \xE8. 7/2026\r\n\xFF konec");
+    const std::string sha256 = opensslDigest(bytes);
+    // The fixture keeps Thirty Days in the Enhanced provider.
+    for (const std::string provider : {MS_ENH_RSA_AES_PROV_A, MS_ENHANCED_PROV_A}) {
+        SCOPED_TRACE(provider);
+        script::clear();
+        TestSigner signer;
+        ASSERT_TRUE(signer.SetCurrentCSP(provider)) << signer.GetLastErrorStr();
+        signer.remember(1, c.thirtyDays.certificate);
+        SignJob signing = job({{"/tmp/smlouva.bin", bytes}});
+        script::queue("Dialog", "press:7");
+        EXPECT_EQ(11u, signer.ConfirmSignJob(signing));
+        const auto lines = script::transcript();
+        ASSERT_EQ(1u, lines.size());
+        EXPECT_EQ("212 richedit \"" + sha256 + "\"", control(lines[0], 212)) << lines[0];
+    }
+
+    // Another certificate, signed with SHA-384 under another CA, its key in
+    // the signer's provider named in capitals, chosen with "...".
+    static const pki::Credential sha384 =
+        userIssuedBy(c.pki.standardCa, "Chosen With Dots")
+            .keyUsage(pki::kDigitalSignature)
+            .validity(kNow - std::chrono::hours(24), kNow + std::chrono::hours(24 * 400))
+            .hash(pki::Hash::Sha384)
+            .build();
+    addToMy(sha384.certificate, u"MICROSOFT ENHANCED CRYPTOGRAPHIC PROVIDER V1.0");
+    const ScopedEnv withCertificateDialogs{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_CRYPTUI_DIR};
+    script::clear();
+    TestSigner signer;
+    ASSERT_TRUE(signer.SetCurrentCSP(MS_ENHANCED_PROV_A));
+    signer.remember(1, c.thirtyDays.certificate);
+    SignJob signing = job({{"/tmp/smlouva.bin", bytes}});
+    signing.issuerFilter = certificate_support::infoOf(sha384.certificate).issuerDn;
+    script::queue("Dialog", "press:221");
+    script::queue("SelectCertificate", "0");
+    script::queue("Dialog", "press:6");
+    EXPECT_EQ(0u, signer.ConfirmSignJob(signing));
+
+    const auto lines = script::transcript();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_TRUE(contains(control(lines[0], 224), "Thirty Days")) << lines[0];
+    EXPECT_EQ("212 richedit \"" + sha256 + "\"", control(lines[0], 212));
+    EXPECT_TRUE(contains(lines[1], "Chosen With Dots")) << lines[1];
+    EXPECT_TRUE(contains(control(lines[2], 224), "Chosen With Dots")) << lines[2];
+    EXPECT_FALSE(contains(control(lines[2], 224), "Thirty Days")) << lines[2];
+    EXPECT_TRUE(contains(control(lines[2], 210), "sha384")) << lines[2];
+    const std::string digest = opensslDigest(bytes, "-sha384");
+    EXPECT_EQ("212 richedit \"" + digest + "\"", control(lines[2], 212)) << lines[2];
+    EXPECT_EQ(digest, signing.documents[0].hashText) << "what is signed is what was shown";
+    EXPECT_EQ(certificate_support::infoOf(sha384.certificate).pem, signer.GetCertSignPem());
 }
 
 TEST_F(SignerConfirmation, TheExpiryLineCountsTheDaysAndWarnsInRedBelowThirty) {
