@@ -3,30 +3,14 @@
 #include <fstream>
 
 #include "lumvar/log_writer.h"
+#include "lumvar/relative_path.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
 namespace tornil {
 
-namespace {
-
 using lumvar::log::Level;
 using lumvar::log::write;
-
-// A path that stays inside the folder it is appended to.
-bool staysInside(const std::u16string& entry) {
-    if (entry.empty() || entry.front() == u'\\' || entry.front() == u'/') return false;
-    if (entry.size() >= 2 && entry[1] == u':') return false;
-    std::size_t start = 0;
-    while (start <= entry.size()) {
-        const std::size_t end = std::min(entry.find_first_of(u"\\/", start), entry.size());
-        if (entry.compare(start, end - start, u"..") == 0) return false;
-        start = end + 1;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::optional<DeleteList> readDeleteList(const std::u16string& file) {
     std::ifstream in(platform::paths::fromWindows(file), std::ios::binary);
@@ -43,7 +27,7 @@ std::optional<DeleteList> readDeleteList(const std::u16string& file) {
             continue;
         }
         const std::u16string entry = platform::text::fromUtf8(line);
-        if (!staysInside(entry)) {
+        if (!lumvar::staysInside(entry)) {
             write(Level::Error, u"Delete filelist entry \"%ls\" lies outside the program folder.", entry.c_str());
             return std::nullopt;
         }

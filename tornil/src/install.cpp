@@ -2,6 +2,7 @@
 
 #include "file_version.h"
 #include "lumvar/log_writer.h"
+#include "lumvar/relative_path.h"
 #include "platform/owned.h"
 #include "registration.h"
 #include "win32/error.h"
@@ -21,10 +22,6 @@ constexpr char16_t kSystemComMarker[] = u"_LUMVAR_SYSTEM_COM";
 constexpr char16_t kDeleteList[] = u"._LUMVAR_delete";
 // A source folder this long leaves no room for the names in it.
 constexpr std::size_t kMaxSourceFolder = 258;
-
-bool isDotEntry(const WCHAR* name) {
-    return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
-}
 
 std::u16string sourceFolder(const lumvar::Config& config, const std::u16string& relative, Location location) {
     std::u16string folder = config.getDownloadPath() + u"update\\";
@@ -88,7 +85,7 @@ bool InstallNewFiles(const lumvar::Config& config, const std::u16string& relativ
     if (first == INVALID_HANDLE_VALUE) return false;
     const platform::Owned<void, FindClose> find(first);
     do {
-        if (isDotEntry(entry.cFileName)) continue;
+        if (lumvar::isDotEntry(entry.cFileName)) continue;
         const std::u16string name = entry.cFileName;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (top && name == kSystemMarker) {

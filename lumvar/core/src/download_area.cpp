@@ -3,6 +3,7 @@
 
 #include "fresh_folder.h"
 #include "lumvar/log_writer.h"
+#include "lumvar/relative_path.h"
 #include "lumvar/result_codes.h"
 #include "platform/text.h"
 #include "win32/crt_files.h"
@@ -11,22 +12,6 @@ namespace lumvar {
 namespace {
 
 using log::Level;
-
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
-
-// A relative path that stays below its folder: not empty, no leading
-// separator, no drive or stream ':', no ".." part.
-bool staysInside(const std::u16string& path) {
-    if (path.empty() || isSeparator(path.front()) || path.find(u':') != std::u16string::npos) return false;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = start;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
-        if (path.compare(start, end - start, u"..") == 0) return false;
-        start = end + 1;
-    }
-    return true;
-}
 
 bool fetched(std::int32_t state) { return state == StateNew || state == StateReplace; }
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "lumvar/log_writer.h"
+#include "lumvar/relative_path.h"
 #include "lumvar/result_codes.h"
 #include "platform/text.h"
 #include "protocol_location.h"
@@ -24,20 +25,6 @@ std::vector<std::uint32_t> versionNumbers(const std::string& text) {
         ++at;  // the separator
     }
     return out;
-}
-
-// A wire path stays below its folder: no leading separator, no drive or
-// other ':', no ".." part.
-bool staysInside(std::string_view path) {
-    if (path.empty() || path.front() == '/' || path.front() == '\\' || path.find(':') != std::string_view::npos)
-        return false;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
-        if (path.substr(start, end - start) == "..") return false;
-        start = end + 1;
-    }
-    return true;
 }
 
 // A decimal file size that fits 32 bits, nothing else.

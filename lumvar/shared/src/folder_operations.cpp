@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "lumvar/log_writer.h"
+#include "lumvar/relative_path.h"
 #include "lumvar/sha1_hash.h"
 #include "lumvar/result_codes.h"
 #include "platform/owned.h"
@@ -23,10 +24,6 @@ constexpr std::size_t kMaxFolderPath = 257;
 std::u16string asFolder(std::u16string path) {
     if (path.empty() || (path.back() != u'\\' && path.back() != u'/')) path.push_back(u'\\');
     return path;
-}
-
-bool isDotEntry(const WCHAR* name) {
-    return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
 }
 
 // A copy that failed is harmless when the destination already holds the
