@@ -24,6 +24,9 @@ public:
         std::function<void()> home;
         std::function<void(int command)> frameCommand;
         std::function<void()> closeRequested;
+        // Fills or reads a page of the wizard's last steps ("appendix.htm");
+        // false for a page it does not fill.
+        std::function<bool(const std::string& page, bool toPage)> syncPage;
     };
 
     // The window as the options lay it out; their events are the view's.
@@ -43,6 +46,8 @@ public:
     // "set" (toPage) fills the page shown, "get" reads it back; false for
     // a page the program does not know.
     bool SynchronizeHtmlData(bool toPage);
+    // The page shown is not read back when it is next left.
+    void SkipNextRead() { m_skipOnce = true; }
 
     // The name of the page shown ("home.htm"); empty before the first.
     std::string PageName() const;

@@ -40,7 +40,10 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.home = [this] { OnUserInitApp(); };
     frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
+    frame.syncPage = [this](const std::string& page, bool toPage) { return m_outbox->SyncPage(page, toPage); };
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
+    m_outbox = std::make_unique<RequestOutbox>(
+        RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view});
 }
 
 MainFrame::~MainFrame() {
@@ -97,6 +100,7 @@ bool MainFrame::OnInitApp(const std::u16string& commandLine) {
 
 void MainFrame::OnUserInitApp() {
     for (TCertRequest& request : m_requests) request.Reset();
+    m_outbox->Reset();
     m_view->Go2Res(true, std::u16string(pages::kHome));
 }
 
@@ -143,8 +147,7 @@ void MainFrame::OnURL_App(const std::string& action) {
         OnCommand(kCommandHome);
 }
 
-// The handlers of the wizard's later steps are not built yet: their
-// commands are cancelled and logged.
+// Commands whose handlers are not built yet are cancelled and logged.
 void MainFrame::OnPageCommand(const CommandCall& call) {
     switch (call.command) {
         case PageCommand::App:
@@ -152,6 +155,21 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
             break;
         case PageCommand::Help:
             OnURL_Help(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::SignAndSave:
+            m_outbox->OnURL_SignRenewCert(true);
+            break;
+        case PageCommand::SignAndSend:
+            m_outbox->OnURL_SignRenewCert(false);
+            break;
+        case PageCommand::RequestSend:
+            m_outbox->OnURL_RequestSend();
+            break;
+        case PageCommand::RequestSave:
+            m_outbox->OnURL_RequestSave();
+            break;
+        case PageCommand::LoadRequest:
+            m_outbox->OnURL_LoadRequest();
             break;
         default:
             TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",

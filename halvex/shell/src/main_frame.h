@@ -12,6 +12,7 @@
 #include "halvex/request_model.h"
 #include "halvex_view.h"
 #include "pentak_object.h"
+#include "request_sending.h"
 #include "win32/types.h"
 
 namespace halvex {
@@ -48,6 +49,7 @@ public:
     const std::u16string& Title() const noexcept { return m_title; }
     HalvexView& View() { return *m_view; }
     TCertRequest& Request(std::size_t index) { return m_requests.at(index); }
+    const RequestOutcome& Outcome() const { return m_outbox->Outcome(); }
 
 private:
     void OnPageCommand(const CommandCall& call);
@@ -57,6 +59,7 @@ private:
     Mirelo m_signer;
     std::array<TCertRequest, 3> m_requests;
     std::unique_ptr<HalvexView> m_view;
+    std::unique_ptr<RequestOutbox> m_outbox;
     bool m_exiting = false;
 };
 

@@ -1,7 +1,7 @@
 // What the request model keeps of the certificate being renewed: its
 // subject, its subject-alternative names and its extended key usages, each
 // a list of attributes that the renewal handlers fill and the model's rules
-// edit in place.
+// edit in place, and the certificate as PEM text, which signs the request.
 #pragma once
 
 #include <string>
@@ -31,6 +31,7 @@ struct RequestCertificate {
     RequestAttrs subject;
     RequestAttrs altNames;
     RequestAttrs extKeyUsage;
+    std::u16string pem;  // the certificate itself, which signs the renewal request
 };
 
 }  // namespace halvex

@@ -1,0 +1,122 @@
+#include "working_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <random>
+
+namespace halvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kAttempts = 16;
+
+// A new file, created exclusively and readable only by its owner.
+bool CreateExclusive(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+fs::path WorkingFolder() {
+    const char* appData = std::getenv("APPDATA");
+    if (!appData || !*appData) return {};
+    const fs::path folder = fs::path(appData) / "Tesk";
+    std::error_code error;
+    fs::create_directories(folder.parent_path(), error);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    return fs::is_directory(folder, error) ? folder : fs::path();
+}
+
+}  // namespace
+
+std::string WorkingFiles::RandomName() {
+    static std::mt19937 generator{std::random_device{}()};
+    const auto draw = [](unsigned bound) { return static_cast<unsigned>(generator() % bound); };
+    std::string name;
+    const unsigned length = draw(15) + 15;
+    for (unsigned i = 0; i < length; ++i) {
+        switch (draw(3)) {
+            case 0:
+                name += static_cast<char>('0' + draw(10));
+                break;
+            case 1:
+                name += static_cast<char>('A' + draw(25));
+                break;
+            default:
+                name += static_cast<char>('a' + draw(25));
+                break;
+        }
+    }
+    return name;
+}
+
+WorkingFiles::WorkingFiles() {
+    const fs::path folder = WorkingFolder();
+    if (folder.empty()) return;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::string name = RandomName();
+        const fs::path text = folder / (name + ".txt");
+        const fs::path container = folder / (name + ".kyd");
+        if (!CreateExclusive(text)) continue;
+        if (!CreateExclusive(container)) {
+            ::unlink(text.c_str());
+            continue;
+        }
+        m_text = text;
+        m_container = container;
+        return;
+    }
+}
+
+WorkingFiles::~WorkingFiles() {
+    if (!Created()) return;
+    ::unlink(m_text.c_str());
+    ::unlink(m_container.c_str());
+}
+
+bool WriteWholeFile(const fs::path& file, const std::string& bytes) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) break;
+        done += static_cast<std::size_t>(written);
+    }
+    const bool closed = ::close(fd) == 0;
+    return done == bytes.size() && closed;
+}
+
+bool ReadWholeFile(const fs::path& file, std::string& bytes, std::uintmax_t limit) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string read;
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        if (read.size() + static_cast<std::size_t>(got) > limit) {
+            ok = false;
+            break;
+        }
+        read.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (ok) bytes = std::move(read);
+    return ok;
+}
+
+}  // namespace halvex

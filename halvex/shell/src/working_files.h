@@ -1,0 +1,41 @@
+// The pair of working files a request document is signed through: the
+// document as "<name>.txt" and the signed container as "<name>.kyd" in the
+// folder "$APPDATA/Tesk", under a random name of 15 to 29 digits and
+// letters. Both files are made afresh and only for their owner, never
+// opened over a file that is already there; both go when the pair goes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace halvex {
+
+class WorkingFiles {
+public:
+    // Creates the folder when missing (owner only) and both files empty;
+    // Created() tells whether that worked.
+    WorkingFiles();
+    ~WorkingFiles();
+    WorkingFiles(const WorkingFiles&) = delete;
+    WorkingFiles& operator=(const WorkingFiles&) = delete;
+
+    bool Created() const noexcept { return !m_text.empty(); }
+    const std::filesystem::path& Text() const noexcept { return m_text; }
+    const std::filesystem::path& Container() const noexcept { return m_container; }
+
+    // A random name: 15 to 29 characters, each a digit, "A"-"Y" or "a"-"y".
+    static std::string RandomName();
+
+private:
+    std::filesystem::path m_text;
+    std::filesystem::path m_container;
+};
+
+// Writes the bytes into a file that exists and is empty; false when not all
+// of them were written.
+bool WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
+// Reads the whole file as bytes; false when it cannot be read or is larger
+// than the limit.
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::uintmax_t limit);
+
+}  // namespace halvex
