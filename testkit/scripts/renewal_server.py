@@ -110,7 +110,9 @@ def read_container(container):
         entries = archive.infolist()
         if len(entries) > MAX_ENTRIES or sum(e.file_size for e in entries) > MAX_UNPACKED:
             raise Refused("the container is larger than a request can be")
-        names = [e.filename for e in entries]
+        # A folder separator is "/" by the ZIP format; writers on Windows use "\\".
+        original = {e.filename.replace("/", "\\"): e.filename for e in entries}
+        names = list(original)
         folders = {name.split("\\")[0] for name in names}
         if len(folders) != 1 or not re.fullmatch(FOLDER, folders.pop()):
             raise Refused("the container does not hold exactly one document folder D<stamp>")
@@ -121,15 +123,15 @@ def read_container(container):
             raise Refused("the container holds %d signatures, not one" % len(signatures))
         if len(messages) + len(documents) != 1:
             raise Refused("the container does not hold exactly one document")
-        signature = archive.read(signatures[0])
+        signature = archive.read(original[signatures[0]])
         if messages:
-            signed = archive.read(messages[0])
+            signed = archive.read(original[messages[0]])
             entity = email.message_from_bytes(signed)
             if entity.is_multipart():
                 raise Refused("the container's message is not a single entity")
             xml = entity.get_payload(decode=True) or b""
         else:
-            signed = xml = archive.read(documents[0])
+            signed = xml = archive.read(original[documents[0]])
         return signature, signed, xml
     except (zipfile.BadZipFile, zipfile.LargeZipFile, NotImplementedError, EOFError, ValueError) as e:
         raise Refused("the container cannot be read: %s" % e)
@@ -142,9 +144,8 @@ def verify_container(work, signature, signed):
         f.write(signature)
     with open(paths["signed"], "wb") as f:
         f.write(signed)
-    common = ["cms", "-verify", "-binary", "-inform", "DER", "-in", paths["signature.p7s"],
-              "-CAfile", os.path.join(folder, "trust.pem"), "-certfile", os.path.join(folder, "cas.pem"),
-              "-purpose", "any", "-signer", paths["signer.pem"], "-out", paths["out"]]
+    common = ["cms", "-verify", "-binary", "-inform", "DER", "-in", paths["signature.p7s"], "-noverify",
+              "-signer", paths["signer.pem"], "-out", paths["out"]]
     rc, _, err = openssl(*common, "-content", paths["signed"])
     if rc != 0:
         # The document inside the signature rather than beside it.
@@ -154,8 +155,19 @@ def verify_container(work, signature, signed):
         with open(paths["out"], "rb") as f:
             if f.read() != signed:
                 raise Refused("the container's signature is over other bytes than its document")
+    verify_chain(paths["signer.pem"], "the container's signer")
     if der_of(paths["signer.pem"]) != der_of(os.path.join(folder, "renewed.pem")):
         raise Refused("the container is not signed by the certificate being renewed")
+
+
+def verify_chain(signer_pem, what):
+    """The signer's certificate chains to the roots through the intermediates,
+    whether or not the signature carries them."""
+    rc, out, err = openssl("verify", "-CAfile", os.path.join(folder, "trust.pem"),
+                           "-untrusted", os.path.join(folder, "cas.pem"), "-purpose", "any", signer_pem)
+    if rc != 0:
+        raise Refused("%s does not chain to the root: %s"
+                      % (what, first_line(err or out.decode("utf-8", "replace"))))
 
 
 def der_of(pem_file):
@@ -171,11 +183,12 @@ def block_document(work, index, block):
     out = os.path.join(work, "block%d.xml" % index)
     with open(block_file, "w", encoding="ascii") as f:
         f.write(block)
-    rc, _, err = openssl("cms", "-verify", "-inform", "PEM", "-in", block_file, "-binary",
-                         "-CAfile", os.path.join(folder, "trust.pem"), "-certfile", os.path.join(folder, "cas.pem"),
-                         "-purpose", "any", "-out", out)
+    signer = os.path.join(work, "block%d-signer.pem" % index)
+    rc, _, err = openssl("cms", "-verify", "-inform", "PEM", "-in", block_file, "-binary", "-noverify",
+                         "-signer", signer, "-out", out)
     if rc != 0:
         raise Refused("PKCS#7 block %d does not verify: %s" % (index, first_line(err)))
+    verify_chain(signer, "the signer of PKCS#7 block %d" % index)
     with open(out, "rb") as f:
         return f.read()
 

@@ -2,9 +2,10 @@
 // certificate for the host name the program knows the server by (from the
 // hierarchy's standard CA, sent with its chain), reached through the
 // layer's connection map. It takes every body apart as the certification
-// authority does: the Tesk Kyd armour, the container (Python's zipfile), its
-// signature (`openssl cms -verify`, signed by the certificate being renewed
-// and chaining to the hierarchy's root), each renewal document
+// authority does: the Tesk Kyd armour, the container (Python's zipfile; its
+// folders separated by "/" or "\"), its signature (`openssl cms -verify`,
+// signed by the certificate being renewed and chaining to the hierarchy's
+// root through its CAs, carried or not), each renewal document
 // (`xmllint --relaxng` with halvex's schema, UserData only in the container's
 // document, the billing types and delivery form the test expects), each
 // PKCS#10 request (`openssl req -verify`, a key other than the renewed
