@@ -75,8 +75,9 @@ bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std
         ShowSigningError(LoadResString(kWriteFailed));
         return false;
     }
+    // One byte more than was written is enough to see that the file grew.
     std::string written;
-    if (!ReadWholeFile(files.Text(), written, document.size())) {
+    if (!ReadWholeFile(files.Text(), written, document.size() + 1)) {
         ShowSigningError(LoadResString(kWriteFailed));
         return false;
     }

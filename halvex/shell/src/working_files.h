@@ -34,8 +34,8 @@ private:
 // Writes the bytes into a file that exists and is empty; false when not all
 // of them were written.
 bool WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
-// Reads the whole file as bytes; false when it cannot be read or is larger
-// than the limit.
+// Reads the whole file as bytes; false when it cannot be read or holds
+// more than `limit` bytes.
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::uintmax_t limit);
 
 }  // namespace halvex

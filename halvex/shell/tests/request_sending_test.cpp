@@ -235,6 +235,19 @@ TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber)
     EXPECT_EQ(14u, frame->Request(0).requestTimeStamp.size());
     EXPECT_EQ(frame->Request(0).requestTimeStamp, frame->Request(1).requestTimeStamp);
     EXPECT_TRUE(WorkingFilesLeft().empty());
+
+    // The same request saved: the dialog offers the pair's name and filter.
+    const fs::path saved = root.path() / "pair.req";
+    script::queue("SaveFile", saved.string());
+    Follow("URL_REQUEST_SAVE");
+    const auto shown = script::transcript();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(std::string::npos, shown.back().find("req_" + toUtf8(frame->Request(0).requestTimeStamp) + "_parvel"))
+        << shown.back();
+    EXPECT_NE(std::string::npos, shown.back().find("Kyd + PKCS#7")) << shown.back();
+    EXPECT_TRUE(testkit::readFile(saved) == got[0].body);
+    EXPECT_TRUE(Shown("REQ_SAVE_B"));
+    EXPECT_TRUE(Shown("REQ_SEND_B"));
 }
 
 TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) {
