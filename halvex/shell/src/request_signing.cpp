@@ -1,6 +1,7 @@
 #include "request_signing.h"
 
 #include <array>
+#include <cstdio>
 #include <utility>
 
 #include "common/cryptoapi.h"

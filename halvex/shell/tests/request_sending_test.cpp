@@ -155,7 +155,7 @@ protected:
     }
 
     // Prepared as the data check leaves them: a fresh PKCS#10 per request.
-    void PrepareRequests(DWORD kind) {
+    void PrepareRequests(DWORD kind, bool authentication = false) {
         halvex::TCertRequest& first = frame->Request(0);
         first.kind = kind;
         first.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák"));
@@ -165,6 +165,11 @@ protected:
             second.kind = halvex::kKindParvelPair;
             second.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák (obchodní)"));
             second.certificate.pem = fromUtf8(commercial.credential->certificate.pem());
+        }
+        if (authentication) {
+            halvex::TCertRequest& third = frame->Request(2);
+            third.kind = halvex::kKindCommercial;
+            third.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák (autentizace)"));
         }
         frame->View().Go2Res(true, u"summary_renew.htm");
         ASSERT_EQ("summary_renew.htm", frame->View().PageName());
@@ -190,6 +195,15 @@ protected:
     bool Shown(const std::string& id) {
         return frame->View().Html().className(id).value_or("hidden_item").find("hidden_item") == std::string::npos;
     }
+    // The certificate that signed a PKCS#7 block, as openssl reads it.
+    std::string SignerOf(const std::string& block) {
+        const fs::path in = root.write("block.pem", block);
+        const fs::path signer = root.path() / "signer.pem";
+        const auto run = testkit::run({"openssl", "cms", "-verify", "-inform", "PEM", "-in", in.string(), "-noverify",
+                                       "-signer", signer.string(), "-out", "/dev/null"});
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        return run.exitCode == 0 ? testkit::readFile(signer) : std::string();
+    }
     std::vector<fs::path> WorkingFilesLeft() {
         std::vector<fs::path> left;
         std::error_code error;
@@ -208,9 +222,11 @@ protected:
     std::unique_ptr<halvex::MainFrame> frame;
 };
 
+// The authentication request's block follows the paired one's; the holder
+// of the qualified certificate signs it.
 TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber) {
-    server->expect({{"Q-PV-SK", "S-PV"}, "zip"});
-    PrepareRequests(halvex::kKindQualified | halvex::kKindParvelPair);
+    server->expect({{"Q-PV-SK", "S-PV", "S-PE"}, "zip"});
+    PrepareRequests(halvex::kKindQualified | halvex::kKindParvelPair, true);
     Click("SUMMARY_SEND");
 
     const auto got = server->requests();
@@ -218,11 +234,14 @@ TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber)
     EXPECT_EQ("ok", got[0].verdict);
     EXPECT_EQ("Halvex", got[0].userAgent);
     EXPECT_EQ("text/plain", got[0].contentType);
-    // The container first, then the commercial request's PKCS#7 block.
-    const std::regex body("-----BEGIN Tesk Kyd-----\n[A-Za-z0-9+/=\n]+-----END Tesk Kyd-----\n"
-                          "-----BEGIN PKCS7-----\n[A-Za-z0-9+/=\r\n]+-----END PKCS7-----\n");
+    // The container first, then the commercial and the authentication
+    // request's PKCS#7 blocks.
+    const std::string block = "-----BEGIN PKCS7-----\n[A-Za-z0-9+/=\r\n]+-----END PKCS7-----\n";
+    const std::regex body("-----BEGIN Tesk Kyd-----\n[A-Za-z0-9+/=\n]+-----END Tesk Kyd-----\n" + block + block);
     EXPECT_TRUE(std::regex_match(got[0].body, body)) << got[0].body;
-    ASSERT_EQ(2u, got[0].numbers.size());
+    ASSERT_EQ(3u, got[0].numbers.size());
+    const std::size_t third = got[0].body.rfind("-----BEGIN PKCS7-----");
+    EXPECT_EQ(qualified.credential->certificate.pem(), SignerOf(got[0].body.substr(third)));
 
     ASSERT_EQ("appendix.htm", frame->View().PageName());
     EXPECT_EQ(halvex::SendState::Sent, frame->Outcome().sendState);
