@@ -40,7 +40,9 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.home = [this] { OnUserInitApp(); };
     frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
-    frame.syncPage = [this](const std::string& page, bool toPage) { return m_outbox->SyncPage(page, toPage); };
+    frame.syncPage = [this](const std::string& page, bool toPage) {
+        return m_outbox && m_outbox->SyncPage(page, toPage);
+    };
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
     m_outbox = std::make_unique<RequestOutbox>(
         RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view});
