@@ -1,7 +1,7 @@
 // The wizard's view: the home page after start-up, the pages' commands
 // dispatched by their keys, the view's own history for Back (the page left
-// by Back is not read), Home, and the error page, whose text shows
-// literally.
+// by Back is not read), Home, the error page, whose text shows literally,
+// and the About box.
 #include <string>
 
 #include "command_keys.h"
@@ -153,6 +153,20 @@ TEST_F(Navigation, HelpOpensTheTopicOfThePageOrOfTheHelpLink) {
     follow("URL_HELP_NAME");
     EXPECT_EQ("index.htm", opener.opened(4).filename()) << "a key without a topic opens the default page";
     EXPECT_EQ("data_renew.htm", page());
+}
+
+// The About box stays until OK or its close button and leaves the page as
+// it was.
+TEST_F(Navigation, TheAboutBoxShowsTheVersionUntilClosed) {
+    for (const char* answer : {"press:1", "close"}) {
+        platform::ui::script::clear();
+        platform::ui::script::queue("Dialog", answer);
+        frame->OnCommand(halvex::kCommandAbout);
+        const auto shown = platform::ui::script::transcript();
+        ASSERT_EQ(1u, shown.size()) << testing::PrintToString(shown);
+        EXPECT_EQ("Dialog 100: O aplikaci Halvex | -1 static \"Halvex Version 1.0\" | 1 default \"OK\"", shown[0]);
+        EXPECT_EQ("home.htm", page());
+    }
 }
 
 }  // namespace

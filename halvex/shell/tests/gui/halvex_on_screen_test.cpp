@@ -1,11 +1,13 @@
 // The program's window on a private X server: with the real enrolment
 // library and signing component it shows the home page in WebKitGTK; a
 // click leads to the request page, F1 opens its help topic, Back returns;
-// the accelerators Home and Alt+X work. Screenshots go to the artifacts
-// folder.
+// the accelerators Home and Alt+X work; the About box shows and goes with
+// Enter. Screenshots go to the artifacts folder.
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "halvex/app_data.h"
 #include "halvex/log.h"
@@ -72,6 +74,24 @@ protected:
         pump();
     }
 
+    // Waits for the window of exactly that title, takes a screenshot and
+    // presses the key in it; without such a window the X server goes, which
+    // ends the process rather than leave a modal window waiting.
+    static void answer(const std::string& title, const std::string& key, const std::string& shot) {
+        testkit::RunOptions options;
+        options.timeout = std::chrono::seconds(20);
+        const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + title + "$"}, options);
+        if (found.exitCode != 0 || found.out.empty()) {
+            ADD_FAILURE() << "no window \"" << title << "\" appeared: " << found.err;
+            s_xvfb->kill();
+            return;
+        }
+        const std::string id = found.out.substr(0, found.out.find('\n'));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_NO_THROW(s_xvfb->screenshot(shot));
+        EXPECT_EQ(0, testkit::run({"xdotool", "windowfocus", "--sync", id, "key", key}, options).exitCode);
+    }
+
     static inline testkit::Xvfb* s_xvfb = nullptr;
     ScopedEnv m_gdk{"GDK_BACKEND", "x11"};
     ScopedEnv m_renderer{"GSK_RENDERER", "cairo"};
@@ -90,6 +110,10 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_EQ("home.htm", view.PageName());
     EXPECT_NE(std::nullopt, view.Html().innerHtml("HOME_LOAD"));
     screenshot("halvex-home");
+
+    auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", "halvex-about"); });
+    frame.OnCommand(halvex::kCommandAbout);
+    user.get();
 
     std::string why;
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;
