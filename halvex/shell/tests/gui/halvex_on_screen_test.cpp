@@ -2,7 +2,7 @@
 // library and signing component it shows the home page in WebKitGTK; a
 // click leads to the request page, F1 opens its help topic, Back returns;
 // the accelerators Home and Alt+X work; the About box shows and goes with
-// Enter. Screenshots go to the artifacts folder.
+// Enter; the toolbar shows its images and the lock panes follow Caps Lock. Screenshots go to the artifacts folder.
 #include <chrono>
 #include <future>
 #include <memory>
@@ -12,6 +12,7 @@
 #include "halvex/app_data.h"
 #include "halvex/log.h"
 #include "halvex_app.h"
+#include "frame_layout.h"
 #include "main_frame.h"
 #include "../shell_fixture.h"
 #include "testkit/scoped_env.h"
@@ -65,13 +66,22 @@ protected:
     }
     // A key pressed in the program's window.
     static void press(const std::string& title, const std::string& key) {
-        const auto window = testkit::run({"xdotool", "search", "--name", title});
-        ASSERT_EQ(0, window.exitCode) << window.err;
-        const std::string id = window.out.substr(0, window.out.find('\n'));
+        const std::string id = windowOf(title);
         testkit::run({"xdotool", "windowfocus", id});
         pump(300);
         ASSERT_EQ(0, testkit::run({"xdotool", "key", "--window", id, key}).exitCode);
         pump();
+    }
+    // The pointer moved to a point of the program's window.
+    static void point(const std::string& title, int x, int y) {
+        ASSERT_EQ(0, testkit::run({"xdotool", "mousemove", "--window", windowOf(title), std::to_string(x),
+                                   std::to_string(y)}).exitCode);
+        pump();
+    }
+    static std::string windowOf(const std::string& title) {
+        const auto window = testkit::run({"xdotool", "search", "--name", title});
+        EXPECT_EQ(0, window.exitCode) << window.err;
+        return window.out.substr(0, window.out.find('\n'));
     }
 
     // Waits for the window of exactly that title, takes a screenshot and
@@ -114,6 +124,15 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", "halvex-about"); });
     frame.OnCommand(halvex::kCommandAbout);
     user.get();
+
+    // The lock panes follow the keyboard; the pointer makes a button hot
+    // (Back stays disabled at home).
+    press(platform::text::toUtf8(title), "Caps_Lock");
+    EXPECT_EQ("CAP", view.Html().statusText(halvex::kCapsLockPane));
+    point(platform::text::toUtf8(title), 80, 18);
+    screenshot("halvex-toolbar-caps");
+    press(platform::text::toUtf8(title), "Caps_Lock");
+    EXPECT_EQ("", view.Html().statusText(halvex::kCapsLockPane));
 
     std::string why;
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;
