@@ -31,6 +31,16 @@ Bitmap solidBitmap(int width, int height, Pixel colour) {
     return bitmap;
 }
 
+std::vector<std::uint8_t> maskedRgba(const Bitmap& bitmap) {
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(bitmap.pixels.size() * 4);
+    for (const Pixel& pixel : bitmap.pixels) {
+        const std::uint8_t alpha = sameColour(pixel, kMagenta) ? 0 : 255;
+        rgba.insert(rgba.end(), {pixel.red, pixel.green, pixel.blue, alpha});
+    }
+    return rgba;
+}
+
 Bitmap decodeBitmap24(std::span<const std::uint8_t> data) {
     if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
         if (data.size() < kFileHeaderSize) refuse("truncated file header");

@@ -3,7 +3,7 @@
 
 #include <gtk/gtk.h>
 
-#include <cstring>
+#include <vector>
 
 namespace halvex::controls {
 
@@ -41,15 +41,8 @@ void setPointer(GtkEventControllerMotion* motion, bool inside) {
 }  // namespace
 
 GdkTexture* makeMaskedTexture(const Bitmap& bitmap) {
-    const auto count = bitmap.pixels.size();
-    auto* rgba = static_cast<guchar*>(g_malloc(count * 4));
-    for (std::size_t i = 0; i < count; ++i) {
-        const Pixel& pixel = bitmap.pixels[i];
-        const bool transparent = sameColour(pixel, kMagenta);
-        const guchar bytes[4] = {pixel.red, pixel.green, pixel.blue, static_cast<guchar>(transparent ? 0 : 255)};
-        std::memcpy(rgba + i * 4, bytes, 4);
-    }
-    GBytes* bytes = g_bytes_new_take(rgba, count * 4);
+    const std::vector<std::uint8_t> rgba = maskedRgba(bitmap);
+    GBytes* bytes = g_bytes_new(rgba.data(), rgba.size());
     GdkTexture* texture = gdk_memory_texture_new(bitmap.width, bitmap.height, GDK_MEMORY_R8G8B8A8, bytes,
                                                  static_cast<gsize>(bitmap.width) * 4);
     g_bytes_unref(bytes);

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -113,6 +119,77 @@ TEST(HalvexMessages, ErrorTextsComeFromTheStringTable) {
               u"Chyba při inicializaci knihovny mirelo.dll.\nZřejmě poškozená instalace aplikace.\n\nKód chyby: 4059");
     SetLastError(0);
     EXPECT_EQ(GetSystemErrorText(), u"");
+}
+
+// A log of entries, some with continuation lines, of about `size` bytes.
+std::string LogOfEntries(std::size_t size) {
+    std::string text;
+    for (int n = 0; text.size() < size; ++n) {
+        text += "<05/03/2024 07:08:09.045> entry " + std::to_string(n) + " " + std::string(n % 97, 'x') + "\n";
+        if (n % 5 == 0) text += "\t\t\tcontinued " + std::to_string(n) + "\n";
+    }
+    return text;
+}
+
+TEST_F(HalvexLog, TrimmingKeepsTheLastWholeEntriesOfALargeFile) {
+    const std::string small = LogOfEntries(400000).substr(0, 400000);
+    root.write("halvex.log", small);
+    log.Trim();
+    EXPECT_EQ(logged(), small);
+
+    const std::string large = LogOfEntries(450000);
+    root.write("halvex.log", large);
+    log.Trim();
+    const std::string kept = logged();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_LE(kept.size(), 200000u);
+    EXPECT_GT(kept.size(), 199000u);
+    EXPECT_EQ(kept, large.substr(large.size() - kept.size()));
+    EXPECT_EQ(kept.substr(0, 26), "<05/03/2024 07:08:09.045> ");
+    EXPECT_EQ(large[large.size() - kept.size() - 1], '\n');
+
+    EXPECT_TRUE(log.Print(u"after"));
+    EXPECT_EQ(logged(), kept + "<05/03/2024 07:08:09.045> after\n");
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "halvex.log.trim"));
+
+    // One line longer than what is kept: nothing whole is left.
+    root.write("halvex.log", std::string(500000, 'y') + "\n");
+    EXPECT_TRUE(TrimLogFile(root.path() / "halvex.log"));
+    EXPECT_EQ(logged(), "");
+    EXPECT_TRUE(TrimLogFile(root.path() / "missing.log"));
+}
+
+// A trimming killed at any moment leaves the old file or the trimmed one.
+// The kills are spread over the time one trimming process takes.
+TEST_F(HalvexLog, KilledTrimmingLeavesTheOldOrTheNewFile) {
+    const std::string large = LogOfEntries(600000);
+    const std::filesystem::path file = root.path() / "halvex.log";
+    auto trimInChild = [&](std::optional<std::chrono::microseconds> killAfter) {
+        root.write("halvex.log", large);
+        const pid_t child = fork();
+        if (child < 0) return std::string("no process");
+        if (child == 0) _exit(TrimLogFile(file) ? 0 : 1);
+        if (killAfter) {
+            std::this_thread::sleep_for(*killAfter);
+            kill(child, SIGKILL);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return logged();
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const std::string trimmed = trimInChild(std::nullopt);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_NE(trimmed, large);
+
+    for (int step = 0; step <= 24; ++step) {
+        const std::string after = trimInChild(whole * step / 20);
+        ASSERT_TRUE(after == large || after == trimmed) << "killed at " << step << "/20: " << after.size() << " bytes";
+    }
+    // A leftover of a killed run does not stand in the way.
+    root.write("halvex.log", large);
+    EXPECT_TRUE(TrimLogFile(file));
+    EXPECT_EQ(logged(), trimmed);
 }
 
 }  // namespace

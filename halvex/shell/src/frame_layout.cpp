@@ -1,6 +1,12 @@
 #include "frame_layout.h"
 
+#include <exception>
+#include <optional>
+
 #include "command_ids.h"
+#include "halvex/controls/bitmap_resource.h"
+#include "halvex/controls/toolbar_images.h"
+#include "halvex/log.h"
 #include "halvex/resource_strings.h"
 #include "halvex/text_utils.h"
 #include "platform/text.h"
@@ -10,11 +16,33 @@ namespace {
 
 constexpr int kSeparator = 0;
 constexpr int kRequestPaneWidth = 450;
+constexpr int kLockPaneWidth = 40;
+constexpr WORD kToolbarBitmap = 131;
 
-// A command's string is its prompt, a line feed and its short name.
-platform::ui::FrameButton Button(int command) {
+// The program's toolbar bitmap made into its three sets; none when the
+// program carries no usable one (the buttons then show their names).
+std::optional<controls::ToolbarImages> LoadToolbarImages() {
+    try {
+        return controls::makeToolbarImages(controls::loadBitmapResource(nullptr, kToolbarBitmap));
+    } catch (const std::exception& e) {
+        TLogFile::GetInstance().Print(u"LoadToolbarImages(): %s", platform::text::fromUtf8(e.what()).c_str());
+        return std::nullopt;
+    }
+}
+
+platform::ui::FrameImage Image(const controls::Bitmap& set, int index) {
+    const controls::Bitmap image = controls::toolbarImage(set, index);
+    return {image.width, image.height, controls::maskedRgba(image)};
+}
+
+// A command's string is its prompt, a line feed and its short name; the
+// button's images are those of its place among the toolbar's buttons.
+platform::ui::FrameButton Button(int command, const std::optional<controls::ToolbarImages>& images, int place) {
     const auto [prompt, name] = SplitPair(LoadResString(static_cast<UINT>(command)), u"\n");
-    return {command, platform::text::toUtf8(name), platform::text::toUtf8(prompt)};
+    platform::ui::FrameButton button{command, platform::text::toUtf8(name), platform::text::toUtf8(prompt), {}};
+    if (images && place < controls::toolbarImageCount(images->hot))
+        button.images = {Image(images->normal, place), Image(images->hot, place), Image(images->disabled, place)};
+    return button;
 }
 
 }  // namespace
@@ -24,13 +52,18 @@ platform::ui::HtmlViewOptions FrameLayout(const std::u16string& title) {
     options.title = platform::text::toUtf8(title);
     options.width = 1024;
     options.height = 768;
-    options.toolbar = {Button(kCommandBack), {kSeparator, {}, {}}, Button(kCommandRefresh), Button(kCommandHome),
-                       {kSeparator, {}, {}},  Button(kCommandHelp), Button(kCommandExit)};
+    const auto images = LoadToolbarImages();
+    const platform::ui::FrameButton separator{kSeparator, {}, {}, {}};
+    options.toolbar = {Button(kCommandBack, images, 0), separator,
+                       Button(kCommandRefresh, images, 1), Button(kCommandHome, images, 2), separator,
+                       Button(kCommandHelp, images, 3), Button(kCommandExit, images, 4)};
     options.accelerators = {{"<Alt>x", kCommandExit},
                             {"F1", kCommandHelp},
                             {"F5", kCommandRefresh},
                             {"Home", kCommandHome}};
     options.statusPanes = {0, kRequestPaneWidth};
+    options.lockPanes = {{platform::ui::KeyLock::Caps, "CAP", kLockPaneWidth},
+                         {platform::ui::KeyLock::Num, "NUM", kLockPaneWidth}};
     return options;
 }
 

@@ -59,7 +59,7 @@ void LogStartupInfo(const std::u16string& commandLine) {
 
 // The log file: "$APPDATA/Tesk/halvex.log" unless the machine's settings
 // name another file (an empty name turns the log off); detail entries
-// unless "LogLevel" is 0.
+// unless "LogLevel" is 0. A file grown past its limit is trimmed.
 void MyInitApp(const std::u16string& commandLine) {
     std::u16string path;
     if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
@@ -73,6 +73,7 @@ void MyInitApp(const std::u16string& commandLine) {
     TLogFile& log = TLogFile::GetInstance();
     log.SetPath(path);
     log.Init(!path.empty(), level != 0);
+    log.Trim();
     LogStartupInfo(commandLine);
     log.Print(u"CHalvexApp::MyInitApp(): done");
 }

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include "about_box.h"
 #include "browser_version.h"
 #include "frame_layout.h"
 #include "help.h"
@@ -124,6 +125,9 @@ void MainFrame::OnCommand(int id) {
             break;
         case kCommandExit:
             m_exiting = true;
+            break;
+        case kCommandAbout:
+            ShowAboutBox();
             break;
         case kCommandHelp: {
             const std::string page = m_view->PageName();

@@ -35,7 +35,8 @@ public:
     void ExitApp();
     bool Exiting() const noexcept { return m_exiting; }
 
-    // Back, Home, Refresh, Exit; Help opens the topic of the page shown.
+    // Back, Home, Refresh, Exit, About (modal); Help opens the topic of the
+    // page shown.
     void OnCommand(int id);
     void OnURL_App(const std::string& action);
     // The help topic of the key (a help link's key or a page's "/name");

@@ -1,10 +1,13 @@
 // The wizard's view: the home page after start-up, the pages' commands
 // dispatched by their keys, the view's own history for Back (the page left
-// by Back is not read), Home, and the error page, whose text shows
-// literally.
+// by Back is not read), Home, the error page, whose text shows literally;
+// the About box, the lock panes and the toolbar's images.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "command_keys.h"
+#include "frame_layout.h"
 #include "halvex/app_data.h"
 #include "halvex/files_and_paths.h"
 #include "halvex/log.h"
@@ -153,6 +156,67 @@ TEST_F(Navigation, HelpOpensTheTopicOfThePageOrOfTheHelpLink) {
     follow("URL_HELP_NAME");
     EXPECT_EQ("index.htm", opener.opened(4).filename()) << "a key without a topic opens the default page";
     EXPECT_EQ("data_renew.htm", page());
+}
+
+// The About box stays until OK or its close button and leaves the page as
+// it was.
+TEST_F(Navigation, TheAboutBoxShowsTheVersionUntilClosed) {
+    for (const char* answer : {"press:1", "close"}) {
+        platform::ui::script::clear();
+        platform::ui::script::queue("Dialog", answer);
+        frame->OnCommand(halvex::kCommandAbout);
+        const auto shown = platform::ui::script::transcript();
+        ASSERT_EQ(1u, shown.size()) << testing::PrintToString(shown);
+        EXPECT_EQ("Dialog 100: O aplikaci Halvex | -1 static \"Halvex Version 1.0\" | 1 default \"OK\"", shown[0]);
+        EXPECT_EQ("home.htm", page());
+    }
+}
+
+// The lock panes show CAP and NUM while their keys are on; the script
+// backend plays the keyboard.
+TEST_F(Navigation, TheLockPanesFollowTheKeyboard) {
+    auto& html = frame->View().Html();
+    EXPECT_EQ("", html.statusText(halvex::kCapsLockPane));
+    EXPECT_EQ("", html.statusText(halvex::kNumLockPane));
+    html.setKeyLocks(true, false);
+    EXPECT_EQ("CAP", html.statusText(halvex::kCapsLockPane));
+    EXPECT_EQ("", html.statusText(halvex::kNumLockPane));
+    html.setKeyLocks(false, true);
+    EXPECT_EQ("", html.statusText(halvex::kCapsLockPane));
+    EXPECT_EQ("NUM", html.statusText(halvex::kNumLockPane));
+}
+
+// Each button has its own 24 x 24 images: the three share their
+// transparent pixels, the disabled one is grey and the normal one no
+// darker than the hot one.
+TEST_F(Navigation, EachToolbarButtonHasItsNormalHotAndDisabledImages) {
+    const auto layout = halvex::FrameLayout(u"Halvex");
+    std::vector<std::vector<std::uint8_t>> hotImages;
+    for (const auto& button : layout.toolbar) {
+        if (button.command == 0) continue;
+        ASSERT_TRUE(button.images) << button.label;
+        const auto& [normal, hot, disabled] = *button.images;
+        for (const auto* image : {&normal, &hot, &disabled}) {
+            EXPECT_EQ(24, image->width);
+            EXPECT_EQ(24, image->height);
+            ASSERT_EQ(24u * 24u * 4u, image->rgba.size());
+        }
+        int brighter = 0;
+        for (std::size_t at = 0; at < hot.rgba.size(); at += 4) {
+            ASSERT_EQ(hot.rgba[at + 3], normal.rgba[at + 3]);
+            ASSERT_EQ(hot.rgba[at + 3], disabled.rgba[at + 3]);
+            if (hot.rgba[at + 3] == 0) continue;
+            EXPECT_TRUE(disabled.rgba[at] == disabled.rgba[at + 1] && disabled.rgba[at + 1] == disabled.rgba[at + 2]);
+            const int hotSum = hot.rgba[at] + hot.rgba[at + 1] + hot.rgba[at + 2];
+            const int normalSum = normal.rgba[at] + normal.rgba[at + 1] + normal.rgba[at + 2];
+            EXPECT_GE(normalSum + 3, hotSum);
+            brighter += normalSum > hotSum;
+        }
+        EXPECT_GT(brighter, 0) << button.label;
+        hotImages.push_back(hot.rgba);
+    }
+    ASSERT_EQ(5u, hotImages.size());
+    for (std::size_t i = 1; i < hotImages.size(); ++i) EXPECT_NE(hotImages[i - 1], hotImages[i]);
 }
 
 }  // namespace

@@ -112,9 +112,14 @@ TEST_F(Startup, TheBrowserVersionIsJudgedByItsNumbers) {
 }
 
 // Detail entries need a "LogLevel" other than 0; an empty "LogFile" keeps
-// no log at all.
+// no log at all; a log grown large is trimmed at start.
 TEST_F(Startup, TheMachinesSettingsChooseTheLogAndItsDetail) {
+    std::string grown;
+    while (grown.size() < 500000) grown += "<01/01/2020 00:00:00.000> earlier entry\n";
+    root.write("halvex.log", grown);
     EXPECT_TRUE(run(0).empty());
+    EXPECT_LT(log().size(), 210000u);
+    EXPECT_EQ(0u, log().find("<01/01/2020 00:00:00.000> earlier entry\n"));
     EXPECT_NE(std::string::npos, log().find("OnBeforeNavigate2() url")) << "no LogLevel: details are written";
     fs::remove(logFile);
 

@@ -34,6 +34,18 @@ void HtmlView::setCommandEnabled(int command, bool enabled) {
     if (!enabled) m_disabledCommands.push_back(command);
 }
 
+void HtmlView::keepLockPanes(const HtmlViewOptions& options) {
+    m_firstLockPane = options.statusPanes.size();
+    m_lockPanes = options.lockPanes;
+}
+
+void HtmlView::setKeyLocks(bool capsLock, bool numLock) {
+    for (std::size_t i = 0; i < m_lockPanes.size(); ++i) {
+        const bool on = m_lockPanes[i].lock == KeyLock::Caps ? capsLock : numLock;
+        setStatusText(m_firstLockPane + i, on ? m_lockPanes[i].text : std::string());
+    }
+}
+
 bool HtmlView::commandEnabled(int command) const {
     return std::find(m_disabledCommands.begin(), m_disabledCommands.end(), command) == m_disabledCommands.end();
 }

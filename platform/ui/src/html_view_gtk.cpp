@@ -93,9 +93,13 @@ public:
         if (!options.toolbar.empty()) gtk_box_append(GTK_BOX(column), makeToolbar(options.toolbar));
         gtk_widget_set_vexpand(GTK_WIDGET(m_view), TRUE);
         gtk_box_append(GTK_BOX(column), GTK_WIDGET(m_view));
-        if (!options.statusPanes.empty()) gtk_box_append(GTK_BOX(column), makeStatusBar(options.statusPanes));
+        std::vector<int> paneWidths = options.statusPanes;
+        for (const FrameLockPane& pane : options.lockPanes) paneWidths.push_back(pane.width);
+        if (!paneWidths.empty()) gtk_box_append(GTK_BOX(column), makeStatusBar(paneWidths));
         gtk_window_set_child(m_window, column);
         addAccelerators(options.accelerators);
+        keepLockPanes(options);
+        followKeyLocks();
         g_signal_connect(m_view, "decide-policy", G_CALLBACK(onDecidePolicy), this);
         g_signal_connect(m_view, "load-changed", G_CALLBACK(onLoadChanged), this);
         g_signal_connect(m_view, "load-failed", G_CALLBACK(onLoadFailed), this);
@@ -107,6 +111,7 @@ public:
     }
 
     ~GtkHtmlView() override {
+        if (m_keyboard) g_signal_handlers_disconnect_by_data(m_keyboard, this);
         g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(m_view), this);
         g_signal_handlers_disconnect_by_data(m_view, this);
         g_signal_handlers_disconnect_by_data(m_window, this);
@@ -231,7 +236,8 @@ private:
                 gtk_box_append(GTK_BOX(bar), gtk_separator_new(GTK_ORIENTATION_VERTICAL));
                 continue;
             }
-            GtkWidget* widget = gtk_button_new_with_label(button.label.c_str());
+            GtkWidget* widget = button.images ? makeImageButton(*button.images)
+                                              : gtk_button_new_with_label(button.label.c_str());
             gtk_button_set_has_frame(GTK_BUTTON(widget), FALSE);
             gtk_widget_set_focusable(widget, FALSE);
             if (!button.tooltip.empty()) gtk_widget_set_tooltip_text(widget, button.tooltip.c_str());
@@ -242,6 +248,80 @@ private:
             m_buttons.emplace_back(button.command, widget);
         }
         return bar;
+    }
+
+    // A button showing one of its three images by its state.
+    static GtkWidget* makeImageButton(const FrameButtonImages& images) {
+        auto* textures = new ButtonTextures{texture(images.normal), texture(images.hot), texture(images.disabled)};
+        GtkWidget* picture = gtk_picture_new();
+        gtk_picture_set_can_shrink(GTK_PICTURE(picture), FALSE);
+        GtkWidget* button = gtk_button_new();
+        gtk_button_set_child(GTK_BUTTON(button), picture);
+        g_object_set_data_full(G_OBJECT(button), kTexturesKey, textures, [](gpointer data) {
+            delete static_cast<ButtonTextures*>(data);
+        });
+        GtkEventController* motion = gtk_event_controller_motion_new();
+        g_signal_connect(motion, "enter", G_CALLBACK(+[](GtkEventControllerMotion* m, double, double, gpointer) {
+                             pointerOver(m, true);
+                         }), nullptr);
+        g_signal_connect(motion, "leave", G_CALLBACK(+[](GtkEventControllerMotion* m, gpointer) {
+                             pointerOver(m, false);
+                         }), nullptr);
+        gtk_widget_add_controller(button, motion);
+        g_signal_connect(button, "notify::sensitive", G_CALLBACK(+[](GtkWidget* b, GParamSpec*, gpointer) {
+                             showImageOf(b);
+                         }), nullptr);
+        showImageOf(button);
+        return button;
+    }
+
+    using Texture = Owned<GdkTexture, g_object_unref>;
+    struct ButtonTextures {
+        Texture normal;
+        Texture hot;
+        Texture disabled;
+        bool pointerInside = false;
+    };
+    static constexpr const char* kTexturesKey = "platform-frame-textures";
+
+    // An empty image, or one with too few pixels for its size, shows as
+    // nothing.
+    static Texture texture(const FrameImage& image) {
+        if (image.width <= 0 || image.height <= 0 ||
+            image.rgba.size() / 4 / static_cast<std::size_t>(image.width) < static_cast<std::size_t>(image.height))
+            return nullptr;
+        const std::size_t size = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4;
+        const Owned<GBytes, g_bytes_unref> bytes(g_bytes_new(image.rgba.data(), size));
+        return Texture(gdk_memory_texture_new(image.width, image.height, GDK_MEMORY_R8G8B8A8, bytes.get(),
+                                              static_cast<gsize>(image.width) * 4));
+    }
+
+    static void showImageOf(GtkWidget* button) {
+        const auto* textures = static_cast<ButtonTextures*>(g_object_get_data(G_OBJECT(button), kTexturesKey));
+        GdkTexture* shown = !gtk_widget_get_sensitive(button) ? textures->disabled.get()
+                            : textures->pointerInside        ? textures->hot.get()
+                                                             : textures->normal.get();
+        gtk_picture_set_paintable(GTK_PICTURE(gtk_button_get_child(GTK_BUTTON(button))), GDK_PAINTABLE(shown));
+    }
+
+    static void pointerOver(GtkEventControllerMotion* motion, bool inside) {
+        GtkWidget* button = gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(motion));
+        static_cast<ButtonTextures*>(g_object_get_data(G_OBJECT(button), kTexturesKey))->pointerInside = inside;
+        showImageOf(button);
+    }
+
+    // The lock panes follow the keyboard's lock keys.
+    void followKeyLocks() {
+        m_keyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(gtk_widget_get_display(GTK_WIDGET(m_window))));
+        if (!m_keyboard) return;
+        g_signal_connect_swapped(m_keyboard, "notify::caps-lock-state", G_CALLBACK(onKeyLocks), this);
+        g_signal_connect_swapped(m_keyboard, "notify::num-lock-state", G_CALLBACK(onKeyLocks), this);
+        onKeyLocks(this);
+    }
+    static void onKeyLocks(gpointer data) {
+        auto* self = static_cast<GtkHtmlView*>(data);
+        self->setKeyLocks(gdk_device_get_caps_lock_state(self->m_keyboard),
+                          gdk_device_get_num_lock_state(self->m_keyboard));
     }
 
     GtkWidget* makeStatusBar(const std::vector<int>& widths) {
@@ -425,6 +505,7 @@ private:
     std::vector<std::pair<int, GtkWidget*>> m_buttons;
     std::vector<GtkLabel*> m_panes;
     GtkWindow* m_window = nullptr;
+    GdkDevice* m_keyboard = nullptr;
     WebKitWebView* m_view = nullptr;
     std::string m_location;
     Clock::time_point m_lastActivity = Clock::now();

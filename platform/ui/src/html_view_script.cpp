@@ -15,7 +15,10 @@ namespace {
 
 class ScriptHtmlView final : public HtmlView {
 public:
-    explicit ScriptHtmlView(HtmlViewOptions options) : m_events(std::move(options.events)) {}
+    explicit ScriptHtmlView(HtmlViewOptions options) : m_events(std::move(options.events)) {
+        keepLockPanes(options);
+        setKeyLocks(false, false);
+    }
 
     void navigate(const std::string& url) override {
         if (m_events.beforeNavigate && m_events.beforeNavigate(url)) return;

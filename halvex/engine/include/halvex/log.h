@@ -2,6 +2,7 @@
 // from any thread, an entry per call, stamped with the local time.
 #pragma once
 
+#include <filesystem>
 #include <mutex>
 #include <string>
 
@@ -36,10 +37,19 @@ public:
     // disabled, has no path or the file cannot be opened. The thread's last
     // error is kept.
     bool Write(const std::u16string& text) override;
+    // Keeps the file from growing without end: see TrimLogFile.
+    void Trim();
 
 private:
     std::mutex m_mutex;
     std::u16string m_path;
 };
+
+// A log file larger than 400000 bytes is rewritten with its last 200000
+// bytes, from the first entry that starts in them (a cut entry or
+// continuation line is dropped whole). The new file is written beside the
+// old one and renamed over it, so a crash leaves one or the other, never
+// a mix. False when the file was too large and could not be rewritten.
+bool TrimLogFile(const std::filesystem::path& file);
 
 }  // namespace halvex

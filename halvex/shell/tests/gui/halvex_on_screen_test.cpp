@@ -1,15 +1,18 @@
 // The program's window on a private X server: with the real enrolment
 // library and signing component it shows the home page in WebKitGTK; a
 // click leads to the request page, F1 opens its help topic, Back returns;
-// the accelerators Home and Alt+X work. Screenshots go to the artifacts
-// folder.
+// the accelerators Home and Alt+X work; the About box shows and goes with
+// Enter; the toolbar shows its images and the lock panes follow Caps Lock. Screenshots go to the artifacts folder.
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "halvex/app_data.h"
 #include "halvex/log.h"
 #include "halvex_app.h"
+#include "frame_layout.h"
 #include "main_frame.h"
 #include "../shell_fixture.h"
 #include "testkit/scoped_env.h"
@@ -63,13 +66,40 @@ protected:
     }
     // A key pressed in the program's window.
     static void press(const std::string& title, const std::string& key) {
-        const auto window = testkit::run({"xdotool", "search", "--name", title});
-        ASSERT_EQ(0, window.exitCode) << window.err;
-        const std::string id = window.out.substr(0, window.out.find('\n'));
+        const std::string id = windowOf(title);
         testkit::run({"xdotool", "windowfocus", id});
         pump(300);
         ASSERT_EQ(0, testkit::run({"xdotool", "key", "--window", id, key}).exitCode);
         pump();
+    }
+    // The pointer moved to a point of the program's window.
+    static void point(const std::string& title, int x, int y) {
+        ASSERT_EQ(0, testkit::run({"xdotool", "mousemove", "--window", windowOf(title), std::to_string(x),
+                                   std::to_string(y)}).exitCode);
+        pump();
+    }
+    static std::string windowOf(const std::string& title) {
+        const auto window = testkit::run({"xdotool", "search", "--name", title});
+        EXPECT_EQ(0, window.exitCode) << window.err;
+        return window.out.substr(0, window.out.find('\n'));
+    }
+
+    // Waits for the window of exactly that title, takes a screenshot and
+    // presses the key in it; without such a window the X server goes, which
+    // ends the process rather than leave a modal window waiting.
+    static void answer(const std::string& title, const std::string& key, const std::string& shot) {
+        testkit::RunOptions options;
+        options.timeout = std::chrono::seconds(20);
+        const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + title + "$"}, options);
+        if (found.exitCode != 0 || found.out.empty()) {
+            ADD_FAILURE() << "no window \"" << title << "\" appeared: " << found.err;
+            s_xvfb->kill();
+            return;
+        }
+        const std::string id = found.out.substr(0, found.out.find('\n'));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_NO_THROW(s_xvfb->screenshot(shot));
+        EXPECT_EQ(0, testkit::run({"xdotool", "windowfocus", "--sync", id, "key", key}, options).exitCode);
     }
 
     static inline testkit::Xvfb* s_xvfb = nullptr;
@@ -90,6 +120,19 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_EQ("home.htm", view.PageName());
     EXPECT_NE(std::nullopt, view.Html().innerHtml("HOME_LOAD"));
     screenshot("halvex-home");
+
+    auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", "halvex-about"); });
+    frame.OnCommand(halvex::kCommandAbout);
+    user.get();
+
+    // The lock panes follow the keyboard; the pointer makes a button hot
+    // (Back stays disabled at home).
+    press(platform::text::toUtf8(title), "Caps_Lock");
+    EXPECT_EQ("CAP", view.Html().statusText(halvex::kCapsLockPane));
+    point(platform::text::toUtf8(title), 80, 18);
+    screenshot("halvex-toolbar-caps");
+    press(platform::text::toUtf8(title), "Caps_Lock");
+    EXPECT_EQ("", view.Html().statusText(halvex::kCapsLockPane));
 
     std::string why;
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;

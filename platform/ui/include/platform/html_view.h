@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -49,12 +50,39 @@ struct HtmlViewEvents {
     std::function<void(int command)> command;
 };
 
+// An image of a toolbar button: straight RGBA pixels, row after row from
+// the top (width * height * 4 bytes).
+struct FrameImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// A button's images (gtk): hot under the pointer, disabled while its
+// command cannot be used, normal otherwise.
+struct FrameButtonImages {
+    FrameImage normal;
+    FrameImage hot;
+    FrameImage disabled;
+};
+
 // A button of the window's toolbar: the command it sends, its label and its
-// tooltip; command 0 is a separator.
+// tooltip, and the images shown instead of the label when it has them;
+// command 0 is a separator.
 struct FrameButton {
     int command = 0;
     std::string label;
     std::string tooltip;
+    std::optional<FrameButtonImages> images;
+};
+
+// A status pane that shows its text while a lock key of the keyboard is
+// on and nothing while it is off.
+enum class KeyLock { Caps, Num };
+struct FrameLockPane {
+    KeyLock lock = KeyLock::Caps;
+    std::string text;
+    int width = 0;  // pixels
 };
 
 // A key of the window that sends a command, in GTK's accelerator form
@@ -75,6 +103,8 @@ struct HtmlViewOptions {
     std::vector<FrameButton> toolbar;
     std::vector<FrameAccelerator> accelerators;
     std::vector<int> statusPanes;
+    // After the status panes, numbered on from them.
+    std::vector<FrameLockPane> lockPanes;
 };
 
 // A user's action on the shown page, as the script answers give it
@@ -153,6 +183,10 @@ public:
     std::string statusText(std::size_t pane) const;
     virtual void setCommandEnabled(int command, bool enabled);
     bool commandEnabled(int command) const;
+    // The lock keys' state: each lock pane shows its text while its key is
+    // on. The gtk backend follows the keyboard itself, from the start; the
+    // script backend starts with both off and keeps what is set here.
+    void setKeyLocks(bool capsLock, bool numLock);
 
     // Performs the page actions of the script answers (platform/ui.h,
     // kind "Page") while the next answer is one; an action that cannot be
@@ -163,9 +197,14 @@ public:
 protected:
     // The name of the page shown (the location after its last "/").
     std::string pageName() const;
+    // The options' lock panes, which follow the status panes; each
+    // backend keeps them when it is made.
+    void keepLockPanes(const HtmlViewOptions& options);
 
 private:
     std::vector<std::string> m_statusTexts;
+    std::vector<FrameLockPane> m_lockPanes;
+    std::size_t m_firstLockPane = 0;
     std::vector<int> m_disabledCommands;
 };
 

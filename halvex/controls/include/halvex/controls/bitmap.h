@@ -37,6 +37,10 @@ struct Bitmap {
 // A bitmap filled with one colour.
 Bitmap solidBitmap(int width, int height, Pixel colour);
 
+// The pixels as straight RGBA bytes, row after row from the top, magenta
+// fully transparent and every other colour opaque.
+std::vector<std::uint8_t> maskedRgba(const Bitmap& bitmap);
+
 // Decodes an uncompressed 24-bit bitmap: the information header and the
 // pixels (as a bitmap resource holds them), optionally preceded by the
 // 14-byte "BM" file header. Rows bottom-up or top-down. Throws
