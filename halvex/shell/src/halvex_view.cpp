@@ -157,7 +157,8 @@ bool HalvexView::SynchronizeHtmlData(bool toPage) {
     if (name == toUtf8(pages::kError)) {
         return !toPage || m_view->setInnerHtml("RA_ERR_MSG_ID", toUtf8(pages::ErrorPageText(m_errorText)));
     }
-    for (const auto known : {pages::kHome, pages::kSelectCertificate, pages::kSummary, pages::kAppendix,
+    if (name == toUtf8(pages::kSummary)) return !toPage || !m_frame.fillSummary || m_frame.fillSummary();
+    for (const auto known : {pages::kHome, pages::kSelectCertificate, pages::kAppendix,
                              pages::kReview}) {
         if (name == toUtf8(known)) return true;
     }

@@ -24,6 +24,8 @@ public:
         std::function<void()> home;
         std::function<void(int command)> frameCommand;
         std::function<void()> closeRequested;
+        // Fills the summary page from the requests.
+        std::function<bool()> fillSummary;
     };
 
     // The window as the options lay it out; their events are the view's.

@@ -40,6 +40,7 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.home = [this] { OnUserInitApp(); };
     frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
+    frame.fillSummary = [this] { return FillSummary(); };
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
 }
 
@@ -152,6 +153,9 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
             break;
         case PageCommand::Help:
             OnURL_Help(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::DataCheck:
+            OnURL_DataCheck();
             break;
         default:
             TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",

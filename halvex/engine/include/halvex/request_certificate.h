@@ -31,6 +31,9 @@ struct RequestCertificate {
     RequestAttrs subject;
     RequestAttrs altNames;
     RequestAttrs extKeyUsage;
+    // Given name and surname as the applicant typed them on the data page.
+    std::u16string givenName;
+    std::u16string surname;
 };
 
 }  // namespace halvex
