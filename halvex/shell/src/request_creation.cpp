@@ -7,7 +7,6 @@
 #include "halvex/messages.h"
 #include "halvex/resource_strings.h"
 #include "pentak_lib.h"
-#include "win32/error.h"
 #include "win32/oleauto.h"
 #include "win32/ui.h"
 
@@ -40,25 +39,32 @@ std::u16string TakeBstr(BSTR text) {
     return text ? std::u16string(text) : std::u16string();
 }
 
-// A failing call of the enrolment object: its status, the thread's error
-// right after it and the object's own description.
+// A failing call of the enrolment object: the provider's error it carries
+// and the object's own description.
 struct PentakError {
-    HRESULT result;
-    DWORD lastError;
+    DWORD error;
     std::u16string text;
 };
+
+// The provider's error a failing status carries: a system error wrapped
+// as a status (0x8007xxxx) is its code; a provider's or a card's status
+// is the error itself. The status is read rather than the thread's last
+// error, which the object's later housekeeping may overwrite.
+DWORD ProviderError(HRESULT result) {
+    const DWORD status = static_cast<DWORD>(result);
+    return (status & 0xFFFF0000u) == 0x80070000u ? status & 0xFFFFu : status;
+}
 
 // Every call goes through here: a failure becomes a PentakError.
 void Check(IPentak& pentak, HRESULT result) {
     if (SUCCEEDED(result)) return;
-    const DWORD lastError = GetLastError();
     BSTR text = nullptr;
     const std::u16string description = SUCCEEDED(pentak.get_Error(&text)) ? TakeBstr(text) : std::u16string();
-    throw PentakError{result, lastError ? lastError : static_cast<DWORD>(result), description};
+    throw PentakError{ProviderError(result), description};
 }
 
 void ShowMapped(const RequestKeyParams& params, const PentakError& error, int defaultId, UINT appendedId = 0) {
-    std::u16string text = FormatErrorMessage(MapCspError(params.provider, error.lastError, defaultId), false);
+    std::u16string text = FormatErrorMessage(MapCspError(params.provider, error.error, defaultId), false);
     if (appendedId) text += LoadResString(appendedId);
     ErrorBox(text, 0, false, false);
 }
@@ -270,14 +276,14 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
     }
     log.Print(u"CreatePKCS10():CreatePKCS10(): start");
     std::u16string request;
-    DWORD lastError = 0;
+    DWORD failure = 0;
     try {
         BSTR text = nullptr;
         Check(pentak, pentak.CreatePKCS10(&text));
         request = TakeBstr(text);
         log.Print(u"CreatePKCS10():CreatePKCS10(): done");
     } catch (const PentakError& error) {
-        lastError = error.lastError;
+        failure = error.error;
         log.Print(u"CreatePKCS10():CreatePKCS10(): error %s", error.text.c_str());
     }
     if (!request.empty()) {
@@ -285,7 +291,7 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
         pem = u"-----BEGIN CERTIFICATE REQUEST-----\n" + request + u"-----END CERTIFICATE REQUEST-----\n";
         return true;
     }
-    ErrorBox(FormatErrorMessage(MapCspError(params.provider, lastError, kErrorRequest), false), 0, false, false);
+    ErrorBox(FormatErrorMessage(MapCspError(params.provider, failure, kErrorRequest), false), 0, false, false);
     return false;
 }
 
