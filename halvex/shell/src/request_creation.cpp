@@ -212,24 +212,6 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
             return false;
         }
     }
-    const auto entry = m_providers.Lookup(params.provider);
-    if (entry && entry->proof == 1) {
-        try {
-            if (params.provider.find(u"Zintra CSP") != std::u16string::npos) {
-                log.Print(u"CreatePKCS10(): add. attr. starcos");
-                Check(pentak, pentak.AddAttribute_SmartCardInfoSC());
-            } else if (params.provider.find(u"Tesk Dravik CSP v1.0") != std::u16string::npos) {
-                log.Print(u"CreatePKCS10(): add. attr. gpk");
-                Check(pentak, pentak.AddAttribute_SmartCardInfo());
-            }
-        } catch (const PentakError& error) {
-            log.Print(u"CreatePKCS10():SmartCardInfo %s", error.text.c_str());
-            ShowMapped(params, error, kErrorRequest);
-            return false;
-        }
-    } else {
-        log.Print(u"CreatePKCS10(): add. proof not allowed for: '%s'", params.provider.c_str());
-    }
     if (!params.generateKey) {
         log.Print(u"CreatePKCS10(): exist. key");
         try {
@@ -264,6 +246,26 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
         } catch (const PentakError& error) {
             log.Print(u"CreatePKCS10():GetContainerName(): error %s", error.text.c_str());
         }
+    }
+    // The card information describes the request's key: added once the
+    // key is selected or generated.
+    const auto entry = m_providers.Lookup(params.provider);
+    if (entry && entry->proof == 1) {
+        try {
+            if (params.provider.find(u"Zintra CSP") != std::u16string::npos) {
+                log.Print(u"CreatePKCS10(): add. attr. starcos");
+                Check(pentak, pentak.AddAttribute_SmartCardInfoSC());
+            } else if (params.provider.find(u"Tesk Dravik CSP v1.0") != std::u16string::npos) {
+                log.Print(u"CreatePKCS10(): add. attr. gpk");
+                Check(pentak, pentak.AddAttribute_SmartCardInfo());
+            }
+        } catch (const PentakError& error) {
+            log.Print(u"CreatePKCS10():SmartCardInfo %s", error.text.c_str());
+            ShowMapped(params, error, kErrorRequest);
+            return false;
+        }
+    } else {
+        log.Print(u"CreatePKCS10(): add. proof not allowed for: '%s'", params.provider.c_str());
     }
     if (params.provider.find(u"KavloCSP") != std::u16string::npos) {
         log.Print(u"CreatePKCS10():AddAttribute_KavloCardInfo(): start");
