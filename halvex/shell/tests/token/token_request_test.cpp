@@ -30,19 +30,25 @@ protected:
                1);
     }
 
-    void prepareOnToken() {
+    void prepareOnToken(const std::string& container) {
         prepare(0, 0x80001, u"Jana Nováková", kCardProvider, PROV_RSA_FULL);
-        frame->Request(0).firstContainer = platform::text::fromUtf8(kContainer);
+        frame->Request(0).firstContainer = platform::text::fromUtf8(container);
     }
 };
 
 TEST_F(TokenRequest, ACancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCardInformation) {
     TESTKIT_REQUIRE_SOFTHSM();
+    testkit::SoftHsmToken token(root, {.provider = kCardProvider});
+    // The card's own data, which the card information carries.
+    const std::vector<unsigned char> data(100, 0x5A);
+    for (const char* object : {"Tesk provider parameter 0x10000", "Tesk provider parameter 0x10000000"})
+        token.writeDataObject(object, "", data);
+    for (const char* object : {"Tesk key parameter 0x12 of key spec 2", "Tesk key parameter 0x10000000 of key spec 2"})
+        token.writeDataObject(object, kContainer, data);
     {
         // A cancelled PIN interrupts the key generation.
-        testkit::SoftHsmToken cancelled(root, {.provider = kCardProvider});
         start("<halvex><csplist><csp name=\"Zintra CSP\" card=\"TRUE\" sscd=\"TRUE\"/></csplist></halvex>");
-        prepareOnToken();
+        prepareOnToken("Jana cancelled key");
         queue("MessageBox", "IDOK", "Generování klíče bylo přerušeno.");
         check();
         EXPECT_EQ("data_renew.htm", page());
@@ -52,15 +58,8 @@ TEST_F(TokenRequest, ACancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCard
         platform::ui::script::clear();
     }
 
-    testkit::SoftHsmToken token(root, {.provider = kCardProvider});
-    // The card's own data, which the card information carries.
-    const std::vector<unsigned char> data(100, 0x5A);
-    for (const char* object : {"Tesk provider parameter 0x10000", "Tesk provider parameter 0x10000000"})
-        token.writeDataObject(object, "", data);
-    for (const char* object : {"Tesk key parameter 0x12 of key spec 2", "Tesk key parameter 0x10000000 of key spec 2"})
-        token.writeDataObject(object, kContainer, data);
     start("<halvex><csplist><csp name=\"Zintra CSP\" card=\"TRUE\" sscd=\"TRUE\" proof=\"TRUE\"/></csplist></halvex>");
-    prepareOnToken();
+    prepareOnToken(kContainer);
     ASSERT_TRUE(frame->PrepareCSP());
     check();
     ASSERT_EQ("summary_renew.htm", page()) << log();
