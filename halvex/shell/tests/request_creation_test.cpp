@@ -10,6 +10,7 @@
 #include "data_page_fixture.h"
 #include "frame_layout.h"
 #include "testkit/csp.h"
+#include "testkit/wizard_certificates.h"
 #include "win32/crypt_provider.h"
 
 namespace {
@@ -122,6 +123,27 @@ TEST_F(DataPageTest, PairsWithTheAuthenticationRequestGiveThreeRequestsEachOnIts
         frame.reset();
         platform::ui::script::clear();
     }
+}
+
+TEST_F(DataPageTest, ARenewalOnTheCertificatesOwnKeyRequestsThatKey) {
+    const testkit::pki::Hierarchy hierarchy = testkit::pki::Hierarchy::make();
+    const auto set = testkit::WizardCertificates::install(root, hierarchy);
+    start();
+    prepare(0, 0x80001, platform::text::fromUtf8(set.qualified.commonName));
+    halvex::TCertRequest& request = frame->Request(0);
+    request.firstKeyOption = false;  // the key the certificate has
+    request.firstContainer = platform::text::fromUtf8(set.qualified.commonName);
+    request.keyUsage[2] = true;  // its key is an exchange key
+    check();
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
+
+    const std::u16string pem = MadeRequest(*frame, 0);
+    EXPECT_THAT(verifiedText(pem), HasSubstr("self-signature verify OK"));
+    root.write("renewed.der", std::string(set.qualified.der.begin(), set.qualified.der.end()));
+    const auto certificateKey =
+        testkit::run({"openssl", "x509", "-inform", "DER", "-in", "renewed.der", "-noout", "-pubkey"}, root.path());
+    EXPECT_EQ(openssl(pem, {"-noout", "-pubkey"}), certificateKey.out) << certificateKey.err;
+    EXPECT_THAT(log(), testing::Not(HasSubstr("KeyGenerate")));
 }
 
 // What a check meets, the answers given, and the message it ends with.
