@@ -147,6 +147,10 @@ bool RequestCreation::CreatePKCS10(RequestKeyParams& params, std::u16string& pem
 }
 
 bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem) {
+    return DescribeRequest(params) && ProvideKey(params) && AddCardInformation(params) && SignRequest(params, pem);
+}
+
+bool RequestCreation::DescribeRequest(const RequestKeyParams& params) {
     TLog& log = TLogFile::GetInstance();
     IPentak& pentak = m_pentak;
     try {
@@ -212,6 +216,12 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
             return false;
         }
     }
+    return true;
+}
+
+bool RequestCreation::ProvideKey(RequestKeyParams& params) {
+    TLog& log = TLogFile::GetInstance();
+    IPentak& pentak = m_pentak;
     if (!params.generateKey) {
         log.Print(u"CreatePKCS10(): exist. key");
         try {
@@ -247,8 +257,14 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
             log.Print(u"CreatePKCS10():GetContainerName(): error %s", error.text.c_str());
         }
     }
-    // The card information describes the request's key: added once the
-    // key is selected or generated.
+    return true;
+}
+
+// The card information describes the request's key: added once the key is
+// selected or generated.
+bool RequestCreation::AddCardInformation(const RequestKeyParams& params) {
+    TLog& log = TLogFile::GetInstance();
+    IPentak& pentak = m_pentak;
     const auto entry = m_providers.Lookup(params.provider);
     if (entry && entry->proof == 1) {
         try {
@@ -276,6 +292,12 @@ bool RequestCreation::MakeRequest(RequestKeyParams& params, std::u16string& pem)
             log.Print(u"CreatePKCS10():AddAttribute_KavloCardInfo(): error %s", error.text.c_str());
         }
     }
+    return true;
+}
+
+bool RequestCreation::SignRequest(const RequestKeyParams& params, std::u16string& pem) {
+    TLog& log = TLogFile::GetInstance();
+    IPentak& pentak = m_pentak;
     log.Print(u"CreatePKCS10():CreatePKCS10(): start");
     std::u16string request;
     DWORD failure = 0;

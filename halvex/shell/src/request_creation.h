@@ -32,7 +32,15 @@ public:
     void OfferKeyDeletion(const RequestKeyParams& params);
 
 private:
+    // The steps after the settings, each showing its own failure: the
+    // requested extensions, signature algorithm, subject and alternative
+    // names; the key selected or generated; the card information; the
+    // request signed and armoured.
     bool MakeRequest(RequestKeyParams& params, std::u16string& pem);
+    bool DescribeRequest(const RequestKeyParams& params);
+    bool ProvideKey(RequestKeyParams& params);
+    bool AddCardInformation(const RequestKeyParams& params);
+    bool SignRequest(const RequestKeyParams& params, std::u16string& pem);
 
     IPentak& m_pentak;
     const TCSPManager& m_providers;
