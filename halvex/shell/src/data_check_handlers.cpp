@@ -33,8 +33,6 @@ constexpr UINT kStatusCardFamily = 33035;
 constexpr UINT kStatusStandardFamily = 33036;
 constexpr DWORD kQualifierLength = 4;
 
-bool IsPair(DWORD kind) { return (kind & (kKindParvelPair | kKindLawyerCardPair)) != 0; }
-
 std::u16string CommonName(const RequestAttrs& subject) {
     const auto found =
         std::find_if(subject.begin(), subject.end(), [](const RequestAttr& attr) { return attr.oid == u"2.5.4.3"; });
@@ -99,7 +97,7 @@ bool MainFrame::SelectRequestProvider(TCertRequest& request) {
 }
 
 bool MainFrame::PrepareCSP() {
-    const bool pair = IsPair(m_requests[0].kind);
+    const bool pair = IsPairKind(m_requests[0].kind);
     const std::size_t count = pair ? 2 : 1;
     for (std::size_t n = 0; n < count; ++n) m_requests[n].providerList.clear();
     if (!FillProviderList(m_requests[0], m_pentak.Interface(), u"QC", u"QC")) return false;
@@ -129,7 +127,7 @@ void MainFrame::OnURL_DataCheck() {
     m_view->SynchronizeHtmlData(false);
     TCertRequest& first = m_requests[0];
     TCertRequest& second = m_requests[1];
-    const bool pair = IsPair(first.kind);
+    const bool pair = IsPairKind(first.kind);
     const bool identifierDropped = first.hasIdentifier && first.GetSerialNumber().empty();
     first.NormalizeFields();
     if (!NamesInCommonName(first)) return;
@@ -153,7 +151,7 @@ void MainFrame::OnURL_DataCheck() {
 }
 
 void MainFrame::GoSummary() {
-    const bool pair = IsPair(m_requests[0].kind);
+    const bool pair = IsPairKind(m_requests[0].kind);
     std::vector<std::size_t> included = {0};
     if (pair) included.push_back(1);
     if (m_authenticationToo) included.push_back(2);

@@ -6,6 +6,7 @@
 #include "halvex/resource_strings.h"
 #include "main_frame.h"
 #include "platform/text.h"
+#include "request_key_params.h"
 
 namespace halvex {
 namespace {
@@ -33,7 +34,7 @@ void ShowItem(platform::ui::HtmlView& view, const std::string& id, bool show) {
 bool MainFrame::FillSummary() {
     using platform::text::toUtf8;
     platform::ui::HtmlView& view = m_view->Html();
-    const bool pair = (m_requests[0].kind & (kKindParvelPair | kKindLawyerCardPair)) != 0;
+    const bool pair = IsPairKind(m_requests[0].kind);
     ShowItem(view, "RA_REQUEST_SC_ROW", pair);
     ShowItem(view, "RA_REQUEST_ASC_ROW", m_authenticationToo);
     bool filled = view.setInnerHtml("RA_REQUEST_QC", toUtf8(pages::SummaryRequestText(m_requests[0].requestText)));

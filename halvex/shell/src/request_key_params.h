@@ -11,6 +11,10 @@
 
 namespace halvex {
 
+// A kind of two certificates at once (a Parvel pair or a lawyer card's
+// pair): request 2 is the commercial one.
+inline bool IsPairKind(DWORD kind) { return (kind & (kKindParvelPair | kKindLawyerCardPair)) != 0; }
+
 inline constexpr LONG kKeySpecExchange = 1;
 inline constexpr LONG kKeySpecSignature = 2;
 
