@@ -157,7 +157,8 @@ bool HalvexView::SynchronizeHtmlData(bool toPage) {
     if (name == toUtf8(pages::kError)) {
         return !toPage || m_view->setInnerHtml("RA_ERR_MSG_ID", toUtf8(pages::ErrorPageText(m_errorText)));
     }
-    if ((name == toUtf8(pages::kAppendix) || name == toUtf8(pages::kReview)) && m_frame.syncPage)
+    if ((name == toUtf8(pages::kSummary) || name == toUtf8(pages::kAppendix) || name == toUtf8(pages::kReview)) &&
+        m_frame.syncPage)
         return m_frame.syncPage(name, toPage);
     for (const auto known : {pages::kHome, pages::kSelectCertificate, pages::kSummary}) {
         if (name == toUtf8(known)) return true;

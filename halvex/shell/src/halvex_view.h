@@ -24,8 +24,8 @@ public:
         std::function<void()> home;
         std::function<void(int command)> frameCommand;
         std::function<void()> closeRequested;
-        // Fills or reads a page of the wizard's last steps ("appendix.htm");
-        // false for a page it does not fill.
+        // Fills or reads a page the frame's steps own (the summary,
+        // "appendix.htm", the review page); false when that fails.
         std::function<bool(const std::string& page, bool toPage)> syncPage;
     };
 

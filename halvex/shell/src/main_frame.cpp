@@ -42,6 +42,7 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
     frame.syncPage = [this](const std::string& page, bool toPage) {
+        if (page == platform::text::toUtf8(pages::kSummary)) return !toPage || FillSummary();
         return m_outbox && m_outbox->SyncPage(page, toPage);
     };
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
@@ -176,6 +177,9 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
             break;
         case PageCommand::LoadRequest:
             m_outbox->OnURL_LoadRequest();
+            break;
+        case PageCommand::DataCheck:
+            OnURL_DataCheck();
             break;
         default:
             TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",

@@ -47,6 +47,23 @@ public:
     // they come (script).
     void RunMessageLoop();
 
+    // The data page's check: names, fields and providers, then the keys and
+    // requests and the summary page; any failure keeps the data page.
+    void OnURL_DataCheck();
+    // The providers offered for the request and its pair's (4031 when none)
+    // and each request's own provider found among them (4027 otherwise).
+    bool PrepareCSP();
+    bool SelectRequestProvider(TCertRequest& request);
+    // A request's identifier, key usage and provider (algorithm, length).
+    bool CheckRequest(const TCertRequest& request);
+    // A request for each request of the kind, then the summary page; on a
+    // failure every key generated on the way is offered for deletion.
+    void GoSummary();
+    // The request pane's text: the kind's caption and the key set.
+    std::u16string GetRequestStatusText() const;
+    // Whether an authentication certificate is requested too (request 3).
+    void SetAuthenticationToo(bool withAuthentication) { m_authenticationToo = withAuthentication; }
+
     const std::u16string& Title() const noexcept { return m_title; }
     HalvexView& View() { return *m_view; }
     TCertRequest& Request(std::size_t index) { return m_requests.at(index); }
@@ -54,6 +71,7 @@ public:
 
 private:
     void OnPageCommand(const CommandCall& call);
+    bool FillSummary();
 
     std::u16string m_title;
     PentakObject m_pentak;
@@ -62,6 +80,7 @@ private:
     std::unique_ptr<HalvexView> m_view;
     std::unique_ptr<RequestOutbox> m_outbox;
     bool m_exiting = false;
+    bool m_authenticationToo = false;
 };
 
 }  // namespace halvex

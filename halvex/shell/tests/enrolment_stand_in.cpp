@@ -1,21 +1,31 @@
-// A broken enrolment object for the start-up checks, loaded in-process
-// like the real one. HALVEX_STAND_IN says how it is broken:
+// A broken enrolment object, loaded in-process like the real one.
+// HALVEX_STAND_IN says how it is broken:
 //   "no-interface"   - it gives only IUnknown and IDispatch;
 //   "missing:NAME"   - its IDispatch knows every name but NAME;
+//   "fail:MEMBER=STATUS,..." - the real enrolment library (its module named
+//                      by HALVEX_STAND_IN_PENTAK) whose listed members
+//                      return the hexadecimal status without doing
+//                      anything (0: they succeed without asking the
+//                      provider); the others work as they do;
 // anything else (or unset) - it knows every name. Registered under any
 // class, it is no signing component either.
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "pentak_lib.h"
+#include "platform/text.h"
 #include "win32/com.h"
+#include "win32/modules.h"
 #include "win32/oleauto.h"
 
 namespace {
-
-// The enrolment interface, by which the program asks for the object.
-constexpr IID kEnrolmentInterface = {0xEB15F902, 0x9B20, 0x441F, {0xB7, 0x40, 0x67, 0x61, 0x11, 0xEB, 0x03, 0x72}};
 
 std::string_view Mode() {
     const char* mode = std::getenv("HALVEX_STAND_IN");
@@ -28,7 +38,7 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         const bool offered = riid == IID_IUnknown || riid == IID_IDispatch ||
-                             (riid == kEnrolmentInterface && Mode() != "no-interface");
+                             (riid == IID_IPentak && Mode() != "no-interface");
         if (!offered) return E_NOINTERFACE;
         *ppv = static_cast<IDispatch*>(this);
         AddRef();
@@ -65,6 +75,100 @@ private:
     std::atomic<ULONG> m_references{1};
 };
 
+// The real object with some members answered here: its own table of
+// functions copied with those entries replaced. Release puts the table
+// back around the call, since the last one destroys the object through it.
+namespace failing {
+
+template <typename Member>
+std::size_t Slot(Member member) {
+    // A pointer to a virtual member holds 1 + the byte offset of its entry.
+    std::ptrdiff_t raw[2] = {};
+    static_assert(sizeof(member) == sizeof(raw));
+    std::memcpy(raw, &member, sizeof(raw));
+    return static_cast<std::size_t>(raw[0] - 1) / sizeof(void*);
+}
+
+const std::map<std::string, std::size_t, std::less<>>& Members() {
+    static const std::map<std::string, std::size_t, std::less<>> members = {
+        {"put_GenKeyFlags", Slot(&IPentak::put_GenKeyFlags)},
+        {"IsAlgOidSupported", Slot(&IPentak::IsAlgOidSupported)},
+        {"IsKeylenSupported", Slot(&IPentak::IsKeylenSupported)},
+        {"SetSignatureAlgorithmOid", Slot(&IPentak::SetSignatureAlgorithmOid)},
+        {"KeyGenerate", Slot(&IPentak::KeyGenerate)},
+        {"CreatePKCS10", Slot(&IPentak::CreatePKCS10)},
+    };
+    return members;
+}
+
+constexpr std::size_t kHeader = 2;  // offset to top, type information
+const std::size_t kEntries = Slot(&IPentak::X509MergeSubjectToPersonalReqTesk) + 1;
+
+std::array<HRESULT, 6> g_statuses{};
+std::vector<void*> g_table;
+void** g_original = nullptr;
+ULONG (*g_release)(IPentak*) = nullptr;
+
+// Takes no arguments it is given: the caller's arguments stay unread.
+template <std::size_t N>
+HRESULT Answer(IPentak*) {
+    return g_statuses[N];
+}
+constexpr std::array<HRESULT (*)(IPentak*), 6> kAnswers = {Answer<0>, Answer<1>, Answer<2>,
+                                                           Answer<3>, Answer<4>, Answer<5>};
+
+ULONG Release(IPentak* object) {
+    *reinterpret_cast<void***>(object) = g_original;
+    const ULONG left = g_release(object);
+    if (left) *reinterpret_cast<void***>(object) = g_table.data() + kHeader;
+    return left;
+}
+
+// "MEMBER=STATUS,..." applied to the object's table; false for an unknown
+// member or more than the stand-in answers.
+bool Patch(IPentak* object, std::string_view spec) {
+    g_original = *reinterpret_cast<void***>(object);
+    g_table.assign(g_original - kHeader, g_original + kEntries);
+    g_release = reinterpret_cast<ULONG (*)(IPentak*)>(g_original[Slot(&IPentak::Release)]);
+    g_table[kHeader + Slot(&IPentak::Release)] = reinterpret_cast<void*>(&Release);
+    std::size_t answered = 0;
+    while (!spec.empty()) {
+        const std::string_view item = spec.substr(0, spec.find(','));
+        spec.remove_prefix(std::min(spec.size(), item.size() + 1));
+        const std::size_t equals = item.find('=');
+        const auto member = Members().find(item.substr(0, equals));
+        if (equals == std::string_view::npos || member == Members().end() || answered == kAnswers.size()) return false;
+        g_statuses[answered] = static_cast<HRESULT>(std::stoul(std::string(item.substr(equals + 1)), nullptr, 16));
+        g_table[kHeader + member->second] = reinterpret_cast<void*>(kAnswers[answered++]);
+    }
+    *reinterpret_cast<void***>(object) = g_table.data() + kHeader;
+    return true;
+}
+
+// The real library's object with the members of the mode answered here.
+HRESULT Create(REFIID riid, void** ppv) {
+    const char* module = std::getenv("HALVEX_STAND_IN_PENTAK");
+    if (!module) return E_FAIL;
+    const HMODULE library = LoadLibraryW(platform::text::fromUtf8(module).c_str());
+    using GetClassObject = HRESULT (*)(REFCLSID, REFIID, LPVOID*);
+    const auto get = library ? reinterpret_cast<GetClassObject>(GetProcAddress(library, "DllGetClassObject")) : nullptr;
+    IClassFactory* factory = nullptr;
+    if (!get || FAILED(get(CLSID_Pentak, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return E_FAIL;
+    IPentak* object = nullptr;
+    HRESULT hr = factory->CreateInstance(nullptr, IID_IPentak, reinterpret_cast<void**>(&object));
+    factory->Release();
+    if (FAILED(hr)) return hr;
+    if (!Patch(object, Mode().substr(5))) {
+        object->Release();
+        return E_INVALIDARG;
+    }
+    hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+}
+
+}  // namespace failing
+
 class Factory final : public IClassFactory {
 public:
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
@@ -78,6 +182,7 @@ public:
     ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (outer) return CLASS_E_NOAGGREGATION;
+        if (Mode().starts_with("fail:")) return failing::Create(riid, ppv);
         auto* object = new StandIn();
         const HRESULT hr = object->QueryInterface(riid, ppv);
         object->Release();

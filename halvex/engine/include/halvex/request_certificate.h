@@ -32,6 +32,9 @@ struct RequestCertificate {
     RequestAttrs altNames;
     RequestAttrs extKeyUsage;
     std::u16string pem;  // the certificate itself, which signs the renewal request
+    // Given name and surname as the applicant typed them on the data page.
+    std::u16string givenName;
+    std::u16string surname;
 };
 
 }  // namespace halvex

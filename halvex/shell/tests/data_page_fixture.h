@@ -1,0 +1,141 @@
+// The program started in-process and standing on the data page, its
+// requests prepared as the certificate step leaves them, and the requests
+// it makes read back by `openssl`.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "halvex/app_data.h"
+#include "halvex/files_and_paths.h"
+#include "halvex/log.h"
+#include "halvex/request_subject_rules.h"
+#include "halvex_app.h"
+#include "main_frame.h"
+#include "shell_fixture.h"
+#include "win32/com.h"
+#include "win32/ui.h"
+
+namespace data_page {
+
+using namespace shell_fixture;
+
+inline constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
+inline constexpr DWORD kSoftwareProviderType = 24;
+inline constexpr char16_t kEmail[] = u"jana.novakova@tesk.example";
+
+class DataPageTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
+    void TearDown() override {
+        frame.reset();
+        CoUninitialize();
+        ShellTest::TearDown();
+    }
+
+    // Starts the program (the settings file, when given, first) and opens
+    // the data page.
+    void start(const std::string& settings = {}) {
+        platform::ui::script::onUnanswered([](const std::string& question) {
+            ADD_FAILURE() << "unanswered: " << question << "\n"
+                          << testing::PrintToString(platform::ui::script::transcript());
+            return IDCANCEL;
+        });
+        if (!settings.empty()) testkit::writeFile(config / "Halvex.xml", settings);
+        halvex::TAppData::Instance().SetConfigurationFolder(halvex::FindConfigFile(u"Halvex.xml"));
+        halvex::TLogFile::GetInstance().SetPath(platform::text::fromUtf8(logFile.string()));
+        halvex::TLogFile::GetInstance().Init(true, true);
+        frame = std::make_unique<halvex::MainFrame>(u"Halvex");
+        ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(platform::ui::script::transcript());
+        frame->View().Go2Res(true, u"data_renew.htm");
+        ASSERT_EQ("data_renew.htm", page());
+    }
+
+    // A renewal request of the kind for the applicant, its subject after the
+    // renewal's subject rules, on the provider with a new key.
+    void prepare(std::size_t index, DWORD kind, const std::u16string& commonName,
+                 const std::u16string& provider = kSoftwareProvider, DWORD providerType = kSoftwareProviderType) {
+        halvex::TCertRequest& request = frame->Request(index);
+        request.SetRequestKind(kind);
+        halvex::RequestAttrs subject = {{u"2.5.4.3", halvex::kUtf8StringType, commonName},
+                                        {u"2.5.4.5", halvex::kUtf8StringType, u"PNOSK 845101/1239"},
+                                        {u"2.5.4.10", halvex::kUtf8StringType, u"Tesk Žilina a.s."},
+                                        {u"2.5.4.6", halvex::kUtf8StringType, u"SK"},
+                                        {u"1.2.840.113549.1.9.1", halvex::kUtf8StringType, kEmail}};
+        halvex::NormalizeIdentifierSerials(subject);
+        request.certificate.subject = subject;
+        request.certificate.altNames = {{u"2", halvex::kUtf8StringType, kEmail}};
+        request.certificate.extKeyUsage = {{u"1.3.6.1.5.5.7.3.4", 0, {}}, {u"1.3.6.1.5.5.7.3.2", 0, {}}};
+        request.provider = {provider, providerType, {}};
+        request.providerList = {{provider, providerType, {}}};
+    }
+
+    // The data page's "Pokračovat".
+    void check() {
+        frame->View().Html().navigate(
+            platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "URL_DATACHECK"));
+    }
+
+    std::string page() { return frame->View().PageName(); }
+
+    // The message boxes shown so far.
+    static std::vector<std::string> boxes() {
+        std::vector<std::string> shown;
+        for (const std::string& line : platform::ui::script::transcript())
+            if (line.rfind("MessageBox", 0) == 0) shown.push_back(line);
+        return shown;
+    }
+
+    std::unique_ptr<halvex::MainFrame> frame;
+};
+
+// `openssl req` with the arguments over the PEM text; its output, empty
+// with a failure noted when it fails.
+inline std::string openssl(const std::u16string& pem, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"openssl", "req"});
+    testkit::RunOptions options;
+    options.input = platform::text::toUtf8(pem);
+    const testkit::RunResult result = testkit::run(arguments, options);
+    EXPECT_EQ(0, result.exitCode) << result.err;
+    return result.exitCode == 0 ? result.out + result.err : std::string();
+}
+
+// The request's text, its signature verified.
+inline std::string verifiedText(const std::u16string& pem) {
+    return openssl(pem, {"-verify", "-text", "-noout", "-nameopt", "RFC2253,-esc_msb"});
+}
+
+// `openssl asn1parse` over the request.
+inline std::string asn1(const std::u16string& pem) {
+    testkit::RunOptions options;
+    options.input = platform::text::toUtf8(pem);
+    const testkit::RunResult result = testkit::run({"openssl", "asn1parse", "-i"}, options);
+    EXPECT_EQ(0, result.exitCode) << result.err;
+    return result.out;
+}
+
+// The string type of each subject attribute in `openssl asn1parse`
+// output, in order: "countryName PRINTABLESTRING", ...
+inline std::vector<std::string> subjectTypes(const std::string& parsed) {
+    std::vector<std::string> types;
+    const std::string object = "OBJECT            :";
+    std::size_t at = parsed.find(object);
+    // Stops at the public key, after the subject.
+    while (at != std::string::npos && parsed.compare(at + object.size(), 13, "rsaEncryption") != 0) {
+        const std::size_t nameEnd = parsed.find('\n', at);
+        const std::string name = parsed.substr(at + object.size(), nameEnd - at - object.size());
+        const std::size_t typeStart = parsed.find("prim:", nameEnd) + 5;
+        const std::size_t typeEnd = parsed.find(':', typeStart);
+        std::string type = parsed.substr(typeStart, typeEnd - typeStart);
+        type.erase(0, type.find_first_not_of(' '));
+        type.erase(type.find_last_not_of(' ') + 1);
+        types.push_back(name.substr(0, name.find_last_not_of(' ') + 1) + " " + type);
+        at = parsed.find(object, nameEnd);
+    }
+    return types;
+}
+
+}  // namespace data_page

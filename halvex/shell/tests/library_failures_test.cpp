@@ -1,0 +1,84 @@
+// Failures of the enrolment library that a working provider does not
+// produce, played by the stand-in that fails chosen members of the real
+// library: each is shown with the message of its provider's error, and a
+// key generated for a request that was not made is offered for deletion.
+#include <gmock/gmock.h>
+
+#include "data_page_fixture.h"
+
+namespace {
+
+using namespace data_page;
+using platform::ui::script::queue;
+using testing::HasSubstr;
+
+constexpr char16_t kEnrolmentClass16[] = u"{D848A3BC-5B32-43E2-B362-BA816EA3CFCF}";
+constexpr char kKeyAdvice[] = "Pokud generujete klíč na čipovou kartu, ujistěte se, že\n1. čtečka je připojena";
+
+struct LibraryFailure {
+    const char* failing;            // the stand-in's members and statuses
+    const char16_t* provider;
+    std::vector<const char*> texts;  // of the boxes shown, in order
+};
+
+class LibraryFailures : public DataPageTest {
+protected:
+    void SetUp() override {
+        DataPageTest::SetUp();
+        serveByStandIn(kEnrolmentClass16);
+        setenv("HALVEX_STAND_IN_PENTAK", TESK_PENTAK_MODULE, 1);
+    }
+    void TearDown() override {
+        unsetenv("HALVEX_STAND_IN_PENTAK");
+        DataPageTest::TearDown();
+    }
+};
+
+TEST_F(LibraryFailures, EachIsShownWithTheMessageOfItsProvidersError) {
+    // The card providers are not installed: the stand-in answers their
+    // checks itself.
+    const std::string cardChecks = "IsAlgOidSupported=0,IsKeylenSupported=0,SetSignatureAlgorithmOid=0,";
+    const std::vector<LibraryFailure> failures = {
+        {"fail:put_GenKeyFlags=80004005", kSoftwareProvider, {"Chyba při spolupráci s knihovnou Pentak.dll."}},
+        {"fail:KeyGenerate=80004005", kSoftwareProvider, {"Chyba při generování soukromého klíče."}},
+        {"fail:KeyGenerate=80090020", kSoftwareProvider, {"Chyba při práci s CSP."}},
+        {"fail:KeyGenerate=80090023", kSoftwareProvider, {"Na kartě není místo pro další klíč"}},
+        {"fail:KeyGenerate=8009000F", kSoftwareProvider, {"Název zvoleného klíčového kontejneru již existuje."}},
+        {"fail:KeyGenerate=8009002E", kSoftwareProvider, {"Čipová karta nenalezena."}},
+        {"fail:KeyGenerate=8010006E", kSoftwareProvider, {"Generování klíče bylo přerušeno."}},
+        {"fail:KeyGenerate=80090020", u"Zintra CSP", {"Chyba při práci s čipovou kartou.\n"}},
+        {"fail:KeyGenerate=80070057", u"Zintra CSP", {"Zkontrolujte zda máte připojenou čtečku."}},
+        {"fail:KeyGenerate=800A01B6", u"Zintra CSP", {"Neznámá funkce TeskEnrollu. Nainstalujte novou verzi!"}},
+        {"fail:KeyGenerate=80090016", u"Zintra CSP", {"Název zvoleného klíčového kontejneru již existuje."}},
+        {"fail:KeyGenerate=80100027", u"Tesk Dravik CSP v1.0", {"Generování klíče bylo přerušeno."}},
+        {"fail:KeyGenerate=80090020", u"Tesk Dravik CSP v1.0", {"Na kartě není místo pro další klíč"}},
+        {"fail:KeyGenerate=80100027", kSoftwareProvider, {"Chyba při generování soukromého klíče."}},
+        // The request fails after a new key: the key is offered for deletion.
+        {"fail:CreatePKCS10=80004005", kSoftwareProvider,
+         {"Chyba při generování žádosti.", "Žádost nebyla vytvořena. Přejete si odstranit vygenerované klíče?"}},
+    };
+    for (const LibraryFailure& failure : failures) {
+        SCOPED_TRACE(failure.failing + std::string(" ") + platform::text::toUtf8(failure.provider));
+        const bool card = failure.provider != std::u16string(kSoftwareProvider);
+        const std::string mode(failure.failing);
+        setenv("HALVEX_STAND_IN", (card ? "fail:" + cardChecks + mode.substr(5) : mode).c_str(), 1);
+        start();
+        prepare(0, 0x80001, u"Jana Nováková", failure.provider, card ? 1 : kSoftwareProviderType);
+        frame->Request(0).firstContainer += u"-" + platform::text::fromUtf8(mode.substr(5));
+        // Errors are acknowledged; the key is kept.
+        for (const char* text : failure.texts)
+            queue("MessageBox", std::string_view(text).starts_with("Žádost nebyla") ? "IDNO" : "IDOK", text);
+        check();
+        EXPECT_EQ("data_renew.htm", page());
+        const std::vector<std::string> shown = boxes();
+        ASSERT_EQ(failure.texts.size(), shown.size()) << testing::PrintToString(shown);
+        for (std::size_t n = 0; n < shown.size(); ++n) EXPECT_THAT(shown[n], HasSubstr(failure.texts[n]));
+        if (mode.find("KeyGenerate") != std::string::npos) {
+            EXPECT_THAT(shown.front(), HasSubstr(kKeyAdvice));
+        }
+        frame.reset();
+        platform::ui::script::clear();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,339 @@
+// From the data page to the summary: requests made through the enrolment
+// library on the software provider and read back by openssl (subject and
+// its string types, key usages, extended key usages, alternative names,
+// SHA-256 with RSA), pairs with the authentication request, every message
+// the page's check can end with, and keys of requests that were not made.
+#include <gmock/gmock.h>
+
+#include <functional>
+
+#include "data_page_fixture.h"
+#include "frame_layout.h"
+#include "testkit/csp.h"
+#include "testkit/wizard_certificates.h"
+#include "win32/crypt_provider.h"
+
+namespace {
+
+using namespace data_page;
+using platform::ui::script::queue;
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+// The request's PEM as the summary keeps it: armoured, ending with a line feed.
+std::u16string MadeRequest(halvex::MainFrame& frame, std::size_t index) {
+    const std::u16string& pem = frame.Request(index).requestText;
+    EXPECT_TRUE(pem.starts_with(u"-----BEGIN CERTIFICATE REQUEST-----\n")) << index;
+    EXPECT_TRUE(pem.ends_with(u"\n-----END CERTIFICATE REQUEST-----\n")) << index;
+    return pem;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Whether the software provider still holds the container.
+bool ContainerExists(const std::u16string& container) {
+    HCRYPTPROV provider = 0;
+    if (!CryptAcquireContextW(&provider, container.c_str(), kSoftwareProvider, kSoftwareProviderType, 0)) return false;
+    CryptReleaseContext(provider, 0);
+    return true;
+}
+
+TEST_F(DataPageTest, TheRequestOnTheSoftwareProviderCarriesTheSubjectUsagesAndNames) {
+    start();
+    prepare(0, 0x80001, u"Jana Nováková");
+    ASSERT_TRUE(frame->PrepareCSP());
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
+              frame->View().Html().statusText(halvex::kRequestPane));
+    halvex::TCertRequest& request = frame->Request(0);
+    request.certificate.givenName = u"Jana";
+    request.certificate.surname = u"Nováková";
+    // A check that stops (at the key-usage question) adds no names: they
+    // are in the request once however often the page is checked.
+    for (bool& usage : request.keyUsage) usage = false;
+    queue("MessageBox", "IDNO", "KeyUsage");
+    check();
+    ASSERT_EQ("data_renew.htm", page());
+    request.keyUsage[0] = request.keyUsage[1] = true;
+    check();
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
+
+    const std::u16string pem = MadeRequest(*frame, 0);
+    const std::string text = verifiedText(pem);
+    EXPECT_THAT(text, HasSubstr("self-signature verify OK"));
+    EXPECT_THAT(text, HasSubstr("Subject: SN=Nováková,GN=Jana,emailAddress=jana.novakova@tesk.example,C=SK,"
+                                "O=Tesk Žilina a.s.,serialNumber=PNOSK-8451011239,CN=Jana Nováková"));
+    EXPECT_THAT(text, HasSubstr("X509v3 Key Usage: \n                    Digital Signature, Non Repudiation\n"));
+    EXPECT_THAT(text, HasSubstr("email:jana.novakova@tesk.example"));
+    EXPECT_THAT(text, HasSubstr("E-mail Protection, TLS Web Client Authentication"));
+    EXPECT_THAT(text, HasSubstr("Signature Algorithm: sha256WithRSAEncryption"));
+    EXPECT_THAT(text, HasSubstr("Public-Key: (2048 bit)"));
+    EXPECT_THAT(subjectTypes(asn1(pem)),
+                ElementsAre("commonName UTF8STRING", "serialNumber PRINTABLESTRING", "organizationName UTF8STRING",
+                            "countryName PRINTABLESTRING", "emailAddress IA5STRING", "givenName UTF8STRING",
+                            "surname UTF8STRING"));
+
+    // The summary shows the request; the pair's and the authentication
+    // rows stay hidden.
+    platform::ui::HtmlView& view = frame->View().Html();
+    EXPECT_THAT(view.innerHtml("RA_REQUEST_QC").value_or(""), HasSubstr("-----BEGIN CERTIFICATE REQUEST-----"));
+    EXPECT_THAT(view.className("RA_REQUEST_SC_ROW").value_or(""), HasSubstr("hidden_item"));
+    EXPECT_THAT(view.className("RA_REQUEST_ASC_ROW").value_or(""), HasSubstr("hidden_item"));
+    EXPECT_THAT(view.innerHtml("RA_REQ_AGREEMENT_SSCD").value_or(""), HasSubstr("bezpečném zařízení"));
+}
+
+TEST_F(DataPageTest, PairsWithTheAuthenticationRequestGiveThreeRequestsEachOnItsOwnKey) {
+    for (const DWORD pairBit : {0x80u, 0x800u}) {
+        SCOPED_TRACE(pairBit);
+        start();
+        prepare(0, 0x80001 | pairBit, u"Jana Nováková");
+        prepare(1, 0x80002 | pairBit, u"Jana Nováková");
+        prepare(2, 0x802, u"AUT Jana Nováková");
+        // Both rounds may start in the same second: containers of their own.
+        for (std::size_t n = 0; n < 3; ++n) {
+            frame->Request(n).firstContainer += pairBit == 0x80 ? u"P" : u"L";
+            frame->Request(n).secondContainer += pairBit == 0x80 ? u"P" : u"L";
+        }
+        frame->SetAuthenticationToo(true);
+        ASSERT_TRUE(frame->PrepareCSP());
+        check();
+        ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
+
+        std::vector<std::string> keys;
+        for (std::size_t n = 0; n < 3; ++n) {
+            const std::string text = verifiedText(MadeRequest(*frame, n));
+            EXPECT_THAT(text, HasSubstr("self-signature verify OK")) << n;
+            EXPECT_THAT(text, HasSubstr("serialNumber=PNOSK-8451011239")) << n;
+            EXPECT_THAT(text, HasSubstr("sha256WithRSAEncryption")) << n;
+            keys.push_back(text.substr(text.find("Modulus:"), 200));
+        }
+        EXPECT_THAT(verifiedText(MadeRequest(*frame, 2)), HasSubstr("CN=AUT Jana Nováková"));
+        // The qualified key signs; the others take every usage.
+        EXPECT_THAT(verifiedText(MadeRequest(*frame, 0)), HasSubstr("Digital Signature, Non Repudiation\n"));
+        EXPECT_NE(keys[0], keys[1]);
+        EXPECT_NE(keys[1], keys[2]) << "the further requests' keys share no container";
+
+        platform::ui::HtmlView& view = frame->View().Html();
+        EXPECT_THAT(view.className("RA_REQUEST_SC_ROW").value_or(""), testing::Not(HasSubstr("hidden_item")));
+        EXPECT_THAT(view.className("RA_REQUEST_ASC_ROW").value_or(""), testing::Not(HasSubstr("hidden_item")));
+        EXPECT_THAT(view.innerHtml("RA_REQUEST_ASC").value_or(""), HasSubstr("BEGIN CERTIFICATE REQUEST"));
+        frame.reset();
+        platform::ui::script::clear();
+    }
+}
+
+TEST_F(DataPageTest, ARenewalOnTheCertificatesOwnKeyRequestsThatKey) {
+    const testkit::pki::Hierarchy hierarchy = testkit::pki::Hierarchy::make();
+    const auto set = testkit::WizardCertificates::install(root, hierarchy);
+    start();
+    prepare(0, 0x80001, platform::text::fromUtf8(set.qualified.commonName));
+    halvex::TCertRequest& request = frame->Request(0);
+    request.firstKeyOption = false;  // the key the certificate has
+    request.firstContainer = platform::text::fromUtf8(set.qualified.commonName);
+    request.keyUsage[2] = true;  // its key is an exchange key
+    check();
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
+
+    const std::u16string pem = MadeRequest(*frame, 0);
+    EXPECT_THAT(verifiedText(pem), HasSubstr("self-signature verify OK"));
+    root.write("renewed.der", std::string(set.qualified.der.begin(), set.qualified.der.end()));
+    const auto certificateKey =
+        testkit::run({"openssl", "x509", "-inform", "DER", "-in", "renewed.der", "-noout", "-pubkey"}, root.path());
+    EXPECT_EQ(openssl(pem, {"-noout", "-pubkey"}), certificateKey.out) << certificateKey.err;
+    EXPECT_THAT(log(), testing::Not(HasSubstr("KeyGenerate")));
+}
+
+// What a check meets, the answers given, and the message it ends with.
+struct Fault {
+    const char* name;
+    std::function<void(halvex::MainFrame& frame)> prepare;
+    std::vector<std::pair<const char*, const char*>> answers;  // reply and text of each box
+    const char* message;                                       // the last box's text
+    const char* pageAfter = "data_renew.htm";
+    bool prepareProviders = false;  // the step before the page: the providers offered
+};
+
+// A certificate that carried the identifier the subject no longer holds.
+void DropIdentifier(halvex::TCertRequest& request, const std::u16string& value, const std::u16string& qualifier) {
+    request.hasIdentifier = true;
+    std::erase_if(request.certificate.subject, [](const halvex::RequestAttr& attr) { return attr.oid == u"2.5.4.5"; });
+    request.identifierValue = value;
+    request.country = request.identifierIssuer = u"CZ";
+    request.identifierQualifier = qualifier;
+}
+
+TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
+    std::unique_ptr<testkit::TestCsp> existing;
+    const std::vector<Fault> faults = {
+        {"given name not in the common name",
+         [](auto& frame) {
+             frame.Request(0).certificate.givenName = u"Petra";
+             frame.Request(0).certificate.surname = u"Nováková";
+         },
+         {{"IDOK", ""}},
+         "CN obnovovaného certifikátu musí obsahovat zadané jméno"},
+        {"surname not in the common name",
+         [](auto& frame) {
+             frame.Request(0).certificate.givenName = u"Jana";
+             frame.Request(0).certificate.surname = u"Horváthová";
+         },
+         {{"IDOK", ""}},
+         "CN obnovovaného certifikátu musí obsahovat zadané příjmení"},
+        {"no key usage, not confirmed",
+         [](auto& frame) {
+             for (bool& usage : frame.Request(0).keyUsage) usage = false;
+         },
+         {{"IDNO", ""}},
+         "Není definováno použití klíče (KeyUsage).\nPřejete si přesto pokračovat?"},
+        {"neither birth number nor date, not accepted",
+         [](auto& frame) { frame.Request(0).identifierValue = u"32.13.1984"; },
+         {{"IDNO", ""}},
+         "Chybně zadána položka 'Rodné číslo' - je očekáváno rodné číslo nebo datum narození.\nPřejete si přesto "
+         "pokračovat?"},
+        {"neither birth number nor date, accepted",
+         [](auto& frame) { frame.Request(0).identifierValue = u"32.13.1984"; },
+         {{"IDYES", ""}},
+         "je očekáváno rodné číslo nebo datum narození",
+         "summary_renew.htm"},
+        {"dropped identifier empty, cancelled",
+         [](auto& frame) { DropIdentifier(frame.Request(0), u"", u""); },
+         {{"IDCANCEL", ""}},
+         "Položka 'Rodné číslo' není vyplněna.\nPřejete si přesto pokračovat?"},
+        {"dropped identifier a date, not a birth number",
+         [](auto& frame) { DropIdentifier(frame.Request(0), u"01.01.1984", u""); },
+         {{"IDNO", ""}},
+         "Chybně zadána položka 'Rodné číslo'.\nPřejete si přesto pokračovat?"},
+        {"refinement too long",
+         [](auto& frame) { DropIdentifier(frame.Request(0), u"8451011239", u"ABCDE"); },
+         {{"IDOK", ""}},
+         "Chybně zadána položka 'Upřesnění v rámci státu' - maximální povolená délka dat je: 4"},
+        {"refinement not printable",
+         [](auto& frame) { DropIdentifier(frame.Request(0), u"8451011239", u"A=B"); },
+         {{"IDOK", ""}},
+         "Chybně zadána položka 'Upřesnění v rámci státu' - zadány nepovolené znaky"},
+        {"provider without the algorithm",
+         [](auto& frame) {
+             frame.Request(0).provider = {u"Microsoft Base Cryptographic Provider v1.0", 1, {}};
+         },
+         {{"IDOK", ""}},
+         "Algoritmus není podporován Microsoft Base Cryptographic Provider v1.0."},
+        {"key length the provider refuses",
+         [](auto& frame) { frame.Request(0).keyLength = 20480; },
+         {{"IDOK", ""}},
+         "Délka klíče 20480 není podporována Microsoft Enhanced RSA and AES Cryptographic Provider."},
+        {"provider not installed",
+         [](auto& frame) { frame.Request(0).provider = {u"Tesk Missing CSP", 1, {}}; },
+         {{"IDOK", ""}},
+         "Zvolený poskytovatel šifrovacích služeb (CSP) Tesk Missing CSP nebyl nalezen.",
+         "data_renew.htm",
+         true},
+        {"the pair's provider not installed, named",
+         [](auto& frame) {
+             frame.Request(0).kind = frame.Request(1).kind = 0x80081;
+             frame.Request(1).provider = {u"Tesk Missing CSP", 1, {}};
+         },
+         {{"IDOK", ""}},
+         "Zvolený poskytovatel šifrovacích služeb (CSP) Tesk Missing CSP nebyl nalezen.",
+         "data_renew.htm",
+         true},
+        {"container exists",
+         [&](auto& frame) {
+             existing = std::make_unique<testkit::TestCsp>(testkit::CspKind::Software, root, u"Existing key");
+             frame.Request(0).firstContainer = u"Existing key";
+         },
+         {{"IDOK", ""}},
+         "Název zvoleného klíčového kontejneru již existuje."},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        start();
+        prepare(0, 0x80001, u"Jana Nováková");
+        prepare(1, 0x80002, u"Jana Nováková");
+        // Cases may start in the same second: containers of their own.
+        const std::u16string own = u"-" + platform::text::fromUtf8(fault.name);
+        for (std::size_t n = 0; n < 2; ++n) {
+            frame->Request(n).firstContainer += own;
+            frame->Request(n).secondContainer += own;
+        }
+        fault.prepare(*frame);
+        for (const auto& [reply, text] : fault.answers) queue("MessageBox", reply, text);
+        if (!fault.prepareProviders || frame->PrepareCSP()) check();
+        EXPECT_EQ(fault.pageAfter, page());
+        const std::vector<std::string> shown = boxes();
+        ASSERT_EQ(fault.answers.size(), shown.size()) << testing::PrintToString(shown);
+        EXPECT_THAT(shown.back(), HasSubstr(fault.message));
+        EXPECT_EQ(0u, platform::ui::script::pending());
+        frame.reset();
+        existing.reset();
+        platform::ui::script::clear();
+    }
+}
+
+TEST_F(DataPageTest, NoProviderAllowedIsShownBeforeThePage) {
+    start("<halvex><csplist>"
+          "<csp name=\"Microsoft Enhanced RSA and AES Cryptographic Provider\" enabled=\"FALSE\"/>"
+          "<csp name=\"Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)\" enabled=\"FALSE\"/>"
+          "<csp name=\"Microsoft Enhanced Cryptographic Provider v1.0\" enabled=\"FALSE\"/>"
+          "<csp name=\"Microsoft Strong Cryptographic Provider\" enabled=\"FALSE\"/>"
+          "</csplist></halvex>");
+    prepare(0, 0x80001, u"Jana Nováková");
+    queue("MessageBox", "IDOK");
+    EXPECT_FALSE(frame->PrepareCSP());
+    EXPECT_THAT(boxes(), ElementsAre(HasSubstr(
+                             "Nebyl nalezen povolený poskytovatel šifrovacích služeb (CSP) pro zvolený typ žádosti.")));
+    // The entries as they were for the tests that follow in this process.
+    for (const char16_t* name : {u"Microsoft Enhanced RSA and AES Cryptographic Provider",
+                                 u"Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)",
+                                 u"Microsoft Enhanced Cryptographic Provider v1.0",
+                                 u"Microsoft Strong Cryptographic Provider"})
+        halvex::TAppData::Instance().Providers().SetProvider(name, 0x183, 1, 0);
+}
+
+TEST_F(DataPageTest, KeysOfRequestsNotMadeAreOfferedForDeletion) {
+    // The enrolment library asks its own question before it deletes; it
+    // takes its answers from a script file (this process keeps the queue).
+    platform::ui::backend();
+    setenv("PLATFORM_UI", ("script:" + root.write("library_answers.txt", "MessageBox IDYES kontejner\n").string()).c_str(),
+           1);
+    for (const char* reply : {"IDYES", "IDNO"}) {
+        SCOPED_TRACE(reply);
+        start();
+        prepare(0, 0x80081, u"Jana Nováková");
+        prepare(1, 0x80082, u"Jana Nováková");
+        prepare(2, 0x802, u"AUT Jana Nováková");
+        frame->SetAuthenticationToo(true);
+        // The commercial request fails before its key (an alternative name
+        // the library cannot write); no key is made for the authentication
+        // request after it.
+        frame->Request(1).certificate.altNames.push_back({u"1", halvex::kUtf8StringType, u"no other name"});
+        const std::u16string firstContainer = frame->Request(0).firstContainer;
+        queue("MessageBox", "IDOK", "Chyba při generování žádosti.");
+        queue("MessageBox", reply, "Kontejner " + platform::text::toUtf8(firstContainer));
+        const std::size_t keysBefore = Count(log(), "CreatePKCS10():KeyGenerate(): start");
+        check();
+        EXPECT_EQ("data_renew.htm", page());
+        EXPECT_EQ(0u, platform::ui::script::pending()) << testing::PrintToString(boxes());
+        EXPECT_EQ(std::string(reply) == "IDNO", ContainerExists(firstContainer));
+        EXPECT_EQ(1u, Count(log(), "CreatePKCS10():KeyGenerate(): start") - keysBefore) << "one key, the first request's";
+        frame.reset();
+        platform::ui::script::clear();
+    }
+
+    // A request on the key the certificate already has asks nothing when
+    // it fails.
+    const testkit::TestCsp kept(testkit::CspKind::Software, root, u"Kept key");
+    start();
+    prepare(0, 0x80001, u"Jana Nováková");
+    frame->Request(0).firstKeyOption = false;
+    frame->Request(0).firstContainer = u"Kept key";
+    frame->Request(0).certificate.altNames.push_back({u"1", halvex::kUtf8StringType, u"no other name"});
+    queue("MessageBox", "IDOK", "Chyba při generování žádosti.");
+    check();
+    EXPECT_EQ(1u, boxes().size()) << testing::PrintToString(boxes());
+    EXPECT_TRUE(ContainerExists(u"Kept key"));
+}
+
+}  // namespace
