@@ -62,7 +62,7 @@ VersionTexts versionOf(const fs::path& file) {
 
 TEST(DeliverableVersions, EveryProgramAndLibraryOfTheSuiteCarriesItsVersionAndDescription) {
     for (const char* file : {TESK_HALVEX_PROGRAM, TESK_TORNIL_PROGRAM, TESK_LUMVAR_LIBRARY, TESK_PENTAK_MODULE,
-                             TESK_MIRELO_MODULE, TESK_BRISEL_MODULE}) {
+                             TESK_MIRELO_MODULE, TESK_BRISEL_MODULE, TESK_OSTRIM_MODULE}) {
         SCOPED_TRACE(file);
         const VersionTexts texts = versionOf(file);
         ASSERT_TRUE(texts.readable);

@@ -1,7 +1,5 @@
 #include "update_step.h"
 
-#include <atomic>
-
 #include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
@@ -26,13 +24,9 @@ using platform::text::toUtf8;
 constexpr UINT kCheckingText = 33205;
 constexpr UINT kUpdateQuestion = 33206;
 
-// The last download percentage the client reported.
-std::atomic<double> g_lastProgress{0.0};
-
-int UpdateProgressCallback(int, int total, int done, const WCHAR*) {
-    g_lastProgress = ProgressPercent(static_cast<std::uint32_t>(total), static_cast<std::uint32_t>(done));
-    return 0;
-}
+// The download dialog, which is not built yet, will show the progress;
+// the check's own progress (the file list) is not shown.
+int UpdateProgressCallback(int, int, int, const WCHAR*) { return 0; }
 
 void Require(std::int32_t result) {
     if (result != 0) throw UpdaterFailure{result};
@@ -86,11 +80,6 @@ std::string UpdateServerAddress(DWORD environment) {
         default:
             return {};
     }
-}
-
-double ProgressPercent(std::uint32_t total, std::uint32_t done) {
-    if (total == 0) return 0.0;
-    return static_cast<double>(done) * 100.0 / static_cast<double>(total);
 }
 
 bool ConfigureUpdater(UpdateContext& context, const UpdaterCalls& calls, const UpdateIdentity& identity) {

@@ -66,10 +66,6 @@ bool CheckForUpdates(UpdateContext& context, const UpdaterCalls& calls, const Up
 // Closes the client when it was initialised and empties the context.
 void ReleaseUpdater(UpdateContext& context, const UpdaterCalls& calls);
 
-// The percentage of a download: done of total, 0 when the total is not
-// known (0).
-double ProgressPercent(std::uint32_t total, std::uint32_t done);
-
 // The step as the program's start runs it, over the given client.
 void RunUpdateStep(const UpdaterCalls& calls);
 

@@ -269,11 +269,4 @@ TEST_F(UpdateStep, TheNotesListedAreThoseAfterTheStoredVersionUpToThisOneEscaped
     EXPECT_FALSE(halvex::ReadVersionNotes(identity.programFolder + u"missing.xml", {}, {}, u"CZ"));
 }
 
-TEST(UpdateProgress, AnUnknownTotalIsNoProgressRatherThanADivisionByZero) {
-    EXPECT_EQ(0.0, halvex::ProgressPercent(0, 0));
-    EXPECT_EQ(0.0, halvex::ProgressPercent(0, 500));
-    EXPECT_EQ(50.0, halvex::ProgressPercent(4000000000u, 2000000000u));
-    EXPECT_EQ(100.0, halvex::ProgressPercent(7, 7));
-}
-
 }  // namespace
