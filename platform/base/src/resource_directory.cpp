@@ -1,8 +1,6 @@
 #include "resource_directory.h"
 
 #include <cstdint>
-#include <optional>
-#include <string_view>
 
 #include "loaded_modules.h"
 #include "platform/modules.h"
@@ -40,30 +38,14 @@ int languageRank(LANGID wanted, LANGID offered) {
 
 }  // namespace
 
-// "#" followed by a decimal number names the integer identifier, as in
-// FindResource's documented form; anything else after "#" stays a text.
-std::optional<WORD> numberAfterHash(std::u16string_view text) {
-    if (text.size() < 2 || text.size() > 6 || text[0] != u'#') return std::nullopt;
-    unsigned value = 0;
-    for (const char16_t c : text.substr(1)) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - u'0');
-    }
-    if (value > 0xFFFF) return std::nullopt;
-    return static_cast<WORD>(value);
-}
-
 Key keyOf(LPCWSTR typeOrName) {
     if (IS_INTRESOURCE(typeOrName)) return {static_cast<WORD>(reinterpret_cast<ULONG_PTR>(typeOrName)), {}};
-    if (const auto id = numberAfterHash(typeOrName)) return {*id, {}};
     return {0, typeOrName};
 }
 
 Key keyOf(LPCSTR ansiTypeOrName) {
     if (IS_INTRESOURCE(ansiTypeOrName)) return {static_cast<WORD>(reinterpret_cast<ULONG_PTR>(ansiTypeOrName)), {}};
-    const std::u16string wide = text::toWide(ansiTypeOrName, CP_ACP);
-    if (const auto id = numberAfterHash(wide)) return {*id, {}};
-    return {0, wide};
+    return {0, text::toWide(ansiTypeOrName, CP_ACP)};
 }
 
 const TableEntry& findEntry(HMODULE module, const Key& type, const Key& name, LANGID language) {

@@ -131,9 +131,6 @@ TEST(BinaryResources, TextNamesAndTypesMatchWithoutRegardToCase) {
     EXPECT_EQ("<html>cs home</html>\n", contentOf(nullptr, FindResourceA(nullptr, "HOME.HTM", RT_HTML)));
     EXPECT_EQ("HKCR { NoRemove CLSID }\n",
               contentOf(nullptr, FindResourceW(nullptr, MAKEINTRESOURCEW(101), u"registry")));
-    // "#101" is the integer name 101, "#x1" a text.
-    EXPECT_EQ("HKCR { NoRemove CLSID }\n", contentOf(nullptr, FindResourceW(nullptr, u"#101", u"registry")));
-    EXPECT_EQ(nullptr, FindResourceA(nullptr, "#x1", "registry"));
     // "PŘEHLED.HTM" in Windows-1250 finds the resource named "přehled.htm".
     EXPECT_EQ("czech page\n", contentOf(nullptr, FindResourceA(nullptr, "P\xD8" "EHLED.HTM", RT_HTML)));
 }
