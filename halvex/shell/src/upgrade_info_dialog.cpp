@@ -25,7 +25,7 @@ constexpr UINT kProgramLanguage = 33204;
 // The dialog's size in dialog units and its page.
 constexpr int kDialogWidth = 572;
 constexpr int kDialogHeight = 299;
-constexpr char kPageName[] = "#33203";
+constexpr char kPageName[] = "upgrade_info.htm";
 // Where the page's "Pokračovat" button navigates.
 constexpr std::string_view kCloseCommand = "URL_CLOSE";
 

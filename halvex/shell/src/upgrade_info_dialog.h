@@ -1,6 +1,6 @@
 // The what's-new step: once per new program version, the notes of the
 // versions since the one the profile remembers, in a dialog of the HTML
-// page 33203 that "Pokračovat" (ButtonOK) closes.
+// page upgrade_info.htm that "Pokračovat" (ButtonOK) closes.
 #pragma once
 
 #include <string>
