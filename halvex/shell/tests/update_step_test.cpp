@@ -15,6 +15,7 @@
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
+#include "recording_updater.h"
 #include "update_step.h"
 #include "upgrade_info_dialog.h"
 
@@ -24,39 +25,6 @@ namespace fs = std::filesystem;
 namespace script = platform::ui::script;
 using platform::text::fromUtf8;
 using platform::text::toUtf8;
-
-// An upgrade client that records its calls, fails the one named in
-// `failing` with `failure` and reports `available`.
-struct RecordingUpdater {
-    std::vector<std::string> calls;
-    std::string failing;
-    std::int32_t failure = 0;
-    std::int32_t available = 0;
-    lumvar::Config config;
-
-    std::int32_t answer(const std::string& call) {
-        calls.push_back(call);
-        return call == failing ? failure : 0;
-    }
-
-    halvex::UpdaterCalls table() {
-        return {
-            [this](std::uint32_t level) { return answer("setLogLevel " + std::to_string(level)); },
-            [this](lumvar::Config given) {
-                config = given;
-                return answer("loadConfiguration");
-            },
-            [this] { return answer("init"); },
-            [this](LUMVAR_Callback callback) { return answer(callback ? "setCallback" : "setCallback null"); },
-            [this](lumvar::UpdateList* list, std::vector<std::uint32_t>* version, std::int32_t* flag) {
-                if (!list || !version || !flag) return answer("checkUpdates null");
-                *flag = available;
-                return answer("checkUpdates");
-            },
-            [this] { return answer("close"); },
-        };
-    }
-};
 
 constexpr char kVersions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <versions>
@@ -108,7 +76,7 @@ protected:
     fs::path programFolder = root.path() / "program";
     fs::path userData = root.path() / "local" / "Halvex";
     halvex::UpdateIdentity identity;
-    RecordingUpdater updater;
+    shell_tests::RecordingUpdater updater;
 };
 
 TEST_F(UpdateStep, TheClientGetsThisProgramsConfigurationOverHttpsInItsLanguage) {
@@ -160,7 +128,7 @@ TEST_F(UpdateStep, AFailingClientCallEndsTheStepQuietlyAndTheWhatsNewStepStillRu
     for (const std::string call : {"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates"}) {
         SCOPED_TRACE(call);
         script::clear();
-        updater = RecordingUpdater{};
+        updater = shell_tests::RecordingUpdater{};
         updater.failing = call;
         updater.failure = call == "checkUpdates" ? 8018 : 8031;
         updater.available = 1;
@@ -181,7 +149,7 @@ TEST_F(UpdateStep, AFailingClientCallEndsTheStepQuietlyAndTheWhatsNewStepStillRu
     // The download folder that cannot be made ends the step before the
     // what's-new step.
     script::clear();
-    updater = RecordingUpdater{};
+    updater = shell_tests::RecordingUpdater{};
     storeAppVersion(u"1.0.0.0");
     fs::remove_all(userData / "UpdateDownload");
     testkit::writeFile(userData / "UpdateDownload", "a file in the way");
