@@ -10,9 +10,7 @@
 #include "platform/text.h"
 #include "upgrade_info_dialog.h"
 #include "wait_dialog.h"
-#include "win32/error.h"
 #include "win32/files.h"
-#include "win32/modules.h"
 #include "win32/shell.h"
 #include "win32/ui.h"
 
@@ -137,7 +135,6 @@ bool CheckForUpdates(UpdateContext& context, const UpdaterCalls& calls, const Up
                                                    : u"CheckForUpdates(): update declined");
         }
     } catch (const UpdaterFailure& failure) {
-        context.outcome = failure.code;
         TLogFile::GetInstance().Print(u"CheckForUpdates(): upgrade client error %d", failure.code);
     }
     ShowUpgradeInfo(identity.programFolder, identity.fileVersion);

@@ -19,7 +19,6 @@ namespace halvex {
 struct UpdateContext {
     std::vector<std::uint32_t> serverVersion;
     lumvar::UpdateList updateList;
-    std::int32_t outcome = 0;
     bool initialised = false;  // the client's Init succeeded, so Close is due
 };
 
