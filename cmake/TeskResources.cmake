@@ -22,10 +22,12 @@
 #            line (id 0..65535; escapes \n \t \\; empty lines skipped),
 #            stored as RT_STRING blocks of <language> for LoadString.
 #   VERSION  a version resource (type VERSION, name 1) holding the fixed file
-#            information and the FileVersion and ProductVersion texts, in the
+#            information and the FileVersion and ProductVersion texts (and
+#            FileDescription, when tesk_version_info gave one), in the
 #            language of the first STRINGS table (else 1033), code page 1200;
 #            GetFileVersionInfo and VerQueryValue read it. Without VERSION
-#            the target's VERSION property, when set, gives it.
+#            the version tesk_version_info gave, else the target's VERSION
+#            property, when set, gives it.
 #
 # Example:
 #   tesk_add_resources(lumvar
@@ -50,6 +52,13 @@ function(_tesk_define_resource_compiler)
   target_link_libraries(tesk_resource_compiler PRIVATE platform::base)
 endfunction()
 
+function(_tesk_keep_file_version target version)
+  get_property(given TARGET ${target} PROPERTY TESK_FILE_VERSION SET)
+  if(NOT given)
+    set_property(TARGET ${target} PROPERTY TESK_FILE_VERSION ${version})
+  endif()
+endfunction()
+
 function(tesk_add_resources target)
   get_target_property(kind ${target} TYPE)
   if(NOT kind MATCHES "^(EXECUTABLE|SHARED_LIBRARY|MODULE_LIBRARY)$")
@@ -65,6 +74,9 @@ function(tesk_add_resources target)
   set(arguments)
   set(inputs)
   get_target_property(version ${target} VERSION)
+  if(version)
+    _tesk_keep_file_version(${target} ${version})
+  endif()
   set(version_language)
   list(LENGTH rest left)
   while(left GREATER 0)
@@ -80,6 +92,7 @@ function(tesk_add_resources target)
       endif()
     elseif(what STREQUAL "VERSION" AND left GREATER_EQUAL 2)
       list(POP_FRONT rest version)
+      set_property(TARGET ${target} PROPERTY TESK_FILE_VERSION ${version})
       list(LENGTH rest left)
       continue()
     else()
@@ -95,23 +108,27 @@ function(tesk_add_resources target)
     list(APPEND inputs ${file})
     list(LENGTH rest left)
   endwhile()
-  if(version)
-    if(NOT version_language)
-      set(version_language 1033)
-    endif()
-    if(kind STREQUAL "EXECUTABLE")
-      list(APPEND arguments --version ${version} ${version_language} app)
-    else()
-      list(APPEND arguments --version ${version} ${version_language} dll)
-    endif()
+  # The version and description are read when the build is generated, so
+  # tesk_version_info may come before or after this call.
+  if(NOT version_language)
+    set(version_language 1033)
   endif()
+  set(module_kind dll)
+  if(kind STREQUAL "EXECUTABLE")
+    set(module_kind app)
+  endif()
+  set(file_version "$<TARGET_PROPERTY:${target},TESK_FILE_VERSION>")
+  set(description "$<TARGET_PROPERTY:${target},TESK_FILE_DESCRIPTION>")
+  list(APPEND arguments
+    "$<$<NOT:$<STREQUAL:${file_version},>>:--version$<SEMICOLON>${file_version}$<SEMICOLON>${version_language}$<SEMICOLON>${module_kind}>"
+    "$<$<NOT:$<STREQUAL:${description},>>:--description$<SEMICOLON>${description}>")
 
   set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.S)
   add_custom_command(OUTPUT ${output}
     COMMAND tesk_resource_compiler ${output} ${arguments}
     DEPENDS tesk_resource_compiler ${inputs}
     COMMENT "Embedding the resources of ${target}"
-    VERBATIM)
+    VERBATIM COMMAND_EXPAND_LISTS)
   target_sources(${target} PRIVATE ${output})
 
   if(kind STREQUAL "EXECUTABLE")
@@ -122,4 +139,31 @@ function(tesk_add_resources target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${exports})
   endif()
   set_property(TARGET ${target} PROPERTY TESK_RESOURCES ON)
+endfunction()
+
+# tesk_version_info(<target> DESCRIPTION <text> [VERSION <a.b.c.d>])
+#
+# Gives a deliverable (a program or shared object of the suite) its version
+# resource: FileVersion and ProductVersion <a.b.c.d> (default: the project's
+# version) and FileDescription <text> (UTF-8, no ";"). Its other resources
+# may be embedded by tesk_add_resources before or after; a target without
+# any gets the version resource alone at the end of the directory.
+function(tesk_version_info target)
+  cmake_parse_arguments(V "" "DESCRIPTION;VERSION" "" ${ARGN})
+  if(NOT V_DESCRIPTION OR V_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "tesk_version_info(${target}): expected DESCRIPTION <text> [VERSION <a.b.c.d>]")
+  endif()
+  if(NOT V_VERSION)
+    set(V_VERSION ${PROJECT_VERSION})
+  endif()
+  set_property(TARGET ${target} PROPERTY TESK_FILE_VERSION ${V_VERSION})
+  set_property(TARGET ${target} PROPERTY TESK_FILE_DESCRIPTION "${V_DESCRIPTION}")
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL _tesk_resources_if_missing [[${target}]])")
+endfunction()
+
+function(_tesk_resources_if_missing target)
+  get_property(done TARGET ${target} PROPERTY TESK_RESOURCES SET)
+  if(NOT done)
+    tesk_add_resources(${target})
+  endif()
 endfunction()

@@ -13,12 +13,20 @@ namespace testkit {
 
 namespace settings = hsm_engine_stand_in;
 
-HsmEngineStandIn::HsmEngineStandIn() {
+HsmEngineStandIn::HsmEngineStandIn() : HsmEngineStandIn(moduleFile("1.0.0.0")) {}
+
+HsmEngineStandIn::HsmEngineStandIn(const std::filesystem::path& module) {
     RunOptions options;
     options.env["PLATFORM_UI"] = "script";
-    const RunResult registered = run({TESTKIT_REGSVR32, "/s", TESTKIT_HSM_ENGINE_MODULE}, options);
+    const RunResult registered = run({TESTKIT_REGSVR32, "/s", module.string()}, options);
     if (registered.exitCode != 0)
         throw std::runtime_error("regsvr32 of the HSM engine stand-in failed: " + registered.err + registered.out);
+}
+
+std::filesystem::path HsmEngineStandIn::moduleFile(std::string_view version) {
+    if (version == "1.0.0.0") return TESTKIT_HSM_ENGINE_MODULE;
+    if (version == "1.0.0.1") return TESTKIT_HSM_ENGINE_MODULE_NEWER;
+    throw std::invalid_argument("the HSM engine stand-in is not built at " + std::string(version));
 }
 
 void HsmEngineStandIn::failCall(std::u16string_view call, HRESULT result) const {

@@ -2,7 +2,8 @@
 // and interface whose members do no HSM work. Each call is recorded and
 // answered as the test configured it (stand_in_settings.h); the object's
 // creation and destruction are recorded too, so a test can count the live
-// ones.
+// ones. The module is built at two file versions; ModuleVersion gives the
+// one this build carries.
 #include <string>
 
 #include "hsm_engine_lib.h"
@@ -77,6 +78,11 @@ public:
         const auto text = settings::readText(settings::kRootListValue);
         if (SUCCEEDED(hr) && text) *rootList = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
         return hr;
+    }
+    HRESULT get_ModuleVersion(BSTR* version) override {
+        if (!version) return E_POINTER;
+        *version = SysAllocString(HSM_STAND_IN_VERSION);
+        return *version ? S_OK : E_OUTOFMEMORY;
     }
 
 private:

@@ -105,4 +105,14 @@ pki::Credential localhostCredential(const pki::Hierarchy& pki) {
         .build();
 }
 
+pki::Credential hostCredential(const pki::Hierarchy& pki, const std::string& hostName) {
+    return pki::CertificateBuilder()
+        .subject(pki::Name{{"CN", hostName}})
+        .issuedBy(pki.standardCa)
+        .keyUsage(pki::kDigitalSignature | pki::kKeyEncipherment)
+        .extendedKeyUsage({"1.3.6.1.5.5.7.3.1"})
+        .subjectAltNames({pki::GeneralName::dns(hostName)})
+        .build();
+}
+
 }  // namespace testkit

@@ -46,5 +46,8 @@ struct RecordedRequest {
 std::vector<RecordedRequest> recordedRequests(const std::filesystem::path& folder, const std::string& bodySuffix);
 // A server certificate for 127.0.0.1 and localhost from the hierarchy's standard CA.
 pki::Credential localhostCredential(const pki::Hierarchy& pki);
+// A TLS server's certificate for a host name (DNS name and CN), from the
+// hierarchy's standard CA.
+pki::Credential hostCredential(const pki::Hierarchy& pki, const std::string& hostName);
 
 }  // namespace testkit

@@ -39,16 +39,6 @@ const std::string& word(const std::string& text) {
     return text;
 }
 
-pki::Credential serverCredential(const pki::Hierarchy& pki, const std::string& hostName) {
-    return pki::CertificateBuilder()
-        .subject(pki::Name{{"CN", hostName}})
-        .issuedBy(pki.standardCa)
-        .keyUsage(pki::kDigitalSignature | pki::kKeyEncipherment)
-        .extendedKeyUsage({"1.3.6.1.5.5.7.3.1"})
-        .subjectAltNames({pki::GeneralName::dns(hostName)})
-        .build();
-}
-
 }  // namespace
 
 RenewalServer::RenewalServer(const pki::Hierarchy& pki, const pki::Certificate& renewed, std::string hostName)
@@ -59,7 +49,7 @@ RenewalServer::RenewalServer(const pki::Hierarchy& pki, const pki::Certificate& 
         writeFile(m_folder / "cas.pem", pki.qualifiedCa.certificate.pem() + pki.standardCa.certificate.pem());
         answer(RenewalReply::Numbers);
         m_service = startServerScript("renewal_server.py", m_folder,
-                                      serverCredential(pki, m_hostName).write(m_folder, "server"),
+                                      hostCredential(pki, m_hostName).write(m_folder, "server"),
                                       {"--schema", TESTKIT_RENEWAL_SCHEMA}, m_port, "the renewal server");
     } catch (...) {
         stopAndRemove(m_service, m_folder);

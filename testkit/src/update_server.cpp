@@ -6,6 +6,7 @@
 
 #include "local_service.h"
 #include "platform/text.h"
+#include "testkit/connection_map.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -49,13 +50,16 @@ const std::string& field(const std::string& text) {
 
 }  // namespace
 
-UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree)
-    : m_folder(makeServiceFolder("testkit-update")) {
+UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree) : UpdateServer(pki, std::move(tree), "") {}
+
+UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree, std::string hostName)
+    : m_hostName(std::move(hostName)), m_folder(makeServiceFolder("testkit-update")) {
     try {
         publish(tree);
         answer(UpdateFault::None);
-        m_service = startServerScript("update_server.py", m_folder, localhostCredential(pki).write(m_folder, "server"),
-                                      {}, m_port, "the update server");
+        const pki::Credential credential = m_hostName.empty() ? localhostCredential(pki) : hostCredential(pki, m_hostName);
+        m_service = startServerScript("update_server.py", m_folder, credential.write(m_folder, "server"), {}, m_port,
+                                      "the update server");
     } catch (...) {
         stopAndRemove(m_service, m_folder);
         throw;
@@ -65,8 +69,11 @@ UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree)
 UpdateServer::~UpdateServer() { stopAndRemove(m_service, m_folder); }
 
 std::string UpdateServer::url() const {
+    if (!m_hostName.empty()) return "https://" + m_hostName + "/cgi-bin/upgradeapp.cgi";
     return "https://127.0.0.1:" + std::to_string(m_port) + "/cgi-bin/upgradeapp.cgi";
 }
+
+void UpdateServer::mapHost() const { mapConnection(m_hostName, 443, m_port); }
 
 void UpdateServer::publish(const UpdateTree& tree) {
     // Contents go to files of a new generation, so that a request being

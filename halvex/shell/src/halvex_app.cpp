@@ -17,6 +17,7 @@
 #include "halvex/version_info.h"
 #include "machine_values.h"
 #include "main_frame.h"
+#include "update_step.h"
 #include "platform/text.h"
 #include "win32/com.h"
 #include "win32/ui.h"
@@ -116,6 +117,7 @@ int RunHalvex(const std::u16string& commandLine) {
     bool started = false;
     {
         MainFrame frame(title);
+        RunUpdateStep(LinkedUpdater());
         started = frame.OnInitApp(commandLine);
         if (started) frame.RunMessageLoop();
     }

@@ -4,6 +4,7 @@
 // arguments and answers as the test sets it. Link testkit::hsm_engine.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,9 +15,15 @@ namespace testkit {
 
 class HsmEngineStandIn {
 public:
-    // Registers the module in the current PLATFORM_ROOT; throws when
-    // regsvr32 fails.
+    // Registers the module (by default the one at 1.0.0.0) in the current
+    // PLATFORM_ROOT; throws when regsvr32 fails.
     HsmEngineStandIn();
+    explicit HsmEngineStandIn(const std::filesystem::path& module);
+
+    // The module's file as built at file version "1.0.0.0" or "1.0.0.1":
+    // one file name in two folders. Its object's ModuleVersion gives the
+    // same text. Throws for other versions.
+    static std::filesystem::path moduleFile(std::string_view version);
 
     // The HRESULT a call gives from now on, by its member name:
     // "put_FirstFlag", "put_SecondFlag", "Init", "WriteRoot",

@@ -1,6 +1,6 @@
 // The upgrade client's update server for tests: HTTPS on 127.0.0.1 with a
-// certificate for 127.0.0.1 from the hierarchy's standard CA (sent with its
-// chain), answering getfilelist and both getfile forms (one file, several
+// certificate for 127.0.0.1 (or for a host name reached through the
+// connection map) from the hierarchy's standard CA (sent with its chain), answering getfilelist and both getfile forms (one file, several
 // files in a ZIP written by Python's zipfile) from a published tree. It
 // records every request and can be told to answer wrongly. It runs
 // testkit's scripts/update_server.py under /usr/bin/python3.
@@ -80,12 +80,19 @@ struct UpdateRequest {
 class UpdateServer {
 public:
     UpdateServer(const pki::Hierarchy& pki, UpdateTree tree);
+    // The same with a certificate for the host name a program knows the
+    // server by; mapHost sends that name's port 443 to it.
+    UpdateServer(const pki::Hierarchy& pki, UpdateTree tree, std::string hostName);
     ~UpdateServer();
     UpdateServer(const UpdateServer&) = delete;
     UpdateServer& operator=(const UpdateServer&) = delete;
 
-    // "https://127.0.0.1:<port>/cgi-bin/upgradeapp.cgi"; other paths get 404.
+    // "https://127.0.0.1:<port>/cgi-bin/upgradeapp.cgi", or
+    // "https://<host name>/cgi-bin/upgradeapp.cgi"; other paths get 404.
     std::string url() const;
+    // Sends the host name's port 443 to this server in the current
+    // PLATFORM_ROOT's connection map.
+    void mapHost() const;
     std::uint16_t port() const noexcept { return m_port; }
 
     // Replaces the tree; the next request sees the new one. Texts that are
@@ -95,6 +102,7 @@ public:
     std::vector<UpdateRequest> requests() const;
 
 private:
+    std::string m_hostName;
     std::filesystem::path m_folder;
     std::unique_ptr<Service> m_service;
     std::uint16_t m_port = 0;

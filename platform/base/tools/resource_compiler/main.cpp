@@ -1,6 +1,7 @@
 // tesk_resource_compiler OUTPUT.S [--binary TYPE NAME LANGUAGE FILE]...
 //                                 [--strings LANGUAGE FILE]...
 //                                 [--version VERSION LANGUAGE app|dll]
+//                                 [--description TEXT]
 // Checks the resources of one module and writes the assembler source that
 // carries them; cmake/TeskResources.cmake runs it. Mistakes are reported
 // with the file and line at fault, and no output is written.
@@ -33,6 +34,8 @@ rc::Resource binaryResource(std::span<char*> args) {
 std::vector<rc::Resource> resourcesOf(std::span<char*> args) {
     std::vector<rc::Resource> resources;
     std::map<std::uint16_t, rc::StringTable> strings;
+    std::vector<std::string> version;  // VERSION LANGUAGE KIND
+    std::string description;
     while (!args.empty()) {
         const std::string option = args[0];
         if (option == "--binary" && args.size() >= 5) {
@@ -42,13 +45,20 @@ std::vector<rc::Resource> resourcesOf(std::span<char*> args) {
             const fs::path file = args[2];
             rc::mergeStrings(strings[rc::parseLanguage(args[1])], rc::readStringFile(file), file);
             args = args.subspan(3);
-        } else if (option == "--version" && args.size() >= 4) {
-            rc::addUnique(resources, rc::versionResource(args[1], rc::parseLanguage(args[2]), args[3]));
+        } else if (option == "--version" && args.size() >= 4 && version.empty()) {
+            version.assign(args.begin() + 1, args.begin() + 4);
             args = args.subspan(4);
+        } else if (option == "--description" && args.size() >= 2) {
+            description = args[1];
+            args = args.subspan(2);
         } else {
             throw rc::InputError("unexpected argument \"" + option + "\" (see tesk_add_resources)");
         }
     }
+    if (!version.empty())
+        rc::addUnique(resources, rc::versionResource(version[0], rc::parseLanguage(version[1]), version[2], description));
+    else if (!description.empty())
+        throw rc::InputError("DESCRIPTION needs a VERSION");
     for (const auto& [language, table] : strings)
         for (auto& block : rc::stringBlocks(table, language)) rc::addUnique(resources, std::move(block));
     return resources;
@@ -59,7 +69,8 @@ std::vector<rc::Resource> resourcesOf(std::span<char*> args) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << "usage: tesk_resource_compiler OUTPUT.S [--binary TYPE NAME LANGUAGE FILE]... "
-                     "[--strings LANGUAGE FILE]... [--version VERSION LANGUAGE app|dll]\n";
+                     "[--strings LANGUAGE FILE]... [--version VERSION LANGUAGE app|dll] "
+                     "[--description TEXT]\n";
         return 2;
     }
     try {

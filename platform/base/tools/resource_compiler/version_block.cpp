@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/text.h"
+
 namespace resource_compiler {
 
 namespace {
@@ -57,9 +59,15 @@ std::u16string node(std::u16string_view key, const std::u16string& value, bool t
 
 std::u16string ascii(const std::string& text) { return {text.begin(), text.end()}; }
 
+std::u16string utf16(const std::string& text) {
+    if (!platform::text::isValidUtf8(text)) throw InputError("DESCRIPTION \"" + text + "\" is not UTF-8");
+    return platform::text::fromUtf8(text);
+}
+
 }  // namespace
 
-Resource versionResource(const std::string& version, std::uint16_t language, const std::string& kind) {
+Resource versionResource(const std::string& version, std::uint16_t language, const std::string& kind,
+                         const std::string& description) {
     if (kind != "app" && kind != "dll") throw InputError("version kind \"" + kind + "\": expected app or dll");
     const auto parts = versionParts(version);
     const std::uint32_t high = static_cast<std::uint32_t>(parts[0]) << 16 | parts[1];
@@ -75,9 +83,10 @@ Resource versionResource(const std::string& version, std::uint16_t language, con
     const std::u16string text = ascii(std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." +
                                       std::to_string(parts[2]) + "." + std::to_string(parts[3])) +
                                 u'\0';
-    const auto strings =
-        node(u"StringFileInfo", {}, true,
-             node(ascii(tableKey), {}, true, node(u"FileVersion", text, true, {}) + node(u"ProductVersion", text, true, {})));
+    std::u16string texts;
+    if (!description.empty()) texts += node(u"FileDescription", utf16(description) + u'\0', true, {});
+    texts += node(u"FileVersion", text, true, {}) + node(u"ProductVersion", text, true, {});
+    const auto strings = node(u"StringFileInfo", {}, true, node(ascii(tableKey), {}, true, texts));
     std::u16string translation;
     appendDword(translation, static_cast<std::uint32_t>(kUnicodeCodePage) << 16 | language);
     const auto variables = node(u"VarFileInfo", {}, true, node(u"Translation", translation, false, {}));

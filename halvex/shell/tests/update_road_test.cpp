@@ -1,0 +1,103 @@
+// The update step with the real upgrade client (liblumvar.so) against
+// testkit's update server, reached under the test environment's own host
+// name through the connection map with its certificate checked: a newer
+// version asks the user, the same version and a server in maintenance do
+// not, and the program goes on either way.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "halvex/profile.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+#include "testkit/update_server.h"
+#include "update_step.h"
+#include "win32/crypt_store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace script = platform::ui::script;
+using platform::text::fromUtf8;
+
+const testkit::pki::Hierarchy& hierarchy() {
+    static const testkit::pki::Hierarchy made = testkit::pki::Hierarchy::make();
+    return made;
+}
+
+// The host of the test environment's update server.
+std::string testServerHost() {
+    const std::string address = halvex::UpdateServerAddress(halvex::kEnvironmentTest);
+    const std::string rest = address.substr(address.find("://") + 3);
+    return rest.substr(0, rest.find('/'));
+}
+
+testkit::UpdateTree treeAt(const std::string& version) {
+    return {version, {}, {{testkit::UpdateLocation::Program, "halvex.txt", "the new program", false}}};
+}
+
+class UpdateRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TESTKIT_REQUIRE_PROGRAM("xmllint");
+        setenv("PLATFORM_UI", "script", 1);
+        script::clear();
+        const auto& der = hierarchy().root.certificate.der();
+        HCERTSTORE trusted = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"Root");
+        ASSERT_TRUE(CertAddEncodedCertificateToStore(trusted, X509_ASN_ENCODING, der.data(),
+                                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, nullptr));
+        CertCloseStore(trusted, 0);
+        fs::create_directories(programFolder);
+        testkit::writeFile(programFolder / "halvex.txt", "the old program");
+        fs::copy(LUMVAR_RELAXNG_DIR, programFolder / "RelaxNG");
+        identity.description = u"Tesk Halvex cz";
+        identity.fileVersion = u"1.0.0.0";
+        identity.programFolder = fromUtf8(programFolder.string() + "/");
+        identity.userDataFolder = fromUtf8((root.path() / "local").string() + "/");
+        identity.environment = halvex::kEnvironmentTest;
+        fs::create_directories(root.path() / "local");
+        server.mapHost();
+    }
+
+    // The step and its release over liblumvar.so, answering No when asked;
+    // the questions asked.
+    std::vector<std::string> runStep() {
+        script::clear();
+        script::queue("MessageBox", "IDNO", "Je k dispozici nová verze aplikace.");
+        halvex::UpdateContext context;
+        EXPECT_TRUE(halvex::CheckForUpdates(context, halvex::LinkedUpdater(), identity));
+        halvex::ReleaseUpdater(context, halvex::LinkedUpdater());
+        std::vector<std::string> questions;
+        for (const std::string& line : script::transcript())
+            if (line.starts_with("MessageBox")) questions.push_back(line);
+        return questions;
+    }
+
+    testkit::PlatformRoot root;
+    fs::path programFolder = root.path() / "program";
+    halvex::UpdateIdentity identity;
+    testkit::UpdateServer server{hierarchy(), treeAt("1.0.0.1"), testServerHost()};
+};
+
+TEST_F(UpdateRoad, OnlyANewerVersionOnTheServerAsksTheUser) {
+    EXPECT_EQ(1u, runStep().size());
+    EXPECT_EQ(0u, script::pending());
+    const auto requests = server.requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("LUMVAR", requests[0].userAgent);
+    EXPECT_NE(std::string::npos, requests[0].body.find("Tesk Halvex cz")) << requests[0].body;
+    EXPECT_EQ("the old program", testkit::readFile(programFolder / "halvex.txt"));
+
+    server.publish(treeAt("1.0.0.0"));
+    EXPECT_TRUE(runStep().empty());
+    EXPECT_EQ(1u, script::pending());
+    server.answer(testkit::UpdateFault::Maintenance);
+    EXPECT_TRUE(runStep().empty());
+    EXPECT_EQ(3u, server.requests().size());
+    EXPECT_EQ(u"1.0.0.0", halvex::GetProfileString(halvex::kWorkspaceSection, u"AppVersion", u""));
+}
+
+}  // namespace

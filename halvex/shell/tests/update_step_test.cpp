@@ -1,0 +1,240 @@
+// The update step over a recording upgrade client: what the client is
+// given, that any failing call of it leaves the program going with the
+// what's-new step still done, the wait dialog and the question, and the
+// what's-new page once per new version from the program's own folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "halvex/log.h"
+#include "halvex/profile.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
+#include "recording_updater.h"
+#include "update_step.h"
+#include "upgrade_info_dialog.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace script = platform::ui::script;
+using platform::text::fromUtf8;
+using platform::text::toUtf8;
+
+constexpr char kVersions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<versions>
+  <version val="1.4.4.3"><change lang="CZ"><entry title="Starší">už známé</entry></change></version>
+  <version val="1.4.4.4">
+    <change lang="SK"><entry title="Slovensky">len po slovensky</entry></change>
+    <change lang="CZ"><entry title="Podpis &amp; &lt;b&gt;">rychlejší &lt;script&gt;x()&lt;/script&gt;</entry>
+                      <entry title="Oprava">tisk</entry></change>
+  </version>
+  <version val="1.4.4.5"><change lang="CZ"><entry title="Budoucí">ještě ne</entry></change></version>
+</versions>
+)";
+
+class UpdateStep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("PLATFORM_UI", "script", 1);
+        script::clear();
+        fs::create_directories(programFolder);
+        fs::create_directories(userData);
+        halvex::TLogFile::GetInstance().SetPath(fromUtf8((root.path() / "halvex.log").string()));
+        halvex::TLogFile::GetInstance().Init(true, true);
+        identity.description = u"Tesk Halvex cz";
+        identity.fileVersion = u"1.4.4.4";
+        identity.programFolder = fromUtf8(programFolder.string() + "/");
+        identity.userDataFolder = fromUtf8(userData.string() + "/");
+        identity.environment = halvex::kEnvironmentProduction;
+    }
+    void TearDown() override { halvex::TLogFile::GetInstance().Init(false, false); }
+
+    // Runs the step and its release; the answers queued must all be used.
+    bool runStep() {
+        halvex::UpdateContext context;
+        const bool ran = halvex::CheckForUpdates(context, updater.table(), identity);
+        halvex::ReleaseUpdater(context, updater.table());
+        EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+        return ran;
+    }
+
+    void storeAppVersion(const std::u16string& version) {
+        ASSERT_TRUE(halvex::WriteProfileString(halvex::kWorkspaceSection, u"AppVersion", version));
+    }
+    std::u16string appVersion() const {
+        return halvex::GetProfileString(halvex::kWorkspaceSection, u"AppVersion", u"<none>");
+    }
+    std::string log() const { return root.read("halvex.log"); }
+
+    testkit::PlatformRoot root;
+    fs::path programFolder = root.path() / "program";
+    fs::path userData = root.path() / "local" / "Halvex";
+    halvex::UpdateIdentity identity;
+    shell_tests::RecordingUpdater updater;
+};
+
+TEST_F(UpdateStep, TheClientGetsThisProgramsConfigurationOverHttpsInItsLanguage) {
+    ASSERT_TRUE(runStep());
+    EXPECT_EQ((std::vector<std::string>{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
+                                        "close"}),
+              updater.calls);
+    const lumvar::Config& config = updater.config;
+    EXPECT_EQ(1, config.isLoaded());
+    EXPECT_EQ(u"LUMVAR", config.getAgentName());
+    EXPECT_EQ("Tesk Halvex", config.getClientApp());
+    EXPECT_EQ("Tesk Halvex cz", config.getDistroID());
+    EXPECT_EQ(identity.programFolder, config.getProgramPath());
+    EXPECT_EQ(identity.programFolder, config.getDllPath());
+    EXPECT_EQ(identity.userDataFolder + u"UpdateDownload/", config.getDownloadPath());
+    EXPECT_TRUE(fs::is_directory(userData / "UpdateDownload"));
+    EXPECT_TRUE(config.getRelaxNGPath().starts_with(programFolder.string() + "/RelaxNG")) << config.getRelaxNGPath();
+    EXPECT_EQ((std::vector<std::uint32_t>{1, 4, 4, 4}), *config.getVersion());
+    EXPECT_EQ(lumvar::Czech, config.getLang());
+    const std::string production = config.getAddress();
+    EXPECT_TRUE(production.starts_with("https://")) << production;
+    EXPECT_NE(std::string::npos, log().find("Update settings:")) << log();
+    EXPECT_NE(std::string::npos, log().find("Address = " + production)) << log();
+    EXPECT_NE(std::string::npos, log().find("DownlaodPath = " + userData.string() + "/UpdateDownload/")) << log();
+
+    // The description's end picks the language; the environment the server.
+    identity.description = u"Tesk Halvex sk";
+    identity.environment = halvex::kEnvironmentTest;
+    ASSERT_TRUE(runStep());
+    EXPECT_EQ(lumvar::Slovak, updater.config.getLang());
+    const std::string test = updater.config.getAddress();
+    EXPECT_TRUE(test.starts_with("https://")) << test;
+    EXPECT_NE(production, test);
+    EXPECT_TRUE(test.ends_with("/cgi-bin/upgradeapp.cgi")) << test;
+
+    identity.description = u"Tesk Halvex";
+    ASSERT_TRUE(runStep());
+    EXPECT_EQ(lumvar::English, updater.config.getLang());
+
+    // No server for an unknown environment: the client refuses the
+    // configuration and the step ends there.
+    identity.environment = 5;
+    updater.calls.clear();
+    ASSERT_TRUE(runStep());
+    EXPECT_EQ(0, updater.config.isLoaded());
+}
+
+TEST_F(UpdateStep, AFailingClientCallEndsTheStepQuietlyAndTheWhatsNewStepStillRuns) {
+    for (const std::string call : {"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates"}) {
+        SCOPED_TRACE(call);
+        script::clear();
+        updater = shell_tests::RecordingUpdater{};
+        updater.failing = call;
+        updater.failure = call == "checkUpdates" ? 8018 : 8031;
+        updater.available = 1;
+        storeAppVersion(u"1.0.0.0");
+        ASSERT_TRUE(runStep());
+        // Nothing after the failing call but the close, and the close only
+        // when the client was initialised.
+        const auto failed = std::find(updater.calls.begin(), updater.calls.end(), call);
+        ASSERT_NE(updater.calls.end(), failed);
+        const bool initialised = std::find(updater.calls.begin(), failed, "init") != failed;
+        EXPECT_EQ(initialised ? 2 : 1, updater.calls.end() - failed) << testing::PrintToString(updater.calls);
+        if (initialised) {
+            EXPECT_EQ("close", updater.calls.back());
+        }
+        for (const std::string& line : script::transcript()) EXPECT_EQ(std::string::npos, line.find("MessageBox"));
+        EXPECT_EQ(u"1.4.4.4", appVersion());
+    }
+    // The download folder that cannot be made ends the step before the
+    // what's-new step.
+    script::clear();
+    updater = shell_tests::RecordingUpdater{};
+    storeAppVersion(u"1.0.0.0");
+    fs::remove_all(userData / "UpdateDownload");
+    testkit::writeFile(userData / "UpdateDownload", "a file in the way");
+    halvex::UpdateContext context;
+    EXPECT_FALSE(halvex::CheckForUpdates(context, updater.table(), identity));
+    halvex::ReleaseUpdater(context, updater.table());
+    EXPECT_EQ((std::vector<std::string>{"setLogLevel 1"}), updater.calls);
+    EXPECT_EQ(u"1.0.0.0", appVersion());
+}
+
+TEST_F(UpdateStep, ANewerVersionIsAskedAboutAfterTheWaitDialogAndNoStillLeadsToTheWhatsNewPage) {
+    updater.available = 1;
+    storeAppVersion(u"1.4.4.3");
+    testkit::writeFile(programFolder / "Versions.xml", kVersions);
+    script::queue("MessageBox", "IDNO", "Je k dispozici nová verze aplikace.\nPřejete si provést aktualizaci");
+    script::queue("Page", "click:ButtonOK");
+    ASSERT_TRUE(runStep());
+    const auto transcript = script::transcript();
+    ASSERT_GE(transcript.size(), 3u) << testing::PrintToString(transcript);
+    EXPECT_NE(std::string::npos, transcript[0].find("Probíhá ověřování dostupnosti nové verze aplikace..."))
+        << transcript[0];
+    EXPECT_EQ("Dialog 101 destroyed", transcript[1]);
+    EXPECT_NE(std::string::npos, transcript[2].find("MessageBox")) << transcript[2];
+    EXPECT_EQ(u"1.4.4.4", appVersion());
+}
+
+TEST_F(UpdateStep, TheWhatsNewPageShowsOncePerNewVersionFromTheProgramsFolder) {
+    // Versions.xml is read beside the program, not in the current folder.
+    testkit::writeFile(programFolder / "Versions.xml", kVersions);
+    testkit::writeFile(root.path() / "Versions.xml", "<versions/>");
+    const fs::path previous = fs::current_path();
+    fs::current_path(root.path());
+
+    // First start: nothing stored, nothing shown, the version kept.
+    halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
+    EXPECT_EQ(u"1.4.4.4", appVersion());
+
+    // The same version again: nothing shown.
+    halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
+
+    // From 1.4.4.3: the page, closed by its button.
+    storeAppVersion(u"1.4.4.3");
+    script::queue("Page", "click:ButtonOK");
+    halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
+    EXPECT_EQ(0u, script::pending());
+    EXPECT_EQ(u"1.4.4.4", appVersion());
+
+    // A version whose notes are all in another language shows nothing.
+    storeAppVersion(u"1.4.4.3");
+    testkit::writeFile(programFolder / "Versions.xml",
+                       "<v><version val='1.4.4.4'><change lang='SK'><entry title='t'>x</entry></change></version></v>");
+    script::queue("Page", "click:ButtonOK");
+    halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
+    EXPECT_EQ(1u, script::pending());
+    EXPECT_EQ(u"1.4.4.4", appVersion());
+    fs::current_path(previous);
+}
+
+TEST_F(UpdateStep, TheNotesListedAreThoseAfterTheStoredVersionUpToThisOneEscaped) {
+    testkit::writeFile(programFolder / "Versions.xml", kVersions);
+    const auto notes = halvex::ReadVersionNotes(identity.programFolder + u"Versions.xml",
+                                                halvex::ParseVersion(u"1.4.4.3"), halvex::ParseVersion(u"1.4.4.4"),
+                                                u"CZ");
+    ASSERT_TRUE(notes);
+    ASSERT_EQ(2u, notes->size());
+    EXPECT_EQ(u"<div><li><b>Podpis &amp; &lt;b&gt;</b></li><p class=\"note\">rychlejší "
+              u"&lt;script&gt;x()&lt;/script&gt;</p></div><br><div><li><b>Oprava</b></li><p class=\"note\">tisk</p>"
+              u"</div><br>",
+              halvex::ChangeEntriesHtml(*notes));
+
+    // Files that are no notes give nothing, quickly and without harm.
+    const std::string laughs =
+        "<?xml version='1.0'?><!DOCTYPE v [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
+        "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;'><!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;'>"
+        "<!ENTITY e '&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;'><!ENTITY f '&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;'>"
+        "<!ENTITY g '&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;'><!ENTITY h '&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;'>]>"
+        "<v><version val='1.4.4.4'><change lang='CZ'><entry title='t'>&h;&h;&h;&h;&h;&h;&h;&h;</entry></change>"
+        "</version></v>";
+    for (const std::string& bad : {std::string("<versions><version"), std::string("\xFF\xFE<x/>"), laughs,
+                                   std::string(2 << 20, ' ') + "<v/>"}) {
+        testkit::writeFile(programFolder / "Versions.xml", bad);
+        EXPECT_FALSE(halvex::ReadVersionNotes(identity.programFolder + u"Versions.xml", {}, {}, u"CZ"))
+            << bad.substr(0, 40);
+    }
+    EXPECT_FALSE(halvex::ReadVersionNotes(identity.programFolder + u"missing.xml", {}, {}, u"CZ"));
+}
+
+}  // namespace
