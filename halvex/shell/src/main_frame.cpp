@@ -40,6 +40,8 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.home = [this] { OnUserInitApp(); };
     frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
+    frame.choice = &m_choice;
+    frame.requests = &m_requests;
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
 }
 
@@ -152,6 +154,21 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
             break;
         case PageCommand::Help:
             OnURL_Help(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::RequestType:
+            OnURL_RequestType(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::GetRenewCert:
+            OnURL_GetRenewCert();
+            break;
+        case PageCommand::ShowRenewCert:
+            OnURL_ShowRenewCert(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::OnChangeRenewCert:
+            OnURL_OnChangeRenewCert(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::ShowFileDialog:
+            OnURL_ShowFileDialog();
             break;
         default:
             TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",
