@@ -387,4 +387,18 @@ TEST_F(RenewalRoad, AnotherVisitListsEachCertificateOnceAndTheChangedChoiceStays
     EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.authorityFamily.commonName));
 }
 
+TEST_F(RenewalRoad, ASavedRequestPickedInTheFileDialogIsNamedOnThePage) {
+    const fs::path saved = root.write("requests/renewal.req", "-----BEGIN NEW CERTIFICATE REQUEST-----\n");
+    click("HOME_LOAD");
+    ASSERT_EQ("selrequest.htm", page());
+    script::queue("OpenFile", "IDCANCEL");
+    follow("URL_SHOWFILEDIALOG");
+    EXPECT_EQ("", frame->View().Html().value("certrenewreq").value_or("?")) << "nothing chosen, nothing named";
+    script::queue("OpenFile", saved.string());
+    follow("URL_SHOWFILEDIALOG");
+    EXPECT_EQ(saved.string(), frame->View().Html().value("certrenewreq"));
+    EXPECT_EQ(platform::text::fromUtf8(saved.string()), frame->Request(0).saveFileName);
+    EXPECT_EQ(0u, script::pending());
+}
+
 }  // namespace
