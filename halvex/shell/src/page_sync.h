@@ -16,7 +16,8 @@ namespace halvex {
 // revocation passwords of the requests. "get": the chosen entry's position
 // in the all-certificates list into the first request (its partner's into
 // the second, and pairRequested, for a Parvel pair), the key-usage choice,
-// the revocation password. False when no page is shown.
+// the revocation password and whether its repetition differs. False when
+// no page is shown.
 bool SyncCertList(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequest& first, TCertRequest& second,
                   bool toPage);
 

@@ -53,7 +53,9 @@ bool SyncCertList(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequ
     }
     ReadChoice(page, choice, first, second);
     choice.changeKeyUsage = page.checked("ODB1").value_or(false);
-    first.challengePassword = second.challengePassword = fromUtf8(page.value("RA_REVOKE_PASSWD").value_or(""));
+    const std::string password = page.value("RA_REVOKE_PASSWD").value_or("");
+    choice.passwordsDiffer = password != page.value("RA_REVOKE_PASSWD2").value_or("");
+    first.challengePassword = second.challengePassword = fromUtf8(password);
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The chosen certificate checked and taken over: the authority's
-// certificates present, a certificate chosen, a lawyer card's commercial
+// certificates present, the revocation password repeated alike, a
+// certificate chosen, a lawyer card's commercial
 // certificate found, an authentication certificate asked for, the
 // signature usage present, the requests built and, for a card, its number
 // read.
@@ -19,6 +20,7 @@ namespace {
 constexpr UINT kMissingCertificateText = 33194;
 constexpr UINT kSelectTitle = 33114;
 constexpr UINT kAuthenticationQuestion = 33224;
+constexpr UINT kPasswordsDifferText = 33240;
 constexpr int kErrorNoCertificate = 4035;
 constexpr int kErrorNoCardNumber = 4062;
 constexpr int kErrorNoCardCommercial = 4063;
@@ -53,6 +55,10 @@ void MainFrame::OnURL_GetRenewCert() {
     for (TCertRequest& request : m_requests) request.Reset();
     m_choice.pairRequested = false;
     m_view->SynchronizeHtmlData(false);
+    if (m_choice.passwordsDiffer) {
+        AppMessageBox(LoadResString(kPasswordsDifferText), MB_OK | MB_ICONWARNING);
+        return;
+    }
     const bool pairRequested = m_choice.pairRequested;
     Request(0).NormalizeFields();
     m_choice.lawyerPair = false;

@@ -29,6 +29,9 @@ struct RenewalChoice {
     // The user asked to change the key usage (the certificate page's second
     // choice); the data page then offers the usage.
     bool changeKeyUsage = false;
+    // The revocation password typed twice differently on the certificate
+    // page.
+    bool passwordsDiffer = false;
     // Given name and surname typed on the data page.
     std::u16string givenName;
     std::u16string surname;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "halvex/request_subject_rules.h"
+#include "platform/text.h"
 
 namespace halvex {
 namespace {
@@ -71,6 +72,8 @@ void TakeOver(TCertRequest& request, const CertInfo& certificate, DWORD kind) {
     request.certificate.altNames = AsRequestAttrs(certificate.altNames);
     request.certificate.extKeyUsage = AsRequestAttrs(certificate.extendedKeyUsages);
     request.keyLength = request.NormalizeKeyLength(static_cast<int>(certificate.keyLength));
+    request.keyPair = TCertRequest::JoinPair(platform::text::fromUtf8(std::to_string(request.keyLength)),
+                                             platform::text::fromUtf8(std::to_string(request.ValidityMonths())));
     request.FilterAltNames();
     request.FilterExtKeyUsage();
 }

@@ -118,13 +118,13 @@ public:
 
     // The entry of the certificate chosen on the page, the revocation
     // password typed, and the page's Continue followed.
-    void choose(const std::string& caption) {
+    void choose(const std::string& caption, const std::string& repeatedPassword = "heslo123") {
         const auto listed = entries();
         const auto entry = std::find_if(listed.begin(), listed.end(), [&](const auto& e) { return e.first == caption; });
         ASSERT_NE(entry, listed.end()) << caption;
         ASSERT_TRUE(frame->View().Html().setValue("MYCERT_LIST", entry->second));
         frame->View().Html().setValue("RA_REVOKE_PASSWD", "heslo123");
-        frame->View().Html().setValue("RA_REVOKE_PASSWD2", "heslo123");
+        frame->View().Html().setValue("RA_REVOKE_PASSWD2", repeatedPassword);
         click("SELCERT_NEXT");
     }
 
@@ -256,6 +256,7 @@ struct FailureCase {
     std::vector<std::pair<const char*, const char*>> answers;
     std::string message;  // in the transcript, or on the error page
     std::string pageAfter;
+    std::string repeatedPassword = "heslo123";
 };
 void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
@@ -267,7 +268,7 @@ TEST_P(RenewalFailure, ShowsItsMessageAndKeepsThePage) {
     follow(c.command);
     for (const auto& [kind, reply] : c.answers) script::queue(kind, reply);
     if (!c.choice.empty())
-        choose(c.choice);
+        choose(c.choice, c.repeatedPassword);
     else if (!c.answers.empty())
         click("SELCERT_NEXT");
     EXPECT_EQ(c.pageAfter, page());
@@ -307,6 +308,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "Úložiště certifikátů: 'CA'\nJedinečné jméno: 'Tesk Qualified CA'\nVystavitel: 'Tesk National Root "
                     "CA'.",
                     "selcert_renew.htm"},
+        FailureCase{"the revocation password repeated differently", AuthorityAndWizard, "URL_REQ_RQC",
+                    "(Q) Tesk Wizard Qualified", {{"MessageBox", "IDOK"}},
+                    "Heslo pro zneplatnění a jeho zopakování se neshodují.", "selcert_renew.htm", "heslo124"},
         FailureCase{"no certificate to renew", [](RenewalRoad& t) { t.installAuthority(); }, "URL_REQ_RQC", "",
                     {{"MessageBox", "IDOK"}}, "Není vybrán certifikát, k němuž bude vydán následný certifikát.",
                     "selcert_renew.htm"},
