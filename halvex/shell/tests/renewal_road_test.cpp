@@ -240,7 +240,13 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
         const std::u16string serial = platform::text::fromUtf8(serialText);
         ASSERT_FALSE(serial.empty());
         for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(serial, frame->Request(i).cardNumber) << i;
-        EXPECT_EQ(u"AUT Jan Novák", frame->Request(2).certificate.subject.front().value);
+        // The authentication certificate's subject, from the qualified one's.
+        std::vector<std::pair<std::u16string, std::u16string>> subject;
+        for (const auto& attr : frame->Request(2).certificate.subject) subject.emplace_back(attr.oid, attr.value);
+        EXPECT_EQ(subject, (std::vector<std::pair<std::u16string, std::u16string>>{{u"2.5.4.3", u"AUT Jan Novák"},
+                                                                                   {u"2.5.4.5", u"PNOCZ-8012310009"},
+                                                                                   {u"2.5.4.10", u"Tesk Test"},
+                                                                                   {u"2.5.4.6", u"CZ"}}));
         EXPECT_TRUE(frame->Choice().authenticationToo);
     }
 }
