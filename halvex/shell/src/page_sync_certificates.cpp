@@ -1,6 +1,4 @@
 // selcert_renew.htm filled and read back.
-#include <cstdlib>
-
 #include "halvex/page_names.h"
 #include "page_sync.h"
 #include "platform/text.h"
@@ -26,10 +24,9 @@ void ListCertificates(platform::ui::HtmlView& page, const RenewalChoice& choice)
 
 // The chosen entry as positions in the all-certificates list.
 void ReadChoice(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequest& first, TCertRequest& second) {
-    const auto value = page.value("MYCERT_LIST");
-    const int selected = value && !value->empty() ? std::atoi(value->c_str()) : -1;
-    if (selected < 0 || static_cast<std::size_t>(selected) >= choice.renewable.size()) return;
-    const CertInfo& chosen = choice.renewable[static_cast<std::size_t>(selected)];
+    const auto selected = ParseEntryIndex(page.value("MYCERT_LIST").value_or(""));
+    if (!selected || *selected >= choice.renewable.size()) return;
+    const CertInfo& chosen = choice.renewable[*selected];
     first.selectionIndex = IndexOfCertificate(choice.allCertificates, chosen);
     const int partner = IndexOfPairPartner(choice.allCertificates, chosen);
     choice.pairRequested = partner >= 0;

@@ -1,6 +1,7 @@
 #include "renewal_choice.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "halvex/cert_access.h"
 
@@ -13,6 +14,13 @@ bool IsQcCompliant(const CertInfo& certificate) {
 }
 
 }  // namespace
+
+std::optional<std::size_t> ParseEntryIndex(std::string_view text) {
+    std::size_t index = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return index;
+}
 
 int IndexOfCertificate(const std::vector<CertInfo>& all, const CertInfo& certificate) {
     for (std::size_t i = 0; i < all.size(); ++i)

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "halvex/cert_info.h"
@@ -36,6 +39,10 @@ struct RenewalChoice {
     std::u16string givenName;
     std::u16string surname;
 };
+
+// An entry's index as the certificate page gives it: decimal digits only;
+// nothing for any other text.
+std::optional<std::size_t> ParseEntryIndex(std::string_view text);
 
 // The index in `all` of the same certificate (equal DER); -1 when absent.
 int IndexOfCertificate(const std::vector<CertInfo>& all, const CertInfo& certificate);

@@ -1,9 +1,6 @@
 // The renewal road's first steps: the request kind, the certificate page
 // and what the page asks for while it is shown, and the way to the data
 // page.
-#include <optional>
-#include <sstream>
-
 #include "halvex/app_data.h"
 #include "halvex/cert_access.h"
 #include "halvex/log.h"
@@ -20,14 +17,6 @@ namespace {
 constexpr UINT kKindUnknownText = 33027;
 constexpr int kErrorCannotViewDialog = 4034;
 constexpr int kErrorCannotView = 4037;
-
-// A decimal index; nothing for another text.
-std::optional<std::size_t> ParseIndex(const std::u16string& text) {
-    std::istringstream stream(platform::text::toUtf8(text));
-    std::size_t index = 0;
-    if (!(stream >> index) || text.find(u'-') != std::u16string::npos) return std::nullopt;
-    return index;
-}
 
 }  // namespace
 
@@ -60,7 +49,7 @@ void MainFrame::GoSelCertRenew() {
 
 void MainFrame::OnURL_ShowRenewCert(const std::u16string& action) {
     TLogFile::GetInstance().PrintIfOn(u"OnURL_ShowRenewCert(): action %s", action.c_str());
-    const auto index = ParseIndex(action);
+    const auto index = ParseEntryIndex(platform::text::toUtf8(action));
     if (!index || *index >= m_choice.renewable.size()) return;
     const CertInfo& record = m_choice.renewable[*index];
     PCCERT_CONTEXT certificate = TCryptoapi::FindCertificateInStore(record, record.storeName);
@@ -76,7 +65,7 @@ void MainFrame::OnURL_ShowRenewCert(const std::u16string& action) {
 // user changed to is the one kept.
 void MainFrame::OnURL_OnChangeRenewCert(const std::u16string& index) {
     Request(0).Reset();
-    const auto position = ParseIndex(index);
+    const auto position = ParseEntryIndex(platform::text::toUtf8(index));
     if (position && *position < m_choice.renewable.size()) m_choice.certificates[0] = m_choice.renewable[*position];
 }
 

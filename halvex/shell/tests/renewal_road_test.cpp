@@ -368,6 +368,8 @@ TEST_F(RenewalRoad, ACertificateRemovedSinceTheListCannotBeShown) {
     EXPECT_EQ(0u, script::pending());
     follow("URL_SHOWRENEWCERT_99");
     follow("URL_SHOWRENEWCERT_x");
+    follow("URL_SHOWRENEWCERT_" + entry->second + "x");
+    follow("URL_SHOWRENEWCERT_-1");
     EXPECT_EQ(0u, script::pending()) << "an index the page never offered shows nothing";
     EXPECT_EQ("selcert_renew.htm", page());
 }
