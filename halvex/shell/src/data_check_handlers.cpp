@@ -154,7 +154,7 @@ void MainFrame::GoSummary() {
     const bool pair = IsPairKind(m_requests[0].kind);
     std::vector<std::size_t> included = {0};
     if (pair) included.push_back(1);
-    if (m_authenticationToo) included.push_back(2);
+    if (m_choice.authenticationToo) included.push_back(2);
     m_view->SynchronizeHtmlData(false);
 
     const TCSPManager& providers = TAppData::Instance().Providers();

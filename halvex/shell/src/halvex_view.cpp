@@ -5,6 +5,7 @@
 #include "halvex/log.h"
 #include "halvex/page_fragments.h"
 #include "halvex/page_names.h"
+#include "page_sync.h"
 #include "platform/text.h"
 #include "win32/resources.h"
 
@@ -40,6 +41,7 @@ HalvexView::HalvexView(platform::ui::HtmlViewOptions options, Frame frame) : m_f
         if (m_frame.closeRequested) m_frame.closeRequested();
     };
     m_view = platform::ui::makeHtmlView(std::move(options));
+    DefinePageFunctions(*m_view);
     UpdateBack();
 }
 
@@ -146,8 +148,8 @@ void HalvexView::RunCommand(const CommandCall& call) {
     }
 }
 
-// Pages of the later wizard steps are known and pass unchanged until their
-// filling is built.
+// The summary, the appendix and the review page are known and pass
+// unchanged until their filling is built.
 bool HalvexView::SynchronizeHtmlData(bool toPage) {
     const std::string location = m_view->location();
     const std::string page = AfterLastSlash(location);
@@ -160,10 +162,14 @@ bool HalvexView::SynchronizeHtmlData(bool toPage) {
     if ((name == toUtf8(pages::kSummary) || name == toUtf8(pages::kAppendix) || name == toUtf8(pages::kReview)) &&
         m_frame.syncPage)
         return m_frame.syncPage(name, toPage);
-    for (const auto known : {pages::kHome, pages::kSelectCertificate, pages::kSummary}) {
+    const bool hasData = m_frame.choice && m_frame.requests;
+    if (name == toUtf8(pages::kSelectCertificate))
+        return hasData && SyncCertList(*m_view, *m_frame.choice, (*m_frame.requests)[0], (*m_frame.requests)[1], toPage);
+    for (const auto known : {pages::kHome, pages::kSummary}) {
         if (name == toUtf8(known)) return true;
     }
-    if (page.find("/data_") != std::string::npos) return true;
+    if (page.find("/data_") != std::string::npos)
+        return hasData && SyncDataRenew(*m_view, *m_frame.choice, (*m_frame.requests)[0], (*m_frame.requests)[1], toPage);
     TLogFile::GetInstance().Print(u"SynchronizeHtmlData() page '%s' not found", fromUtf8(page).c_str());
     return false;
 }

@@ -4,12 +4,15 @@
 // of a page after it loads and its reading before it is left.
 #pragma once
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "command_keys.h"
+#include "halvex/request_model.h"
+#include "renewal_choice.h"
 #include "platform/html_view.h"
 
 namespace halvex {
@@ -27,6 +30,9 @@ public:
         // Fills or reads a page the frame's steps own (the summary,
         // "appendix.htm", the review page); false when that fails.
         std::function<bool(const std::string& page, bool toPage)> syncPage;
+        // What the wizard's pages show and what they are read into.
+        RenewalChoice* choice = nullptr;
+        std::array<TCertRequest, 3>* requests = nullptr;
     };
 
     // The window as the options lay it out; their events are the view's.

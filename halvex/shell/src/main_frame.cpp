@@ -45,6 +45,8 @@ MainFrame::MainFrame(const std::u16string& title)
         if (page == platform::text::toUtf8(pages::kSummary)) return !toPage || FillSummary();
         return m_outbox && m_outbox->SyncPage(page, toPage);
     };
+    frame.choice = &m_choice;
+    frame.requests = &m_requests;
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
     m_outbox = std::make_unique<RequestOutbox>(
         RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view});
@@ -180,6 +182,21 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
             break;
         case PageCommand::DataCheck:
             OnURL_DataCheck();
+            break;
+        case PageCommand::RequestType:
+            OnURL_RequestType(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::GetRenewCert:
+            OnURL_GetRenewCert();
+            break;
+        case PageCommand::ShowRenewCert:
+            OnURL_ShowRenewCert(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::OnChangeRenewCert:
+            OnURL_OnChangeRenewCert(platform::text::fromUtf8(call.argument));
+            break;
+        case PageCommand::ShowFileDialog:
+            OnURL_ShowFileDialog();
             break;
         default:
             TLogFile::GetInstance().Print(u"OnBeforeNavigate2(): command %d has no handler yet",

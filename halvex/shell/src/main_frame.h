@@ -12,6 +12,7 @@
 #include "halvex/request_model.h"
 #include "halvex_view.h"
 #include "pentak_object.h"
+#include "renewal_choice.h"
 #include "request_sending.h"
 #include "win32/types.h"
 
@@ -43,6 +44,22 @@ public:
     // nothing for an empty key.
     void OnURL_Help(const std::u16string& key);
 
+    // The renewal road from the home page to the data page: the request
+    // kind from "URL_REQ_<type>" (only "RQC" goes on), the certificate page
+    // with the user's certificates, a certificate shown, the page's choice
+    // changed, a saved request's file picked, and the chosen certificate
+    // checked and taken over into the requests before the data page.
+    void OnURL_RequestType(const std::u16string& suffix);
+    void GoSelCertRenew();
+    void OnURL_ShowRenewCert(const std::u16string& action);
+    void OnURL_OnChangeRenewCert(const std::u16string& index);
+    void OnURL_ShowFileDialog();
+    void OnURL_GetRenewCert();
+    // The providers prepared, then the data page (the error page without a
+    // renewal kind).
+    void GoDataRenew();
+    const RenewalChoice& Choice() const noexcept { return m_choice; }
+
     // Until the window is closed (gtk); the script's page actions while
     // they come (script).
     void RunMessageLoop();
@@ -62,7 +79,7 @@ public:
     // The request pane's text: the kind's caption and the key set.
     std::u16string GetRequestStatusText() const;
     // Whether an authentication certificate is requested too (request 3).
-    void SetAuthenticationToo(bool withAuthentication) { m_authenticationToo = withAuthentication; }
+    void SetAuthenticationToo(bool withAuthentication) { m_choice.authenticationToo = withAuthentication; }
 
     const std::u16string& Title() const noexcept { return m_title; }
     HalvexView& View() { return *m_view; }
@@ -72,15 +89,20 @@ public:
 private:
     void OnPageCommand(const CommandCall& call);
     bool FillSummary();
+    // The commercial certificate on the lawyer card of the qualified one;
+    // false when the user was told why there is none or cancelled.
+    bool FindLawyerCommercial(const CertInfo& qualified, CertInfo& commercial);
+    // Requests 1 to 3 built from the chosen certificates.
+    void TakeOverChosenCertificates(const CertInfo& qualified, const CertInfo& commercial);
 
     std::u16string m_title;
     PentakObject m_pentak;
     Mirelo m_signer;
     std::array<TCertRequest, 3> m_requests;
+    RenewalChoice m_choice;
     std::unique_ptr<HalvexView> m_view;
     std::unique_ptr<RequestOutbox> m_outbox;
     bool m_exiting = false;
-    bool m_authenticationToo = false;
 };
 
 }  // namespace halvex

@@ -36,10 +36,10 @@ bool MainFrame::FillSummary() {
     platform::ui::HtmlView& view = m_view->Html();
     const bool pair = IsPairKind(m_requests[0].kind);
     ShowItem(view, "RA_REQUEST_SC_ROW", pair);
-    ShowItem(view, "RA_REQUEST_ASC_ROW", m_authenticationToo);
+    ShowItem(view, "RA_REQUEST_ASC_ROW", m_choice.authenticationToo);
     bool filled = view.setInnerHtml("RA_REQUEST_QC", toUtf8(pages::SummaryRequestText(m_requests[0].requestText)));
     if (pair) filled &= view.setInnerHtml("RA_REQUEST_SC", toUtf8(pages::SummaryRequestText(m_requests[1].requestText)));
-    if (m_authenticationToo)
+    if (m_choice.authenticationToo)
         filled &= view.setInnerHtml("RA_REQUEST_ASC", toUtf8(pages::SummaryRequestText(m_requests[2].requestText)));
     filled &= view.setInnerHtml("RA_REQ_AGREEMENT_SSCD", toUtf8(LoadResString(kAgreementSecureDevice)));
     filled &= view.setInnerHtml("RA_REQ_AGREEMENT_PAPERS", toUtf8(pages::SummaryAgreementPapers(m_requests[0])));

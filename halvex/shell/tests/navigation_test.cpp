@@ -8,48 +8,14 @@
 
 #include "command_keys.h"
 #include "frame_layout.h"
-#include "halvex/app_data.h"
-#include "halvex/files_and_paths.h"
-#include "halvex/log.h"
-#include "halvex_app.h"
-#include "main_frame.h"
 #include "shell_fixture.h"
-#include "win32/com.h"
 
 namespace {
 
 using namespace shell_fixture;
-using platform::ui::PageAction;
 
-class Navigation : public ShellTest {
+class Navigation : public FrameTest {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        halvex::TAppData::Instance().SetConfigurationFolder(halvex::FindConfigFile(u"Halvex.xml"));
-        halvex::TLogFile::GetInstance().SetPath(platform::text::fromUtf8(logFile.string()));
-        halvex::TLogFile::GetInstance().Init(true, true);
-        frame = std::make_unique<halvex::MainFrame>(u"Halvex");
-        ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(platform::ui::script::transcript());
-    }
-    void TearDown() override {
-        frame.reset();
-        CoUninitialize();
-        ShellTest::TearDown();
-    }
-
-    std::string page() { return frame->View().PageName(); }
-
-    void click(const std::string& id) {
-        std::string why;
-        EXPECT_TRUE(frame->View().Html().perform(PageAction{PageAction::Kind::Click, id, {}}, &why)) << why;
-    }
-
-    // A command link of the page shown, as the page's own reference makes it.
-    void follow(const std::string& key) {
-        frame->View().Html().navigate(platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), key));
-    }
-
     // How often the log says the page was read back before it was left.
     std::size_t readsOf(const std::string& name) {
         const std::string entry = "/" + name + ", get";
@@ -58,8 +24,6 @@ protected:
         for (std::size_t at = text.find(entry); at != std::string::npos; at = text.find(entry, at + 1)) ++count;
         return count;
     }
-
-    std::unique_ptr<halvex::MainFrame> frame;
 };
 
 TEST_F(Navigation, HomeLeadsToTheRequestPageAndBackReturnsWithoutReadingIt) {

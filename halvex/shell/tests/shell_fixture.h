@@ -10,16 +10,23 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "halvex/app_data.h"
+#include "halvex/files_and_paths.h"
+#include "halvex/log.h"
+#include "halvex_app.h"
+#include "main_frame.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/trusted_list.h"
+#include "win32/com.h"
 #include "win32/registry.h"
 
 namespace shell_fixture {
@@ -134,6 +141,41 @@ protected:
 
 private:
     fs::path m_previous;
+};
+
+// The frame started in the fixture's platform root, its home page shown.
+class FrameTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        halvex::TAppData::Instance().SetConfigurationFolder(halvex::FindConfigFile(u"Halvex.xml"));
+        halvex::TLogFile::GetInstance().SetPath(platform::text::fromUtf8(logFile.string()));
+        halvex::TLogFile::GetInstance().Init(true, true);
+        frame = std::make_unique<halvex::MainFrame>(u"Halvex");
+        ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(platform::ui::script::transcript());
+    }
+    void TearDown() override {
+        frame.reset();
+        CoUninitialize();
+        ShellTest::TearDown();
+    }
+
+    std::string page() { return frame->View().PageName(); }
+
+    void click(const std::string& id) {
+        std::string why;
+        EXPECT_TRUE(frame->View().Html().perform(platform::ui::PageAction{platform::ui::PageAction::Kind::Click, id, {}},
+                                                 &why))
+            << why;
+    }
+
+    // A command link of the page shown, as the page's own reference makes it.
+    void follow(const std::string& key) {
+        frame->View().Html().navigate(platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), key));
+    }
+
+    std::unique_ptr<halvex::MainFrame> frame;
 };
 
 }  // namespace shell_fixture

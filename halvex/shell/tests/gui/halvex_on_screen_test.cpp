@@ -15,7 +15,9 @@
 #include "frame_layout.h"
 #include "main_frame.h"
 #include "../shell_fixture.h"
+#include "testkit/pki.h"
 #include "testkit/scoped_env.h"
+#include "testkit/wizard_certificates.h"
 #include "testkit/xvfb.h"
 #include "win32/com.h"
 
@@ -26,6 +28,7 @@ namespace {
 
 using namespace shell_fixture;
 using platform::ui::PageAction;
+namespace pki = testkit::pki;
 
 class HalvexOnScreen : public ShellTest {
 protected:
@@ -155,6 +158,43 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     EXPECT_EQ("home.htm", view.PageName());
     press(platform::text::toUtf8(title), "alt+x");
     EXPECT_TRUE(frame.Exiting());
+}
+
+// The renewal road in the window: the page's own script lists the user's
+// certificates, the chosen one leads to the filled data page.
+TEST_F(HalvexOnScreen, TheCertificatePageListsTheCertificatesAndLeadsToTheDataPage) {
+    registerServer(TESK_OSTRIM_MODULE);
+    const pki::Hierarchy hierarchy = pki::Hierarchy::make();
+    const auto set = testkit::WizardCertificates::install(root, hierarchy);
+    halvex::MainFrame frame(halvex::ApplyProfileEnvironment());
+    ASSERT_TRUE(frame.OnInitApp(u"halvex"));
+    auto& view = frame.View();
+    ASSERT_TRUE(view.Html().waitUntilSettled());
+
+    std::string why;
+    ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_RENEW", {}}, &why)) << why;
+    ASSERT_TRUE(view.Html().waitUntilSettled());
+    ASSERT_EQ("selcert_renew.htm", view.PageName());
+    const std::string options = view.Html().innerHtml("MYCERT_LIST").value_or("");
+    EXPECT_NE(std::string::npos, options.find("(Q) " + set.qualified.commonName)) << options;
+    EXPECT_NE(std::string::npos, options.find("(P) " + set.parvelQualified.commonName)) << options;
+    EXPECT_EQ(std::string::npos, options.find(set.expired.commonName)) << options;
+    screenshot("halvex-selcert");
+
+    // The user picks the qualified certificate's entry.
+    const std::size_t caption = options.find("(Q) " + set.qualified.commonName);
+    const std::size_t valueAt = options.rfind("value=\"", caption);
+    ASSERT_NE(std::string::npos, valueAt);
+    const std::string entry = options.substr(valueAt + 7, options.find('"', valueAt + 7) - valueAt - 7);
+    ASSERT_TRUE(view.Html().setValue("MYCERT_LIST", entry));
+    ASSERT_TRUE(view.Html().setValue("RA_REVOKE_PASSWD", "heslo123"));
+    ASSERT_TRUE(view.Html().setValue("RA_REVOKE_PASSWD2", "heslo123"));
+    ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "SELCERT_NEXT", {}}, &why)) << why;
+    ASSERT_TRUE(view.Html().waitUntilSettled());
+    ASSERT_EQ("data_renew.htm", view.PageName());
+    EXPECT_EQ(0u, view.Html().innerHtml("RA_KEYLENHASH_QC").value_or("").rfind("2048b, ", 0));
+    EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_TEMPLATE_HTML").value_or("").find("Jan"));
+    screenshot("halvex-data");
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#include "card_number.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "pentak_lib.h"
+#include "platform/text.h"
+#include "win32/oleauto.h"
+
+namespace halvex {
+namespace {
+
+constexpr std::array<std::u16string_view, 4> kCardProviders = {
+    u"KavloCSP", u"Vostrel Cryptographic Service Provider", u"Zintra CSP", u"Tesk Dravik CSP v1.0"};
+
+std::u16string StatusText(HRESULT status) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
+    return platform::text::fromUtf8(text);
+}
+
+}  // namespace
+
+bool IsCardNumberProvider(const std::u16string& providerName) {
+    for (const std::u16string_view provider : kCardProviders)
+        if (providerName == provider) return true;
+    return false;
+}
+
+std::optional<std::u16string> ReadCardNumber(IPentak* pentak, const std::u16string& providerName,
+                                             std::u16string* error) {
+    if (!pentak) {
+        if (error) *error = StatusText(E_POINTER);
+        return std::nullopt;
+    }
+    HRESULT status = pentak->Reset();
+    if (SUCCEEDED(status)) {
+        BSTR name = SysAllocString(providerName.c_str());
+        status = pentak->put_ProviderName(name);
+        SysFreeString(name);
+    }
+    BSTR number = nullptr;
+    if (SUCCEEDED(status)) status = pentak->GetCardNumber(&number);
+    if (FAILED(status)) {
+        if (number) SysFreeString(number);
+        if (error) *error = StatusText(status);
+        return std::nullopt;
+    }
+    std::u16string text = number ? std::u16string(number, SysStringLen(number)) : std::u16string();
+    SysFreeString(number);
+    return text;
+}
+
+}  // namespace halvex

@@ -1,0 +1,416 @@
+// The renewal road from the home page to the data page with the user's
+// real certificates: the authority's certificates installed by the
+// authority's registration module, the wizard's certificates in the user's
+// "MY" store, card providers played by SoftHSM2 tokens, and the user's
+// answers from the script.
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "halvex/request_model.h"
+#include "shell_fixture.h"
+#include "testkit/csp.h"
+#include "testkit/pki.h"
+#include "testkit/softhsm.h"
+#include "testkit/user_stores.h"
+#include "testkit/wizard_certificates.h"
+#include "win32/crypt_store.h"
+#include "win32/ui.h"
+
+namespace {
+
+using namespace shell_fixture;
+namespace pki = testkit::pki;
+namespace script = platform::ui::script;
+
+constexpr std::string_view kType6Policy = testkit::kProductionType6Policy;
+
+class RenewalRoad : public FrameTest {
+public:
+    void SetUp() override {
+        FrameTest::SetUp();
+        // The certificate dialogs come from the layer's CryptUI module.
+        setenv("PLATFORM_MODULE_PATH", (std::string(TESK_RICHED32_DIR) + ":" + TESK_CRYPTUI_DIR).c_str(), 1);
+        // The chains of the user's certificates end in a root the user trusts.
+        testkit::addToUserStore(u"Root", hierarchy.root.certificate);
+        testkit::addToUserStore(u"CA", hierarchy.qualifiedCa.certificate);
+        testkit::addToUserStore(u"CA", hierarchy.standardCa.certificate);
+        script::onUnanswered([](const std::string& question) {
+            ADD_FAILURE() << "unanswered: " << question;
+            return IDCANCEL;
+        });
+    }
+
+    // The authority's root and qualified CAs into the machine's stores.
+    void installAuthority() { registerServer(TESK_OSTRIM_MODULE); }
+    testkit::WizardCertificates installWizard() { return testkit::WizardCertificates::install(root, hierarchy); }
+    // A root of the national root's name in the user's "Root", no CA.
+    void addNationalRootOnly() {
+        testkit::addToUserStore(u"Root", pki::CertificateBuilder()
+                                             .subject(pki::Name{{"CN", "Tesk National Root CA"}})
+                                             .basicConstraints({.ca = true})
+                                             .build()
+                                             .certificate);
+    }
+
+    // A qualified certificate of the applicant, its key in a software
+    // container of its name, in the user's "MY" store.
+    testkit::WizardCertificate addQualified(const std::string& commonName, std::vector<pki::Policy> extraPolicies,
+                                            const std::string& cardNumber = {}) {
+        std::vector<pki::Policy> policies{{std::string(pki::kQualifiedPolicy)}};
+        policies.insert(policies.end(), extraPolicies.begin(), extraPolicies.end());
+        pki::CertificateBuilder builder;
+        builder.issuedBy(hierarchy.qualifiedCa)
+            .subject(pki::Name{{"C", "CZ", pki::StringType::Printable},
+                               {"O", "Tesk Test"},
+                               {"CN", commonName},
+                               {"GN", "Jan"},
+                               {"SN", "Novák"},
+                               {"serialNumber", "PNOCZ-8012310009", pki::StringType::Printable}})
+            .keyUsage(pki::kDigitalSignature | pki::kNonRepudiation)
+            .policies(std::move(policies))
+            .qcStatements({{std::string(pki::kQcCompliance)}});
+        if (!cardNumber.empty()) builder.comment(cardNumber);
+        testkit::TestCsp container(testkit::CspKind::Software, root, platform::text::fromUtf8(commonName));
+        PCCERT_CONTEXT certificate = container.certificateWithKey(std::move(builder), commonName);
+        testkit::WizardCertificate added{commonName, testkit::Bytes(certificate->pbCertEncoded,
+                                                                    certificate->pbCertEncoded + certificate->cbCertEncoded)};
+        testkit::addToUserStore(u"MY", certificate);
+        CertFreeCertificateContext(certificate);
+        return added;
+    }
+
+    // The store's copy of the certificate now names the provider (and a
+    // container of the certificate's name) for its key.
+    void keyOnProvider(const testkit::WizardCertificate& certificate, const std::u16string& provider) {
+        PCCERT_CONTEXT context = storeCopy(certificate);
+        ASSERT_TRUE(context);
+        std::u16string container = platform::text::fromUtf8(certificate.commonName);
+        std::u16string name = provider;
+        CRYPT_KEY_PROV_INFO info{container.data(), name.data(), PROV_RSA_FULL, 0, 0, nullptr, AT_KEYEXCHANGE};
+        ASSERT_TRUE(CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+        testkit::addToUserStore(u"MY", context);
+        CertFreeCertificateContext(context);
+    }
+
+    PCCERT_CONTEXT storeCopy(const testkit::WizardCertificate& certificate) {
+        HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+        PCCERT_CONTEXT wanted = CertCreateCertificateContext(X509_ASN_ENCODING, certificate.der.data(),
+                                                             static_cast<DWORD>(certificate.der.size()));
+        PCCERT_CONTEXT found = CertFindCertificateInStore(my, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr);
+        CertFreeCertificateContext(wanted);
+        CertCloseStore(my, 0);
+        return found;
+    }
+
+    // The certificate page's entries, caption and value.
+    std::vector<std::pair<std::string, std::string>> entries() {
+        const std::string options = frame->View().Html().innerHtml("MYCERT_LIST").value_or("");
+        static const std::regex option(R"re(<option value="([0-9]+)"[^>]*>([^<]*)</option>)re");
+        std::vector<std::pair<std::string, std::string>> found;
+        for (auto it = std::sregex_iterator(options.begin(), options.end(), option); it != std::sregex_iterator(); ++it)
+            found.emplace_back((*it)[2].str(), (*it)[1].str());
+        return found;
+    }
+
+    // The entry of the certificate chosen on the page, the revocation
+    // password typed, and the page's Continue followed.
+    void choose(const std::string& caption, const std::string& repeatedPassword = "heslo123") {
+        const auto listed = entries();
+        const auto entry = std::find_if(listed.begin(), listed.end(), [&](const auto& e) { return e.first == caption; });
+        ASSERT_NE(entry, listed.end()) << caption;
+        ASSERT_TRUE(frame->View().Html().setValue("MYCERT_LIST", entry->second));
+        frame->View().Html().setValue("RA_REVOKE_PASSWD", "heslo123");
+        frame->View().Html().setValue("RA_REVOKE_PASSWD2", repeatedPassword);
+        click("SELCERT_NEXT");
+    }
+
+    std::string inner(const std::string& id) { return frame->View().Html().innerHtml(id).value_or(""); }
+    bool hidden(const std::string& id) {
+        return frame->View().Html().className(id).value_or("").find("hidden_item") != std::string::npos;
+    }
+
+    bool asked(const std::string& text) {
+        const auto lines = script::transcript();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    }
+
+    pki::Hierarchy hierarchy = pki::Hierarchy::make();
+};
+
+std::string tokenSerial(const testkit::SoftHsmToken& token) {
+    const auto listed = token.pkcs11Tool({"--list-token-slots"});
+    std::smatch found;
+    static const std::regex serial(R"re(serial num\s*:\s*(\S+))re");
+    return std::regex_search(listed.out, found, serial) ? found[1].str() : std::string();
+}
+
+TEST_F(RenewalRoad, AQualifiedCertificateIsChosenAndTheDataPageShowsIt) {
+    installAuthority();
+    const auto set = installWizard();
+
+    follow("URL_REQ_RQC");
+    ASSERT_EQ("selcert_renew.htm", page());
+    std::vector<std::string> captions;
+    for (const auto& entry : entries()) captions.push_back(entry.first);
+    std::sort(captions.begin(), captions.end());
+    EXPECT_EQ(captions, (std::vector<std::string>{"(P) " + set.parvelQualified.commonName,
+                                                  "(Q) " + set.authorityFamily.commonName,
+                                                  "(Q) " + set.lawyer.commonName,
+                                                  "(Q) " + set.noDigitalSignature.commonName,
+                                                  "(Q) " + set.qualified.commonName}))
+        << "expired and commercial certificates are not offered";
+
+    // The view dialog shows the certificate of the entry.
+    script::queue("ViewCertificate", "IDOK", set.qualified.commonName);
+    const auto listed = entries();
+    const auto qualified = std::find_if(listed.begin(), listed.end(),
+                                        [&](const auto& e) { return e.first == "(Q) " + set.qualified.commonName; });
+    ASSERT_NE(qualified, listed.end());
+    follow("URL_SHOWRENEWCERT_" + qualified->second);
+    EXPECT_EQ(0u, script::pending());
+    EXPECT_EQ("selcert_renew.htm", page());
+
+    choose("(Q) " + set.qualified.commonName);
+    ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(halvex::kKindRenewal | halvex::kKindQualified, frame->Request(0).kind);
+    EXPECT_EQ(u"heslo123", frame->Request(0).challengePassword);
+    EXPECT_EQ("Microsoft Enhanced RSA and AES Cryptographic Provider", inner("RA_TEMPL_CSP_LIST"));
+    EXPECT_EQ(0u, inner("RA_KEYLENHASH_QC").rfind("2048b, ", 0)) << inner("RA_KEYLENHASH_QC");
+    EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.qualified.commonName));
+    EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find("PNOCZ-8012310009"));
+    EXPECT_EQ(std::string::npos, inner("RA_KEY_USAGE_SPAN").find("td3")) << "one certificate, one column";
+    EXPECT_TRUE(hidden("RA_KEYLENHASH_SC_ID"));
+    EXPECT_TRUE(hidden("RA_FORM_NAMES")) << "the certificate names the applicant";
+    EXPECT_EQ(std::string::npos, inner("RA_KEY_VALIDITY").find("1024|12")) << "1024 bits for 12 months is never offered";
+    EXPECT_EQ(frame->Request(0).cardNumber, u"") << "a software key has no card";
+}
+
+TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthenticationOne) {
+    TESTKIT_REQUIRE_SOFTHSM();
+    installAuthority();
+    const auto set = installWizard();
+
+    // A Parvel pair: the qualified and the commercial certificate together.
+    follow("URL_REQ_RQC");
+    choose("(P) " + set.parvelQualified.commonName);
+    ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(0x80081u, frame->Request(0).kind);
+    EXPECT_EQ(0x80082u, frame->Request(1).kind);
+    EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.parvelCommercial.commonName));
+    EXPECT_FALSE(hidden("RA_KEYLENHASH_SC_ID"));
+    EXPECT_FALSE(frame->Choice().authenticationToo) << "only a lawyer card is asked about an authentication certificate";
+
+    // A lawyer card held by each card provider: the card's two commercial
+    // certificates offered, the authentication certificate asked for, the
+    // card's number read from the token.
+    const std::pair<const char16_t*, const char*> cardProviders[] = {
+        {u"Zintra CSP", "zintrap11.so"}, {u"Tesk Dravik CSP v1.0", "teskpkcs.so"}, {u"KavloCSP", "kavlopkcs11.so"}};
+    for (const auto& [provider, vendorModule] : cardProviders) {
+        SCOPED_TRACE(platform::text::toUtf8(provider));
+        testkit::SoftHsmOptions options;
+        options.provider = provider;
+        const testkit::SoftHsmToken token(root, options);
+        // The card vendor's PKCS #11 module is the token's.
+        const fs::path system = root.path() / "Windows" / "System32";
+        fs::create_directories(system);
+        fs::remove(system / vendorModule);
+        fs::create_symlink(testkit::SoftHsmToken::module(), system / vendorModule);
+        // A Kavlo card tells its number through its provider: the token's
+        // serial number written where the provider reads it.
+        const std::string serialText = tokenSerial(token);
+        token.writeDataObject("Tesk provider parameter 0x10000021", "",
+                              std::vector<unsigned char>(serialText.begin(), serialText.end()));
+        keyOnProvider(set.lawyer, provider);
+        frame->OnCommand(halvex::kCommandHome);
+        follow("URL_REQ_RQC");
+        script::queue("SelectCertificate", "1", set.lawyerCommercial[1].commonName);
+        script::queue("MessageBox", "IDYES", "autentizační komerční certifikát (AUT)");
+        choose("(Q) " + set.lawyer.commonName);
+        ASSERT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+        // The lawyer card's policy is of the authority's family.
+        ASSERT_TRUE(frame->Choice().certificates[0].authorityFamily);
+        EXPECT_EQ(0x80801u | halvex::kKindAuthorityFamily, frame->Request(0).kind);
+        EXPECT_EQ(0x80802u, frame->Request(1).kind);
+        EXPECT_EQ(0x802u, frame->Request(2).kind);
+        const std::u16string serial = platform::text::fromUtf8(serialText);
+        ASSERT_FALSE(serial.empty());
+        for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(serial, frame->Request(i).cardNumber) << i;
+        // The authentication certificate's subject, from the qualified one's.
+        std::vector<std::pair<std::u16string, std::u16string>> subject;
+        for (const auto& attr : frame->Request(2).certificate.subject) subject.emplace_back(attr.oid, attr.value);
+        EXPECT_EQ(subject, (std::vector<std::pair<std::u16string, std::u16string>>{{u"2.5.4.3", u"AUT Jan Novák"},
+                                                                                   {u"2.5.4.5", u"PNOCZ-8012310009"},
+                                                                                   {u"2.5.4.10", u"Tesk Test"},
+                                                                                   {u"2.5.4.6", u"CZ"}}));
+        EXPECT_TRUE(frame->Choice().authenticationToo);
+    }
+}
+
+// Each failure a user can meet on the way, from the page where it happens,
+// with the text the user reads; the page stays (or, for a kind the program
+// does not offer, the error page).
+struct FailureCase {
+    const char* name;
+    std::function<void(RenewalRoad&)> prepare;  // the user's certificates and the machine
+    std::string command;                        // from the home page
+    std::string choice;                         // entry chosen on the certificate page
+    std::vector<std::pair<const char*, const char*>> answers;
+    std::string message;  // in the transcript, or on the error page
+    std::string pageAfter;
+    std::string repeatedPassword = "heslo123";
+};
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
+class RenewalFailure : public RenewalRoad, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(RenewalFailure, ShowsItsMessageAndKeepsThePage) {
+    const FailureCase& c = GetParam();
+    if (c.prepare) c.prepare(*this);
+    follow(c.command);
+    for (const auto& [kind, reply] : c.answers) script::queue(kind, reply);
+    if (!c.choice.empty())
+        choose(c.choice, c.repeatedPassword);
+    else if (!c.answers.empty())
+        click("SELCERT_NEXT");
+    EXPECT_EQ(c.pageAfter, page());
+    EXPECT_EQ(0u, script::pending());
+    if (c.pageAfter == "err_page.htm")
+        EXPECT_EQ(c.message, inner("RA_ERR_MSG_ID"));
+    else
+        EXPECT_TRUE(asked(c.message)) << testing::PrintToString(script::transcript());
+}
+
+void AuthorityAndWizard(RenewalRoad& t) {
+    t.installAuthority();
+    t.installWizard();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OnTheWay, RenewalFailure,
+    testing::Values(
+        FailureCase{"a kind the program does not renew", {}, "URL_REQ_QC", "", {}, "Typ žádosti se nepodařilo určit",
+                    "err_page.htm"},
+        FailureCase{"an unknown renewal kind stops at the error page", {}, "URL_REQ_RSC", "", {},
+                    "Typ žádosti se nepodařilo určit", "err_page.htm"},
+        FailureCase{"national root missing",
+                    [](RenewalRoad& t) { t.installWizard(); }, "URL_REQ_RQC",
+                    "(Q) Tesk Wizard Qualified", {{"MessageBox", "IDOK"}},
+                    "Nebyl nalezen potřebný certifikát:\nÚložiště certifikátů: 'Root'\nJedinečné jméno: 'Tesk National "
+                    "Root CA'\nVystavitel: 'Tesk National Root CA'.\n\nTento certifikát je vyžadovaný pro vytvoření "
+                    "zaručeného elektronického podpisu.\n\nCertifikát je možné stáhnout z URL: "
+                    "'http://www.tesk.example/certifikaty/root.crt'.",
+                    "selcert_renew.htm"},
+        FailureCase{"qualified CA missing",
+                    [](RenewalRoad& t) {
+                        t.addNationalRootOnly();
+                        t.installWizard();
+                    },
+                    "URL_REQ_RQC", "(Q) Tesk Wizard Qualified", {{"MessageBox", "IDOK"}},
+                    "Úložiště certifikátů: 'CA'\nJedinečné jméno: 'Tesk Qualified CA'\nVystavitel: 'Tesk National Root "
+                    "CA'.",
+                    "selcert_renew.htm"},
+        FailureCase{"the revocation password repeated differently", AuthorityAndWizard, "URL_REQ_RQC",
+                    "(Q) Tesk Wizard Qualified", {{"MessageBox", "IDOK"}},
+                    "Heslo pro zneplatnění a jeho zopakování se neshodují.", "selcert_renew.htm", "heslo124"},
+        FailureCase{"no certificate to renew", [](RenewalRoad& t) { t.installAuthority(); }, "URL_REQ_RQC", "",
+                    {{"MessageBox", "IDOK"}}, "Není vybrán certifikát, k němuž bude vydán následný certifikát.",
+                    "selcert_renew.htm"},
+        FailureCase{"a lawyer certificate without a card number",
+                    [](RenewalRoad& t) {
+                        t.installAuthority();
+                        t.addQualified("Tesk Lawyer Without Card", {{std::string(kType6Policy)}});
+                    },
+                    "URL_REQ_RQC", "(Q) Tesk Lawyer Without Card", {{"MessageBox", "IDOK"}},
+                    "Zvolený certifikát neobsahuje číslo čipové karty.", "selcert_renew.htm"},
+        FailureCase{"a lawyer card without its commercial certificate",
+                    [](RenewalRoad& t) {
+                        t.installAuthority();
+                        t.addQualified("Tesk Lawyer Alone", {{std::string(kType6Policy)}}, "5550009999");
+                    },
+                    "URL_REQ_RQC", "(Q) Tesk Lawyer Alone", {{"MessageBox", "IDOK"}},
+                    "Na čipové kartě nebyl nalezen odpovídající komerční certifikát.", "selcert_renew.htm"},
+        FailureCase{"the card's commercial certificate not chosen", AuthorityAndWizard, "URL_REQ_RQC",
+                    "(Q) Tesk Wizard Lawyer", {{"SelectCertificate", "IDCANCEL"}, {"MessageBox", "IDOK"}},
+                    "Není vybrán certifikát, k němuž bude vydán následný certifikát.", "selcert_renew.htm"},
+        FailureCase{"the authentication question cancelled", AuthorityAndWizard, "URL_REQ_RQC",
+                    "(Q) Tesk Wizard Lawyer", {{"SelectCertificate", "0"}, {"MessageBox", "IDCANCEL"}},
+                    "Požadujete také vydat autentizační komerční certifikát (AUT)?", "selcert_renew.htm"},
+        FailureCase{"a certificate that cannot sign", AuthorityAndWizard, "URL_REQ_RQC",
+                    "(Q) Tesk Wizard No Signature", {{"MessageBox", "IDOK"}},
+                    "Zvoleným certifikátem nelze podepsat žádost o certifikát.", "selcert_renew.htm"},
+        FailureCase{"a card whose number cannot be read",
+                    [](RenewalRoad& t) {
+                        t.installAuthority();
+                        t.keyOnProvider(t.addQualified("Tesk Card Unread", {}), u"KavloCSP");
+                    },
+                    "URL_REQ_RQC", "(Q) Tesk Card Unread", {{"MessageBox", "IDOK"}},
+                    "Nepodařilo se získat číslo čipové karty. Zkontrolujte, zda máte připojenou čtečku a vloženou "
+                    "kartu.",
+                    "selcert_renew.htm"}));
+
+TEST_F(RenewalRoad, ACertificateRemovedSinceTheListCannotBeShown) {
+    installAuthority();
+    const auto set = installWizard();
+    follow("URL_REQ_RQC");
+    PCCERT_CONTEXT gone = storeCopy(set.qualified);
+    ASSERT_TRUE(CertDeleteCertificateFromStore(gone));
+    const auto listed = entries();
+    const auto entry = std::find_if(listed.begin(), listed.end(),
+                                    [&](const auto& e) { return e.first == "(Q) " + set.qualified.commonName; });
+    ASSERT_NE(entry, listed.end());
+    script::queue("MessageBox", "IDOK", "Certifikát nelze zobrazit.");
+    follow("URL_SHOWRENEWCERT_" + entry->second);
+    EXPECT_EQ(0u, script::pending());
+    follow("URL_SHOWRENEWCERT_99");
+    follow("URL_SHOWRENEWCERT_x");
+    follow("URL_SHOWRENEWCERT_" + entry->second + "x");
+    follow("URL_SHOWRENEWCERT_-1");
+    EXPECT_EQ(0u, script::pending()) << "an index the page never offered shows nothing";
+    EXPECT_EQ("selcert_renew.htm", page());
+}
+
+TEST_F(RenewalRoad, AnotherVisitListsEachCertificateOnceAndTheChangedChoiceStays) {
+    installAuthority();
+    const auto set = installWizard();
+    follow("URL_REQ_RQC");
+    const std::size_t firstVisit = entries().size();
+    const std::size_t everything = frame->Choice().allCertificates.size();
+    frame->OnCommand(halvex::kCommandHome);
+    follow("URL_REQ_RQC");
+    EXPECT_EQ(firstVisit, entries().size());
+    EXPECT_EQ(everything, frame->Choice().allCertificates.size()) << "the lists are read afresh";
+
+    const auto listed = entries();
+    const auto family = std::find_if(listed.begin(), listed.end(),
+                                     [&](const auto& e) { return e.first == "(Q) " + set.authorityFamily.commonName; });
+    ASSERT_NE(family, listed.end());
+    follow("URL_ONCHANGE_RENEWCERT_" + family->second);
+    EXPECT_EQ(platform::text::fromUtf8(set.authorityFamily.commonName), frame->Choice().certificates[0].commonName);
+
+    // After the second visit the chosen entry still names its certificate.
+    choose("(Q) " + set.authorityFamily.commonName);
+    ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(halvex::kKindRenewal | halvex::kKindAuthorityFamily | halvex::kKindQualified, frame->Request(0).kind);
+    EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.authorityFamily.commonName));
+}
+
+TEST_F(RenewalRoad, ASavedRequestPickedInTheFileDialogIsNamedOnThePage) {
+    const fs::path saved = root.write("requests/renewal.req", "-----BEGIN NEW CERTIFICATE REQUEST-----\n");
+    click("HOME_LOAD");
+    ASSERT_EQ("selrequest.htm", page());
+    script::queue("OpenFile", "IDCANCEL");
+    follow("URL_SHOWFILEDIALOG");
+    EXPECT_EQ("", frame->View().Html().value("certrenewreq").value_or("?")) << "nothing chosen, nothing named";
+    script::queue("OpenFile", saved.string());
+    follow("URL_SHOWFILEDIALOG");
+    EXPECT_EQ(saved.string(), frame->View().Html().value("certrenewreq"));
+    EXPECT_EQ(platform::text::fromUtf8(saved.string()), frame->Request(0).saveFileName);
+    EXPECT_EQ(0u, script::pending());
+}
+
+}  // namespace
