@@ -1,7 +1,5 @@
 #include "main_frame.h"
 
-#include <glib.h>
-
 #include "browser_version.h"
 #include "frame_layout.h"
 #include "help.h"
@@ -13,6 +11,7 @@
 #include "machine_values.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "win32/messages.h"
 
 namespace halvex {
 namespace {
@@ -102,7 +101,7 @@ void MainFrame::OnUserInitApp() {
 
 void MainFrame::ExitApp() {
     TLogFile::GetInstance().Print(u"Exiting app");
-    m_exiting = true;
+    EndLoop();
 }
 
 void MainFrame::OnCommand(int id) {
@@ -117,7 +116,7 @@ void MainFrame::OnCommand(int id) {
             m_view->ReloadPage();
             break;
         case kCommandExit:
-            m_exiting = true;
+            EndLoop();
             break;
         case kCommandHelp: {
             const std::string page = m_view->PageName();
@@ -166,7 +165,16 @@ void MainFrame::RunMessageLoop() {
         }
         return;
     }
-    while (!m_exiting) g_main_context_iteration(nullptr, TRUE);
+    // The window's events come as work sent to this thread.
+    m_looping = true;
+    MSG message;
+    while (!m_exiting && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    m_looping = false;
+}
+
+void MainFrame::EndLoop() {
+    m_exiting = true;
+    if (m_looping) PostQuitMessage(0);
 }
 
 }  // namespace halvex

@@ -51,6 +51,8 @@ public:
 
 private:
     void OnPageCommand(const CommandCall& call);
+    // Ends the loop once the current message is handled.
+    void EndLoop();
 
     std::u16string m_title;
     PentakObject m_pentak;
@@ -58,6 +60,7 @@ private:
     std::array<TCertRequest, 3> m_requests;
     std::unique_ptr<HalvexView> m_view;
     bool m_exiting = false;
+    bool m_looping = false;
 };
 
 }  // namespace halvex

@@ -7,11 +7,14 @@
 #include <utility>
 
 #include "device_context.h"
+#include "progress_messages.h"
+#include "thread_queues.h"
 #include "text_view_messages.h"
 #include "tree_view_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
+#include "win32/process.h"
 #include "win32/ui.h"
 
 namespace platform::ui {
@@ -104,7 +107,11 @@ std::optional<LRESULT> listAnswer(ControlState& c, UINT message, WPARAM wParam, 
 
 DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND owner, DLGPROC procedure,
                            bool wide)
-    : m_template(std::move(dialog)), m_owner(owner), m_procedure(procedure), m_wide(wide) {
+    : m_template(std::move(dialog)),
+      m_owner(owner),
+      m_procedure(procedure),
+      m_wide(wide),
+      m_thread(GetCurrentThreadId()) {
     if (m_template->controls.size() > kMostControls)
         throw WinError(ERROR_INVALID_PARAMETER, "a dialog template with too many controls");
     m_state.templateId = m_template->id;
@@ -122,6 +129,7 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
 }
 
 DialogWindow::~DialogWindow() {
+    queues::forgetWindow(m_handle);
     auto& h = handles();
     std::lock_guard lock(h.mutex);
     const std::uintptr_t base = valueOf(m_handle);
@@ -208,11 +216,13 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
         if (const auto answer = treeViewAnswer(c.treeItems, message, wParam, lParam, textIn)) return *answer;
     if (c.control.kind == ControlKind::TextView)
         if (const auto answer = textViewAnswer(c, message, wParam, lParam, wide, textIn)) return *answer;
+    if (c.control.kind == ControlKind::ProgressBar)
+        if (const auto answer = progressAnswer(c, message, wParam, lParam)) return *answer;
     return 0;
 }
 
-void DialogWindow::post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
-    m_posted.push_back({target, message, wParam, lParam, wide});
+void DialogWindow::changed() {
+    if (m_shownModeless) backend().updateModeless(*this);
 }
 
 void DialogWindow::end(INT_PTR result) {
@@ -258,15 +268,10 @@ void DialogWindow::select(int id, int row) {
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
 
+// Every message posted to the thread is handed over, whichever of its
+// windows it is for, until the dialog has ended.
 void DialogWindow::deliverPosted() {
-    while (!m_posted.empty() && !m_ended) {
-        const Posted p = m_posted.front();
-        m_posted.pop_front();
-        if (p.target == m_handle)
-            sendToDialog(p.message, p.wParam, p.lParam);
-        else if (const auto target = windowOf(p.target); target.dialog == this && target.control)
-            sendToControl(*target.control, p.message, p.wParam, p.lParam, p.wide);
-    }
+    queues::dispatchPending([this] { return m_ended; });
 }
 
 WindowTarget windowOf(HWND handle) {

@@ -15,6 +15,7 @@
 #include "testkit/scoped_env.h"
 #include "testkit/xvfb.h"
 #include "win32/com.h"
+#include "win32/messages.h"
 
 // After the layer's headers: GLib defines TRUE and FALSE as macros.
 #include <glib.h>
@@ -50,11 +51,14 @@ protected:
         ShellTest::TearDown();
     }
 
-    // Lets the window handle what came and draw what it shows.
+    // Lets the window handle what came (its events reach this thread's
+    // queue) and draw what it shows.
     static void pump(int milliseconds = 800) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        MSG message;
         while (std::chrono::steady_clock::now() < until) {
-            if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            g_usleep(10000);
         }
     }
     static void screenshot(const std::string& name) {
