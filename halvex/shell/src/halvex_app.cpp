@@ -117,6 +117,7 @@ int RunHalvex(const std::u16string& commandLine) {
         MainFrame frame(title);
         started = frame.OnInitApp(commandLine);
         if (started) frame.RunMessageLoop();
+        frame.OnClose();
     }
     ExitInstance();
     CoUninitialize();

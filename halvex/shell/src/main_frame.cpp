@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/messages.h"
+#include "win32/modules.h"
 
 namespace halvex {
 namespace {
@@ -20,6 +21,8 @@ constexpr int kErrorNoPentak = 4011;
 constexpr int kErrorNoPentakInterface = 4012;
 constexpr int kErrorPentakVersion = 4053;
 constexpr int kErrorBrowserVersion = 4001;
+constexpr UINT kBusyWaitText = 33034;
+constexpr UINT kBusyPreparingText = 33073;
 
 // Logs the command line; it has no other effect.
 void LogCommandLine(const std::u16string& commandLine) {
@@ -40,22 +43,37 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.frameCommand = [this](int command) { OnCommand(command); };
     frame.closeRequested = [this] { OnCommand(kCommandExit); };
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
+    m_window = CreateWindowExW(0, u"STATIC", title.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
 }
 
+bool MainFrame::OnClose(DWORD busyWaitMs) {
+    const bool ended = m_busy.Close(busyWaitMs);
+    if (!ended) TLogFile::GetInstance().Print(u"CMainFrame::OnClose(): the busy thread did not end in time");
+    return ended;
+}
+
+// The busy thread, when no close came first, is asked to end and left to it.
 MainFrame::~MainFrame() {
+    m_busy.Close(0);
     try {
         m_signer.release();
     } catch (...) {
         TLogFile::GetInstance().Print(u"CMainFrame::~CMainFrame(): the signer failed to unload its plug-ins");
     }
     m_pentak.Release();
+    if (m_window) DestroyWindow(m_window);
 }
 
 bool MainFrame::OnInitApp(const std::u16string& commandLine) {
     TLog& log = TLogFile::GetInstance();
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    DeclareBusyTemplate(program);
+    if (!m_busy.Start(program, m_window)) log.Print(u"CMainFrame::OnInitApp(): no busy window");
+    m_busy.ShowBusy(kBusyWaitText);
     log.Print(u"init started");
     log.Print(u"load config file %d", TAppData::Instance().LoadCspList() ? 1 : 0);
 
+    m_busy.ShowBusy(kBusyPreparingText);
     log.Print(u"init check library pentak.dll...");
     switch (m_pentak.Create()) {
         case PentakFailure::NoObject:
@@ -89,6 +107,8 @@ bool MainFrame::OnInitApp(const std::u16string& commandLine) {
         return false;
     }
     LogCommandLine(commandLine);
+    m_busy.HideBusy();
+    SetForegroundWindow(m_window);
     OnUserInitApp();
     log.Print(u"init done");
     return true;

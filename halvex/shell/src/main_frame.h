@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "busy_window.h"
 #include "command_ids.h"
 #include "halvex/mirelo_signer.h"
 #include "halvex/request_model.h"
@@ -44,6 +45,12 @@ public:
     // Until the window is closed (gtk); the script's page actions while
     // they come (script).
     void RunMessageLoop();
+    // The close: the busy window hidden and its thread asked to end,
+    // waited for at most busyWaitMs. False when it did not end in time.
+    bool OnClose(DWORD busyWaitMs = kBusyCloseWaitMs);
+
+    BusyWindow& Busy() { return m_busy; }
+    HWND Window() const noexcept { return m_window; }
 
     const std::u16string& Title() const noexcept { return m_title; }
     HalvexView& View() { return *m_view; }
@@ -59,6 +66,8 @@ private:
     Mirelo m_signer;
     std::array<TCertRequest, 3> m_requests;
     std::unique_ptr<HalvexView> m_view;
+    HWND m_window = nullptr;  // the program's window as other threads see it
+    BusyWindow m_busy;
     bool m_exiting = false;
     bool m_looping = false;
 };

@@ -89,8 +89,8 @@ UINT itemText(HWND dialog, int id, Char* buffer, int size, bool wide) {
     return winValue(UINT{0}, [&] {
         auto& window = dialogOf(dialog);
         if (!buffer || size <= 0) return UINT{0};
-        return static_cast<UINT>(window.sendToControl(controlOf(window, id), WM_GETTEXT, static_cast<WPARAM>(size),
-                                                      reinterpret_cast<LPARAM>(buffer), wide));
+        return static_cast<UINT>(send(window.controlHandle(controlOf(window, id)), WM_GETTEXT,
+                                      static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer), wide));
     });
 }
 
@@ -263,14 +263,27 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
 
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept {
     return winValue(LONG_PTR{0}, [&] {
-        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result is kept");
-        return dialogOf(hWnd).setMessageResult(dwNewLong);
+        auto& dialog = dialogOf(hWnd);
+        if (nIndex == DWLP_USER) return std::exchange(dialog.userValue(), dwNewLong);
+        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result and user value");
+        return dialog.setMessageResult(dwNewLong);
     });
 }
 
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept {
     return SetWindowLongPtrA(hWnd, nIndex, dwNewLong);
 }
+
+LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) noexcept {
+    return winValue(LONG_PTR{0}, [&] {
+        auto& dialog = dialogOf(hWnd);
+        if (nIndex == DWLP_USER) return dialog.userValue();
+        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result and user value");
+        return dialog.messageResult();
+    });
+}
+
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) noexcept { return GetWindowLongPtrA(hWnd, nIndex); }
 
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int, int, UINT uFlags) noexcept {
     return winBool([&] {

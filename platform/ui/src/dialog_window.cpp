@@ -118,6 +118,7 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
     m_state.title = m_template->title;
     m_state.width = pixelsX(m_template->cx);
     m_state.height = pixelsY(m_template->cy);
+    m_state.visible = m_template->visible;
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
     auto& h = handles();
     std::lock_guard lock(h.mutex);
@@ -162,6 +163,7 @@ void DialogWindow::destroy() {
 }
 
 INT_PTR DialogWindow::run(LPARAM initParam) {
+    m_state.visible = true;
     try {
         initialise(initParam);
         if (!m_ended) backend().runDialog(*this);

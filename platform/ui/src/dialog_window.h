@@ -51,6 +51,9 @@ public:
     LRESULT sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
     void end(INT_PTR result);
     LONG_PTR setMessageResult(LONG_PTR value);
+    LONG_PTR messageResult() const { return m_messageResult; }
+    // The procedure's own value (DWLP_USER).
+    LONG_PTR& userValue() { return m_userValue; }
     DialogState& mutableState() { return m_state; }
 
     const DialogState& state() const override { return m_state; }
@@ -78,6 +81,7 @@ private:
     bool m_ended = false;
     INT_PTR m_result = 0;
     LONG_PTR m_messageResult = 0;
+    LONG_PTR m_userValue = 0;
 };
 
 // The module's template named by the number, checked as DialogBoxParam

@@ -4,18 +4,23 @@
 // the accelerators Home and Alt+X work. Screenshots go to the artifacts
 // folder.
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "halvex/app_data.h"
 #include "halvex/log.h"
 #include "halvex_app.h"
+#include "busy_window.h"
 #include "main_frame.h"
 #include "../shell_fixture.h"
 #include "testkit/scoped_env.h"
 #include "testkit/xvfb.h"
 #include "win32/com.h"
+#include "win32/datetime.h"
 #include "win32/messages.h"
+#include "win32/modules.h"
 
 // After the layer's headers: GLib defines TRUE and FALSE as macros.
 #include <glib.h>
@@ -116,6 +121,31 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     EXPECT_EQ("home.htm", view.PageName());
     press(platform::text::toUtf8(title), "alt+x");
     EXPECT_TRUE(frame.Exiting());
+}
+
+// While the program's thread is held (as in key generation) and takes no
+// messages, the busy window's bar goes on moving: two screenshots apart
+// differ.
+TEST_F(HalvexOnScreen, TheBusyBarMovesWhileTheProgramsThreadIsHeld) {
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    halvex::DeclareBusyTemplate(program);
+    const HWND window = CreateWindowExW(0, u"STATIC", u"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(window);
+    halvex::BusyWindow busy;
+    ASSERT_TRUE(busy.Start(program, window));
+    busy.ShowBusy(33073);
+    Sleep(800);
+    const auto first = s_xvfb->screenshot("halvex-busy-1");
+    Sleep(700);
+    const auto second = s_xvfb->screenshot("halvex-busy-2");
+    const auto bytes = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_NE(bytes(first), bytes(second)) << "the bar stood still";
+    busy.HideBusy();
+    EXPECT_TRUE(busy.Close());
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -62,6 +62,9 @@ struct DialogTemplate {
     int pointSize = 8;
     std::string title;
     std::vector<ControlTemplate> controls;
+    // A modeless dialog is shown at once (WS_VISIBLE), else only by
+    // ShowWindow.
+    bool visible = true;
 };
 
 // Pixels of a dialog unit for the template fonts: a quarter of the average

@@ -30,6 +30,7 @@ struct MSG {
 using LPMSG = MSG*;
 
 inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
 inline constexpr UINT WM_SETCURSOR = 0x0020;
 inline constexpr UINT WM_TIMER = 0x0113;
