@@ -51,7 +51,7 @@ std::size_t controlOf(DialogWindow& dialog, int id) {
 // Runs body on the thread the window belongs to, the caller waiting.
 template <class Body>
 auto onOwnerThread(HWND handle, Body&& body) {
-    const DWORD thread = windowOf(handle).dialog->thread();
+    const DWORD thread = windowOf(handle).thread;
     decltype(body()) result{};
     queues::runOnThread(thread, [&] { result = body(); });
     return result;
@@ -79,7 +79,7 @@ LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide)
 
 BOOL post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return winBool([&] {
-        queues::post(windowOf(handle).dialog->thread(), MSG{handle, message, wParam, lParam, 0, {}});
+        queues::post(windowOf(handle).thread, MSG{handle, message, wParam, lParam, 0, {}});
         return true;
     });
 }

@@ -125,8 +125,8 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
     const std::uintptr_t base = h.next;
     h.next += kDialogStride;
     m_handle = toHandle(base);
-    h.windows[base] = {this, std::nullopt};
-    for (std::size_t i = 0; i < m_state.controls.size(); ++i) h.windows[base + 4 * (i + 1)] = {this, i};
+    h.windows[base] = {this, std::nullopt, m_thread};
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i) h.windows[base + 4 * (i + 1)] = {this, i, m_thread};
 }
 
 DialogWindow::~DialogWindow() {

@@ -94,6 +94,7 @@ std::shared_ptr<const DialogTemplate> checkedTemplate(HINSTANCE module, ULONG_PT
 struct WindowTarget {
     DialogWindow* dialog;
     std::optional<std::size_t> control;
+    DWORD thread;  // the thread the window belongs to
 };
 WindowTarget windowOf(HWND handle);
 // Whether the handle is that of a live dialog (not one of its controls).

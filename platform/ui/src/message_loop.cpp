@@ -13,7 +13,7 @@ namespace {
 
 // A filter window must be one of the calling thread's.
 void checkOwnWindow(HWND window) {
-    if (window && windowOf(window).dialog->thread() != GetCurrentThreadId())
+    if (window && windowOf(window).thread != GetCurrentThreadId())
         throw WinError(ERROR_WINDOW_OF_OTHER_THREAD, "a window of another thread");
 }
 
