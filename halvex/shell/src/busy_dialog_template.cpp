@@ -2,15 +2,16 @@
 
 #include "platform/dialog_template.h"
 #include "platform/dialog_templates.h"
+#include "win32/commctrl.h"
 
 namespace halvex {
 
 void DeclareBusyDialogTemplate(HINSTANCE module) {
-    platform::ui::DialogTemplate dialog;
-    dialog.id = kBusyDialogId;
-    dialog.cx = 214;
-    dialog.cy = 46;
-    dialog.controls = {{kBusyTextId, platform::ui::ControlKind::Static, "", 7, 10, 200, 16, 0}};
+    using platform::ui::ControlKind;
+    platform::ui::DialogTemplate dialog{kBusyDialogId, 214, 46, "MS Shell Dlg", 8, "", {}};
+    dialog.controls = {{kBusyTextId, ControlKind::Static, "", 7, 7, 200, 12},
+                       {kBusyBarId, ControlKind::ProgressBar, "", 7, 24, 200, 14, PBS_MARQUEE}};
+    dialog.visible = false;
     platform::ui::declareDialogTemplate(module, dialog);
 }
 

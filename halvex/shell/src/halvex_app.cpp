@@ -120,6 +120,7 @@ int RunHalvex(const std::u16string& commandLine) {
         RunUpdateStep(LinkedUpdater());
         started = frame.OnInitApp(commandLine);
         if (started) frame.RunMessageLoop();
+        frame.OnClose();
     }
     ExitInstance();
     CoUninitialize();

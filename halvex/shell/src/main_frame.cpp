@@ -1,7 +1,5 @@
 #include "main_frame.h"
 
-#include <glib.h>
-
 #include "about_box.h"
 #include "browser_version.h"
 #include "frame_layout.h"
@@ -14,6 +12,8 @@
 #include "machine_values.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "win32/messages.h"
+#include "win32/modules.h"
 
 namespace halvex {
 namespace {
@@ -22,6 +22,8 @@ constexpr int kErrorNoPentak = 4011;
 constexpr int kErrorNoPentakInterface = 4012;
 constexpr int kErrorPentakVersion = 4053;
 constexpr int kErrorBrowserVersion = 4001;
+constexpr UINT kBusyWaitText = 33034;
+constexpr UINT kBusyPreparingText = 33073;
 
 // Logs the command line; it has no other effect.
 void LogCommandLine(const std::u16string& commandLine) {
@@ -50,22 +52,37 @@ MainFrame::MainFrame(const std::u16string& title)
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
     m_outbox = std::make_unique<RequestOutbox>(
         RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view});
+    m_window = CreateWindowExW(0, u"STATIC", title.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
 }
 
+bool MainFrame::OnClose(DWORD busyWaitMs) {
+    const bool ended = m_busy.Close(busyWaitMs);
+    if (!ended) TLogFile::GetInstance().Print(u"CMainFrame::OnClose(): the busy thread did not end in time");
+    return ended;
+}
+
+// The busy thread, when no close came first, is asked to end and left to it.
 MainFrame::~MainFrame() {
+    m_busy.Close(0);
     try {
         m_signer.release();
     } catch (...) {
         TLogFile::GetInstance().Print(u"CMainFrame::~CMainFrame(): the signer failed to unload its plug-ins");
     }
     m_pentak.Release();
+    if (m_window) DestroyWindow(m_window);
 }
 
 bool MainFrame::OnInitApp(const std::u16string& commandLine) {
     TLog& log = TLogFile::GetInstance();
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    DeclareBusyDialogTemplate(program);
+    if (!m_busy.Start(program, m_window)) log.Print(u"CMainFrame::OnInitApp(): no busy window");
+    m_busy.ShowBusy(kBusyWaitText);
     log.Print(u"init started");
     log.Print(u"load config file %d", TAppData::Instance().LoadCspList() ? 1 : 0);
 
+    m_busy.ShowBusy(kBusyPreparingText);
     log.Print(u"init check library pentak.dll...");
     switch (m_pentak.Create()) {
         case PentakFailure::NoObject:
@@ -99,6 +116,8 @@ bool MainFrame::OnInitApp(const std::u16string& commandLine) {
         return false;
     }
     LogCommandLine(commandLine);
+    m_busy.HideBusy();
+    SetForegroundWindow(m_window);
     OnUserInitApp();
     log.Print(u"init done");
     return true;
@@ -112,7 +131,7 @@ void MainFrame::OnUserInitApp() {
 
 void MainFrame::ExitApp() {
     TLogFile::GetInstance().Print(u"Exiting app");
-    m_exiting = true;
+    EndLoop();
 }
 
 void MainFrame::OnCommand(int id) {
@@ -127,7 +146,7 @@ void MainFrame::OnCommand(int id) {
             m_view->ReloadPage();
             break;
         case kCommandExit:
-            m_exiting = true;
+            EndLoop();
             break;
         case kCommandAbout:
             ShowAboutBox();
@@ -211,7 +230,16 @@ void MainFrame::RunMessageLoop() {
         }
         return;
     }
-    while (!m_exiting) g_main_context_iteration(nullptr, TRUE);
+    // The window's events come as work sent to this thread.
+    m_looping = true;
+    MSG message;
+    while (!m_exiting && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    m_looping = false;
+}
+
+void MainFrame::EndLoop() {
+    m_exiting = true;
+    if (m_looping) PostQuitMessage(0);
 }
 
 }  // namespace halvex

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "busy_window.h"
 #include "command_ids.h"
 #include "halvex/mirelo_signer.h"
 #include "halvex/request_model.h"
@@ -63,6 +64,12 @@ public:
     // Until the window is closed (gtk); the script's page actions while
     // they come (script).
     void RunMessageLoop();
+    // The close: the busy window hidden and its thread asked to end,
+    // waited for at most busyWaitMs. False when it did not end in time.
+    bool OnClose(DWORD busyWaitMs = kBusyCloseWaitMs);
+
+    BusyWindow& Busy() { return m_busy; }
+    HWND Window() const noexcept { return m_window; }
 
     // The data page's check: names, fields and providers, then the keys and
     // requests and the summary page; any failure keeps the data page.
@@ -94,6 +101,8 @@ private:
     bool FindLawyerCommercial(const CertInfo& qualified, CertInfo& commercial);
     // Requests 1 to 3 built from the chosen certificates.
     void TakeOverChosenCertificates(const CertInfo& qualified, const CertInfo& commercial);
+    // Ends the loop once the current message is handled.
+    void EndLoop();
 
     std::u16string m_title;
     PentakObject m_pentak;
@@ -102,7 +111,10 @@ private:
     RenewalChoice m_choice;
     std::unique_ptr<HalvexView> m_view;
     std::unique_ptr<RequestOutbox> m_outbox;
+    HWND m_window = nullptr;  // the program's window as other threads see it
+    BusyWindow m_busy;
     bool m_exiting = false;
+    bool m_looping = false;
 };
 
 }  // namespace halvex

@@ -1,7 +1,5 @@
 #include "upgrade_info_dialog.h"
 
-#include <glib.h>
-
 #include <memory>
 #include <string_view>
 
@@ -14,6 +12,7 @@
 #include "platform/html_view.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "win32/messages.h"
 
 namespace halvex {
 namespace {
@@ -57,7 +56,16 @@ void RunUpgradeInfoDialog(const std::u16string& fileVersion, const std::vector<V
         }
         return;
     }
-    while (!closed) g_main_context_iteration(nullptr, TRUE);
+    // The window's events come as work sent to this thread; a quit asked
+    // for meanwhile is left for the program's own loop.
+    MSG message;
+    while (!closed) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        DispatchMessageW(&message);
+    }
 }
 
 }  // namespace

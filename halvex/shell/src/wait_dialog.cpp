@@ -22,6 +22,7 @@ WaitDialog::WaitDialog(UINT textId) {
     DeclareBusyDialogTemplate(module);
     m_window = CreateDialogParamW(module, MAKEINTRESOURCEW(kBusyDialogId), nullptr, WaitDialogProc,
                                   static_cast<LPARAM>(textId));
+    if (m_window) ShowWindow(m_window, SW_SHOWNA);
 }
 
 WaitDialog::~WaitDialog() {

@@ -18,10 +18,14 @@ namespace script = platform::ui::script;
 
 class Startup : public ShellTest {
 protected:
-    // Runs the program to its end; the boxes it showed.
+    // Runs the program to its end; the boxes it showed (not the busy
+    // window's lines).
     std::vector<std::string> run(int expectedExit) {
         EXPECT_EQ(expectedExit, halvex::RunHalvex(u"halvex")) << log();
-        return script::transcript();
+        std::vector<std::string> boxes;
+        for (const auto& line : script::transcript())
+            if (line.starts_with("MessageBox")) boxes.push_back(line);
+        return boxes;
     }
 
     // The one box shown.
@@ -109,6 +113,31 @@ TEST_F(Startup, TheBrowserVersionIsJudgedByItsNumbers) {
         EXPECT_NE(std::string::npos, log().find("init done"));
         fs::remove(logFile);
     }
+}
+
+// The busy window comes up before the checks and stays while a failure's
+// box is shown; the close hides it and ends its thread. On a good start it
+// is hidden before the wizard shows.
+TEST_F(Startup, TheBusyWindowIsUpThroughTheChecksAndGoesWithTheClose) {
+    const std::vector<std::string> busyCreated{"Dialog 101:  | 133 static \"\" | 134 progress \"\" marquee",
+                                               "Dialog 101 topmost", "Dialog 101 shown"};
+    setBrowserVersion(u"5.0.3700");
+    script::queue("MessageBox", "IDOK");
+    run(1);
+    auto lines = script::transcript();
+    ASSERT_EQ(6u, lines.size()) << testing::PrintToString(lines);
+    EXPECT_EQ(busyCreated, std::vector<std::string>(lines.begin(), lines.begin() + 3));
+    EXPECT_TRUE(lines[3].starts_with("MessageBox: "));
+    EXPECT_EQ("Dialog 101 hidden", lines[4]);
+    EXPECT_EQ("Dialog 101 destroyed", lines[5]);
+
+    setBrowserVersion(u"5.5.0");
+    script::clear();
+    run(0);
+    lines = script::transcript();
+    ASSERT_EQ(5u, lines.size()) << testing::PrintToString(lines);
+    EXPECT_EQ("Dialog 101 hidden", lines[3]);
+    EXPECT_LT(log().find("init check IE ver"), log().find("init done"));
 }
 
 // Detail entries need a "LogLevel" other than 0; an empty "LogFile" keeps

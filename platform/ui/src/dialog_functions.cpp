@@ -3,11 +3,13 @@
 #include <utility>
 
 #include "dialog_window.h"
+#include "thread_queues.h"
 #include "platform/boundary.h"
 #include "platform/dialog_templates.h"
 #include "platform/owner_window.h"
 #include "platform/text.h"
 #include "win32/dialogs.h"
+#include "win32/messages.h"
 #include "win32/modules.h"
 #include "win32/resources.h"
 #include "win32/ui.h"
@@ -46,16 +48,38 @@ std::size_t controlOf(DialogWindow& dialog, int id) {
     return *index;
 }
 
-LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
-    const auto target = windowOf(handle);
-    if (target.control) return target.dialog->sendToControl(*target.control, message, wParam, lParam, wide);
-    return target.dialog->sendToDialog(message, wParam, lParam);
+// Runs body on the thread the window belongs to, the caller waiting.
+template <class Body>
+auto onOwnerThread(HWND handle, Body&& body) {
+    const DWORD thread = windowOf(handle).thread;
+    decltype(body()) result{};
+    queues::runOnThread(thread, [&] { result = body(); });
+    return result;
 }
 
-BOOL post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
-    return winBool([&] {
+// A shown modeless dialog's window follows what the message changed,
+// unless the dialog went meanwhile.
+void followChange(HWND handle) {
+    try {
+        windowOf(handle).dialog->changed();
+    } catch (const WinError&) {
+    }
+}
+
+LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
+    return onOwnerThread(handle, [&] {
         const auto target = windowOf(handle);
-        target.dialog->post(handle, message, wParam, lParam, wide);
+        const LRESULT result = target.control
+                                   ? target.dialog->sendToControl(*target.control, message, wParam, lParam, wide)
+                                   : target.dialog->sendToDialog(message, wParam, lParam);
+        followChange(handle);
+        return result;
+    });
+}
+
+BOOL post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    return winBool([&] {
+        queues::post(windowOf(handle).thread, MSG{handle, message, wParam, lParam, 0, {}});
         return true;
     });
 }
@@ -65,8 +89,8 @@ UINT itemText(HWND dialog, int id, Char* buffer, int size, bool wide) {
     return winValue(UINT{0}, [&] {
         auto& window = dialogOf(dialog);
         if (!buffer || size <= 0) return UINT{0};
-        return static_cast<UINT>(window.sendToControl(controlOf(window, id), WM_GETTEXT, static_cast<WPARAM>(size),
-                                                      reinterpret_cast<LPARAM>(buffer), wide));
+        return static_cast<UINT>(send(window.controlHandle(controlOf(window, id)), WM_GETTEXT,
+                                      static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer), wide));
     });
 }
 
@@ -164,29 +188,40 @@ BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) noexcept {
 
 BOOL EnableWindow(HWND hWnd, BOOL bEnable) noexcept {
     return winValue(BOOL{FALSE}, [&] {
-        auto* c = controlState(windowOf(hWnd));
-        if (!c) return BOOL{FALSE};
-        const bool wasDisabled = !c->enabled;
-        c->enabled = bEnable != FALSE;
-        return wasDisabled ? TRUE : FALSE;
+        return onOwnerThread(hWnd, [&] {
+            auto* c = controlState(windowOf(hWnd));
+            if (!c) return BOOL{FALSE};
+            const bool wasDisabled = !c->enabled;
+            c->enabled = bEnable != FALSE;
+            followChange(hWnd);
+            return wasDisabled ? TRUE : FALSE;
+        });
     });
 }
 
+// A modal dialog is shown while it runs; a modeless one or a control as
+// asked (SW_SHOWNA and any other command but SW_HIDE show it).
 BOOL ShowWindow(HWND hWnd, int nCmdShow) noexcept {
     return winValue(BOOL{FALSE}, [&] {
-        const auto target = windowOf(hWnd);
-        auto* c = controlState(target);
-        if (!c) return BOOL{TRUE};  // a dialog is shown while it runs
-        const bool wasVisible = c->visible;
-        c->visible = nCmdShow != SW_HIDE;
-        return wasVisible ? TRUE : FALSE;
+        return onOwnerThread(hWnd, [&] {
+            const auto target = windowOf(hWnd);
+            auto& state = target.dialog->mutableState();
+            bool& visible = target.control ? state.controls[*target.control].visible : state.visible;
+            const bool wasVisible = std::exchange(visible, nCmdShow != SW_HIDE);
+            if (!target.control && !target.dialog->shownModeless() && !target.dialog->isPlain()) visible = true;
+            followChange(hWnd);
+            return wasVisible ? TRUE : FALSE;
+        });
     });
 }
 
 BOOL IsWindowVisible(HWND hWnd) noexcept {
     return winValue(BOOL{FALSE}, [&] {
-        auto* c = controlState(windowOf(hWnd));
-        return !c || c->visible ? TRUE : FALSE;
+        return onOwnerThread(hWnd, [&] {
+            const auto target = windowOf(hWnd);
+            const auto* c = controlState(target);
+            return (c ? c->visible : target.dialog->state().visible) ? TRUE : FALSE;
+        });
     });
 }
 
@@ -219,17 +254,19 @@ LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, 
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
-    return post(hWnd, Msg, wParam, lParam, false);
+    return post(hWnd, Msg, wParam, lParam);
 }
 
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
-    return post(hWnd, Msg, wParam, lParam, true);
+    return post(hWnd, Msg, wParam, lParam);
 }
 
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept {
     return winValue(LONG_PTR{0}, [&] {
-        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result is kept");
-        return dialogOf(hWnd).setMessageResult(dwNewLong);
+        auto& dialog = dialogOf(hWnd);
+        if (nIndex == DWLP_USER) return std::exchange(dialog.userValue(), dwNewLong);
+        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result and user value");
+        return dialog.setMessageResult(dwNewLong);
     });
 }
 
@@ -237,18 +274,32 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept {
     return SetWindowLongPtrA(hWnd, nIndex, dwNewLong);
 }
 
+LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) noexcept {
+    return winValue(LONG_PTR{0}, [&] {
+        auto& dialog = dialogOf(hWnd);
+        if (nIndex == DWLP_USER) return dialog.userValue();
+        if (nIndex != DWLP_MSGRESULT) throw WinError(ERROR_INVALID_INDEX, "only the message result and user value");
+        return dialog.messageResult();
+    });
+}
+
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) noexcept { return GetWindowLongPtrA(hWnd, nIndex); }
+
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int, int, UINT uFlags) noexcept {
     return winBool([&] {
-        auto& state = dialogOf(hWnd).mutableState();
-        if (!(uFlags & SWP_NOMOVE)) {
-            state.x = X;
-            state.y = Y;
-        }
-        if (!(uFlags & SWP_NOZORDER)) {
-            if (hWndInsertAfter == HWND_TOPMOST) state.topmost = true;
-            if (hWndInsertAfter == HWND_NOTOPMOST) state.topmost = false;
-        }
-        return true;
+        return onOwnerThread(hWnd, [&] {
+            auto& state = dialogOf(hWnd).mutableState();
+            if (!(uFlags & SWP_NOMOVE)) {
+                state.x = X;
+                state.y = Y;
+            }
+            if (!(uFlags & SWP_NOZORDER)) {
+                if (hWndInsertAfter == HWND_TOPMOST) state.topmost = true;
+                if (hWndInsertAfter == HWND_NOTOPMOST) state.topmost = false;
+            }
+            followChange(hWnd);
+            return true;
+        });
     });
 }
 
@@ -284,3 +335,16 @@ HMONITOR MonitorFromWindow(HWND, DWORD) noexcept { return kMonitor; }
 
 BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept { return monitorInfo(hMonitor, lpmi); }
 BOOL GetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept { return monitorInfo(hMonitor, lpmi); }
+
+namespace platform::ui::queues {
+
+LRESULT dispatch(const MSG& message) {
+    if (message.message == WM_TIMER && message.lParam) {
+        reinterpret_cast<TIMERPROC>(message.lParam)(message.hwnd, WM_TIMER, message.wParam, message.time);
+        return 0;
+    }
+    if (!message.hwnd) return 0;
+    return send(message.hwnd, message.message, message.wParam, message.lParam, windowOf(message.hwnd).dialog->wide());
+}
+
+}  // namespace platform::ui::queues

@@ -7,11 +7,14 @@
 #include <utility>
 
 #include "device_context.h"
+#include "progress_messages.h"
+#include "thread_queues.h"
 #include "text_view_messages.h"
 #include "tree_view_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
+#include "win32/process.h"
 #include "win32/ui.h"
 
 namespace platform::ui {
@@ -104,24 +107,30 @@ std::optional<LRESULT> listAnswer(ControlState& c, UINT message, WPARAM wParam, 
 
 DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND owner, DLGPROC procedure,
                            bool wide)
-    : m_template(std::move(dialog)), m_owner(owner), m_procedure(procedure), m_wide(wide) {
+    : m_template(std::move(dialog)),
+      m_owner(owner),
+      m_procedure(procedure),
+      m_wide(wide),
+      m_thread(GetCurrentThreadId()) {
     if (m_template->controls.size() > kMostControls)
         throw WinError(ERROR_INVALID_PARAMETER, "a dialog template with too many controls");
     m_state.templateId = m_template->id;
     m_state.title = m_template->title;
     m_state.width = pixelsX(m_template->cx);
     m_state.height = pixelsY(m_template->cy);
+    m_state.visible = m_template->visible;
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
     auto& h = handles();
     std::lock_guard lock(h.mutex);
     const std::uintptr_t base = h.next;
     h.next += kDialogStride;
     m_handle = toHandle(base);
-    h.windows[base] = {this, std::nullopt};
-    for (std::size_t i = 0; i < m_state.controls.size(); ++i) h.windows[base + 4 * (i + 1)] = {this, i};
+    h.windows[base] = {this, std::nullopt, m_thread};
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i) h.windows[base + 4 * (i + 1)] = {this, i, m_thread};
 }
 
 DialogWindow::~DialogWindow() {
+    queues::forgetWindow(m_handle);
     auto& h = handles();
     std::lock_guard lock(h.mutex);
     const std::uintptr_t base = valueOf(m_handle);
@@ -154,6 +163,7 @@ void DialogWindow::destroy() {
 }
 
 INT_PTR DialogWindow::run(LPARAM initParam) {
+    m_state.visible = true;
     try {
         initialise(initParam);
         if (!m_ended) backend().runDialog(*this);
@@ -208,11 +218,13 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
         if (const auto answer = treeViewAnswer(c.treeItems, message, wParam, lParam, textIn)) return *answer;
     if (c.control.kind == ControlKind::TextView)
         if (const auto answer = textViewAnswer(c, message, wParam, lParam, wide, textIn)) return *answer;
+    if (c.control.kind == ControlKind::ProgressBar)
+        if (const auto answer = progressAnswer(c, message, wParam, lParam)) return *answer;
     return 0;
 }
 
-void DialogWindow::post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
-    m_posted.push_back({target, message, wParam, lParam, wide});
+void DialogWindow::changed() {
+    if (m_shownModeless) backend().updateModeless(*this);
 }
 
 void DialogWindow::end(INT_PTR result) {
@@ -258,15 +270,10 @@ void DialogWindow::select(int id, int row) {
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
 
+// Every message posted to the thread is handed over, whichever of its
+// windows it is for, until the dialog has ended.
 void DialogWindow::deliverPosted() {
-    while (!m_posted.empty() && !m_ended) {
-        const Posted p = m_posted.front();
-        m_posted.pop_front();
-        if (p.target == m_handle)
-            sendToDialog(p.message, p.wParam, p.lParam);
-        else if (const auto target = windowOf(p.target); target.dialog == this && target.control)
-            sendToControl(*target.control, p.message, p.wParam, p.lParam, p.wide);
-    }
+    queues::dispatchPending([this] { return m_ended; });
 }
 
 WindowTarget windowOf(HWND handle) {

@@ -1,10 +1,10 @@
-// A modal dialog of the layer: its handles, the state of its controls, its
-// procedure and the messages posted to it. It lives for one DialogBoxParam
-// call, on the stack of the thread that runs it.
+// A dialog of the layer: its handles, the state of its controls and its
+// procedure. It belongs to the thread that made it: a modal one lives for
+// one DialogBoxParam call on that thread's stack, a modeless one (or a
+// plain window) until DestroyWindow.
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,15 +33,27 @@ public:
 
     HWND handle() const { return m_handle; }
     HWND owner() const { return m_owner; }
+    DWORD thread() const { return m_thread; }
+    bool wide() const { return m_wide; }
+    // A modeless dialog the backend shows: each change reaches it.
+    void setShownModeless(bool shown) { m_shownModeless = shown; }
+    bool shownModeless() const { return m_shownModeless; }
+    // A plain window (CreateWindowEx): shown only as its record says.
+    void setPlain() { m_plain = true; }
+    bool isPlain() const { return m_plain; }
+    // Hands the state to the backend's window of a modeless dialog.
+    void changed();
     HWND controlHandle(std::size_t index) const;
     std::optional<std::size_t> indexOf(int id) const;
 
     LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam);
     // wide: the text parameters are UTF-16 (a W call), else ANSI.
     LRESULT sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
-    void post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
     void end(INT_PTR result);
     LONG_PTR setMessageResult(LONG_PTR value);
+    LONG_PTR messageResult() const { return m_messageResult; }
+    // The procedure's own value (DWLP_USER).
+    LONG_PTR& userValue() { return m_userValue; }
     DialogState& mutableState() { return m_state; }
 
     const DialogState& state() const override { return m_state; }
@@ -53,14 +65,6 @@ public:
     bool ended() const override { return m_ended; }
 
 private:
-    struct Posted {
-        HWND target;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        bool wide;
-    };
-
     // The procedure's answer by the dialog-procedure rules, or the default
     // handling when it leaves the message.
     LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,11 +74,14 @@ private:
     HWND m_owner;
     DLGPROC m_procedure;
     bool m_wide;
+    DWORD m_thread;
+    bool m_shownModeless = false;
+    bool m_plain = false;
     DialogState m_state;
-    std::deque<Posted> m_posted;
     bool m_ended = false;
     INT_PTR m_result = 0;
     LONG_PTR m_messageResult = 0;
+    LONG_PTR m_userValue = 0;
 };
 
 // The module's template named by the number, checked as DialogBoxParam
@@ -87,6 +94,7 @@ std::shared_ptr<const DialogTemplate> checkedTemplate(HINSTANCE module, ULONG_PT
 struct WindowTarget {
     DialogWindow* dialog;
     std::optional<std::size_t> control;
+    DWORD thread;  // the thread the window belongs to
 };
 WindowTarget windowOf(HWND handle);
 // Whether the handle is that of a live dialog (not one of its controls).

@@ -1,7 +1,10 @@
 #include "gtk_backend.h"
 
+#include "gtk_calls.h"
 #include "gtk_windows.h"
+#include "thread_queues.h"
 #include "platform/win_error.h"
+#include "win32/process.h"
 #include "win32/ui.h"
 
 namespace platform::ui::gtk {
@@ -22,24 +25,30 @@ std::string labelOf(int button) {
     }
 }
 
-DWORD codeOf(Failure::Kind kind) {
-    switch (kind) {
-    case Failure::Kind::NoDisplay: return ERROR_NOT_READY;
-    case Failure::Kind::OtherThread: return ERROR_NOT_SUPPORTED;
-    case Failure::Kind::LaunchFailed: break;
-    }
-    return static_cast<DWORD>(E_FAIL);
-}
-
+// Every window is made and run on the GTK thread.
 template <class Body>
 auto translated(Body&& body) {
-    try {
-        enterUiThread();
-        return body();
-    } catch (const Failure& e) {
-        throw WinError(codeOf(e.kind()), e.what());
-    }
+    return callFor(body);
 }
+
+// A modal dialog's procedure runs on the thread that runs the dialog:
+// the GTK thread hands each action over and waits.
+class OnOwnerThread final : public DialogSession {
+public:
+    explicit OnOwnerThread(DialogSession& session) : m_session(session), m_thread(GetCurrentThreadId()) {}
+    const DialogState& state() const override { return m_session.state(); }
+    void refreshColors() override { onOwner([this] { m_session.refreshColors(); }); }
+    void press(int id) override { onOwner([this, id] { m_session.press(id); }); }
+    void select(int id, int row) override { onOwner([this, id, row] { m_session.select(id, row); }); }
+    void close() override { onOwner([this] { m_session.close(); }); }
+    void deliverPosted() override { onOwner([this] { m_session.deliverPosted(); }); }
+    bool ended() const override { return m_session.ended(); }
+
+private:
+    void onOwner(const std::function<void()>& action) { queues::runOnThread(m_thread, action); }
+    DialogSession& m_session;
+    DWORD m_thread;
+};
 
 class GtkBackend final : public Backend {
 public:
@@ -97,11 +106,16 @@ public:
     }
 
     void runDialog(DialogSession& session) override {
-        translated([&] { showTemplateDialog(session); });
+        OnOwnerThread onOwner(session);
+        translated([&] { showTemplateDialog(onOwner); });
     }
 
     void showModeless(DialogSession& session) override {
         translated([&] { showModelessDialog(session); });
+    }
+
+    void updateModeless(DialogSession& session) override {
+        translated([&] { updateModelessDialog(session); });
     }
 
     void hideModeless(DialogSession& session) override {
@@ -112,9 +126,14 @@ public:
         return translated([&] { return gtk::printText(request); });
     }
 
-    void beep(unsigned int) override { gtk::beep(); }
+    void beep(unsigned int) override {
+        if (started()) callFor([] { gtk::beep(); });
+    }
 
-    void showCursor(Cursor cursor) override { showCursorOnWindows(cursor); }
+    // No window shows a cursor before GTK has started.
+    void showCursor(Cursor cursor) override {
+        if (started()) callFor([cursor] { showCursorOnWindows(cursor); });
+    }
 };
 
 }  // namespace

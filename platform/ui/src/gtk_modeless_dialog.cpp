@@ -1,12 +1,14 @@
 // A modeless template dialog as a GTK window that takes no input: its
-// visible controls' texts where the template places them, shown at once
-// and drawn before the caller works on. A dialog without a title has no
-// frame.
+// controls where the template places them, following the dialog's state
+// (texts, visibility, progress) each time it changes. A dialog without a
+// title has no frame.
 #include <gtk/gtk.h>
 
 #include <map>
+#include <vector>
 
 #include "gtk_dialog_parts.h"
+#include "gtk_progress_bar.h"
 #include "gtk_session.h"
 #include "gtk_windows.h"
 
@@ -14,25 +16,41 @@ namespace platform::ui::gtk {
 
 namespace {
 
-std::map<const DialogSession*, GtkWindow*>& shownWindows() {
-    static std::map<const DialogSession*, GtkWindow*> windows;
+struct Shown {
+    GtkWindow* window;
+    std::vector<GtkWidget*> controls;  // by the template's order
+};
+
+std::map<const DialogSession*, Shown>& shownWindows() {
+    static std::map<const DialogSession*, Shown> windows;
     return windows;
 }
 
 GtkWidget* widgetOf(const ControlState& c) {
-    const std::string text = mnemonicOf(c.control.text);
     switch (c.control.kind) {
     case ControlKind::Button:
     case ControlKind::DefaultButton: {
-        GtkWidget* button = gtk_button_new_with_mnemonic(text.c_str());
+        GtkWidget* button = gtk_button_new_with_mnemonic("");
         gtk_widget_set_sensitive(button, FALSE);
         return button;
     }
+    case ControlKind::ProgressBar: return newProgressBar();
     default: {
-        GtkWidget* label = gtk_label_new_with_mnemonic(text.c_str());
+        GtkWidget* label = gtk_label_new_with_mnemonic("");
         gtk_label_set_wrap(GTK_LABEL(label), TRUE);
         return label;
     }
+    }
+}
+
+void showControl(GtkWidget* widget, const ControlState& c) {
+    gtk_widget_set_visible(widget, c.visible);
+    const std::string text = mnemonicOf(c.control.text);
+    switch (c.control.kind) {
+    case ControlKind::Button:
+    case ControlKind::DefaultButton: gtk_button_set_label(GTK_BUTTON(widget), text.c_str()); break;
+    case ControlKind::ProgressBar: showProgress(widget, c.progress); break;
+    default: gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), text.c_str()); break;
     }
 }
 
@@ -40,36 +58,49 @@ void drawPending() {
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
 }
 
+void follow(Shown& shown, const DialogState& state) {
+    gtk_window_set_title(shown.window, state.title.c_str());
+    for (std::size_t i = 0; i < shown.controls.size(); ++i) showControl(shown.controls[i], state.controls[i]);
+    gtk_widget_set_visible(GTK_WIDGET(shown.window), state.visible);
+    drawPending();
+}
+
 }  // namespace
 
 void showModelessDialog(const DialogSession& session) {
     const auto& state = session.state();
-    GtkWindow* window = GTK_WINDOW(gtk_window_new());
-    gtk_window_set_title(window, state.title.c_str());
-    gtk_window_set_decorated(window, !state.title.empty());
-    gtk_window_set_resizable(window, FALSE);
-    gtk_window_set_deletable(window, FALSE);
-    gtk_window_set_default_size(window, state.width, state.height);
+    Shown shown{GTK_WINDOW(gtk_window_new()), {}};
+    gtk_window_set_decorated(shown.window, !state.title.empty());
+    gtk_window_set_resizable(shown.window, FALSE);
+    gtk_window_set_deletable(shown.window, FALSE);
+    gtk_window_set_default_size(shown.window, state.width, state.height);
     GtkWidget* fixed = gtk_fixed_new();
-    gtk_window_set_child(window, fixed);
+    gtk_window_set_child(shown.window, fixed);
     for (const auto& c : state.controls) {
-        if (!c.visible) continue;
         GtkWidget* widget = widgetOf(c);
         gtk_widget_set_size_request(widget, pixelsX(c.control.cx), pixelsY(c.control.cy));
         gtk_fixed_put(GTK_FIXED(fixed), widget, pixelsX(c.control.x), pixelsY(c.control.y));
+        shown.controls.push_back(widget);
     }
-    shownWindows()[&session] = window;
-    gtk_window_present(window);
-    drawPending();
+    auto& kept = shownWindows()[&session] = shown;
+    windowUp(true);
+    follow(kept, state);
+}
+
+void updateModelessDialog(const DialogSession& session) {
+    auto& windows = shownWindows();
+    const auto found = windows.find(&session);
+    if (found != windows.end()) follow(found->second, session.state());
 }
 
 void hideModelessDialog(const DialogSession& session) {
     auto& windows = shownWindows();
     const auto found = windows.find(&session);
     if (found == windows.end()) return;
-    gtk_window_destroy(found->second);
+    gtk_window_destroy(found->second.window);
     windows.erase(found);
     drawPending();
+    windowUp(false);
 }
 
 void beep() {

@@ -1,5 +1,10 @@
 #include "gtk_session.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -9,29 +14,139 @@ namespace platform::ui::gtk {
 
 namespace {
 
-enum class Start { NotTried, Started, Failed };
+enum class Start { NotTried, Starting, Started, Failed };
 
-std::mutex g_mutex;
-Start g_start = Start::NotTried;
-std::thread::id g_uiThread;
+struct Call {
+    std::function<void()> work;
+    std::function<void()> wake;
+    std::atomic<bool> done{false};
+    std::exception_ptr error;
+};
+
+// Never destroyed: the GTK thread may still wait on them while the
+// process ends.
+struct GtkThreadState {
+    std::mutex mutex;
+    std::condition_variable changed;
+    Start start = Start::NotTried;
+    std::thread::id thread;
+    std::deque<std::shared_ptr<Call>> calls;
+    int windowsUp = 0;
+};
+
+GtkThreadState& state() {
+    static auto* const kept = new GtkThreadState;
+    return *kept;
+}
+
+void run(Call& call) {
+    try {
+        call.work();
+    } catch (...) {
+        call.error = std::current_exception();
+    }
+    call.done = true;
+    call.wake();
+}
+
+// Runs the calls waiting; a main loop nested in one of them (a modal
+// window) runs the later ones through the idle source each call adds.
+gboolean runWaitingCalls(gpointer) {
+    for (;;) {
+        std::shared_ptr<Call> next;
+        {
+            std::lock_guard lock(state().mutex);
+            if (state().calls.empty()) return G_SOURCE_REMOVE;
+            next = state().calls.front();
+            state().calls.pop_front();
+        }
+        run(*next);
+    }
+}
+
+// The GTK thread: starts GTK, then runs the calls as they come. Its main
+// loop turns only during a call or while a window stays up (a modeless
+// dialog, an HTML view), so an idle GTK never reads the display, which
+// may be gone by then (GTK would end the process).
+void runGtkThread() {
+    const bool ok = gtk_init_check();
+    {
+        std::lock_guard lock(state().mutex);
+        state().start = ok ? Start::Started : Start::Failed;
+    }
+    state().changed.notify_all();
+    if (!ok) return;
+    for (;;) {
+        {
+            std::unique_lock lock(state().mutex);
+            state().changed.wait(lock, [] { return !state().calls.empty() || state().windowsUp > 0; });
+        }
+        runWaitingCalls(nullptr);
+        bool idle;
+        {
+            std::lock_guard lock(state().mutex);
+            idle = state().calls.empty() && state().windowsUp > 0;
+        }
+        if (idle) g_main_context_iteration(nullptr, TRUE);
+    }
+}
+
+void startGtkThread() {
+    std::unique_lock lock(state().mutex);
+    if (state().start == Start::NotTried) {
+        state().start = Start::Starting;
+        std::thread thread(runGtkThread);
+        state().thread = thread.get_id();
+        thread.detach();
+    }
+    state().changed.wait(lock, [] { return state().start != Start::Starting; });
+    if (state().start == Start::Failed) throw Failure(Failure::Kind::NoDisplay, "GTK cannot open a display");
+}
 
 }  // namespace
 
-void enterUiThread() {
-    std::lock_guard lock(g_mutex);
-    if (g_start == Start::NotTried) {
-        g_uiThread = std::this_thread::get_id();
-        g_start = gtk_init_check() ? Start::Started : Start::Failed;
-    }
-    if (std::this_thread::get_id() != g_uiThread)
-        throw Failure(Failure::Kind::OtherThread, "GTK is in use by another thread of this process");
-    if (g_start == Start::Failed) throw Failure(Failure::Kind::NoDisplay, "GTK cannot open a display");
+bool onUiThread() {
+    std::lock_guard lock(state().mutex);
+    return state().start == Start::Started && std::this_thread::get_id() == state().thread;
 }
 
-bool onUiThread() {
-    std::lock_guard lock(g_mutex);
-    return g_start == Start::Started && std::this_thread::get_id() == g_uiThread;
+bool started() {
+    std::lock_guard lock(state().mutex);
+    return state().start == Start::Started;
 }
+
+void runOnGtkThread(const std::function<void()>& work, const CallerWait& caller) {
+    if (onUiThread()) {
+        work();
+        return;
+    }
+    startGtkThread();
+    const auto call = std::make_shared<Call>();
+    call->work = work;
+    call->wake = caller.wake;
+    {
+        std::lock_guard lock(state().mutex);
+        state().calls.push_back(call);
+    }
+    state().changed.notify_all();
+    g_idle_add(runWaitingCalls, nullptr);
+    caller.wait([&] { return call->done.load(); });
+    if (call->error) std::rethrow_exception(call->error);
+}
+
+void windowUp(bool up) {
+    {
+        std::lock_guard lock(state().mutex);
+        state().windowsUp += up ? 1 : -1;
+    }
+    state().changed.notify_all();
+}
+
+void iterateUntil(const std::function<bool()>& done) {
+    while (!done()) g_main_context_iteration(nullptr, TRUE);
+}
+
+void wakeGtkThread() { g_main_context_wakeup(nullptr); }
 
 ModalRun::ModalRun() : m_loop(g_main_loop_new(nullptr, FALSE)) {}
 

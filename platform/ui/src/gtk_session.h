@@ -1,4 +1,4 @@
-// The modal run of a GTK window, shared by the GTK windows.
+// The modal run of a GTK window on the layer's GTK thread.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -7,10 +7,7 @@
 
 namespace platform::ui::gtk {
 
-// True when GTK has started and the calling thread is its UI thread.
-bool onUiThread();
-
-// Shows a window and runs a nested main loop on the calling thread until
+// Shows a window and runs a nested main loop on the GTK thread until
 // finish(); then the window is destroyed and gone from the screen.
 class ModalRun {
 public:

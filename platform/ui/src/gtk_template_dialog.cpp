@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gtk_dialog_parts.h"
+#include "gtk_progress_bar.h"
 #include "gtk_text_view.h"
 #include "gtk_tree_view.h"
 #include "gtk_windows.h"
@@ -104,6 +105,7 @@ void refresh(Run& run) {
             s.items = c.treeItems.size();
             break;
         case ControlKind::TextView: showText(s.inner, c.control.text, c.zoom); break;
+        case ControlKind::ProgressBar: showProgress(s.inner, c.progress); break;
         }
     }
     if (state.topmost && !run.topmost) gtk_window_present(run.window);
@@ -223,6 +225,10 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     case ControlKind::TextView: {
         GtkWidget* view = newTextView();
         return {scrolled(view), view};
+    }
+    case ControlKind::ProgressBar: {
+        GtkWidget* bar = newProgressBar();
+        return {bar, bar};
     }
     }
     return {};

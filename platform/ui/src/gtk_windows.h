@@ -17,7 +17,7 @@ namespace platform::ui::gtk {
 
 class Failure : public std::runtime_error {
 public:
-    enum class Kind { NoDisplay, OtherThread, LaunchFailed };
+    enum class Kind { NoDisplay, LaunchFailed };
     Failure(Kind kind, const std::string& what) : std::runtime_error(what), m_kind(kind) {}
     Kind kind() const noexcept { return m_kind; }
 
@@ -25,17 +25,38 @@ private:
     Kind m_kind;
 };
 
-// Starts GTK on the first call and makes the calling thread the UI thread
-// of the process, GTK not being thread-safe. Throws Failure (NoDisplay,
-// OtherThread).
-void enterUiThread();
+// The layer's GTK thread makes every GTK call of the process: the
+// functions below run on it.
+// True when the calling thread is the layer's GTK thread.
+bool onUiThread();
+// Whether the GTK thread has started GTK.
+bool started();
 
-// Shows the cursor over every GTK window of the process at once. Does
-// nothing before GTK has started or on another thread than the UI thread,
-// where no window of the layer can be.
+// How a caller of another thread waits for the GTK thread: wait returns
+// once done() holds, testing it again whenever wake is called.
+struct CallerWait {
+    std::function<void(const std::function<bool()>& done)> wait;
+    std::function<void()> wake;
+};
+
+// Runs work on the GTK thread (started, with GTK, by the first call) and
+// returns when it is done, throwing what it threw; on the GTK thread it
+// runs at once. Throws Failure (NoDisplay) when GTK cannot start.
+void runOnGtkThread(const std::function<void()>& work, const CallerWait& caller);
+
+// On the GTK thread: a window that stays up after the call that made it
+// (true) keeps the main loop turning until it goes (false).
+void windowUp(bool up);
+
+// On the GTK thread: runs its main loop until done() holds, testing it
+// again after wakeGtkThread().
+void iterateUntil(const std::function<bool()>& done);
+void wakeGtkThread();
+
+// Shows the cursor over every GTK window of the process at once.
 void showCursorOnWindows(Cursor cursor);
 
-// Each window is modal, run by a nested main loop on the UI thread.
+// Each window is modal, run by a nested main loop on the GTK thread.
 // Returns the ID of the button pressed, or kBoxClosed; labels[i] (with "_"
 // before the access key) names request.buttons[i].
 int showMessageBox(const MessageBoxRequest& request, const std::vector<std::string>& labels);
@@ -67,14 +88,15 @@ void showCertificateManager(const CertificateManagerRequest& request);
 // A template dialog until it has ended. What its procedure throws ends the
 // window and is thrown again.
 void showTemplateDialog(DialogSession& session);
-// A modeless dialog shown as it is, taking no input, until hidden.
+// A modeless dialog shown as it is, taking no input, until hidden;
+// updateModelessDialog shows its state as it is now.
 void showModelessDialog(const DialogSession& session);
+void updateModelessDialog(const DialogSession& session);
 void hideModelessDialog(const DialogSession& session);
 // The print dialog, then the job: the copies printed, or nothing when the
 // user cancelled. Throws std::runtime_error when the job fails.
 std::optional<int> printText(const PrintRequest& request);
-// The display's warning sound; none before GTK has started or on another
-// thread than the UI thread.
+// The display's warning sound.
 void beep();
 
 }  // namespace platform::ui::gtk

@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "gtk_windows.h"
 #include "html_view_backends.h"
-#include "platform/win_error.h"
 #include "platform/ui.h"
 #include "script_answers.h"
 
@@ -68,11 +66,7 @@ std::size_t HtmlView::playScriptedActions() {
 
 std::unique_ptr<HtmlView> makeHtmlView(HtmlViewOptions options) {
     if (std::string_view(backend().name()) != "gtk") return script::makeHtmlView(std::move(options));
-    try {
-        return gtk::makeHtmlView(std::move(options));
-    } catch (const gtk::Failure& e) {
-        throw WinError(e.kind() == gtk::Failure::Kind::NoDisplay ? ERROR_NOT_READY : ERROR_NOT_SUPPORTED, e.what());
-    }
+    return gtk::makeViewOnGtkThread(std::move(options));
 }
 
 }  // namespace platform::ui

@@ -11,6 +11,9 @@ std::unique_ptr<HtmlView> makeHtmlView(HtmlViewOptions options);
 }
 
 namespace platform::ui::gtk {
-// Throws platform::WinError when GTK cannot start on this thread.
+// On the GTK thread.
 std::unique_ptr<HtmlView> makeHtmlView(HtmlViewOptions options);
+// For the calling thread, the view made on the GTK thread. Throws
+// platform::WinError when GTK cannot start (ERROR_NOT_READY).
+std::unique_ptr<HtmlView> makeViewOnGtkThread(HtmlViewOptions options);
 }

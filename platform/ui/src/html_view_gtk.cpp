@@ -108,6 +108,7 @@ public:
                          this);
         g_signal_connect(m_window, "close-request", G_CALLBACK(onCloseRequest), this);
         gtk_window_present(m_window);
+        windowUp(true);
     }
 
     ~GtkHtmlView() override {
@@ -116,6 +117,7 @@ public:
         g_signal_handlers_disconnect_by_data(m_view, this);
         g_signal_handlers_disconnect_by_data(m_window, this);
         gtk_window_destroy(m_window);
+        windowUp(false);
     }
 
     GtkHtmlView(const GtkHtmlView&) = delete;
@@ -517,7 +519,6 @@ private:
 }  // namespace
 
 std::unique_ptr<HtmlView> makeHtmlView(HtmlViewOptions options) {
-    enterUiThread();
     return std::make_unique<GtkHtmlView>(std::move(options));
 }
 

@@ -1,27 +1,39 @@
-// CreateDialogParamA/W and DestroyWindow: dialogs that stay up while their
-// caller works on, kept here until destroyed.
+// The windows that stay up while their thread works on until
+// DestroyWindow: modeless dialogs (CreateDialogParamA/W) and plain
+// "STATIC" windows (CreateWindowExW).
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include "dialog_window.h"
 #include "platform/boundary.h"
+#include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
 #include "win32/dialogs.h"
+#include "win32/messages.h"
+#include "win32/process.h"
 
 namespace platform::ui {
 
 namespace {
 
-struct Modeless {
+struct Kept {
     std::mutex mutex;
-    std::map<HWND, std::unique_ptr<DialogWindow>> dialogs;
+    std::map<HWND, std::unique_ptr<DialogWindow>> windows;
 };
 
-Modeless& modeless() {
-    static Modeless m;
-    return m;
+Kept& kept() {
+    static Kept k;
+    return k;
+}
+
+HWND keep(std::unique_ptr<DialogWindow> window) {
+    const HWND handle = window->handle();
+    auto& k = kept();
+    std::lock_guard lock(k.mutex);
+    k.windows.emplace(handle, std::move(window));
+    return handle;
 }
 
 HWND create(HINSTANCE module, ULONG_PTR name, HWND owner, DLGPROC procedure, LPARAM init, bool wide) {
@@ -30,29 +42,42 @@ HWND create(HINSTANCE module, ULONG_PTR name, HWND owner, DLGPROC procedure, LPA
     try {
         window->initialise(init);
         backend().showModeless(*window);
+        window->setShownModeless(true);
     } catch (...) {
         window->destroy();
         throw;
     }
-    const HWND handle = window->handle();
-    auto& m = modeless();
-    std::lock_guard lock(m.mutex);
-    m.dialogs.emplace(handle, std::move(window));
-    return handle;
+    return keep(std::move(window));
+}
+
+// A plain window leaves every message to the default handling.
+INT_PTR plainProcedure(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+HWND createPlain(LPCWSTR className, LPCWSTR title, DWORD style) {
+    if (!className || text::toUpper(className) != u"STATIC")
+        throw WinError(ERROR_CANNOT_FIND_WND_CLASS, "only the class STATIC is known");
+    auto dialog = std::make_shared<DialogTemplate>();
+    dialog->title = title ? text::toUtf8(title) : std::string();
+    auto window = std::make_unique<DialogWindow>(dialog, nullptr, plainProcedure, true);
+    window->setPlain();
+    window->mutableState().visible = (style & WS_VISIBLE) != 0;
+    return keep(std::move(window));
 }
 
 void destroy(HWND handle) {
     std::unique_ptr<DialogWindow> window;
     {
-        auto& m = modeless();
-        std::lock_guard lock(m.mutex);
-        const auto found = m.dialogs.find(handle);
-        if (found == m.dialogs.end()) throw WinError(ERROR_INVALID_WINDOW_HANDLE, "not a modeless dialog");
+        auto& k = kept();
+        std::lock_guard lock(k.mutex);
+        const auto found = k.windows.find(handle);
+        if (found == k.windows.end()) throw WinError(ERROR_INVALID_WINDOW_HANDLE, "not a modeless dialog or window");
+        if (found->second->thread() != GetCurrentThreadId())
+            throw WinError(ERROR_ACCESS_DENIED, "a window of another thread");
         window = std::move(found->second);
-        m.dialogs.erase(found);
+        k.windows.erase(found);
     }
     try {
-        backend().hideModeless(*window);
+        if (window->shownModeless()) backend().hideModeless(*window);
     } catch (...) {
         window->destroy();
         throw;
@@ -78,6 +103,11 @@ HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndPa
         return platform::ui::create(hInstance, reinterpret_cast<ULONG_PTR>(lpTemplateName), hWndParent,
                                     lpDialogFunc, dwInitParam, true);
     });
+}
+
+HWND CreateWindowExW(DWORD, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int, int, int, int, HWND,
+                     HMENU, HINSTANCE, LPVOID) noexcept {
+    return platform::winValue(HWND{}, [&] { return platform::ui::createPlain(lpClassName, lpWindowName, dwStyle); });
 }
 
 BOOL DestroyWindow(HWND hWnd) noexcept {

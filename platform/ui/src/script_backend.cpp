@@ -7,6 +7,7 @@
 #include "script_certificate_dialogs.h"
 #include "script_dialog.h"
 #include "script_file_save.h"
+#include "thread_queues.h"
 #include "win32/ui.h"
 
 namespace platform::ui::script {
@@ -17,7 +18,10 @@ class ScriptBackend final : public Backend {
 public:
     const char* name() const noexcept override { return "script"; }
 
+    // A box is up while the answer is found: the caller's posted messages
+    // are handled first, as the box's loop would.
     int messageBox(const MessageBoxRequest& request) override {
+        queues::dispatchPending([] { return false; });
         const auto& buttons = request.buttons;
         return ask(kMessageBox, std::string(kMessageBox) + ": " + request.caption + ": " + request.text,
                    [&](int reply) { return std::find(buttons.begin(), buttons.end(), reply) != buttons.end(); });
@@ -50,6 +54,7 @@ public:
     }
 
     std::optional<std::string> askPin(const PinRequest& request) override {
+        queues::dispatchPending([] { return false; });
         return script::askPin(std::string(kPin) + ": " + request.provider + ": " + request.reader);
     }
 
@@ -92,6 +97,7 @@ public:
 
     void runDialog(DialogSession& session) override { script::runDialog(session); }
     void showModeless(DialogSession& session) override { script::showModeless(session); }
+    void updateModeless(DialogSession& session) override { script::updateModeless(session); }
     void hideModeless(DialogSession& session) override { script::hideModeless(session); }
 
     // Nothing is printed: the job is recorded with its copies. A question

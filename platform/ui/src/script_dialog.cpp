@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -62,6 +64,7 @@ const char* kindName(ControlKind kind) {
     case ControlKind::RichEdit: return "richedit";
     case ControlKind::TreeView: return "tree";
     case ControlKind::TextView: return "textview";
+    case ControlKind::ProgressBar: return "progress";
     }
     return "control";
 }
@@ -99,6 +102,8 @@ std::string describe(const DialogState& state) {
         }
         if (c.control.kind == ControlKind::TreeView) describeTree(line, c.treeItems);
         if (c.control.kind == ControlKind::TextView) line += " zoom " + std::to_string(c.zoom);
+        if (c.control.kind == ControlKind::ProgressBar)
+            line += c.progress.marquee ? std::string(" marquee") : " pos " + std::to_string(c.progress.position);
         if (c.checked) line += " checked";
         if (!c.enabled) line += " disabled";
         if (!c.visible) line += " hidden";
@@ -156,10 +161,42 @@ void runDialog(DialogSession& session) {
     }
 }
 
-void showModeless(const DialogSession& session) { record(describe(session.state())); }
+namespace {
+
+// What the transcript last said of each shown modeless dialog.
+struct Recorded {
+    bool visible;
+    bool topmost;
+};
+std::mutex g_recordedLock;
+std::map<const DialogSession*, Recorded> g_recorded;
+
+std::string nameOf(const DialogSession& session) {
+    return std::string(kDialog) + " " + std::to_string(session.state().templateId);
+}
+
+}  // namespace
+
+void showModeless(const DialogSession& session) {
+    record(describe(session.state()));
+    std::lock_guard lock(g_recordedLock);
+    g_recorded[&session] = {session.state().visible, session.state().topmost};
+}
+
+// Showing, hiding and bringing to the top are recorded; texts are not.
+void updateModeless(const DialogSession& session) {
+    std::lock_guard lock(g_recordedLock);
+    auto& before = g_recorded[&session];
+    const auto& state = session.state();
+    if (state.topmost != before.topmost) record(nameOf(session) + (state.topmost ? " topmost" : " not topmost"));
+    if (state.visible != before.visible) record(nameOf(session) + (state.visible ? " shown" : " hidden"));
+    before = {state.visible, state.topmost};
+}
 
 void hideModeless(const DialogSession& session) {
-    record(std::string(kDialog) + " " + std::to_string(session.state().templateId) + " destroyed");
+    record(nameOf(session) + " destroyed");
+    std::lock_guard lock(g_recordedLock);
+    g_recorded.erase(&session);
 }
 
 }  // namespace platform::ui::script

@@ -59,6 +59,8 @@ void Backend::showModeless(DialogSession&) {
 
 void Backend::hideModeless(DialogSession&) {}
 
+void Backend::updateModeless(DialogSession&) {}
+
 std::optional<int> Backend::printText(const PrintRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot print");
 }

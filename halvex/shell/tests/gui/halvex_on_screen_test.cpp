@@ -5,6 +5,8 @@
 // Enter; the toolbar shows its images and the lock panes follow Caps Lock. Screenshots go to the artifacts folder.
 #include <chrono>
 #include <future>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +15,7 @@
 #include "halvex/log.h"
 #include "halvex_app.h"
 #include "frame_layout.h"
+#include "busy_window.h"
 #include "main_frame.h"
 #include "../shell_fixture.h"
 #include "testkit/pki.h"
@@ -20,6 +23,9 @@
 #include "testkit/wizard_certificates.h"
 #include "testkit/xvfb.h"
 #include "win32/com.h"
+#include "win32/datetime.h"
+#include "win32/messages.h"
+#include "win32/modules.h"
 
 // After the layer's headers: GLib defines TRUE and FALSE as macros.
 #include <glib.h>
@@ -56,11 +62,14 @@ protected:
         ShellTest::TearDown();
     }
 
-    // Lets the window handle what came and draw what it shows.
+    // Lets the window handle what came (its events reach this thread's
+    // queue) and draw what it shows.
     static void pump(int milliseconds = 800) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        MSG message;
         while (std::chrono::steady_clock::now() < until) {
-            if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            g_usleep(10000);
         }
     }
     static void screenshot(const std::string& name) {
@@ -195,6 +204,31 @@ TEST_F(HalvexOnScreen, TheCertificatePageListsTheCertificatesAndLeadsToTheDataPa
     EXPECT_EQ(0u, view.Html().innerHtml("RA_KEYLENHASH_QC").value_or("").rfind("2048b, ", 0));
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_TEMPLATE_HTML").value_or("").find("Jan"));
     screenshot("halvex-data");
+}
+
+// While the program's thread is held (as in key generation) and takes no
+// messages, the busy window's bar goes on moving: two screenshots apart
+// differ.
+TEST_F(HalvexOnScreen, TheBusyBarMovesWhileTheProgramsThreadIsHeld) {
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    halvex::DeclareBusyDialogTemplate(program);
+    const HWND window = CreateWindowExW(0, u"STATIC", u"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(window);
+    halvex::BusyWindow busy;
+    ASSERT_TRUE(busy.Start(program, window));
+    busy.ShowBusy(33073);
+    Sleep(800);
+    const auto first = s_xvfb->screenshot("halvex-busy-1");
+    Sleep(700);
+    const auto second = s_xvfb->screenshot("halvex-busy-2");
+    const auto bytes = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_NE(bytes(first), bytes(second)) << "the bar stood still";
+    busy.HideBusy();
+    EXPECT_TRUE(busy.Close());
+    DestroyWindow(window);
 }
 
 }  // namespace

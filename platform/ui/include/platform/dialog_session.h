@@ -13,6 +13,17 @@
 
 namespace platform::ui {
 
+// A progress bar's range, position and step; marquee: its block runs
+// (only in the marquee style), moved every marqueeIntervalMs.
+struct ProgressState {
+    int low = 0;
+    int high = 100;
+    int position = 0;
+    int step = 10;
+    bool marquee = false;
+    int marqueeIntervalMs = 30;
+};
+
 struct ControlState {
     ControlTemplate control;  // its template; text is the current text
     bool enabled = true;
@@ -22,6 +33,7 @@ struct ControlState {
     int selection = -1;
     std::vector<TreeItem> treeItems;  // tree-view items
     int zoom = 100;                   // a text view's font scale, percent
+    ProgressState progress;           // a progress bar's
     // The text colour (0x00BBGGRR) the procedure chose for a static, a
     // group box or a check box; none: the system's.
     std::optional<std::uint32_t> color;
@@ -35,6 +47,7 @@ struct DialogState {
     int width = 0;
     int height = 0;
     bool topmost = false;
+    bool visible = true;  // a modeless dialog's ShowWindow
     std::vector<ControlState> controls;
 };
 

@@ -22,6 +22,7 @@ enum class ControlKind {
     RichEdit,  // needs the rich-edit library loaded ("RICHED32.DLL")
     TreeView,
     TextView,  // read-only plain text with zoom and printing (win32/text_view.h)
+    ProgressBar,  // "msctls_progress32" (win32/commctrl.h)
 };
 
 // Style bits the layer honours beside the kind (win32/dialogs.h names
@@ -32,6 +33,8 @@ inline constexpr std::uint32_t kStyleMultiLine = 0x0004;
 inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
 inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
 inline constexpr std::uint32_t kStyleNotify = 0x0100;
+// A progress bar that runs a block to and fro instead of showing a position.
+inline constexpr std::uint32_t kStyleMarquee = 0x0008;
 
 struct ControlTemplate {
     int id = 0;
@@ -59,6 +62,9 @@ struct DialogTemplate {
     int pointSize = 8;
     std::string title;
     std::vector<ControlTemplate> controls;
+    // A modeless dialog is shown at once (WS_VISIBLE), else only by
+    // ShowWindow.
+    bool visible = true;
 };
 
 // Pixels of a dialog unit for the template fonts: a quarter of the average

@@ -268,6 +268,10 @@ public:
     // askPin.
     virtual void showModeless(DialogSession& session);
     virtual void hideModeless(DialogSession& session);
+    // A shown modeless dialog changed (its texts, visibility, place in
+    // front, progress bars); the backend's window follows. Nothing by
+    // default.
+    virtual void updateModeless(DialogSession& session);
     // The print dialog, then the job: the copies printed, or nothing when
     // the user cancelled. Throws as askPin.
     virtual std::optional<int> printText(const PrintRequest& request);

@@ -1,6 +1,7 @@
-// The tree-view control of template dialogs: items inserted last under a
-// parent (TVM_INSERTITEM) and expanded (TVM_EXPAND), sent with
-// SendMessage or SendDlgItemMessage to a control of kind TreeView.
+// The common controls of template dialogs: the tree view, its items
+// inserted last under a parent (TVM_INSERTITEM) and expanded (TVM_EXPAND),
+// and the progress bar, sent their messages with SendMessage or
+// SendDlgItemMessage.
 #pragma once
 
 #include "win32/dialogs.h"
@@ -62,3 +63,17 @@ inline constexpr UINT TVM_EXPAND = TV_FIRST + 2;
 inline constexpr WPARAM TVE_COLLAPSE = 0x0001;
 inline constexpr WPARAM TVE_EXPAND = 0x0002;
 inline constexpr WPARAM TVE_TOGGLE = 0x0003;
+
+// The progress bar ("msctls_progress32", ControlKind::ProgressBar): a
+// position within a range, 0 to 100 at first, moved by a step (10 at
+// first); STEPIT past the top starts again at the bottom. In the marquee
+// style (PBS_MARQUEE in the template) PBM_SETMARQUEE runs a block to and
+// fro instead, moved every lParam milliseconds (0: 30).
+inline constexpr DWORD PBS_MARQUEE = platform::ui::kStyleMarquee;
+inline constexpr UINT PBM_SETRANGE = WM_USER + 1;  // lParam: low word the bottom, high word the top
+inline constexpr UINT PBM_SETPOS = WM_USER + 2;    // returns the position before
+inline constexpr UINT PBM_DELTAPOS = WM_USER + 3;
+inline constexpr UINT PBM_SETSTEP = WM_USER + 4;  // returns the step before
+inline constexpr UINT PBM_STEPIT = WM_USER + 5;   // returns the position before
+inline constexpr UINT PBM_GETPOS = WM_USER + 8;
+inline constexpr UINT PBM_SETMARQUEE = WM_USER + 10;  // wParam: run or stop

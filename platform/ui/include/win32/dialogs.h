@@ -153,9 +153,13 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept;
 
 inline constexpr int DWLP_MSGRESULT = 0;
-// Only DWLP_MSGRESULT of a dialog; returns the value before.
+inline constexpr int DWLP_USER = 16;
+// Only DWLP_MSGRESULT and DWLP_USER (the procedure's own value, 0 at
+// first) of a dialog; Set returns the value before.
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept;
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) noexcept;
+LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) noexcept;
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) noexcept;
 
 inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
 inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-2));
@@ -163,6 +167,7 @@ inline constexpr UINT SWP_NOSIZE = 0x0001;
 inline constexpr UINT SWP_NOMOVE = 0x0002;
 inline constexpr UINT SWP_NOZORDER = 0x0004;
 inline constexpr UINT SWP_NOACTIVATE = 0x0010;
+inline constexpr UINT SWP_NOOWNERZORDER = 0x0200;
 // A dialog's position (its size stays) and, with HWND_TOPMOST or
 // HWND_NOTOPMOST, whether it stays in front (raised either way).
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) noexcept;
