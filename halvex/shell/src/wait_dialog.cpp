@@ -3,6 +3,7 @@
 #include "busy_dialog_template.h"
 #include "halvex/resource_strings.h"
 #include "win32/dialogs.h"
+#include "win32/messages.h"
 #include "win32/modules.h"
 #include "win32/resources.h"
 
