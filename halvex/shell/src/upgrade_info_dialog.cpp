@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/messages.h"
+#include "win32/process.h"
 
 namespace halvex {
 namespace {
@@ -31,6 +32,12 @@ constexpr std::string_view kCloseCommand = "URL_CLOSE";
 // Shows the page with the notes until its button or the window closes it.
 void RunUpgradeInfoDialog(const std::u16string& fileVersion, const std::vector<VersionNote>& notes) {
     bool closed = false;
+    // The view's events are handled inside GetMessage, which goes on
+    // waiting; a message of no meaning lets the loop see the close.
+    const auto close = [&closed] {
+        closed = true;
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    };
     platform::ui::HtmlView* shown = nullptr;
     platform::ui::HtmlViewOptions options;
     options.title = "Halvex";
@@ -38,7 +45,7 @@ void RunUpgradeInfoDialog(const std::u16string& fileVersion, const std::vector<V
     options.height = platform::ui::pixelsY(kDialogHeight);
     options.events.beforeNavigate = [&](const std::string& url) {
         if (!url.ends_with(kCloseCommand)) return false;
-        closed = true;
+        close();
         return true;
     };
     options.events.documentComplete = [&](const std::string&) {
@@ -46,7 +53,7 @@ void RunUpgradeInfoDialog(const std::u16string& fileVersion, const std::vector<V
         shown->setInnerHtml("APP_VERSION_ID", toUtf8(pages::EscapeHtml(fileVersion)));
         shown->setInnerHtml("CHANGE_ENTRY", toUtf8(ChangeEntriesHtml(notes)));
     };
-    options.events.closeRequested = [&] { closed = true; };
+    options.events.closeRequested = close;
     const std::unique_ptr<platform::ui::HtmlView> view = platform::ui::makeHtmlView(std::move(options));
     shown = view.get();
     view->navigate(platform::ui::resourceUrl(toUtf8(GetModulePath()), kPageName));

@@ -86,6 +86,11 @@ TEST_F(Busy, ReadyBeforeTheFirstTextShownOnceAndHiddenWhileAnotherWindowIsInFron
     SetForegroundWindow(m_program);
     EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(window); })) << "back within a tick";
     EXPECT_EQ(m_program, GetForegroundWindow()) << "shown without taking the front";
+    // The tick that showed it asks this thread to repaint the program's
+    // window; that request is taken before the close waits.
+    Sleep(100);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 
     busy.HideBusy();
     EXPECT_FALSE(IsWindowVisible(window));

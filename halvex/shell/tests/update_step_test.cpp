@@ -168,11 +168,12 @@ TEST_F(UpdateStep, ANewerVersionIsAskedAboutAfterTheWaitDialogAndNoStillLeadsToT
     script::queue("Page", "click:ButtonOK");
     ASSERT_TRUE(runStep());
     const auto transcript = script::transcript();
-    ASSERT_GE(transcript.size(), 3u) << testing::PrintToString(transcript);
+    ASSERT_GE(transcript.size(), 4u) << testing::PrintToString(transcript);
     EXPECT_NE(std::string::npos, transcript[0].find("Probíhá ověřování dostupnosti nové verze aplikace..."))
         << transcript[0];
-    EXPECT_EQ("Dialog 101 destroyed", transcript[1]);
-    EXPECT_NE(std::string::npos, transcript[2].find("MessageBox")) << transcript[2];
+    EXPECT_EQ("Dialog 101 shown", transcript[1]);
+    EXPECT_EQ("Dialog 101 destroyed", transcript[2]);
+    EXPECT_NE(std::string::npos, transcript[3].find("MessageBox")) << transcript[3];
     EXPECT_EQ(u"1.4.4.4", appVersion());
 }
 

@@ -101,9 +101,12 @@ public:
     bool perform(const PageAction& action, std::string* why) override {
         return callFor([&] { return m_view->perform(action, why); });
     }
+    // The panes are the GTK view's: it also writes the lock panes itself.
     void setStatusText(std::size_t pane, const std::string& text) override {
-        HtmlView::setStatusText(pane, text);
         call([&] { m_view->setStatusText(pane, text); });
+    }
+    std::string statusText(std::size_t pane) const override {
+        return callFor([&] { return m_view->statusText(pane); });
     }
     void setCommandEnabled(int command, bool enabled) override {
         HtmlView::setCommandEnabled(command, enabled);

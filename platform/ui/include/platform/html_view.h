@@ -180,7 +180,7 @@ public:
     // The text of a status pane (out of range: ignored) and whether a
     // toolbar command can be used; the script backend only keeps them.
     virtual void setStatusText(std::size_t pane, const std::string& text);
-    std::string statusText(std::size_t pane) const;
+    virtual std::string statusText(std::size_t pane) const;
     virtual void setCommandEnabled(int command, bool enabled);
     bool commandEnabled(int command) const;
     // The lock keys' state: each lock pane shows its text while its key is
