@@ -1,6 +1,7 @@
 // The program in-process ready for the wizard's last steps: the signer's
 // policy, trusted list and CRLs, the user's qualified and commercial
-// certificates with their keys in the software provider, the enrolment
+// certificates with their keys in the software provider (the qualified one
+// on a SoftHSM2 token when the test asks for it), the enrolment
 // library's and the signer's answers from script files, and testkit's
 // renewal server under the test environment's host name.
 #pragma once
@@ -45,11 +46,11 @@ inline testkit::HttpReply CrlReply(const pki::Crl& crl) {
     return testkit::HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
 }
 
-// A certificate whose key lies in a container of the software provider,
-// in the user's "MY" store; the same certificate built again for the peers.
+// A certificate whose key lies in a container of the software provider or
+// on a token, in the user's "MY" store.
 struct HeldCertificate {
     std::unique_ptr<testkit::TestCsp> csp;
-    std::optional<pki::Credential> credential;
+    std::optional<pki::Certificate> certificate;
 };
 
 class RequestSending : public ShellTest {
@@ -68,7 +69,7 @@ protected:
                              .policies({{std::string(pki::kQualifiedPolicy)}})
                              .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}})
                              .crlDistributionPoints({crls.url("/qualified-ca.crl")}),
-                         "Jan Novák", u"qualified");
+                         "Jan Novák", u"qualified", qualifiedKind);
         commercial = Hold(pki::CertificateBuilder()
                               .subject({{"C", "CZ"}, {"CN", "Jan Novák (obchodní)"}})
                               .issuedBy(made.standardCa)
@@ -83,7 +84,7 @@ protected:
         frame = std::make_unique<halvex::MainFrame>(u"Halvex");
         ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(script::transcript());
 
-        server = std::make_unique<testkit::RenewalServer>(made, qualified.credential->certificate, kHost);
+        server = std::make_unique<testkit::RenewalServer>(made, *qualified.certificate, kHost);
         server->mapHost();
         halvex::TAppData::Instance().SetServerUrl(fromUtf8(server->url()));
     }
@@ -125,16 +126,17 @@ protected:
         list::writeContainer(folder / "TrustedList.kyd", list::signCms(text, made.commercial), from);
     }
 
-    HeldCertificate Hold(pki::CertificateBuilder builder, const std::string& keyName, const std::u16string& container) {
+    HeldCertificate Hold(pki::CertificateBuilder builder, const std::string& keyName, const std::u16string& container,
+                         testkit::CspKind kind = testkit::CspKind::Software) {
         builder.serial({0x4A, static_cast<std::uint8_t>(container.size()), 0x17});
         HeldCertificate held;
-        held.csp = std::make_unique<testkit::TestCsp>(testkit::CspKind::Software, root, container);
+        held.csp = std::make_unique<testkit::TestCsp>(kind, root, container);
         PCCERT_CONTEXT context = held.csp->certificateWithKey(builder, keyName);
         EXPECT_NE(nullptr, context);
+        if (!context) return held;
         testkit::addToUserStore(u"MY", context);
-        held.credential = builder.key(pki::Key::rsa(2048, keyName)).build();
-        EXPECT_EQ(held.credential->certificate.der(),
-                  testkit::Bytes(context->pbCertEncoded, context->pbCertEncoded + context->cbCertEncoded));
+        held.certificate = pki::Certificate::fromDer(
+            testkit::Bytes(context->pbCertEncoded, context->pbCertEncoded + context->cbCertEncoded));
         CertFreeCertificateContext(context);
         return held;
     }
@@ -146,7 +148,8 @@ protected:
     void StartScriptedComponents() {
         platform::ui::backend();
         std::string confirmations;
-        for (int n = 0; n < 3; ++n) confirmations += "Dialog check:246 Dialog 206:\nDialog press:6 Dialog 206:\n";
+        for (int n = 0; n < 3; ++n)
+            confirmations += "Dialog check:246 Dialog 206:\nDialog press:6 Dialog 206:\n" + signerPins;
         const fs::path signerAnswers = root.write("signer-answers.txt", confirmations);
         const fs::path enrolmentAnswers = root.write("enrolment-answers.txt", "MessageBox IDOK\n" + pentakAnswers);
         setenv("PLATFORM_UI", ("script:" + enrolmentAnswers.string()).c_str(), 1);
@@ -163,12 +166,12 @@ protected:
         halvex::TCertRequest& first = frame->Request(0);
         first.kind = kind;
         first.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák"));
-        first.certificate.pem = fromUtf8(qualified.credential->certificate.pem());
+        first.certificate.pem = fromUtf8(qualified.certificate->pem());
         if (kind & halvex::kKindParvelPair) {
             halvex::TCertRequest& second = frame->Request(1);
             second.kind = halvex::kKindParvelPair;
             second.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák (obchodní)"));
-            second.certificate.pem = fromUtf8(commercial.credential->certificate.pem());
+            second.certificate.pem = fromUtf8(commercial.certificate->pem());
         }
         if (authentication) {
             halvex::TCertRequest& third = frame->Request(2);
@@ -217,6 +220,8 @@ protected:
     }
 
     std::string pentakAnswers = "Confirmation IDYES\nConfirmation IDYES\n";
+    std::string signerPins;  // the signer's answer to a card provider's PIN prompt after each confirmation
+    testkit::CspKind qualifiedKind = testkit::CspKind::Software;
     testkit::HttpServer crls;
     pki::Hierarchy made = pki::Hierarchy::make({.crlBaseUrl = crls.url("")});
     HeldCertificate qualified;

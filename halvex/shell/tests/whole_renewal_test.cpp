@@ -6,15 +6,28 @@
 #include <regex>
 
 #include "sending_fixture.h"
+#include "testkit/softhsm.h"
 #include "win32/ui.h"
 
 namespace {
 
 using namespace sending_fixture;
 
-class WholeRenewal : public RequestSending {
+// The qualified certificate's key in the software provider, or on a
+// SoftHSM2 token as the card provider "Zintra CSP", whose vendor module is
+// the token's.
+class WholeRenewal : public RequestSending, public testing::WithParamInterface<testkit::CspKind> {
 protected:
     void SetUp() override {
+        qualifiedKind = GetParam();
+        if (qualifiedKind == testkit::CspKind::SoftHsmToken) {
+            TESTKIT_REQUIRE_SOFTHSM();
+            const fs::path system = root.path() / "Windows" / "System32";
+            fs::create_directories(system);
+            fs::create_symlink(testkit::SoftHsmToken::module(), system / "zintrap11.so");
+            pentakAnswers = "Pin 1234\n" + pentakAnswers;
+            signerPins = "Pin 1234\n";
+        }
         RequestSending::SetUp();
         // The qualified certificate carries the production policy; the
         // server stays the one the fixture started.
@@ -44,7 +57,7 @@ protected:
     }
 };
 
-TEST_F(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
+TEST_P(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
     Do({"click:HOME_RENEW"});
     ASSERT_EQ("selcert_renew.htm", frame->View().PageName());
     const auto entries = Entries();
@@ -58,6 +71,7 @@ TEST_F(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
     ASSERT_EQ("data_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
     Do({"set:RA_NAME:Jan", "set:RA_SURNAME:Novák", "click:DATA_NEXT"});
     ASSERT_EQ("summary_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(qualified.csp->provider(), frame->Request(0).provider.name) << "the new key where the old one is";
     EXPECT_NE(std::string::npos, Html("RA_REQUEST_QC").find("-----BEGIN CERTIFICATE REQUEST-----"));
 
     Do({"click:SUMMARY_SEND"});
@@ -68,5 +82,8 @@ TEST_F(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
     ASSERT_EQ("appendix.htm", frame->View().PageName());
     EXPECT_NE(std::string::npos, Html("REQ_NOTE_SEND").find("<b>" + got[0].numbers[0].second + "</b>"));
 }
+
+INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewal,
+                         testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken));
 
 }  // namespace
