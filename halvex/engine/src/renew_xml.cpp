@@ -124,12 +124,21 @@ void WriteHeader(Document& doc) {
     doc.Close(2);
 }
 
+// The request's Base64 lines: the armour lines of a request made by the
+// data check dropped, any other text as it is.
+std::u16string RequestBase64(const std::u16string& text) {
+    constexpr std::u16string_view begin = u"-----BEGIN CERTIFICATE REQUEST-----\n";
+    constexpr std::u16string_view end = u"-----END CERTIFICATE REQUEST-----\n";
+    if (!text.starts_with(begin) || !text.ends_with(end) || text.size() < begin.size() + end.size()) return text;
+    return text.substr(begin.size(), text.size() - begin.size() - end.size());
+}
+
 void WriteKeyAndRequestData(Document& doc, const TCertRequest& request) {
     doc.Open(3, "KeyAndRequestData");
-    // The request text goes in exactly as held, its own line ends included.
+    // The request's Base64 goes in with its own line ends.
     doc.Text(Document::Tabs(4));
     doc.Start("Request");
-    doc.Text(Utf8(request.requestText) + Document::Tabs(4));
+    doc.Text(Utf8(RequestBase64(request.requestText)) + Document::Tabs(4));
     doc.End();
     doc.Text("\n");
     doc.Block(4, "SSCD", "SK");

@@ -65,6 +65,8 @@ void TakeOver(TCertRequest& request, const CertInfo& certificate, DWORD kind) {
     request.SetRequestKind(kind);
     request.provider.name = certificate.providerName;
     request.provider.type = certificate.providerType;
+    // The certificate itself signs the renewal request.
+    request.certificate.pem = certificate.pem;
     request.certificate.subject = AsRequestAttrs(certificate.subjectAttributes);
     NormalizeIdentifierSerials(request.certificate.subject);
     if (certificate.type1) MoveMandantSerial(request.certificate.subject);

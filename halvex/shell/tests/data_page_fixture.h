@@ -1,6 +1,6 @@
-// The program started in-process and standing on the data page, its
-// requests prepared as the certificate step leaves them, and the requests
-// it makes read back by `openssl`.
+// The program started in-process, its requests prepared as the certificate
+// step leaves them, the data page filled from them and typed into as the
+// user does, and the requests it makes read back by `openssl`.
 #pragma once
 
 #include <string>
@@ -36,8 +36,7 @@ protected:
         ShellTest::TearDown();
     }
 
-    // Starts the program (the settings file, when given, first) and opens
-    // the data page.
+    // Starts the program (the settings file, when given, first).
     void start(const std::string& settings = {}) {
         platform::ui::script::onUnanswered([](const std::string& question) {
             ADD_FAILURE() << "unanswered: " << question << "\n"
@@ -50,12 +49,22 @@ protected:
         halvex::TLogFile::GetInstance().Init(true, true);
         frame = std::make_unique<halvex::MainFrame>(u"Halvex");
         ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(platform::ui::script::transcript());
+    }
+
+    // The data page shown, filled from the requests as they are now.
+    void open() {
         frame->View().Go2Res(true, u"data_renew.htm");
         ASSERT_EQ("data_renew.htm", page());
     }
 
+    // A field of the page typed in.
+    void type(const std::string& id, const std::string& value) {
+        ASSERT_TRUE(frame->View().Html().setValue(id, value)) << id;
+    }
+
     // A renewal request of the kind for the applicant, its subject after the
-    // renewal's subject rules, on the provider with a new key.
+    // renewal's subject rules, the usages of a signing certificate, on the
+    // provider with a new key.
     void prepare(std::size_t index, DWORD kind, const std::u16string& commonName,
                  const std::u16string& provider = kSoftwareProvider, DWORD providerType = kSoftwareProviderType) {
         halvex::TCertRequest& request = frame->Request(index);
@@ -69,6 +78,7 @@ protected:
         request.certificate.subject = subject;
         request.certificate.altNames = {{u"2", halvex::kUtf8StringType, kEmail}};
         request.certificate.extKeyUsage = {{u"1.3.6.1.5.5.7.3.4", 0, {}}, {u"1.3.6.1.5.5.7.3.2", 0, {}}};
+        request.keyUsage[0] = request.keyUsage[1] = true;
         request.provider = {provider, providerType, {}};
         request.providerList = {{provider, providerType, {}}};
     }

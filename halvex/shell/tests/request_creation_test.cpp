@@ -48,16 +48,15 @@ TEST_F(DataPageTest, TheRequestOnTheSoftwareProviderCarriesTheSubjectUsagesAndNa
     ASSERT_TRUE(frame->PrepareCSP());
     EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
               frame->View().Html().statusText(halvex::kRequestPane));
-    halvex::TCertRequest& request = frame->Request(0);
-    request.certificate.givenName = u"Jana";
-    request.certificate.surname = u"Nováková";
-    // A check that stops (at the key-usage question) adds no names: they
-    // are in the request once however often the page is checked.
-    for (bool& usage : request.keyUsage) usage = false;
-    queue("MessageBox", "IDNO", "KeyUsage");
+    open();
+    // A check that stops (at a surname not in the common name) adds no
+    // names: they are in the request once however often the page is checked.
+    type("RA_NAME", "Jana");
+    type("RA_SURNAME", "Horváthová");
+    queue("MessageBox", "IDOK", "příjmení");
     check();
     ASSERT_EQ("data_renew.htm", page());
-    request.keyUsage[0] = request.keyUsage[1] = true;
+    type("RA_SURNAME", "Nováková");
     check();
     ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
 
@@ -99,6 +98,7 @@ TEST_F(DataPageTest, PairsWithTheAuthenticationRequestGiveThreeRequestsEachOnIts
         }
         frame->SetAuthenticationToo(true);
         ASSERT_TRUE(frame->PrepareCSP());
+        open();
         check();
         ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
 
@@ -134,6 +134,7 @@ TEST_F(DataPageTest, ARenewalOnTheCertificatesOwnKeyRequestsThatKey) {
     request.firstKeyOption = false;  // the key the certificate has
     request.firstContainer = platform::text::fromUtf8(set.qualified.commonName);
     request.keyUsage[2] = true;  // its key is an exchange key
+    open();
     check();
     ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
 
@@ -146,14 +147,16 @@ TEST_F(DataPageTest, ARenewalOnTheCertificatesOwnKeyRequestsThatKey) {
     EXPECT_THAT(log(), testing::Not(HasSubstr("KeyGenerate")));
 }
 
-// What a check meets, the answers given, and the message it ends with.
+// What a check meets: the requests as the certificate step left them, the
+// fields typed on the page, the answers given, and the message it ends with.
 struct Fault {
     const char* name;
     std::function<void(halvex::MainFrame& frame)> prepare;
+    std::vector<std::pair<std::string, std::string>> typed;  // id and value of each field
     std::vector<std::pair<const char*, const char*>> answers;  // reply and text of each box
     const char* message;                                       // the last box's text
     const char* pageAfter = "data_renew.htm";
-    bool prepareProviders = false;  // the step before the page: the providers offered
+    bool prepareProviders = false;  // the step before the page, which stays on failure: the providers offered
 };
 
 // A certificate that carried the identifier the subject no longer holds.
@@ -167,83 +170,89 @@ void DropIdentifier(halvex::TCertRequest& request, const std::u16string& value, 
 
 TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
     std::unique_ptr<testkit::TestCsp> existing;
+    const auto unchanged = [](auto&) {};
     const std::vector<Fault> faults = {
         {"given name not in the common name",
-         [](auto& frame) {
-             frame.Request(0).certificate.givenName = u"Petra";
-             frame.Request(0).certificate.surname = u"Nováková";
-         },
+         unchanged,
+         {{"RA_NAME", "Petra"}, {"RA_SURNAME", "Nováková"}},
          {{"IDOK", ""}},
          "CN obnovovaného certifikátu musí obsahovat zadané jméno"},
         {"surname not in the common name",
-         [](auto& frame) {
-             frame.Request(0).certificate.givenName = u"Jana";
-             frame.Request(0).certificate.surname = u"Horváthová";
-         },
+         unchanged,
+         {{"RA_NAME", "Jana"}, {"RA_SURNAME", "Horváthová"}},
          {{"IDOK", ""}},
          "CN obnovovaného certifikátu musí obsahovat zadané příjmení"},
-        {"no key usage, not confirmed",
+        {"a lawyer card's commercial certificate without key usages, not confirmed",
          [](auto& frame) {
-             for (bool& usage : frame.Request(0).keyUsage) usage = false;
+             frame.Request(0).kind = 0x80801;
+             frame.Request(1).kind = 0x80802;
+             for (bool& usage : frame.Request(1).keyUsage) usage = false;
          },
+         {},
          {{"IDNO", ""}},
          "Není definováno použití klíče (KeyUsage).\nPřejete si přesto pokračovat?"},
         {"neither birth number nor date, not accepted",
          [](auto& frame) { frame.Request(0).identifierValue = u"32.13.1984"; },
+         {},
          {{"IDNO", ""}},
          "Chybně zadána položka 'Rodné číslo' - je očekáváno rodné číslo nebo datum narození.\nPřejete si přesto "
          "pokračovat?"},
         {"neither birth number nor date, accepted",
          [](auto& frame) { frame.Request(0).identifierValue = u"32.13.1984"; },
+         {},
          {{"IDYES", ""}},
          "je očekáváno rodné číslo nebo datum narození",
          "summary_renew.htm"},
         {"dropped identifier empty, cancelled",
          [](auto& frame) { DropIdentifier(frame.Request(0), u"", u""); },
+         {},
          {{"IDCANCEL", ""}},
          "Položka 'Rodné číslo' není vyplněna.\nPřejete si přesto pokračovat?"},
         {"dropped identifier a date, not a birth number",
          [](auto& frame) { DropIdentifier(frame.Request(0), u"01.01.1984", u""); },
+         {},
          {{"IDNO", ""}},
          "Chybně zadána položka 'Rodné číslo'.\nPřejete si přesto pokračovat?"},
         {"refinement too long",
          [](auto& frame) { DropIdentifier(frame.Request(0), u"8451011239", u"ABCDE"); },
+         {},
          {{"IDOK", ""}},
          "Chybně zadána položka 'Upřesnění v rámci státu' - maximální povolená délka dat je: 4"},
         {"refinement not printable",
          [](auto& frame) { DropIdentifier(frame.Request(0), u"8451011239", u"A=B"); },
+         {},
          {{"IDOK", ""}},
          "Chybně zadána položka 'Upřesnění v rámci státu' - zadány nepovolené znaky"},
         {"provider without the algorithm",
          [](auto& frame) {
              frame.Request(0).provider = {u"Microsoft Base Cryptographic Provider v1.0", 1, {}};
          },
+         {},
          {{"IDOK", ""}},
          "Algoritmus není podporován Microsoft Base Cryptographic Provider v1.0."},
-        {"key length the provider refuses",
-         [](auto& frame) { frame.Request(0).keyLength = 20480; },
-         {{"IDOK", ""}},
-         "Délka klíče 20480 není podporována Microsoft Enhanced RSA and AES Cryptographic Provider."},
         {"provider not installed",
          [](auto& frame) { frame.Request(0).provider = {u"Tesk Missing CSP", 1, {}}; },
+         {},
          {{"IDOK", ""}},
          "Zvolený poskytovatel šifrovacích služeb (CSP) Tesk Missing CSP nebyl nalezen.",
-         "data_renew.htm",
+         "home.htm",
          true},
         {"the pair's provider not installed, named",
          [](auto& frame) {
              frame.Request(0).kind = frame.Request(1).kind = 0x80081;
              frame.Request(1).provider = {u"Tesk Missing CSP", 1, {}};
          },
+         {},
          {{"IDOK", ""}},
          "Zvolený poskytovatel šifrovacích služeb (CSP) Tesk Missing CSP nebyl nalezen.",
-         "data_renew.htm",
+         "home.htm",
          true},
         {"container exists",
          [&](auto& frame) {
              existing = std::make_unique<testkit::TestCsp>(testkit::CspKind::Software, root, u"Existing key");
              frame.Request(0).firstContainer = u"Existing key";
          },
+         {},
          {{"IDOK", ""}},
          "Název zvoleného klíčového kontejneru již existuje."},
     };
@@ -260,7 +269,11 @@ TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
         }
         fault.prepare(*frame);
         for (const auto& [reply, text] : fault.answers) queue("MessageBox", reply, text);
-        if (!fault.prepareProviders || frame->PrepareCSP()) check();
+        if (!fault.prepareProviders || frame->PrepareCSP()) {
+            open();
+            for (const auto& [id, value] : fault.typed) type(id, value);
+            check();
+        }
         EXPECT_EQ(fault.pageAfter, page());
         const std::vector<std::string> shown = boxes();
         ASSERT_EQ(fault.answers.size(), shown.size()) << testing::PrintToString(shown);
@@ -313,6 +326,7 @@ TEST_F(DataPageTest, KeysOfRequestsNotMadeAreOfferedForDeletion) {
         queue("MessageBox", "IDOK", "Chyba při generování žádosti.");
         queue("MessageBox", reply, "Kontejner " + platform::text::toUtf8(firstContainer));
         const std::size_t keysBefore = Count(log(), "CreatePKCS10():KeyGenerate(): start");
+        open();
         check();
         EXPECT_EQ("data_renew.htm", page());
         EXPECT_EQ(0u, platform::ui::script::pending()) << testing::PrintToString(boxes());
@@ -331,6 +345,7 @@ TEST_F(DataPageTest, KeysOfRequestsNotMadeAreOfferedForDeletion) {
     frame->Request(0).firstContainer = u"Kept key";
     frame->Request(0).certificate.altNames.push_back({u"1", halvex::kUtf8StringType, u"no other name"});
     queue("MessageBox", "IDOK", "Chyba při generování žádosti.");
+    open();
     check();
     EXPECT_EQ(1u, boxes().size()) << testing::PrintToString(boxes());
     EXPECT_TRUE(ContainerExists(u"Kept key"));

@@ -165,6 +165,8 @@ struct Extension {
 
 class Certificate {
 public:
+    // A certificate made elsewhere (e.g. one whose key a token generated).
+    static Certificate fromDer(Bytes der) { return Certificate(std::move(der)); }
     const Bytes& der() const noexcept { return m_der; }
     std::string pem() const;
     // The serial number's magnitude, most significant byte first.

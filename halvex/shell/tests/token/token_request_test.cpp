@@ -50,6 +50,7 @@ TEST_F(TokenRequest, ACancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCard
         start("<halvex><csplist><csp name=\"Zintra CSP\" card=\"TRUE\" sscd=\"TRUE\"/></csplist></halvex>");
         prepareOnToken("Jana cancelled key");
         queue("MessageBox", "IDOK", "Generování klíče bylo přerušeno.");
+        open();
         check();
         EXPECT_EQ("data_renew.htm", page());
         EXPECT_EQ(0u, platform::ui::script::pending()) << testing::PrintToString(boxes());
@@ -61,6 +62,7 @@ TEST_F(TokenRequest, ACancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCard
     start("<halvex><csplist><csp name=\"Zintra CSP\" card=\"TRUE\" sscd=\"TRUE\" proof=\"TRUE\"/></csplist></halvex>");
     prepareOnToken(kContainer);
     ASSERT_TRUE(frame->PrepareCSP());
+    open();
     check();
     ASSERT_EQ("summary_renew.htm", page()) << log();
 

@@ -1,0 +1,89 @@
+// One renewal from the home page to the request number, as a user clicks
+// through it: the authority's certificates installed by its registration
+// module, the qualified certificate chosen from the user's "MY" store, the
+// data page typed in, the request made, signed and sent to testkit's
+// renewal server, which checks every part of it.
+#include <regex>
+
+#include "sending_fixture.h"
+#include "testkit/softhsm.h"
+#include "win32/ui.h"
+
+namespace {
+
+using namespace sending_fixture;
+
+// The qualified certificate's key in the software provider, or on a
+// SoftHSM2 token as the card provider "Zintra CSP", whose vendor module is
+// the token's.
+class WholeRenewal : public RequestSending, public testing::WithParamInterface<testkit::CspKind> {
+protected:
+    void SetUp() override {
+        qualifiedKind = GetParam();
+        if (qualifiedKind == testkit::CspKind::SoftHsmToken) {
+            TESTKIT_REQUIRE_SOFTHSM();
+            const fs::path system = root.path() / "Windows" / "System32";
+            fs::create_directories(system);
+            fs::create_symlink(testkit::SoftHsmToken::module(), system / "zintrap11.so");
+            pentakAnswers = "Pin 1234\n" + pentakAnswers;
+            signerPins = "Pin 1234\n";
+        }
+        RequestSending::SetUp();
+        // The qualified certificate carries the production policy; the
+        // server stays the one the fixture started.
+        ASSERT_TRUE(halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment",
+                                            halvex::kEnvironmentProduction));
+        registerServer(TESK_OSTRIM_MODULE);
+        script::onUnanswered([](const std::string& question) {
+            ADD_FAILURE() << "unanswered: " << question << "\n" << testing::PrintToString(script::transcript());
+            return IDCANCEL;
+        });
+    }
+
+    // The page actions done as the script answers give them.
+    void Do(const std::vector<std::string>& actions) {
+        for (const std::string& action : actions) script::queue("Page", action);
+        EXPECT_EQ(actions.size(), frame->View().Html().playScriptedActions());
+    }
+
+    // The certificate page's entries: caption and value.
+    std::vector<std::pair<std::string, std::string>> Entries() {
+        const std::string options = Html("MYCERT_LIST");
+        static const std::regex option(R"re(<option value="([0-9]+)"[^>]*>([^<]*)</option>)re");
+        std::vector<std::pair<std::string, std::string>> found;
+        for (auto it = std::sregex_iterator(options.begin(), options.end(), option); it != std::sregex_iterator(); ++it)
+            found.emplace_back((*it)[2].str(), (*it)[1].str());
+        return found;
+    }
+};
+
+TEST_P(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
+    Do({"click:HOME_RENEW"});
+    ASSERT_EQ("selcert_renew.htm", frame->View().PageName());
+    const auto entries = Entries();
+    ASSERT_EQ(1u, entries.size()) << "only the qualified certificate is renewable";
+    EXPECT_EQ("(Q) Jan Novák", entries[0].first);
+
+    // The list's own script keeps the entry as it changes, which the script
+    // backend does not run: the entry is selected in the view.
+    ASSERT_TRUE(frame->View().Html().setValue("MYCERT_LIST", entries[0].second));
+    Do({"set:RA_REVOKE_PASSWD:heslo123", "set:RA_REVOKE_PASSWD2:heslo123", "click:SELCERT_NEXT"});
+    ASSERT_EQ("data_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
+    Do({"set:RA_NAME:Jan", "set:RA_SURNAME:Novák", "click:DATA_NEXT"});
+    ASSERT_EQ("summary_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(qualified.csp->provider(), frame->Request(0).provider.name) << "the new key where the old one is";
+    EXPECT_NE(std::string::npos, Html("RA_REQUEST_QC").find("-----BEGIN CERTIFICATE REQUEST-----"));
+
+    Do({"click:SUMMARY_SEND"});
+    const auto got = server->requests();
+    ASSERT_EQ(1u, got.size()) << testing::PrintToString(script::transcript()) << log();
+    EXPECT_EQ("ok", got[0].verdict);
+    ASSERT_EQ(1u, got[0].numbers.size());
+    ASSERT_EQ("appendix.htm", frame->View().PageName());
+    EXPECT_NE(std::string::npos, Html("REQ_NOTE_SEND").find("<b>" + got[0].numbers[0].second + "</b>"));
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewal,
+                         testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken));
+
+}  // namespace
