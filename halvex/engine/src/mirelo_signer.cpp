@@ -4,6 +4,7 @@
 #include <string>
 
 #include "halvex/app_data.h"
+#include "halvex/bstr.h"
 #include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
@@ -65,25 +66,13 @@ std::u16string ComponentFolder() {
     return folder + u"/" + kComponentFolder;
 }
 
-std::u16string TakeText(BSTR text) {
-    std::u16string copy = text ? std::u16string(text, SysStringLen(text)) : std::u16string();
-    SysFreeString(text);
-    return copy;
-}
-
 // The thread's error description, left there by the failing member, else
 // the component's own last error text.
 std::u16string ErrorDescription(ISignerKyd* signer) {
-    IErrorInfo* info = nullptr;
-    std::u16string description;
-    if (GetErrorInfo(0, &info) == S_OK && info) {
-        BSTR text = nullptr;
-        if (SUCCEEDED(info->GetDescription(&text))) description = TakeText(text);
-        info->Release();
-    }
+    std::u16string description = ThreadErrorDescription();
     if (description.empty() && signer) {
         BSTR text = nullptr;
-        if (SUCCEEDED(signer->get_LastErrorStr(&text))) description = TakeText(text);
+        if (SUCCEEDED(signer->get_LastErrorStr(&text))) description = TakeBstr(text);
     }
     return description;
 }
@@ -91,21 +80,6 @@ std::u16string ErrorDescription(ISignerKyd* signer) {
 void Check(ISignerKyd* signer, HRESULT status) {
     if (FAILED(status)) throw MireloError(status, ErrorDescription(signer));
 }
-
-// A text argument, freed when the call returns.
-class Text {
-public:
-    explicit Text(const std::u16string& text) : m_bstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
-        if (!m_bstr) throw MireloError(E_OUTOFMEMORY, u"");
-    }
-    ~Text() { SysFreeString(m_bstr); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const noexcept { return m_bstr; }
-
-private:
-    BSTR m_bstr;
-};
 
 // The component's description and the status, shown without an error code.
 void ShowComponentError(const MireloError& error) {
@@ -181,7 +155,7 @@ bool Mirelo::LoadPlugins() {
     TLogFile::GetInstance().Print(u"Mirelo::init (): initializing: loading plugins");
     try {
         if (!m_signer) throw MireloError(E_POINTER, u"");
-        Check(m_signer, m_signer->LoadAllPlugins(Text(ComponentFolder()), Text(kPluginMask)));
+        Check(m_signer, m_signer->LoadAllPlugins(MakeBstr(ComponentFolder()).get(), MakeBstr(kPluginMask).get()));
     } catch (const MireloError& error) {
         ShowComponentError(error);
         return false;
@@ -199,7 +173,7 @@ bool Mirelo::LoadConfiguration() {
     }
     try {
         if (!m_signer) throw MireloError(E_POINTER, u"");
-        Check(m_signer, m_signer->SetConfiguration(Text(configuration)));
+        Check(m_signer, m_signer->SetConfiguration(MakeBstr(configuration).get()));
     } catch (const MireloError& error) {
         ShowComponentError(error);
         return false;
@@ -220,13 +194,14 @@ bool Mirelo::Sign_Kyd(const std::u16string& input, const std::u16string& output,
     Check(m_signer, m_signer->put_CfgCertSelection(static_cast<sgCertSelectionFlags>(test ? kSelectionTest : kSelectionProduction)));
     Check(m_signer, m_signer->put_CfgSign(static_cast<sgSignFlags>(kSignWithPolicy)));
     Check(m_signer, m_signer->put_CfgFile(static_cast<sgFileFlags>(kOverwrite)));
-    Check(m_signer, m_signer->SetSignPolicyFile(Text(folder + kPolicyFile)));
-    Check(m_signer, m_signer->SetTrustedListFile(Text(folder + kTrustedListFile)));
-    Check(m_signer, m_signer->put_SignCertPem(Text(certificatePem)));
+    Check(m_signer, m_signer->SetSignPolicyFile(MakeBstr(folder + kPolicyFile).get()));
+    Check(m_signer, m_signer->SetTrustedListFile(MakeBstr(folder + kTrustedListFile).get()));
+    Check(m_signer, m_signer->put_SignCertPem(MakeBstr(certificatePem).get()));
     Check(m_signer, m_signer->put_CfgConfirmationDlg(static_cast<sgConfirmationDlgFlags>(kSignerFixedInConfirmation)));
     Check(m_signer, m_signer->put_CfgSignCharset(static_cast<sgCharsets>(kCharsetUtf8)));
     Check(m_signer, m_signer->put_CfgLanguageNumber(static_cast<sgLanguages>(LanguageNumber())));
-    Check(m_signer, m_signer->SignFileToFile(Text(input), Text(output), Text(kContentType)));
+    Check(m_signer,
+          m_signer->SignFileToFile(MakeBstr(input).get(), MakeBstr(output).get(), MakeBstr(kContentType).get()));
     TLogFile::GetInstance().Print(u"Mirelo::Sign_Kyd(): done");
     return true;
 }

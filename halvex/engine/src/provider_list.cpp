@@ -4,6 +4,7 @@
 
 #include "common/codepage.h"
 #include "common/installed_providers.h"
+#include "halvex/bstr.h"
 #include "halvex/log.h"
 #include "pentak_lib.h"
 #include "win32/message.h"
@@ -28,11 +29,6 @@ constexpr BuiltInProvider kBuiltInProviders[] = {
     {u"Microsoft Strong Cryptographic Provider", 0x183},
 };
 
-struct FreeBstr {
-    void operator()(OLECHAR* text) const noexcept { SysFreeString(text); }
-};
-using OwnedBstr = std::unique_ptr<OLECHAR, FreeBstr>;
-
 std::u16string SystemText(HRESULT result) {
     char16_t text[512] = {};
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -44,8 +40,8 @@ std::u16string SystemText(HRESULT result) {
 
 // The enrolment object's answer for the provider; a refusal is logged.
 bool SupportsSha256Rsa(IPentak& pentak, const std::u16string& name, DWORD type) {
-    const OwnedBstr providerName(SysAllocString(name.c_str()));
-    const OwnedBstr oid(SysAllocString(kSha256RsaOid));
+    const Bstr providerName = MakeBstr(name);
+    const Bstr oid = MakeBstr(kSha256RsaOid);
     HRESULT result = pentak.put_ProviderType(static_cast<LONG>(type));
     if (SUCCEEDED(result)) result = pentak.put_ProviderName(providerName.get());
     if (SUCCEEDED(result)) result = pentak.IsAlgOidSupported(oid.get());

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "halvex/bstr.h"
 #include "pentak_lib.h"
 #include "platform/text.h"
 #include "win32/oleauto.h"
@@ -35,20 +36,14 @@ std::optional<std::u16string> ReadCardNumber(IPentak* pentak, const std::u16stri
         return std::nullopt;
     }
     HRESULT status = pentak->Reset();
-    if (SUCCEEDED(status)) {
-        BSTR name = SysAllocString(providerName.c_str());
-        status = pentak->put_ProviderName(name);
-        SysFreeString(name);
-    }
+    if (SUCCEEDED(status)) status = pentak->put_ProviderName(MakeBstr(providerName).get());
     BSTR number = nullptr;
     if (SUCCEEDED(status)) status = pentak->GetCardNumber(&number);
+    std::u16string text = TakeBstr(number);
     if (FAILED(status)) {
-        if (number) SysFreeString(number);
         if (error) *error = StatusText(status);
         return std::nullopt;
     }
-    std::u16string text = number ? std::u16string(number, SysStringLen(number)) : std::u16string();
-    SysFreeString(number);
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "common/cryptoapi.h"
+#include "halvex/bstr.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
 #include "halvex/resource_strings.h"
@@ -26,18 +27,6 @@ constexpr char16_t kCountryOid[] = u"2.5.4.6";
 constexpr char16_t kSerialNumberOid[] = u"2.5.4.5";
 constexpr LONG kPrintableString = 4;
 constexpr LONG kIa5String = 7;
-
-struct FreeBstr {
-    void operator()(OLECHAR* text) const noexcept { SysFreeString(text); }
-};
-using Bstr = std::unique_ptr<OLECHAR, FreeBstr>;
-
-Bstr MakeBstr(const std::u16string& text) { return Bstr(SysAllocString(text.c_str())); }
-
-std::u16string TakeBstr(BSTR text) {
-    const Bstr owned(text);
-    return text ? std::u16string(text) : std::u16string();
-}
 
 // A failing call of the enrolment object: the provider's error it carries
 // and the object's own description.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/cryptoapi.h"
+#include "halvex/bstr.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
 #include "halvex/mirelo_signer.h"
@@ -30,35 +31,9 @@ constexpr std::uintmax_t kMaxContainer = 16u << 20;
 
 void ShowSigningError(const std::u16string& detail) { ErrorBox(u"Error:\n" + detail, 0, false, false); }
 
-std::u16string TakeText(BSTR text) {
-    std::u16string copy = text ? std::u16string(text, SysStringLen(text)) : std::u16string();
-    SysFreeString(text);
-    return copy;
-}
-
-// A text argument of the enrolment object, freed when the call returns.
-class Text {
-public:
-    explicit Text(const std::u16string& text)
-        : m_bstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~Text() { SysFreeString(m_bstr); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const noexcept { return m_bstr; }
-
-private:
-    BSTR m_bstr;
-};
-
 // The enrolment object's description of its last failure, else the status.
 std::u16string FailureText(HRESULT status) {
-    IErrorInfo* info = nullptr;
-    std::u16string description;
-    if (GetErrorInfo(0, &info) == S_OK && info) {
-        BSTR text = nullptr;
-        if (SUCCEEDED(info->GetDescription(&text))) description = TakeText(text);
-        info->Release();
-    }
+    const std::u16string description = ThreadErrorDescription();
     if (!description.empty()) return description;
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(status));
@@ -126,14 +101,14 @@ bool SignRequestPkcs7(IPentak* pentak, std::u16string& pem, const std::u16string
         return false;
     }
     pentak->Reset();
-    HRESULT status = pentak->put_SignCert(Text(certificatePem));
+    HRESULT status = pentak->put_SignCert(MakeBstr(certificatePem).get());
     BSTR providerText = nullptr;
     const std::u16string provider =
-        SUCCEEDED(pentak->get_ProviderName(&providerText)) ? TakeText(providerText) : std::u16string();
+        SUCCEEDED(pentak->get_ProviderName(&providerText)) ? TakeBstr(providerText) : std::u16string();
 
     log.Print(u"SignRequest():SetSignatureAlgorithmOid(%s)", signatureOid.c_str());
     const std::u16string hash = HashOfSignatureAlgorithm(signatureOid);
-    const HRESULT hashStatus = hash.empty() ? E_INVALIDARG : pentak->SetHashAlgorithmOid(Text(hash));
+    const HRESULT hashStatus = hash.empty() ? E_INVALIDARG : pentak->SetHashAlgorithmOid(MakeBstr(hash).get());
     if (FAILED(hashStatus)) {
         log.Print(u"SignRequest():SetSignatureAlgorithmOid(%s): error %s", signatureOid.c_str(),
                   FailureText(hashStatus).c_str());
@@ -146,8 +121,8 @@ bool SignRequestPkcs7(IPentak* pentak, std::u16string& pem, const std::u16string
 
     // A success status without a signed message is no signature either.
     BSTR signedText = nullptr;
-    if (SUCCEEDED(status)) status = pentak->Sign(Text(certificatePem), Text(message), &signedText);
-    const std::u16string base64 = TakeText(signedText);
+    if (SUCCEEDED(status)) status = pentak->Sign(MakeBstr(certificatePem).get(), MakeBstr(message).get(), &signedText);
+    const std::u16string base64 = TakeBstr(signedText);
     if (FAILED(status) || base64.empty()) {
         log.Print(u"SignRequest():Sign(): error %s", FailureText(FAILED(status) ? status : E_FAIL).c_str());
         ErrorBox(u"", kErrorSignPkcs7, false, false);
