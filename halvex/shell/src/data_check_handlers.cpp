@@ -170,7 +170,7 @@ void MainFrame::GoSummary() {
         }
     }
 
-    RequestCreation creation(*m_pentak.Interface(), providers);
+    RequestCreation creation(*m_pentak.Interface(), providers, [this](UINT textId) { m_busy.ShowBusy(textId); });
     std::array<std::u16string, 3> pems;
     bool made = true;
     for (const std::size_t n : included) {
@@ -179,6 +179,7 @@ void MainFrame::GoSummary() {
             break;
         }
     }
+    m_busy.HideBusy();
     if (!made) {
         for (const std::size_t n : included) creation.OfferKeyDeletion(params[n]);
         return;

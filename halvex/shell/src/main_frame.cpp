@@ -51,7 +51,7 @@ MainFrame::MainFrame(const std::u16string& title)
     frame.requests = &m_requests;
     m_view = std::make_unique<HalvexView>(FrameLayout(title), std::move(frame));
     m_outbox = std::make_unique<RequestOutbox>(
-        RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view});
+        RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view, m_busy});
     m_window = CreateWindowExW(0, u"STATIC", title.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -63,7 +63,10 @@ bool MainFrame::OnClose(DWORD busyWaitMs) {
 
 // The busy thread, when no close came first, is asked to end and left to it.
 MainFrame::~MainFrame() {
-    m_busy.Close(0);
+    // Closed already when the program's close ran; otherwise the busy
+    // thread still gets its bounded time to take its window down, which
+    // must not outlive the display it is shown on.
+    m_busy.Close(kBusyCloseWaitMs);
     try {
         m_signer.release();
     } catch (...) {

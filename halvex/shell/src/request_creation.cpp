@@ -21,6 +21,10 @@ constexpr int kErrorAlgorithm = 4051;
 constexpr int kErrorKeyLength = 4052;
 constexpr UINT kKeyGenerateAdvice = 33500;
 constexpr UINT kQuestionDeleteKey = 33146;
+// The busy window's texts of the steps.
+constexpr UINT kBusyPreparing = 33073;
+constexpr UINT kBusyGenerating = 33074;
+constexpr UINT kBusyRequesting = 33072;
 
 constexpr char16_t kEmailOid[] = u"1.2.840.113549.1.9.1";
 constexpr char16_t kCountryOid[] = u"2.5.4.6";
@@ -116,6 +120,7 @@ bool RequestCreation::CheckProvider(const TCertRequest& request) {
 }
 
 bool RequestCreation::CreatePKCS10(RequestKeyParams& params, std::u16string& pem) {
+    ShowBusy(kBusyPreparing);
     TLog& log = TLogFile::GetInstance();
     log.Print(u"CreatePKCS10(): '%s','%s',0x%x,0x%x,0x%x,%d,%d", params.provider.c_str(), params.container.c_str(),
               params.genKeyFlags, params.keySpec, params.keyUsage, params.generationKeySpec,
@@ -223,6 +228,7 @@ bool RequestCreation::ProvideKey(RequestKeyParams& params) {
             return false;
         }
     } else {
+        ShowBusy(kBusyGenerating);
         log.Print(u"CreatePKCS10():KeyGenerate(): start");
         try {
             if (params.generationKeySpec) Check(pentak, pentak.put_KeySpec(params.generationKeySpec));
@@ -287,6 +293,7 @@ bool RequestCreation::AddCardInformation(const RequestKeyParams& params) {
 bool RequestCreation::SignRequest(const RequestKeyParams& params, std::u16string& pem) {
     TLog& log = TLogFile::GetInstance();
     IPentak& pentak = m_pentak;
+    ShowBusy(kBusyRequesting);
     log.Print(u"CreatePKCS10():CreatePKCS10(): start");
     std::u16string request;
     DWORD failure = 0;

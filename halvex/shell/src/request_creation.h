@@ -3,7 +3,9 @@
 // made from its parameters, on a key selected or generated for it.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "halvex/provider_list.h"
 #include "halvex/request_model.h"
@@ -15,7 +17,10 @@ namespace halvex {
 
 class RequestCreation {
 public:
-    RequestCreation(IPentak& pentak, const TCSPManager& providers) : m_pentak(pentak), m_providers(providers) {}
+    // busyText, when given, shows each step's text in the busy window.
+    RequestCreation(IPentak& pentak, const TCSPManager& providers,
+                    std::function<void(UINT textId)> busyText = nullptr)
+        : m_pentak(pentak), m_providers(providers), m_busyText(std::move(busyText)) {}
 
     // Whether the request's provider offers its signature algorithm (4051
     // otherwise) and its key length (4052 otherwise); each refusal is shown.
@@ -41,9 +46,13 @@ private:
     bool ProvideKey(RequestKeyParams& params);
     bool AddCardInformation(const RequestKeyParams& params);
     bool SignRequest(const RequestKeyParams& params, std::u16string& pem);
+    void ShowBusy(UINT textId) const {
+        if (m_busyText) m_busyText(textId);
+    }
 
     IPentak& m_pentak;
     const TCSPManager& m_providers;
+    std::function<void(UINT)> m_busyText;
 };
 
 }  // namespace halvex

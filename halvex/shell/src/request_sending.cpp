@@ -32,6 +32,7 @@ using platform::text::toUtf8;
 constexpr UINT kFilterWithPkcs7 = 33077;
 constexpr UINT kFilterContainerOnly = 33075;
 constexpr UINT kReadFailed = 33170;
+constexpr UINT kBusySigning = 33104;
 constexpr int kErrorSaveFailed = 4003;
 constexpr std::size_t kMaxPath = 1024;
 // A saved request is a container and a few blocks: far below this.
@@ -114,7 +115,10 @@ bool RequestOutbox::SignAll() {
 }
 
 void RequestOutbox::OnURL_SignRenewCert(bool save) {
-    if (!SignAll()) return;
+    m_parts.busy.ShowBusy(kBusySigning);
+    const bool signedAll = SignAll();
+    m_parts.busy.HideBusy();
+    if (!signedAll) return;
     const std::u16string stamp = LocalTimeStamp();
     for (TCertRequest& request : m_parts.requests) request.requestTimeStamp = stamp;
     if (save)

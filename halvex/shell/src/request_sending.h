@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "halvex/request_model.h"
+#include "busy_window.h"
 #include "halvex_view.h"
 #include "request_outcome.h"
 
@@ -25,6 +26,7 @@ public:
         Mirelo& signer;
         std::function<IPentak*()> pentak;
         HalvexView& view;
+        BusyWindow& busy;
     };
 
     explicit RequestOutbox(Parts parts) : m_parts(parts) {}
