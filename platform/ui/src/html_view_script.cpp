@@ -168,15 +168,27 @@ private:
         return true;
     }
 
-    bool changed(xmlNode* e, std::string& problem) {
+    // The onchange's statements in order: a page function given the
+    // element runs its stand-in (skipped when the program defined none, as
+    // the page's own script keeps only the page's state); a location, with
+    // the element's value appended when the handler says so, is followed.
+    bool changed(xmlNode* e, const std::string& id, std::string& problem) {
         const auto handler = html::attribute(e, "onchange");
         if (!handler || handler->empty()) return true;
-        const auto address = html::locationAssigned(*handler);
-        if (!address) {
+        const auto steps = html::handlerSteps(*handler);
+        if (!steps) {
             problem = "its onchange runs script (" + *handler + ")";
             return false;
         }
-        return follow(*address, problem);
+        for (const auto& step : *steps) {
+            if (step.kind == html::HandlerStep::Kind::CallWithElement) {
+                callFunction(step.text, {id});
+                continue;
+            }
+            const std::string address = step.text + (step.appendsValue ? html::fieldValue(e).value_or("") : "");
+            return follow(address, problem);
+        }
+        return true;
     }
 
     bool act(const PageAction& action, std::string& problem) {
@@ -217,7 +229,7 @@ private:
                 problem = "the element takes no such value";
                 return false;
             }
-            return changed(e, problem);
+            return changed(e, action.target, problem);
         case Kind::Expect: break;
         }
         return true;

@@ -172,4 +172,35 @@ TEST_F(ScriptHtmlView, ScriptedActionsPlayUntilAnotherKindOfAnswerAndWhatCannotB
     EXPECT_THROW(script::queue("Page", "set:RA_NAME"), std::invalid_argument);
 }
 
+// A list's onchange as the wizard's pages write it: a page function given
+// the list, then the location with the chosen entry's value appended.
+TEST_F(ScriptHtmlView, AListsOnchangeRunsItsPageFunctionThenSendsTheChosenValue) {
+    ASSERT_TRUE(act("click:to_form"));
+
+    // No stand-in defined: the call is skipped, the command still goes.
+    EXPECT_TRUE(act("select:CERT_CHOICE:7"));
+    EXPECT_TRUE(act("select:CERT_PLAIN:b"));
+    EXPECT_EQ((std::vector<std::string>{"URL_ONCHANGE_CERT_7", "URL_CERT_b"}), m_recorded.commands);
+
+    // A stand-in runs first, given the list's id, and sees the entry chosen.
+    std::vector<std::string> seen;
+    m_view->defineFunction("KeepCert", [&seen](platform::ui::HtmlView& page, const std::vector<std::string>& args) {
+        ASSERT_EQ(1u, args.size());
+        seen.push_back(args[0] + "=" + page.value(args[0]).value_or("?"));
+    });
+    m_recorded.onCommand = [&seen](const std::string& command) { seen.push_back(command); };
+    EXPECT_TRUE(act("select:CERT_CHOICE:4"));
+    EXPECT_EQ((std::vector<std::string>{"CERT_CHOICE=4", "URL_ONCHANGE_CERT_4"}), seen);
+    m_recorded.onCommand = nullptr;
+
+    // Any other expression stays unanswered, nothing of it run.
+    seen.clear();
+    std::string why;
+    EXPECT_FALSE(act("select:CERT_OTHER:y", &why));
+    EXPECT_NE(std::string::npos, why.find("onchange runs script")) << why;
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(3u, m_recorded.commands.size()) << "nothing sent";
+    EXPECT_EQ(pageUrl("form.htm"), m_view->location());
+}
+
 }  // namespace
