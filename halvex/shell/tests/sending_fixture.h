@@ -22,7 +22,7 @@
 #include "testkit/csp.h"
 #include "testkit/http_server.h"
 #include "testkit/pki.h"
-#include "testkit/policy.h"
+#include "testkit/signing_inputs.h"
 #include "testkit/renewal_body.h"
 #include "testkit/renewal_server.h"
 #include "testkit/user_stores.h"
@@ -37,14 +37,9 @@ using platform::text::fromUtf8;
 using platform::text::toUtf8;
 using platform::ui::PageAction;
 namespace pki = testkit::pki;
-namespace list = testkit::trusted_list;
 namespace script = platform::ui::script;
 
 inline constexpr char kHost[] = "renew.tesk.example";
-
-inline testkit::HttpReply CrlReply(const pki::Crl& crl) {
-    return testkit::HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
-}
 
 // A certificate whose key lies in a container of the software provider or
 // on a token, in the user's "MY" store.
@@ -104,26 +99,7 @@ protected:
     // The qualified policy and a trusted list naming it and the root, beside
     // the signer's plug-in; the hierarchy trusted by the user; the CRLs served.
     void WriteSigningInputs() {
-        crls.route("/root.crl", CrlReply(pki::CrlBuilder(made.root).build()));
-        crls.route("/standard-ca.crl", CrlReply(pki::CrlBuilder(made.standardCa).build()));
-        crls.route("/qualified-ca.crl", CrlReply(pki::CrlBuilder(made.qualifiedCa).build()));
-        testkit::addToUserStore(u"Root", made.root.certificate);
-        testkit::addToUserStore(u"CA", made.qualifiedCa.certificate);
-        testkit::addToUserStore(u"CA", made.standardCa.certificate);
-        const fs::path folder = config / "libs" / "dll_conf";
-        testkit::policy::SignaturePolicy policy;
-        policy.signerTrust = {made.root.certificate};
-        policy.issuerUri = "http://policies.tesk.example/qes.der";
-        const testkit::Bytes policyDer = testkit::policy::encode(policy);
-        testkit::writeFile(folder / "policyQES_1.der", std::string(policyDer.begin(), policyDer.end()));
-        const std::string from = list::stamp(pki::fromNow(-std::chrono::hours(24)));
-        const std::string later = list::stamp(pki::fromNow(std::chrono::hours(24 * 365)));
-        const std::string text = list::listText({
-            {"/l/signaturePolicy_" + from + ".der", policyDer, pki::Hash::Sha1, later, {{"OID", policy.oid}}},
-            {"/l/trustedCertificate_" + from + ".der", made.root.certificate.der(), pki::Hash::Sha1, later,
-             {{"OID", "1.2.3"}}},
-        });
-        list::writeContainer(folder / "TrustedList.kyd", list::signCms(text, made.commercial), from);
+        testkit::writeQualifiedSigningInputs(made, crls, config / "libs" / "dll_conf");
     }
 
     HeldCertificate Hold(pki::CertificateBuilder builder, const std::string& keyName, const std::u16string& container,

@@ -19,7 +19,7 @@
 #include "testkit/http_server.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
-#include "testkit/policy.h"
+#include "testkit/signing_inputs.h"
 #include "testkit/process.h"
 #include "testkit/trusted_list.h"
 #include "testkit/user_stores.h"
@@ -34,10 +34,6 @@ using namespace halvex;
 namespace fs = std::filesystem;
 namespace pki = testkit::pki;
 namespace list = testkit::trusted_list;
-
-testkit::HttpReply crlReply(const pki::Crl& crl) {
-    return testkit::HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
-}
 
 constexpr char16_t kRememberedList[] = u"Software\\Tesk\\mirelo\\certs\\1";
 // A value the component itself never writes into its list.
@@ -70,25 +66,7 @@ protected:
     // hierarchy trusted by the user, and a qualified certificate whose key
     // lies in a software container.
     void writeSigningInputs(const fs::path& folder) {
-        server.route("/root.crl", crlReply(pki::CrlBuilder(made.root).build()));
-        server.route("/standard-ca.crl", crlReply(pki::CrlBuilder(made.standardCa).build()));
-        server.route("/qualified-ca.crl", crlReply(pki::CrlBuilder(made.qualifiedCa).build()));
-        testkit::addToUserStore(u"Root", made.root.certificate);
-        testkit::addToUserStore(u"CA", made.qualifiedCa.certificate);
-        testkit::addToUserStore(u"CA", made.standardCa.certificate);
-        testkit::policy::SignaturePolicy policy;
-        policy.signerTrust = {made.root.certificate};
-        policy.issuerUri = "http://policies.tesk.example/qes.der";
-        const testkit::Bytes policyDer = testkit::policy::encode(policy);
-        testkit::writeFile(folder / "policyQES_1.der", std::string(policyDer.begin(), policyDer.end()));
-        const std::string from = list::stamp(pki::fromNow(-std::chrono::hours(24)));
-        const std::string later = list::stamp(pki::fromNow(std::chrono::hours(24 * 365)));
-        const std::string text = list::listText({
-            {"/l/signaturePolicy_" + from + ".der", policyDer, pki::Hash::Sha1, later, {{"OID", policy.oid}}},
-            {"/l/trustedCertificate_" + from + ".der", made.root.certificate.der(), pki::Hash::Sha1, later,
-             {{"OID", "1.2.3"}}},
-        });
-        list::writeContainer(folder / "TrustedList.kyd", list::signCms(text, made.commercial), from);
+        testkit::writeQualifiedSigningInputs(made, server, folder);
 
         PCCERT_CONTEXT context = csp.certificateWithKey(
             pki::CertificateBuilder()
