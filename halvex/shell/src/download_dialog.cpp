@@ -10,7 +10,6 @@
 #include "win32/commctrl.h"
 #include "win32/modules.h"
 #include "win32/resources.h"
-#include "win32/ui.h"
 
 namespace halvex {
 namespace {
@@ -18,9 +17,8 @@ namespace {
 std::atomic<HWND> g_dialog{nullptr};
 std::atomic<bool> g_closing{false};
 
-// Posted to itself once shown: the dialog then takes its thread's messages
-// until the worker closes it, whichever backend runs it.
-constexpr UINT kAwaitWorker = WM_USER + 108;
+// Posted by the closing thread after its WM_CLOSE, to wake the dialog's loop.
+constexpr UINT kWakeLoop = WM_USER + 108;
 
 void DeclareDownloadDialogTemplate(HINSTANCE module) {
     using platform::ui::ControlKind;
@@ -29,9 +27,9 @@ void DeclareDownloadDialogTemplate(HINSTANCE module) {
         {kDownloadTextId, ControlKind::Static,
          "Probíhá stažení nejnovější verze aplikace aplikace Halvex.\nDoba stahování může trvat několik minut, v "
          "závislosti na rychlosti internetového připojení.",
-         7, 7, 317, 24},
-        {kDownloadBarId, ControlKind::ProgressBar, "", 7, 36, 317, 12},
-        {kDownloadPercentId, ControlKind::Static, "", 7, 50, 317, 10},
+         7, 7, 317, 28},
+        {kDownloadBarId, ControlKind::ProgressBar, "", 7, 38, 317, 10},
+        {kDownloadPercentId, ControlKind::Static, "", 7, 51, 317, 10},
     };
     platform::ui::declareDialogTemplate(module, dialog);
 }
@@ -48,22 +46,13 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             SendDlgItemMessageW(dialog, kDownloadBarId, PBM_SETRANGE, 0, static_cast<LPARAM>(100) << 16);
             ShowPosition(dialog, 0);
             g_dialog = dialog;
-            PostMessageW(dialog, kAwaitWorker, 0, 0);
             return TRUE;
-        case kAwaitWorker: {
-            MSG next;
-            while (g_dialog && GetMessageW(&next, nullptr, 0, 0) > 0) DispatchMessageW(&next);
-            if (g_dialog && next.message == WM_QUIT) PostQuitMessage(static_cast<int>(next.wParam));
-            return TRUE;
-        }
         case WM_DOWNLOAD_PROGRESS:
             ShowPosition(dialog, wParam > 100 ? 100 : wParam);
             return TRUE;
         case WM_CLOSE:
             if (!g_closing) return TRUE;
             g_dialog = nullptr;
-            EndDialog(dialog, IDOK);
-            PostMessageW(dialog, WM_NULL, 0, 0);  // wakes the loop above
             return TRUE;
         case WM_DESTROY:
             g_dialog = nullptr;
@@ -75,21 +64,30 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-INT_PTR RunDownloadDialog() {
+// The dialog is modeless under a loop of its own, so that what the worker
+// posts and sends is handled while it waits, whichever backend shows it.
+bool RunDownloadDialog() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
     DeclareDownloadDialogTemplate(module);
     g_closing = false;
-    const INT_PTR result =
-        DialogBoxParamW(module, MAKEINTRESOURCEW(kDownloadDialogId), nullptr, DownloadDialogProc, 0);
+    const HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(kDownloadDialogId), nullptr, DownloadDialogProc, 0);
+    if (!dialog) return false;
+    MSG message;
+    while (g_dialog && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    if (g_dialog) PostQuitMessage(static_cast<int>(message.wParam));  // the thread's own loop ends too
     g_dialog = nullptr;
-    return result;
+    DestroyWindow(dialog);
+    return true;
 }
 
 HWND DownloadDialogWindow() { return g_dialog; }
 
 void CloseDownloadDialog() {
     g_closing = true;
-    if (const HWND dialog = g_dialog) SendMessageW(dialog, WM_CLOSE, 0, 0);
+    if (const HWND dialog = g_dialog) {
+        SendMessageW(dialog, WM_CLOSE, 0, 0);
+        PostMessageW(dialog, kWakeLoop, 0, 0);
+    }
 }
 
 }  // namespace halvex

@@ -1,6 +1,6 @@
 // The download dialog of the update step: a centred text over a progress
-// bar of 0-100 whose percentage shows from 1 % on. It is run modally while
-// a worker thread downloads; only that worker closes it.
+// bar of 0-100 whose percentage shows from 1 % on. It is shown while a
+// worker thread downloads, and only that worker closes it.
 #pragma once
 
 #include "win32/dialogs.h"
@@ -15,9 +15,11 @@ inline constexpr int kDownloadTextId = 33198;
 // Posted to the dialog with the percent (0-100) as wParam.
 inline constexpr UINT WM_DOWNLOAD_PROGRESS = WM_USER + 107;
 
-// Runs the dialog modally until CloseDownloadDialog; its window is
-// DownloadDialogWindow() meanwhile. The return value of DialogBoxParam.
-INT_PTR RunDownloadDialog();
+// Shows the dialog and handles the thread's messages until
+// CloseDownloadDialog (or WM_QUIT, which is kept for the thread's loop);
+// its window is DownloadDialogWindow() meanwhile. False when it could not
+// be made.
+bool RunDownloadDialog();
 
 // The open download dialog's window, null when none is open.
 HWND DownloadDialogWindow();

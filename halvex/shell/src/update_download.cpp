@@ -1,5 +1,7 @@
 #include "update_download.h"
 
+#include <atomic>
+
 #include "download_dialog.h"
 #include "halvex/log.h"
 #include "win32/datetime.h"
@@ -17,11 +19,12 @@ struct DownloadJob {
     UpdateContext& context;
     const UpdaterCalls& calls;
     HWND mainWindow;
+    std::atomic<bool> noDialog{false};  // the dialog could not be made
 };
 
 // The dialog's window once it is there, null when it did not come in time.
-HWND WaitForDownloadDialog() {
-    for (DWORD waited = 0; waited < kDownloadDialogWaitMs; waited += kDialogPollMs) {
+HWND WaitForDownloadDialog(const DownloadJob& job) {
+    for (DWORD waited = 0; waited < kDownloadDialogWaitMs && !job.noDialog; waited += kDialogPollMs) {
         if (const HWND dialog = DownloadDialogWindow()) return dialog;
         Sleep(kDialogPollMs);
     }
@@ -29,7 +32,7 @@ HWND WaitForDownloadDialog() {
 }
 
 std::int32_t DownloadAndHandOver(const DownloadJob& job) {
-    if (!WaitForDownloadDialog()) return kNoDownloadDialog;
+    if (!WaitForDownloadDialog(job)) return kNoDownloadDialog;
     const std::int32_t downloaded = job.calls.downloadUpdates(&job.context.updateList);
     if (downloaded != 0) {
         CloseDownloadDialog();
@@ -74,7 +77,10 @@ void RunUpdateDownload(UpdateContext& context, const UpdaterCalls& calls, HWND m
         context.outcome = kNoDownloadDialog;
         return;
     }
-    if (RunDownloadDialog() == -1) TLogFile::GetInstance().Print(u"RunUpdateDownload(): the download dialog failed");
+    if (!RunDownloadDialog()) {
+        job.noDialog = true;
+        TLogFile::GetInstance().Print(u"RunUpdateDownload(): the download dialog failed");
+    }
     // The worker closes the dialog as its last act (or gives up waiting for
     // one that never came), so this wait is short.
     WaitForSingleObject(worker, INFINITE);

@@ -204,10 +204,7 @@ TEST_F(UpdateStep, ANewerVersionIsAskedAboutAfterTheWaitDialogAndNoStillLeadsToT
 
 TEST_F(UpdateStep, YesDownloadsUnderTheDialogWhoseBarFollowsTheProgressThenTheProgramGoesOn) {
     updater.available = 1;
-    storeAppVersion(u"1.4.4.3");
-    testkit::writeFile(programFolder / "Versions.xml", kVersions);
     script::queue("MessageBox", "IDYES", kQuestion);
-    script::queue("Page", "click:ButtonOK");
     // 3 of 200 is 1.5 %: the percentage shows from 1 % on; more than the
     // total is a full bar.
     updater.progress = {{200, 0}, {200, 3}, {200, 100}, {200, 250}};
@@ -220,12 +217,17 @@ TEST_F(UpdateStep, YesDownloadsUnderTheDialogWhoseBarFollowsTheProgressThenThePr
     };
     ASSERT_TRUE(runStep());
     EXPECT_EQ((std::vector<std::string>{"0 \"\"", "1 \"1%\"", "50 \"50%\"", "100 \"100%\""}), shown);
+    const auto transcript = script::transcript();
+    const auto dialog = std::find_if(transcript.begin(), transcript.end(),
+                                     [](const std::string& line) { return line.starts_with("Dialog 33201"); });
+    ASSERT_NE(transcript.end(), dialog) << testing::PrintToString(transcript);
+    EXPECT_NE(std::string::npos, dialog->find("| 33200 progress \"\" pos 0 | 33199 static \"\"")) << *dialog;
     EXPECT_TRUE(dialogText.starts_with("Probíhá stažení nejnovější verze aplikace")) << dialogText;
     EXPECT_EQ((std::vector<std::string>{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
                                         "downloadUpdates", "doUpdate", "close"}),
               updater.calls);
     EXPECT_EQ(nullptr, halvex::DownloadDialogWindow());
-    // The what's-new step follows, as after No.
+    // The what's-new step follows, as after No: a first start stores the version.
     EXPECT_EQ(u"1.4.4.4", appVersion());
 
     // A total of 0 is an empty bar, not a division by zero.
