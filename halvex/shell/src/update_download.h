@@ -19,7 +19,8 @@ inline constexpr std::int32_t kUpdaterStarted = 7999;
 inline constexpr DWORD kDownloadDialogWaitMs = 10000;
 
 // Runs the download under the dialog and returns once the worker has
-// ended; context.outcome is 0, the client's failing code, or
+// ended; context.outcome is 0, the failing code of the download or of the
+// hand-over, -1 when the dialog could not be shown (nothing downloaded), or
 // kUpdaterStarted (then WM_CLOSE has been posted to mainWindow).
 void RunUpdateDownload(UpdateContext& context, const UpdaterCalls& calls, HWND mainWindow);
 
