@@ -117,7 +117,7 @@ int RunHalvex(const std::u16string& commandLine) {
     bool started = false;
     {
         MainFrame frame(title);
-        RunUpdateStep(LinkedUpdater());
+        RunUpdateStep(LinkedUpdater(), frame.Window());
         started = frame.OnInitApp(commandLine);
         if (started) frame.RunMessageLoop();
         frame.OnClose();

@@ -227,7 +227,14 @@ void MainFrame::OnPageCommand(const CommandCall& call) {
     }
 }
 
+// A WM_CLOSE posted to the frame's window (the updater has taken over)
+// ends the loop, also one posted before the loop began.
 void MainFrame::RunMessageLoop() {
+    MSG message;
+    if (m_window && PeekMessageW(&message, m_window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+        ExitApp();
+        return;
+    }
     if (std::string_view(platform::ui::backend().name()) == "script") {
         while (!m_exiting && m_view->Html().playScriptedActions() > 0) {
         }
@@ -235,8 +242,12 @@ void MainFrame::RunMessageLoop() {
     }
     // The window's events come as work sent to this thread.
     m_looping = true;
-    MSG message;
-    while (!m_exiting && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    while (!m_exiting && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == m_window && message.message == WM_CLOSE)
+            ExitApp();
+        else
+            DispatchMessageW(&message);
+    }
     m_looping = false;
 }
 

@@ -62,7 +62,8 @@ public:
     const RenewalChoice& Choice() const noexcept { return m_choice; }
 
     // Until the window is closed (gtk); the script's page actions while
-    // they come (script).
+    // they come (script). A WM_CLOSE posted to Window() ends it, one posted
+    // before it began included.
     void RunMessageLoop();
     // The close: the busy window hidden and its thread asked to end,
     // waited for at most busyWaitMs. False when it did not end in time.

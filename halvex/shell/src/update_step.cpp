@@ -8,6 +8,7 @@
 #include "halvex/text_utils.h"
 #include "halvex/version_info.h"
 #include "platform/text.h"
+#include "update_download.h"
 #include "upgrade_info_dialog.h"
 #include "wait_dialog.h"
 #include "win32/files.h"
@@ -21,10 +22,6 @@ using platform::text::toUtf8;
 
 constexpr UINT kCheckingText = 33205;
 constexpr UINT kUpdateQuestion = 33206;
-
-// The download dialog, which is not built yet, will show the progress;
-// the check's own progress (the file list) is not shown.
-int UpdateProgressCallback(int, int, int, const WCHAR*) { return 0; }
 
 void Require(std::int32_t result) {
     if (result != 0) throw UpdaterFailure{result};
@@ -129,10 +126,12 @@ bool CheckForUpdates(UpdateContext& context, const UpdaterCalls& calls, const Up
     try {
         if (!ConfigureUpdater(context, calls, identity)) return false;
         if (QueryUpdates(context, calls)) {
-            // The download dialog is not built yet: the answer is logged.
-            const bool accepted = AppMessageBox(LoadResString(kUpdateQuestion), MB_YESNO | MB_ICONQUESTION) == IDYES;
-            TLogFile::GetInstance().Print(accepted ? u"CheckForUpdates(): update accepted, no download yet"
-                                                   : u"CheckForUpdates(): update declined");
+            if (AppMessageBox(LoadResString(kUpdateQuestion), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+                RunUpdateDownload(context, calls, identity.mainWindow);
+                TLogFile::GetInstance().Print(u"CheckForUpdates(): update outcome %d", context.outcome);
+            } else {
+                TLogFile::GetInstance().Print(u"CheckForUpdates(): update declined");
+            }
         }
     } catch (const UpdaterFailure& failure) {
         TLogFile::GetInstance().Print(u"CheckForUpdates(): upgrade client error %d", failure.code);
@@ -146,9 +145,11 @@ void ReleaseUpdater(UpdateContext& context, const UpdaterCalls& calls) {
     context = UpdateContext{};
 }
 
-void RunUpdateStep(const UpdaterCalls& calls) {
+void RunUpdateStep(const UpdaterCalls& calls, HWND mainWindow) {
     UpdateContext context;
-    CheckForUpdates(context, calls, ReadUpdateIdentity());
+    UpdateIdentity identity = ReadUpdateIdentity();
+    identity.mainWindow = mainWindow;
+    CheckForUpdates(context, calls, identity);
     ReleaseUpdater(context, calls);
 }
 

@@ -20,6 +20,7 @@ struct UpdateContext {
     std::vector<std::uint32_t> serverVersion;
     lumvar::UpdateList updateList;
     bool initialised = false;  // the client's Init succeeded, so Close is due
+    std::int32_t outcome = 0;  // of the download: 0, the client's failing code, or the updater started
 };
 
 // What the step takes from the program and its user.
@@ -29,6 +30,7 @@ struct UpdateIdentity {
     std::u16string programFolder;   // with a trailing "/"
     std::u16string userDataFolder;  // the user's local data + "Halvex/", with a trailing "/"
     DWORD environment = 2;          // the profile's AppEnvironment
+    HWND mainWindow = nullptr;      // asked to close once the updater has started
 };
 
 // Reads the identity of the running program; the user data folder is made
@@ -58,14 +60,16 @@ bool ConfigureUpdater(UpdateContext& context, const UpdaterCalls& calls, const U
 // there. Throws UpdaterFailure for a failed check (maintenance included).
 bool QueryUpdates(UpdateContext& context, const UpdaterCalls& calls);
 
-// The whole step but the release: false (and no what's-new page) only when
+// The whole step but the release (a Yes to the question downloads the
+// update under the download dialog): false (and no what's-new page) only when
 // the download folder cannot be made.
 bool CheckForUpdates(UpdateContext& context, const UpdaterCalls& calls, const UpdateIdentity& identity);
 
 // Closes the client when it was initialised and empties the context.
 void ReleaseUpdater(UpdateContext& context, const UpdaterCalls& calls);
 
-// The step as the program's start runs it, over the given client.
-void RunUpdateStep(const UpdaterCalls& calls);
+// The step as the program's start runs it, over the given client; the
+// main window is closed when the updater takes over.
+void RunUpdateStep(const UpdaterCalls& calls, HWND mainWindow);
 
 }  // namespace halvex

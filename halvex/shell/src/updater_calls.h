@@ -18,6 +18,8 @@ struct UpdaterCalls {
     std::function<std::int32_t(lumvar::UpdateList* list, std::vector<std::uint32_t>* serverVersion,
                                std::int32_t* available)>
         checkUpdates;
+    std::function<std::int32_t(const lumvar::UpdateList* list)> downloadUpdates;
+    std::function<std::int32_t()> doUpdate;
     std::function<std::int32_t()> close;
 };
 

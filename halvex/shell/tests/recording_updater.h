@@ -1,10 +1,15 @@
 // An upgrade client for the update step's tests: it records its calls,
-// fails the one named in `failing` with `failure`, keeps the configuration
-// it was given and reports `available` from its check.
+// answers the one named in `failing` with `failure` (7999 for "doUpdate"
+// is the updater started), keeps the configuration it was given, reports
+// `available` from its check and, while downloading, each (total, done)
+// of `progress` to the callback it was given, after which `onProgress`
+// runs on the downloading thread.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "updater_calls.h"
@@ -17,6 +22,9 @@ struct RecordingUpdater {
     std::int32_t failure = 0;
     std::int32_t available = 0;
     lumvar::Config config;
+    LUMVAR_Callback callback = nullptr;
+    std::vector<std::pair<int, int>> progress;
+    std::function<void()> onProgress;
 
     std::int32_t answer(const std::string& call) {
         calls.push_back(call);
@@ -31,12 +39,24 @@ struct RecordingUpdater {
                 return answer("loadConfiguration");
             },
             [this] { return answer("init"); },
-            [this](LUMVAR_Callback callback) { return answer(callback ? "setCallback" : "setCallback null"); },
+            [this](LUMVAR_Callback given) {
+                callback = given;
+                return answer(given ? "setCallback" : "setCallback null");
+            },
             [this](lumvar::UpdateList* list, std::vector<std::uint32_t>* version, std::int32_t* flag) {
                 if (!list || !version || !flag) return answer("checkUpdates null");
                 *flag = available;
                 return answer("checkUpdates");
             },
+            [this](const lumvar::UpdateList* list) {
+                if (!list) return answer("downloadUpdates null");
+                for (const auto& [total, done] : progress) {
+                    callback(2, total, done, u"halvex.txt");
+                    if (onProgress) onProgress();
+                }
+                return answer("downloadUpdates");
+            },
+            [this] { return answer("doUpdate"); },
             [this] { return answer("close"); },
         };
     }

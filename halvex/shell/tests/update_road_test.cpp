@@ -2,7 +2,8 @@
 // testkit's update server, reached under the test environment's own host
 // name through the connection map with its certificate checked: a newer
 // version asks the user, the same version and a server in maintenance do
-// not, and the program goes on either way.
+// not, and the program goes on either way; a Yes downloads the newer files
+// into the download folder before the hand-over.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,8 +15,10 @@
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/update_server.h"
+#include "update_download.h"
 #include "update_step.h"
 #include "win32/crypt_store.h"
+#include "win32/messages.h"
 
 namespace {
 
@@ -62,14 +65,16 @@ protected:
         server.mapHost();
     }
 
-    // The step and its release over liblumvar.so, answering No when asked;
-    // the questions asked.
-    std::vector<std::string> runStep() {
+    // The step and its release over the client, answering when asked; the
+    // questions asked.
+    std::vector<std::string> runStep(const halvex::UpdaterCalls& calls = halvex::LinkedUpdater(),
+                                     const std::string& answer = "IDNO") {
         script::clear();
-        script::queue("MessageBox", "IDNO", "Je k dispozici nová verze aplikace.");
+        script::queue("MessageBox", answer, "Je k dispozici nová verze aplikace.");
         halvex::UpdateContext context;
-        EXPECT_TRUE(halvex::CheckForUpdates(context, halvex::LinkedUpdater(), identity));
-        halvex::ReleaseUpdater(context, halvex::LinkedUpdater());
+        EXPECT_TRUE(halvex::CheckForUpdates(context, calls, identity));
+        outcome = context.outcome;
+        halvex::ReleaseUpdater(context, calls);
         std::vector<std::string> questions;
         for (const std::string& line : script::transcript())
             if (line.starts_with("MessageBox")) questions.push_back(line);
@@ -79,6 +84,7 @@ protected:
     testkit::PlatformRoot root;
     fs::path programFolder = root.path() / "program";
     halvex::UpdateIdentity identity;
+    std::int32_t outcome = 0;
     testkit::UpdateServer server{hierarchy(), treeAt("1.0.0.1"), testServerHost()};
 };
 
@@ -98,6 +104,32 @@ TEST_F(UpdateRoad, OnlyANewerVersionOnTheServerAsksTheUser) {
     EXPECT_TRUE(runStep().empty());
     EXPECT_EQ(3u, server.requests().size());
     EXPECT_EQ(u"1.0.0.0", halvex::GetProfileString(halvex::kWorkspaceSection, u"AppVersion", u""));
+}
+
+TEST_F(UpdateRoad, YesDownloadsTheNewerFilesThenHandsOverAndClosesTheProgram) {
+    // The updater itself is not started here: the hand-over is recorded.
+    halvex::UpdaterCalls calls = halvex::LinkedUpdater();
+    bool handedOver = false;
+    calls.doUpdate = [&] {
+        handedOver = true;
+        return halvex::kUpdaterStarted;
+    };
+    const HWND program = CreateWindowExW(0, u"STATIC", u"program", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    identity.mainWindow = program;
+    EXPECT_EQ(1u, runStep(calls, "IDYES").size());
+    EXPECT_TRUE(handedOver);
+    EXPECT_EQ(halvex::kUpdaterStarted, outcome);
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, program, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    DestroyWindow(program);
+
+    bool downloaded = false;
+    for (const auto& entry : fs::recursive_directory_iterator(root.path() / "local" / "UpdateDownload"))
+        if (entry.is_regular_file() && entry.path().filename() == "halvex.txt")
+            downloaded = downloaded || testkit::readFile(entry.path()) == "the new program";
+    EXPECT_TRUE(downloaded);
+    EXPECT_EQ("the old program", testkit::readFile(programFolder / "halvex.txt"));
+    EXPECT_EQ(2u, server.requests().size());
 }
 
 }  // namespace

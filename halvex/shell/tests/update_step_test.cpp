@@ -1,6 +1,7 @@
 // The update step over a recording upgrade client: what the client is
 // given, that any failing call of it leaves the program going with the
-// what's-new step still done, the wait dialog and the question, and the
+// what's-new step still done, the wait dialog and the question, the
+// download under its dialog and the hand-over closing the program, and the
 // what's-new page once per new version from the program's own folder.
 #include <gtest/gtest.h>
 
@@ -9,15 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "download_dialog.h"
 #include "halvex/log.h"
 #include "halvex/profile.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
+#include "main_frame.h"
 #include "testkit/process.h"
 #include "recording_updater.h"
 #include "update_step.h"
 #include "upgrade_info_dialog.h"
+#include "win32/commctrl.h"
+#include "win32/datetime.h"
+#include "win32/messages.h"
 
 namespace {
 
@@ -37,6 +43,25 @@ constexpr char kVersions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
   <version val="1.4.4.5"><change lang="CZ"><entry title="Budoucí">ještě ne</entry></change></version>
 </versions>
 )";
+
+constexpr char kQuestion[] = "Je k dispozici nová verze aplikace.\nPřejete si provést aktualizaci";
+
+std::string controlText(HWND dialog, int id) {
+    char16_t text[256] = {};
+    SendDlgItemMessageW(dialog, id, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return toUtf8(text);
+}
+
+// What the open download dialog shows, read from the downloading thread
+// once its bar has reached the percent (or a second has passed).
+std::string downloadDialogShowing(int percent) {
+    const HWND dialog = halvex::DownloadDialogWindow();
+    if (!dialog) return "no dialog";
+    for (int i = 0; i < 100 && SendDlgItemMessageW(dialog, halvex::kDownloadBarId, PBM_GETPOS, 0, 0) != percent; ++i)
+        Sleep(10);
+    return std::to_string(SendDlgItemMessageW(dialog, halvex::kDownloadBarId, PBM_GETPOS, 0, 0)) + " \"" +
+           controlText(dialog, halvex::kDownloadPercentId) + "\"";
+}
 
 class UpdateStep : public ::testing::Test {
 protected:
@@ -175,6 +200,92 @@ TEST_F(UpdateStep, ANewerVersionIsAskedAboutAfterTheWaitDialogAndNoStillLeadsToT
     EXPECT_EQ("Dialog 101 destroyed", transcript[2]);
     EXPECT_NE(std::string::npos, transcript[3].find("MessageBox")) << transcript[3];
     EXPECT_EQ(u"1.4.4.4", appVersion());
+}
+
+TEST_F(UpdateStep, YesDownloadsUnderTheDialogWhoseBarFollowsTheProgressThenTheProgramGoesOn) {
+    updater.available = 1;
+    script::queue("MessageBox", "IDYES", kQuestion);
+    // 3 of 200 is 1.5 %: the percentage shows from 1 % on; more than the
+    // total is a full bar.
+    updater.progress = {{200, 0}, {200, 3}, {200, 100}, {200, 250}};
+    const std::vector<int> percents = {0, 1, 50, 100};
+    std::vector<std::string> shown;
+    std::string dialogText;
+    updater.onProgress = [&] {
+        shown.push_back(downloadDialogShowing(percents[shown.size()]));
+        dialogText = controlText(halvex::DownloadDialogWindow(), halvex::kDownloadTextId);
+    };
+    ASSERT_TRUE(runStep());
+    EXPECT_EQ((std::vector<std::string>{"0 \"\"", "1 \"1%\"", "50 \"50%\"", "100 \"100%\""}), shown);
+    const auto transcript = script::transcript();
+    const auto dialog = std::find_if(transcript.begin(), transcript.end(),
+                                     [](const std::string& line) { return line.starts_with("Dialog 33201"); });
+    ASSERT_NE(transcript.end(), dialog) << testing::PrintToString(transcript);
+    EXPECT_NE(std::string::npos, dialog->find("| 33200 progress \"\" pos 0 | 33199 static \"\"")) << *dialog;
+    EXPECT_TRUE(dialogText.starts_with("Probíhá stažení nejnovější verze aplikace")) << dialogText;
+    EXPECT_EQ((std::vector<std::string>{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
+                                        "downloadUpdates", "doUpdate", "close"}),
+              updater.calls);
+    EXPECT_EQ(nullptr, halvex::DownloadDialogWindow());
+    // The what's-new step follows, as after No: a first start stores the version.
+    EXPECT_EQ(u"1.4.4.4", appVersion());
+
+    // A total of 0 is an empty bar, not a division by zero.
+    script::clear();
+    updater = shell_tests::RecordingUpdater{};
+    updater.available = 1;
+    updater.progress = {{0, 0}, {0, 7}};
+    shown.clear();
+    updater.onProgress = [&] { shown.push_back(downloadDialogShowing(0)); };
+    script::queue("MessageBox", "IDYES", kQuestion);
+    ASSERT_TRUE(runStep());
+    EXPECT_EQ((std::vector<std::string>{"0 \"\"", "0 \"\""}), shown);
+    // The callback has nothing to post to once the dialog is gone.
+    EXPECT_EQ(0, updater.callback(2, 100, 50, nullptr));
+}
+
+TEST_F(UpdateStep, AFailedDownloadClosesTheDialogWithoutHandingOverAndTheProgramGoesOn) {
+    updater.available = 1;
+    updater.failing = "downloadUpdates";
+    updater.failure = 8005;
+    updater.progress = {{100, 40}};
+    std::string shown;
+    updater.onProgress = [&] { shown = downloadDialogShowing(40); };
+    const HWND program = CreateWindowExW(0, u"STATIC", u"program", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    identity.mainWindow = program;
+    script::queue("MessageBox", "IDYES", kQuestion);
+    halvex::UpdateContext context;
+    ASSERT_TRUE(halvex::CheckForUpdates(context, updater.table(), identity));
+    EXPECT_EQ(8005, context.outcome) << "the failure is kept, not reported as success";
+    halvex::ReleaseUpdater(context, updater.table());
+    EXPECT_EQ("40 \"40%\"", shown);
+    EXPECT_EQ((std::vector<std::string>{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
+                                        "downloadUpdates", "close"}),
+              updater.calls);
+    EXPECT_EQ(nullptr, halvex::DownloadDialogWindow());
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, program, 0, 0, PM_REMOVE));
+    EXPECT_NE(std::string::npos, log().find("update outcome 8005")) << log();
+    DestroyWindow(program);
+}
+
+TEST_F(UpdateStep, TheUpdaterTakingOverClosesTheProgramsWindowAndEndsItsLoop) {
+    halvex::MainFrame frame(u"Halvex");
+    identity.mainWindow = frame.Window();
+    updater.available = 1;
+    updater.failing = "doUpdate";
+    updater.failure = 7999;
+    script::queue("MessageBox", "IDYES", kQuestion);
+    halvex::UpdateContext context;
+    ASSERT_TRUE(halvex::CheckForUpdates(context, updater.table(), identity));
+    EXPECT_EQ(7999, context.outcome);
+    halvex::ReleaseUpdater(context, updater.table());
+    EXPECT_EQ("close", updater.calls.back());
+
+    // The close was posted before the loop began; the loop ends on it.
+    EXPECT_EQ(std::string::npos, log().find("Exiting app")) << log();
+    frame.RunMessageLoop();
+    EXPECT_NE(std::string::npos, log().find("Exiting app")) << log();
 }
 
 TEST_F(UpdateStep, TheWhatsNewPageShowsOncePerNewVersionFromTheProgramsFolder) {
