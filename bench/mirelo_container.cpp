@@ -15,10 +15,6 @@
 // provider. libmirelo.so is registered by the built regsvr32 in a platform
 // root under $TMPDIR, removed at the end.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -40,6 +36,7 @@
 #include "testkit/policy.h"
 #include "testkit/trusted_list.h"
 #include "testkit/user_stores.h"
+#include "bench_support.h"
 #include "times_reporter.h"
 #include "win32/crypt_store.h"
 
@@ -51,6 +48,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using bench::Text;
+
 constexpr std::size_t kDocumentSize = 10u << 20;
 constexpr int kIterations = 5;
 // Confirmations answered: the benchmark's iterations, with room for
@@ -58,39 +57,6 @@ constexpr int kIterations = 5;
 constexpr int kAnswers = 200;
 constexpr char kPolicyOid[] = "1.3.6.1.4.1.32473.10.7.9";
 constexpr char kDocumentName[] = "document.txt";
-
-// Runs a program with its output thrown away; its exit code.
-int run(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A BSTR argument, freed after the call.
-class Text {
-public:
-    explicit Text(const std::string& text) {
-        const std::u16string wide(text.begin(), text.end());
-        m_text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-    }
-    ~Text() { SysFreeString(m_text); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const { return m_text; }
-
-private:
-    BSTR m_text = nullptr;
-};
 
 // The PKI, the configuration files and the signer, made once; the folder
 // both contestants work in.
@@ -175,7 +141,7 @@ struct Setup {
                                                                        context->pbCertEncoded + context->cbCertEncoded));
         CertFreeCertificateContext(context);
         signerPem = work / "signer.pem";
-        if (run({"openssl", "x509", "-inform", "DER", "-in", der.string(), "-out", signerPem.string()}) != 0)
+        if (bench::runQuietly({"openssl", "x509", "-inform", "DER", "-in", der.string(), "-out", signerPem.string()}) != 0)
             throw std::runtime_error("openssl x509 failed");
         signerKey = root.write("work/signer.key", pki::Key::rsa(2048, "qualified-bench").pkcs8Pem());
     }
@@ -293,7 +259,7 @@ sed '1,/^\r$/d' script-out/D/M.eml | tr -d '\r' | base64 -d > script-out/documen
 void signAndReadThroughScript(benchmark::State& state) {
     const std::vector<std::string> command = {"sh", "-c", kScript, "sh", setup().work.string(), setup().policy.string()};
     for (auto _ : state)
-        if (run(command) != 0) state.SkipWithError("the script failed");
+        if (bench::runQuietly(command) != 0) state.SkipWithError("the script failed");
     if (!sameAsDocument(setup().work / "script-out" / kDocumentName))
         state.SkipWithError("the script's document came back changed");
 }
@@ -316,7 +282,7 @@ int main(int argc, char** argv) {
     try {
         const fs::path answers = setup().root.write("answers.txt", confirmations());
         setenv("PLATFORM_UI", ("script:" + answers.string()).c_str(), 1);
-        if (run({TESK_REGSVR32, "/s", TESK_MIRELO_MODULE}) != 0)
+        if (bench::runQuietly({TESK_REGSVR32, "/s", TESK_MIRELO_MODULE}) != 0)
             throw std::runtime_error(std::string("regsvr32 could not register ") + TESK_MIRELO_MODULE);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "set-up failed: %s\n", e.what());

@@ -11,10 +11,6 @@
 // The object is libpentak.so registered by the built regsvr32 in a platform
 // root under $TMPDIR, removed at the end.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +20,7 @@
 
 #include "pentak_lib.h"
 #include "platform/com/ptr.h"
+#include "bench_support.h"
 #include "times_reporter.h"
 
 extern char** environ;
@@ -31,6 +28,8 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::Text;
 
 constexpr int kIterations = 40;
 constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
@@ -43,24 +42,6 @@ fs::path& workFolder() {
     return folder;
 }
 
-// Runs a program with its output thrown away; its exit code.
-int run(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 void check(HRESULT hr, const char* what) {
     if (FAILED(hr)) {
         char code[16];
@@ -68,19 +49,6 @@ void check(HRESULT hr, const char* what) {
         throw std::runtime_error(std::string(what) + " failed with " + code);
     }
 }
-
-// A BSTR argument, freed after the call.
-class Text {
-public:
-    explicit Text(const std::u16string& text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~Text() { SysFreeString(m_text); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const { return m_text; }
-
-private:
-    BSTR m_text;
-};
 
 // One request from a new key through the object; the request's length.
 std::size_t objectRequest(IPentak& pentak, int number) {
@@ -118,8 +86,8 @@ void requestThroughOpenssl(benchmark::State& state) {
     const std::string key = (workFolder() / "openssl.key").string();
     const std::string request = (workFolder() / "openssl.csr").string();
     for (auto _ : state)
-        if (run({"openssl", "req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Bench Novák", "-utf8", "-keyout", key,
-                 "-out", request}) != 0)
+        if (bench::runQuietly({"openssl", "req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Bench Novák", "-utf8",
+                               "-keyout", key, "-out", request}) != 0)
             state.SkipWithError("openssl req failed");
 }
 
@@ -134,7 +102,7 @@ int main(int argc, char** argv) {
     setenv("PLATFORM_ROOT", workFolder().c_str(), 1);
     setenv("PLATFORM_UI", "script", 1);
     benchmark::Initialize(&argc, argv);
-    if (run({TESK_REGSVR32, "/s", TESK_PENTAK_MODULE}) != 0) {
+    if (bench::runQuietly({TESK_REGSVR32, "/s", TESK_PENTAK_MODULE}) != 0) {
         std::fprintf(stderr, "regsvr32 could not register %s\n", TESK_PENTAK_MODULE);
         return 1;
     }
