@@ -104,10 +104,7 @@ std::vector<std::string> pythonList(const fs::path& archive) {
 }
 
 void expectPeerAccepts(const std::vector<std::string>& argv) {
-    if (!testkit::findProgram(argv.front())) {
-        if (testkit::inCi()) FAIL() << "required program missing: " << argv.front();
-        GTEST_SKIP() << "required program missing: " << argv.front();
-    }
+    TESTKIT_REQUIRE_PROGRAM(argv.front());
     const testkit::RunResult result = testkit::run(argv);
     EXPECT_EQ(0, result.exitCode) << argv.front() << ":\n" << result.out << result.err;
 }

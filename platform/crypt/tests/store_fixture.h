@@ -193,7 +193,7 @@ inline const Pki& pki() {
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testkit::findProgram("openssl")) GTEST_SKIP() << "required program missing: openssl";
+        TESTKIT_REQUIRE_PROGRAM("openssl");
         pki();
     }
     testkit::PlatformRoot m_root;
