@@ -39,6 +39,8 @@ TEST_F(LibraryFailures, EachIsShownWithTheMessageOfItsProvidersError) {
     // checks itself.
     const std::string cardChecks = "IsAlgOidSupported=0,IsKeylenSupported=0,SetSignatureAlgorithmOid=0,";
     const std::vector<LibraryFailure> failures = {
+        {"fail:IsKeylenSupported=80090008", kSoftwareProvider,
+         {"Délka klíče 2048 není podporována Microsoft Enhanced RSA and AES Cryptographic Provider."}},
         {"fail:put_GenKeyFlags=80004005", kSoftwareProvider, {"Chyba při spolupráci s knihovnou Pentak.dll."}},
         {"fail:KeyGenerate=80004005", kSoftwareProvider, {"Chyba při generování soukromého klíče."}},
         {"fail:KeyGenerate=80090020", kSoftwareProvider, {"Chyba při práci s CSP."}},

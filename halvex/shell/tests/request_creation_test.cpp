@@ -309,7 +309,10 @@ TEST_F(DataPageTest, KeysOfRequestsNotMadeAreOfferedForDeletion) {
     // The enrolment library asks its own question before it deletes; it
     // takes its answers from a script file (this process keeps the queue).
     platform::ui::backend();
-    setenv("PLATFORM_UI", ("script:" + root.write("library_answers.txt", "MessageBox IDYES kontejner\n").string()).c_str(),
+    setenv("PLATFORM_UI",
+           ("script:" + root.write("library_answers.txt", "MessageBox IDYES kontejner\nMessageBox IDYES kontejner\n")
+                            .string())
+               .c_str(),
            1);
     for (const char* reply : {"IDYES", "IDNO"}) {
         SCOPED_TRACE(reply);
@@ -332,6 +335,30 @@ TEST_F(DataPageTest, KeysOfRequestsNotMadeAreOfferedForDeletion) {
         EXPECT_EQ(0u, platform::ui::script::pending()) << testing::PrintToString(boxes());
         EXPECT_EQ(std::string(reply) == "IDNO", ContainerExists(firstContainer));
         EXPECT_EQ(1u, Count(log(), "CreatePKCS10():KeyGenerate(): start") - keysBefore) << "one key, the first request's";
+        frame.reset();
+        platform::ui::script::clear();
+    }
+
+    // The authentication request fails after the pair's two new keys: each
+    // of them is offered, and each answer holds for its own container.
+    {
+        start();
+        prepare(0, 0x80081, u"Jana Nováková");
+        prepare(1, 0x80082, u"Jana Nováková");
+        prepare(2, 0x802, u"AUT Jana Nováková");
+        frame->SetAuthenticationToo(true);
+        frame->Request(0).firstContainer = u"Pair qualified key";
+        frame->Request(1).secondContainer = u"Pair commercial key";
+        frame->Request(2).certificate.altNames.push_back({u"1", halvex::kUtf8StringType, u"no other name"});
+        queue("MessageBox", "IDOK", "Chyba při generování žádosti.");
+        queue("MessageBox", "IDYES", "Kontejner Pair qualified key");
+        queue("MessageBox", "IDNO", "Kontejner Pair commercial key");
+        open();
+        check();
+        EXPECT_EQ("data_renew.htm", page());
+        EXPECT_EQ(0u, platform::ui::script::pending()) << testing::PrintToString(boxes());
+        EXPECT_FALSE(ContainerExists(u"Pair qualified key"));
+        EXPECT_TRUE(ContainerExists(u"Pair commercial key"));
         frame.reset();
         platform::ui::script::clear();
     }

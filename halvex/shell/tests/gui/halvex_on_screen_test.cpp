@@ -2,7 +2,9 @@
 // library and signing component it shows the home page in WebKitGTK; a
 // click leads to the request page, F1 opens its help topic, Back returns;
 // the accelerators Home and Alt+X work; the About box shows and goes with
-// Enter; the toolbar shows its images and the lock panes follow Caps Lock. Screenshots go to the artifacts folder.
+// Enter; the toolbar shows its images and the lock panes follow Caps Lock;
+// the renewal road goes from the home page to the summary. Screenshots go
+// to the artifacts folder.
 #include <chrono>
 #include <future>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include "frame_layout.h"
 #include "busy_window.h"
 #include "main_frame.h"
+#include "../openssl_request.h"
 #include "../shell_fixture.h"
 #include "testkit/pki.h"
 #include "testkit/scoped_env.h"
@@ -169,9 +172,11 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     EXPECT_TRUE(frame.Exiting());
 }
 
-// The renewal road in the window: the page's own script lists the user's
-// certificates, the chosen one leads to the filled data page.
-TEST_F(HalvexOnScreen, TheCertificatePageListsTheCertificatesAndLeadsToTheDataPage) {
+// The renewal road in the window, from the request type on the home page:
+// the page's own script lists the user's certificates, the chosen one leads
+// to the filled data page, whose check makes the request on a new key of
+// the software provider and shows it on the summary.
+TEST_F(HalvexOnScreen, TheRenewalRoadLeadsThroughTheDataCheckToTheSummary) {
     registerServer(TESK_OSTRIM_MODULE);
     const pki::Hierarchy hierarchy = pki::Hierarchy::make();
     const auto set = testkit::WizardCertificates::install(root, hierarchy);
@@ -179,6 +184,8 @@ TEST_F(HalvexOnScreen, TheCertificatePageListsTheCertificatesAndLeadsToTheDataPa
     ASSERT_TRUE(frame.OnInitApp(u"halvex"));
     auto& view = frame.View();
     ASSERT_TRUE(view.Html().waitUntilSettled());
+    ASSERT_EQ("home.htm", view.PageName());
+    screenshot("halvex-request-type");
 
     std::string why;
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_RENEW", {}}, &why)) << why;
@@ -204,6 +211,17 @@ TEST_F(HalvexOnScreen, TheCertificatePageListsTheCertificatesAndLeadsToTheDataPa
     EXPECT_EQ(0u, view.Html().innerHtml("RA_KEYLENHASH_QC").value_or("").rfind("2048b, ", 0));
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_TEMPLATE_HTML").value_or("").find("Jan"));
     screenshot("halvex-data");
+
+    ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "DATA_NEXT", {}}, &why)) << why;
+    ASSERT_TRUE(view.Html().waitUntilSettled());
+    ASSERT_EQ("summary_renew.htm", view.PageName());
+    const std::u16string pem = frame.Request(0).requestText;
+    EXPECT_TRUE(pem.ends_with(u"-----END CERTIFICATE REQUEST-----\n"));
+    const std::string text = openssl_request::verifiedText(pem);
+    EXPECT_NE(std::string::npos, text.find("self-signature verify OK")) << text;
+    EXPECT_NE(std::string::npos, text.find("CN=" + set.qualified.commonName)) << text;
+    EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_REQUEST_QC").value_or("").find("BEGIN CERTIFICATE REQUEST"));
+    screenshot("halvex-summary");
 }
 
 // While the program's thread is held (as in key generation) and takes no
