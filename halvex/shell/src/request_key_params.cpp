@@ -61,7 +61,13 @@ RequestKeyParams BuildRequestKeyParams(const TCertRequest& request, bool seconda
     params.provider = request.provider.name;
     const auto listed = std::find_if(request.providerList.begin(), request.providerList.end(),
                                      [&](const TCryptProviderW& entry) { return entry.name == params.provider; });
-    params.providerType = listed == request.providerList.end() ? 1 : static_cast<LONG>(listed->type);
+    // A request without a list of its own (the authentication request)
+    // keeps the type of its provider's record, taken from the key's
+    // provider: under another type the provider may lack SHA-256.
+    if (listed != request.providerList.end())
+        params.providerType = static_cast<LONG>(listed->type);
+    else if (request.provider.type != 0)
+        params.providerType = static_cast<LONG>(request.provider.type);
     params.container = secondary ? request.secondContainer : request.firstContainer;
     params.genKeyFlags = static_cast<LONG>((static_cast<DWORD>(request.keyLength) << 16) |
                                            (request.exportableKey ? 1u : 0u) | (request.strongProtection ? 2u : 0u));

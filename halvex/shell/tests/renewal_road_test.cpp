@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "halvex/request_model.h"
+#include "openssl_request.h"
 #include "shell_fixture.h"
 #include "testkit/csp.h"
 #include "testkit/pki.h"
@@ -149,6 +150,28 @@ std::string tokenSerial(const testkit::SoftHsmToken& token) {
     return std::regex_search(listed.out, found, serial) ? found[1].str() : std::string();
 }
 
+// A request the data check made, as a certificate authority reads it: its
+// signature verified, the applicant's name and identifier, SHA-256 with RSA,
+// and country and identifier as PrintableString, the e-mail address as
+// IA5String, every other name as UTF8String.
+std::string VerifiedRequest(const std::u16string& pem, const std::string& commonName) {
+    EXPECT_TRUE(pem.ends_with(u"\n-----END CERTIFICATE REQUEST-----\n")) << platform::text::toUtf8(pem);
+    const std::string text = openssl_request::verifiedText(pem);
+    EXPECT_NE(std::string::npos, text.find("self-signature verify OK")) << text;
+    EXPECT_NE(std::string::npos, text.find("CN=" + commonName)) << text;
+    EXPECT_NE(std::string::npos, text.find("serialNumber=PNOCZ-8012310009")) << text;
+    EXPECT_NE(std::string::npos, text.find("Signature Algorithm: sha256WithRSAEncryption")) << text;
+    for (const std::string& attribute : openssl_request::subjectTypes(openssl_request::asn1(pem))) {
+        const std::string name = attribute.substr(0, attribute.find(' '));
+        const std::string type = attribute.substr(attribute.find(' ') + 1);
+        if (name == "countryName" || name == "serialNumber")
+            EXPECT_EQ("PRINTABLESTRING", type) << name;
+        else
+            EXPECT_EQ(name == "emailAddress" ? "IA5STRING" : "UTF8STRING", type) << name;
+    }
+    return text;
+}
+
 TEST_F(RenewalRoad, AQualifiedCertificateIsChosenAndTheDataPageShowsIt) {
     installAuthority();
     const auto set = installWizard();
@@ -188,6 +211,19 @@ TEST_F(RenewalRoad, AQualifiedCertificateIsChosenAndTheDataPageShowsIt) {
     EXPECT_TRUE(hidden("RA_FORM_NAMES")) << "the certificate names the applicant";
     EXPECT_EQ(std::string::npos, inner("RA_KEY_VALIDITY").find("1024|12")) << "1024 bits for 12 months is never offered";
     EXPECT_EQ(frame->Request(0).cardNumber, u"") << "a software key has no card";
+
+    // The data page's check makes the request on a new key and shows it.
+    click("DATA_NEXT");
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(script::transcript());
+    const std::u16string& pem = frame->Request(0).requestText;
+    const std::string text = VerifiedRequest(pem, set.qualified.commonName);
+    EXPECT_NE(std::string::npos, text.find("GN=Jan")) << text;
+    EXPECT_NE(std::string::npos, text.find("SN=Novák")) << text;
+    EXPECT_NE(std::string::npos, text.find("X509v3 Key Usage: \n                    Digital Signature, Non Repudiation\n"))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("email:jan.novak@tesk.example")) << text;
+    EXPECT_NE(std::string::npos, inner("RA_REQUEST_QC").find(platform::text::toUtf8(pem.substr(0, 100))));
+    EXPECT_TRUE(hidden("RA_REQUEST_SC_ROW"));
 }
 
 TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthenticationOne) {
@@ -204,6 +240,35 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
     EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.parvelCommercial.commonName));
     EXPECT_FALSE(hidden("RA_KEYLENHASH_SC_ID"));
     EXPECT_FALSE(frame->Choice().authenticationToo) << "only a lawyer card is asked about an authentication certificate";
+    click("DATA_NEXT");
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(script::transcript());
+    VerifiedRequest(frame->Request(0).requestText, set.parvelQualified.commonName);
+    VerifiedRequest(frame->Request(1).requestText, set.parvelCommercial.commonName);
+    EXPECT_FALSE(hidden("RA_REQUEST_SC_ROW"));
+    EXPECT_TRUE(hidden("RA_REQUEST_ASC_ROW"));
+
+    // A lawyer card whose key is in the software provider: the card's
+    // commercial certificate chosen, the authentication certificate asked
+    // for; three requests, the third with the applicant's only identifier.
+    frame->OnCommand(halvex::kCommandHome);
+    follow("URL_REQ_RQC");
+    script::queue("SelectCertificate", "0", set.lawyerCommercial[0].commonName);
+    script::queue("MessageBox", "IDYES", "autentizační komerční certifikát (AUT)");
+    choose("(Q) " + set.lawyer.commonName);
+    ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(0x802u, frame->Request(2).kind);
+    // The pair's keys may have been made in the same second: containers of
+    // their own.
+    for (std::size_t n = 0; n < 3; ++n) {
+        frame->Request(n).firstContainer += u"L";
+        frame->Request(n).secondContainer += u"L";
+    }
+    click("DATA_NEXT");
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(script::transcript());
+    VerifiedRequest(frame->Request(0).requestText, set.lawyer.commonName);
+    VerifiedRequest(frame->Request(1).requestText, platform::text::toUtf8(frame->Choice().certificates[1].commonName));
+    VerifiedRequest(frame->Request(2).requestText, "AUT Jan Novák");
+    EXPECT_FALSE(hidden("RA_REQUEST_ASC_ROW"));
 
     // A lawyer card held by each card provider: the card's two commercial
     // certificates offered, the authentication certificate asked for, the
