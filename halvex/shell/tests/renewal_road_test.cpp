@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_layout.h"
 #include "halvex/request_model.h"
 #include "openssl_request.h"
 #include "shell_fixture.h"
@@ -240,6 +241,8 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
     EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.parvelCommercial.commonName));
     EXPECT_FALSE(hidden("RA_KEYLENHASH_SC_ID"));
     EXPECT_FALSE(frame->Choice().authenticationToo) << "only a lawyer card is asked about an authentication certificate";
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného páru certifikátů PARVEL - zintra",
+              frame->View().Html().statusText(halvex::kRequestPane));
     click("DATA_NEXT");
     ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(script::transcript());
     VerifiedRequest(frame->Request(0).requestText, set.parvelQualified.commonName);

@@ -49,14 +49,21 @@ TEST_F(DataPageTest, TheRequestOnTheSoftwareProviderCarriesTheSubjectUsagesAndNa
     EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
               frame->View().Html().statusText(halvex::kRequestPane));
     open();
-    // A check that stops (at a surname not in the common name) adds no
-    // names: they are in the request once however often the page is checked.
+    // Checks that stop (at a surname not in the common name, at a request
+    // the library cannot make) add no names: they are in the request once
+    // however often the page is checked.
     type("RA_NAME", "Jana");
     type("RA_SURNAME", "Horváthová");
     queue("MessageBox", "IDOK", "příjmení");
     check();
     ASSERT_EQ("data_renew.htm", page());
     type("RA_SURNAME", "Nováková");
+    std::vector<halvex::RequestAttr>& altNames = frame->Request(0).certificate.altNames;
+    altNames.push_back({u"1", halvex::kUtf8StringType, u"no other name"});
+    queue("MessageBox", "IDOK", "Chyba při generování žádosti.");
+    check();
+    ASSERT_EQ("data_renew.htm", page());
+    altNames.pop_back();
     check();
     ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
 
@@ -229,7 +236,8 @@ TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
          },
          {},
          {{"IDOK", ""}},
-         "Algoritmus není podporován Microsoft Base Cryptographic Provider v1.0."},
+         "Chyba při nastavování algoritmu sha256RSA. Algoritmus není podporován Microsoft Base Cryptographic Provider "
+         "v1.0."},
         {"provider not installed",
          [](auto& frame) { frame.Request(0).provider = {u"Tesk Missing CSP", 1, {}}; },
          {},
@@ -303,6 +311,20 @@ TEST_F(DataPageTest, NoProviderAllowedIsShownBeforeThePage) {
                                  u"Microsoft Enhanced Cryptographic Provider v1.0",
                                  u"Microsoft Strong Cryptographic Provider"})
         halvex::TAppData::Instance().Providers().SetProvider(name, 0x183, 1, 0);
+}
+
+TEST_F(DataPageTest, EachRequestOfAPairKeepsItsOwnProvider) {
+    constexpr char16_t kOtherProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)";
+    start();
+    prepare(0, 0x80081, u"Jana Nováková");
+    prepare(1, 0x80082, u"Jana Nováková", kOtherProvider);
+    ASSERT_TRUE(frame->PrepareCSP());
+    EXPECT_EQ(kSoftwareProvider, frame->Request(0).provider.name);
+    EXPECT_EQ(kOtherProvider, frame->Request(1).provider.name);
+    open();
+    check();
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
+    EXPECT_THAT(log(), HasSubstr("CreatePKCS10(): 'Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)'"));
 }
 
 TEST_F(DataPageTest, KeysOfRequestsNotMadeAreOfferedForDeletion) {
