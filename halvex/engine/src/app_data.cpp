@@ -48,8 +48,11 @@ DWORD TAppData::RequestKind(const std::u16string& type) const {
 }
 
 const RequestType* TAppData::FindRequestType(DWORD kind) const {
+    // The authority-family and lawyer-card bits mark a renewal of the same
+    // certificate type.
+    const DWORD type = kind & (kRequestQualified | kRequestCommercial | kRequestParvelPair);
     const auto* found = std::find_if(std::begin(kRequestTypes), std::end(kRequestTypes),
-                                     [&](const RequestType& row) { return row.kind == (kind & 0xFFFF); });
+                                     [&](const RequestType& row) { return row.kind == type; });
     return found == std::end(kRequestTypes) ? nullptr : found;
 }
 

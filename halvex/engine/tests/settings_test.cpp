@@ -163,12 +163,17 @@ TEST(HalvexAppData, RequestTextsGiveKindsAndKindsGiveRequestTypes) {
                            Row{u"RRQC", 0x1}, Row{u"Q", 0}, Row{u"", 0}, Row{u"QS", 0}, Row{u"qc", 0}})
         EXPECT_EQ(row.kind, app.RequestKind(row.text)) << std::string(row.text.begin(), row.text.end());
 
-    // Only the low 16 bits choose the type.
+    // The certificate's type; a renewal, the authority's family and a
+    // lawyer card keep it.
     const RequestType* parvel = app.FindRequestType(0x80081);
     ASSERT_NE(nullptr, parvel);
     EXPECT_EQ(std::u16string(u"QD"), parvel->code);
     EXPECT_EQ(std::u16string(u"cp_qc.pdf"), parvel->policyDocument);
     EXPECT_EQ(nullptr, app.FindRequestType(0x3));
+    for (const DWORD qualified : {0x80101u, 0x80801u, 0x80901u})
+        EXPECT_EQ(std::u16string(u"QC"), app.FindRequestType(qualified)->code) << qualified;
+    EXPECT_EQ(std::u16string(u"SC"), app.FindRequestType(0x802)->code) << "the authentication request";
+    EXPECT_EQ(std::u16string(u"SC"), app.FindRequestType(0x80802)->code) << "a lawyer card's commercial request";
 
     EXPECT_EQ(u"1.2.840.113549.1.1.11", app.DefaultHashAlgorithm());
     EXPECT_TRUE(app.IsListedHash(u"1.2.840.113549.1.1.13"));

@@ -260,6 +260,8 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
     choose("(Q) " + set.lawyer.commonName);
     ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
     EXPECT_EQ(0x802u, frame->Request(2).kind);
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
+              frame->View().Html().statusText(halvex::kRequestPane));
     // The pair's keys may have been made in the same second: containers of
     // their own.
     for (std::size_t n = 0; n < 3; ++n) {
@@ -305,6 +307,8 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
         EXPECT_EQ(0x80801u | halvex::kKindAuthorityFamily, frame->Request(0).kind);
         EXPECT_EQ(0x80802u, frame->Request(1).kind);
         EXPECT_EQ(0x802u, frame->Request(2).kind);
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
+              frame->View().Html().statusText(halvex::kRequestPane));
         const std::u16string serial = platform::text::fromUtf8(serialText);
         ASSERT_FALSE(serial.empty());
         for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(serial, frame->Request(i).cardNumber) << i;

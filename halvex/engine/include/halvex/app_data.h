@@ -72,8 +72,9 @@ public:
     // of the table (exactly); a three-character text beginning with "R"
     // adds the renewal bit. 0 when shorter than 2 or not found.
     DWORD RequestKind(const std::u16string& type) const;
-    // The first request type whose kind equals the low 16 bits; null when
-    // none.
+    // The request type of the kind's qualified, commercial and Parvel-pair
+    // bits (a renewal, an authority-family or lawyer-card kind is of its
+    // certificate's type); null when none.
     const RequestType* FindRequestType(DWORD kind) const;
 
     const std::u16string& DefaultHashAlgorithm() const { return m_hashAlgorithms.front(); }
