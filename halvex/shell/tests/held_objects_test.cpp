@@ -1,10 +1,10 @@
 // The enrolment object and the signer the program holds, each the real
 // one inside a recording stand-in. On the way out, after a good start and
 // after a failed one, they are released only once the busy window's
-// thread has ended, the signer (its plug-ins unloaded first) before the
-// enrolment object, both before the log takes its last entry. While they
-// are made, a start slower than the busy window's tick keeps that window
-// shown with its text.
+// thread has ended: the signer first (its plug-ins unloaded before, also
+// when that fails), then the enrolment object, both before the log takes
+// its last entry. A start slower than the busy window's tick keeps that
+// window shown with its text while they are made.
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -54,10 +54,17 @@ public:
     }
     ~RecordingStandIn() {
         g_onRecord = nullptr;
+        unloadFails(S_OK);
         FreeLibrary(m_module);
     }
     RecordingStandIn(const RecordingStandIn&) = delete;
     RecordingStandIn& operator=(const RecordingStandIn&) = delete;
+
+    // The signer's UnloadAllPlugins answers this failure after its work.
+    void unloadFails(HRESULT status) {
+        using Fails = void (*)(HRESULT);
+        if (const auto fails = reinterpret_cast<Fails>(GetProcAddress(m_module, "RecordedUnloadFails"))) fails(status);
+    }
 
 private:
     void serve(const std::u16string& classText, const char* name, const char* module) {
@@ -107,7 +114,6 @@ protected:
         return seen;
     }
 
-private:
     std::optional<RecordingStandIn> m_standIn;
 };
 
@@ -124,6 +130,12 @@ TEST_F(HeldObjects, GoAfterTheBusyThreadTheSignerFirstAndBeforeTheLogEnds) {
     script::queue("MessageBox", "IDOK");
     EXPECT_EQ(order, runRecordingTheEnds(1)) << "after a failed start";
     EXPECT_EQ(std::string::npos, log().find("init done"));
+    fs::remove(logFile);
+
+    setDefault(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Internet Explorer", u"Version", u"5.5.0");
+    script::clear();
+    m_standIn->unloadFails(E_FAIL);
+    EXPECT_EQ(order, runRecordingTheEnds(0)) << "plug-ins that fail to unload";
 }
 
 class SlowStart : public FrameTest {

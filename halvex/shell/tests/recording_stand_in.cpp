@@ -5,7 +5,9 @@
 // itself, the same one COM loads):
 //   RecordedServe(class, name, module) - objects of the class are made by
 //       the module and named in the records;
-//   RecordInto(record)                 - where the records go.
+//   RecordInto(record)                 - where the records go;
+//   RecordedUnloadFails(status)        - the signer's UnloadAllPlugins, its
+//       work done, answers this failure (S_OK: its own answer).
 // Recorded: "NAME made" when the program has it, "NAME: plug-ins unloaded"
 // (the signer's UnloadAllPlugins), "NAME released" when one reference is
 // left and "NAME gone" when none. The program holds two (the object and
@@ -27,6 +29,7 @@ namespace {
 using Record = void (*)(const char* event);
 
 Record g_record = nullptr;
+HRESULT g_unloadStatus = S_OK;
 
 void record(const std::string& event) {
     if (g_record) g_record(event.c_str());
@@ -114,7 +117,8 @@ public:
     // UnloadAllPlugins recorded, then done by the real object.
     HRESULT Unload(ISignerKyd* signer) {
         record(m_name + ": plug-ins unloaded");
-        return m_unload(signer);
+        const HRESULT hr = m_unload(signer);
+        return FAILED(g_unloadStatus) ? g_unloadStatus : hr;
     }
 
 private:
@@ -193,6 +197,8 @@ extern "C" __attribute__((visibility("default"))) void RecordedServe(REFCLSID cl
 }
 
 extern "C" __attribute__((visibility("default"))) void RecordInto(Record where) { g_record = where; }
+
+extern "C" __attribute__((visibility("default"))) void RecordedUnloadFails(HRESULT status) { g_unloadStatus = status; }
 
 extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
