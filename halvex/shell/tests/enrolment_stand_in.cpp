@@ -20,6 +20,7 @@
 
 #include "pentak_lib.h"
 #include "platform/text.h"
+#include "uncounted_class_factory.h"
 #include "vtable_slot.h"
 #include "win32/com.h"
 #include "win32/modules.h"
@@ -160,17 +161,8 @@ HRESULT Create(REFIID riid, void** ppv) {
 
 }  // namespace failing
 
-class Factory final : public IClassFactory {
+class Factory final : public UncountedClassFactory {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (outer) return CLASS_E_NOAGGREGATION;
         if (Mode().starts_with("fail:")) return failing::Create(riid, ppv);
@@ -179,7 +171,6 @@ public:
         object->Release();
         return hr;
     }
-    HRESULT LockServer(BOOL) override { return S_OK; }
 };
 
 Factory g_factory;

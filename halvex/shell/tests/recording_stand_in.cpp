@@ -14,12 +14,13 @@
 // its interface); other references come and go while it works, and are
 // not recorded.
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mirelo_lib.h"
 #include "platform/text.h"
+#include "uncounted_class_factory.h"
 #include "vtable_slot.h"
 #include "win32/com.h"
 #include "win32/modules.h"
@@ -152,18 +153,9 @@ private:
 
 HRESULT unload::Unload(ISignerKyd* signer) { return patched().at(signer)->Unload(signer); }
 
-class Factory final : public IClassFactory {
+class Factory final : public UncountedClassFactory {
 public:
     explicit Factory(const CLSID& clsid) : m_class(clsid) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
@@ -183,7 +175,6 @@ public:
         record(served->second.name + " made");
         return S_OK;
     }
-    HRESULT LockServer(BOOL) override { return S_OK; }
 
 private:
     CLSID m_class;
