@@ -53,6 +53,10 @@ MainFrame::MainFrame(const std::u16string& title)
     m_outbox = std::make_unique<RequestOutbox>(
         RequestOutbox::Parts{m_requests, m_signer, [this] { return m_pentak.Interface(); }, *m_view, m_busy});
     m_window = CreateWindowExW(0, u"STATIC", title.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    // The program's window comes up in front, as a program's first window
+    // does: the busy window's ticks during the start-up checks find it
+    // there and keep the busy window shown.
+    if (m_window) SetForegroundWindow(m_window);
 }
 
 bool MainFrame::OnClose(DWORD busyWaitMs) {

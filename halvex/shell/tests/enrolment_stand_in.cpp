@@ -13,7 +13,6 @@
 #include <array>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
@@ -21,6 +20,8 @@
 
 #include "pentak_lib.h"
 #include "platform/text.h"
+#include "uncounted_class_factory.h"
+#include "vtable_slot.h"
 #include "win32/com.h"
 #include "win32/modules.h"
 #include "win32/oleauto.h"
@@ -80,29 +81,20 @@ private:
 // back around the call, since the last one destroys the object through it.
 namespace failing {
 
-template <typename Member>
-std::size_t Slot(Member member) {
-    // A pointer to a virtual member holds 1 + the byte offset of its entry.
-    std::ptrdiff_t raw[2] = {};
-    static_assert(sizeof(member) == sizeof(raw));
-    std::memcpy(raw, &member, sizeof(raw));
-    return static_cast<std::size_t>(raw[0] - 1) / sizeof(void*);
-}
-
 const std::map<std::string, std::size_t, std::less<>>& Members() {
     static const std::map<std::string, std::size_t, std::less<>> members = {
-        {"put_GenKeyFlags", Slot(&IPentak::put_GenKeyFlags)},
-        {"IsAlgOidSupported", Slot(&IPentak::IsAlgOidSupported)},
-        {"IsKeylenSupported", Slot(&IPentak::IsKeylenSupported)},
-        {"SetSignatureAlgorithmOid", Slot(&IPentak::SetSignatureAlgorithmOid)},
-        {"KeyGenerate", Slot(&IPentak::KeyGenerate)},
-        {"CreatePKCS10", Slot(&IPentak::CreatePKCS10)},
+        {"put_GenKeyFlags", VtableSlot(&IPentak::put_GenKeyFlags)},
+        {"IsAlgOidSupported", VtableSlot(&IPentak::IsAlgOidSupported)},
+        {"IsKeylenSupported", VtableSlot(&IPentak::IsKeylenSupported)},
+        {"SetSignatureAlgorithmOid", VtableSlot(&IPentak::SetSignatureAlgorithmOid)},
+        {"KeyGenerate", VtableSlot(&IPentak::KeyGenerate)},
+        {"CreatePKCS10", VtableSlot(&IPentak::CreatePKCS10)},
     };
     return members;
 }
 
 constexpr std::size_t kHeader = 2;  // offset to top, type information
-const std::size_t kEntries = Slot(&IPentak::X509MergeSubjectToPersonalReqTesk) + 1;
+const std::size_t kEntries = VtableSlot(&IPentak::X509MergeSubjectToPersonalReqTesk) + 1;
 
 std::array<HRESULT, 6> g_statuses{};
 std::vector<void*> g_table;
@@ -129,8 +121,8 @@ ULONG Release(IPentak* object) {
 bool Patch(IPentak* object, std::string_view spec) {
     g_original = *reinterpret_cast<void***>(object);
     g_table.assign(g_original - kHeader, g_original + kEntries);
-    g_release = reinterpret_cast<ULONG (*)(IPentak*)>(g_original[Slot(&IPentak::Release)]);
-    g_table[kHeader + Slot(&IPentak::Release)] = reinterpret_cast<void*>(&Release);
+    g_release = reinterpret_cast<ULONG (*)(IPentak*)>(g_original[VtableSlot(&IPentak::Release)]);
+    g_table[kHeader + VtableSlot(&IPentak::Release)] = reinterpret_cast<void*>(&Release);
     std::size_t answered = 0;
     while (!spec.empty()) {
         const std::string_view item = spec.substr(0, spec.find(','));
@@ -169,17 +161,8 @@ HRESULT Create(REFIID riid, void** ppv) {
 
 }  // namespace failing
 
-class Factory final : public IClassFactory {
+class Factory final : public UncountedClassFactory {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (outer) return CLASS_E_NOAGGREGATION;
         if (Mode().starts_with("fail:")) return failing::Create(riid, ppv);
@@ -188,7 +171,6 @@ public:
         object->Release();
         return hr;
     }
-    HRESULT LockServer(BOOL) override { return S_OK; }
 };
 
 Factory g_factory;

@@ -148,17 +148,22 @@ class FrameTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        startFrame();
+    }
+    void TearDown() override {
+        frame.reset();
+        CoUninitialize();
+        ShellTest::TearDown();
+    }
+
+    // The frame made and its start-up checks run in the platform root.
+    void startFrame() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         halvex::TAppData::Instance().SetConfigurationFolder(halvex::FindConfigFile(u"Halvex.xml"));
         halvex::TLogFile::GetInstance().SetPath(platform::text::fromUtf8(logFile.string()));
         halvex::TLogFile::GetInstance().Init(true, true);
         frame = std::make_unique<halvex::MainFrame>(u"Halvex");
         ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(platform::ui::script::transcript());
-    }
-    void TearDown() override {
-        frame.reset();
-        CoUninitialize();
-        ShellTest::TearDown();
     }
 
     std::string page() { return frame->View().PageName(); }
