@@ -33,7 +33,7 @@ TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber)
     EXPECT_TRUE(std::regex_match(got[0].body, body)) << got[0].body;
     ASSERT_EQ(3u, got[0].numbers.size());
     const std::size_t third = got[0].body.rfind("-----BEGIN PKCS7-----");
-    EXPECT_EQ(qualified.certificate->pem(), SignerOf(got[0].body.substr(third)));
+    EXPECT_EQ(renewal->qualified.certificate->pem(), SignerOf(got[0].body.substr(third)));
 
     ASSERT_EQ("appendix.htm", frame->View().PageName());
     EXPECT_EQ(halvex::SendState::Sent, frame->Outcome().sendState);

@@ -1,9 +1,9 @@
-// The program in-process ready for the wizard's last steps: the signer's
-// policy, trusted list and CRLs, the user's qualified and commercial
-// certificates with their keys in the software provider (the qualified one
-// on a SoftHSM2 token when the test asks for it), the enrolment
-// library's and the signer's answers from script files, and testkit's
-// renewal server under the test environment's host name.
+// The program in-process ready for the wizard's last steps: testkit's
+// qualified renewal (the signer's policy, trusted list and CRLs, the
+// user's qualified certificate with its key in the software provider or on
+// a SoftHSM2 token when the test asks for it, the renewal server under the
+// test environment's host name), a commercial certificate beside it, and
+// the enrolment library's and the signer's answers from script files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,17 +20,12 @@
 #include "pentak_lib.h"
 #include "shell_fixture.h"
 #include "testkit/csp.h"
-#include "testkit/http_server.h"
 #include "testkit/pki.h"
-#include "testkit/signing_inputs.h"
+#include "testkit/qualified_renewal.h"
 #include "testkit/renewal_body.h"
-#include "testkit/renewal_server.h"
-#include "testkit/user_stores.h"
 #include "win32/com.h"
 
-
 namespace sending_fixture {
-
 
 using namespace shell_fixture;
 using platform::text::fromUtf8;
@@ -41,13 +36,6 @@ namespace script = platform::ui::script;
 
 inline constexpr char kHost[] = "renew.tesk.example";
 
-// A certificate whose key lies in a container of the software provider or
-// on a token, in the user's "MY" store.
-struct HeldCertificate {
-    std::unique_ptr<testkit::TestCsp> csp;
-    std::optional<pki::Certificate> certificate;
-};
-
 class RequestSending : public ShellTest {
 protected:
     void SetUp() override {
@@ -56,21 +44,16 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         ASSERT_TRUE(halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment",
                                             halvex::kEnvironmentTest));
-        WriteSigningInputs();
-        qualified = Hold(pki::CertificateBuilder()
-                             .subject({{"C", "CZ"}, {"CN", "Jan Novák"}})
-                             .issuedBy(made.qualifiedCa)
-                             .keyUsage(pki::kNonRepudiation | pki::kDigitalSignature)
-                             .policies({{std::string(pki::kQualifiedPolicy)}})
-                             .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}})
-                             .crlDistributionPoints({crls.url("/qualified-ca.crl")}),
-                         "Jan Novák", u"qualified", qualifiedKind);
-        commercial = Hold(pki::CertificateBuilder()
-                              .subject({{"C", "CZ"}, {"CN", "Jan Novák (obchodní)"}})
-                              .issuedBy(made.standardCa)
-                              .keyUsage(pki::kDigitalSignature | pki::kKeyEncipherment)
-                              .crlDistributionPoints({crls.url("/standard-ca.crl")}),
-                          "Jan Novák (obchodní)", u"commercial");
+        renewal = std::make_unique<testkit::QualifiedRenewal>(root, config, kHost, qualifiedKind);
+        server = &renewal->server;
+        const auto& made = renewal->made;
+        commercial = testkit::holdCertificate(root,
+                                              pki::CertificateBuilder()
+                                                  .subject({{"C", "CZ"}, {"CN", "Jan Novák (obchodní)"}})
+                                                  .issuedBy(made.standardCa)
+                                                  .keyUsage(pki::kDigitalSignature | pki::kKeyEncipherment)
+                                                  .crlDistributionPoints({renewal->crls.url("/standard-ca.crl")}),
+                                              "Jan Novák (obchodní)", u"commercial");
         StartScriptedComponents();
 
         halvex::TAppData::Instance().SetConfigurationFolder(fromUtf8(config.string()));
@@ -78,43 +61,18 @@ protected:
         halvex::TLogFile::GetInstance().Init(true, true);
         frame = std::make_unique<halvex::MainFrame>(u"Halvex");
         ASSERT_TRUE(frame->OnInitApp(u"halvex")) << testing::PrintToString(script::transcript());
-
-        server = std::make_unique<testkit::RenewalServer>(made, *qualified.certificate, kHost);
-        server->mapHost();
         halvex::TAppData::Instance().SetServerUrl(fromUtf8(server->url()));
     }
 
     void TearDown() override {
         frame.reset();
-        server.reset();
         if (pentakObject) pentakObject->Release();
-        qualified.csp.reset();
         commercial.csp.reset();
+        renewal.reset();
         CoUninitialize();
         halvex::TAppData::Instance().SetConfigurationFolder(u"");
         halvex::TAppData::Instance().SetServerUrl(u"");
         ShellTest::TearDown();
-    }
-
-    // The qualified policy and a trusted list naming it and the root, beside
-    // the signer's plug-in; the hierarchy trusted by the user; the CRLs served.
-    void WriteSigningInputs() {
-        testkit::writeQualifiedSigningInputs(made, crls, config / "libs" / "dll_conf");
-    }
-
-    HeldCertificate Hold(pki::CertificateBuilder builder, const std::string& keyName, const std::u16string& container,
-                         testkit::CspKind kind = testkit::CspKind::Software) {
-        builder.serial({0x4A, static_cast<std::uint8_t>(container.size()), 0x17});
-        HeldCertificate held;
-        held.csp = std::make_unique<testkit::TestCsp>(kind, root, container);
-        PCCERT_CONTEXT context = held.csp->certificateWithKey(builder, keyName);
-        EXPECT_NE(nullptr, context);
-        if (!context) return held;
-        testkit::addToUserStore(u"MY", context);
-        held.certificate = pki::Certificate::fromDer(
-            testkit::Bytes(context->pbCertEncoded, context->pbCertEncoded + context->cbCertEncoded));
-        CertFreeCertificateContext(context);
-        return held;
     }
 
     // The signer and the enrolment library each carry their own copy of the
@@ -142,7 +100,7 @@ protected:
         halvex::TCertRequest& first = frame->Request(0);
         first.kind = kind;
         first.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák"));
-        first.certificate.pem = fromUtf8(qualified.certificate->pem());
+        first.certificate.pem = fromUtf8(renewal->qualified.certificate->pem());
         if (kind & halvex::kKindParvelPair) {
             halvex::TCertRequest& second = frame->Request(1);
             second.kind = halvex::kKindParvelPair;
@@ -198,12 +156,10 @@ protected:
     std::string pentakAnswers = "Confirmation IDYES\nConfirmation IDYES\n";
     std::string signerPins;  // the signer's answer to a card provider's PIN prompt after each confirmation
     testkit::CspKind qualifiedKind = testkit::CspKind::Software;
-    testkit::HttpServer crls;
-    pki::Hierarchy made = pki::Hierarchy::make({.crlBaseUrl = crls.url("")});
-    HeldCertificate qualified;
-    HeldCertificate commercial;
+    std::unique_ptr<testkit::QualifiedRenewal> renewal;  // the qualified certificate and the server
+    testkit::RenewalServer* server = nullptr;
+    testkit::HeldCertificate commercial;
     IPentak* pentakObject = nullptr;
-    std::unique_ptr<testkit::RenewalServer> server;
     std::unique_ptr<halvex::MainFrame> frame;
 };
 

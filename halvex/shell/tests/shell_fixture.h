@@ -25,7 +25,7 @@
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
-#include "testkit/trusted_list.h"
+#include "testkit/qualified_renewal.h"
 #include "win32/com.h"
 #include "win32/registry.h"
 
@@ -101,14 +101,9 @@ protected:
         unsetenv("HALVEX_STAND_IN");
         platform::ui::script::clear();
         m_previous = fs::current_path();
-        fs::create_directories(config / "libs" / "dll_conf");
+        ASSERT_NO_THROW(testkit::installRenewalComponents(
+            {TESK_REGSVR32, TESK_PENTAK_MODULE, TESK_MIRELO_MODULE, TESK_TEXT_PLUGIN}, config));
         fs::current_path(config);
-        fs::copy_file(TESK_TEXT_PLUGIN, config / "libs" / "dll_conf" / "TeskTxtPluginKyd.so");
-        testkit::writeFile(config / "libs" / "dll_conf" / "mirelo.signed.cfg",
-                           testkit::trusted_list::signedConfiguration(
-                               "[Providers]\nProvidersCount=1\nProvider0Name=KavloCSP\n"));
-        registerServer(TESK_PENTAK_MODULE);
-        registerServer(TESK_MIRELO_MODULE);
         setDefault(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Tesk\\Halvex", u"LogFile",
                    platform::text::fromUtf8(logFile.string()));
     }
@@ -118,13 +113,7 @@ protected:
     }
 
     void registerServer(const char* module, bool unregister = false) {
-        testkit::RunOptions options;
-        options.env["PLATFORM_UI"] = "script";
-        std::vector<std::string> command = {TESK_REGSVR32, "/s"};
-        if (unregister) command.push_back("/u");
-        command.push_back(module);
-        const auto result = testkit::run(command, options);
-        ASSERT_EQ(0, result.exitCode) << result.err;
+        ASSERT_NO_THROW(testkit::registerComServer(TESK_REGSVR32, module, unregister));
     }
 
     // The class's in-process server becomes the stand-in module.

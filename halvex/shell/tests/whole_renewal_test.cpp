@@ -68,7 +68,7 @@ TEST_P(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
     ASSERT_EQ("data_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
     Do({"set:RA_NAME:Jan", "set:RA_SURNAME:Novák", "click:DATA_NEXT"});
     ASSERT_EQ("summary_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
-    EXPECT_EQ(qualified.csp->provider(), frame->Request(0).provider.name) << "the new key where the old one is";
+    EXPECT_EQ(renewal->qualified.csp->provider(), frame->Request(0).provider.name) << "the new key where the old one is";
     EXPECT_NE(std::string::npos, Html("RA_REQUEST_QC").find("-----BEGIN CERTIFICATE REQUEST-----"));
 
     Do({"click:SUMMARY_SEND"});

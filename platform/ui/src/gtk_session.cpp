@@ -9,8 +9,18 @@
 #include <thread>
 
 #include "gtk_windows.h"
+#include "process_parts.h"
 
 namespace platform::ui::gtk {
+
+// The GTK thread's calls as the copy that runs the thread makes them, so
+// that its own code alone runs the thread and the idle sources it adds.
+struct ThreadCalls {
+    bool (*onUiThread)();
+    bool (*started)();
+    void (*runOnGtkThread)(const std::function<void()>& work, const CallerWait& caller);
+    void (*windowUp)(bool up);
+};
 
 namespace {
 
@@ -103,20 +113,18 @@ void startGtkThread() {
     if (state().start == Start::Failed) throw Failure(Failure::Kind::NoDisplay, "GTK cannot open a display");
 }
 
-}  // namespace
-
-bool onUiThread() {
+bool ownOnUiThread() {
     std::lock_guard lock(state().mutex);
     return state().start == Start::Started && std::this_thread::get_id() == state().thread;
 }
 
-bool started() {
+bool ownStarted() {
     std::lock_guard lock(state().mutex);
     return state().start == Start::Started;
 }
 
-void runOnGtkThread(const std::function<void()>& work, const CallerWait& caller) {
-    if (onUiThread()) {
+void ownRunOnGtkThread(const std::function<void()>& work, const CallerWait& caller) {
+    if (ownOnUiThread()) {
         work();
         return;
     }
@@ -134,13 +142,32 @@ void runOnGtkThread(const std::function<void()>& work, const CallerWait& caller)
     if (call->error) std::rethrow_exception(call->error);
 }
 
-void windowUp(bool up) {
+void ownWindowUp(bool up) {
     {
         std::lock_guard lock(state().mutex);
         state().windowsUp += up ? 1 : -1;
     }
     state().changed.notify_all();
 }
+
+const ThreadCalls& serving() { return *processParts().gtkThread; }
+
+}  // namespace
+
+const ThreadCalls& ownThreadCalls() {
+    static const ThreadCalls calls{ownOnUiThread, ownStarted, ownRunOnGtkThread, ownWindowUp};
+    return calls;
+}
+
+bool onUiThread() { return serving().onUiThread(); }
+
+bool started() { return serving().started(); }
+
+void runOnGtkThread(const std::function<void()>& work, const CallerWait& caller) {
+    serving().runOnGtkThread(work, caller);
+}
+
+void windowUp(bool up) { serving().windowUp(up); }
 
 void iterateUntil(const std::function<bool()>& done) {
     while (!done()) g_main_context_iteration(nullptr, TRUE);

@@ -14,6 +14,7 @@
 #include "fatal.h"
 #include "platform/html_view.h"
 #include "platform/ui.h"
+#include "process_parts.h"
 #include "script_dialog.h"
 #include "script_dialog_replies.h"
 #include "win32/ui.h"
@@ -33,7 +34,11 @@ struct Answer {
     }
 };
 
-struct State {
+}  // namespace
+
+// The answers not yet taken, the transcript, the cursor history and the
+// handler of unanswered questions.
+struct AnswerState {
     std::mutex mutex;
     std::deque<Answer> answers;
     std::vector<std::string> transcript;
@@ -41,10 +46,16 @@ struct State {
     std::function<int(const std::string&)> handler;
 };
 
-State& state() {
-    static State s;
-    return s;
+// Never destroyed: the copies of other modules may ask while the process
+// ends, and the handler may belong to a module already gone.
+AnswerState& ownAnswerState() {
+    static auto* const kept = new AnswerState;
+    return *kept;
 }
+
+namespace {
+
+AnswerState& state() { return *processParts().answers; }
 
 constexpr std::array<std::pair<std::string_view, int>, 7> kReplyNames{{
     {"IDOK", IDOK},
