@@ -33,7 +33,8 @@ constexpr DWORD kClientLimitMs = 30000;
 // A short pause between the steps, so that the user can read the status.
 constexpr auto kStepPause = std::chrono::milliseconds(100);
 
-// The digest context, the log and the hand-over, shared by both runs.
+// The digest context, the log, the dialog and the hand-over, shared by
+// both runs.
 class Session {
 public:
     Session() {
@@ -42,6 +43,7 @@ public:
         SetUpLog();
         if (!m_context) write(Level::Error, u"Nepodařilo se získat kontext CAPI.");
         write(Level::Info, u"Upgrade process started");
+        display.open();
     }
     ~Session() {
         if (m_context && lumvar::Sha1Hash::close() != lumvar::kOk)

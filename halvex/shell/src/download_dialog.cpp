@@ -17,9 +17,6 @@ namespace {
 std::atomic<HWND> g_dialog{nullptr};
 std::atomic<bool> g_closing{false};
 
-// Posted by the closing thread after its WM_CLOSE, to wake the dialog's loop.
-constexpr UINT kWakeLoop = WM_USER + 108;
-
 void DeclareDownloadDialogTemplate(HINSTANCE module) {
     using platform::ui::ControlKind;
     platform::ui::DialogTemplate dialog{kDownloadDialogId, 331, 67, "MS Shell Dlg", 8, "Halvex", {}};
@@ -53,6 +50,7 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         case WM_CLOSE:
             if (!g_closing) return TRUE;
             g_dialog = nullptr;
+            PostMessageW(dialog, WM_NULL, 0, 0);  // wakes the loop below, which then ends
             return TRUE;
         case WM_DESTROY:
             g_dialog = nullptr;
@@ -84,10 +82,7 @@ HWND DownloadDialogWindow() { return g_dialog; }
 
 void CloseDownloadDialog() {
     g_closing = true;
-    if (const HWND dialog = g_dialog) {
-        SendMessageW(dialog, WM_CLOSE, 0, 0);
-        PostMessageW(dialog, kWakeLoop, 0, 0);
-    }
+    if (const HWND dialog = g_dialog) SendMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
 }  // namespace halvex

@@ -99,8 +99,10 @@ TEST_F(Busy, ReadyBeforeTheFirstTextShownOnceAndHiddenWhileAnotherWindowIsInFron
     EXPECT_TRUE(busy.Close());
 
     EXPECT_EQ((std::vector<std::string>{"Dialog 101:  | 133 static \"\" | 134 progress \"\" marquee",
-                                        "Dialog 101 topmost", "Dialog 101 shown", "Dialog 101 hidden",
-                                        "Dialog 101 shown", "Dialog 101 hidden", "Dialog 101 destroyed"}),
+                                        "Dialog 101 topmost", "Dialog 101 shown", "Dialog 101 133 \"Čekejte prosím ...\"",
+                                        "Dialog 101 133 \"Připravuji generátor žádosti ...\"", "Dialog 101 hidden",
+                                        "Dialog 101 shown", "Dialog 101 hidden", "Dialog 101 133 \"\"",
+                                        "Dialog 101 destroyed"}),
               script::transcript());
 }
 

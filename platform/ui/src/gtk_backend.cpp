@@ -111,15 +111,15 @@ public:
     }
 
     void showModeless(DialogSession& session) override {
-        translated([&] { showModelessDialog(session); });
+        callFor([&] { showModelessDialog(session); }, Waiting::SentOnly);
     }
 
     void updateModeless(DialogSession& session) override {
-        translated([&] { updateModelessDialog(session); });
+        callFor([&] { updateModelessDialog(session); }, Waiting::SentOnly);
     }
 
     void hideModeless(DialogSession& session) override {
-        translated([&] { hideModelessDialog(session); });
+        callFor([&] { hideModelessDialog(session); }, Waiting::SentOnly);
     }
 
     std::optional<int> printText(const PrintRequest& request) override {
@@ -127,12 +127,12 @@ public:
     }
 
     void beep(unsigned int) override {
-        if (started()) callFor([] { gtk::beep(); });
+        if (started()) callFor([] { gtk::beep(); }, Waiting::SentOnly);
     }
 
     // No window shows a cursor before GTK has started.
     void showCursor(Cursor cursor) override {
-        if (started()) callFor([cursor] { showCursorOnWindows(cursor); });
+        if (started()) callFor([cursor] { showCursorOnWindows(cursor); }, Waiting::SentOnly);
     }
 };
 

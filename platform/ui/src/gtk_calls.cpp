@@ -18,8 +18,9 @@ DWORD codeOf(Failure::Kind kind) {
 
 }  // namespace
 
-void call(const std::function<void()>& work) {
-    const CallerWait caller{[](const std::function<bool()>& done) { queues::waitUntil(done, true); },
+void call(const std::function<void()>& work, Waiting waiting) {
+    const bool modal = waiting == Waiting::Modal;
+    const CallerWait caller{[modal](const std::function<bool()>& done) { queues::waitUntil(done, modal); },
                             [] { queues::wake(); }};
     try {
         runOnGtkThread(

@@ -8,20 +8,25 @@
 
 namespace platform::ui::gtk {
 
-// Runs work on the GTK thread. The caller meanwhile handles its own queue
-// as a modal loop does: what other threads send it, its posted messages
-// and its timers. GTK's failures become WinError (ERROR_NOT_READY when no
-// display can be opened).
-void call(const std::function<void()>& work);
+// How the caller waits for the GTK thread. A window that asks the user
+// waits as a modal loop does, handling what other threads send it, its
+// posted messages and its timers. Anything else (a modeless window that
+// follows its state, the cursor, a beep) handles only what is sent, so
+// that a message the thread posted stays for the thread's own loop.
+enum class Waiting { Modal, SentOnly };
+
+// Runs work on the GTK thread, the caller waiting as told. GTK's failures
+// become WinError (ERROR_NOT_READY when no display can be opened).
+void call(const std::function<void()>& work, Waiting waiting = Waiting::Modal);
 
 template <class Body>
-auto callFor(Body&& body) {
+auto callFor(Body&& body, Waiting waiting = Waiting::Modal) {
     using Result = std::invoke_result_t<Body&>;
     if constexpr (std::is_void_v<Result>) {
-        call(body);
+        call(body, waiting);
     } else {
         std::optional<Result> result;
-        call([&] { result.emplace(body()); });
+        call([&] { result.emplace(body()); }, waiting);
         return std::move(*result);
     }
 }

@@ -167,7 +167,14 @@ namespace {
 struct Recorded {
     bool visible;
     bool topmost;
+    std::vector<std::string> texts;  // by the template's order
 };
+
+Recorded recordedOf(const DialogState& state) {
+    Recorded now{state.visible, state.topmost, {}};
+    for (const auto& c : state.controls) now.texts.push_back(c.control.text);
+    return now;
+}
 std::mutex g_recordedLock;
 std::map<const DialogSession*, Recorded> g_recorded;
 
@@ -180,17 +187,24 @@ std::string nameOf(const DialogSession& session) {
 void showModeless(const DialogSession& session) {
     record(describe(session.state()));
     std::lock_guard lock(g_recordedLock);
-    g_recorded[&session] = {session.state().visible, session.state().topmost};
+    g_recorded[&session] = recordedOf(session.state());
 }
 
-// Showing, hiding and bringing to the top are recorded; texts are not.
+// Showing, hiding, bringing to the top and each control's new text are
+// recorded.
 void updateModeless(const DialogSession& session) {
     std::lock_guard lock(g_recordedLock);
     auto& before = g_recorded[&session];
     const auto& state = session.state();
     if (state.topmost != before.topmost) record(nameOf(session) + (state.topmost ? " topmost" : " not topmost"));
     if (state.visible != before.visible) record(nameOf(session) + (state.visible ? " shown" : " hidden"));
-    before = {state.visible, state.topmost};
+    before.texts.resize(state.controls.size());
+    for (std::size_t i = 0; i < state.controls.size(); ++i) {
+        const auto& control = state.controls[i].control;
+        if (control.text != before.texts[i])
+            record(nameOf(session) + " " + std::to_string(control.id) + " \"" + control.text + "\"");
+    }
+    before = recordedOf(state);
 }
 
 void hideModeless(const DialogSession& session) {

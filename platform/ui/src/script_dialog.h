@@ -31,8 +31,9 @@ void checkDialogReply(std::string_view reply);
 void runDialog(DialogSession& session);
 
 // A modeless dialog asks nothing: its line when shown, "Dialog ID
-// hidden" / "shown" / "topmost" / "not topmost" as those change, "Dialog
-// ID destroyed" when it goes.
+// hidden" / "shown" / "topmost" / "not topmost" and a control's new text
+// ("Dialog ID CONTROL \"TEXT\"") as those change, "Dialog ID destroyed"
+// when it goes.
 void showModeless(const DialogSession& session);
 void updateModeless(const DialogSession& session);
 void hideModeless(const DialogSession& session);

@@ -98,11 +98,12 @@ TEST_F(ModelessAndTextView, TheViewKeepsItsTextAndZoomWithinRangeAndPrintsAsAnsw
     EXPECT_THROW(script::queue("Print", "0"), std::invalid_argument);
 
     const auto lines = script::transcript();
-    ASSERT_EQ(6u, lines.size());
-    EXPECT_EQ("Print: Dokument", lines[1]);
-    EXPECT_EQ("Print job Dokument: 3 copies", lines[2]);
-    EXPECT_EQ("Print: Dokument", lines[3]);
-    EXPECT_EQ("MessageBeep 16", lines[4]);
+    ASSERT_EQ(7u, lines.size());
+    EXPECT_EQ("Dialog 310 21 \"<b>ne</b> \u2400 tučně\"", lines[1]) << "the shown dialog's new text";
+    EXPECT_EQ("Print: Dokument", lines[2]);
+    EXPECT_EQ("Print job Dokument: 3 copies", lines[3]);
+    EXPECT_EQ("Print: Dokument", lines[4]);
+    EXPECT_EQ("MessageBeep 16", lines[5]);
 }
 
 }  // namespace

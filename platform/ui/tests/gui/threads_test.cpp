@@ -1,9 +1,18 @@
 // GTK serves every thread: a box of another thread comes up and is
 // answered while this thread is blocked, and this thread's own box
-// afterwards.
+// afterwards; a thread whose shown window posts to itself while it handles
+// a message sent from another thread finds that message in its own loop.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "on_screen.h"
+#include "platform/dialog_templates.h"
+#include "win32/dialogs.h"
+#include "win32/messages.h"
+#include "win32/resources.h"
+#include "win32/sync.h"
 #include "win32/threads.h"
 #include "win32/ui.h"
 
@@ -27,6 +36,55 @@ TEST_F(OnScreen, ABoxOfAnotherThreadIsAnsweredWhileThisOneIsBlocked) {
     EXPECT_EQ(IDOK, answered("Toto vlákno", "Return", [] {
                   return MessageBoxW(nullptr, u"Hotovo", u"Toto vlákno", MB_OK);
               }));
+}
+
+constexpr int kDialogId = 330;
+constexpr UINT kClosed = WM_USER + 1;  // posted by the window to itself on WM_CLOSE
+constexpr UINT kGiveUp = WM_USER + 2;  // posted by the test when kClosed never came
+HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7300});
+
+INT_PTR postingOnClose(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_CLOSE) return FALSE;
+    PostMessageW(dialog, kClosed, 0, 0);
+    return TRUE;
+}
+
+struct LoopThread {
+    HANDLE up = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> dialog{nullptr};
+};
+
+// Shows a modeless dialog and takes messages until kClosed or kGiveUp; the
+// one that ended the loop is the exit code.
+DWORD loopUntilClosed(LPVOID parameter) {
+    auto& shared = *static_cast<LoopThread*>(parameter);
+    shared.dialog = CreateDialogParamW(kModule, MAKEINTRESOURCEW(kDialogId), nullptr, postingOnClose, 0);
+    SetEvent(shared.up);
+    if (!shared.dialog) return 0;
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != kClosed && message.message != kGiveUp)
+        DispatchMessageW(&message);
+    DestroyWindow(shared.dialog);
+    return message.message;
+}
+
+TEST_F(OnScreen, AMessageAWindowPostsToItselfWhileHandlingASentOneReachesItsThreadsLoop) {
+    platform::ui::DialogTemplate dialog{kDialogId, 160, 40, "MS Shell Dlg", 8, "Smyčka", {}};
+    dialog.controls = {{10, platform::ui::ControlKind::Static, "Čekám na zavření", 7, 7, 146, 10}};
+    platform::ui::declareDialogTemplate(kModule, dialog);
+    LoopThread shared;
+    const HANDLE thread = CreateThread(nullptr, 0, loopUntilClosed, &shared, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(shared.up, 20000));
+    ASSERT_NE(nullptr, shared.dialog.load());
+    SendMessageW(shared.dialog, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(thread, 5000) == WAIT_TIMEOUT) PostMessageW(shared.dialog, kGiveUp, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 20000));
+    DWORD ended = 0;
+    GetExitCodeThread(thread, &ended);
+    EXPECT_EQ(kClosed, ended) << "the loop never saw the message its window posted";
+    CloseHandle(thread);
+    CloseHandle(shared.up);
 }
 
 }  // namespace
