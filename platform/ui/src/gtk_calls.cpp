@@ -16,10 +16,27 @@ DWORD codeOf(Failure::Kind kind) {
     return static_cast<DWORD>(E_FAIL);
 }
 
+// Calls of this thread under way. Only the outermost one hands the
+// thread's posted messages and timers out while it waits: a message handled
+// there whose window makes a call of its own (a dialog following a change)
+// waits for that call's work alone, so messages posted faster than the
+// windows follow them cannot nest calls without bound.
+thread_local int t_callDepth = 0;
+
+class CallDepth {
+public:
+    CallDepth() { ++t_callDepth; }
+    ~CallDepth() { --t_callDepth; }
+    CallDepth(const CallDepth&) = delete;
+    CallDepth& operator=(const CallDepth&) = delete;
+};
+
 }  // namespace
 
 void call(const std::function<void()>& work) {
-    const CallerWait caller{[](const std::function<bool()>& done) { queues::waitUntil(done, true); },
+    const bool outermost = t_callDepth == 0;
+    const CallDepth depth;
+    const CallerWait caller{[outermost](const std::function<bool()>& done) { queues::waitUntil(done, outermost); },
                             [] { queues::wake(); }};
     try {
         runOnGtkThread(

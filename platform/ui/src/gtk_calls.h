@@ -10,7 +10,8 @@ namespace platform::ui::gtk {
 
 // Runs work on the GTK thread. The caller meanwhile handles its own queue
 // as a modal loop does: what other threads send it, its posted messages
-// and its timers. GTK's failures become WinError (ERROR_NOT_READY when no
+// and its timers; a call made while those are handled (nested) handles
+// only what is sent. GTK's failures become WinError (ERROR_NOT_READY when no
 // display can be opened).
 void call(const std::function<void()>& work);
 
