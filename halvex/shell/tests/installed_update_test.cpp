@@ -25,7 +25,9 @@ TEST_F(InstalledProgram, YesUpdatesTheProgramAndTheNextStartShowsWhatIsNew) {
     // inherits it, has ended: the run returns once both are done.
     const auto updating = runInstalled({{"PLATFORM_UI", "script:../answers"}});
     EXPECT_EQ(0, updating.exitCode) << updating.err << log();
+    // Handed over, the program ends at once: no start-up can hold it.
     EXPECT_NE(std::string::npos, log().find("update outcome 7999")) << log();
+    EXPECT_EQ(std::string::npos, log().find("init started")) << log();
     EXPECT_TRUE(updating.out.ends_with("\nAktualizace úspěšně dokončena\n")) << updating.out << updating.err;
     EXPECT_EQ(u"1.0.0.0", storedVersion());
     expectUpdated();
