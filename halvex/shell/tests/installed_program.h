@@ -66,6 +66,7 @@ class InstalledProgram : public shell_fixture::ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        if (HasFatalFailure()) return;
         TESTKIT_REQUIRE_PROGRAM("xmllint");
         TESTKIT_REQUIRE_PROGRAM("strip");
         TESTKIT_REQUIRE_PROGRAM("diff");
@@ -93,7 +94,7 @@ protected:
         systemModule = platform::paths::systemFolder() / testkit::HsmEngineStandIn::moduleFile("1.0.0.0").filename();
         fs::create_directories(systemModule.parent_path());
         fs::copy_file(testkit::HsmEngineStandIn::moduleFile("1.0.0.0"), systemModule);
-        engine = std::make_unique<testkit::HsmEngineStandIn>(systemModule);
+        const testkit::HsmEngineStandIn registered(systemModule);
 
         testkit::UpdateTree offered = releaseTree("1.0.0.1", release);
         offered.files.push_back({testkit::UpdateLocation::SystemCom, systemModule.filename().string(),
@@ -160,7 +161,6 @@ protected:
     fs::path release = root.path() / "release";
     fs::path systemModule;
     fs::path downloadArea;
-    std::unique_ptr<testkit::HsmEngineStandIn> engine;
     std::unique_ptr<testkit::UpdateServer> server;
 };
 
