@@ -1,9 +1,14 @@
 #include "install.h"
 
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
 #include "file_version.h"
 #include "lumvar/log_writer.h"
 #include "lumvar/relative_path.h"
 #include "platform/owned.h"
+#include "platform/paths.h"
 #include "registration.h"
 #include "win32/error.h"
 #include "win32/files.h"
@@ -53,6 +58,24 @@ std::optional<bool> replaces(const std::u16string& source, const std::u16string&
     return *installed < *offered;
 }
 
+// The update brings contents without permissions: a file that replaces an
+// installed one keeps the installed file's, so that a program or a library
+// stays executable and a private file stays private. Nothing for a new file.
+std::optional<std::filesystem::perms> installedPermissions(const std::u16string& destination) {
+    std::error_code error;
+    const auto status = std::filesystem::status(platform::paths::fromWindows(destination), error);
+    if (error || !std::filesystem::is_regular_file(status)) return std::nullopt;
+    return status.permissions();
+}
+
+bool keepPermissions(const std::u16string& destination, std::filesystem::perms permissions) {
+    std::error_code error;
+    std::filesystem::permissions(platform::paths::fromWindows(destination), permissions,
+                                 std::filesystem::perm_options::replace, error);
+    if (error) write(Level::Error, u"Setting the permissions of %ls failed.", destination.c_str());
+    return !error;
+}
+
 bool installFile(const std::u16string& source, const std::u16string& destination, Location location) {
     if (location != Location::ProgramFolder) {
         const auto replace = replaces(source, destination);
@@ -63,10 +86,12 @@ bool installFile(const std::u16string& source, const std::u16string& destination
         }
     }
     write(Level::Info, u"Copying %ls to %ls", source.c_str(), destination.c_str());
+    const auto installed = installedPermissions(destination);
     if (!CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
         write(Level::Error, u"Copying %ls failed: %d", source.c_str(), static_cast<int>(GetLastError()));
         return false;
     }
+    if (installed && !keepPermissions(destination, *installed)) return false;
     return location != Location::SystemFolderCom || RegisterServer(destination);
 }
 

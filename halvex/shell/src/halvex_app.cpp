@@ -117,9 +117,16 @@ int RunHalvex(const std::u16string& commandLine) {
     bool started = false;
     {
         MainFrame frame(title);
-        RunUpdateStep(LinkedUpdater(), frame.Window());
-        started = frame.OnInitApp(commandLine);
-        if (started) frame.RunMessageLoop();
+        // Once the updater has taken over, it waits for this process to end
+        // before it replaces the files: the program closes at once instead
+        // of starting, where a window of its own could hold it up.
+        if (RunUpdateStep(LinkedUpdater(), frame.Window())) {
+            TLogFile::GetInstance().Print(u"the updater has taken over");
+            started = true;
+        } else {
+            started = frame.OnInitApp(commandLine);
+            if (started) frame.RunMessageLoop();
+        }
         frame.OnClose();
     }
     ExitInstance();

@@ -145,12 +145,14 @@ void ReleaseUpdater(UpdateContext& context, const UpdaterCalls& calls) {
     context = UpdateContext{};
 }
 
-void RunUpdateStep(const UpdaterCalls& calls, HWND mainWindow) {
+bool RunUpdateStep(const UpdaterCalls& calls, HWND mainWindow) {
     UpdateContext context;
     UpdateIdentity identity = ReadUpdateIdentity();
     identity.mainWindow = mainWindow;
     CheckForUpdates(context, calls, identity);
+    const bool handedOver = context.outcome == kUpdaterStarted;
     ReleaseUpdater(context, calls);
+    return handedOver;
 }
 
 }  // namespace halvex

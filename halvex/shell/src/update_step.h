@@ -69,7 +69,8 @@ bool CheckForUpdates(UpdateContext& context, const UpdaterCalls& calls, const Up
 void ReleaseUpdater(UpdateContext& context, const UpdaterCalls& calls);
 
 // The step as the program's start runs it, over the given client; the
-// main window is closed when the updater takes over.
-void RunUpdateStep(const UpdaterCalls& calls, HWND mainWindow);
+// main window is closed when the updater takes over. True when it has:
+// the updater waits for this process to end.
+bool RunUpdateStep(const UpdaterCalls& calls, HWND mainWindow);
 
 }  // namespace halvex

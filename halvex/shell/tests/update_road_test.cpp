@@ -16,6 +16,7 @@
 #include "testkit/process.h"
 #include "testkit/update_server.h"
 #include "update_download.h"
+#include "update_server_host.h"
 #include "update_step.h"
 #include "win32/crypt_store.h"
 #include "win32/messages.h"
@@ -29,13 +30,6 @@ using platform::text::fromUtf8;
 const testkit::pki::Hierarchy& hierarchy() {
     static const testkit::pki::Hierarchy made = testkit::pki::Hierarchy::make();
     return made;
-}
-
-// The host of the test environment's update server.
-std::string testServerHost() {
-    const std::string address = halvex::UpdateServerAddress(halvex::kEnvironmentTest);
-    const std::string rest = address.substr(address.find("://") + 3);
-    return rest.substr(0, rest.find('/'));
 }
 
 testkit::UpdateTree treeAt(const std::string& version) {
@@ -85,7 +79,7 @@ protected:
     fs::path programFolder = root.path() / "program";
     halvex::UpdateIdentity identity;
     std::int32_t outcome = 0;
-    testkit::UpdateServer server{hierarchy(), treeAt("1.0.0.1"), testServerHost()};
+    testkit::UpdateServer server{hierarchy(), treeAt("1.0.0.1"), shell_tests::testUpdateServerHost()};
 };
 
 TEST_F(UpdateRoad, OnlyANewerVersionOnTheServerAsksTheUser) {

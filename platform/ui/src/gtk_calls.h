@@ -17,6 +17,8 @@ enum class Waiting { Modal, SentOnly };
 
 // Runs work on the GTK thread, the caller waiting as told. GTK's failures
 // become WinError (ERROR_NOT_READY when no display can be opened).
+// Only the outermost call of a thread hands posted messages out; a call made
+// while they are handled (nested) handles only what is sent.
 void call(const std::function<void()>& work, Waiting waiting = Waiting::Modal);
 
 template <class Body>

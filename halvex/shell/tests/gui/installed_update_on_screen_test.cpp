@@ -1,0 +1,55 @@
+// The installed renewal program updated on an X server of the test's own,
+// every piece its own process with GTK windows answered by key presses:
+// the question answered Yes, the download dialog, the upgrade process's
+// closing dialog confirmed, and at the next start the notes page closed by
+// "Pokračovat" and the program closed by Alt+X; screenshots in the
+// artifacts folder.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "../installed_program.h"
+#include "testkit/screen_user.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using installed_program::InstalledProgram;
+
+TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsNew) {
+    TESTKIT_REQUIRE_SCREEN();
+    testkit::ScreenUser user(std::chrono::seconds(150));
+    auto person = std::async(std::launch::async, [&] {
+        // The question's caption is the program's name.
+        user.answer("halvex", "alt+a", "halvex-installed-update-question");
+        user.answer("Halvex", "shift", "halvex-installed-update-download");
+        // The upgrade process shows its dialog once the program has ended
+        // and the new files are in place.
+        for (int wait = 0; wait < 600 && !fs::exists(program / "licence.txt"); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        user.answer("Aktualizace", "Return", "halvex-installed-update-done");
+    });
+    const auto updating = runInstalled({});
+    person.get();
+    EXPECT_EQ(0, updating.exitCode) << updating.err << log();
+    EXPECT_TRUE(updating.out.ends_with("\nAktualizace úspěšně dokončena\n")) << updating.out << updating.err;
+    expectUpdated();
+
+    // The page's one focusable element is its button; the person looks at
+    // the page once it has had time to load.
+    person = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        user.answer("Halvex", "Tab Return", "halvex-installed-update-whats-new");
+        user.answer("Halvex v1.0.0.1 TEST", "alt+x");
+    });
+    const auto next = runInstalled({});
+    person.get();
+    EXPECT_EQ(0, next.exitCode) << next.err << log();
+    EXPECT_EQ(u"1.0.0.1", storedVersion());
+}
+
+}  // namespace
