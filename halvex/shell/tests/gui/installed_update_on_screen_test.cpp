@@ -27,10 +27,14 @@ TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsN
         // The question's caption is the program's name.
         user.answer("halvex", "alt+a", "halvex-installed-update-question");
         user.answer("Halvex", "shift", "halvex-installed-update-download");
-        // The upgrade process shows its dialog once the program has ended
-        // and the new files are in place.
+        // The upgrade process follows its work in a dialog that asks
+        // nothing, then, once the backup is gone, puts the same dialog up
+        // with OK in its place.
         for (int wait = 0; wait < 600 && !fs::exists(program / "licence.txt"); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (int wait = 0; wait < 600 && fs::exists(downloadArea / "backup"); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::seconds(2));
         user.answer("Aktualizace", "Return", "halvex-installed-update-done");
     });
     const auto updating = runInstalled({});
