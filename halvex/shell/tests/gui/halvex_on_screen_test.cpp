@@ -27,6 +27,7 @@
 #include "platform/dialog_template.h"
 #include "testkit/qualified_renewal.h"
 #include "testkit/scoped_env.h"
+#include "testkit/softhsm.h"
 #include "testkit/xvfb.h"
 #include "win32/com.h"
 #include "win32/datetime.h"
@@ -199,15 +200,32 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
 // The whole renewal in the window, from the request type on the home page:
 // the page's own script lists the user's certificates, the qualified one
 // leads to the filled data page, whose check makes the request on a new key
-// of the software provider and shows it on the summary; sending it shows
-// the signer's confirmation, where the user agrees to the content and
-// presses Yes; testkit's renewal server checks every part of what it got
-// and the number it issued shows on the last page.
-TEST_F(HalvexOnScreen, TheRenewalRoadLeadsFromTheHomePageToTheIssuedNumber) {
+// where the old one is and shows it on the summary; sending it shows the
+// signer's confirmation, where the user agrees to the content and presses
+// Yes; testkit's renewal server checks every part of what it got and the
+// number it issued shows on the last page. The key is in the software
+// provider, or on a SoftHSM2 token as the card provider "Zintra CSP" (the
+// token logged in by the test's own handle on it, so no PIN is asked).
+class WholeRenewalOnScreen : public HalvexOnScreen, public testing::WithParamInterface<testkit::CspKind> {
+protected:
+    bool onToken() const { return GetParam() == testkit::CspKind::SoftHsmToken; }
+    // A screenshot's name: the road's step, for the key's place.
+    std::string shot(const std::string& step) const {
+        return (onToken() ? "halvex-renewal-token-" : "halvex-renewal-") + step;
+    }
+};
+
+TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberShown) {
     TESTKIT_REQUIRE_PROGRAM("xdotool");
+    if (onToken()) {
+        TESTKIT_REQUIRE_SOFTHSM();
+        const fs::path system = root.path() / "Windows" / "System32";
+        fs::create_directories(system);
+        fs::create_symlink(testkit::SoftHsmToken::module(), system / "zintrap11.so");
+    }
     const ScopedEnv appData{"APPDATA", (root.path() / "appdata").string()};
     ASSERT_TRUE(halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", halvex::kEnvironmentProduction));
-    const testkit::QualifiedRenewal renewal(root, config, "renew.tesk.example");
+    const testkit::QualifiedRenewal renewal(root, config, "renew.tesk.example", GetParam());
     registerServer(TESK_OSTRIM_MODULE);
     halvex::TLogFile::GetInstance().SetPath(platform::text::fromUtf8(logFile.string()));
     halvex::TLogFile::GetInstance().Init(true, true);
@@ -217,7 +235,7 @@ TEST_F(HalvexOnScreen, TheRenewalRoadLeadsFromTheHomePageToTheIssuedNumber) {
     auto& view = frame.View();
     ASSERT_TRUE(view.Html().waitUntilSettled());
     ASSERT_EQ("home.htm", view.PageName());
-    screenshot("halvex-renewal-home");
+    screenshot(shot("home"));
 
     std::string why;
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_RENEW", {}}, &why)) << why;
@@ -226,7 +244,7 @@ TEST_F(HalvexOnScreen, TheRenewalRoadLeadsFromTheHomePageToTheIssuedNumber) {
     const std::string options = view.Html().innerHtml("MYCERT_LIST").value_or("");
     const std::size_t caption = options.find("(Q) Jan Novák");
     ASSERT_NE(std::string::npos, caption) << options;
-    screenshot("halvex-renewal-certificate");
+    screenshot(shot("certificate"));
 
     // The user picks the qualified certificate's entry.
     const std::size_t valueAt = options.rfind("value=\"", caption);
@@ -240,34 +258,37 @@ TEST_F(HalvexOnScreen, TheRenewalRoadLeadsFromTheHomePageToTheIssuedNumber) {
     ASSERT_EQ("data_renew.htm", view.PageName());
     EXPECT_EQ(0u, view.Html().innerHtml("RA_KEYLENHASH_QC").value_or("").rfind("2048b, ", 0));
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_TEMPLATE_HTML").value_or("").find("Jan"));
-    screenshot("halvex-renewal-data");
+    ASSERT_TRUE(view.Html().setValue("RA_NAME", "Jan"));
+    ASSERT_TRUE(view.Html().setValue("RA_SURNAME", "Novák"));
+    screenshot(shot("data"));
 
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "DATA_NEXT", {}}, &why)) << why;
     ASSERT_TRUE(view.Html().waitUntilSettled());
     ASSERT_EQ("summary_renew.htm", view.PageName());
+    EXPECT_EQ(renewal.qualified.csp->provider(), frame.Request(0).provider.name) << "the new key where the old one is";
     const std::u16string pem = frame.Request(0).requestText;
     EXPECT_TRUE(pem.ends_with(u"-----END CERTIFICATE REQUEST-----\n"));
     const std::string text = openssl_request::verifiedText(pem);
     EXPECT_NE(std::string::npos, text.find("self-signature verify OK")) << text;
     EXPECT_NE(std::string::npos, text.find("CN=Jan Novák")) << text;
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_REQUEST_QC").value_or("").find("BEGIN CERTIFICATE REQUEST"));
-    screenshot("halvex-renewal-summary");
+    screenshot(shot("summary"));
 
     // The signer's confirmation: Yes stays disabled until the box agreeing
     // to the document's content is ticked with the pointer.
-    auto user = std::async(std::launch::async, [] {
+    auto user = std::async(std::launch::async, [this] {
         const std::string confirmation = shownWindow("Potvrzení");
         if (confirmation.empty()) return;
-        s_xvfb->screenshot("halvex-renewal-signing");
+        s_xvfb->screenshot(shot("signing"));
         const int x = platform::ui::pixelsX(14) + 20;
         const int y = platform::ui::pixelsY(24) + platform::ui::pixelsY(10) / 2;
         EXPECT_EQ(0, xdotool({"mousemove", "--window", confirmation, std::to_string(x), std::to_string(y), "click", "1"}));
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        s_xvfb->screenshot("halvex-renewal-agreed");
+        s_xvfb->screenshot(shot("agreed"));
         EXPECT_EQ(0, xdotool({"windowfocus", "--sync", confirmation, "key", "Return"}));
         closed("Potvrzení");
     });
-    ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "SUMMARY_SEND", {}}, &why)) << why;
+    EXPECT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "SUMMARY_SEND", {}}, &why)) << why;
     user.get();
     ASSERT_TRUE(view.Html().waitUntilSettled());
     const auto got = renewal.server.requests();
@@ -277,9 +298,12 @@ TEST_F(HalvexOnScreen, TheRenewalRoadLeadsFromTheHomePageToTheIssuedNumber) {
     ASSERT_EQ("appendix.htm", view.PageName());
     EXPECT_NE(std::string::npos,
               view.Html().innerHtml("REQ_NOTE_SEND").value_or("").find("<b>" + got[0].numbers[0].second + "</b>"));
-    screenshot("halvex-renewal-appendix");
+    screenshot(shot("appendix"));
     halvex::TAppData::Instance().SetServerUrl(u"");
 }
+
+INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewalOnScreen,
+                         testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken));
 
 // While the program's thread is held (as in key generation) and takes no
 // messages, the busy window's bar goes on moving: two screenshots apart
