@@ -3,8 +3,9 @@
 // click leads to the request page, F1 opens its help topic, Back returns;
 // the accelerators Home and Alt+X work; the About box shows and goes with
 // Enter; the toolbar shows its images and the lock panes follow Caps Lock;
-// the renewal road goes from the home page to the summary. Screenshots go
-// to the artifacts folder.
+// a whole renewal goes from the home page through the signer's
+// confirmation to the number the renewal server issued. Screenshots go to
+// the artifacts folder.
 #include <chrono>
 #include <future>
 #include <fstream>
@@ -12,18 +13,21 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "halvex/app_data.h"
 #include "halvex/log.h"
+#include "halvex/profile.h"
 #include "halvex_app.h"
 #include "frame_layout.h"
 #include "busy_window.h"
 #include "main_frame.h"
 #include "../openssl_request.h"
 #include "../shell_fixture.h"
-#include "testkit/pki.h"
+#include "platform/dialog_template.h"
+#include "testkit/qualified_renewal.h"
 #include "testkit/scoped_env.h"
-#include "testkit/wizard_certificates.h"
+#include "testkit/softhsm.h"
 #include "testkit/xvfb.h"
 #include "win32/com.h"
 #include "win32/datetime.h"
@@ -37,7 +41,6 @@ namespace {
 
 using namespace shell_fixture;
 using platform::ui::PageAction;
-namespace pki = testkit::pki;
 
 class HalvexOnScreen : public ShellTest {
 protected:
@@ -99,22 +102,44 @@ protected:
         return window.out.substr(0, window.out.find('\n'));
     }
 
-    // Waits for the window of exactly that title, takes a screenshot and
-    // presses the key in it; without such a window the X server goes, which
-    // ends the process rather than leave a modal window waiting.
-    static void answer(const std::string& title, const std::string& key, const std::string& shot) {
+    // xdotool's exit code, run under a time-out.
+    static int xdotool(std::vector<std::string> arguments) {
+        testkit::RunOptions options;
+        options.timeout = std::chrono::seconds(20);
+        arguments.insert(arguments.begin(), "xdotool");
+        return testkit::run(arguments, options).exitCode;
+    }
+    // Waits for the window of exactly that title and gives its id once it
+    // is drawn; without such a window the X server goes, which ends the
+    // process rather than leave a modal window waiting, and the id is empty.
+    static std::string shownWindow(const std::string& title) {
         testkit::RunOptions options;
         options.timeout = std::chrono::seconds(20);
         const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + title + "$"}, options);
         if (found.exitCode != 0 || found.out.empty()) {
             ADD_FAILURE() << "no window \"" << title << "\" appeared: " << found.err;
             s_xvfb->kill();
-            return;
+            return {};
         }
-        const std::string id = found.out.substr(0, found.out.find('\n'));
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        return found.out.substr(0, found.out.find('\n'));
+    }
+    // Waits up to 20 s for the window of that title to go; when it stays,
+    // the X server goes as above.
+    static void closed(const std::string& title) {
+        for (int wait = 0; wait < 40; ++wait) {
+            if (xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}) != 0) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        ADD_FAILURE() << "the window \"" << title << "\" stayed";
+        s_xvfb->kill();
+    }
+    // The window shown, taken as a screenshot and answered by the key.
+    static void answer(const std::string& title, const std::string& key, const std::string& shot) {
+        const std::string id = shownWindow(title);
+        if (id.empty()) return;
         EXPECT_NO_THROW(s_xvfb->screenshot(shot));
-        EXPECT_EQ(0, testkit::run({"xdotool", "windowfocus", "--sync", id, "key", key}, options).exitCode);
+        EXPECT_EQ(0, xdotool({"windowfocus", "--sync", id, "key", key}));
     }
 
     static inline testkit::Xvfb* s_xvfb = nullptr;
@@ -172,33 +197,56 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     EXPECT_TRUE(frame.Exiting());
 }
 
-// The renewal road in the window, from the request type on the home page:
-// the page's own script lists the user's certificates, the chosen one leads
-// to the filled data page, whose check makes the request on a new key of
-// the software provider and shows it on the summary.
-TEST_F(HalvexOnScreen, TheRenewalRoadLeadsThroughTheDataCheckToTheSummary) {
+// The whole renewal in the window, from the request type on the home page:
+// the page's own script lists the user's certificates, the qualified one
+// leads to the filled data page, whose check makes the request on a new key
+// where the old one is and shows it on the summary; sending it shows the
+// signer's confirmation, where the user agrees to the content and presses
+// Yes; testkit's renewal server checks every part of what it got and the
+// number it issued shows on the last page. The key is in the software
+// provider, or on a SoftHSM2 token as the card provider "Zintra CSP" (the
+// token logged in by the test's own handle on it, so no PIN is asked).
+class WholeRenewalOnScreen : public HalvexOnScreen, public testing::WithParamInterface<testkit::CspKind> {
+protected:
+    bool onToken() const { return GetParam() == testkit::CspKind::SoftHsmToken; }
+    // A screenshot's name: the road's step, for the key's place.
+    std::string shot(const std::string& step) const {
+        return (onToken() ? "halvex-renewal-token-" : "halvex-renewal-") + step;
+    }
+};
+
+TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberShown) {
+    TESTKIT_REQUIRE_PROGRAM("xdotool");
+    if (onToken()) {
+        TESTKIT_REQUIRE_SOFTHSM();
+        const fs::path system = root.path() / "Windows" / "System32";
+        fs::create_directories(system);
+        fs::create_symlink(testkit::SoftHsmToken::module(), system / "zintrap11.so");
+    }
+    const ScopedEnv appData{"APPDATA", (root.path() / "appdata").string()};
+    ASSERT_TRUE(halvex::WriteProfileInt(halvex::kWorkspaceSection, u"AppEnvironment", halvex::kEnvironmentProduction));
+    const testkit::QualifiedRenewal renewal(root, config, "renew.tesk.example", GetParam());
     registerServer(TESK_OSTRIM_MODULE);
-    const pki::Hierarchy hierarchy = pki::Hierarchy::make();
-    const auto set = testkit::WizardCertificates::install(root, hierarchy);
+    halvex::TLogFile::GetInstance().SetPath(platform::text::fromUtf8(logFile.string()));
+    halvex::TLogFile::GetInstance().Init(true, true);
     halvex::MainFrame frame(halvex::ApplyProfileEnvironment());
     ASSERT_TRUE(frame.OnInitApp(u"halvex"));
+    halvex::TAppData::Instance().SetServerUrl(platform::text::fromUtf8(renewal.server.url()));
     auto& view = frame.View();
     ASSERT_TRUE(view.Html().waitUntilSettled());
     ASSERT_EQ("home.htm", view.PageName());
-    screenshot("halvex-request-type");
+    screenshot(shot("home"));
 
     std::string why;
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_RENEW", {}}, &why)) << why;
     ASSERT_TRUE(view.Html().waitUntilSettled());
     ASSERT_EQ("selcert_renew.htm", view.PageName());
     const std::string options = view.Html().innerHtml("MYCERT_LIST").value_or("");
-    EXPECT_NE(std::string::npos, options.find("(Q) " + set.qualified.commonName)) << options;
-    EXPECT_NE(std::string::npos, options.find("(P) " + set.parvelQualified.commonName)) << options;
-    EXPECT_EQ(std::string::npos, options.find(set.expired.commonName)) << options;
-    screenshot("halvex-selcert");
+    const std::size_t caption = options.find("(Q) Jan Novák");
+    ASSERT_NE(std::string::npos, caption) << options;
+    screenshot(shot("certificate"));
 
     // The user picks the qualified certificate's entry.
-    const std::size_t caption = options.find("(Q) " + set.qualified.commonName);
     const std::size_t valueAt = options.rfind("value=\"", caption);
     ASSERT_NE(std::string::npos, valueAt);
     const std::string entry = options.substr(valueAt + 7, options.find('"', valueAt + 7) - valueAt - 7);
@@ -210,19 +258,52 @@ TEST_F(HalvexOnScreen, TheRenewalRoadLeadsThroughTheDataCheckToTheSummary) {
     ASSERT_EQ("data_renew.htm", view.PageName());
     EXPECT_EQ(0u, view.Html().innerHtml("RA_KEYLENHASH_QC").value_or("").rfind("2048b, ", 0));
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_TEMPLATE_HTML").value_or("").find("Jan"));
-    screenshot("halvex-data");
+    ASSERT_TRUE(view.Html().setValue("RA_NAME", "Jan"));
+    ASSERT_TRUE(view.Html().setValue("RA_SURNAME", "Novák"));
+    screenshot(shot("data"));
 
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "DATA_NEXT", {}}, &why)) << why;
     ASSERT_TRUE(view.Html().waitUntilSettled());
     ASSERT_EQ("summary_renew.htm", view.PageName());
+    EXPECT_EQ(renewal.qualified.csp->provider(), frame.Request(0).provider.name) << "the new key where the old one is";
     const std::u16string pem = frame.Request(0).requestText;
     EXPECT_TRUE(pem.ends_with(u"-----END CERTIFICATE REQUEST-----\n"));
     const std::string text = openssl_request::verifiedText(pem);
     EXPECT_NE(std::string::npos, text.find("self-signature verify OK")) << text;
-    EXPECT_NE(std::string::npos, text.find("CN=" + set.qualified.commonName)) << text;
+    EXPECT_NE(std::string::npos, text.find("CN=Jan Novák")) << text;
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_REQUEST_QC").value_or("").find("BEGIN CERTIFICATE REQUEST"));
-    screenshot("halvex-summary");
+    screenshot(shot("summary"));
+
+    // The signer's confirmation: Yes stays disabled until the box agreeing
+    // to the document's content is ticked with the pointer.
+    auto user = std::async(std::launch::async, [this] {
+        const std::string confirmation = shownWindow("Potvrzení");
+        if (confirmation.empty()) return;
+        s_xvfb->screenshot(shot("signing"));
+        const int x = platform::ui::pixelsX(14) + 20;
+        const int y = platform::ui::pixelsY(24) + platform::ui::pixelsY(10) / 2;
+        EXPECT_EQ(0, xdotool({"mousemove", "--window", confirmation, std::to_string(x), std::to_string(y), "click", "1"}));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        s_xvfb->screenshot(shot("agreed"));
+        EXPECT_EQ(0, xdotool({"windowfocus", "--sync", confirmation, "key", "Return"}));
+        closed("Potvrzení");
+    });
+    EXPECT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "SUMMARY_SEND", {}}, &why)) << why;
+    user.get();
+    ASSERT_TRUE(view.Html().waitUntilSettled());
+    const auto got = renewal.server.requests();
+    ASSERT_EQ(1u, got.size()) << log();
+    EXPECT_EQ("ok", got[0].verdict);
+    ASSERT_EQ(1u, got[0].numbers.size());
+    ASSERT_EQ("appendix.htm", view.PageName());
+    EXPECT_NE(std::string::npos,
+              view.Html().innerHtml("REQ_NOTE_SEND").value_or("").find("<b>" + got[0].numbers[0].second + "</b>"));
+    screenshot(shot("appendix"));
+    halvex::TAppData::Instance().SetServerUrl(u"");
 }
+
+INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewalOnScreen,
+                         testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken));
 
 // While the program's thread is held (as in key generation) and takes no
 // messages, the busy window's bar goes on moving: two screenshots apart
