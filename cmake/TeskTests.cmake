@@ -20,6 +20,19 @@ function(tesk_tests_find_riched32 name)
   target_compile_definitions(${name} PRIVATE TESK_RICHED32_DIR="$<TARGET_FILE_DIR:riched32>")
 endfunction()
 
+# The components the renewal program loads, for a target that sets up a
+# platform root where it runs: the enrolment library, the signer and its
+# text plug-in, the registration tool and the rich-edit library.
+function(tesk_renewal_components name)
+  add_dependencies(${name} pentak mirelo regsvr32 brisel)
+  target_compile_definitions(${name} PRIVATE
+    TESK_PENTAK_MODULE="$<TARGET_FILE:pentak>"
+    TESK_MIRELO_MODULE="$<TARGET_FILE:mirelo>"
+    TESK_REGSVR32="$<TARGET_FILE:regsvr32>"
+    TESK_TEXT_PLUGIN="$<TARGET_FILE:brisel>")
+  tesk_tests_find_riched32(${name})
+endfunction()
+
 function(tesk_add_tests name)
   cmake_parse_arguments(T "" "LABEL;LOCK;INTEGRATION" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
