@@ -87,9 +87,14 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     EXPECT_NE(std::string::npos, Html("RA_REQUEST").find("&lt;a id="));
     EXPECT_FALSE(frame->View().Html().className("X").has_value());
 
-    // The saved file loaded: shown line by line, sent unchanged.
+    // The saved file picked in the open dialog and loaded: shown line by
+    // line, sent unchanged.
     frame->OnCommand(halvex::kCommandHome);
-    Load(saved);
+    frame->View().Go2Res(true, u"selrequest.htm");
+    script::queue("OpenFile", saved.string());
+    Follow("URL_SHOWFILEDIALOG");
+    Click("SELREQ_LOAD");
+    ASSERT_EQ("sendcert_review.htm", frame->View().PageName());
     EXPECT_NE(std::string::npos, Html("RA_REQUEST").find("-----BEGIN Tesk Kyd-----<br"));
     EXPECT_EQ(0u, frame->Request(0).kind & halvex::kKindParvelPair);
 
@@ -100,6 +105,16 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     EXPECT_TRUE(got[0].body == file);
     EXPECT_EQ("appendix.htm", frame->View().PageName());
     EXPECT_EQ(fromUtf8(got[0].numbers.at(0).second), frame->Outcome().requestNumber);
+
+    // Saved again: the dialog proposes the file it came from.
+    const fs::path again = root.path() / "again.req";
+    script::queue("SaveFile", again.string());
+    Follow("URL_REQUEST_SAVE");
+    const auto proposed = script::transcript();
+    ASSERT_FALSE(proposed.empty());
+    EXPECT_NE(std::string::npos, proposed.back().find(saved.parent_path().string() + ": renewal.req"))
+        << proposed.back();
+    EXPECT_TRUE(testkit::readFile(again) == file);
 }
 
 // A lawyer-card pair: the container and the commercial request's PKCS#7,
