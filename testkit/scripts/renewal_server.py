@@ -282,7 +282,7 @@ TOLD = {
     "accepted_without_numbers": lambda issued: document('<Body status="ok"/>'),
     "number_without_text": lambda issued: document('<Body status="ok"><ReqID ca_type="qualified"/></Body>'),
     "number_without_ca_type": lambda issued: document('<Body status="ok"><ReqID>2026000001</ReqID></Body>'),
-    "refusal": lambda issued: refusal("503", "<b>Zamítnuto</b> & služba nedostupná"),
+    "refusal": lambda issued: refusal("503", "<b>Zamítnuto</b> & služba nedostupná, <a href=\"URL_APP_EXIT\">podrobnosti</a>"),
     "refusal_without_message": lambda issued: document(
         '<Body status="error"><Error><Code>503</Code></Error></Body>'),
     "refusal_without_code": lambda issued: document(

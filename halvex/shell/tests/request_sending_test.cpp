@@ -87,9 +87,14 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     EXPECT_NE(std::string::npos, Html("RA_REQUEST").find("&lt;a id="));
     EXPECT_FALSE(frame->View().Html().className("X").has_value());
 
-    // The saved file loaded: shown line by line, sent unchanged.
+    // The saved file picked in the open dialog and loaded: shown line by
+    // line, sent unchanged.
     frame->OnCommand(halvex::kCommandHome);
-    Load(saved);
+    frame->View().Go2Res(true, u"selrequest.htm");
+    script::queue("OpenFile", saved.string());
+    Follow("URL_SHOWFILEDIALOG");
+    Click("SELREQ_LOAD");
+    ASSERT_EQ("sendcert_review.htm", frame->View().PageName());
     EXPECT_NE(std::string::npos, Html("RA_REQUEST").find("-----BEGIN Tesk Kyd-----<br"));
     EXPECT_EQ(0u, frame->Request(0).kind & halvex::kKindParvelPair);
 
@@ -100,44 +105,83 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     EXPECT_TRUE(got[0].body == file);
     EXPECT_EQ("appendix.htm", frame->View().PageName());
     EXPECT_EQ(fromUtf8(got[0].numbers.at(0).second), frame->Outcome().requestNumber);
+
+    // Saved again: the dialog proposes the file it came from.
+    const fs::path again = root.path() / "again.req";
+    script::queue("SaveFile", again.string());
+    Follow("URL_REQUEST_SAVE");
+    const auto proposed = script::transcript();
+    ASSERT_FALSE(proposed.empty());
+    EXPECT_NE(std::string::npos, proposed.back().find(saved.parent_path().string() + ": renewal.req"))
+        << proposed.back();
+    EXPECT_TRUE(testkit::readFile(again) == file);
 }
 
-TEST_F(RequestSending, ARefusalAndACutConnectionEndOnTheAppendixWithTheResendLink) {
-    PrepareRequests(halvex::kKindQualified);
+// A lawyer-card pair: the container and the commercial request's PKCS#7,
+// refused, answered with a page that is no reply, cut off, saved and sent.
+TEST_F(RequestSending, ARefusalAWrongReplyAndACutConnectionEndOnTheAppendixWithTheResendLink) {
+    PrepareRequests(halvex::kKindQualified | halvex::kKindLawyerCardPair);
     server->answer(testkit::RenewalReply::Refusal);
     Click("SUMMARY_SEND");
     ASSERT_EQ("appendix.htm", frame->View().PageName()) << log();
     EXPECT_EQ(halvex::SendState::Failed, frame->Outcome().sendState);
     const std::string refusal = toUtf8(frame->Outcome().requestNumber);
     EXPECT_TRUE(refusal.starts_with("Request denied. Code: 503 : ")) << refusal;
-    // The server's text is shown as text: its markup never reaches the page.
+    // The server's text is shown as text: its markup, a link to a program
+    // command among it, never reaches the page as markup.
     const std::string error = Html("REQ_NOTE_SEND_ERROR");
     EXPECT_EQ(std::string::npos, error.find('<')) << error;
-    EXPECT_NE(std::string::npos, error.find("&lt;")) << error;
+    EXPECT_NE(std::string::npos, error.find("&lt;a href=\"URL_APP_EXIT\"&gt;")) << error;
     EXPECT_TRUE(Shown("REQ_SEND_B"));
-    EXPECT_EQ("<a href=\"URL_REQUEST_SEND\">Odeslat žádost znovu</a><br>", Html("SUMMARY_SEND_COMMAND"));
+    const std::string resend = "<a href=\"URL_REQUEST_SEND\">Odeslat žádost znovu</a><br>";
+    EXPECT_EQ(resend, Html("SUMMARY_SEND_COMMAND"));
 
-    // The resend link, over a connection the server resets.
+    // The resend link, answered with an HTML page instead of a reply.
+    server->answer(testkit::RenewalReply::NotWellFormed);
+    Follow("URL_REQUEST_SEND");
+    ASSERT_EQ(2u, server->requests().size());
+    EXPECT_EQ("appendix.htm", frame->View().PageName());
+    EXPECT_EQ(halvex::SendState::Failed, frame->Outcome().sendState);
+    EXPECT_EQ(u"Server response not well-formed", frame->Outcome().requestNumber);
+    EXPECT_NE(std::string::npos, Html("REQ_NOTE_SEND_ERROR").find("Server response not well-formed"));
+    EXPECT_TRUE(Shown("SUMMARY_SEND_COMMAND"));
+    EXPECT_EQ(resend, Html("SUMMARY_SEND_COMMAND"));
+
+    // Again, over a connection the server resets.
     server->answer(testkit::RenewalReply::Reset);
     Follow("URL_REQUEST_SEND");
-    EXPECT_EQ(2u, server->requests().size());
+    EXPECT_EQ(3u, server->requests().size());
     EXPECT_EQ(halvex::SendState::Failed, frame->Outcome().sendState);
     EXPECT_TRUE(toUtf8(frame->Outcome().requestNumber).starts_with("Error in HTTPS connection.\n"))
         << toUtf8(frame->Outcome().requestNumber);
     EXPECT_EQ("appendix.htm", frame->View().PageName());
+    EXPECT_EQ(resend, Html("SUMMARY_SEND_COMMAND"));
 
-    // The request can still be saved, and sent again with success.
+    // The request can still be saved under the lawyer pair's name.
     const fs::path saved = root.path() / "after-failure.req";
     script::queue("SaveFile", saved.string());
     Follow("URL_REQUEST_SAVE");
+    const auto shown = script::transcript();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(std::string::npos, shown.back().find("req_" + toUtf8(frame->Request(0).requestTimeStamp) + "_sak"))
+        << shown.back();
     EXPECT_TRUE(Shown("REQ_SAVE_B"));
-    server->answer(testkit::RenewalReply::Numbers);
+
+    // Sent once more and accepted without a number: sent all the same.
+    server->answer(testkit::RenewalReply::AcceptedWithoutNumbers);
     Follow("URL_REQUEST_SEND");
     const auto got = server->requests();
-    ASSERT_EQ(3u, got.size());
-    EXPECT_EQ("ok", got[2].verdict);
-    EXPECT_TRUE(got[2].body == testkit::readFile(saved));
+    ASSERT_EQ(4u, got.size());
+    EXPECT_EQ("ok", got[3].verdict);
+    EXPECT_TRUE(got[3].body == testkit::readFile(saved));
+    const std::string block = "-----BEGIN PKCS7-----\n[A-Za-z0-9+/=\r\n]+-----END PKCS7-----\n";
+    const std::regex body("-----BEGIN Tesk Kyd-----\n[A-Za-z0-9+/=\n]+-----END Tesk Kyd-----\n" + block);
+    EXPECT_TRUE(std::regex_match(got[3].body, body)) << got[3].body;
+    EXPECT_EQ(commercial.certificate->pem(), SignerOf(got[3].body.substr(got[3].body.find("-----BEGIN PKCS7-----"))));
     EXPECT_EQ(halvex::SendState::Sent, frame->Outcome().sendState);
+    EXPECT_EQ(u"No request number returned", frame->Outcome().requestNumber);
+    EXPECT_NE(std::string::npos, Html("REQ_NOTE_SEND").find("No request number returned"));
+    EXPECT_FALSE(Shown("SUMMARY_SEND_COMMAND"));
 }
 
 class RequestSigningRefused : public RequestSending {

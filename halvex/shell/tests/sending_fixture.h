@@ -101,9 +101,10 @@ protected:
         first.kind = kind;
         first.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák"));
         first.certificate.pem = fromUtf8(renewal->qualified.certificate->pem());
-        if (kind & halvex::kKindParvelPair) {
+        if (kind & (halvex::kKindParvelPair | halvex::kKindLawyerCardPair)) {
             halvex::TCertRequest& second = frame->Request(1);
-            second.kind = halvex::kKindParvelPair;
+            second.kind = (kind & halvex::kKindLawyerCardPair) ? halvex::kKindCommercial | halvex::kKindLawyerCardPair
+                                                                : halvex::kKindParvelPair;
             second.requestText = fromUtf8(testkit::renewal::newRequestText("Jan Novák (obchodní)"));
             second.certificate.pem = fromUtf8(commercial.certificate->pem());
         }

@@ -35,7 +35,7 @@ enum class RenewalReply {
     AcceptedWithoutNumbers,  // status "ok", no ReqID
     NumberWithoutText,       // a ReqID with ca_type and no text
     NumberWithoutCaType,     // a ReqID with a number and no ca_type
-    Refusal,                 // status "error", Code 503, a Message with markup characters
+    Refusal,                 // status "error", Code 503, a Message with markup and a link to a program command
     RefusalWithoutMessage,   // status "error", Code 503, no Message
     RefusalWithoutCode,      // status "error", a Message, no Code
     WrongStatus,             // status "accepted"

@@ -4,6 +4,8 @@
 // reply; every failure is an HTTPSException without a step line.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "../cert_store_support.h"
 #include "halvex/renew_client.h"
 #include "halvex/renew_xml.h"
@@ -137,6 +139,19 @@ std::string RenewalDocument(DWORD kind, bool secondary) {
     return platform::text::toUtf8(request.xmlDocument);
 }
 
+// Base64 of a PKCS#10 request for the key, as a renewal document carries it.
+std::string RequestForKey(const pki::Key& key, const std::filesystem::path& folder) {
+    const std::string keyFile = (folder / "old-key.pem").string();
+    testkit::writeFile(keyFile, key.pkcs8Pem());
+    const auto made = testkit::run({"openssl", "req", "-new", "-key", keyFile, "-subj", "/CN=Jan Novák"});
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+    std::string text;
+    std::istringstream lines(made.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.starts_with("-----")) text += line + "\n";
+    return text;
+}
+
 TEST_F(HalvexRenewPost, RenewalServerIssuesANumberPerCertificateOfAPair) {
     testkit::RenewalServer server(Pki(), Pki().qualified.certificate, kHost);
     server.mapHost();
@@ -165,15 +180,48 @@ TEST_F(HalvexRenewPost, RenewalServerIssuesANumberPerCertificateOfAPair) {
     server.answer(testkit::RenewalReply::Long);
     poster.HttpsPost(body);
     EXPECT_EQ(ParseRenewResponse(poster.Reply()).size(), 2u);
-    RequestPoster other(server.url());
-    other.HttpsPost(testkit::renewal::renewalBody(RenewalDocument(kKindQualified, false), Pki().commercial));
-    try {
-        ParseRenewResponse(other.Reply());
-        ADD_FAILURE() << "accepted";
-    } catch (const ResponseException& e) {
-        EXPECT_EQ(e.code(), "400");
-        EXPECT_EQ(e.message(), "the container is not signed by the certificate being renewed");
-    }
+    const auto refusal = [&](const std::string& refused) {
+        RequestPoster other(server.url());
+        other.HttpsPost(refused);
+        try {
+            ParseRenewResponse(other.Reply());
+            ADD_FAILURE() << "accepted";
+        } catch (const ResponseException& e) {
+            EXPECT_EQ(e.code(), "400");
+            return e.message();
+        }
+        return std::string();
+    };
+    EXPECT_EQ(refusal(testkit::renewal::renewalBody(RenewalDocument(kKindQualified, false), Pki().commercial)),
+              "the container is not signed by the certificate being renewed");
+
+    // Each document is checked as the authority checks it: its place, its
+    // billing type, its signature and a key other than the renewed one.
+    const std::string primary = RenewalDocument(kKindQualified | kKindParvelPair, false);
+    const std::string secondary = RenewalDocument(kKindParvelPair, true);
+    const auto pairBody = [&](const std::string& document, const std::string& block) {
+        return testkit::renewal::renewalBody(document, Pki().qualified,
+                                             {testkit::renewal::pkcs7Block(block, Pki().commercial)});
+    };
+    EXPECT_EQ(refusal(pairBody(RenewalDocument(kKindQualified | kKindParvelPair, true), secondary)),
+              "document 1 lacks UserData");
+    EXPECT_EQ(refusal(pairBody(primary, RenewalDocument(kKindParvelPair, false))), "document 2 carries UserData");
+    EXPECT_EQ(refusal(pairBody(RenewalDocument(kKindQualified, false), secondary)),
+              "document 1 has billing type Q-PE-SK, not Q-PV-SK");
+    // A block whose bytes changed on the way.
+    std::string forged = pairBody(primary, secondary);
+    const std::size_t begin = forged.find("-----BEGIN PKCS7-----"), end = forged.find("-----END PKCS7-----");
+    char& changed = forged[forged.find_first_of("ABCDEFGHIJ", begin + (end - begin) / 2)];
+    changed = changed == 'A' ? 'B' : 'A';
+    EXPECT_TRUE(refusal(forged).starts_with("PKCS#7 block 2 does not verify"));
+
+    NoAppData app;
+    TCertRequest oldKey(app);
+    oldKey.kind = kKindQualified | kKindParvelPair;
+    oldKey.requestText = platform::text::fromUtf8(RequestForKey(Pki().qualified.key, m_root.path()));
+    ASSERT_TRUE(BuildRequestXml(oldKey, false));
+    EXPECT_EQ(refusal(pairBody(platform::text::toUtf8(oldKey.xmlDocument), secondary)),
+              "document 1: the request is for the key of the certificate being renewed");
 }
 
 }  // namespace
