@@ -24,7 +24,8 @@ public:
     explicit UpgradeArea(int language = 0, pid_t client = 0);
 
     std::filesystem::path program() const { return m_root.path() / "prog"; }
-    std::filesystem::path area() const { return m_root.path() / "area"; }
+    // A blank in the download area's path: the RunOnce command must quote it.
+    std::filesystem::path area() const { return m_root.path() / "download area"; }
     std::filesystem::path systemFolder() const;
     // Files of the new tree brought by update\ (below the area's update
     // folder, at the same relative path).

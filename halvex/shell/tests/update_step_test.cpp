@@ -340,6 +340,18 @@ TEST_F(UpdateStep, TheNotesListedAreThoseAfterTheStoredVersionUpToThisOneEscaped
               u"</div><br>",
               halvex::ChangeEntriesHtml(*notes));
 
+    // Versions compare part by part as numbers: 1.4.4.10 follows 1.4.4.9.
+    testkit::writeFile(programFolder / "Versions.xml",
+                       "<v><version val='1.4.4.9'><change lang='CZ'><entry title='9'>-</entry></change></version>"
+                       "<version val='1.4.4.10'><change lang='CZ'><entry title='10'>-</entry></change></version>"
+                       "<version val='1.4.5.0'><change lang='CZ'><entry title='5.0'>-</entry></change></version></v>");
+    const auto numeric = halvex::ReadVersionNotes(identity.programFolder + u"Versions.xml",
+                                                  halvex::ParseVersion(u"1.4.4.9"), halvex::ParseVersion(u"1.4.4.10"),
+                                                  u"CZ");
+    ASSERT_TRUE(numeric);
+    ASSERT_EQ(1u, numeric->size());
+    EXPECT_EQ(u"10", numeric->front().title);
+
     // Files that are no notes give nothing, quickly and without harm.
     const std::string laughs =
         "<?xml version='1.0'?><!DOCTYPE v [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
