@@ -122,7 +122,7 @@ TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
 TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderOrThatCannotBeDeletedRollBack) {
     // The last list deletes one file, then fails on one that is not there.
     for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n",
-                                   "gone file.txt\nnot there.txt\n\nold dir\n"}) {
+                                   "zrušený soubor.txt\nnot there.txt\n\nstarý adresář\n"}) {
         UpgradeArea area(0);
         tornil_test::prepareStandardUpdate(area);
         area.writeDeleteList(list);
