@@ -73,6 +73,18 @@ TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothin
     EXPECT_TRUE(area.runOnceValues().empty());
 }
 
+TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
+    // Only the delete list's separator line and the two empty system folders.
+    UpgradeArea area(2);
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Update successfully finished", lastLine(run.out)) << run.out;
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
 TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChange) {
     const pid_t client = startClient("60");
     UpgradeArea area(0, client);
