@@ -58,13 +58,28 @@ TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothin
     UpgradeArea area(1, client);
     tornil_test::prepareStandardUpdate(area);
 
-    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    // Other words beside the command count for nothing; with both commands
+    // the update runs.
+    const testkit::RunResult run =
+        testkit::run({area.upgradeProgram(), "from-client", "Rollback", "RunUpdate"}, area.upgradeOptions());
     int status = 0;
     // The client had ended before anything was deleted.
     EXPECT_EQ(client, waitpid(client, &status, WNOHANG));
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Aktualizácia úspešne ukončená", lastLine(run.out)) << run.out;
     EXPECT_EQ("", area.differenceFrom(tornil_test::newTree()));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
+TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
+    // Only the delete list's separator line and the two empty system folders.
+    UpgradeArea area(2);
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Update successfully finished", lastLine(run.out)) << run.out;
+    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
     EXPECT_FALSE(fs::exists(area.area() / "update"));
     EXPECT_FALSE(fs::exists(area.area() / "backup"));
     EXPECT_TRUE(area.runOnceValues().empty());
@@ -116,8 +131,10 @@ TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
     EXPECT_TRUE(area.runOnceValues().empty());
 }
 
-TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderAreRefused) {
-    for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n"}) {
+TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderOrThatCannotBeDeletedRollBack) {
+    // The last list deletes one file, then fails on one that is not there.
+    for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n",
+                                   "zrušený soubor.txt\nnot there.txt\n\nstarý adresář\n"}) {
         UpgradeArea area(0);
         tornil_test::prepareStandardUpdate(area);
         area.writeDeleteList(list);

@@ -33,8 +33,8 @@ void writeTree(const fs::path& folder, const Tree& tree) {
 Tree oldTree() {
     return {{"app.bin", "version 1"},
             {"kept.txt", "same in both"},
-            {"gone file.txt", "removed by the update"},
-            {"old dir/inside.txt", "its folder is removed"},
+            {"zrušený soubor.txt", "removed by the update"},
+            {"starý adresář/inside.txt", "its folder is removed"},
             {"lib/žluťoučký.dat", "changed below a folder"}};
 }
 
@@ -51,7 +51,7 @@ void prepareStandardUpdate(const UpgradeArea& area) {
     area.bring("added.txt", "brought by the update");
     area.bring("new dir/deep/n.txt", "in an added folder");
     area.bring("lib/žluťoučký.dat", "new content");
-    area.writeDeleteList("gone file.txt\n\nold dir\n");
+    area.writeDeleteList("zrušený soubor.txt\n\nstarý adresář\n");
 }
 
 UpgradeArea::UpgradeArea(int language, pid_t client) {

@@ -23,8 +23,10 @@ public:
     // language: 0 Czech, 1 Slovak, 2 English.
     explicit UpgradeArea(int language = 0, pid_t client = 0);
 
-    std::filesystem::path program() const { return m_root.path() / "prog"; }
-    std::filesystem::path area() const { return m_root.path() / "area"; }
+    // Non-ASCII letters and a blank in the paths the hand-over carries; the
+    // blank needs the RunOnce command quoted.
+    std::filesystem::path program() const { return m_root.path() / "program ř"; }
+    std::filesystem::path area() const { return m_root.path() / "download area"; }
     std::filesystem::path systemFolder() const;
     // Files of the new tree brought by update\ (below the area's update
     // folder, at the same relative path).

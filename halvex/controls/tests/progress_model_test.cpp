@@ -101,29 +101,29 @@ TEST(TextProgressModel, EveryMessageAnswersAndMovesThePositionAsAProgressBarDoes
     model.send(PBM_SETPOS, 113, 0);
     model.setText("Stahování ");
     EXPECT_EQ(model.text(), "Stahování 57%");
-    model.send(TPC_SHOWPERCENT, 0, 0);
+    EXPECT_EQ(model.send(TPC_SHOWPERCENT, 0, 0), TRUE);  // answers whether it was shown
     EXPECT_EQ(model.text(), "Stahování ");
-    model.send(TPC_SHOWPERCENT, 1, 0);
+    EXPECT_EQ(model.send(TPC_SHOWPERCENT, 1, 0), FALSE);
 
     // Marquee: the timer runs, the percentage goes, the position may run
     // past the upper bound by the block and turns at both ends.
     model.send(PBM_SETRANGE32, 0, 100);
     model.send(TPC_SETMARQUEEBLOCK, 20, 0);
-    model.send(PBM_SETMARQUEE, 1, 30);
+    EXPECT_EQ(model.send(PBM_SETMARQUEE, 1, 30), TRUE);
     EXPECT_EQ(timer, 30u);
     EXPECT_EQ(model.text(), "Stahování ");
     model.send(PBM_SETPOS, 500, 0);
     EXPECT_EQ(model.position(), 120);
     model.send(WM_TIMER, 2, 0);  // another timer: nothing
     EXPECT_EQ(model.position(), 120);
-    model.send(WM_TIMER, kMarqueeTimer, 0);
+    EXPECT_EQ(model.send(WM_TIMER, kMarqueeTimer, 0), 0);
     EXPECT_EQ(model.position(), 119);
     model.send(WM_TIMER, kMarqueeTimer, 0);
     EXPECT_EQ(model.position(), 118);
     model.send(PBM_SETPOS, 0, 0);
     model.send(WM_TIMER, kMarqueeTimer, 0);
     EXPECT_EQ(model.position(), 1);
-    model.send(PBM_SETMARQUEE, 0, 0);
+    EXPECT_EQ(model.send(PBM_SETMARQUEE, 0, 0), TRUE);
     EXPECT_FALSE(timer.has_value());
     EXPECT_FALSE(model.marquee());
     EXPECT_EQ(model.text(), "Stahování ");  // the percentage stays off

@@ -3,7 +3,8 @@
 // name through the connection map with its certificate checked: a newer
 // version asks the user, the same version and a server in maintenance do
 // not, and the program goes on either way; a Yes downloads the newer files
-// into the download folder before the hand-over.
+// into the download folder before the hand-over; a server whose certificate
+// does not lead to a root the user trusts is not asked anything.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -97,6 +98,26 @@ TEST_F(UpdateRoad, OnlyANewerVersionOnTheServerAsksTheUser) {
     server.answer(testkit::UpdateFault::Maintenance);
     EXPECT_TRUE(runStep().empty());
     EXPECT_EQ(3u, server.requests().size());
+    EXPECT_EQ(u"1.0.0.0", halvex::GetProfileString(halvex::kWorkspaceSection, u"AppVersion", u""));
+}
+
+TEST_F(UpdateRoad, AServerWithAnUntrustedCertificateOffersNothingAndTheProgramGoesOn) {
+    // The user no longer trusts the server's root.
+    HCERTSTORE trusted = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"Root");
+    while (PCCERT_CONTEXT certificate = CertEnumCertificatesInStore(trusted, nullptr))
+        ASSERT_TRUE(CertDeleteCertificateFromStore(certificate));
+    CertCloseStore(trusted, 0);
+    halvex::UpdaterCalls calls = halvex::LinkedUpdater();
+    std::int32_t checked = 0;
+    const auto check = calls.checkUpdates;
+    calls.checkUpdates = [&](lumvar::UpdateList* list, std::vector<std::uint32_t>* version, std::int32_t* flag) {
+        return checked = check(list, version, flag);
+    };
+    EXPECT_TRUE(runStep(calls).empty());
+    EXPECT_EQ(1u, script::pending());
+    EXPECT_NE(0, checked) << "the check fails rather than finding nothing";
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ("the old program", testkit::readFile(programFolder / "halvex.txt"));
     EXPECT_EQ(u"1.0.0.0", halvex::GetProfileString(halvex::kWorkspaceSection, u"AppVersion", u""));
 }
 

@@ -244,28 +244,36 @@ TEST_F(UpdateStep, YesDownloadsUnderTheDialogWhoseBarFollowsTheProgressThenThePr
     EXPECT_EQ(0, updater.callback(2, 100, 50, nullptr));
 }
 
-TEST_F(UpdateStep, AFailedDownloadClosesTheDialogWithoutHandingOverAndTheProgramGoesOn) {
-    updater.available = 1;
-    updater.failing = "downloadUpdates";
-    updater.failure = 8005;
-    updater.progress = {{100, 40}};
-    std::string shown;
-    updater.onProgress = [&] { shown = downloadDialogShowing(40); };
+TEST_F(UpdateStep, AFailedDownloadOrHandOverClosesTheDialogWithoutClosingTheProgram) {
     const HWND program = CreateWindowExW(0, u"STATIC", u"program", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     identity.mainWindow = program;
-    script::queue("MessageBox", "IDYES", kQuestion);
-    halvex::UpdateContext context;
-    ASSERT_TRUE(halvex::CheckForUpdates(context, updater.table(), identity));
-    EXPECT_EQ(8005, context.outcome) << "the failure is kept, not reported as success";
-    halvex::ReleaseUpdater(context, updater.table());
-    EXPECT_EQ("40 \"40%\"", shown);
-    EXPECT_EQ((std::vector<std::string>{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
-                                        "downloadUpdates", "close"}),
-              updater.calls);
-    EXPECT_EQ(nullptr, halvex::DownloadDialogWindow());
-    MSG message;
-    EXPECT_FALSE(PeekMessageW(&message, program, 0, 0, PM_REMOVE));
-    EXPECT_NE(std::string::npos, log().find("update outcome 8005")) << log();
+    const std::vector<std::string> calls{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
+                                         "downloadUpdates", "doUpdate", "close"};
+    for (const auto& [call, failure] : std::vector<std::pair<std::string, int>>{{"downloadUpdates", 8005},
+                                                                                {"doUpdate", 8020}}) {
+        SCOPED_TRACE(call);
+        script::clear();
+        updater = shell_tests::RecordingUpdater{};
+        updater.available = 1;
+        updater.failing = call;
+        updater.failure = failure;
+        updater.progress = {{100, 40}};
+        std::string shown;
+        updater.onProgress = [&] { shown = downloadDialogShowing(40); };
+        script::queue("MessageBox", "IDYES", kQuestion);
+        halvex::UpdateContext context;
+        ASSERT_TRUE(halvex::CheckForUpdates(context, updater.table(), identity));
+        EXPECT_EQ(failure, context.outcome) << "the failure is kept, not reported as success";
+        halvex::ReleaseUpdater(context, updater.table());
+        EXPECT_EQ("40 \"40%\"", shown);
+        std::vector<std::string> expected = calls;
+        if (call == "downloadUpdates") expected.erase(expected.begin() + 6);
+        EXPECT_EQ(expected, updater.calls);
+        EXPECT_EQ(nullptr, halvex::DownloadDialogWindow());
+        MSG message;
+        EXPECT_FALSE(PeekMessageW(&message, program, 0, 0, PM_REMOVE));
+        EXPECT_NE(std::string::npos, log().find("update outcome " + std::to_string(failure))) << log();
+    }
     DestroyWindow(program);
 }
 
@@ -331,6 +339,18 @@ TEST_F(UpdateStep, TheNotesListedAreThoseAfterTheStoredVersionUpToThisOneEscaped
               u"&lt;script&gt;x()&lt;/script&gt;</p></div><br><div><li><b>Oprava</b></li><p class=\"note\">tisk</p>"
               u"</div><br>",
               halvex::ChangeEntriesHtml(*notes));
+
+    // Versions compare part by part as numbers: 1.4.4.10 follows 1.4.4.9.
+    testkit::writeFile(programFolder / "Versions.xml",
+                       "<v><version val='1.4.4.9'><change lang='CZ'><entry title='9'>-</entry></change></version>"
+                       "<version val='1.4.4.10'><change lang='CZ'><entry title='10'>-</entry></change></version>"
+                       "<version val='1.4.5.0'><change lang='CZ'><entry title='5.0'>-</entry></change></version></v>");
+    const auto numeric = halvex::ReadVersionNotes(identity.programFolder + u"Versions.xml",
+                                                  halvex::ParseVersion(u"1.4.4.9"), halvex::ParseVersion(u"1.4.4.10"),
+                                                  u"CZ");
+    ASSERT_TRUE(numeric);
+    ASSERT_EQ(1u, numeric->size());
+    EXPECT_EQ(u"10", numeric->front().title);
 
     // Files that are no notes give nothing, quickly and without harm.
     const std::string laughs =
