@@ -139,9 +139,10 @@ bool Mirelo::init() {
     return true;
 }
 
-void Mirelo::release() {
+bool Mirelo::release() {
+    bool unloaded = true;
     if (m_signer) {
-        m_signer->UnloadAllPlugins();
+        unloaded = SUCCEEDED(m_signer->UnloadAllPlugins());
         m_signer->Release();
         m_signer = nullptr;
     }
@@ -149,6 +150,7 @@ void Mirelo::release() {
         m_unknown->Release();
         m_unknown = nullptr;
     }
+    return unloaded;
 }
 
 bool Mirelo::LoadPlugins() {

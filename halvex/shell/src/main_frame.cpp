@@ -71,11 +71,8 @@ MainFrame::~MainFrame() {
     // thread still gets its bounded time to take its window down, which
     // must not outlive the display it is shown on.
     m_busy.Close(kBusyCloseWaitMs);
-    try {
-        m_signer.release();
-    } catch (...) {
+    if (!m_signer.release())
         TLogFile::GetInstance().Print(u"CMainFrame::~CMainFrame(): the signer failed to unload its plug-ins");
-    }
     m_pentak.Release();
     if (m_window) DestroyWindow(m_window);
 }

@@ -31,7 +31,6 @@ using platform::text::toUtf8;
 
 constexpr UINT kFilterWithPkcs7 = 33077;
 constexpr UINT kFilterContainerOnly = 33075;
-constexpr UINT kReadFailed = 33170;
 constexpr UINT kBusySigning = 33104;
 constexpr int kErrorSaveFailed = 4003;
 constexpr std::size_t kMaxPath = 1024;
@@ -199,7 +198,7 @@ void RequestOutbox::OnURL_LoadRequest() {
     const std::u16string path = fromUtf8(view.Html().value("certrenewreq").value_or(""));
     std::string bytes;
     if (path.empty() || !ReadWholeFile(platform::paths::fromWindows(path), bytes, kMaxRequestFile)) {
-        ErrorBox(LoadResString(kReadFailed), 0, false, false);
+        ErrorBox(LoadResString(kStringReadFailed), 0, false, false);
         return;
     }
     if (bytes.find("-----BEGIN PKCS7-----") != std::string::npos) m_parts.requests[0].kind |= kKindParvelPair;

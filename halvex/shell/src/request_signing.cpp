@@ -22,7 +22,6 @@ using platform::text::fromUtf8;
 using platform::text::toUtf8;
 
 constexpr UINT kWriteFailed = 33169;
-constexpr UINT kReadFailed = 33170;
 constexpr UINT kFileChanged = 33198;
 constexpr int kErrorSignPkcs7 = 4015;
 constexpr int kErrorAlgorithm = 4051;
@@ -72,7 +71,7 @@ bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std
     }
     std::string signedBytes;
     if (!ReadWholeFile(files.Container(), signedBytes, kMaxContainer) || signedBytes.empty()) {
-        ShowSigningError(LoadResString(kReadFailed));
+        ShowSigningError(LoadResString(kStringReadFailed));
         return false;
     }
     container = std::move(signedBytes);

@@ -38,4 +38,7 @@ bool WriteWholeFile(const std::filesystem::path& file, const std::string& bytes)
 // more than `limit` bytes.
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::uintmax_t limit);
 
+// The string resource of the message shown when a request's file cannot be read.
+inline constexpr unsigned kStringReadFailed = 33170;
+
 }  // namespace halvex

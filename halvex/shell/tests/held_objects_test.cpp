@@ -136,6 +136,7 @@ TEST_F(HeldObjects, GoAfterTheBusyThreadTheSignerFirstAndBeforeTheLogEnds) {
     script::clear();
     m_standIn->unloadFails(E_FAIL);
     EXPECT_EQ(order, runRecordingTheEnds(0)) << "plug-ins that fail to unload";
+    EXPECT_NE(std::string::npos, log().find("the signer failed to unload its plug-ins")) << log();
 }
 
 class SlowStart : public FrameTest {

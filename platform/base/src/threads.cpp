@@ -8,6 +8,7 @@
 
 #include "dispatcher.h"
 #include "platform/boundary.h"
+#include "platform/thread_end.h"
 #include "platform/win_error.h"
 #include "win32/threads.h"
 
@@ -51,7 +52,9 @@ void* runThread(void* data) {
     void* const parameter = start->parameter;
     start->id.set_value(GetCurrentThreadId());
     start.reset();
-    object->finish(routine(parameter));
+    const DWORD code = routine(parameter);
+    runThreadEnd();
+    object->finish(code);
     return nullptr;
 }
 

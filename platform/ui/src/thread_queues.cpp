@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/thread_end.h"
 #include "platform/win_error.h"
 #include "win32/process.h"
 
@@ -61,22 +62,32 @@ void finish(Sent& item) {
     if (item.wakeSender) item.wakeSender();
 }
 
-// The calling thread's queue, made on first use and gone with the thread.
-// Work still waiting for it then fails in its senders.
+// Takes the thread's queue out of reach; work still waiting for it fails in
+// its senders. Once done, nothing more is done.
+void leave(DWORD thread) {
+    std::lock_guard lock(queues().lock);
+    const auto found = queues().byThread.find(thread);
+    if (found == queues().byThread.end()) return;
+    const std::shared_ptr<Queue> queue = found->second;
+    queues().byThread.erase(found);
+    for (const auto& item : queue->sent) {
+        item->error = std::make_exception_ptr(WinError(ERROR_INVALID_THREAD_ID, "the window's thread ended"));
+        finish(*item);
+    }
+    queue->sent.clear();
+}
+
+// The calling thread's queue, made on first use and gone with the thread:
+// before its handle is signalled for a thread of CreateThread.
 struct ThreadQueue {
     ThreadQueue() : queue(std::make_shared<Queue>()), thread(GetCurrentThreadId()) {
-        std::lock_guard lock(queues().lock);
-        queues().byThread[thread] = queue;
-    }
-    ~ThreadQueue() {
-        std::lock_guard lock(queues().lock);
-        queues().byThread.erase(thread);
-        for (const auto& item : queue->sent) {
-            item->error = std::make_exception_ptr(WinError(ERROR_INVALID_THREAD_ID, "the window's thread ended"));
-            finish(*item);
+        {
+            std::lock_guard lock(queues().lock);
+            queues().byThread[thread] = queue;
         }
-        queue->sent.clear();
+        platform::threads::atThreadEnd([id = thread] { leave(id); });
     }
+    ~ThreadQueue() { leave(thread); }
     std::shared_ptr<Queue> queue;
     DWORD thread;
 };

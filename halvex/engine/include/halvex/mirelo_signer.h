@@ -43,7 +43,9 @@ public:
     // description with the status) and gives false.
     bool init();
     // Unloads the plug-ins and releases the component; safe without one.
-    void release();
+    // False when the component failed to unload its plug-ins (released all
+    // the same).
+    bool release();
 
     // Signs the input file into the output container with the certificate
     // (PEM). In a test environment the component is made afresh first; false
