@@ -14,6 +14,7 @@
 
 #include "common/cryptoapi.h"
 #include "testkit/csp.h"
+#include "testkit/openssl_peer.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -41,24 +42,13 @@ inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin()
 
 // The peer's folder: root.pem, ca.pem and ca.key (the commercial CA), and
 // whatever the test writes there.
-class Peer {
+class Peer : public testkit::OpensslPeer {
 public:
-    explicit Peer(fs::path folder) : m_folder(std::move(folder)) {
-        fs::create_directories(m_folder);
-        testkit::writeFile(m_folder / "root.pem", hierarchy().root.certificate.pem());
-        hierarchy().standardCa.write(m_folder, "ca");
+    explicit Peer(fs::path folder) : OpensslPeer(std::move(folder)) {
+        testkit::writeFile(this->folder() / "root.pem", hierarchy().root.certificate.pem());
+        hierarchy().standardCa.write(this->folder(), "ca");
     }
 
-    const fs::path& folder() const noexcept { return m_folder; }
-    void write(const std::string& name, const Bytes& bytes) const {
-        testkit::writeFile(m_folder / name, textOf(bytes));
-    }
-    Bytes read(const std::string& name) const { return bytesOf(testkit::readFile(m_folder / name)); }
-
-    testkit::RunResult openssl(std::vector<std::string> args) const {
-        args.insert(args.begin(), "openssl");
-        return testkit::run(args, m_folder);
-    }
     // What openssl writes; the test fails when openssl does.
     std::string output(const std::vector<std::string>& args) const {
         const testkit::RunResult r = openssl(args);
@@ -71,21 +61,8 @@ public:
     // of the file, and gives back the content; else its complaint.
     std::string verifyFails(const Bytes& message, const Bytes& content, bool detached,
                             const std::string& certificates = "ca.pem") const {
-        write("message.der", message);
-        std::vector<std::string> args{"cms",         "-verify", "-inform",     "DER",       "-in",
-                                      "message.der", "-CAfile", "root.pem",    "-certfile", certificates,
-                                      "-binary",     "-out",    "verified.bin"};
-        if (detached) {
-            write("content.bin", content);
-            args.insert(args.end(), {"-content", "content.bin"});
-        }
-        const testkit::RunResult r = openssl(args);
-        if (r.exitCode != 0) return r.err.empty() ? "openssl failed" : r.err;
-        return read("verified.bin") == content ? "" : "openssl gave back other content";
+        return cmsVerifyFails(message, content, detached, {"-CAfile", "root.pem", "-certfile", certificates});
     }
-
-private:
-    fs::path m_folder;
 };
 
 class Signer {

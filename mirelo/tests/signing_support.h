@@ -14,6 +14,7 @@
 #include "common/pem.h"
 #include "sign_job.h"
 #include "signer.h"
+#include "testkit/openssl_peer.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -67,38 +68,19 @@ inline SignJob unattendedJob(DWORD operation, DWORD options, DWORD inclusion = 1
 
 // `openssl` in a folder of its own holding root.pem, the hierarchy's root,
 // and trusted.pem, the root and the standard CA.
-class Peer {
+class Peer : public testkit::OpensslPeer {
 public:
-    explicit Peer(std::filesystem::path folder) : m_folder(std::move(folder)) {
-        std::filesystem::create_directories(m_folder);
-        testkit::writeFile(m_folder / "root.pem", hierarchy().root.certificate.pem());
-        testkit::writeFile(m_folder / "trusted.pem",
+    explicit Peer(std::filesystem::path folder) : OpensslPeer(std::move(folder)) {
+        testkit::writeFile(this->folder() / "root.pem", hierarchy().root.certificate.pem());
+        testkit::writeFile(this->folder() / "trusted.pem",
                            hierarchy().root.certificate.pem() + hierarchy().standardCa.certificate.pem());
-    }
-
-    const std::filesystem::path& folder() const noexcept { return m_folder; }
-    void write(const std::string& name, const Bytes& bytes) const { testkit::writeFile(m_folder / name, textOf(bytes)); }
-    Bytes read(const std::string& name) const { return bytesOf(testkit::readFile(m_folder / name)); }
-
-    testkit::RunResult openssl(std::vector<std::string> args) const {
-        args.insert(args.begin(), "openssl");
-        return testkit::run(args, m_folder);
     }
 
     // Empty when `openssl cms -verify` accepts the DER message against the
     // root and the standard CA (which the message need not carry) and gives
     // back the content; else why not.
     std::string verifyFails(const Bytes& message, const Bytes& content, bool detached) const {
-        write("message.der", message);
-        std::vector<std::string> args{"cms", "-verify",     "-inform", "DER",     "-in",  "message.der",
-                                      "-CAfile", "trusted.pem", "-binary", "-out", "verified.bin"};
-        if (detached) {
-            write("content.bin", content);
-            args.insert(args.end(), {"-content", "content.bin"});
-        }
-        const testkit::RunResult r = openssl(args);
-        if (r.exitCode != 0) return r.err.empty() ? "openssl failed" : r.err;
-        return read("verified.bin") == content ? "" : "openssl gave back other content";
+        return cmsVerifyFails(message, content, detached, {"-CAfile", "trusted.pem"});
     }
 
     // `openssl cms -cmsout -print` of a DER message.
@@ -121,9 +103,6 @@ public:
         }
         return subjects;
     }
-
-private:
-    std::filesystem::path m_folder;
 };
 
 // The bytes of Base64 text output; empty when it does not decode.

@@ -15,6 +15,7 @@
 #include "crypt_support.h"
 #include "msg_fixtures.h"
 #include "testkit/csp.h"
+#include "testkit/openssl_peer.h"
 #include "testkit/softhsm.h"
 #include "win32/crypt_simple_msg.h"
 #include "win32/crypt_store.h"
@@ -46,25 +47,14 @@ inline Bytes bytesOf(PCCERT_CONTEXT c) { return Bytes(c->pbCertEncoded, c->pbCer
 // Files for the openssl peer in a folder of the test's platform root:
 // root.pem, ca.pem (the commercial CA), root-and-ca.pem and what the test
 // writes.
-class Peer {
+class Peer : public testkit::OpensslPeer {
 public:
-    explicit Peer(const testkit::PlatformRoot& root) : m_folder(root.path() / "peer") {
-        std::filesystem::create_directories(m_folder);
-        testkit::writeFile(m_folder / "root.pem", hierarchy().root.certificate.pem());
-        testkit::writeFile(m_folder / "ca.pem", hierarchy().standardCa.certificate.pem());
-        testkit::writeFile(m_folder / "root-and-ca.pem",
+    explicit Peer(const testkit::PlatformRoot& root) : OpensslPeer(root.path() / "peer") {
+        testkit::writeFile(folder() / "root.pem", hierarchy().root.certificate.pem());
+        testkit::writeFile(folder() / "ca.pem", hierarchy().standardCa.certificate.pem());
+        testkit::writeFile(folder() / "root-and-ca.pem",
                            hierarchy().root.certificate.pem() + hierarchy().standardCa.certificate.pem());
-        hierarchy().standardCa.write(m_folder, "issuer");
-    }
-    const std::filesystem::path& folder() const noexcept { return m_folder; }
-    void write(const std::string& name, const Bytes& bytes) const { testkit::writeFile(m_folder / name, textOf(bytes)); }
-    Bytes read(const std::string& name) const {
-        const std::string text = testkit::readFile(m_folder / name);
-        return Bytes(text.begin(), text.end());
-    }
-    testkit::RunResult openssl(std::vector<std::string> args) const {
-        args.insert(args.begin(), "openssl");
-        return testkit::run(args, m_folder);
+        hierarchy().standardCa.write(folder(), "issuer");
     }
 
     // `openssl cms -verify` against the root, the CA given apart; the
@@ -78,21 +68,8 @@ public:
     // certificates and the anchors only).
     std::string verifyFails(const Bytes& message, const Bytes& content, bool detached, const std::string& anchors,
                             const std::string& certificates) const {
-        write("message.der", message);
-        std::vector<std::string> args{"cms",    "-verify",     "-inform", "DER",     "-in",
-                                      "message.der", "-CAfile", anchors,  "-certfile", certificates,
-                                      "-binary", "-out",        "verified.bin"};
-        if (detached) {
-            write("content.bin", content);
-            args.insert(args.end(), {"-content", "content.bin"});
-        }
-        const testkit::RunResult r = openssl(args);
-        if (r.exitCode != 0) return r.err.empty() ? "openssl failed" : r.err;
-        return read("verified.bin") == content ? "" : "openssl gave back other content";
+        return cmsVerifyFails(message, content, detached, {"-CAfile", anchors, "-certfile", certificates});
     }
-
-private:
-    std::filesystem::path m_folder;
 };
 
 // A signing certificate (digitalSignature and nonRepudiation, a serial
