@@ -39,6 +39,9 @@ import sys
 import threading
 import time
 
+sys.dont_write_bytecode = True  # nothing written beside the scripts
+import quiet_https  # noqa: E402
+
 PATTERN = bytes(range(251)) * 256  # 64,256 bytes: a whole number of periods
 MAX_HEAD = 1 << 20
 LOGGED_BODY = 2 << 20
@@ -318,16 +321,8 @@ def handle(raw, args, tls, script, log):
             pass
 
 
-def exit_with_parent():
-    """A test that crashes leaves no server behind."""
-    parent = os.getppid()
-    while os.getppid() == parent:
-        time.sleep(0.5)
-    os._exit(0)
-
-
 def main():
-    threading.Thread(target=exit_with_parent, daemon=True).start()
+    threading.Thread(target=quiet_https.exit_with_parent, daemon=True).start()
     parser = argparse.ArgumentParser()
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--script", required=True)

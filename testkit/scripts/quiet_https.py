@@ -1,6 +1,7 @@
 """The HTTPS server the testkit services share: 127.0.0.1 on a free port,
 one thread per connection, no log lines, stopped when the test that
-started it is gone. The port goes to <folder>/port once it listens."""
+started it is gone. The port goes to <folder>/port once it listens; each
+request a server records goes to <folder>/requests."""
 
 import os
 import ssl
@@ -14,6 +15,24 @@ class QuietServer(ThreadingHTTPServer):
 
     def handle_error(self, request, client_address):
         pass
+
+
+_recording = threading.Lock()
+
+
+def record_request(folder, body, body_suffix, meta):
+    """Keeps a request as <n><body_suffix> and its meta lines (tuples of
+    values, tab-separated) as <n>.meta, written last and whole, so that a
+    test reading the folder sees each request complete or not at all."""
+    clean = lambda value: value.replace("\t", " ").replace("\n", " ").replace("\r", " ")
+    with _recording:
+        requests = os.path.join(folder, "requests")
+        n = len([name for name in os.listdir(requests) if name.endswith(".meta")])
+        with open(os.path.join(requests, "%d%s" % (n, body_suffix)), "wb") as f:
+            f.write(body)
+        with open(os.path.join(requests, "%d.meta.tmp" % n), "w", encoding="utf-8") as f:
+            f.write("".join("\t".join(clean(v) for v in line) + "\n" for line in meta))
+        os.rename(os.path.join(requests, "%d.meta.tmp" % n), os.path.join(requests, "%d.meta" % n))
 
 
 def exit_with_parent():

@@ -298,15 +298,7 @@ def record(handler, body, verdict, issued):
     meta = [("target", handler.path), ("user-agent", handler.headers.get("User-Agent", "")),
             ("content-type", handler.headers.get("Content-Type", "")), ("verdict", verdict)]
     meta += [("number", ca_type, number) for ca_type, number in issued]
-    clean = lambda value: value.replace("\t", " ").replace("\n", " ").replace("\r", " ")
-    with lock:
-        requests = os.path.join(folder, "requests")
-        n = len([name for name in os.listdir(requests) if name.endswith(".meta")])
-        with open(os.path.join(requests, "%d.body" % n), "wb") as f:
-            f.write(body)
-        with open(os.path.join(requests, "%d.meta.tmp" % n), "w", encoding="utf-8") as f:
-            f.write("".join("\t".join(clean(v) for v in line) + "\n" for line in meta))
-        os.rename(os.path.join(requests, "%d.meta.tmp" % n), os.path.join(requests, "%d.meta" % n))
+    quiet_https.record_request(folder, body, ".body", meta)
 
 
 def issue(ca_types):

@@ -29,7 +29,6 @@ import hashlib
 import io
 import os
 import sys
-import threading
 import xml.etree.ElementTree as ET
 import zipfile
 from http.server import BaseHTTPRequestHandler
@@ -43,7 +42,6 @@ ZIP_FOLDERS = {1: "", 2: "_LUMVAR_SYSTEM/", 3: "_LUMVAR_SYSTEM_COM/"}
 SERVED_PATH = "/cgi-bin/upgradeapp.cgi"
 
 folder = None
-lock = threading.Lock()
 
 
 class Tree:
@@ -229,15 +227,7 @@ def record(handler, body):
             meta.append(("file", (f.findtext("Location") or "").strip(), (f.findtext("Path") or "").strip()))
     except ET.ParseError:
         pass
-    clean = lambda value: value.replace("\t", " ").replace("\n", " ").replace("\r", " ")
-    with lock:
-        requests = os.path.join(folder, "requests")
-        number = len([name for name in os.listdir(requests) if name.endswith(".meta")])
-        with open(os.path.join(requests, "%d.xml" % number), "wb") as f:
-            f.write(body)
-        with open(os.path.join(requests, "%d.meta.tmp" % number), "w", encoding="utf-8") as f:
-            f.write("".join("\t".join(clean(v) for v in line) + "\n" for line in meta))
-        os.rename(os.path.join(requests, "%d.meta.tmp" % number), os.path.join(requests, "%d.meta" % number))
+    quiet_https.record_request(folder, body, ".xml", meta)
 
 
 class Handler(BaseHTTPRequestHandler):
