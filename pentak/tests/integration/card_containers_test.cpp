@@ -92,7 +92,8 @@ TEST_F(CardContainers, CertificatesAreWrittenReadFoundAndRemoved) {
     EXPECT_EQ(keyIdText + u"|" + keyIdText, hashes);
 
     const CERT_PUBLIC_KEY_INFO& own = m_user->pCertInfo->SubjectPublicKeyInfo;
-    const CERT_PUBLIC_KEY_INFO& other = contextOf(hierarchy().commercial.certificate)->pCertInfo->SubjectPublicKeyInfo;
+    const auto otherCertificate = contextOf(hierarchy().commercial.certificate);
+    const CERT_PUBLIC_KEY_INFO& other = otherCertificate->pCertInfo->SubjectPublicKeyInfo;
     EXPECT_TRUE(api.ContainerMatchesPublicKey(provider(), PROV_RSA_FULL, u"pentak", AT_KEYEXCHANGE, own));
     EXPECT_FALSE(api.ContainerMatchesPublicKey(provider(), PROV_RSA_FULL, u"pentak", AT_KEYEXCHANGE, other));
 
