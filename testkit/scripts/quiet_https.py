@@ -7,7 +7,7 @@ import os
 import ssl
 import threading
 import time
-from http.server import ThreadingHTTPServer
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 
 class QuietServer(ThreadingHTTPServer):
@@ -15,6 +15,22 @@ class QuietServer(ThreadingHTTPServer):
 
     def handle_error(self, request, client_address):
         pass
+
+
+class QuietHandler(BaseHTTPRequestHandler):
+    """HTTP/1.0 without log lines; read_body takes what Content-Length
+    announces, at most `limit` bytes."""
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def read_body(self, limit):
+        try:
+            length = int(self.headers.get("Content-Length", "0"))
+        except ValueError:
+            length = 0
+        return self.rfile.read(max(0, min(length, limit)))
 
 
 _recording = threading.Lock()

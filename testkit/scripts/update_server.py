@@ -31,7 +31,6 @@ import os
 import sys
 import xml.etree.ElementTree as ET
 import zipfile
-from http.server import BaseHTTPRequestHandler
 
 sys.dont_write_bytecode = True  # nothing written beside the scripts
 import quiet_https  # noqa: E402
@@ -230,18 +229,9 @@ def record(handler, body):
     quiet_https.record_request(folder, body, ".xml", meta)
 
 
-class Handler(BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.0"
-
-    def log_message(self, *args):
-        pass
-
+class Handler(quiet_https.QuietHandler):
     def do_POST(self):
-        try:
-            length = int(self.headers.get("Content-Length", "0"))
-        except ValueError:
-            length = 0
-        body = self.rfile.read(max(0, min(length, 16 * 1024 * 1024)))
+        body = self.read_body(16 * 1024 * 1024)
         record(self, body)
         with open(os.path.join(folder, "fault"), encoding="ascii") as f:
             fault = f.read().strip() or "none"
