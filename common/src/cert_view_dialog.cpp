@@ -8,8 +8,8 @@
 #include "win32/cryptui.h"
 
 // Shown for looking only: no certification path, no editing of the
-// friendly name, no adding to a store. The dialog's own result tells
-// nothing the caller needs.
+// friendly name, no adding to a store. FALSE when the view could not be
+// shown (a module that carries no dialogs, an owner that is no window).
 BOOL TCryptoapi::ViewCertificate(HWND owner, PCCERT_CONTEXT context) {
     if (!context) return FALSE;
     TCryptUiLibrary cryptUi;
@@ -20,8 +20,7 @@ BOOL TCryptoapi::ViewCertificate(HWND owner, PCCERT_CONTEXT context) {
     request.hwndParent = owner;
     request.dwFlags = CRYPTUI_HIDE_HIERARCHYPAGE | CRYPTUI_DISABLE_EDITPROPERTIES | CRYPTUI_DISABLE_ADDTOSTORE;
     request.pCertContext = context;
-    view(&request, nullptr);
-    return TRUE;
+    return view(&request, nullptr);
 }
 
 DWORD TSelectCertDlg::ViewCertInfo(HWND owner, const CertInfo& record) {
@@ -37,6 +36,5 @@ DWORD TSelectCertDlg::StartCertMgr(HWND owner) {
     CRYPTUI_CERT_MGR_STRUCT request{};
     request.dwSize = sizeof request;
     request.hwndParent = owner;
-    start(&request);
-    return 1;
+    return start(&request) ? 1 : 0;
 }

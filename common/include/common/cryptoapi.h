@@ -202,8 +202,8 @@ public:
 
     // Shows the certificate in CryptUI's view dialog, modal over owner, for
     // looking only: no certification path, no editing of its properties, no
-    // adding to a store. TRUE once shown; FALSE for a null context or when
-    // CryptUI or its dialog is missing.
+    // adding to a store. TRUE once shown; FALSE for a null context, when
+    // CryptUI or its dialog is missing, or when the dialog fails.
     static BOOL ViewCertificate(HWND owner, PCCERT_CONTEXT context);
 
     // ---- Signing, time stamps and encryption (cms_sign.h holds the flags

@@ -1,11 +1,13 @@
 // The object's members that take certificates from their caller: PEM text
 // for the signing and TSA certificates, an issuer to choose by, a
 // certificate to show, and the certificate manager; failures carry the
-// signer's numbers.
+// signer's numbers. The certificate dialogs are the module's own, shown
+// through "cryptui.dll".
 #include <string>
 
 #include "mirelo_client.h"
 #include "testkit/pki.h"
+#include "testkit/scoped_env.h"
 
 namespace {
 
@@ -30,6 +32,17 @@ TEST_F(MireloCertificates, PemTextIsTakenWhenItIsACertificateAndEveryRefusalHasI
         EXPECT_TRUE(FAILED(withText(member, "CN=Nobody")));
         EXPECT_EQ(51, lastErrorNumber());
     }
+}
+
+TEST_F(MireloCertificates, TheViewerAndTheManagerAreShownThroughTheCertificateDialogs) {
+    const auto script = root.write("answers.txt", "ViewCertificate IDOK\nCertificateManager IDOK\n");
+    const ScopedEnv ui{"PLATFORM_UI", "script:" + script.string()};
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR};
+
+    EXPECT_EQ(S_OK, withText(&ISignerKyd::ShowCert, testkit::pki::Hierarchy::make().qualified.certificate.pem()));
+    EXPECT_EQ(0, lastErrorNumber());
+    EXPECT_EQ(S_OK, object->ShowCertManager());
+    EXPECT_EQ(0, lastErrorNumber());
 }
 
 }  // namespace

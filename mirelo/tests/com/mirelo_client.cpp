@@ -58,7 +58,9 @@ void RegisteredMirelo::SetUp() {
 }
 
 // The end of the apartment frees the module, so that each test starts with
-// a fresh process-wide log and message table.
+// a fresh process-wide log and message table (in a process that has shown
+// none of the module's dialogs: one that has keeps the module loaded, as
+// ctest's process per test does not).
 void RegisteredMirelo::TearDown() { CoUninitialize(); }
 
 platform::com::Ptr<ISignerKyd> RegisteredMirelo::create() {
