@@ -57,6 +57,15 @@ platform::ui::DialogTemplate dialogTemplate() {
     return dialog;
 }
 
+// This module, its dialog template declared once.
+HINSTANCE dialogModule() {
+    static const HINSTANCE module = [] {
+        platform::ui::declareDialogTemplate(platform::modules::thisModule(), dialogTemplate());
+        return platform::modules::thisModule();
+    }();
+    return module;
+}
+
 void bringToFront(HWND dialog) {
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -88,7 +97,7 @@ INT_PTR closingProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void runClosingDialog(const DialogTexts& texts) {
-    if (DialogBoxParamW(platform::modules::thisModule(), MAKEINTRESOURCEW(kDialogId), GetActiveWindow(),
+    if (DialogBoxParamW(dialogModule(), MAKEINTRESOURCEW(kDialogId), GetActiveWindow(),
                         closingProcedure, reinterpret_cast<LPARAM>(&texts)) == -1)
         write(Level::Error, u"The dialog could not be shown: %d", static_cast<int>(GetLastError()));
 }
@@ -99,8 +108,8 @@ DWORD runDialogThread(LPVOID parameter) {
     const std::unique_ptr<std::shared_ptr<StatusDialog::Shared>> kept(
         static_cast<std::shared_ptr<StatusDialog::Shared>*>(parameter));
     StatusDialog::Shared& shared = **kept;
-    const HWND dialog = CreateDialogParamW(platform::modules::thisModule(), MAKEINTRESOURCEW(kDialogId),
-                                           GetActiveWindow(), progressProcedure, 0);
+    const HWND dialog =
+        CreateDialogParamW(dialogModule(), MAKEINTRESOURCEW(kDialogId), GetActiveWindow(), progressProcedure, 0);
     if (!dialog) write(Level::Error, u"The dialog could not be shown: %d", static_cast<int>(GetLastError()));
     shared.window = dialog;
     SetEvent(shared.up);
@@ -119,7 +128,6 @@ DWORD runDialogThread(LPVOID parameter) {
 StatusDialog::~StatusDialog() { finish(nullptr); }
 
 bool StatusDialog::open() {
-    platform::ui::declareDialogTemplate(platform::modules::thisModule(), dialogTemplate());
     m_shared = std::make_shared<Shared>();
     auto* handedOver = new std::shared_ptr<Shared>(m_shared);
     m_thread = CreateThread(nullptr, 0, runDialogThread, handedOver, 0, nullptr);
@@ -151,7 +159,6 @@ void StatusDialog::askForOk(const DialogTexts& texts) {
         finish(&texts);
         return;
     }
-    platform::ui::declareDialogTemplate(platform::modules::thisModule(), dialogTemplate());
     runClosingDialog(texts);
 }
 

@@ -53,6 +53,15 @@ std::string lastLine(const std::string& text) {
     return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
+// The program folder holds exactly `tree`, and the update, its backup and
+// the RunOnce value that would resume it are gone.
+void expectSettledOn(const UpgradeArea& area, const tornil_test::Tree& tree) {
+    EXPECT_EQ("", area.differenceFrom(tree));
+    EXPECT_FALSE(fs::exists(area.area() / "update"));
+    EXPECT_FALSE(fs::exists(area.area() / "backup"));
+    EXPECT_TRUE(area.runOnceValues().empty());
+}
+
 TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothingBehind) {
     const pid_t client = startClient("1");
     UpgradeArea area(1, client);
@@ -67,10 +76,7 @@ TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothin
     EXPECT_EQ(client, waitpid(client, &status, WNOHANG));
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Aktualizácia úspešne ukončená", lastLine(run.out)) << run.out;
-    EXPECT_EQ("", area.differenceFrom(tornil_test::newTree()));
-    EXPECT_FALSE(fs::exists(area.area() / "update"));
-    EXPECT_FALSE(fs::exists(area.area() / "backup"));
-    EXPECT_TRUE(area.runOnceValues().empty());
+    expectSettledOn(area, tornil_test::newTree());
 }
 
 TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
@@ -79,10 +85,7 @@ TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
     const testkit::RunResult run = area.runUpgrade("RunUpdate");
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Update successfully finished", lastLine(run.out)) << run.out;
-    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
-    EXPECT_FALSE(fs::exists(area.area() / "update"));
-    EXPECT_FALSE(fs::exists(area.area() / "backup"));
-    EXPECT_TRUE(area.runOnceValues().empty());
+    expectSettledOn(area, tornil_test::oldTree());
 }
 
 TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChange) {
@@ -94,10 +97,7 @@ TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChan
     kill(client, SIGKILL);
     waitpid(client, nullptr, 0);
     EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out));
-    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
-    EXPECT_FALSE(fs::exists(area.area() / "backup"));
-    EXPECT_FALSE(fs::exists(area.area() / "update"));
-    EXPECT_TRUE(area.runOnceValues().empty());
+    expectSettledOn(area, tornil_test::oldTree());
 }
 
 TEST(UpdateRun, ACopiedComServerIsRegisteredFromTheSystemFolderBeforeTheUpdateCounts) {
@@ -125,10 +125,7 @@ TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("Update failed\n")) << run.out;
     EXPECT_EQ("Update failed. Rollback to previous version succesfully done.", lastLine(run.out));
-    EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree()));
-    EXPECT_FALSE(fs::exists(area.area() / "backup"));
-    EXPECT_FALSE(fs::exists(area.area() / "update"));
-    EXPECT_TRUE(area.runOnceValues().empty());
+    expectSettledOn(area, tornil_test::oldTree());
 }
 
 TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderOrThatCannotBeDeletedRollBack) {
