@@ -8,6 +8,7 @@
 
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/rdn_attr.h"
@@ -70,6 +71,19 @@ bool WalkTagged(const Elements& elements, std::size_t first, Field&& field) {
         Tagged tagged;
         if (!ReadTagged(elements[i], tagged)) continue;
         if (!field(tagged)) return false;
+    }
+    return true;
+}
+// A SEQUENCE OF: each element read by readOne(element, item) into a fresh
+// item appended to out; stops at the first element that does not read.
+template <class Item, class ReadOne>
+bool ReadSequenceOf(Der der, std::vector<Item>& out, ReadOne&& readOne) {
+    Elements elements;
+    if (!ReadSequence(der, elements)) return false;
+    for (Der element : elements) {
+        Item item;
+        if (!readOne(element, item)) return false;
+        out.push_back(std::move(item));
     }
     return true;
 }

@@ -112,18 +112,14 @@ bool ReadTimestampTrust(Der der, TimestampTrustCondition& out) {
 // AttributeValueConstraints: each AttributeTypeAndValue's value is kept
 // without its tag and length, whatever its type.
 bool ReadAttributeValues(Der der, std::vector<PolicyAttrValue>& out) {
-    Elements elements;
-    if (!ReadSequence(der, elements)) return false;
-    for (Der element : elements) {
+    return ReadSequenceOf(der, out, [](Der element, PolicyAttrValue& value) {
         Elements pair;
-        PolicyAttrValue value;
         Der content;
         if (!ReadSequence(element, 2, pair) || !ReadOidText(pair[0], value.type) || !ContentOf(pair[1], content))
             return false;
         value.value.assign(content.begin(), content.end());
-        out.push_back(std::move(value));
-    }
-    return true;
+        return true;
+    });
 }
 
 // AttributeConstraints: [0] attribute types, [1] attribute values.
@@ -188,14 +184,7 @@ bool ReadAlgAndLength(Der der, PolicyAlgAndLength& out) {
 }
 
 bool ReadAlgorithmList(Der der, std::vector<PolicyAlgAndLength>& out) {
-    Elements elements;
-    if (!ReadSequence(der, elements)) return false;
-    for (Der element : elements) {
-        PolicyAlgAndLength entry;
-        if (!ReadAlgAndLength(element, entry)) return false;
-        out.push_back(std::move(entry));
-    }
-    return true;
+    return ReadSequenceOf(der, out, ReadAlgAndLength);
 }
 
 // AlgorithmConstraintSet: [0] signer, [1] end entity, [2] CA, [3] attribute
@@ -213,17 +202,11 @@ bool ReadAlgorithmConstraintSet(Der der, AlgorithmConstraintSet& out) {
 }  // namespace
 
 bool ReadExtensions(Der der, std::vector<PolicyExtension>& out) {
-    Elements elements;
-    if (!ReadSequence(der, elements)) return false;
-    for (Der element : elements) {
+    return ReadSequenceOf(der, out, [](Der element, PolicyExtension& extension) {
         Elements pair;
-        PolicyExtension extension;
-        if (!ReadSequence(element, pair) || pair.size() != 2 || !ReadOidText(pair[0], extension.oid) ||
-            !ReadOctetString(pair[1], extension.value))
-            return false;
-        out.push_back(std::move(extension));
-    }
-    return true;
+        return ReadSequence(element, pair) && pair.size() == 2 && ReadOidText(pair[0], extension.oid) &&
+               ReadOctetString(pair[1], extension.value);
+    });
 }
 
 // CommonRules: [0] signer and verifier rules, [1] signing-certificate,

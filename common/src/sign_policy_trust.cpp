@@ -58,14 +58,7 @@ bool ReadSubtree(Der der, PolicyNameSubtree& out) {
 }
 
 bool ReadSubtrees(Der der, std::vector<PolicyNameSubtree>& out) {
-    Elements elements;
-    if (!ReadSequence(der, elements)) return false;
-    for (Der element : elements) {
-        PolicyNameSubtree subtree;
-        if (!ReadSubtree(element, subtree)) return false;
-        out.push_back(std::move(subtree));
-    }
-    return true;
+    return ReadSequenceOf(der, out, ReadSubtree);
 }
 
 // SkipCerts never comes negative, so -1 stays free to mean absent.
@@ -128,14 +121,7 @@ bool ReadRevReq(Der der, PolicyRevReq& out) {
 }  // namespace
 
 bool ReadTrustTrees(Der der, std::vector<PolicyTrustPoint>& out) {
-    Elements elements;
-    if (!ReadSequence(der, elements)) return false;
-    for (Der element : elements) {
-        PolicyTrustPoint point;
-        if (!ReadTrustPoint(element, point)) return false;
-        out.push_back(std::move(point));
-    }
-    return true;
+    return ReadSequenceOf(der, out, ReadTrustPoint);
 }
 
 bool ReadNameConstraints(Der der, PolicyNameConstraints& out) {
