@@ -15,6 +15,7 @@
 #include "common/cms_sign.h"
 #include "common/cryptoapi.h"
 #include "common/sign_policy_decoder.h"
+#include "openssl_printout.h"
 #include "signer.h"
 #include "testkit/csp.h"
 #include "testkit/pki.h"
@@ -27,8 +28,7 @@
 namespace {
 
 using testkit::Bytes;
-
-constexpr double kUnixEpochDate = 25569.0;  // 1970-01-01 as an OLE date
+using namespace openssl_printout;
 
 std::string run(const std::vector<std::string>& argv) {
     const auto result = testkit::run(argv);
@@ -38,34 +38,11 @@ std::string run(const std::vector<std::string>& argv) {
 
 std::vector<BYTE> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
-// "Dec  9 12:30:00 2026 GMT" or with fractions, as openssl prints times.
-long long unixTimeOf(const std::string& text) {
-    tm fields{};
-    EXPECT_TRUE(strptime(text.c_str(), "%b %d %H:%M:%S", &fields)) << text;
-    const auto year = text.find_last_of(' ', text.size() - 5);
-    fields.tm_year = std::stoi(text.substr(year + 1, 4)) - 1900;
-    return static_cast<long long>(timegm(&fields));
-}
-
-long long unixTimeOf(DATE date) { return std::llround((date - kUnixEpochDate) * 86400.0); }
-
 // The zone's offset in seconds at that moment, as date(1) reckons it.
 long long pragueOffsetAt(long long unixTime) {
     const std::string zone = run({"date", "-d", "@" + std::to_string(unixTime), "+%z"});
     const int sign = zone[0] == '-' ? -1 : 1;
     return sign * (std::stoll(zone.substr(1, 2)) * 3600 + std::stoll(zone.substr(3, 2)) * 60);
-}
-
-std::string hexOnly(std::string text) {
-    std::erase_if(text, [](char c) { return !std::isxdigit(static_cast<unsigned char>(c)); });
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return std::toupper(c); });
-    return text;
-}
-
-std::string field(const std::string& text, const std::string& name) {
-    std::smatch m;
-    EXPECT_TRUE(std::regex_search(text, m, std::regex(name + ": ([^\n]*)"))) << name << " in\n" << text;
-    return m.empty() ? std::string() : m[1].str();
 }
 
 class SignerValues : public ::testing::Test {

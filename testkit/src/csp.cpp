@@ -61,8 +61,11 @@ TestCsp::TestCsp(CspKind kind, const PlatformRoot& root, std::u16string containe
     }
 }
 
-TestCsp::~TestCsp() {
+TestCsp::~TestCsp() { release(); }
+
+void TestCsp::release() {
     if (m_prov) CryptReleaseContext(m_prov, 0);
+    m_prov = 0;
 }
 
 void TestCsp::generate(DWORD keySpec, DWORD bits, DWORD flags) {

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "mirelo_client.h"
+#include "openssl_printout.h"
 #include "testkit/pki.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using mirelo_test::takeText;
+using openssl_printout::unixTimeOf;
 
-constexpr double kUnixEpochDate = 25569.0;  // 1970-01-01 as an OLE date
 const std::string kFolder = "D20261207211554Z/";
 // Bytes a text conversion would change: CR LF, a zero, high bytes.
 const std::string kDocument = std::string("Smlouva\r\n\0\xff\xfe konec\n", 20);
@@ -30,15 +31,6 @@ std::string run(const std::vector<std::string>& argv) {
 }
 
 std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
-
-long long unixTimeOf(DATE date) { return std::llround((date - kUnixEpochDate) * 86400.0); }
-
-// "Dec  9 12:30:00 2026 GMT", as openssl prints a UTCTime.
-long long unixTimeOf(const std::string& text) {
-    tm fields{};
-    EXPECT_TRUE(strptime(text.c_str(), "%b %d %H:%M:%S %Y", &fields)) << text;
-    return static_cast<long long>(timegm(&fields));
-}
 
 class MireloReading : public mirelo_test::MireloClient {
 protected:

@@ -83,8 +83,9 @@ void SigningRoad::TearDown() {
     RegisteredMirelo::TearDown();
 }
 
-Signer SigningRoad::makeSigner(const std::string& commonName, const std::u16string& container) {
-    auto csp = std::make_unique<testkit::TestCsp>(testkit::CspKind::Software, root, container);
+Signer SigningRoad::makeSigner(const std::string& commonName, const std::u16string& container,
+                               testkit::CspKind kind) {
+    auto csp = std::make_unique<testkit::TestCsp>(kind, root, container);
     pki::CertificateBuilder builder;
     builder.subject({{"C", "CZ", pki::StringType::Printable}, {"CN", commonName}})
         .issuedBy(m_hierarchy.qualifiedCa)
@@ -102,6 +103,10 @@ Signer SigningRoad::makeSigner(const std::string& commonName, const std::u16stri
     const auto pem = openssl({"x509", "-inform", "DER", "-in", name + ".der", "-out", name + ".pem"});
     EXPECT_EQ(0, pem.exitCode) << pem.err;
     signer.pem = testkit::readFile(signer.pemFile);
+    if (csp->token()) {
+        signer.pin = csp->token()->options().pin;
+        csp->release();
+    }
     m_containers.push_back(std::move(csp));
     return signer;
 }

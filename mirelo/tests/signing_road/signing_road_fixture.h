@@ -23,10 +23,12 @@ namespace pki = testkit::pki;
 using testkit::Bytes;
 
 // A qualified signer: its PEM for the object and its certificate in the
-// user's "MY" store, bound to its key in a container of its own.
+// user's "MY" store, bound to its key in a container of its own; the PIN
+// of the token that holds the key (none for the software provider).
 struct Signer {
     std::string pem;
     std::filesystem::path pemFile;
+    std::string pin;
 };
 
 class SigningRoad : public mirelo_test::RegisteredMirelo {
@@ -41,7 +43,8 @@ protected:
     // and the policy loaded, CfgSign as given, the signer set.
     platform::com::Ptr<ISignerKyd> configured(const std::filesystem::path& pluginFolder, LONG signFlags,
                                               const Signer& signer);
-    Signer makeSigner(const std::string& commonName, const std::u16string& container);
+    Signer makeSigner(const std::string& commonName, const std::u16string& container,
+                      testkit::CspKind kind = testkit::CspKind::Software);
 
     // Member calls as a script makes them, through IDispatch.
     HRESULT signFileToFile(ISignerKyd* object, const std::string& file, const std::string& kydFile,

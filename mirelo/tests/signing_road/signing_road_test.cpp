@@ -1,17 +1,21 @@
 // Signing documents into containers through the object, as a page's
 // script does: the plain-text plug-in converts the document, the user
 // confirms in the dialog, testkit's TSA stamps the signature, a second
-// signer is added; `unzip`, `openssl cms` and `openssl ts` judge the
-// container, and the object reads it back.
+// signer whose key lies on a token is added; `unzip`, `openssl cms` and
+// `openssl ts` judge the container, and the object reads it back.
 #include <cctype>
+#include <ctime>
 #include <regex>
 
+#include "openssl_printout.h"
 #include "signing_road_fixture.h"
+#include "testkit/softhsm.h"
 #include "testkit/tsa.h"
 
 namespace {
 
 using namespace signing_road;
+using namespace openssl_printout;
 
 // The signature value and the time-stamp token of the first signer of a
 // DER CMS message, written to the files named by argv[2] and argv[3].
@@ -125,17 +129,77 @@ void checkCertificateValues(ISignerKyd* object, const Signer& signer) {
     EXPECT_EQ(30, number);
 }
 
+// What openssl shows of one signature entry: its signing time, its
+// time-stamp token and the SHA-256 digest of the signature value that
+// token stamps.
+struct SignatureSeen {
+    std::string printout;
+    std::string token;
+    std::string valueDigest;
+};
+
+std::string text(HRESULT (ISignerKyd::*member)(LONG, BSTR*), ISignerKyd* object) {
+    BSTR value = nullptr;
+    EXPECT_EQ(S_OK, (object->*member)(0, &value));
+    const std::u16string wide = mirelo_test::takeText(value);
+    return {wide.begin(), wide.end()};
+}
+
+template <class Selector>
+std::string text(HRESULT (ISignerKyd::*member)(LONG, Selector, BSTR*), ISignerKyd* object, int selector) {
+    BSTR value = nullptr;
+    EXPECT_EQ(S_OK, (object->*member)(0, static_cast<Selector>(selector), &value)) << selector;
+    const std::u16string wide = mirelo_test::takeText(value);
+    return {wide.begin(), wide.end()};
+}
+
+// The loaded signer's algorithms, signing time, time stamp and policy
+// identifier against what openssl shows of its entry.
+void checkSignatureValues(ISignerKyd* object, const SignatureSeen& seen) {
+    EXPECT_EQ("sha256", text(&ISignerKyd::Pkcs7GetSignerHashAlgorithmStr, object));
+    EXPECT_EQ("sha256RSA", text(&ISignerKyd::Pkcs7GetSignerAlgorithmStr, object));
+    DATE utc = 0;
+    ASSERT_EQ(S_OK, object->Pkcs7GetSignerSigningTime(0, &utc));
+    std::smatch signingTime;  // the signed attribute, as "UTCTIME:Dec 10 05:57:17 2026 GMT"
+    ASSERT_TRUE(std::regex_search(seen.printout, signingTime, std::regex("UTCTIME:([A-Z][^\n]*)"))) << seen.printout;
+    EXPECT_EQ(unixTimeOf(signingTime[1].str()), unixTimeOf(utc));
+
+    const auto time = [&](int selector) { return text(&ISignerKyd::Pkcs7GetSignerTimeStampValue, object, selector); };
+    const std::string serial = field(seen.token, "Serial number").substr(2);
+    EXPECT_EQ(testkit::run({"python3", "-c", "print(int('" + serial + "', 16))"}).out, time(0) + "\n");
+    std::string stamped = field(seen.token, "Time stamp");
+    if (const auto dot = stamped.find('.'); dot != std::string::npos) stamped.erase(dot, stamped.find(' ', dot) - dot);
+    const time_t at = static_cast<time_t>(unixTimeOf(stamped));
+    tm fields{};
+    char compact[16];
+    std::strftime(compact, sizeof compact, "%Y%m%d%H%M%S", gmtime_r(&at, &fields));
+    EXPECT_EQ(compact, time(2));
+    EXPECT_EQ(field(seen.token, "Policy OID"), time(9));
+    EXPECT_EQ(field(seen.token, "Hash Algorithm"), time(12));
+    EXPECT_EQ(seen.valueDigest, hexOnly(time(14))) << "the token stamps this signature's value";
+
+    const auto policy = [&](int selector) { return text(&ISignerKyd::Pkcs7GetSignerPolicyIdValue, object, selector); };
+    EXPECT_NE(std::string::npos, seen.printout.find(":" + policy(0) + "\n")) << policy(0);
+    EXPECT_NE(std::string::npos, seen.printout.find("[HEX DUMP]:" + hexOnly(policy(7)))) << policy(7);
+}
+
 TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedAndReadBackAsThePeersSeeThem) {
     TESTKIT_REQUIRE_PROGRAM("python3");
     TESTKIT_REQUIRE_PROGRAM("iconv");
+    TESTKIT_REQUIRE_SOFTHSM();
     testkit::Tsa tsa(hierarchy());
-    const Signer second = makeSigner("Petr Svoboda", u"second");
+    // The second signer's key lies on a token; the user types its PIN.
+    const Signer second = makeSigner("Petr Svoboda", u"second", testkit::CspKind::SoftHsmToken);
     const Document documents[] = {
         {"zadost.txt", "\xC5\xBD\xC3\xA1\x64ost o obnoven\xC3\xAD certifik\xC3\xA1tu\r\n", 0},
         {"zadost-1250.txt", "\x8E\xE1\x64ost o obnoven\xED certifik\xE1tu\r\n", 2},
     };
     std::vector<std::string> answers;
-    for (int n = 0; n < 4; ++n) answers.insert(answers.end(), std::begin(kConfirm), std::end(kConfirm));
+    for (int n = 0; n < 2; ++n) {
+        answers.insert(answers.end(), std::begin(kConfirm), std::end(kConfirm));
+        answers.insert(answers.end(), std::begin(kConfirm), std::end(kConfirm));
+        answers.push_back("Pin " + second.pin);
+    }
     answerDialogs(answers);
     // The chain ends at the root; openssl takes the signer's CA from here.
     testkit::writeFile(folder() / "root-and-ca.pem",
@@ -178,6 +242,7 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedAndReadBackAsTh
         const Bytes policy = entry(kyd, names[2]);
         EXPECT_EQ(testkit::readFile(policyFile), std::string(policy.begin(), policy.end()));
 
+        SignatureSeen seen[2];
         for (const std::size_t at : {std::size_t{1}, std::size_t{3}}) {
             SCOPED_TRACE(names[at]);
             const Bytes signature = entry(kyd, names[at]);
@@ -193,6 +258,10 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedAndReadBackAsTh
             const auto stamped = openssl({"ts", "-verify", "-token_in", "-in", "token.der", "-data", "value.bin",
                                           "-CAfile", "root.pem", "-untrusted", "chain.pem"});
             EXPECT_EQ(0, stamped.exitCode) << stamped.out << stamped.err;
+            SignatureSeen& shown = seen[at / 2];
+            shown.printout = openssl({"cms", "-cmsout", "-print", "-inform", "DER", "-in", "signature.p7s"}).out;
+            shown.token = openssl({"ts", "-reply", "-token_in", "-in", "token.der", "-text"}).out;
+            shown.valueDigest = hexOnly(openssl({"dgst", "-sha256", "-r", "value.bin"}).out.substr(0, 64));
         }
 
         // Read back: two signatures, each by its signer, and the document.
@@ -210,7 +279,14 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedAndReadBackAsTh
             const std::u16string text = mirelo_test::takeText(pem);
             EXPECT_EQ(withoutLineBreaks(signer->pem), withoutLineBreaks(std::string(text.begin(), text.end())));
             checkCertificateValues(object.get(), *signer);
+            checkSignatureValues(object.get(), seen[index]);
         }
+        const std::string kydText = kyd.string();
+        BSTR kydName = SysAllocString(std::u16string(kydText.begin(), kydText.end()).c_str());
+        BSTR type = nullptr;
+        EXPECT_EQ(S_OK, object->DocumentGetContentType(kydName, &type));
+        SysFreeString(kydName);
+        EXPECT_EQ(u"text/plain", mirelo_test::takeText(type));
         const auto out = folder() / ("out-" + document.name);
         std::filesystem::create_directories(out);
         EXPECT_EQ(S_OK, extract(object.get(), kyd, out)) << lastError(object.get());

@@ -38,6 +38,11 @@ public:
     // Null for the software provider.
     const SoftHsmToken* token() const noexcept { return m_token.get(); }
 
+    // Releases the context; on a token that ends its PIN's log-in, so that
+    // the next context of the provider asks the user again. The key and the
+    // token stay; nothing else of this object may be used afterwards.
+    void release();
+
     void generate(DWORD keySpec, DWORD bits, DWORD flags = 0);
     std::vector<BYTE> sign(DWORD keySpec, ALG_ID hash, std::string_view data);
     std::vector<BYTE> publicBlob(DWORD keySpec);
