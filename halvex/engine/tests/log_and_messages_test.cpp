@@ -117,6 +117,12 @@ TEST(HalvexMessages, ErrorTextsComeFromTheStringTable) {
     EXPECT_EQ(FormatErrorMessage(4000, true), u"");
     EXPECT_EQ(FormatErrorMessage(4059, true),
               u"Chyba při inicializaci knihovny mirelo.dll.\nZřejmě poškozená instalace aplikace.\n\nKód chyby: 4059");
+    // An argument of any length is cut at the bound; the code line follows.
+    const std::u16string name(5000, u'x');
+    const std::u16string bounded = FormatErrorMessage(4027, true, name.c_str());
+    const auto codeLine = bounded.find(u"\n\nKód chyby: 4027");
+    EXPECT_EQ(codeLine, 1023u);
+    EXPECT_EQ(bounded.find(u"xxx"), FormatErrorMessage(4027, false, u"xxx").find(u"xxx"));
     SetLastError(0);
     EXPECT_EQ(GetSystemErrorText(), u"");
 }

@@ -2,6 +2,8 @@
 
 #include "halvex/dn_attributes.h"
 #include "halvex/text_utils.h"
+#include "testkit/platform_root.h"
+#include "testkit/process.h"
 
 namespace halvex {
 namespace {
@@ -45,6 +47,18 @@ TEST(HalvexTextUtils, OidsVersionsAndAttributeNames) {
     // A first subidentifier of 80 and more belongs to arc 2.
     EXPECT_EQ(OidFromDer({0x78}), u"2.40");
     EXPECT_EQ(OidFromDer({0x2A, 0x86}), u"");
+    // OpenSSL encodes each OID; reading its contents gives the text back,
+    // with arc 2's first subidentifiers past 79 and arcs past 64 bits.
+    const testkit::PlatformRoot folder;
+    for (const std::string oid : {"0.9.2342.19200300.100.1.25", "1.3.6.1.4.1.11801.2.1", "2.999.3", "2.100.3",
+                                  "2.25.329800735698586629295641978511506172918"}) {
+        const auto der = folder.path() / "oid.der";
+        const auto made = testkit::run({"openssl", "asn1parse", "-genstr", "OID:" + oid, "-noout", "-out", der.string()});
+        ASSERT_EQ(made.exitCode, 0) << oid << ": " << made.err;
+        const std::string bytes = testkit::readFile(der);
+        ASSERT_EQ(static_cast<std::size_t>(bytes[1]) + 2, bytes.size()) << oid;
+        EXPECT_EQ(OidFromDer({bytes.begin() + 2, bytes.end()}), std::u16string(oid.begin(), oid.end()));
+    }
 
     const VersionNumbers version = ParseVersion(u"1.4.12.300");
     EXPECT_EQ(version.part[0], 1u);
