@@ -29,15 +29,16 @@ constexpr std::array<std::pair<std::u16string_view, int>, 20> kTopics = {{
     {u"KEY_EXPORT", 4022},          {u"KEY_STRONGPROT", 4023},
 }};
 
+// The help's pages stand in a folder named as the help file without its
+// ".chm" ("Halvex_cz"): the one in the current directory when there is
+// one, else the one in the program folder.
 fs::path HelpFolder() {
-    std::error_code error;
-    const fs::path current = fs::current_path(error);
-    const fs::path folder = fs::exists(current / "Halvex", error)
-                                ? current
-                                : fs::path(platform::text::toUtf8(GetProgramFolder()));
     const std::u16string language = ChangeCase(LoadResString(kHelpLanguage), false);
-    const fs::path file = folder / platform::text::toUtf8(u"Halvex_" + language + u".chm");
-    return file.parent_path() / file.stem();
+    const fs::path name = fs::path(platform::text::toUtf8(u"Halvex_" + language + u".chm")).stem();
+    std::error_code error;
+    const fs::path inCurrent = fs::current_path(error) / name;
+    if (!error && fs::is_directory(inCurrent, error)) return inCurrent;
+    return fs::path(platform::text::toUtf8(GetProgramFolder())) / name;
 }
 
 }  // namespace

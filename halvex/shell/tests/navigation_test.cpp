@@ -115,10 +115,14 @@ TEST_F(Navigation, HelpOpensTheTopicOfThePageOrOfTheHelpLink) {
     EXPECT_EQ("Halvex_cz", data.parent_path().filename());
     EXPECT_NE(std::string::npos, testkit::run({"cat", data.string()}).out.find("Údaje žádosti"));
 
+    // A help of the same name in the current directory comes first.
+    const fs::path here = fs::current_path() / "Halvex_cz";
+    testkit::writeFile(here / "4005.htm", "<p>CSP</p>");
+    testkit::writeFile(here / "index.htm", "<p>Obsah</p>");
     follow("URL_HELP_CSP_LIST");
-    EXPECT_EQ("4005.htm", opener.opened(3).filename());
+    EXPECT_EQ(here / "4005.htm", opener.opened(3));
     follow("URL_HELP_NAME");
-    EXPECT_EQ("index.htm", opener.opened(4).filename()) << "a key without a topic opens the default page";
+    EXPECT_EQ(here / "index.htm", opener.opened(4)) << "a key without a topic opens the default page";
     EXPECT_EQ("data_renew.htm", page());
 }
 
