@@ -7,6 +7,7 @@
 #include <gtk/gtk.h>
 
 #include <chrono>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -48,6 +49,23 @@ gboolean closeViewWindow(gpointer) {
     return G_SOURCE_REMOVE;
 }
 
+// Whether a popover (a context menu is one) shows inside the widget.
+bool popoverShown(GtkWidget* widget) {
+    if (GTK_IS_POPOVER(widget) && gtk_widget_get_visible(widget)) return true;
+    for (GtkWidget* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child))
+        if (popoverShown(child)) return true;
+    return false;
+}
+
+// The same for every window, asked on the thread that runs GTK.
+gboolean findPopover(gpointer answer) {
+    bool shown = false;
+    for (GList* w = gtk_window_list_toplevels(); w; w = g_list_delete_link(w, w))
+        shown = shown || popoverShown(GTK_WIDGET(w->data));
+    static_cast<std::promise<bool>*>(answer)->set_value(shown);
+    return G_SOURCE_REMOVE;
+}
+
 class HtmlViewOnScreen : public ::testing::Test {
 protected:
     // One X server for the program: GTK keeps the display it opened first.
@@ -82,6 +100,7 @@ protected:
 };
 
 TEST_F(HtmlViewOnScreen, PageFromResourcesFollowsLinksAsksTheProgramAndIsReadThroughScript) {
+    TESTKIT_REQUIRE_PROGRAM("xdotool");
     use("gtk");
     html_pages::Recorded recorded;
     const auto view = html_pages::makeRecordedView(recorded);
@@ -92,6 +111,18 @@ TEST_F(HtmlViewOnScreen, PageFromResourcesFollowsLinksAsksTheProgramAndIsReadThr
     EXPECT_EQ("head", view->className("title"));
     EXPECT_EQ("Poznámka &amp; podrobnosti", view->innerHtml("note"));
     screenshot(*s_xvfb, "ui-html-view-start");
+
+    // A right click on the page opens no menu.
+    const auto window = testkit::run({"xdotool", "search", "--onlyvisible", "--name", "^Průvodce$"});
+    ASSERT_EQ(0, window.exitCode) << window.err;
+    const std::string id = window.out.substr(0, window.out.find('\n'));
+    EXPECT_EQ(0, testkit::run({"xdotool", "mousemove", "--window", id, "200", "200", "click", "3"}).exitCode);
+    pumpUntil([] { return false; }, 800);
+    std::promise<bool> answer;
+    g_idle_add(findPopover, &answer);
+    auto shown = answer.get_future();
+    pumpUntil([&] { return shown.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000);
+    EXPECT_FALSE(shown.get());
 
     // Commands reach the program, which cancels them: the page stays.
     std::string why;
