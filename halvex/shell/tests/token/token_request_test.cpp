@@ -1,5 +1,6 @@
 // The request's key on a SoftHSM2 token listed as the card provider "Zintra
-// CSP": a cancelled PIN shown as an interrupted key generation; the key
+// CSP": a wrong PIN shown as a failed key generation with the advice for
+// cards, a cancelled one as an interrupted key generation; the key
 // generated there (the public key of the request is the token's), with the
 // card-information attribute in the request when the settings file makes
 // the provider a proof provider.
@@ -20,13 +21,13 @@ constexpr char kCardInformation[] = "OBJECT            :1.3.6.1.4.1.6625.1.2.1";
 
 // The library asks for the PIN itself and takes its answers from a script
 // file, read once by the process's copy of the library: one test plays
-// both PIN answers, the cancelled one first.
+// the three PIN answers, a wrong one, a cancelled one, the right one.
 class TokenRequest : public DataPageTest {
 protected:
     void SetUp() override {
         DataPageTest::SetUp();
         platform::ui::backend();  // this process keeps its queue
-        setenv("PLATFORM_UI", ("script:" + root.write("library_answers.txt", "Pin IDCANCEL\nPin 1234\n").string()).c_str(),
+        setenv("PLATFORM_UI", ("script:" + root.write("library_answers.txt", "Pin 0000\nPin IDCANCEL\nPin 1234\n").string()).c_str(),
                1);
     }
 
@@ -36,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(TokenRequest, ACancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCardInformation) {
+TEST_F(TokenRequest, AWrongOrCancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCardInformation) {
     TESTKIT_REQUIRE_SOFTHSM();
     testkit::SoftHsmToken token(root, {.provider = kCardProvider});
     // The card's own data, which the card information carries.
@@ -45,11 +46,17 @@ TEST_F(TokenRequest, ACancelledPinStopsAndTheTokensKeySignsTheRequestWithTheCard
         token.writeDataObject(object, "", data);
     for (const char* object : {"Tesk key parameter 0x12 of key spec 2", "Tesk key parameter 0x10000000 of key spec 2"})
         token.writeDataObject(object, kContainer, data);
-    {
-        // A cancelled PIN interrupts the key generation.
+    // A wrong PIN fails the key generation with the advice for cards; a
+    // cancelled one interrupts it. The page stays.
+    for (const auto& [container, message] :
+         {std::pair{"Jana key of a wrong PIN",
+                    "Chyba při generování soukromého klíče.\n\nZkontrolujete čtečku, čipovou kartu a správně zadaný "
+                    "PIN.\n\nPokud generujete klíč na čipovou kartu, ujistěte se, že"},
+          std::pair{"Jana cancelled key", "Generování klíče bylo přerušeno."}}) {
+        SCOPED_TRACE(container);
         start("<halvex><csplist><csp name=\"Zintra CSP\" card=\"TRUE\" sscd=\"TRUE\"/></csplist></halvex>");
-        prepareOnToken("Jana cancelled key");
-        queue("MessageBox", "IDOK", "Generování klíče bylo přerušeno.");
+        prepareOnToken(container);
+        queue("MessageBox", "IDOK", message);
         open();
         check();
         EXPECT_EQ("data_renew.htm", page());
