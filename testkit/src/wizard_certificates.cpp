@@ -23,14 +23,16 @@ void expect(BOOL ok, const char* what) {
     if (!ok) throw std::runtime_error(std::string(what) + " failed, last error " + std::to_string(GetLastError()));
 }
 
-// One applicant, Jan Novák, holds every certificate of the set.
+// One applicant, Jan Novák, holds every certificate of the set. Its
+// identifier is written as older certificates have it, with a blank and a
+// slash ("PNOCZ-8012310009" once tidied).
 pki::Name applicantName(const std::string& commonName) {
     return pki::Name{{"C", "CZ", pki::StringType::Printable},
                      {"O", "Tesk Test"},
                      {"CN", commonName},
                      {"GN", "Jan"},
                      {"SN", "Novák"},
-                     {"serialNumber", "PNOCZ-8012310009", pki::StringType::Printable}};
+                     {"serialNumber", "PNOCZ 801231/0009", pki::StringType::Printable}};
 }
 
 constexpr unsigned kQualifiedUsage = pki::kDigitalSignature | pki::kNonRepudiation;

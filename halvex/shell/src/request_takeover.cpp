@@ -111,7 +111,9 @@ void BuildAuthenticationRequest(TCertRequest& request, const CertInfo& qualified
     request.provider.name = qualified.providerName;
     request.provider.type = qualified.providerType;
     request.keyLength = request.NormalizeKeyLength(static_cast<int>(qualified.keyLength));
-    const RequestAttrs subject = AsRequestAttrs(qualified.subjectAttributes);
+    // The identifier spelled as in the qualified certificate's own request.
+    RequestAttrs subject = AsRequestAttrs(qualified.subjectAttributes);
+    NormalizeIdentifierSerials(subject);
     request.certificate = {};
     AddBasicSubject(request.certificate.subject,
                     u"AUT " + SubjectValue(qualified, kGivenNameOid) + u" " + SubjectValue(qualified, kSurnameOid),

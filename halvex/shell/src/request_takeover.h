@@ -28,9 +28,9 @@ void TakeOverCommercial(TCertRequest& request, const CertInfo& certificate, DWOR
 
 // The authentication certificate's request (kind 0x802, every key usage,
 // strong protection) with a subject made from the qualified certificate's:
-// "AUT <given name> <surname>", the identifier serial number, the
-// organisation (not a MANDANT one) and the country; the provider of the
-// qualified certificate's key.
+// "AUT <given name> <surname>", the identifier serial number (tidied as
+// the qualified request's), the organisation (not a MANDANT one) and the
+// country; the provider of the qualified certificate's key.
 void BuildAuthenticationRequest(TCertRequest& request, const CertInfo& qualified);
 
 // The value of the first attribute of that OID in the certificate's
