@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "lumvar/config.h"
 #include "lumvar/log_writer.h"
@@ -41,6 +42,8 @@ inline testkit::UpdateTree sampleTree() {
 
 class UpdateServerTest : public ::testing::Test {
 protected:
+    explicit UpdateServerTest(testkit::UpdateTree tree = sampleTree()) : m_server{hierarchy(), std::move(tree)} {}
+
     void SetUp() override {
         TESTKIT_REQUIRE_PROGRAM("xmllint");
         const auto& der = hierarchy().root.certificate.der();
@@ -59,7 +62,7 @@ protected:
     }
 
     testkit::PlatformRoot m_root;
-    testkit::UpdateServer m_server{hierarchy(), sampleTree()};
+    testkit::UpdateServer m_server;
     Config m_config;
 };
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include "loaded_lumvar.h"
@@ -19,12 +20,28 @@ inline std::u16string wide(const std::filesystem::path& path) { return platform:
 
 inline std::string utf8(const std::u16string& text) { return platform::text::toUtf8(text); }
 
+// The sample tree and two files the installed program already has as
+// served: one in the program folder, one in the system folder.
+inline testkit::UpdateTree libraryTree() {
+    testkit::UpdateTree tree = sampleTree();
+    tree.files.push_back({testkit::UpdateLocation::Program, "stejný.txt", "as served", false});
+    tree.files.push_back({testkit::UpdateLocation::System, "stejná.dll", "as served too", false});
+    return tree;
+}
+
 class LibraryTest : public UpdateServerTest {
 protected:
+    LibraryTest() : UpdateServerTest(libraryTree()) {}
+
     void SetUp() override {
         UpdateServerTest::SetUp();
         m_root.write("program/složka/čtení.txt", "old text");
         m_root.write("program/gone.txt", "removed by the update");
+        m_root.write("program/stejný.txt", "as served");
+        testkit::writeFile(platform::paths::systemFolder() / "stejná.dll", "as served too");
+        // The user's own file in the folder the server marks as not to be
+        // touched.
+        m_root.write("program/conf/moje.ini", "the user's");
         m_config.setProgramPath(wide(program()));
         m_config.setDllPath(wide(program()));
         m_config.setDownloadPath(wide(area()));

@@ -66,6 +66,7 @@ protected:
     // The server's files in the download area.
     void expectDownloaded() const {
         EXPECT_EQ("abc", testkit::readFile(area() / "update" / "složka" / "čtení.txt"));
+        EXPECT_FALSE(fs::exists(area() / "update" / "stejný.txt")) << "kept files are not fetched";
         EXPECT_EQ(allBytes(), testkit::readFile(area() / "update" / "_LUMVAR_SYSTEM" / "tesk.dll"));
         EXPECT_EQ("", testkit::readFile(area() / "update" / "_LUMVAR_SYSTEM_COM" / "com" / "tesk_com.dll"));
         EXPECT_EQ("gone.txt\n\nsložka\n", testkit::readFile(area() / "update" / "._LUMVAR_delete"));
@@ -110,14 +111,22 @@ TEST_F(LibraryRoad, WithAConfigAndTheCallersLists) {
     expectProgress(1);
     std::map<std::u16string, std::int32_t> states;
     for (const FileRecord& file : list.files) states[file.path] = file.state;
+    // What the server has and the program folder holds alike is kept, in
+    // the system folder by digest too; the folder not to be touched is not
+    // looked into.
     EXPECT_EQ((std::map<std::u16string, std::int32_t>{{u"gone.txt", StateRemove},
                                                        {u"složka\\čtení.txt", StateReplace},
+                                                       {u"stejný.txt", StateKeep},
                                                        {u"tesk.dll", StateNew},
+                                                       {u"stejná.dll", StateKeep},
                                                        {u"com\\tesk_com.dll", StateNew}}),
               states);
 
     ASSERT_EQ(kOk, lumvar.DownloadUpdates(&list)) << utf8(lumvar.takeLog());
     expectProgress(3);
+    expectDownloaded();
+    ASSERT_EQ(kOk, lumvar.DownloadUpdatesSingly(&list, 1)) << utf8(lumvar.takeLog());
+    expectProgress(2);
     expectDownloaded();
 
     ASSERT_EQ(kUpgradeStarted, lumvar.DoUpdate()) << utf8(lumvar.takeLog());
@@ -147,8 +156,11 @@ TEST_F(LibraryRoad, WithPlainValuesAndTheLibrarysList) {
     EXPECT_EQ(1, needToUpdate);
     expectProgress(1);
 
-    // One request per file, plain and then each as its own ZIP; every
-    // reply's progress names the file it brings.
+    // One ZIP of every file, then one request per file, plain and each as
+    // its own ZIP; every single reply's progress names the file it brings.
+    ASSERT_EQ(kOk, lumvar.DownloadUpdates_C()) << utf8(lumvar.takeLog());
+    expectProgress(3);
+    expectDownloaded();
     for (std::int32_t zipEach : {0, 1}) {
         const std::size_t before = m_server.requests().size();
         ASSERT_EQ(kOk, lumvar.DownloadUpdatesSingly_C(zipEach)) << utf8(lumvar.takeLog());
