@@ -3,6 +3,7 @@
 // what each failure leaves behind.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -39,16 +40,16 @@ std::u16string wide(const fs::path& path) { return platform::text::fromUtf8(path
 class HandOver : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root.write("program/app.bin", std::string("\0\1\2app", 6));
-        m_root.write("program/lib/sub/data.txt", "data");
-        fs::create_directories(m_root.path() / "program" / "empty");
+        m_root.write("programový adresář/app.bin", std::string("\0\1\2app", 6));
+        m_root.write("programový adresář/lib/sub/data.txt", "data");
+        fs::create_directories(program() / "empty");
         m_root.write("area/backup/stale.txt", "from an earlier hand-over");
         m_config.setClientApp("halvex");
         m_config.setDistroID("7");
         m_config.setAddress("https://localhost/");
         m_config.setAgentName(u"Lumvar test");
-        m_config.setProgramPath(wide(m_root.path() / "program"));
-        m_config.setDllPath(wide(m_root.path() / "program"));
+        m_config.setProgramPath(wide(program()));
+        m_config.setDllPath(wide(program()));
         m_config.setDownloadPath(wide(m_root.path() / "area"));
         m_config.setRelaxNGPath("/nowhere");
         m_config.setVersion({1, 0});
@@ -56,6 +57,9 @@ protected:
         log::setLevel(1);
         log::clear();
     }
+
+    // Not ASCII, so that the conf shows its encoding (UTF-8).
+    fs::path program() const { return m_root.path() / "programový adresář"; }
 
     // The record the started program leaves, or "" when none came.
     std::string record(std::chrono::milliseconds wait) const {
@@ -72,22 +76,38 @@ protected:
 };
 
 TEST_F(HandOver, BacksUpWritesTheProgramAndConfAndStartsItInBin) {
-    const auto program = tree(m_root.path() / "program");
+    const auto before = tree(program());
     ASSERT_EQ(kUpgradeStarted, DoUpdate(m_config, kRecorder)) << platform::text::toUtf8(log::text(false));
-    EXPECT_EQ(program, tree(m_root.path() / "area" / "backup"));
-    EXPECT_EQ(program, tree(m_root.path() / "program"));
+    EXPECT_EQ(before, tree(m_root.path() / "area" / "backup"));
+    EXPECT_EQ(before, tree(program()));
     const fs::path bin = m_root.path() / "area" / "bin";
     EXPECT_EQ(kRecorder, testkit::readFile(bin / "Tornil.exe"));
     EXPECT_NE(fs::perms::none, fs::status(bin / "Tornil.exe").permissions() & fs::perms::owner_exec);
     // The folders as Config holds them, with their final separator.
-    const std::string conf = (m_root.path() / "program").string() + "\\\n" + (m_root.path() / "area").string() + "\\\n2\n" +
+    const std::string conf = program().string() + "\\\n" + (m_root.path() / "area").string() + "\\\n2\n" +
                              std::to_string(getpid()) + "\n";
     EXPECT_EQ(conf, testkit::readFile(bin / "conf"));
     EXPECT_EQ("RunUpdate|" + bin.string() + "\n" + conf, record(std::chrono::seconds(5)));
 }
 
+// The upgrade program goes on once the program that handed over has ended:
+// it waits for its caller, named in the conf, to be gone, then records.
+TEST_F(HandOver, TheStartedProgramOutlivesItsCaller) {
+    constexpr char kWaiter[] = "#!/bin/sh\ncaller=$(sed -n 4p conf)\nn=0\n"
+                               "while kill -0 \"$caller\" 2>/dev/null; do\n"
+                               "  n=$((n + 1)); [ $n -gt 300 ] && exit 1; sleep 0.05\ndone\n"
+                               "echo \"outlived $caller\" > ../record.tmp\nmv ../record.tmp ../record\n";
+    const pid_t caller = fork();
+    ASSERT_GE(caller, 0);
+    if (caller == 0) _exit(DoUpdate(m_config, kWaiter) == kUpgradeStarted ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(caller, waitpid(caller, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ("outlived " + std::to_string(caller) + "\n", record(std::chrono::seconds(20)));
+}
+
 TEST_F(HandOver, EachFailingStepStartsNothingAndLeavesTheProgramFolder) {
-    const auto program = tree(m_root.path() / "program");
+    const auto before = tree(program());
     Config unreadable = m_config;
     unreadable.setProgramPath(wide(m_root.path() / "absent"));
     EXPECT_EQ(kBackup, DoUpdate(unreadable, kRecorder));
@@ -107,7 +127,7 @@ TEST_F(HandOver, EachFailingStepStartsNothingAndLeavesTheProgramFolder) {
     EXPECT_EQ(kNotConfigured, DoUpdate(incomplete, kRecorder));
 
     EXPECT_EQ("", record(std::chrono::milliseconds(500)));
-    EXPECT_EQ(program, tree(m_root.path() / "program"));
+    EXPECT_EQ(before, tree(program()));
 }
 
 }  // namespace
