@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "content_kind.h"
+#include "der_time.h"
 #include "oid_text.h"
 #include "string_text.h"
 
@@ -307,11 +308,8 @@ private:
         }
         case kUtcTime:
         case kGeneralizedTime: {
-            const std::size_t expected = h.tag == kUtcTime ? 13 : 15;
-            bool bad = c.size() != expected;
-            for (const std::uint8_t b : c)
-                if (!((b >= '0' && b <= '9') || b == 'Z')) bad = true;
-            if (bad) ++m_errors;
+            const std::string_view encoded(reinterpret_cast<const char*>(c.data()), c.size());
+            if (!IsDerTime(encoded, h.tag == kUtcTime)) ++m_errors;
             std::string text;
             for (const std::uint8_t b : c) text += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '.';
             AddLeaf<ASNTime>(std::move(text));

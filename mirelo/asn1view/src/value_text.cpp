@@ -2,6 +2,7 @@
 
 #include "asn1view/nodes.h"
 #include "asn1view/oid_db.h"
+#include "der_time.h"
 
 namespace asn1view {
 namespace {
@@ -67,17 +68,16 @@ std::string Oid::ValueText() const {
     return m_description.empty() ? Dotted() : m_description + " (" + Dotted() + ")";
 }
 
-// UTCTime years 50 to 99 are 19xx, 00 to 49 20xx.
+// UTCTime years 50 to 99 are 19xx, 00 to 49 20xx; a fraction of the
+// second follows the seconds.
 std::string ASNTime::ValueText() const {
     const std::string& t = m_encoded;
     const bool utc = t.size() == 13;
-    if (!(utc || t.size() == 15) || t.back() != 'Z') return t;
-    for (std::size_t i = 0; i + 1 < t.size(); ++i)
-        if (t[i] < '0' || t[i] > '9') return t;
+    if (!IsDerTime(t, utc)) return t;
     const std::string year = utc ? (t[0] >= '5' ? "19" : "20") + t.substr(0, 2) : t.substr(0, 4);
     const std::string rest = t.substr(utc ? 2 : 4);
     return rest.substr(2, 2) + "." + rest.substr(0, 2) + "." + year + " " + rest.substr(4, 2) + ":" +
-           rest.substr(6, 2) + ":" + rest.substr(8, 2) + " GMT";
+           rest.substr(6, 2) + ":" + rest.substr(8, rest.size() - 9) + " GMT";
 }
 
 }  // namespace asn1view

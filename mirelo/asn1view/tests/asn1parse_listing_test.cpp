@@ -1,6 +1,6 @@
-// The reader against `openssl asn1parse -i`: real certificates, a CRL, a
-// policy and CMS messages (DER, and BER with indefinite lengths) read with
-// no error, and the tree walked in order lists the same items, at the same
+// The reader against `openssl asn1parse -i`: real certificates, a CRL,
+// policies, CMS messages (DER, and BER with indefinite lengths) and a
+// time-stamp token read with no error, and the tree walked in order lists the same items, at the same
 // depths and with the same values, as openssl does, opening with -strparse
 // every string the reader took for encapsulated ASN.1.
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
 #include "testkit/process.h"
+#include "testkit/tsa.h"
 
 namespace {
 
@@ -236,6 +237,32 @@ TEST_F(Asn1parseListing, CertificatesCrlAndPolicyListAsOpensslDoes) {
         ExpectListingOfOpenssl(Write(folder.path(), name, der));
         if (HasFatalFailure()) return;
     }
+    // Policies written by `openssl asn1parse -genconf`.
+    std::filesystem::create_directories(folder.path() / "scratch");
+    for (const char* source : {"qualified.cnf", "minimal.cnf"}) {
+        SCOPED_TRACE(source);
+        const Bytes der = testkit::policy::fromGenconf(std::filesystem::path(ASN1VIEW_POLICY_SOURCES) / source, {},
+                                                       folder.path() / "scratch");
+        ExpectListingOfOpenssl(Write(folder.path(), std::string(source) + ".der", der));
+        if (HasFatalFailure()) return;
+    }
+}
+
+// A time-stamp token of testkit's TSA, which openssl's CMS signing and its
+// TSTInfo in an OCTET STRING carry.
+TEST_F(Asn1parseListing, ATimeStampTokenListsAsOpensslDoes) {
+    const auto content = folder.write("stamped.txt", "A document to be stamped.");
+    const auto query = folder.path() / "query.tsq";
+    const auto asked = testkit::run({"openssl", "ts", "-query", "-data", content.string(), "-sha256", "-cert", "-out",
+                                     query.string()});
+    ASSERT_EQ(0, asked.exitCode) << asked.err;
+    const testkit::TsaSigner tsa(pki.tsa);
+    const std::string request = testkit::readFile(query);
+    const auto reply = Write(folder.path(), "reply.tsr", tsa.reply(Bytes(request.begin(), request.end())));
+    const auto token = folder.path() / "token.der";
+    const auto cut = testkit::run({"openssl", "ts", "-reply", "-in", reply.string(), "-token_out", "-out", token.string()});
+    ASSERT_EQ(0, cut.exitCode) << cut.err;
+    ExpectListingOfOpenssl(token);
 }
 
 // A CMS message signed by openssl, as DER and as BER with indefinite

@@ -42,16 +42,26 @@ TEST(DerReader, BuildsNodesWithTheirValues) {
     EXPECT_EQ("-1", integers.Nth<ASNInteger>(1).ValueText());
     EXPECT_EQ("-129", integers.Nth<ASNInteger>(2).ValueText());
 
-    const auto time = [](const std::string& text, std::uint8_t tag) {
+    const auto timeDer = [](const std::string& text, std::uint8_t tag) {
         Bytes der{0x30, static_cast<std::uint8_t>(text.size() + 2), tag, static_cast<std::uint8_t>(text.size())};
         der.insert(der.end(), text.begin(), text.end());
-        const Read read(der);
+        return der;
+    };
+    const auto time = [&](const std::string& text, std::uint8_t tag) {
+        const Read read(timeDer(text, tag));
         EXPECT_EQ(0, read.errors) << text;
         return read.Nth<ASNTime>(0).ValueText();
     };
     EXPECT_EQ("31.12.2049 23:59:59 GMT", time("491231235959Z", 0x17));
     EXPECT_EQ("01.01.1950 00:00:00 GMT", time("500101000000Z", 0x17));
     EXPECT_EQ("29.02.2104 12:00:00 GMT", time("21040229120000Z", 0x18));
+    // A time stamp's fraction of the second is DER; trailing zeros, an empty
+    // fraction or one in a UTCTime are not.
+    EXPECT_EQ("10.12.2026 06:35:00.125 GMT", time("20261210063500.125Z", 0x18));
+    for (const auto& [text, tag] : std::vector<std::pair<std::string, std::uint8_t>>{
+             {"20261210063500.120Z", 0x18}, {"20261210063500.Z", 0x18}, {"261210063500.5Z", 0x17},
+             {"2026121006350Z", 0x18}})
+        EXPECT_EQ(1, Read(timeDer(text, tag)).errors) << text;
 
     // Only the first top-level item is read; what follows is no error.
     const Read two({0x05, 0x00, 0x05, 0x00});
