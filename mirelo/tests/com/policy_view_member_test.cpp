@@ -37,4 +37,20 @@ TEST_F(MireloPolicyView, ThePolicyHeldIsShownAsANamedTreeUntilOkOrClose) {
     EXPECT_EQ(0, lastErrorNumber());
 }
 
+// A policy the signer takes whose tree the viewer cannot read cleanly (a
+// time whose fraction of the second ends in a zero, which DER forbids) is
+// not shown.
+TEST_F(MireloPolicyView, APolicyWhoseTreeHasProblemsIsNotShown) {
+    const ScopedEnv ui{"PLATFORM_UI", "script"};
+    std::filesystem::create_directories(root.path() / "scratch");
+    const auto der = testkit::policy::fromGenconf(
+        std::filesystem::path(MIRELO_POLICY_SOURCES) / "minimal.cnf",
+        {{"dateOfIssue = GENTIME:20230601120000Z", "dateOfIssue = GENTIME:20230601120000.50Z"}},
+        root.path() / "scratch");
+    const auto file = root.write("policy.der", std::string(der.begin(), der.end()));
+    ASSERT_EQ(S_OK, withText(&ISignerKyd::SetSignPolicyFile, file.string())) << lastErrorNumber();
+    EXPECT_TRUE(FAILED(object->ShowSignPolicy()));
+    EXPECT_EQ(3202, lastErrorNumber());
+}
+
 }  // namespace
