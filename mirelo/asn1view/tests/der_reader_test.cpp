@@ -86,13 +86,15 @@ TEST(DerReader, ReadsEveryValidObjectIdentifier) {
     EXPECT_EQ(0, large.errors);
     EXPECT_EQ("2.999", static_cast<const Oid&>(large.First()).Dotted());
 
-    // 32 content bytes, 33 arcs: the text is whole.
-    Bytes many{0x06, 0x20, 0x2A};
-    std::string expected = "1.2";
+    // 32 content bytes, 33 arcs of three digits: the text, past 127
+    // characters, is whole.
+    Bytes many{0x06, 0x20, 0x7F};
+    std::string expected = "2.47";
     for (int arc = 1; arc <= 31; ++arc) {
-        many.push_back(static_cast<std::uint8_t>(arc + 60));
-        expected += "." + std::to_string(arc + 60);
+        many.push_back(static_cast<std::uint8_t>(100 + arc % 28));
+        expected += "." + std::to_string(100 + arc % 28);
     }
+    ASSERT_GT(expected.size(), 127u);
     const Read read(many);
     EXPECT_EQ(0, read.errors);
     EXPECT_EQ(expected, static_cast<const Oid&>(read.First()).Dotted());
