@@ -101,6 +101,10 @@ TEST_F(PolicyTree, ShowsEveryPartOfThePolicyUnderItsCaption) {
                                         "Mandatory included Certificates - Signature Certificate only", "Extensions"}),
               view.Texts(view.Find("Signer Rules")));
 
+    EXPECT_EQ((std::vector<std::string>{"Mandatory included Attributes unsigned, if they are not included in signature",
+                                        "Extensions"}),
+              view.Texts(view.Find("Verifier Rules")));
+
     const auto timestamp = view.Find("Rules for Time Stamp Authority certificate");
     EXPECT_EQ((std::vector<std::string>{"Trust path", "Requirements of Revocation control",
                                         "Name Constraints - subject, subjAltName in certificates", "Time interval",
@@ -135,16 +139,28 @@ TEST_F(PolicyTree, ShowsEveryPartOfThePolicyUnderItsCaption) {
 TEST_F(PolicyTree, NamesTheTreeInEachLanguage) {
     struct Expected {
         DWORD language;
-        std::string policy, digest;
+        std::string policy, digest, attributes;
+        std::vector<std::string> attributeRules;
     };
     std::vector<RecordingView> views;
-    for (const Expected& e : {Expected{0, "Podpisová politika", "Otisk zprávy (1.2.840.113549.1.9.4)"},
-                              Expected{1, "Podpisová politika", "Odtlačok správy (1.2.840.113549.1.9.4)"},
-                              Expected{2, "Signature Policy", "Message digest (1.2.840.113549.1.9.4)"}}) {
+    for (const Expected& e :
+         {Expected{0, "Podpisová politika", "Otisk zprávy (1.2.840.113549.1.9.4)", "Pravidla pro certifikované atributy",
+                   {"Boolean - TRUE", "Pravidla ověření atributů - libovolný atribut",
+                    "Cesta důvěry pro atributové certifikáty",
+                    "Požadavky na kontrolu zneplatnění atributových certifikátů", "Omezení atributů"}},
+          Expected{1, "Podpisová politika", "Odtlačok správy (1.2.840.113549.1.9.4)", "Pravidlá pre certifikované atribúty",
+                   {"Boolean - TRUE", "Pravidlá overenia atribútov - ľubovoľný atribút",
+                    "Cesta dôvery pre atribútové certifikáty",
+                    "Požiadavky na kontrolu zneplatnenia atribútových certifikátov", "Obmedzenia atribútov"}},
+          Expected{2, "Signature Policy", "Message digest (1.2.840.113549.1.9.4)", "Rules for Certified attributes",
+                   {"Boolean - TRUE", "Verify Attribute Rules - arbitrary attribute",
+                    "Trust path for Attribute certificates",
+                    "Requirements of Revocation control of Attribute Certificates", "Attribute Constraints"}}}) {
         views.push_back(Show(e.language));
         const RecordingView& view = views.back();
         EXPECT_EQ(std::vector<std::string>{e.policy}, view.Texts(TreeView::kRoot));
         EXPECT_NE(0u, view.Find(e.digest)) << e.language;
+        EXPECT_EQ(e.attributeRules, view.Texts(view.Find(e.attributes))) << e.language;
         EXPECT_EQ(2u, view.expanded.size());
     }
     EXPECT_EQ(0u, views[2].Find("Otisk zprávy (1.2.840.113549.1.9.4)"));
