@@ -64,13 +64,12 @@ void ScreenUser::watch(std::chrono::seconds limit) {
 }
 
 void ScreenUser::answer(const std::string& title, const std::string& keys, const std::string& shot) {
-    const auto found = xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
-    if (found.exitCode != 0 || found.out.empty()) {
-        ADD_FAILURE() << "no window \"" << title << "\" appeared: " << found.err;
+    const std::string window = findWindow(title);
+    if (window.empty()) {
+        ADD_FAILURE() << "no window \"" << title << "\" appeared";
         m_xvfb.kill();
         return;
     }
-    const std::string window = found.out.substr(0, found.out.find('\n'));
     std::this_thread::sleep_for(500ms);  // the first frame is drawn after mapping
     if (!shot.empty()) {
         EXPECT_NO_THROW(m_xvfb.screenshot(shot));

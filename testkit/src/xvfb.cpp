@@ -62,4 +62,16 @@ std::filesystem::path Xvfb::screenshot(const std::string& name) const {
 
 void Xvfb::kill() { m_server.signal(SIGKILL); }
 
+std::string findWindow(const std::string& title, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    RunOptions options;
+    options.timeout = std::chrono::seconds(10);
+    for (;;) {
+        const RunResult found = run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, options);
+        if (found.exitCode == 0 && !found.out.empty()) return found.out.substr(0, found.out.find('\n'));
+        if (std::chrono::steady_clock::now() > until) return {};
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
 }  // namespace testkit

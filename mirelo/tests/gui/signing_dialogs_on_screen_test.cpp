@@ -58,9 +58,8 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
     std::vector<SignJobDocument> documents{{"/data/smlouva.txt", {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
     // The policy's issuer line lies at 14, 176 dialog units: 21, 286 pixels.
     auto clicker = std::async(std::launch::async, [&] {
-        const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Confirmation$"});
-        ASSERT_EQ(0, found.exitCode) << found.err;
-        const std::string window = found.out.substr(0, found.out.find('\n'));
+        const std::string window = testkit::findWindow("Confirmation");
+        ASSERT_FALSE(window.empty()) << "no confirmation came";
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, "40", "291", "click", "1"});
         EXPECT_EQ(0, clicked.exitCode) << clicked.err;

@@ -3,6 +3,7 @@
 // points at it for the life of the object and is restored afterwards.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,5 +33,11 @@ private:
     std::string m_display;
     std::optional<std::string> m_previousDisplay;
 };
+
+// The X id of the first visible window of exactly that title on the
+// current display, waiting up to `limit` for one; empty when none came. A
+// window that goes while xdotool looks (a dialog closing) stops xdotool
+// with an X error; it is simply asked again.
+std::string findWindow(const std::string& title, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 }  // namespace testkit

@@ -42,11 +42,7 @@ struct Point {
 
 // Where a point of a widget lies on the screen.
 Point onScreen(GtkWidget* window, GtkWidget* widget, double x, double y) {
-    const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", std::string("^") + kTitle + "$"},
-                                    testkit::RunOptions{{}, {}, {}, std::chrono::milliseconds(10000)});
-    std::istringstream ids(found.out);
-    std::string id;
-    ids >> id;
+    const std::string id = testkit::findWindow(kTitle, std::chrono::seconds(10));
     const auto geometry = testkit::run({"xdotool", "getwindowgeometry", "--shell", id});
     Point origin;
     std::istringstream lines(geometry.out);

@@ -113,16 +113,14 @@ protected:
     // is drawn; without such a window the X server goes, which ends the
     // process rather than leave a modal window waiting, and the id is empty.
     static std::string shownWindow(const std::string& title) {
-        testkit::RunOptions options;
-        options.timeout = std::chrono::seconds(20);
-        const auto found = testkit::run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + title + "$"}, options);
-        if (found.exitCode != 0 || found.out.empty()) {
-            ADD_FAILURE() << "no window \"" << title << "\" appeared: " << found.err;
+        const std::string id = testkit::findWindow(title);
+        if (id.empty()) {
+            ADD_FAILURE() << "no window \"" << title << "\" appeared";
             s_xvfb->kill();
             return {};
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        return found.out.substr(0, found.out.find('\n'));
+        return id;
     }
     // Waits up to 20 s for the window of that title to go; when it stays,
     // the X server goes as above.
