@@ -91,6 +91,24 @@ TEST_F(DownloadTest, LeavesTheServersBytesInTheUpdateFolderAndNothingElsewhere) 
     }
 }
 
+// Nothing to fetch and nothing to remove: no request goes out, and the area
+// still gets its folders and a delete list of one line break.
+TEST_F(DownloadTest, AListWithNothingToFetchAsksNothingAndStillPreparesTheArea) {
+    UpdateList kept;
+    kept.files.push_back({ProgramFolder, u"kept.txt", {}, StateKeep, 4});
+    kept.dirs.push_back({ProgramFolder, u"new\\empty", StateNew});
+    const std::size_t asked = m_server.requests().size();
+    for (const bool singly : {false, true}) {
+        SCOPED_TRACE(singly);
+        fs::remove_all(update());
+        ASSERT_EQ(kOk, singly ? DownloadUpdatesSingly(m_config, nullptr, nullptr, kept, 0)
+                              : DownloadUpdates(m_config, nullptr, kept));
+        EXPECT_EQ("\n", testkit::readFile(update() / "._LUMVAR_delete"));
+        EXPECT_TRUE(fs::is_directory(update() / "new" / "empty"));
+    }
+    EXPECT_EQ(asked, m_server.requests().size());
+}
+
 TEST_F(DownloadTest, AWrongDigestOrAPathOutsideTheAreaStopsTheDownload) {
     UpdateList wrongDigest = m_list;
     ASSERT_EQ(kOk, wrongDigest.files[1].digest.loadFromString(std::string(40, 'A')));
