@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -87,6 +88,22 @@ TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Update successfully finished", lastLine(run.out)) << run.out;
     expectSettledOn(area, tornil_test::oldTree());
+}
+
+// Without a display for its dialog the update still runs to its end, and
+// at once: nothing waits for a window that cannot come.
+TEST(UpdateRun, WithoutADisplayForItsDialogTheUpdateRunsToItsEnd) {
+    UpgradeArea area(1);
+    tornil_test::prepareStandardUpdate(area);
+    testkit::RunOptions options = area.upgradeOptions();
+    options.env["PLATFORM_UI"] = "gtk";
+    options.env["DISPLAY"] = "";
+    options.env["WAYLAND_DISPLAY"] = "";
+    const auto started = std::chrono::steady_clock::now();
+    const testkit::RunResult run = testkit::run({area.upgradeProgram(), "RunUpdate"}, options);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+    EXPECT_EQ(0, run.exitCode) << run.out << run.err;
+    expectSettledOn(area, tornil_test::newTree());
 }
 
 TEST(UpdateRun, AClientStillRunningAfterThirtySecondsStopsTheUpdateBeforeAnyChange) {
