@@ -11,6 +11,8 @@
 #include <regex>
 #include <string>
 
+#include "testkit/process.h"
+
 namespace openssl_printout {
 
 constexpr double kUnixEpochDate = 25569.0;  // 1970-01-01 as an OLE date
@@ -23,6 +25,22 @@ inline long long unixTimeOf(const std::string& text) {
     const auto year = text.find_last_of(' ', text.size() - 5);
     fields.tm_year = std::stoi(text.substr(year + 1, 4)) - 1900;
     return static_cast<long long>(timegm(&fields));
+}
+
+// A moment as the compact UTC text "YYYYMMDDhhmmss".
+inline std::string compactTime(long long unixTime) {
+    const time_t at = static_cast<time_t>(unixTime);
+    tm fields{};
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", gmtime_r(&at, &fields));
+    return text;
+}
+
+// A hexadecimal number of any length in decimal, as Python reckons it.
+inline std::string decimalOfHex(const std::string& hex) {
+    std::string decimal = testkit::run({"python3", "-c", "print(int('" + hex + "', 16))"}).out;
+    if (!decimal.empty() && decimal.back() == '\n') decimal.pop_back();
+    return decimal;
 }
 
 // An OLE date (days since 1899-12-30) to the second.
