@@ -248,17 +248,28 @@ private:
         else tag.Add(std::make_unique<ASNString>(TaggedStringText(kind, content, m_errors)));
     }
 
-    // A string whose content is one ASN.1 item: its items become children.
+    // A string whose content looks like one ASN.1 item has its items shown
+    // as children; content that does not read cleanly (a key identifier or a
+    // digest that only starts like a header) stays the string's own bytes,
+    // so that a sound file is never counted as damaged.
     template <class Inner>
-    void ReadEncapsulated(std::span<const std::uint8_t> content) {
-        if (TooDeep(m_pos + content.size())) return;
-        auto& node = Top().Add(std::make_unique<Inner>());
-        m_stack.push_back(static_cast<InnerObject*>(&node));
+    bool ReadEncapsulated(std::span<const std::uint8_t> content) {
+        if (m_depth >= kMaxDepth) return false;
+        auto node = std::make_unique<Inner>();
+        const int errorsBefore = m_errors;
         const std::size_t saved = m_pos;
+        m_stack.push_back(node.get());
         m_pos = static_cast<std::size_t>(content.data() - m_in.data());
         ReadItems(false, m_pos + content.size());
-        m_pos = saved;
         m_stack.pop_back();
+        m_pos = saved;
+        if (m_fatal || m_errors != errorsBefore) {
+            m_fatal = false;
+            m_errors = errorsBefore;
+            return false;
+        }
+        Top().Add(std::move(node));
+        return true;
     }
 
     void ReadUniversalPrimitive(const Header& h, std::span<const std::uint8_t> c) {
@@ -288,13 +299,13 @@ private:
             const unsigned unused = c[0];
             const auto bits = c.subspan(1);
             if (unused > 7 || (bits.empty() && unused != 0)) ++m_errors;
-            if (unused == 0 && Encapsulates(bits)) ReadEncapsulated<InnerBitString>(bits);
-            else AddLeaf<BitString>(Bytes(bits.begin(), bits.end()), std::min(unused, 7u));
+            if (unused == 0 && Encapsulates(bits) && ReadEncapsulated<InnerBitString>(bits)) break;
+            AddLeaf<BitString>(Bytes(bits.begin(), bits.end()), std::min(unused, 7u));
             break;
         }
         case kOctetString:
-            if (Encapsulates(c)) ReadEncapsulated<InnerOctetString>(c);
-            else AddLeaf<OctetString>(Bytes(c.begin(), c.end()));
+            if (Encapsulates(c) && ReadEncapsulated<InnerOctetString>(c)) break;
+            AddLeaf<OctetString>(Bytes(c.begin(), c.end()));
             break;
         case kOid: {
             if (c.size() > kMaxOidBytes) {

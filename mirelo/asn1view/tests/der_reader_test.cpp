@@ -123,6 +123,15 @@ TEST(DerReader, OpensStringsThatHoldAsn1) {
     ASSERT_EQ(NodeType::OctetString, random.First().Type());
     EXPECT_EQ("9C 11 E3 07 ", random.First().ValueText());
 
+    // A key identifier that only starts like an item (a three-byte boolean,
+    // a sequence holding a non-minimal integer) is bytes, not a damaged file.
+    for (const Bytes& lookalike : {Bytes{0x04, 0x05, 0x01, 0x03, 0x01, 0x02, 0x03},
+                                   Bytes{0x04, 0x06, 0x30, 0x04, 0x02, 0x02, 0x00, 0x05}}) {
+        const Read read(lookalike);
+        EXPECT_EQ(0, read.errors);
+        ASSERT_EQ(NodeType::OctetString, read.First().Type());
+    }
+
     const Read bits({0x03, 0x04, 0x00, 0x02, 0x01, 0x07});
     ASSERT_EQ(NodeType::InnerBitString, bits.First().Type());
 

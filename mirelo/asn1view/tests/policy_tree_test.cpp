@@ -187,12 +187,13 @@ TEST_F(PolicyTree, StaysCompleteWithoutDescriptionFile) {
     EXPECT_EQ(std::vector<std::string>{"Podpisová politika"}, view.Texts(TreeView::kRoot));
     EXPECT_NE(0u, view.Find("1.2.840.113549.1.9.4"));
 
-    // A policy with a flaw is refused and its tree left unnamed.
+    // A policy with a flaw (an issue date that is no DER time) is refused
+    // and its tree left unnamed.
     testkit::Bytes damaged = der;
-    const testkit::Bytes boolean = {0x01, 0x01, 0xFF};
-    const auto flaw = std::search(damaged.begin(), damaged.end(), boolean.begin(), boolean.end());
+    const std::string issued = "20240115083000Z";
+    const auto flaw = std::search(damaged.begin(), damaged.end(), issued.begin(), issued.end());
     ASSERT_NE(damaged.end(), flaw);
-    flaw[2] = 0x01;
+    flaw[issued.size() - 1] = 'X';
     ASNRoot partial;
     EXPECT_FALSE(LoadPolicyTree(partial, damaged, 2, ASN1VIEW_OID_FILES).TreeComplete());
     EXPECT_EQ("Sekvence", partial.Children().at(0)->Name());
