@@ -83,18 +83,20 @@ TEST_F(Startup, EachBrokenSigningComponentEndsTheProgramWithItsMessage) {
     serveByStandIn(signerClass);
     {
         SCOPED_TRACE("no signer interface");
-        expectFailure("Kód chyby: 4060");
+        expectFailure("Chyba při inicializaci rozhraní knihovny mirelo.dll.\nZřejmě poškozená instalace "
+                      "aplikace.\n\nKód chyby: 4060");
     }
     setDefault(HKEY_CLASSES_ROOT, u"CLSID\\" + signerClass + u"\\InprocServer32", u"",
                platform::text::fromUtf8((root.path() / "gone" / "libmirelo.so").string()));
     {
         SCOPED_TRACE("no module");
-        expectFailure("Kód chyby: 4059");
+        expectFailure("Chyba při inicializaci knihovny mirelo.dll.\nZřejmě poškozená instalace aplikace.\n\n"
+                      "Kód chyby: 4059");
     }
     registerServer(TESK_MIRELO_MODULE, true);
     {
         SCOPED_TRACE("no class of that name");
-        expectFailure("Kód chyby: 4058");
+        expectFailure("Chyba při získání CLSID knihovny mirelo.dll.\n\nKód chyby: 4058");
     }
 }
 
