@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "main_frame.h"
 #include "testkit/process.h"
 #include "recording_updater.h"
+#include "update_download.h"
 #include "update_step.h"
 #include "upgrade_info_dialog.h"
 #include "win32/commctrl.h"
@@ -275,6 +279,28 @@ TEST_F(UpdateStep, AFailedDownloadOrHandOverClosesTheDialogWithoutClosingTheProg
         EXPECT_NE(std::string::npos, log().find("update outcome " + std::to_string(failure))) << log();
     }
     DestroyWindow(program);
+}
+
+// Without a display the download dialog cannot come: nothing is downloaded
+// and the worker does not wait out its bound for the window. In a child
+// process, started afresh so that it chooses its own UI backend.
+TEST_F(UpdateStep, WithoutADisplayForTheDownloadDialogNothingIsDownloadedAndNothingWaits) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("PLATFORM_UI", "gtk", 1);
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            halvex::UpdateContext context;
+            const auto started = std::chrono::steady_clock::now();
+            halvex::RunUpdateDownload(context, updater.table(), nullptr);
+            const auto took = std::chrono::steady_clock::now() - started;
+            const bool downloaded = std::ranges::count(updater.calls, "downloadUpdates") != 0;
+            std::fprintf(stderr, "outcome %d downloaded %d took %lld ms\n", context.outcome, downloaded,
+                         static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+            std::_Exit(context.outcome == -1 && !downloaded && took < std::chrono::seconds(5) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(UpdateStep, TheUpdaterTakingOverClosesTheProgramsWindowAndEndsItsLoop) {
