@@ -319,11 +319,12 @@ private:
         }
         case kUtcTime:
         case kGeneralizedTime: {
+            const bool utc = h.tag == kUtcTime;
             const std::string_view encoded(reinterpret_cast<const char*>(c.data()), c.size());
-            if (!IsDerTime(encoded, h.tag == kUtcTime)) ++m_errors;
+            if (!IsDerTime(encoded, utc)) ++m_errors;
             std::string text;
             for (const std::uint8_t b : c) text += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '.';
-            AddLeaf<ASNTime>(std::move(text));
+            AddLeaf<ASNTime>(std::move(text), utc);
             break;
         }
         case kObjectDescriptor: case kUtf8String: case kNumericString: case kPrintableString:

@@ -72,10 +72,9 @@ std::string Oid::ValueText() const {
 // second follows the seconds.
 std::string ASNTime::ValueText() const {
     const std::string& t = m_encoded;
-    const bool utc = t.size() == 13;
-    if (!IsDerTime(t, utc)) return t;
-    const std::string year = utc ? (t[0] >= '5' ? "19" : "20") + t.substr(0, 2) : t.substr(0, 4);
-    const std::string rest = t.substr(utc ? 2 : 4);
+    if (!IsDerTime(t, m_utc)) return t;
+    const std::string year = m_utc ? (t[0] >= '5' ? "19" : "20") + t.substr(0, 2) : t.substr(0, 4);
+    const std::string rest = t.substr(m_utc ? 2 : 4);
     return rest.substr(2, 2) + "." + rest.substr(0, 2) + "." + year + " " + rest.substr(4, 2) + ":" +
            rest.substr(6, 2) + ":" + rest.substr(8, rest.size() - 9) + " GMT";
 }

@@ -56,12 +56,16 @@ TEST(DerReader, BuildsNodesWithTheirValues) {
     EXPECT_EQ("01.01.1950 00:00:00 GMT", time("500101000000Z", 0x17));
     EXPECT_EQ("29.02.2104 12:00:00 GMT", time("21040229120000Z", 0x18));
     // A time stamp's fraction of the second is DER; trailing zeros, an empty
-    // fraction or one in a UTCTime are not.
+    // fraction or one in a UTCTime are not, nor a UTCTime of a
+    // GeneralizedTime's length: each is counted and shown as it came.
     EXPECT_EQ("10.12.2026 06:35:00.125 GMT", time("20261210063500.125Z", 0x18));
     for (const auto& [text, tag] : std::vector<std::pair<std::string, std::uint8_t>>{
              {"20261210063500.120Z", 0x18}, {"20261210063500.Z", 0x18}, {"261210063500.5Z", 0x17},
-             {"2026121006350Z", 0x18}})
-        EXPECT_EQ(1, Read(timeDer(text, tag)).errors) << text;
+             {"2026121006350Z", 0x18}, {"20261210063500Z", 0x17}}) {
+        const Read read(timeDer(text, tag));
+        EXPECT_EQ(1, read.errors) << text;
+        EXPECT_EQ(text, read.Nth<ASNTime>(0).ValueText());
+    }
 
     // Only the first top-level item is read; what follows is no error.
     const Read two({0x05, 0x00, 0x05, 0x00});

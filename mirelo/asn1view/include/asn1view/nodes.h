@@ -262,12 +262,15 @@ private:
 // "DD.MM.YYYY hh:mm:ss GMT" when well formed.
 class ASNTime final : public LeafObject {
 public:
-    explicit ASNTime(std::string encoded) : LeafObject(NodeType::Time, "ASN Time", "Time"), m_encoded(std::move(encoded)) {}
+    // utc: a UTCTime, else a GeneralizedTime.
+    ASNTime(std::string encoded, bool utc)
+        : LeafObject(NodeType::Time, "ASN Time", "Time"), m_encoded(std::move(encoded)), m_utc(utc) {}
     const std::string& Encoded() const noexcept { return m_encoded; }
     std::string ValueText() const override;
 
 private:
     std::string m_encoded;
+    bool m_utc;
 };
 
 class ASNString final : public LeafObject {
