@@ -1,6 +1,8 @@
-# tesk_add_tests(<name> LABEL unit|integration|gui SOURCES ... LIBS ...
+# tesk_add_tests(<name> LABEL unit|integration|gui... SOURCES ... LIBS ...
 #                [LOCK resource] [INTEGRATION gtest-filter])
-# One GoogleTest binary per folder, registered with ctest under its label.
+# One GoogleTest binary per folder, registered with ctest under its labels
+# (a window test that also starts a server or a token carries both `gui`
+# and `integration`).
 # LOCK serialises tests that share an outside resource (pcscd's fixed ports,
 # the X display). INTEGRATION names, as a GoogleTest filter, the tests of a
 # unit binary that start a token or a server: they are labelled
@@ -34,7 +36,7 @@ function(tesk_renewal_components name)
 endfunction()
 
 function(tesk_add_tests name)
-  cmake_parse_arguments(T "" "LABEL;LOCK;INTEGRATION" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LOCK;INTEGRATION" "LABEL;SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL unit)
   endif()
@@ -47,10 +49,10 @@ function(tesk_add_tests name)
   endif()
   if(T_INTEGRATION)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_INTEGRATION}"
-                         PROPERTIES LABELS ${T_LABEL} ${props})
+                         PROPERTIES LABELS "${T_LABEL}" ${props})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_INTEGRATION}"
                          PROPERTIES LABELS integration ${props})
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABEL} ${props})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABEL}" ${props})
   endif()
 endfunction()
