@@ -1,8 +1,4 @@
-// Bodies: content, child parts, storing and writing the content to a file.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+// Bodies: content, child parts and storing.
 #include <cstring>
 
 #include "mime/mime_body.h"
@@ -24,20 +20,6 @@ void CMimeBody::SetContent(const char* text, int length) {
 
 void CMimeBody::SetContent(std::string_view bytes) {
     m_content.assign(bytes);
-}
-
-bool CMimeBody::WriteContentToFile(const std::filesystem::path& file) const {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    constexpr size_t kPiece = 512;
-    bool ok = true;
-    for (size_t at = 0; ok && at < m_content.size();) {
-        const ssize_t written = ::write(fd, m_content.data() + at, std::min(kPiece, m_content.size() - at));
-        if (written < 0 && errno == EINTR) continue;
-        ok = written > 0;
-        if (ok) at += static_cast<size_t>(written);
-    }
-    return ::close(fd) == 0 && ok;
 }
 
 CMimeBody& CMimeBody::AddPart(std::unique_ptr<CMimeBody> part) {

@@ -1,8 +1,13 @@
 // Headers, parameters and multipart entities as callers meet them, and
 // hostile entities that must load to a clear failure.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <iterator>
 #include <sstream>
 
 #include "mime/mime_environment.h"
@@ -199,7 +204,7 @@ TEST(MimeMultipart, HostileEntitiesFailCleanly) {
     EXPECT_EQ(0, message.GetPart(0)->GetPartCount());
 }
 
-TEST(MimeContent, IsWrittenToAFileOfTheOwnerAlone) {
+TEST(MimeContent, IsWrittenToAFileOfTheOwnerAloneThatReplacesAFileOnlyWhenComplete) {
     testkit::PlatformRoot folder;
     CMimeBody body;
     EXPECT_TRUE(body.WriteContentToFile(folder.path() / "empty"));
@@ -215,6 +220,23 @@ TEST(MimeContent, IsWrittenToAFileOfTheOwnerAlone) {
     ASSERT_EQ(0, ::stat(file.c_str(), &info));
     EXPECT_EQ(0600u, info.st_mode & 0777);
     EXPECT_FALSE(body.WriteContentToFile(folder.path() / "missing" / "x"));
+
+    // A write that fails part-way (the file size limit stands in for a full
+    // disk) leaves the file there as it was and nothing beside it.
+    testkit::writeFile(file, "kept");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &small);
+        _exit(body.WriteContentToFile(file) ? 1 : 0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(0, status) << "the write fails";
+    EXPECT_EQ("kept", testkit::readFile(file));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.path()), {}));
 
     body.SetContent("text\0ignored", 0);
     EXPECT_EQ(4, body.GetContentLength());

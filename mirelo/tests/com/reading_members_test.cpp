@@ -6,6 +6,7 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -192,6 +193,14 @@ TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOve
     ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(1)));
     ASSERT_EQ(S_OK, extract(kyd, ""));
     EXPECT_EQ(kDocument, testkit::readFile(target() / "smlouva.bin")) << "overwriting when allowed";
+    // A link of the target's name is not followed, even when overwriting.
+    const auto outside = root.write("outside.bin", "outside");
+    fs::create_symlink(outside, target() / "link.bin");
+    EXPECT_TRUE(FAILED(extract(kyd, "link.bin")));
+    EXPECT_EQ(7102, lastErrorNumber());
+    EXPECT_EQ("outside", testkit::readFile(outside));
+    EXPECT_TRUE(fs::is_symlink(target() / "link.bin"));
+    EXPECT_EQ(2, std::distance(fs::directory_iterator(target()), {})) << "nothing beside the two";
     ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(0)));
 
     EXPECT_TRUE(FAILED(extract(kyd, "", root.path() / "missing")));

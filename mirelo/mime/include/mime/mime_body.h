@@ -33,7 +33,10 @@ public:
     // The content, always followed by a zero byte.
     const char* GetContent() const { return m_content.c_str(); }
     int GetContentLength() const { return static_cast<int>(m_content.size()); }
-    // Writes the content to a file made afresh for the owner alone.
+    // Writes the content to a file of the owner alone: beside it first,
+    // then renamed onto it, so a file there is replaced only by a complete
+    // one; false, and the file as it was, when any step fails or the name
+    // is a symbolic link.
     bool WriteContentToFile(const std::filesystem::path& file) const;
 
     // Adds a child part (a plain body when none is given) and returns it.
