@@ -37,6 +37,11 @@ public:
                    DWORD options, ALG_ID hashAlgorithm, int checkState, std::string checkText,
                    std::string applicationName);
 
+    // The files to go into the container beside the document, which the
+    // signing operation takes over when the user says Yes. No control of
+    // the template adds to them, so the list stays empty.
+    const std::vector<std::string>& AdditionalFiles() const { return m_additionalFiles; }
+
 private:
     void OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -56,4 +61,5 @@ private:
     std::string m_checkText;
     std::string m_applicationName;
     bool m_expiryWarning = false;
+    std::vector<std::string> m_additionalFiles;
 };

@@ -84,6 +84,7 @@ LONG TSignerKyd::ConfirmSigning(SignJob& job) {
                           about.substr(0, about.rfind('\n')));
     switch (dialog.Show(GetActiveWindow())) {
     case IDYES:
+        m_additionalFiles = dialog.AdditionalFiles();
         job.confirmed = 1;
         return 0;
     case IDNO: return kErrUserRefused;

@@ -59,7 +59,9 @@ DialogTemplate SelectCharsetTemplate() {
 
 // TSignEncKydDlg: the document with its check and agreement box, its
 // digest, the signing certificate, the policy with its agreement box, the
-// question and the buttons.
+// question and the buttons. A click on the path opens the document, one on
+// the certificate line shows the certificate, one on the policy line the
+// policy.
 DialogTemplate SignEncKydTemplate() {
     return {206, 367, 254, "MS Sans Serif", 8, "Potvrzení",
             {{IDYES, ControlKind::DefaultButton, "Ano", 253, 234, 50, 14, WS_TABSTOP},
@@ -69,7 +71,7 @@ DialogTemplate SignEncKydTemplate() {
              {251, ControlKind::GroupBox, "", 7, 16, 353, 66},
              {246, ControlKind::CheckBox, "Souhlasím s podepisovaným obsahem dokumentu", 14, 24, 250, 10, WS_TABSTOP},
              {248, ControlKind::Static, "Umístění a název souboru podepisovaného dokumentu:", 14, 37, 250, 8},
-             {247, ControlKind::Static, "PATH soubor", 14, 46, 339, 8},
+             {247, ControlKind::Static, "PATH soubor", 14, 46, 339, 8, SS_NOTIFY},
              {249, ControlKind::Static, "Stav kontroly sémantiky:", 14, 57, 90, 8},
              {250, ControlKind::Static, "STATE dokument", 106, 57, 150, 8},
              {241, ControlKind::Button, "Kódování MIME", 14, 66, 80, 13, WS_TABSTOP},
@@ -77,7 +79,7 @@ DialogTemplate SignEncKydTemplate() {
              {210, ControlKind::GroupBox, "HASH (miniatura)", 7, 85, 353, 30},
              {212, ControlKind::RichEdit, "", 14, 96, 339, 14, ES_READONLY},
              {218, ControlKind::Static, "Podepíšete certifikátem", 7, 119, 300, 8},
-             {224, ControlKind::Static, "DN podpis", 7, 129, 328, 16},
+             {224, ControlKind::Static, "DN podpis", 7, 129, 328, 16, SS_NOTIFY},
              {221, ControlKind::Button, "...", 340, 129, 20, 12, WS_TABSTOP},
              {238, ControlKind::Static, "Obnovit certifikát", 7, 146, 353, 8},
              {243, ControlKind::GroupBox, "", 7, 156, 353, 74},

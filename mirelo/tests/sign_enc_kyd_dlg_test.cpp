@@ -2,21 +2,27 @@
 // script backend: Yes follows the two agreements (the policy's only while
 // a policy is loaded), showing the document through the signing operation
 // ticks the content agreement, the MIME text shows in its own dialog, a click
-// on the policy line shows the policy held in its viewer, and the document
-// check's state has its colour.
+// on the policy line shows the policy held in its viewer, the signing
+// certificate's line with its expiry warning and the document's digest,
+// clicks on the certificate and the path, and the document check's state
+// has its colour.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "certificate_support.h"
 #include "dialog_transcript.h"
+#include "platform/clock.h"
 #include "platform/ui.h"
 #include "sign_enc_dlg.h"
 #include "sign_enc_kyd_dlg.h"
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
+#include "testkit/process.h"
 #include "testkit/scoped_env.h"
 #include "win32/ui.h"
 
@@ -26,6 +32,16 @@ namespace script = platform::ui::script;
 
 using dialog_transcript::contains;
 using dialog_transcript::control;
+
+namespace pki = testkit::pki;
+
+// A signer whose remembered signing certificate a test sets.
+class Signer : public TSignerKyd {
+public:
+    void remember(const pki::Certificate& certificate) {
+        m_certs.AddCertificate(1, certificate_support::infoOf(certificate), false);
+    }
+};
 
 // The signing operation's side: the document is seen when asked.
 class Actions : public KydConfirmationActions {
@@ -61,15 +77,15 @@ protected:
         ASSERT_TRUE(signer.SetSignPolicyFile(file.string())) << signer.GetLastErrorStr();
     }
 
-    INT_PTR show(int checkState = 0) {
-        TSignEncKydDlg dialog(signer, actions, documents, kConfirmSign, 0, checkState, "checked", "Mirelo");
+    INT_PTR show(int checkState = 0, DWORD options = kConfirmSign, ALG_ID hashAlgorithm = 0) {
+        TSignEncKydDlg dialog(signer, actions, documents, options, hashAlgorithm, checkState, "checked", "Mirelo");
         return dialog.Show(nullptr);
     }
 
     testkit::PlatformRoot root;
     const ScopedEnv ui{"PLATFORM_UI", "script"};
     const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
-    TSignerKyd signer;
+    Signer signer;
     Actions actions;
     std::vector<SignJobDocument> documents{{"/data/contract.txt", {'a', 'b'}}};
 };
@@ -149,6 +165,63 @@ TEST_F(SignEncKydDialog, TheDocumentChecksStateIsGreenBlueOrRed) {
         ASSERT_EQ(1u, lines.size());
         EXPECT_EQ("250 static \"checked\" color " + color, control(lines[0], 250));
     }
+}
+
+// With a signing certificate 29 days from its end: its line, the expiry
+// line in red, the digest of the document with the algorithm the signing
+// operation chose, "..." disabled for a fixed signer; a click on the line
+// shows the certificate and one on the path opens the document.
+TEST_F(SignEncKydDialog, TheSigningCertificateItsExpiryAndTheDigestShowAndClicksOpenTheCertificateAndTheDocument) {
+    const pki::Instant now = pki::utc("2026-06-10T12:00:00Z");
+    platform::clock::setForTests(static_cast<ULONGLONG>(now.time_since_epoch().count()) * 10000000ull +
+                                 platform::clock::kUnixEpochAsFileTime);
+    const pki::Hierarchy hierarchy = pki::Hierarchy::make();
+    const pki::Credential ending = certificate_support::userIssuedBy(hierarchy.qualifiedCa, "Ending Soon")
+                                       .keyUsage(pki::kNonRepudiation)
+                                       .policies({{std::string(pki::kQualifiedPolicy)}})
+                                       .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}})
+                                       .validity(now - std::chrono::hours(24 * 300), now + std::chrono::hours(24 * 29))
+                                       .build();
+    HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+    ASSERT_NE(nullptr, my);
+    certificate_support::addCertificate(my, ending.certificate, u"Microsoft Enhanced Cryptographic Provider v1.0");
+    CertCloseStore(my, 0);
+    signer.remember(ending.certificate);
+    documents.front().bytes = {'S', 'm', 'l', 'o', 'u', 'v', 'a', '\r', '\n', 0xFF};
+    const auto document = root.write("document.bin", std::string(documents.front().bytes.begin(), documents.front().bytes.end()));
+    documents.front().name = document.string();
+    const auto digest = testkit::run({"openssl", "dgst", "-sha384", "-r", document.string()});
+    ASSERT_EQ(0, digest.exitCode) << digest.err;
+    std::string grouped;
+    for (std::size_t i = 0; i < 96; i += 4) grouped += (i ? " " : "") + digest.out.substr(i, 4);
+    for (char& c : grouped) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+
+    const auto opened = root.path() / "opened";
+    const auto stub = root.write("bin/open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + opened.string() + "\"\n");
+    std::filesystem::permissions(stub, std::filesystem::perms::owner_all);
+    const ScopedEnv opener{"PLATFORM_OPEN_COMMAND", stub.string()};
+    const ScopedEnv withCertificateDialogs{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_CRYPTUI_DIR};
+    script::queue("Dialog", "press:224");
+    script::queue("ViewCertificate", "IDOK");
+    script::queue("Dialog", "press:247");
+    script::queue("Dialog", "press:7");
+    EXPECT_EQ(IDNO, show(0, kConfirmSign | kConfirmIncludesCertificates | kConfirmFixedSigner, CALG_SHA_384));
+    platform::clock::setForTests(std::nullopt);
+
+    const auto lines = script::transcript();
+    ASSERT_EQ(4u, lines.size());
+    const std::string& shown = lines[0];
+    EXPECT_TRUE(contains(control(shown, 218), "\"Sign by the certificate included in the signed message:\"")) << shown;
+    EXPECT_TRUE(contains(control(shown, 224), "Ending Soon")) << shown;
+    EXPECT_TRUE(contains(control(shown, 221), "disabled")) << shown;
+    const std::string expiry = control(shown, 238);
+    EXPECT_TRUE(contains(expiry, "29")) << expiry;
+    EXPECT_TRUE(contains(expiry, "renew your certificate\" color #FF0000")) << expiry;
+    EXPECT_TRUE(contains(control(shown, 210), "sha384")) << shown;
+    EXPECT_EQ("212 richedit \"" + grouped + "\"", control(shown, 212));
+    EXPECT_EQ(grouped, documents.front().hashText);
+    EXPECT_TRUE(contains(lines[1], "Ending Soon")) << lines[1];
+    EXPECT_EQ(document.string(), testkit::readFile(opened));
 }
 
 }  // namespace
