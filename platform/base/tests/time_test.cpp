@@ -191,3 +191,23 @@ TEST(Clock, FixedForTestsAndTicksStillRun) {
     GetSystemTimeAsFileTime(&now);
     EXPECT_GT(ticks(now), kY2000 + 20 * 365 * 24 * kHour);  // the real clock again
 }
+
+// The environment holds the clock for every module of the process; a time
+// fixed in the module comes first, and a value that is no second is ignored.
+TEST(Clock, HeldByTheEnvironmentAtOneSecond) {
+    const auto now = [] {
+        FILETIME at{};
+        GetSystemTimeAsFileTime(&at);
+        return ticks(at);
+    };
+    {
+        ScopedEnv held{"PLATFORM_CLOCK", "946684800"};  // 2000-01-01 00:00 UTC
+        EXPECT_EQ(kY2000, now());
+        FixedClock fixed(kY2000 + kHour);
+        EXPECT_EQ(kY2000 + kHour, now());
+    }
+    for (const char* ignored : {"", "-5", " 946684800", "946684800s", "99999999999999999999999"}) {
+        ScopedEnv held{"PLATFORM_CLOCK", ignored};
+        EXPECT_GT(now(), kY2000 + 20 * 365 * 24 * kHour) << ignored;
+    }
+}

@@ -8,7 +8,9 @@
 
 namespace platform::clock {
 
-// Current UTC time as FILETIME units (100 ns since 1601).
+// Current UTC time as FILETIME units (100 ns since 1601): the time fixed by
+// setForTests, else the second the environment's PLATFORM_CLOCK holds
+// (seconds since 1970), else the system's.
 ULONGLONG nowFileTime() noexcept;
 // Fixes the clock at the given UTC time (it does not advance), or lets it
 // run again with std::nullopt.
