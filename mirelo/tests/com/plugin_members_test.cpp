@@ -68,8 +68,9 @@ TEST_F(MireloPlugins, TheChosenSignCharsetIsHeardByPluginsAndCancelChangesNothin
     const ScopedEnv ui{"PLATFORM_UI", "script:" + script.string()};
     ASSERT_EQ(S_OK, load(folder.string(), u"Tesk*PluginKyd.so"));
     ASSERT_EQ(S_OK, object->put_CfgLanguageNumber(sgLangEN));
-    ASSERT_EQ(S_OK, object->put_CfgSignCharset(sgCharsetCP852));
     takeCalls();
+    ASSERT_EQ(S_OK, object->put_CfgSignCharset(sgCharsetCP852));
+    EXPECT_EQ("Text call 7 1\n", takeCalls()) << "the charset set by number";
 
     EXPECT_EQ(static_cast<HRESULT>(0x800704C7), object->SelectSignCharset());
     LONG number = 0;
