@@ -13,7 +13,8 @@
 //   PLUGIN_DOCUMENTS the transformation hands back a copy of the document
 //                    (or fails while KYD_TEST_PLUGIN_TRANSFORM is "fail"),
 //                    and the check gives the verdict KYD_TEST_PLUGIN_VERDICT
-//                    names (0 without it) with a report
+//                    names (0 without it) with a report, or fails while
+//                    KYD_TEST_PLUGIN_CHECK is "fail"
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -48,6 +49,7 @@ const ReportText g_report = "the document holds active content";
 int Documents(std::uint32_t command, CallArg a, CallArg b, CallArg c) {
     const char* verdict = std::getenv("KYD_TEST_PLUGIN_VERDICT");
     const char* transform = std::getenv("KYD_TEST_PLUGIN_TRANSFORM");
+    const char* check = std::getenv("KYD_TEST_PLUGIN_CHECK");
     switch (command) {
     case kTransform:
         if (transform && std::string(transform) == "fail") return 0;
@@ -55,6 +57,7 @@ int Documents(std::uint32_t command, CallArg a, CallArg b, CallArg c) {
         *reinterpret_cast<const ByteVector**>(c) = &g_output;
         return 1;
     case kSemanticCheck:
+        if (check && std::string(check) == "fail") return 0;
         *reinterpret_cast<std::uint32_t*>(b) = verdict ? static_cast<std::uint32_t>(std::atoi(verdict)) : 0;
         *reinterpret_cast<const ReportText**>(c) = &g_report;
         return 1;

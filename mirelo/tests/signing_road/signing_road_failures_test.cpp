@@ -1,12 +1,15 @@
 // Signing into containers when a step fails: each failure has its number,
 // comes in the road's order, writes no container and leaves an existing
 // one as it was, and the plug-in's document is always ended (command 2);
-// a signer killed at any moment leaves the old container or the new one
-// whole. A recording plug-in hands documents back and tells its calls.
+// a container that cannot be written whole, or a signer killed at any
+// moment, leaves the old container or the new one whole. A recording
+// plug-in hands documents back and tells its calls.
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -43,10 +46,13 @@ protected:
         return out;
     }
 
-    static LONG number(ISignerKyd* object) {
-        LONG n = -1;
-        object->get_LastErrorNumber(&n);
-        return n;
+    static LONG errorNumber(ISignerKyd* object) { return get(object, u"LastErrorNumber").number; }
+    static HRESULT signFileToFile(ISignerKyd* object, const std::string& file, const fs::path& kyd,
+                                  const std::string& type) {
+        return call(object, u"SignFileToFile", {text(file), text(kyd.string()), text(type)}).hr;
+    }
+    static HRESULT signAddSignerToFile(ISignerKyd* object, const fs::path& kyd) {
+        return call(object, u"SignAddSignerToFile", {text(kyd.string())}).hr;
     }
 
     fs::path plugins, document;
@@ -56,8 +62,13 @@ protected:
 
 TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEndsThePluginsDocument) {
     const ScopedEnv recorded{"KYD_TEST_PLUGIN_LOG", callLog.string()};
-    answerDialogs({"Dialog press:7 Dialog 206:", "Dialog close Dialog 206:", "Dialog check:246 Dialog 206:",
-                   "Dialog press:6 Dialog 206:", "Dialog press:7 Dialog 206:", "Dialog check:246 Dialog 206:",
+    answerDialogs({"Dialog press:7 Dialog 206:", "Dialog close Dialog 206:",
+                   // Seeing the document is agreeing with it; "..." finds
+                   // no other certificate to offer, which a warning tells.
+                   "Dialog press:242 Dialog 206:", "Dialog press:221 Dialog 206:",
+                   "MessageBox IDOK There is certificate not found.", "Dialog press:6 Dialog 206:",
+                   // A fixed signer cannot choose another certificate.
+                   "Dialog press:7 221 button \"...\" disabled", "Dialog check:246 Dialog 206:",
                    "Dialog press:6 Dialog 206:"});
     auto object = configured(plugins, 1, first);
     ASSERT_TRUE(object);
@@ -85,22 +96,25 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
         {"a container exists", [] {}, doc, existing, "text/plain", 7103, ""},
         {"no plug-in for the type", [] {}, doc, kyd, "application/x-unknown", 9301, ""},
         {"no trusted list",
-         [&] { ASSERT_EQ(S_OK, withText(object.get(), &ISignerKyd::SetTrustedListFile, "")); }, doc, kyd, "text/plain",
+         [&] { ASSERT_EQ(S_OK, call(object.get(), u"SetTrustedListFile", {text("")}).hr); }, doc, kyd, "text/plain",
          9501, "call 2"},
         {"no policy",
          [&] {
-             ASSERT_EQ(S_OK, withText(object.get(), &ISignerKyd::SetTrustedListFile, trustedListFile.string()));
-             ASSERT_EQ(S_OK, withText(object.get(), &ISignerKyd::SetSignPolicyFile, ""));
+             ASSERT_EQ(S_OK, call(object.get(), u"SetTrustedListFile", {text(trustedListFile.string())}).hr);
+             ASSERT_EQ(S_OK, call(object.get(), u"SetSignPolicyFile", {text("")}).hr);
          },
          doc, kyd, "text/plain", 3201, "call 2"},
+        {"the document cannot be read",
+         [&] { ASSERT_EQ(S_OK, call(object.get(), u"SetSignPolicyFile", {text(policyFile.string())}).hr); },
+         (folder() / "missing.txt").string(), kyd, "text/plain", 7101, "call 2"},
         {"the conversion fails",
-         [&] {
-             ASSERT_EQ(S_OK, withText(object.get(), &ISignerKyd::SetSignPolicyFile, policyFile.string()));
-             pluginSetting = std::make_unique<ScopedEnv>("KYD_TEST_PLUGIN_TRANSFORM", "fail");
-         },
-         doc, kyd, "text/plain", 9302, "call 3|call 2"},
+         [&] { pluginSetting = std::make_unique<ScopedEnv>("KYD_TEST_PLUGIN_TRANSFORM", "fail"); }, doc, kyd,
+         "text/plain", 9302, "call 3|call 2"},
         {"a line break in the file name", [&] { pluginSetting.reset(); }, lineBreak.string(), kyd, "text/plain", 9201,
          "call 3|call 2"},
+        {"the document cannot be checked",
+         [&] { pluginSetting = std::make_unique<ScopedEnv>("KYD_TEST_PLUGIN_CHECK", "fail"); }, doc, kyd, "text/plain",
+         9303, converted},
         {"the document is not valid",
          [&] { pluginSetting = std::make_unique<ScopedEnv>("KYD_TEST_PLUGIN_VERDICT", "2"); }, doc, kyd, "text/plain",
          9304, converted},
@@ -111,25 +125,23 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
         SCOPED_TRACE(row.what);
         row.before();
         calls();
-        EXPECT_TRUE(FAILED(signFileToFile(object.get(), row.file, row.target.string(), row.type)));
-        EXPECT_EQ(row.number, number(object.get())) << lastError(object.get());
+        EXPECT_TRUE(FAILED(signFileToFile(object.get(), row.file, row.target, row.type)));
+        EXPECT_EQ(row.number, errorNumber(object.get())) << lastError(object.get());
         EXPECT_EQ(row.calls, calls());
         EXPECT_FALSE(fs::exists(kyd));
     }
     EXPECT_EQ("kept as it was", testkit::readFile(existing));
-    BSTR log = nullptr;
-    ASSERT_EQ(S_OK, object->get_LogString(&log));
-    const std::u16string logText = mirelo_test::takeText(log);
-    EXPECT_NE(std::u16string::npos, logText.find(u"the document holds active content")) << "the check's report";
+    EXPECT_NE(std::string::npos, get(object.get(), u"LogString").text.find("the document holds active content"))
+        << "the check's report";
 
     // Signed over the existing file, which CfgFile now allows, then a
     // second signer refused (the container stays byte for byte) and given:
     // the stored message is signed unconverted, and the policy already
     // stored is not stored again.
     const fs::path& signedKyd = existing;
-    ASSERT_EQ(S_OK, object->put_CfgFile(static_cast<sgFileFlags>(1)));
-    ASSERT_EQ(S_OK, signFileToFile(object.get(), doc, signedKyd.string(), "text/plain")) << lastError(object.get());
-    EXPECT_EQ(converted, calls());
+    ASSERT_EQ(S_OK, put(object.get(), u"CfgFile", number(1)));
+    ASSERT_EQ(S_OK, signFileToFile(object.get(), doc, signedKyd, "text/plain")) << lastError(object.get());
+    EXPECT_EQ("call 3|call 4|call 5|call 2|call 2", calls()) << "the document shown through its plug-in";
     const Bytes message = entry(signedKyd, entries(signedKyd).front());
     const auto named = testkit::run({"python3", "-c",
                                      "import sys, email\n"
@@ -138,16 +150,87 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
                                     testkit::RunOptions{.input = std::string(message.begin(), message.end())});
     EXPECT_EQ(document.filename().string() + "|4", named.out) << named.err;
     const std::string signedOnce = testkit::readFile(signedKyd);
-    EXPECT_TRUE(FAILED(signAddSignerToFile(object.get(), signedKyd.string())));
-    EXPECT_EQ(11, number(object.get()));
+    ASSERT_EQ(S_OK, put(object.get(), u"CfgConfirmationDlg", number(1)));
+    EXPECT_TRUE(FAILED(signAddSignerToFile(object.get(), signedKyd)));
+    EXPECT_EQ(11, errorNumber(object.get()));
     EXPECT_EQ("call 4|call 2", calls());
     EXPECT_EQ(signedOnce, testkit::readFile(signedKyd));
-    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), signedKyd.string())) << lastError(object.get());
+    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), signedKyd)) << lastError(object.get());
     EXPECT_EQ("call 4|call 2", calls());
     const auto names = entries(signedKyd);
     ASSERT_EQ(4u, names.size());
     EXPECT_NE(std::string::npos, names[2].find("/Policy/P"));
     EXPECT_NE(std::string::npos, names[3].find("/S"));
+
+    // A container that holds its document as a plain file has no message
+    // to add a signature to.
+    const fs::path plain = folder() / "plain.kyd";
+    const auto made = testkit::run({"python3", "-c", R"(import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr('D20261207211554Z\\contract.txt', 'Contract of sale'))",
+                                    plain.string()});
+    ASSERT_EQ(0, made.exitCode) << made.err;
+    const std::string plainBytes = testkit::readFile(plain);
+    EXPECT_TRUE(FAILED(signAddSignerToFile(object.get(), plain)));
+    EXPECT_EQ(9202, errorNumber(object.get())) << lastError(object.get());
+    EXPECT_EQ("", calls());
+    EXPECT_EQ(plainBytes, testkit::readFile(plain));
+}
+
+// A container that cannot be written whole (the file size limit stands in
+// for a full disk) fails with 9102 after the signing: the container there
+// before stays byte for byte, and nothing is left beside it.
+TEST_F(SigningRoadFailures, AContainerThatCannotBeWrittenWholeLeavesTheOldOneAndNothingBeside) {
+    // One signing here; each child answers the next pair from its own copy.
+    answerDialogs({"Dialog check:246 Dialog 206:", "Dialog press:6 Dialog 206:", "Dialog check:246 Dialog 206:",
+                   "Dialog press:6 Dialog 206:"});
+    auto object = configured(plugins, 1, first);
+    ASSERT_TRUE(object);
+    const fs::path kyd = folder() / "contract.kyd";
+    ASSERT_EQ(S_OK, signFileToFile(object.get(), document.string(), kyd, "text/plain")) << lastError(object.get());
+    ASSERT_EQ(S_OK, put(object.get(), u"CfgFile", number(1)));
+    const std::string oldBytes = testkit::readFile(kyd);
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& item : fs::directory_iterator(folder())) names.push_back(item.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = listing();
+
+    const fs::path outcome = root.path() / "outcome.txt";
+    struct Step {
+        const char* what;
+        std::function<HRESULT()> sign;
+        rlimit limit;
+    };
+    const auto half = static_cast<rlim_t>(oldBytes.size() / 2), more = static_cast<rlim_t>(oldBytes.size() + 64);
+    const Step steps[] = {
+        {"signed anew over it", [&] { return signFileToFile(object.get(), document.string(), kyd, "text/plain"); },
+         {half, half}},
+        {"a signer added", [&] { return signAddSignerToFile(object.get(), kyd); }, {more, more}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        fs::remove(outcome);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &step.limit);
+            const HRESULT hr = step.sign();
+            const std::string number = std::to_string(errorNumber(object.get()));
+            const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+            setrlimit(RLIMIT_FSIZE, &unlimited);
+            testkit::writeFile(outcome, (FAILED(hr) ? "failed " : "signed ") + number);
+            _exit(0);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        ASSERT_EQ(0, status);
+        EXPECT_EQ("failed 9102", testkit::readFile(outcome));
+        EXPECT_EQ(oldBytes, testkit::readFile(kyd));
+        EXPECT_EQ(before, listing());
+    }
 }
 
 TEST_F(SigningRoadFailures, ASignerKilledAtAnyMomentLeavesTheOldContainerOrTheNewOneWhole) {
@@ -166,7 +249,7 @@ TEST_F(SigningRoadFailures, ASignerKilledAtAnyMomentLeavesTheOldContainerOrTheNe
     const fs::path reference = folder() / "reference.kyd";
     fs::copy_file(kyd, reference);
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), reference.string())) << lastError(object.get());
+    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), reference)) << lastError(object.get());
     const auto duration = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(4u, entries(reference).size());
 

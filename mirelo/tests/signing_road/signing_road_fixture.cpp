@@ -1,43 +1,73 @@
 #include "signing_road_fixture.h"
 
-#include <chrono>
-#include <fstream>
 #include <sstream>
 
-#include "testkit/policy.h"
 #include "testkit/process.h"
+#include "testkit/signing_inputs.h"
 #include "testkit/trusted_list.h"
-#include "testkit/user_stores.h"
-#include "win32/crypt_store.h"
 
 namespace signing_road {
 
-namespace list = testkit::trusted_list;
-using namespace std::chrono_literals;
-
 namespace {
 
-// The identifier of the contracts policy.
-constexpr const char* kPolicyOid = "1.3.6.1.4.1.32473.10.7.9";
+// The providers the signers' keys lie in, as the host program's signed
+// configuration names them: the software one and the token's.
+constexpr const char* kConfiguration =
+    "[Providers]\nProvidersCount=2\n"
+    "Provider0Name=Microsoft Enhanced RSA and AES Cryptographic Provider\nProvider0Flags=3\n"
+    "Provider1Name=Zintra CSP\nProvider1Flags=28\n";
 
-testkit::HttpReply crlReply(const pki::Crl& crl) {
-    return testkit::HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
+std::string utf8Of(const std::u16string& wide) {
+    std::string out;
+    for (const char16_t c : wide) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
-BSTR bstrOf(const std::string& text) {
-    const std::u16string wide(text.begin(), text.end());
-    return text.empty() ? nullptr : SysAllocString(wide.c_str());
-}
-
-VARIANT textValue(const std::string& text) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = bstrOf(text);
-    return v;
+Answer invoke(ISignerKyd* object, const char16_t* member, WORD flags, std::vector<VARIANT> arguments) {
+    VARIANT result;
+    VariantInit(&result);
+    Answer answer;
+    answer.hr = mirelo_test::invokeByName(object, member, flags, std::move(arguments), &result);
+    if (result.vt == VT_BSTR && result.bstrVal) answer.text = utf8Of(std::u16string(result.bstrVal, SysStringLen(result.bstrVal)));
+    if (result.vt == VT_I4) answer.number = result.lVal;
+    if (result.vt == VT_DATE) answer.date = result.date;
+    VariantClear(&result);
+    return answer;
 }
 
 }  // namespace
+
+VARIANT text(const std::string& value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    const std::u16string wide(value.begin(), value.end());
+    v.bstrVal = value.empty() ? nullptr : SysAllocString(wide.c_str());
+    return v;
+}
+
+VARIANT number(LONG value) { return mirelo_test::longValue(value); }
+
+Answer call(ISignerKyd* object, const char16_t* member, std::vector<VARIANT> arguments) {
+    return invoke(object, member, DISPATCH_METHOD, std::move(arguments));
+}
+
+Answer get(ISignerKyd* object, const char16_t* property) { return invoke(object, property, DISPATCH_PROPERTYGET, {}); }
+
+HRESULT put(ISignerKyd* object, const char16_t* property, VARIANT value) {
+    return invoke(object, property, DISPATCH_PROPERTYPUT, {value}).hr;
+}
 
 void SigningRoad::SetUp() {
     TESTKIT_REQUIRE_PROGRAM("openssl");
@@ -46,68 +76,43 @@ void SigningRoad::SetUp() {
     RegisteredMirelo::SetUp();
     m_folder = root.path() / "work";
     std::filesystem::create_directories(m_folder);
-    m_server.route("/root.crl", crlReply(pki::CrlBuilder(m_hierarchy.root).build()));
-    m_server.route("/standard-ca.crl", crlReply(pki::CrlBuilder(m_hierarchy.standardCa).build()));
-    m_server.route("/qualified-ca.crl", crlReply(pki::CrlBuilder(m_hierarchy.qualifiedCa).build()));
-    testkit::addToUserStore(u"Root", m_hierarchy.root.certificate);
-    testkit::addToUserStore(u"CA", m_hierarchy.standardCa.certificate);
-    testkit::addToUserStore(u"CA", m_hierarchy.qualifiedCa.certificate);
+    // The hierarchy trusted, its CRLs served, the qualified policy and the
+    // trusted list naming it and the root.
+    testkit::writeQualifiedSigningInputs(m_hierarchy, m_server, root.path() / "conf");
+    policyFile = root.path() / "conf" / "policyQES_1.der";
+    trustedListFile = root.path() / "conf" / "TrustedList.kyd";
+    m_configuration = testkit::trusted_list::signedConfiguration(kConfiguration);
     rootPem = root.write("work/root.pem", m_hierarchy.root.certificate.pem());
     qualifiedCaPem = root.write("work/qualified-ca.pem", m_hierarchy.qualifiedCa.certificate.pem());
-
-    // Both issuer names, SHA-256 of 2048-bit keys, the signer's certificate.
-    const Bytes policyDer =
-        testkit::policy::fromGenconf(MIRELO_TEST_DATA "/contracts_policy.cnf", {}, root.path() / "scratch");
-    policyFile = root.write("conf/policy.der", std::string(policyDer.begin(), policyDer.end()));
-
-    const std::string listed = list::stamp(pki::fromNow(-24h));
-    const std::string text = list::listText({
-        {"/l/signaturePolicy_" + listed + ".der", policyDer, pki::Hash::Sha1, "20991231235959Z", {{"OID", kPolicyOid}}},
-        {"/l/trustedCertificate_" + listed + ".der", m_hierarchy.root.certificate.der(), pki::Hash::Sha1,
-         "20991231235959Z", {{"OID", "1.2.3"}}},
-    });
-    const pki::Credential listSigner = pki::CertificateBuilder()
-                                           .subject({{"CN", "Tesk List Signer"}})
-                                           .key(pki::Key::rsa(2048, "commercial"))
-                                           .issuedBy(m_hierarchy.standardCa)
-                                           .keyUsage(pki::kDigitalSignature)
-                                           .crlDistributionPoints({m_server.url("/standard-ca.crl")})
-                                           .build();
-    const Bytes signedList = list::signCms(text, listSigner);
-    trustedListFile = root.write("conf/trusted.p7m", std::string(signedList.begin(), signedList.end()));
     first = makeSigner("Jana Nováková", u"first");
 }
 
 void SigningRoad::TearDown() {
-    m_containers.clear();
+    m_held.clear();
     RegisteredMirelo::TearDown();
 }
 
 Signer SigningRoad::makeSigner(const std::string& commonName, const std::u16string& container,
                                testkit::CspKind kind) {
-    auto csp = std::make_unique<testkit::TestCsp>(kind, root, container);
     pki::CertificateBuilder builder;
     builder.subject({{"C", "CZ", pki::StringType::Printable}, {"CN", commonName}})
         .issuedBy(m_hierarchy.qualifiedCa)
         .keyUsage(pki::kNonRepudiation)
         .policies({{std::string(pki::kQualifiedPolicy)}})
-        .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}});
-    PCCERT_CONTEXT context = csp->certificateWithKey(builder, "qualified-" + std::string(container.begin(), container.end()));
-    testkit::addToUserStore(u"MY", context);
+        .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}})
+        .crlDistributionPoints({m_server.url("/qualified-ca.crl")});
     const std::string name(container.begin(), container.end());
+    builder.authorityExtension("request " + name);
+    testkit::HeldCertificate held = testkit::holdCertificate(root, std::move(builder), "qualified-" + name, container, kind);
     Signer signer;
+    signer.pem = held.certificate->pem();
     signer.pemFile = m_folder / (name + ".pem");
-    testkit::writeFile(m_folder / (name + ".der"),
-                       std::string(context->pbCertEncoded, context->pbCertEncoded + context->cbCertEncoded));
-    CertFreeCertificateContext(context);
-    const auto pem = openssl({"x509", "-inform", "DER", "-in", name + ".der", "-out", name + ".pem"});
-    EXPECT_EQ(0, pem.exitCode) << pem.err;
-    signer.pem = testkit::readFile(signer.pemFile);
-    if (csp->token()) {
-        signer.pin = csp->token()->options().pin;
-        csp->release();
+    testkit::writeFile(signer.pemFile, signer.pem);
+    if (held.csp->token()) {
+        signer.pin = held.csp->token()->options().pin;
+        held.csp->release();
     }
-    m_containers.push_back(std::move(csp));
+    m_held.push_back(std::move(held));
     return signer;
 }
 
@@ -122,64 +127,24 @@ platform::com::Ptr<ISignerKyd> SigningRoad::configured(const std::filesystem::pa
                                                        const Signer& signer) {
     auto object = create();
     if (!object) return object;
-    EXPECT_EQ(S_OK, object->put_CfgLanguageNumber(sgLangEN));
-    EXPECT_EQ(S_OK, object->put_LogLevel(static_cast<sgLogLevelFlags>(15)));
-    BSTR folderText = bstrOf(pluginFolder.string()), mask = bstrOf("Tesk*PluginKyd.so");
-    EXPECT_EQ(S_OK, object->LoadAllPlugins(folderText, mask));
-    SysFreeString(folderText);
-    SysFreeString(mask);
-    EXPECT_EQ(S_OK, withText(object.get(), &ISignerKyd::SetTrustedListFile, trustedListFile.string()))
+    EXPECT_EQ(S_OK, put(object.get(), u"CfgLanguageNumber", number(sgLangEN)));
+    EXPECT_EQ(S_OK, put(object.get(), u"LogLevel", number(15)));
+    EXPECT_EQ(S_OK, call(object.get(), u"LoadAllPlugins", {text(pluginFolder.string()), text("Tesk*PluginKyd.so")}).hr);
+    EXPECT_EQ(S_OK, call(object.get(), u"SetConfiguration", {text(m_configuration)}).hr) << lastError(object.get());
+    EXPECT_EQ(S_OK, call(object.get(), u"SetTrustedListFile", {text(trustedListFile.string())}).hr)
         << lastError(object.get());
-    EXPECT_EQ(S_OK, withText(object.get(), &ISignerKyd::SetSignPolicyFile, policyFile.string()))
-        << lastError(object.get());
-    EXPECT_EQ(S_OK, object->put_CfgSign(static_cast<sgSignFlags>(signFlags)));
-    EXPECT_EQ(S_OK, withText(object.get(), &ISignerKyd::put_SignCertPem, signer.pem)) << lastError(object.get());
+    EXPECT_EQ(S_OK, call(object.get(), u"SetSignPolicyFile", {text(policyFile.string())}).hr) << lastError(object.get());
+    EXPECT_EQ(S_OK, put(object.get(), u"CfgSign", number(signFlags)));
+    EXPECT_EQ(S_OK, put(object.get(), u"SignCertPem", text(signer.pem))) << lastError(object.get());
     return object;
 }
 
-HRESULT SigningRoad::signFileToFile(ISignerKyd* object, const std::string& file, const std::string& kydFile,
-                                    const std::string& contentType) {
-    VARIANT result;
-    VariantInit(&result);
-    const HRESULT hr = mirelo_test::invokeByName(object, u"SignFileToFile", DISPATCH_METHOD,
-                                                 {textValue(file), textValue(kydFile), textValue(contentType)}, &result);
-    VariantClear(&result);
-    return hr;
-}
-
-HRESULT SigningRoad::signAddSignerToFile(ISignerKyd* object, const std::string& kydFile) {
-    VARIANT result;
-    VariantInit(&result);
-    const HRESULT hr =
-        mirelo_test::invokeByName(object, u"SignAddSignerToFile", DISPATCH_METHOD, {textValue(kydFile)}, &result);
-    VariantClear(&result);
-    return hr;
-}
-
-HRESULT SigningRoad::withText(ISignerKyd* object, HRESULT (ISignerKyd::*member)(BSTR), const std::string& text) {
-    BSTR argument = bstrOf(text);
-    const HRESULT hr = (object->*member)(argument);
-    SysFreeString(argument);
-    return hr;
-}
-
 HRESULT SigningRoad::extract(ISignerKyd* object, const std::filesystem::path& kyd, const std::filesystem::path& folder) {
-    BSTR path = bstrOf(folder.string()), kydName = bstrOf(kyd.string());
-    const HRESULT hr = object->DocumentExtractToFile(path, kydName, nullptr);
-    SysFreeString(path);
-    SysFreeString(kydName);
-    return hr;
+    return call(object, u"DocumentExtractToFile", {text(folder.string()), text(kyd.string()), text("")}).hr;
 }
 
 std::string SigningRoad::lastError(ISignerKyd* object) {
-    LONG number = -1;
-    object->get_LastErrorNumber(&number);
-    BSTR log = nullptr;
-    object->get_LogString(&log);
-    const std::u16string text = mirelo_test::takeText(log);
-    std::string narrow;
-    for (const char16_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return std::to_string(number) + "\n" + narrow;
+    return std::to_string(get(object, u"LastErrorNumber").number) + "\n" + get(object, u"LogString").text;
 }
 
 std::vector<std::string> SigningRoad::entries(const std::filesystem::path& kyd) const {
