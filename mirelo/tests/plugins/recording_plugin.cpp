@@ -14,7 +14,9 @@
 //                    (or fails while KYD_TEST_PLUGIN_TRANSFORM is "fail"),
 //                    and the check gives the verdict KYD_TEST_PLUGIN_VERDICT
 //                    names (0 without it) with a report, or fails while
-//                    KYD_TEST_PLUGIN_CHECK is "fail"
+//                    KYD_TEST_PLUGIN_CHECK is "fail"; when
+//                    KYD_TEST_PLUGIN_OUTPUT names a type at initialisation,
+//                    its output is of that type (a converter)
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -86,6 +88,12 @@ KYD_PLUGIN_EXPORT int KydPluginInit(const HostInfo* host, PluginInfo* info) {
     info->types = g_types;
     info->typeCount = 1;
     info->output = g_types[0];
+#ifdef PLUGIN_DOCUMENTS
+    if (const char* output = std::getenv("KYD_TEST_PLUGIN_OUTPUT")) {
+        info->output.type[0] = '\0';
+        std::strncat(info->output.type, output, sizeof info->output.type - 1);
+    }
+#endif
     return 1;
 }
 

@@ -15,12 +15,15 @@
 #include <thread>
 
 #include "signing_road_fixture.h"
+#include "testkit/policy.h"
 #include "testkit/process.h"
+#include "testkit/trusted_list.h"
 
 namespace {
 
 using namespace signing_road;
 namespace fs = std::filesystem;
+namespace list = testkit::trusted_list;
 
 class SigningRoadFailures : public SigningRoad {
 protected:
@@ -69,7 +72,7 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
                    "MessageBox IDOK There is certificate not found.", "Dialog press:6 Dialog 206:",
                    // A fixed signer cannot choose another certificate.
                    "Dialog press:7 221 button \"...\" disabled", "Dialog check:246 Dialog 206:",
-                   "Dialog press:6 Dialog 206:"});
+                   "Dialog press:6 Dialog 206:", "Dialog check:246 Dialog 206:", "Dialog press:6 Dialog 206:"});
     auto object = configured(plugins, 1, first);
     ASSERT_TRUE(object);
     calls();
@@ -162,6 +165,34 @@ TEST_F(SigningRoadFailures, EachFailingStepHasItsNumberInOrderWritesNothingAndEn
     EXPECT_NE(std::string::npos, names[2].find("/Policy/P"));
     EXPECT_NE(std::string::npos, names[3].find("/S"));
 
+    // A signer under another policy, which a list of its own names: that
+    // policy is stored beside the first.
+    testkit::policy::SignaturePolicy other;
+    other.oid = "1.3.6.1.4.1.32473.10.1.4";
+    other.issuerUri = "http://policies.tesk.example/other.der";
+    other.signerTrust = {hierarchy().root.certificate};
+    const Bytes otherDer = testkit::policy::encode(other);
+    const fs::path otherPolicy = folder() / "other-policy.der";
+    testkit::writeFile(otherPolicy, std::string(otherDer.begin(), otherDer.end()));
+    const std::string listed = list::stamp(pki::fromNow(-std::chrono::hours(24)));
+    const std::string otherText = list::listText({
+        {"/l/signaturePolicy_" + listed + ".der", otherDer, pki::Hash::Sha1, "20991231235959Z", {{"OID", other.oid}}},
+        {"/l/trustedCertificate_" + listed + ".der", hierarchy().root.certificate.der(), pki::Hash::Sha1,
+         "20991231235959Z", {{"OID", "1.2.3"}}},
+    });
+    const fs::path otherList = folder() / "other-list.kyd";
+    list::writeContainer(otherList, list::signCms(otherText, hierarchy().commercial), listed);
+    ASSERT_EQ(S_OK, call(object.get(), u"SetTrustedListFile", {text(otherList.string())}).hr) << lastError(object.get());
+    ASSERT_EQ(S_OK, call(object.get(), u"SetSignPolicyFile", {text(otherPolicy.string())}).hr) << lastError(object.get());
+    ASSERT_EQ(S_OK, signAddSignerToFile(object.get(), signedKyd)) << lastError(object.get());
+    calls();
+    const auto withOther = entries(signedKyd);
+    ASSERT_EQ(6u, withOther.size());
+    EXPECT_NE(std::string::npos, withOther[4].find("/S"));
+    EXPECT_NE(std::string::npos, withOther[5].find("/Policy/P"));
+    const Bytes stored = entry(signedKyd, withOther[5]);
+    EXPECT_EQ(otherDer, stored);
+
     // A container that holds its document as a plain file has no message
     // to add a signature to.
     const fs::path plain = folder() / "plain.kyd";
@@ -174,6 +205,25 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr('D20261207211554Z\\contr
     EXPECT_EQ(9202, errorNumber(object.get())) << lastError(object.get());
     EXPECT_EQ("", calls());
     EXPECT_EQ(plainBytes, testkit::readFile(plain));
+}
+
+// A plug-in that converts the document names it after its output: the
+// file name, a dot and the output's extension, of the output's type.
+TEST_F(SigningRoadFailures, AConvertedDocumentIsNamedAfterTheConvertersOutput) {
+    const ScopedEnv converter{"KYD_TEST_PLUGIN_OUTPUT", "application/x-converted"};
+    answerDialogs({"Dialog check:246 Dialog 206:", "Dialog press:6 Dialog 206:"});
+    auto object = configured(plugins, 1, first);
+    ASSERT_TRUE(object);
+    const fs::path kyd = folder() / "contract.kyd";
+    ASSERT_EQ(S_OK, signFileToFile(object.get(), document.string(), kyd, "text/plain")) << lastError(object.get());
+    const Bytes message = entry(kyd, entries(kyd).front());
+    const auto named = testkit::run({"python3", "-c",
+                                     "import sys, email\n"
+                                     "m = email.message_from_bytes(sys.stdin.buffer.read())\n"
+                                     "sys.stdout.write(m.get_filename() + '|' + m.get_content_type())"},
+                                    testkit::RunOptions{.input = std::string(message.begin(), message.end())});
+    EXPECT_EQ(document.filename().string() + ".dat|application/x-converted", named.out) << named.err;
+    EXPECT_EQ("application/x-converted", call(object.get(), u"DocumentGetContentType", {text(kyd.string())}).text);
 }
 
 // A container that cannot be written whole (the file size limit stands in
