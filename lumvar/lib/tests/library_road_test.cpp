@@ -81,7 +81,9 @@ protected:
         EXPECT_FALSE(fs::exists(area() / "update" / "stejný.txt")) << "kept files are not fetched";
         EXPECT_EQ(allBytes(), testkit::readFile(area() / "update" / "_LUMVAR_SYSTEM" / "tesk.dll"));
         EXPECT_EQ("", testkit::readFile(area() / "update" / "_LUMVAR_SYSTEM_COM" / "com" / "tesk_com.dll"));
-        EXPECT_EQ("gone.txt\n\nsložka\n", testkit::readFile(area() / "update" / "._LUMVAR_delete"));
+        EXPECT_EQ("gone.txt\n\nstará\n", testkit::readFile(area() / "update" / "._LUMVAR_delete"));
+        EXPECT_TRUE(fs::is_directory(area() / "update" / "nová"));
+        EXPECT_TRUE(fs::is_directory(area() / "update" / "složka"));
     }
 
     // After 7999: the carried program ran in bin\ with RunUpdate and got
@@ -133,6 +135,10 @@ TEST_F(LibraryRoad, WithAConfigAndTheCallersLists) {
                                                        {u"stejná.dll", StateKeep},
                                                        {u"com\\tesk_com.dll", StateNew}}),
               states);
+    std::map<std::u16string, std::int32_t> folders;
+    for (const DirRecord& dir : list.dirs) folders[dir.path] = dir.state;
+    EXPECT_EQ((std::map<std::u16string, std::int32_t>{{u"nová", StateNew}, {u"složka", StateKeep}, {u"stará", StateRemove}}),
+              folders);
 
     ASSERT_EQ(kOk, lumvar.DownloadUpdates(&list)) << utf8(lumvar.takeLog());
     expectProgress(3);
