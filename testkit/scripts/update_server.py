@@ -39,6 +39,7 @@ LOCATION_NAMES = {1: "program_folder", 2: "system_folder", 3: "system_folder_com
 LOCATION_CODES = {name: code for code, name in LOCATION_NAMES.items()}
 ZIP_FOLDERS = {1: "", 2: "_LUMVAR_SYSTEM/", 3: "_LUMVAR_SYSTEM_COM/"}
 SERVED_PATH = "/cgi-bin/upgradeapp.cgi"
+HUGE_ANNOUNCEMENT = 600 * 1024 * 1024  # more than any client should hold
 
 folder = None
 
@@ -240,12 +241,25 @@ class Handler(quiet_https.QuietHandler):
         else:
             reply = answer(body, fault)
             status, text = (200, reply) if isinstance(reply, bytes) else spoil(reply, fault)
+        if fault == "longer_than_announced":
+            self.send_chunked(status, text)
+            return
         self.send_response(status)
         self.send_header("Content-Type", "text/xml; charset=utf-8")
-        if fault != "no_content_length":
+        if fault == "huge_announcement":
+            self.send_header("Content-Length", str(HUGE_ANNOUNCEMENT))
+        elif fault != "no_content_length":
             self.send_header("Content-Length", str(len(text)))
         self.end_headers()
         self.wfile.write(text)
+
+    def send_chunked(self, status, text):
+        """An HTTP/1.1 reply in one chunk whose Content-Length announces half
+        of it: a client that reads the chunks gets more than announced."""
+        head = ("HTTP/1.1 %d OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: %d\r\n"
+                "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n" % (status, len(text) // 2))
+        self.close_connection = True
+        self.wfile.write(head.encode("ascii") + b"%x\r\n" % len(text) + text + b"\r\n0\r\n\r\n")
 
     def finish(self):
         try:

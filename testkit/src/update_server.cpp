@@ -22,6 +22,8 @@ const char* faultWord(UpdateFault fault) {
         case UpdateFault::SchemaInvalid: return "schema_invalid";
         case UpdateFault::NotXml: return "not_xml";
         case UpdateFault::NoContentLength: return "no_content_length";
+        case UpdateFault::LongerThanAnnounced: return "longer_than_announced";
+        case UpdateFault::HugeAnnouncement: return "huge_announcement";
         case UpdateFault::ErrorDocument: return "error_document";
         case UpdateFault::ServerError: return "server_error";
         case UpdateFault::Maintenance: return "maintenance";

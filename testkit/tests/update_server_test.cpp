@@ -230,6 +230,21 @@ TEST_F(UpdateServerTest, AnswersEachFaultAsAsked) {
     EXPECT_EQ(std::string::npos, reply.head.find("Content-Length")) << reply.head;
     EXPECT_EQ("status ok\nok -\nversion 1.0\n" + goodList, reply.summary);
 
+    // Replies whose length is not what they announce.
+    server.answer(UpdateFault::LongerThanAnnounced);
+    reply = post(server, listRequest, kListSchema);
+    EXPECT_NE(std::string::npos, reply.head.find("Transfer-Encoding: chunked")) << reply.head;
+    const std::size_t announced = std::stoul(reply.head.substr(reply.head.find("Content-Length: ") + 16));
+    EXPECT_EQ(m_folder.read("reply.xml").size() / 2, announced);
+    EXPECT_EQ("status ok\nok -\nversion 1.0\n" + goodList, reply.summary);
+    server.answer(UpdateFault::HugeAnnouncement);
+    m_folder.write("request.xml", listRequest);
+    const RunResult cut = run({"curl", "--silent", "--cacert", "root.pem", "--data-binary", "@request.xml", "-D",
+                               "head.txt", "-o", "reply.xml", server.url()},
+                              m_folder.path());
+    EXPECT_EQ(18, cut.exitCode);  // the transfer ended before the announced length
+    EXPECT_NE(std::string::npos, m_folder.read("head.txt").find("Content-Length: 629145600"));
+
     server.answer(UpdateFault::ErrorDocument);
     EXPECT_EQ(200, (reply = post(server, fileRequest, kFileSchema)).status);
     EXPECT_EQ("status error\nerror 500: the repository cannot be read\n", reply.summary);
@@ -279,7 +294,7 @@ TEST_F(UpdateServerTest, AnswersEachFaultAsAsked) {
     // Back to good replies; the wrong ones were all recorded.
     server.answer(UpdateFault::None);
     EXPECT_EQ("status ok\nok -\nversion 1.0\n" + goodList, post(server, listRequest, kListSchema).summary);
-    EXPECT_EQ(24u, server.requests().size());
+    EXPECT_EQ(26u, server.requests().size());
 }
 
 }  // namespace

@@ -65,13 +65,14 @@ int mismatch(const char16_t* message) {
     return kBadReply;
 }
 
-// Entry i is item i, by name, and no larger than the list announced.
+// Entry i is item i, by name, and of the size the list announced (so no
+// entry is extracted past it).
 int readEntry(CZipBundle& archive, ZIP_INDEX_TYPE index, DownloadItem& item) {
     CZipFileHeader* header = archive.GetFileInfo(index);
     if (!header) return mismatch(u"GetZipFile: Nepodařilo se získat informace o souboru v zip archivu.");
     std::u16string name = header->GetFileName();
     std::replace(name.begin(), name.end(), u'/', u'\\');
-    if (name != entryName(item.record) || header->m_uUncomprSize > item.record.size)
+    if (name != entryName(item.record) || header->m_uUncomprSize != item.record.size)
         return mismatch(u"GetZipFile: Soubor v zip archivu neodpovida pozadovanemu souboru.");
     CZipMemFile memory;
     if (!archive.ExtractFile(index, memory)) return mismatch(u"GetZipFile: Soubor v zip archivu neodpovida pozadovanemu souboru.");
@@ -86,6 +87,11 @@ int ReadFileReply(const ServerReply& reply, DownloadItem& item) {
     int rc = kOk;
     std::optional<std::string> bytes = payload(reply, "//File", u"GetFile", u"File", rc);
     if (!bytes) return rc;
+    if (bytes->size() != item.record.size) {
+        log::write(log::Level::Error,
+                   u"GetFile: Odpověď obsahuje neplatný element File. (Velikost souboru neodpovídá seznamu souborů.)");
+        return kBadReply;
+    }
     item.data = std::move(*bytes);
     return kOk;
 }

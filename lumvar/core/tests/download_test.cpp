@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "testkit/platform_root.h"
 
+#include "file_size_limit.h"
 #include "update_server_fixture.h"
 
 namespace {
@@ -107,16 +108,45 @@ TEST_F(DownloadTest, AListWithNothingToFetchAsksNothingAndStillPreparesTheArea) 
         EXPECT_TRUE(fs::is_directory(update() / "new" / "empty"));
     }
     EXPECT_EQ(asked, m_server.requests().size());
+
+    // A delete list that cannot be written, as on a full disk, fails the download.
+    kept.files.push_back({ProgramFolder, u"old\\gone.txt", {}, StateRemove, 0});
+    for (const bool singly : {false, true}) {
+        SCOPED_TRACE(singly);
+        log::clear();
+        int result = kOk;
+        {
+            const FileSizeLimit limit(8);
+            result = singly ? DownloadUpdatesSingly(m_config, nullptr, nullptr, kept, 0)
+                            : DownloadUpdates(m_config, nullptr, kept);
+        }
+        EXPECT_EQ(kDownload, result);
+        const std::u16string caller = singly ? u"LUMVAR_DownloadUpdatesSingly" : u"LUMVAR_DownloadUpdates";
+        EXPECT_NE(std::u16string::npos,
+                  log::text(false).find(caller + u": Nepodařilo se zapsat do souboru " +
+                                        platform::text::fromUtf8((m_root.path() / "downloads").string()) +
+                                        u"\\update\\._LUMVAR_delete"))
+            << platform::text::toUtf8(log::text(false));
+    }
 }
 
 TEST_F(DownloadTest, AWrongDigestOrAPathOutsideTheAreaStopsTheDownload) {
-    UpdateList wrongDigest = m_list;
-    ASSERT_EQ(kOk, wrongDigest.files[1].digest.loadFromString(std::string(40, 'A')));
+    // A list whose digests are not the files': the first file fails its check
+    // and the later ones are not written.
+    m_server.answer(testkit::UpdateFault::WrongDigest);
+    UpdateList wrongDigest;
+    std::vector<std::uint32_t> version;
+    ASSERT_EQ(kOk, GetFileList(m_config, nullptr, &wrongDigest, &version));
+    log::clear();
     EXPECT_EQ(kDownload, DownloadUpdates(m_config, nullptr, wrongDigest));
+    const std::u16string first = platform::text::fromUtf8((m_root.path() / "downloads").string()) +
+                                 u"\\update\\složka\\čtení.txt";
     EXPECT_NE(std::u16string::npos,
-              log::text(false).find(u"LUMVAR_DownloadUpdates: Kontrolni hash souboru "))
+              log::text(false).find(u"LUMVAR_DownloadUpdates: Kontrolni hash souboru " + first + u" neodpovida."))
         << platform::text::toUtf8(log::text(false));
+    EXPECT_FALSE(fs::exists(update() / "_LUMVAR_SYSTEM" / "tesk.dll"));
     EXPECT_FALSE(fs::exists(update() / "_LUMVAR_SYSTEM_COM" / "com" / "tesk_com.dll"));
+    m_server.answer(testkit::UpdateFault::None);
 
     const auto before = snapshot(m_root.path(), update());
     for (const char16_t* hostile : {u"..\\..\\program\\kept.txt", u"/tmp/escaped", u"C:\\escaped"}) {
@@ -131,7 +161,7 @@ TEST_F(DownloadTest, AWrongDigestOrAPathOutsideTheAreaStopsTheDownload) {
         EXPECT_EQ(kDownload, DownloadUpdates(m_config, nullptr, outside));
     }
     EXPECT_EQ(before, snapshot(m_root.path(), update()));
-    EXPECT_EQ(2u, m_server.requests().size());  // the list and the one ZIP: hostile paths are never asked for
+    EXPECT_EQ(3u, m_server.requests().size());  // two lists and one ZIP: hostile paths are never asked for
     EXPECT_EQ("kept", testkit::readFile(m_root.path() / "program" / "kept.txt"));
 }
 

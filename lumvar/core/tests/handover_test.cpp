@@ -18,6 +18,8 @@
 #include "platform/text.h"
 #include "testkit/platform_root.h"
 
+#include "file_size_limit.h"
+
 namespace {
 
 using namespace lumvar;
@@ -117,6 +119,18 @@ TEST_F(HandOver, EachFailingStepStartsNothingAndLeavesTheProgramFolder) {
     EXPECT_EQ(kHandOverFiles, DoUpdate(m_config, ""));
     EXPECT_EQ(kStartUpgrade, DoUpdate(m_config, "no program, no interpreter line"));
     EXPECT_NE(std::u16string::npos, log::text(false).find(u"Chyba pro spousteni aktualizačního procesu"));
+
+    // Writes in bin\ that fail, as on a full disk: the program, then the conf.
+    {
+        const lumvar::testing::FileSizeLimit limit(8);  // the program folder's files fit
+        EXPECT_EQ(kHandOverFiles, DoUpdate(m_config, "#!/bin/sh\n"));
+    }
+    EXPECT_NE(std::u16string::npos, log::text(false).find(u"LUMVAR_DoUpdate: Nepodařilo se zapsat aktualizační program"));
+    {
+        const lumvar::testing::FileSizeLimit limit(16);  // and the program too, but not the conf
+        EXPECT_EQ(kHandOverFiles, DoUpdate(m_config, "#!/bin/sh\n"));
+    }
+    EXPECT_NE(std::u16string::npos, log::text(false).find(u"LUMVAR_DoUpdate: Nepodařilo se vytvořit soubor bin\\conf"));
 
     Config blocked = m_config;
     m_root.write("file", "a file where the area should be");

@@ -61,9 +61,13 @@ TEST_F(ProtocolTest, FetchesTheListAndTheFilesAsServedAndSendsValidDocuments) {
     EXPECT_EQ("A9993E364706816ABA3E25717850C26C9CD0D89D", list.files[0].digest.print());
     EXPECT_EQ(SystemFolderCom, list.files[2].location);
     EXPECT_EQ(256u, list.files[1].size);
-    // Progress climbs to the announced length.
-    ASSERT_FALSE(events.empty());
-    for (std::size_t i = 1; i < events.size(); ++i) EXPECT_LT(events[i - 1].second, events[i].second);
+    // Progress carries the announced length throughout and climbs to it from below.
+    ASSERT_GT(events.size(), 1u);
+    EXPECT_LT(events.front().second, events.front().first);
+    for (std::size_t i = 1; i < events.size(); ++i) {
+        EXPECT_EQ(events.front().first, events[i].first);
+        EXPECT_LT(events[i - 1].second, events[i].second);
+    }
     EXPECT_EQ(events.back().first, events.back().second);
 
     for (const int zipEach : {0, 1}) {
@@ -86,7 +90,9 @@ TEST_F(ProtocolTest, FetchesTheListAndTheFilesAsServedAndSendsValidDocuments) {
     std::vector<DownloadItem> zipped = threeItems();
     ASSERT_EQ(kOk, GetZipFile(m_config, record, &zipped));
     EXPECT_EQ(allBytes(), zipped[2].data);
-    ASSERT_FALSE(events.empty());
+    ASSERT_GT(events.size(), 1u);
+    EXPECT_LT(events.front().second, events.front().first);
+    EXPECT_EQ(events.front().first, events.back().first);
     EXPECT_EQ(events.back().first, events.back().second);
 
     const std::vector<testkit::UpdateRequest> sent = m_server.requests();
@@ -122,15 +128,39 @@ struct Wrong {
     UpdateFault fault;
     int code;
     const char16_t* logged;
+    const char16_t* level = u"ERROR";
 };
+
+// The level word of the log entry holding text, "" when none does. Entries
+// begin "DD.MM.YYYY HH:MM:SS LEVEL"; a message may run over several lines.
+std::u16string levelOf(const char16_t* text) {
+    const std::u16string log = log::text(false);
+    std::size_t at = log.find(text);
+    while (at != std::u16string::npos) {
+        const std::size_t newline = log.rfind(u'\n', at);
+        const std::size_t start = newline == std::u16string::npos ? 0 : newline + 1;
+        if (log.size() > start + 25 && log[start + 2] == u'.' && log[start + 5] == u'.' && log[start + 13] == u':')
+            return log.substr(start + 20, 5);
+        if (start < 2) break;
+        at = start - 2;
+    }
+    return {};
+}
+
+void expectEnd(const Wrong& wrong, int result) {
+    EXPECT_EQ(wrong.code, result);
+    EXPECT_EQ(wrong.level, levelOf(wrong.logged)) << platform::text::toUtf8(log::text(false));
+}
 
 TEST_F(ProtocolTest, EachWrongAnswerEndsWithItsCodeAndMessage) {
     const std::vector<Wrong> listFaults = {
-        {UpdateFault::SchemaInvalid, kBadReply, u"Response validation failed with the following errors:"},
+        {UpdateFault::SchemaInvalid, kBadReply, u"GetFileList: Nastala vyjímka ve validaci XML odpovědi: Response validation failed with the following errors:"},
         {UpdateFault::NotXml, kBadReply, u"Server response not well-formed"},
         {UpdateFault::NoContentLength, kTransport, u"Line: 201"},
+        {UpdateFault::HugeAnnouncement, kTransport, u"The reply is longer than 536870912 bytes\nLine: 201"},
+        {UpdateFault::LongerThanAnnounced, kTransport, u"The reply is longer than its Content-Length\nLine: 232"},
         {UpdateFault::ServerError, kServerError, u"GetFileList: Server vrátil chybovou odpověď 500 : the repository"},
-        {UpdateFault::Maintenance, kMaintenance, u"INFO "},
+        {UpdateFault::Maintenance, kMaintenance, u"GetFileList: Probíhá údržba repozitáře.", u"INFO "},
         {UpdateFault::ListParent, kBadReply, u"vede mimo svou složku"},
         {UpdateFault::ListLeadingSeparator, kBadReply, u"vede mimo svou složku"},
         {UpdateFault::ListDrive, kBadReply, u"vede mimo svou složku"},
@@ -141,36 +171,65 @@ TEST_F(ProtocolTest, EachWrongAnswerEndsWithItsCodeAndMessage) {
         log::clear();
         UpdateList list;
         std::vector<std::uint32_t> version;
-        EXPECT_EQ(wrong.code, GetFileList(m_config, nullptr, &list, &version));
-        EXPECT_NE(std::u16string::npos, log::text(false).find(wrong.logged)) << platform::text::toUtf8(log::text(false));
+        expectEnd(wrong, GetFileList(m_config, nullptr, &list, &version));
     }
     EXPECT_EQ(u"500 : the repository cannot be read", LastServerError());
 
+    const std::vector<Wrong> fileFaults = {
+        {UpdateFault::TruncatedBase64, kBadReply,
+         u"GetFile: Odpověď obsahuje neplatný element File. (Nepodařilo se převést soubor z kódování Base64.)"},
+        {UpdateFault::InvalidBase64, kBadReply,
+         u"GetFile: Odpověď obsahuje neplatný element File. (Nepodařilo se převést soubor z kódování Base64.)"},
+        {UpdateFault::Maintenance, kMaintenance, u"GetFile: Probíhá údržba repozitáře.", u"INFO "},
+    };
+    for (const Wrong& wrong : fileFaults) {
+        SCOPED_TRACE(static_cast<int>(wrong.fault));
+        m_server.answer(wrong.fault);
+        log::clear();
+        DownloadItem one = item(SystemFolder, u"tesk.dll", 256);
+        expectEnd(wrong, GetFile(m_config, nullptr, &one));
+        EXPECT_EQ("", one.data);
+    }
+
     const std::vector<Wrong> zipFaults = {
-        {UpdateFault::InvalidBase64, kBadReply, u"GetZipFile: Odpověď obsahuje neplatný element ZIP."},
-        {UpdateFault::ZipReversed, kBadReply, u"neodpovida pozadovanemu souboru"},
-        {UpdateFault::ZipMissing, kBadReply, u"(liší se počet souborů)"},
-        {UpdateFault::ZipExtra, kBadReply, u"(liší se počet souborů)"},
-        {UpdateFault::ZipParent, kBadReply, u"neodpovida pozadovanemu souboru"},
+        {UpdateFault::TruncatedBase64, kBadReply, u"GetZipFile: Odpověď obsahuje neplatný element ZIP. (Nepodařilo se"},
+        {UpdateFault::InvalidBase64, kBadReply, u"GetZipFile: Odpověď obsahuje neplatný element ZIP. (Nepodařilo se"},
+        {UpdateFault::ZipReversed, kBadReply, u"GetZipFile: Soubor v zip archivu neodpovida pozadovanemu souboru."},
+        {UpdateFault::ZipMissing, kBadReply, u"GetZipFile: Zip archiv neobsahuje požadované soubory (liší se počet souborů)."},
+        {UpdateFault::ZipExtra, kBadReply, u"GetZipFile: Zip archiv neobsahuje požadované soubory (liší se počet souborů)."},
+        {UpdateFault::ZipParent, kBadReply, u"GetZipFile: Soubor v zip archivu neodpovida pozadovanemu souboru."},
+        {UpdateFault::ZipAbsolute, kBadReply, u"GetZipFile: Soubor v zip archivu neodpovida pozadovanemu souboru."},
     };
     for (const Wrong& wrong : zipFaults) {
         SCOPED_TRACE(static_cast<int>(wrong.fault));
         m_server.answer(wrong.fault);
         log::clear();
         std::vector<DownloadItem> items = threeItems();
-        EXPECT_EQ(wrong.code, GetZipFile(m_config, nullptr, &items));
-        EXPECT_NE(std::u16string::npos, log::text(false).find(wrong.logged)) << platform::text::toUtf8(log::text(false));
+        expectEnd(wrong, GetZipFile(m_config, nullptr, &items));
     }
-    // An entry larger than the list announced is not taken.
+
+    // Sizes in the list that are not the files' sizes: the files are not taken.
+    m_server.answer(UpdateFault::WrongSize);
+    UpdateList lying;
+    std::vector<std::uint32_t> version;
+    ASSERT_EQ(kOk, GetFileList(m_config, nullptr, &lying, &version));
+    ASSERT_EQ(4u, lying.files[0].size);
     m_server.answer(UpdateFault::None);
+    log::clear();
+    DownloadItem bigger{lying.files[0], {}};
+    expectEnd({UpdateFault::WrongSize, kBadReply,
+               u"GetFile: Odpověď obsahuje neplatný element File. (Velikost souboru neodpovídá seznamu souborů.)"},
+              GetFile(m_config, nullptr, &bigger));
+    EXPECT_EQ("", bigger.data);
+    std::vector<DownloadItem> zippedBigger;
+    for (const FileRecord& record : lying.files) zippedBigger.push_back({record, {}});
+    expectEnd({UpdateFault::WrongSize, kBadReply, u"GetZipFile: Soubor v zip archivu neodpovida pozadovanemu souboru."},
+              GetZipFile(m_config, nullptr, &zippedBigger));
+    // Nor is an entry larger than the list announced.
     std::vector<DownloadItem> grown = threeItems();
     grown[2].record.size = 255;
     EXPECT_EQ(kBadReply, GetZipFile(m_config, nullptr, &grown));
     EXPECT_EQ("", grown[2].data);
-
-    m_server.answer(UpdateFault::TruncatedBase64);
-    DownloadItem one = item(SystemFolder, u"tesk.dll", 256);
-    EXPECT_EQ(kBadReply, GetFile(m_config, nullptr, &one));
 
     // Arguments the operations cannot work without.
     EXPECT_EQ(kNullArgument, GetFileList(m_config, nullptr, nullptr, nullptr));

@@ -2,7 +2,8 @@
 // caller might make them on a freshly loaded library: before a
 // configuration, with incomplete ones, with null arguments, after an error
 // reply and around Close; then the version comparison against the server's
-// versions; and the library built without an upgrade program.
+// versions; the library built without an upgrade program, and the one
+// delivered, with the real one.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,6 +13,10 @@
 #include <vector>
 
 #include "lumvar/result_codes.h"
+#include "testkit/platform_root.h"
+#include "win32/error.h"
+#include "win32/modules.h"
+#include "win32/resources.h"
 
 #include "library_fixture.h"
 
@@ -63,8 +68,13 @@ TEST_F(LibraryTest, CallsOffTheRoadGetTheirCodesAndMessages) {
          u"LUMVAR_CheckUpdates_C: Není načtena platná konfigurace."},
         {"download before any configuration", [&](auto& l) { return l.DownloadUpdates(&list); }, kNotConfigured,
          u"LUMVAR_DownloadUpdate: Není načtena platná konfigurace."},
-        {"single downloads before any configuration", [](auto& l) { return l.DownloadUpdatesSingly_C(1); },
+        {"download of the library's list before any configuration", [](auto& l) { return l.DownloadUpdates_C(); },
+         kNotConfigured, u"LUMVAR_DownloadUpdate: Není načtena platná konfigurace."},
+        {"single downloads before any configuration", [&](auto& l) { return l.DownloadUpdatesSingly(&list, 0); },
          kNotConfigured, u"LUMVAR_DownloadUpdateSingly: Není načtena platná konfigurace."},
+        {"single downloads of the library's list before any configuration",
+         [](auto& l) { return l.DownloadUpdatesSingly_C(1); }, kNotConfigured,
+         u"LUMVAR_DownloadUpdateSingly: Není načtena platná konfigurace."},
         {"a Config with one member set", [&](auto& l) { return l.LoadConfiguration(oneMember); }, kNotConfigured,
          u""},
         {"plain values with Lang 3", loadPlain(u"Lumvar test", 3), kNotConfigured, u""},
@@ -163,6 +173,20 @@ TEST_F(LibraryTest, WithoutACarriedProgramTheHandOverTouchesNothing) {
     EXPECT_NE(std::u16string::npos, log.find(u"LUMVAR_DoUpdate: Nepodařilo se najít resource. Err=")) << utf8(log);
     EXPECT_FALSE(std::filesystem::exists(area()));
     EXPECT_EQ("old text", testkit::readFile(program() / "složka" / "čtení.txt"));
+}
+
+// The library as delivered carries the upgrade process itself, byte for
+// byte, where the hand-over looks for it.
+TEST(DeliveredLibrary, CarriesTheUpgradeProcessByteForByte) {
+    const HMODULE module = LoadLibraryExW(wide(LUMVAR_DELIVERED_MODULE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module) << GetLastError();
+    const HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(RT_RCDATA_ID), MAKEINTRESOURCEW(105), 1029);
+    ASSERT_NE(nullptr, found) << GetLastError();
+    const void* data = LockResource(LoadResource(module, found));
+    ASSERT_NE(nullptr, data);
+    const std::string carried(static_cast<const char*>(data), SizeofResource(module, found));
+    EXPECT_EQ(testkit::readFile(TORNIL_PROGRAM_FILE), carried);
+    EXPECT_TRUE(FreeLibrary(module));
 }
 
 }  // namespace

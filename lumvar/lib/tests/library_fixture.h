@@ -20,10 +20,13 @@ inline std::u16string wide(const std::filesystem::path& path) { return platform:
 
 inline std::string utf8(const std::u16string& text) { return platform::text::toUtf8(text); }
 
-// The sample tree and two files the installed program already has as
-// served: one in the program folder, one in the system folder.
+// The sample tree, two files the installed program already has as served
+// (one in the program folder, one in the system folder), a folder it has
+// and a new one.
 inline testkit::UpdateTree libraryTree() {
     testkit::UpdateTree tree = sampleTree();
+    tree.folders.push_back({testkit::UpdateLocation::Program, "složka", false});
+    tree.folders.push_back({testkit::UpdateLocation::Program, "nová", false});
     tree.files.push_back({testkit::UpdateLocation::Program, "stejný.txt", "as served", false});
     tree.files.push_back({testkit::UpdateLocation::System, "stejná.dll", "as served too", false});
     return tree;
@@ -38,6 +41,7 @@ protected:
         m_root.write("program/složka/čtení.txt", "old text");
         m_root.write("program/gone.txt", "removed by the update");
         m_root.write("program/stejný.txt", "as served");
+        std::filesystem::create_directories(program() / "stará");
         testkit::writeFile(platform::paths::systemFolder() / "stejná.dll", "as served too");
         // The user's own file in the folder the server marks as not to be
         // touched.

@@ -1,17 +1,14 @@
 // DeleteDirectory and CopyDir.
 #include "lumvar/folder_operations.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "lumvar/log_writer.h"
 #include "lumvar/relative_path.h"
 #include "lumvar/sha1_hash.h"
 #include "lumvar/result_codes.h"
 #include "platform/owned.h"
-#include "platform/paths.h"
 #include "win32/error.h"
 #include "win32/files.h"
+#include "win32/shell.h"
 
 namespace lumvar {
 namespace {
@@ -37,17 +34,17 @@ bool sameContent(const std::u16string& a, const std::u16string& b) {
 }  // namespace
 
 bool DeleteDirectory(const std::u16string& path) {
-    std::u16string folder = path;
-    if (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
-    log::write(Level::Debug, u"DeleteDirectory: pszFrom = %ls", folder.c_str());
-    std::error_code error;
-    const std::filesystem::path target = platform::paths::fromWindows(folder);
-    if (folder.empty() || !std::filesystem::exists(std::filesystem::symlink_status(target, error)))
-        error = std::make_error_code(std::errc::no_such_file_or_directory);
-    else
-        std::filesystem::remove_all(target, error);
-    if (!error) return true;
-    log::write(Level::Error, u"DeleteDirectory: smazání selhalo (%d)", error.value());
+    std::u16string from = path;
+    if (!from.empty() && (from.back() == u'\\' || from.back() == u'/')) from.pop_back();
+    log::write(Level::Debug, u"DeleteDirectory: pszFrom = %ls", from.c_str());
+    from.push_back(u'\0');  // the list's end; the string adds the name's own
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
+    const int result = SHFileOperationW(&operation);
+    if (result == 0) return true;
+    log::write(Level::Error, u"SHFileOperation returns %d", result);
     return false;
 }
 

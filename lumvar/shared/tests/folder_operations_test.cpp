@@ -4,7 +4,9 @@
 #include <string>
 
 #include "lumvar/folder_operations.h"
+#include "lumvar/log_writer.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "testkit/platform_root.h"
 #include "win32/files.h"
 #include "win32/sync.h"
@@ -78,7 +80,25 @@ TEST(DeleteDirectory, RemovesTheTreeButNothingALinkPointsTo) {
     EXPECT_FALSE(fs::exists(root.path() / "area/update"));
     EXPECT_TRUE(fs::exists(root.path() / "area"));
     EXPECT_EQ("K", root.read("outside/keep.txt"));
-    EXPECT_FALSE(lumvar::DeleteDirectory(wide(root.path() / "area/update")));
+
+    // A folder that is not there, or holds a file in use, is a logged failure.
+    lumvar::log::setLevel(3);
+    lumvar::log::clear();
+    const std::u16string missing = wide(root.path() / "area/update");
+    EXPECT_FALSE(lumvar::DeleteDirectory(missing));
+    const std::u16string logged = lumvar::log::text(false);
+    EXPECT_NE(std::u16string::npos, logged.find(u"DEBUG")) << platform::text::toUtf8(logged);
+    EXPECT_NE(std::u16string::npos, logged.find(u"DeleteDirectory: pszFrom = " + missing + u"\n"));
+    EXPECT_NE(std::u16string::npos, logged.find(u"ERROR")) << platform::text::toUtf8(logged);
+    EXPECT_NE(std::u16string::npos, logged.find(u"SHFileOperation returns 2\n"));
+    root.write("area/busy/in_use.dll", "U");
+    {
+        Holder busy(root.path() / "area/busy/in_use.dll", FILE_SHARE_READ);
+        ASSERT_TRUE(busy.valid());
+        EXPECT_FALSE(lumvar::DeleteDirectory(wide(root.path() / "area/busy")));
+    }
+    EXPECT_EQ("U", root.read("area/busy/in_use.dll"));
+    lumvar::log::setLevel(0);
 }
 
 }  // namespace

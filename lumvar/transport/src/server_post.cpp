@@ -1,5 +1,6 @@
 #include "lumvar/server_post.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "lumvar/server_address.h"
@@ -27,6 +28,9 @@ enum Step : std::uint32_t {
 };
 
 constexpr DWORD kPiece = 500;
+// Room made at once for an announced reply; the rest grows as bytes arrive,
+// so an announcement alone never takes much memory.
+constexpr DWORD kReserveAtMost = 1u << 20;
 
 std::string systemText(DWORD code) {
     char16_t buffer[1024] = {};
@@ -107,7 +111,7 @@ std::string PostToServer(const std::string& addressText, const std::string& body
     DWORD available = 0;
     if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) exchange.fail(kAvailable);
     std::string reply;
-    reply.reserve(announced);
+    reply.reserve(std::min(announced, kReserveAtMost));
     if (available == 0) return reply;
     char piece[kPiece];
     for (;;) {

@@ -48,6 +48,8 @@ enum class UpdateFault {
     SchemaInvalid,      // well-formed, but Body has status "fine" and an unknown first child
     NotXml,             // an HTML page that is not well-formed XML
     NoContentLength,    // the good reply without Content-Length, ended by closing
+    LongerThanAnnounced,  // the good reply in HTTP/1.1 chunks, its Content-Length half its length
+    HugeAnnouncement,   // Content-Length 600 MiB, then the good reply and the connection closed
     ErrorDocument,      // status 200, Body status "error" with Error Code "500" and a Message
     ServerError,        // the same document with HTTP status 500
     Maintenance,        // OK with repo_update "yes" and nothing else

@@ -26,8 +26,10 @@ struct DownloadItem {
 // Version text) into serverVersion. kNullArgument for a null pointer.
 int GetFileList(const Config& config, const ReplyProgress& progress, UpdateList* serverList,
                 std::vector<std::uint32_t>* serverVersion);
+// The fetched bytes must have the record's size, else kBadReply.
 int GetFile(const Config& config, const ReplyProgress& progress, DownloadItem* item);
-// All items in one request; the archive's entries must be the items, in order.
+// All items in one request; the archive's entries must be the items, in
+// order, each of its record's size.
 int GetZipFile(const Config& config, const ReplyProgress& progress, std::vector<DownloadItem>* items);
 
 }  // namespace lumvar

@@ -1,4 +1,5 @@
-// Shell services: special folders under the platform root and "open".
+// Shell services: special folders under the platform root, "open",
+// starting programs and deleting trees.
 #pragma once
 
 #include "win32/types.h"
@@ -85,3 +86,33 @@ struct SHELLEXECUTEINFOW {
 // error set and hInstApp an SE_ERR_ code (SE_ERR_FNF missing file,
 // SE_ERR_PNF missing folder, SE_ERR_ACCESSDENIED, SE_ERR_OOM).
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo) noexcept;
+
+// SHFileOperationW: only FO_DELETE is built, and only without questions.
+inline constexpr UINT FO_DELETE = 0x0003;
+using FILEOP_FLAGS = WORD;
+inline constexpr FILEOP_FLAGS FOF_SILENT = 0x0004;
+inline constexpr FILEOP_FLAGS FOF_NOCONFIRMATION = 0x0010;
+inline constexpr FILEOP_FLAGS FOF_ALLOWUNDO = 0x0040;
+struct SHFILEOPSTRUCTW {
+    HWND hwnd;
+    UINT wFunc;
+    LPCWSTR pFrom;  // names, each ended by a NUL, the list by a second NUL
+    LPCWSTR pTo;
+    FILEOP_FLAGS fFlags;
+    BOOL fAnyOperationsAborted;
+    void* hNameMappings;
+    LPCWSTR lpszProgressTitle;
+};
+
+// FO_DELETE removes every file or folder of pFrom, a folder with
+// everything below it; a symbolic link is removed, never followed. Names
+// are taken as they stand (no wildcards). There is no recycle bin:
+// FOF_ALLOWUNDO is accepted, but what is removed is gone. Nothing is ever
+// asked, so FOF_NOCONFIRMATION must be given. The first failure ends the
+// operation, leaving what was already removed removed. The result is 0, or
+// the Win32 code of the failure: ERROR_FILE_NOT_FOUND or
+// ERROR_PATH_NOT_FOUND for a missing name, ERROR_SHARING_VIOLATION for a
+// file this process holds open without FILE_SHARE_DELETE,
+// ERROR_ACCESS_DENIED, and ERROR_INVALID_PARAMETER for another function,
+// other flags or an empty list. The last error is left alone.
+int SHFileOperationW(SHFILEOPSTRUCTW* lpFileOp) noexcept;

@@ -1,0 +1,202 @@
+// The readers of the update server's replies, without a server: reply
+// documents validated with the real schemas, then read as the client reads
+// them. The schemas are strict about the frame only, so each reader's own
+// refusals (a missing element, a bad digest, size or path) stay reachable
+// and end with their own code and message.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lumvar/log_writer.h"
+#include "lumvar/result_codes.h"
+#include "lumvar/server_error.h"
+#include "lumvar/server_errors.h"
+#include "platform/text.h"
+#include "protocol_replies.h"
+#include "server_reply.h"
+
+namespace {
+
+using namespace lumvar;
+
+const ReplySchema& listSchema() {
+    static const ReplySchema schema(LUMVAR_RELAXNG_DIR "/lumvar_getfilelist_A_v1.rng");
+    return schema;
+}
+const ReplySchema& fileSchema() {
+    static const ReplySchema schema(LUMVAR_RELAXNG_DIR "/lumvar_getfile_A_v1.rng");
+    return schema;
+}
+
+std::string reply(const std::string& body, const std::string& status = "ok") {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Tesk><Response product_version=\"1.0\"><Header><Type "
+           "version=\"1\">lumvar</Type><SubType>x</SubType></Header><Body status=\"" +
+           status + "\">" + body + "</Body></Response></Tesk>\n";
+}
+
+constexpr const char* kAbc = "A9993E364706816ABA3E25717850C26C9CD0D89D";
+
+std::string file(const std::string& fields) { return "<File>" + fields + "</File>"; }
+std::string listReply(const std::string& files, const std::string& extra = "") {
+    return reply("<OK/><Version>3.0</Version>" + extra + "<FileList>" + files + "</FileList>");
+}
+const std::string kPathA = "<Path>a.txt</Path>";
+const std::string kGoodFields = kPathA + "<Hash>" + std::string(kAbc) + "</Hash><FileSize>3</FileSize>";
+
+struct Case {
+    const char* what;
+    std::string document;
+    int code;
+    std::u16string logged;
+};
+
+// Validates and reads like GetFileList past the transport.
+int readList(const std::string& document, UpdateList& list, std::vector<std::uint32_t>& version) {
+    const ServerReply parsed = ServerReply::parse(document, listSchema());
+    if (const int rc = ReadReplyStatus(parsed, u"GetFileList")) return rc;
+    return ReadFileListReply(parsed, list, version);
+}
+
+class ReplyReaders : public ::testing::Test {
+protected:
+    void SetUp() override {
+        log::setLevel(3);
+        log::clear();
+        ClearLastServerError();
+    }
+    void TearDown() override { log::setLevel(0); }
+
+    static void expectLogged(const std::u16string& text) {
+        EXPECT_NE(std::u16string::npos, log::text(false).find(text)) << platform::text::toUtf8(log::text(false));
+    }
+};
+
+TEST_F(ReplyReaders, FileListFieldsAreReadWithTheirDefaultsOrRefusedInTheReadersWords) {
+    // A hyphenated version; a File with neither Location nor DontTouch is a
+    // program-folder file to fetch; without a FileList there are no files.
+    UpdateList list;
+    std::vector<std::uint32_t> version;
+    ASSERT_EQ(kOk, readList(reply("<OK/><Version>1-2-3</Version><DirList><Dir><Path>d/e</Path></Dir></DirList>"
+                                  "<FileList>" + file(kGoodFields) + "</FileList>"),
+                            list, version));
+    EXPECT_EQ((std::vector<std::uint32_t>{1, 2, 3}), version);
+    ASSERT_EQ(1u, list.files.size());
+    EXPECT_EQ(ProgramFolder, list.files[0].location);
+    EXPECT_EQ(StateNew, list.files[0].state);
+    EXPECT_EQ(u"a.txt", list.files[0].path);
+    EXPECT_EQ(3u, list.files[0].size);
+    ASSERT_EQ(1u, list.dirs.size());
+    EXPECT_EQ(u"d\\e", list.dirs[0].path);
+    EXPECT_EQ(ProgramFolder, list.dirs[0].location);
+    UpdateList none;
+    ASSERT_EQ(kOk, readList(reply("<OK/><Version>3</Version>"), none, version));
+    EXPECT_TRUE(none.files.empty());
+
+    const std::string hash = "<Hash>" + std::string(kAbc) + "</Hash>";
+    const std::vector<Case> cases = {
+        {"no Version", reply("<OK/>" + std::string("<FileList>") + file(kGoodFields) + "</FileList>"), kBadReply,
+         u"GetFileList: Odpověď neobsahuje element Version."},
+        {"no OK", reply("<Version>1</Version>"), kBadReply, u"GetFileList: Odpověď neobsahuje element OK."},
+        {"an error without code or message", reply("<Error/>", "error"), kServerError,
+         u"GetFileList: Server vrátil chybovou odpověď unknown : unspecified"},
+        {"an empty FileList", listReply(""), kBadReply, u"GetFileList: Odpověď neobsahuje žádné soubory."},
+        {"a Dir without Path", listReply(file(kGoodFields), "<DirList><Dir><Path>x</Path></Dir><Dir/></DirList>"),
+         kBadReply, u"GetFileList: Chybí cesta spravovaného adresáře 1."},
+        {"a File without Path", listReply(file(kGoodFields) + file(hash + "<FileSize>3</FileSize>")), kBadReply,
+         u"GetFileList: Chybí cesta spravovaného souboru 1."},
+        {"a Dir that climbs out", listReply(file(kGoodFields), "<DirList><Dir><Path>../up</Path></Dir></DirList>"),
+         kBadReply, u"GetFileList: Cesta spravovaného adresáře \"../up\" vede mimo svou složku."},
+        {"DontTouch on a system folder", listReply(file(kGoodFields), "<DirList><Dir><Location>system_folder</Location>"
+                                                                      "<DontTouch>yes</DontTouch><Path>x</Path></Dir></DirList>"),
+         kBadReply, u"GetFileList: Příznak DontTouch nastaven pro složku mimo program_folder."},
+        {"DontTouch on a COM file",
+         listReply(file("<Location>system_folder_com</Location><DontTouch>yes</DontTouch>" + kGoodFields)), kBadReply,
+         u"GetFileList: Příznak DontTouch nastaven pro soubor mimo program_folder."},
+        {"no Hash", listReply(file(kPathA + "<FileSize>3</FileSize>")), kBadReply,
+         u"GetFileList: Chybí hash spravovaného souboru \"a.txt\"."},
+        {"a digest of 39 digits", listReply(file(kPathA + "<Hash>" + std::string(kAbc).substr(1) + "</Hash>")),
+         kDigestLength, u"Nepodařilo se načíst hash spravovaného souboru \"a.txt\"."},
+        {"a digest with a g", listReply(file(kPathA + "<Hash>g" + std::string(kAbc).substr(1) + "</Hash>")),
+         kDigestCharacter, u"Nepodařilo se načíst hash spravovaného souboru \"a.txt\"."},
+        {"no FileSize", listReply(file(kPathA + hash)), kBadReply,
+         u"GetFileList: Chybí velikost spravovaného souboru \"a.txt\"."},
+        {"a size with a letter", listReply(file(kPathA + hash + "<FileSize>3k</FileSize>")), kBadReply,
+         u"GetFileList: Neplatná velikost spravovaného souboru \"a.txt\"."},
+        {"a negative size", listReply(file(kPathA + hash + "<FileSize>-3</FileSize>")), kBadReply,
+         u"GetFileList: Neplatná velikost spravovaného souboru \"a.txt\"."},
+        {"a size past 32 bits", listReply(file(kPathA + hash + "<FileSize>4294967296</FileSize>")), kBadReply,
+         u"GetFileList: Neplatná velikost spravovaného souboru \"a.txt\"."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        log::clear();
+        UpdateList read;
+        EXPECT_EQ(c.code, readList(c.document, read, version));
+        expectLogged(c.logged);
+    }
+    EXPECT_EQ(u"unknown : unspecified", LastServerError());
+}
+
+TEST_F(ReplyReaders, PayloadsMustBeThereDecodeAndMatchTheirItems) {
+    DownloadItem one;
+    one.record.path = u"a.txt";
+    one.record.size = 3;
+    const auto readFile = [&](const std::string& body) {
+        const ServerReply parsed = ServerReply::parse(reply(body), fileSchema());
+        if (const int rc = ReadReplyStatus(parsed, u"GetFile")) return rc;
+        return ReadFileReply(parsed, one);
+    };
+    const auto readZip = [&](const std::string& body, std::vector<DownloadItem>& items) {
+        const ServerReply parsed = ServerReply::parse(reply(body), fileSchema());
+        if (const int rc = ReadReplyStatus(parsed, u"GetZipFile")) return rc;
+        return ReadZipReply(parsed, items);
+    };
+    EXPECT_EQ(kOk, readFile("<OK/><File>\n  YWJj\n</File>"));
+    EXPECT_EQ("abc", one.data);
+
+    EXPECT_EQ(kBadReply, readFile("<OK/>"));
+    expectLogged(u"GetFile: Odpověď neobsahuje element File.");
+    std::vector<DownloadItem> items{one};
+    EXPECT_EQ(kBadReply, readZip("<OK/><File>YWJj</File>", items));
+    expectLogged(u"GetZipFile: Odpověď neobsahuje element ZIP.");
+    // The end record of an archive without entries.
+    EXPECT_EQ(kBadReply, readZip("<OK/><ZIP>UEsFBgAAAAAAAAAAAAAAAAAAAAAAAA==</ZIP>", items));
+    expectLogged(u"GetZipFile: Zip archiv neobsahuje žádný soubor.");
+    // Bytes that are no archive: the ZIP reader's own exception, which the
+    // request turns into its other-exception result.
+    try {
+        readZip("<OK/><ZIP>UEsDBAoAAAAAAP////8=</ZIP>", items);
+        ADD_FAILURE() << "a damaged archive was read";
+    } catch (const XMLException&) {
+        ADD_FAILURE() << "a damaged archive counted as a validation failure";
+    } catch (const std::exception&) {
+    }
+}
+
+TEST_F(ReplyReaders, SchemasAndDocumentsThatCannotBeReadSayWhy) {
+    try {
+        const ReplySchema missing(LUMVAR_RELAXNG_DIR "/no_such_schema.rng");
+        ADD_FAILURE() << "a missing schema was loaded";
+    } catch (const XMLException& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Specification parsing failed with following errors:\n"))
+            << e.what();
+    }
+    // A path that is not UTF-8 never reaches the reader: the document is not well-formed.
+    try {
+        ServerReply::parse(listReply(file("<Path>a\xff.txt</Path>")), listSchema());
+        ADD_FAILURE() << "a document that is not UTF-8 was taken";
+    } catch (const XMLException& e) {
+        EXPECT_STREQ("Server response not well-formed", e.what());
+    }
+    // Two OK elements break the frame.
+    try {
+        ServerReply::parse(reply("<OK/><OK/><Version>1</Version>"), listSchema());
+        ADD_FAILURE() << "two OK elements were taken";
+    } catch (const XMLException& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Response validation failed with the following errors:\n"));
+    }
+}
+
+}  // namespace
