@@ -167,7 +167,7 @@ void MainFrame::OnCommand(int id) {
 // Exact, case-sensitive actions; any other does nothing.
 void MainFrame::OnURL_Help(const std::u16string& key) {
     TLogFile::GetInstance().PrintIfOn(u"OnURL_Help(): action %s", key.c_str());
-    if (!key.empty()) AppHelp(HelpTopic(key));
+    if (!key.empty()) AppHelp(m_window, HelpTopic(key));
 }
 
 void MainFrame::OnURL_App(const std::string& action) {
