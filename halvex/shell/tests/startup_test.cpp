@@ -150,6 +150,13 @@ TEST_F(Startup, TheBusyWindowIsUpThroughTheChecksAndGoesWithTheClose) {
     setBrowserVersion(u"5.5.0");
     script::clear();
     run(0);
+    std::vector<std::string> texts;
+    for (const auto& line : script::transcript())
+        if (line.starts_with("Dialog 101 133 ")) texts.push_back(line);
+    EXPECT_EQ((std::vector<std::string>{"Dialog 101 133 \"Čekejte prosím ...\"",
+                                        "Dialog 101 133 \"Připravuji generátor žádosti ...\"", "Dialog 101 133 \"\""}),
+              texts)
+        << "waiting, then preparing, emptied when hidden";
     lines = withoutBusyTexts(script::transcript());
     ASSERT_EQ(5u, lines.size()) << testing::PrintToString(lines);
     EXPECT_EQ("Dialog 101 hidden", lines[3]);
