@@ -41,6 +41,13 @@ TEST_F(Navigation, HomeLeadsToTheRequestPageAndBackReturnsWithoutReadingIt) {
     frame->OnCommand(halvex::kCommandBack);
     EXPECT_EQ("home.htm", page());
     EXPECT_EQ(0u, readsOf("selrequest.htm"));
+    // The page the program does not fill is logged as unknown and shown.
+    EXPECT_NE(std::string::npos, log().find("SynchronizeHtmlData() page '/selrequest.htm' not found"));
+    EXPECT_TRUE(frame->View().SynchronizeHtmlData(true));
+    click("HOME_LOAD");
+    EXPECT_EQ(2u, readsOf("home.htm")) << "the skip of Back ended with the page it loaded";
+    EXPECT_FALSE(frame->View().SynchronizeHtmlData(true));
+    frame->OnCommand(halvex::kCommandBack);
 
     // Going to the same page from the same page twice remembers the page
     // left once: two Backs return home.
@@ -62,6 +69,10 @@ TEST_F(Navigation, HomeLeadsToTheRequestPageAndBackReturnsWithoutReadingIt) {
     EXPECT_EQ(reads + 2, readsOf("selrequest.htm"));
     frame->OnCommand(halvex::kCommandHome);
     EXPECT_EQ("home.htm", page());
+    // Home forgot the program's history: Back is the view's own.
+    frame->OnCommand(halvex::kCommandBack);
+    EXPECT_EQ("selrequest.htm", page());
+    frame->OnCommand(halvex::kCommandHome);
 
         // A page the program does not carry leaves the view where it is.
     frame->View().Go2Res(true, u"missing.htm");

@@ -73,6 +73,12 @@ TEST_F(Startup, EachBrokenEnrolmentObjectEndsTheProgramWithItsMessage) {
         EXPECT_NE(std::string::npos, log().find("CheckPentak(): method/property sha512Algorithm not found"));
         EXPECT_EQ(std::string::npos, log().find("method/property sha256Algorithm not found"));
     }
+    // A name known only under the user's default locale is found there.
+    setenv("HALVEX_STAND_IN", "user-locale:KeySelect", 1);
+    script::clear();
+    fs::remove(logFile);
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_EQ(std::string::npos, log().find("CheckPentak(): method/property")) << log();
 }
 
 // The real enrolment library passes its member check (each name asked
