@@ -171,7 +171,8 @@ bool BusyWindow::Close(DWORD limitMs) {
             SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW_ID)));
         }
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(std::max(*m_closeDeadline - now, std::chrono::steady_clock::duration::zero()));
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        std::max(*m_closeDeadline - now, std::chrono::steady_clock::duration::zero()));
     if (WaitForSingleObject(m_thread, static_cast<DWORD>(left.count())) != WAIT_OBJECT_0) return false;
     CloseHandle(m_thread);
     m_thread = nullptr;

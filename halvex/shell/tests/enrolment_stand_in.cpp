@@ -65,7 +65,8 @@ public:
             std::string name;
             for (const char16_t* c = names[n]; *c; ++c) name += static_cast<char>(*c);
             if (mode.starts_with("missing:") && mode.substr(8) == name) return DISP_E_UNKNOWNNAME;
-            if (mode.starts_with("user-locale:") && mode.substr(12) == name && locale != 1024) return DISP_E_UNKNOWNNAME;
+            if (mode.starts_with("user-locale:") && mode.substr(12) == name && locale != 1024)
+                return DISP_E_UNKNOWNNAME;
             ids[n] = static_cast<DISPID>(n + 1);
         }
         return S_OK;

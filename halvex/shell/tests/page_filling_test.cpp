@@ -1,7 +1,8 @@
-// The data page filled from the certificate being renewed, in a view of
-// the program's own pages: the names are asked for, as mandatory fields,
-// only when the certificate lacks a given name or a surname and names no
-// pseudonym; hiding an element twice marks it once.
+// Pages filled by the program, in a view of its own pages: on the data
+// page the names are asked for, as mandatory fields, only when the
+// certificate being renewed lacks a given name or a surname and names no
+// pseudonym; hiding an element twice marks it once; on the certificate
+// page a name holding markup, quotes and a command is listed as text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "halvex/app_data.h"
 #include "halvex/files_and_paths.h"
+#include "hostile_certificate.h"
 #include "page_sync.h"
 #include "platform/html_view.h"
 #include "platform/text.h"
@@ -72,6 +74,13 @@ TEST_F(PageFilling, TheNamesAreAskedForOnlyWhenTheCertificateLacksThemAndNamesNo
     EXPECT_EQ("hidden_item", classOf("RA_FORM_NAMES")) << "hidden twice, marked once";
     halvex::SetMandatory(*m_page, "RA_NAME");
     EXPECT_EQ("mandatory", classOf("RA_NAME"));
+}
+
+// What the certificate's issuer and subject say is the user's text, never
+// markup or script of the page.
+TEST_F(PageFilling, ACertificateNameHoldingMarkupIsListedAsText) {
+    m_page->navigate(platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "selcert_renew.htm"));
+    hostile_certificate::expectListedAsText(*m_page);
 }
 
 }  // namespace
