@@ -167,6 +167,8 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_EQ("home.htm", view.PageName());
     EXPECT_NE(std::nullopt, view.Html().innerHtml("HOME_LOAD"));
     screenshot("halvex-home");
+    const auto geometry = testkit::run({"xdotool", "getwindowgeometry", windowOf(platform::text::toUtf8(title))});
+    EXPECT_NE(std::string::npos, geometry.out.find("Geometry: 1024x819")) << "four fifths of the screen: " << geometry.out;
 
     auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", "halvex-about"); });
     frame.OnCommand(halvex::kCommandAbout);
