@@ -1,8 +1,9 @@
 #include "busy_window.h"
 
+#include <algorithm>
+
 #include "halvex/resource_strings.h"
 #include "platform/dialog_templates.h"
-#include "platform/text.h"
 #include "win32/commctrl.h"
 #include "win32/messages.h"
 #include "win32/threads.h"
@@ -63,7 +64,7 @@ INT_PTR BusyProcedure(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
             OnTick(dialog);
             return TRUE;
         case kBusySetText:
-            SetDlgItemTextA(dialog, kBusyTextId, reinterpret_cast<LPCSTR>(lParam));
+            SetDlgItemTextW(dialog, kBusyTextId, reinterpret_cast<LPCWSTR>(lParam));
             return TRUE;
         case kBusyHide:
             ShowWindow(dialog, SW_HIDE);
@@ -143,7 +144,7 @@ void BusyWindow::ShowBusy(UINT stringId) {
     const HWND window = Window();
     if (!window) return;
     if (!m_shared->shown.exchange(true)) SendMessageW(window, kBusyShow, 0, 0);
-    const std::string text = platform::text::utf8ToAnsi(platform::text::toUtf8(LoadResString(stringId)));
+    const std::u16string text = LoadResString(stringId);
     SendMessageW(window, kBusySetText, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -152,7 +153,7 @@ void BusyWindow::HideBusy() {
     if (!window) return;
     m_shared->shown = false;
     SendMessageW(window, kBusyHide, 0, 0);
-    SendMessageW(window, kBusySetText, 0, reinterpret_cast<LPARAM>(""));
+    SendMessageW(window, kBusySetText, 0, reinterpret_cast<LPARAM>(u""));
     SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW_ID)));
 }
 
@@ -160,13 +161,19 @@ void BusyWindow::HideBusy() {
 // caller beyond the limit.
 bool BusyWindow::Close(DWORD limitMs) {
     if (!m_thread) return true;
-    if (const HWND window = Window()) {
-        m_shared->shown = false;
-        PostMessageW(window, kBusyHide, 0, 0);
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW_ID)));
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_closeDeadline) {
+        m_closeDeadline = now + std::chrono::milliseconds(limitMs);
+        if (const HWND window = Window()) {
+            m_shared->shown = false;
+            PostMessageW(window, kBusyHide, 0, 0);
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW_ID)));
+        }
     }
-    if (WaitForSingleObject(m_thread, limitMs) != WAIT_OBJECT_0) return false;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        std::max(*m_closeDeadline - now, std::chrono::steady_clock::duration::zero()));
+    if (WaitForSingleObject(m_thread, static_cast<DWORD>(left.count())) != WAIT_OBJECT_0) return false;
     CloseHandle(m_thread);
     m_thread = nullptr;
     return true;

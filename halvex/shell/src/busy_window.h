@@ -6,14 +6,17 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <optional>
 
 #include "busy_dialog_template.h"
 #include "win32/types.h"
 
 namespace halvex {
 
-inline constexpr UINT kBusySetText = 0x0400 + 102;  // lParam: the text, ANSI
+// lParam: the text, UTF-16, so that no code page can lose a letter of it.
+inline constexpr UINT kBusySetText = 0x0400 + 102;
 inline constexpr UINT kBusyHide = 0x0400 + 103;
 inline constexpr UINT kBusyShow = 0x0400 + 104;
 // How long the program's close waits for the busy thread to end.
@@ -39,8 +42,10 @@ public:
     // The window hidden and its text emptied; the arrow cursor.
     void HideBusy();
     // Hides the window, asks the thread to end and waits for it at most
-    // limitMs; nothing the thread does can hold the caller longer. True
-    // when the thread has ended (or none ran).
+    // limitMs; nothing the thread does can hold the caller longer. A later
+    // call waits only for what is left of the first one's limit, so every
+    // way out together waits no longer. True when the thread has ended (or
+    // none ran).
     bool Close(DWORD limitMs = kBusyCloseWaitMs);
 
     HWND Window() const;
@@ -51,6 +56,7 @@ public:
 private:
     std::shared_ptr<Shared> m_shared;
     HANDLE m_thread = nullptr;
+    std::optional<std::chrono::steady_clock::time_point> m_closeDeadline;
 };
 
 }  // namespace halvex

@@ -10,6 +10,8 @@
 #include "halvex/resource_strings.h"
 #include "halvex/text_utils.h"
 #include "platform/text.h"
+#include "win32/dialogs.h"
+#include "win32/ui.h"
 
 namespace halvex {
 namespace {
@@ -50,8 +52,11 @@ platform::ui::FrameButton Button(int command, const std::optional<controls::Tool
 platform::ui::HtmlViewOptions FrameLayout(const std::u16string& title) {
     platform::ui::HtmlViewOptions options;
     options.title = platform::text::toUtf8(title);
-    options.width = 1024;
-    options.height = 768;
+    // Four fifths of the desktop each way; the window manager places it.
+    RECT desktop{0, 0, 1280, 1024};
+    GetClientRect(GetDesktopWindow(), &desktop);
+    options.width = (desktop.right - desktop.left) * 8 / 10;
+    options.height = (desktop.bottom - desktop.top) * 8 / 10;
     const auto images = LoadToolbarImages();
     const platform::ui::FrameButton separator{kSeparator, {}, {}, {}};
     options.toolbar = {Button(kCommandBack, images, 0), separator,

@@ -1,7 +1,5 @@
 #include "halvex_app.h"
 
-#include <sys/utsname.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -20,6 +18,9 @@
 #include "update_step.h"
 #include "platform/text.h"
 #include "win32/com.h"
+#include "win32/datetime.h"
+#include "win32/dialogs.h"
+#include "win32/process.h"
 #include "win32/ui.h"
 
 namespace halvex {
@@ -33,29 +34,60 @@ constexpr UINT kOleFailed = 100;
 
 std::u16string WithSlash(const fs::path& folder) { return fromUtf8(folder.string()) + u"/"; }
 
-std::u16string LocalStamp(const char* format) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[64] = {};
-    std::strftime(text, sizeof text, format, &local);
-    return fromUtf8(text);
+// The current local date or time in the system locale's form.
+std::u16string LocalStamp(bool date, const char16_t* picture) {
+    char16_t text[64] = {};
+    const int written = date ? GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, text, 64)
+                             : GetTimeFormatW(LOCALE_SYSTEM_DEFAULT, 0, nullptr, picture, text, 64);
+    return written > 0 ? std::u16string(text) : std::u16string();
+}
+
+std::u16string Number(unsigned long long value) { return fromUtf8(std::to_string(value)); }
+
+// The processors as the system's variables name them; empty while a
+// variable is missing (its "%" stays).
+std::u16string ProcessorText() {
+    constexpr char16_t kPattern[] = u"CPU: %NUMBER_OF_PROCESSORS%x %PROCESSOR_IDENTIFIER%";
+    const DWORD size = ExpandEnvironmentStringsW(kPattern, nullptr, 0);
+    if (size == 0) return {};
+    std::u16string text(size, u'\0');
+    if (ExpandEnvironmentStringsW(kPattern, text.data(), size) != size) return {};
+    text.resize(size - 1);
+    return text.find(u'%') == std::u16string::npos ? text : std::u16string();
+}
+
+// "OS: major minor platform service-pack Windows-folder; IE: ...; CPU: ...;
+// RAM: MiB; Screen: WxHxBPP".
+std::u16string SystemText() {
+    OSVERSIONINFOW os{};
+    os.dwOSVersionInfoSize = sizeof os;
+    GetVersionExW(&os);
+    char16_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof memory;
+    GlobalMemoryStatusEx(&memory);
+    DEVMODEW display{};
+    display.dmSize = sizeof display;
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &display);
+    return u"OS: " + Number(os.dwMajorVersion) + u" " + Number(os.dwMinorVersion) + u" " + Number(os.dwPlatformId) +
+           u" " + os.szCSDVersion + u" " + windows + u"; IE: " +
+           ReadMachineString(u"SOFTWARE\\Microsoft\\Internet Explorer", u"Version") + u"; " + ProcessorText() +
+           u"; RAM: " + Number(memory.ullTotalPhys >> 20) + u"; Screen: " + Number(display.dmPelsWidth) + u"x" +
+           Number(display.dmPelsHeight) + u"x" + Number(display.dmBitsPerPel);
 }
 
 void LogStartupInfo(const std::u16string& commandLine) {
     TLog& log = TLogFile::GetInstance();
     log.Write(std::u16string(64, u'-'));
-    const std::u16string now = fromUtf8(std::to_string(static_cast<long long>(std::time(nullptr))));
     log.Write(u"App v" + GetFileVersionString(u"ProductVersion") + u" file v" + GetFileVersionString(u"FileVersion") +
-              u" started on " + LocalStamp("%d.%m.%Y %H:%M") + u", now " + now);
+              u" $Date: 2013/05/24 20:20:00 $ $Revision: 1.5 $ $Name: V1303 $" + u" started on " +
+              LocalStamp(true, u"dd.MM.yyyy") + u" " + LocalStamp(false, u"HH:mm") + u", now " +
+              Number(static_cast<unsigned long long>(std::time(nullptr))));
     std::error_code error;
     log.Write(u"command line: '" + commandLine + u"'; current directory: " +
               fromUtf8(fs::current_path(error).string()));
-    utsname system{};
-    uname(&system);
-    log.Write(u"OS: " + fromUtf8(system.sysname) + u" " + fromUtf8(system.release) + u" " +
-              fromUtf8(system.machine) + u"; IE: " +
-              ReadMachineString(u"SOFTWARE\\Microsoft\\Internet Explorer", u"Version"));
+    log.Write(SystemText());
 }
 
 // The log file: "$APPDATA/Tesk/halvex.log" unless the machine's settings

@@ -10,7 +10,8 @@
 #include "halvex/resource_strings.h"
 #include "halvex/text_utils.h"
 #include "platform/text.h"
-#include "win32/shell.h"
+#include "win32/htmlhelp.h"
+#include "win32/modules.h"
 
 namespace halvex {
 namespace {
@@ -29,16 +30,16 @@ constexpr std::array<std::pair<std::u16string_view, int>, 20> kTopics = {{
     {u"KEY_EXPORT", 4022},          {u"KEY_STRONGPROT", 4023},
 }};
 
-// The help's pages stand in a folder named as the help file without its
-// ".chm" ("Halvex_cz"): the one in the current directory when there is
-// one, else the one in the program folder.
-fs::path HelpFolder() {
-    const std::u16string language = ChangeCase(LoadResString(kHelpLanguage), false);
-    const fs::path name = fs::path(platform::text::toUtf8(u"Halvex_" + language + u".chm")).stem();
-    std::error_code error;
-    const fs::path inCurrent = fs::current_path(error) / name;
-    if (!error && fs::is_directory(inCurrent, error)) return inCurrent;
-    return fs::path(platform::text::toUtf8(GetProgramFolder())) / name;
+// The viewer's entry point, looked for once.
+HtmlHelpWFunction Viewer() {
+    static const HtmlHelpWFunction viewer = [] {
+        const HMODULE module = LoadLibraryW(u"hhctrl.ocx");
+        const auto entry = module ? reinterpret_cast<HtmlHelpWFunction>(GetProcAddress(module, "HtmlHelpW")) : nullptr;
+        if (module && !entry) FreeLibrary(module);
+        if (!entry) TLogFile::GetInstance().Print(u"AppHelp(): no help viewer (hhctrl.ocx)");
+        return entry;
+    }();
+    return viewer;
 }
 
 }  // namespace
@@ -50,24 +51,29 @@ int HelpTopic(const std::u16string& key) {
     return 0;
 }
 
-std::u16string HelpPage(int topic) {
-    const fs::path folder = HelpFolder();
+// The help's folder is looked for by its own name: the help file itself
+// is that folder, and "Halvex" names no help.
+std::u16string HelpFile() {
+    const std::u16string file = u"Halvex_" + ChangeCase(LoadResString(kHelpLanguage), false) + u".chm";
+    const fs::path folder = fs::path(platform::text::toUtf8(file)).stem();
     std::error_code error;
-    const fs::path page = folder / (std::to_string(topic) + ".htm");
-    if (topic != 0 && fs::is_regular_file(page, error)) return platform::text::fromUtf8(page.string());
-    const fs::path fallback = folder / "index.htm";
-    return fs::is_regular_file(fallback, error) ? platform::text::fromUtf8(fallback.string()) : std::u16string();
+    const fs::path current = fs::current_path(error);
+    const fs::path base = !error && fs::is_directory(current / folder, error)
+                              ? current
+                              : fs::path(platform::text::toUtf8(GetProgramFolder()));
+    return platform::text::fromUtf8((base / platform::text::toUtf8(file)).string());
 }
 
-bool AppHelp(int topic) {
+bool AppHelp(HWND mainWindow, int topic) {
+    const std::u16string file = HelpFile();
     TLogFile::GetInstance().PrintIfOn(u"AppHelp(): idx:%d", topic);
-    const std::u16string page = HelpPage(topic);
-    if (page.empty()) {
-        TLogFile::GetInstance().Print(u"AppHelp(): the help is not installed");
-        return false;
-    }
-    const auto opened = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, u"open", page.c_str(), nullptr, nullptr, 1));
-    return opened > 32;
+    const HtmlHelpWFunction viewer = Viewer();
+    if (!viewer) return false;
+    if (viewer(mainWindow, file.c_str(), topic == 0 ? HH_DISPLAY_TOPIC : HH_HELP_CONTEXT,
+               static_cast<DWORD_PTR>(topic)))
+        return true;
+    TLogFile::GetInstance().Print(u"AppHelp(): the help viewer did not show %s", file.c_str());
+    return false;
 }
 
 }  // namespace halvex

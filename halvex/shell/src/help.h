@@ -1,11 +1,13 @@
-// The program's help: HTML pages, one per topic ("4013.htm") and a default
-// one ("index.htm"), in the folder the program installs for the help file
-// "Halvex_" + language + ".chm": that name without ".chm" ("Halvex_cz"),
-// in the current directory when it holds an entry "Halvex", else beside the
-// program. A page is opened with the desktop's handler.
+// The program's help: the help file "Halvex_" + language + ".chm" shown by
+// the HTML Help viewer ("hhctrl.ocx"), whose pages stand in the folder of
+// that name without ".chm" ("Halvex_cz"), one per topic ("4013.htm") and
+// a default one ("index.htm"). The help in the current directory comes
+// first, else the one beside the program.
 #pragma once
 
 #include <string>
+
+#include "win32/types.h"
 
 namespace halvex {
 
@@ -13,11 +15,12 @@ namespace halvex {
 // the default page, for any other.
 int HelpTopic(const std::u16string& key);
 
-// The page of the topic (the default page for 0 or a topic without a
-// page); empty when the help is not installed.
-std::u16string HelpPage(int topic);
+// The help file's path ("<folder>/Halvex_cz.chm").
+std::u16string HelpFile();
 
-// Opens the topic's page; false when there is none or no handler took it.
-bool AppHelp(int topic);
+// Shows the topic (0: the default page) for the program's window. The
+// viewer is loaded on first use; without it, or without its entry point,
+// this is false and it is not looked for again.
+bool AppHelp(HWND mainWindow, int topic);
 
 }  // namespace halvex

@@ -65,11 +65,10 @@ bool MainFrame::OnClose(DWORD busyWaitMs) {
     return ended;
 }
 
-// The busy thread, when no close came first, is asked to end and left to it.
 MainFrame::~MainFrame() {
-    // Closed already when the program's close ran; otherwise the busy
-    // thread still gets its bounded time to take its window down, which
-    // must not outlive the display it is shown on.
+    // When no close ran, the busy thread still gets its bounded time to
+    // take its window down, which must not outlive the display it is shown
+    // on; after a close, only what was left of that close's time.
     m_busy.Close(kBusyCloseWaitMs);
     if (!m_signer.release())
         TLogFile::GetInstance().Print(u"CMainFrame::~CMainFrame(): the signer failed to unload its plug-ins");
@@ -168,7 +167,7 @@ void MainFrame::OnCommand(int id) {
 // Exact, case-sensitive actions; any other does nothing.
 void MainFrame::OnURL_Help(const std::u16string& key) {
     TLogFile::GetInstance().PrintIfOn(u"OnURL_Help(): action %s", key.c_str());
-    if (!key.empty()) AppHelp(HelpTopic(key));
+    if (!key.empty()) AppHelp(m_window, HelpTopic(key));
 }
 
 void MainFrame::OnURL_App(const std::string& action) {

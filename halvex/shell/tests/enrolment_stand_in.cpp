@@ -2,6 +2,8 @@
 // HALVEX_STAND_IN says how it is broken:
 //   "no-interface"   - it gives only IUnknown and IDispatch;
 //   "missing:NAME"   - its IDispatch knows every name but NAME;
+//   "user-locale:NAME" - it knows NAME only under the user's default
+//                      locale (1024), every other name under any;
 //   "fail:MEMBER=STATUS,..." - the real enrolment library (its module named
 //                      by HALVEX_STAND_IN_PENTAK) whose listed members
 //                      return the hexadecimal status without doing
@@ -56,13 +58,15 @@ public:
         return S_OK;
     }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         const std::string_view mode = Mode();
         for (UINT n = 0; n < count; ++n) {
             std::string name;
             for (const char16_t* c = names[n]; *c; ++c) name += static_cast<char>(*c);
             if (mode.starts_with("missing:") && mode.substr(8) == name) return DISP_E_UNKNOWNNAME;
+            if (mode.starts_with("user-locale:") && mode.substr(12) == name && locale != 1024)
+                return DISP_E_UNKNOWNNAME;
             ids[n] = static_cast<DISPID>(n + 1);
         }
         return S_OK;

@@ -4,7 +4,9 @@
 // thread has ended: the signer first (its plug-ins unloaded before, also
 // when that fails), then the enrolment object, both before the log takes
 // its last entry. A start slower than the busy window's tick keeps that
-// window shown with its text while they are made.
+// window shown with its text while they are made. A busy thread that is
+// stuck holds the frame's whole way out (its close and its end) no longer
+// than the close's bound.
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -174,6 +176,43 @@ TEST_F(SlowStart, KeepsTheBusyWindowShownWithItsText) {
     EXPECT_TRUE(m_busyShown);
     EXPECT_EQ(u"Připravuji generátor žádosti ...", m_busyText);
     EXPECT_EQ("home.htm", page());
+}
+
+class FrameEnd : public FrameTest {};
+
+// The busy thread shows its window again while the frame's window is in
+// front and asks this thread to repaint it; this thread takes no messages
+// while it closes, so that thread cannot end.
+TEST_F(FrameEnd, AStuckBusyThreadHoldsTheWholeWayOutOnlyUntilTheCloseBound) {
+    const HWND other = CreateWindowExW(0, u"STATIC", u"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    const HWND busy = frame->Busy().Window();
+    ASSERT_NE(nullptr, busy);
+    frame->Busy().ShowBusy(33073);
+    SetForegroundWindow(other);
+    for (int tick = 0; tick < 40 && IsWindowVisible(busy); ++tick)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_FALSE(IsWindowVisible(busy));
+    SetForegroundWindow(frame->Window());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // a tick's repaint now waits for this thread
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(frame->OnClose(300));
+    frame.reset();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(3)) << "the end waited again for the busy thread";
+    EXPECT_NE(std::string::npos, log().find("the busy thread did not end in time"));
+
+    // Taking this thread's messages again lets the busy thread end.
+    MSG message;
+    for (int turn = 0; turn < 100 && !platform::ui::script::transcript().empty() &&
+                       platform::ui::script::transcript().back() != "Dialog 101 destroyed";
+         ++turn) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ("Dialog 101 destroyed", platform::ui::script::transcript().back());
+    DestroyWindow(other);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The renewal program installed as on a user's machine, for runs of the
 // program as a process of its own: its program folder (the program at
-// 1.0.0.0, liblumvar.so, the schemas, the help, Versions.xml and a guide
+// 1.0.0.0, liblumvar.so, the schemas, the help with its viewer, Versions.xml and a guide
 // with its samples), the HSM engine stand-in at 1.0.0.0 registered from the
 // system folder, and testkit's update server under the test environment's
 // host name offering release 1.0.0.1: the program at 1.0.0.1, new notes, a
@@ -79,6 +79,7 @@ protected:
 
         for (const fs::path& folder : {program, release}) {
             installFile(LUMVAR_LIBRARY, folder / "liblumvar.so");
+            installFile(TESK_HHCTRL_MODULE, folder / "libhhctrl.so");
             fs::copy(LUMVAR_RELAXNG_DIR, folder / "RelaxNG", fs::copy_options::recursive);
             fs::copy(HALVEX_HELP_DIR, folder / "Halvex_cz", fs::copy_options::recursive);
         }

@@ -1,14 +1,19 @@
 // The wizard's view: the home page after start-up, the pages' commands
 // dispatched by their keys, the view's own history for Back (the page left
 // by Back is not read), Home, the error page, whose text shows literally;
-// the About box, the lock panes and the toolbar's images.
+// help through its viewer, and without it; the About box, the lock panes
+// and the toolbar's images.
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "command_keys.h"
 #include "frame_layout.h"
+#include "help.h"
 #include "shell_fixture.h"
+#include "testkit/scoped_env.h"
 
 namespace {
 
@@ -36,6 +41,13 @@ TEST_F(Navigation, HomeLeadsToTheRequestPageAndBackReturnsWithoutReadingIt) {
     frame->OnCommand(halvex::kCommandBack);
     EXPECT_EQ("home.htm", page());
     EXPECT_EQ(0u, readsOf("selrequest.htm"));
+    // The page the program does not fill is logged as unknown and shown.
+    EXPECT_NE(std::string::npos, log().find("SynchronizeHtmlData() page '/selrequest.htm' not found"));
+    EXPECT_TRUE(frame->View().SynchronizeHtmlData(true));
+    click("HOME_LOAD");
+    EXPECT_EQ(2u, readsOf("home.htm")) << "the skip of Back ended with the page it loaded";
+    EXPECT_FALSE(frame->View().SynchronizeHtmlData(true));
+    frame->OnCommand(halvex::kCommandBack);
 
     // Going to the same page from the same page twice remembers the page
     // left once: two Backs return home.
@@ -57,6 +69,10 @@ TEST_F(Navigation, HomeLeadsToTheRequestPageAndBackReturnsWithoutReadingIt) {
     EXPECT_EQ(reads + 2, readsOf("selrequest.htm"));
     frame->OnCommand(halvex::kCommandHome);
     EXPECT_EQ("home.htm", page());
+    // Home forgot the program's history: Back is the view's own.
+    frame->OnCommand(halvex::kCommandBack);
+    EXPECT_EQ("selrequest.htm", page());
+    frame->OnCommand(halvex::kCommandHome);
 
         // A page the program does not carry leaves the view where it is.
     frame->View().Go2Res(true, u"missing.htm");
@@ -124,6 +140,26 @@ TEST_F(Navigation, HelpOpensTheTopicOfThePageOrOfTheHelpLink) {
     follow("URL_HELP_NAME");
     EXPECT_EQ(here / "index.htm", opener.opened(4)) << "a key without a topic opens the default page";
     EXPECT_EQ("data_renew.htm", page());
+}
+
+// Without the help viewer F1 opens nothing, and the viewer is not looked
+// for again once it is there.
+TEST_F(Navigation, WithoutTheHelpViewerHelpOpensNothingAndIsNotLookedForAgain) {
+    const RecordingOpener opener(root);
+    const ScopedEnv withoutViewer("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR);
+    frame->OnCommand(halvex::kCommandHelp);
+    EXPECT_FALSE(halvex::AppHelp(frame->Window(), 4013));
+    {
+        const ScopedEnv withViewer("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_HHCTRL_DIR);
+        EXPECT_FALSE(halvex::AppHelp(frame->Window(), 4013));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(root.path() / "opened.txt"));
+    const std::string text = log();
+    const std::string missing = "AppHelp(): no help viewer (hhctrl.ocx)";
+    const auto first = text.find(missing);
+    ASSERT_NE(std::string::npos, first);
+    EXPECT_EQ(std::string::npos, text.find(missing, first + 1)) << "looked for once";
 }
 
 // The About box stays until OK or its close button and leaves the page as

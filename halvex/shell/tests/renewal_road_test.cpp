@@ -35,7 +35,7 @@ public:
     void SetUp() override {
         FrameTest::SetUp();
         // The certificate dialogs come from the layer's CryptUI module.
-        setenv("PLATFORM_MODULE_PATH", (std::string(TESK_RICHED32_DIR) + ":" + TESK_CRYPTUI_DIR).c_str(), 1);
+        setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_HHCTRL_DIR ":" TESK_CRYPTUI_DIR, 1);
         // The chains of the user's certificates end in a root the user trusts.
         testkit::addToUserStore(u"Root", hierarchy.root.certificate);
         testkit::addToUserStore(u"CA", hierarchy.qualifiedCa.certificate);

@@ -97,7 +97,7 @@ class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("PLATFORM_UI", "script", 1);
-        setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR, 1);
+        setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_HHCTRL_DIR, 1);
         unsetenv("HALVEX_STAND_IN");
         platform::ui::script::clear();
         m_previous = fs::current_path();

@@ -1,13 +1,20 @@
 // The program's start: each piece it cannot work without, when broken,
 // gives its own message box and ends the program before the wizard shows;
 // the browser version is judged by its numbers; the profile's environment
-// picks the renewal server and the window's title.
+// picks the renewal server and the window's title; the log begins with a
+// banner describing the program and the machine.
+#include <sys/sysinfo.h>
+
+#include <ctime>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "halvex/app_data.h"
 #include "halvex/profile.h"
 #include "halvex_app.h"
+#include "platform/paths.h"
 #include "shell_fixture.h"
 #include "testkit/scoped_env.h"
 
@@ -66,6 +73,12 @@ TEST_F(Startup, EachBrokenEnrolmentObjectEndsTheProgramWithItsMessage) {
         EXPECT_NE(std::string::npos, log().find("CheckPentak(): method/property sha512Algorithm not found"));
         EXPECT_EQ(std::string::npos, log().find("method/property sha256Algorithm not found"));
     }
+    // A name known only under the user's default locale is found there.
+    setenv("HALVEX_STAND_IN", "user-locale:KeySelect", 1);
+    script::clear();
+    fs::remove(logFile);
+    EXPECT_TRUE(run(0).empty());
+    EXPECT_EQ(std::string::npos, log().find("CheckPentak(): method/property")) << log();
 }
 
 // The real enrolment library passes its member check (each name asked
@@ -143,6 +156,13 @@ TEST_F(Startup, TheBusyWindowIsUpThroughTheChecksAndGoesWithTheClose) {
     setBrowserVersion(u"5.5.0");
     script::clear();
     run(0);
+    std::vector<std::string> texts;
+    for (const auto& line : script::transcript())
+        if (line.starts_with("Dialog 101 133 ")) texts.push_back(line);
+    EXPECT_EQ((std::vector<std::string>{"Dialog 101 133 \"Čekejte prosím ...\"",
+                                        "Dialog 101 133 \"Připravuji generátor žádosti ...\"", "Dialog 101 133 \"\""}),
+              texts)
+        << "waiting, then preparing, emptied when hidden";
     lines = withoutBusyTexts(script::transcript());
     ASSERT_EQ(5u, lines.size()) << testing::PrintToString(lines);
     EXPECT_EQ("Dialog 101 hidden", lines[3]);
@@ -178,6 +198,48 @@ TEST_F(Startup, TheMachinesSettingsChooseTheLogAndItsDetail) {
     EXPECT_TRUE(run(0).empty());
     EXPECT_FALSE(fs::exists(logFile));
     EXPECT_FALSE(fs::exists(root.path() / "Tesk" / "halvex.log"));
+}
+
+// The banner's four entries after its rule, before the log set-up's own
+// entry; the processors only while both variables are set.
+TEST_F(Startup, TheBannerDescribesTheProgramAndTheMachine) {
+    setBrowserVersion(u"11.0.9600.17031");
+    struct sysinfo memory {};
+    ASSERT_EQ(0, sysinfo(&memory));
+    const std::string ram = std::to_string((static_cast<unsigned long long>(memory.totalram) * memory.mem_unit) >> 20);
+    const std::string os = "OS: 6 1 2 Service Pack 1 " + platform::paths::windowsFolder().string() +
+                           "; IE: 11.0.9600.17031; ";
+    const auto banner = [&] {
+        const std::time_t before = std::time(nullptr);
+        EXPECT_TRUE(run(0).empty());
+        std::vector<std::string> entries;
+        std::istringstream lines(log());
+        for (std::string line; std::getline(lines, line);) entries.push_back(line.substr(line.find("> ") + 2));
+        fs::remove(logFile);
+        EXPECT_GE(entries.size(), 6u);
+        if (entries.size() < 6) return entries;
+        EXPECT_EQ(std::string(64, '-'), entries[0]);
+        std::smatch now;
+        EXPECT_TRUE(std::regex_match(entries[1], now,
+                                     std::regex(R"(App v[0-9.]+ file v1\.0\.0\.0 \$Date: 2013/05/24 20:20:00 \$ )"
+                                                R"(\$Revision: 1\.5 \$ \$Name: V1303 \$ started on )"
+                                                R"(\d\d\.\d\d\.\d{4} \d\d:\d\d, now (\d+))")))
+            << entries[1];
+        if (!now.empty()) {
+            EXPECT_LE(before, std::stoll(now[1]));
+        }
+        EXPECT_EQ("command line: 'halvex'; current directory: " + config.string(), entries[2]);
+        EXPECT_EQ("CHalvexApp::MyInitApp(): done", entries[4]);
+        return entries;
+    };
+    {
+        const ScopedEnv cores("NUMBER_OF_PROCESSORS", "4");
+        const ScopedEnv identifier("PROCESSOR_IDENTIFIER", "Intel64 Family 6 Model 85");
+        EXPECT_EQ(os + "CPU: 4x Intel64 Family 6 Model 85; RAM: " + ram + "; Screen: 1280x1024x32", banner().at(3));
+    }
+    const ScopedEnv cores("NUMBER_OF_PROCESSORS", "4");
+    const ScopedEnv noIdentifier("PROCESSOR_IDENTIFIER", std::nullopt);
+    EXPECT_EQ(os + "; RAM: " + ram + "; Screen: 1280x1024x32", banner().at(3)) << "a variable missing";
 }
 
 TEST_F(Startup, TheEnvironmentPicksTheServerAndTheTitle) {

@@ -63,7 +63,8 @@ std::vector<std::string> fileNamesFor(const fs::path& moduleName) {
     const auto file = moduleName.filename();
     const std::string stem = file.stem().string();
     const std::string extension = file.extension().string();
-    const bool dll = extension.empty() || sameNameNoCase(extension, ".dll");
+    // A control (".ocx") is a library like any other.
+    const bool dll = extension.empty() || sameNameNoCase(extension, ".dll") || sameNameNoCase(extension, ".ocx");
     std::vector<std::string> forms;
     if (dll)
         forms = {"lib" + stem + ".so", stem + ".so"};

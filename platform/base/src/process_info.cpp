@@ -3,6 +3,7 @@
 // version the layer reports.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
@@ -10,6 +11,7 @@
 
 #include "caller_text.h"
 #include "platform/boundary.h"
+#include "platform/text.h"
 #include "required.h"
 #include "win32/process.h"
 
@@ -60,6 +62,31 @@ BOOL setVariable(const Char* name, const Char* value) {
     });
 }
 
+// Names are looked up as they stand: the Linux environment tells case apart.
+std::u16string expandVariables(const std::u16string& source) {
+    std::u16string out;
+    std::size_t at = 0;
+    while (at < source.size()) {
+        const std::size_t open = source.find(u'%', at);
+        const std::size_t close = open == std::u16string::npos ? open : source.find(u'%', open + 1);
+        if (close == std::u16string::npos) {
+            out.append(source, at);
+            break;
+        }
+        out.append(source, at, open - at);
+        const std::u16string name = source.substr(open + 1, close - open - 1);
+        const char* value = nullptr;
+        std::lock_guard lock(environmentLock());
+        if (!name.empty() && name.find(u'=') == std::u16string::npos) value = std::getenv(text::toUtf8(name).c_str());
+        if (value)
+            out += text::fromUtf8(value);
+        else
+            out.append(source, open, close - open + 1);
+        at = close + 1;
+    }
+    return out;
+}
+
 // Windows 7 Service Pack 1.
 template <class Info>
 BOOL getVersion(Info* info) {
@@ -96,6 +123,14 @@ BOOL SetEnvironmentVariableA(LPCSTR lpName, LPCSTR lpValue) noexcept {
 }
 BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue) noexcept {
     return platform::process::setVariable(lpName, lpValue);
+}
+DWORD ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize) noexcept {
+    return platform::winValue<DWORD>(0, [&] {
+        const std::u16string expanded = platform::process::expandVariables(&platform::required(lpSrc));
+        const auto needed = static_cast<DWORD>(expanded.size() + 1);
+        if (lpDst && nSize >= needed) std::copy(expanded.c_str(), expanded.c_str() + needed, lpDst);
+        return needed;
+    });
 }
 BOOL GetVersionExA(OSVERSIONINFOA* lpVersionInformation) noexcept {
     return platform::process::getVersion(lpVersionInformation);

@@ -70,6 +70,7 @@ TEST_F(Modules, TheSystemFolderIsSearched) {
     const fs::path installed = platform::paths::systemFolder() / "libsysprobe.so";
     fs::copy_file(probe, installed);
     EXPECT_EQ(installed, platform::modules::resolve(u"SysProbe.dll"));
+    EXPECT_EQ(installed, platform::modules::resolve(u"sysprobe.OCX")) << "a control is a library";
     const HMODULE module = LoadLibraryW(u"SysProbe.dll");
     ASSERT_NE(nullptr, module) << GetLastError();
     EXPECT_TRUE(FreeLibrary(module));

@@ -336,6 +336,21 @@ HMONITOR MonitorFromWindow(HWND, DWORD) noexcept { return kMonitor; }
 BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept { return monitorInfo(hMonitor, lpmi); }
 BOOL GetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept { return monitorInfo(hMonitor, lpmi); }
 
+BOOL EnumDisplaySettingsW(LPCWSTR lpszDeviceName, DWORD iModeNum, DEVMODEW* lpDevMode) noexcept {
+    if (lpszDeviceName || (iModeNum != ENUM_CURRENT_SETTINGS && iModeNum != 0) || !lpDevMode ||
+        lpDevMode->dmSize != sizeof(DEVMODEW)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *lpDevMode = DEVMODEW{};
+    lpDevMode->dmSize = sizeof(DEVMODEW);
+    lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    lpDevMode->dmBitsPerPel = 32;
+    lpDevMode->dmPelsWidth = static_cast<DWORD>(kScreen.right - kScreen.left);
+    lpDevMode->dmPelsHeight = static_cast<DWORD>(kScreen.bottom - kScreen.top);
+    return TRUE;
+}
+
 namespace platform::ui::queues {
 
 LRESULT dispatch(const MSG& message) {

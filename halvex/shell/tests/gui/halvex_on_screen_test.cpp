@@ -1,7 +1,9 @@
 // The program's window on a private X server: with the real enrolment
 // library and signing component it shows the home page in WebKitGTK; a
-// click leads to the request page, F1 opens its help topic, Back returns;
-// the accelerators Home and Alt+X work; the About box shows and goes with
+// click leads to the request page, F1 opens its help topic, the toolbar's
+// Back clicked with the pointer returns;
+// the accelerators Home and Alt+X work; a certificate name holding markup
+// is listed as text by the page's script; the About box shows and goes with
 // Enter; the toolbar shows its images and the lock panes follow Caps Lock;
 // a whole renewal goes from the home page through the signer's
 // confirmation to the number the renewal server issued. Screenshots go to
@@ -22,6 +24,7 @@
 #include "frame_layout.h"
 #include "busy_window.h"
 #include "main_frame.h"
+#include "../hostile_certificate.h"
 #include "../openssl_request.h"
 #include "../shell_fixture.h"
 #include "platform/dialog_template.h"
@@ -96,6 +99,12 @@ protected:
                                    std::to_string(y)}).exitCode);
         pump();
     }
+    // The pointer's left button pressed at a point of the program's window.
+    static void clickAt(const std::string& title, int x, int y) {
+        ASSERT_EQ(0, testkit::run({"xdotool", "mousemove", "--window", windowOf(title), std::to_string(x),
+                                   std::to_string(y), "click", "1"}).exitCode);
+        pump();
+    }
     static std::string windowOf(const std::string& title) {
         const auto window = testkit::run({"xdotool", "search", "--name", title});
         EXPECT_EQ(0, window.exitCode) << window.err;
@@ -158,6 +167,8 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_EQ("home.htm", view.PageName());
     EXPECT_NE(std::nullopt, view.Html().innerHtml("HOME_LOAD"));
     screenshot("halvex-home");
+    const auto geometry = testkit::run({"xdotool", "getwindowgeometry", windowOf(platform::text::toUtf8(title))});
+    EXPECT_NE(std::string::npos, geometry.out.find("Geometry: 1024x819")) << "four fifths of the screen: " << geometry.out;
 
     auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", "halvex-about"); });
     frame.OnCommand(halvex::kCommandAbout);
@@ -181,7 +192,8 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     press(platform::text::toUtf8(title), "F1");
     EXPECT_EQ("4016.htm", opener.opened(1).filename()) << "F1 opens the page's help topic";
 
-    frame.OnCommand(halvex::kCommandBack);
+    // The toolbar's first button, Back, clicked with the pointer.
+    clickAt(platform::text::toUtf8(title), 22, 18);
     ASSERT_TRUE(view.Html().waitUntilSettled());
     EXPECT_EQ("home.htm", view.PageName());
     screenshot("halvex-back-home");
@@ -193,6 +205,17 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     EXPECT_EQ("home.htm", view.PageName());
     press(platform::text::toUtf8(title), "alt+x");
     EXPECT_TRUE(frame.Exiting());
+}
+
+// The page's own script lists the certificate: its names stay text.
+TEST_F(HalvexOnScreen, ACertificateNameHoldingMarkupIsListedAsTextByThePagesScript) {
+    platform::ui::HtmlViewOptions options;
+    options.title = "Halvex certificates";
+    const auto view = platform::ui::makeHtmlView(std::move(options));
+    view->navigate(platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "selcert_renew.htm"));
+    ASSERT_TRUE(view->waitUntilSettled());
+    hostile_certificate::expectListedAsText(*view);
+    screenshot("halvex-hostile-certificate");
 }
 
 // The whole renewal in the window, from the request type on the home page:

@@ -1,6 +1,7 @@
 // Modules: LoadLibrary over dlopen. A Windows module name is found as the
 // matching shared object: "Pentak.dll" is looked for as "libpentak.so",
-// "libPentak.so", "pentak.so" and "Pentak.so" (case-insensitively), in the
+// "libPentak.so", "pentak.so" and "Pentak.so" (case-insensitively; a
+// control "hhctrl.ocx" likewise as "libhhctrl.so" ...), in the
 // named folder when the name has one, else in the executable's folder, the
 // folders of PLATFORM_MODULE_PATH (":"-separated), the system folder under
 // the platform root, and last the dynamic loader's own search.

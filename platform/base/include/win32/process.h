@@ -11,6 +11,34 @@ DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize) noex
 BOOL SetEnvironmentVariableA(LPCSTR lpName, LPCSTR lpValue) noexcept;
 BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue) noexcept;
 
+// The text with each "%NAME%" of a variable that is set replaced by its
+// value; an unknown name keeps its "%NAME%", a "%" without its closing one
+// stays. Returns the size needed with the NUL (the text stored only when it
+// fits in nSize characters); 0 with the last error on failure.
+DWORD ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize) noexcept;
+
+// The Windows folder under the platform root (platform/paths.h): the length
+// without the NUL when it fits, else the size needed with it.
+UINT GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize) noexcept;
+
+// The machine's memory: physical from the kernel, the page file as physical
+// memory and swap together, virtual as a 64-bit process's user address
+// space (all of it counted available). dwLength must be the record's size,
+// else ERROR_INVALID_PARAMETER.
+struct MEMORYSTATUSEX {
+    DWORD dwLength;
+    DWORD dwMemoryLoad;
+    ULONGLONG ullTotalPhys;
+    ULONGLONG ullAvailPhys;
+    ULONGLONG ullTotalPageFile;
+    ULONGLONG ullAvailPageFile;
+    ULONGLONG ullTotalVirtual;
+    ULONGLONG ullAvailVirtual;
+    ULONGLONG ullAvailExtendedVirtual;
+};
+using LPMEMORYSTATUSEX = MEMORYSTATUSEX*;
+BOOL GlobalMemoryStatusEx(LPMEMORYSTATUSEX lpBuffer) noexcept;
+
 inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
 struct OSVERSIONINFOA {

@@ -194,6 +194,43 @@ HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags) noexcept;
 BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept;
 BOOL GetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO lpmi) noexcept;
 
+// The display's mode, the record's display form.
+inline constexpr DWORD ENUM_CURRENT_SETTINGS = 0xFFFFFFFF;
+inline constexpr DWORD DM_BITSPERPEL = 0x00040000;
+inline constexpr DWORD DM_PELSWIDTH = 0x00080000;
+inline constexpr DWORD DM_PELSHEIGHT = 0x00100000;
+struct POINTL {
+    LONG x;
+    LONG y;
+};
+struct DEVMODEW {
+    WCHAR dmDeviceName[32];
+    WORD dmSpecVersion;
+    WORD dmDriverVersion;
+    WORD dmSize;
+    WORD dmDriverExtra;
+    DWORD dmFields;
+    POINTL dmPosition;
+    DWORD dmDisplayOrientation;
+    DWORD dmDisplayFixedOutput;
+    short dmColor;
+    short dmDuplex;
+    short dmYResolution;
+    short dmTTOption;
+    short dmCollate;
+    WCHAR dmFormName[32];
+    WORD dmLogPixels;
+    DWORD dmBitsPerPel;
+    DWORD dmPelsWidth;
+    DWORD dmPelsHeight;
+    DWORD dmDisplayFlags;
+    DWORD dmDisplayFrequency;
+};
+// The one monitor's mode (its size, 32 bits per pixel) for the display
+// (a null device name), as ENUM_CURRENT_SETTINGS or as its only mode, 0;
+// FALSE for another device or mode, or a dmSize other than the record's.
+BOOL EnumDisplaySettingsW(LPCWSTR lpszDeviceName, DWORD iModeNum, DEVMODEW* lpDevMode) noexcept;
+
 // The device context a WM_CTLCOLORSTATIC brings: the text colour and
 // background mode the procedure sets decide how the static is drawn, when
 // the procedure answers with a brush.
