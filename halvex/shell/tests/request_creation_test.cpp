@@ -104,8 +104,16 @@ TEST_F(DataPageTest, PairsWithTheAuthenticationRequestGiveThreeRequestsEachOnIts
             frame->Request(n).secondContainer += pairBit == 0x80 ? u"P" : u"L";
         }
         frame->SetAuthenticationToo(true);
+        // The lawyer card's commercial certificate names the given name
+        // already; the typed one takes its place.
+        if (pairBit == 0x800)
+            frame->Request(1).certificate.subject.push_back({u"2.5.4.42", halvex::kUtf8StringType, u"Jana"});
         ASSERT_TRUE(frame->PrepareCSP());
         open();
+        // The names typed on the page go into both requests of the pair,
+        // once each, and not into the authentication request.
+        type("RA_NAME", "Jana");
+        type("RA_SURNAME", "Nováková");
         check();
         ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(platform::ui::script::transcript());
 
@@ -115,6 +123,8 @@ TEST_F(DataPageTest, PairsWithTheAuthenticationRequestGiveThreeRequestsEachOnIts
             EXPECT_THAT(text, HasSubstr("self-signature verify OK")) << n;
             EXPECT_THAT(text, HasSubstr("serialNumber=PNOSK-8451011239")) << n;
             EXPECT_THAT(text, HasSubstr("sha256WithRSAEncryption")) << n;
+            EXPECT_EQ(n < 2 ? 1u : 0u, Count(text, "GN=Jana")) << n;
+            EXPECT_EQ(n < 2 ? 1u : 0u, Count(text, "SN=Nováková")) << n;
             keys.push_back(text.substr(text.find("Modulus:"), 200));
         }
         EXPECT_THAT(verifiedText(MadeRequest(*frame, 2)), HasSubstr("CN=AUT Jana Nováková"));
