@@ -242,13 +242,6 @@ TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
          {{"IDOK", ""}},
          "Chyba při nastavování algoritmu sha256RSA. Algoritmus není podporován Microsoft Base Cryptographic Provider "
          "v1.0."},
-        {"provider not installed",
-         [](auto& frame) { frame.Request(0).provider = {u"Tesk Missing CSP", 1, {}}; },
-         {},
-         {{"IDOK", ""}},
-         "Zvolený poskytovatel šifrovacích služeb (CSP) Tesk Missing CSP nebyl nalezen.",
-         "home.htm",
-         true},
         {"the pair's provider not installed, named",
          [](auto& frame) {
              frame.Request(0).kind = frame.Request(1).kind = 0x80081;
@@ -295,26 +288,6 @@ TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
         existing.reset();
         platform::ui::script::clear();
     }
-}
-
-TEST_F(DataPageTest, NoProviderAllowedIsShownBeforeThePage) {
-    start("<halvex><csplist>"
-          "<csp name=\"Microsoft Enhanced RSA and AES Cryptographic Provider\" enabled=\"FALSE\"/>"
-          "<csp name=\"Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)\" enabled=\"FALSE\"/>"
-          "<csp name=\"Microsoft Enhanced Cryptographic Provider v1.0\" enabled=\"FALSE\"/>"
-          "<csp name=\"Microsoft Strong Cryptographic Provider\" enabled=\"FALSE\"/>"
-          "</csplist></halvex>");
-    prepare(0, 0x80001, u"Jana Nováková");
-    queue("MessageBox", "IDOK");
-    EXPECT_FALSE(frame->PrepareCSP());
-    EXPECT_THAT(boxes(), ElementsAre(HasSubstr(
-                             "Nebyl nalezen povolený poskytovatel šifrovacích služeb (CSP) pro zvolený typ žádosti.")));
-    // The entries as they were for the tests that follow in this process.
-    for (const char16_t* name : {u"Microsoft Enhanced RSA and AES Cryptographic Provider",
-                                 u"Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)",
-                                 u"Microsoft Enhanced Cryptographic Provider v1.0",
-                                 u"Microsoft Strong Cryptographic Provider"})
-        halvex::TAppData::Instance().Providers().SetProvider(name, 0x183, 1, 0);
 }
 
 TEST_F(DataPageTest, EachRequestOfAPairKeepsItsOwnProvider) {
