@@ -2,15 +2,17 @@
 // testkit's PKI: a self-signed RSA 4096 root and two qualified CAs under it,
 // the older with an RSA 2048 key and the newer with an RSA 4096 key, each
 // SHA-256 with RSA, critical CA constraints with path length 1 below the
-// root. The keys stay in this process; only the certificates leave it.
-//   make_test_authority <folder>   ->  root.pem, ca-older.pem, ca-newer.pem
+// root. Each key is written beside its certificate, so that tests issue
+// their certificates under the very authority the module installs; a test
+// build's authority is a stand-in whose keys guard nothing.
+//   make_test_authority <folder>   ->  root, ca-older and ca-newer, each as
+//   .pem, .der, .key (PKCS#8) and -chain.pem (testkit's Credential::write)
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 
 #include "testkit/pki.h"
-#include "testkit/platform_root.h"
 
 namespace {
 
@@ -27,7 +29,9 @@ Credential authorityRoot() {
     return CertificateBuilder()
         .subject(nameOf("Tesk National Root CA"))
         .key(Key::rsa(4096, "ostrim-root"))
-        .validity(fromNow(-kYear), fromNow(20 * kYear))
+        // From ten years back, as testkit's own roots: the CAs tests make
+        // under it (valid from five years back) lie within it.
+        .validity(fromNow(-10 * kYear), fromNow(20 * kYear))
         .basicConstraints({.ca = true})
         .keyUsage(kKeyCertSign | kCrlSign)
         .build();
@@ -55,9 +59,9 @@ int main(int argc, char** argv) {
         const std::filesystem::path folder = argv[1];
         std::filesystem::create_directories(folder);
         const Credential root = authorityRoot();
-        testkit::writeFile(folder / "root.pem", root.certificate.pem());
-        testkit::writeFile(folder / "ca-older.pem", qualifiedCa(root, "Tesk Qualified CA 1", 2048).certificate.pem());
-        testkit::writeFile(folder / "ca-newer.pem", qualifiedCa(root, "Tesk Qualified CA 2", 4096).certificate.pem());
+        root.write(folder, "root");
+        qualifiedCa(root, "Tesk Qualified CA 1", 2048).write(folder, "ca-older");
+        qualifiedCa(root, "Tesk Qualified CA 2", 4096).write(folder, "ca-newer");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_test_authority: %s\n", e.what());

@@ -1,6 +1,8 @@
 // A certificate with its key: chain text, PKCS#12 and files.
 #include <openssl/pkcs12.h>
 
+#include <stdexcept>
+
 #include "pki_openssl.h"
 #include "testkit/platform_root.h"
 
@@ -37,6 +39,18 @@ Credential::Files Credential::write(const std::filesystem::path& folder, std::st
     writeFile(files.keyPem, key.pkcs8Pem());
     writeFile(files.chainPem, chainPem());
     return files;
+}
+
+Credential Credential::read(const std::filesystem::path& folder, std::string_view name) {
+    const std::string base(name);
+    const auto certificates = detail::dersOfPem(readFile(folder / (base + "-chain.pem")), "CERTIFICATE");
+    const auto keys = detail::dersOfPem(readFile(folder / (base + ".key")), "PRIVATE KEY");
+    if (certificates.empty() || keys.size() != 1)
+        throw std::runtime_error("no credential " + base + " in " + folder.string());
+    Credential credential{Certificate::fromDer(certificates.front()), Key::fromPkcs8(keys.front()), {}};
+    for (std::size_t n = 1; n < certificates.size(); ++n)
+        credential.chain.push_back(Certificate::fromDer(certificates[n]));
+    return credential;
 }
 
 }  // namespace testkit::pki

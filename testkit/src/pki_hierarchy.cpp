@@ -1,5 +1,6 @@
 // The ready-made hierarchy: a root, the qualified and the standard CA, and
-// the users tests keep needing. Keys are the cached ones named by role; the
+// the users tests keep needing; the root and the qualified CA may be an
+// authority's, read from its folder. Keys are the cached ones named by role; the
 // commercial user's variants share its key, which keeps the number of keys
 // a test process generates small.
 #include <utility>
@@ -68,8 +69,11 @@ CertificateBuilder commercialBuilder(const Credential& issuer, std::string commo
 }  // namespace
 
 Hierarchy Hierarchy::make(const HierarchyOptions& options) {
-    const Credential root = selfSignedCa("Tesk Root CA", "root");
-    const Credential qualifiedCa = intermediate(root, "Tesk Qualified CA", "qualified-ca", options);
+    const bool authority = !options.authorityFolder.empty();
+    const Credential root = authority ? Credential::read(options.authorityFolder, "root")
+                                      : selfSignedCa("Tesk Root CA", "root");
+    const Credential qualifiedCa = authority ? Credential::read(options.authorityFolder, "ca-newer")
+                                             : intermediate(root, "Tesk Qualified CA", "qualified-ca", options);
     const Credential standardCa = intermediate(root, "Tesk Standard CA", "standard-ca", options);
     const Credential untrustedRoot = selfSignedCa("Tesk Untrusted Root CA", "untrusted-root");
     const auto qualifiedUrls = crlUrl(options, "qualified-ca.crl");

@@ -34,6 +34,24 @@ std::string pemOf(std::string_view label, const Bytes& der) {
     return std::string(data, static_cast<std::size_t>(size));
 }
 
+std::vector<Bytes> dersOfPem(std::string_view text, std::string_view label) {
+    Bio bio(require(BIO_new_mem_buf(text.data(), static_cast<int>(text.size())), "BIO_new_mem_buf"));
+    std::vector<Bytes> blocks;
+    for (;;) {
+        char* name = nullptr;
+        char* header = nullptr;
+        unsigned char* data = nullptr;
+        long size = 0;
+        if (PEM_read_bio(bio.get(), &name, &header, &data, &size) != 1) break;
+        if (label == name) blocks.emplace_back(data, data + size);
+        OPENSSL_free(name);
+        OPENSSL_free(header);
+        OPENSSL_free(data);
+    }
+    ERR_clear_error();  // the end of the text
+    return blocks;
+}
+
 PKey publicKeyOf(const Bytes& subjectPublicKeyInfo) {
     const unsigned char* in = subjectPublicKeyInfo.data();
     return PKey(require(d2i_PUBKEY(nullptr, &in, static_cast<long>(subjectPublicKeyInfo.size())), "d2i_PUBKEY"));

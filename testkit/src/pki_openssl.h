@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/owned.h"
 #include "testkit/pki.h"
@@ -50,6 +51,8 @@ Bytes derOf(I2d i2d, T* object) {
 }
 
 std::string pemOf(std::string_view label, const Bytes& der);
+// The DER of every PEM block of the label in the text, in order.
+std::vector<Bytes> dersOfPem(std::string_view text, std::string_view label);
 
 PKey toOpenssl(const Key& key);
 // A public key alone, from DER SubjectPublicKeyInfo.

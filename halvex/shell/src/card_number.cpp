@@ -41,7 +41,11 @@ std::optional<std::u16string> ReadCardNumber(IPentak* pentak, const std::u16stri
     if (SUCCEEDED(status)) status = pentak->GetCardNumber(&number);
     std::u16string text = TakeBstr(number);
     if (FAILED(status)) {
-        if (error) *error = StatusText(status);
+        // The object's own description of the failure; its status when it
+        // has none.
+        BSTR description = nullptr;
+        std::u16string described = SUCCEEDED(pentak->get_Error(&description)) ? TakeBstr(description) : u"";
+        if (error) *error = described.empty() ? StatusText(status) : described;
         return std::nullopt;
     }
     return text;

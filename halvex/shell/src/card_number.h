@@ -14,7 +14,8 @@ namespace halvex {
 bool IsCardNumberProvider(const std::u16string& providerName);
 
 // The card number the enrolment object reads for the provider; nothing on
-// failure, with the object's status as text in *error.
+// failure, with the object's description of it (or its status as text) in
+// *error.
 std::optional<std::u16string> ReadCardNumber(IPentak* pentak, const std::u16string& providerName,
                                              std::u16string* error);
 

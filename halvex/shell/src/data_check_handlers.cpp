@@ -156,6 +156,12 @@ void MainFrame::GoSummary() {
     if (pair) included.push_back(1);
     if (m_choice.authenticationToo) included.push_back(2);
     m_view->SynchronizeHtmlData(false);
+    // The names typed on the page belong to the pair's commercial request
+    // as much as to the qualified one.
+    if (pair) {
+        m_requests[1].certificate.givenName = m_requests[0].certificate.givenName;
+        m_requests[1].certificate.surname = m_requests[0].certificate.surname;
+    }
 
     const TCSPManager& providers = TAppData::Instance().Providers();
     std::array<RequestKeyParams, 3> params;

@@ -1,6 +1,7 @@
 #include "request_key_params.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace halvex {
 namespace {
@@ -33,6 +34,17 @@ constexpr ErrorMessage kOtherErrors[] = {
     {kNteUiRequired, 4020}, {kScardCancelledByUser, 4023},
 };
 
+// A typed name takes the place of the subject's own one of its kind, so
+// the request carries each name once.
+void PutName(RequestAttrs& subject, std::u16string_view oid, DWORD stringType, const std::u16string& value) {
+    const auto own =
+        std::find_if(subject.begin(), subject.end(), [&](const RequestAttr& attr) { return attr.oid == oid; });
+    if (own == subject.end())
+        subject.push_back({std::u16string(oid), stringType, value});
+    else
+        own->value = value;
+}
+
 template <std::size_t N>
 int Lookup(const ErrorMessage (&table)[N], DWORD error, int defaultId) {
     const auto found = std::find_if(std::begin(table), std::end(table),
@@ -55,8 +67,8 @@ RequestKeyParams BuildRequestKeyParams(const TCertRequest& request, bool seconda
     params.extKeyUsage = request.certificate.extKeyUsage;
     const RequestCertificate& certificate = request.certificate;
     if (!certificate.givenName.empty() && !certificate.surname.empty()) {
-        params.subject.push_back({u"2.5.4.42", request.subjectStringType, certificate.givenName});
-        params.subject.push_back({u"2.5.4.4", request.subjectStringType, certificate.surname});
+        PutName(params.subject, u"2.5.4.42", request.subjectStringType, certificate.givenName);
+        PutName(params.subject, u"2.5.4.4", request.subjectStringType, certificate.surname);
     }
     params.provider = request.provider.name;
     const auto listed = std::find_if(request.providerList.begin(), request.providerList.end(),

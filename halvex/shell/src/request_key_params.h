@@ -44,7 +44,8 @@ LONG RequestKeySpec(const TCertRequest& request, bool secondary);
 // The parameters of the main request (secondary false) or of a further one.
 // A further request of a Parvel pair keeps the key of a provider that holds
 // the pair's keys natively. Given name and surname typed on the data page
-// are appended to the subject (once: the request's own list is left as it is).
+// go into the subject once: each is appended, or takes the place of the
+// subject's own name of its kind; the request's own list is left as it is.
 RequestKeyParams BuildRequestKeyParams(const TCertRequest& request, bool secondary, const TCSPManager& providers);
 
 // The message a provider's failure is shown with: the card providers' and

@@ -78,8 +78,10 @@ void MainFrame::OnURL_ShowFileDialog() {
 
 void MainFrame::GoDataRenew() {
     if (!PrepareCSP()) return;
-    Request(0).certificate.givenName.clear();
-    Request(0).certificate.surname.clear();
+    for (TCertRequest* request : {&Request(0), &Request(1)}) {
+        request->certificate.givenName.clear();
+        request->certificate.surname.clear();
+    }
     if (Request(0).kind & kKindRenewal)
         m_view->Go2Res(true, std::u16string(pages::kData));
     else

@@ -3,6 +3,8 @@
 // user does, and the requests it makes read back by `openssl`.
 #pragma once
 
+#include <gmock/gmock.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,25 @@ using namespace openssl_request;
 inline constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
 inline constexpr DWORD kSoftwareProviderType = 24;
 inline constexpr char16_t kEmail[] = u"jana.novakova@tesk.example";
+
+// A request made from prepare()'s request as openssl reads it: its
+// signature verified, the usages of a signing certificate, the e-mail
+// address as its alternative name, both extended usages, SHA-256 with RSA
+// asked for, a 2048-bit key, the program's string types, the PEM ending
+// with a line feed. Its text.
+inline std::string preparedRequestText(const std::u16string& pem) {
+    EXPECT_TRUE(pem.starts_with(u"-----BEGIN CERTIFICATE REQUEST-----\n"));
+    EXPECT_TRUE(pem.ends_with(u"\n-----END CERTIFICATE REQUEST-----\n"));
+    const std::string text = verifiedText(pem);
+    EXPECT_THAT(text, testing::HasSubstr("self-signature verify OK"));
+    EXPECT_THAT(text, testing::HasSubstr("X509v3 Key Usage: \n                    Digital Signature, Non Repudiation\n"));
+    EXPECT_THAT(text, testing::HasSubstr("email:jana.novakova@tesk.example"));
+    EXPECT_THAT(text, testing::HasSubstr("E-mail Protection, TLS Web Client Authentication"));
+    EXPECT_THAT(text, testing::HasSubstr("Signature Algorithm: sha256WithRSAEncryption"));
+    EXPECT_THAT(text, testing::HasSubstr("Public-Key: (2048 bit)"));
+    expectSubjectStringTypes(pem);
+    return text;
+}
 
 class DataPageTest : public ShellTest {
 protected:

@@ -58,4 +58,20 @@ inline std::vector<std::string> subjectTypes(const std::string& parsed) {
     return types;
 }
 
+// The string types the program gives a subject: country and identifier
+// PrintableString, the e-mail address IA5String, every other name
+// UTF8String.
+inline void expectSubjectStringTypes(const std::u16string& pem) {
+    const std::vector<std::string> types = subjectTypes(asn1(pem));
+    EXPECT_FALSE(types.empty());
+    for (const std::string& attribute : types) {
+        const std::string name = attribute.substr(0, attribute.find(' '));
+        const std::string type = attribute.substr(attribute.find(' ') + 1);
+        if (name == "countryName" || name == "serialNumber")
+            EXPECT_EQ("PRINTABLESTRING", type) << name;
+        else
+            EXPECT_EQ(name == "emailAddress" ? "IA5STRING" : "UTF8STRING", type) << name;
+    }
+}
+
 }  // namespace openssl_request

@@ -1,8 +1,8 @@
 // The renewal road from the home page to the data page with the user's
 // real certificates: the authority's certificates installed by the
-// authority's registration module, the wizard's certificates in the user's
-// "MY" store, card providers played by SoftHSM2 tokens, and the user's
-// answers from the script.
+// authority's registration module, the wizard's certificates issued under
+// that authority in the user's "MY" store, card providers played by
+// SoftHSM2 tokens, and the user's answers from the script.
 #include <algorithm>
 #include <functional>
 #include <ostream>
@@ -19,6 +19,7 @@
 #include "testkit/softhsm.h"
 #include "testkit/user_stores.h"
 #include "testkit/wizard_certificates.h"
+#include "win32/crypt_chain.h"
 #include "win32/crypt_store.h"
 #include "win32/ui.h"
 
@@ -36,9 +37,9 @@ public:
         FrameTest::SetUp();
         // The certificate dialogs come from the layer's CryptUI module.
         setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_HHCTRL_DIR ":" TESK_CRYPTUI_DIR, 1);
-        // The chains of the user's certificates end in a root the user trusts.
-        testkit::addToUserStore(u"Root", hierarchy.root.certificate);
-        testkit::addToUserStore(u"CA", hierarchy.qualifiedCa.certificate);
+        // The qualified certificates chain to what the authority's module
+        // installs; the commercial ones' CA, which it does not install, is
+        // the user's.
         testkit::addToUserStore(u"CA", hierarchy.standardCa.certificate);
         script::onUnanswered([](const std::string& question) {
             ADD_FAILURE() << "unanswered: " << question;
@@ -49,13 +50,26 @@ public:
     // The authority's root and qualified CAs into the machine's stores.
     void installAuthority() { registerServer(TESK_OSTRIM_MODULE); }
     testkit::WizardCertificates installWizard() { return testkit::WizardCertificates::install(root, hierarchy); }
-    // A root of the national root's name in the user's "Root", no CA.
-    void addNationalRootOnly() {
-        testkit::addToUserStore(u"Root", pki::CertificateBuilder()
-                                             .subject(pki::Name{{"CN", "Tesk National Root CA"}})
-                                             .basicConstraints({.ca = true})
-                                             .build()
-                                             .certificate);
+    // The authority's root in the user's "Root", its CAs nowhere.
+    void addNationalRootOnly() { testkit::addToUserStore(u"Root", hierarchy.root.certificate); }
+    // A settings file that allows none of the installed providers, read by
+    // the program started anew.
+    void allowNoProvider() {
+        std::string settings = "<halvex><csplist>";
+        for (const char16_t* name : kInstalledProviders) {
+            m_providersBefore.emplace_back(name, halvex::TAppData::Instance().Providers().Lookup(name).value());
+            settings += "<csp name=\"" + platform::text::toUtf8(name) + "\" enabled=\"FALSE\"/>";
+        }
+        testkit::writeFile(config / "Halvex.xml", settings + "</csplist></halvex>");
+        frame.reset();
+        CoUninitialize();
+        startFrame();
+    }
+    void TearDown() override {
+        FrameTest::TearDown();
+        // The process's provider entries as they were, for the tests after.
+        for (const auto& [name, entry] : m_providersBefore)
+            halvex::TAppData::Instance().Providers().SetProvider(name, entry.flags, entry.enabled, entry.proof);
     }
 
     // A qualified certificate of the applicant, its key in a software
@@ -141,7 +155,14 @@ public:
                            [&](const std::string& line) { return line.find(text) != std::string::npos; });
     }
 
-    pki::Hierarchy hierarchy = pki::Hierarchy::make();
+    pki::Hierarchy hierarchy = pki::Hierarchy::make({.authorityFolder = TESK_TEST_AUTHORITY_DIR});
+
+private:
+    static constexpr const char16_t* kInstalledProviders[] = {
+        u"Microsoft Enhanced RSA and AES Cryptographic Provider",
+        u"Microsoft Enhanced RSA and AES Cryptographic Provider (Prototype)",
+        u"Microsoft Enhanced Cryptographic Provider v1.0", u"Microsoft Strong Cryptographic Provider"};
+    std::vector<std::pair<std::u16string, halvex::ProviderEntry>> m_providersBefore;
 };
 
 std::string tokenSerial(const testkit::SoftHsmToken& token) {
@@ -149,6 +170,27 @@ std::string tokenSerial(const testkit::SoftHsmToken& token) {
     std::smatch found;
     static const std::regex serial(R"re(serial num\s*:\s*(\S+))re");
     return std::regex_search(listed.out, found, serial) ? found[1].str() : std::string();
+}
+
+// The errors of the certificate's chain as the user's stores build it, and
+// the common name its chain ends in.
+std::pair<DWORD, std::u16string> ChainOf(const testkit::WizardCertificate& certificate) {
+    PCCERT_CONTEXT context = CertCreateCertificateContext(X509_ASN_ENCODING, certificate.der.data(),
+                                                          static_cast<DWORD>(certificate.der.size()));
+    CERT_CHAIN_PARA para{};
+    para.cbSize = sizeof para;
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    std::pair<DWORD, std::u16string> found{~0u, u""};
+    if (context && CertGetCertificateChain(nullptr, context, nullptr, nullptr, &para, 0, nullptr, &chain)) {
+        const CERT_SIMPLE_CHAIN& simple = *chain->rgpChain[0];
+        char16_t name[128] = {};
+        CertGetNameStringW(simple.rgpElement[simple.cElement - 1]->pCertContext, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0,
+                           nullptr, name, 128);
+        found = {chain->TrustStatus.dwErrorStatus, name};
+        CertFreeCertificateChain(chain);
+    }
+    if (context) CertFreeCertificateContext(context);
+    return found;
 }
 
 // A request the data check made, as a certificate authority reads it: its
@@ -162,20 +204,17 @@ std::string VerifiedRequest(const std::u16string& pem, const std::string& common
     EXPECT_NE(std::string::npos, text.find("CN=" + commonName)) << text;
     EXPECT_NE(std::string::npos, text.find("serialNumber=PNOCZ-8012310009")) << text;
     EXPECT_NE(std::string::npos, text.find("Signature Algorithm: sha256WithRSAEncryption")) << text;
-    for (const std::string& attribute : openssl_request::subjectTypes(openssl_request::asn1(pem))) {
-        const std::string name = attribute.substr(0, attribute.find(' '));
-        const std::string type = attribute.substr(attribute.find(' ') + 1);
-        if (name == "countryName" || name == "serialNumber")
-            EXPECT_EQ("PRINTABLESTRING", type) << name;
-        else
-            EXPECT_EQ(name == "emailAddress" ? "IA5STRING" : "UTF8STRING", type) << name;
-    }
+    openssl_request::expectSubjectStringTypes(pem);
     return text;
 }
 
 TEST_F(RenewalRoad, AQualifiedCertificateIsChosenAndTheDataPageShowsIt) {
-    installAuthority();
     const auto set = installWizard();
+    EXPECT_NE(0u, ChainOf(set.qualified).first) << "nothing of the authority is installed yet";
+    installAuthority();
+    // The certificates the user renews chain to the root the authority's
+    // module installed, which the required-certificate check finds.
+    EXPECT_EQ(std::make_pair(DWORD{0}, std::u16string(u"Tesk National Root CA")), ChainOf(set.qualified));
 
     follow("URL_REQ_RQC");
     ASSERT_EQ("selcert_renew.htm", page());
@@ -276,8 +315,9 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
     EXPECT_FALSE(hidden("RA_REQUEST_ASC_ROW"));
 
     // A lawyer card held by each card provider: the card's two commercial
-    // certificates offered, the authentication certificate asked for, the
-    // card's number read from the token.
+    // certificates offered, the authentication certificate asked for (the
+    // Kavlo card's holder declines it: two requests), the card's number
+    // read from the token.
     const std::pair<const char16_t*, const char*> cardProviders[] = {
         {u"Zintra CSP", "zintrap11.so"}, {u"Tesk Dravik CSP v1.0", "teskpkcs.so"}, {u"KavloCSP", "kavlopkcs11.so"}};
     for (const auto& [provider, vendorModule] : cardProviders) {
@@ -298,20 +338,28 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
         keyOnProvider(set.lawyer, provider);
         frame->OnCommand(halvex::kCommandHome);
         follow("URL_REQ_RQC");
+        const bool authentication = std::u16string_view(provider) != u"KavloCSP";
         script::queue("SelectCertificate", "1", set.lawyerCommercial[1].commonName);
-        script::queue("MessageBox", "IDYES", "autentizační komerční certifikát (AUT)");
+        script::queue("MessageBox", authentication ? "IDYES" : "IDNO", "autentizační komerční certifikát (AUT)");
         choose("(Q) " + set.lawyer.commonName);
         ASSERT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+        ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
         // The lawyer card's policy is of the authority's family.
         ASSERT_TRUE(frame->Choice().certificates[0].authorityFamily);
         EXPECT_EQ(0x80801u | halvex::kKindAuthorityFamily, frame->Request(0).kind);
         EXPECT_EQ(0x80802u, frame->Request(1).kind);
-        EXPECT_EQ(0x802u, frame->Request(2).kind);
-    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
-              frame->View().Html().statusText(halvex::kRequestPane));
+        EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - "
+                  "zintra",
+                  frame->View().Html().statusText(halvex::kRequestPane));
         const std::u16string serial = platform::text::fromUtf8(serialText);
         ASSERT_FALSE(serial.empty());
         for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(serial, frame->Request(i).cardNumber) << i;
+        EXPECT_EQ(authentication, frame->Choice().authenticationToo);
+        if (!authentication) {
+            EXPECT_EQ(0u, frame->Request(2).kind) << "no authentication request";
+            continue;
+        }
+        EXPECT_EQ(0x802u, frame->Request(2).kind);
         // The authentication certificate's subject, from the qualified one's.
         std::vector<std::pair<std::u16string, std::u16string>> subject;
         for (const auto& attr : frame->Request(2).certificate.subject) subject.emplace_back(attr.oid, attr.value);
@@ -319,7 +367,6 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
                                                                                    {u"2.5.4.5", u"PNOCZ-8012310009"},
                                                                                    {u"2.5.4.10", u"Tesk Test"},
                                                                                    {u"2.5.4.6", u"CZ"}}));
-        EXPECT_TRUE(frame->Choice().authenticationToo);
     }
 }
 
@@ -423,24 +470,54 @@ INSTANTIATE_TEST_SUITE_P(
                     "URL_REQ_RQC", "(Q) Tesk Card Unread", {{"MessageBox", "IDOK"}},
                     "Nepodařilo se získat číslo čipové karty. Zkontrolujte, zda máte připojenou čtečku a vloženou "
                     "kartu.",
+                    "selcert_renew.htm"},
+        FailureCase{"no installed provider that the settings allow",
+                    [](RenewalRoad& t) {
+                        t.allowNoProvider();
+                        AuthorityAndWizard(t);
+                    },
+                    "URL_REQ_RQC", "(Q) Tesk Wizard Qualified", {{"MessageBox", "IDOK"}},
+                    "Nebyl nalezen povolený poskytovatel šifrovacích služeb (CSP) pro zvolený typ žádosti.",
+                    "selcert_renew.htm"},
+        FailureCase{"the key's provider not installed",
+                    [](RenewalRoad& t) {
+                        t.installAuthority();
+                        t.keyOnProvider(t.addQualified("Tesk Missing Provider", {}), u"Tesk Missing CSP");
+                    },
+                    "URL_REQ_RQC", "(Q) Tesk Missing Provider", {{"MessageBox", "IDOK"}},
+                    "Zvolený poskytovatel šifrovacích služeb (CSP) Tesk Missing CSP nebyl nalezen. CSP není zřejmě "
+                    "nainstalován.",
                     "selcert_renew.htm"}));
 
-TEST_F(RenewalRoad, ACertificateRemovedSinceTheListCannotBeShown) {
+TEST_F(RenewalRoad, ACertificateThatCannotBeShownIsNamedSoAndThePageStays) {
     installAuthority();
     const auto set = installWizard();
     follow("URL_REQ_RQC");
+    const auto entry = [&](const testkit::WizardCertificate& certificate) {
+        const auto listed = entries();
+        const auto found = std::find_if(listed.begin(), listed.end(),
+                                        [&](const auto& e) { return e.first == "(Q) " + certificate.commonName; });
+        return found == listed.end() ? std::string("none") : found->second;
+    };
+
+    // Without the certificate dialogs' module the view cannot be shown.
+    setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR, 1);
+    script::queue("MessageBox", "IDOK",
+                  "Certifikát nelze zobrazit, protože pravděpodobně není nainstalována knihovna cryptui.dll.");
+    follow("URL_SHOWRENEWCERT_" + entry(set.authorityFamily));
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+    setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_HHCTRL_DIR ":" TESK_CRYPTUI_DIR, 1);
+
+    // A certificate removed from the store since the page listed it.
     PCCERT_CONTEXT gone = storeCopy(set.qualified);
     ASSERT_TRUE(CertDeleteCertificateFromStore(gone));
-    const auto listed = entries();
-    const auto entry = std::find_if(listed.begin(), listed.end(),
-                                    [&](const auto& e) { return e.first == "(Q) " + set.qualified.commonName; });
-    ASSERT_NE(entry, listed.end());
+    const std::string removed = entry(set.qualified);
     script::queue("MessageBox", "IDOK", "Certifikát nelze zobrazit.");
-    follow("URL_SHOWRENEWCERT_" + entry->second);
+    follow("URL_SHOWRENEWCERT_" + removed);
     EXPECT_EQ(0u, script::pending());
     follow("URL_SHOWRENEWCERT_99");
     follow("URL_SHOWRENEWCERT_x");
-    follow("URL_SHOWRENEWCERT_" + entry->second + "x");
+    follow("URL_SHOWRENEWCERT_" + removed + "x");
     follow("URL_SHOWRENEWCERT_-1");
     EXPECT_EQ(0u, script::pending()) << "an index the page never offered shows nothing";
     EXPECT_EQ("selcert_renew.htm", page());

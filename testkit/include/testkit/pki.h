@@ -34,6 +34,8 @@ enum class Hash { Md5, Sha1, Sha256, Sha384, Sha512 };
 class Key {
 public:
     static Key rsa(unsigned bits = 2048, std::string_view name = "");
+    // A key made elsewhere, from its PKCS#8 DER.
+    static Key fromPkcs8(Bytes der) { return Key(std::move(der)); }
 
     const Bytes& pkcs8Der() const noexcept { return m_pkcs8; }
     std::string pkcs8Pem() const;
@@ -194,6 +196,8 @@ struct Credential {
     };
     // <name>.pem, <name>.der, <name>.key (PKCS#8 PEM) and <name>-chain.pem.
     Files write(const std::filesystem::path& folder, std::string_view name) const;
+    // What write() left there: the key and the chain file's certificates.
+    static Credential read(const std::filesystem::path& folder, std::string_view name);
 };
 
 // Version 3, SHA-256, a random positive 8-byte serial, valid from a day
@@ -316,6 +320,11 @@ struct HierarchyOptions {
     // When set, the CAs point at <base>/root.crl and the users at
     // <base>/qualified-ca.crl or <base>/standard-ca.crl.
     std::string crlBaseUrl;
+    // When set, a folder of credentials as Credential::write leaves them:
+    // the root is its "root" and the qualified CA its "ca-newer" (the
+    // authority's, as the root registration module's test build makes
+    // them); the standard CA is made under that root.
+    std::filesystem::path authorityFolder;
 };
 
 // A root with two intermediate CAs, a qualified one and a commercial one
