@@ -1,6 +1,10 @@
 // reg.cpp: the registry wrapper over the Reg* functions.
 #include "common/reg.h"
 
+#include <cstring>
+
+#include "common/codepage.h"
+
 #include "win32/error.h"
 #include "win32/error_codes.h"
 #include "win32/text.h"
@@ -57,6 +61,13 @@ bool CReg::QueryString(const char* name, char* buffer, DWORD bufferSize) {
     if (!m_key || bufferSize == 0) return false;
     DWORD size = bufferSize - 1;
     return succeeded(RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
+}
+
+bool CReg::QueryString(const char* name, std::u16string& out) {
+    char buffer[1024] = {};
+    if (!QueryString(name, buffer, sizeof buffer)) return false;
+    out = MultiByteToWide(std::string(buffer, ::strnlen(buffer, sizeof buffer)), CP_ACP);
+    return true;
 }
 
 bool CReg::QueryStringValue(const char* name, std::string& out) {

@@ -80,6 +80,23 @@ TEST_F(CRegTest, QueryStringLeavesRoomForTheTerminator) {
     EXPECT_EQ('*', none[0]);
 }
 
+TEST_F(CRegTest, QueryStringAsWideTextReadsAtMost1023BytesOfAnsiText) {
+    CReg reg;
+    ASSERT_TRUE(reg.Create(HKEY_CURRENT_USER, kKey));
+    ASSERT_TRUE(reg.SetString("name", "\xD8" "e\x9E"));  // "Řež" in Windows-1250
+    ASSERT_TRUE(reg.SetString("fits", std::string(1022, 'v').c_str()));
+    ASSERT_TRUE(reg.SetString("long", std::string(1023, 'v').c_str()));
+    std::u16string out = u"kept";
+    ASSERT_TRUE(reg.QueryString("name", out));
+    EXPECT_EQ(u"Řež", out);
+    ASSERT_TRUE(reg.QueryString("fits", out));
+    EXPECT_EQ(std::u16string(1022, u'v'), out);
+    out = u"kept";
+    EXPECT_FALSE(reg.QueryString("long", out));
+    EXPECT_FALSE(reg.QueryString("missing", out));
+    EXPECT_EQ(u"kept", out);
+}
+
 TEST_F(CRegTest, QueryStringValueReadsTheWholeValue) {
     CReg reg;
     ASSERT_TRUE(reg.Create(HKEY_CURRENT_USER, kKey));

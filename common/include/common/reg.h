@@ -26,6 +26,9 @@ public:
     // Reads at most bufferSize - 1 bytes of the value's data, whatever its
     // type, and adds no NUL: callers pass a zero-filled buffer.
     bool QueryString(const char* name, char* buffer, DWORD bufferSize);
+    // The same into room of 1024 bytes, read as ANSI text up to its first
+    // NUL and given as wide text; out is unchanged on failure.
+    bool QueryString(const char* name, std::u16string& out);
     // Replaces out with the whole value's data, whatever its length or type,
     // up to its first NUL; out is unchanged on failure.
     bool QueryStringValue(const char* name, std::string& out);

@@ -1,5 +1,6 @@
-// The renewal program's records of a system store, and a record's
-// certificate found again in a store or put into a memory store.
+// The renewal program's records of a system store, a record's certificate
+// found again in a store or put into a memory store, and a certificate's
+// PEM text shown in the system's view.
 #include <algorithm>
 #include <cstring>
 
@@ -64,6 +65,19 @@ std::u16string containerOfKey(PCCERT_CONTEXT certificate) {
     return MultiByteToWide(std::string(name, ::strnlen(name, sizeof name)), CP_ACP);
 }
 
+PCCERT_CONTEXT contextOfDer(const std::vector<BYTE>& der) {
+    if (der.empty()) return nullptr;
+    return CertCreateCertificateContext(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, der.data(),
+                                        static_cast<DWORD>(der.size()));
+}
+
+PCCERT_CONTEXT contextOfPem(const std::u16string& text) {
+    const std::string pem = WideToMultiByte(text.data(), static_cast<int>(text.size()));
+    std::vector<BYTE> der;
+    if (pem.empty() || !Base64DecodeString(PemStripArmour(pem), der)) return nullptr;
+    return contextOfDer(der);
+}
+
 }  // namespace
 
 DWORD TCryptoapi::EnumStoreCertificates(std::vector<CertInfo>& out, bool classify, const std::u16string& storeName,
@@ -101,14 +115,7 @@ DWORD TCryptoapi::EnumStoreCertificates(std::vector<CertInfo>& out, bool classif
 }
 
 PCCERT_CONTEXT TCryptoapi::CertContextFromRecord(const CertInfo& record) {
-    std::vector<BYTE> der = record.der;
-    if (der.empty()) {
-        const std::string pem = WideToMultiByte(record.pem.data(), static_cast<int>(record.pem.size()));
-        if (pem.empty() || !Base64DecodeString(PemStripArmour(pem), der)) return nullptr;
-    }
-    if (der.empty()) return nullptr;
-    PCCERT_CONTEXT context =
-        CertCreateCertificateContext(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    PCCERT_CONTEXT context = record.der.empty() ? contextOfPem(record.pem) : contextOfDer(record.der);
     if (context && !record.providerName.empty())
         SetKeyProvInfo(context, record.providerName, record.containerName, record.providerType, record.keySpec);
     return context;
@@ -129,6 +136,11 @@ PCCERT_CONTEXT TCryptoapi::FindCertificateInStore(const CertInfo& record, const 
                                                   std::u16string* container) {
     const OwnedCertContext context(CertContextFromRecord(record));
     return FindCertificateKey(context.get(), storeName, container);
+}
+
+bool TCryptoapi::ShowCertificatePem(const std::u16string& pem) {
+    const OwnedCertContext context(contextOfPem(pem));
+    return context && ::TCryptoapi::ViewCertificate(nullptr, context.get());
 }
 
 HCERTSTORE TCryptoapi::MemoryStoreFromList(const std::vector<CertInfo>& records) {

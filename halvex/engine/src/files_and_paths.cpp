@@ -3,8 +3,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "file_replace.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "win32/files.h"
 #include "win32/modules.h"
 
 namespace halvex {
@@ -26,11 +28,7 @@ bool ReadFileToText(const std::u16string& path, std::u16string& text) {
 
 bool WriteTextToFile(const std::u16string& path, const std::u16string& text) {
     if (path.empty()) return false;
-    std::ofstream out(platform::paths::fromWindows(path), std::ios::binary | std::ios::trunc);
-    const std::string utf8 = platform::text::toUtf8(text);
-    out.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
-    out.close();
-    return !out.fail();
+    return ReplaceFileWith(platform::paths::fromWindows(path), platform::text::toUtf8(text), ".tmp");
 }
 
 std::u16string GetModulePath() {
@@ -52,6 +50,12 @@ std::u16string GetProgramName() {
     const auto extension = name.rfind(u".exe");
     if (extension != std::u16string::npos) name.resize(extension);
     return name;
+}
+
+std::u16string GetCurrentDir() {
+    char16_t buffer[260] = {};
+    const DWORD length = GetCurrentDirectoryW(260, buffer);
+    return std::u16string(buffer, length < 260 ? length : 0);
 }
 
 }  // namespace halvex

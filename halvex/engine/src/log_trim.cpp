@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string>
 
+#include "file_replace.h"
 #include "halvex/log.h"
 #include "platform/paths.h"
 
@@ -15,26 +16,6 @@ namespace {
 constexpr off_t kTrimAbove = 400000;
 constexpr off_t kKeep = 200000;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const noexcept { return m_fd; }
-    // Closes now, reporting whether the close succeeded.
-    bool close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 bool readAll(int fd, std::string& into, off_t from) {
     std::size_t done = 0;
     while (done < into.size()) {
@@ -42,16 +23,6 @@ bool readAll(int fd, std::string& into, off_t from) {
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
         done += static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t put = ::write(fd, text.data(), text.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(put));
     }
     return true;
 }
@@ -79,13 +50,7 @@ bool TrimLogFile(const std::filesystem::path& file) {
     if (!readAll(source.get(), tail, status.st_size - kKeep - 1)) return false;
     const std::string_view kept = std::string_view(tail).substr(1 + firstEntry(std::string_view(tail).substr(1), tail[0]));
 
-    std::filesystem::path beside = file;
-    beside += ".trim";
-    Descriptor target(::open(beside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, status.st_mode & 07777));
-    const bool written = target.get() >= 0 && writeAll(target.get(), kept) && ::fsync(target.get()) == 0 &&
-                         target.close() && ::rename(beside.c_str(), file.c_str()) == 0;
-    if (!written) ::unlink(beside.c_str());
-    return written;
+    return ReplaceFileWith(file, kept, ".trim");
 }
 
 void TLogFile::Trim() {

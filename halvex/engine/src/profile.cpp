@@ -6,9 +6,6 @@
 namespace halvex {
 namespace {
 
-// Value data of at most this many bytes is read, as the program always did.
-constexpr DWORD kValueBufferSize = 1024;
-
 std::u16string SectionKey(const std::u16string& section) { return std::u16string(kProfileKey) + u"\\" + section; }
 
 class SectionKeyHandle {
@@ -82,9 +79,9 @@ bool WriteProfileInt(const std::u16string& section, const std::u16string& entry,
 
 void InitAppVersion() {
     CReg workspace;
-    char buffer[kValueBufferSize] = {};
+    std::u16string version;
     if (!workspace.Open(HKEY_CURRENT_USER, SectionKey(kWorkspaceSection).c_str(), true) ||
-        !workspace.QueryString("AppVersion", buffer, sizeof buffer))
+        !workspace.QueryString("AppVersion", version))
         WriteProfileString(kWorkspaceSection, u"AppVersion", u"1.0.0.0");
 }
 

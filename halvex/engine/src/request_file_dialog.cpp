@@ -1,13 +1,12 @@
 #include "halvex/request_file_dialog.h"
 
+#include "halvex/files_and_paths.h"
 #include "win32/commdlg.h"
-#include "win32/files.h"
 
 namespace halvex {
 
 bool OpenRequestFileDialog(HWND owner, std::u16string& path) {
-    char16_t folder[260] = {};
-    const DWORD length = GetCurrentDirectoryW(260, folder);
+    const std::u16string folder = GetCurrentDir();
     char16_t file[260] = {};
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -16,7 +15,7 @@ bool OpenRequestFileDialog(HWND owner, std::u16string& path) {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
     ofn.nMaxFile = 260;
-    ofn.lpstrInitialDir = length > 0 && length < 260 ? folder : nullptr;
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&ofn)) return false;
     path = file;

@@ -1,6 +1,10 @@
 #include "halvex/settings_xml.h"
 
+#include <cstdio>
+#include <limits>
+
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 #include <libxml/xpath.h>
 
 #include "halvex/log.h"
@@ -26,6 +30,8 @@ void KeepFirstError(void* data, xmlError* error) {
     if (first->code == XML_ERR_OK && error->level >= XML_ERR_ERROR) xmlCopyError(error, first);
 }
 
+void IgnoreError(void*, xmlError*) {}
+
 std::u16string WithoutFinalLineFeeds(std::u16string text) {
     while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.pop_back();
     return text;
@@ -38,37 +44,70 @@ void TXml::FreeDoc::operator()(_xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
 TXml::TXml() = default;
 TXml::~TXml() = default;
 
-bool TXml::LoadFromFile(const std::u16string& path) {
+template <class Read>
+bool TXml::Parse(const char16_t* operation, Read read) {
     m_doc.reset();
     const ParserContext context(xmlNewParserCtxt());
     if (!context) return false;
     xmlError first{};
     context->_private = &first;
     context->sax->serror = KeepFirstError;
-    const std::string file = platform::paths::fromWindows(path).string();
-    m_doc.reset(xmlCtxtReadFile(context.get(), file.c_str(), nullptr, kParseOptions));
+    m_doc.reset(read(context.get()));
     if (m_doc) {
         xmlResetError(&first);
         return true;
     }
     const std::u16string reason = first.message ? WithoutFinalLineFeeds(platform::text::fromUtf8(first.message)) : u"";
-    const std::u16string errorText = u"TXml::LoadFromFile(): parse error at line " +
-                                     platform::text::fromUtf8(std::to_string(first.line)) + u"\n" + reason;
+    m_lastErrorText = u"TXml::" + std::u16string(operation) + u"(): parse error at line " +
+                      platform::text::fromUtf8(std::to_string(first.line)) + u"\n" + reason;
+    m_lastErrorCode = first.code;
     xmlResetError(&first);
-    TLogFile::GetInstance().Print(u"TXml::Load(): parse error %s", errorText.c_str());
+    TLogFile::GetInstance().Print(u"TXml::Load(): parse error %s", m_lastErrorText.c_str());
     return false;
 }
 
-std::vector<const _xmlNode*> TXml::GetNodes(const std::u16string& xpath) const {
+bool TXml::LoadFromFile(const std::u16string& path) {
+    const std::string file = platform::paths::fromWindows(path).string();
+    return Parse(u"LoadFromFile", [&](xmlParserCtxt* context) {
+        return xmlCtxtReadFile(context, file.c_str(), nullptr, kParseOptions);
+    });
+}
+
+bool TXml::Load(const std::u16string& text) {
+    // The text is handed over as UTF-8 whatever its declaration says.
+    const std::string utf8 = platform::text::toUtf8(text);
+    return Parse(u"Load", [&](xmlParserCtxt* context) -> xmlDoc* {
+        if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return nullptr;
+        return xmlCtxtReadMemory(context, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
+                                 kParseOptions);
+    });
+}
+
+std::vector<const _xmlNode*> TXml::GetNodes(const std::u16string& xpath) {
     std::vector<const _xmlNode*> nodes;
     if (!m_doc) return nodes;
     const XPathContext context(xmlXPathNewContext(m_doc.get()));
     if (!context) return nodes;
     // A relative path starts at the document, so it names the root first.
     context->node = reinterpret_cast<xmlNode*>(m_doc.get());
+    // The error is read from the context afterwards, not printed.
+    context->error = IgnoreError;
     const std::string expression = platform::text::toUtf8(xpath);
     const XPathResult result(xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()), context.get()));
-    if (!result || result->type != XPATH_NODESET || !result->nodesetval) return nodes;
+    if (!result) {
+        const xmlError& error = context->lastError;
+        const std::u16string message =
+            error.message ? WithoutFinalLineFeeds(platform::text::fromUtf8(error.message)) : u"null";
+        char code[11];
+        std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error.code));
+        m_lastErrorText = u"TXml::GetNodes() error: kod = " + platform::text::fromUtf8(code) + u", " + message +
+                          u"\n\nzdroj = libxml2\npopis = " + xpath + u"\n";
+        m_lastErrorCode = error.code;
+        xmlResetError(&context->lastError);
+        TLogFile::GetInstance().Write(m_lastErrorText);
+        return nodes;
+    }
+    if (result->type != XPATH_NODESET || !result->nodesetval) return nodes;
     for (int i = 0; i < result->nodesetval->nodeNr; ++i) {
         const xmlNode* node = result->nodesetval->nodeTab[i];
         if (node->type == XML_ELEMENT_NODE) nodes.push_back(node);

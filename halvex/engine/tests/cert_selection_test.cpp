@@ -1,6 +1,7 @@
 // The renewal program's choice of a certificate in CryptUI's selection
 // dialog (libcryptui.so with the script backend): what its filter offers
-// and preselects, the record of the chosen one, cancel and a missing CryptUI.
+// and preselects, the record of the chosen one, cancel and a missing CryptUI;
+// and a certificate's PEM text in CryptUI's view.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -97,6 +98,28 @@ TEST_F(CertSelection, CancelOrNoDialogLeavesTheRecordAsItWas) {
     EXPECT_FALSE(halvex::SelectCertificateFromList(chosen, records, texts, {}));
     EXPECT_EQ(u"before", chosen.commonName);
     EXPECT_EQ(1u, script::transcript().size());
+}
+
+// The view shows the certificate of a record's PEM text; text that holds
+// none, or a missing CryptUI, shows nothing.
+TEST_F(CertSelection, APemTextIsShownInTheCertificateView) {
+    halvex::CertInfo qualified;
+    {
+        const OwnedCertContext context(halvex::TCryptoapi::CertContextFromRecord(records[0]));
+        ASSERT_TRUE(halvex::TCryptoapi::ReadCertificate(qualified, context.get()));
+    }
+    script::queue("ViewCertificate", "IDOK");
+    EXPECT_TRUE(halvex::TCryptoapi::ShowCertificatePem(qualified.pem));
+    EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(u"-----BEGIN CERTIFICATE-----\nQUJD\n-----END CERTIFICATE-----\n"));
+    EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(u""));
+    {
+        const ScopedEnv noCryptUi{"PLATFORM_MODULE_PATH", root.path().string()};
+        EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(qualified.pem));
+    }
+    const auto shown = script::transcript();
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(0u, shown[0].rfind("ViewCertificate:", 0)) << shown[0];
+    EXPECT_NE(std::string::npos, shown[0].find("Tesk Qualified User")) << shown[0];
 }
 
 }  // namespace

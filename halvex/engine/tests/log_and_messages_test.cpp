@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
 #include "platform/clock.h"
@@ -18,6 +21,8 @@
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
 #include "win32/error.h"
+#include "win32/messages.h"
+#include "win32/ui.h"
 
 namespace halvex {
 namespace {
@@ -113,6 +118,27 @@ TEST_F(HalvexLog, ErrorBoxShowsAndLogsTheComposedMessage) {
     EXPECT_NE(logged().find("> tich\xE9\n"), std::string::npos);
 }
 
+// Over the main window a box is captioned "Halvex", and what the shell
+// hides first (its busy window) is gone before the box shows.
+TEST_F(HalvexLog, OverTheMainWindowBoxesAreTheProgramsAndComeAfterTheHook) {
+    HWND window = CreateWindowExW(0, u"STATIC", u"Halvex", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    std::vector<std::size_t> shownBeforeHook;
+    SetMessageBoxHooks(window, [&] { shownBeforeHook.push_back(platform::ui::script::transcript().size()); });
+    platform::ui::script::queue("MessageBox", "IDNO");
+    platform::ui::script::queue("MessageBox", "IDOK");
+    EXPECT_EQ(IDNO, AppMessageBox(u"Pokračovat?", MB_YESNO | MB_ICONQUESTION));
+    ErrorBox(u"Chyba", 0, false, false);
+    const auto shown = platform::ui::script::transcript();
+    SetMessageBoxHooks(nullptr, {});
+    DestroyWindow(window);
+
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ(0u, shown[0].rfind("MessageBox: Halvex: Pokračovat?", 0)) << shown[0];
+    EXPECT_EQ(0u, shown[1].rfind("MessageBox: Halvex: Chyba", 0)) << shown[1];
+    EXPECT_EQ((std::vector<std::size_t>{0, 1}), shownBeforeHook);
+}
+
 TEST(HalvexMessages, ErrorTextsComeFromTheStringTable) {
     EXPECT_EQ(FormatErrorMessage(4000, true), u"");
     EXPECT_EQ(FormatErrorMessage(4059, true),
@@ -165,16 +191,18 @@ TEST_F(HalvexLog, TrimmingKeepsTheLastWholeEntriesOfALargeFile) {
     EXPECT_TRUE(TrimLogFile(root.path() / "missing.log"));
 }
 
-// A trimming killed at any moment leaves the old file or the trimmed one.
-// The kills are spread over the time one trimming process takes.
-TEST_F(HalvexLog, KilledTrimmingLeavesTheOldOrTheNewFile) {
+// A trimming or a text written over a file, killed at any moment, leaves
+// the old file or the new one. The kills are spread over the time one
+// rewriting process takes.
+TEST_F(HalvexLog, KilledRewritingLeavesTheOldOrTheNewFile) {
     const std::string large = LogOfEntries(600000);
     const std::filesystem::path file = root.path() / "halvex.log";
-    auto trimInChild = [&](std::optional<std::chrono::microseconds> killAfter) {
+    const std::u16string text(3000000, u'ž');
+    auto rewriteInChild = [&](const std::function<bool()>& rewrite, std::optional<std::chrono::microseconds> killAfter) {
         root.write("halvex.log", large);
         const pid_t child = fork();
         if (child < 0) return std::string("no process");
-        if (child == 0) _exit(TrimLogFile(file) ? 0 : 1);
+        if (child == 0) _exit(rewrite() ? 0 : 1);
         if (killAfter) {
             std::this_thread::sleep_for(*killAfter);
             kill(child, SIGKILL);
@@ -183,19 +211,28 @@ TEST_F(HalvexLog, KilledTrimmingLeavesTheOldOrTheNewFile) {
         waitpid(child, &status, 0);
         return logged();
     };
-    const auto start = std::chrono::steady_clock::now();
-    const std::string trimmed = trimInChild(std::nullopt);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-    ASSERT_NE(trimmed, large);
-
-    for (int step = 0; step <= 24; ++step) {
-        const std::string after = trimInChild(whole * step / 20);
-        ASSERT_TRUE(after == large || after == trimmed) << "killed at " << step << "/20: " << after.size() << " bytes";
+    const std::function<bool()> rewrites[] = {
+        [&] { return TrimLogFile(file); },
+        [&] { return WriteTextToFile(platform::paths::toWide(file), text); },
+    };
+    for (const auto& rewrite : rewrites) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string rewritten = rewriteInChild(rewrite, std::nullopt);
+        const auto whole =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        ASSERT_NE(rewritten, large);
+        for (int step = 0; step <= 24; ++step) {
+            const std::string after = rewriteInChild(rewrite, whole * step / 20);
+            ASSERT_TRUE(after == large || after == rewritten)
+                << "killed at " << step << "/20: " << after.size() << " bytes";
+        }
+        // A leftover of a killed run does not stand in the way.
+        root.write("halvex.log", large);
+        EXPECT_TRUE(rewrite());
+        EXPECT_EQ(logged(), rewritten);
     }
-    // A leftover of a killed run does not stand in the way.
-    root.write("halvex.log", large);
-    EXPECT_TRUE(TrimLogFile(file));
-    EXPECT_EQ(logged(), trimmed);
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "halvex.log.trim"));
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "halvex.log.tmp"));
 }
 
 }  // namespace

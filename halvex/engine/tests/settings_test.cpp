@@ -11,7 +11,9 @@
 
 #include "halvex/app_data.h"
 #include "halvex/log.h"
+#include "halvex/settings_xml.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -116,6 +118,37 @@ TEST_F(HalvexSettings, AFileTheParserRejectsIsLoggedWithItsLineAndReasonAndChang
     EXPECT_NE(std::string::npos, logged().find("TXml::Load(): parse error TXml::LoadFromFile(): parse error at line " +
                                                found[1].str() + "\n\t\t\t" + found[2].str() + "\n"))
         << logged() << lint.err;
+}
+
+// A text parses as the file does, whatever encoding it declares; the last
+// failure, a parse or an expression, is kept with its code and logged.
+TEST_F(HalvexSettings, TheXmlReaderKeepsAndLogsItsLastFailure) {
+    const std::string broken = "<halvex>\n<csplist>\n<csp name=\"Řež\">\n</csplist>\n</halvex>\n";
+    TXml xml;
+    ASSERT_FALSE(xml.LoadFromFile(platform::paths::toWide(settings(broken))));
+    const std::u16string fromFile = xml.LastErrorText();
+    EXPECT_EQ(fromFile.rfind(u"TXml::LoadFromFile(): parse error at line 4\n", 0), 0u) << fromFile.size();
+    EXPECT_FALSE(xml.Load(platform::text::fromUtf8(broken)));
+    EXPECT_EQ(xml.LastErrorText(), u"TXml::Load" + fromFile.substr(fromFile.find(u"(): ")));
+    EXPECT_EQ(xml.LastErrorCode(), 76) << "libxml2's code of an end tag that does not match";
+    EXPECT_NE(std::string::npos, logged().find("TXml::Load(): parse error TXml::Load(): parse error at line 4\n"));
+
+    ASSERT_TRUE(xml.Load(u"<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+                         u"<halvex><csplist><csp name=\"Řež CSP\"/><csp/></csplist></halvex>"));
+    const auto elements = xml.GetNodes(u"halvex/csplist/csp");
+    ASSERT_EQ(elements.size(), 2u);
+    std::u16string name = u"kept";
+    EXPECT_TRUE(TXml::GetElmAttr(elements[0], u"name", name));
+    EXPECT_EQ(name, u"Řež CSP");
+    EXPECT_FALSE(TXml::GetElmAttr(elements[1], u"name", name));
+    EXPECT_EQ(name, u"Řež CSP");
+
+    EXPECT_TRUE(xml.GetNodes(u"halvex/csplist/csp[").empty());
+    const std::u16string failed = xml.LastErrorText();
+    EXPECT_EQ(failed.rfind(u"TXml::GetNodes() error: kod = 0x000004B", 0), 0u) << platform::text::toUtf8(failed);
+    EXPECT_TRUE(failed.ends_with(u"\n\nzdroj = libxml2\npopis = halvex/csplist/csp[\n")) << platform::text::toUtf8(failed);
+    EXPECT_NE(std::string::npos, logged().find("> TXml::GetNodes() error: kod = 0x000004B")) << logged();
+    EXPECT_TRUE(xml.GetNodes(u"count(halvex)").empty()) << "a number selects no elements";
 }
 
 long MaxResidentKilobytes() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -53,8 +54,16 @@ TEST(RequestFileDialog, OffersRequestFilesAndGivesTheChosenPath) {
     const auto request = root.write("obnova.req", "x").string();
     script::queue("OpenFile", request, "(*.req)");
     std::u16string path;
-    ASSERT_TRUE(halvex::OpenRequestFileDialog(nullptr, path));
+    // It starts in the current folder.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(root.path());
+    const bool chosen = halvex::OpenRequestFileDialog(nullptr, path);
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(chosen);
     EXPECT_EQ(platform::text::fromUtf8(request), path);
+    ASSERT_EQ(1u, script::transcript().size());
+    EXPECT_NE(std::string::npos, script::transcript()[0].find(": " + root.path().string() + ": "))
+        << script::transcript()[0];
 
     script::queue("OpenFile", "IDCANCEL");
     EXPECT_FALSE(halvex::OpenRequestFileDialog(nullptr, path));

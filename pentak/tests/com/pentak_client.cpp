@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/ui.h"
 #include "win32/datetime.h"
 #include "win32/registry.h"
 
@@ -153,10 +154,18 @@ void ScriptedPentak::TearDown() {
         ::setenv("PLATFORM_UI", m_previousUi->c_str(), 1);
     else
         ::unsetenv("PLATFORM_UI");
+    platform::ui::script::clear();
+    platform::ui::setBackend(nullptr);
 }
 
+// The module stays loaded from one test to the next and asks through the
+// answers this program holds: those left are dropped and the new file's
+// are queued now, by choosing the backend afresh.
 void ScriptedPentak::answers(const std::string& script) {
     ::setenv("PLATFORM_UI", ("script:" + root.write("answers.txt", script).string()).c_str(), 1);
+    platform::ui::script::clear();
+    platform::ui::setBackend(nullptr);
+    platform::ui::backend();
 }
 
 }  // namespace pentak_test

@@ -102,8 +102,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // One answer a line ("MessageBox IDYES", "Pin 1234"), in the order
-    // asked. Before the first object: the module reads them at its first
-    // question.
+    // asked, in place of any left.
     void answers(const std::string& script);
     Script newSession() { return scriptOf(create()); }
 

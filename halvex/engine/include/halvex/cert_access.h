@@ -1,7 +1,8 @@
 // The renewal program's access to the user's certificates: its records read
 // from the current user's system stores with the program's policy
-// classification, and a record's certificate found again with its key. It
-// adds these to the core's TCryptoapi, whose decoders read the certificates.
+// classification, a record's certificate found again with its key, and a
+// certificate's PEM text shown in the system's view. It adds these to the
+// core's TCryptoapi, whose decoders read the certificates.
 #pragma once
 
 #include <string>
@@ -51,6 +52,11 @@ public:
                                              std::u16string* container = nullptr);
     static PCCERT_CONTEXT FindCertificateInStore(const CertInfo& record, const std::u16string& storeName,
                                                  std::u16string* container = nullptr);
+
+    // Shows the certificate of the PEM text in CryptUI's view dialog, for
+    // looking only; false when the text holds no certificate or the view
+    // cannot be shown.
+    static bool ShowCertificatePem(const std::u16string& pem);
 
     // A memory store of the records' certificates (those without a usable
     // one are left out); null for an empty list. The caller closes it.
