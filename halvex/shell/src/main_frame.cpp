@@ -57,6 +57,9 @@ MainFrame::MainFrame(const std::u16string& title)
     // does: the busy window's ticks during the start-up checks find it
     // there and keep the busy window shown.
     if (m_window) SetForegroundWindow(m_window);
+    // Every box of the program stands over its window, and the busy window
+    // steps aside for it.
+    SetMessageBoxHooks(m_window, [this] { m_busy.HideBusy(); });
 }
 
 bool MainFrame::OnClose(DWORD busyWaitMs) {
@@ -66,6 +69,7 @@ bool MainFrame::OnClose(DWORD busyWaitMs) {
 }
 
 MainFrame::~MainFrame() {
+    SetMessageBoxHooks(nullptr, {});
     // When no close ran, the busy thread still gets its bounded time to
     // take its window down, which must not outlive the display it is shown
     // on; after a close, only what was left of that close's time.
