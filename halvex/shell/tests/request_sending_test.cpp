@@ -2,13 +2,10 @@
 // the summary signed through the real signer (a container under the
 // qualified policy) and enrolment object (PKCS#7), sent, saved, loaded and
 // sent again, refused and cut off, each road ending on the appendix.
-#include <sys/stat.h>
-
 #include <chrono>
 #include <regex>
 
 #include "sending_fixture.h"
-#include "working_files.h"
 
 namespace {
 
@@ -202,31 +199,6 @@ TEST_F(RequestSigningRefused, NothingIsSentAndTheSummaryStays) {
     EXPECT_EQ("summary_renew.htm", frame->View().PageName());
     EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
     EXPECT_TRUE(WorkingFilesLeft().empty());
-}
-
-// The working files: fresh random names, only for their owner, gone with
-// the pair; a name that exists already is never opened again.
-TEST(WorkingFiles, AreCreatedExclusivelyForTheOwnerAndRemoved) {
-    testkit::PlatformRoot root;
-    setenv("APPDATA", root.path().c_str(), 1);
-    fs::path text, container;
-    {
-        const halvex::WorkingFiles files;
-        ASSERT_TRUE(files.Created());
-        text = files.Text();
-        container = files.Container();
-        EXPECT_TRUE(std::regex_match(text.stem().string(), std::regex("[0-9A-Ya-y]{15,29}")));
-        EXPECT_EQ(text.stem(), container.stem());
-        struct stat status{};
-        ASSERT_EQ(0, ::stat(text.c_str(), &status));
-        EXPECT_EQ(0600u, status.st_mode & 0777);
-        ASSERT_EQ(0, ::stat(text.parent_path().c_str(), &status));
-        EXPECT_EQ(0700u, status.st_mode & 0777);
-        const halvex::WorkingFiles other;
-        EXPECT_NE(text, other.Text());
-    }
-    EXPECT_FALSE(fs::exists(text));
-    EXPECT_FALSE(fs::exists(container));
 }
 
 }  // namespace
