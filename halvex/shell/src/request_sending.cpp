@@ -73,8 +73,9 @@ bool ReplaceFile(const fs::path& file, const std::string& bytes) {
     fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                    fs::perms::others_read, error);
     fs::rename(temporary, file, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+    if (!error) return true;
+    fs::remove(temporary, error);
+    return false;
 }
 
 }  // namespace
