@@ -20,6 +20,7 @@
 #include "request_body.h"
 #include "request_signing.h"
 #include "win32/commdlg.h"
+#include "win32/ui.h"
 #include "working_files.h"
 
 namespace halvex {
@@ -33,6 +34,10 @@ constexpr UINT kFilterWithPkcs7 = 33077;
 constexpr UINT kFilterContainerOnly = 33075;
 constexpr UINT kBusySigning = 33104;
 constexpr int kErrorSaveFailed = 4003;
+constexpr int kErrorRequestFailed = 4016;
+constexpr UINT kForbiddenCharacters = 33139;
+// The heading the revocation password is typed under.
+constexpr char16_t kPasswordCaption[] = u"Heslo pro zneplatnění";
 constexpr std::size_t kMaxPath = 1024;
 // A saved request is a container and a few blocks: far below this.
 constexpr std::uintmax_t kMaxRequestFile = 16u << 20;
@@ -78,6 +83,20 @@ bool ReplaceFile(const fs::path& file, const std::string& bytes) {
     return false;
 }
 
+// A request whose document cannot be written: a revocation password typed
+// with characters a document cannot carry is named, so that it can be
+// typed again; anything else comes from the certificate and fails the
+// request as a whole.
+void ShowUnwritableRequest(const std::array<TCertRequest, 3>& requests) {
+    for (const TCertRequest& request : requests) {
+        if (!IsXmlText(request.challengePassword)) {
+            AppMessageBox(FormatResString(kForbiddenCharacters, kPasswordCaption), MB_ICONEXCLAMATION | MB_OK);
+            return;
+        }
+    }
+    ErrorBox(u"", kErrorRequestFailed, false, false);
+}
+
 }  // namespace
 
 bool RequestOutbox::IsPair() const {
@@ -96,6 +115,7 @@ bool RequestOutbox::SignAll() {
     if (!BuildRequestXml(first, false) || (pair && !BuildRequestXml(second, true)) ||
         (authentication && !BuildRequestXml(third, true))) {
         TLogFile::GetInstance().Print(u"OnURL_SignRenewCert(): a request document cannot be written");
+        ShowUnwritableRequest(m_parts.requests);
         return false;
     }
     std::string container;

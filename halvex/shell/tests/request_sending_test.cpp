@@ -246,10 +246,20 @@ protected:
     }
 };
 
-// A signature the user refuses is no signature: the error is shown, nothing
-// is sent, the summary stays and no working file is left behind.
+// A revocation password no document can carry is named and nothing is
+// signed. A signature the user refuses is no signature: the error is
+// shown. Either way nothing is sent, the summary stays and no working file
+// is left behind.
 TEST_F(RequestSigningRefused, NothingIsSentAndTheSummaryStays) {
     PrepareRequests(halvex::kKindQualified | halvex::kKindParvelPair);
+    for (std::size_t n : {0u, 1u}) frame->Request(n).challengePassword = u"heslo\x01";
+    script::queue("MessageBox", "IDOK", "Chybně zadána položka 'Heslo pro zneplatnění' - zadány nepovolené znaky");
+    Click("SUMMARY_SEND");
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ("summary_renew.htm", frame->View().PageName());
+    EXPECT_TRUE(WorkingFilesLeft().empty());
+
+    for (std::size_t n : {0u, 1u}) frame->Request(n).challengePassword = u"heslo";
     script::queue("MessageBox", "IDOK", "Chyba při podepisování žádosti");
     Click("SUMMARY_SEND");
     EXPECT_TRUE(server->requests().empty());
