@@ -1,8 +1,5 @@
 #include "request_sending.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <ctime>
 #include <exception>
 #include <filesystem>
@@ -39,6 +36,7 @@ constexpr UINT kForbiddenCharacters = 33139;
 // The heading the revocation password is typed under.
 constexpr char16_t kPasswordCaption[] = u"Heslo pro zneplatnění";
 constexpr std::size_t kMaxPath = 1024;
+constexpr int kNameAttempts = 16;
 // A saved request is a container and a few blocks: far below this.
 constexpr std::uintmax_t kMaxRequestFile = 16u << 20;
 
@@ -62,21 +60,22 @@ std::u16string DialogFilter(UINT id) {
 }
 
 // Writes the bytes beside the file and then puts them in its place, so a
-// failed write leaves what was there before.
+// failed write leaves what was there before. The file gets the mode any
+// new file of the user gets: it carries the revocation password, and a
+// umask that keeps files private is honoured.
 bool ReplaceFile(const fs::path& file, const std::string& bytes) {
-    std::string pattern = (file.parent_path().empty() ? fs::path(".") : file.parent_path()) /
-                          ("." + file.filename().string() + ".XXXXXX");
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return false;
-    ::close(fd);
-    const fs::path temporary = pattern;
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    fs::path temporary;
+    for (int attempt = 0; attempt < kNameAttempts && temporary.empty(); ++attempt) {
+        const fs::path candidate = folder / ("." + file.filename().string() + "." + WorkingFiles::RandomName());
+        if (CreateExclusive(candidate, 0666)) temporary = candidate;
+    }
+    if (temporary.empty()) return false;
     std::error_code error;
     if (!WriteWholeFile(temporary, bytes)) {
         fs::remove(temporary, error);
         return false;
     }
-    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                   fs::perms::others_read, error);
     fs::rename(temporary, file, error);
     if (!error) return true;
     fs::remove(temporary, error);

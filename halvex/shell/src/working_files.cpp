@@ -14,16 +14,16 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kAttempts = 16;
+constexpr unsigned kOwnerOnly = 0600;
 
-// A new file, created exclusively and readable only by its owner.
-bool CreateExclusive(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}  // namespace
+
+bool CreateExclusive(const fs::path& file, unsigned mode) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return false;
     ::close(fd);
     return true;
 }
-
-}  // namespace
 
 fs::path TeskDataFolder() {
     const char* appData = std::getenv("APPDATA");
@@ -71,8 +71,8 @@ WorkingFiles::WorkingFiles(const std::function<std::string()>& names) {
         const std::string name = names();
         const fs::path text = folder / (name + ".txt");
         const fs::path container = folder / (name + ".kyd");
-        if (!CreateExclusive(text)) continue;
-        if (!CreateExclusive(container)) {
+        if (!CreateExclusive(text, kOwnerOnly)) continue;
+        if (!CreateExclusive(container, kOwnerOnly)) {
             ::unlink(text.c_str());
             continue;
         }

@@ -41,6 +41,10 @@ private:
     std::filesystem::path m_container;
 };
 
+// Creates the file afresh, never over what is there nor through a link,
+// with the mode given less the umask; false when it cannot.
+bool CreateExclusive(const std::filesystem::path& file, unsigned mode);
+
 // Writes the bytes into a file that exists and is empty; false when not all
 // of them were written.
 bool WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);

@@ -2,6 +2,8 @@
 // the summary signed through the real signer (a container under the
 // qualified policy) and enrolment object (PKCS#7), sent, saved, loaded and
 // sent again, refused and cut off, each road ending on the appendix.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <regex>
@@ -76,10 +78,16 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
         EXPECT_FALSE(entry.path().filename().string().starts_with(".old.req")) << entry.path();
     EXPECT_FALSE(frame->Outcome().saved);
 
+    // Saved under a umask that keeps the user's files private: so is this one.
     const fs::path saved = root.path() / "saved" / "<i>renewal&amp;.req";
     fs::create_directories(saved.parent_path());
     script::queue("SaveFile", saved.string());
+    const mode_t umaskBefore = ::umask(077);
     Follow("URL_REQUEST_SAVE");
+    ::umask(umaskBefore);
+    struct stat status{};
+    ASSERT_EQ(0, ::stat(saved.c_str(), &status));
+    EXPECT_EQ(0600u, status.st_mode & 0777);
     ASSERT_EQ("appendix.htm", frame->View().PageName()) << testing::PrintToString(script::transcript()) << log();
     EXPECT_TRUE(server->requests().empty());
     // The dialog proposed the name made from the time stamp.
