@@ -64,7 +64,9 @@ TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber)
 // Saving over a folder fails and leaves the folder as it was; the file a
 // request is saved to may carry markup in its name, shown as text.
 TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) {
-    PrepareRequests(halvex::kKindQualified);
+    // A renewal of the authority family's qualified certificate.
+    server->expect({{"Q-MA-SK"}, "zip"});
+    PrepareRequests(halvex::kKindQualified | halvex::kKindAuthorityFamily);
     // The name typed takes the default extension and meets a folder.
     root.write("old.req/kept.txt", "kept");
     script::queue("SaveFile", (root.path() / "old").string());
