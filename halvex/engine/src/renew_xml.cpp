@@ -19,22 +19,6 @@ using Writer = platform::Owned<xmlTextWriter, xmlFreeTextWriter>;
 constexpr UINT kPapersDeclaration = 33171;
 constexpr UINT kDeviceDeclaration = 33172;
 
-// XML 1.0 carries tab, LF, CR and everything from U+0020 except lone
-// surrogates and U+FFFE/U+FFFF.
-bool IsXmlText(std::u16string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') return false;
-        if (c == 0xFFFE || c == 0xFFFF) return false;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
-            ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The document in the writer's hands: every piece of layout is a text node
 // of tabs and line feeds, so the writer adds no whitespace of its own.
@@ -166,6 +150,23 @@ void WriteUserData(Document& doc, const TCertRequest& request, const std::u16str
 }
 
 }  // namespace
+
+// XML 1.0 carries tab, LF, CR and everything from U+0020 except lone
+// surrogates and U+FFFE/U+FFFF.
+bool IsXmlText(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') return false;
+        if (c == 0xFFFE || c == 0xFFFF) return false;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
 
 const char* BillingType(DWORD kind) {
     if ((kind & kKindQualified) == 0) return (kind & kKindParvelPair) ? "S-PV" : "S-PE";

@@ -1,7 +1,6 @@
 #include "halvex_app.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
@@ -16,6 +15,7 @@
 #include "machine_values.h"
 #include "main_frame.h"
 #include "update_step.h"
+#include "working_files.h"
 #include "platform/text.h"
 #include "win32/com.h"
 #include "win32/datetime.h"
@@ -90,17 +90,12 @@ void LogStartupInfo(const std::u16string& commandLine) {
     log.Write(SystemText());
 }
 
-// The log file: "$APPDATA/Tesk/halvex.log" unless the machine's settings
-// name another file (an empty name turns the log off); detail entries
-// unless "LogLevel" is 0. A file grown past its limit is trimmed.
+// The log file: "$APPDATA/Tesk/halvex.log" (a folder for its owner alone)
+// unless the machine's settings name another file (an empty name turns the
+// log off); detail entries unless "LogLevel" is 0. A file grown past its limit is trimmed.
 void MyInitApp(const std::u16string& commandLine) {
     std::u16string path;
-    if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
-        const fs::path folder = fs::path(appData) / "Tesk";
-        std::error_code error;
-        fs::create_directories(folder, error);
-        path = fromUtf8((folder / "halvex.log").string());
-    }
+    if (const fs::path folder = TeskDataFolder(); !folder.empty()) path = fromUtf8((folder / "halvex.log").string());
     if (const auto named = ReadMachineStringIfPresent(kProgramKey, u"LogFile")) path = *named;
     const DWORD level = ReadMachineDword(kProgramKey, u"LogLevel").value_or(1);
     TLogFile& log = TLogFile::GetInstance();

@@ -1,8 +1,5 @@
 #include "request_sending.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <ctime>
 #include <exception>
 #include <filesystem>
@@ -20,6 +17,7 @@
 #include "request_body.h"
 #include "request_signing.h"
 #include "win32/commdlg.h"
+#include "win32/ui.h"
 #include "working_files.h"
 
 namespace halvex {
@@ -33,7 +31,12 @@ constexpr UINT kFilterWithPkcs7 = 33077;
 constexpr UINT kFilterContainerOnly = 33075;
 constexpr UINT kBusySigning = 33104;
 constexpr int kErrorSaveFailed = 4003;
+constexpr int kErrorRequestFailed = 4016;
+constexpr UINT kForbiddenCharacters = 33139;
+// The heading the revocation password is typed under.
+constexpr char16_t kPasswordCaption[] = u"Heslo pro zneplatnění";
 constexpr std::size_t kMaxPath = 1024;
+constexpr int kNameAttempts = 16;
 // A saved request is a container and a few blocks: far below this.
 constexpr std::uintmax_t kMaxRequestFile = 16u << 20;
 
@@ -57,24 +60,40 @@ std::u16string DialogFilter(UINT id) {
 }
 
 // Writes the bytes beside the file and then puts them in its place, so a
-// failed write leaves what was there before.
+// failed write leaves what was there before. The file gets the mode any
+// new file of the user gets: it carries the revocation password, and a
+// umask that keeps files private is honoured.
 bool ReplaceFile(const fs::path& file, const std::string& bytes) {
-    std::string pattern = (file.parent_path().empty() ? fs::path(".") : file.parent_path()) /
-                          ("." + file.filename().string() + ".XXXXXX");
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return false;
-    ::close(fd);
-    const fs::path temporary = pattern;
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    fs::path temporary;
+    for (int attempt = 0; attempt < kNameAttempts && temporary.empty(); ++attempt) {
+        const fs::path candidate = folder / ("." + file.filename().string() + "." + WorkingFiles::RandomName());
+        if (CreateExclusive(candidate, 0666)) temporary = candidate;
+    }
+    if (temporary.empty()) return false;
     std::error_code error;
     if (!WriteWholeFile(temporary, bytes)) {
         fs::remove(temporary, error);
         return false;
     }
-    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                   fs::perms::others_read, error);
     fs::rename(temporary, file, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+    if (!error) return true;
+    fs::remove(temporary, error);
+    return false;
+}
+
+// A request whose document cannot be written: a revocation password typed
+// with characters a document cannot carry is named, so that it can be
+// typed again; anything else comes from the certificate and fails the
+// request as a whole.
+void ShowUnwritableRequest(const std::array<TCertRequest, 3>& requests) {
+    for (const TCertRequest& request : requests) {
+        if (!IsXmlText(request.challengePassword)) {
+            AppMessageBox(FormatResString(kForbiddenCharacters, kPasswordCaption), MB_ICONEXCLAMATION | MB_OK);
+            return;
+        }
+    }
+    ErrorBox(u"", kErrorRequestFailed, false, false);
 }
 
 }  // namespace
@@ -95,6 +114,7 @@ bool RequestOutbox::SignAll() {
     if (!BuildRequestXml(first, false) || (pair && !BuildRequestXml(second, true)) ||
         (authentication && !BuildRequestXml(third, true))) {
         TLogFile::GetInstance().Print(u"OnURL_SignRenewCert(): a request document cannot be written");
+        ShowUnwritableRequest(m_parts.requests);
         return false;
     }
     std::string container;

@@ -25,8 +25,8 @@ constexpr UINT kWriteFailed = 33169;
 constexpr UINT kFileChanged = 33198;
 constexpr int kErrorSignPkcs7 = 4015;
 constexpr int kErrorAlgorithm = 4051;
-// No container a renewal produces comes near this.
-constexpr std::uintmax_t kMaxContainer = 16u << 20;
+// No document or container a renewal produces comes near this.
+constexpr std::uintmax_t kMaxWorkingFile = 16u << 20;
 
 void ShowSigningError(const std::u16string& detail) { ErrorBox(u"Error:\n" + detail, 0, false, false); }
 
@@ -42,7 +42,7 @@ std::u16string FailureText(HRESULT status) {
 }  // namespace
 
 bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std::u16string& xml,
-                 std::string& container) {
+                 std::string& container, const std::function<void(const std::filesystem::path&)>& written) {
     TLogFile::GetInstance().Print(u"SignRequest():");
     const WorkingFiles files;
     const std::string document = toUtf8(xml);
@@ -50,13 +50,14 @@ bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std
         ShowSigningError(LoadResString(kWriteFailed));
         return false;
     }
-    // One byte more than was written is enough to see that the file grew.
-    std::string written;
-    if (!ReadWholeFile(files.Text(), written, document.size() + 1)) {
+    if (written) written(files.Text());
+    // A file that grew is changed too, unless it grew past all bounds.
+    std::string readBack;
+    if (!ReadWholeFile(files.Text(), readBack, kMaxWorkingFile)) {
         ShowSigningError(LoadResString(kWriteFailed));
         return false;
     }
-    if (written != document) {
+    if (readBack != document) {
         ShowSigningError(LoadResString(kFileChanged));
         return false;
     }
@@ -70,7 +71,7 @@ bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std
         return false;
     }
     std::string signedBytes;
-    if (!ReadWholeFile(files.Container(), signedBytes, kMaxContainer) || signedBytes.empty()) {
+    if (!ReadWholeFile(files.Container(), signedBytes, kMaxWorkingFile) || signedBytes.empty()) {
         ShowSigningError(LoadResString(kStringReadFailed));
         return false;
     }

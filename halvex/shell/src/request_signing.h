@@ -4,6 +4,8 @@
 // failure is shown to the user and gives false.
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 struct IPentak;
@@ -15,9 +17,12 @@ class Mirelo;
 // Writes the document as UTF-8 into a fresh working file, checks that the
 // file holds exactly those bytes, signs it with the certificate (PEM) into
 // a container and reads the container's bytes unchanged; the working files
-// are gone afterwards, whatever happened.
+// are gone afterwards, whatever happened. `written` runs with the working
+// file once the document is in it, before it is read back (where a test
+// plays someone changing the file).
 bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std::u16string& xml,
-                 std::string& container);
+                 std::string& container,
+                 const std::function<void(const std::filesystem::path&)>& written = {});
 
 // The hash the signature algorithm of a request uses: SHA-1, SHA-256,
 // SHA-384 or SHA-512 with RSA; empty for another algorithm.

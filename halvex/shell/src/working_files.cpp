@@ -14,26 +14,34 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kAttempts = 16;
+constexpr unsigned kOwnerOnly = 0600;
 
-// A new file, created exclusively and readable only by its owner.
-bool CreateExclusive(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}  // namespace
+
+bool CreateExclusive(const fs::path& file, unsigned mode) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return false;
     ::close(fd);
     return true;
 }
 
-fs::path WorkingFolder() {
+fs::path TeskDataFolder() {
     const char* appData = std::getenv("APPDATA");
     if (!appData || !*appData) return {};
     const fs::path folder = fs::path(appData) / "Tesk";
     std::error_code error;
     fs::create_directories(folder.parent_path(), error);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
-    return fs::is_directory(folder, error) ? folder : fs::path();
+    // Judged and tightened through one handle, so what is checked is what
+    // is changed; O_NOFOLLOW refuses a link in the folder's place.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat status{};
+    const bool own = ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid() &&
+                     ((status.st_mode & 0777) == 0700 || ::fchmod(fd, 0700) == 0);
+    ::close(fd);
+    return own ? folder : fs::path();
 }
-
-}  // namespace
 
 std::string WorkingFiles::RandomName() {
     static std::mt19937 generator{std::random_device{}()};
@@ -56,15 +64,15 @@ std::string WorkingFiles::RandomName() {
     return name;
 }
 
-WorkingFiles::WorkingFiles() {
-    const fs::path folder = WorkingFolder();
+WorkingFiles::WorkingFiles(const std::function<std::string()>& names) {
+    const fs::path folder = TeskDataFolder();
     if (folder.empty()) return;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string name = RandomName();
+        const std::string name = names();
         const fs::path text = folder / (name + ".txt");
         const fs::path container = folder / (name + ".kyd");
-        if (!CreateExclusive(text)) continue;
-        if (!CreateExclusive(container)) {
+        if (!CreateExclusive(text, kOwnerOnly)) continue;
+        if (!CreateExclusive(container, kOwnerOnly)) {
             ::unlink(text.c_str());
             continue;
         }

@@ -6,15 +6,25 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace halvex {
 
+// The program's folder "$APPDATA/Tesk" (its log, its working files), made
+// when missing and kept for its owner alone: the signer opens a working
+// document again by its name after the program has checked it, so nobody
+// else may reach into the folder. A folder found open to others is closed
+// to them; a link, or a folder of another user, is not used. Empty when
+// APPDATA is not set or no such folder can be had.
+std::filesystem::path TeskDataFolder();
+
 class WorkingFiles {
 public:
-    // Creates the folder when missing (owner only) and both files empty;
+    // Creates both files empty in the program's folder under the first
+    // name drawn that is free in both forms (a few draws at most);
     // Created() tells whether that worked.
-    WorkingFiles();
+    explicit WorkingFiles(const std::function<std::string()>& names = RandomName);
     ~WorkingFiles();
     WorkingFiles(const WorkingFiles&) = delete;
     WorkingFiles& operator=(const WorkingFiles&) = delete;
@@ -30,6 +40,10 @@ private:
     std::filesystem::path m_text;
     std::filesystem::path m_container;
 };
+
+// Creates the file afresh, never over what is there nor through a link,
+// with the mode given less the umask; false when it cannot.
+bool CreateExclusive(const std::filesystem::path& file, unsigned mode);
 
 // Writes the bytes into a file that exists and is empty; false when not all
 // of them were written.

@@ -4,11 +4,11 @@
 // sent again, refused and cut off, each road ending on the appendix.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <regex>
 
 #include "sending_fixture.h"
-#include "working_files.h"
 
 namespace {
 
@@ -61,12 +61,35 @@ TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber)
     EXPECT_TRUE(Shown("REQ_SEND_B"));
 }
 
+// Saving over a folder fails and leaves the folder as it was; the file a
+// request is saved to may carry markup in its name, shown as text.
 TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) {
-    PrepareRequests(halvex::kKindQualified);
-    const fs::path saved = root.path() / "saved" / "renewal.req";
+    // A renewal of the authority family's qualified certificate.
+    server->expect({{"Q-MA-SK"}, "zip"});
+    PrepareRequests(halvex::kKindQualified | halvex::kKindAuthorityFamily);
+    // The name typed takes the default extension and meets a folder.
+    root.write("old.req/kept.txt", "kept");
+    script::queue("SaveFile", (root.path() / "old").string());
+    script::queue("MessageBox", "IDYES", "old.req již existuje.");
+    script::queue("MessageBox", "IDOK", "Chyba při ukládání vytvořené žádosti do souboru");
+    Click("SUMMARY_SAVE");
+    EXPECT_EQ("summary_renew.htm", frame->View().PageName());
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript()) << log();
+    EXPECT_EQ("kept", root.read("old.req/kept.txt"));
+    for (const auto& entry : fs::directory_iterator(root.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".old.req")) << entry.path();
+    EXPECT_FALSE(frame->Outcome().saved);
+
+    // Saved under a umask that keeps the user's files private: so is this one.
+    const fs::path saved = root.path() / "saved" / "<i>renewal&amp;.req";
     fs::create_directories(saved.parent_path());
     script::queue("SaveFile", saved.string());
-    Click("SUMMARY_SAVE");
+    const mode_t umaskBefore = ::umask(077);
+    Follow("URL_REQUEST_SAVE");
+    ::umask(umaskBefore);
+    struct stat status{};
+    ASSERT_EQ(0, ::stat(saved.c_str(), &status));
+    EXPECT_EQ(0600u, status.st_mode & 0777);
     ASSERT_EQ("appendix.htm", frame->View().PageName()) << testing::PrintToString(script::transcript()) << log();
     EXPECT_TRUE(server->requests().empty());
     // The dialog proposed the name made from the time stamp.
@@ -75,9 +98,18 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     EXPECT_NE(std::string::npos, shown.back().find("req_" + toUtf8(frame->Request(0).requestTimeStamp) + "_qc"))
         << shown.back();
     EXPECT_TRUE(Shown("REQ_SAVE_B"));
-    EXPECT_EQ(saved.string(), Html("REQ_FNAME"));
+    EXPECT_EQ((root.path() / "saved" / "&lt;i&gt;renewal&amp;amp;.req").string(), Html("REQ_FNAME"));
     EXPECT_FALSE(Shown("REQ_SEND_B"));
     const std::string file = testkit::readFile(saved);
+
+    // A file that is not there is told and nothing is loaded.
+    frame->OnCommand(halvex::kCommandHome);
+    frame->View().Go2Res(true, u"selrequest.htm");
+    Act(PageAction::Kind::Set, "certrenewreq", (root.path() / "missing.req").string());
+    script::queue("MessageBox", "IDOK", "Chyba při čtení souboru.");
+    Click("SELREQ_LOAD");
+    EXPECT_EQ("selrequest.htm", frame->View().PageName());
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
 
     // A file's markup is shown as text on the review page, never followed.
     frame->OnCommand(halvex::kCommandHome);
@@ -112,7 +144,7 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     Follow("URL_REQUEST_SAVE");
     const auto proposed = script::transcript();
     ASSERT_FALSE(proposed.empty());
-    EXPECT_NE(std::string::npos, proposed.back().find(saved.parent_path().string() + ": renewal.req"))
+    EXPECT_NE(std::string::npos, proposed.back().find(saved.parent_path().string() + ": <i>renewal&amp;.req"))
         << proposed.back();
     EXPECT_TRUE(testkit::readFile(again) == file);
 }
@@ -167,9 +199,13 @@ TEST_F(RequestSending, ARefusalAWrongReplyAndACutConnectionEndOnTheAppendixWithT
         << shown.back();
     EXPECT_TRUE(Shown("REQ_SAVE_B"));
 
-    // Sent once more and accepted without a number: sent all the same.
+    // Loaded again, the file's PKCS#7 block marks it as a pair; sent once
+    // more and accepted without a number: sent all the same.
+    frame->OnCommand(halvex::kCommandHome);
+    Load(saved);
+    EXPECT_NE(0u, frame->Request(0).kind & halvex::kKindParvelPair);
     server->answer(testkit::RenewalReply::AcceptedWithoutNumbers);
-    Follow("URL_REQUEST_SEND");
+    Click("REVIEW_SEND");
     const auto got = server->requests();
     ASSERT_EQ(4u, got.size());
     EXPECT_EQ("ok", got[3].verdict);
@@ -184,6 +220,34 @@ TEST_F(RequestSending, ARefusalAWrongReplyAndACutConnectionEndOnTheAppendixWithT
     EXPECT_FALSE(Shown("SUMMARY_SEND_COMMAND"));
 }
 
+class ContainerSigningRefused : public RequestSending {
+protected:
+    void SetUp() override {
+        signerConfirmation = "Dialog press:7 Dialog 206:\n";
+        RequestSending::SetUp();
+    }
+};
+
+// The container the user refuses to sign: the signer's own account of it
+// is shown, nothing is sent or saved, no working file is left behind.
+TEST_F(ContainerSigningRefused, ShowsTheSignersReasonAndSendsNothing) {
+    PrepareRequests(halvex::kKindQualified);
+    script::queue("MessageBox", "IDOK", "Error:\n");
+    Click("SUMMARY_SEND");
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript()) << log();
+    const auto shown = script::transcript();
+    const auto box = std::find_if(shown.begin(), shown.end(),
+                                  [](const std::string& line) { return line.starts_with("MessageBox"); });
+    ASSERT_NE(shown.end(), box) << testing::PrintToString(shown);
+    const std::size_t reason = box->find("Error:\n");
+    ASSERT_NE(std::string::npos, reason) << *box;
+    EXPECT_GT(box->size(), reason + 7) << *box;
+    EXPECT_TRUE(server->requests().empty());
+    EXPECT_EQ("summary_renew.htm", frame->View().PageName());
+    EXPECT_EQ(halvex::SendState::Untouched, frame->Outcome().sendState);
+    EXPECT_TRUE(WorkingFilesLeft().empty());
+}
+
 class RequestSigningRefused : public RequestSending {
 protected:
     void SetUp() override {
@@ -192,41 +256,26 @@ protected:
     }
 };
 
-// A signature the user refuses is no signature: the error is shown, nothing
-// is sent, the summary stays and no working file is left behind.
+// A revocation password no document can carry is named and nothing is
+// signed. A signature the user refuses is no signature: the error is
+// shown. Either way nothing is sent, the summary stays and no working file
+// is left behind.
 TEST_F(RequestSigningRefused, NothingIsSentAndTheSummaryStays) {
     PrepareRequests(halvex::kKindQualified | halvex::kKindParvelPair);
+    for (std::size_t n : {0u, 1u}) frame->Request(n).challengePassword = u"heslo\x01";
+    script::queue("MessageBox", "IDOK", "Chybně zadána položka 'Heslo pro zneplatnění' - zadány nepovolené znaky");
+    Click("SUMMARY_SEND");
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ("summary_renew.htm", frame->View().PageName());
+    EXPECT_TRUE(WorkingFilesLeft().empty());
+
+    for (std::size_t n : {0u, 1u}) frame->Request(n).challengePassword = u"heslo";
     script::queue("MessageBox", "IDOK", "Chyba při podepisování žádosti");
     Click("SUMMARY_SEND");
     EXPECT_TRUE(server->requests().empty());
     EXPECT_EQ("summary_renew.htm", frame->View().PageName());
     EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
     EXPECT_TRUE(WorkingFilesLeft().empty());
-}
-
-// The working files: fresh random names, only for their owner, gone with
-// the pair; a name that exists already is never opened again.
-TEST(WorkingFiles, AreCreatedExclusivelyForTheOwnerAndRemoved) {
-    testkit::PlatformRoot root;
-    setenv("APPDATA", root.path().c_str(), 1);
-    fs::path text, container;
-    {
-        const halvex::WorkingFiles files;
-        ASSERT_TRUE(files.Created());
-        text = files.Text();
-        container = files.Container();
-        EXPECT_TRUE(std::regex_match(text.stem().string(), std::regex("[0-9A-Ya-y]{15,29}")));
-        EXPECT_EQ(text.stem(), container.stem());
-        struct stat status{};
-        ASSERT_EQ(0, ::stat(text.c_str(), &status));
-        EXPECT_EQ(0600u, status.st_mode & 0777);
-        ASSERT_EQ(0, ::stat(text.parent_path().c_str(), &status));
-        EXPECT_EQ(0700u, status.st_mode & 0777);
-        const halvex::WorkingFiles other;
-        EXPECT_NE(text, other.Text());
-    }
-    EXPECT_FALSE(fs::exists(text));
-    EXPECT_FALSE(fs::exists(container));
 }
 
 }  // namespace

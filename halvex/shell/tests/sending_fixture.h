@@ -82,8 +82,7 @@ protected:
     void StartScriptedComponents() {
         platform::ui::backend();
         std::string confirmations;
-        for (int n = 0; n < 3; ++n)
-            confirmations += "Dialog check:246 Dialog 206:\nDialog press:6 Dialog 206:\n" + signerPins;
+        for (int n = 0; n < 3; ++n) confirmations += signerConfirmation + signerPins;
         const fs::path signerAnswers = root.write("signer-answers.txt", confirmations);
         const fs::path enrolmentAnswers = root.write("enrolment-answers.txt", "MessageBox IDOK\n" + pentakAnswers);
         setenv("PLATFORM_UI", ("script:" + enrolmentAnswers.string()).c_str(), 1);
@@ -155,6 +154,8 @@ protected:
     }
 
     std::string pentakAnswers = "Confirmation IDYES\nConfirmation IDYES\n";
+    // The signer's confirmation: the content agreement ticked, Yes pressed.
+    std::string signerConfirmation = "Dialog check:246 Dialog 206:\nDialog press:6 Dialog 206:\n";
     std::string signerPins;  // the signer's answer to a card provider's PIN prompt after each confirmation
     testkit::CspKind qualifiedKind = testkit::CspKind::Software;
     std::unique_ptr<testkit::QualifiedRenewal> renewal;  // the qualified certificate and the server

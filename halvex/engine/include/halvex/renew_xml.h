@@ -2,6 +2,8 @@
 // program as, before it is signed.
 #pragma once
 
+#include <string_view>
+
 #include "halvex/request_model.h"
 
 namespace halvex {
@@ -17,6 +19,10 @@ namespace halvex {
 // cannot carry (a control character other than tab, LF and CR, or a lone
 // surrogate).
 bool BuildRequestXml(TCertRequest& request, bool secondary);
+
+// Whether XML text can carry every character: no control character other
+// than tab, LF and CR, no lone surrogate, neither U+FFFE nor U+FFFF.
+bool IsXmlText(std::u16string_view text);
 
 // The billing-type word of a request-kind word ("S-PV", "S-PE", "Q-MA-SK",
 // "Q-PV-SK" or "Q-PE-SK").
