@@ -121,4 +121,36 @@ TEST_F(PolicyTree, ShowsValuesOfUnlabelledLeaves) {
     EXPECT_EQ(std::vector<std::string>{"NULL"}, view.Texts(view.Find("[3]")));
 }
 
+testkit::Bytes Item(std::uint8_t tag, std::initializer_list<testkit::Bytes> parts) {
+    testkit::Bytes content;
+    for (const auto& part : parts) content.insert(content.end(), part.begin(), part.end());
+    testkit::Bytes der{tag, static_cast<std::uint8_t>(content.size())};
+    der.insert(der.end(), content.begin(), content.end());
+    return der;
+}
+
+// A child of a type its place does not list, or one after the last field,
+// keeps no label; the fields after it are still recognised.
+TEST_F(PolicyTree, ChildrenOutOfPlaceOrBeyondTheListedKeepNoLabel) {
+    const testkit::Bytes time = Item(0x18, {{'2', '0', '2', '4', '0', '2', '0', '1', '0', '0', '0', '0', '0', '0', 'Z'}});
+    const testkit::Bytes number = {0x02, 0x01, 0x05};
+    const testkit::Bytes der = Item(
+        0x30, {Item(0x30, {{0x06, 0x01, 0x2A}}),
+               Item(0x30, {{0x06, 0x01, 0x2A}, number, time, Item(0x30, {}),
+                           Item(0x30, {Item(0x30, {time, time, number})}), Item(0x30, {}), Item(0x30, {})}),
+               {0x04, 0x01, 0x00}, number});
+    ASNRoot root;
+    ASSERT_TRUE(LoadPolicyTree(root, der, 2, ASN1VIEW_OID_FILES).TreeComplete());
+    RecordingView view;
+    root.InsertIntoTree(nullptr, view);
+    const std::string at = "01.02.2024 00:00:00 GMT";
+    EXPECT_EQ((std::vector<std::string>{"HASH Algorithm", "Policy Abstract", "HASH of Policy - 00 ", "Integer - 5"}),
+              view.Texts(view.top.at(0)));
+    EXPECT_EQ((std::vector<std::string>{"Policy Identification - 1.2", "Integer - 5", "Date and Time of Issue - " + at,
+                                        "Policy Issuer", "Policy of Signature Validation", "Extensions", "Sequence"}),
+              view.Texts(view.Find("Policy Abstract")));
+    EXPECT_EQ((std::vector<std::string>{"Not Before - " + at, "Not After - " + at, "Integer - 5"}),
+              view.Texts(view.Find("Period of Policy Validity")));
+}
+
 }  // namespace
