@@ -34,6 +34,9 @@ enum class Hash { Md5, Sha1, Sha256, Sha384, Sha512 };
 class Key {
 public:
     static Key rsa(unsigned bits = 2048, std::string_view name = "");
+    // A key kept in a file (PEM, PKCS#1 or PKCS#8), for bytes that are the
+    // same in every run.
+    static Key fromPemFile(const std::filesystem::path& file);
 
     const Bytes& pkcs8Der() const noexcept { return m_pkcs8; }
     std::string pkcs8Pem() const;
