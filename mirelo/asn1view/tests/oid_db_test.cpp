@@ -94,7 +94,7 @@ TEST_F(OidDescriptions, ShippedFilesDescribeThePolicyOidsInEveryLanguage) {
     const std::vector<std::vector<std::int32_t>> oids = {
         {1, 2, 840, 113549, 1, 9, 16, 6, 1}, {1, 2, 840, 113549, 1, 9, 16, 2, 47}, {2, 5, 4, 3},
         {2, 16, 840, 1, 101, 3, 4, 2, 1},    {2, 5, 29, 15},                       {0, 4, 0, 1862, 1, 4},
-        {1, 3, 6, 1, 4, 1, 32473, 10, 1, 3}};
+        {1, 3, 6, 1, 4, 1, 32473, 10, 1, 3}, {1, 3, 6, 1, 4, 1, 32473, 10, 1, 2}};
     std::vector<std::vector<std::string>> texts(3);
     for (DWORD language = 0; language < 3; ++language) {
         db.SetLanguage(language);
