@@ -1,8 +1,10 @@
-# tesk_add_fuzzer(<name> SOURCES ... LIBS ... [CORPUS <folder>])
+# tesk_add_fuzzer(<name> SOURCES ... LIBS ... [CORPUS <folder>] [MALLOC_LIMIT_MB <mb>])
 # A libFuzzer target over one entry point of a parser of outside data. Built
 # only in the `fuzz` preset (clang, TESK_FUZZ=ON), where every library is
 # compiled with coverage and AddressSanitizer; registered with ctest under the
 # label `fuzz` to run for TESK_FUZZ_SECONDS seconds from its seed corpus.
+# MALLOC_LIMIT_MB makes any single allocation above it a finding (default:
+# the memory limit, 2048).
 set(TESK_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs under ctest")
 if(TESK_FUZZ AND NOT TARGET fuzzers)
   add_custom_target(fuzzers)
@@ -12,7 +14,7 @@ function(tesk_add_fuzzer name)
   if(NOT TESK_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "CORPUS;MALLOC_LIMIT_MB" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${F_SOURCES})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
@@ -22,9 +24,13 @@ function(tesk_add_fuzzer name)
   if(F_CORPUS)
     set(seeds ${F_CORPUS})
   endif()
+  set(limits -rss_limit_mb=2048)
+  if(F_MALLOC_LIMIT_MB)
+    list(APPEND limits -malloc_limit_mb=${F_MALLOC_LIMIT_MB})
+  endif()
   file(MAKE_DIRECTORY ${work})
   add_test(NAME fuzz.${name}
-    COMMAND ${name} -max_total_time=${TESK_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
+    COMMAND ${name} -max_total_time=${TESK_FUZZ_SECONDS} ${limits} -timeout=10
             -print_final_stats=1 ${work} ${seeds})
   set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 300)
 endfunction()

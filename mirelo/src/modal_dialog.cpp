@@ -92,23 +92,27 @@ INT_PTR TModalDialog::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM 
     return answer;
 }
 
+RECT CentredRect(const RECT& dialog, const RECT* around, const RECT& bounds) {
+    const RECT& centre = around ? *around : bounds;
+    const LONG width = dialog.right - dialog.left;
+    const LONG height = dialog.bottom - dialog.top;
+    LONG x = (centre.left + centre.right) / 2 - width / 2;
+    LONG y = (centre.top + centre.bottom) / 2 - height / 2;
+    if (x + width > bounds.right) x = bounds.right - width;
+    if (x < bounds.left) x = bounds.left;
+    if (y + height > bounds.bottom) y = bounds.bottom - height;
+    if (y < bounds.top) y = bounds.top;
+    return {x, y, x + width, y + height};
+}
+
 void CenterDialog(HWND dialog) {
     RECT own{};
     if (!GetWindowRect(dialog, &own)) return;
     const HWND owner = GetParent(dialog);
     MONITORINFO monitor{sizeof(MONITORINFO), {}, {}, 0};
     if (!GetMonitorInfoA(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT area = monitor.rcWork;
-    RECT around = area;
-    if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
-    const LONG width = own.right - own.left;
-    const LONG height = own.bottom - own.top;
-    LONG x = (around.left + around.right) / 2 - width / 2;
-    LONG y = (around.top + around.bottom) / 2 - height / 2;
-    // Inside the work area; its top left corner wins for a larger dialog.
-    if (x + width > area.right) x = area.right - width;
-    if (x < area.left) x = area.left;
-    if (y + height > area.bottom) y = area.bottom - height;
-    if (y < area.top) y = area.top;
-    SetWindowPos(dialog, nullptr, x, y, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT ownerRect{};
+    const bool shownOwner = owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &ownerRect);
+    const RECT placed = CentredRect(own, shownOwner ? &ownerRect : nullptr, monitor.rcWork);
+    SetWindowPos(dialog, nullptr, placed.left, placed.top, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -47,6 +47,12 @@ private:
     DWORD m_state = 0;
 };
 
+// Where a window of the dialog's size goes: centred on `around` (on
+// `bounds` when null), then moved inside `bounds`; when it is larger than
+// `bounds`, their top left corners meet. A popup centres on its owner
+// within the work area, a child on its parent's client area within it.
+RECT CentredRect(const RECT& dialog, const RECT* around, const RECT& bounds);
+
 // Centres the popup dialog on its owner, or on the work area of the
 // nearest monitor when there is none or it is hidden or minimised, kept
 // inside the work area; position only. Without monitor information

@@ -1,6 +1,5 @@
 #include "sign_policy_dlg.h"
 
-#include "asn1view/policy_tree.h"
 #include "common/resource.h"
 #include "win32/commctrl.h"
 #include "win32/ui.h"
@@ -19,9 +18,8 @@ DWORD Language() {
 
 }  // namespace
 
-bool TSignPolicyDlg::LoadPolicy(std::span<const std::uint8_t> der) {
-    const auto load = asn1view::LoadPolicyTree(m_root, der, Language(), asn1view::ComponentDirectory());
-    return load.TreeComplete() && load.descriptionsLoaded;
+asn1view::PolicyTreeLoad TSignPolicyDlg::LoadPolicy(std::span<const std::uint8_t> der) {
+    return asn1view::LoadPolicyTree(m_root, der, Language(), asn1view::ComponentDirectory());
 }
 
 void TSignPolicyDlg::OnInitDialog() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "asn1view/nodes.h"
+#include "asn1view/policy_tree.h"
 #include "asn1view/tree_view.h"
 #include "signing_dialog.h"
 
@@ -21,9 +22,9 @@ public:
     TSignPolicyDlg() : TSigningDialog(kTemplateId) {}
 
     // Builds the tree from the DER policy, OIDs described from the files
-    // beside the component; false when the policy does not read without
-    // error or the language's description file is missing.
-    bool LoadPolicy(std::span<const std::uint8_t> der);
+    // beside the component. The tree can be shown when it is complete; a
+    // missing description file only leaves the OIDs dotted.
+    asn1view::PolicyTreeLoad LoadPolicy(std::span<const std::uint8_t> der);
 
 private:
     void OnInitDialog() override;

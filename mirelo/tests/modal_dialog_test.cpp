@@ -2,8 +2,10 @@
 // from the first one on, fills a drop-down list from the template's
 // initialisation data (stopping at a record that overruns it), centres
 // itself on the work area, and learns of its window's final message once.
+// Where a dialog is centred, over rectangles alone.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "modal_dialog.h"
@@ -76,6 +78,38 @@ TEST(ModalDialog, RunsBoundToItsWindowFillsItsListCentresItselfAndEndsOnce) {
     EXPECT_EQ(0u, script::pending());
     script::clear();
     platform::ui::setBackend(nullptr);
+}
+
+using Corners = std::array<LONG, 4>;
+
+Corners corners(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+TEST(ModalDialog, CentresOnItsOwnerOrItsBoundsAndStaysInside) {
+    const RECT work{0, 0, 1280, 984};
+    const RECT dialog{5, 5, 305, 167};  // 300 x 162, wherever it stands now
+    const RECT owner{100, 200, 701, 601};
+    EXPECT_EQ((Corners{250, 319, 550, 481}), corners(CentredRect(dialog, &owner, work))) << "over a shown owner";
+    EXPECT_EQ((Corners{490, 411, 790, 573}), corners(CentredRect(dialog, nullptr, work))) << "no owner, or a hidden one";
+
+    // An owner near an edge: the dialog stays on the work area.
+    const RECT left{-400, 300, 0, 500};
+    EXPECT_EQ((Corners{0, 319, 300, 481}), corners(CentredRect(dialog, &left, work)));
+    const RECT right{1200, 300, 1400, 500};
+    EXPECT_EQ((Corners{980, 319, 1280, 481}), corners(CentredRect(dialog, &right, work)));
+    const RECT top{500, -100, 700, 0};
+    EXPECT_EQ((Corners{450, 0, 750, 162}), corners(CentredRect(dialog, &top, work)));
+    const RECT bottom{500, 950, 700, 1024};
+    EXPECT_EQ((Corners{450, 822, 750, 984}), corners(CentredRect(dialog, &bottom, work)));
+
+    // Larger than the work area: its top left corner.
+    const RECT huge{0, 0, 1400, 1100};
+    EXPECT_EQ((Corners{0, 0, 1400, 1100}), corners(CentredRect(huge, &owner, work)));
+    const RECT offset{100, 50, 900, 650};
+    EXPECT_EQ((Corners{100, 50, 1500, 1150}), corners(CentredRect(huge, nullptr, offset)));
+
+    // A child in its parent's client area of 400 x 300.
+    const RECT client{0, 0, 400, 300};
+    EXPECT_EQ((Corners{50, 69, 350, 231}), corners(CentredRect(dialog, &client, client)));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // RSA keys, generated once per size and name in a test process, and their
 // PKCS#1 and PKCS#8 encodings.
 #include <openssl/encoder.h>
+#include <openssl/pem.h>
 #include <openssl/rsa.h>
 
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -41,6 +43,12 @@ Key Key::rsa(unsigned bits, std::string_view name) {
         pkcs8 = der(pkey.get(), "PrivateKeyInfo");
     }
     return Key(pkcs8);
+}
+
+Key Key::fromPemFile(const std::filesystem::path& file) {
+    const detail::Owned<FILE, fclose> in(require(std::fopen(file.c_str(), "r"), "fopen"));
+    const detail::PKey pkey(require(PEM_read_PrivateKey(in.get(), nullptr, nullptr, nullptr), "PEM_read_PrivateKey"));
+    return Key(der(pkey.get(), "PrivateKeyInfo"));
 }
 
 std::string Key::pkcs8Pem() const { return detail::pemOf("PRIVATE KEY", m_pkcs8); }

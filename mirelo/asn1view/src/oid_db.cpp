@@ -9,8 +9,9 @@
 namespace asn1view {
 namespace {
 
-// Lines of 999 characters or more end the loading (the file is no
-// description file).
+// The longest line, without its line end: a longer one ends the loading,
+// keeping what was read before (the file is no description file), whether
+// or not a line end follows it.
 constexpr std::size_t kLineLimit = 999;
 
 bool ParseArc(const std::string& word, std::int32_t& arc) {
@@ -46,8 +47,8 @@ bool OidDb::Load(const char* directory) {
     m_current.clear();
     std::string line;
     while (std::getline(file, line)) {
-        if (line.size() >= kLineLimit && !file.eof()) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > kLineLimit) break;
         ReadLine(line);
     }
     return true;

@@ -18,6 +18,7 @@ PolicyTreeLoad NameTree(ASNRoot& root, int parseErrors, DWORD language, const st
     OidDb& db = OidDb::Instance();
     db.SetLanguage(language);
     result.descriptionsLoaded = db.Load(oidDirectory.c_str());
+    result.descriptionFile = oidDirectory / OidDb::FileName(language);
     root.ApplyLanguage(language);
     return result;
 }

@@ -16,6 +16,7 @@
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
 #include "testkit/process.h"
+#include "testkit/scoped_env.h"
 #include "testkit/tsa.h"
 
 namespace {
@@ -208,15 +209,87 @@ std::filesystem::path Write(const std::filesystem::path& folder, const std::stri
     return path;
 }
 
+// A root, a qualified CA, a qualified signer and a time-stamping authority
+// with keys kept in data/, fixed serials and fixed validity.
+struct FixedPki {
+    pki::Credential root, ca, signer, tsa;
+};
+
+FixedPki MakeFixedPki() {
+    const auto key = [](const char* file) {
+        return pki::Key::fromPemFile(std::filesystem::path(ASN1VIEW_TEST_DATA) / file);
+    };
+    const auto name = [](std::string commonName) {
+        return pki::Name{{"C", "CZ", pki::StringType::Printable}, {"O", "Tesk", pki::StringType::Utf8},
+                         {"CN", std::move(commonName)}};
+    };
+    const auto from = pki::utc("2026-01-01");
+    const auto to = pki::utc("2031-01-01");
+    const std::vector<std::string> crl = {"http://crl.tesk.example/qualified-ca.crl"};
+    const pki::Credential root = pki::CertificateBuilder()
+                 .subject(name("Tesk Root CA"))
+                 .key(key("root.key"))
+                 .serial({0x01})
+                 .validity(from, to)
+                 .basicConstraints({.ca = true})
+                 .keyUsage(pki::kKeyCertSign | pki::kCrlSign)
+                 .build();
+    const pki::Credential ca = pki::CertificateBuilder()
+               .subject(name("Tesk Qualified CA"))
+               .key(key("ca.key"))
+               .issuedBy(root)
+               .serial({0x02})
+               .validity(from, to)
+               .crlDistributionPoints({"http://crl.tesk.example/root.crl"})
+               .basicConstraints({.ca = true, .pathLength = 0})
+               .keyUsage(pki::kKeyCertSign | pki::kCrlSign)
+               .build();
+    const pki::Credential signer = pki::CertificateBuilder()
+                   .subject(name("Tesk Qualified User"))
+                   .key(key("signer.key"))
+                   .issuedBy(ca)
+                   .serial({0x03, 0xE8})
+                   .validity(from, to)
+                   .crlDistributionPoints(crl)
+                   .subjectAltNames({pki::GeneralName::rfc822("qualified@tesk.example")})
+                   .keyUsage(pki::kNonRepudiation)
+                   .policies({{std::string(pki::kQualifiedPolicy)}})
+                   .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}})
+                   .build();
+    const pki::Credential tsa = pki::CertificateBuilder()
+                .subject(name("Tesk Time Stamping"))
+                .key(key("tsa.key"))
+                .issuedBy(ca)
+                .serial({0x04})
+                .validity(from, to)
+                .crlDistributionPoints(crl)
+                .keyUsage(pki::kDigitalSignature | pki::kNonRepudiation)
+                .extendedKeyUsage({std::string(pki::kTimeStamping)}, true)
+                .build();
+    return {root, ca, signer, tsa};
+}
+
+// Fixed keys, serials and times: the certificates, the CRL, the signatures
+// and the token are the same bytes in every run, so the reader's
+// heuristics (which strings hold ASN.1, which content is text) meet the
+// same input each time. openssl's clock, for the signing time and the
+// time stamp, stands still at one moment (libfaketime).
 class Asn1parseListing : public ::testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_TRUE(std::filesystem::exists(kFaketime)) << kFaketime << " is missing (Debian package faketime)";
+    }
+
+    static constexpr const char* kFaketime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
     testkit::PlatformRoot folder;
-    pki::Hierarchy pki = pki::Hierarchy::make({"http://crl.tesk.example"});
+    const ScopedEnv preload{"LD_PRELOAD", kFaketime};
+    const ScopedEnv clock{"FAKETIME", "2026-03-02 10:15:30"};
+    FixedPki pki = MakeFixedPki();
 };
 
 TEST_F(Asn1parseListing, CertificatesCrlAndPolicyListAsOpensslDoes) {
-    const auto revoked = pki::CrlBuilder(pki.qualifiedCa)
-                             .revoke(pki.expired.certificate.serial(), pki::RevocationReason::KeyCompromise)
+    const auto revoked = pki::CrlBuilder(pki.ca)
+                             .revoke(pki.signer.certificate.serial(), pki::RevocationReason::KeyCompromise)
                              .thisUpdate(pki::utc("2026-01-01"))
                              .nextUpdate(pki::utc("2026-01-08"))
                              .build();
@@ -229,8 +302,8 @@ TEST_F(Asn1parseListing, CertificatesCrlAndPolicyListAsOpensslDoes) {
 
     for (const auto& [name, der] : std::vector<std::pair<std::string, Bytes>>{
              {"root.der", pki.root.certificate.der()},
-             {"qualified.der", pki.qualified.certificate.der()},
-             {"commercial.der", pki.commercial.certificate.der()},
+             {"ca.der", pki.ca.certificate.der()},
+             {"signer.der", pki.signer.certificate.der()},
              {"tsa.der", pki.tsa.certificate.der()},
              {"revoked.crl", revoked.der()},
              {"policy.der", testkit::policy::encode(policy)}}) {
@@ -253,8 +326,8 @@ TEST_F(Asn1parseListing, CertificatesCrlAndPolicyListAsOpensslDoes) {
 TEST_F(Asn1parseListing, ATimeStampTokenListsAsOpensslDoes) {
     const auto content = folder.write("stamped.txt", "A document to be stamped.");
     const auto query = folder.path() / "query.tsq";
-    const auto asked = testkit::run({"openssl", "ts", "-query", "-data", content.string(), "-sha256", "-cert", "-out",
-                                     query.string()});
+    const auto asked = testkit::run({"openssl", "ts", "-query", "-data", content.string(), "-sha256", "-cert",
+                                     "-no_nonce", "-out", query.string()});
     ASSERT_EQ(0, asked.exitCode) << asked.err;
     const testkit::TsaSigner tsa(pki.tsa);
     const std::string request = testkit::readFile(query);
@@ -268,8 +341,8 @@ TEST_F(Asn1parseListing, ATimeStampTokenListsAsOpensslDoes) {
 // A CMS message signed by openssl, as DER and as BER with indefinite
 // lengths (the content in segments).
 TEST_F(Asn1parseListing, SignedMessagesInDerAndBerListAsOpensslDoes) {
-    const auto files = pki.qualified.write(folder.path(), "signer");
-    const auto issuers = folder.write("issuers.pem", pki.qualifiedCa.certificate.pem() + pki.root.certificate.pem());
+    const auto files = pki.signer.write(folder.path(), "signer");
+    const auto issuers = folder.write("issuers.pem", pki.ca.certificate.pem() + pki.root.certificate.pem());
     const auto content = folder.write("content.txt", "A document to be signed.");
     for (const bool stream : {false, true}) {
         const auto out = folder.path() / (stream ? "stream.p7s" : "der.p7s");

@@ -41,6 +41,11 @@ TEST(DerReader, BuildsNodesWithTheirValues) {
     EXPECT_EQ("127", integers.Nth<ASNInteger>(0).ValueText());
     EXPECT_EQ("-1", integers.Nth<ASNInteger>(1).ValueText());
     EXPECT_EQ("-129", integers.Nth<ASNInteger>(2).ValueText());
+    // A padded negative integer and a padded enumeration are not minimal.
+    const Read padded({0x30, 0x08, 0x02, 0x02, 0xFF, 0x80, 0x0A, 0x02, 0x00, 0x01});
+    EXPECT_EQ(2, padded.errors);
+    EXPECT_EQ("-128", padded.Nth<ASNInteger>(0).ValueText());
+    EXPECT_EQ(1, padded.Nth<Enumerated>(1).Value());
 
     const auto timeDer = [](const std::string& text, std::uint8_t tag) {
         Bytes der{0x30, static_cast<std::uint8_t>(text.size() + 2), tag, static_cast<std::uint8_t>(text.size())};
@@ -77,6 +82,13 @@ TEST(DerReader, BuildsNodesWithTheirValues) {
     EXPECT_EQ(2, odd.errors);
     EXPECT_EQ("TRUE", odd.Nth<ASNBoolean>(0).ValueText());
     EXPECT_EQ("@", odd.Nth<ASNString>(1).ValueText());
+
+    // A BOOLEAN of two bytes counts one error, takes its first byte and is
+    // consumed whole: the NULL after it is read.
+    const Read wide({0x30, 0x06, 0x01, 0x02, 0xFF, 0x00, 0x05, 0x00});
+    EXPECT_EQ(1, wide.errors);
+    EXPECT_EQ("TRUE", wide.Nth<ASNBoolean>(0).ValueText());
+    EXPECT_EQ(NodeType::Null, wide.Nth<ASNNull>(1).Type());
 
     // An empty BIT STRING is valid DER.
     const Read empty({0x30, 0x03, 0x03, 0x01, 0x00});
@@ -150,6 +162,28 @@ TEST(DerReader, OpensStringsThatHoldAsn1) {
     EXPECT_EQ(NodeType::Hex, content(1).Type());
     EXPECT_EQ("XYZ", content(2).ValueText());
     EXPECT_EQ("01 02 03 ", content(3).ValueText());
+
+    // A time-like text is kept as it is, little-endian two-byte text is
+    // read, a byte from 0x80 or three bytes not all letters, digits or
+    // blanks are bytes.
+    const std::string when = "20110101120000Z";
+    Bytes more{0x30, 0x24, 0x80, 0x0F};
+    more.insert(more.end(), when.begin(), when.end());
+    more.insert(more.end(), {0x81, 0x06, 'X', 0x00, 'Y', 0x00, 'Z', 0x00, 0x82, 0x04, 'a', 0x80, 'b', 'c', 0x83,
+                             0x03, '!', '?', '#'});
+    const Read classified(more);
+    EXPECT_EQ(0, classified.errors);
+    const auto inside = [&](std::size_t i) -> const ASN1Object& {
+        return *static_cast<const InnerObject&>(classified.Nth<DistinctTag>(i)).Children().at(0);
+    };
+    EXPECT_EQ(when, inside(0).ValueText());
+    EXPECT_EQ("XYZ", inside(1).ValueText());
+    EXPECT_EQ(NodeType::Hex, inside(2).Type());
+    EXPECT_EQ("61 80 62 63 ", inside(2).ValueText());
+    EXPECT_EQ(NodeType::Hex, inside(3).Type());
+
+    // A BMPString of odd length counts one error.
+    EXPECT_EQ(1, Read({0x1E, 0x03, 0x00, 0x41, 0x00}).errors);
 }
 
 TEST(DerReader, CountsBrokenContainerEnds) {
@@ -158,6 +192,26 @@ TEST(DerReader, CountsBrokenContainerEnds) {
     EXPECT_EQ(1, Read({0x30, 0x80, 0x05, 0x00}).errors);                   // never closed
     EXPECT_EQ(1, Read({0x30, 0x03, 0x05, 0x00, 0xFF}).errors);             // one stray byte left
     EXPECT_EQ(1, Read({0x30, 0x03, 0x04, 0x05, 0x01}).errors);             // an item longer than its container
+    EXPECT_EQ(1, Read({0x00, 0x00}).errors);                               // end-of-contents at the top
+
+    // The one byte left in a container, 00 skipped or 05 read as a header
+    // that cannot end, costs one error and nothing of the container around.
+    for (const std::uint8_t last : {0x00, 0x05}) {
+        const Read read({0x30, 0x07, 0x30, 0x03, 0x05, 0x00, last, 0x05, 0x00});
+        EXPECT_EQ(1, read.errors) << int{last};
+        EXPECT_EQ(2u, static_cast<const InnerObject&>(read.First()).Children().size()) << int{last};
+    }
+    // An item skipped for an error is skipped whole: a universal tag 29, an
+    // empty tagged item, primitive or constructed.
+    for (const Bytes& skipped : {Bytes{0x1D, 0x01, 0xAA}, Bytes{0x80, 0x00}, Bytes{0xA0, 0x00}}) {
+        Bytes der{0x30, static_cast<std::uint8_t>(skipped.size() + 2)};
+        der.insert(der.end(), skipped.begin(), skipped.end());
+        der.insert(der.end(), {0x05, 0x00});
+        const Read read(der);
+        EXPECT_EQ(1, read.errors) << int{skipped[0]};
+        ASSERT_EQ(1u, static_cast<const InnerObject&>(read.First()).Children().size()) << int{skipped[0]};
+        EXPECT_EQ(NodeType::Null, read.Nth<ASNNull>(0).Type());
+    }
 
     // More than four length bytes end the read; what was built stays.
     const Read fatal({0x30, 0x08, 0x05, 0x00, 0x04, 0x85, 0x01, 0x01, 0x01, 0x01});

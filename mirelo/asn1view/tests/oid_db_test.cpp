@@ -36,13 +36,16 @@ TEST_F(OidDescriptions, ReadsTheLinesOfADescriptionFile) {
                         "Description = Replaced\n"
                         "OID = 1 2 840 x 5\n"         // the arcs end at the first word that is none
                         "Description = Prefix\n"
+                        "OID = 5 5\n"
+                        "Description = " + std::string(999 - 14, 'y') + "\r\n"  // 999 characters: read whole
                         "OID = 4 4\n"
-                        + std::string(1200, 'x') + "\n"
+                        + std::string(1000, 'x') + "\n"
                         "Description = After the long line\n"));
     EXPECT_EQ("Common Name", db.Lookup({2, 5, 4, 3}));
     EXPECT_EQ("Replaced", db.Lookup({2, 3}));
     EXPECT_EQ("Prefix", db.Lookup({1, 2, 840}));
     EXPECT_EQ("", db.Lookup({1, 2}));      // no prefix matching
+    EXPECT_EQ(std::string(999 - 14, 'y'), db.Lookup({5, 5}));
     EXPECT_EQ("", db.Lookup({4, 4}));      // the long line ended the file
     EXPECT_EQ("", db.Lookup({9, 9}));
 
@@ -55,6 +58,25 @@ TEST_F(OidDescriptions, ReadsTheLinesOfADescriptionFile) {
     EXPECT_EQ("", db.Lookup({3, 3}));
     db.SetLanguage(2);
     EXPECT_EQ("Three", db.Lookup({3, 3}));
+}
+
+// The file is looked for in the folder given, with or without its
+// separator, or without one in the current folder; a long last line ends
+// the loading also without a line end.
+TEST_F(OidDescriptions, FindsItsFileInTheFolderGiven) {
+    ASSERT_TRUE(Load(1, "OID = 8 8\nDescription = Osem\nOID = 6 6\nDescription = " + std::string(1000 - 14, 'z')));
+    EXPECT_EQ("Osem", db.Lookup({8, 8}));
+    EXPECT_EQ("", db.Lookup({6, 6}));
+    ASSERT_TRUE(db.Load((folder.path().string() + "/").c_str()));
+    EXPECT_EQ("Osem", db.Lookup({8, 8}));
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    const bool here = db.Load(nullptr);
+    std::filesystem::current_path(folder.path() / "..");
+    const bool elsewhere = db.Load(nullptr);
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(here);
+    EXPECT_FALSE(elsewhere);
 }
 
 // Another language's file replaces the table, so no description stays
@@ -72,7 +94,7 @@ TEST_F(OidDescriptions, ShippedFilesDescribeThePolicyOidsInEveryLanguage) {
     const std::vector<std::vector<std::int32_t>> oids = {
         {1, 2, 840, 113549, 1, 9, 16, 6, 1}, {1, 2, 840, 113549, 1, 9, 16, 2, 47}, {2, 5, 4, 3},
         {2, 16, 840, 1, 101, 3, 4, 2, 1},    {2, 5, 29, 15},                       {0, 4, 0, 1862, 1, 4},
-        {1, 3, 6, 1, 4, 1, 32473, 10, 1, 3}};
+        {1, 3, 6, 1, 4, 1, 32473, 10, 1, 3}, {1, 3, 6, 1, 4, 1, 32473, 10, 1, 2}};
     std::vector<std::vector<std::string>> texts(3);
     for (DWORD language = 0; language < 3; ++language) {
         db.SetLanguage(language);

@@ -1,8 +1,9 @@
 // The object's signature-policy viewer: without a policy it shows nothing
 // and answers 3201; with one it shows the policy it holds as a named tree
-// in the dialog, which OK and the close box both end with success. The
-// dialog is answered by a script file whose lines also check the title and
-// the tree.
+// in the dialog, which OK and the close box both end with success. Without
+// the OID description files beside the module the tree is shown all the
+// same, its OIDs dotted. The dialog is answered by a script file whose
+// lines also check the title and the tree.
 #include <filesystem>
 #include <string>
 
@@ -35,6 +36,44 @@ TEST_F(MireloPolicyView, ThePolicyHeldIsShownAsANamedTreeUntilOkOrClose) {
     EXPECT_EQ(0, lastErrorNumber());
     EXPECT_EQ(S_OK, object->ShowSignPolicy()) << "the close box";
     EXPECT_EQ(0, lastErrorNumber());
+}
+
+// The module alone in a folder of its own, without the description files.
+class MireloWithoutDescriptions : public MireloPolicyView {
+protected:
+    void SetUp() override {
+        RegisteredMirelo::SetUp();
+        std::filesystem::create_directories(root.path() / "bare");
+        std::filesystem::copy_file(mirelo_test::kModule, module);
+        const auto registered = mirelo_test::regsvr32({"/s", module.string()});
+        ASSERT_EQ(0, registered.exitCode) << registered.err;
+        object = create();
+        ASSERT_TRUE(object);
+    }
+
+    std::filesystem::path module = root.path() / "bare" / "libmirelo.so";
+};
+
+TEST_F(MireloWithoutDescriptions, ThePolicyIsShownWithDottedOidsAndTheLogWarns) {
+    // The digest algorithm stands as its bare OID; with its description it
+    // would read "SHA-256 (2.16.840.1.101.3.4.2.1)".
+    const auto script = root.write("answers.txt", "Dialog press:1 \"Signature Policy\" expanded\n"
+                                                  "Dialog press:1 \"2.16.840.1.101.3.4.2.1\"\n");
+    const ScopedEnv ui{"PLATFORM_UI", "script:" + script.string()};
+    ASSERT_EQ(S_OK, object->put_CfgLanguageNumber(sgLangEN));
+    ASSERT_EQ(S_OK, object->put_LogLevel(static_cast<sgLogLevelFlags>(3)));
+    const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
+    const auto file = root.write("policy.der", std::string(der.begin(), der.end()));
+    ASSERT_EQ(S_OK, withText(&ISignerKyd::SetSignPolicyFile, file.string()));
+
+    EXPECT_EQ(S_OK, object->ShowSignPolicy());
+    EXPECT_EQ(0, lastErrorNumber());
+    BSTR log = nullptr;
+    ASSERT_EQ(S_OK, object->get_LogString(&log));
+    const std::u16string text = mirelo_test::takeText(log);
+    const std::string expected = "OID descriptions not found: " + (module.parent_path() / "oiddb.en.cfg").string();
+    EXPECT_NE(std::u16string::npos, text.find(std::u16string(expected.begin(), expected.end())))
+        << std::string(text.begin(), text.end());
 }
 
 // A policy the signer takes whose tree the viewer cannot read cleanly (a

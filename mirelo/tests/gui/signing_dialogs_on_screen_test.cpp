@@ -3,7 +3,7 @@
 // with keys: the MIME text (template 200) closed by Enter, the charset
 // choice (202) confirmed by Enter, and the container confirmation (206)
 // with a loaded policy, whose policy line, clicked with the mouse, opens the
-// policy viewer, answered No by its mnemonic.
+// policy viewer over it, answered No by its mnemonic.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -63,6 +63,13 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, "40", "291", "click", "1"});
         EXPECT_EQ(0, clicked.exitCode) << clicked.err;
+        // The viewer stands over the confirmation it was opened from.
+        const std::string viewer = testkit::findWindow("Signature policy");
+        ASSERT_FALSE(viewer.empty()) << "no viewer came";
+        const auto transient = testkit::run({"xprop", "-id", viewer, "WM_TRANSIENT_FOR"});
+        const auto hex = transient.out.find("# 0x");
+        ASSERT_NE(std::string::npos, hex) << transient.out << transient.err;
+        EXPECT_EQ(std::stoul(window), std::stoul(transient.out.substr(hex + 2), nullptr, 16)) << transient.out;
         user.answer("Signature policy", "Return", "mirelo-policy-from-confirmation");
         user.answer("Confirmation", "alt+n", "mirelo-container-confirmation");
     });

@@ -103,6 +103,22 @@ std::optional<LRESULT> listAnswer(ControlState& c, UINT message, WPARAM wParam, 
     return std::nullopt;
 }
 
+// The state of the dialog a new one of the thread opens over (see
+// DialogState::owner); handles grow, so the latest dialog has the highest.
+const DialogState* ownerState(const Handles& h, HWND owner, DWORD thread) {
+    if (!owner) return nullptr;
+    if (owner == GetActiveWindow()) {
+        for (auto it = h.windows.rbegin(); it != h.windows.rend(); ++it) {
+            const WindowTarget& t = it->second;
+            if (!t.control && t.thread == thread && !t.dialog->isPlain() && t.dialog->state().visible)
+                return &t.dialog->state();
+        }
+        return nullptr;
+    }
+    const auto found = h.windows.find(valueOf(owner));
+    return found != h.windows.end() && !found->second.control ? &found->second.dialog->state() : nullptr;
+}
+
 }  // namespace
 
 DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND owner, DLGPROC procedure,
@@ -122,6 +138,7 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
     auto& h = handles();
     std::lock_guard lock(h.mutex);
+    m_state.owner = ownerState(h, owner, m_thread);
     const std::uintptr_t base = h.next;
     h.next += kDialogStride;
     m_handle = toHandle(base);

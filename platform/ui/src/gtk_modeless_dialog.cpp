@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_progress_bar.h"
 #include "gtk_session.h"
@@ -82,7 +83,9 @@ void showModelessDialog(const DialogSession& session) {
         gtk_fixed_put(GTK_FIXED(fixed), widget, pixelsX(c.control.x), pixelsY(c.control.y));
         shown.controls.push_back(widget);
     }
+    standOverOwner(shown.window, state);
     auto& kept = shownWindows()[&session] = shown;
+    rememberDialogWindow(state, shown.window);
     windowUp(true);
     follow(kept, state);
 }
@@ -97,6 +100,7 @@ void hideModelessDialog(const DialogSession& session) {
     auto& windows = shownWindows();
     const auto found = windows.find(&session);
     if (found == windows.end()) return;
+    forgetDialogWindow(session.state());
     gtk_window_destroy(found->second.window);
     windows.erase(found);
     drawPending();

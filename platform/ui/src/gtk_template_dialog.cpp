@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_progress_bar.h"
 #include "gtk_text_view.h"
@@ -262,7 +263,10 @@ void showTemplateDialog(DialogSession& session) {
     if (defaultButton) pressOnEnter(run.window, defaultButton);
     refresh(run);
     if (defaultButton) gtk_widget_grab_focus(defaultButton);
+    standOverOwner(run.window, state);
+    rememberDialogWindow(state, run.window);
     run.modal.run(run.window);
+    forgetDialogWindow(state);
     run.actions.rethrow();
 }
 

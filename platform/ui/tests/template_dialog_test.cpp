@@ -2,12 +2,14 @@
 // start, on commands, on posted messages and on colour questions shows in
 // the transcript; the answers press, tick, select and close; a dialog
 // whose rich edit has no library, or whose template is not declared, is
-// not made.
+// not made. A dialog opened over another knows which one it stands over.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/dialog_session.h"
 #include "platform/dialog_templates.h"
 #include "platform/ui.h"
 #include <testkit/scoped_env.h>
@@ -180,6 +182,58 @@ TEST_F(TemplateDialogs, NoDialogWithoutItsTemplateOrTheRichEditLibrary) {
     EXPECT_EQ(-1, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kDialogId + 1), nullptr, sampleProcedure, 0));
     EXPECT_EQ(ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
     EXPECT_TRUE(script::transcript().empty());
+}
+
+constexpr int kOwnerDialogId = 310;
+
+// Yes opens three dialogs of the same template, over the active window,
+// over this dialog by its handle and over nothing; Cancel ends a dialog.
+INT_PTR ownerProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, IDCANCEL);
+    if (LOWORD(wParam) == IDYES)
+        for (const HWND owner : {GetActiveWindow(), dialog, HWND{nullptr}})
+            DialogBoxParamA(kModule, MAKEINTRESOURCEA(kOwnerDialogId), owner, ownerProcedure, 0);
+    return TRUE;
+}
+
+// Presses Yes in the first dialog it runs and closes every one; records
+// each dialog's state and what it stands over.
+class OwnerRecorder final : public ui::Backend {
+public:
+    struct Seen {
+        const ui::DialogState* state;
+        const ui::DialogState* owner;
+    };
+    explicit OwnerRecorder(std::vector<Seen>& seen) : m_seen(seen) {}
+    const char* name() const noexcept override { return "owners"; }
+    int messageBox(const ui::MessageBoxRequest&) override { return ui::kBoxClosed; }
+    bool openWith(const ui::OpenWithRequest&) override { return false; }
+    void runDialog(ui::DialogSession& session) override {
+        m_seen.push_back({&session.state(), session.state().owner});
+        if (m_seen.size() == 1) session.press(IDYES);
+        session.close();
+    }
+
+private:
+    std::vector<Seen>& m_seen;
+};
+
+TEST_F(TemplateDialogs, ADialogOpenedOverAnotherKnowsWhichItStandsOver) {
+    using K = ui::ControlKind;
+    ui::declareDialogTemplate(kModule, {kOwnerDialogId, 100, 60, "MS Shell Dlg", 8, "Nad",
+                                        {{IDYES, K::DefaultButton, "&Ano", 10, 40, 40, 14},
+                                         {IDCANCEL, K::Button, "Storno", 50, 40, 40, 14}}});
+    std::vector<OwnerRecorder::Seen> seen;
+    ui::setBackend(std::make_unique<OwnerRecorder>(seen));
+    EXPECT_EQ(IDCANCEL, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kOwnerDialogId), GetDesktopWindow(),
+                                        ownerProcedure, 0));
+    ASSERT_EQ(4u, seen.size());
+    EXPECT_EQ(nullptr, seen[0].owner) << "the desktop is no dialog";
+    EXPECT_EQ(seen[0].state, seen[1].owner) << "the active window";
+    EXPECT_EQ(seen[0].state, seen[2].owner) << "the dialog's handle";
+    EXPECT_EQ(nullptr, seen[3].owner) << "no owner";
 }
 
 }  // namespace

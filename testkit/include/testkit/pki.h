@@ -36,6 +36,9 @@ public:
     static Key rsa(unsigned bits = 2048, std::string_view name = "");
     // A key made elsewhere, from its PKCS#8 DER.
     static Key fromPkcs8(Bytes der) { return Key(std::move(der)); }
+    // A key kept in a file (PEM, PKCS#1 or PKCS#8), for bytes that are the
+    // same in every run.
+    static Key fromPemFile(const std::filesystem::path& file);
 
     const Bytes& pkcs8Der() const noexcept { return m_pkcs8; }
     std::string pkcs8Pem() const;

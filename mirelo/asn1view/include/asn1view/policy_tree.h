@@ -13,6 +13,7 @@ namespace asn1view {
 struct PolicyTreeLoad {
     int parseErrors = 0;              // the reader's count; the tree is complete only at 0
     bool descriptionsLoaded = false;  // the language's OID description file was read
+    std::filesystem::path descriptionFile;  // the file looked for (after a clean read)
     bool TreeComplete() const noexcept { return parseErrors == 0; }
 };
 

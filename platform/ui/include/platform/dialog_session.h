@@ -49,6 +49,10 @@ struct DialogState {
     bool topmost = false;
     bool visible = true;  // a modeless dialog's ShowWindow
     std::vector<ControlState> controls;
+    // The dialog this one opens over: its owner when that is one of the
+    // layer's dialogs, or for the active window's handle the latest shown
+    // dialog of its thread; none without an owner (or the desktop's).
+    const DialogState* owner = nullptr;
 };
 
 class DialogSession {

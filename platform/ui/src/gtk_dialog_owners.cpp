@@ -1,0 +1,26 @@
+#include "gtk_dialog_owners.h"
+
+#include <map>
+
+namespace platform::ui::gtk {
+
+namespace {
+
+std::map<const DialogState*, GtkWindow*>& windows() {
+    static std::map<const DialogState*, GtkWindow*> shown;
+    return shown;
+}
+
+}  // namespace
+
+void rememberDialogWindow(const DialogState& dialog, GtkWindow* window) { windows()[&dialog] = window; }
+
+void forgetDialogWindow(const DialogState& dialog) { windows().erase(&dialog); }
+
+void standOverOwner(GtkWindow* window, const DialogState& dialog) {
+    if (!dialog.owner) return;
+    const auto found = windows().find(dialog.owner);
+    if (found != windows().end()) gtk_window_set_transient_for(window, found->second);
+}
+
+}  // namespace platform::ui::gtk
