@@ -146,6 +146,37 @@ TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
     expectSettledOn(area, tornil_test::oldTree());
 }
 
+// A rollback that cannot restore the backup leaves the guard, the backup
+// and update\ for the next logon, which then removes what the update added
+// and restores the rest; a file the user made meanwhile stays.
+TEST(UpdateRun, ARollbackThatFailsIsFinishedAtTheNextLogonWithoutAMix) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    area.bring("_LUMVAR_SYSTEM_COM/broken.dll", "not a module");
+    // A folder in the backup where the update leaves a file: it cannot be
+    // copied back.
+    testkit::writeFile(area.area() / "backup" / "added.txt" / "inside", "in the way");
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Update failed\n")) << run.out;
+    EXPECT_EQ("Update and rollback to previous version failed.", lastLine(run.out));
+    EXPECT_EQ(1u, area.runOnceValues().size());
+    EXPECT_TRUE(fs::exists(area.area() / "backup" / "app.bin"));
+    EXPECT_TRUE(fs::exists(area.area() / "update" / "added.txt"));
+
+    fs::remove_all(area.area() / "backup" / "added.txt");
+    testkit::writeFile(area.program() / "mine.txt", "the user's");
+    const testkit::RunResult logon = testkit::run({TESK_RUNONCE}, area.upgradeOptions());
+    EXPECT_EQ(0, logon.exitCode) << logon.err;
+    EXPECT_EQ("Update failed, rollback to previous version started.\n"
+              "Update failed. Rollback to previous version succesfully done.\n",
+              logon.out);
+    tornil_test::Tree expected = tornil_test::oldTree();
+    expected["mine.txt"] = "the user's";
+    expectSettledOn(area, expected);
+}
+
 TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderOrThatCannotBeDeletedRollBack) {
     // The last list deletes one file, then fails on one that is not there.
     for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n",
