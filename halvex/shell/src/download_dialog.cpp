@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-#include "download_percent.h"
+#include "halvex/controls/progress_messages.h"
+#include "halvex/controls/text_progress_control.h"
 #include "platform/dialog_template.h"
 #include "platform/dialog_templates.h"
 #include "win32/dialogs.h"
 #include "win32/messages.h"
-#include "win32/commctrl.h"
 #include "win32/modules.h"
 #include "win32/resources.h"
 
@@ -25,8 +25,7 @@ void DeclareDownloadDialogTemplate(HINSTANCE module) {
          "Probíhá stažení nejnovější verze aplikace aplikace Halvex.\nDoba stahování může trvat několik minut, v "
          "závislosti na rychlosti internetového připojení.",
          7, 7, 317, 28},
-        {kDownloadBarId, ControlKind::ProgressBar, "", 7, 38, 317, 10},
-        {kDownloadPercentId, ControlKind::Static, "", 7, 51, 317, 10},
+        {kDownloadBarId, ControlKind::Custom, "", 7, 42, 317, 14, 0, controls::kTextProgressClass},
     };
     platform::ui::declareDialogTemplate(module, dialog);
 }
@@ -34,7 +33,7 @@ void DeclareDownloadDialogTemplate(HINSTANCE module) {
 // The bar at the percent, its percentage shown from 1 % on.
 void ShowPosition(HWND dialog, WPARAM percent) {
     SendDlgItemMessageW(dialog, kDownloadBarId, PBM_SETPOS, percent, 0);
-    SetDlgItemTextW(dialog, kDownloadPercentId, DownloadPercentText(static_cast<unsigned>(percent)).c_str());
+    SendDlgItemMessageW(dialog, kDownloadBarId, TPC_SHOWPERCENT, percent, 0);
 }
 
 INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -66,6 +65,7 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 // posts and sends is handled while it waits, whichever backend shows it.
 bool RunDownloadDialog() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
+    controls::RegisterTextProgressClass();
     DeclareDownloadDialogTemplate(module);
     g_closing = false;
     const HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(kDownloadDialogId), nullptr, DownloadDialogProc, 0);
