@@ -41,7 +41,6 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         case WM_INITDIALOG:
             SendDlgItemMessageW(dialog, kDownloadBarId, PBM_SETRANGE, 0, static_cast<LPARAM>(100) << 16);
             ShowPosition(dialog, 0);
-            g_dialog = dialog;
             return TRUE;
         case WM_DOWNLOAD_PROGRESS:
             ShowPosition(dialog, wParam > 100 ? 100 : wParam);
@@ -70,6 +69,10 @@ bool RunDownloadDialog() {
     g_closing = false;
     const HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(kDownloadDialogId), nullptr, DownloadDialogProc, 0);
     if (!dialog) return false;
+    // Published only once it is shown: a dialog that failed while it was
+    // being made must never be the worker's, whose messages to it would
+    // wait for a loop that does not come.
+    g_dialog = dialog;
     MSG message;
     while (g_dialog && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     if (g_dialog) PostQuitMessage(static_cast<int>(message.wParam));  // the thread's own loop ends too
