@@ -349,8 +349,11 @@ TEST_F(UpdateStep, TheWhatsNewPageShowsOncePerNewVersionFromTheProgramsFolder) {
     // The same version again: nothing shown.
     halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
 
-    // From 1.4.4.3: the page, closed by its button.
+    // From 1.4.4.3: the page with this version and its notes, shown as
+    // text (never as markup), closed by its button.
     storeAppVersion(u"1.4.4.3");
+    script::queue("Page", "shows:APP_VERSION_ID:1.4.4.4");
+    script::queue("Page", "shows:CHANGE_ENTRY:Podpis%20&%20<b>rychlejší%20<script>x()</script>Opravatisk");
     script::queue("Page", "click:ButtonOK");
     halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
     EXPECT_EQ(0u, script::pending());
