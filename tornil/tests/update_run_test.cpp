@@ -79,6 +79,8 @@ TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothin
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Aktualizácia úspešne ukončená", lastLine(run.out)) << run.out;
     expectSettledOn(area, tornil_test::newTree());
+    // No log was asked for.
+    EXPECT_FALSE(fs::exists(area.area().parent_path() / "ProgramData" / "Tesk Upgrade" / "lumvar.log"));
 }
 
 TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
@@ -199,23 +201,29 @@ TEST(UpdateRun, SystemFilesAreReplacedOnlyByNewerVersions) {
     const std::string older = testkit::readFile(TORNIL_VERSION_OLD);
     const std::string newer = testkit::readFile(TORNIL_VERSION_NEW);
     struct Case {
+        std::string folder;
         std::string installed;
         std::string offered;
         std::string result;  // the system folder's file afterwards
         std::string status;
     };
     const std::vector<Case> cases{
-        {older, newer, newer, "Update successfully finished"},
-        {newer, older, newer, "Update successfully finished"},
-        {newer, newer, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM", older, newer, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM", newer, older, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM", newer, newer, newer, "Update successfully finished"},
         // A file without version information cannot prove it is newer.
-        {older, "no version information", older, "Update failed. Rollback to previous version succesfully done."},
+        {"_LUMVAR_SYSTEM", older, "no version information", older,
+         "Update failed. Rollback to previous version succesfully done."},
+        // A COM file kept is not registered: these modules are no COM
+        // servers, so a registration would fail the update.
+        {"_LUMVAR_SYSTEM_COM", newer, older, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM_COM", newer, newer, newer, "Update successfully finished"},
     };
     for (const Case& c : cases) {
         UpgradeArea area(2);
         tornil_test::prepareStandardUpdate(area);
         testkit::writeFile(area.systemFolder() / "sub" / "shared.dll", c.installed);
-        area.bring("_LUMVAR_SYSTEM/sub/shared.dll", c.offered);
+        area.bring(c.folder + "/sub/shared.dll", c.offered);
 
         const testkit::RunResult run = area.runUpgrade("RunUpdate");
         EXPECT_EQ(c.status, lastLine(run.out));
@@ -223,6 +231,31 @@ TEST(UpdateRun, SystemFilesAreReplacedOnlyByNewerVersions) {
         EXPECT_EQ("", area.differenceFrom(c.status == "Update successfully finished" ? tornil_test::newTree()
                                                                                       : tornil_test::oldTree()));
     }
+}
+
+TEST(UpdateRun, WithoutADeleteListOrWithAFileThatCannotBeInstalledTheOldTreeStays) {
+    {
+        // Nothing was deleted yet: the closing tail, no rollback.
+        UpgradeArea area(0);
+        tornil_test::prepareStandardUpdate(area);
+        fs::remove(area.area() / "update" / "._LUMVAR_delete");
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out)) << run.out;
+        expectSettledOn(area, tornil_test::oldTree());
+    }
+    // A folder stands where the update brings a file: the copy fails even
+    // for root, and the deletions already made are rolled back.
+    UpgradeArea area(0);
+    tornil_test::prepareStandardUpdate(area);
+    tornil_test::Tree before = tornil_test::oldTree();
+    before["added.txt/in the way"] = "a folder of the file's name";
+    tornil_test::writeTree(area.program(), before);
+    tornil_test::writeTree(area.area() / "backup", before);
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Aktualizace se nezdařila, návrat k původní verzi úspěšně proveden.", lastLine(run.out)) << run.out;
+    expectSettledOn(area, before);
 }
 
 TEST(UpdateRun, WithoutAReadableHandOverNothingIsTouchedAndNothingIsLogged) {
