@@ -107,8 +107,9 @@ bool deleteListed(const lumvar::Config& config, const DeleteList& list) {
 }
 
 // The guard goes before the backup, so that an interruption never leaves
-// a guard without the backup it restores.
-void rollBack(Session& session, const lumvar::Config& config) {
+// a guard without the backup it restores. False when the backup could not
+// be restored: the guard stays for the rollback run.
+bool rollBack(Session& session, const lumvar::Config& config) {
     session.display.show(kUpdateFailed);
     const std::u16string backup = config.getDownloadPath() + u"backup\\";
     write(Level::Info, u"Starting rollback operation. Rollback from %ls to %ls", backup.c_str(),
@@ -116,20 +117,23 @@ void rollBack(Session& session, const lumvar::Config& config) {
     if (!RestoreBackup(config)) {
         write(Level::Error, u"Rollback failed");
         session.display.show(kRollbackFailed);
-        return;
+        return false;
     }
     RemoveRollbackGuard(config.getDownloadPath());
     lumvar::DeleteDirectory(config.getDownloadPath() + u"backup");
     write(Level::Info, u"Rollback ok");
     session.display.show(kRolledBack);
+    return true;
 }
 
-// Everything but the user's confirmation and the removal of update\.
-void update(Session& session, const lumvar::Config& config, DWORD clientId) {
+// Everything but the user's confirmation and the removal of update\;
+// false when the guard still stands, after a rollback that failed.
+bool update(Session& session, const lumvar::Config& config, DWORD clientId) {
     const std::u16string area = config.getDownloadPath();
     const auto closingTail = [&] {
         RemoveRollbackGuard(area);
         lumvar::DeleteDirectory(area + u"backup");
+        return true;
     };
     write(Level::Info, u"Waiting for parent proccess close.");
     session.display.show(kWaitingForClient);
@@ -164,7 +168,7 @@ void update(Session& session, const lumvar::Config& config, DWORD clientId) {
     std::this_thread::sleep_for(kStepPause);
     session.display.show(kUpdateFinished);
     write(Level::Info, u"Upgrade done");
-    closingTail();
+    return closingTail();
 }
 
 }  // namespace
@@ -177,9 +181,11 @@ int RunUpdate() {
         session.display.confirm();
         return 0;
     }
-    update(session, handOver->config, handOver->clientId);
+    const bool settled = update(session, handOver->config, handOver->clientId);
     session.display.confirm();
-    lumvar::DeleteDirectory(handOver->config.getDownloadPath() + u"update");
+    // While the guard stands, the rollback run needs update\ to tell the
+    // files the update added from the old ones.
+    if (settled) lumvar::DeleteDirectory(handOver->config.getDownloadPath() + u"update");
     return 0;
 }
 
@@ -193,6 +199,7 @@ int RunRollback() {
     if (RestoreBackup(config)) {
         write(Level::Info, u"Rollback done.");
         lumvar::DeleteDirectory(config.getDownloadPath() + u"backup");
+        lumvar::DeleteDirectory(config.getDownloadPath() + u"update");
         session.display.show(kRolledBack);
     } else {
         write(Level::Error, u"Rollback failed.");

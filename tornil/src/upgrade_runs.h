@@ -9,7 +9,8 @@ namespace tornil {
 // the program folder is between versions a RunOnce value starts the
 // rollback run at the next logon.
 int RunUpdate();
-// Restores the program folder from the backup.
+// Restores the program folder from the backup; once it has, the backup and
+// update\ go.
 int RunRollback();
 
 }  // namespace tornil

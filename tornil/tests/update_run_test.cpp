@@ -79,6 +79,8 @@ TEST(UpdateRun, WaitsForTheClientThenTurnsTheOldTreeIntoTheNewOneAndLeavesNothin
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Aktualizácia úspešne ukončená", lastLine(run.out)) << run.out;
     expectSettledOn(area, tornil_test::newTree());
+    // No log was asked for.
+    EXPECT_FALSE(fs::exists(area.area().parent_path() / "ProgramData" / "Tesk Upgrade" / "lumvar.log"));
 }
 
 TEST(UpdateRun, AnUpdateBringingNothingSucceedsAndChangesNothing) {
@@ -146,6 +148,37 @@ TEST(UpdateRun, AFailedRegistrationRestoresTheOldTreeByteForByte) {
     expectSettledOn(area, tornil_test::oldTree());
 }
 
+// A rollback that cannot restore the backup leaves the guard, the backup
+// and update\ for the next logon, which then removes what the update added
+// and restores the rest; a file the user made meanwhile stays.
+TEST(UpdateRun, ARollbackThatFailsIsFinishedAtTheNextLogonWithoutAMix) {
+    UpgradeArea area(2);
+    tornil_test::prepareStandardUpdate(area);
+    area.bring("_LUMVAR_SYSTEM_COM/broken.dll", "not a module");
+    // A folder in the backup where the update leaves a file: it cannot be
+    // copied back.
+    testkit::writeFile(area.area() / "backup" / "added.txt" / "inside", "in the way");
+
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Update failed\n")) << run.out;
+    EXPECT_EQ("Update and rollback to previous version failed.", lastLine(run.out));
+    EXPECT_EQ(1u, area.runOnceValues().size());
+    EXPECT_TRUE(fs::exists(area.area() / "backup" / "app.bin"));
+    EXPECT_TRUE(fs::exists(area.area() / "update" / "added.txt"));
+
+    fs::remove_all(area.area() / "backup" / "added.txt");
+    testkit::writeFile(area.program() / "mine.txt", "the user's");
+    const testkit::RunResult logon = testkit::run({TESK_RUNONCE}, area.upgradeOptions());
+    EXPECT_EQ(0, logon.exitCode) << logon.err;
+    EXPECT_EQ("Update failed, rollback to previous version started.\n"
+              "Update failed. Rollback to previous version succesfully done.\n",
+              logon.out);
+    tornil_test::Tree expected = tornil_test::oldTree();
+    expected["mine.txt"] = "the user's";
+    expectSettledOn(area, expected);
+}
+
 TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderOrThatCannotBeDeletedRollBack) {
     // The last list deletes one file, then fails on one that is not there.
     for (const std::string list : {"../outside.txt\n\n", "\n\n", "\nlib\n\n", "/tmp\n\n", "lib\\..\\..\\outside.txt\n\n",
@@ -168,23 +201,29 @@ TEST(UpdateRun, SystemFilesAreReplacedOnlyByNewerVersions) {
     const std::string older = testkit::readFile(TORNIL_VERSION_OLD);
     const std::string newer = testkit::readFile(TORNIL_VERSION_NEW);
     struct Case {
+        std::string folder;
         std::string installed;
         std::string offered;
         std::string result;  // the system folder's file afterwards
         std::string status;
     };
     const std::vector<Case> cases{
-        {older, newer, newer, "Update successfully finished"},
-        {newer, older, newer, "Update successfully finished"},
-        {newer, newer, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM", older, newer, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM", newer, older, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM", newer, newer, newer, "Update successfully finished"},
         // A file without version information cannot prove it is newer.
-        {older, "no version information", older, "Update failed. Rollback to previous version succesfully done."},
+        {"_LUMVAR_SYSTEM", older, "no version information", older,
+         "Update failed. Rollback to previous version succesfully done."},
+        // A COM file kept is not registered: these modules are no COM
+        // servers, so a registration would fail the update.
+        {"_LUMVAR_SYSTEM_COM", newer, older, newer, "Update successfully finished"},
+        {"_LUMVAR_SYSTEM_COM", newer, newer, newer, "Update successfully finished"},
     };
     for (const Case& c : cases) {
         UpgradeArea area(2);
         tornil_test::prepareStandardUpdate(area);
         testkit::writeFile(area.systemFolder() / "sub" / "shared.dll", c.installed);
-        area.bring("_LUMVAR_SYSTEM/sub/shared.dll", c.offered);
+        area.bring(c.folder + "/sub/shared.dll", c.offered);
 
         const testkit::RunResult run = area.runUpgrade("RunUpdate");
         EXPECT_EQ(c.status, lastLine(run.out));
@@ -192,6 +231,31 @@ TEST(UpdateRun, SystemFilesAreReplacedOnlyByNewerVersions) {
         EXPECT_EQ("", area.differenceFrom(c.status == "Update successfully finished" ? tornil_test::newTree()
                                                                                       : tornil_test::oldTree()));
     }
+}
+
+TEST(UpdateRun, WithoutADeleteListOrWithAFileThatCannotBeInstalledTheOldTreeStays) {
+    {
+        // Nothing was deleted yet: the closing tail, no rollback.
+        UpgradeArea area(0);
+        tornil_test::prepareStandardUpdate(area);
+        fs::remove(area.area() / "update" / "._LUMVAR_delete");
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        EXPECT_EQ("Aktualizace se nezdařila", lastLine(run.out)) << run.out;
+        expectSettledOn(area, tornil_test::oldTree());
+    }
+    // A folder stands where the update brings a file: the copy fails even
+    // for root, and the deletions already made are rolled back.
+    UpgradeArea area(0);
+    tornil_test::prepareStandardUpdate(area);
+    tornil_test::Tree before = tornil_test::oldTree();
+    before["added.txt/in the way"] = "a folder of the file's name";
+    tornil_test::writeTree(area.program(), before);
+    tornil_test::writeTree(area.area() / "backup", before);
+    const testkit::RunResult run = area.runUpgrade("RunUpdate");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Aktualizace se nezdařila, návrat k původní verzi úspěšně proveden.", lastLine(run.out)) << run.out;
+    expectSettledOn(area, before);
 }
 
 TEST(UpdateRun, WithoutAReadableHandOverNothingIsTouchedAndNothingIsLogged) {

@@ -123,6 +123,12 @@ TEST(TextProgressModel, EveryMessageAnswersAndMovesThePositionAsAProgressBarDoes
     model.send(PBM_SETPOS, 0, 0);
     model.send(WM_TIMER, kMarqueeTimer, 0);
     EXPECT_EQ(model.position(), 1);
+    // The end is rounded, not cut: a block of 25 over 7 ends at 9 (8.75).
+    model.send(PBM_SETRANGE32, 0, 7);
+    model.send(TPC_SETMARQUEEBLOCK, 25, 0);
+    model.send(PBM_SETPOS, 500, 0);
+    EXPECT_EQ(model.position(), 9);
+    model.send(PBM_SETRANGE32, 0, 100);
     EXPECT_EQ(model.send(PBM_SETMARQUEE, 0, 0), TRUE);
     EXPECT_FALSE(timer.has_value());
     EXPECT_FALSE(model.marquee());

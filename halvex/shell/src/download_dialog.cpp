@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-#include "download_percent.h"
+#include "halvex/controls/progress_messages.h"
+#include "halvex/controls/text_progress_control.h"
 #include "platform/dialog_template.h"
 #include "platform/dialog_templates.h"
 #include "win32/dialogs.h"
 #include "win32/messages.h"
-#include "win32/commctrl.h"
 #include "win32/modules.h"
 #include "win32/resources.h"
 
@@ -25,8 +25,7 @@ void DeclareDownloadDialogTemplate(HINSTANCE module) {
          "Probíhá stažení nejnovější verze aplikace aplikace Halvex.\nDoba stahování může trvat několik minut, v "
          "závislosti na rychlosti internetového připojení.",
          7, 7, 317, 28},
-        {kDownloadBarId, ControlKind::ProgressBar, "", 7, 38, 317, 10},
-        {kDownloadPercentId, ControlKind::Static, "", 7, 51, 317, 10},
+        {kDownloadBarId, ControlKind::Custom, "", 7, 42, 317, 14, 0, controls::kTextProgressClass},
     };
     platform::ui::declareDialogTemplate(module, dialog);
 }
@@ -34,7 +33,7 @@ void DeclareDownloadDialogTemplate(HINSTANCE module) {
 // The bar at the percent, its percentage shown from 1 % on.
 void ShowPosition(HWND dialog, WPARAM percent) {
     SendDlgItemMessageW(dialog, kDownloadBarId, PBM_SETPOS, percent, 0);
-    SetDlgItemTextW(dialog, kDownloadPercentId, DownloadPercentText(static_cast<unsigned>(percent)).c_str());
+    SendDlgItemMessageW(dialog, kDownloadBarId, TPC_SHOWPERCENT, percent, 0);
 }
 
 INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -42,7 +41,6 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         case WM_INITDIALOG:
             SendDlgItemMessageW(dialog, kDownloadBarId, PBM_SETRANGE, 0, static_cast<LPARAM>(100) << 16);
             ShowPosition(dialog, 0);
-            g_dialog = dialog;
             return TRUE;
         case WM_DOWNLOAD_PROGRESS:
             ShowPosition(dialog, wParam > 100 ? 100 : wParam);
@@ -66,10 +64,15 @@ INT_PTR DownloadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 // posts and sends is handled while it waits, whichever backend shows it.
 bool RunDownloadDialog() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
+    controls::RegisterTextProgressClass();
     DeclareDownloadDialogTemplate(module);
     g_closing = false;
     const HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(kDownloadDialogId), nullptr, DownloadDialogProc, 0);
     if (!dialog) return false;
+    // Published only once it is shown: a dialog that failed while it was
+    // being made must never be the worker's, whose messages to it would
+    // wait for a loop that does not come.
+    g_dialog = dialog;
     MSG message;
     while (g_dialog && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     if (g_dialog) PostQuitMessage(static_cast<int>(message.wParam));  // the thread's own loop ends too

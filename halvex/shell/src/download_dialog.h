@@ -1,5 +1,5 @@
-// The download dialog of the update step: a centred text over a progress
-// bar of 0-100 whose percentage shows from 1 % on. It is shown while a
+// The download dialog of the update step: a centred text over a text
+// progress control of 0-100 whose percentage shows on the bar from 1 % on. It is shown while a
 // worker thread downloads, and only that worker closes it.
 #pragma once
 
@@ -9,7 +9,6 @@ namespace halvex {
 
 inline constexpr int kDownloadDialogId = 33201;
 inline constexpr int kDownloadBarId = 33200;
-inline constexpr int kDownloadPercentId = 33199;
 inline constexpr int kDownloadTextId = 33198;
 
 // Posted to the dialog with the percent (0-100) as wParam.

@@ -26,6 +26,7 @@
 #include "testkit/hsm_engine.h"
 #include "testkit/process.h"
 #include "testkit/registry_lines.h"
+#include "testkit/scoped_env.h"
 #include "testkit/update_server.h"
 #include "update_server_host.h"
 #include "win32/com.h"
@@ -65,6 +66,8 @@ inline testkit::UpdateTree releaseTree(const std::string& version, const fs::pat
 class InstalledProgram : public shell_fixture::ShellTest {
 protected:
     void SetUp() override {
+        // The screenshots' folder, before the fixture changes the current one.
+        m_artifacts = std::make_unique<ScopedEnv>("TESTKIT_ARTIFACTS", testkit::artifactsDir().string());
         ShellTest::SetUp();
         if (HasFatalFailure()) return;
         TESTKIT_REQUIRE_PROGRAM("xmllint");
@@ -163,6 +166,9 @@ protected:
     fs::path systemModule;
     fs::path downloadArea;
     std::unique_ptr<testkit::UpdateServer> server;
+
+private:
+    std::unique_ptr<ScopedEnv> m_artifacts;
 };
 
 }  // namespace installed_program

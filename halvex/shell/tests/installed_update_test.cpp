@@ -40,9 +40,13 @@ TEST_F(InstalledProgram, YesUpdatesTheProgramAndTheNextStartShowsWhatIsNew) {
                                      systemModule.filename().string()}),
               fetched);
 
-    // The page must be the notes page, closed by its button; any other
+    // The page must be the notes page with the new version and only its
+    // notes, closed by its button; any other page or text, or any other
     // question, the update's among them, would end the program.
-    root.write("notes-answers", "Page expect:upgrade_info.htm\nPage click:ButtonOK\n");
+    root.write("notes-answers",
+               "Page expect:upgrade_info.htm\nPage shows:APP_VERSION_ID:1.0.0.1\n"
+               "Page shows:CHANGE_ENTRY:Aktualizace%20programuProgram%20se%20aktualizuje%20sám.\n"
+               "Page click:ButtonOK\n");
     const auto next = runInstalled({{"PLATFORM_UI", "script:" + (root.path() / "notes-answers").string()}});
     EXPECT_EQ(0, next.exitCode) << next.err << log();
     EXPECT_EQ(u"1.0.0.1", storedVersion());

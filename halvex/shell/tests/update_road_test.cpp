@@ -16,10 +16,13 @@
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/update_server.h"
+#include "download_dialog.h"
+#include "win32/commctrl.h"
 #include "update_download.h"
 #include "update_server_host.h"
 #include "update_step.h"
 #include "win32/crypt_store.h"
+#include "win32/datetime.h"
 #include "win32/messages.h"
 
 namespace {
@@ -125,14 +128,25 @@ TEST_F(UpdateRoad, YesDownloadsTheNewerFilesThenHandsOverAndClosesTheProgram) {
     // The updater itself is not started here: the hand-over is recorded.
     halvex::UpdaterCalls calls = halvex::LinkedUpdater();
     bool handedOver = false;
+    // By the hand-over the library's progress has filled the still open
+    // dialog's bar, which shows the percentage on itself.
+    long position = -1;
+    std::string barShows;
     calls.doUpdate = [&] {
         handedOver = true;
+        const HWND dialog = halvex::DownloadDialogWindow();
+        for (int i = 0; i < 200 && position != 100; ++i, Sleep(10))
+            position = SendDlgItemMessageW(dialog, halvex::kDownloadBarId, PBM_GETPOS, 0, 0);
+        for (const std::string& line : script::transcript())
+            if (line.starts_with("Dialog 33201 33200 ")) barShows = line.substr(19);
         return halvex::kUpdaterStarted;
     };
     const HWND program = CreateWindowExW(0, u"STATIC", u"program", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     identity.mainWindow = program;
     EXPECT_EQ(1u, runStep(calls, "IDYES").size());
     EXPECT_TRUE(handedOver);
+    EXPECT_EQ(100, position);
+    EXPECT_EQ("\"100%\"", barShows);
     EXPECT_EQ(halvex::kUpdaterStarted, outcome);
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, program, WM_CLOSE, WM_CLOSE, PM_REMOVE));

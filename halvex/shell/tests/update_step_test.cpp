@@ -56,15 +56,26 @@ std::string controlText(HWND dialog, int id) {
     return toUtf8(text);
 }
 
+// The transcript's records of the download dialog's bar changing what it
+// shows.
+std::vector<std::string> barChanges() {
+    std::vector<std::string> changes;
+    for (const std::string& line : script::transcript())
+        if (line.starts_with("Dialog 33201 33200 ")) changes.push_back(line.substr(19));
+    return changes;
+}
+
 // What the open download dialog shows, read from the downloading thread
-// once its bar has reached the percent (or a second has passed).
+// once its bar has reached the percent (or a second has passed): the bar's
+// position and its text as the transcript last gave it.
 std::string downloadDialogShowing(int percent) {
     const HWND dialog = halvex::DownloadDialogWindow();
     if (!dialog) return "no dialog";
     for (int i = 0; i < 100 && SendDlgItemMessageW(dialog, halvex::kDownloadBarId, PBM_GETPOS, 0, 0) != percent; ++i)
         Sleep(10);
-    return std::to_string(SendDlgItemMessageW(dialog, halvex::kDownloadBarId, PBM_GETPOS, 0, 0)) + " \"" +
-           controlText(dialog, halvex::kDownloadPercentId) + "\"";
+    const auto changes = barChanges();
+    return std::to_string(SendDlgItemMessageW(dialog, halvex::kDownloadBarId, PBM_GETPOS, 0, 0)) + " " +
+           (changes.empty() ? "\"\"" : changes.back());
 }
 
 class UpdateStep : public ::testing::Test {
@@ -225,7 +236,9 @@ TEST_F(UpdateStep, YesDownloadsUnderTheDialogWhoseBarFollowsTheProgressThenThePr
     const auto dialog = std::find_if(transcript.begin(), transcript.end(),
                                      [](const std::string& line) { return line.starts_with("Dialog 33201"); });
     ASSERT_NE(transcript.end(), dialog) << testing::PrintToString(transcript);
-    EXPECT_NE(std::string::npos, dialog->find("| 33200 progress \"\" pos 0 | 33199 static \"\"")) << *dialog;
+    // The bar is the text progress control; it shows its percentage itself.
+    EXPECT_TRUE(dialog->ends_with("| 33200 CTextProgressCtrl \"\"")) << *dialog;
+    EXPECT_EQ((std::vector<std::string>{"\"1%\"", "\"50%\"", "\"100%\""}), barChanges());
     EXPECT_TRUE(dialogText.starts_with("Probíhá stažení nejnovější verze aplikace")) << dialogText;
     EXPECT_EQ((std::vector<std::string>{"setLogLevel 1", "loadConfiguration", "init", "setCallback", "checkUpdates",
                                         "downloadUpdates", "doUpdate", "close"}),
@@ -336,8 +349,11 @@ TEST_F(UpdateStep, TheWhatsNewPageShowsOncePerNewVersionFromTheProgramsFolder) {
     // The same version again: nothing shown.
     halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
 
-    // From 1.4.4.3: the page, closed by its button.
+    // From 1.4.4.3: the page with this version and its notes, shown as
+    // text (never as markup), closed by its button.
     storeAppVersion(u"1.4.4.3");
+    script::queue("Page", "shows:APP_VERSION_ID:1.4.4.4");
+    script::queue("Page", "shows:CHANGE_ENTRY:Podpis%20&%20<b>rychlejší%20<script>x()</script>Opravatisk");
     script::queue("Page", "click:ButtonOK");
     halvex::ShowUpgradeInfo(identity.programFolder, identity.fileVersion);
     EXPECT_EQ(0u, script::pending());

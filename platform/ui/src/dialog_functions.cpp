@@ -2,6 +2,7 @@
 // dialog and its controls.
 #include <utility>
 
+#include "control_procedures.h"
 #include "dialog_window.h"
 #include "thread_queues.h"
 #include "platform/boundary.h"
@@ -29,6 +30,12 @@ bool needsRichEdit(const DialogTemplate& dialog) {
     for (const auto& control : dialog.controls)
         if (control.kind == ControlKind::RichEdit) return true;
     return false;
+}
+
+bool classesRegistered(const DialogTemplate& dialog) {
+    for (const auto& control : dialog.controls)
+        if (control.kind == ControlKind::Custom && !controlProcedureOf(control.className)) return false;
+    return true;
 }
 
 INT_PTR runDialog(HINSTANCE module, ULONG_PTR name, HWND owner, DLGPROC procedure, LPARAM init, bool wide) {
@@ -124,6 +131,7 @@ std::shared_ptr<const DialogTemplate> checkedTemplate(HINSTANCE module, ULONG_PT
     if (!dialog) throw WinError(ERROR_RESOURCE_NAME_NOT_FOUND, "the module declares no such dialog");
     if (needsRichEdit(*dialog) && !richEditAvailable())
         throw WinError(ERROR_CANNOT_FIND_WND_CLASS, "the rich-edit library is not loaded");
+    if (!classesRegistered(*dialog)) throw WinError(ERROR_CANNOT_FIND_WND_CLASS, "a control of no registered class");
     return dialog;
 }
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "control_procedures.h"
 #include "device_context.h"
 #include "progress_messages.h"
 #include "thread_queues.h"
@@ -169,6 +170,9 @@ void DialogWindow::initialise(LPARAM initParam) {
             focus = i;
             break;
         }
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i)
+        if (m_state.controls[i].control.kind == ControlKind::Custom)
+            sendToControl(i, WM_CREATE, 0, reinterpret_cast<LPARAM>(&m_state.controls[i].control), true);
     const HWND focusHandle = m_state.controls.empty() ? nullptr : controlHandle(focus);
     sendToDialog(WM_INITDIALOG, reinterpret_cast<WPARAM>(focusHandle), initParam);
     deliverPosted();
@@ -176,6 +180,8 @@ void DialogWindow::initialise(LPARAM initParam) {
 
 void DialogWindow::destroy() {
     sendToDialog(WM_DESTROY, 0, 0);
+    for (std::size_t i = 0; i < m_state.controls.size(); ++i)
+        if (m_state.controls[i].control.kind == ControlKind::Custom) sendToControl(i, WM_DESTROY, 0, 0, true);
     sendToDialog(WM_NCDESTROY, 0, 0);
 }
 
@@ -219,6 +225,13 @@ LRESULT DialogWindow::defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam) 
 
 LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     auto& c = m_state.controls.at(index);
+    if (c.control.kind == ControlKind::Custom && message != WM_GETTEXT && message != WM_GETTEXTLENGTH) {
+        const std::u16string text = message == WM_SETTEXT ? text::fromUtf8(textIn(lParam, wide)) : std::u16string();
+        const ControlProcedure procedure = controlProcedureOf(c.control.className);
+        if (const auto answer = procedure(controlHandle(index), message, wParam,
+                                          message == WM_SETTEXT ? reinterpret_cast<LPARAM>(text.c_str()) : lParam))
+            return *answer;
+    }
     switch (message) {
     case WM_SETTEXT: c.control.text = textIn(lParam, wide); return TRUE;
     case WM_GETTEXT: return copyText(c.control.text, wParam, lParam, wide);

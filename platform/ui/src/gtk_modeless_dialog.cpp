@@ -1,12 +1,14 @@
 // A modeless template dialog as a GTK window that takes no input: its
 // controls where the template places them, following the dialog's state
-// (texts, visibility, progress) each time it changes. A dialog without a
+// (texts, visibility, progress, the looks of custom controls) each time it
+// changes. A dialog without a
 // title has no frame.
 #include <gtk/gtk.h>
 
 #include <map>
 #include <vector>
 
+#include "control_looks_of.h"
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_progress_bar.h"
@@ -36,6 +38,7 @@ GtkWidget* widgetOf(const ControlState& c) {
         return button;
     }
     case ControlKind::ProgressBar: return newProgressBar();
+    case ControlKind::Custom: return controlLookOf(c.control.className)->makeWidget();
     default: {
         GtkWidget* label = gtk_label_new_with_mnemonic("");
         gtk_label_set_wrap(GTK_LABEL(label), TRUE);
@@ -51,6 +54,7 @@ void showControl(GtkWidget* widget, const ControlState& c) {
     case ControlKind::Button:
     case ControlKind::DefaultButton: gtk_button_set_label(GTK_BUTTON(widget), text.c_str()); break;
     case ControlKind::ProgressBar: showProgress(widget, c.progress); break;
+    case ControlKind::Custom: controlLookOf(c.control.className)->show(widget, c.look); break;
     default: gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), text.c_str()); break;
     }
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "control_looks_of.h"
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_progress_bar.h"
@@ -107,6 +108,7 @@ void refresh(Run& run) {
             break;
         case ControlKind::TextView: showText(s.inner, c.control.text, c.zoom); break;
         case ControlKind::ProgressBar: showProgress(s.inner, c.progress); break;
+        case ControlKind::Custom: controlLookOf(c.control.className)->show(s.inner, c.look); break;
         }
     }
     if (state.topmost && !run.topmost) gtk_window_present(run.window);
@@ -230,6 +232,10 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     case ControlKind::ProgressBar: {
         GtkWidget* bar = newProgressBar();
         return {bar, bar};
+    }
+    case ControlKind::Custom: {
+        GtkWidget* custom = controlLookOf(t.className)->makeWidget();
+        return {custom, custom};
     }
     }
     return {};

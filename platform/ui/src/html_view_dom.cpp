@@ -192,6 +192,13 @@ std::string innerHtmlOf(xmlDoc* doc, xmlNode* element) {
     return reinterpret_cast<const char*>(xmlBufferContent(buffer.get()));
 }
 
+std::string textOf(xmlNode* element) {
+    xmlChar* raw = xmlNodeGetContent(element);
+    const std::string text = raw ? reinterpret_cast<const char*>(raw) : "";
+    xmlFree(raw);
+    return text;
+}
+
 bool replaceInnerHtml(xmlDoc* doc, xmlNode* element, std::string_view html) {
     const Document fragment = parsePage("<html><body>" + std::string(html) + "</body></html>");
     xmlNode* body = fragment ? walk(reinterpret_cast<xmlNode*>(fragment.get()),

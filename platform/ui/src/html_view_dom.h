@@ -38,6 +38,8 @@ bool setFieldValue(xmlNode* element, const std::string& text);
 bool setCheckedState(xmlDoc* doc, xmlNode* element, bool checked);
 std::optional<int> selectedOptionIndex(xmlNode* element);
 std::string innerHtmlOf(xmlDoc* doc, xmlNode* element);
+// The text of the element and everything below it (textContent).
+std::string textOf(xmlNode* element);
 // The element's children replaced by the fragment's nodes.
 bool replaceInnerHtml(xmlDoc* doc, xmlNode* element, std::string_view html);
 

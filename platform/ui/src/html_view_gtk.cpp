@@ -374,6 +374,9 @@ private:
     // The script of an action: "" when done, else why not.
     static std::string actionScript(const PageAction& action) {
         using Kind = PageAction::Kind;
+        if (action.kind == Kind::Shows)
+            return withElement(action.target, "var t=e.textContent;return t==" + jsString(action.value) +
+                                                  "?'':'the element shows \"'+t+'\"';");
         std::string body = "if(e.hasAttribute('disabled'))return 'the element is disabled';";
         switch (action.kind) {
         case Kind::Click: body += "e.click();return '';"; break;
@@ -392,7 +395,8 @@ private:
                     "})())return 'the element takes no such value';"
                     "e.dispatchEvent(new Event('change',{bubbles:true}));return '';";
             break;
-        case Kind::Expect: break;
+        case Kind::Expect:
+        case Kind::Shows: break;
         }
         return withElement(action.target, body);
     }

@@ -203,6 +203,12 @@ private:
             problem = "no element has the id";
             return false;
         }
+        if (action.kind == Kind::Shows) {
+            const std::string shown = html::textOf(e);
+            if (shown == action.value) return true;
+            problem = "the element shows \"" + shown + "\"";
+            return false;
+        }
         if (html::attribute(e, "disabled")) {
             problem = "the element is disabled";
             return false;
@@ -230,7 +236,8 @@ private:
                 return false;
             }
             return changed(e, action.target, problem);
-        case Kind::Expect: break;
+        case Kind::Expect:
+        case Kind::Shows: break;
         }
         return true;
     }

@@ -19,6 +19,22 @@ std::pair<std::string, std::string> targetAndValue(std::string_view rest, bool w
     return {std::string(target), withValue ? std::string(rest.substr(colon + 1)) : std::string()};
 }
 
+// A text whose blanks and per cent signs are written %20 and %25.
+std::string unescaped(const std::string& text, std::string_view action) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            plain += text[i];
+            continue;
+        }
+        const std::string code = text.substr(i + 1, 2);
+        if (code != "20" && code != "25") throw std::invalid_argument("not a page action: \"" + std::string(action) + "\"");
+        plain += code == "20" ? ' ' : '%';
+        i += 2;
+    }
+    return plain;
+}
+
 }  // namespace
 
 PageAction parsePageAction(std::string_view text) {
@@ -31,10 +47,12 @@ PageAction parsePageAction(std::string_view text) {
         {"click:", PageAction::Kind::Click, false},   {"set:", PageAction::Kind::Set, true},
         {"check:", PageAction::Kind::Check, false},   {"uncheck:", PageAction::Kind::Uncheck, false},
         {"select:", PageAction::Kind::Select, true},  {"expect:", PageAction::Kind::Expect, false},
+        {"shows:", PageAction::Kind::Shows, true},
     };
     for (const auto& word : kWords) {
         if (!text.starts_with(word.word)) continue;
         auto [target, value] = targetAndValue(text.substr(word.word.size()), word.withValue, text);
+        if (word.kind == PageAction::Kind::Shows) value = unescaped(value, text);
         return PageAction{word.kind, std::move(target), std::move(value)};
     }
     throw std::invalid_argument("not a page action: \"" + std::string(text) + "\"");

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "control_looks_of.h"
 #include "platform/win_error.h"
 #include "script_answers.h"
 
@@ -65,8 +66,21 @@ const char* kindName(ControlKind kind) {
     case ControlKind::TreeView: return "tree";
     case ControlKind::TextView: return "textview";
     case ControlKind::ProgressBar: return "progress";
+    case ControlKind::Custom: break;
     }
     return "control";
+}
+
+std::string kindName(const ControlTemplate& control) {
+    return control.kind == ControlKind::Custom ? control.className : kindName(control.kind);
+}
+
+// What the control shows as text: a custom control's is its class's
+// description of its look.
+std::string shownText(const ControlState& c) {
+    if (c.control.kind != ControlKind::Custom) return c.control.text;
+    const ControlLook* look = controlLookOf(c.control.className);
+    return look ? look->describe(c.look) : std::string();
 }
 
 std::string colorText(std::uint32_t color) {
@@ -94,7 +108,7 @@ void describeTree(std::string& line, const std::vector<TreeItem>& items) {
 std::string describe(const DialogState& state) {
     std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
     for (const auto& c : state.controls) {
-        line += " | " + std::to_string(c.control.id) + " " + kindName(c.control.kind) + " \"" + c.control.text + "\"";
+        line += " | " + std::to_string(c.control.id) + " " + kindName(c.control) + " \"" + shownText(c) + "\"";
         if (c.control.kind == ControlKind::ListBox || c.control.kind == ControlKind::DropDownList) {
             line += " [";
             for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";
@@ -172,7 +186,7 @@ struct Recorded {
 
 Recorded recordedOf(const DialogState& state) {
     Recorded now{state.visible, state.topmost, {}};
-    for (const auto& c : state.controls) now.texts.push_back(c.control.text);
+    for (const auto& c : state.controls) now.texts.push_back(shownText(c));
     return now;
 }
 std::mutex g_recordedLock;
@@ -200,9 +214,9 @@ void updateModeless(const DialogSession& session) {
     if (state.visible != before.visible) record(nameOf(session) + (state.visible ? " shown" : " hidden"));
     before.texts.resize(state.controls.size());
     for (std::size_t i = 0; i < state.controls.size(); ++i) {
-        const auto& control = state.controls[i].control;
-        if (control.text != before.texts[i])
-            record(nameOf(session) + " " + std::to_string(control.id) + " \"" + control.text + "\"");
+        const std::string text = shownText(state.controls[i]);
+        if (text != before.texts[i])
+            record(nameOf(session) + " " + std::to_string(state.controls[i].control.id) + " \"" + text + "\"");
     }
     before = recordedOf(state);
 }

@@ -1,19 +1,24 @@
 // Modeless dialogs and the text view through the script backend: a
 // modeless dialog asks nothing, is listed when shown and when destroyed,
-// and its procedure sees its start and its end; the text view keeps its
-// text whole and refuses a zoom outside its range; printing and the beep
-// leave their lines.
+// and its procedure sees its start and its end; a control of a class the
+// program registered gets its messages and its timer and is listed by its
+// look; the text view keeps its text whole and refuses a zoom outside its
+// range; printing and the beep leave their lines.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/control_classes.h"
 #include "platform/dialog_templates.h"
 #include "platform/ui.h"
 #include <testkit/scoped_env.h>
 #include "win32/dialogs.h"
 #include "win32/error.h"
+#include "win32/messages.h"
 #include "win32/resources.h"
 #include "win32/text_view.h"
 #include "win32/ui.h"
@@ -33,6 +38,41 @@ std::vector<UINT> g_seen;
 INT_PTR procedure(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG || message == WM_DESTROY || message == WM_NCDESTROY) g_seen.push_back(message);
     if (message == WM_INITDIALOG) SetDlgItemTextA(dialog, kText, reinterpret_cast<const char*>(lParam));
+    return message == WM_INITDIALOG;
+}
+
+// A control class whose look is the last thing it was told: its window
+// text, or "tick" at its timer.
+constexpr int kCustomDialogId = 311;
+constexpr int kCustom = 22;
+std::vector<std::string> g_custom;
+
+std::optional<LRESULT> customProcedure(HWND control, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_CREATE) g_custom.push_back("create " + reinterpret_cast<const ui::ControlTemplate*>(lParam)->text);
+    if (message == WM_DESTROY) g_custom.push_back("destroy");
+    if (message == WM_SETTEXT) {
+        const std::u16string text(reinterpret_cast<const char16_t*>(lParam));
+        ui::publishLook(control, std::make_shared<const std::string>(text.begin(), text.end()));
+        return std::nullopt;
+    }
+    if (message == WM_TIMER) {
+        KillTimer(control, 1);
+        ui::publishLook(control, std::make_shared<const std::string>("tick"));
+    }
+    if (message == WM_USER + 1) return 42;
+    return std::nullopt;
+}
+
+std::string describeCustom(const std::shared_ptr<const void>& look) {
+    return look ? *static_cast<const std::string*>(look.get()) : std::string("nothing yet");
+}
+
+INT_PTR customDialogProcedure(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        g_custom.push_back("init");
+        SetDlgItemTextA(dialog, kCustom, "Pracuji");
+    }
+    if (message == WM_DESTROY) g_custom.push_back("dialog destroy");
     return message == WM_INITDIALOG;
 }
 
@@ -72,6 +112,37 @@ TEST_F(ModelessAndTextView, AModelessDialogIsShownWithoutAQuestionUntilDestroyed
     EXPECT_EQ(ERROR_INVALID_WINDOW_HANDLE, GetLastError());
     EXPECT_EQ(nullptr, CreateDialogParamA(kModule, MAKEINTRESOURCEA(kDialogId + 1), nullptr, procedure, 0));
     EXPECT_EQ(ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
+}
+
+TEST_F(ModelessAndTextView, AControlOfARegisteredClassAnswersItsMessagesAndIsListedByItsLook) {
+    const ui::DialogTemplate custom{kCustomDialogId, 200, 40, "MS Sans Serif", 8, "",
+                                    {{kCustom, ui::ControlKind::Custom, "at first", 3, 4, 190, 10, 0, "TeskTestClass"}}};
+    ui::declareDialogTemplate(kModule, custom);
+    g_custom.clear();
+    // Not registered yet: no dialog.
+    EXPECT_EQ(nullptr, CreateDialogParamA(kModule, MAKEINTRESOURCEA(kCustomDialogId), nullptr, customDialogProcedure, 0));
+    EXPECT_EQ(ERROR_CANNOT_FIND_WND_CLASS, GetLastError());
+    EXPECT_TRUE(g_custom.empty());
+
+    ui::registerControlClass("TeskTestClass", customProcedure, {nullptr, nullptr, describeCustom});
+    const HWND dialog = CreateDialogParamA(kModule, MAKEINTRESOURCEA(kCustomDialogId), nullptr, customDialogProcedure, 0);
+    ASSERT_NE(nullptr, dialog) << GetLastError();
+    // The ANSI text reached the class as UTF-16; the layer keeps it as the window text.
+    EXPECT_EQ(42, SendDlgItemMessageW(dialog, kCustom, WM_USER + 1, 0, 0));
+    char text[32] = {};
+    EXPECT_EQ(7u, GetDlgItemTextA(dialog, kCustom, text, sizeof text));
+    EXPECT_STREQ("Pracuji", text);
+    // The control's timer ticks on the dialog's thread.
+    ASSERT_NE(0u, SetTimer(GetDlgItem(dialog, kCustom), 1, 10, nullptr));
+    MSG message;
+    ASSERT_TRUE(GetMessageW(&message, nullptr, 0, 0));
+    EXPECT_EQ(WM_TIMER, message.message);
+    DispatchMessageW(&message);
+    EXPECT_TRUE(DestroyWindow(dialog));
+    EXPECT_EQ((std::vector<std::string>{"create at first", "init", "dialog destroy", "destroy"}), g_custom);
+    EXPECT_EQ((std::vector<std::string>{"Dialog 311:  | 22 TeskTestClass \"Pracuji\"", "Dialog 311 22 \"tick\"",
+                                        "Dialog 311 destroyed"}),
+              script::transcript());
 }
 
 TEST_F(ModelessAndTextView, TheViewKeepsItsTextAndZoomWithinRangeAndPrintsAsAnswered) {

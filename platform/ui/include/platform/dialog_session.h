@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct ControlState {
     // The text colour (0x00BBGGRR) the procedure chose for a static, a
     // group box or a check box; none: the system's.
     std::optional<std::uint32_t> color;
+    // What a Custom control last published of itself, for its class to
+    // show (platform/control_classes.h).
+    std::shared_ptr<const void> look;
 };
 
 struct DialogState {

@@ -23,6 +23,7 @@ enum class ControlKind {
     TreeView,
     TextView,  // read-only plain text with zoom and printing (win32/text_view.h)
     ProgressBar,  // "msctls_progress32" (win32/commctrl.h)
+    Custom,       // of a class the module registered (platform/control_classes.h)
 };
 
 // Style bits the layer honours beside the kind (win32/dialogs.h names
@@ -45,6 +46,7 @@ struct ControlTemplate {
     int cx = 0;
     int cy = 0;
     std::uint32_t style = 0;
+    std::string className;  // a Custom control's
 };
 
 // Whether a click on the control reaches its dialog as WM_COMMAND: buttons,

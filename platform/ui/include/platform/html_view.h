@@ -112,13 +112,15 @@ struct HtmlViewOptions {
 // or radio button toggled, an onclick that sets the location followed),
 // set the value of a field ("set:ID:VALUE", the field's onchange followed
 // the same way), check or uncheck a box ("check:ID", "uncheck:ID"), select
-// the option of that value ("select:ID:VALUE"), or expect the page shown
-// to be the named resource ("expect:home.htm").
+// the option of that value ("select:ID:VALUE"), expect the page shown
+// to be the named resource ("expect:home.htm"), or expect an element to
+// show exactly a text ("shows:ID:TEXT", "%20" in TEXT a blank, "%25" a
+// per cent sign).
 struct PageAction {
-    enum class Kind { Click, Set, Check, Uncheck, Select, Expect };
+    enum class Kind { Click, Set, Check, Uncheck, Select, Expect, Shows };
     Kind kind = Kind::Click;
     std::string target;  // element id; for Expect the page's name
-    std::string value;   // Set and Select
+    std::string value;   // Set, Select and Shows
 };
 
 // Reads "click:ID" ... as above; throws std::invalid_argument otherwise.

@@ -34,6 +34,7 @@ constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
 }
 
 // Messages.
+inline constexpr UINT WM_CREATE = 0x0001;
 inline constexpr UINT WM_DESTROY = 0x0002;
 inline constexpr UINT WM_SETTEXT = 0x000C;
 inline constexpr UINT WM_GETTEXT = 0x000D;

@@ -117,6 +117,12 @@ TEST_F(ScriptHtmlView, ElementsAreReadAndWrittenByIdAsAPageScriptSeesThem) {
     EXPECT_EQ("nav hidden_item", v.className("back"));
     EXPECT_TRUE(v.setInnerHtml("RA_TEMPLATE_HTML", "<table class=\"TForm\"><tr><td id=\"cell\">A &amp; B</td></tr></table>"));
     EXPECT_EQ("A &amp; B", v.innerHtml("cell"));
+    // What an element shows is its text below all its markup, whole.
+    EXPECT_TRUE(act("shows:RA_TEMPLATE_HTML:A%20&%20B"));
+    std::string why;
+    EXPECT_FALSE(act("shows:RA_TEMPLATE_HTML:A%20&", &why));
+    EXPECT_EQ("the element shows \"A & B\"", why);
+    EXPECT_THROW(platform::ui::parsePageAction("shows:cell:100%"), std::invalid_argument);
     EXPECT_EQ(std::nullopt, v.value("cell"));
     EXPECT_EQ(std::nullopt, v.value("NO_SUCH"));
     EXPECT_FALSE(v.setValue("NO_SUCH", "x"));
@@ -124,7 +130,6 @@ TEST_F(ScriptHtmlView, ElementsAreReadAndWrittenByIdAsAPageScriptSeesThem) {
 
     // A disabled element takes no click.
     EXPECT_TRUE(v.setDisabled("back", true));
-    std::string why;
     EXPECT_FALSE(act("click:back", &why));
     EXPECT_EQ("the element is disabled", why);
 

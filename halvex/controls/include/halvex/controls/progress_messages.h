@@ -1,23 +1,18 @@
-// The messages the text progress control answers.
+// The messages the text progress control answers: the progress bar's
+// (those the layer's bar knows too come from win32/commctrl.h) and its own.
 #pragma once
 
-#include "win32/dialogs.h"
+#include "win32/commctrl.h"
+#include "win32/messages.h"
 
-inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_ERASEBKGND = 0x0014;
-inline constexpr UINT WM_TIMER = 0x0113;
 
-inline constexpr UINT PBM_SETRANGE = WM_USER + 1;  // lParam: low word lower, high word upper
-inline constexpr UINT PBM_SETPOS = WM_USER + 2;
-inline constexpr UINT PBM_DELTAPOS = WM_USER + 3;
-inline constexpr UINT PBM_SETSTEP = WM_USER + 4;
-inline constexpr UINT PBM_STEPIT = WM_USER + 5;
 inline constexpr UINT PBM_SETRANGE32 = WM_USER + 6;
 inline constexpr UINT PBM_GETRANGE = WM_USER + 7;  // lParam: optional PBRANGE*
-inline constexpr UINT PBM_GETPOS = WM_USER + 8;
 inline constexpr UINT PBM_SETBARCOLOR = WM_USER + 9;
-inline constexpr UINT PBM_SETMARQUEE = WM_USER + 10;
 inline constexpr UINT PBM_SETBKCOLOR = 0x2001;
+// A bar that fills from the bottom, its text turned.
+inline constexpr DWORD PBS_VERTICAL = 0x0004;
 
 struct PBRANGE {
     int iLow;

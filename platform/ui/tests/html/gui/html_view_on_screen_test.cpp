@@ -143,6 +143,11 @@ TEST_F(HtmlViewOnScreen, PageFromResourcesFollowsLinksAsksTheProgramAndIsReadThr
     EXPECT_EQ("4", view->value("MYCERT_LIST"));
     EXPECT_FALSE(view->callFunction("NoSuchFunction", {}));
     EXPECT_EQ(std::nullopt, view->value("NO_SUCH"));
+    // What an element shows is its text below all its markup, whole.
+    EXPECT_TRUE(view->setInnerHtml("RA_TEMPLATE_HTML", "<b>A</b> &amp; B"));
+    EXPECT_TRUE(view->perform(platform::ui::parsePageAction("shows:RA_TEMPLATE_HTML:A%20&%20B"), &why)) << why;
+    EXPECT_FALSE(view->perform(platform::ui::parsePageAction("shows:RA_TEMPLATE_HTML:A"), &why));
+    EXPECT_EQ("the element shows \"A & B\"", why);
     screenshot(*s_xvfb, "ui-html-view-form");
 
     // A command whose handler reads the page being left and loads it anew
