@@ -27,8 +27,8 @@ constexpr DWORD kTextEndedOne = 35;
 constexpr DWORD kTextEndedFew = 36;
 constexpr DWORD kTextEndedMany = 37;
 constexpr DWORD kTextRemainsOne = 38;
-constexpr DWORD kTextRemainsFew = 39;
-constexpr DWORD kTextRemainsMany = 40;
+constexpr DWORD kTextRemainsFew = 40;
+constexpr DWORD kTextRemainsMany = 39;
 constexpr DWORD kTextRenew = 41;
 constexpr DWORD kTextExpiresOn = 42;
 

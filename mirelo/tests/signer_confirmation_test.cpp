@@ -222,8 +222,8 @@ TEST_F(SignerConfirmation, TheExpiryLineCountsTheDaysAndWarnsInRedBelowThirty) {
     };
     const Case cases[] = {
         {&c.endedThreeDaysAgo, ", skončila před 3 dny, obnovte si certifikát", true},
-        {&c.thirtyDays, ", zbývají 30 dny", false},
-        {&c.twentyNineDays, ", zbývají 29 dny, obnovte si certifikát", true},
+        {&c.thirtyDays, ", zbývá 30 dnů", false},
+        {&c.twentyNineDays, ", zbývá 29 dnů, obnovte si certifikát", true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.count);
