@@ -2,6 +2,8 @@
 // the problems it counts, and its bounds on hostile input.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "asn1view/der_reader.h"
 #include "testkit/platform_root.h"
 
@@ -223,6 +225,17 @@ TEST(DerReader, CountsBrokenContainerEnds) {
     ASNRoot root;
     EXPECT_EQ(1, ParseDerFile(root, folder.path() / "missing.der"));
     EXPECT_EQ(0, ParseDerFile(root, folder.write("null.der", std::string("\x05\x00", 2))));
+}
+
+TEST(DerReader, DumpsOneIndentedLinePerNode) {
+    const Read read({0x30, 0x06, 0x06, 0x01, 0x2A, 0x02, 0x01, 0x05});
+    std::ostringstream out;
+    read.root.Dump(out, 0);
+    const auto& oid = read.Nth<Oid>(0);
+    const auto& integer = read.Nth<ASNInteger>(1);
+    EXPECT_EQ("ROOT <> \n  SEQUENCE <Sekvence> \n    OID <" + oid.Name() + "> " + oid.ValueText() +
+                  "\n    INTEGER <" + integer.Name() + "> 5\n",
+              out.str());
 }
 
 TEST(DerReader, BoundsHostileLengthsAndNesting) {
