@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "gtk_windows.h"
 #include "process_parts.h"
@@ -59,10 +60,28 @@ void run(Call& call) {
     call.wake();
 }
 
+// The waits of iterateUntil under way on the GTK thread, innermost last,
+// each with the main-loop depth it was entered at.
+struct Wait {
+    const std::function<bool()>* done;
+    int depth;
+};
+thread_local std::vector<Wait> t_waits;
+
+// A wait whose condition already holds, dispatched from its own loop and
+// not from a loop nested deeper: a call queued now came after the event the
+// wait was for was answered (a window destroyed once its close was heard)
+// and belongs to the loop the waiting code returns to, as a message sent
+// after a reply meets the sender no longer waiting.
+bool innermostWaitIsOver() {
+    return !t_waits.empty() && g_main_depth() == t_waits.back().depth + 1 && (*t_waits.back().done)();
+}
+
 // Runs the calls waiting; a main loop nested in one of them (a modal
 // window) runs the later ones through the idle source each call adds.
 gboolean runWaitingCalls(gpointer) {
     for (;;) {
+        if (innermostWaitIsOver()) return G_SOURCE_CONTINUE;
         std::shared_ptr<Call> next;
         {
             std::lock_guard lock(state().mutex);
@@ -170,7 +189,14 @@ void runOnGtkThread(const std::function<void()>& work, const CallerWait& caller)
 void windowUp(bool up) { serving().windowUp(up); }
 
 void iterateUntil(const std::function<bool()>& done) {
-    while (!done()) g_main_context_iteration(nullptr, TRUE);
+    t_waits.push_back({&done, g_main_depth()});
+    try {
+        while (!done()) g_main_context_iteration(nullptr, TRUE);
+    } catch (...) {
+        t_waits.pop_back();
+        throw;
+    }
+    t_waits.pop_back();
 }
 
 void wakeGtkThread() { g_main_context_wakeup(nullptr); }

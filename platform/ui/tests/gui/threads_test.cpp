@@ -1,12 +1,20 @@
 // GTK serves every thread: a box of another thread comes up and is
 // answered while this thread is blocked, and this thread's own box
 // afterwards; a thread whose shown window posts to itself while it handles
-// a message sent from another thread finds that message in its own loop.
+// a message sent from another thread finds that message in its own loop;
+// work sent to the GTK thread after the event it waits on was answered
+// waits for the event's handler to return.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "gtk_calls.h"
+#include "gtk_windows.h"
 #include "on_screen.h"
 #include "platform/dialog_templates.h"
 #include "win32/dialogs.h"
@@ -85,6 +93,31 @@ TEST_F(OnScreen, AMessageAWindowPostsToItselfWhileHandlingASentOneReachesItsThre
     EXPECT_EQ(kClosed, ended) << "the loop never saw the message its window posted";
     CloseHandle(thread);
     CloseHandle(shared.up);
+}
+
+// The GTK thread waits in an event's handler (a navigation the program
+// decides on) until the answer has come, which here comes without waking
+// it; the program then at once sends work that ends the window (the close
+// it has just heard of). That work must not run inside the handler, which
+// would go on with a window destroyed under it.
+TEST_F(OnScreen, WorkSentAfterAWaitIsAnsweredRunsOnceTheWaitingHandlerHasReturned) {
+    namespace gtk = platform::ui::gtk;
+    std::vector<std::string> order;  // written on the GTK thread only
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> answered{false};
+    std::thread program([&] {
+        while (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        answered = true;
+        gtk::call([&] { order.push_back("window ended"); });
+    });
+    gtk::call([&] {
+        waiting = true;
+        gtk::iterateUntil([&] { return answered.load(); });
+        order.push_back("handler returned");
+    });
+    program.join();
+    EXPECT_EQ((std::vector<std::string>{"handler returned", "window ended"}), order);
 }
 
 }  // namespace
