@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,9 @@ public:
         ++documentsShown;
         return true;
     }
-    bool ChooseSigningCertificate(HWND) override { return false; }
+    bool ChooseSigningCertificate(HWND) override { return choose && choose(); }
     int documentsShown = 0;
+    std::function<bool()> choose;
 };
 
 class SignEncKydDialog : public ::testing::Test {
@@ -222,6 +224,51 @@ TEST_F(SignEncKydDialog, TheSigningCertificateItsExpiryAndTheDigestShowAndClicks
     EXPECT_EQ(grouped, documents.front().hashText);
     EXPECT_TRUE(contains(lines[1], "Ending Soon")) << lines[1];
     EXPECT_EQ(document.string(), testkit::readFile(opened));
+}
+
+// "..." lets the signing operation choose another certificate: the line
+// and its expiry follow the new one; a choice given up changes nothing.
+TEST_F(SignEncKydDialog, AnotherSigningCertificateChosenReplacesTheLineAndItsExpiry) {
+    const pki::Hierarchy hierarchy = pki::Hierarchy::make();
+    const auto make = [&](const std::string& name, int daysLeft) {
+        const pki::Instant now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        return certificate_support::userIssuedBy(hierarchy.qualifiedCa, name)
+            .keyUsage(pki::kNonRepudiation)
+            .policies({{std::string(pki::kQualifiedPolicy)}})
+            .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}})
+            .validity(now - std::chrono::hours(24 * 300), now + std::chrono::hours(24 * daysLeft))
+            .build();
+    };
+    const pki::Credential ending = make("Ending Soon", 10);
+    const pki::Credential renewed = make("Freshly Renewed", 700);
+    HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+    ASSERT_NE(nullptr, my);
+    for (const pki::Credential* credential : {&ending, &renewed})
+        certificate_support::addCertificate(my, credential->certificate,
+                                            u"Microsoft Enhanced Cryptographic Provider v1.0");
+    CertCloseStore(my, 0);
+    signer.remember(ending.certificate);
+    int asked = 0;
+    actions.choose = [&] {
+        if (++asked == 1) return false;
+        signer.remember(renewed.certificate);
+        return true;
+    };
+    script::queue("Dialog", "press:221");
+    script::queue("Dialog", "press:221");
+    script::queue("Dialog", "press:7");
+    EXPECT_EQ(IDNO, show(0, kConfirmSign));
+    EXPECT_EQ(2, asked);
+
+    const auto lines = script::transcript();
+    ASSERT_EQ(3u, lines.size());
+    for (const std::size_t i : {0u, 1u}) {
+        EXPECT_TRUE(contains(control(lines[i], 224), "Ending Soon")) << lines[i];
+        EXPECT_TRUE(contains(control(lines[i], 238), "color #FF0000")) << lines[i];
+    }
+    EXPECT_TRUE(contains(control(lines[2], 224), "Freshly Renewed")) << lines[2];
+    EXPECT_FALSE(contains(control(lines[2], 224), "Ending Soon")) << lines[2];
+    EXPECT_FALSE(contains(control(lines[2], 238), "#FF0000")) << lines[2];
 }
 
 }  // namespace
