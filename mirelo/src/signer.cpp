@@ -10,6 +10,7 @@
 #include "common/resource.h"
 #include "common/system_error.h"
 #include "common/trusted_store.h"
+#include "kyd/file_kyd.h"
 #include "signer_services.h"
 #include "platform/clock.h"
 #include "win32/error.h"
@@ -127,6 +128,13 @@ bool TSigner::Record(LONG number) {
     LastErrorKeeper keep;
     std::string text;
     TResource::Instance()->FormatMessage(text, number);
+    // A container that could not be opened or written: the system's cause
+    // (a full disk, a read-only folder) follows the component's message.
+    if ((number == kydOpenFailed || number == kydCompressFailed) && GetLastError() != 0) {
+        std::string cause = GetSystemMessage(GetLastError());
+        while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
+        if (!cause.empty()) text += " " + cause;
+    }
     SetError(number, text);
     return number == 0;
 }

@@ -1,17 +1,40 @@
 // Opening, closing and writing a container.
 #include <optional>
+#include <system_error>
 
 #include "kyd/file_kyd.h"
 #include "kyd_names.h"
 #include "pending_replacement.h"
 #include "wide_path.h"
 #include "platform/paths.h"
+#include "platform/win_error.h"
+#include "win32/error.h"
+#include "zip/zip_exception.h"
 #include "zip/zip_mem_file.h"
 
 namespace {
 
 constexpr int kSmartness = 7;
 constexpr std::uint32_t kCopyBuffer = 65536;
+
+// Makes the thread's last error the system's cause of the exception being
+// handled (none for a fault of the archive itself), so that a caller can
+// show it with the container's own message, as after a Windows call.
+void noteSystemCause() {
+    DWORD cause = ERROR_SUCCESS;
+    try {
+        throw;
+    } catch (const std::system_error& error) {
+        cause = platform::win32CodeOfErrno(error.code().value());
+    } catch (const CZipException& error) {
+        // Below the library's own codes: an errno of a disk file; the
+        // library's codes name faults of the archive.
+        if (error.GetCode() > 0 && error.GetCode() < CZipException::generic)
+            cause = platform::win32CodeOfErrno(error.GetCode());
+    } catch (...) {
+    }
+    SetLastError(cause);
+}
 
 bool validMode(int mode) { return mode >= TFileKyd::openUpdate && mode <= TFileKyd::openCreate; }
 
@@ -54,6 +77,7 @@ int TFileKyd::Open(const std::string& path, int mode) {
         m_path = path;
         return kydOk;
     } catch (...) {
+        noteSystemCause();
         return kydOpenFailed;
     }
 }
@@ -70,6 +94,7 @@ int TFileKyd::Close(bool afterError) {
         const int dropped = m_pending ? CZipBundle::closeAfterException : CZipBundle::closeAfterError;
         m_zip.Close(afterError ? dropped : CZipBundle::closeNormal);
     } catch (...) {
+        noteSystemCause();
         try {
             m_zip.Close(CZipBundle::closeAfterException);
         } catch (...) {
@@ -80,6 +105,7 @@ int TFileKyd::Close(bool afterError) {
         try {
             m_pending->commit();
         } catch (...) {
+            noteSystemCause();
             result = kydCompressFailed;
         }
     }
@@ -95,6 +121,7 @@ int TFileKyd::AddNamed(const std::string& entryName, const std::function<bool()>
             return kydDuplicate;
         return add() ? kydOk : kydCompressFailed;
     } catch (...) {
+        noteSystemCause();
         return kydCompressFailed;
     }
 }
