@@ -9,6 +9,7 @@
 #include "kyd/file_kyd.h"
 #include "kyd_document_message.h"
 #include "mime/mime_body.h"
+#include "platform/paths.h"
 #include "signer_errors.h"
 #include "signer_kyd.h"
 
@@ -23,7 +24,12 @@ std::string LastComponent(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-bool IsUsableFileName(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
+// "?" is no file-name character on Windows. In a name read from a container
+// it stands for a character the ANSI page lacks (a UTF-8 entry name holding
+// one is read with "?" in its place), so the file would get another name.
+bool IsUsableFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('?') == std::string::npos;
+}
 
 // A message entry as an entity; false when it does not parse.
 bool LoadMessage(const std::vector<BYTE>& bytes, CMimeMessage& message) {
@@ -94,7 +100,7 @@ bool TSignerKyd::DocumentExtractToFile(const std::string& path, const std::strin
         if (name.empty()) name = LastComponent(entryName);
     }
     if (!IsUsableFileName(name)) return Record(kErrSavingFile);
-    const std::filesystem::path target = std::filesystem::path(path) / name;
+    const std::filesystem::path target = platform::paths::fromWindowsAnsi(path) / platform::paths::fromWindowsAnsi(name);
     if ((GetFileFlags() & kFileOverwrite) == 0 && TargetExists(target)) return Record(kErrFileExists);
 
     if (isMessage) {
