@@ -72,8 +72,7 @@ TEST_F(MireloWithoutDescriptions, ThePolicyIsShownWithDottedOidsAndTheLogWarns) 
     ASSERT_EQ(S_OK, object->get_LogString(&log));
     const std::u16string text = mirelo_test::takeText(log);
     const std::string expected = "OID descriptions not found: " + (module.parent_path() / "oiddb.en.cfg").string();
-    EXPECT_NE(std::u16string::npos, text.find(std::u16string(expected.begin(), expected.end())))
-        << std::string(text.begin(), text.end());
+    EXPECT_NE(std::u16string::npos, text.find(platform::text::fromUtf8(expected))) << platform::text::toUtf8(text);
 }
 
 // A policy the signer takes whose tree the viewer cannot read cleanly (a

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "mirelo_client.h"
@@ -31,7 +32,7 @@ std::string run(const std::vector<std::string>& argv) {
     return result.out;
 }
 
-std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+std::u16string wide(const std::string& utf8) { return platform::text::fromUtf8(utf8); }
 
 class MireloReading : public mirelo_test::MireloClient {
 protected:
@@ -230,6 +231,83 @@ TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOve
     ASSERT_EQ(S_OK, extract(traversal, ""));
     EXPECT_EQ("Smlouva", testkit::readFile(target() / "evil.bin"));
     EXPECT_FALSE(strayed("evil.bin") || strayed("copy.bin") || strayed("renamed.docx"));
+}
+
+TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptUnasked) {
+    signTwice();
+    const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
+    // The signer writes the disposition's name in the ANSI page: "Český.txt".
+    const std::string body = run({"openssl", "base64", "-in", in("document.bin").string()});
+    root.write("in/cesky.eml", "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n"
+                               "Content-Disposition: filename=\"\xC8" "esk\xFD.txt\"\r\n\r\n" + body);
+    const auto kyd = container("Smlouva č. 5.kyd", {kFolder + "M20261207211554Z.eml=" + in("cesky.eml").string(), sig});
+    // A plain-file document whose entry name Python's zipfile stores in UTF-8.
+    const auto plain = container("Příloha.kyd", {kFolder + "Český.txt=" + in("document.bin").string(), sig});
+    const fs::path folder = root.path() / "Stažené soubory" / "Příloha";
+    fs::create_directories(folder);
+
+    for (const auto& document : {kyd, plain}) {
+        SCOPED_TRACE(document);
+        ASSERT_EQ(S_OK, load(document)) << lastErrorNumber();
+        ASSERT_EQ(S_OK, extract(document, "", folder)) << lastErrorNumber();
+        EXPECT_EQ(kDocument, testkit::readFile(folder / "Český.txt"));
+        testkit::writeFile(folder / "Český.txt", "kept");
+        EXPECT_TRUE(FAILED(extract(document, "", folder)));
+        EXPECT_EQ(7103, lastErrorNumber());
+        EXPECT_EQ("kept", testkit::readFile(folder / "Český.txt"));
+        ASSERT_EQ(S_OK, extract(document, "Žádost.txt", folder)) << lastErrorNumber();
+        EXPECT_EQ(kDocument, testkit::readFile(folder / "Žádost.txt"));
+        fs::remove(folder / "Český.txt");
+        fs::remove(folder / "Žádost.txt");
+        EXPECT_TRUE(fs::is_empty(folder)) << "nothing under other bytes";
+    }
+}
+
+TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
+    signTwice();
+    const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
+    const auto kyd = container("message.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(), sig});
+    // The file "x日.kyd" would have named once narrowed with "?".
+    fs::copy_file(kyd, in("x?.kyd"));
+    const HRESULT invalidName = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+
+    EXPECT_EQ(invalidName, load(in("x日.kyd").string()));
+    EXPECT_EQ(123, lastErrorNumber());
+    BSTR text = nullptr;
+    ASSERT_EQ(S_OK, object->get_LastErrorStr(&text));
+    EXPECT_FALSE(takeText(text).empty()) << "the system's text for the refusal";
+    EXPECT_TRUE(familyRefuses()) << "nothing was loaded";
+    EXPECT_EQ(u"", contentType(in("x日.kyd").string(), false));
+    EXPECT_EQ(123, lastErrorNumber());
+
+    for (const auto& [kydName, newFile, folder] :
+         {std::tuple{in("x日.kyd").string(), std::string(), target()}, std::tuple{kyd, std::string("x日.bin"), target()},
+          std::tuple{kyd, std::string(), target() / "Příloha日"}}) {
+        SCOPED_TRACE(newFile + " " + folder.string());
+        EXPECT_EQ(invalidName, extract(kydName, newFile, folder));
+        EXPECT_EQ(123, lastErrorNumber());
+    }
+    // A container's own name for the document that ANSI cannot hold.
+    const auto foreign = container("foreign.kyd", {kFolder + "x日.bin=" + in("document.bin").string(), sig});
+    EXPECT_TRUE(FAILED(extract(foreign, "")));
+    EXPECT_EQ(7102, lastErrorNumber());
+    EXPECT_TRUE(fs::is_empty(target())) << "nothing written, no folder made";
+
+    // The signing members refuse before a document or container is opened.
+    BSTR document = SysAllocString(wide(in("x日.txt").string()).c_str());
+    BSTR refused = SysAllocString(wide(in("x日.kyd").string()).c_str());
+    BSTR out = SysAllocString(wide(in("out.kyd").string()).c_str());
+    BSTR type = SysAllocString(u"text/plain");
+    BSTR plugins = SysAllocString(wide(in("").string()).c_str());
+    BSTR mask = SysAllocString(u"Tesk日*PluginKyd.so");
+    EXPECT_EQ(invalidName, object->SignFileToFile(document, out, type));
+    EXPECT_EQ(invalidName, object->SignFileToFile(out, refused, type));
+    EXPECT_EQ(invalidName, object->SignAddSignerToFile(refused));
+    EXPECT_EQ(invalidName, object->SetTrustedListFile(refused));
+    EXPECT_EQ(invalidName, object->LoadAllPlugins(plugins, mask));
+    for (BSTR argument : {document, refused, out, type, plugins, mask}) SysFreeString(argument);
+    EXPECT_FALSE(fs::exists(in("out.kyd")));
+    EXPECT_EQ(testkit::readFile(kyd), testkit::readFile(in("x?.kyd"))) << "the other file is as it was";
 }
 
 TEST_F(MireloReading, HostileContainersGiveTheirNumbersKeepWhatWasLoadedAndWriteNothing) {
