@@ -27,9 +27,14 @@ std::basic_string<Char> callerText(std::string_view utf8) {
     else
         return text::fromUtf8(utf8);
 }
+// A path in the caller's text; in ANSI, refused with ERROR_INVALID_NAME
+// when the page lacks one of its characters.
 template <class Char>
 std::basic_string<Char> pathText(const fs::path& p) {
-    return callerText<Char>(p.native());
+    if constexpr (sizeof(Char) == 1)
+        return paths::toAnsiName(p);
+    else
+        return paths::toWide(p);
 }
 // The caller's text as UTF-8 (null gives "").
 inline std::string utf8Of(const char* ansi) { return ansi ? text::ansiToUtf8(ansi) : std::string(); }
