@@ -7,7 +7,7 @@
 #include "halvex/resource_strings.h"
 #include "halvex/text_utils.h"
 #include "halvex/version_info.h"
-#include "platform/paths.h"
+#include "platform/ansi_name.h"
 #include "platform/text.h"
 #include "platform/win_error.h"
 #include "update_download.h"

@@ -14,6 +14,7 @@
 #include "halvex/app_data.h"
 #include "halvex/profile.h"
 #include "halvex_app.h"
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
 #include "shell_fixture.h"
 #include "testkit/scoped_env.h"

@@ -16,6 +16,7 @@
 #include "download_dialog.h"
 #include "halvex/log.h"
 #include "halvex/profile.h"
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/ui.h"

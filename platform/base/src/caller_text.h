@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win_error.h"

@@ -3,6 +3,7 @@
 // gets as much as fits with a NUL, the result is nSize and the last error
 // ERROR_INSUFFICIENT_BUFFER, as on Windows.
 #include "cut_to_fit.h"
+#include "platform/ansi_name.h"
 #include "platform/boundary.h"
 #include "platform/modules.h"
 #include "platform/paths.h"

@@ -86,11 +86,4 @@ fs::path fromWindowsAnsi(std::string_view ansi) { return slashed(text::ansiToUtf
 std::u16string toWide(const fs::path& p) { return text::fromUtf8(p.native()); }
 std::string toAnsi(const fs::path& p) { return text::utf8ToAnsi(p.native()); }
 
-std::string toAnsiName(std::u16string_view wide) {
-    if (auto ansi = text::toNarrowExact(wide, CP_ACP)) return std::move(*ansi);
-    throw WinError(ERROR_INVALID_NAME, "the name holds a character the ANSI code page lacks");
-}
-
-std::string toAnsiName(const fs::path& p) { return toAnsiName(toWide(p)); }
-
 }  // namespace platform::paths

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/ansi_name.h"
 #include "platform/file_object.h"
 #include "platform/paths.h"
 #include "platform/win_error.h"
@@ -107,9 +108,8 @@ TEST(Files, DispositionsAndTheirErrors) {
     EXPECT_EQ("", root.read("f.txt"));
 
     // Narrow names are ANSI and backslashes separate folders.
-    const std::string ansi = (root.path() / "ko\xE8ka.txt").string();  // "kočka" in Windows-1250
-    std::string withBackslash = ansi;
-    withBackslash[root.path().string().size()] = '\\';
+    const std::string folder = platform::paths::toAnsiName(root.path());
+    std::string withBackslash = folder + "\\ko\xE8ka.txt";  // "kočka" in Windows-1250
     h = CreateFileA(withBackslash.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
@@ -335,7 +335,7 @@ TEST(AnsiNames, CzechFoldersReachTheirFilesAndANameThePageLacksIsRefusedNotRepla
         char temp[MAX_PATH];
         const DWORD length = GetTempPathA(MAX_PATH, temp);
         ASSERT_GT(length, 0u);
-        EXPECT_EQ(platform::paths::toAnsiName(root.path()) + "/Sta\x9Een\xE9 soubory/profile/AppData/Local/Temp/",
+        EXPECT_EQ(platform::paths::toAnsiName(root.path()) + "/Sta\x9E" "en\xE9 soubory/profile/AppData/Local/Temp/",
                   std::string(temp, length));
         const std::string contract = std::string(temp, length) + "Smlouva \xE8. 5.txt";
         const HANDLE h = CreateFileA(contract.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
@@ -347,7 +347,7 @@ TEST(AnsiNames, CzechFoldersReachTheirFilesAndANameThePageLacksIsRefusedNotRepla
         // "資料" in ANSI would be "??", the name of another folder: the ANSI
         // form refuses, the wide form gives the folder.
         const fs::path documents = root.path() / "資料";
-        fs::create_directories(root.path() / "??/profile/AppData/Local/Temp");
+        fs::create_directories(root.path() / "?" "?/profile/AppData/Local/Temp");
         ScopedEnv other("PLATFORM_ROOT", documents.string());
         char temp[MAX_PATH] = "untouched";
         SetLastError(0);

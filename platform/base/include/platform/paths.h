@@ -7,7 +7,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <string_view>
 
 #include "win32/types.h"
@@ -36,14 +35,8 @@ std::filesystem::path ensure(const std::filesystem::path& folder);
 // Windows path text to a Linux path: "\" becomes "/"; nothing else changes.
 std::filesystem::path fromWindows(std::u16string_view wide);
 std::filesystem::path fromWindowsAnsi(std::string_view ansi);
-// A Linux path as the wide or ANSI text the Windows functions return
-// (toAnsi puts "?" for a character the page lacks: for messages only).
+// A Linux path as the wide or ANSI text the Windows functions return.
 std::u16string toWide(const std::filesystem::path& p);
 std::string toAnsi(const std::filesystem::path& p);
-// A file name as the ANSI text a narrow entry point takes or gives. A name
-// the page cannot hold is refused with ERROR_INVALID_NAME (thrown as
-// WinError): a "?" in place of its character would name another file.
-std::string toAnsiName(std::u16string_view wide);
-std::string toAnsiName(const std::filesystem::path& p);
 
 }  // namespace platform::paths
