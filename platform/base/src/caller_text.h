@@ -16,9 +16,13 @@ namespace platform::files {
 
 namespace fs = std::filesystem;
 
-// Null is ERROR_INVALID_PARAMETER and "" ERROR_PATH_NOT_FOUND.
+// Null is ERROR_INVALID_PARAMETER and "" ERROR_PATH_NOT_FOUND; an ANSI name
+// with "?" or "*" is ERROR_INVALID_NAME.
 fs::path pathArg(const char* ansi);
 fs::path pathArg(const char16_t* wide);
+// The same for a search pattern, whose wildcards are kept.
+fs::path patternArg(const char* ansi);
+fs::path patternArg(const char16_t* wide);
 
 // A Linux path, or UTF-8 text, as the caller's text.
 template <class Char>

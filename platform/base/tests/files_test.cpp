@@ -11,6 +11,7 @@
 #include "platform/ansi_name.h"
 #include "platform/file_object.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/win_error.h"
 #include "testkit/platform_root.h"
 #include "testkit/scoped_env.h"
@@ -359,5 +360,22 @@ TEST(AnsiNames, CzechFoldersReachTheirFilesAndANameThePageLacksIsRefusedNotRepla
         EXPECT_EQ(platform::paths::toWide(documents / "profile/AppData/Local/Temp") + u"/",
                   std::u16string(wideTemp, length));
         EXPECT_THROW(platform::paths::toAnsiName(documents), platform::WinError);
+    }
+    {
+        // "x日.kyd" is reached through the wide form. Its lossy ANSI text
+        // "x?.kyd" opens nothing, though a file of that name is there.
+        root.write("x?.kyd", "another file");
+        const std::u16string wideName = platform::paths::toWide(root.path() / "x日.kyd");
+        const HANDLE h = CreateFileW(wideName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        CloseHandle(h);
+        const std::string lossy = platform::text::toNarrow(wideName);
+        SetLastError(0);
+        EXPECT_EQ(INVALID_HANDLE_VALUE,
+                  CreateFileA(lossy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        EXPECT_EQ(ERROR_INVALID_NAME, GetLastError());
+        EXPECT_EQ(ERROR_INVALID_NAME, failure([&] { return DeleteFileA(lossy.c_str()); }));
+        EXPECT_EQ("another file", root.read("x?.kyd"));
+        EXPECT_TRUE(fs::is_regular_file(root.path() / "x日.kyd"));
     }
 }
