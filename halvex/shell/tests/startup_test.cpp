@@ -209,8 +209,9 @@ TEST_F(Startup, TheBannerDescribesTheProgramAndTheMachine) {
     struct sysinfo memory {};
     ASSERT_EQ(0, sysinfo(&memory));
     const std::string ram = std::to_string((static_cast<unsigned long long>(memory.totalram) * memory.mem_unit) >> 20);
-    const std::string os = "OS: 6 1 2 Service Pack 1 " + platform::paths::windowsFolder().string() +
-                           "; IE: 11.0.9600.17031; ";
+    // The log is ANSI text, the Windows folder's name included.
+    const std::string os = "OS: 6 1 2 Service Pack 1 " +
+                           platform::paths::toAnsiName(platform::paths::windowsFolder()) + "; IE: 11.0.9600.17031; ";
     const auto banner = [&] {
         const std::time_t before = std::time(nullptr);
         EXPECT_TRUE(run(0).empty());
