@@ -1,6 +1,8 @@
 #include "halvex/settings_xml.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include <libxml/parser.h>
@@ -66,10 +68,17 @@ bool TXml::Parse(const char16_t* operation, Read read) {
     return false;
 }
 
+// The file is read here and parsed from memory: libxml2 takes a file name
+// for a URI and tries one it cannot open again unescaped ("%41" as "A"),
+// which would read another file.
 bool TXml::LoadFromFile(const std::u16string& path) {
-    const std::string file = platform::paths::fromWindows(path).string();
-    return Parse(u"LoadFromFile", [&](xmlParserCtxt* context) {
-        return xmlCtxtReadFile(context, file.c_str(), nullptr, kParseOptions);
+    std::ifstream in(platform::paths::fromWindows(path), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const bool read = in.is_open() && !in.bad();
+    return Parse(u"LoadFromFile", [&](xmlParserCtxt* context) -> xmlDoc* {
+        if (!read || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return nullptr;
+        return xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                                 kParseOptions);
     });
 }
 

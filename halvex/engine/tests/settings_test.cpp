@@ -133,6 +133,11 @@ TEST_F(HalvexSettings, TheXmlReaderKeepsAndLogsItsLastFailure) {
     EXPECT_EQ(xml.LastErrorCode(), 76) << "libxml2's code of an end tag that does not match";
     EXPECT_NE(std::string::npos, logged().find("TXml::Load(): parse error TXml::Load(): parse error at line 4\n"));
 
+    // A file is read by its own name only: "%20" is no blank to it.
+    root.write("conf/Nastavení A.xml", "<halvex/>");
+    EXPECT_FALSE(xml.LoadFromFile(platform::paths::toWide(root.path() / "conf/Nastavení%20A.xml")));
+    EXPECT_TRUE(xml.LoadFromFile(platform::paths::toWide(root.path() / "conf/Nastavení A.xml")));
+
     ASSERT_TRUE(xml.Load(u"<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
                          u"<halvex><csplist><csp name=\"Řež CSP\"/><csp/></csplist></halvex>"));
     const auto elements = xml.GetNodes(u"halvex/csplist/csp");

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace halvex {
@@ -47,7 +48,7 @@ bool Above(const VersionNumbers& left, const VersionNumbers& right) {
 }
 
 std::optional<std::string> ReadSmallFile(const std::u16string& file) {
-    std::ifstream in(platform::text::toUtf8(file), std::ios::binary);
+    std::ifstream in(platform::paths::fromWindows(file), std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes(kLongestFile + 1, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -1,5 +1,6 @@
 // The renewal program installed as on a user's machine, for runs of the
-// program as a process of its own: its program folder (the program at
+// program as a process of its own: its program folder, under a folder with
+// Czech letters and blanks in its name (the program at
 // 1.0.0.0, liblumvar.so, the schemas, the help with its viewer, Versions.xml and a guide
 // with its samples), the HSM engine stand-in at 1.0.0.0 registered from the
 // system folder, and testkit's update server under the test environment's
@@ -161,7 +162,7 @@ protected:
         "sám.</entry></change></version>";
     static std::string notes(const std::string& versions) { return "<versions>" + versions + "</versions>"; }
 
-    fs::path program = root.path() / "Program Files" / "Tesk" / "Halvex";
+    fs::path program = root.path() / "Program Files" / "Příliš žluťoučký kůň" / "Halvex";
     fs::path release = root.path() / "release";
     fs::path systemModule;
     fs::path downloadArea;

@@ -6,6 +6,8 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include "lumvar/server_errors.h"
@@ -43,9 +45,17 @@ using XPathObject = std::unique_ptr<xmlXPathObject, Freer<xmlXPathObject, xmlXPa
 
 }  // namespace
 
+// The schema is read here and parsed from memory: libxml2 takes a file name
+// for a URI and tries one it cannot open again unescaped ("%41" as "A"),
+// which would read another file.
 ReplySchema::ReplySchema(const std::string& schemaFile) {
     if (xmlRelaxNGInitTypes() != 0) throw XMLException("Could not initialize RelaxNG types");
-    ParserContext parser(xmlRelaxNGNewParserCtxt(schemaFile.c_str()));
+    std::ifstream in(schemaFile, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.is_open() || in.bad() || bytes.empty() ||
+        bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        throw XMLException("Specification parsing failed with following errors:\ncannot read " + schemaFile);
+    ParserContext parser(xmlRelaxNGNewMemParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
     if (!parser) throw XMLException("Could not initialize RelaxNG parser");
     Collector errors;
     xmlRelaxNGSetParserErrors(parser.get(), &Collector::collect, &Collector::collect, &errors);

@@ -183,6 +183,12 @@ TEST_F(ReplyReaders, SchemasAndDocumentsThatCannotBeReadSayWhy) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Specification parsing failed with following errors:\n"))
             << e.what();
     }
+    // A schema is read by its own name only: "%5F" is no "_" to it.
+    try {
+        const ReplySchema escaped(LUMVAR_RELAXNG_DIR "/lumvar%5Fgetfile_A_v1.rng");
+        ADD_FAILURE() << "a schema was loaded under another name";
+    } catch (const XMLException&) {
+    }
     // A path that is not UTF-8 never reaches the reader: the document is not well-formed.
     try {
         ServerReply::parse(listReply(file("<Path>a\xff.txt</Path>")), listSchema());
