@@ -14,7 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kAttempts = 16;
-constexpr unsigned kOwnerOnly = 0600;
 
 }  // namespace
 
