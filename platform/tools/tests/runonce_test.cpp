@@ -8,13 +8,14 @@
 #include <signal.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
+#include <optional>
 #include <vector>
 
+#include "testkit/autostart.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/registry_lines.h"
@@ -51,15 +52,6 @@ bool waitFor(Condition condition) {
 
 bool waitForFile(const fs::path& file) {
     return waitFor([&] { return fs::exists(file); });
-}
-
-// The entries a desktop starts at logon: $XDG_CONFIG_HOME/autostart/*.desktop.
-std::vector<fs::path> autostartEntries() {
-    std::vector<fs::path> entries;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(fs::path(std::getenv("XDG_CONFIG_HOME")) / "autostart", error))
-        if (entry.path().extension() == ".desktop") entries.push_back(entry.path());
-    return entries;
 }
 
 TEST(RunOnce, EachValueIsGoneBeforeItsCommandRunsAndArgumentsKeepTheirQuotes) {
@@ -108,25 +100,28 @@ TEST(RunOnce, TheDesktopRunsTheValuesAtTheNextLogonThroughAnEntryThatGoesWithThe
     fs::create_directories(machine);
     const ScopedEnv platformRoot("PLATFORM_ROOT", machine.string());
     const ScopedEnv runnerFolder("PLATFORM_MODULE_PATH", fs::path(TESK_RUNONCE).parent_path().string());
-    EXPECT_TRUE(autostartEntries().empty());
+    EXPECT_TRUE(testkit::autostartEntries().empty());
 
     const fs::path marker = root.path() / "finished";
     const std::u16string command = u"/bin/touch \"" + marker.u16string() + u"\"";
     setRunOnce(u"Tesk Upgrade", command);
-    ASSERT_EQ(1u, autostartEntries().size());
+    ASSERT_EQ(1u, testkit::autostartEntries().size());
     deleteRunOnce(u"Tesk Upgrade");
-    EXPECT_TRUE(autostartEntries().empty()) << "the entry goes with the last value";
+    EXPECT_TRUE(testkit::autostartEntries().empty()) << "the entry goes with the last value";
 
     setRunOnce(u"Tesk Upgrade", command);
-    const std::vector<fs::path> entries = autostartEntries();
+    const std::vector<fs::path> entries = testkit::autostartEntries();
     ASSERT_EQ(1u, entries.size());
-    const testkit::RunResult launched =
-        testkit::run({"env", "-u", "PLATFORM_ROOT", "-u", "PLATFORM_MODULE_PATH", "-u", "DISPLAY", "-u",
-                      "WAYLAND_DISPLAY", "gio", "launch", entries.front().string()});
-    ASSERT_EQ(0, launched.exitCode) << launched.err << testkit::readFile(entries.front());
-    EXPECT_TRUE(waitForFile(marker)) << testkit::readFile(entries.front());
+    {
+        // A session's environment names no platform root of its own.
+        const ScopedEnv noRoot("PLATFORM_ROOT", std::nullopt);
+        const ScopedEnv noRunner("PLATFORM_MODULE_PATH", std::nullopt);
+        const testkit::RunResult launched = testkit::launchAtLogon(entries.front());
+        ASSERT_EQ(0, launched.exitCode) << launched.err << testkit::readFile(entries.front());
+        EXPECT_TRUE(waitForFile(marker)) << testkit::readFile(entries.front());
+    }
     // runonce emptied the key, so the next logon has nothing to start.
-    EXPECT_TRUE(waitFor([] { return autostartEntries().empty(); }));
+    EXPECT_TRUE(waitFor([] { return testkit::autostartEntries().empty(); }));
     const std::set<std::string> emptyKey{"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"};
     EXPECT_EQ(emptyKey, testkit::registryLines(HKEY_CURRENT_USER, kRunOnce));
 }
