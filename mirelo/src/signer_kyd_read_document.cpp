@@ -31,11 +31,6 @@ bool IsUsableFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('?') == std::string::npos;
 }
 
-// A message entry as an entity; false when it does not parse.
-bool LoadMessage(const std::vector<BYTE>& bytes, CMimeMessage& message) {
-    return message.Load(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())) > 0;
-}
-
 bool TargetExists(const std::filesystem::path& target) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(target, error));
@@ -61,7 +56,7 @@ bool TSignerKyd::DocumentGetContentType(const std::string& kydFile, std::string&
     if (const int error = container.file.ReadDocument(bytes, isMessage)) return Record(error);
     if (isMessage) {
         CMimeMessage message;
-        if (!LoadMessage(bytes, message)) return Record(kErrMimeDecoding);
+        if (!LoadDocumentMessage(bytes, message)) return Record(kErrMimeDecoding);
         const char* value = message.GetFieldValue("Content-Type");
         contentType = MediaTypeOf(value ? value : "");
     } else {
@@ -92,8 +87,12 @@ bool TSignerKyd::DocumentExtractToFile(const std::string& path, const std::strin
     std::vector<CMimeBody*> parts;
     std::string name = LastComponent(newFile);
     if (isMessage) {
-        if (!LoadMessage(bytes, message) || message.GetLeafParts(parts) != 1) return Record(kErrMimeDecoding);
+        if (!LoadDocumentMessage(bytes, message) || message.GetLeafParts(parts) != 1)
+            return Record(kErrMimeDecoding);
+        // A part that names its file in no form read here (an RFC 2231
+        // "filename*", say) cannot be extracted under its own name.
         if (name.empty()) name = LastComponent(parts.front()->GetFileName());
+        if (name.empty()) return Record(kErrMimeDecoding);
     } else {
         std::string entryName;
         if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);

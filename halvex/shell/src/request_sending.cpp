@@ -60,15 +60,15 @@ std::u16string DialogFilter(UINT id) {
 }
 
 // Writes the bytes beside the file and then puts them in its place, so a
-// failed write leaves what was there before. The file gets the mode any
-// new file of the user gets: it carries the revocation password, and a
-// umask that keeps files private is honoured.
+// failed write leaves what was there before. The file carries the
+// revocation password, so it is made for its owner alone whatever the
+// umask allows.
 bool ReplaceFile(const fs::path& file, const std::string& bytes) {
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     fs::path temporary;
     for (int attempt = 0; attempt < kNameAttempts && temporary.empty(); ++attempt) {
         const fs::path candidate = folder / ("." + file.filename().string() + "." + WorkingFiles::RandomName());
-        if (CreateExclusive(candidate, 0666)) temporary = candidate;
+        if (CreateExclusive(candidate, kOwnerOnly)) temporary = candidate;
     }
     if (temporary.empty()) return false;
     std::error_code error;

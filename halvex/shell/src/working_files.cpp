@@ -17,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kAttempts = 16;
-constexpr unsigned kOwnerOnly = 0600;
 
 // The variable's text, empty when it is not set.
 std::u16string Variable(const char16_t* name) {

@@ -26,7 +26,7 @@ void useWriteAheadLog(sqlite3* db) {
 }
 }  // namespace
 
-Database::Database(const std::filesystem::path& file) {
+Database::Database(const std::filesystem::path& file) : m_file(file) {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     m_db.reset(raw);
