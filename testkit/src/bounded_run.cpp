@@ -74,6 +74,13 @@ BoundedRun RunBounded(const std::function<int()>& work, long limitMiB, unsigned 
     return run;
 }
 
+::testing::AssertionResult RefusedQuickly(const BoundedRun& run) {
+    if (run.exited && run.exitCode == 0 && run.peakGrowthMiB < 32 && run.seconds < 5.0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (run.exited ? "exited with " + std::to_string(run.exitCode) : "killed")
+                                         << " after " << run.seconds << " s, " << run.peakGrowthMiB << " MiB more";
+}
+
 std::vector<EntityBomb> EntityBombs(const std::string& root) {
     std::string laughs = "<!DOCTYPE " + root + " [\n<!ENTITY lol0 \"lol\">\n";
     for (int level = 1; level <= 9; ++level) {

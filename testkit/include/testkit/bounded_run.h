@@ -6,6 +6,8 @@
 // machine's memory.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +26,11 @@ struct BoundedRun {
 // AddressSanitizer, which reserves its shadow up front) and ended by SIGKILL
 // after `seconds`.
 BoundedRun RunBounded(const std::function<int()>& work, long limitMiB = 512, unsigned seconds = 30);
+
+// Success when the run ended by itself with 0 (work's "refused as it
+// should be") within 5 seconds (a loaded machine included) and 32 MiB above
+// the parent; else what it took.
+::testing::AssertionResult RefusedQuickly(const BoundedRun& run);
 
 // Documents that declare entities whose expansion is huge: the document type
 // (named `root`) and the references to put where a reader takes text.
