@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "protocol_replies.h"
 #include "server_reply.h"
+#include "testkit/bounded_run.h"
 
 namespace {
 
@@ -202,6 +203,26 @@ TEST_F(ReplyReaders, SchemasAndDocumentsThatCannotBeReadSayWhy) {
         ADD_FAILURE() << "two OK elements were taken";
     } catch (const XMLException& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Response validation failed with the following errors:\n"));
+    }
+}
+
+// Each bomb where a refusal's message is read, in a child process with
+// capped memory.
+TEST_F(ReplyReaders, EntityBombsAreRefusedQuicklyWithLittleMemory) {
+    listSchema();  // loaded before the measured reading
+    for (const auto& bomb : testkit::EntityBombs("Tesk")) {
+        std::string document = reply("<Error><Code>1</Code><Message>" + bomb.references + "</Message></Error>", "error");
+        document.insert(document.find("<Tesk>"), bomb.doctype);
+        ASSERT_LT(document.size(), 1u << 20) << bomb.name;
+        const auto run = testkit::RunBounded([&] {
+            try {
+                const ServerReply parsed = ServerReply::parse(document, listSchema());
+                return ReadReplyStatus(parsed, u"GetFileList") ? 1 : 2;
+            } catch (const XMLException& e) {
+                return std::string(e.what()) == "Server response not well-formed" ? 0 : 3;
+            }
+        });
+        EXPECT_TRUE(testkit::RefusedQuickly(run)) << bomb.name;
     }
 }
 
