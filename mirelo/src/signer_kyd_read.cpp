@@ -93,6 +93,8 @@ bool TSignerKyd::Pkcs7GetSignerCertValue(LONG index, LONG selector, std::string&
     CertInfo certificate;
     if (const DWORD number = Pkcs7().GetSignerCertificate(static_cast<DWORD>(index), certificate, nullptr))
         return Record(static_cast<LONG>(number));
+    // A signer whose certificate is nowhere has no values to give.
+    if (certificate.pem.empty()) return Record(kErrCertificateNotFound);
     return Record(FormatCertificateValue(certificate, selector, value));
 }
 

@@ -180,6 +180,65 @@ TEST_F(MireloReading, EachSignatureOfAContainerAndEachOfItsSignersReadAsOpensslS
     EXPECT_EQ(2, signatures) << "the results stay until the next load";
 }
 
+// Other tools name a signer by its key identifier, sign with EC keys and
+// with RSA-PSS: each signer is found, its certificate's values read and its
+// algorithm named with the key's.
+TEST_F(MireloReading, SignersNamedByKeyIdentifierOrSigningWithEcAndPssKeysAreFoundAndNamed) {
+    root.write("in/document.bin", kDocument);
+    first = pki.commercial.write(root.path(), "commercial");
+    second = pki.qualified.write(root.path(), "qualified");
+    const std::string ecKey = in("ec.key").string(), ecCert = in("ec.pem").string();
+    run({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-384", "-nodes", "-keyout",
+         ecKey, "-out", ecCert, "-subj", "/CN=EC signer", "-days", "30"});
+    const std::string document = in("document.bin").string();
+    run({"openssl", "cms", "-sign", "-binary", "-keyid", "-in", document, "-signer", first.certificatePem.string(),
+         "-inkey", first.keyPem.string(), "-md", "sha256", "-outform", "DER", "-out", in("one.p7s").string()});
+    run({"openssl", "cms", "-resign", "-binary", "-inform", "DER", "-in", in("one.p7s").string(), "-content",
+         document, "-signer", ecCert, "-inkey", ecKey, "-md", "sha256", "-outform", "DER", "-out",
+         in("two.p7s").string()});
+    run({"openssl", "cms", "-resign", "-binary", "-inform", "DER", "-in", in("two.p7s").string(), "-content",
+         document, "-signer", second.certificatePem.string(), "-inkey", second.keyPem.string(), "-md", "sha256",
+         "-keyopt", "rsa_padding_mode:pss", "-outform", "DER", "-out", in("three.p7s").string()});
+    const auto kyd = container("three.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(),
+                                             kFolder + "S20261207211554Z.p7s=" + in("three.p7s").string()});
+    ASSERT_EQ(S_OK, load(kyd));
+
+    struct Expected {
+        std::string certificate;
+        const char16_t* algorithm;
+    };
+    const Expected expected[] = {{first.certificatePem.string(), u"sha256RSA"},
+                                 {ecCert, u"sha256ECDSA"},
+                                 {second.certificatePem.string(), u"sha256RSASSA-PSS"}};
+    for (LONG index = 0; index < 3; ++index) {
+        const Expected& signer = expected[index];
+        BSTR text = nullptr;
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerCert(index, &text)) << "signer " << index << ": " << lastErrorNumber();
+        const std::u16string pem = takeText(text);
+        const auto given = root.write("given.pem", std::string(pem.begin(), pem.end()));
+        EXPECT_EQ(run({"openssl", "x509", "-in", signer.certificate}), run({"openssl", "x509", "-in", given.string()}))
+            << "signer " << index;
+
+        const std::string printout = run({"openssl", "x509", "-noout", "-text", "-in", signer.certificate});
+        std::smatch bits;
+        ASSERT_TRUE(std::regex_search(printout, bits, std::regex("Public-Key: \\((\\d+) bit\\)"))) << printout;
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerCertValue(index, static_cast<sgCertValTypes>(14), &text));
+        EXPECT_EQ(wide(bits[1]), takeText(text)) << "signer " << index << "'s key length";
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerAlgorithmStr(index, &text));
+        EXPECT_EQ(signer.algorithm, takeText(text));
+    }
+
+    // A signer whose certificate is in no store has no values to give.
+    run({"openssl", "cms", "-sign", "-binary", "-nocerts", "-in", document, "-signer", ecCert, "-inkey", ecKey,
+         "-outform", "DER", "-out", in("bare.p7s").string()});
+    ASSERT_EQ(S_OK, load(container("bare.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(),
+                                                kFolder + "S20261207211554Z.p7s=" + in("bare.p7s").string()})));
+    BSTR value = nullptr;
+    EXPECT_TRUE(FAILED(object->Pkcs7GetSignerCertValue(0, static_cast<sgCertValTypes>(14), &value)));
+    EXPECT_EQ(51, lastErrorNumber());
+    EXPECT_EQ(nullptr, value);
+}
+
 TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOverAFileUnasked) {
     signTwice();
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();

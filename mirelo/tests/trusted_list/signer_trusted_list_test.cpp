@@ -185,6 +185,14 @@ TEST_F(SignerTrustedList, TheSignedFileAndTheContainerLoadAndAFailureOrAnEmptyNa
     EXPECT_EQ(9502, signer.GetLastErrorNumber());
 }
 
+TEST_F(SignerTrustedList, AListWhoseSignerIsNamedByItsKeyIdentifierLoads) {
+    const Bytes der = list::signCms(someText(), hierarchy.commercial, {"-keyid"});
+    signer.SetFormatOptions(1);
+    ASSERT_TRUE(load(root.write("list.p7m", std::string(der.begin(), der.end())).string()))
+        << signer.GetLastErrorNumber() << " " << signer.GetLastErrorStr();
+    EXPECT_TRUE(signer.IsTrustedList());
+}
+
 TEST_F(SignerTrustedList, TheListSignersValidityAndRevocationDecide) {
     const pki::Credential revoked = listSigner(hierarchy.standardCa, "Revoked List Signer", "/revoking.crl");
     server.route("/revoking.crl",
