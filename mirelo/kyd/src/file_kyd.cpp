@@ -41,6 +41,7 @@ int TFileKyd::Open(const std::string& path, int mode) {
     if (!validMode(mode) || path.empty()) return kydEmptyArgument;
     if (!m_zip.IsClosed()) return kydOpenFailed;
     try {
+        PendingReplacement::removeLeftOvers(platform::paths::fromWindowsAnsi(path));
         std::unique_ptr<PendingReplacement> pending;
         CZipString working = path;
         if (mode != openReadOnly) {
