@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/messages.h"
+#include "win32/ui.h"
 #include "win32/modules.h"
 
 namespace halvex {
