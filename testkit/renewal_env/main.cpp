@@ -43,7 +43,8 @@ bool withoutSessionBus() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::error_code error;
     if ((address && *address) || (runtime && fs::exists(fs::path(runtime) / "bus", error))) return true;
-    return setenv("NO_AT_BRIDGE", "1", 1) == 0 && setenv("GTK_A11Y", "none", 1) == 0 &&
+    // GTK's and the page process's accessibility, and the settings service.
+    return setenv("GTK_A11Y", "none", 1) == 0 && setenv("WEBKIT_A11Y_BUS_ADDRESS", "", 1) == 0 &&
            setenv("GSETTINGS_BACKEND", "memory", 1) == 0;
 }
 
