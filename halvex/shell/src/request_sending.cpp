@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "halvex/app_data.h"
+#include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
 #include "halvex/page_names.h"
@@ -192,7 +193,11 @@ bool RequestOutbox::CreateRequestFile() {
                                         : ProposedRequestName(first.requestTimeStamp, first.kind, withSecond);
     std::u16string file(kMaxPath, u'\0');
     proposed.copy(file.data(), std::min(proposed.size(), kMaxPath - 1));
+    // A name chosen on the load page brings its folder; any other starts
+    // in the user's Documents.
+    const std::u16string documents = GetDocumentsFolder();
     OPENFILENAMEW ofn{};
+    ofn.lpstrInitialDir = documents.empty() ? nullptr : documents.c_str();
     ofn.lStructSize = sizeof ofn;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;

@@ -56,6 +56,15 @@ protected:
 TEST_F(Startup, EachBrokenEnrolmentObjectEndsTheProgramWithItsMessage) {
     registerServer(TESK_PENTAK_MODULE, true);
     {
+        SCOPED_TRACE("never registered in this platform root");
+        const std::string box = expectFailure("Knihovny programu Halvex nejsou v kořeni platformy „" +
+                                              platform::paths::root().string() + "“ zaregistrovány.");
+        EXPECT_NE(std::string::npos, box.find("scripts/demo")) << box;
+        EXPECT_EQ(std::string::npos, box.find("poškozená")) << box;
+    }
+    setDefault(HKEY_CLASSES_ROOT, u"CLSID\\" + platform::text::fromUtf8(kEnrolmentClass) + u"\\InprocServer32", u"",
+               platform::text::fromUtf8((root.path() / "gone" / "libpentak.so").string()));
+    {
         SCOPED_TRACE("no object");
         expectFailure("Chyba při inicializaci knihovny Pentak.dll.\nZřejmě poškozená instalace aplikace.\n\n"
                       "Kód chyby: 4011");
