@@ -1,5 +1,6 @@
 // A key and a PKCS#10 request made through the exported functions alone, in
 // the session's code page, judged by openssl.
+#include <ctime>
 #include <string>
 
 #include "exported_library.h"
@@ -101,22 +102,26 @@ TEST_F(ExportedRequest, TheSizeQueryMakesTheRequestAndTheCallAfterItHandsOutThat
     ASSERT_EQ(S_OK, CALL(Pentak_SetContainerName)("once"));
     ASSERT_EQ(S_OK, CALL(Pentak_SetGenKeyFlags)(1024 << 16));
     ASSERT_EQ(S_OK, CALL(Pentak_KeyGenerate)());
+    ASSERT_EQ(S_OK, CALL(Pentak_KeySelect)());
+    ASSERT_EQ(S_OK, CALL(Pentak_SetAttributeStringType)(13));
     ASSERT_EQ(S_OK, CALL(Pentak_AddSubjectAttribute)("2.5.4.3", kHorse1250));
 
     DWORD length = 0;
     std::string request;
+    const long long now = std::time(nullptr);
     {
         // The two calls fall in different seconds, as a user's may.
-        const ScopedEnv first("PLATFORM_CLOCK", "1796000000");
+        const ScopedEnv first("PLATFORM_CLOCK", std::to_string(now));
         ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(nullptr, &length));
         request.assign(length, '#');
-        const ScopedEnv second("PLATFORM_CLOCK", "1796000007");
+        const ScopedEnv second("PLATFORM_CLOCK", std::to_string(now + 7));
         ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(request.data(), &length));
     }
     EXPECT_EQ(1, pendingRequests()) << "one request made, one pending copy";
     request.pop_back();
     EXPECT_TRUE(judge(request).verified);
 
+    const ScopedEnv later("PLATFORM_CLOCK", std::to_string(now + 20));
     std::string again(length + 100, '#');
     DWORD room = static_cast<DWORD>(again.size());
     ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(again.data(), &room));
