@@ -9,7 +9,6 @@
 #include "platform/dialog_templates.h"
 #include "platform/owner_window.h"
 #include "platform/text.h"
-#include "platform/ui.h"
 #include "win32/dialogs.h"
 #include "win32/messages.h"
 #include "win32/modules.h"
@@ -79,7 +78,7 @@ LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide)
         const auto target = windowOf(handle);
         const LRESULT result = target.control
                                    ? target.dialog->sendToControl(*target.control, message, wParam, lParam, wide)
-                                   : target.dialog->sendToDialog(message, wParam, lParam, wide);
+                                   : target.dialog->sendToDialog(message, wParam, lParam);
         followChange(handle);
         return result;
     });
@@ -319,48 +318,16 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept {
             *lpRect = kScreen;
             return true;
         }
-        return onOwnerThread(hWnd, [&] {
-            const auto target = windowOf(hWnd);
-            const auto& state = target.dialog->state();
-            const auto& units = state.units;
-            PixelRect place{0, 0, state.width, state.height};
-            if (target.control) {
-                const auto& c = state.controls[*target.control].control;
-                const int left = units.pixelsX(c.x);
-                const int top = units.pixelsY(c.y);
-                place = {left, top, left + units.pixelsX(c.cx), top + units.pixelsY(c.cy)};
-            }
-            if (const auto laidOut = backend().laidOut(state, target.control)) place = *laidOut;
-            *lpRect = {state.x + place.left, state.y + place.top, state.x + place.right, state.y + place.bottom};
+        const auto target = windowOf(hWnd);
+        const auto& state = target.dialog->state();
+        if (!target.control) {
+            *lpRect = {state.x, state.y, state.x + state.width, state.y + state.height};
             return true;
-        });
-    });
-}
-
-LONG GetDialogBaseUnits() noexcept {
-    return winValue(LONG{0}, [] {
-        const auto units = backend().dialogBaseUnits();
-        return static_cast<LONG>(MAKELONG(static_cast<WORD>(units.x), static_cast<WORD>(units.y)));
-    });
-}
-
-BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept {
-    return winBool([&] {
-        if (!lpEnumFunc) throw WinError(ERROR_INVALID_PARAMETER, "no callback");
-        for (const HWND window : topLevelWindows())
-            if (!lpEnumFunc(window, lParam)) return false;
-        return true;
-    });
-}
-
-BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept {
-    return winBool([&] {
-        if (!lpEnumFunc) throw WinError(ERROR_INVALID_PARAMETER, "no callback");
-        const auto target = windowOf(hWndParent);
-        if (target.control) return true;
-        const std::size_t count = target.dialog->state().controls.size();
-        for (std::size_t i = 0; i < count; ++i)
-            if (!lpEnumFunc(target.dialog->controlHandle(i), lParam)) break;
+        }
+        const auto& c = state.controls[*target.control].control;
+        const LONG left = state.x + pixelsX(c.x);
+        const LONG top = state.y + pixelsY(c.y);
+        *lpRect = {left, top, left + pixelsX(c.cx), top + pixelsY(c.cy)};
         return true;
     });
 }

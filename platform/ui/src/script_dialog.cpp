@@ -19,7 +19,7 @@ namespace platform::ui::script {
 namespace {
 
 struct DialogAction {
-    enum class Kind { Press, Check, Select, Close, Escape };
+    enum class Kind { Press, Check, Select, Close };
     Kind kind = Kind::Close;
     int id = 0;
     int row = 0;
@@ -34,7 +34,6 @@ std::optional<int> number(std::string_view text) {
 
 std::optional<DialogAction> parse(std::string_view reply) {
     if (reply == "close") return DialogAction{};
-    if (reply == "escape") return DialogAction{DialogAction::Kind::Escape};
     const auto colon = reply.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const auto verb = reply.substr(0, colon);
@@ -134,7 +133,7 @@ const ControlState* usable(const DialogState& state, int id) {
 }
 
 bool fits(const DialogState& state, const DialogAction& action) {
-    if (action.kind == DialogAction::Kind::Close || action.kind == DialogAction::Kind::Escape) return true;
+    if (action.kind == DialogAction::Kind::Close) return true;
     const auto* c = usable(state, action.id);
     if (!c) return false;
     const auto kind = c->control.kind;
@@ -144,8 +143,7 @@ bool fits(const DialogState& state, const DialogAction& action) {
     case DialogAction::Kind::Select:
         return (kind == ControlKind::ListBox || kind == ControlKind::DropDownList) &&
                static_cast<std::size_t>(action.row) < c->items.size();
-    case DialogAction::Kind::Close:
-    case DialogAction::Kind::Escape: break;
+    case DialogAction::Kind::Close: break;
     }
     return true;
 }
@@ -173,7 +171,6 @@ void runDialog(DialogSession& session) {
         case DialogAction::Kind::Check: session.press(action.id); break;
         case DialogAction::Kind::Select: session.select(action.id, action.row); break;
         case DialogAction::Kind::Close: session.close(); break;
-        case DialogAction::Kind::Escape: session.cancel(); break;
         }
     }
 }
