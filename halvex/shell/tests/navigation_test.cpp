@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -88,6 +89,8 @@ TEST_F(Navigation, CommandsAreCancelledAndReachTheirHandlers) {
     click("HOME_LOAD");
     for (const char* ignored : {"URL_APP_exit", "URL_APP_EXITNOW", "URL_REQUEST_SEND", "URL_HELP_CSP_LIST"}) {
         SCOPED_TRACE(ignored);
+        // This test's program has no help: the help link says so in a box.
+        if (std::string_view(ignored) == "URL_HELP_CSP_LIST") platform::ui::script::queue("MessageBox", "IDOK");
         follow(ignored);
         EXPECT_EQ("selrequest.htm", page()) << "a command never leaves the page";
         EXPECT_FALSE(frame->Exiting());
