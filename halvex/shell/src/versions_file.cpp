@@ -1,6 +1,5 @@
 #include "versions_file.h"
 
-
 #include <algorithm>
 #include <fstream>
 #include <iterator>
