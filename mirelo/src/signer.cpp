@@ -8,6 +8,7 @@
 #include "common/installed_providers.h"
 #include "common/log.h"
 #include "common/resource.h"
+#include "common/strings.h"
 #include "common/system_error.h"
 #include "common/trusted_store.h"
 #include "kyd/file_kyd.h"
@@ -132,7 +133,7 @@ bool TSigner::Record(LONG number) {
     // (a full disk, a read-only folder) follows the component's message.
     if ((number == kydOpenFailed || number == kydCompressFailed) && GetLastError() != 0) {
         std::string cause = GetSystemMessage(GetLastError());
-        while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
+        TrimRight(cause, "\r\n");
         if (!cause.empty()) text += " " + cause;
     }
     SetError(number, text);
