@@ -1,7 +1,9 @@
 // ZIP64 by size: an entry of more than 4 GiB (zeros from a generator, so
-// the archive stays small) gets its ZIP64 records, passes the peers and
-// extracts with a matching CRC. Slow: labelled integration.
+// the archive stays small) gets its ZIP64 records, passes the peers, each
+// reading it a piece at a time in little memory, and extracts with a
+// matching CRC. Slow: labelled integration.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstring>
@@ -84,6 +86,10 @@ TEST(Zip64LargeEntry, MoreThanFourGigabytesPassThePeers) {
              scratch.dir());
     expectSuccess(sizes, "python zipfile");
     EXPECT_EQ(std::to_string(kSize) + " " + std::to_string(kSize) + "\n", sizes.out);
+    // No peer came near holding an entry: the largest of them stayed small.
+    rusage peers{};
+    ASSERT_EQ(0, getrusage(RUSAGE_CHILDREN, &peers));
+    EXPECT_LT(peers.ru_maxrss, 256 << 10) << "kilobytes";
 
     CZipBundle zip;
     ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpenReadOnly));
