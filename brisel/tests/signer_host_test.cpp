@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "plugin_manager.h"
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
@@ -20,7 +21,7 @@ TEST(BriselInTheSigner, ConvertsPlainTextInTheCharsetTheSignerSets) {
     {
         TSignerKyd signer;
         ASSERT_TRUE(signer.SetSignCharset(2));  // windows-1250
-        ASSERT_TRUE(signer.LoadAllPlugins(folder.string(), "Tesk*PluginKyd.so"));
+        ASSERT_TRUE(signer.LoadAllPlugins(platform::paths::toAnsi(folder), "Tesk*PluginKyd.so"));
 
         auto& plugins = PluginManager::Instance();
         DWORD id = 99;

@@ -2,6 +2,7 @@
 // display names. Systems older than the SHA-2 support in CryptoAPI know none
 // of the SHA-2 identifiers, so built-in rows stand in for them.
 #include <algorithm>
+#include <cstring>
 
 #include "ansi_text.h"
 #include "common/codepage.h"
@@ -105,6 +106,18 @@ std::string TCryptoapi::AlgIdToOid(ALG_ID algId, DWORD group) {
 std::string TCryptoapi::GetAlgName(ALG_ID algId, DWORD group) {
     const auto* found = findByAlgId(algId, group);
     return found ? AnsiFromWide(found->pwszName) : "";
+}
+
+std::string TCryptoapi::GetSignatureKeyAlgName(const std::string& signatureOid) {
+    const CRYPT_OID_INFO* signature =
+        CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, const_cast<char*>(signatureOid.c_str()), CRYPT_SIGN_ALG_OID_GROUP_ID);
+    if (!signature) signature = FindSha2OidRow(signatureOid, CRYPT_SIGN_ALG_OID_GROUP_ID);
+    if (!signature) return GetAlgName(OidToAlgId(signatureOid), 0);
+    if (signature->ExtraInfo.cbData < sizeof(ALG_ID)) return AnsiFromWide(signature->pwszName);
+    ALG_ID keyAlgorithm = 0;
+    std::memcpy(&keyAlgorithm, signature->ExtraInfo.pbData, sizeof keyAlgorithm);
+    std::string name = GetAlgName(keyAlgorithm, CRYPT_SIGN_ALG_OID_GROUP_ID);
+    return name.empty() ? GetAlgName(keyAlgorithm, CRYPT_PUBKEY_ALG_OID_GROUP_ID) : name;
 }
 
 ALG_ID TCryptoapi::GetOidName(const std::string& name, DWORD group) {

@@ -8,5 +8,5 @@ HRESULT CSignerKyd::SetConfiguration(BSTR bstrCfg) {
 }
 
 HRESULT CSignerKyd::SetTrustedListFile(BSTR bstrFile) {
-    return RunOperation([&] { return m_signer.SetTrustedListFile(NarrowOf(bstrFile)); });
+    return RunOperation(OnNames(m_signer, [&] { return m_signer.SetTrustedListFile(NameOf(bstrFile)); }));
 }

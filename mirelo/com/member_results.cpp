@@ -1,7 +1,10 @@
 #include "member_results.h"
 
 #include "common/codepage.h"
+#include "platform/text.h"
+#include "signer.h"
 #include "win32/error.h"
+#include "win32/message.h"
 
 HRESULT ResultOfFlag(bool succeeded) {
     if (succeeded) return S_OK;
@@ -14,6 +17,24 @@ HRESULT ResultOfFlag(bool succeeded) {
 std::string NarrowOf(BSTR text) {
     if (!text) return {};
     return WideToMultiByte(text, static_cast<int>(SysStringLen(text)));
+}
+
+std::string NameOf(BSTR text) {
+    if (!text) return {};
+    auto name = platform::text::toNarrowExact(std::u16string_view(text, SysStringLen(text)), CP_ACP);
+    if (!name) throw RefusedName{};
+    return std::move(*name);
+}
+
+bool RecordRefusedName(TSigner& signer) {
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_INVALID_NAME, 0, text,
+                   sizeof text, nullptr);
+    std::string message = text;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    SetLastError(ERROR_INVALID_NAME);
+    signer.SetError(ERROR_INVALID_NAME, message);
+    return false;
 }
 
 HRESULT HandOut(const std::string& narrow, BSTR* out) {

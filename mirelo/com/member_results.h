@@ -6,6 +6,13 @@
 // the signer in the ANSI code page, characters the page lacks replaced by
 // its default character; text handed out is a new BSTR, or null when
 // empty, and E_OUTOFMEMORY when it cannot be allocated.
+//
+// A text that names a file, a folder or a file mask is another matter: with
+// "?" for a character the page lacks it would name another file (asking for
+// "x日.kyd" would open "x?.kyd"). Such a name is refused as Windows
+// refuses a name holding "?": the operation does not run, nothing is opened
+// or written, the signer records ERROR_INVALID_NAME with the system's text
+// and the member fails with it.
 #pragma once
 
 #include <string>
@@ -13,9 +20,33 @@
 #include "platform/boundary.h"
 #include "win32/oleauto.h"
 
+class TSigner;
+
 HRESULT ResultOfFlag(bool succeeded);
 std::string NarrowOf(BSTR text);
 HRESULT HandOut(const std::string& narrow, BSTR* out);
+
+// The name in the ANSI page; throws RefusedName when the page cannot hold
+// it whole. Only inside OnNames.
+struct RefusedName {};
+std::string NameOf(BSTR text);
+// Records the refusal on the signer; false, the thread's last error
+// ERROR_INVALID_NAME.
+bool RecordRefusedName(TSigner& signer);
+
+// The operation (of any arguments) over names taken by NameOf, for
+// RunOperation and RunTextOperation: a refused name ends it as
+// RecordRefusedName says.
+template <class Operation>
+auto OnNames(TSigner& signer, Operation&& operation) {
+    return [&signer, &operation](auto&... arguments) -> bool {
+        try {
+            return operation(arguments...);
+        } catch (const RefusedName&) {
+            return RecordRefusedName(signer);
+        }
+    };
+}
 
 // A member that reads a value into its out argument.
 template <class T, class Read>

@@ -3,7 +3,8 @@
 #include "signer_kyd_class.h"
 
 HRESULT CSignerKyd::LoadAllPlugins(BSTR bstrSearchPath, BSTR bstrMask) {
-    return RunOperation([&] { return m_signer.LoadAllPlugins(NarrowOf(bstrSearchPath), NarrowOf(bstrMask)); });
+    return RunOperation(
+        OnNames(m_signer, [&] { return m_signer.LoadAllPlugins(NameOf(bstrSearchPath), NameOf(bstrMask)); }));
 }
 
 HRESULT CSignerKyd::UnloadAllPlugins() {

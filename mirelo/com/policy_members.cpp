@@ -3,7 +3,7 @@
 #include "signer_kyd_class.h"
 
 HRESULT CSignerKyd::SetSignPolicyFile(BSTR bstrFileName) {
-    return RunOperation([&] { return m_signer.SetSignPolicyFile(NarrowOf(bstrFileName)); });
+    return RunOperation(OnNames(m_signer, [&] { return m_signer.SetSignPolicyFile(NameOf(bstrFileName)); }));
 }
 
 HRESULT CSignerKyd::GetSignPolicyValue(sgSignPolicyValTypes lValType, BSTR* pVal) {

@@ -4,7 +4,7 @@
 #include "signer_kyd_class.h"
 
 HRESULT CSignerKyd::Pkcs7LoadFromFile(BSTR bstrKydFile) {
-    return RunOperation([&] { return m_signer.Pkcs7LoadFromFile(NarrowOf(bstrKydFile)); });
+    return RunOperation(OnNames(m_signer, [&] { return m_signer.Pkcs7LoadFromFile(NameOf(bstrKydFile)); }));
 }
 
 HRESULT CSignerKyd::Pkcs7Clear() {
@@ -61,13 +61,13 @@ HRESULT CSignerKyd::get_SignatureFile(BSTR* pVal) {
 }
 
 HRESULT CSignerKyd::DocumentGetContentType(BSTR bstrKydFile, BSTR* pVal) {
-    return RunTextOperation(pVal, [&](std::string& text) {
-        return m_signer.DocumentGetContentType(NarrowOf(bstrKydFile), text);
-    });
+    return RunTextOperation(pVal, OnNames(m_signer, [&](std::string& text) {
+        return m_signer.DocumentGetContentType(NameOf(bstrKydFile), text);
+    }));
 }
 
 HRESULT CSignerKyd::DocumentExtractToFile(BSTR bstrPath, BSTR bstrKydFile, BSTR bstrNewFile) {
-    return RunOperation([&] {
-        return m_signer.DocumentExtractToFile(NarrowOf(bstrPath), NarrowOf(bstrKydFile), NarrowOf(bstrNewFile));
-    });
+    return RunOperation(OnNames(m_signer, [&] {
+        return m_signer.DocumentExtractToFile(NameOf(bstrPath), NameOf(bstrKydFile), NameOf(bstrNewFile));
+    }));
 }

@@ -77,12 +77,10 @@ HRESULT CSignerKyd::put_CryptographicServiceProvider(BSTR newVal) {
     return RunOperation([&] { return m_signer.SetCurrentCSP(NarrowOf(newVal)); });
 }
 
-// None reads as sgHashAlgNone (-1), a row as its sgHashAlgTypes value.
+// The stored row's low nine bits: a row reads as its sgHashAlgTypes value,
+// none (-1) as 511.
 HRESULT CSignerKyd::get_CfgSignHashAlgorithmType(sgHashAlgTypes* pVal) {
-    return ReadValue(pVal, [&] {
-        const LONG row = m_signer.GetHashAlgorithmType();
-        return row == kNoHashAlgorithm ? row : row & kHashValueMask;
-    });
+    return ReadValue(pVal, [&] { return m_signer.GetHashAlgorithmType() & kHashValueMask; });
 }
 
 // A value that is no known digest is recorded as the last error (50) and

@@ -3,11 +3,11 @@
 #include "signer_kyd_class.h"
 
 HRESULT CSignerKyd::SignFileToFile(BSTR bstrFile, BSTR bstrKydFile, BSTR bstrContentType) {
-    return RunOperation([&] {
-        return m_signer.SignFileToFile(NarrowOf(bstrFile), NarrowOf(bstrKydFile), NarrowOf(bstrContentType));
-    });
+    return RunOperation(OnNames(m_signer, [&] {
+        return m_signer.SignFileToFile(NameOf(bstrFile), NameOf(bstrKydFile), NarrowOf(bstrContentType));
+    }));
 }
 
 HRESULT CSignerKyd::SignAddSignerToFile(BSTR bstrKydFile) {
-    return RunOperation([&] { return m_signer.SignAddSignerToFile(NarrowOf(bstrKydFile)); });
+    return RunOperation(OnNames(m_signer, [&] { return m_signer.SignAddSignerToFile(NameOf(bstrKydFile)); }));
 }

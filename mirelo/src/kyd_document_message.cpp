@@ -11,7 +11,33 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A CR or LF that is not part of a CR LF pair.
+bool HasBareLineEnd(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return true;
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return true;
+    }
+    return false;
+}
+
+bool HeaderHasBareLineEnd(const CMimeHeader& header) {
+    for (const CMimeHeader::Field& field : header.Fields())
+        if (HasBareLineEnd(field.name) || HasBareLineEnd(field.value)) return true;
+    return false;
+}
+
 }  // namespace
+
+bool LoadDocumentMessage(const std::vector<BYTE>& bytes, CMimeMessage& message) {
+    if (bytes.empty() || message.Load(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())) <= 0)
+        return false;
+    std::vector<CMimeBody*> parts;
+    message.GetLeafParts(parts);
+    if (HeaderHasBareLineEnd(message)) return false;
+    for (const CMimeBody* part : parts)
+        if (HeaderHasBareLineEnd(*part)) return false;
+    return true;
+}
 
 LONG BuildMimeMessage(const std::vector<BYTE>& document, const std::string& name, const std::string& type,
                       bool utf8, std::vector<BYTE>& out) {
@@ -39,10 +65,7 @@ LONG BuildMimeMessage(const std::vector<BYTE>& document, const std::string& name
 LONG ParseMimeDocument(const std::vector<BYTE>& message, std::vector<BYTE>& body, std::string& contentType) {
     CMimeMessage loaded;
     std::vector<CMimeBody*> parts;
-    if (message.empty() ||
-        loaded.Load(reinterpret_cast<const char*>(message.data()), static_cast<int>(message.size())) <= 0 ||
-        loaded.GetLeafParts(parts) != 1)
-        return kErrMimeDecoding;
+    if (!LoadDocumentMessage(message, loaded) || loaded.GetLeafParts(parts) != 1) return kErrMimeDecoding;
     const CMimeBody& part = *parts.front();
     if (part.GetContentLength() > 0) {
         const auto* content = reinterpret_cast<const BYTE*>(part.GetContent());

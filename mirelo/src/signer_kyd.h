@@ -83,8 +83,8 @@ public:
     // one signature result each (its entry name, and the number and text
     // of reading and decoding it): a damaged signature only marks its own
     // result. 30 for an empty name, the container's numbers (9105 without
-    // a signature); a failure keeps what was loaded before. Records the
-    // outcome.
+    // a signature); a failure leaves no signature and no result loaded.
+    // Records the outcome.
     bool Pkcs7LoadFromFile(const std::string& kydFile);
     // Forgets the loaded signatures (the results stay); true.
     bool Pkcs7Clear();
@@ -114,8 +114,9 @@ public:
     // name; either under the file name of newFile when that is given. Only
     // the last component of a name is used; none, "." or ".." is 7102. An
     // existing target is 7103 unless CfgFile allows overwriting; 9202 for a
-    // message that does not parse or has more than one part, 7102 when the
-    // file cannot be written. Records the outcome.
+    // message that does not parse (bare LF line ends included), has more
+    // than one part or, without newFile, names no file it can be read
+    // under; 7102 when the file cannot be written. Records the outcome.
     bool DocumentExtractToFile(const std::string& path, const std::string& kydFile, const std::string& newFile);
 
     // ---- Signing into containers (signer_kyd_sign.cpp,
@@ -125,8 +126,9 @@ public:
     // signed under the loaded policy (a trusted list and a policy are
     // needed) and written with the signature and the policy into a new
     // container. Nothing is written unless every step succeeds; an existing
-    // container is 7103 unless CfgFile allows replacing it. Records the
-    // outcome.
+    // container is 7103 unless CfgFile allows replacing it, a message larger
+    // than a container entry may be 9102 before the confirmation. Records
+    // the outcome.
     bool SignFileToFile(const std::string& file, const std::string& kydFile, const std::string& contentType);
     // A further signature of the container's stored message (signed as it
     // is), with the loaded policy unless a byte-identical one is stored.

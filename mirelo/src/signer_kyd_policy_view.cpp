@@ -1,5 +1,6 @@
 // The signature-policy viewer of the signing object.
 #include "common/log.h"
+#include "platform/paths.h"
 #include "sign_policy_dlg.h"
 #include "signer_errors.h"
 #include "signer_kyd.h"
@@ -16,6 +17,6 @@ bool TSignerKyd::ShowSignPolicy() {
     const auto load = dialog.LoadPolicy(m_signPolicy);
     if (!load.TreeComplete()) return Record(kErrPolicyUnreadable);
     if (!load.descriptionsLoaded)
-        Log(sgLogLevelWarns, "OID descriptions not found: " + load.descriptionFile.string());
+        Log(sgLogLevelWarns, "OID descriptions not found: " + platform::paths::toAnsi(load.descriptionFile));
     return Record(dialog.Show(GetActiveWindow()) == IDOK ? 0 : kErrDialogFailed);
 }

@@ -23,6 +23,11 @@ std::string MessageText(LONG number) {
 bool TSignerKyd::Pkcs7LoadFromFile(const std::string& kydFile) {
     SIGNER_TRACE();
     Log(sgLogLevelDebug, "fname_in     : " + kydFile);
+    // What an earlier load left goes first, so a load that fails leaves
+    // nothing of another container to read.
+    m_loadedSignatures.clear();
+    Pkcs7().Close();
+    ClearSignatureResults();
     if (kydFile.empty()) return Record(kErrBadValue);
     TFileKyd container;
     if (const int error = container.Open(kydFile, TFileKyd::openReadOnly)) return Record(error);
@@ -47,7 +52,6 @@ bool TSignerKyd::Pkcs7LoadFromFile(const std::string& kydFile) {
     }
     container.Close(false);
     m_loadedSignatures = std::move(signatures);
-    ClearSignatureResults();
     for (auto& result : results) AppendSignatureResult(std::move(result));
     return Record(0);
 }
@@ -89,6 +93,8 @@ bool TSignerKyd::Pkcs7GetSignerCertValue(LONG index, LONG selector, std::string&
     CertInfo certificate;
     if (const DWORD number = Pkcs7().GetSignerCertificate(static_cast<DWORD>(index), certificate, nullptr))
         return Record(static_cast<LONG>(number));
+    // A signer whose certificate is nowhere has no values to give.
+    if (certificate.pem.empty()) return Record(kErrCertificateNotFound);
     return Record(FormatCertificateValue(certificate, selector, value));
 }
 

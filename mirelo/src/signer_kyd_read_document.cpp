@@ -9,6 +9,7 @@
 #include "kyd/file_kyd.h"
 #include "kyd_document_message.h"
 #include "mime/mime_body.h"
+#include "platform/paths.h"
 #include "signer_errors.h"
 #include "signer_kyd.h"
 
@@ -23,11 +24,11 @@ std::string LastComponent(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-bool IsUsableFileName(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
-
-// A message entry as an entity; false when it does not parse.
-bool LoadMessage(const std::vector<BYTE>& bytes, CMimeMessage& message) {
-    return message.Load(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())) > 0;
+// "?" is no file-name character on Windows. In a name read from a container
+// it stands for a character the ANSI page lacks (a UTF-8 entry name holding
+// one is read with "?" in its place), so the file would get another name.
+bool IsUsableFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('?') == std::string::npos;
 }
 
 bool TargetExists(const std::filesystem::path& target) {
@@ -55,7 +56,7 @@ bool TSignerKyd::DocumentGetContentType(const std::string& kydFile, std::string&
     if (const int error = container.file.ReadDocument(bytes, isMessage)) return Record(error);
     if (isMessage) {
         CMimeMessage message;
-        if (!LoadMessage(bytes, message)) return Record(kErrMimeDecoding);
+        if (!LoadDocumentMessage(bytes, message)) return Record(kErrMimeDecoding);
         const char* value = message.GetFieldValue("Content-Type");
         contentType = MediaTypeOf(value ? value : "");
     } else {
@@ -86,15 +87,19 @@ bool TSignerKyd::DocumentExtractToFile(const std::string& path, const std::strin
     std::vector<CMimeBody*> parts;
     std::string name = LastComponent(newFile);
     if (isMessage) {
-        if (!LoadMessage(bytes, message) || message.GetLeafParts(parts) != 1) return Record(kErrMimeDecoding);
+        if (!LoadDocumentMessage(bytes, message) || message.GetLeafParts(parts) != 1)
+            return Record(kErrMimeDecoding);
+        // A part that names its file in no form read here (an RFC 2231
+        // "filename*", say) cannot be extracted under its own name.
         if (name.empty()) name = LastComponent(parts.front()->GetFileName());
+        if (name.empty()) return Record(kErrMimeDecoding);
     } else {
         std::string entryName;
         if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);
         if (name.empty()) name = LastComponent(entryName);
     }
     if (!IsUsableFileName(name)) return Record(kErrSavingFile);
-    const std::filesystem::path target = std::filesystem::path(path) / name;
+    const std::filesystem::path target = platform::paths::fromWindowsAnsi(path) / platform::paths::fromWindowsAnsi(name);
     if ((GetFileFlags() & kFileOverwrite) == 0 && TargetExists(target)) return Record(kErrFileExists);
 
     if (isMessage) {

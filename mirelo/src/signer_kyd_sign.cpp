@@ -199,6 +199,9 @@ LONG TSignerKyd::SignDocument(DWORD operation, const std::string& file, const st
     std::string name = file;
     if (!SameType(output.type, contentType)) name += "." + output.extension;
     if (const LONG built = BuildMimeMessage(*converted, name, output.type, output.utf8, mimeOut)) return built;
+    // A message the container could not hold is refused before the user is
+    // asked and anything is signed.
+    if (!TFileKyd::FitsEntry(mimeOut.size())) return kydCompressFailed;
     return Sign(operation, file, mimeOut, signatureOut);
 }
 

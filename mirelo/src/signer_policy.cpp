@@ -8,6 +8,7 @@
 #include "common/pem.h"
 #include "common/sign_policy_decoder.h"
 #include "common/sign_policy_validator.h"
+#include "platform/paths.h"
 #include "signer.h"
 #include "signer_values.h"
 
@@ -32,7 +33,7 @@ const std::vector<std::string> kUnsignedAttributes = {"1.2.840.113549.1.9.16.2.1
 // decoded. 0, 3202 or 5.
 LONG readPolicyFile(const std::string& fileName, bool der, std::vector<BYTE>& bytes) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(fileName, error);
+    const auto size = std::filesystem::file_size(platform::paths::fromWindowsAnsi(fileName), error);
     if (error || size > kMaxPolicyFileSize || !ReadFileToBuffer(fileName, bytes)) return kErrPolicyUnreadable;
     if (der) return 0;
     const std::string text(bytes.begin(), bytes.end());

@@ -16,6 +16,7 @@
 #include "common/system_error.h"
 #include "common/untrusted_root.h"
 #include "kyd/file_kyd.h"
+#include "platform/paths.h"
 #include "signer.h"
 #include "signer_errors.h"
 #include "signer_trusted_list_format.h"
@@ -50,7 +51,7 @@ LONG listErrorOf(DWORD verified) {
 // of the container the file is. False when neither reads.
 bool readSignedList(const std::string& fileName, bool der, std::vector<BYTE>& message) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(fileName, error);
+    const auto size = std::filesystem::file_size(platform::paths::fromWindowsAnsi(fileName), error);
     if (!error && size <= kMaxListFileSize && ReadFileToBuffer(fileName, message)) {
         if (!der) {
             const std::string text(message.begin(), message.end());

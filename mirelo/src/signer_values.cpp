@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr DWORD kAnyGroup = 0;
-
 std::string groupedBytes(const BYTE* bytes, std::uint32_t length) {
     std::string text;
     return BytesToHexGrouped(bytes, length, true, text);
@@ -79,8 +77,7 @@ bool TSigner::Pkcs7GetSignerAlgorithmStr(LONG index, std::string& name) {
     DWORD number = m_pkcs7.GetSignerHashAlgOid(static_cast<DWORD>(index), digestOid);
     if (number == 0) number = m_pkcs7.GetSignerSignAlgOid(static_cast<DWORD>(index), signatureOid);
     if (number == 0) {
-        name = DigestAlgorithmName(digestOid) +
-               TCryptoapi::GetAlgName(TCryptoapi::OidToAlgId(signatureOid), kAnyGroup);
+        name = DigestAlgorithmName(digestOid) + TCryptoapi::GetSignatureKeyAlgName(signatureOid);
     }
     return Record(static_cast<LONG>(number));
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "plugin_manager.h"
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
@@ -43,7 +44,7 @@ protected:
     }
 
     std::string PathOf(const std::string& label) const {
-        return (folder / ("Tesk" + label + "PluginKyd.so")).string();
+        return platform::paths::toAnsi(folder / ("Tesk" + label + "PluginKyd.so"));
     }
 
     testkit::PlatformRoot root;
@@ -67,7 +68,7 @@ TEST_F(PluginHost, LoadAllPluginsLoadsOnlyRealPluginsForTheHostAndTellsThemLangu
     signer.SetLogLevel(0xF);
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
     ASSERT_TRUE(signer.SetSignCharset(3));
-    ASSERT_TRUE(signer.LoadAllPlugins(folder.string(), kMask));
+    ASSERT_TRUE(signer.LoadAllPlugins(platform::paths::toAnsi(folder), kMask));
     EXPECT_EQ(0, signer.GetLastErrorNumber());
 
     // Registered in name order from id 0; what is no plug-in is not registered.
@@ -94,7 +95,7 @@ TEST_F(PluginHost, LoadAllPluginsLoadsOnlyRealPluginsForTheHostAndTellsThemLangu
 
     // The same folder again, now with a trailing separator: nothing new is
     // registered, nothing loaded twice, the refused plug-in stays refused.
-    ASSERT_TRUE(signer.LoadAllPlugins(folder.string() + "/", kMask));
+    ASSERT_TRUE(signer.LoadAllPlugins(platform::paths::toAnsi(folder) + "/", kMask));
     EXPECT_EQ(nullptr, plugins.FindById(3));
     EXPECT_EQ((Lines{"Text call 6 2", "Text call 7 3"}), TakeCalls());
 
@@ -110,10 +111,10 @@ TEST_F(PluginHost, LoadAllPluginsRefusesEmptyArgumentsAndTakesLongPathsAndFullWi
     TSignerKyd signer;
     EXPECT_FALSE(signer.LoadAllPlugins("", kMask));
     EXPECT_EQ(30, signer.GetLastErrorNumber());
-    EXPECT_FALSE(signer.LoadAllPlugins(folder.string(), ""));
+    EXPECT_FALSE(signer.LoadAllPlugins(platform::paths::toAnsi(folder), ""));
     EXPECT_EQ(30, signer.GetLastErrorNumber());
     SetLastError(5);
-    EXPECT_TRUE(signer.LoadAllPlugins((root.path() / "missing").string(), kMask));
+    EXPECT_TRUE(signer.LoadAllPlugins(platform::paths::toAnsi(root.path() / "missing"), kMask));
     EXPECT_EQ(5u, GetLastError()) << "the search's own error is not the caller's";
     auto& plugins = PluginManager::Instance();
     EXPECT_EQ(nullptr, plugins.FindById(0));
@@ -124,7 +125,7 @@ TEST_F(PluginHost, LoadAllPluginsRefusesEmptyArgumentsAndTakesLongPathsAndFullWi
     folder = folder / part / part / part;
     fs::create_directories(folder);
     Install("Wide");
-    ASSERT_TRUE(signer.LoadAllPlugins(folder.string(), kMask));
+    ASSERT_TRUE(signer.LoadAllPlugins(platform::paths::toAnsi(folder), kMask));
     ASSERT_NE(nullptr, plugins.FindById(0));
     EXPECT_EQ(PathOf("Wide"), plugins.FindById(0)->path);
     EXPECT_EQ((Lines{"Wide init 3 Mirelo", "Wide call 6 0", "Wide call 7 0"}), TakeCalls());
@@ -172,7 +173,7 @@ TEST_F(PluginHost, UnloadedPluginsAreNeitherCalledNorFoundUntilLoadedAgainAndLiv
     Install("Text");
     auto first = std::make_unique<TSignerKyd>();
     auto second = std::make_unique<TSignerKyd>();
-    ASSERT_TRUE(first->LoadAllPlugins(folder.string(), kMask));
+    ASSERT_TRUE(first->LoadAllPlugins(platform::paths::toAnsi(folder), kMask));
     TakeCalls();
     auto& plugins = PluginManager::Instance();
 
@@ -185,7 +186,7 @@ TEST_F(PluginHost, UnloadedPluginsAreNeitherCalledNorFoundUntilLoadedAgainAndLiv
     EXPECT_EQ(1, plugins.CallAll(6, 0, 0, 0));
     EXPECT_EQ(Lines{}, TakeCalls());
 
-    ASSERT_TRUE(second->LoadAllPlugins(folder.string(), kMask));
+    ASSERT_TRUE(second->LoadAllPlugins(platform::paths::toAnsi(folder), kMask));
     EXPECT_EQ((Lines{"Text init 3 Mirelo", "Text call 6 0", "Text call 7 0"}), TakeCalls());
     EXPECT_TRUE(plugins.FindForType("text/plain", id));
     EXPECT_EQ(0u, id);

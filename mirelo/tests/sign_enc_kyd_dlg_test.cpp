@@ -17,6 +17,7 @@
 #include "certificate_support.h"
 #include "dialog_transcript.h"
 #include "platform/clock.h"
+#include "platform/paths.h"
 #include "platform/ui.h"
 #include "sign_enc_dlg.h"
 #include "sign_enc_kyd_dlg.h"
@@ -76,7 +77,7 @@ protected:
     void loadPolicy() {
         const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
         const auto file = root.write("policy.der", std::string(der.begin(), der.end()));
-        ASSERT_TRUE(signer.SetSignPolicyFile(file.string())) << signer.GetLastErrorStr();
+        ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(file))) << signer.GetLastErrorStr();
     }
 
     INT_PTR show(int checkState = 0, DWORD options = kConfirmSign, ALG_ID hashAlgorithm = 0) {

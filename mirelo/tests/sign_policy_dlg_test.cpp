@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/paths.h"
 #include "platform/ui.h"
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
@@ -31,7 +32,7 @@ protected:
         const auto der = testkit::policy::fromGenconf(std::filesystem::path(MIRELO_POLICY_SOURCES) / "qualified.cnf",
                                                       {signerOnly}, root.path() / "scratch");
         testkit::writeFile(policy, std::string(der.begin(), der.end()));
-        ASSERT_TRUE(signer.SetSignPolicyFile(policy.string())) << signer.GetLastErrorStr();
+        ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(policy))) << signer.GetLastErrorStr();
     }
     void TearDown() override {
         EXPECT_EQ(0u, script::pending());
@@ -69,7 +70,7 @@ TEST_F(SignPolicyDialog, ShowsEveryPartOfThePolicyInEachLanguage) {
     const auto encoded = testkit::run({"openssl", "base64", "-in", policy.string(), "-out", text.string()});
     ASSERT_EQ(0, encoded.exitCode) << encoded.err;
     ASSERT_TRUE(signer.SetFormatOptions(kKydFormatOptions & ~kFormatInputDer));
-    ASSERT_TRUE(signer.SetSignPolicyFile(text.string())) << signer.GetLastErrorStr();
+    ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(text))) << signer.GetLastErrorStr();
     EXPECT_EQ(Expected("en"), Shown()) << "from Base64";
 }
 

@@ -59,6 +59,13 @@ TEST_F(SignerConfiguration, TheNamedProvidersAreConfiguredAndAStarTakesTheInstal
                             [](const std::string& name) { return TCSPManager::ProviderHasFlags(name, 8); }));
 }
 
+TEST_F(SignerConfiguration, AConfigurationWhoseSignerIsNamedByItsKeyIdentifierIsApplied) {
+    const std::string text = "[Providers]\nProvidersCount=1\nProvider0Name=KavloCSP\n";
+    ASSERT_TRUE(signer.SetConfiguration(trusted_list::signedConfiguration(text, {"-keyid"})))
+        << signer.GetLastErrorNumber() << " " << signer.GetLastErrorStr();
+    EXPECT_EQ(std::vector<std::string>{"KavloCSP"}, providerNames(signer));
+}
+
 TEST_F(SignerConfiguration, ARefusedConfigurationGetsItsNumberAndLeavesTheProvidersAlone) {
     const std::string text = "[Providers]\nProvidersCount=1\nProvider0Name=KavloCSP\n";
     ASSERT_TRUE(signer.SetConfiguration(trusted_list::signedConfiguration(text)));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "signer.h"
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
@@ -91,7 +92,7 @@ protected:
     }
     bool loadDer(const std::filesystem::path& file) {
         signer.SetFormatOptions(kFormatInputDer);
-        return signer.SetSignPolicyFile(file.string());
+        return signer.SetSignPolicyFile(platform::paths::toAnsi(file));
     }
 };
 
@@ -108,7 +109,7 @@ TEST_F(SignerPolicy, DerPemAndBareBase64LoadAlikeAndEveryFieldMatchesOpensslsRea
     for (LONG selector = 0; selector <= 24; ++selector) fromDer.push_back(value(selector));
     for (const auto& text : {pem, bare}) {
         signer.SetFormatOptions(0);
-        ASSERT_TRUE(signer.SetSignPolicyFile(text.string())) << text << ": " << signer.GetLastErrorStr();
+        ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(text))) << text << ": " << signer.GetLastErrorStr();
         EXPECT_EQ(text.string(), signer.GetSignPolicyFile());
         for (LONG selector = 0; selector <= 24; ++selector) EXPECT_EQ(fromDer[selector], value(selector)) << selector;
     }
@@ -212,7 +213,7 @@ TEST_F(SignerPolicy, DamagedFilesGetTheirNumberAndLeaveTheLoadedPolicyInForce) {
         const std::string oid = value(0);
         const auto file = c.content ? write(c.name, *c.content) : root.path() / c.name;
         signer.SetFormatOptions(c.options);
-        EXPECT_FALSE(signer.SetSignPolicyFile(file.string())) << c.name;
+        EXPECT_FALSE(signer.SetSignPolicyFile(platform::paths::toAnsi(file))) << c.name;
         EXPECT_EQ(c.number, signer.GetLastErrorNumber()) << c.name;
         EXPECT_TRUE(signer.IsSignPolicy()) << c.name;
         EXPECT_EQ(good.string(), signer.GetSignPolicyFile()) << c.name;

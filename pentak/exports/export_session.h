@@ -3,6 +3,7 @@
 #pragma once
 
 #include "enroll.h"
+#include "kept_result.h"
 #include "platform/boundary.h"
 #include "result_rules.h"
 #include "win32/error_codes.h"
@@ -34,6 +35,7 @@ bool filled(const Char* text) noexcept {
 template <class Body>
 HRESULT onSession(bool argumentsGiven, Body&& body) noexcept {
     return platform::winHr([&]() -> HRESULT {
+        noteSessionCall();
         CEnroll* session = currentSession();
         if (!session) return E_HANDLE;
         if (!argumentsGiven) return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);

@@ -37,6 +37,7 @@ public:
     // The text by the buffer rule: S_OK, or thrown ERROR_MORE_DATA (the
     // length needed stored) or ERROR_INVALID_PARAMETER (nothing stored).
     HRESULT give(std::u16string_view text) const;
+    bool sizeOnly() const noexcept { return m_buffer == nullptr; }
 
 private:
     UINT m_codePage;
@@ -49,6 +50,7 @@ class WideOut {
 public:
     WideOut(char16_t* buffer, DWORD* length) noexcept : m_buffer(buffer), m_length(length) {}
     HRESULT give(std::u16string_view text) const;
+    bool sizeOnly() const noexcept { return m_buffer == nullptr; }
 
 private:
     char16_t* m_buffer;

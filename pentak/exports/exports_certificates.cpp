@@ -85,9 +85,12 @@ HRESULT Pentak_GetCert(LONG index, const char* caCerts, char* buffer, DWORD* len
     return Pentak_GetCertEx(index, caCerts, 0, buffer, length);
 }
 
+// The user chooses once: the size query's choice answers the call after it.
 HRESULT Pentak_SelectCertEx(const char* caCerts, LONG boolCspStore, char* buffer, DWORD* length) {
-    return certificateText(caCerts, buffer, length, [&](CEnroll& s, const std::u16string& cas, std::u16string& text) {
-        return s.SelectCertEx(cas, boolCspStore, text);
+    return onSession(given(length), [&](CEnroll& s) {
+        const std::u16string cas = sessionText(s, caCerts);
+        return giveKeptOrRun(NarrowOut(s, buffer, length), callKey(u"SelectCertEx", cas, boolCspStore),
+                             [&](std::u16string& text) { return codeOf([&] { return s.SelectCertEx(cas, boolCspStore, text); }); });
     });
 }
 HRESULT Pentak_SelectCert(const char* caCerts, char* buffer, DWORD* length) {
@@ -110,7 +113,8 @@ HRESULT Pentak_DeleteCertificate(const char16_t* certificate) {
 }
 
 HRESULT Pentak_DeleteExpiredCertificates(LONG days) {
-    return codeOn(true, [&](CEnroll& s) { return s.DeleteExpiredCertificates(static_cast<DWORD>(days)); });
+    // A negative count would read as some hundred years' worth of days.
+    return codeOn(days >= 0, [&](CEnroll& s) { return s.DeleteExpiredCertificates(static_cast<DWORD>(days)); });
 }
 
 HRESULT Pentak_DeleteObsoleteContent() {

@@ -70,7 +70,7 @@ HRESULT Pentak_RequestedExtension_SetCritical(const char* oid, LONG critical) {
 
 HRESULT Pentak_CreatePKCS10(char* buffer, DWORD* length) {
     return onSession(given(length), [&](CEnroll& s) {
-        return giveOnSuccess(NarrowOut(s, buffer, length),
+        return giveKeptOrRun(NarrowOut(s, buffer, length), callKey(u"CreatePKCS10"),
                              [&](std::u16string& request) { return flagOf([&] { return s.CreatePKCS10(request); }); });
     });
 }

@@ -15,7 +15,7 @@ template <class Char>
 HRESULT sign(const Char* certificate, const Char* message, Char* buffer, DWORD* length) {
     return onSession(filled(certificate) && filled(message) && given(length), [&](CEnroll& s) {
         const std::u16string signer = textIn(s, certificate), content = textIn(s, message);
-        return giveOnSuccess(outOf(s, buffer, length), [&](std::u16string& text) {
+        return giveKeptOrRun(outOf(s, buffer, length), callKey(u"Sign", signer, content), [&](std::u16string& text) {
             return codeOf([&] { return s.Sign(signer, content, text); });
         });
     });

@@ -517,6 +517,7 @@ private:
                         std::u16string& out) const;
     // The store the certificates come from (see the block above).
     OwnedCertStore certificateSource(bool fromCspStore) const;
+    bool cspStoreLacksCertificates() const;
     // The known-provider check of the deletions; it empties a stale CSP store.
     DWORD checkDeletionProvider();
     // Offers each expired root certificate of the card for deletion (Yes

@@ -54,6 +54,15 @@ BOOL noteAt(int line, const char* text) {
 
 }  // namespace
 
+// The CSP store was loaded without certificates (CSPLoadStore not asked for
+// them): its entries hold keys alone, and a reader of certificates has none.
+bool CEnroll::cspStoreLacksCertificates() const {
+    for (const CspStoreEntry& entry : m_cspStore)
+        for (const CspKeyRecord& record : entry.keys)
+            if (!record.certificate.empty()) return false;
+    return !m_cspStore.empty();
+}
+
 OwnedCertStore CEnroll::certificateSource(bool fromCspStore) const {
     if (!fromCspStore) return OpenUserStore(kStorePersonal);
     // Each certificate carries the key its entry names, as it would in "MY".
@@ -70,6 +79,7 @@ OwnedCertStore CEnroll::certificateSource(bool fromCspStore) const {
 
 DWORD CEnroll::certificateAt(LONG index, std::u16string_view caCerts, bool fromCspStore, CertText kind,
                              std::u16string& out) const {
+    if (fromCspStore && cspStoreLacksCertificates()) return ERROR_NO_DATA;
     const CaRestriction cas = CaRestriction::FromPem(std::u16string(caCerts));
     const OwnedCertStore store = certificateSource(fromCspStore);
     if (!store) return ResultFromStatus(false, GetLastError());
@@ -99,6 +109,7 @@ DWORD CEnroll::GetCertEx(LONG index, std::u16string_view caCerts, BOOL fromCspSt
 
 DWORD CEnroll::SelectCertEx(std::u16string_view caCerts, BOOL fromCspStore, std::u16string& certificate) {
     SetLastError(0);
+    if (fromCspStore && cspStoreLacksCertificates()) return ERROR_NO_DATA;
     TLoadLibrary cryptui;
     if (!cryptui.Load(u"cryptui.dll")) return ResultFromStatus(false, GetLastError());
     const auto select = cryptui.GetProc<PFN_CryptUIDlgSelectCertificateW>("CryptUIDlgSelectCertificateW", nullptr);

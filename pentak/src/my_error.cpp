@@ -68,11 +68,13 @@ CMyError& CMyError::Instance() {
 }
 
 void CMyError::SetDetail(std::u16string_view text) {
+    const std::lock_guard guard(m_lock);
     m_text += text;
     m_text += kLineBreak;
 }
 
 void CMyError::Reset() {
+    const std::lock_guard guard(m_lock);
     m_text.clear();
     m_level = 1;
 }

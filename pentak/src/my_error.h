@@ -2,10 +2,13 @@
 // the process, into which operations write what went wrong (and, at low
 // levels, what they are doing), one line per message, oldest first. Callers
 // read it back whole. A level threshold decides which messages are kept:
-// 10 failures, 2 trace lines, 1 detailed dumps.
+// 10 failures, 2 trace lines, 1 detailed dumps. Objects in several threads
+// write and read it at once, so every access takes its lock.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,9 +27,15 @@ public:
     CMyError(const CMyError&) = delete;
     CMyError& operator=(const CMyError&) = delete;
 
-    const std::u16string& GetText() const { return m_text; }
+    std::u16string GetText() const {
+        const std::lock_guard guard(m_lock);
+        return m_text;
+    }
     // Replaces the whole text; an empty text clears it.
-    void SetText(std::u16string text) { m_text = std::move(text); }
+    void SetText(std::u16string text) {
+        const std::lock_guard guard(m_lock);
+        m_text = std::move(text);
+    }
     int GetLevel() const { return m_level; }
     void SetLevel(int level) { m_level = level; }
 
@@ -36,8 +45,9 @@ public:
     void Reset();
 
 private:
+    mutable std::mutex m_lock;
     std::u16string m_text;
-    int m_level = 0;
+    std::atomic<int> m_level = 0;
 };
 
 // Records a message in CMyError::Instance() as the line

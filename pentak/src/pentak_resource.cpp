@@ -3,21 +3,27 @@
 
 #include <cstdarg>
 #include <memory>
+#include <mutex>
 
 namespace {
 
-// Used from the thread of the caller only (the COM object's apartment, or
-// the one thread of the exported functions), so the holder takes no lock.
+// Objects in several threads (each in its apartment) ask for the table at
+// once; its rows never change once made, its language is atomic.
+std::mutex g_instanceLock;
 std::unique_ptr<TPentakResource> g_instance;
 
 }  // namespace
 
 TPentakResource* TPentakResource::Instance() {
+    const std::lock_guard guard(g_instanceLock);
     if (!g_instance) g_instance = std::make_unique<TPentakResource>(PentakMessageTable());
     return g_instance.get();
 }
 
-void TPentakResource::ReleaseInstance() { g_instance.reset(); }
+void TPentakResource::ReleaseInstance() {
+    const std::lock_guard guard(g_instanceLock);
+    g_instance.reset();
+}
 
 TPentakResource::TPentakResource(std::span<const Row> rows)
     : TResourceTable(rows, {"CS", "SK", "EN"}, kMaxFormatLength) {}

@@ -7,6 +7,7 @@
 #include "common/codepage.h"
 #include "pentak_resource.h"
 #include "platform/ui.h"
+#include "platform/text.h"
 #include "platform/win_error.h"
 #include "win32/ui.h"
 
@@ -40,9 +41,8 @@ std::string trimmed(const CK_UTF8CHAR* field, std::size_t width) {
 std::u16string labelText(const std::vector<CK_BYTE>& label) {
     const auto* bytes = reinterpret_cast<const char*>(label.data());
     const int length = static_cast<int>(label.size());
-    std::u16string text = String2WideChar(bytes, length, CP_UTF8);
-    if (text.empty() && length > 0) text = String2WideChar(bytes, length, CP_ACP);
-    return text;
+    const bool utf8 = platform::text::isValidUtf8(std::string_view(bytes, label.size()));
+    return String2WideChar(bytes, length, utf8 ? CP_UTF8 : CP_ACP);
 }
 
 }  // namespace

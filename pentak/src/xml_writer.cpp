@@ -9,7 +9,9 @@
 #include <cstdio>
 
 #include "win32/error.h"
+#include "win32/files.h"
 #include "win32/message.h"
+#include "win32/sync.h"
 #include "win32/text.h"
 
 namespace {
@@ -21,6 +23,23 @@ struct NodeFree {
     void operator()(xmlNode* node) const noexcept { xmlFreeNode(node); }
 };
 using OwnedNode = std::unique_ptr<xmlNode, NodeFree>;
+
+// Writes the bytes beside the file and renames them over it; the system's
+// error when any step fails, the file then as it was.
+DWORD replaceFile(const std::u16string& file, const std::vector<BYTE>& bytes) {
+    const std::u16string beside = file + u".new";
+    HANDLE h = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD written = 0;
+    const bool whole = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size() && FlushFileBuffers(h);
+    DWORD error = whole ? ERROR_SUCCESS : GetLastError();
+    if (!CloseHandle(h) && whole) error = GetLastError();
+    if (error == ERROR_SUCCESS && !MoveFileExW(beside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) DeleteFileW(beside.c_str());
+    return error;
+}
 
 const xmlChar* xml(const std::string& text) { return reinterpret_cast<const xmlChar*>(text.c_str()); }
 
@@ -98,6 +117,7 @@ void TXml::fail(std::u16string_view operation, HRESULT code, std::u16string_view
 
 BOOL TXml::Init() {
     clearError();
+    m_fragments.clear();
     m_doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
     if (!m_doc) {
         fail(u"Init()", E_OUTOFMEMORY, u"no document");
@@ -106,20 +126,48 @@ BOOL TXml::Init() {
     return TRUE;
 }
 
-bool TXml::addDeclaration() {
-    if (m_declaration.empty()) return true;
-    std::string data;
-    if (!utf8Of(m_declaration, data) || data.find("?>") != std::string::npos) {
-        fail(u"CreateProcessingInstruction()", E_INVALIDARG, u"the declaration cannot be written");
+bool TXml::addInstruction(std::u16string_view target, std::u16string_view data) {
+    std::string name, text;
+    if (!nameOf(target, name) || !utf8Of(data, text) || text.find("?>") != std::string::npos) {
+        fail(u"CreateProcessingInstruction()", E_INVALIDARG, u"the instruction cannot be written");
         return false;
     }
-    OwnedNode instruction(xmlNewDocPI(m_doc.get(), reinterpret_cast<const xmlChar*>("xml"), xml(data)));
+    OwnedNode instruction(xmlNewDocPI(m_doc.get(), xml(name), xml(text)));
     if (!instruction || !xmlAddChild(reinterpret_cast<xmlNodePtr>(m_doc.get()), instruction.get())) {
         fail(u"CreateProcessingInstruction()", E_OUTOFMEMORY, u"no instruction");
         return false;
     }
     instruction.release();
     return true;
+}
+
+BOOL TXml::CreateProcessingInstruction(std::u16string_view target, std::u16string_view data) {
+    clearError();
+    if (!m_doc && !Init()) return FALSE;
+    return addInstruction(target, data);
+}
+
+xmlNodePtr TXml::createDocumentFragment() {
+    clearError();
+    xmlNodePtr fragment = m_doc ? xmlNewDocFragment(m_doc.get()) : nullptr;
+    if (!fragment) {
+        fail(u"createDocumentFragment()", E_POINTER, u"no document");
+        return nullptr;
+    }
+    m_fragments.emplace_back(fragment);
+    return fragment;
+}
+
+xmlNodePtr TXml::newElement(const std::string& name, xmlNodePtr parent) {
+    OwnedNode node(xmlNewDocRawNode(m_doc.get(), nullptr, xml(name), nullptr));
+    if (!node || m_namespaceUri.empty()) return node.release();
+    std::string uri;
+    if (!utf8Of(m_namespaceUri, uri)) return nullptr;
+    xmlNsPtr ns = parent && parent->type == XML_ELEMENT_NODE ? xmlSearchNs(m_doc.get(), parent, nullptr) : nullptr;
+    if (!ns || !ns->href || uri != reinterpret_cast<const char*>(ns->href)) ns = xmlNewNs(node.get(), xml(uri), nullptr);
+    if (!ns) return nullptr;
+    xmlSetNs(node.get(), ns);
+    return node.release();
 }
 
 BOOL TXml::New(std::u16string_view root, std::u16string_view comment) {
@@ -132,8 +180,9 @@ BOOL TXml::New(std::u16string_view root, std::u16string_view comment) {
         fail(u"New()", E_INVALIDARG, u"the comment cannot be written");
         return FALSE;
     }
-    if (!addDeclaration()) return FALSE;
-    OwnedNode element(xmlNewDocNode(m_doc.get(), nullptr, xml(name), nullptr));
+    if (!m_declaration.empty() && !addInstruction(u"xml", m_declaration)) return FALSE;
+    if (!m_styleSheet.empty() && !addInstruction(u"xml-stylesheet", m_styleSheet)) return FALSE;
+    OwnedNode element(newElement(name, nullptr));
     if (!element) {
         fail(u"New()", E_OUTOFMEMORY, u"no root element");
         return FALSE;
@@ -155,8 +204,8 @@ xmlNodePtr TXml::AddElement(const Pair& element, const std::vector<Pair>& attrib
     const std::u16string operation = u"AddElement():name=" + element.first;
     std::string name, text;
     OwnedNode node;
-    if (m_doc && nameOf(element.first, name) && utf8Of(element.second, text))
-        node.reset(xmlNewDocRawNode(m_doc.get(), nullptr, xml(name), nullptr));
+    if (!parent && m_doc) parent = xmlDocGetRootElement(m_doc.get());
+    if (m_doc && nameOf(element.first, name) && utf8Of(element.second, text)) node.reset(newElement(name, parent));
     if (!node) {
         fail(operation, NTE_FAIL, u"the element cannot be written");
         return nullptr;
@@ -170,7 +219,6 @@ xmlNodePtr TXml::AddElement(const Pair& element, const std::vector<Pair>& attrib
             return nullptr;
         }
     }
-    if (!parent) parent = xmlDocGetRootElement(m_doc.get());
     if (!parent) {
         fail(operation, E_POINTER, u"no root element");
         return nullptr;
@@ -227,5 +275,21 @@ BOOL TXml::Save(std::vector<BYTE>& out) {
     }
     const xmlChar* bytes = xmlBufferContent(buffer.get());
     out.assign(bytes, bytes + xmlBufferLength(buffer.get()));
+    return TRUE;
+}
+
+BOOL TXml::Save(const VARIANT& destination) {
+    if (!m_doc) return FALSE;
+    std::vector<BYTE> bytes;
+    if (!Save(bytes)) return FALSE;
+    if (destination.vt != VT_BSTR || SysStringLen(destination.bstrVal) == 0) {
+        fail(u"Save()", E_INVALIDARG, u"the destination is not a file name");
+        return FALSE;
+    }
+    const std::u16string file(destination.bstrVal, SysStringLen(destination.bstrVal));
+    if (const DWORD error = replaceFile(file, bytes)) {
+        fail(u"Save()", HRESULT_FROM_WIN32(error), u"the file " + file + u" cannot be written");
+        return FALSE;
+    }
     return TRUE;
 }

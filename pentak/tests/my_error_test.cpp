@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <string>
+#include <thread>
+
+#include "pentak_resource.h"
 
 #include "win32/error.h"
 
@@ -71,6 +74,32 @@ TEST_F(MyErrorTest, LargeNumbersAndLongTextsStayWhole) {
     EXPECT_EQ(CMyError::kMaxLineLength, firstBreak);
     EXPECT_EQ(u"Enroll (line:   2)", text.substr(firstBreak + 1, 18));
     EXPECT_EQ(u"next\n", text.substr(text.size() - 5));
+}
+
+// Objects in two threads write the one record and read its texts at once:
+// every line arrives whole, and the message table answers both.
+TEST_F(MyErrorTest, TwoThreadsReportingAtOnceLoseNoLine) {
+    constexpr int kLines = 4000;
+    const auto writer = [](const char* text) {
+        for (int i = 0; i < kLines; ++i) {
+            ReportError(10, i, text, "Enroll", 1);
+            TPentakResource::Instance()->SetLanguage(i % 3);
+            if (TPentakResource::Instance()->GetString(1).empty()) ADD_FAILURE() << "the table lost its text";
+            if (record().GetText().empty()) ADD_FAILURE() << "the record lost its lines";
+        }
+    };
+    std::thread first(writer, "first");
+    std::thread second(writer, "second");
+    first.join();
+    second.join();
+    const std::u16string text = record().GetText();
+    std::size_t lines = 0;
+    for (std::size_t at = text.find(u'\n'); at != std::u16string::npos; at = text.find(u'\n', at + 1)) ++lines;
+    EXPECT_EQ(2u * kLines, lines);
+    std::size_t whole = 0;
+    for (const char16_t* ending : {u") first\n", u") second\n"})
+        for (std::size_t at = text.find(ending); at != std::u16string::npos; at = text.find(ending, at + 1)) ++whole;
+    EXPECT_EQ(2u * kLines, whole);
 }
 
 }  // namespace

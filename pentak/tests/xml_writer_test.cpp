@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "parsed_xml.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "xml_writer.h"
 
@@ -124,6 +128,91 @@ TEST(XmlWriter, WhatXmlCannotHoldFailsWithTheErrorTextAndTheNextSuccessClearsIt)
     EXPECT_FALSE(unknown.Save(bytes));
     EXPECT_EQ(static_cast<HRESULT>(E_FAIL), unknown.ErrorCode());
     EXPECT_EQ(0u, unknown.ErrorText().find(u"TXml::Save()error: code = 0x80004005, "));
+}
+
+// The style-sheet instruction between the declaration and the root, a
+// namespace declared once on the root and taken by its elements, an
+// instruction of the caller's after the root, and a fragment that holds
+// elements outside the document.
+TEST(XmlWriter, StyleSheetNamespaceInstructionsAndFragmentsTakeTheirPlaces) {
+    TXml writer;
+    writer.SetDeclaration(u"version=\"1.0\" encoding=\"UTF-8\"");
+    writer.SetStyleSheet(u"type=\"text/xsl\" href=\"certifikát.xsl\"");
+    writer.SetNamespaceURI(u"urn:tesk:pentak");
+    EXPECT_EQ(nullptr, writer.createDocumentFragment());
+    EXPECT_EQ(0u, writer.ErrorText().find(u"TXml::createDocumentFragment()error: code = 0x80004003, "));
+    ASSERT_TRUE(writer.New(u"pentak", u""));
+    xmlNodePtr certificate = writer.AddElement(u"Certificate", nullptr);
+    ASSERT_NE(nullptr, writer.AddElement(u"Subject", u"Jan Novák", certificate));
+    xmlNodePtr fragment = writer.createDocumentFragment();
+    ASSERT_NE(nullptr, fragment);
+    EXPECT_EQ(u"", writer.ErrorText());
+    ASSERT_NE(nullptr, writer.AddElement(u"Loose", u"mimo", fragment));
+    ASSERT_TRUE(writer.CreateProcessingInstruction(u"tesk", u"verze=\"2\""));
+    EXPECT_FALSE(writer.CreateProcessingInstruction(u"a b", u""));
+    EXPECT_FALSE(writer.CreateProcessingInstruction(u"tesk", u"a ?> b"));
+    EXPECT_EQ(static_cast<HRESULT>(E_INVALIDARG), writer.ErrorCode());
+    EXPECT_EQ(0u, writer.ErrorText().find(u"TXml::CreateProcessingInstruction()error: code = 0x80070057, "));
+
+    std::vector<BYTE> bytes;
+    ASSERT_TRUE(writer.Save(bytes));
+    const std::string text(bytes.begin(), bytes.end());
+    const auto stylesheet = text.find("<?xml-stylesheet type=\"text/xsl\" href=\"certifikát.xsl\"?>");
+    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << text;
+    EXPECT_NE(std::string::npos, stylesheet) << text;
+    EXPECT_LT(stylesheet, text.find("<pentak xmlns=\"urn:tesk:pentak\">")) << text;
+    EXPECT_EQ(text.find("xmlns"), text.rfind("xmlns")) << "declared once: " << text;
+    EXPECT_EQ(std::string::npos, text.find("Loose")) << "a fragment is not in the document";
+    const ParsedDoc doc = parse(bytes);
+    ASSERT_TRUE(doc) << text;
+    const xmlNode* root = xmlDocGetRootElement(doc.get());
+    ASSERT_TRUE(root->ns);
+    const auto subject = childElements(childElements(root).at(0)).at(0);
+    ASSERT_TRUE(subject->ns);
+    EXPECT_STREQ("urn:tesk:pentak", reinterpret_cast<const char*>(subject->ns->href));
+    EXPECT_EQ("Jan Novák", textOf(subject));
+    ASSERT_TRUE(root->next);
+    EXPECT_EQ(XML_PI_NODE, root->next->type);
+    EXPECT_EQ("tesk", nameOf(root->next));
+}
+
+// Saving into a destination: a file, whole, in a Czech folder; a file that
+// cannot be written leaves the one there as it was.
+TEST(XmlWriter, SavingIntoAFileWritesTheSameBytesOrKeepsTheFileThere) {
+    testkit::PlatformRoot root;
+    TXml none;
+    EXPECT_EQ(nullptr, none.AddElement(u"Orphan", nullptr));
+    const std::u16string before = none.ErrorText();
+    VARIANT destination;
+    VariantInit(&destination);
+    EXPECT_FALSE(none.Save(destination));
+    EXPECT_EQ(before, none.ErrorText()) << "without a document the error stays";
+
+    TXml writer;
+    fill(writer);
+    std::vector<BYTE> bytes;
+    ASSERT_TRUE(writer.Save(bytes));
+    EXPECT_FALSE(writer.Save(destination));
+    EXPECT_EQ(static_cast<HRESULT>(E_INVALIDARG), writer.ErrorCode());
+
+    const auto folder = root.path() / "Dokumenty Příliš žluťoučký";
+    std::filesystem::create_directories(folder);
+    const auto file = folder / "certifikát.xml";
+    destination.vt = VT_BSTR;
+    destination.bstrVal = SysAllocString(platform::paths::toWide(file).c_str());
+    ASSERT_TRUE(writer.Save(destination)) << platform::text::toUtf8(writer.ErrorText());
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), root.read("Dokumenty Příliš žluťoučký/certifikát.xml"));
+    VariantClear(&destination);
+
+    // A folder in the file's place: the rename fails, nothing is left beside it.
+    std::filesystem::create_directories(folder / "obsazeno.xml" / "uvnitř");
+    destination.vt = VT_BSTR;
+    destination.bstrVal = SysAllocString(platform::paths::toWide(folder / "obsazeno.xml").c_str());
+    EXPECT_FALSE(writer.Save(destination));
+    EXPECT_EQ(0u, writer.ErrorText().find(u"TXml::Save()error: code = 0x8007")) << platform::text::toUtf8(writer.ErrorText());
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "obsazeno.xml" / "uvnitř"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "obsazeno.xml.new"));
+    VariantClear(&destination);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 
 #include "environment.h"
 #include "halvex/profile.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "testkit/qualified_renewal.h"
 #include "testkit/update_server.h"
@@ -32,6 +33,19 @@ namespace fs = std::filesystem;
 std::string hostOf(const std::string& address) {
     const auto start = address.find("://") + 3;
     return address.substr(start, address.find_first_of(":/", start) - start);
+}
+
+// Without a session bus (a bare X server, a terminal over ssh) GTK would
+// look for one, and for the accessibility bus and the settings service
+// on it, and say so on the terminal: the window needs none of them.
+bool withoutSessionBus() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code error;
+    if ((address && *address) || (runtime && fs::exists(fs::path(runtime) / "bus", error))) return true;
+    // GTK's and the page process's accessibility, and the settings service.
+    return setenv("GTK_A11Y", "none", 1) == 0 && setenv("WEBKIT_A11Y_BUS_ADDRESS", "", 1) == 0 &&
+           setenv("GSETTINGS_BACKEND", "memory", 1) == 0;
 }
 
 pid_t g_program = 0;
@@ -52,7 +66,7 @@ int runProgram(const std::vector<std::string>& command, const testkit::PlatformR
     if (pid < 0) throw std::runtime_error("cannot start " + command[0]);
     if (pid == 0) {
         if (chdir(config.c_str()) == 0 && setenv("APPDATA", appData.c_str(), 1) == 0 &&
-            setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR, 1) == 0)
+            setenv("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR, 1) == 0 && withoutSessionBus())
             execvp(argv[0], argv.data());
         std::perror(argv[0]);
         _exit(127);
@@ -83,6 +97,11 @@ int renew(std::vector<std::string> command) {
                                         hostOf(halvex::UpdateServerAddress(halvex::kEnvironmentProduction)));
     updates.mapHost();
 
+    std::printf("demo: renewal server %s and update server on this machine, platform root %s (%s); "
+                "a saved request goes to %s unless another folder is chosen\n",
+                renewal.server.url().c_str(), root.path().c_str(),
+                std::getenv("TESTKIT_KEEP") ? "kept" : "removed at the end", platform::paths::personalFolder().c_str());
+    std::fflush(stdout);
     const int exitCode = runProgram(command, root, config);
     const auto requests = renewal.server.requests();
     int numbers = 0;

@@ -20,6 +20,8 @@ std::filesystem::path makeTempFolder() {
 PlatformRoot::PlatformRoot() : m_path(makeTempFolder()) {
     if (const char* prev = std::getenv("PLATFORM_ROOT")) m_previous = prev;
     setenv("PLATFORM_ROOT", m_path.c_str(), 1);
+    if (const char* prev = std::getenv("XDG_CONFIG_HOME")) m_previousConfig = prev;
+    setenv("XDG_CONFIG_HOME", (m_path / "config").c_str(), 1);
 }
 
 PlatformRoot::~PlatformRoot() {
@@ -27,6 +29,10 @@ PlatformRoot::~PlatformRoot() {
         setenv("PLATFORM_ROOT", m_previous->c_str(), 1);
     else
         unsetenv("PLATFORM_ROOT");
+    if (m_previousConfig)
+        setenv("XDG_CONFIG_HOME", m_previousConfig->c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
     if (!std::getenv("TESTKIT_KEEP")) {
         std::error_code ec;
         std::filesystem::remove_all(m_path, ec);

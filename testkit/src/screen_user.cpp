@@ -70,15 +70,36 @@ void ScreenUser::answer(const std::string& title, const std::string& keys, const
         m_xvfb.kill();
         return;
     }
-    std::this_thread::sleep_for(500ms);  // the first frame is drawn after mapping
-    if (!shot.empty()) {
-        EXPECT_NO_THROW(m_xvfb.screenshot(shot));
-    }
+    // Mapped is not yet drawn: the keys wait until the window shows its
+    // content, which the screenshot holds.
+    EXPECT_NO_THROW(m_xvfb.screenshotShowing(shot.empty() ? "screen-user-answered" : shot, window));
     std::vector<std::string> command{"windowfocus", "--sync", window, "key", "--delay", "50"};
     std::istringstream each(keys);
     for (std::string key; each >> key;) command.push_back(key);
     const auto typed = xdotool(command);
     EXPECT_EQ(0, typed.exitCode) << typed.err;
+}
+
+void ScreenUser::answerUntilGone(const std::string& title, const std::string& keys, const std::string& shot) {
+    std::string window = findWindow(title);
+    if (window.empty()) {
+        ADD_FAILURE() << "no window \"" << title << "\" appeared";
+        m_xvfb.kill();
+        return;
+    }
+    // The watchdog ends a window that never goes.
+    while (!window.empty()) {
+        try {
+            m_xvfb.screenshotShowing(shot.empty() ? "screen-user-answered" : shot, window);
+        } catch (const std::runtime_error&) {
+            // gone while it was taken: looked for again below
+        }
+        std::vector<std::string> command{"windowfocus", "--sync", window, "key", "--delay", "50"};
+        std::istringstream each(keys);
+        for (std::string key; each >> key;) command.push_back(key);
+        xdotool(command);
+        window = findWindow(title, 500ms);
+    }
 }
 
 }  // namespace testkit

@@ -64,13 +64,14 @@ fs::path configSignerCertificate() { return fs::path(TESTKIT_DATA_DIR) / "config
 fs::path configSignerKey() { return fs::path(TESTKIT_DATA_DIR) / "config_signer.key"; }
 
 Bytes signCms(std::string_view content, const fs::path& certificatePem, const fs::path& keyPem,
-              const std::vector<pki::Certificate>& chain) {
+              const std::vector<pki::Certificate>& chain, const std::vector<std::string>& options) {
     WorkFolder folder;
     const fs::path in = folder / "content", out = folder / "signed.der", chainFile = folder / "chain.pem";
     writeFile(in, content);
     std::vector<std::string> argv = {"openssl", "cms", "-sign", "-nodetach", "-binary", "-outform", "DER",
                                      "-md", "sha256", "-in", in.string(), "-out", out.string(),
                                      "-signer", certificatePem.string(), "-inkey", keyPem.string()};
+    argv.insert(argv.end(), options.begin(), options.end());
     if (!chain.empty()) {
         std::string pem;
         for (const pki::Certificate& certificate : chain) pem += certificate.pem();
@@ -83,14 +84,14 @@ Bytes signCms(std::string_view content, const fs::path& certificatePem, const fs
     return Bytes(der.begin(), der.end());
 }
 
-Bytes signCms(std::string_view content, const pki::Credential& signer) {
+Bytes signCms(std::string_view content, const pki::Credential& signer, const std::vector<std::string>& options) {
     WorkFolder folder;
     const pki::Credential::Files files = signer.write(folder / "", "signer");
-    return signCms(content, files.certificatePem, files.keyPem, signer.chain);
+    return signCms(content, files.certificatePem, files.keyPem, signer.chain, options);
 }
 
-std::string signedConfiguration(std::string_view text) {
-    return base64(signCms(text, configSignerCertificate(), configSignerKey()));
+std::string signedConfiguration(std::string_view text, const std::vector<std::string>& options) {
+    return base64(signCms(text, configSignerCertificate(), configSignerKey(), {}, options));
 }
 
 std::string signedConfiguration(std::string_view text, const pki::Credential& signer) {

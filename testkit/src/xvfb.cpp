@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -58,6 +59,34 @@ std::filesystem::path Xvfb::screenshot(const std::string& name) const {
     if (result.exitCode != 0 || !std::filesystem::exists(file))
         throw std::runtime_error("screenshot of " + m_display + " failed: " + result.err);
     return file;
+}
+
+std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
+                                             std::chrono::milliseconds limit) const {
+    RunOptions options;
+    options.env["DISPLAY"] = m_display;
+    options.timeout = std::chrono::seconds(10);
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const RunResult geometry = run({"xdotool", "getwindowgeometry", "--shell", window}, options);
+        std::map<std::string, int> values;
+        std::istringstream lines(geometry.out);
+        for (std::string line; std::getline(lines, line);)
+            if (const auto equals = line.find('='); equals != std::string::npos)
+                values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+        const auto file = screenshot(name);
+        const int width = values["WIDTH"], height = values["HEIGHT"];
+        if (geometry.exitCode == 0 && width > 0 && height > 5) {
+            const std::string body = std::to_string(width) + "x" + std::to_string(height * 2 / 3) + "+" +
+                                     std::to_string(values["X"]) + "+" + std::to_string(values["Y"] + height / 6);
+            const RunResult colours =
+                run({"convert", file.string(), "-crop", body, "+repage", "-format", "%k", "info:"}, options);
+            if (colours.exitCode == 0 && std::atoi(colours.out.c_str()) > 1) return file;
+        }
+        if (std::chrono::steady_clock::now() > until)
+            throw std::runtime_error("the window " + window + " shows nothing in " + file.string());
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
 }
 
 void Xvfb::kill() { m_server.signal(SIGKILL); }

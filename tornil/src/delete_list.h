@@ -15,8 +15,9 @@ struct DeleteList {
 };
 
 // Nothing, with the reason logged, when the file cannot be read or an entry
-// is no path inside the program folder: an empty folder entry (it would
-// name the folder itself), an absolute path, or one with a ".." part.
+// is no path inside the program folder: an entry that names the folder
+// itself (an empty folder entry, ".", "./"), an absolute path, or one with
+// a ".." part.
 std::optional<DeleteList> readDeleteList(const std::u16string& file);
 
 }  // namespace tornil

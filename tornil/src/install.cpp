@@ -1,9 +1,10 @@
 #include "install.h"
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <optional>
-#include <system_error>
 
+#include "beneath_program.h"
 #include "file_version.h"
 #include "lumvar/log_writer.h"
 #include "lumvar/relative_path.h"
@@ -60,23 +61,10 @@ std::optional<bool> replaces(const std::u16string& source, const std::u16string&
 
 // The update brings contents without permissions: a file that replaces an
 // installed one keeps the installed file's, so that a program or a library
-// stays executable and a private file stays private. Nothing for a new file.
-std::optional<std::filesystem::perms> installedPermissions(const std::u16string& destination) {
-    std::error_code error;
-    const auto status = std::filesystem::status(platform::paths::fromWindows(destination), error);
-    if (error || !std::filesystem::is_regular_file(status)) return std::nullopt;
-    return status.permissions();
-}
-
-bool keepPermissions(const std::u16string& destination, std::filesystem::perms permissions) {
-    std::error_code error;
-    std::filesystem::permissions(platform::paths::fromWindows(destination), permissions,
-                                 std::filesystem::perm_options::replace, error);
-    if (error) write(Level::Error, u"Setting the permissions of %ls failed.", destination.c_str());
-    return !error;
-}
-
-bool installFile(const std::u16string& source, const std::u16string& destination, Location location) {
+// stays executable and a private file stays private.
+bool installFile(const std::u16string& source, const std::u16string& root, const std::u16string& relative,
+                 Location location) {
+    const std::u16string destination = root + relative;
     if (location != Location::ProgramFolder) {
         const auto replace = replaces(source, destination);
         if (!replace) return false;
@@ -86,12 +74,11 @@ bool installFile(const std::u16string& source, const std::u16string& destination
         }
     }
     write(Level::Info, u"Copying %ls to %ls", source.c_str(), destination.c_str());
-    const auto installed = installedPermissions(destination);
-    if (!CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
-        write(Level::Error, u"Copying %ls failed: %d", source.c_str(), static_cast<int>(GetLastError()));
+    if (!CopyFileBelow(platform::paths::fromWindows(source), platform::paths::fromWindows(root),
+                       platform::paths::fromWindows(relative))) {
+        write(Level::Error, u"Copying %ls failed: %hs", source.c_str(), std::strerror(errno));
         return false;
     }
-    if (installed && !keepPermissions(destination, *installed)) return false;
     return location != Location::SystemFolderCom || RegisterServer(destination);
 }
 
@@ -121,13 +108,17 @@ bool InstallNewFiles(const lumvar::Config& config, const std::u16string& relativ
                 if (!InstallNewFiles(config, u"", Location::SystemFolderCom)) return false;
                 continue;
             }
-            if (!CreateDirectoryW((destination + name).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            if (!MakeFolderBelow(platform::paths::fromWindows(destinationRoot),
+                                 platform::paths::fromWindows(relative + name))) {
+                write(Level::Error, u"Making the folder %ls failed: %hs", (destination + name).c_str(),
+                      std::strerror(errno));
                 return false;
+            }
             if (!InstallNewFiles(config, relative + name + u"\\", location)) return false;
             continue;
         }
         if (top && name == kDeleteList) continue;
-        if (!installFile(source + name, destination + name, location)) return false;
+        if (!installFile(source + name, destinationRoot, relative + name, location)) return false;
     } while (FindNextFileW(find.get(), &entry));
     return GetLastError() == ERROR_NO_MORE_FILES;
 }

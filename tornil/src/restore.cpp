@@ -4,7 +4,7 @@
 #include <system_error>
 #include <vector>
 
-#include "lumvar/folder_operations.h"
+#include "beneath_program.h"
 #include "lumvar/log_writer.h"
 #include "platform/paths.h"
 
@@ -46,13 +46,29 @@ bool RestoreBackup(const lumvar::Config& config) {
         write(Level::Error, u"There is no backup to restore.");
         return false;
     }
+    bool restored = true;
     for (const fs::path& relative : broughtEntries(platform::paths::fromWindows(config.getDownloadPath() + u"update"))) {
         if (fs::exists(fs::symlink_status(backupFolder / relative, error))) continue;
-        const fs::path added = program / relative;
-        const fs::file_status status = fs::symlink_status(added, error);
-        if (fs::is_directory(status) ? fs::is_empty(added, error) : fs::exists(status)) fs::remove(added, error);
+        if (RemoveIfUnusedBelow(program, relative)) continue;
+        write(Level::Error, u"Removing %ls failed.", platform::paths::toWide(relative).c_str());
+        restored = false;
     }
-    return lumvar::CopyDir(backup, config.getProgramPath());
+    // Every folder and file is reached below the program folder without
+    // following a link: a link in the way fails the restore instead of
+    // letting it write where the link leads.
+    for (fs::recursive_directory_iterator it(backupFolder, error), end; !error && it != end; it.increment(error)) {
+        const fs::path relative = it->path().lexically_relative(backupFolder);
+        const bool done = it->is_directory(error) ? MakeFolderBelow(program, relative)
+                                                  : CopyFileBelow(it->path(), program, relative);
+        if (done) continue;
+        write(Level::Error, u"Restoring %ls failed.", platform::paths::toWide(relative).c_str());
+        restored = false;
+    }
+    if (error) {
+        write(Level::Error, u"Reading the backup failed.");
+        restored = false;
+    }
+    return restored;
 }
 
 }  // namespace tornil

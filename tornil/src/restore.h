@@ -9,7 +9,8 @@ namespace tornil {
 // Removes the program folder's files and then empty folders that the update
 // folder brought and the backup does not hold, then copies the backup over
 // the program folder. Files neither brought nor in the backup (the user's)
-// stay. False, with nothing touched, when there is no backup; false when a
+// stay. Nothing is reached through a link below the program folder. False,
+// with nothing touched, when there is no backup; false when a removal or a
 // copy failed.
 bool RestoreBackup(const lumvar::Config& config);
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <thread>
 
+#include "beneath_program.h"
 #include "delete_list.h"
 #include "hand_over.h"
 #include "install.h"
@@ -85,20 +86,29 @@ bool clientEnded(DWORD clientId) {
     return waited != WAIT_TIMEOUT;
 }
 
+// Deletes what the list names, never through a link below the program
+// folder, and only what the backup holds: a file the rollback could not
+// bring back stays, and the update stops at it.
 bool deleteListed(const lumvar::Config& config, const DeleteList& list) {
-    const std::u16string program = config.getProgramPath();
+    namespace fs = std::filesystem;
+    const fs::path program = platform::paths::fromWindows(config.getProgramPath());
+    const fs::path backup = platform::paths::fromWindows(config.getDownloadPath() + u"backup");
+    const auto inBackup = [&](const fs::path& relative) {
+        std::error_code error;
+        if (fs::is_regular_file(fs::symlink_status(backup / relative, error))) return true;
+        write(Level::Error, u"%ls is not in the backup.", platform::paths::toWide(relative).c_str());
+        return false;
+    };
     for (const std::u16string& file : list.files) {
-        const std::u16string path = program + file;
-        write(Level::Info, u"Deleting file %ls", path.c_str());
-        if (!DeleteFileW(path.c_str())) {
+        write(Level::Info, u"Deleting file %ls", (config.getProgramPath() + file).c_str());
+        if (!RemoveFileBelow(program, platform::paths::fromWindows(file), inBackup)) {
             write(Level::Error, u"Deleting file failed.");
             return false;
         }
     }
     for (auto folder = list.folders.rbegin(); folder != list.folders.rend(); ++folder) {
-        const std::u16string path = program + *folder;
-        write(Level::Info, u"Deleting directory %ls", path.c_str());
-        if (!lumvar::DeleteDirectory(path)) {
+        write(Level::Info, u"Deleting directory %ls", (config.getProgramPath() + *folder).c_str());
+        if (!RemoveFolderBelow(program, platform::paths::fromWindows(*folder), inBackup)) {
             write(Level::Error, u"Deleting directory failed.");
             return false;
         }

@@ -18,9 +18,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/text.h"
+#include "testkit/autostart.h"
 #include "upgrade_area.h"
 #include "win32/registry.h"
 
@@ -169,11 +172,14 @@ TEST(UpdateRun, ARollbackThatFailsIsFinishedAtTheNextLogonWithoutAMix) {
 
     fs::remove_all(area.area() / "backup" / "added.txt");
     testkit::writeFile(area.program() / "mine.txt", "the user's");
-    const testkit::RunResult logon = testkit::run({TESK_RUNONCE}, area.upgradeOptions());
-    EXPECT_EQ(0, logon.exitCode) << logon.err;
-    EXPECT_EQ("Update failed, rollback to previous version started.\n"
-              "Update failed. Rollback to previous version succesfully done.\n",
-              logon.out);
+    // The next logon: the desktop starts what the guard's autostart entry names.
+    const std::vector<fs::path> entries = testkit::autostartEntries();
+    ASSERT_EQ(1u, entries.size());
+    const testkit::RunResult logon = testkit::launchAtLogon(entries.front(), area.upgradeOptions());
+    ASSERT_EQ(0, logon.exitCode) << logon.err;
+    for (int i = 0; i < 600 && fs::exists(area.area() / "update"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(testkit::autostartEntries().empty());
     tornil_test::Tree expected = tornil_test::oldTree();
     expected["mine.txt"] = "the user's";
     expectSettledOn(area, expected);
@@ -194,6 +200,65 @@ TEST(UpdateRun, DeleteListEntriesOutsideTheProgramFolderOrThatCannotBeDeletedRol
             << list << run.out;
         EXPECT_EQ("", area.differenceFrom(tornil_test::oldTree())) << list;
         EXPECT_EQ("not the update's", testkit::readFile(area.area().parent_path() / "outside.txt"));
+    }
+}
+
+// An entry that names the program folder itself, or a deletion of a file
+// the backup does not hold, would lose that file for good: the update stops
+// before deleting it, the rollback says so truthfully, and the file stays.
+TEST(UpdateRun, ADeletionTheBackupCannotUndoIsRefusedAndTheFileStays) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"\n.\n", "mine.txt"},           {".\n\n", "mine.txt"},
+        {"\n./\n", "mine.txt"},          {"\nlib\\.\\..\\.\n", "mine.txt"},
+        {"mine.txt\n\n", "mine.txt"},    {"zrušený soubor.txt\n\nstarý adresář\n", "starý adresář/mine.txt"}};
+    for (const auto& [list, mine] : cases) {
+        UpgradeArea area(0);
+        tornil_test::prepareStandardUpdate(area);
+        area.writeDeleteList(list);
+        testkit::writeFile(area.program() / mine, "the user's, made after the backup");
+
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        EXPECT_EQ("Aktualizace se nezdařila, návrat k původní verzi úspěšně proveden.", lastLine(run.out))
+            << list << run.out;
+        tornil_test::Tree expected = tornil_test::oldTree();
+        expected[mine] = "the user's, made after the backup";
+        expectSettledOn(area, expected);
+    }
+}
+
+// A link below the program folder to a folder outside it: neither a
+// deletion nor a copy goes through it, the update is rolled back, and the
+// link and the folder it leads to stay as they were.
+TEST(UpdateRun, NothingIsDeletedOrWrittenThroughALinkInTheProgramFolder) {
+    for (const bool deleting : {true, false}) {
+        UpgradeArea area(0);
+        tornil_test::prepareStandardUpdate(area);
+        const fs::path outside = area.area().parent_path() / "venku";
+        testkit::writeFile(outside / "cizí.txt", "not the program's");
+        fs::create_directory_symlink(outside, area.program() / "odkaz");
+        if (deleting) {
+            area.writeDeleteList("odkaz/cizí.txt\n\n");
+            // The backup as a copy that followed the link would hold it.
+            testkit::writeFile(area.area() / "backup" / "odkaz" / "cizí.txt", "not the program's");
+        } else {
+            area.bring("odkaz/přinesený.txt", "brought by the update");
+        }
+
+        const testkit::RunResult run = area.runUpgrade("RunUpdate");
+        EXPECT_EQ(0, run.exitCode) << run.err;
+        EXPECT_NE(std::string::npos, run.out.find("Aktualizace se nezdařila")) << run.out;
+        EXPECT_TRUE(fs::is_symlink(area.program() / "odkaz"));
+        std::set<std::string> outsideFiles;
+        for (const auto& entry : fs::directory_iterator(outside)) outsideFiles.insert(entry.path().filename().string());
+        EXPECT_EQ(std::set<std::string>{"cizí.txt"}, outsideFiles) << deleting;
+        EXPECT_EQ("not the program's", testkit::readFile(outside / "cizí.txt"));
+        if (!deleting) {
+            EXPECT_EQ("Aktualizace se nezdařila, návrat k původní verzi úspěšně proveden.", lastLine(run.out));
+            tornil_test::Tree expected = tornil_test::oldTree();
+            expected["odkaz/cizí.txt"] = "not the program's";
+            expectSettledOn(area, expected);
+        }
     }
 }
 

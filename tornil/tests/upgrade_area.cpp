@@ -83,7 +83,10 @@ std::string UpgradeArea::upgradeProgram() const { return (area() / "bin" / "Torn
 testkit::RunOptions UpgradeArea::upgradeOptions() const {
     testkit::RunOptions options;
     options.env["PLATFORM_UI"] = "script:" + (m_root.path() / "answers").string();
-    options.env["PLATFORM_MODULE_PATH"] = fs::path(TESK_REGSVR32).parent_path().string();
+    // The layer's programs: regsvr32 for the COM servers, runonce for the
+    // logon entry the guard leaves.
+    options.env["PLATFORM_MODULE_PATH"] =
+        fs::path(TESK_REGSVR32).parent_path().string() + ":" + fs::path(TESK_RUNONCE).parent_path().string();
     options.timeout = std::chrono::seconds(60);
     return options;
 }

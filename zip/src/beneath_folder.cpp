@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/beneath.h"
 #include "win_calls.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_platform.h"
@@ -19,23 +20,7 @@ namespace zipextract {
 
 namespace {
 
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int kTemporaryAttempts = 100;
-
-bool isLink(int folder, const std::string& name) {
-    struct stat info {};
-    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-}
-
-// O_DIRECTORY reports a link as ENOTDIR: a link is ELOOP, as for files.
-int openFolder(int parent, const std::string& name) {
-    const int fd = ::openat(parent, name.c_str(), kFolderFlags);
-    if (fd == -1) {
-        const int error = errno;
-        errno = error == ENOTDIR && isLink(parent, name) ? ELOOP : error;
-    }
-    return fd;
-}
 
 std::string diskPath(const CZipString& path, const CZipString& shownPath) {
     try {
@@ -66,26 +51,13 @@ BeneathFolder::BeneathFolder(const CZipString& folder, const std::vector<std::st
     : m_shownPath(shownPath) {
     if (!folder.empty()) ZipSystem::ForceDirectory(folder);
     const std::string base = folder.empty() ? "." : diskPath(folder, shownPath);
-    m_fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd == -1) Fail(errno);
-    try {
-        for (const std::string& name : components) {
-            int next = openFolder(m_fd, name);
-            if (next == -1 && errno == ENOENT) {
-                if (::mkdirat(m_fd, name.c_str(), 0777) != 0 && errno != EEXIST) Fail(errno);
-                next = openFolder(m_fd, name);
-            }
-            if (next == -1) Fail(errno);
-            ::close(m_fd);
-            m_fd = next;
-        }
-    } catch (...) {
-        ::close(m_fd);
-        throw;
+    m_fd = platform::beneath::openBelow(base, {}, false);
+    if (!m_fd) Fail(errno);
+    for (const std::string& name : components) {
+        m_fd = platform::beneath::openFolder(m_fd.get(), name, true);
+        if (!m_fd) Fail(errno);
     }
 }
-
-BeneathFolder::~BeneathFolder() { ::close(m_fd); }
 
 void BeneathFolder::Fail(int error) const { CZipException::Throw(error, m_shownPath); }
 
@@ -121,7 +93,7 @@ void TemporaryFile::Finish(std::int64_t modified, bool readOnly) {
 
 void TemporaryFile::MoveTo(const std::string& name) {
     const int folder = m_folder.descriptor();
-    if (isLink(folder, name)) m_folder.Fail(ELOOP);
+    if (platform::beneath::isLink(folder, name)) m_folder.Fail(ELOOP);
     if (::renameat(folder, m_name.c_str(), folder, name.c_str()) != 0) m_folder.Fail(errno);
     m_name.clear();
 }

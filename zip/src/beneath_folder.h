@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_fd.h"
 #include "zip/zip_file.h"
 
 namespace zipextract {
@@ -27,14 +28,13 @@ public:
     BeneathFolder(const CZipString& folder, const std::vector<std::string>& components, const CZipString& shownPath);
     BeneathFolder(const BeneathFolder&) = delete;
     BeneathFolder& operator=(const BeneathFolder&) = delete;
-    ~BeneathFolder();
 
-    int descriptor() const noexcept { return m_fd; }
+    int descriptor() const noexcept { return m_fd.get(); }
     const CZipString& shownPath() const noexcept { return m_shownPath; }
     [[noreturn]] void Fail(int error) const;
 
 private:
-    int m_fd = -1;
+    platform::files::UniqueFd m_fd;
     CZipString m_shownPath;
 };
 

@@ -106,6 +106,11 @@ public:
     static ALG_ID OidToAlgId(const std::string& oid);
     static std::string AlgIdToOid(ALG_ID algId, DWORD group);
     static std::string GetAlgName(ALG_ID algId, DWORD group);
+    // The name of the public-key algorithm a signature is made with: of the
+    // key algorithm a signature OID names ("RSA" for sha256RSA, "ECDSA" for
+    // sha256ECDSA), the signature's own where it names no other
+    // ("RSASSA-PSS"), else the OID's name in any group (rsaEncryption: "RSA").
+    static std::string GetSignatureKeyAlgName(const std::string& signatureOid);
     // The ALG_ID of the algorithm with that display name; 0 when unknown.
     static ALG_ID GetOidName(const std::string& name, DWORD group);
     // CryptoAPI's display name of the OID in the group, else the built-in

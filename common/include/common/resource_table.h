@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdarg>
 #include <cstddef>
 #include <map>
@@ -61,7 +62,7 @@ protected:
 private:
     using Texts = std::array<String, 3>;
 
-    int m_language = 0;
+    std::atomic<int> m_language = 0;  // set and read by objects in several threads
     std::size_t m_maxFormatLength;
     std::map<Id, Texts> m_table;
     std::map<int, String> m_languageNames;

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "win32/files.h"
 #include "win32/modules.h"
+#include "win32/shell.h"
 
 namespace halvex {
 namespace {
@@ -56,6 +57,12 @@ std::u16string GetCurrentDir() {
     char16_t buffer[260] = {};
     const DWORD length = GetCurrentDirectoryW(260, buffer);
     return std::u16string(buffer, length < 260 ? length : 0);
+}
+
+std::u16string GetDocumentsFolder() {
+    char16_t buffer[260] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_PERSONAL, TRUE)) return {};
+    return buffer;
 }
 
 }  // namespace halvex

@@ -9,7 +9,8 @@ ResponseException::ResponseException(std::string code, std::string message)
       m_message(std::move(message)),
       m_text("Request denied. Code: " + m_code + " : " + m_message + "\n") {}
 
-RequestPoster::RequestPoster(std::string address) : m_address(std::move(address)) {}
+RequestPoster::RequestPoster(std::string address, std::chrono::milliseconds deadline)
+    : m_address(std::move(address)), m_deadline(deadline) {}
 
 void RequestPoster::HttpsPost(const std::string& body) {
     lumvar::PostOptions options;
@@ -18,6 +19,7 @@ void RequestPoster::HttpsPost(const std::string& body) {
     options.needsContentLength = false;
     options.maxReply = kMaxReply;
     options.numberSteps = false;
+    options.deadline = m_deadline;
     m_reply = lumvar::PostToServer(m_address, body, options);
 }
 

@@ -1,23 +1,17 @@
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
-#include <climits>
-
+#include "common/xml_read.h"
 #include "halvex/renew_client.h"
 #include "platform/owned.h"
 
 namespace halvex {
 namespace {
 
-using Doc = platform::Owned<xmlDoc, xmlFreeDoc>;
 using XPathContext = platform::Owned<xmlXPathContext, xmlXPathFreeContext>;
 using XPathResult = platform::Owned<xmlXPathObject, xmlXPathFreeObject>;
 void FreeXmlText(xmlChar* text) { xmlFree(text); }
 using XmlText = platform::Owned<xmlChar, FreeXmlText>;
-
-// No network, no DTD loaded, entities left as references, the parser's own
-// reports kept quiet, its limits on.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 std::string Trimmed(const xmlChar* text) {
     std::string s = text ? reinterpret_cast<const char*>(text) : "";
@@ -68,8 +62,8 @@ std::vector<IssuedRequest> Accepted(xmlXPathContext* context) {
 }  // namespace
 
 std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply) {
-    if (reply.size() > INT_MAX) throw XMLException("Server response not well-formed");
-    const Doc doc(xmlReadMemory(reply.data(), static_cast<int>(reply.size()), nullptr, nullptr, kParseOptions));
+    // A reply that declares entities is refused with the ill-formed ones.
+    const tesk::xml::Document doc = tesk::xml::ReadMemory(reply);
     if (!doc) throw XMLException("Server response not well-formed");
     const XPathContext context(xmlXPathNewContext(doc.get()));
     if (!context) throw XMLException("Server response not well-formed");

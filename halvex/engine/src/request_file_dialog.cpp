@@ -6,7 +6,8 @@
 namespace halvex {
 
 bool OpenRequestFileDialog(HWND owner, std::u16string& path) {
-    const std::u16string folder = GetCurrentDir();
+    const std::size_t separator = path.find_last_of(u"\\/");
+    const std::u16string folder = separator != std::u16string::npos ? path.substr(0, separator) : GetDocumentsFolder();
     char16_t file[260] = {};
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;

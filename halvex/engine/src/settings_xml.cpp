@@ -1,12 +1,11 @@
 #include "halvex/settings_xml.h"
 
 #include <cstdio>
-#include <limits>
 
-#include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xpath.h>
 
+#include "common/xml_read.h"
 #include "halvex/log.h"
 #include "platform/owned.h"
 #include "platform/paths.h"
@@ -15,20 +14,8 @@
 namespace halvex {
 namespace {
 
-using ParserContext = platform::Owned<xmlParserCtxt, xmlFreeParserCtxt>;
 using XPathContext = platform::Owned<xmlXPathContext, xmlXPathFreeContext>;
 using XPathResult = platform::Owned<xmlXPathObject, xmlXPathFreeObject>;
-
-// No network, no DTD loaded, entities left as references (never
-// XML_PARSE_NOENT or XML_PARSE_HUGE), the parser's own reports kept quiet.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-// The parser goes on after some errors; the first one says what is wrong.
-void KeepFirstError(void* data, xmlError* error) {
-    auto* context = static_cast<xmlParserCtxt*>(data);
-    auto* first = static_cast<xmlError*>(context->_private);
-    if (first->code == XML_ERR_OK && error->level >= XML_ERR_ERROR) xmlCopyError(error, first);
-}
 
 void IgnoreError(void*, xmlError*) {}
 
@@ -47,40 +34,26 @@ TXml::~TXml() = default;
 template <class Read>
 bool TXml::Parse(const char16_t* operation, Read read) {
     m_doc.reset();
-    const ParserContext context(xmlNewParserCtxt());
-    if (!context) return false;
-    xmlError first{};
-    context->_private = &first;
-    context->sax->serror = KeepFirstError;
-    m_doc.reset(read(context.get()));
-    if (m_doc) {
-        xmlResetError(&first);
-        return true;
-    }
-    const std::u16string reason = first.message ? WithoutFinalLineFeeds(platform::text::fromUtf8(first.message)) : u"";
+    tesk::xml::ReadError first;
+    m_doc.reset(read(first).release());
+    if (m_doc) return true;
     m_lastErrorText = u"TXml::" + std::u16string(operation) + u"(): parse error at line " +
-                      platform::text::fromUtf8(std::to_string(first.line)) + u"\n" + reason;
+                      platform::text::fromUtf8(std::to_string(first.line)) + u"\n" +
+                      platform::text::fromUtf8(first.message);
     m_lastErrorCode = first.code;
-    xmlResetError(&first);
     TLogFile::GetInstance().Print(u"TXml::Load(): parse error %s", m_lastErrorText.c_str());
     return false;
 }
 
 bool TXml::LoadFromFile(const std::u16string& path) {
     const std::string file = platform::paths::fromWindows(path).string();
-    return Parse(u"LoadFromFile", [&](xmlParserCtxt* context) {
-        return xmlCtxtReadFile(context, file.c_str(), nullptr, kParseOptions);
-    });
+    return Parse(u"LoadFromFile", [&](tesk::xml::ReadError& error) { return tesk::xml::ReadFile(file, &error); });
 }
 
 bool TXml::Load(const std::u16string& text) {
     // The text is handed over as UTF-8 whatever its declaration says.
     const std::string utf8 = platform::text::toUtf8(text);
-    return Parse(u"Load", [&](xmlParserCtxt* context) -> xmlDoc* {
-        if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return nullptr;
-        return xmlCtxtReadMemory(context, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                                 kParseOptions);
-    });
+    return Parse(u"Load", [&](tesk::xml::ReadError& error) { return tesk::xml::ReadMemory(utf8, "UTF-8", nullptr, &error); });
 }
 
 std::vector<const _xmlNode*> TXml::GetNodes(const std::u16string& xpath) {

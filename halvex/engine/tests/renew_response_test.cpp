@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "halvex/renew_client.h"
+#include "testkit/bounded_run.h"
 
 namespace halvex {
 namespace {
@@ -51,11 +52,11 @@ TEST(HalvexRenewResponse, EveryReplyGivesItsNumbersOrItsText) {
         {"empty", "", {}, "Server response not well-formed"},
         {"HTML page", "<html><body>Service unavailable<br/></body></html>", {},
          "Server response does not contain status code"},
-        // An outside entity is neither loaded nor put into the number.
+        // A reply that declares an entity, even an outside one, is refused.
         {"outside entity",
          "<?xml version=\"1.0\"?>\n<!DOCTYPE Tesk [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>\n"
          "<Tesk><Body status=\"ok\"><ReqID ca_type=\"QCA\">&x;</ReqID></Body></Tesk>",
-         {}, "Empty request ID provided on request acceptance"},
+         {}, "Server response not well-formed"},
     };
     for (const ReplyCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,6 +73,28 @@ TEST(HalvexRenewResponse, EveryReplyGivesItsNumbersOrItsText) {
             EXPECT_FALSE(c.refusal) << e.what();
             EXPECT_EQ(e.what(), c.error);
         }
+    }
+}
+
+// Each bomb where a refusal's message is read, under the reply cap, in a
+// child process with capped memory.
+TEST(HalvexRenewResponse, EntityBombsAreRefusedQuicklyWithLittleMemory) {
+    for (const auto& bomb : testkit::EntityBombs("Tesk")) {
+        const std::string reply = "<?xml version=\"1.0\"?>\n" + bomb.doctype +
+                                  "<Tesk><Response><Body status=\"error\"><Error><Code>1</Code><Message>" +
+                                  bomb.references + "</Message></Error></Body></Response></Tesk>";
+        ASSERT_LT(reply.size(), RequestPoster::kMaxReply) << bomb.name;
+        const auto run = testkit::RunBounded([&] {
+            try {
+                ParseRenewResponse(reply);
+                return 1;
+            } catch (const ResponseException&) {
+                return 2;
+            } catch (const XMLException& e) {
+                return std::string(e.what()) == "Server response not well-formed" ? 0 : 3;
+            }
+        });
+        EXPECT_TRUE(testkit::RefusedQuickly(run)) << bomb.name;
     }
 }
 

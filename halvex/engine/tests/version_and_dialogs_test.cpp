@@ -12,6 +12,7 @@
 #include "halvex/request_object_label.h"
 #include "halvex/version_info.h"
 #include "platform/clock.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
@@ -48,26 +49,29 @@ TEST(ProgramVersion, FileVersionComesFromTheProgramsOwnBlock) {
     EXPECT_EQ(u"", halvex::GetFileVersionString(text, u"FileVersion")) << "a file without a block";
 }
 
-TEST(RequestFileDialog, OffersRequestFilesAndGivesTheChosenPath) {
+// It starts in the folder of the file chosen before, else in the user's
+// Documents, never where the program happens to run.
+TEST(RequestFileDialog, OffersRequestFilesFromTheDocumentsOrTheFolderChosenBefore) {
     ScopedUi ui;
     testkit::PlatformRoot root;
-    const auto request = root.write("obnova.req", "x").string();
-    script::queue("OpenFile", request, "(*.req)");
-    std::u16string path;
-    // It starts in the current folder.
+    const auto request = root.write("Žádosti/obnova.req", "x").string();
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(root.path());
+    script::queue("OpenFile", request, "(*.req)");
+    std::u16string path;
     const bool chosen = halvex::OpenRequestFileDialog(nullptr, path);
-    std::filesystem::current_path(previous);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(platform::text::fromUtf8(request), path);
-    ASSERT_EQ(1u, script::transcript().size());
-    EXPECT_NE(std::string::npos, script::transcript()[0].find(": " + root.path().string() + ": "))
-        << script::transcript()[0];
-
     script::queue("OpenFile", "IDCANCEL");
     EXPECT_FALSE(halvex::OpenRequestFileDialog(nullptr, path));
     EXPECT_EQ(0u, CommDlgExtendedError());
+    std::filesystem::current_path(previous);
+
+    ASSERT_EQ(2u, script::transcript().size());
+    const std::string documents = platform::paths::personalFolder().string();
+    EXPECT_NE(std::string::npos, script::transcript()[0].find(": " + documents + ": ")) << script::transcript()[0];
+    EXPECT_NE(std::string::npos, script::transcript()[1].find(": " + (root.path() / "Žádosti").string() + ": "))
+        << script::transcript()[1];
 }
 
 TEST(RequestObjectLabel, KindKeyAndLocalTimeStamp) {

@@ -41,9 +41,9 @@ constexpr std::array<Names, 2> kSummaryCommands{u"URL_SIGNRENEWCERT_SAVE", u"URL
 constexpr std::array<Names, 1> kReviewIds{u"RA_REQUEST"};
 constexpr std::array<Names, 1> kReviewCommands{u"URL_REQUEST_SEND"};
 
-constexpr std::array<Names, 7> kAppendixIds{u"RA_REQ_CERTTYPE", u"SUMMARY_SEND_COMMAND", u"REQ_SEND_B",
-                                            u"REQ_NOTE_SEND",   u"REQ_NOTE_SEND_ERROR",  u"REQ_SAVE_B",
-                                            u"REQ_FNAME"};
+constexpr std::array<Names, 8> kAppendixIds{u"REQ_CERTTYPE_B",  u"RA_REQ_CERTTYPE",     u"SUMMARY_SEND_COMMAND",
+                                            u"REQ_SEND_B",      u"REQ_NOTE_SEND",       u"REQ_NOTE_SEND_ERROR",
+                                            u"REQ_SAVE_B",      u"REQ_FNAME"};
 constexpr std::array<Names, 2> kAppendixCommands{u"URL_APP_EXIT", u"URL_APP_GOHOME"};
 
 constexpr std::array<Names, 1> kErrorIds{u"RA_ERR_MSG_ID"};

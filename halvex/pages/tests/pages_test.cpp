@@ -150,4 +150,21 @@ TEST(HalvexPages, EveryReferenceIsCarriedAndEveryClickIsALocation) {
     EXPECT_EQ("GIF89a", resource(u"help.gif").value_or("").substr(0, 6));
 }
 
+// A button does what it says: no two links of a page send the same
+// command under different words, and the home page names no shortcut to a
+// request type the program cannot renew.
+TEST(HalvexPages, EachCommandHasOneLinkAndTheHomePageAdvertisesNoShortcut) {
+    for (const PageContent& content : halvex::pages::PageContents()) {
+        const std::string name = utf8(content.page);
+        SCOPED_TRACE(name);
+        const ParsedPage page = parse(resource(content.page).value_or(""));
+        std::multiset<std::string> commands;
+        for (const auto& [attribute, value] : page.refs)
+            if (value.rfind("URL_", 0) == 0) commands.insert(value);
+        for (const auto& command : commands) EXPECT_EQ(1u, commands.count(command)) << "two links send " << command;
+    }
+    const std::string home = resource(u"home.htm").value_or("");
+    EXPECT_EQ(std::string::npos, home.find("Ctrl+")) << "shortcuts to types that end on the error page";
+}
+
 }  // namespace

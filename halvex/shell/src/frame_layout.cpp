@@ -62,10 +62,12 @@ platform::ui::HtmlViewOptions FrameLayout(const std::u16string& title) {
     options.toolbar = {Button(kCommandBack, images, 0), separator,
                        Button(kCommandRefresh, images, 1), Button(kCommandHome, images, 2), separator,
                        Button(kCommandHelp, images, 3), Button(kCommandExit, images, 4)};
-    options.accelerators = {{"<Alt>x", kCommandExit},
-                            {"F1", kCommandHelp},
-                            {"F5", kCommandRefresh},
-                            {"Home", kCommandHome}};
+    // Refresh and Home would leave the page and lose what is being typed:
+    // in a text field their keys edit the field.
+    options.accelerators = {{"<Alt>x", kCommandExit, true},
+                            {"F1", kCommandHelp, true},
+                            {"F5", kCommandRefresh, false},
+                            {"Home", kCommandHome, false}};
     options.statusPanes = {0, kRequestPaneWidth};
     options.lockPanes = {{platform::ui::KeyLock::Caps, "CAP", kLockPaneWidth},
                          {platform::ui::KeyLock::Num, "NUM", kLockPaneWidth}};

@@ -16,6 +16,7 @@
 #include "main_frame.h"
 #include "update_step.h"
 #include "working_files.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "win32/com.h"
 #include "win32/datetime.h"
@@ -32,7 +33,7 @@ using platform::text::fromUtf8;
 constexpr char16_t kProgramKey[] = u"SOFTWARE\\Tesk\\Halvex";
 constexpr UINT kOleFailed = 100;
 
-std::u16string WithSlash(const fs::path& folder) { return fromUtf8(folder.string()) + u"/"; }
+std::u16string WithSlash(const fs::path& folder) { return platform::paths::toWide(folder) + u"/"; }
 
 // The current local date or time in the system locale's form.
 std::u16string LocalStamp(bool date, const char16_t* picture) {
@@ -86,7 +87,7 @@ void LogStartupInfo(const std::u16string& commandLine) {
               Number(static_cast<unsigned long long>(std::time(nullptr))));
     std::error_code error;
     log.Write(u"command line: '" + commandLine + u"'; current directory: " +
-              fromUtf8(fs::current_path(error).string()));
+              platform::paths::toWide(fs::current_path(error)));
     log.Write(SystemText());
 }
 
@@ -95,7 +96,7 @@ void LogStartupInfo(const std::u16string& commandLine) {
 // log off); detail entries unless "LogLevel" is 0. A file grown past its limit is trimmed.
 void MyInitApp(const std::u16string& commandLine) {
     std::u16string path;
-    if (const fs::path folder = TeskDataFolder(); !folder.empty()) path = fromUtf8((folder / "halvex.log").string());
+    if (const fs::path folder = TeskDataFolder(); !folder.empty()) path = platform::paths::toWide(folder / "halvex.log");
     if (const auto named = ReadMachineStringIfPresent(kProgramKey, u"LogFile")) path = *named;
     const DWORD level = ReadMachineDword(kProgramKey, u"LogLevel").value_or(1);
     TLogFile& log = TLogFile::GetInstance();
@@ -117,9 +118,9 @@ void ExitInstance() {
 std::u16string FindConfigFile(const std::u16string& name) {
     std::error_code error;
     const fs::path current = fs::current_path(error);
-    const fs::path file = platform::text::toUtf8(name);
+    const fs::path file = platform::paths::fromWindows(name);
     if (fs::exists(current / file, error)) return WithSlash(current);
-    const fs::path program = platform::text::toUtf8(GetProgramFolder());
+    const fs::path program = platform::paths::fromWindows(GetProgramFolder());
     if (!program.empty() && fs::exists(program / file, error)) return WithSlash(program);
     return WithSlash(current);
 }

@@ -9,6 +9,7 @@
 #include "halvex/log.h"
 #include "halvex/resource_strings.h"
 #include "halvex/text_utils.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "win32/htmlhelp.h"
 #include "win32/modules.h"
@@ -55,13 +56,14 @@ int HelpTopic(const std::u16string& key) {
 // is that folder, and "Halvex" names no help.
 std::u16string HelpFile() {
     const std::u16string file = u"Halvex_" + ChangeCase(LoadResString(kHelpLanguage), false) + u".chm";
-    const fs::path folder = fs::path(platform::text::toUtf8(file)).stem();
+    const fs::path name = platform::paths::fromWindows(file);
+    const fs::path folder = name.stem();
     std::error_code error;
     const fs::path current = fs::current_path(error);
     const fs::path base = !error && fs::is_directory(current / folder, error)
                               ? current
-                              : fs::path(platform::text::toUtf8(GetProgramFolder()));
-    return platform::text::fromUtf8((base / platform::text::toUtf8(file)).string());
+                              : platform::paths::fromWindows(GetProgramFolder());
+    return platform::paths::toWide(base / name);
 }
 
 bool AppHelp(HWND mainWindow, int topic) {

@@ -10,9 +10,11 @@
 #include "halvex/page_names.h"
 #include "halvex/resource_strings.h"
 #include "machine_values.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "win32/messages.h"
+#include "win32/ui.h"
 #include "win32/modules.h"
 
 namespace halvex {
@@ -22,6 +24,8 @@ constexpr int kErrorNoPentak = 4011;
 constexpr int kErrorNoPentakInterface = 4012;
 constexpr int kErrorPentakVersion = 4053;
 constexpr int kErrorBrowserVersion = 4001;
+constexpr UINT kHelpNotShown = 33226;
+constexpr UINT kNotRegistered = 33227;
 constexpr UINT kBusyWaitText = 33034;
 constexpr UINT kBusyPreparingText = 33073;
 
@@ -92,6 +96,13 @@ bool MainFrame::OnInitApp(const std::u16string& commandLine) {
     m_busy.ShowBusy(kBusyPreparingText);
     log.Print(u"init check library pentak.dll...");
     switch (m_pentak.Create()) {
+        case PentakFailure::NotRegistered:
+            // Not a broken installation: this platform root was never set up.
+            log.Print(u"init check library pentak.dll: not registered");
+            AppMessageBox(FormatResString(kNotRegistered, platform::paths::toWide(platform::paths::root()).c_str()),
+                          MB_OK | MB_ICONERROR);
+            ExitApp();
+            return false;
         case PentakFailure::NoObject:
             ErrorBox(u"", kErrorNoPentak, false, false);
             ExitApp();
@@ -168,11 +179,15 @@ void MainFrame::OnCommand(int id) {
     }
 }
 
-// Exact, case-sensitive actions; any other does nothing.
+// Help that cannot be shown is said so, with the folder it is looked for in.
 void MainFrame::OnURL_Help(const std::u16string& key) {
     TLogFile::GetInstance().PrintIfOn(u"OnURL_Help(): action %s", key.c_str());
-    if (!key.empty()) AppHelp(m_window, HelpTopic(key));
+    if (key.empty() || AppHelp(m_window, HelpTopic(key))) return;
+    const std::u16string file = HelpFile();
+    AppMessageBox(FormatResString(kHelpNotShown, file.substr(0, file.rfind(u'.')).c_str()), MB_OK | MB_ICONWARNING);
 }
+
+// Exact, case-sensitive actions; any other does nothing.
 
 void MainFrame::OnURL_App(const std::string& action) {
     TLogFile::GetInstance().PrintIfOn(u"OnURL_App(): action %s", platform::text::fromUtf8(action).c_str());

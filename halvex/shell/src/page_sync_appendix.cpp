@@ -46,8 +46,11 @@ std::u16string LoadedText(const std::string& bytes) {
 
 bool SyncAppendix(platform::ui::HtmlView& view, const TCertRequest& first, const RequestOutcome& outcome) {
     bool ok = true;
-    if (const std::u16string caption = TypeCaption(first); !caption.empty())
+    // The type's line shows only with a caption to show.
+    if (const std::u16string caption = TypeCaption(first); !caption.empty()) {
         ok &= view.setInnerHtml("RA_REQ_CERTTYPE", toUtf8(pages::EscapeHtml(caption)));
+        ok &= ShowItem(view, "REQ_CERTTYPE_B", false);
+    }
     if (outcome.sendState == SendState::Sent) {
         ok &= ShowItem(view, "SUMMARY_SEND_COMMAND", true);
         ok &= ShowItem(view, "REQ_SEND_B", false);

@@ -20,6 +20,8 @@ void ListCertificates(platform::ui::HtmlView& page, const RenewalChoice& choice)
         page.callFunction(toUtf8(pages::kAdd2CertList),
                           {toUtf8(caption), toUtf8(description), std::to_string(i)});
     }
+    // The only certificate there is comes chosen; of several the user picks.
+    if (choice.renewable.size() == 1) page.setValue("MYCERT_LIST", "0");
 }
 
 // The chosen entry as positions in the all-certificates list.

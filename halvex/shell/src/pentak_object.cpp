@@ -64,11 +64,11 @@ PentakObject::~PentakObject() { Release(); }
 
 PentakFailure PentakObject::Create() {
     Release();
-    if (FAILED(CoCreateInstance(CLSID_Pentak, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(&m_unknown))) ||
-        !m_unknown) {
+    const HRESULT made = CoCreateInstance(CLSID_Pentak, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                         reinterpret_cast<void**>(&m_unknown));
+    if (FAILED(made) || !m_unknown) {
         m_unknown = nullptr;
-        return PentakFailure::NoObject;
+        return made == REGDB_E_CLASSNOTREG ? PentakFailure::NotRegistered : PentakFailure::NoObject;
     }
     if (FAILED(m_unknown->QueryInterface(IID_IPentak, reinterpret_cast<void**>(&m_pentak))) || !m_pentak) {
         m_pentak = nullptr;

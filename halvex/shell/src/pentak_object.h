@@ -11,7 +11,10 @@ struct IPentak;
 namespace halvex {
 
 // Why the object cannot be used.
-enum class PentakFailure { None, NoObject, NoInterface, MissingMember };
+// NotRegistered: no server of the class in the registry (the libraries were
+// never registered in this platform root); NoObject: one is, but gives no
+// object.
+enum class PentakFailure { None, NotRegistered, NoObject, NoInterface, MissingMember };
 
 class PentakObject {
 public:

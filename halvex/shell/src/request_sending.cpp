@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "halvex/app_data.h"
+#include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/messages.h"
 #include "halvex/page_names.h"
@@ -60,15 +61,15 @@ std::u16string DialogFilter(UINT id) {
 }
 
 // Writes the bytes beside the file and then puts them in its place, so a
-// failed write leaves what was there before. The file gets the mode any
-// new file of the user gets: it carries the revocation password, and a
-// umask that keeps files private is honoured.
+// failed write leaves what was there before. The file carries the
+// revocation password, so it is made for its owner alone whatever the
+// umask allows.
 bool ReplaceFile(const fs::path& file, const std::string& bytes) {
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     fs::path temporary;
     for (int attempt = 0; attempt < kNameAttempts && temporary.empty(); ++attempt) {
         const fs::path candidate = folder / ("." + file.filename().string() + "." + WorkingFiles::RandomName());
-        if (CreateExclusive(candidate, 0666)) temporary = candidate;
+        if (CreateExclusive(candidate, kOwnerOnly)) temporary = candidate;
     }
     if (temporary.empty()) return false;
     std::error_code error;
@@ -192,7 +193,11 @@ bool RequestOutbox::CreateRequestFile() {
                                         : ProposedRequestName(first.requestTimeStamp, first.kind, withSecond);
     std::u16string file(kMaxPath, u'\0');
     proposed.copy(file.data(), std::min(proposed.size(), kMaxPath - 1));
+    // A name chosen on the load page brings its folder; any other starts
+    // in the user's Documents.
+    const std::u16string documents = GetDocumentsFolder();
     OPENFILENAMEW ofn{};
+    ofn.lpstrInitialDir = documents.empty() ? nullptr : documents.c_str();
     ofn.lStructSize = sizeof ofn;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;

@@ -11,6 +11,7 @@
 #include "halvex/mirelo_signer.h"
 #include "halvex/resource_strings.h"
 #include "pentak_lib.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "request_key_params.h"
 #include "win32/com.h"
@@ -63,7 +64,7 @@ bool SignRequest(Mirelo& signer, const std::u16string& certificatePem, const std
         return false;
     }
     try {
-        if (!signer.Sign_Kyd(fromUtf8(files.Text().string()), fromUtf8(files.Container().string()),
+        if (!signer.Sign_Kyd(platform::paths::toWide(files.Text()), platform::paths::toWide(files.Container()),
                              certificatePem))
             return false;
     } catch (const MireloError& error) {

@@ -70,7 +70,7 @@ void MainFrame::OnURL_OnChangeRenewCert(const std::u16string& index) {
 }
 
 void MainFrame::OnURL_ShowFileDialog() {
-    std::u16string path;
+    std::u16string path = Request(0).saveFileName;
     if (!OpenRequestFileDialog(nullptr, path)) return;
     m_view->Html().setValue("certrenewreq", platform::text::toUtf8(path));
     Request(0).saveFileName = path;

@@ -7,7 +7,9 @@
 #include "halvex/resource_strings.h"
 #include "halvex/text_utils.h"
 #include "halvex/version_info.h"
+#include "platform/ansi_name.h"
 #include "platform/text.h"
+#include "platform/win_error.h"
 #include "update_download.h"
 #include "upgrade_info_dialog.h"
 #include "wait_dialog.h"
@@ -82,7 +84,16 @@ bool ConfigureUpdater(UpdateContext& context, const UpdaterCalls& calls, const U
     if (identity.userDataFolder.empty()) return false;
     const std::u16string downloadFolder = identity.userDataFolder + u"UpdateDownload/";
     if (!MakeFolder(downloadFolder)) return false;
-    const std::string relaxNgFolder = toUtf8(identity.programFolder + u"RelaxNG");
+    // The client takes the schemas' folder as ANSI text: a program folder
+    // the page cannot hold leaves the step out rather than name another.
+    std::string relaxNgFolder;
+    try {
+        relaxNgFolder = platform::paths::toAnsiName(identity.programFolder + u"RelaxNG");
+    } catch (const platform::WinError&) {
+        TLogFile::GetInstance().Print(u"ConfigureUpdater(): program folder not in the ANSI code page: %s",
+                                      identity.programFolder.c_str());
+        return false;
+    }
     const std::string distribution = toUtf8(identity.description);
     const std::string address = UpdateServerAddress(identity.environment);
 
@@ -100,7 +111,7 @@ bool ConfigureUpdater(UpdateContext& context, const UpdaterCalls& calls, const U
         u"Update settings:\n\t\t Address = %s\n\t\t AgentName = LUMVAR\n\t\t ClientApp = Tesk Halvex\n\t\t "
         u"DistroID = %s\n\t\t ProgramPath = %s\n\t\t DownlaodPath = %s\n\t\t DllPath = %s\n\t\t relaxNHPath = %s",
         platform::text::fromUtf8(address).c_str(), identity.description.c_str(), identity.programFolder.c_str(),
-        downloadFolder.c_str(), identity.programFolder.c_str(), platform::text::fromUtf8(relaxNgFolder).c_str());
+        downloadFolder.c_str(), identity.programFolder.c_str(), platform::text::toWide(relaxNgFolder).c_str());
     const VersionNumbers version = ParseVersion(identity.fileVersion);
     config.setVersion({version.part[0], version.part[1], version.part[2], version.part[3]});
 

@@ -1,13 +1,12 @@
 #include "versions_file.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
 
+#include "common/xml_read.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace halvex {
@@ -16,10 +15,6 @@ namespace {
 using platform::text::fromUtf8;
 
 constexpr std::size_t kLongestFile = 1 << 20;
-
-struct DocumentFree {
-    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
-};
 
 std::u16string AttributeOf(xmlNode* node, const char* name) {
     xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
@@ -47,7 +42,7 @@ bool Above(const VersionNumbers& left, const VersionNumbers& right) {
 }
 
 std::optional<std::string> ReadSmallFile(const std::u16string& file) {
-    std::ifstream in(platform::text::toUtf8(file), std::ios::binary);
+    std::ifstream in(platform::paths::fromWindows(file), std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes(kLongestFile + 1, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -62,12 +57,8 @@ std::optional<std::vector<VersionNote>> ReadVersionNotes(const std::u16string& f
                                                          const VersionNumbers& upTo, const std::u16string& language) {
     const auto bytes = ReadSmallFile(file);
     if (!bytes) return std::nullopt;
-    // No network, no entity substitution, no DTD loading: the file is data.
-    const std::unique_ptr<xmlDoc, DocumentFree> document(
-        xmlReadMemory(bytes->data(), static_cast<int>(bytes->size()), "Versions.xml", "UTF-8",
-                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-    // Notes declare no entities: a document type is refused before any
-    // entity could be expanded.
+    // Notes declare no document type: one is refused with what the reader refuses.
+    const tesk::xml::Document document = tesk::xml::ReadMemory(*bytes, "UTF-8", "Versions.xml");
     if (!document || document->intSubset || document->extSubset) return std::nullopt;
     xmlNode* root = xmlDocGetRootElement(document.get());
     if (!root) return std::nullopt;

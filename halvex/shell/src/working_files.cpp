@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <random>
+#include <string>
+
+#include "platform/paths.h"
+#include "win32/process.h"
 
 namespace halvex {
 namespace {
@@ -14,7 +17,16 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kAttempts = 16;
-constexpr unsigned kOwnerOnly = 0600;
+
+// The variable's text, empty when it is not set.
+std::u16string Variable(const char16_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) return {};
+    std::u16string value(size, u'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
 
 }  // namespace
 
@@ -26,9 +38,9 @@ bool CreateExclusive(const fs::path& file, unsigned mode) {
 }
 
 fs::path TeskDataFolder() {
-    const char* appData = std::getenv("APPDATA");
-    if (!appData || !*appData) return {};
-    const fs::path folder = fs::path(appData) / "Tesk";
+    const std::u16string appData = Variable(u"APPDATA");
+    if (appData.empty()) return {};
+    const fs::path folder = platform::paths::fromWindows(appData) / "Tesk";
     std::error_code error;
     fs::create_directories(folder.parent_path(), error);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};

@@ -41,6 +41,10 @@ private:
     std::filesystem::path m_container;
 };
 
+// Read and written by the user alone: the mode of every file that carries
+// the user's secrets.
+inline constexpr unsigned kOwnerOnly = 0600;
+
 // Creates the file afresh, never over what is there nor through a link,
 // with the mode given less the umask; false when it cannot.
 bool CreateExclusive(const std::filesystem::path& file, unsigned mode);

@@ -15,7 +15,7 @@
 namespace hostile_certificate {
 
 // Fills selcert_renew.htm, loaded in the view, with that one certificate
-// and checks that it is one entry of text and the page stays.
+// and checks that it is one entry of text, chosen, and the page stays.
 inline void expectListedAsText(platform::ui::HtmlView& view) {
     const std::string page =
         platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "selcert_renew.htm");
@@ -34,6 +34,7 @@ inline void expectListedAsText(platform::ui::HtmlView& view) {
     EXPECT_EQ(std::string::npos, list.find("<b>")) << list;
     EXPECT_EQ(std::string::npos, list.find("<img")) << list;
     EXPECT_EQ(list.find("<option"), list.rfind("<option")) << "one entry: " << list;
+    EXPECT_EQ("0", view.value("MYCERT_LIST").value_or("")) << "the only certificate comes chosen";
 }
 
 }  // namespace hostile_certificate

@@ -1,6 +1,8 @@
 // The renewal program installed as on a user's machine, for runs of the
-// program as a process of its own: its program folder (the program at
-// 1.0.0.0, liblumvar.so, the schemas, the help with its viewer, Versions.xml and a guide
+// program as a process of its own: its program folder, under a folder with
+// Czech letters and blanks in its name (the program at 1.0.0.0,
+// liblumvar.so, the schemas, the help with its viewer, the certificate
+// dialogs and the rich-edit control, Versions.xml and a guide
 // with its samples), the HSM engine stand-in at 1.0.0.0 registered from the
 // system folder, and testkit's update server under the test environment's
 // host name offering release 1.0.0.1: the program at 1.0.0.1, new notes, a
@@ -83,6 +85,10 @@ protected:
         for (const fs::path& folder : {program, release}) {
             installFile(LUMVAR_LIBRARY, folder / "liblumvar.so");
             installFile(TESK_HHCTRL_MODULE, folder / "libhhctrl.so");
+            // The modules loaded by their Windows names, as the build puts
+            // them beside the program.
+            for (const char* module : {"libcryptui.so", "libriched32.so"})
+                installFile(fs::path(HALVEX_PROGRAM).parent_path() / module, folder / module);
             fs::copy(LUMVAR_RELAXNG_DIR, folder / "RelaxNG", fs::copy_options::recursive);
             fs::copy(HALVEX_HELP_DIR, folder / "Halvex_cz", fs::copy_options::recursive);
         }
@@ -118,8 +124,7 @@ protected:
         testkit::RunOptions options;
         options.env = env;
         options.env["LD_LIBRARY_PATH"] = program.string();
-        options.env["PLATFORM_MODULE_PATH"] =
-            std::string(TESK_RICHED32_DIR) + ":" + fs::path(TESK_REGSVR32).parent_path().string();
+        options.env["PLATFORM_MODULE_PATH"] = fs::path(TESK_REGSVR32).parent_path().string();
         options.timeout = std::chrono::seconds(150);
         return testkit::run({(program / "halvex").string()}, options);
     }
@@ -161,7 +166,7 @@ protected:
         "sám.</entry></change></version>";
     static std::string notes(const std::string& versions) { return "<versions>" + versions + "</versions>"; }
 
-    fs::path program = root.path() / "Program Files" / "Tesk" / "Halvex";
+    fs::path program = root.path() / "Program Files" / "Příliš žluťoučký kůň" / "Halvex";
     fs::path release = root.path() / "release";
     fs::path systemModule;
     fs::path downloadArea;

@@ -3,7 +3,8 @@
 // downloads, hands over to the upgrade process and ends; the upgrade
 // process waits for it, replaces the program folder, installs and
 // registers the COM server, and reports success; the next start shows
-// what is new since the version the user had.
+// what is new since the version the user had. An update whose COM server
+// cannot be registered is rolled back to the installed tree.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -13,6 +14,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using installed_program::InstalledProgram;
 
 TEST_F(InstalledProgram, YesUpdatesTheProgramAndTheNextStartShowsWhatIsNew) {
@@ -53,6 +55,27 @@ TEST_F(InstalledProgram, YesUpdatesTheProgramAndTheNextStartShowsWhatIsNew) {
     const auto requests = server->requests();
     ASSERT_EQ(3u, requests.size());
     EXPECT_EQ("getfilelist", requests[2].subType);
+}
+
+TEST_F(InstalledProgram, AnUpdateThatCannotBeInstalledRestoresTheInstalledProgramFolder) {
+    const fs::path installed = root.path() / "installed";
+    fs::copy(program, installed, fs::copy_options::recursive);
+    // regsvr32 refuses the COM server the release brings.
+    testkit::UpdateTree offered = installed_program::releaseTree("1.0.0.1", release);
+    offered.files.push_back({testkit::UpdateLocation::SystemCom, "broken.dll", "not a module", false});
+    server->publish(offered);
+    root.write("answers", "MessageBox IDYES Je k dispozici nová verze aplikace.\n");
+    testkit::writeFile(downloadArea / "answers", "Dialog press:1002\n");
+
+    const auto updating = runInstalled({{"PLATFORM_UI", "script:../answers"}});
+    EXPECT_EQ(0, updating.exitCode) << updating.err << log();
+    EXPECT_TRUE(updating.out.ends_with("\nAktualizace se nezdařila, návrat k původní verzi úspěšně proveden.\n"))
+        << updating.out << updating.err;
+    const auto diff = testkit::run({"diff", "-r", installed.string(), program.string()});
+    EXPECT_EQ(0, diff.exitCode) << diff.out << diff.err;
+    EXPECT_FALSE(fs::exists(downloadArea / "update"));
+    EXPECT_FALSE(fs::exists(downloadArea / "backup"));
+    EXPECT_EQ(u"1.0.0.0", storedVersion());
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // The wizard's view: the home page after start-up, the pages' commands
 // dispatched by their keys, the view's own history for Back (the page left
 // by Back is not read), Home, the error page, whose text shows literally;
-// help through its viewer, and without it; the About box, the lock panes
+// help through its viewer, and a box when it cannot be shown; the About box, the lock panes
 // and the toolbar's images.
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -88,6 +89,8 @@ TEST_F(Navigation, CommandsAreCancelledAndReachTheirHandlers) {
     click("HOME_LOAD");
     for (const char* ignored : {"URL_APP_exit", "URL_APP_EXITNOW", "URL_REQUEST_SEND", "URL_HELP_CSP_LIST"}) {
         SCOPED_TRACE(ignored);
+        // This test's program has no help: the help link says so in a box.
+        if (std::string_view(ignored) == "URL_HELP_CSP_LIST") platform::ui::script::queue("MessageBox", "IDOK");
         follow(ignored);
         EXPECT_EQ("selrequest.htm", page()) << "a command never leaves the page";
         EXPECT_FALSE(frame->Exiting());
@@ -140,19 +143,38 @@ TEST_F(Navigation, HelpOpensTheTopicOfThePageOrOfTheHelpLink) {
     follow("URL_HELP_NAME");
     EXPECT_EQ(here / "index.htm", opener.opened(4)) << "a key without a topic opens the default page";
     EXPECT_EQ("data_renew.htm", page());
+
+    // A help without the page asked for says so.
+    fs::remove(here / "index.htm");
+    platform::ui::script::queue("MessageBox", "IDOK");
+    follow("URL_HELP_NAME");
+    const auto& lines = platform::ui::script::transcript();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("MessageBox: Halvex: Nápovědu nelze zobrazit.")) << lines.back();
+    EXPECT_EQ("data_renew.htm", page());
 }
 
-// Without the help viewer F1 opens nothing, and the viewer is not looked
-// for again once it is there.
-TEST_F(Navigation, WithoutTheHelpViewerHelpOpensNothingAndIsNotLookedForAgain) {
+// Without the help viewer, F1 and a page's help link say in a box that
+// help cannot be shown; the viewer is not looked for again.
+TEST_F(Navigation, HelpThatCannotBeShownIsSaidSoAndTheViewerIsNotLookedForAgain) {
     const RecordingOpener opener(root);
-    const ScopedEnv withoutViewer("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR);
-    frame->OnCommand(halvex::kCommandHelp);
-    EXPECT_FALSE(halvex::AppHelp(frame->Window(), 4013));
+    const auto boxes = [] {
+        std::vector<std::string> shown;
+        for (const auto& line : platform::ui::script::transcript())
+            if (line.starts_with("MessageBox: Halvex: Nápovědu nelze zobrazit.")) shown.push_back(line);
+        return shown;
+    };
     {
-        const ScopedEnv withViewer("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_HHCTRL_DIR);
-        EXPECT_FALSE(halvex::AppHelp(frame->Window(), 4013));
+        const ScopedEnv withoutViewer("PLATFORM_MODULE_PATH", TESK_RICHED32_DIR);
+        platform::ui::script::queue("MessageBox", "IDOK");
+        frame->OnCommand(halvex::kCommandHelp);
+        ASSERT_EQ(1u, boxes().size()) << testing::PrintToString(platform::ui::script::transcript());
+        EXPECT_NE(std::string::npos, boxes()[0].find("Halvex_cz")) << boxes()[0];
     }
+    platform::ui::script::queue("MessageBox", "IDOK");
+    follow("URL_HELP_CSP_LIST");
+    EXPECT_EQ(2u, boxes().size()) << "the viewer is not looked for again";
+    EXPECT_EQ("home.htm", page());
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_FALSE(fs::exists(root.path() / "opened.txt"));
     const std::string text = log();

@@ -2,7 +2,9 @@
 // page the names are asked for, as mandatory fields, only when the
 // certificate being renewed lacks a given name or a surname and names no
 // pseudonym; hiding an element twice marks it once; on the certificate
-// page a name holding markup, quotes and a command is listed as text.
+// page a name holding markup, quotes and a command is listed as text, and
+// the only certificate comes chosen; the appendix shows the certificate
+// type's line only with a type to name.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,6 +14,7 @@
 #include "halvex/files_and_paths.h"
 #include "hostile_certificate.h"
 #include "page_sync.h"
+#include "page_sync_appendix.h"
 #include "platform/html_view.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -81,6 +84,23 @@ TEST_F(PageFilling, TheNamesAreAskedForOnlyWhenTheCertificateLacksThemAndNamesNo
 TEST_F(PageFilling, ACertificateNameHoldingMarkupIsListedAsText) {
     m_page->navigate(platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "selcert_renew.htm"));
     hostile_certificate::expectListedAsText(*m_page);
+}
+
+// A renewal's type has no caption of its own: no empty "Typ certifikátu:"
+// line; a type with one shows it.
+TEST_F(PageFilling, TheAppendixShowsTheCertificateTypeLineOnlyWithATypeToName) {
+    const std::string appendix =
+        platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "appendix.htm");
+    m_page->navigate(appendix);
+    m_first.kind = 0x80001;
+    EXPECT_TRUE(halvex::SyncAppendix(*m_page, m_first, halvex::RequestOutcome{}));
+    EXPECT_EQ("hidden_item", classOf("REQ_CERTTYPE_B"));
+
+    m_page->navigate(appendix);
+    m_first.kind = 0x1;
+    EXPECT_TRUE(halvex::SyncAppendix(*m_page, m_first, halvex::RequestOutcome{}));
+    EXPECT_EQ("", classOf("REQ_CERTTYPE_B"));
+    EXPECT_NE("", m_page->innerHtml("RA_REQ_CERTTYPE").value_or(""));
 }
 
 }  // namespace

@@ -80,11 +80,12 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
         EXPECT_FALSE(entry.path().filename().string().starts_with(".old.req")) << entry.path();
     EXPECT_FALSE(frame->Outcome().saved);
 
-    // Saved under a umask that keeps the user's files private: so is this one.
+    // Saved under a umask that lets others read new files: this one holds
+    // the revocation password and is kept for its owner alone.
     const fs::path saved = root.path() / "saved" / "<i>renewal&amp;.req";
     fs::create_directories(saved.parent_path());
     script::queue("SaveFile", saved.string());
-    const mode_t umaskBefore = ::umask(077);
+    const mode_t umaskBefore = ::umask(022);
     Follow("URL_REQUEST_SAVE");
     ::umask(umaskBefore);
     struct stat status{};

@@ -14,6 +14,7 @@
 #include "halvex/app_data.h"
 #include "halvex/profile.h"
 #include "halvex_app.h"
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
 #include "shell_fixture.h"
 #include "testkit/scoped_env.h"
@@ -54,6 +55,15 @@ protected:
 
 TEST_F(Startup, EachBrokenEnrolmentObjectEndsTheProgramWithItsMessage) {
     registerServer(TESK_PENTAK_MODULE, true);
+    {
+        SCOPED_TRACE("never registered in this platform root");
+        const std::string box = expectFailure("Knihovny programu Halvex nejsou v kořeni platformy „" +
+                                              platform::paths::root().string() + "“ zaregistrovány.");
+        EXPECT_NE(std::string::npos, box.find("scripts/demo")) << box;
+        EXPECT_EQ(std::string::npos, box.find("poškozená")) << box;
+    }
+    setDefault(HKEY_CLASSES_ROOT, u"CLSID\\" + platform::text::fromUtf8(kEnrolmentClass) + u"\\InprocServer32", u"",
+               platform::text::fromUtf8((root.path() / "gone" / "libpentak.so").string()));
     {
         SCOPED_TRACE("no object");
         expectFailure("Chyba při inicializaci knihovny Pentak.dll.\nZřejmě poškozená instalace aplikace.\n\n"
@@ -208,8 +218,9 @@ TEST_F(Startup, TheBannerDescribesTheProgramAndTheMachine) {
     struct sysinfo memory {};
     ASSERT_EQ(0, sysinfo(&memory));
     const std::string ram = std::to_string((static_cast<unsigned long long>(memory.totalram) * memory.mem_unit) >> 20);
-    const std::string os = "OS: 6 1 2 Service Pack 1 " + platform::paths::windowsFolder().string() +
-                           "; IE: 11.0.9600.17031; ";
+    // The log is ANSI text, the Windows folder's name included.
+    const std::string os = "OS: 6 1 2 Service Pack 1 " +
+                           platform::paths::toAnsiName(platform::paths::windowsFolder()) + "; IE: 11.0.9600.17031; ";
     const auto banner = [&] {
         const std::time_t before = std::time(nullptr);
         EXPECT_TRUE(run(0).empty());
@@ -229,7 +240,8 @@ TEST_F(Startup, TheBannerDescribesTheProgramAndTheMachine) {
         if (!now.empty()) {
             EXPECT_LE(before, std::stoll(now[1]));
         }
-        EXPECT_EQ("command line: 'halvex'; current directory: " + config.string(), entries[2]);
+        // The log is ANSI text, the folder's name included.
+        EXPECT_EQ("command line: 'halvex'; current directory: " + platform::paths::toAnsiName(config), entries[2]);
         EXPECT_EQ("CHalvexApp::MyInitApp(): done", entries[4]);
         return entries;
     };

@@ -80,7 +80,7 @@ protected:
     }
 
     testkit::PlatformRoot root;
-    fs::path programFolder = root.path() / "program";
+    fs::path programFolder = root.path() / "Program Files" / "Příliš žluťoučký kůň";
     halvex::UpdateIdentity identity;
     std::int32_t outcome = 0;
     testkit::UpdateServer server{hierarchy(), treeAt("1.0.0.1"), shell_tests::testUpdateServerHost()};

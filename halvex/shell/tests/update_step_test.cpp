@@ -16,6 +16,8 @@
 #include "download_dialog.h"
 #include "halvex/log.h"
 #include "halvex/profile.h"
+#include "platform/ansi_name.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "testkit/platform_root.h"
@@ -113,7 +115,7 @@ protected:
     std::string log() const { return root.read("halvex.log"); }
 
     testkit::PlatformRoot root;
-    fs::path programFolder = root.path() / "program";
+    fs::path programFolder = root.path() / "Program Files" / "Příliš žluťoučký kůň";
     fs::path userData = root.path() / "local" / "Halvex";
     halvex::UpdateIdentity identity;
     shell_tests::RecordingUpdater updater;
@@ -133,14 +135,15 @@ TEST_F(UpdateStep, TheClientGetsThisProgramsConfigurationOverHttpsInItsLanguage)
     EXPECT_EQ(identity.programFolder, config.getDllPath());
     EXPECT_EQ(identity.userDataFolder + u"UpdateDownload/", config.getDownloadPath());
     EXPECT_TRUE(fs::is_directory(userData / "UpdateDownload"));
-    EXPECT_TRUE(config.getRelaxNGPath().starts_with(programFolder.string() + "/RelaxNG")) << config.getRelaxNGPath();
+    // The schemas' folder in ANSI, as the client reads it.
+    EXPECT_EQ(platform::paths::toAnsiName(programFolder / "RelaxNG") + "\\", config.getRelaxNGPath());
     EXPECT_EQ((std::vector<std::uint32_t>{1, 4, 4, 4}), *config.getVersion());
     EXPECT_EQ(lumvar::Czech, config.getLang());
     const std::string production = config.getAddress();
     EXPECT_TRUE(production.starts_with("https://")) << production;
     EXPECT_NE(std::string::npos, log().find("Update settings:")) << log();
     EXPECT_NE(std::string::npos, log().find("Address = " + production)) << log();
-    EXPECT_NE(std::string::npos, log().find("DownlaodPath = " + userData.string() + "/UpdateDownload/")) << log();
+    EXPECT_NE(std::string::npos, log().find("DownlaodPath = " + platform::paths::toAnsiName(userData) + "/UpdateDownload/")) << log();
 
     // The description's end picks the language; the environment the server.
     identity.description = u"Tesk Halvex sk";
@@ -162,6 +165,14 @@ TEST_F(UpdateStep, TheClientGetsThisProgramsConfigurationOverHttpsInItsLanguage)
     updater.calls.clear();
     ASSERT_TRUE(runStep());
     EXPECT_EQ(0, updater.config.isLoaded());
+
+    // A program folder the ANSI page cannot hold is not handed to the
+    // client under another name: the step ends before the configuration.
+    identity.environment = halvex::kEnvironmentProduction;
+    identity.programFolder = platform::paths::toWide(root.path() / "プログラム") + u"/";
+    updater = shell_tests::RecordingUpdater{};
+    EXPECT_FALSE(runStep());
+    EXPECT_EQ((std::vector<std::string>{"setLogLevel 1"}), updater.calls);
 }
 
 TEST_F(UpdateStep, AFailingClientCallEndsTheStepQuietlyAndTheWhatsNewStepStillRuns) {

@@ -35,6 +35,12 @@ int GenerateUpdateFileList(const std::u16string& root, const std::u16string& rel
         const std::u16string name = entry.cFileName;
         if (name == u"." || name == u"..") continue;
         const std::u16string path = relative.empty() ? name : relative + u'\\' + name;
+        // A link would bring what it leads to into the update's lists, and
+        // the upgrade would delete or write there: the folder is refused.
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            log::write(Level::Error, u"GenerateUpdateFileList: Ve složce s aplikací je odkaz \"%ls\".", path.c_str());
+            return kFolderWalk;
+        }
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             log::write(Level::Debug, u"Adresar: %ls", path.c_str());
             list.dirs.push_back({ProgramFolder, path, StateRemove});

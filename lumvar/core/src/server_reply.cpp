@@ -6,7 +6,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <limits>
 
 #include "lumvar/server_errors.h"
 
@@ -45,7 +44,10 @@ using XPathObject = std::unique_ptr<xmlXPathObject, Freer<xmlXPathObject, xmlXPa
 
 ReplySchema::ReplySchema(const std::string& schemaFile) {
     if (xmlRelaxNGInitTypes() != 0) throw XMLException("Could not initialize RelaxNG types");
-    ParserContext parser(xmlRelaxNGNewParserCtxt(schemaFile.c_str()));
+    tesk::xml::ReadError unread;
+    const tesk::xml::Document document = tesk::xml::ReadFile(schemaFile, &unread);
+    if (!document) throw XMLException("Specification parsing failed with following errors:\n" + unread.message);
+    ParserContext parser(xmlRelaxNGNewDocParserCtxt(document.get()));
     if (!parser) throw XMLException("Could not initialize RelaxNG parser");
     Collector errors;
     xmlRelaxNGSetParserErrors(parser.get(), &Collector::collect, &Collector::collect, &errors);
@@ -60,10 +62,8 @@ ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema
     xmlRelaxNGSetValidErrors(validator.get(), &Collector::collect, &Collector::collect, &errors);
 
     ServerReply reply;
-    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        throw XMLException("Server response not well-formed");
-    reply.m_doc.reset(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+    // A reply that declares entities is refused with the ill-formed ones.
+    reply.m_doc = tesk::xml::ReadMemory(bytes);
     if (!reply.m_doc) throw XMLException("Server response not well-formed");
     if (xmlRelaxNGValidateDoc(validator.get(), reply.m_doc.get()) != 0)
         throw XMLException("Response validation failed with the following errors:\n" + errors.text);

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/xml_read.h"
+
 namespace lumvar {
 
 // A RelaxNG schema from a file. Throws XMLException when it cannot be
@@ -43,13 +45,10 @@ public:
     xmlNodePtr first(const char* expression, xmlNodePtr node = nullptr) const;
 
 private:
-    struct DocumentFree {
-        void operator()(xmlDocPtr d) const { xmlFreeDoc(d); }
-    };
     struct ContextFree {
         void operator()(xmlXPathContextPtr c) const { xmlXPathFreeContext(c); }
     };
-    std::unique_ptr<xmlDoc, DocumentFree> m_doc;
+    tesk::xml::Document m_doc;
     std::unique_ptr<xmlXPathContext, ContextFree> m_context;
 };
 

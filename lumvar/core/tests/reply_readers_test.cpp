@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "protocol_replies.h"
 #include "server_reply.h"
+#include "testkit/bounded_run.h"
 
 namespace {
 
@@ -183,6 +184,12 @@ TEST_F(ReplyReaders, SchemasAndDocumentsThatCannotBeReadSayWhy) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Specification parsing failed with following errors:\n"))
             << e.what();
     }
+    // A schema is read by its own name only: "%5F" is no "_" to it.
+    try {
+        const ReplySchema escaped(LUMVAR_RELAXNG_DIR "/lumvar%5Fgetfile_A_v1.rng");
+        ADD_FAILURE() << "a schema was loaded under another name";
+    } catch (const XMLException&) {
+    }
     // A path that is not UTF-8 never reaches the reader: the document is not well-formed.
     try {
         ServerReply::parse(listReply(file("<Path>a\xff.txt</Path>")), listSchema());
@@ -196,6 +203,26 @@ TEST_F(ReplyReaders, SchemasAndDocumentsThatCannotBeReadSayWhy) {
         ADD_FAILURE() << "two OK elements were taken";
     } catch (const XMLException& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Response validation failed with the following errors:\n"));
+    }
+}
+
+// Each bomb where a refusal's message is read, in a child process with
+// capped memory.
+TEST_F(ReplyReaders, EntityBombsAreRefusedQuicklyWithLittleMemory) {
+    listSchema();  // loaded before the measured reading
+    for (const auto& bomb : testkit::EntityBombs("Tesk")) {
+        std::string document = reply("<Error><Code>1</Code><Message>" + bomb.references + "</Message></Error>", "error");
+        document.insert(document.find("<Tesk>"), bomb.doctype);
+        ASSERT_LT(document.size(), 1u << 20) << bomb.name;
+        const auto run = testkit::RunBounded([&] {
+            try {
+                const ServerReply parsed = ServerReply::parse(document, listSchema());
+                return ReadReplyStatus(parsed, u"GetFileList") ? 1 : 2;
+            } catch (const XMLException& e) {
+                return std::string(e.what()) == "Server response not well-formed" ? 0 : 3;
+            }
+        });
+        EXPECT_TRUE(testkit::RefusedQuickly(run)) << bomb.name;
     }
 }
 

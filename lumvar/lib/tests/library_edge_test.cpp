@@ -190,3 +190,24 @@ TEST(DeliveredLibrary, CarriesTheUpgradeProcessByteForByte) {
 }
 
 }  // namespace
+
+// A link in the program folder to a folder outside it: the check refuses
+// the folder, so no delete list ever names what lies behind the link.
+TEST_F(LibraryTest, ALinkInTheProgramFolderIsRefusedAndNothingBehindItIsListed) {
+    const std::filesystem::path outside = m_root.path() / "venku";
+    testkit::writeFile(outside / "cizí.txt", "not the program's");
+    std::filesystem::create_directory_symlink(outside, program() / "odkaz");
+    LoadedLumvar& lumvar = *m_lumvar;
+    ASSERT_EQ(kOk, lumvar.LoadConfiguration(m_config));
+    ASSERT_EQ(kOk, lumvar.Init());
+    ASSERT_EQ(kOk, lumvar.SetLogLevel(1));
+    UpdateList list;
+    std::vector<std::uint32_t> serverVersion;
+    std::int32_t needToUpdate = -1;
+    EXPECT_EQ(kFolderWalk, lumvar.CheckUpdates(&list, &serverVersion, &needToUpdate));
+    const std::u16string log = lumvar.takeLog();
+    EXPECT_NE(std::u16string::npos, log.find(u"odkaz")) << utf8(log);
+    for (const FileRecord& file : list.files) EXPECT_EQ(std::u16string::npos, file.path.find(u"odkaz")) << utf8(file.path);
+    EXPECT_EQ("not the program's", testkit::readFile(outside / "cizí.txt"));
+    EXPECT_EQ(kOk, lumvar.Close());
+}

@@ -1,7 +1,10 @@
 #include "lumvar/server_post.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "lumvar/server_address.h"
 #include "lumvar/server_errors.h"
@@ -42,15 +45,62 @@ std::string systemText(DWORD code) {
     return platform::text::toUtf8(text);
 }
 
+struct HandleClose {
+    void operator()(HINTERNET h) const { InternetCloseHandle(h); }
+};
+using Handle = std::unique_ptr<void, HandleClose>;
+
+// Closes the request's handle when the exchange's deadline passes, which
+// ends the send or read under way; the handle is then not closed again.
+class Deadline {
+public:
+    Deadline(Handle& request, std::chrono::milliseconds limit)
+        : m_request(request), m_thread([this, limit] { watch(limit); }) {}
+    ~Deadline() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+        if (m_passed) m_request.release();
+    }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+
+    bool passed() const {
+        const std::lock_guard lock(m_mutex);
+        return m_passed;
+    }
+
+private:
+    void watch(std::chrono::milliseconds limit) {
+        std::unique_lock lock(m_mutex);
+        if (m_wake.wait_for(lock, limit, [this] { return m_done; })) return;
+        m_passed = true;
+        InternetCloseHandle(m_request.get());
+    }
+
+    Handle& m_request;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    bool m_passed = false;
+    std::thread m_thread;
+};
+
 class Exchange {
 public:
     explicit Exchange(const PostOptions& options) : m_options(options) {}
 
+    void watch(const Deadline& deadline) { m_deadline = &deadline; }
+
     // A step failed: its own result says so. The system's last error names
     // the cause; a step that fails without one is reported as an internal
-    // error, never taken as success.
+    // error, never taken as success; one ended by the deadline as a time-out.
     [[noreturn]] void fail(Step step) const {
         DWORD code = GetLastError();
+        if (m_deadline && m_deadline->passed()) code = ERROR_INTERNET_TIMEOUT;
         if (code == ERROR_SUCCESS) code = ERROR_INTERNET_INTERNAL_ERROR;
         throw HTTPSException(systemText(code), code, stepOf(step));
     }
@@ -64,17 +114,13 @@ private:
     }
 
     const PostOptions& m_options;
+    const Deadline* m_deadline = nullptr;
 };
-
-struct HandleClose {
-    void operator()(HINTERNET h) const { InternetCloseHandle(h); }
-};
-using Handle = std::unique_ptr<void, HandleClose>;
 
 }  // namespace
 
 std::string PostToServer(const std::string& addressText, const std::string& body, const PostOptions& options) {
-    const Exchange exchange(options);
+    Exchange exchange(options);
     const ServerAddress address = SplitServerAddress(addressText);
     const std::u16string host = platform::text::toWide(address.host);
     const std::u16string objectPath = platform::text::toWide(address.objectPath);
@@ -87,9 +133,10 @@ std::string PostToServer(const std::string& addressText, const std::string& body
                                              nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) exchange.fail(kConnect);
     const DWORD flags = INTERNET_FLAG_RELOAD | (address.secure ? INTERNET_FLAG_SECURE : 0);
-    const Handle request(HttpOpenRequestW(connection.get(), u"POST", objectPath.c_str(), nullptr, nullptr, nullptr,
-                                          flags, 0));
+    Handle request(HttpOpenRequestW(connection.get(), u"POST", objectPath.c_str(), nullptr, nullptr, nullptr, flags, 0));
     if (!request) exchange.fail(kOpenRequest);
+    const Deadline deadline(request, options.deadline);
+    exchange.watch(deadline);
     if (!HttpAddRequestHeadersW(request.get(), u"Content-Type:text/plain\r\n", static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW))
         exchange.fail(kHeader);

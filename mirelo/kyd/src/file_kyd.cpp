@@ -1,5 +1,7 @@
 // Opening, closing and writing a container.
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "kyd/file_kyd.h"
 #include "kyd_names.h"
@@ -39,6 +41,7 @@ int TFileKyd::Open(const std::string& path, int mode) {
     if (!validMode(mode) || path.empty()) return kydEmptyArgument;
     if (!m_zip.IsClosed()) return kydOpenFailed;
     try {
+        PendingReplacement::removeLeftOvers(platform::paths::fromWindowsAnsi(path));
         std::unique_ptr<PendingReplacement> pending;
         CZipString working = path;
         if (mode != openReadOnly) {
@@ -101,13 +104,17 @@ int TFileKyd::AddNamed(const std::string& entryName, const std::function<bool()>
 int TFileKyd::AddFile(const std::string& sourcePath, const std::string& entryName) {
     if (m_zip.IsClosed()) return kydCompressFailed;
     if (sourcePath.empty()) return kydEmptyArgument;
+    // A file that cannot be measured is left to the ZIP library to fail on.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(platform::paths::fromWindowsAnsi(sourcePath), error);
+    if (!error && !FitsEntry(size)) return kydCompressFailed;
     return AddNamed(entryName, [&] { return m_zip.AddNewFile(sourcePath, entryName, -1, kSmartness, kCopyBuffer); });
 }
 
 int TFileKyd::AddBuffer(const std::vector<BYTE>& bytes, const std::string& entryName) {
     if (m_zip.IsClosed()) return kydCompressFailed;
     if (bytes.empty()) return kydEmptyArgument;
-    if (bytes.size() > UINT32_MAX) return kydCompressFailed;
+    if (!FitsEntry(bytes.size())) return kydCompressFailed;
     return AddNamed(entryName, [&] {
         CZipMemFile memory(1024);
         memory.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));

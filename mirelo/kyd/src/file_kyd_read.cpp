@@ -107,7 +107,7 @@ int TFileKyd::GetDocumentEntryName(std::string& name) {
 int TFileKyd::CheckReadable(ZIP_INDEX_TYPE index) {
     if (m_zip.IsClosed()) return kydExtractFailed;
     const CZipFileHeader* header = m_zip.GetFileInfo(index);
-    if (!header || header->IsEncrypted() || header->m_uUncomprSize > kEntryLimit) return kydExtractFailed;
+    if (!header || header->IsEncrypted() || !FitsEntry(header->m_uUncomprSize)) return kydExtractFailed;
     return kydOk;
 }
 

@@ -1,9 +1,13 @@
 // A file written under a temporary name beside its target and moved onto
 // the target in one rename once it is complete, so that the target is
-// always either what it was or the whole new file.
+// always either what it was or the whole new file. The writer holds an
+// exclusive lock (flock) on its temporary file while it lives, so the
+// left-over of a writer that was killed can be told from a live one's.
 #pragma once
 
 #include <filesystem>
+
+#include "platform/unique_fd.h"
 
 class PendingReplacement {
 public:
@@ -17,6 +21,10 @@ public:
     ~PendingReplacement();
 
     const std::filesystem::path& working() const noexcept { return m_working; }
+    // Removes the temporary files of the target that no writer holds: the
+    // left-overs of writers that were killed. Other names stay; failures
+    // are ignored.
+    static void removeLeftOvers(const std::filesystem::path& target);
     // Flushes the temporary file to the disk and renames it onto the
     // target. Throws std::system_error; the target is then unchanged.
     void commit();
@@ -24,5 +32,6 @@ public:
 private:
     std::filesystem::path m_target;
     std::filesystem::path m_working;
+    platform::files::UniqueFd m_locked;  // the temporary file, locked
     bool m_committed = false;
 };

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "kyd_support.h"
@@ -93,4 +94,80 @@ TEST(KydInterruptedWrite, AKilledWriterLeavesTheOldOrTheNewContainer) {
     }
     EXPECT_GT(sawOld, 0);
     EXPECT_GT(sawNew, 0);
+}
+
+namespace {
+
+// The container's temporary files and the other files of its folder.
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A writer that has added a signature and waits, its temporary file open,
+// until it is killed.
+pid_t startWaitingWriter(const fs::path& container) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        TFileKyd kyd;
+        const char state = kyd.Open(ansi(container), TFileKyd::openUpdate) || kyd.AddSignature(randomBytes(1500, 5)) ? 'f' : 'r';
+        if (write(ready[1], &state, 1) != 1) _exit(1);
+        for (;;) pause();
+    }
+    close(ready[1]);
+    char state = 0;
+    const bool started = read(ready[0], &state, 1) == 1 && state == 'r';
+    close(ready[0]);
+    return started ? child : -1;
+}
+
+void killWriter(pid_t writer) {
+    ::kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+}
+
+}  // namespace
+
+// The hidden temporary file of a killed writer goes at the next write or
+// load of the same container; a live writer's and other names stay.
+TEST(KydInterruptedWrite, TheNextOpenRemovesAKilledWritersTemporaryFileOnly) {
+    Scratch scratch;
+    FixedUtc clock(2026, 12, 7, 21, 15, 54);
+    const fs::path container = scratch.file("podepsaný.kyd");
+    {
+        TFileKyd kyd;
+        ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openCreate));
+        ASSERT_EQ(kydOk, kyd.AddMessage(textBytes(50000)));
+        ASSERT_EQ(kydOk, kyd.Close(false));
+    }
+    const std::string hidden = "." + container.filename().string();
+    scratch.write(hidden + ".~12.bak", textBytes(10));
+    scratch.write(".jiný.kyd.~12.tmp", textBytes(10));
+    const std::set<std::string> clean = namesIn(scratch.dir());
+    const Bytes before = fileBytes(container);
+
+    for (const int mode : {TFileKyd::openUpdate, TFileKyd::openReadOnly}) {
+        const pid_t writer = startWaitingWriter(container);
+        ASSERT_GT(writer, 0);
+        std::set<std::string> live = namesIn(scratch.dir());
+        ASSERT_EQ(clean.size() + 1, live.size());
+        {
+            // A reader while the writer lives leaves its file alone.
+            TFileKyd reader;
+            ASSERT_EQ(kydOk, reader.Open(ansi(container), TFileKyd::openReadOnly));
+            reader.Close(false);
+            EXPECT_EQ(live, namesIn(scratch.dir()));
+        }
+        killWriter(writer);
+        EXPECT_EQ(live, namesIn(scratch.dir()));
+        EXPECT_EQ(before, fileBytes(container));
+
+        TFileKyd next;
+        ASSERT_EQ(kydOk, next.Open(ansi(container), mode));
+        EXPECT_EQ(kydOk, next.Close(false));
+        EXPECT_EQ(clean, namesIn(scratch.dir())) << "after opening in mode " << mode;
+    }
 }

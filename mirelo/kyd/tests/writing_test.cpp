@@ -2,6 +2,8 @@
 // order and the method peers see, and the names the container refuses.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "kyd_support.h"
 
 using namespace kydtest;
@@ -113,6 +115,33 @@ TEST(KydWriting, RefusedArgumentsAndNamesChangeNothing) {
     ASSERT_EQ(kydDuplicate, kyd.AddOtherFile(ansi(document)));
     kyd.Close(true);
     EXPECT_EQ(written, fileBytes(container));
+
+    // A file one byte beyond what the reader takes is refused before any of
+    // it is written; one of exactly that size is written and reads back
+    // whole. Sparse files: no disk and little memory spent.
+    const fs::path limit = scratch.file("in/limit.iso");
+    const fs::path beyond = scratch.file("in/beyond.iso");
+    for (const auto& [file, size] : {std::pair{limit, TFileKyd::kEntryLimit}, {beyond, TFileKyd::kEntryLimit + 1}}) {
+        testkit::writeFile(file, "");
+        fs::resize_file(file, size);
+    }
+    ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openUpdate));
+    EXPECT_EQ(kydCompressFailed, kyd.AddOtherFile(ansi(beyond)));
+    kyd.Close(true);
+    EXPECT_EQ(written, fileBytes(container));
+    const fs::path large = scratch.file("large.kyd");
+    ASSERT_EQ(kydOk, kyd.Open(ansi(large), TFileKyd::openCreate));
+    ASSERT_EQ(kydOk, kyd.AddDocumentFile(ansi(limit)));
+    ASSERT_EQ(kydOk, kyd.Close(false));
+    ASSERT_EQ(kydOk, kyd.Open(ansi(large), TFileKyd::openReadOnly));
+    fs::create_directories(scratch.file("out"));
+    ASSERT_EQ(kydOk, kyd.ExtractDocument(ansi(scratch.file("out")), "limit.iso"));
+    kyd.Close(false);
+    EXPECT_EQ(TFileKyd::kEntryLimit, fs::file_size(scratch.file("out/limit.iso")));
+    fs::remove_all(scratch.file("out"));
+    fs::remove(large);
+    fs::remove(limit);
+    fs::remove(beyond);
 
     // A container that cannot take the place of its path is reported.
     const fs::path blocked = scratch.file("blocked.kyd");

@@ -1,4 +1,6 @@
 // RFC 2047 encoded words: "=?" charset "?" B or Q "?" text "?=".
+#include <cctype>
+
 #include "mime/mime_coder.h"
 #include "mime_text.h"
 
@@ -27,15 +29,16 @@ std::optional<std::string> Code(CMimeCodeBase&& coder, std::string_view input, b
     return coder.GetOutput();
 }
 
-bool QLiteral(unsigned char c) {
+bool QLiteral(unsigned char c, bool phrase) {
+    if (phrase) return std::isalnum(c) || std::string_view("!*+-/").find(static_cast<char>(c)) != std::string_view::npos;
     return c >= 33 && c <= 126 && c != '=' && c != '?' && c != '_';
 }
 
-std::string QText(std::string_view bytes) {
+std::string QText(std::string_view bytes, bool phrase) {
     std::string text;
     for (const char ch : bytes) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (QLiteral(c)) text += ch;
+        if (c < 128 && QLiteral(c, phrase)) text += ch;
         else mime_text::AppendHexEscape(text, c);
     }
     return text;
@@ -49,7 +52,7 @@ std::string Word(std::string_view charset, char letter, std::string_view text) {
 
 }  // namespace
 
-std::string CMimeEncodedWord::Encode(std::string_view bytes, std::string_view charset) {
+std::string CMimeEncodedWord::Encode(std::string_view bytes, std::string_view charset, bool phrase) {
     const size_t n = bytes.size();
     size_t high = 0;
     for (const char c : bytes) high += static_cast<unsigned char>(c) >= 128;
@@ -78,7 +81,7 @@ std::string CMimeEncodedWord::Encode(std::string_view bytes, std::string_view ch
         size_t length = 1;
         while (utf8 && length < 4 && at + length < n && (static_cast<unsigned char>(bytes[at + length]) & 0xC0) == 0x80)
             ++length;
-        const std::string piece = QText(bytes.substr(at, length));
+        const std::string piece = QText(bytes.substr(at, length), phrase);
         if (!text.empty() && text.size() + piece.size() > room) {
             addWord('Q', text);
             text.clear();

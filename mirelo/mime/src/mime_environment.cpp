@@ -46,6 +46,11 @@ struct Environment {
         Register<CoderMaker>(coders, "base64", [] { return std::make_unique<CMimeCodeBase64>(true); });
         for (const char* name : {"Subject", "Comments", "Content-Description"})
             Register<FieldCoderMaker>(fieldCoders, name, [] { return std::make_unique<CFieldCodeText>(); });
+        for (const char* name : {"From", "To", "Resent-To", "Cc", "Resent-Cc", "Bcc", "Resent-Bcc", "Reply-To",
+                                 "Resent-Reply-To"})
+            Register<FieldCoderMaker>(fieldCoders, name, [] { return std::make_unique<CFieldCodeAddress>(); });
+        for (const char* name : {"Content-Type", "Content-Disposition"})
+            Register<FieldCoderMaker>(fieldCoders, name, [] { return std::make_unique<CFieldCodeParameter>(); });
     }
 };
 

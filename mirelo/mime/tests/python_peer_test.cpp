@@ -123,3 +123,53 @@ TEST(MimePythonPeer, MessagesPythonWritesWithCrLfLoadToTheirTextsAndBytes) {
     }
     CMimeEnvironment::SetAutoFolding(false);
 }
+
+// Address lists and parameters holding Czech names, stored in utf-8: Python
+// reads every display name and file name whole, with the blanks, commas,
+// quotes and parentheses in them, and so do we, to the values that were set.
+TEST(MimePythonPeer, ReadsOurCzechDisplayNamesAndFileNamesWhole) {
+    TESTKIT_REQUIRE_PROGRAM("python3");
+    const std::string jiri = "Ji\xC5\x99\xC3\xAD Nov\xC3\xA1k";
+    const std::string petr = "Dvo\xC5\x99\xC3\xA1k, Petr";
+    const std::string group = "\xC3\x9A\xC4\x8Dt\xC3\xA1rna";
+    const std::string file = "Smlouva \xC4\x8D. 1 \"nov\xC3\xA1\" (kopie).pdf";
+    const std::string from = jiri + " <jiri@example.cz>, \"" + petr + "\" <petr@example.cz>";
+    const std::string to = group + ": ucetni@example.cz;";
+
+    CMimeMessage message;
+    ASSERT_TRUE(message.SetField("MIME-Version", "1.0"));
+    ASSERT_TRUE(message.SetField("From", from, "utf-8"));
+    ASSERT_TRUE(message.SetField("To", to, "utf-8"));
+    ASSERT_TRUE(message.SetField("Content-Type", "application/pdf", "utf-8"));
+    ASSERT_TRUE(message.SetParameter("Content-Type", "name", file, true));
+    ASSERT_TRUE(message.SetField("Content-Disposition", "attachment", "utf-8"));
+    ASSERT_TRUE(message.SetParameter("Content-Disposition", "filename", file, true));
+    ASSERT_TRUE(message.SetField("Content-Transfer-Encoding", "base64"));
+    message.SetContent("%PDF-1.4");
+    const std::string stored = Stored(message);
+    EXPECT_EQ(std::string::npos, stored.find("\xC4\x8D")) << "no raw byte of a name: " << stored;
+
+    const std::string read = Python(
+        "import sys, email, email.policy\n"
+        "m = email.message_from_bytes(sys.stdin.buffer.read(), policy=email.policy.default)\n"
+        "for a in m['From'].addresses: print(a.display_name.encode().hex(), a.addr_spec)\n"
+        "g = m['To'].groups[0]\n"
+        "print(g.display_name.encode().hex(), [a.addr_spec for a in g.addresses])\n"
+        "print(m.get_filename().encode().hex(), m.get_param('name').encode().hex())\n"
+        "print(m.get_payload(decode=True))\n",
+        stored);
+    EXPECT_EQ(Hex(jiri) + " jiri@example.cz\n" + Hex(petr) + " petr@example.cz\n" + Hex(group) +
+                  " ['ucetni@example.cz']\n" + Hex(file) + " " + Hex(file) + "\nb'%PDF-1.4'\n",
+              read)
+        << stored;
+
+    CMimeMessage loaded;
+    ASSERT_EQ(static_cast<int>(stored.size()), LoadText(loaded, stored));
+    EXPECT_STREQ(from.c_str(), loaded.GetFieldValue("From"));
+    EXPECT_STREQ(to.c_str(), loaded.GetFieldValue("To"));
+    EXPECT_EQ(file, loaded.GetFileName());
+    std::string name;
+    ASSERT_TRUE(loaded.GetParameter("Content-Type", "name", name));
+    EXPECT_EQ(file, name);
+    EXPECT_EQ("utf-8", loaded.FindField("Content-Disposition")->charset);
+}

@@ -11,6 +11,7 @@
 
 #include "mirelo_lib.h"
 #include "platform/com/ptr.h"
+#include "platform/text.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 
@@ -47,11 +48,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
     LONG lastErrorNumber();
-    // A member that takes one text, given here in ASCII; an empty text goes
+    // A member that takes one text, given here in UTF-8; an empty text goes
     // as a null BSTR, as script callers send it.
     template <typename Member>
-    HRESULT withText(Member member, const std::string& ascii) {
-        const std::u16string text(ascii.begin(), ascii.end());
+    HRESULT withText(Member member, const std::string& utf8) {
+        const std::u16string text = platform::text::fromUtf8(utf8);
         BSTR argument = text.empty() ? nullptr : SysAllocString(text.c_str());
         const HRESULT hr = (object.get()->*member)(argument);
         SysFreeString(argument);

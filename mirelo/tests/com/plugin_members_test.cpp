@@ -20,7 +20,7 @@ protected:
         fs::copy_file(fs::path(MIRELO_TEST_PLUGIN_DIR) / "TeskTextPluginKyd.so", folder / "TeskTextPluginKyd.so");
     }
     HRESULT load(const std::string& path, const std::u16string& mask) {
-        const std::u16string wide(path.begin(), path.end());
+        const std::u16string wide = platform::text::fromUtf8(path);
         BSTR folderText = SysAllocString(wide.c_str());
         BSTR maskText = mask.empty() ? nullptr : SysAllocString(mask.c_str());
         const HRESULT hr = object->LoadAllPlugins(folderText, maskText);

@@ -40,4 +40,22 @@ TEST_F(MireloPolicy, ADerPolicyLoadsByNameAndHandsOutItsFieldsOrTheFailureNumber
     EXPECT_EQ(3200, lastErrorNumber());
 }
 
+TEST_F(MireloPolicy, APolicyUnderCzechFoldersLoadsAndANameAnsiCannotHoldOpensNothing) {
+    testkit::policy::SignaturePolicy policy;
+    const auto der = testkit::policy::encode(policy);
+    const auto file = root.write("Stažené soubory/Příliš žluťoučký kůň/politika.der", std::string(der.begin(), der.end()));
+    ASSERT_EQ(S_OK, load(file.string())) << lastErrorNumber();
+    BSTR text = nullptr;
+    ASSERT_EQ(S_OK, object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), &text));
+    EXPECT_EQ(wide(policy.oid), takeText(text));
+
+    // The same policy under the name its lossy ANSI form would give.
+    root.write("Stažené soubory/x?.der", std::string(der.begin(), der.end()));
+    ASSERT_EQ(S_OK, load(""));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_NAME), load((root.path() / "Stažené soubory/x日.der").string()));
+    EXPECT_EQ(123, lastErrorNumber());
+    EXPECT_TRUE(FAILED(object->GetSignPolicyValue(static_cast<sgSignPolicyValTypes>(0), &text)));
+    EXPECT_EQ(3200, lastErrorNumber()) << "no policy was loaded";
+}
+
 }  // namespace

@@ -38,12 +38,13 @@ TEST_F(MireloPolicyView, ThePolicyHeldIsShownAsANamedTreeUntilOkOrClose) {
     EXPECT_EQ(0, lastErrorNumber());
 }
 
-// The module alone in a folder of its own, without the description files.
+// The module alone in a Czech-named folder of its own, without the
+// description files.
 class MireloWithoutDescriptions : public MireloPolicyView {
 protected:
     void SetUp() override {
         RegisteredMirelo::SetUp();
-        std::filesystem::create_directories(root.path() / "bare");
+        std::filesystem::create_directories(module.parent_path());
         std::filesystem::copy_file(mirelo_test::kModule, module);
         const auto registered = mirelo_test::regsvr32({"/s", module.string()});
         ASSERT_EQ(0, registered.exitCode) << registered.err;
@@ -51,7 +52,7 @@ protected:
         ASSERT_TRUE(object);
     }
 
-    std::filesystem::path module = root.path() / "bare" / "libmirelo.so";
+    std::filesystem::path module = root.path() / "Moduly bez popisů" / "libmirelo.so";
 };
 
 TEST_F(MireloWithoutDescriptions, ThePolicyIsShownWithDottedOidsAndTheLogWarns) {
@@ -72,8 +73,7 @@ TEST_F(MireloWithoutDescriptions, ThePolicyIsShownWithDottedOidsAndTheLogWarns) 
     ASSERT_EQ(S_OK, object->get_LogString(&log));
     const std::u16string text = mirelo_test::takeText(log);
     const std::string expected = "OID descriptions not found: " + (module.parent_path() / "oiddb.en.cfg").string();
-    EXPECT_NE(std::u16string::npos, text.find(std::u16string(expected.begin(), expected.end())))
-        << std::string(text.begin(), text.end());
+    EXPECT_NE(std::u16string::npos, text.find(platform::text::fromUtf8(expected))) << platform::text::toUtf8(text);
 }
 
 // A policy the signer takes whose tree the viewer cannot read cleanly (a

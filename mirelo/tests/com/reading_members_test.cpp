@@ -9,6 +9,7 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "mirelo_client.h"
@@ -31,7 +32,7 @@ std::string run(const std::vector<std::string>& argv) {
     return result.out;
 }
 
-std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+std::u16string wide(const std::string& utf8) { return platform::text::fromUtf8(utf8); }
 
 class MireloReading : public mirelo_test::MireloClient {
 protected:
@@ -179,6 +180,63 @@ TEST_F(MireloReading, EachSignatureOfAContainerAndEachOfItsSignersReadAsOpensslS
     EXPECT_EQ(2, signatures) << "the results stay until the next load";
 }
 
+// Other tools name a signer by its key identifier, sign with EC keys and
+// with RSA-PSS: each signer is found, its certificate's values read and its
+// algorithm named with the key's.
+TEST_F(MireloReading, SignersNamedByKeyIdentifierOrSigningWithEcAndPssKeysAreFoundAndNamed) {
+    root.write("in/document.bin", kDocument);
+    first = pki.commercial.write(root.path(), "commercial");
+    second = pki.qualified.write(root.path(), "qualified");
+    const std::string ecKey = in("ec.key").string(), ecCert = in("ec.pem").string();
+    run({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-384", "-nodes", "-keyout",
+         ecKey, "-out", ecCert, "-subj", "/CN=EC signer", "-days", "30"});
+    const std::string document = in("document.bin").string();
+    struct Signer {
+        std::string certificate, key;
+        std::vector<std::string> options;
+        const char16_t* algorithm;
+    };
+    const Signer signers[] = {
+        {first.certificatePem.string(), first.keyPem.string(), {"-keyid"}, u"sha256RSA"},
+        {ecCert, ecKey, {}, u"sha256ECDSA"},
+        {second.certificatePem.string(), second.keyPem.string(), {"-keyopt", "rsa_padding_mode:pss"},
+         u"sha256RSASSA-PSS"},
+    };
+    for (const Signer& signer : signers) {
+        SCOPED_TRACE(signer.certificate);
+        std::vector<std::string> argv{"openssl", "cms", "-sign", "-binary", "-in", document, "-signer",
+                                      signer.certificate, "-inkey", signer.key, "-md", "sha256",
+                                      "-outform", "DER", "-out", in("one.p7s").string()};
+        argv.insert(argv.end(), signer.options.begin(), signer.options.end());
+        run(argv);
+        ASSERT_EQ(S_OK, load(container("one.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(),
+                                                   kFolder + "S20261207211554Z.p7s=" + in("one.p7s").string()})));
+        BSTR text = nullptr;
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerCert(0, &text)) << lastErrorNumber();
+        const std::u16string pem = takeText(text);
+        const auto given = root.write("given.pem", std::string(pem.begin(), pem.end()));
+        EXPECT_EQ(run({"openssl", "x509", "-in", signer.certificate}), run({"openssl", "x509", "-in", given.string()}));
+
+        const std::string printout = run({"openssl", "x509", "-noout", "-text", "-in", signer.certificate});
+        std::smatch bits;
+        ASSERT_TRUE(std::regex_search(printout, bits, std::regex("Public-Key: \\((\\d+) bit\\)"))) << printout;
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerCertValue(0, static_cast<sgCertValTypes>(14), &text));
+        EXPECT_EQ(wide(bits[1]), takeText(text)) << "the key length";
+        ASSERT_EQ(S_OK, object->Pkcs7GetSignerAlgorithmStr(0, &text));
+        EXPECT_EQ(signer.algorithm, takeText(text));
+    }
+
+    // A signer whose certificate is in no store has no values to give.
+    run({"openssl", "cms", "-sign", "-binary", "-nocerts", "-in", document, "-signer", ecCert, "-inkey", ecKey,
+         "-outform", "DER", "-out", in("bare.p7s").string()});
+    ASSERT_EQ(S_OK, load(container("bare.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(),
+                                                kFolder + "S20261207211554Z.p7s=" + in("bare.p7s").string()})));
+    BSTR value = nullptr;
+    EXPECT_TRUE(FAILED(object->Pkcs7GetSignerCertValue(0, static_cast<sgCertValTypes>(14), &value)));
+    EXPECT_EQ(51, lastErrorNumber());
+    EXPECT_EQ(nullptr, value);
+}
+
 TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOverAFileUnasked) {
     signTwice();
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
@@ -232,16 +290,98 @@ TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOve
     EXPECT_FALSE(strayed("evil.bin") || strayed("copy.bin") || strayed("renamed.docx"));
 }
 
-TEST_F(MireloReading, HostileContainersGiveTheirNumbersKeepWhatWasLoadedAndWriteNothing) {
+TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptUnasked) {
+    signTwice();
+    const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
+    // The signer writes the disposition's name in the ANSI page: "Český.txt".
+    const std::string body = run({"openssl", "base64", "-in", in("document.bin").string()});
+    root.write("in/cesky.eml", "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n"
+                               "Content-Disposition: filename=\"\xC8" "esk\xFD.txt\"\r\n\r\n" + body);
+    const auto kyd = container("Smlouva č. 5.kyd", {kFolder + "M20261207211554Z.eml=" + in("cesky.eml").string(), sig});
+    // A plain-file document whose entry name Python's zipfile stores in UTF-8.
+    const auto plain = container("Příloha.kyd", {kFolder + "Český.txt=" + in("document.bin").string(), sig});
+    const fs::path folder = root.path() / "Stažené soubory" / "Příloha";
+    fs::create_directories(folder);
+
+    for (const auto& document : {kyd, plain}) {
+        SCOPED_TRACE(document);
+        ASSERT_EQ(S_OK, load(document)) << lastErrorNumber();
+        ASSERT_EQ(S_OK, extract(document, "", folder)) << lastErrorNumber();
+        EXPECT_EQ(kDocument, testkit::readFile(folder / "Český.txt"));
+        testkit::writeFile(folder / "Český.txt", "kept");
+        EXPECT_TRUE(FAILED(extract(document, "", folder)));
+        EXPECT_EQ(7103, lastErrorNumber());
+        EXPECT_EQ("kept", testkit::readFile(folder / "Český.txt"));
+        ASSERT_EQ(S_OK, extract(document, "Žádost.txt", folder)) << lastErrorNumber();
+        EXPECT_EQ(kDocument, testkit::readFile(folder / "Žádost.txt"));
+        fs::remove(folder / "Český.txt");
+        fs::remove(folder / "Žádost.txt");
+        EXPECT_TRUE(fs::is_empty(folder)) << "nothing under other bytes";
+    }
+}
+
+TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
+    signTwice();
+    const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
+    const auto kyd = container("message.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(), sig});
+    // The file "x日.kyd" would have named once narrowed with "?".
+    fs::copy_file(kyd, in("x?.kyd"));
+    const HRESULT invalidName = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+
+    EXPECT_EQ(invalidName, load(in("x日.kyd").string()));
+    EXPECT_EQ(123, lastErrorNumber());
+    BSTR text = nullptr;
+    ASSERT_EQ(S_OK, object->get_LastErrorStr(&text));
+    EXPECT_FALSE(takeText(text).empty()) << "the system's text for the refusal";
+    EXPECT_TRUE(familyRefuses()) << "nothing was loaded";
+    EXPECT_EQ(u"", contentType(in("x日.kyd").string(), false));
+    EXPECT_EQ(123, lastErrorNumber());
+
+    for (const auto& [kydName, newFile, folder] :
+         {std::tuple{in("x日.kyd").string(), std::string(), target()}, std::tuple{kyd, std::string("x日.bin"), target()},
+          std::tuple{kyd, std::string(), target() / "Příloha日"}}) {
+        SCOPED_TRACE(newFile + " " + folder.string());
+        EXPECT_EQ(invalidName, extract(kydName, newFile, folder));
+        EXPECT_EQ(123, lastErrorNumber());
+    }
+    // A container's own name for the document that ANSI cannot hold.
+    const auto foreign = container("foreign.kyd", {kFolder + "x日.bin=" + in("document.bin").string(), sig});
+    EXPECT_TRUE(FAILED(extract(foreign, "")));
+    EXPECT_EQ(7102, lastErrorNumber());
+    EXPECT_TRUE(fs::is_empty(target())) << "nothing written, no folder made";
+
+    // The signing members refuse before a document or container is opened.
+    BSTR document = SysAllocString(wide(in("x日.txt").string()).c_str());
+    BSTR refused = SysAllocString(wide(in("x日.kyd").string()).c_str());
+    BSTR out = SysAllocString(wide(in("out.kyd").string()).c_str());
+    BSTR type = SysAllocString(u"text/plain");
+    BSTR plugins = SysAllocString(wide(in("").string()).c_str());
+    BSTR mask = SysAllocString(u"Tesk日*PluginKyd.so");
+    EXPECT_EQ(invalidName, object->SignFileToFile(document, out, type));
+    EXPECT_EQ(invalidName, object->SignFileToFile(out, refused, type));
+    EXPECT_EQ(invalidName, object->SignAddSignerToFile(refused));
+    EXPECT_EQ(invalidName, object->SetTrustedListFile(refused));
+    EXPECT_EQ(invalidName, object->LoadAllPlugins(plugins, mask));
+    for (BSTR argument : {document, refused, out, type, plugins, mask}) SysFreeString(argument);
+    EXPECT_FALSE(fs::exists(in("out.kyd")));
+    EXPECT_EQ(testkit::readFile(kyd), testkit::readFile(in("x?.kyd"))) << "the other file is as it was";
+}
+
+TEST_F(MireloReading, HostileContainersGiveTheirNumbersLeaveNothingLoadedAndWriteNothing) {
     signTwice();
     message("smlouva.bin");
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
     const std::string eml = kFolder + "M20261207211554Z.eml=" + in("smlouva.bin.eml").string();
     const auto good = container("good.kyd", {eml, sig});
-    ASSERT_EQ(S_OK, load(good));
 
     root.write("in/not.kyd", "PK but not a ZIP archive");
     root.write("in/garbage.eml", "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n*** not base64 ***\r\n");
+    // Line ends other than CR LF, and a file name only in the RFC 2231 form.
+    root.write("in/lf.eml", "Content-Type: text/plain\nContent-Transfer-Encoding: base64\n"
+                            "Content-Disposition: attachment; filename=\"a.txt\"\n\nU21sb3V2YQ==\n");
+    root.write("in/rfc2231.eml", "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n"
+                                 "Content-Disposition: attachment; filename*=utf-8''Smlouva%20%C4%8D.txt\r\n\r\n"
+                                 "U21sb3V2YQ==\r\n");
     root.write("in/multipart.eml", "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\none\r\n--b\r\n\r\ntwo\r\n--b--\r\n");
     run({"python3", KYD_PEER, "write", in("truncated.kyd").string(), "0:truncate", eml, sig});
     struct Case {
@@ -259,6 +399,9 @@ TEST_F(MireloReading, HostileContainersGiveTheirNumbersKeepWhatWasLoadedAndWrite
          9202},
         {container("multipart.kyd", {kFolder + "M20261207211554Z.eml=" + in("multipart.eml").string(), sig}), 0, 0,
          9202},
+        {container("lf.kyd", {kFolder + "M20261207211554Z.eml=" + in("lf.eml").string(), sig}), 0, 9202, 9202},
+        {container("rfc2231.kyd", {kFolder + "M20261207211554Z.eml=" + in("rfc2231.eml").string(), sig}), 0, 0,
+         9202},
     };
     EXPECT_TRUE(FAILED(load("")));
     EXPECT_EQ(30, lastErrorNumber());
@@ -267,11 +410,13 @@ TEST_F(MireloReading, HostileContainersGiveTheirNumbersKeepWhatWasLoadedAndWrite
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kyd);
         if (c.load != 0) {
+            ASSERT_EQ(S_OK, load(good));
             EXPECT_TRUE(FAILED(load(c.kyd)));
             EXPECT_EQ(c.load, lastErrorNumber());
-            LONG signers = 0;
-            EXPECT_EQ(S_OK, object->Pkcs7GetSignerCount(&signers)) << "the signatures loaded before stay";
-            EXPECT_EQ(2, signers);
+            LONG signatures = -1;
+            EXPECT_EQ(S_OK, object->get_SignatureCount(&signatures));
+            EXPECT_EQ(0, signatures) << "nothing of the container loaded before stays";
+            EXPECT_TRUE(familyRefuses());
         }
         if (c.contentType != 0) {
             EXPECT_EQ(u"", contentType(c.kyd, false));

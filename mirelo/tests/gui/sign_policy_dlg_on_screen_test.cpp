@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/paths.h"
 #include "signer_kyd.h"
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
@@ -21,7 +22,7 @@ TEST(SignPolicyDlgOnScreen, ThePolicyTreeIsShownAndOkEndsIt) {
     testkit::ScreenUser user;
     TSignerKyd signer;
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
-    ASSERT_TRUE(signer.SetSignPolicyFile(file.string()));
+    ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(file)));
     const auto show = [&] { return signer.ShowSignPolicy(); };
 
     EXPECT_TRUE(user.answered("Signature policy", "Return", show, "mirelo-sign-policy"));

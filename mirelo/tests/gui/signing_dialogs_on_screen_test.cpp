@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "mime_enc_dlg.h"
+#include "platform/paths.h"
 #include "sign_enc_dlg.h"
 #include "sign_enc_kyd_dlg.h"
 #include "signer_kyd.h"
@@ -41,7 +42,7 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
     testkit::ScreenUser user;
     TSignerKyd signer;
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
-    ASSERT_TRUE(signer.SetSignPolicyFile(policy.string())) << signer.GetLastErrorStr();
+    ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(policy))) << signer.GetLastErrorStr();
 
     const std::string mime =
         "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "platform/text.h"
 #include "testkit/process.h"
 #include "testkit/signing_inputs.h"
 #include "testkit/trusted_list.h"
@@ -17,29 +18,12 @@ constexpr const char* kConfiguration =
     "Provider0Name=Microsoft Enhanced RSA and AES Cryptographic Provider\nProvider0Flags=3\n"
     "Provider1Name=Zintra CSP\nProvider1Flags=28\n";
 
-std::string utf8Of(const std::u16string& wide) {
-    std::string out;
-    for (const char16_t c : wide) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 Answer invoke(ISignerKyd* object, const char16_t* member, WORD flags, std::vector<VARIANT> arguments) {
     VARIANT result;
     VariantInit(&result);
     Answer answer;
     answer.hr = mirelo_test::invokeByName(object, member, flags, std::move(arguments), &result);
-    if (result.vt == VT_BSTR && result.bstrVal) answer.text = utf8Of(std::u16string(result.bstrVal, SysStringLen(result.bstrVal)));
+    if (result.vt == VT_BSTR && result.bstrVal) answer.text = platform::text::toUtf8({result.bstrVal, SysStringLen(result.bstrVal)});
     if (result.vt == VT_I4) answer.number = result.lVal;
     if (result.vt == VT_DATE) answer.date = result.date;
     VariantClear(&result);
@@ -52,7 +36,7 @@ VARIANT text(const std::string& value) {
     VARIANT v;
     VariantInit(&v);
     v.vt = VT_BSTR;
-    const std::u16string wide(value.begin(), value.end());
+    const std::u16string wide = platform::text::fromUtf8(value);
     v.bstrVal = value.empty() ? nullptr : SysAllocString(wide.c_str());
     return v;
 }
@@ -74,16 +58,20 @@ void SigningRoad::SetUp() {
     TESTKIT_REQUIRE_PROGRAM("unzip");
     TESTKIT_REQUIRE_PROGRAM("python3");
     RegisteredMirelo::SetUp();
-    m_folder = root.path() / "work";
+    // Users' folders have Czech names, blanks and all.
+    m_folder = root.path() / "Stažené soubory" / "Příliš žluťoučký kůň";
     std::filesystem::create_directories(m_folder);
     // The hierarchy trusted, its CRLs served, the qualified policy and the
     // trusted list naming it and the root.
-    testkit::writeQualifiedSigningInputs(m_hierarchy, m_server, root.path() / "conf");
-    policyFile = root.path() / "conf" / "policyQES_1.der";
-    trustedListFile = root.path() / "conf" / "TrustedList.kyd";
+    const auto conf = root.path() / "Dokumenty" / "Podpisová politika";
+    testkit::writeQualifiedSigningInputs(m_hierarchy, m_server, conf);
+    policyFile = conf / "policyQES_1.der";
+    trustedListFile = conf / "TrustedList.kyd";
     m_configuration = testkit::trusted_list::signedConfiguration(kConfiguration);
-    rootPem = root.write("work/root.pem", m_hierarchy.root.certificate.pem());
-    qualifiedCaPem = root.write("work/qualified-ca.pem", m_hierarchy.qualifiedCa.certificate.pem());
+    rootPem = m_folder / "root.pem";
+    testkit::writeFile(rootPem, m_hierarchy.root.certificate.pem());
+    qualifiedCaPem = m_folder / "qualified-ca.pem";
+    testkit::writeFile(qualifiedCaPem, m_hierarchy.qualifiedCa.certificate.pem());
     first = makeSigner("Jana Nováková", u"first");
 }
 

@@ -3,7 +3,8 @@
 // configured as the host program configures it (English, testkit's signed
 // configuration, its trusted list and qualified policy, the CRLs of its
 // hierarchy from a local server, a qualified signing certificate whose key
-// lies in the software provider), and the peers that judge what it writes.
+// lies in the software provider), every file under Czech-named folders,
+// and the peers that judge what it writes.
 #pragma once
 
 #include <filesystem>

@@ -11,6 +11,7 @@
 #include <regex>
 
 #include "openssl_printout.h"
+#include "platform/text.h"
 #include "signing_road_fixture.h"
 #include "testkit/softhsm.h"
 #include "testkit/tsa.h"
@@ -227,9 +228,13 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedInOneSecondAndR
     // The second signer's key lies on a token; the user types its PIN.
     const Signer second = makeSigner("Petr Svoboda", u"second", testkit::CspKind::SoftHsmToken);
     const Document documents[] = {
-        {"zadost.txt", "\xC5\xBD\xC3\xA1\x64ost o obnoven\xC3\xAD certifik\xC3\xA1tu\r\n", 0},
-        {"zadost-1250.txt", "\x8E\xE1\x64ost o obnoven\xED certifik\xE1tu\r\n", 2},
+        {"Žádost o obnovení.txt", "\xC5\xBD\xC3\xA1\x64ost o obnoven\xC3\xAD certifik\xC3\xA1tu\r\n", 0},
+        {"Smlouva č. 5.txt", "\x8E\xE1\x64ost o obnoven\xED certifik\xE1tu\r\n", 2},
     };
+    // The plain-text plug-in as a user's copy keeps it.
+    const auto plugins = folder() / "Zásuvné moduly";
+    std::filesystem::create_directories(plugins);
+    std::filesystem::copy_file(std::filesystem::path(BRISEL_DIR) / "TeskTxtPluginKyd.so", plugins / "TeskTxtPluginKyd.so");
     std::vector<std::string> answers;
     for (int n = 0; n < 2; ++n) {
         answers.insert(answers.end(), std::begin(kConfirm), std::end(kConfirm));
@@ -244,10 +249,10 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedInOneSecondAndR
 
     for (const Document& document : documents) {
         SCOPED_TRACE(document.name);
-        const auto source = folder() / "in" / document.name;
+        const auto source = folder() / "Dokumenty" / document.name;
         testkit::writeFile(source, document.bytes);
         const auto kyd = folder() / (document.name + ".kyd");
-        auto object = configured(BRISEL_DIR, 3, first);
+        auto object = configured(plugins, 3, first);
         ASSERT_TRUE(object);
         ASSERT_EQ(S_OK, put(object.get(), u"CfgSignCharset", number(document.charset)));
         ASSERT_EQ(S_OK, call(object.get(), u"SetTsaServer", {text(tsa.url()), text("")}).hr) << lastError(object.get());
@@ -278,9 +283,10 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedInOneSecondAndR
         EXPECT_EQ(names[1].substr(0, names[1].size() - 4) + "_1.p7s", names[3]);
         const Bytes message = entry(kyd, names[0]);
         testkit::writeFile(folder() / "message.eml", std::string(message.begin(), message.end()));
+        // The entity names the document in the ANSI page, as the signer has it.
         EXPECT_EQ(0u, std::string(message.begin(), message.end()).find("MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\n"
                                                                         "Content-Transfer-Encoding: base64\r\n"
-                                                                        "Content-Disposition: filename=\"" + document.name + "\"\r\n\r\n"));
+                                                                        "Content-Disposition: filename=\"" + platform::text::utf8ToAnsi(document.name) + "\"\r\n\r\n"));
         const Bytes policy = entry(kyd, names[2]);
         EXPECT_EQ(testkit::readFile(policyFile), std::string(policy.begin(), policy.end()));
 
@@ -328,7 +334,7 @@ TEST_F(SigningRoad, DocumentsAreSignedWithTimeStampsCountersignedInOneSecondAndR
             checkSignatureValues(object.get(), seen[index]);
         }
         EXPECT_EQ("text/plain", call(object.get(), u"DocumentGetContentType", {text(kyd.string())}).text);
-        const auto out = folder() / ("out-" + document.name);
+        const auto out = folder() / "Příloha" / std::to_string(document.charset);
         std::filesystem::create_directories(out);
         EXPECT_EQ(S_OK, extract(object.get(), kyd, out)) << lastError(object.get());
         std::string expected = document.bytes;

@@ -14,6 +14,7 @@
 #include "certificate_support.h"
 #include "common/pem.h"
 #include "common/sign_policy_decoder.h"
+#include "platform/paths.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
 #include "signer_kyd.h"
@@ -117,7 +118,7 @@ protected:
                                 .items = {{"OID", "1.2.3"}}}});
     }
 
-    bool load(const std::string& file) { return signer.SetTrustedListFile(file); }
+    bool load(const std::filesystem::path& file) { return signer.SetTrustedListFile(platform::paths::toAnsi(file)); }
 
     testkit::PlatformRoot root;
     const ScopedEnv ui{"PLATFORM_UI", "script"};
@@ -140,7 +141,7 @@ TEST_F(SignerTrustedList, TheSignedFileAndTheContainerLoadAndAFailureOrAnEmptyNa
     signer.SetFormatOptions(1);
     ASSERT_TRUE(load(derFile)) << signer.GetLastErrorStr();
     EXPECT_TRUE(signer.IsTrustedList());
-    EXPECT_EQ(derFile, signer.GetTrustedListFile());
+    EXPECT_EQ(platform::paths::toAnsi(derFile), signer.GetTrustedListFile());
     ASSERT_TRUE(load(container)) << signer.GetLastErrorStr();
     signer.SetFormatOptions(0);
     ASSERT_TRUE(load(base64File)) << signer.GetLastErrorStr();
@@ -182,6 +183,14 @@ TEST_F(SignerTrustedList, TheSignedFileAndTheContainerLoadAndAFailureOrAnEmptyNa
     EXPECT_EQ(9502, signer.GetLastErrorNumber());
     EXPECT_FALSE(load(root.write("garbage.kyd", "PK\3\4 not really").string()));
     EXPECT_EQ(9502, signer.GetLastErrorNumber());
+}
+
+TEST_F(SignerTrustedList, AListWhoseSignerIsNamedByItsKeyIdentifierLoads) {
+    const Bytes der = list::signCms(someText(), hierarchy.commercial, {"-keyid"});
+    signer.SetFormatOptions(1);
+    ASSERT_TRUE(load(root.write("list.p7m", std::string(der.begin(), der.end())).string()))
+        << signer.GetLastErrorNumber() << " " << signer.GetLastErrorStr();
+    EXPECT_TRUE(signer.IsTrustedList());
 }
 
 TEST_F(SignerTrustedList, TheListSignersValidityAndRevocationDecide) {

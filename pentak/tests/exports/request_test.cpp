@@ -1,9 +1,13 @@
 // A key and a PKCS#10 request made through the exported functions alone, in
 // the session's code page, judged by openssl.
+#include <ctime>
 #include <string>
 
 #include "exported_library.h"
+#include "platform/owned.h"
 #include "testkit/process.h"
+#include "testkit/scoped_env.h"
+#include "win32/crypt_store.h"
 
 namespace {
 
@@ -81,6 +85,47 @@ TEST_F(ExportedRequest, AKeyAndItsSignedRequestInTheSessionsCodePage) {
     EXPECT_NE(std::string::npos, judged.text.find("Digital Signature"));
     EXPECT_NE(std::string::npos, judged.text.find("E-mail Protection"));
     EXPECT_NE(std::string::npos, judged.text.find("email:jan.kun@example.cz"));
+}
+
+void closeStore(HCERTSTORE store) { CertCloseStore(store, 0); }
+
+// The pending copies of requests in the user's REQUEST store.
+int pendingRequests() {
+    const platform::Owned<void, closeStore> store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"REQUEST"));
+    int count = 0;
+    for (PCCERT_CONTEXT c = nullptr; store && (c = CertEnumCertificatesInStore(store.get(), c));) ++count;
+    return count;
+}
+
+TEST_F(ExportedRequest, TheSizeQueryMakesTheRequestAndTheCallAfterItHandsOutThatOne) {
+    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kProvider));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetContainerName)("once"));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetGenKeyFlags)(1024 << 16));
+    ASSERT_EQ(S_OK, CALL(Pentak_KeyGenerate)());
+    ASSERT_EQ(S_OK, CALL(Pentak_KeySelect)());
+    ASSERT_EQ(S_OK, CALL(Pentak_SetAttributeStringType)(13));
+    ASSERT_EQ(S_OK, CALL(Pentak_AddSubjectAttribute)("2.5.4.3", kHorse1250));
+
+    DWORD length = 0;
+    std::string request;
+    const long long now = std::time(nullptr);
+    {
+        // The two calls fall in different seconds, as a user's may.
+        const ScopedEnv first("PLATFORM_CLOCK", std::to_string(now));
+        ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(nullptr, &length));
+        request.assign(length, '#');
+        const ScopedEnv second("PLATFORM_CLOCK", std::to_string(now + 7));
+        ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(request.data(), &length));
+    }
+    EXPECT_EQ(1, pendingRequests()) << "one request made, one pending copy";
+    request.pop_back();
+    EXPECT_TRUE(judge(request).verified);
+
+    const ScopedEnv later("PLATFORM_CLOCK", std::to_string(now + 20));
+    std::string again(length + 100, '#');
+    DWORD room = static_cast<DWORD>(again.size());
+    ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(again.data(), &room));
+    EXPECT_EQ(2, pendingRequests()) << "a call that follows no size query makes its own request";
 }
 
 }  // namespace

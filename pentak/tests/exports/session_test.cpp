@@ -133,6 +133,7 @@ TEST_F(PentakExports, MissingOrRefusedArgumentsChangeNothing) {
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_HsmEngine_Init)("", "PC/SC", 0));
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_HsmEngine_Init)("https://hsm.example/rc", nullptr, 0));
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_SetContainerName)(nullptr));
+    EXPECT_EQ(kInvalidParameter, CALL(Pentak_DeleteExpiredCertificates)(-1)) << "a count of days, never negative";
 
     // The session's own refusal comes back through the same rule.
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_SetMessageEncoding)(u"Base64"));

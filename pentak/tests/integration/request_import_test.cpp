@@ -221,4 +221,15 @@ TEST(RequestImportThroughCryptoapi, KavloCardTakesTheRequestAsItsKeysParameter) 
     crypt::clearParameterHooks();
 }
 
+TEST_F(RequestImport, AnOlderRequestLabelledInTheAnsiPageIsOfferedUnderItsOwnName) {
+    // "Žádost kůň" as a program writing the ANSI page left it on the token.
+    m_token->writeDataObject(kApplication, "\x8E\xE1""dost k\xF9\xF2", {'o', 'l', 'd'});
+    useModule("vostrelp11.so", PENTAK_TEST_P11_SHIM);
+    ::setenv("TESTKIT_P11_CAPACITY", "1", 1);
+    m_prompts.answer(m_token->options().pin);
+    script::queue("MessageBox", "IDYES", "\"Žádost kůň\"");
+    ASSERT_TRUE(m_session.RequestImport(u"MIIBnew"));
+    EXPECT_EQ("MIIBnew", valueOf("pentak-request"));
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include "caller_text.h"
 
+#include <cstring>
+
 namespace platform::files {
 
 namespace {
@@ -10,10 +12,21 @@ void checkPresent(const Char* s) {
 }
 }  // namespace
 
+// "?" and "*" are no file-name characters on Windows. In ANSI text a "?" is
+// also what a conversion leaves for a character the page lacks: it must not
+// open a file that happens to bear it.
 fs::path pathArg(const char* ansi) {
+    checkPresent(ansi);
+    if (std::strpbrk(ansi, "?*")) throw WinError(ERROR_INVALID_NAME, "wildcard character in an ANSI file name");
+    return paths::fromWindowsAnsi(ansi);
+}
+
+fs::path patternArg(const char* ansi) {
     checkPresent(ansi);
     return paths::fromWindowsAnsi(ansi);
 }
+
+fs::path patternArg(const char16_t* wide) { return pathArg(wide); }
 
 fs::path pathArg(const char16_t* wide) {
     checkPresent(wide);

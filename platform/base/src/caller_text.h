@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win_error.h"
@@ -15,9 +16,13 @@ namespace platform::files {
 
 namespace fs = std::filesystem;
 
-// Null is ERROR_INVALID_PARAMETER and "" ERROR_PATH_NOT_FOUND.
+// Null is ERROR_INVALID_PARAMETER and "" ERROR_PATH_NOT_FOUND; an ANSI name
+// with "?" or "*" is ERROR_INVALID_NAME.
 fs::path pathArg(const char* ansi);
 fs::path pathArg(const char16_t* wide);
+// The same for a search pattern, whose wildcards are kept.
+fs::path patternArg(const char* ansi);
+fs::path patternArg(const char16_t* wide);
 
 // A Linux path, or UTF-8 text, as the caller's text.
 template <class Char>
@@ -27,9 +32,14 @@ std::basic_string<Char> callerText(std::string_view utf8) {
     else
         return text::fromUtf8(utf8);
 }
+// A path in the caller's text; in ANSI, refused with ERROR_INVALID_NAME
+// when the page lacks one of its characters.
 template <class Char>
 std::basic_string<Char> pathText(const fs::path& p) {
-    return callerText<Char>(p.native());
+    if constexpr (sizeof(Char) == 1)
+        return paths::toAnsiName(p);
+    else
+        return paths::toWide(p);
 }
 // The caller's text as UTF-8 (null gives "").
 inline std::string utf8Of(const char* ansi) { return ansi ? text::ansiToUtf8(ansi) : std::string(); }

@@ -108,7 +108,7 @@ template <class Char, class Data>
 HANDLE findFirst(const Char* name, Data* out) {
     return winValue(INVALID_HANDLE_VALUE, [&] {
         required(out);
-        const fs::path p = pathArg(name);
+        const fs::path p = patternArg(name);
         const std::u16string pattern = text::fromUtf8(p.filename().native());
         if (pattern.empty()) throw WinError(ERROR_FILE_NOT_FOUND, "no name to search for");
         const fs::path folder = p.has_parent_path() ? p.parent_path() : fs::path(".");

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "caller_text.h"
+#include "copy_bytes.h"
 #include "file_errors.h"
 #include "file_info.h"
 #include "platform/boundary.h"
@@ -50,31 +51,6 @@ void deleteFile(const fs::path& p) {
     if (unlink(p.c_str()) != 0) throwPathError(p, "unlink", errno);
 }
 
-void copyBytes(int from, int to, const fs::path& target) {
-    for (;;) {
-        const ssize_t n = copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
-        if (n == 0) return;
-        if (n > 0) continue;
-        if (errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-            throwPathError(target, "copy_file_range", errno);
-        break;  // not offered between these file systems: plain reads and writes
-    }
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = read(from, buffer, sizeof buffer);
-        if (n == 0) return;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throwPathError(target, "read", errno);
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = write(to, buffer + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) throwPathError(target, "write", errno);
-            done += w;
-        }
-    }
-}
-
 // As on Windows, the copy keeps the source's read-only state and last write
 // time. A copy that fails half-way is removed.
 void copyFile(const fs::path& from, const fs::path& to, bool failIfExists) {
@@ -95,7 +71,7 @@ void copyFile(const fs::path& from, const fs::path& to, bool failIfExists) {
         throwPathError(to, "open", errno);
     }
     try {
-        copyBytes(in.get(), out.get(), to);
+        if (const int error = copyBytes(in.get(), out.get())) throwPathError(to, "copy", error);
         struct stat st {};
         if (fstat(in.get(), &st) != 0) throwPathError(from, "fstat", errno);
         const timespec times[2] = {timespec{0, UTIME_OMIT}, st.st_mtim};

@@ -1,7 +1,9 @@
-// GetModuleFileName: the module's file as wide or ANSI text. A short buffer
+// GetModuleFileName: the module's file as wide or ANSI text (refused with
+// ERROR_INVALID_NAME when the ANSI page lacks one of its characters). A short buffer
 // gets as much as fits with a NUL, the result is nSize and the last error
 // ERROR_INSUFFICIENT_BUFFER, as on Windows.
 #include "cut_to_fit.h"
+#include "platform/ansi_name.h"
 #include "platform/boundary.h"
 #include "platform/modules.h"
 #include "platform/paths.h"
@@ -27,7 +29,7 @@ DWORD copyFileName(std::basic_string_view<Char> name, Char* out, DWORD size) {
 
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) noexcept {
     return platform::winValue<DWORD>(0, [&] {
-        const std::string name = platform::paths::toAnsi(platform::modules::fileOf(hModule));
+        const std::string name = platform::paths::toAnsiName(platform::modules::fileOf(hModule));
         return platform::modules::copyFileName<char>(name, lpFilename, nSize);
     });
 }

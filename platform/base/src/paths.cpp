@@ -55,6 +55,13 @@ fs::path root() {
     return homeFolder() / ".local" / "share" / "tesk-platform";
 }
 
+fs::path autostartFolder() {
+    // The XDG rules ignore a relative XDG_CONFIG_HOME.
+    if (const char* config = nonEmptyEnv("XDG_CONFIG_HOME"); config && *config == '/')
+        return fs::path(config) / "autostart";
+    return homeFolder() / ".config" / "autostart";
+}
+
 fs::path registryDatabase() { return ensure(root()) / "registry.db"; }
 fs::path userProfile() { return under({"profile"}); }
 fs::path roamingAppData() { return under({"profile", "AppData", "Roaming"}); }

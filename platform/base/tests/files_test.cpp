@@ -1,14 +1,20 @@
 // Open files: round trips, dispositions, sharing, read-only files, the file
 // pointer rules, times and attributes; copying, moving, deleting and folders
-// with their Windows errors; temporary file names.
+// with their Windows errors; temporary file names; ANSI names of Czech
+// folders, and names the ANSI page cannot hold.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
 
+#include "platform/ansi_name.h"
 #include "platform/file_object.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "platform/win_error.h"
 #include "testkit/platform_root.h"
+#include "testkit/scoped_env.h"
 #include "win32/datetime.h"
 #include "win32/error.h"
 #include "win32/files.h"
@@ -103,9 +109,8 @@ TEST(Files, DispositionsAndTheirErrors) {
     EXPECT_EQ("", root.read("f.txt"));
 
     // Narrow names are ANSI and backslashes separate folders.
-    const std::string ansi = (root.path() / "ko\xE8ka.txt").string();  // "kočka" in Windows-1250
-    std::string withBackslash = ansi;
-    withBackslash[root.path().string().size()] = '\\';
+    const std::string folder = platform::paths::toAnsiName(root.path());
+    std::string withBackslash = folder + "\\ko\xE8ka.txt";  // "kočka" in Windows-1250
     h = CreateFileA(withBackslash.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
@@ -304,19 +309,73 @@ TEST(TempFiles, TempPathAndUniqueNames) {
     EXPECT_FALSE(fs::exists(fs::path(name)));  // a given number only names the file
 
     char first[MAX_PATH], second[MAX_PATH];
-    const std::string folder = root.path().string();  // no trailing separator
+    const std::string folder = platform::paths::toAnsiName(root.path());  // no trailing separator
     ASSERT_NE(0u, GetTempFileNameA(folder.c_str(), "ZAR", 0, first));
     ASSERT_NE(0u, GetTempFileNameA(folder.c_str(), "ZAR", 0, second));
     EXPECT_NE(std::string(first), std::string(second));
-    EXPECT_TRUE(fs::is_regular_file(first));
-    EXPECT_EQ(0u, fs::file_size(first));
-    const std::string fileName = fs::path(first).filename().string();
+    const fs::path made = platform::paths::fromWindowsAnsi(first);
+    EXPECT_TRUE(fs::is_regular_file(made));
+    EXPECT_EQ(0u, fs::file_size(made));
+    const std::string fileName = made.filename().string();
     EXPECT_EQ("ZAR", fileName.substr(0, 3));
     EXPECT_EQ(".tmp", fileName.substr(fileName.size() - 4));
-    EXPECT_EQ(fs::path(first).parent_path(), root.path());
+    EXPECT_EQ(made.parent_path(), root.path());
 
     const std::u16string tooLong(MAX_PATH - 13, u'a');
     SetLastError(0);
     EXPECT_EQ(0u, GetTempFileNameW(tooLong.c_str(), u"x", 0, name));
     EXPECT_EQ(ERROR_BUFFER_OVERFLOW, GetLastError());
+}
+
+TEST(AnsiNames, CzechFoldersReachTheirFilesAndANameThePageLacksIsRefusedNotReplaced) {
+    testkit::PlatformRoot root;
+    {
+        // The ANSI temporary path is the folder's Windows-1250 text, and an
+        // ANSI name made from it reaches the file the wide name names.
+        ScopedEnv czech("PLATFORM_ROOT", (root.path() / "Stažené soubory").string());
+        char temp[MAX_PATH];
+        const DWORD length = GetTempPathA(MAX_PATH, temp);
+        ASSERT_GT(length, 0u);
+        EXPECT_EQ(platform::paths::toAnsiName(root.path()) + "/Sta\x9E" "en\xE9 soubory/profile/AppData/Local/Temp/",
+                  std::string(temp, length));
+        const std::string contract = std::string(temp, length) + "Smlouva \xE8. 5.txt";
+        const HANDLE h = CreateFileA(contract.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        CloseHandle(h);
+        EXPECT_TRUE(fs::is_regular_file(root.path() / "Stažené soubory/profile/AppData/Local/Temp/Smlouva č. 5.txt"));
+    }
+    {
+        // "資料" in ANSI would be "??", the name of another folder: the ANSI
+        // form refuses, the wide form gives the folder.
+        const fs::path documents = root.path() / "資料";
+        fs::create_directories(root.path() / "?" "?/profile/AppData/Local/Temp");
+        ScopedEnv other("PLATFORM_ROOT", documents.string());
+        char temp[MAX_PATH] = "untouched";
+        SetLastError(0);
+        EXPECT_EQ(0u, GetTempPathA(MAX_PATH, temp));
+        EXPECT_EQ(ERROR_INVALID_NAME, GetLastError());
+        EXPECT_STREQ("untouched", temp);
+        char16_t wideTemp[MAX_PATH];
+        const DWORD length = GetTempPathW(MAX_PATH, wideTemp);
+        EXPECT_EQ(platform::paths::toWide(documents / "profile/AppData/Local/Temp") + u"/",
+                  std::u16string(wideTemp, length));
+        EXPECT_THROW(platform::paths::toAnsiName(documents), platform::WinError);
+    }
+    {
+        // "x日.kyd" is reached through the wide form. Its lossy ANSI text
+        // "x?.kyd" opens nothing, though a file of that name is there.
+        root.write("x?.kyd", "another file");
+        const std::u16string wideName = platform::paths::toWide(root.path() / "x日.kyd");
+        const HANDLE h = CreateFileW(wideName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        CloseHandle(h);
+        const std::string lossy = platform::text::toNarrow(wideName);
+        SetLastError(0);
+        EXPECT_EQ(INVALID_HANDLE_VALUE,
+                  CreateFileA(lossy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        EXPECT_EQ(ERROR_INVALID_NAME, GetLastError());
+        EXPECT_EQ(ERROR_INVALID_NAME, failure([&] { return DeleteFileA(lossy.c_str()); }));
+        EXPECT_EQ("another file", root.read("x?.kyd"));
+        EXPECT_TRUE(fs::is_regular_file(root.path() / "x日.kyd"));
+    }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi_name.h"
 #include "platform/text.h"
 #include "testkit/platform_root.h"
 #include "win32/error.h"
@@ -66,7 +67,7 @@ TEST_F(Find, DetailsOfEntriesAndNarrowNames) {
         "ern\xC3\xA1.txt",
         "");  // "černá" in UTF-8
     WIN32_FIND_DATAA data{};
-    const std::string query = (root.path() / "*.txt").string();
+    const std::string query = platform::paths::toAnsiName(root.path() / "*.txt");
     HANDLE h = FindFirstFileA(query.c_str(), &data);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_STREQ("a.txt", data.cFileName);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/ansi_name.h"
 #include "platform/modules.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -52,14 +53,14 @@ TEST_F(Modules, AWindowsNameLoadsTheSharedObjectOnceWithCountedReleases) {
 
 TEST_F(Modules, ANamedFolderIsTheOnlyPlaceLookedAtAndCaseDoesNotMatter) {
     fs::copy_file(probe, root.path() / "Tesk_PROBE.so");
-    const std::string name = (root.path() / "tesk_probe.DLL").string();
+    const std::string name = platform::paths::toAnsiName(root.path() / "tesk_probe.DLL");
     const HMODULE module = LoadLibraryA(name.c_str());
     ASSERT_NE(nullptr, module) << GetLastError();
     EXPECT_EQ(root.path() / "Tesk_PROBE.so", platform::modules::fileOf(module));
     EXPECT_EQ(module, GetModuleHandleA(name.c_str()));
     EXPECT_TRUE(FreeLibrary(module));
 
-    const std::string elsewhere = (root.path() / "empty" / "tesk_probe.dll").string();
+    const std::string elsewhere = platform::paths::toAnsiName(root.path() / "empty" / "tesk_probe.dll");
     fs::create_directories(root.path() / "empty");
     EXPECT_EQ(nullptr, LoadLibraryA(elsewhere.c_str()));
     EXPECT_EQ(ERROR_MOD_NOT_FOUND, GetLastError());
@@ -81,7 +82,7 @@ TEST_F(Modules, MissingAndUnloadableFilesGiveTheirErrors) {
     EXPECT_EQ(nullptr, LoadLibraryA("NoSuchModule.dll"));
     EXPECT_EQ(ERROR_MOD_NOT_FOUND, GetLastError());
     root.write("junk/libjunk.so", "this is text, not a shared object");
-    EXPECT_EQ(nullptr, LoadLibraryA((root.path() / "junk" / "junk.dll").c_str()));
+    EXPECT_EQ(nullptr, LoadLibraryA(platform::paths::toAnsiName(root.path() / "junk" / "junk.dll").c_str()));
     EXPECT_EQ(ERROR_BAD_EXE_FORMAT, GetLastError());
     EXPECT_EQ(nullptr, LoadLibraryW(nullptr));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());

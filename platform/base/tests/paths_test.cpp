@@ -9,6 +9,7 @@
 #include <string>
 
 #include <testkit/scoped_env.h>
+#include "platform/ansi_name.h"
 #include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "win32/files.h"
@@ -70,7 +71,7 @@ TEST(SpecialFolders, EachCsidlUnderTheRoot) {
         EXPECT_TRUE(fs::is_directory(fs::path(std::u16string(path))));
         char ansi[MAX_PATH] = {};
         ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, ansi, csidl, FALSE));
-        EXPECT_EQ((root.path() / relative).string(), ansi);
+        EXPECT_EQ(platform::paths::toAnsiName(root.path() / relative), ansi);
     }
     char16_t path[MAX_PATH];
     EXPECT_EQ(E_INVALIDARG, SHGetFolderPathW(nullptr, 0x77, nullptr, 0, path));
@@ -90,7 +91,7 @@ TEST(CurrentFolder, SetGetAndFullPathNames) {
     testkit::PlatformRoot root;
     const fs::path before = fs::current_path();
     fs::create_directories(root.path() / "work/sub");
-    const std::string work = (root.path() / "work").string();
+    const std::string work = platform::paths::toAnsiName(root.path() / "work");
     ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
     char buffer[MAX_PATH];
     EXPECT_EQ(work.size(), GetCurrentDirectoryA(MAX_PATH, buffer));

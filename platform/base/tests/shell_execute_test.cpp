@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi_name.h"
 #include "platform/text.h"
 #include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
@@ -86,7 +87,7 @@ TEST_F(ShellExecuteOpen, ARelativeNameIsMadeAbsoluteInTheGivenFolder) {
 
 TEST_F(ShellExecuteOpen, AnsiNamesAreWindows1250AndBackslashesSeparate) {
     const fs::path file = root.write("docs/\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD.txt", "text");  // UTF-8 on disk
-    const std::string folder = root.path().string();
+    const std::string folder = platform::paths::toAnsiName(root.path());
     EXPECT_EQ(42, resultOf(ShellExecuteA(nullptr, "open", "docs\\\x9Elu\x9Dou\xE8k\xFD.txt", nullptr, folder.c_str(),
                                          SW_SHOW)));
     EXPECT_EQ(std::vector<std::string>{file.string()}, arguments());

@@ -1,6 +1,7 @@
 // In-process activation: the class's server module from the registry,
 // loaded once with LoadLibrary and kept until it says it can be unloaded
 // (CoFreeUnusedLibraries) or the last apartment ends.
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -59,15 +60,38 @@ HRESULT getClassObject(const CLSID& clsid, DWORD context, const IID& iid, void**
     return winHr([&] { return serverOf(clsid)(clsid, iid, ppv); });
 }
 
+// Each server is asked outside the lock: its DllCanUnloadNow may take a lock
+// of its own that another of its threads holds while it activates. Asked
+// servers are out of the list meanwhile; an activation then loads the module
+// again and holds a reference of its own, so nothing goes while it is used.
 void freeUnusedLibraries() noexcept {
-    std::vector<HMODULE> unused;
+    std::vector<LoadedServer> asked;
     {
         std::lock_guard lock(g_mutex);
         std::erase_if(g_servers, [&](const LoadedServer& server) {
-            if (!server.canUnloadNow || server.canUnloadNow() != S_OK) return false;
-            unused.push_back(server.module);
+            if (!server.canUnloadNow) return false;
+            asked.push_back(server);
             return true;
         });
+    }
+    std::vector<HMODULE> unused;
+    std::vector<LoadedServer> kept;
+    for (const LoadedServer& server : asked) {
+        if (server.canUnloadNow() == S_OK)
+            unused.push_back(server.module);
+        else
+            kept.push_back(server);
+    }
+    {
+        std::lock_guard lock(g_mutex);
+        for (const LoadedServer& server : kept) {
+            const bool reloaded =
+                std::ranges::any_of(g_servers, [&](const LoadedServer& other) { return other.module == server.module; });
+            if (reloaded)
+                unused.push_back(server.module);  // the new entry holds the module
+            else
+                g_servers.push_back(server);
+        }
     }
     for (const HMODULE module : unused) FreeLibrary(module);
 }

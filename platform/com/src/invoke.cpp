@@ -3,6 +3,7 @@
 // ones by position or DISPID_PROPERTYPUT), coerces each to its declared
 // type, calls the vtable function, and hands back [out] and [out, retval]
 // values. A failing member gives DISP_E_EXCEPTION with EXCEPINFO.
+#include <algorithm>
 #include <vector>
 
 #include "ffi_call.h"
@@ -93,11 +94,16 @@ private:
             return E_INVALIDARG;
         if (count != visible.size()) return DISP_E_BADPARAMCOUNT;
 
+        const bool put =
+            m_function.invokeKind == INVOKE_PROPERTYPUT || m_function.invokeKind == INVOKE_PROPERTYPUTREF;
+        // A put names its value DISPID_PROPERTYPUT; one that does not is
+        // refused as Windows refuses it, before the property is touched.
+        if (put && std::find(m_params.rgdispidNamedArgs, m_params.rgdispidNamedArgs + named, DISPID_PROPERTYPUT) ==
+                       m_params.rgdispidNamedArgs + named)
+            return DISP_E_PARAMNOTFOUND;
         std::vector<int> source(m_function.params.size(), -1);  // rgvarg index of each argument
         for (UINT i = 0; i < named; ++i) {
             const DISPID id = m_params.rgdispidNamedArgs[i];
-            const bool put = m_function.invokeKind == INVOKE_PROPERTYPUT ||
-                             m_function.invokeKind == INVOKE_PROPERTYPUTREF;
             std::size_t target = 0;
             if (id == DISPID_PROPERTYPUT && put)
                 target = visible.back();

@@ -153,6 +153,14 @@ TEST_F(Dispatch, BadCallsGetTheDispatchErrors) {
         << "a read-only property";
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(1, DISPATCH_METHOD, {})) << "a property is not a method";
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(0x60000002, DISPATCH_METHOD, {}));
+
+    // A put whose value is not named DISPID_PROPERTYPUT is refused and
+    // changes nothing.
+    ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYPUT, {i4(7)}, nullptr, nullptr, nullptr, true));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND, invoke(1, DISPATCH_PROPERTYPUT, {i4(9)}));
+    Var count;
+    ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYGET, {}, &count));
+    EXPECT_EQ(7, count.lVal);
 }
 
 TEST_F(Dispatch, AFailingMemberIsAnExceptionWithItsErrorInfo) {

@@ -1,7 +1,10 @@
 // A COM server's life: regsvr32 registers and unregisters it, clients
 // create it by CLSID or ProgID in their apartment, aggregate it, and the
 // module goes when its last object has.
+#include <cstdlib>
 #include <thread>
+
+#include <unistd.h>
 
 #include "com_test_support.h"
 #include "platform/text.h"
@@ -268,6 +271,31 @@ TEST_F(Activation, TheServerModuleIsFreedOnceItsLastObjectIsGone) {
     CoUninitialize();
     EXPECT_FALSE(loaded(kServer));
     ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
+// A server's DllCanUnloadNow may activate (or wait on a thread of its own
+// that does): the runtime asks it without holding its activation lock.
+TEST_F(Activation, AServerAskedWhetherItCanGoMayActivateMeanwhile) {
+    const std::u16string module = platform::text::fromUtf8(TESK_COM_REENTRANT_MODULE);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER,
+                                             u"Software\\Classes\\CLSID\\{5C2B6F20-7A41-4E55-9D3B-1F0C2A6E8B01}"
+                                             u"\\InprocServer32",
+                                             0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(module.c_str()),
+                   static_cast<DWORD>((module.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(key);
+    const CLSID reentrant = {0x5C2B6F20, 0x7A41, 0x4E55, {0x9D, 0x3B, 0x1F, 0x0C, 0x2A, 0x6E, 0x8B, 0x01}};
+    void* factory = nullptr;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              CoGetClassObject(reentrant, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, &factory));
+    EXPECT_EXIT(
+        {
+            alarm(30);  // a runtime that waits on itself ends here
+            CoFreeUnusedLibraries();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ public:
     void awaitHead();
 
 private:
+    void endIfCancelled();
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static CURLcode onSslContext(CURL*, void* sslCtx, void* self);
@@ -334,6 +335,7 @@ void CurlTransfer::awaitHead() {
     const auto send = limitOf(m_spec.timeouts.sendMs);
     const auto receive = limitOf(m_spec.timeouts.receiveMs);
     while (!m_headDone && !m_ended) {
+        endIfCancelled();
         const auto now = Clock::now();
         auto deadline = now + std::chrono::seconds(1);
         if (!m_sawConnection && connected()) {
@@ -371,6 +373,7 @@ void CurlTransfer::awaitHead() {
 // has been silent for the receive time-out.
 CurlTransfer::BodyState CurlTransfer::awaitBody(std::optional<Clock::duration> receive) {
     for (;;) {
+        endIfCancelled();
         if (held()) return BodyState::Held;
         if (m_ended) return m_result == CURLE_OK ? BodyState::Ended : BodyState::Failed;
         if (m_paused) {
@@ -381,6 +384,10 @@ CurlTransfer::BodyState CurlTransfer::awaitBody(std::optional<Clock::duration> r
         if (receive && Clock::now() - m_lastActivity >= *receive) return BodyState::Stalled;
         step(receive ? m_lastActivity + *receive : Clock::now() + std::chrono::seconds(1));
     }
+}
+
+void CurlTransfer::endIfCancelled() {
+    if (m_spec.cancelled && *m_spec.cancelled) fail(ERROR_INTERNET_OPERATION_CANCELLED, "the request's handle was closed");
 }
 
 void CurlTransfer::failBody(BodyState state) {

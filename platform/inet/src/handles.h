@@ -3,6 +3,7 @@
 // its parent had when it was opened.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <variant>
@@ -42,6 +43,9 @@ struct Request {
     HeaderList headers;
     std::shared_ptr<const ClientCredential> clientCertificate;
     std::unique_ptr<Transfer> transfer;  // the last send's reply
+    // Set when the handle is closed: a send or a read under way on another
+    // thread then ends with ERROR_INTERNET_OPERATION_CANCELLED.
+    std::shared_ptr<std::atomic<bool>> closed = std::make_shared<std::atomic<bool>>(false);
 };
 
 struct Handle {

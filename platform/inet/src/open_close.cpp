@@ -70,6 +70,9 @@ HINTERNET HttpOpenRequestA(HINTERNET hConnect, LPCSTR lpszVerb, LPCSTR lpszObjec
 
 BOOL InternetCloseHandle(HINTERNET hInternet) noexcept {
     return platform::winBool([&] {
+        // A call under way on the request, on another thread, is ended.
+        const auto handle = findHandle(hInternet);
+        if (auto* request = std::get_if<Request>(&handle->object)) *request->closed = true;
         removeHandle(hInternet);
         return true;
     });

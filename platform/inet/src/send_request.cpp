@@ -44,6 +44,7 @@ TransferSpec specOf(const Handle& handle, const Request& request, const HeaderLi
     spec.password = handle.options.password;
     spec.proxy = proxySettingOf(session, handle.options, request.secure);
     spec.timeouts = handle.options.timeouts;
+    spec.cancelled = request.closed;
     if (request.secure)
         spec.tls = TlsSetting{request.securityFlags, currentTrustMaterial(), nowUnixSeconds(),
                               request.clientCertificate};

@@ -3,6 +3,7 @@
 // the Windows-shaped entry points and the engines meet only through this.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,6 +70,9 @@ struct TransferSpec {
     ProxySetting proxy;
     Timeouts timeouts;
     std::optional<TlsSetting> tls;
+    // Becomes true when the request's handle is closed; the transfer then
+    // ends with ERROR_INTERNET_OPERATION_CANCELLED.
+    std::shared_ptr<const std::atomic<bool>> cancelled;
 };
 
 struct ReplyHead {

@@ -24,14 +24,47 @@ void useWriteAheadLog(sqlite3* db) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
+// The file as an SQLite URI that opens it read-only and as immutable.
+std::string immutableUri(const std::filesystem::path& file) {
+    std::string uri = "file:";
+    for (const char c : file.string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char digits[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += digits[static_cast<unsigned char>(c) >> 4];
+            uri += digits[static_cast<unsigned char>(c) & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
+bool readable(sqlite3* db) {
+    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 }  // namespace
 
-Database::Database(const std::filesystem::path& file) {
+Database::Database(const std::filesystem::path& file) : m_file(file) {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     m_db.reset(raw);
     if (rc != SQLITE_OK) throwSqlite(raw, rc, "sqlite3_open_v2 " + file.string());
     sqlite3_busy_timeout(m_db.get(), kBusyTimeoutMs);
+    if (sqlite3_db_readonly(m_db.get(), "main") == 1) {
+        // A file that cannot be written (a read-only file system) is read
+        // as it is. Without the log's shared index beside it, which cannot be
+        // made there, it is read as immutable: nobody can change it anyway.
+        // Writes then fail as access to a read-only store.
+        if (!readable(m_db.get())) {
+            m_db.reset();
+            const int again = sqlite3_open_v2(immutableUri(file).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                                              nullptr);
+            m_db.reset(raw);
+            if (again != SQLITE_OK) throwSqlite(raw, again, "sqlite3_open_v2 " + file.string());
+        }
+        return;
+    }
     useWriteAheadLog(m_db.get());
     // With the log, NORMAL syncs at checkpoints only: a killed process loses
     // nothing it committed; a power cut may lose the last commits but never

@@ -30,6 +30,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    const std::filesystem::path& file() const noexcept { return m_file; }
+
     // Runs body() in one transaction of this connection, committed when it
     // returns and rolled back when it throws. Threads take turns.
     template <class Body>
@@ -70,6 +72,7 @@ private:
         bool inUse = false;
     };
 
+    std::filesystem::path m_file;
     Owned<sqlite3, sqlite3_close_v2> m_db;
     // Declared after the connection, so finalized before it closes; nodes
     // stay put, so the flags lent to statements do.

@@ -1,5 +1,6 @@
 // Key handles: open, create, close, delete, flush.
 #include "access.h"
+#include "logon_runner.h"
 #include "open_keys.h"
 #include "platform/boundary.h"
 #include "text_forms.h"
@@ -55,11 +56,14 @@ LONG deleteKey(HKEY hKey, const Char* lpSubKey) {
         if (!subKey) throw WinError(ERROR_INVALID_PARAMETER, "null subkey");
         const KeyPath path = parseKeyPath(*subKey);
         const OpenKey parent = openKeyOf(hKey);
-        writing(*parent.db, [&](Tree& tree) {
+        const bool runOnceGone = writing(*parent.db, [&](Tree& tree) {
             const KeyId id = keyToDelete(tree, parent, path);
             if (tree.hasSubkeys(id)) throw WinError(ERROR_ACCESS_DENIED, "key has subkeys");
+            const bool runOnce = isRunOnceKey(tree, id);
             tree.remove(id);
+            return runOnce;
         });
+        if (runOnceGone) unregisterLogonRunner(*parent.db);
     });
 }
 
@@ -68,14 +72,21 @@ LONG deleteTree(HKEY hKey, const Char* lpSubKey) {
     return winLong([&] {
         const auto subKey = nameArg(lpSubKey);
         const OpenKey parent = openKeyOf(hKey);
-        writing(*parent.db, [&](Tree& tree) {
-            if (subKey) return tree.remove(keyToDelete(tree, parent, parseKeyPath(*subKey)));
-            // Without a subkey the contents of hKey go, through hKey's own rights.
-            const Location here = locate(tree, parent);
-            requireAccess(parent.access, kDelete | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
-            if (tree.hasValues(here.id)) requireAccess(parent.access, KEY_SET_VALUE);
-            tree.clear(here.id);
+        const bool runOnceEmptied = writing(*parent.db, [&](Tree& tree) {
+            // Whether the tree held the RunOnce values, now gone.
+            const bool pending = runOnceHasValues(tree);
+            if (subKey) {
+                tree.remove(keyToDelete(tree, parent, parseKeyPath(*subKey)));
+            } else {
+                // Without a subkey the contents of hKey go, through hKey's own rights.
+                const Location here = locate(tree, parent);
+                requireAccess(parent.access, kDelete | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
+                if (tree.hasValues(here.id)) requireAccess(parent.access, KEY_SET_VALUE);
+                tree.clear(here.id);
+            }
+            return pending && !runOnceHasValues(tree);
         });
+        if (runOnceEmptied) unregisterLogonRunner(*parent.db);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "access.h"
+#include "logon_runner.h"
 #include "open_keys.h"
 #include "platform/boundary.h"
 #include "platform/buffers.h"
@@ -44,7 +45,12 @@ LONG setValue(HKEY hKey, const Char* lpValueName, DWORD dwType, const BYTE* lpDa
         const auto data = storedData<Char>(dwType, std::span(lpData, lpData ? cbData : 0));
         const OpenKey key = openKeyOf(hKey);
         requireAccess(key.access, KEY_SET_VALUE);
-        writing(*key.db, [&](Tree& tree) { tree.setValue(locate(tree, key).id, name, dwType, data); });
+        const bool runOnce = writing(*key.db, [&](Tree& tree) {
+            const KeyId id = locate(tree, key).id;
+            tree.setValue(id, name, dwType, data);
+            return isRunOnceKey(tree, id);
+        });
+        if (runOnce) registerLogonRunner(*key.db);
     });
 }
 
@@ -54,9 +60,12 @@ LONG deleteValue(HKEY hKey, const Char* lpValueName) {
         const auto name = valueName(nameArg(lpValueName));
         const OpenKey key = openKeyOf(hKey);
         requireAccess(key.access, KEY_SET_VALUE);
-        writing(*key.db, [&](Tree& tree) {
-            if (!tree.deleteValue(locate(tree, key).id, name)) throw WinError(ERROR_FILE_NOT_FOUND, "no such value");
+        const bool runOnceEmptied = writing(*key.db, [&](Tree& tree) {
+            const KeyId id = locate(tree, key).id;
+            if (!tree.deleteValue(id, name)) throw WinError(ERROR_FILE_NOT_FOUND, "no such value");
+            return isRunOnceKey(tree, id) && !tree.hasValues(id);
         });
+        if (runOnceEmptied) unregisterLogonRunner(*key.db);
     });
 }
 

@@ -1,6 +1,8 @@
 // runonce as a logon runs it: every value is gone before its command runs
 // (a command interrupted with runonce never runs again), a program path
-// with blanks is quoted, the arguments follow the Windows rules.
+// with blanks is quoted, the arguments follow the Windows rules; the
+// desktop's autostart entry that starts it at logon comes and goes with
+// the RunOnce values.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -10,10 +12,14 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <optional>
+#include <vector>
 
+#include "testkit/autostart.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/registry_lines.h"
+#include "testkit/scoped_env.h"
 #include "win32/registry.h"
 
 namespace {
@@ -31,9 +37,21 @@ void setRunOnce(const std::u16string& name, const std::u16string& command) {
     RegCloseKey(key);
 }
 
+void deleteRunOnce(const std::u16string& name) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kRunOnce, 0, KEY_ALL_ACCESS, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, name.c_str()));
+    RegCloseKey(key);
+}
+
+template <class Condition>
+bool waitFor(Condition condition) {
+    for (int i = 0; i < 200 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return condition();
+}
+
 bool waitForFile(const fs::path& file) {
-    for (int i = 0; i < 200 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return fs::exists(file);
+    return waitFor([&] { return fs::exists(file); });
 }
 
 TEST(RunOnce, EachValueIsGoneBeforeItsCommandRunsAndArgumentsKeepTheirQuotes) {
@@ -67,6 +85,43 @@ exec sleep 30
     EXPECT_EQ(0, next.exitCode) << next.err;
     EXPECT_TRUE(fs::exists(marker));
     EXPECT_FALSE(fs::exists(program.parent_path() / "args"));
+    const std::set<std::string> emptyKey{"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"};
+    EXPECT_EQ(emptyKey, testkit::registryLines(HKEY_CURRENT_USER, kRunOnce));
+}
+
+// The values set by one process are run at the next logon by the desktop:
+// gio launches the autostart entry as a desktop session does, from an
+// environment that names no platform root, and runonce works through the
+// root the values were set in, whose path holds what the entry's line must
+// escape. A value deleted takes the entry with it.
+TEST(RunOnce, TheDesktopRunsTheValuesAtTheNextLogonThroughAnEntryThatGoesWithThem) {
+    testkit::PlatformRoot root;
+    const fs::path machine = root.path() / "Nový kořen $HOME `x` \"100%\" a\\b";
+    fs::create_directories(machine);
+    const ScopedEnv platformRoot("PLATFORM_ROOT", machine.string());
+    const ScopedEnv runnerFolder("PLATFORM_MODULE_PATH", fs::path(TESK_RUNONCE).parent_path().string());
+    EXPECT_TRUE(testkit::autostartEntries().empty());
+
+    const fs::path marker = root.path() / "finished";
+    const std::u16string command = u"/bin/touch \"" + marker.u16string() + u"\"";
+    setRunOnce(u"Tesk Upgrade", command);
+    ASSERT_EQ(1u, testkit::autostartEntries().size());
+    deleteRunOnce(u"Tesk Upgrade");
+    EXPECT_TRUE(testkit::autostartEntries().empty()) << "the entry goes with the last value";
+
+    setRunOnce(u"Tesk Upgrade", command);
+    const std::vector<fs::path> entries = testkit::autostartEntries();
+    ASSERT_EQ(1u, entries.size());
+    {
+        // A session's environment names no platform root of its own.
+        const ScopedEnv noRoot("PLATFORM_ROOT", std::nullopt);
+        const ScopedEnv noRunner("PLATFORM_MODULE_PATH", std::nullopt);
+        const testkit::RunResult launched = testkit::launchAtLogon(entries.front());
+        ASSERT_EQ(0, launched.exitCode) << launched.err << testkit::readFile(entries.front());
+        EXPECT_TRUE(waitForFile(marker)) << testkit::readFile(entries.front());
+    }
+    // runonce emptied the key, so the next logon has nothing to start.
+    EXPECT_TRUE(waitFor([] { return testkit::autostartEntries().empty(); }));
     const std::set<std::string> emptyKey{"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"};
     EXPECT_EQ(emptyKey, testkit::registryLines(HKEY_CURRENT_USER, kRunOnce));
 }

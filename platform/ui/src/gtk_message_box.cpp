@@ -1,6 +1,9 @@
 // The message box as a GTK window: icon, text, a row of buttons with the
 // default one focused; Escape and the close button only for a box that may
 // be closed.
+#include <algorithm>
+#include <string>
+
 #include "gtk_dialog_parts.h"
 #include "gtk_session.h"
 #include "gtk_windows.h"
@@ -42,6 +45,19 @@ gboolean onCloseRequest(GtkWindow*, gpointer data) {
     return TRUE;
 }
 
+// The characters of the text's longest line.
+int longestLine(const std::string& text) {
+    int longest = 0, line = 0;
+    for (const char c : text) {
+        if (c == '\n') {
+            line = 0;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            longest = std::max(longest, ++line);
+        }
+    }
+    return longest;
+}
+
 GtkWidget* messageRow(const MessageBoxRequest& request) {
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 16);
     if (const char* iconName = iconNameOf(request.icon)) {
@@ -53,7 +69,12 @@ GtkWidget* messageRow(const MessageBoxRequest& request) {
     GtkWidget* label = gtk_label_new(request.text.c_str());
     gtk_label_set_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
-    gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
+    // As wide as its longest line, at most 60 characters, at its least as
+    // at its most: the height the text needs is then the same for every
+    // width GTK asks about, and the box's size is settled at once.
+    const int width = std::min(longestLine(request.text), 60);
+    gtk_label_set_width_chars(GTK_LABEL(label), width);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), width);
     gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
     gtk_widget_set_hexpand(label, TRUE);
     gtk_box_append(GTK_BOX(row), label);

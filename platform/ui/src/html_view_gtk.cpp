@@ -114,6 +114,7 @@ public:
     ~GtkHtmlView() override {
         if (m_keyboard) g_signal_handlers_disconnect_by_data(m_keyboard, this);
         g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(m_view), this);
+        g_signal_handlers_disconnect_by_data(webkit_web_view_get_user_content_manager(m_view), this);
         g_signal_handlers_disconnect_by_data(m_view, this);
         g_signal_handlers_disconnect_by_data(m_window, this);
         gtk_window_destroy(m_window);
@@ -225,6 +226,7 @@ private:
     struct Sent {
         GtkHtmlView* view;
         int command;
+        bool whileTyping = true;
     };
 
     void send(int command) {
@@ -353,14 +355,43 @@ private:
             GtkShortcutAction* action = gtk_callback_action_new(
                 [](GtkWidget*, GVariant*, gpointer data) -> gboolean {
                     const auto* sent = static_cast<Sent*>(data);
+                    if (!sent->whileTyping && sent->view->m_typing) return FALSE;  // the field's key
                     sent->view->send(sent->command);
                     return TRUE;
                 },
-                new Sent{this, accelerator.command}, [](gpointer data) { delete static_cast<Sent*>(data); });
+                new Sent{this, accelerator.command, accelerator.whileTyping},
+                [](gpointer data) { delete static_cast<Sent*>(data); });
             gtk_shortcut_controller_add_shortcut(GTK_SHORTCUT_CONTROLLER(controller),
                                                  gtk_shortcut_new(trigger, action));
         }
         gtk_widget_add_controller(GTK_WIDGET(m_window), controller);
+        followTyping();
+    }
+
+    // The page tells whether a field the keys edit has the focus (a text
+    // field, a list, where Home and End move the choice): every document
+    // reports its focus changes through the message handler "typing".
+    void followTyping() {
+        WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(m_view);
+        static constexpr const char* kReport =
+            "(function(){var report=function(){var e=document.activeElement;var typing=!!e&&"
+            "(e.isContentEditable||e.tagName=='TEXTAREA'||e.tagName=='SELECT'||(e.tagName=='INPUT'&&"
+            "!['button','checkbox','color','file','hidden','image','radio','range','reset','submit']"
+            ".includes(e.type)));"
+            "window.webkit.messageHandlers.typing.postMessage(typing);};"
+            "document.addEventListener('focusin',report,true);"
+            "document.addEventListener('focusout',function(){setTimeout(report,0);},true);})();";
+        WebKitUserScript* script = webkit_user_script_new(kReport, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                          WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr,
+                                                          nullptr);
+        webkit_user_content_manager_add_script(content, script);
+        webkit_user_script_unref(script);
+        g_signal_connect(content, "script-message-received::typing", G_CALLBACK(onTyping), this);
+        webkit_user_content_manager_register_script_message_handler(content, "typing", nullptr);
+    }
+
+    static void onTyping(WebKitUserContentManager*, JSCValue* value, gpointer data) {
+        static_cast<GtkHtmlView*>(data)->m_typing = jsc_value_to_boolean(value);
     }
 
     static void onButton(GtkButton* button, gpointer data) {
@@ -468,6 +499,7 @@ private:
         auto* self = static_cast<GtkHtmlView*>(data);
         self->touch();
         if (event == WEBKIT_LOAD_COMMITTED) {
+            self->m_typing = false;  // the page's fields are gone
             const gchar* uri = webkit_web_view_get_uri(view);
             self->m_location = uri ? uri : "";
         }
@@ -516,6 +548,7 @@ private:
     std::string m_location;
     Clock::time_point m_lastActivity = Clock::now();
     bool m_failed = false;
+    bool m_typing = false;  // a text field or a list of the page has the focus
     bool m_canGoBack = false;
     bool m_canGoForward = false;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_backend.h"
+#include "platform/paths.h"
 #include "platform/win_error.h"
 #include "testkit/platform_root.h"
 #include "win32/ui.h"
@@ -10,10 +11,7 @@ using platform::ui::OpenWithRequest;
 
 namespace {
 
-std::u16string wide(const std::filesystem::path& p) {
-    const std::string s = p.string();
-    return std::u16string(s.begin(), s.end());  // the test's paths are ASCII
-}
+std::u16string wide(const std::filesystem::path& p) { return platform::paths::toWide(p); }
 
 }  // namespace
 

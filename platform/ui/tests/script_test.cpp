@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/ui.h"
 #include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
@@ -44,8 +45,7 @@ protected:
 int ask(const char16_t* text, UINT type = MB_YESNOCANCEL) { return MessageBoxW(nullptr, text, u"Tesk", type); }
 
 HRESULT openWith(const std::filesystem::path& file) {
-    const std::string s = file.string();
-    const std::u16string wide(s.begin(), s.end());
+    const std::u16string wide = platform::paths::toWide(file);
     const OPENASINFO info{wide.c_str(), nullptr, OAIF_EXEC};
     return SHOpenWithDialog(nullptr, &info);
 }

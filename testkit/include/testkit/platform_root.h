@@ -1,6 +1,8 @@
 // A fresh emulated machine for one test: a temporary folder that becomes
 // PLATFORM_ROOT for the life of the object, removed afterwards (kept when
-// TESTKIT_KEEP is set, for looking at after a failure).
+// TESTKIT_KEEP is set, for looking at after a failure). Its "config" folder
+// is the user's XDG_CONFIG_HOME meanwhile, so what the layer leaves for the
+// desktop (autostart entries) stays inside it too.
 #pragma once
 
 #include <filesystem>
@@ -25,6 +27,7 @@ public:
 private:
     std::filesystem::path m_path;
     std::optional<std::string> m_previous;
+    std::optional<std::string> m_previousConfig;
 };
 
 // Whole file contents, or an exception when it cannot be read.

@@ -28,11 +28,19 @@ public:
     ScreenUser(const ScreenUser&) = delete;
     ScreenUser& operator=(const ScreenUser&) = delete;
 
-    // Waits for the window of exactly that title, takes a screenshot when
-    // `shot` names one (artifactsDir()/<shot>.png), focuses the window and
-    // presses the keys (xdotool's names, blank-separated). Reports a
-    // failure, and kills the X server, when no such window appears.
+    // Waits for the window of exactly that title and for it to show its
+    // content (a screenshot, artifactsDir()/<shot>.png when `shot` names
+    // one, holds more than the window's background), focuses the window
+    // and presses the keys (xdotool's names, blank-separated). Reports a
+    // failure, and kills the X server, when no such window appears; a
+    // failure when it stays empty.
     void answer(const std::string& title, const std::string& keys, const std::string& shot = {});
+
+    // The same for a window whose keys act only once it has reached its
+    // last state (a dialog whose button is enabled at its end): the keys
+    // are pressed again until no window of that title stays; the screenshot
+    // is of the window the keys closed.
+    void answerUntilGone(const std::string& title, const std::string& keys, const std::string& shot = {});
 
     // Runs ask() on this thread, which shows the window, while another
     // thread answers it; ask()'s result.

@@ -22,14 +22,16 @@ std::filesystem::path configSignerCertificate();
 std::filesystem::path configSignerKey();
 
 // `openssl cms -sign -nodetach -binary -outform DER` of the content, with
-// the signer's certificate, its chain and SHA-256.
+// the signer's certificate, its chain, SHA-256 and further options of
+// openssl's (such as "-keyid").
 Bytes signCms(std::string_view content, const std::filesystem::path& certificatePem,
-              const std::filesystem::path& keyPem, const std::vector<pki::Certificate>& chain = {});
-Bytes signCms(std::string_view content, const pki::Credential& signer);
+              const std::filesystem::path& keyPem, const std::vector<pki::Certificate>& chain = {},
+              const std::vector<std::string>& options = {});
+Bytes signCms(std::string_view content, const pki::Credential& signer, const std::vector<std::string>& options = {});
 
 // The signed configuration as the signer reads it: Base64 on one line of
 // the message signed by the configuration signer, or by another.
-std::string signedConfiguration(std::string_view text);
+std::string signedConfiguration(std::string_view text, const std::vector<std::string>& options = {});
 std::string signedConfiguration(std::string_view text, const pki::Credential& signer);
 
 // One listed item: the path whose file name holds the time it was listed

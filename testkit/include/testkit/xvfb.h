@@ -24,6 +24,12 @@ public:
     // A PNG of the whole screen, artifactsDir()/<name>.png; returns its path
     // or throws std::runtime_error.
     std::filesystem::path screenshot(const std::string& name) const;
+    // A screenshot taken once the window (an X id) shows more than one
+    // colour in its body, the middle of its height (a sixth off at the top,
+    // where a title or a tool bar is, and at the bottom): taken again until
+    // then, at most `limit`; throws std::runtime_error when it stays empty.
+    std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
+                                            std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
     // Ends the server at once; its clients lose the display (GTK exits).
     // For a watchdog that must free a test waiting on a window.
     void kill();

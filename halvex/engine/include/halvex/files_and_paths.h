@@ -23,5 +23,7 @@ std::u16string GetProgramName();
 // The current folder; empty when it cannot be read or is longer than 259
 // characters.
 std::u16string GetCurrentDir();
+// The user's Documents folder, made when missing; empty when there is none.
+std::u16string GetDocumentsFolder();
 
 }  // namespace halvex

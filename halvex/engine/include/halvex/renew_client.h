@@ -2,6 +2,7 @@
 // the reading of the server's XML reply.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -35,19 +36,23 @@ class RequestPoster {
 public:
     // The longest reply taken.
     static constexpr std::uint32_t kMaxReply = 1u << 20;
+    // The whole exchange, however the server paces its bytes.
+    static constexpr std::chrono::milliseconds kDeadline = std::chrono::minutes(2);
 
     // "https://host/path"; a port in the address is not used.
-    explicit RequestPoster(std::string address);
+    explicit RequestPoster(std::string address, std::chrono::milliseconds deadline = kDeadline);
 
     // POSTs the body as "text/plain" with the agent "Halvex" to the
     // address's host on port 443 and keeps the whole reply, however many
     // reads it takes. Throws HTTPSException for a failed step, an
-    // untrusted server certificate, or a reply over kMaxReply bytes.
+    // untrusted server certificate, a reply over kMaxReply bytes, or an
+    // exchange not done by the deadline (ERROR_INTERNET_TIMEOUT, its text).
     void HttpsPost(const std::string& body);
     const std::string& Reply() const noexcept { return m_reply; }
 
 private:
     std::string m_address;
+    std::chrono::milliseconds m_deadline;
     std::string m_reply;
 };
 
@@ -64,7 +69,8 @@ struct IssuedRequest {
 // Error/Code and Error/Message, "No message." without one) and
 // XMLException for a reply that is not well-formed, has no status or
 // another status, a ReqID without ca_type or text, or a refusal without a
-// code. The parser loads nothing from outside and substitutes no entities.
+// code. The parser loads nothing from outside, and a reply that declares an
+// entity is not well-formed here, so no reference is ever expanded.
 std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply);
 
 }  // namespace halvex

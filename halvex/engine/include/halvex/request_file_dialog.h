@@ -7,9 +7,10 @@
 
 namespace halvex {
 
-// A file-open dialog in the current folder offering "*.req" files (and all
-// files); the file and its folder must exist. True with the chosen path;
-// false when the user cancelled or the dialog failed.
+// A file-open dialog offering "*.req" files (and all files); the file and
+// its folder must exist. It starts in the folder of the path given (the
+// file chosen before), else in the user's Documents folder. True with the
+// chosen path; false when the user cancelled or the dialog failed.
 bool OpenRequestFileDialog(HWND owner, std::u16string& path);
 
 }  // namespace halvex

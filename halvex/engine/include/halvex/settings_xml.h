@@ -1,8 +1,8 @@
 // TXml: a settings document read from a file or a text, its elements found
-// by XPath and their attributes read. Entities are never fetched from
-// outside, no external DTD is loaded and internal entities stay within the
-// parser's amplification limits, so a hostile document costs bounded time
-// and memory. A failure is logged and kept, text and code, as the last error.
+// by XPath and their attributes read. The document is data: nothing is
+// fetched from outside, no DTD is loaded and a document that declares an
+// entity is refused, so a hostile document costs bounded time and memory.
+// A failure is logged and kept, text and code, as the last error.
 #pragma once
 
 #include <memory>

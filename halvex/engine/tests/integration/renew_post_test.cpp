@@ -9,6 +9,7 @@
 #include "../cert_store_support.h"
 #include "halvex/renew_client.h"
 #include "halvex/renew_xml.h"
+#include "lumvar/server_post.h"
 #include "platform/text.h"
 #include "testkit/connection_map.h"
 #include "testkit/http_server.h"
@@ -123,6 +124,47 @@ TEST_F(HalvexRenewPost, FailuresAreHttpsExceptionsWithoutAStepLine) {
     // A host the map does not name is not reached at all.
     RequestPoster elsewhere("https://unmapped.example/cgi-bin/renreq3.cgi");
     EXPECT_THROW(elsewhere.HttpsPost("body"), HTTPSException);
+}
+
+// A server that sends a byte every half second holds neither client past
+// its deadline: the renewal client's poster, and the exchange with the update
+// client's options (Content-Length, progress, numbered steps), both end with
+// the system's time-out and its text.
+TEST_F(HalvexRenewPost, ADrippingServerIsLeftAtTheDeadline) {
+    HttpServer& server = Serve(Pki().standardCa);
+    HttpReply drip = HttpReply::text(200, std::string(200, 'x'));
+    drip.drip = std::chrono::milliseconds(500);
+    server.route(kPath, drip);
+    const std::string timeOut = "Error in HTTPS connection.\nLibrary error number: 12002\nMessage: The operation timed out";
+
+    auto started = std::chrono::steady_clock::now();
+    RequestPoster poster(std::string("https://") + kHost + kPath, std::chrono::seconds(2));
+    try {
+        poster.HttpsPost("body");
+        ADD_FAILURE() << "the whole drip was waited for";
+    } catch (const HTTPSException& e) {
+        EXPECT_EQ(e.errorNumber(), ERROR_INTERNET_TIMEOUT);
+        EXPECT_TRUE(std::string(e.what()).starts_with(timeOut)) << e.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    lumvar::PostOptions update;
+    update.agentName = u"Lumvar";
+    update.fixedPort = 443;
+    std::uint32_t received = 0;
+    update.progress = [&](std::uint32_t, std::uint32_t got) { received = got; };
+    update.deadline = std::chrono::seconds(2);
+    started = std::chrono::steady_clock::now();
+    try {
+        lumvar::PostToServer(std::string("https://") + kHost + kPath, "body", update);
+        ADD_FAILURE() << "the whole drip was waited for";
+    } catch (const HTTPSException& e) {
+        EXPECT_EQ(e.errorNumber(), ERROR_INTERNET_TIMEOUT);
+        EXPECT_TRUE(std::string(e.what()).starts_with(timeOut)) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Line: 232"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_LT(received, 200u);
 }
 
 class NoAppData : public RequestAppData {

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <future>
 #include <string>
-#include <thread>
 
 #include "../installed_program.h"
 #include "testkit/screen_user.h"
@@ -27,15 +26,10 @@ TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsN
         // The question's caption is the program's name.
         user.answer("halvex", "alt+a", "halvex-installed-update-question");
         user.answer("Halvex", "shift", "halvex-installed-update-download");
-        // The upgrade process follows its work in a dialog that asks
-        // nothing, then, once the backup is gone, puts the same dialog up
-        // with OK in its place.
-        for (int wait = 0; wait < 600 && !fs::exists(program / "licence.txt"); ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        for (int wait = 0; wait < 600 && fs::exists(downloadArea / "backup"); ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-        user.answer("Aktualizace", "Return", "halvex-installed-update-done");
+        // The upgrade process follows its work in a dialog whose OK is
+        // disabled, then puts the same dialog up with OK in its place:
+        // Return is pressed until the dialog goes, however long the work.
+        user.answerUntilGone("Aktualizace", "Return", "halvex-installed-update-done");
     });
     const auto updating = runInstalled({});
     person.get();
@@ -44,9 +38,8 @@ TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsN
     expectUpdated();
 
     // The page's one focusable element is its button; the person looks at
-    // the page once it has had time to load.
+    // the page once it shows.
     person = std::async(std::launch::async, [&] {
-        std::this_thread::sleep_for(std::chrono::seconds(5));
         user.answer("Halvex", "Tab Return", "halvex-installed-update-whats-new");
         user.answer("Halvex v1.0.0.1 TEST", "alt+x");
     });

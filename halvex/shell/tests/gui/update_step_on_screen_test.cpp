@@ -83,11 +83,9 @@ TEST(UpdateStepOnScreen, ANewerVersionIsAskedAboutAndNoLeadsToTheNotesUntilConti
 
     // The question (its caption is the program's name), No by its mnemonic;
     // then the page, whose one focusable element is the button: Tab reaches
-    // it, Return presses it. The person looks at the page once it has had
-    // time to load.
+    // it, Return presses it. The person looks at the page once it shows.
     auto person = std::async(std::launch::async, [&] {
         user.answer(platform::text::toUtf8(halvex::GetProgramName()), "alt+n", "halvex-update-question");
-        std::this_thread::sleep_for(std::chrono::seconds(5));
         user.answer("Halvex", "Tab Return", "halvex-whats-new");
     });
     halvex::UpdateContext context;

@@ -12,21 +12,24 @@ template <class Char>
 bool staysInside(std::basic_string_view<Char> path) {
     const auto isSeparator = [](Char c) { return c == Char('\\') || c == Char('/'); };
     if (path.empty() || isSeparator(path.front()) || path.find(Char(':')) != path.npos) return false;
+    bool namesEntry = false;
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = start;
         while (end < path.size() && !isSeparator(path[end])) ++end;
         const auto part = path.substr(start, end - start);
         if (part.size() == 2 && part[0] == Char('.') && part[1] == Char('.')) return false;
+        if (!part.empty() && !(part.size() == 1 && part[0] == Char('.'))) namesEntry = true;
         start = end + 1;
     }
-    return true;
+    return namesEntry;
 }
 }  // namespace detail
 
-// True when the path stays below the folder it is appended to: not empty,
-// no leading separator, no ':' (a drive or a stream), no ".." part; both
-// separators count.
+// True when the path names an entry below the folder it is appended to: no
+// leading separator, no ':' (a drive or a stream), no ".." part, and a part
+// other than "." (so "", "." or ".\" naming the folder itself is refused);
+// both separators count.
 inline bool staysInside(std::u16string_view path) { return detail::staysInside(path); }
 inline bool staysInside(std::string_view path) { return detail::staysInside(path); }
 

@@ -3,6 +3,7 @@
 // differ only in the options.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,13 +25,18 @@ struct PostOptions {
     // Called after each piece read with the announced length (0 when not
     // asked for) and the bytes received so far.
     std::function<void(std::uint32_t announced, std::uint32_t received)> progress;
+    // The whole exchange, from the send to the reply's last byte, besides
+    // WinINet's limits on silence: a server that keeps sending too slowly
+    // is left when it passes.
+    std::chrono::milliseconds deadline = std::chrono::minutes(30);
 };
 
 // POSTs the body ("Content-Type:text/plain", the address's path, reload,
 // secure for "https") and reads the reply until it ends, whatever its HTTP
 // status. Throws HTTPSException for a failed step: a step whose call fails,
 // with the system's last error, or ERROR_INTERNET_INTERNAL_ERROR when the
-// call leaves none.
+// call leaves none; a step still under way at the deadline fails with
+// ERROR_INTERNET_TIMEOUT and its text.
 std::string PostToServer(const std::string& address, const std::string& body, const PostOptions& options);
 
 }  // namespace lumvar

@@ -21,7 +21,8 @@ public:
     DWORD Language() const noexcept { return m_language; }
     // 0 Czech, 1 Slovak, 2 English.
     void SetLanguage(DWORD language) noexcept { m_language = language; }
-    // Reads the current language's file from the folder (null: the current
+    // Reads the current language's file from the folder, named as the file
+    // system names it (as ComponentDirectory gives it; null: the current
     // folder). False when the file cannot be opened; the table is then
     // unchanged. A file of another language than the one loaded before
     // replaces the table; the same language again adds to it.

@@ -50,8 +50,10 @@ class PendingReplacement;
 class TFileKyd {
 public:
     enum OpenMode : int { openUpdate = 1, openReadOnly = 2, openCreate = 3 };
-    // No entry is read whose data would exceed this many bytes.
+    // No entry is written or read whose data would exceed this many bytes,
+    // so every container written here reads back.
     static constexpr ZIP_SIZE_TYPE kEntryLimit = ZIP_SIZE_TYPE{256} << 20;
+    static constexpr bool FitsEntry(std::uintmax_t size) noexcept { return size <= kEntryLimit; }
 
     TFileKyd();
     TFileKyd(const TFileKyd&) = delete;

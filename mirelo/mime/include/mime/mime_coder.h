@@ -72,8 +72,10 @@ class CMimeEncodedWord {
 public:
     // The bytes as encoded words in charset, separated by one space; "Q" or
     // "B" is chosen by which gives the shorter text. Words of a UTF-8 text
-    // never split a character.
-    static std::string Encode(std::string_view bytes, std::string_view charset);
+    // never split a character. Words that stand for a phrase or a quoted
+    // text of a structured field keep only letters, digits and "!*+-/"
+    // literal in "Q", so that no special character of the field is in them.
+    static std::string Encode(std::string_view bytes, std::string_view charset, bool phrase = false);
 
     struct Decoded {
         std::string charset;

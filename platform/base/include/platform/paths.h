@@ -29,6 +29,10 @@ std::filesystem::path programFiles();         // root/Program Files
 std::filesystem::path keyContainers();        // root/profile/Crypto/Keys (user only, 0700)
 std::filesystem::path machineKeyContainers(); // root/ProgramData/Crypto/Keys
 
+// Outside the root: the folder whose entries the user's desktop starts at
+// logon, $XDG_CONFIG_HOME/autostart (~/.config/autostart). Not created.
+std::filesystem::path autostartFolder();
+
 // Creates the folder (and parents) when missing and returns it.
 std::filesystem::path ensure(const std::filesystem::path& folder);
 

@@ -180,6 +180,9 @@ inline constexpr ALG_ID CALG_SHA_512 = 0x800E;
 inline constexpr ALG_ID CALG_NO_SIGN = 0x2000;
 inline constexpr ALG_ID CALG_DSS_SIGN = 0x2200;
 inline constexpr ALG_ID CALG_RSA_SIGN = 0x2400;
+inline constexpr ALG_ID CALG_ECDSA = 0x2203;
+// An algorithm whose identity stands in its parameters (RSASSA-PSS).
+inline constexpr ALG_ID CALG_OID_INFO_PARAMETERS = 0xFFFFFFFE;
 inline constexpr ALG_ID CALG_RSA_KEYX = 0xA400;
 inline constexpr ALG_ID CALG_DH_SF = 0xAA01;
 inline constexpr ALG_ID CALG_DES = 0x6601;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "encode/parts.h"
+#include "store/compare.h"
 #include "store/signature_check.h"
 #include "win32/crypt_msg.h"
 #include "win32/crypt_oid.h"
@@ -108,11 +109,12 @@ DWORD signerOf(const Message& message, const CERT_INFO& certificate) {
     const Bytes serial = parts::integerLittleEndian(certificate.SerialNumber);
     for (DWORD i = 0; i < parts.signers.size(); ++i) {
         const SignerInfo& s = parts.signers[i];
-        if (!s.keyId && std::ranges::equal(s.issuer, issuer) &&
-            std::ranges::equal(der::integerSigned(s.serialNumber.content), serial))
-            return i;
+        const bool named = s.keyId ? store::keyIdentifies(*s.keyId, certificate)
+                                   : std::ranges::equal(s.issuer, issuer) &&
+                                         std::ranges::equal(der::integerSigned(s.serialNumber.content), serial);
+        if (named) return i;
     }
-    throw WinError(CRYPT_E_SIGNER_NOT_FOUND, "no signer with the certificate's issuer and serial number");
+    throw WinError(CRYPT_E_SIGNER_NOT_FOUND, "no signer identified by the certificate");
 }
 
 }  // namespace platform::crypt::msg

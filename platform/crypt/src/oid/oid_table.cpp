@@ -13,6 +13,7 @@ namespace {
 DWORD kRsaSign[] = {CALG_RSA_SIGN};
 DWORD kRsaSignAes[] = {CALG_RSA_SIGN, 0, PROV_RSA_AES};
 DWORD kDssSign[] = {CALG_DSS_SIGN};
+DWORD kEcdsaSign[] = {CALG_ECDSA};
 DWORD kDirectoryString[] = {CERT_RDN_PRINTABLE_STRING, CERT_RDN_UNICODE_STRING, 0};
 DWORD kPrintable[] = {CERT_RDN_PRINTABLE_STRING, 0};
 DWORD kIa5[] = {CERT_RDN_IA5_STRING, 0};
@@ -59,6 +60,8 @@ std::vector<CRYPT_OID_INFO> makeTable() {
         row(szOID_RSA_RSA, u"RSA", key, CALG_RSA_KEYX),
         row(szOID_RSA_RSA, u"RSA", key, CALG_RSA_SIGN),
         row(szOID_X957_DSA, u"DSA", key, CALG_DSS_SIGN),
+        row(szOID_ECC_PUBLIC_KEY, u"ECC", key, CALG_ECDSA),
+        row(szOID_RSA_SSA_PSS, u"RSASSA-PSS", key, CALG_OID_INFO_PARAMETERS),
 
         row(szOID_RSA_SHA1RSA, u"sha1RSA", sign, CALG_SHA1, extra(kRsaSign)),
         row(szOID_RSA_MD5RSA, u"md5RSA", sign, CALG_MD5, extra(kRsaSign)),
@@ -70,6 +73,13 @@ std::vector<CRYPT_OID_INFO> makeTable() {
         row(szOID_OIWSEC_sha1RSASign, u"sha1RSA", sign, CALG_SHA1, extra(kRsaSign)),
         row(szOID_OIWSEC_md5RSA, u"md5RSA", sign, CALG_MD5, extra(kRsaSign)),
         row(szOID_X957_SHA1DSA, u"sha1DSA", sign, CALG_SHA1, extra(kDssSign)),
+        row(szOID_ECDSA_SHA1, u"sha1ECDSA", sign, CALG_SHA1, extra(kEcdsaSign)),
+        row(szOID_ECDSA_SHA256, u"sha256ECDSA", sign, CALG_SHA_256, extra(kEcdsaSign)),
+        row(szOID_ECDSA_SHA384, u"sha384ECDSA", sign, CALG_SHA_384, extra(kEcdsaSign)),
+        row(szOID_ECDSA_SHA512, u"sha512ECDSA", sign, CALG_SHA_512, extra(kEcdsaSign)),
+        // Named alone: the digest and the key's algorithm stand in the parameters.
+        row(szOID_ECDSA_SPECIFIED, u"ECDSA", sign, CALG_ECDSA),
+        row(szOID_RSA_SSA_PSS, u"RSASSA-PSS", sign, CALG_OID_INFO_PARAMETERS),
 
         row(szOID_COMMON_NAME, u"CN", rdn, 0, extra(kDirectoryString)),
         row(szOID_SUR_NAME, u"SN", rdn, 0, extra(kDirectoryString)),

@@ -3,10 +3,16 @@
 #include "store/compare.h"
 
 #include <cstring>
+#include <optional>
 #include <string_view>
 
+#include "der/der.h"
 #include "platform/boundary.h"
 #include "store/decoded.h"
+#include "store/digest.h"
+#include "store/element.h"
+#include "store/signature_check.h"
+#include "win32/crypt_msg.h"
 #include "win32/crypt_store.h"
 
 using namespace platform;
@@ -31,11 +37,42 @@ bool isRsa(const CERT_PUBLIC_KEY_INFO& info) {
     return info.Algorithm.pszObjId && std::string_view(info.Algorithm.pszObjId) == szOID_RSA_RSA;
 }
 
+// The key identifier of a signer that CryptoAPI names by it: an Issuer of
+// the one attribute szOID_KEYID_RDN holding an OCTET STRING, and no serial
+// number. Nothing for an issuer and serial number.
+std::optional<View> signerKeyIdOf(const CERT_INFO& id) {
+    if (id.SerialNumber.cbData != 0 || id.Issuer.cbData == 0) return std::nullopt;
+    try {
+        der::Reader top(viewOf(id.Issuer));
+        der::Reader name = top.enter(der::kSequence);
+        der::Reader rdn = name.enter(der::kSet);
+        der::Reader attribute = rdn.enter(der::kSequence);
+        if (!name.atEnd() || !rdn.atEnd()) return std::nullopt;
+        if (der::oidTextOf(attribute.read(der::kOid).content) != szOID_KEYID_RDN) return std::nullopt;
+        return attribute.read(der::kOctetString).content;
+    } catch (const WinError&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
+
+bool keyIdentifies(View keyId, const CERT_INFO& certificate) {
+    try {
+        return sameBytes(keyId, keyIdentifierOf(certificate)) ||
+               sameBytes(keyId, digest(CALG_SHA1, viewOf(certificate.SubjectPublicKeyInfo.PublicKey)));
+    } catch (const WinError&) {
+        return false;  // a record without a usable key names nothing by key
+    }
+}
 
 bool sameInteger(View a, View b) { return sameBytes(significant(a), significant(b)); }
 
 bool sameCertId(const CERT_INFO& a, const CERT_INFO& b) {
+    const std::optional<View> keyIdA = signerKeyIdOf(a), keyIdB = signerKeyIdOf(b);
+    if (keyIdA && keyIdB) return sameBytes(*keyIdA, *keyIdB);
+    if (keyIdA) return keyIdentifies(*keyIdA, b);
+    if (keyIdB) return keyIdentifies(*keyIdB, a);
     return sameBytes(viewOf(a.Issuer), viewOf(b.Issuer)) && sameInteger(viewOf(a.SerialNumber), viewOf(b.SerialNumber));
 }
 
@@ -76,7 +113,11 @@ BOOL CertComparePublicKeyInfo(DWORD, PCERT_PUBLIC_KEY_INFO pPublicKey1, PCERT_PU
 DWORD CertGetPublicKeyLength(DWORD, PCERT_PUBLIC_KEY_INFO pPublicKey) noexcept {
     return winValue<DWORD>(0, [&]() -> DWORD {
         if (!pPublicKey) throw WinError(E_INVALIDARG, "no public key");
-        if (!isRsa(*pPublicKey)) throw WinError(NTE_BAD_ALGID, "not an RSA key");
+        if (!isRsa(*pPublicKey)) {
+            const DWORD bits = keyBitsOf(encodeObject(X509_PUBLIC_KEY_INFO, pPublicKey));
+            if (!bits) throw WinError(NTE_BAD_ALGID, "a public key of an unknown algorithm");
+            return bits;
+        }
         const Bytes blob = rsaPublicKeyBlobOf(*pPublicKey);
         RSAPUBKEY key;
         if (blob.size() < sizeof(PUBLICKEYSTRUC) + sizeof key) throw WinError(NTE_BAD_KEY, "short key blob");

@@ -15,6 +15,8 @@ View firstValue(View encoded) {
     return der::readOuter(encoded, der::kSequence).encoded;
 }
 
+}  // namespace
+
 Bytes keyIdentifierOf(const CERT_INFO& info) {
     const CERT_EXTENSION* ski = nullptr;
     for (DWORD i = 0; i < info.cExtension; ++i)
@@ -26,8 +28,6 @@ Bytes keyIdentifierOf(const CERT_INFO& info) {
     }
     return digest(CALG_SHA1, encodeObject(X509_PUBLIC_KEY_INFO, &info.SubjectPublicKeyInfo));
 }
-
-}  // namespace
 
 Element::Element(Kind kind, DWORD encodingType, View encoded) : m_kind(kind) {
     if (!(encodingType & X509_ASN_ENCODING)) throw WinError(E_INVALIDARG, "not an X.509 encoding");

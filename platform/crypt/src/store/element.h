@@ -15,6 +15,10 @@ namespace platform::crypt::store {
 
 enum class Kind { Certificate, Crl };
 
+// CERT_KEY_IDENTIFIER_PROP_ID as computed: the subject key identifier
+// extension's value, else the SHA-1 of the encoded public-key info.
+Bytes keyIdentifierOf(const CERT_INFO& info);
+
 class LocalStore;
 
 class Element {

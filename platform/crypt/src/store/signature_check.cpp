@@ -44,4 +44,12 @@ bool signatureVerifies(std::string_view algorithmOid, View signedBytes, View sig
     return ok;
 }
 
+DWORD keyBitsOf(View subjectPublicKeyInfo) {
+    const unsigned char* at = subjectPublicKeyInfo.data();
+    const PKey key(d2i_PUBKEY(nullptr, &at, static_cast<long>(subjectPublicKeyInfo.size())));
+    const int bits = key ? EVP_PKEY_get_bits(key.get()) : 0;
+    ERR_clear_error();
+    return bits > 0 ? static_cast<DWORD>(bits) : 0;
+}
+
 }  // namespace platform::crypt::store

@@ -86,10 +86,13 @@ struct FrameLockPane {
 };
 
 // A key of the window that sends a command, in GTK's accelerator form
-// ("F1", "<Alt>x", "Home").
+// ("F1", "<Alt>x", "Home"). One not taken while typing goes to the page's
+// field when a text field or a list has the focus (Home there moves the
+// caret or the choice).
 struct FrameAccelerator {
     std::string key;
     int command = 0;
+    bool whileTyping = true;
 };
 
 struct HtmlViewOptions {

@@ -1,0 +1,120 @@
+// The registry on storage that refuses writes. Each case runs in a child
+// process with a mount namespace of its own, where a small tmpfs holds the
+// platform root: the mounts are seen by nobody else and end with the child.
+// A read-only file system still gives every value; after a full disk reads
+// go on, and a write works again as soon as it fits.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "registry_fixture.h"
+
+namespace registry_test {
+namespace {
+
+// Runs work() in a child with its own mounts; its result, or -1 when the
+// child could not have them (no privilege to mount: the test fails).
+int WithOwnMounts(const std::function<int()>& work) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(200);
+        _exit(work());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+bool MountDisk(const std::filesystem::path& at, const char* size) {
+    const std::string options = std::string("size=") + size;
+    return mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
+
+// Fills the disk with a file of its own; false when the disk has room left.
+bool Fill(const std::filesystem::path& file) {
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) return false;
+    static const char block[4096] = {};
+    while (write(fd, block, sizeof block) > 0) {
+    }
+    close(fd);
+    return true;
+}
+
+class RegistryStorage : public Registry {};
+
+TEST_F(RegistryStorage, AReadOnlyFileSystemStillGivesEveryValue) {
+    const auto at = root.path();
+    const int step = WithOwnMounts([&] {
+        if (!MountDisk(at, "4m")) return 1;
+        // Written by a process that ends as programs end, closing its database.
+        const pid_t writer = fork();
+        if (writer == 0) {
+            Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
+            const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
+            key.reset();
+            std::exit(rc == ERROR_SUCCESS ? 0 : 1);
+        }
+        int status = 0;
+        if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 2;
+        if (mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) return 3;
+
+        Key key;
+        if (openKey(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení", KEY_READ, key) != ERROR_SUCCESS) return 4;
+        char16_t text[32] = {};
+        DWORD size = sizeof text;
+        if (RegQueryValueExW(key.get(), u"Jazyk", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
+                ERROR_SUCCESS ||
+            std::u16string(text) != u"čeština")
+            return 5;
+        // A write is refused as access to a read-only store, and changes nothing.
+        Key writable;
+        if (openKey(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení", KEY_SET_VALUE, writable) == ERROR_SUCCESS &&
+            setString(writable.get(), u"Jazyk", u"slovenčina") != ERROR_ACCESS_DENIED)
+            return 6;
+        size = sizeof text;
+        if (RegQueryValueExW(key.get(), u"Jazyk", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
+                ERROR_SUCCESS ||
+            std::u16string(text) != u"čeština")
+            return 7;
+        return 0;
+    });
+    EXPECT_EQ(0, step) << "failed at step " << step;
+}
+
+TEST_F(RegistryStorage, AfterAFullDiskReadsGoOnAndAWriteThatFitsWorksAgain) {
+    const auto at = root.path();
+    const int step = WithOwnMounts([&] {
+        if (!MountDisk(at, "16m")) return 1;
+        Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Dokumenty");
+        if (setDword(key.get(), u"První", 1) != ERROR_SUCCESS) return 2;
+        const auto filler = at / "filler";
+        if (!Fill(filler)) return 3;
+        // Values until the disk is full: the failure says so.
+        const std::vector<BYTE> big(16 * 1024, 0x5A);
+        LONG rc = ERROR_SUCCESS;
+        for (int i = 0; i < 1000 && rc == ERROR_SUCCESS; ++i)
+            rc = setBytes(key.get(), (u"Velká " + std::u16string(1, char16_t(u'A' + i % 26)) +
+                                      std::u16string(1, char16_t(u'a' + i / 26)))
+                                         .c_str(),
+                          REG_BINARY, big);
+        if (rc != ERROR_DISK_FULL) return 4;
+        if (dwordOf(key.get(), u"První") != 1) return 5;
+        // Room for a small value, far less than the log holds.
+        if (truncate(filler.c_str(), std::filesystem::file_size(filler) - 64 * 1024) != 0) return 6;
+        if (setDword(key.get(), u"Druhá", 2) != ERROR_SUCCESS) return 7;
+        if (dwordOf(key.get(), u"Druhá") != 2 || dwordOf(key.get(), u"První") != 1) return 8;
+        return 0;
+    });
+    EXPECT_EQ(0, step) << "failed at step " << step;
+}
+
+}  // namespace
+}  // namespace registry_test
