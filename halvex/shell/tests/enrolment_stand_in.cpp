@@ -93,7 +93,6 @@ const std::map<std::string, std::size_t, std::less<>>& Members() {
         {"SetSignatureAlgorithmOid", VtableSlot(&IPentak::SetSignatureAlgorithmOid)},
         {"KeyGenerate", VtableSlot(&IPentak::KeyGenerate)},
         {"CreatePKCS10", VtableSlot(&IPentak::CreatePKCS10)},
-        {"put_SignCert", VtableSlot(&IPentak::put_SignCert)},
         {"Sign", VtableSlot(&IPentak::Sign)},
     };
     return members;

@@ -8,6 +8,9 @@
 #include "data_page_fixture.h"
 #include "pentak_lib.h"
 #include "request_signing.h"
+#include "testkit/csp.h"
+#include "testkit/pki.h"
+#include "testkit/user_stores.h"
 
 namespace {
 
@@ -87,14 +90,24 @@ TEST_F(LibraryFailures, EachIsShownWithTheMessageOfItsProvidersError) {
     }
 }
 
-// A further request's document whose signature the provider refuses: the
-// provider's error is shown as for the keys, an error it does not know as
-// the signing failure.
+// A further request's document whose signature the provider refuses, its
+// key in the software provider: the provider's error is shown as for the
+// keys, an error it does not know as the signing failure.
 TEST_F(LibraryFailures, AFailedSignatureOfAFurtherRequestShowsItsProvidersError) {
+    const testkit::pki::Hierarchy hierarchy = testkit::pki::Hierarchy::make();
+    testkit::TestCsp csp(testkit::CspKind::Software, root, u"Tesk Signer");
+    PCCERT_CONTEXT signer = csp.certificateWithKey("Tesk Signer", hierarchy.qualifiedCa);
+    ASSERT_TRUE(signer);
+    testkit::addToUserStore(u"MY", signer);
+    const std::u16string certificate = platform::text::fromUtf8(
+        testkit::pki::Certificate::fromDer({signer->pbCertEncoded, signer->pbCertEncoded + signer->cbCertEncoded})
+            .pem());
+    CertFreeCertificateContext(signer);
     const std::vector<std::pair<const char*, const char*>> failures = {
-        {"fail:put_SignCert=0,Sign=80090020", "Chyba při práci s CSP."},
-        {"fail:put_SignCert=0,Sign=8010006E", "Generování klíče bylo přerušeno."},
-        {"fail:put_SignCert=0,Sign=80004005", "Chyba při podepisování žádosti o vydání následného certifikátu."},
+        {"fail:Sign=80090020", "Chyba při práci s CSP."},
+        {"fail:Sign=8009002E", "Čipová karta nenalezena."},
+        {"fail:Sign=8010006E", "Generování klíče bylo přerušeno."},
+        {"fail:Sign=80004005", "Chyba při podepisování žádosti o vydání následného certifikátu."},
     };
     for (const auto& [failing, text] : failures) {
         SCOPED_TRACE(failing);
@@ -106,7 +119,7 @@ TEST_F(LibraryFailures, AFailedSignatureOfAFurtherRequestShowsItsProvidersError)
                                          reinterpret_cast<void**>(&pentak)));
         queue("MessageBox", "IDOK", text);
         std::u16string pem;
-        EXPECT_FALSE(halvex::SignRequestPkcs7(pentak, pem, u"certificate", u"<Tesk/>", u"1.2.840.113549.1.1.11"));
+        EXPECT_FALSE(halvex::SignRequestPkcs7(pentak, pem, certificate, u"<Tesk/>", u"1.2.840.113549.1.1.11"));
         pentak->Release();
         EXPECT_TRUE(pem.empty());
         const std::vector<std::string> shown = boxes();
