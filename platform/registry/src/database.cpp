@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win_error.h"
 #include "sqlite_errors.h"
 
 namespace platform::registry {
@@ -10,6 +11,8 @@ namespace platform::registry {
 namespace {
 // Long enough for the other process to finish any write it has begun.
 constexpr int kBusyTimeoutMs = 10000;
+// The log length (in pages) at which SQLite's own policy copies it.
+constexpr int kCheckpointFrames = 1000;
 
 // Switching a new file to the log needs it alone for a moment, and SQLite
 // does not wait on the busy timeout for that: two processes that create the
@@ -43,6 +46,11 @@ std::string immutableUri(const std::filesystem::path& file) {
 bool readable(sqlite3* db) {
     return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
+
+std::int64_t pragmaNumber(sqlite3* db, const char* sql) {
+    Statement statement(db, sql);
+    return statement.step() ? statement.integer(0) : 0;
+}
 }  // namespace
 
 Database::Database(const std::filesystem::path& file) : m_file(file) {
@@ -66,10 +74,19 @@ Database::Database(const std::filesystem::path& file) : m_file(file) {
         return;
     }
     useWriteAheadLog(m_db.get());
+    m_writable = true;
+    // Replaces SQLite's checkpoint after commits by checkpointWhenDue().
+    sqlite3_wal_hook(m_db.get(), &Database::noteLogLength, this);
     // With the log, NORMAL syncs at checkpoints only: a killed process loses
     // nothing it committed; a power cut may lose the last commits but never
     // tears one. RegFlushKey syncs on request, as on Windows.
     exec("PRAGMA synchronous=NORMAL");
+}
+
+Database::~Database() {
+    // The last connection to close copies the log and removes it; without
+    // room for that, the log stays for a later connection.
+    if (m_writable && !roomToCheckpoint()) sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 Statement Database::prepare(std::string_view sql) {
@@ -100,8 +117,37 @@ int Database::changes() const noexcept { return sqlite3_changes(m_db.get()); }
 
 void Database::flush() {
     std::lock_guard lock(m_mutex);
+    if (m_writable && !roomToCheckpoint())
+        throw WinError(ERROR_DISK_FULL, "no room on the disk to copy the registry's log into " + m_file.string());
     const int rc = sqlite3_wal_checkpoint_v2(m_db.get(), nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
     if (rc != SQLITE_OK) throwSqlite(m_db.get(), rc, "sqlite3_wal_checkpoint_v2");
+}
+
+int Database::noteLogLength(void* self, sqlite3*, const char*, int frames) {
+    static_cast<Database*>(self)->m_logFrames = frames;
+    return SQLITE_OK;
+}
+
+void Database::checkpointWhenDue() noexcept {
+    // The write is committed whatever happens here; a copy that fails is
+    // tried again after a later write.
+    if (m_logFrames < kCheckpointFrames || !roomToCheckpoint()) return;
+    sqlite3_wal_checkpoint_v2(m_db.get(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+}
+
+bool Database::roomToCheckpoint() noexcept {
+    try {
+        // The database as the log leaves it, against the file as it is now.
+        const auto wanted = pragmaNumber(m_db.get(), "PRAGMA page_count") * pragmaNumber(m_db.get(), "PRAGMA page_size");
+        std::error_code error;
+        const auto now = std::filesystem::file_size(m_file, error);
+        if (error) return false;
+        if (wanted <= static_cast<std::int64_t>(now)) return true;
+        const auto disk = std::filesystem::space(m_file.parent_path(), error);
+        return !error && static_cast<std::uintmax_t>(wanted) - now <= disk.available;
+    } catch (...) {
+        return false;
+    }
 }
 
 void Database::rollback() noexcept {

@@ -8,6 +8,12 @@
 // transaction; writes begin it IMMEDIATE, taking the write lock up front,
 // because a read snapshot that another process overtakes could not be
 // upgraded later and would fail without waiting.
+//
+// The log is copied into the database file (a checkpoint) only when the
+// disk has room for all the file grows by: a copy cut short by a full disk
+// would spend the space freed since on the database file, while the log,
+// which cannot start over until a copy is whole, needs it for the next
+// write. So after a full disk a write works again as soon as it fits.
 #pragma once
 
 #include <sqlite3.h>
@@ -29,6 +35,7 @@ public:
     explicit Database(const std::filesystem::path& file);
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
+    ~Database();
 
     const std::filesystem::path& file() const noexcept { return m_file; }
 
@@ -42,9 +49,11 @@ public:
             if constexpr (std::is_void_v<decltype(body())>) {
                 body();
                 run("COMMIT");
+                if (writes) checkpointWhenDue();
             } else {
                 auto result = body();
                 run("COMMIT");
+                if (writes) checkpointWhenDue();
                 return result;
             }
         } catch (...) {
@@ -61,11 +70,16 @@ public:
     void exec(const char* sql);
     std::int64_t lastInsertId() const noexcept;
     int changes() const noexcept;
-    // Copies the log into the database file, both synced to disk.
+    // Copies the log into the database file, both synced to disk;
+    // ERROR_DISK_FULL, with nothing written, when the disk has no room for it.
     void flush();
 
 private:
     void rollback() noexcept;
+    // A checkpoint once the log is long, when the disk has room for it.
+    void checkpointWhenDue() noexcept;
+    bool roomToCheckpoint() noexcept;
+    static int noteLogLength(void* self, sqlite3*, const char*, int frames);
 
     struct Cached {
         Owned<sqlite3_stmt, sqlite3_finalize> statement;
@@ -78,6 +92,8 @@ private:
     // stay put, so the flags lent to statements do.
     std::map<std::string, Cached, std::less<>> m_statements;
     std::mutex m_mutex;
+    bool m_writable = false;
+    int m_logFrames = 0;  // frames in the log after the last commit
 };
 
 }  // namespace platform::registry
