@@ -47,40 +47,80 @@ bool readable(sqlite3* db) {
     return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+Owned<sqlite3, sqlite3_close_v2> openImmutable(const std::filesystem::path& file) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(immutableUri(file).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    Owned<sqlite3, sqlite3_close_v2> db(raw);
+    if (rc != SQLITE_OK) throwSqlite(raw, rc, "sqlite3_open_v2 " + file.string());
+    return db;
+}
+
+bool diskFull(sqlite3* db) {
+    const int code = sqlite3_extended_errcode(db);
+    return (code & 0xFF) == SQLITE_FULL || code == SQLITE_IOERR_SHMSIZE;
+}
+
+// No log beside the file, or one that holds its header and no transaction.
+bool logHoldsNothing(const std::filesystem::path& file) {
+    constexpr std::uintmax_t kLogHeaderBytes = 32;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file.string() + "-wal", error);
+    return error == std::errc::no_such_file_or_directory || (!error && size <= kLogHeaderBytes);
+}
+
 std::int64_t pragmaNumber(sqlite3* db, const char* sql) {
     Statement statement(db, sql);
     return statement.step() ? statement.integer(0) : 0;
 }
 }  // namespace
 
-Database::Database(const std::filesystem::path& file) : m_file(file) {
+Database::Database(const std::filesystem::path& file) : m_file(file) { open(); }
+
+void Database::open() {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    m_db.reset(raw);
-    if (rc != SQLITE_OK) throwSqlite(raw, rc, "sqlite3_open_v2 " + file.string());
-    sqlite3_busy_timeout(m_db.get(), kBusyTimeoutMs);
-    if (sqlite3_db_readonly(m_db.get(), "main") == 1) {
+    const int rc = sqlite3_open_v2(m_file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Owned<sqlite3, sqlite3_close_v2> db(raw);
+    if (rc != SQLITE_OK) throwSqlite(raw, rc, "sqlite3_open_v2 " + m_file.string());
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    bool untilRoom = false;
+    if (sqlite3_db_readonly(db.get(), "main") == 1) {
         // A file that cannot be written (a read-only file system) is read
         // as it is. Without the log's shared index beside it, which cannot be
         // made there, it is read as immutable: nobody can change it anyway.
         // Writes then fail as access to a read-only store.
-        if (!readable(m_db.get())) {
-            m_db.reset();
-            const int again = sqlite3_open_v2(immutableUri(file).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                                              nullptr);
-            m_db.reset(raw);
-            if (again != SQLITE_OK) throwSqlite(raw, again, "sqlite3_open_v2 " + file.string());
+        if (!readable(db.get())) db = openImmutable(m_file);
+    } else {
+        try {
+            useWriteAheadLog(db.get());
+        } catch (const WinError&) {
+            // On a full disk the log's shared index cannot be made either.
+            // With nothing in the log the file alone holds every value: it
+            // is read as it is until a later call finds room.
+            if (!diskFull(db.get()) || !logHoldsNothing(m_file)) throw;
+            db = openImmutable(m_file);
+            untilRoom = true;
         }
-        return;
     }
-    useWriteAheadLog(m_db.get());
-    m_writable = true;
-    // Replaces SQLite's checkpoint after commits by checkpointWhenDue().
-    sqlite3_wal_hook(m_db.get(), &Database::noteLogLength, this);
-    // With the log, NORMAL syncs at checkpoints only: a killed process loses
-    // nothing it committed; a power cut may lose the last commits but never
-    // tears one. RegFlushKey syncs on request, as on Windows.
-    exec("PRAGMA synchronous=NORMAL");
+    const bool writable = sqlite3_db_readonly(db.get(), "main") == 0;
+    if (writable) {
+        // Replaces SQLite's checkpoint after commits by checkpointWhenDue().
+        sqlite3_wal_hook(db.get(), &Database::noteLogLength, this);
+        // With the log, NORMAL syncs at checkpoints only: a killed process
+        // loses nothing it committed; a power cut may lose the last commits
+        // but never tears one. RegFlushKey syncs on request, as on Windows.
+        const int sync = sqlite3_exec(db.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        if (sync != SQLITE_OK) throwSqlite(db.get(), sync, "PRAGMA synchronous=NORMAL");
+    }
+    m_statements.clear();
+    m_db = std::move(db);
+    m_writable = writable;
+    m_untilRoom = untilRoom;
+}
+
+void Database::openWhenRoom(bool writes) {
+    open();
+    if (writes && m_untilRoom)
+        throw WinError(ERROR_DISK_FULL, "no room on the disk for the registry's log beside " + m_file.string());
 }
 
 Database::~Database() {

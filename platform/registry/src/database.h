@@ -13,7 +13,10 @@
 // disk has room for all the file grows by: a copy cut short by a full disk
 // would spend the space freed since on the database file, while the log,
 // which cannot start over until a copy is whole, needs it for the next
-// write. So after a full disk a write works again as soon as it fits.
+// write. So after a full disk a write works again as soon as it fits. A
+// connection opened on a full disk, where the log's shared index cannot be
+// made, reads the file as it is while the log is empty, and connects again
+// at each call until there is room.
 #pragma once
 
 #include <sqlite3.h>
@@ -44,6 +47,7 @@ public:
     template <class Body>
     auto transaction(bool writes, Body&& body) {
         std::lock_guard lock(m_mutex);
+        if (m_untilRoom) openWhenRoom(writes);
         run(writes ? "BEGIN IMMEDIATE" : "BEGIN");
         try {
             if constexpr (std::is_void_v<decltype(body())>) {
@@ -75,6 +79,12 @@ public:
     void flush();
 
 private:
+    // Connects to the file: to read and write it with the log, or to read
+    // it as it is where it cannot be written.
+    void open();
+    // Connects again after a full disk kept the log from being used: reads
+    // then see the file as it is now, and writes fail while there is no room.
+    void openWhenRoom(bool writes);
     void rollback() noexcept;
     // A checkpoint once the log is long, when the disk has room for it.
     void checkpointWhenDue() noexcept;
@@ -93,6 +103,7 @@ private:
     std::map<std::string, Cached, std::less<>> m_statements;
     std::mutex m_mutex;
     bool m_writable = false;
+    bool m_untilRoom = false;  // read as it is because the disk was full
     int m_logFrames = 0;  // frames in the log after the last commit
 };
 

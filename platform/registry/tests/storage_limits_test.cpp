@@ -55,16 +55,22 @@ bool MountDisk(const std::filesystem::path& at, const char* size) {
     return mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
 }
 
-// A file of `bytes` bytes, written out so that it takes its room on the disk.
-bool Reserve(const std::filesystem::path& file, std::size_t bytes) {
+// Writes up to `bytes` bytes into a new file, so that they take their room
+// on the disk; the bytes written.
+std::size_t Take(const std::filesystem::path& file, std::size_t bytes) {
     const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) return false;
+    if (fd < 0) return 0;
     static const char block[4096] = {};
     std::size_t written = 0;
     while (written < bytes && write(fd, block, sizeof block) == static_cast<ssize_t>(sizeof block))
         written += sizeof block;
     close(fd);
-    return written >= bytes;
+    return written;
+}
+
+// Gives back the last `bytes` bytes of a file that Take made.
+bool Free(const std::filesystem::path& file, std::uintmax_t bytes) {
+    return truncate(file.c_str(), static_cast<off_t>(std::filesystem::file_size(file) - bytes)) == 0;
 }
 
 class RegistryStorage : public Registry {};
@@ -116,7 +122,7 @@ TEST_F(RegistryStorage, AfterAFullDiskReadsGoOnAndWritesWorkAgainAsSoonAsTheyFit
         if (setDword(key.get(), u"První", 1) != ERROR_SUCCESS) return 2;
         // Room that is freed later, a little of it at a time.
         const auto spare = at / "spare";
-        if (!Reserve(spare, 10 << 20)) return 3;
+        if (Take(spare, 10 << 20) != 10 << 20) return 3;
         // Values until the disk is full: the failure says so.
         const std::vector<BYTE> big(16 * 1024, 0x5A);
         LONG rc = ERROR_SUCCESS;
@@ -129,13 +135,45 @@ TEST_F(RegistryStorage, AfterAFullDiskReadsGoOnAndWritesWorkAgainAsSoonAsTheyFit
         if (dwordOf(key.get(), u"První") != 1 || bytesOf(key.get(), u"Velká Aa") != big) return 5;
         // Room for a few small values, far less than the log holds: each
         // of them is written, not only the first.
-        if (truncate(spare.c_str(), std::filesystem::file_size(spare) - 64 * 1024) != 0) return 6;
+        if (!Free(spare, 64 * 1024)) return 6;
         const std::u16string names[] = {u"Druhá", u"Třetí", u"Čtvrtá"};
         for (DWORD i = 0; i < 3; ++i)
             if (setDword(key.get(), names[i].c_str(), i + 2) != ERROR_SUCCESS) return 7 + static_cast<int>(i);
         for (DWORD i = 0; i < 3; ++i)
             if (dwordOf(key.get(), names[i].c_str()) != i + 2) return 10;
         if (dwordOf(key.get(), u"První") != 1) return 11;
+        return 0;
+    });
+    EXPECT_EQ(0, step) << "failed at step " << step;
+}
+
+TEST_F(RegistryStorage, AProgramStartedOnAFullDiskReadsAndWritesOnceThereIsRoom) {
+    const auto at = root.path();
+    const int step = WithOwnMounts([&] {
+        if (!MountDisk(at, "4m")) return 1;
+        // Written by a process that has ended, as every other program has.
+        const pid_t writer = fork();
+        if (writer == 0) {
+            Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
+            const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
+            key.reset();
+            std::exit(rc == ERROR_SUCCESS ? 0 : 1);
+        }
+        int status = 0;
+        if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 2;
+        const auto filler = at / "filler";
+        if (Take(filler, 8 << 20) == 0) return 3;
+
+        // This process opens the registry on the full disk.
+        Key key;
+        if (openKey(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení", KEY_READ | KEY_SET_VALUE, key) != ERROR_SUCCESS)
+            return 4;
+        if (stringOf(key.get(), u"Jazyk") != u"čeština") return 5;
+        if (setString(key.get(), u"Jazyk", u"slovenčina") != ERROR_DISK_FULL) return 6;
+        if (stringOf(key.get(), u"Jazyk") != u"čeština") return 7;
+        if (!Free(filler, 64 * 1024)) return 8;
+        if (setString(key.get(), u"Jazyk", u"slovenčina") != ERROR_SUCCESS) return 9;
+        if (stringOf(key.get(), u"Jazyk") != u"slovenčina") return 10;
         return 0;
     });
     EXPECT_EQ(0, step) << "failed at step " << step;
