@@ -73,22 +73,27 @@ bool Free(const std::filesystem::path& file, std::uintmax_t bytes) {
     return truncate(file.c_str(), static_cast<off_t>(std::filesystem::file_size(file) - bytes)) == 0;
 }
 
+// Jazyk = "čeština" under HKCU\Software\Tesk\Nastavení, written by a child
+// that ends as programs end, closing its database; false when it failed.
+bool WrittenByAnEndedProgram() {
+    const pid_t writer = fork();
+    if (writer == 0) {
+        Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
+        const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
+        key.reset();
+        std::exit(rc == ERROR_SUCCESS ? 0 : 1);
+    }
+    int status = 0;
+    return waitpid(writer, &status, 0) == writer && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class RegistryStorage : public Registry {};
 
 TEST_F(RegistryStorage, AReadOnlyFileSystemStillGivesEveryValue) {
     const auto at = root.path();
     const int step = WithOwnMounts([&] {
         if (!MountDisk(at, "4m")) return 1;
-        // Written by a process that ends as programs end, closing its database.
-        const pid_t writer = fork();
-        if (writer == 0) {
-            Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
-            const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
-            key.reset();
-            std::exit(rc == ERROR_SUCCESS ? 0 : 1);
-        }
-        int status = 0;
-        if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 2;
+        if (!WrittenByAnEndedProgram()) return 2;
         if (mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) return 3;
 
         Key key;
@@ -151,16 +156,7 @@ TEST_F(RegistryStorage, AProgramStartedOnAFullDiskReadsAndWritesOnceThereIsRoom)
     const auto at = root.path();
     const int step = WithOwnMounts([&] {
         if (!MountDisk(at, "4m")) return 1;
-        // Written by a process that has ended, as every other program has.
-        const pid_t writer = fork();
-        if (writer == 0) {
-            Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
-            const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
-            key.reset();
-            std::exit(rc == ERROR_SUCCESS ? 0 : 1);
-        }
-        int status = 0;
-        if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 2;
+        if (!WrittenByAnEndedProgram()) return 2;
         const auto filler = at / "filler";
         if (Take(filler, 8 << 20) == 0) return 3;
 
