@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "combo_box_ex_messages.h"
 #include "control_procedures.h"
 #include "device_context.h"
 #include "progress_messages.h"
@@ -77,7 +78,6 @@ LRESULT textLength(const std::string& utf8, bool wide) {
     return static_cast<LRESULT>(wide ? text::fromUtf8(utf8).size() : text::utf8ToAnsi(utf8).size());
 }
 
-bool isList(ControlKind kind) { return kind == ControlKind::ListBox || kind == ControlKind::DropDownList; }
 bool isButton(ControlKind kind) {
     return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
 }
@@ -88,7 +88,7 @@ bool drawnAsStatic(ControlKind kind) {
 // LB_ / CB_ messages on a list of the same kind; nothing for another.
 std::optional<LRESULT> listAnswer(ControlState& c, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     const bool listBox = c.control.kind == ControlKind::ListBox;
-    const bool dropDown = c.control.kind == ControlKind::DropDownList;
+    const bool dropDown = dropsDown(c.control.kind);
     const auto count = static_cast<LRESULT>(c.items.size());
     if ((listBox && message == LB_ADDSTRING) || (dropDown && message == CB_ADDSTRING)) {
         c.items.push_back(textIn(lParam, wide));
@@ -242,7 +242,9 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
         return 0;
     default: break;
     }
-    if (isList(c.control.kind))
+    if (c.control.kind == ControlKind::ComboBoxEx)
+        if (const auto answer = comboBoxExAnswer(c, message, lParam, textIn)) return *answer;
+    if (showsRows(c.control.kind))
         if (const auto answer = listAnswer(c, message, wParam, lParam, wide)) return *answer;
     if (c.control.kind == ControlKind::TreeView)
         if (const auto answer = treeViewAnswer(c.treeItems, message, wParam, lParam, textIn)) return *answer;
@@ -290,7 +292,7 @@ void DialogWindow::select(int id, int row) {
     const auto index = indexOf(id);
     if (!index) return;
     auto& c = m_state.controls[*index];
-    if (!c.enabled || !c.visible || !isList(c.control.kind) || row < 0 ||
+    if (!c.enabled || !c.visible || !showsRows(c.control.kind) || row < 0 ||
         static_cast<std::size_t>(row) >= c.items.size())
         return;
     c.selection = row;

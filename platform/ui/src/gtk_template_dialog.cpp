@@ -61,7 +61,7 @@ void setTextView(GtkWidget* view, const std::string& text) {
 }
 
 void refreshList(Shown& s, const ControlState& c) {
-    if (c.control.kind == ControlKind::DropDownList) {
+    if (dropsDown(c.control.kind)) {
         auto* list = GTK_STRING_LIST(gtk_drop_down_get_model(GTK_DROP_DOWN(s.inner)));
         for (; s.items < c.items.size(); ++s.items) gtk_string_list_append(list, c.items[s.items].c_str());
         gtk_drop_down_set_selected(GTK_DROP_DOWN(s.inner),
@@ -101,7 +101,8 @@ void refresh(Run& run) {
         case ControlKind::Edit:
         case ControlKind::RichEdit: setTextView(s.inner, c.control.text); break;
         case ControlKind::ListBox:
-        case ControlKind::DropDownList: refreshList(s, c); break;
+        case ControlKind::DropDownList:
+        case ControlKind::ComboBoxEx: refreshList(s, c); break;
         case ControlKind::TreeView:
             if (s.items != c.treeItems.size()) showTreeItems(s.inner, c.treeItems);
             s.items = c.treeItems.size();
@@ -216,7 +217,8 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
         g_signal_connect(list, "row-selected", G_CALLBACK(onRowSelected), hook);
         return {scrolled(list), list};
     }
-    case ControlKind::DropDownList: {
+    case ControlKind::DropDownList:
+    case ControlKind::ComboBoxEx: {
         GtkWidget* dropDown = gtk_drop_down_new(G_LIST_MODEL(gtk_string_list_new(nullptr)), nullptr);
         g_signal_connect(dropDown, "notify::selected", G_CALLBACK(onDropDownSelected), hook);
         return {dropDown, dropDown};
@@ -259,7 +261,7 @@ void showTemplateDialog(DialogSession& session) {
         GtkWidget* outer = run.shown.back().outer;
         // A drop-down list's template height counts its opened list; closed
         // it is one line high, and would otherwise cover what lies below.
-        const bool dropDown = c.control.kind == ControlKind::DropDownList;
+        const bool dropDown = dropsDown(c.control.kind);
         gtk_widget_set_size_request(outer, pixelsX(c.control.cx), dropDown ? -1 : pixelsY(c.control.cy));
         gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;

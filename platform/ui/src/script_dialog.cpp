@@ -62,6 +62,7 @@ const char* kindName(ControlKind kind) {
     case ControlKind::Edit: return "edit";
     case ControlKind::ListBox: return "listbox";
     case ControlKind::DropDownList: return "dropdown";
+    case ControlKind::ComboBoxEx: return "comboex";
     case ControlKind::RichEdit: return "richedit";
     case ControlKind::TreeView: return "tree";
     case ControlKind::TextView: return "textview";
@@ -109,7 +110,7 @@ std::string describe(const DialogState& state) {
     std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
     for (const auto& c : state.controls) {
         line += " | " + std::to_string(c.control.id) + " " + kindName(c.control) + " \"" + shownText(c) + "\"";
-        if (c.control.kind == ControlKind::ListBox || c.control.kind == ControlKind::DropDownList) {
+        if (showsRows(c.control.kind)) {
             line += " [";
             for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";
             line += "] sel " + std::to_string(c.selection);
@@ -141,7 +142,7 @@ bool fits(const DialogState& state, const DialogAction& action) {
     case DialogAction::Kind::Press: return takesClicks(c->control);
     case DialogAction::Kind::Check: return kind == ControlKind::CheckBox;
     case DialogAction::Kind::Select:
-        return (kind == ControlKind::ListBox || kind == ControlKind::DropDownList) &&
+        return showsRows(kind) &&
                static_cast<std::size_t>(action.row) < c->items.size();
     case DialogAction::Kind::Close: break;
     }

@@ -19,6 +19,7 @@ enum class ControlKind {
     Edit,
     ListBox,
     DropDownList,
+    ComboBoxEx,  // "ComboBoxEx32", a drop-down list of items (win32/commctrl.h)
     RichEdit,  // needs the rich-edit library loaded ("RICHED32.DLL")
     TreeView,
     TextView,  // read-only plain text with zoom and printing (win32/text_view.h)
@@ -54,6 +55,17 @@ struct ControlTemplate {
 inline bool takesClicks(const ControlTemplate& t) {
     return t.kind == ControlKind::Button || t.kind == ControlKind::DefaultButton ||
            t.kind == ControlKind::CheckBox || (t.kind == ControlKind::Static && (t.style & kStyleNotify));
+}
+
+// Whether the control shows rows the user selects from: list boxes,
+// drop-down lists and extended combo boxes.
+inline bool showsRows(ControlKind kind) {
+    return kind == ControlKind::ListBox || kind == ControlKind::DropDownList || kind == ControlKind::ComboBoxEx;
+}
+
+// Whether the control is a drop-down list, one line high while closed.
+inline bool dropsDown(ControlKind kind) {
+    return kind == ControlKind::DropDownList || kind == ControlKind::ComboBoxEx;
 }
 
 struct DialogTemplate {
