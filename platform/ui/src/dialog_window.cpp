@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
+#include "win32/hyperlink.h"
 #include "win32/process.h"
 #include "win32/ui.h"
 
@@ -273,7 +274,7 @@ void DialogWindow::refreshColors() {
         DeviceContext context;
         const LRESULT brush = sendToDialog(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context.handle()),
                                            reinterpret_cast<LPARAM>(controlHandle(i)));
-        c.color = brush ? context.textColor() : std::nullopt;
+        c.color = c.link ? kHyperlinkColor : brush ? context.textColor() : std::nullopt;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "control_looks_of.h"
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
+#include "gtk_links.h"
 #include "gtk_progress_bar.h"
 #include "gtk_text_view.h"
 #include "gtk_tree_view.h"
@@ -92,7 +93,12 @@ void refresh(Run& run) {
         case ControlKind::DefaultButton:
             gtk_button_set_label(GTK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
             break;
-        case ControlKind::Static: gtk_label_set_markup_with_mnemonic(GTK_LABEL(s.inner), markupOf(c).c_str()); break;
+        case ControlKind::Static:
+            if (c.link)
+                setLinkMarkup(s.inner, markupOf(c));
+            else
+                gtk_label_set_markup_with_mnemonic(GTK_LABEL(s.inner), markupOf(c).c_str());
+            break;
         case ControlKind::GroupBox: gtk_frame_set_label(GTK_FRAME(s.inner), c.control.text.c_str()); break;
         case ControlKind::CheckBox:
             gtk_check_button_set_label(GTK_CHECK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
@@ -137,6 +143,12 @@ void onClicked(GtkWidget*, gpointer data) {
 }
 
 void onStaticReleased(GtkGestureClick*, int, double, double, gpointer data) { onClicked(nullptr, data); }
+
+// The link's click is its static's; the link opens nothing.
+gboolean onLinkActivated(GtkLinkButton*, gpointer data) {
+    onClicked(nullptr, data);
+    return TRUE;
+}
 
 void onRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
     auto* hook = static_cast<Hook*>(data);
@@ -243,6 +255,15 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     return {};
 }
 
+// A static turned into a hyperlink (win32/hyperlink.h).
+Shown makeLink(const ControlState& c, Hook* hook) {
+    GtkWidget* link = newHoverLink(c.control.text, true);
+    gtk_widget_set_halign(link, GTK_ALIGN_START);
+    gtk_widget_set_valign(link, GTK_ALIGN_START);
+    g_signal_connect(link, "activate-link", G_CALLBACK(onLinkActivated), hook);
+    return {link, link};
+}
+
 }  // namespace
 
 void showTemplateDialog(DialogSession& session) {
@@ -257,7 +278,7 @@ void showTemplateDialog(DialogSession& session) {
     GtkWidget* defaultButton = nullptr;
     for (const auto& c : state.controls) {
         hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
-        run.shown.push_back(makeWidget(c.control, hooks.back().get()));
+        run.shown.push_back(c.link ? makeLink(c, hooks.back().get()) : makeWidget(c.control, hooks.back().get()));
         GtkWidget* outer = run.shown.back().outer;
         // A drop-down list's template height counts its opened list; closed
         // it is one line high, and would otherwise cover what lies below.

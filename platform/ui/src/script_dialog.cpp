@@ -72,8 +72,9 @@ const char* kindName(ControlKind kind) {
     return "control";
 }
 
-std::string kindName(const ControlTemplate& control) {
-    return control.kind == ControlKind::Custom ? control.className : kindName(control.kind);
+std::string kindName(const ControlState& c) {
+    if (c.link) return "link";
+    return c.control.kind == ControlKind::Custom ? c.control.className : kindName(c.control.kind);
 }
 
 // What the control shows as text: a custom control's is its class's
@@ -109,7 +110,7 @@ void describeTree(std::string& line, const std::vector<TreeItem>& items) {
 std::string describe(const DialogState& state) {
     std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
     for (const auto& c : state.controls) {
-        line += " | " + std::to_string(c.control.id) + " " + kindName(c.control) + " \"" + shownText(c) + "\"";
+        line += " | " + std::to_string(c.control.id) + " " + kindName(c) + " \"" + shownText(c) + "\"";
         if (showsRows(c.control.kind)) {
             line += " [";
             for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";

@@ -16,6 +16,7 @@
 #include "win32/commctrl.h"
 #include "win32/dialogs.h"
 #include "win32/error.h"
+#include "win32/hyperlink.h"
 #include "win32/modules.h"
 #include "win32/ui.h"
 
@@ -229,6 +230,63 @@ TEST_F(TemplateDialogs, AnExtendedComboBoxTakesItemsAtTheirPlacesAndItsRowsAreSe
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ("Dialog 320: Razítko | 12 comboex \"\" [\"Podpis\", \"Nic\", \"Pečeť\", \"Razítko\"] sel 2",
               lines[0]);
+}
+
+constexpr int kLinkDialogId = 330;
+constexpr int kSigner = 205;
+constexpr int kSignerLabel = 203;
+
+// Turns the signer's name into a link at start and paints every static
+// red; a click on the link ends the dialog with its id, unless one of the
+// refused conversions was taken.
+INT_PTR linkProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        bool refused = !ConvertStaticToHyperlink(dialog, 999) && GetLastError() == ERROR_CONTROL_ID_NOT_FOUND;
+        refused = refused && !ConvertStaticToHyperlink(GetDlgItem(dialog, IDCANCEL)) &&
+                  GetLastError() == ERROR_INVALID_PARAMETER;
+        refused = refused && !ConvertStaticToHyperlink(dialog) && GetLastError() == ERROR_INVALID_WINDOW_HANDLE;
+        if (!refused || ConvertStaticToHyperlink(dialog, kSigner) != 1) EndDialog(dialog, 1000);
+        SetDlgItemTextA(dialog, kSigner, "Jan Nov\xE1k");
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 0, 0));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_COMMAND:
+        if (HIWORD(wParam) == STN_CLICKED || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+TEST_F(TemplateDialogs, AStaticTurnedIntoAHyperlinkIsDarkBlueAndItsClickIsItsCommand) {
+    using K = ui::ControlKind;
+    ui::declareDialogTemplate(kModule, {kLinkDialogId, 200, 60, "MS Shell Dlg", 8, "Potvrzení",
+                                        {{kSignerLabel, K::Static, "Podepsat certifikátem:", 10, 10, 80, 8},
+                                         {kSigner, K::Static, "", 95, 10, 100, 8},
+                                         {IDCANCEL, K::Button, "Storno", 75, 40, 50, 14}}});
+    const auto show = [] {
+        return DialogBoxParamA(kModule, MAKEINTRESOURCEA(kLinkDialogId), nullptr, linkProcedure, 0);
+    };
+    script::queue("Dialog", "press:205");
+    EXPECT_EQ(kSigner, show());
+    const auto lines = script::transcript();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find("203 static \"Podepsat certifikátem:\" color #FF0000 | "
+                                               "205 link \"Jan Novák\" color #0000C0 | "))
+        << lines[0];
+
+    // The label beside it stays a plain static: it cannot be clicked.
+    std::vector<std::string> problems;
+    script::onUnanswered([&](const std::string& problem) {
+        problems.push_back(problem);
+        return 0;
+    });
+    script::queue("Dialog", "press:203");
+    EXPECT_EQ(-1, show());
+    EXPECT_EQ(1u, problems.size());
+    script::onUnanswered(nullptr);
 }
 
 constexpr int kOwnerDialogId = 310;

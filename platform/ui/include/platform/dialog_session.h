@@ -38,6 +38,8 @@ struct ControlState {
     // The text colour (0x00BBGGRR) the procedure chose for a static, a
     // group box or a check box; none: the system's.
     std::optional<std::uint32_t> color;
+    // A static turned into a hyperlink (win32/hyperlink.h).
+    bool link = false;
     // What a Custom control last published of itself, for its class to
     // show (platform/control_classes.h).
     std::shared_ptr<const void> look;
