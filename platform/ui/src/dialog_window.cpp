@@ -137,6 +137,7 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
     m_state.width = pixelsX(m_template->cx);
     m_state.height = pixelsY(m_template->cy);
     m_state.visible = m_template->visible;
+    m_state.resizable = m_template->resizable;
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
     auto& h = handles();
     std::lock_guard lock(h.mutex);
@@ -174,6 +175,7 @@ void DialogWindow::initialise(LPARAM initParam) {
     for (std::size_t i = 0; i < m_state.controls.size(); ++i)
         if (m_state.controls[i].control.kind == ControlKind::Custom)
             sendToControl(i, WM_CREATE, 0, reinterpret_cast<LPARAM>(&m_state.controls[i].control), true);
+    if (m_state.resizable) askLeastSize();
     const HWND focusHandle = m_state.controls.empty() ? nullptr : controlHandle(focus);
     sendToDialog(WM_INITDIALOG, reinterpret_cast<WPARAM>(focusHandle), initParam);
     deliverPosted();
@@ -302,6 +304,23 @@ void DialogWindow::select(int id, int row) {
 }
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
+
+// The least size the procedure allows (WM_GETMINMAXINFO's minimum track
+// size), never more than the dialog's own.
+void DialogWindow::askLeastSize() {
+    MINMAXINFO limits{};
+    sendToDialog(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    m_state.minWidth = std::clamp<int>(limits.ptMinTrackSize.x, 0, m_state.width);
+    m_state.minHeight = std::clamp<int>(limits.ptMinTrackSize.y, 0, m_state.height);
+}
+
+void DialogWindow::resize(int width, int height) {
+    if (!m_state.resizable) return;
+    m_state.width = std::clamp(width, m_state.minWidth, 0x7FFF);
+    m_state.height = std::clamp(height, m_state.minHeight, 0x7FFF);
+    sendToDialog(WM_SIZE, SIZE_RESTORED,
+                 MAKELPARAM(static_cast<WORD>(m_state.width), static_cast<WORD>(m_state.height)));
+}
 
 // Every message posted to the thread is handed over, whichever of its
 // windows it is for, until the dialog has ended.

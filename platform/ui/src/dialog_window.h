@@ -61,6 +61,7 @@ public:
     void press(int id) override;
     void select(int id, int row) override;
     void close() override;
+    void resize(int width, int height) override;
     void deliverPosted() override;
     bool ended() const override { return m_ended; }
 
@@ -68,6 +69,7 @@ private:
     // The procedure's answer by the dialog-procedure rules, or the default
     // handling when it leaves the message.
     LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam);
+    void askLeastSize();
 
     std::shared_ptr<const DialogTemplate> m_template;
     HWND m_handle;

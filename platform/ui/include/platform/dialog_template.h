@@ -79,6 +79,9 @@ struct DialogTemplate {
     // A modeless dialog is shown at once (WS_VISIBLE), else only by
     // ShowWindow.
     bool visible = true;
+    // A sizing border (WS_THICKFRAME): the user resizes a modal dialog,
+    // its procedure hearing WM_GETMINMAXINFO and WM_SIZE (win32/dialogs.h).
+    bool resizable = false;
 };
 
 // Pixels of a dialog unit for the template fonts: a quarter of the average
