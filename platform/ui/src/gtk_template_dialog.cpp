@@ -11,6 +11,7 @@
 #include "gtk_dialog_parts.h"
 #include "gtk_links.h"
 #include "gtk_progress_bar.h"
+#include "gtk_resizable_dialog.h"
 #include "gtk_text_view.h"
 #include "gtk_tree_view.h"
 #include "gtk_windows.h"
@@ -88,6 +89,7 @@ void refresh(Run& run) {
         auto& s = run.shown[i];
         gtk_widget_set_visible(s.outer, c.visible);
         gtk_widget_set_sensitive(s.outer, c.enabled);
+        placeAsMoved(s.outer, c);
         switch (c.control.kind) {
         case ControlKind::Button:
         case ControlKind::DefaultButton:
@@ -161,6 +163,11 @@ void onDropDownSelected(GObject* dropDown, GParamSpec*, gpointer data) {
     const guint row = gtk_drop_down_get_selected(GTK_DROP_DOWN(dropDown));
     if (row == GTK_INVALID_LIST_POSITION) return;
     act(*hook->run, [hook, row] { hook->run->session.select(hook->id, static_cast<int>(row)); });
+}
+
+void onResized(int width, int height, gpointer data) {
+    auto* run = static_cast<Run*>(data);
+    act(*run, [run, width, height] { run->session.resize(width, height); });
 }
 
 gboolean onCloseRequest(GtkWindow*, gpointer data) {
@@ -241,7 +248,9 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     }
     case ControlKind::TextView: {
         GtkWidget* view = newTextView();
-        return {scrolled(view), view};
+        GtkWidget* outer = scrolled(view);
+        if (t.style & kStyleBorder) frameInShadow(outer);
+        return {outer, view};
     }
     case ControlKind::ProgressBar: {
         GtkWidget* bar = newProgressBar();
@@ -287,6 +296,7 @@ void showTemplateDialog(DialogSession& session) {
         gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
     }
+    if (state.resizable) followSize(run.window, state, onResized, &run);
     g_signal_connect(run.window, "close-request", G_CALLBACK(onCloseRequest), &run);
     onEscape(run.window, onEscapeKey, &run);
     if (defaultButton) pressOnEnter(run.window, defaultButton);

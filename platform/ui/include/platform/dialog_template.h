@@ -35,6 +35,8 @@ inline constexpr std::uint32_t kStyleMultiLine = 0x0004;
 inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
 inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
 inline constexpr std::uint32_t kStyleNotify = 0x0100;
+// A text view framed by one pixel of the button-shadow colour (WS_BORDER).
+inline constexpr std::uint32_t kStyleBorder = 0x00800000;
 // A progress bar that runs a block to and fro instead of showing a position.
 inline constexpr std::uint32_t kStyleMarquee = 0x0008;
 

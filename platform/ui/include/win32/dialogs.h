@@ -105,7 +105,7 @@ inline constexpr WORD STN_CLICKED = 0;
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD WS_HSCROLL = 0x00100000;
 inline constexpr DWORD WS_VSCROLL = 0x00200000;
-inline constexpr DWORD WS_BORDER = 0x00800000;
+inline constexpr DWORD WS_BORDER = platform::ui::kStyleBorder;
 inline constexpr DWORD TVS_HASBUTTONS = 0x0001;
 inline constexpr DWORD TVS_HASLINES = 0x0002;
 inline constexpr DWORD TVS_LINESATROOT = 0x0004;
@@ -271,7 +271,7 @@ inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_BTNFACE = 15;
 inline constexpr int COLOR_BTNSHADOW = 16;
 inline constexpr int COLOR_BTNTEXT = 18;
-// The system palette: button face light grey, window white, highlight
-// blue, texts black.
+// The system palette: button face light grey, button shadow mid grey,
+// window white, highlight blue, texts black.
 DWORD GetSysColor(int nIndex) noexcept;
 HBRUSH GetSysColorBrush(int nIndex) noexcept;
