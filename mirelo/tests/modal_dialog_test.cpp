@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dialog_init_data.h"
+#include "dialog_init_records.h"
 #include "modal_dialog.h"
 #include "platform/dialog_templates.h"
 #include "platform/ui.h"
