@@ -303,8 +303,6 @@ void DialogWindow::select(int id, int row) {
                  reinterpret_cast<LPARAM>(controlHandle(*index)));
 }
 
-void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
-
 // The least size the procedure allows (WM_GETMINMAXINFO's minimum track
 // size), never more than the dialog's own.
 void DialogWindow::askLeastSize() {
@@ -321,6 +319,8 @@ void DialogWindow::resize(int width, int height) {
     sendToDialog(WM_SIZE, SIZE_RESTORED,
                  MAKELPARAM(static_cast<WORD>(m_state.width), static_cast<WORD>(m_state.height)));
 }
+
+void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
 
 // Every message posted to the thread is handed over, whichever of its
 // windows it is for, until the dialog has ended.

@@ -85,11 +85,11 @@ public:
     virtual void press(int id) = 0;
     // The user selects a row of a list: LBN_SELCHANGE / CBN_SELCHANGE.
     virtual void select(int id, int row) = 0;
-    // The close box: WM_CLOSE; a procedure that leaves it presses Cancel.
-    virtual void close() = 0;
     // The user resized a resizable dialog's client area: kept to its
     // least size, then WM_SIZE.
     virtual void resize(int width, int height) = 0;
+    // The close box: WM_CLOSE; a procedure that leaves it presses Cancel.
+    virtual void close() = 0;
     // Hands the messages posted to the dialog to its procedure.
     virtual void deliverPosted() = 0;
     // Whether EndDialog has been called.
