@@ -1,5 +1,6 @@
 // DialogBoxParamA/W and the functions dialog procedures call on their
 // dialog and its controls.
+#include <algorithm>
 #include <utility>
 
 #include "control_procedures.h"
@@ -293,9 +294,33 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) noexcept {
 
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) noexcept { return GetWindowLongPtrA(hWnd, nIndex); }
 
-BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int, int, UINT uFlags) noexcept {
+namespace {
+
+// A control's place and size in its dialog's client area.
+void placeControl(ControlState& c, int x, int y, int width, int height, UINT flags) {
+    auto place = c.place.value_or(ControlState::Place{pixelsX(c.control.x), pixelsY(c.control.y),
+                                                      pixelsX(c.control.cx), pixelsY(c.control.cy)});
+    if (!(flags & SWP_NOMOVE)) {
+        place.x = x;
+        place.y = y;
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        place.width = std::max(0, width);
+        place.height = std::max(0, height);
+    }
+    c.place = place;
+}
+
+}  // namespace
+
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) noexcept {
     return winBool([&] {
         return onOwnerThread(hWnd, [&] {
+            if (auto* c = controlState(windowOf(hWnd))) {
+                placeControl(*c, X, Y, cx, cy, uFlags);
+                followChange(hWnd);
+                return true;
+            }
             auto& state = dialogOf(hWnd).mutableState();
             if (!(uFlags & SWP_NOMOVE)) {
                 state.x = X;
@@ -324,10 +349,13 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept {
             *lpRect = {state.x, state.y, state.x + state.width, state.y + state.height};
             return true;
         }
-        const auto& c = state.controls[*target.control].control;
-        const LONG left = state.x + pixelsX(c.x);
-        const LONG top = state.y + pixelsY(c.y);
-        *lpRect = {left, top, left + pixelsX(c.cx), top + pixelsY(c.cy)};
+        const auto& control = state.controls[*target.control];
+        const auto& c = control.control;
+        const auto place = control.place.value_or(
+            ControlState::Place{pixelsX(c.x), pixelsY(c.y), pixelsX(c.cx), pixelsY(c.cy)});
+        const LONG left = state.x + place.x;
+        const LONG top = state.y + place.y;
+        *lpRect = {left, top, left + place.width, top + place.height};
         return true;
     });
 }

@@ -334,7 +334,7 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     // there), types the name, goes Home and adds before it, then takes it
     // away again: the field was edited, the page stayed.
     bool inName = false;
-    for (int tabs = 0; tabs < 12 && !inName; ++tabs) {
+    for (int tabs = 0; tabs < 16 && !inName; ++tabs) {
         press(title, "Tab");
         type("#");
         inName = until([&] { return view.Html().value("RA_NAME").value_or("") == "#"; }, std::chrono::seconds(1));
