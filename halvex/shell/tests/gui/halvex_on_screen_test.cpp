@@ -126,10 +126,17 @@ protected:
         ASSERT_EQ(0, testkit::run({"xdotool", "mousemove", "--window", windowOf(title), std::to_string(x),
                                    std::to_string(y), "click", "1"}).exitCode);
     }
+    // The window named so. xdotool's search fails when another window goes
+    // while it walks the tree, so it is asked again until it answers.
     static std::string windowOf(const std::string& title) {
-        const auto window = testkit::run({"xdotool", "search", "--name", title});
-        EXPECT_EQ(0, window.exitCode) << window.err;
-        return window.out.substr(0, window.out.find('\n'));
+        std::string found;
+        const bool seen = until([&] {
+            const auto window = testkit::run({"xdotool", "search", "--name", title});
+            found = window.out.substr(0, window.out.find('\n'));
+            return window.exitCode == 0 && !found.empty();
+        });
+        EXPECT_TRUE(seen) << "no window is named " << title;
+        return found;
     }
 
     // xdotool's exit code, run under a time-out.
