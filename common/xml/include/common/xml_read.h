@@ -36,7 +36,8 @@ struct ReadError {
 Document ReadMemory(std::string_view bytes, const char* encoding = nullptr, const char* name = nullptr,
                     ReadError* error = nullptr);
 
-// The same for a file, read by libxml2 from its (UTF-8) path.
+// The same for a file at its host (UTF-8) path; a Windows path is turned
+// into one by the layer first.
 Document ReadFile(const std::string& path, ReadError* error = nullptr);
 
 }  // namespace tesk::xml
