@@ -9,6 +9,7 @@
 #include "platform/dialog_templates.h"
 #include "platform/owner_window.h"
 #include "platform/text.h"
+#include "platform/ui.h"
 #include "win32/dialogs.h"
 #include "win32/messages.h"
 #include "win32/modules.h"
@@ -318,16 +319,48 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept {
             *lpRect = kScreen;
             return true;
         }
-        const auto target = windowOf(hWnd);
-        const auto& state = target.dialog->state();
-        if (!target.control) {
-            *lpRect = {state.x, state.y, state.x + state.width, state.y + state.height};
+        return onOwnerThread(hWnd, [&] {
+            const auto target = windowOf(hWnd);
+            const auto& state = target.dialog->state();
+            const auto& units = state.units;
+            PixelRect place{0, 0, state.width, state.height};
+            if (target.control) {
+                const auto& c = state.controls[*target.control].control;
+                const int left = units.pixelsX(c.x);
+                const int top = units.pixelsY(c.y);
+                place = {left, top, left + units.pixelsX(c.cx), top + units.pixelsY(c.cy)};
+            }
+            if (const auto laidOut = backend().laidOut(state, target.control)) place = *laidOut;
+            *lpRect = {state.x + place.left, state.y + place.top, state.x + place.right, state.y + place.bottom};
             return true;
-        }
-        const auto& c = state.controls[*target.control].control;
-        const LONG left = state.x + pixelsX(c.x);
-        const LONG top = state.y + pixelsY(c.y);
-        *lpRect = {left, top, left + pixelsX(c.cx), top + pixelsY(c.cy)};
+        });
+    });
+}
+
+LONG GetDialogBaseUnits() noexcept {
+    return winValue(LONG{0}, [] {
+        const auto units = backend().dialogBaseUnits();
+        return static_cast<LONG>(MAKELONG(static_cast<WORD>(units.x), static_cast<WORD>(units.y)));
+    });
+}
+
+BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept {
+    return winBool([&] {
+        if (!lpEnumFunc) throw WinError(ERROR_INVALID_PARAMETER, "no callback");
+        for (const HWND window : topLevelWindows())
+            if (!lpEnumFunc(window, lParam)) return false;
+        return true;
+    });
+}
+
+BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept {
+    return winBool([&] {
+        if (!lpEnumFunc) throw WinError(ERROR_INVALID_PARAMETER, "no callback");
+        const auto target = windowOf(hWndParent);
+        if (target.control) return true;
+        const std::size_t count = target.dialog->state().controls.size();
+        for (std::size_t i = 0; i < count; ++i)
+            if (!lpEnumFunc(target.dialog->controlHandle(i), lParam)) break;
         return true;
     });
 }

@@ -133,8 +133,9 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
         throw WinError(ERROR_INVALID_PARAMETER, "a dialog template with too many controls");
     m_state.templateId = m_template->id;
     m_state.title = m_template->title;
-    m_state.width = pixelsX(m_template->cx);
-    m_state.height = pixelsY(m_template->cy);
+    m_state.units = backend().dialogBaseUnits();
+    m_state.width = m_state.units.pixelsX(m_template->cx);
+    m_state.height = m_state.units.pixelsY(m_template->cy);
     m_state.visible = m_template->visible;
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
     auto& h = handles();
@@ -300,6 +301,13 @@ void DialogWindow::select(int id, int row) {
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
 
+void DialogWindow::cancel() {
+    if (indexOf(IDCANCEL))
+        press(IDCANCEL);
+    else
+        close();
+}
+
 // Every message posted to the thread is handed over, whichever of its
 // windows it is for, until the dialog has ended.
 void DialogWindow::deliverPosted() {
@@ -312,6 +320,15 @@ WindowTarget windowOf(HWND handle) {
     const auto found = h.windows.find(valueOf(handle));
     if (found == h.windows.end()) throw WinError(ERROR_INVALID_WINDOW_HANDLE, "not a window of this process");
     return found->second;
+}
+
+std::vector<HWND> topLevelWindows() {
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    std::vector<HWND> found;
+    for (const auto& [value, target] : h.windows)
+        if (!target.control) found.push_back(toHandle(value));
+    return found;
 }
 
 bool isDialog(HWND handle) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dialog_session.h"
 #include "win32/dialogs.h"
@@ -61,6 +62,7 @@ public:
     void press(int id) override;
     void select(int id, int row) override;
     void close() override;
+    void cancel() override;
     void deliverPosted() override;
     bool ended() const override { return m_ended; }
 
@@ -99,5 +101,7 @@ struct WindowTarget {
 WindowTarget windowOf(HWND handle);
 // Whether the handle is that of a live dialog (not one of its controls).
 bool isDialog(HWND handle);
+// The dialogs and plain windows of every thread, oldest first.
+std::vector<HWND> topLevelWindows();
 
 }  // namespace platform::ui

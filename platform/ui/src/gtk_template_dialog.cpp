@@ -1,8 +1,9 @@
-// A template dialog as a GTK window: each control a widget placed by its
-// dialog units on a GtkFixed. Every action of the user goes to the
+// A template dialog as a GTK window: each control a widget at its
+// template's place (gtk_template_layout.h). Every action of the user goes to the
 // session; afterwards the posted messages are delivered and the widgets
 // take the state the dialog procedure left. Enter presses the default
-// button, Escape Cancel (id 2), the close button closes.
+// button, Escape cancels (the Cancel button, or as the close button when
+// there is none), the close button closes.
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_progress_bar.h"
+#include "gtk_template_layout.h"
 #include "gtk_text_view.h"
 #include "gtk_tree_view.h"
 #include "gtk_windows.h"
@@ -19,7 +21,7 @@ namespace platform::ui::gtk {
 
 namespace {
 
-constexpr int kCancelId = 2;
+constexpr const char* kWholeText = "tesk-whole-text";
 
 struct Shown {
     GtkWidget* outer = nullptr;  // placed on the fixed
@@ -57,7 +59,10 @@ void setTextView(GtkWidget* view, const std::string& text) {
     GtkTextIter start, end;
     gtk_text_buffer_get_bounds(buffer, &start, &end);
     Owned<char, g_free> now(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
-    if (text != now.get()) gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+    if (text == now.get()) return;
+    gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gtk_text_buffer_apply_tag_by_name(buffer, kWholeText, &start, &end);
 }
 
 void refreshList(Shown& s, const ControlState& c) {
@@ -158,7 +163,7 @@ gboolean onCloseRequest(GtkWindow*, gpointer data) {
 
 gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
     auto* run = static_cast<Run*>(data);
-    act(*run, [run] { run->session.press(kCancelId); });
+    act(*run, [run] { run->session.cancel(); });
     return TRUE;
 }
 
@@ -169,10 +174,16 @@ GtkWidget* scrolled(GtkWidget* child) {
     return outer;
 }
 
+// An edit: a single-line one, or one that scrolls sideways, never wraps;
+// a wrapped line is broken without hyphens, so the text shown is the
+// control's own (Base64, digests).
 GtkWidget* textView(const ControlTemplate& t) {
     GtkWidget* view = gtk_text_view_new();
     gtk_text_view_set_editable(GTK_TEXT_VIEW(view), !(t.style & kStyleReadOnly));
-    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    const bool wraps = (t.style & kStyleMultiLine) && !(t.style & kStyleHorizontalScroll);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), wraps ? GTK_WRAP_WORD_CHAR : GTK_WRAP_NONE);
+    gtk_text_buffer_create_tag(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), kWholeText, "insert-hyphens", FALSE,
+                               nullptr);
     return view;
 }
 
@@ -186,7 +197,7 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     }
     case ControlKind::Static: {
         GtkWidget* label = gtk_label_new(nullptr);
-        gtk_label_set_wrap(GTK_LABEL(label), TRUE);
+        fitLabel(label, t);
         gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
         if (t.style & kStyleNotify) {
@@ -247,21 +258,14 @@ void showTemplateDialog(DialogSession& session) {
     Run run(session);
     const auto& state = session.state();
     run.window = GTK_WINDOW(gtk_window_new());
-    gtk_window_set_default_size(run.window, state.width, state.height);
-    gtk_window_set_resizable(run.window, FALSE);
-    GtkWidget* fixed = gtk_fixed_new();
-    gtk_window_set_child(run.window, fixed);
+    GtkWidget* area = templateArea(run.window, state);
     std::vector<std::unique_ptr<Hook>> hooks;
     GtkWidget* defaultButton = nullptr;
     for (const auto& c : state.controls) {
         hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
         run.shown.push_back(makeWidget(c.control, hooks.back().get()));
         GtkWidget* outer = run.shown.back().outer;
-        // A drop-down list's template height counts its opened list; closed
-        // it is one line high, and would otherwise cover what lies below.
-        const bool dropDown = c.control.kind == ControlKind::DropDownList;
-        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), dropDown ? -1 : pixelsY(c.control.cy));
-        gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
+        placeControl(area, outer, c.control, state.units);
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
     }
     g_signal_connect(run.window, "close-request", G_CALLBACK(onCloseRequest), &run);

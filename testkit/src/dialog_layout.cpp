@@ -1,0 +1,95 @@
+#include "testkit/dialog_layout.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+#include "testkit/screen_user.h"
+#include "win32/dialogs.h"
+
+namespace testkit {
+
+namespace {
+
+std::string textOf(HWND window) {
+    char16_t text[512] = {};
+    SendMessageW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return platform::text::toUtf8(text);
+}
+
+struct Search {
+    std::string title;
+    HWND found = nullptr;
+};
+
+BOOL matchTitle(HWND window, LPARAM search) {
+    auto& s = *reinterpret_cast<Search*>(search);
+    if (!IsWindowVisible(window) || textOf(window) != s.title) return TRUE;
+    s.found = window;
+    return FALSE;
+}
+
+BOOL collect(HWND control, LPARAM controls) {
+    if (IsWindowVisible(control)) reinterpret_cast<std::vector<HWND>*>(controls)->push_back(control);
+    return TRUE;
+}
+
+bool inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool overlap(const RECT& a, const RECT& b) {
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+std::string describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+struct Placed {
+    std::string name;
+    RECT rect;
+};
+
+}  // namespace
+
+std::vector<std::string> dialogLayoutFaults(const std::string& title) {
+    Search search{title};
+    EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return {"no dialog \"" + title + "\" is shown"};
+    RECT client{};
+    GetWindowRect(search.found, &client);
+    std::vector<HWND> controls;
+    EnumChildWindows(search.found, collect, reinterpret_cast<LPARAM>(&controls));
+    std::vector<Placed> placed;
+    std::vector<std::string> faults;
+    for (const HWND control : controls) {
+        Placed p{"\"" + textOf(control) + "\"", {}};
+        GetWindowRect(control, &p.rect);
+        if (!inside(p.rect, client))
+            faults.push_back(p.name + " " + describe(p.rect) + " ends outside the window " + describe(client));
+        for (const auto& other : placed)
+            if (overlap(p.rect, other.rect) && !inside(p.rect, other.rect) && !inside(other.rect, p.rect))
+                faults.push_back(p.name + " " + describe(p.rect) + " overlaps " + other.name + " " +
+                                 describe(other.rect));
+        placed.push_back(std::move(p));
+    }
+    return faults;
+}
+
+void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,
+                          const std::string& shot) {
+    if (!findWindow(title).empty()) {
+        std::string faults;
+        for (const auto& fault : dialogLayoutFaults(title)) faults += "\n  " + fault;
+        EXPECT_EQ("", faults) << "in \"" << title << "\"";
+    }
+    user.answer(title, keys, shot);  // reports a window that never came
+}
+
+}  // namespace testkit
