@@ -69,7 +69,11 @@ std::vector<std::string> dialogLayoutFaults(const std::string& title) {
     std::vector<Placed> placed;
     std::vector<std::string> faults;
     for (const HWND control : controls) {
-        Placed p{"\"" + textOf(control) + "\"", {}};
+        std::string text = textOf(control);
+        std::size_t cut = 40;
+        while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;
+        if (cut < text.size()) text = text.substr(0, cut) + "...";
+        Placed p{"\"" + text + "\"", {}};
         GetWindowRect(control, &p.rect);
         if (!inside(p.rect, client))
             faults.push_back(p.name + " " + describe(p.rect) + " ends outside the window " + describe(client));

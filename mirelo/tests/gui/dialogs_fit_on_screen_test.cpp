@@ -79,6 +79,7 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
     const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
 
     testkit::ScreenUser user(std::chrono::seconds(120));
+    TSignerKyd kyd;  // loads the rich-edit library the MIME text needs
 
     // The MIME text (200) has OK alone: Escape ends it as its close does.
     std::string base64;
@@ -92,7 +93,6 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
                                  [&] { return TMimeEncDlg(mime).Show(nullptr); }));
 
     // The charset choice (202): Escape is its Cancel.
-    TSignerKyd kyd;
     EXPECT_FALSE(shownFitting(user, "Znaková sada podepisovaného dokumentu", "Escape", "mirelo-fit-charset-choice",
                               [&] { return kyd.SelectSignCharset(); }));
 

@@ -79,7 +79,7 @@ LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide)
         const auto target = windowOf(handle);
         const LRESULT result = target.control
                                    ? target.dialog->sendToControl(*target.control, message, wParam, lParam, wide)
-                                   : target.dialog->sendToDialog(message, wParam, lParam);
+                                   : target.dialog->sendToDialog(message, wParam, lParam, wide);
         followChange(handle);
         return result;
     });

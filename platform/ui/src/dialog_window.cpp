@@ -199,27 +199,20 @@ INT_PTR DialogWindow::run(LPARAM initParam) {
     return m_result;
 }
 
-LRESULT DialogWindow::sendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DialogWindow::sendToDialog(UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     m_messageResult = 0;
     const INT_PTR answer = m_procedure(m_handle, message, wParam, lParam);
     if (answersDirectly(message)) return answer;
     if (answer) return m_messageResult;
-    return defaultAnswer(message, wParam, lParam);
+    return defaultAnswer(message, wParam, lParam, wide);
 }
 
-LRESULT DialogWindow::defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DialogWindow::defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     switch (message) {
-    case WM_SETTEXT: m_state.title = textIn(lParam, m_wide); return TRUE;
-    case WM_GETTEXT: return copyText(m_state.title, wParam, lParam, m_wide);
-    case WM_GETTEXTLENGTH: return textLength(m_state.title, m_wide);
-    case WM_CLOSE: {
-        // As the Cancel button, when the dialog has one it may press.
-        const auto cancel = indexOf(IDCANCEL);
-        if (cancel && !m_state.controls[*cancel].enabled) return 0;
-        sendToDialog(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     cancel ? reinterpret_cast<LPARAM>(controlHandle(*cancel)) : 0);
-        return 0;
-    }
+    case WM_SETTEXT: m_state.title = textIn(lParam, wide); return TRUE;
+    case WM_GETTEXT: return copyText(m_state.title, wParam, lParam, wide);
+    case WM_GETTEXTLENGTH: return textLength(m_state.title, wide);
+    case WM_CLOSE: pressCancel(); return 0;
     default: return 0;
     }
 }
@@ -301,9 +294,17 @@ void DialogWindow::select(int id, int row) {
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
 
+// As the Cancel button, when the dialog has one it may press.
+void DialogWindow::pressCancel() {
+    const auto cancel = indexOf(IDCANCEL);
+    if (cancel && !m_state.controls[*cancel].enabled) return;
+    sendToDialog(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 cancel ? reinterpret_cast<LPARAM>(controlHandle(*cancel)) : 0);
+}
+
 void DialogWindow::cancel() {
     if (indexOf(IDCANCEL))
-        press(IDCANCEL);
+        pressCancel();
     else
         close();
 }

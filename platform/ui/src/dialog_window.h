@@ -47,7 +47,10 @@ public:
     HWND controlHandle(std::size_t index) const;
     std::optional<std::size_t> indexOf(int id) const;
 
-    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam) { return sendToDialog(message, wParam, lParam, m_wide); }
+    // wide: the texts the caller gives and takes are UTF-16 (a W call),
+    // else ANSI, whichever the procedure speaks.
+    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam, bool wide);
     // wide: the text parameters are UTF-16 (a W call), else ANSI.
     LRESULT sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
     void end(INT_PTR result);
@@ -69,7 +72,9 @@ public:
 private:
     // The procedure's answer by the dialog-procedure rules, or the default
     // handling when it leaves the message.
-    LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam, bool wide);
+    // WM_COMMAND of IDCANCEL, with its button unless that is disabled.
+    void pressCancel();
 
     std::shared_ptr<const DialogTemplate> m_template;
     HWND m_handle;

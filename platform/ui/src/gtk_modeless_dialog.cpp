@@ -22,7 +22,7 @@ namespace {
 
 struct Shown {
     GtkWindow* window;
-    std::vector<GtkWidget*> controls;  // by the template's order
+    std::vector<GtkWidget*> controls;  // by the template's order, as placed
 };
 
 std::map<const DialogSession*, Shown>& shownWindows() {
@@ -42,12 +42,17 @@ GtkWidget* widgetOf(const ControlState& c) {
     case ControlKind::Custom: return controlLookOf(c.control.className)->makeWidget();
     default: {
         GtkWidget* label = gtk_label_new_with_mnemonic("");
-        fitLabel(label, c.control);
         gtk_label_set_xalign(GTK_LABEL(label), (c.control.style & kStyleRightAligned) ? 1.0f : 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
-        return label;
+        return fittedLabel(label, c.control);
     }
     }
+}
+
+// The label a static's box holds (inside the viewport GTK gave it).
+GtkWidget* labelIn(GtkWidget* box) {
+    GtkWidget* child = gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(box));
+    return GTK_IS_VIEWPORT(child) ? gtk_viewport_get_child(GTK_VIEWPORT(child)) : child;
 }
 
 void showControl(GtkWidget* widget, const ControlState& c) {
@@ -58,7 +63,7 @@ void showControl(GtkWidget* widget, const ControlState& c) {
     case ControlKind::DefaultButton: gtk_button_set_label(GTK_BUTTON(widget), text.c_str()); break;
     case ControlKind::ProgressBar: showProgress(widget, c.progress); break;
     case ControlKind::Custom: controlLookOf(c.control.className)->show(widget, c.look); break;
-    default: gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), text.c_str()); break;
+    default: gtk_label_set_text_with_mnemonic(GTK_LABEL(labelIn(widget)), text.c_str()); break;
     }
 }
 

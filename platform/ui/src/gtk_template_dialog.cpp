@@ -197,7 +197,6 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     }
     case ControlKind::Static: {
         GtkWidget* label = gtk_label_new(nullptr);
-        fitLabel(label, t);
         gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
         if (t.style & kStyleNotify) {
@@ -205,7 +204,7 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
             g_signal_connect(click, "released", G_CALLBACK(onStaticReleased), hook);
             gtk_widget_add_controller(label, GTK_EVENT_CONTROLLER(click));
         }
-        return {label, label};
+        return {fittedLabel(label, t), label};
     }
     case ControlKind::GroupBox: {
         GtkWidget* frame = gtk_frame_new(nullptr);
@@ -220,7 +219,11 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     case ControlKind::Edit:
     case ControlKind::RichEdit: {
         GtkWidget* view = textView(t);
-        return {scrolled(view), view};
+        GtkWidget* outer = scrolled(view);
+        // A single line scrolls sideways without a bar, as tall as its text.
+        if (!(t.style & kStyleMultiLine))
+            gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(outer), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
+        return {outer, view};
     }
     case ControlKind::ListBox: {
         GtkWidget* list = gtk_list_box_new();

@@ -48,18 +48,14 @@ bool laidOut(GtkWindow* window) {
 
 BaseUnits measureBaseUnits() {
     static const BaseUnits units = [] {
-        styleOnce();
-        GtkWidget* window = gtk_window_new();
-        gtk_widget_add_css_class(window, kTemplateClass);
-        GtkWidget* label = gtk_label_new(nullptr);
-        gtk_window_set_child(GTK_WINDOW(window), label);
+        GtkWidget* label = GTK_WIDGET(g_object_ref_sink(gtk_label_new(nullptr)));
         int width = 0;
         int height = 0;
         {
             Owned<PangoLayout, g_object_unref> layout(gtk_widget_create_pango_layout(label, kAlphabet));
             pango_layout_get_pixel_size(layout.get(), &width, &height);
         }
-        gtk_window_destroy(GTK_WINDOW(window));
+        g_object_unref(label);
         // The average width rounded to the nearest pixel, as Windows does.
         return BaseUnits{std::max(1, (width / 26 + 1) / 2), std::max(1, height)};
     }();
@@ -82,7 +78,7 @@ void placeControl(GtkWidget* area, GtkWidget* widget, const ControlTemplate& con
     gtk_fixed_put(GTK_FIXED(area), widget, units.pixelsX(control.x), units.pixelsY(control.y));
 }
 
-void fitLabel(GtkWidget* label, const ControlTemplate& control) {
+GtkWidget* fittedLabel(GtkWidget* label, const ControlTemplate& control) {
     gtk_label_set_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
     // A path or a digest broken inside a word keeps its characters.
@@ -93,6 +89,10 @@ void fitLabel(GtkWidget* label, const ControlTemplate& control) {
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     // A line is eight dialog units high.
     gtk_label_set_lines(GTK_LABEL(label), std::max(1, control.cy / 8));
+    GtkWidget* box = gtk_scrolled_window_new();
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(box), GTK_POLICY_NEVER, GTK_POLICY_EXTERNAL);
+    gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(box), label);
+    return box;
 }
 
 std::optional<PixelRect> laidOutControl(const DialogState& dialog, std::optional<std::size_t> control) {

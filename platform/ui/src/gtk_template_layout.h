@@ -16,9 +16,10 @@ GtkWidget* templateArea(GtkWindow* window, const DialogState& dialog);
 // list's template height counts its opened list; closed it is one line
 // high, and would otherwise cover what lies below.
 void placeControl(GtkWidget* area, GtkWidget* widget, const ControlTemplate& control, const BaseUnits& units);
-// A static's label: wrapped at word ends within its width, as many lines
+// A static's label, wrapped at word ends within its width, as many lines
 // as its height holds, the last cut with an ellipsis when the text needs
-// more.
-void fitLabel(GtkWidget* label, const ControlTemplate& control);
+// more, in a box of the static's place that cuts off what still does not
+// fit (more lines than the text wraps to): the box, to be placed.
+GtkWidget* fittedLabel(GtkWidget* label, const ControlTemplate& control);
 
 }  // namespace platform::ui::gtk
