@@ -58,14 +58,19 @@ struct Placed {
 
 }  // namespace
 
-std::vector<std::string> dialogLayoutFaults(const std::string& title) {
+HWND shownDialog(const std::string& title) {
     Search search{title};
     EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) return {"no dialog \"" + title + "\" is shown"};
+    return search.found;
+}
+
+std::vector<std::string> dialogLayoutFaults(const std::string& title) {
+    const HWND dialog = shownDialog(title);
+    if (!dialog) return {"no dialog \"" + title + "\" is shown"};
     RECT client{};
-    GetWindowRect(search.found, &client);
+    GetWindowRect(dialog, &client);
     std::vector<HWND> controls;
-    EnumChildWindows(search.found, collect, reinterpret_cast<LPARAM>(&controls));
+    EnumChildWindows(dialog, collect, reinterpret_cast<LPARAM>(&controls));
     std::vector<Placed> placed;
     std::vector<std::string> faults;
     for (const HWND control : controls) {
@@ -84,6 +89,16 @@ std::vector<std::string> dialogLayoutFaults(const std::string& title) {
         placed.push_back(std::move(p));
     }
     return faults;
+}
+
+RECT placeInDialog(HWND dialog, int id) {
+    const HWND control = GetDlgItem(dialog, id);
+    RECT client{}, place{};
+    if (!control || !GetWindowRect(dialog, &client) || !GetWindowRect(control, &place)) {
+        ADD_FAILURE() << "no control " << id << " in the dialog";
+        return {};
+    }
+    return {place.left - client.left, place.top - client.top, place.right - client.left, place.bottom - client.top};
 }
 
 void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,

@@ -39,6 +39,7 @@
 #include "testkit/xvfb.h"
 #include "win32/com.h"
 #include "win32/datetime.h"
+#include "win32/dialogs.h"
 #include "win32/messages.h"
 #include "win32/modules.h"
 
@@ -379,8 +380,13 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     auto user = std::async(std::launch::async, [this] {
         const std::string confirmation = shownWindow("Potvrzení", shot("signing"));
         if (confirmation.empty()) return;
-        const int x = platform::ui::pixelsX(14) + 20;
-        const int y = platform::ui::pixelsY(24) + platform::ui::pixelsY(10) / 2;
+        // The box lies at 14, 24 dialog units, 10 high, in base units of
+        // the font the dialogs are drawn in (the signer's own copy of the
+        // layer lays it out; this one measures the same font).
+        const LONG base = GetDialogBaseUnits();
+        const platform::ui::BaseUnits units{LOWORD(base), HIWORD(base)};
+        const int x = units.pixelsX(14) + 20;
+        const int y = units.pixelsY(24) + units.pixelsY(10) / 2;
         EXPECT_EQ(0, xdotool({"mousemove", "--window", confirmation, std::to_string(x), std::to_string(y), "click", "1"}));
         EXPECT_NO_THROW(s_xvfb->screenshotShowing(shot("agreed"), confirmation));
         // Yes is taken once the tick has come through.
