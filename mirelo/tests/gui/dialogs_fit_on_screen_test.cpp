@@ -16,6 +16,7 @@
 #include "sign_enc_kyd_dlg.h"
 #include "signer.h"
 #include "signer_kyd.h"
+#include "platform/text.h"
 #include "testkit/dialog_layout.h"
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
@@ -118,13 +119,14 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
     // Escape ends it as its close does.
     ASSERT_TRUE(kyd.SetSignPolicyFile(policy.string())) << kyd.GetLastErrorStr();
     NoActions actions;
+    // Its path and check state are ANSI text, as the signer takes them.
     std::vector<SignJobDocument> documents{
-        {"/home/katerina.novakova/Dokumenty/Smlouvy/2026/Smlouva o dílo a o převodu autorských práv č. 17-2026 "
-         "(úplné znění po dodatku č. 3).txt",
+        {platform::text::utf8ToAnsi("/home/katerina.novakova/Dokumenty/Smlouvy/2026/Smlouva o dílo a o převodu "
+                                    "autorských práv č. 17-2026 (úplné znění po dodatku č. 3).txt"),
          {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
+    const std::string state = platform::text::utf8ToAnsi("Dokument odpovídá schématu podání krajského úřadu");
     EXPECT_EQ(IDCANCEL, shownFitting(user, "Potvrzení", "Escape", "mirelo-fit-confirmation-206", [&] {
-                  return TSignEncKydDlg(kyd, actions, documents, kConfirmSign, 0, 0,
-                                        "Dokument odpovídá schématu podání krajského úřadu", "Mirelo")
+                  return TSignEncKydDlg(kyd, actions, documents, kConfirmSign, 0, 0, state, "Mirelo")
                       .Show(nullptr);
               }));
 
