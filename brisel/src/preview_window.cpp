@@ -24,18 +24,26 @@ constexpr int kZoomField = 4006;
 constexpr int kCloseButton = 8;
 constexpr int kView = 9999;
 constexpr char16_t kJobName[] = u"DocumentKyd";
+// The view's place below the row of buttons, and the least client size.
+constexpr int kViewLeft = -1;
+constexpr int kViewTop = 34;
+constexpr int kLeastWidth = 530;
+constexpr int kLeastHeight = 150;
 
 platform::ui::DialogTemplate previewTemplate() {
     using K = platform::ui::ControlKind;
-    // The view fills the window below the row of buttons.
-    return {kPreviewDialog, 425, 300, "MS Shell Dlg", 8, "",
+    // The view, framed, fills the window below the row of buttons; the
+    // window takes a sizing border.
+    platform::ui::DialogTemplate preview{kPreviewDialog, 425, 300, "MS Shell Dlg", 8, "",
             {{kPrintButton, K::Button, "", 7, 3, 50, 14, WS_TABSTOP},
              {kZoomOutButton, K::Button, "", 63, 3, 50, 14, WS_TABSTOP},
              {kZoomInButton, K::Button, "", 117, 3, 50, 14, WS_TABSTOP},
              {kActualSizeButton, K::Button, "", 171, 3, 71, 14, WS_TABSTOP},
              {kCloseButton, K::DefaultButton, "", 249, 3, 50, 14, WS_TABSTOP},
              {kZoomField, K::Edit, "", 388, 3, 30, 14, ES_READONLY | WS_BORDER},
-             {kView, K::TextView, "", 0, 21, 425, 279, WS_TABSTOP}}};
+             {kView, K::TextView, "", 0, 21, 425, 279, WS_TABSTOP | WS_BORDER}}};
+    preview.resizable = true;
+    return preview;
 }
 
 // What the window shows, handed over with WM_INITDIALOG.
@@ -84,11 +92,40 @@ void initialise(HWND dialog, const Preview& preview) {
     EnableWindow(GetDlgItem(dialog, kZoomField), FALSE);
     SetDlgItemTextW(dialog, kView, wide(preview.text));
     showZoom(dialog, kStartZoom);
+    // How far the zoom field stands from the right edge, kept as the
+    // window is resized.
+    RECT client{}, field{}, window{};
+    GetClientRect(dialog, &client);
+    GetWindowRect(dialog, &window);
+    GetWindowRect(GetDlgItem(dialog, kZoomField), &field);
+    SetWindowLongPtrW(dialog, DWLP_USER, client.right - (field.left - window.left));
+}
+
+// The zoom field at its distance from the right edge, the view below the
+// buttons over the whole rest of the client area.
+void layOut(HWND dialog, int width, int height) {
+    const HWND field = GetDlgItem(dialog, kZoomField);
+    RECT fieldRect{}, window{};
+    GetWindowRect(dialog, &window);
+    GetWindowRect(field, &fieldRect);
+    const auto fromRight = static_cast<int>(GetWindowLongPtrW(dialog, DWLP_USER));
+    SetWindowPos(field, nullptr, width - fromRight, fieldRect.top - window.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(dialog, kView), nullptr, kViewLeft, kViewTop, width, height - kViewTop,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         initialise(dialog, *reinterpret_cast<const Preview*>(lParam));
+        return TRUE;
+    }
+    if (message == WM_GETMINMAXINFO) {
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kLeastWidth, kLeastHeight};
+        return TRUE;
+    }
+    if (message == WM_SIZE) {
+        layOut(dialog, LOWORD(static_cast<DWORD_PTR>(lParam)), HIWORD(static_cast<DWORD_PTR>(lParam)));
         return TRUE;
     }
     if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;

@@ -99,6 +99,19 @@ TEST_F(Preview, ZoomStopsAtItsLimitsWithTheButtonsDisabledThere) {
     EXPECT_EXIT(previewIn(answers(lines), 0), ::testing::ExitedWithCode(0), "");
 }
 
+// The window takes a sizing border: made smaller than 530 x 150 pixels it
+// stays that large; the view fills it below the buttons, the zoom field
+// keeps its distance from the right edge.
+TEST_F(Preview, ResizedTheViewFillsTheWindowWhichStaysAtLeast530By150) {
+    const auto script =
+        answers({"Dialog size:900:700 Náhled dokumentu | 4002 button \"&Tisk...\"",
+                 "Dialog size:400:100 4006 edit \"60%\" disabled at 845,4 45x22 | 9999 textview \"" + kShownText +
+                     "\" zoom 60 at -1,34 900x666 | size 900x700",
+                 "Dialog close 4006 edit \"60%\" disabled at 475,4 45x22 | 9999 textview \"" + kShownText +
+                     "\" zoom 60 at -1,34 530x116 | size 530x150"});
+    EXPECT_EXIT(previewIn(script, 0), ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(Preview, PrintsAJobNamedDocumentKydWithTheCopiesChosenOrNoneWhenCancelled) {
     const auto script = answers({"Dialog press:4002 Document Preview | 4002 button \"&Print...\"",
                                  "Print 2 Print: DocumentKyd",

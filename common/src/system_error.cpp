@@ -36,23 +36,26 @@ int AppQuestionBox(const std::string& text) { return AppMessageBox(text, kQuesti
 
 void AppWarningBox(const std::string& text) { AppMessageBox(text, kWarningFlags); }
 
-std::string GetSystemErrorText(DWORD code) {
+std::string GetSystemMessage(DWORD code) {
     const DWORD lastError = GetLastError();
-    if (code == 0) code = lastError;
-    if (code == 0) return {};
-    char number[32];
-    std::snprintf(number, sizeof number, "0x%08X (%u)", code, code);
-    std::string text = number;
-
     char* message = nullptr;
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
                                         nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                                         reinterpret_cast<LPSTR>(&message), 0, nullptr);
-    if (length > 0 && message) text += std::string("- ") + message;
+    std::string text = length > 0 && message ? std::string(message, length) : std::string();
     if (message) LocalFree(message);
     SetLastError(lastError);
     return text;
+}
+
+std::string GetSystemErrorText(DWORD code) {
+    if (code == 0) code = GetLastError();
+    if (code == 0) return {};
+    char number[32];
+    std::snprintf(number, sizeof number, "0x%08X (%u)", code, code);
+    const std::string message = GetSystemMessage(code);
+    return message.empty() ? std::string(number) : number + std::string("- ") + message;
 }
 
 void LogLastError(DWORD level, const std::string& message) {

@@ -1,38 +1,37 @@
 // The dialog-initialisation data of a template (resource type 240).
-#include <cstring>
-#include <string>
-
+#include "dialog_init_records.h"
 #include "modal_dialog.h"
+#include "win32/commctrl.h"
 #include "win32/resources.h"
 
 namespace {
 
-constexpr WORD kInitDataType = 240;
-constexpr WORD kAddString = 0x0403;
-constexpr std::size_t kHeaderSize = 8;
+constexpr std::uint16_t kAddString = 0x0403;
+constexpr std::uint16_t kInsertItem = 0x1234;
 
-WORD wordAt(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-DWORD dwordAt(const BYTE* p) { return wordAt(p) | (static_cast<DWORD>(wordAt(p + 2)) << 16); }
+// Whether the control took the record's text.
+bool Apply(HWND dialog, const DialogInitRecord& record) {
+    const auto text = reinterpret_cast<LPARAM>(record.text.c_str());
+    switch (record.message) {
+    case kAddString: return SendDlgItemMessageA(dialog, record.control, CB_ADDSTRING, 0, text) >= 0;
+    case kInsertItem: {
+        COMBOBOXEXITEMA item{};
+        item.mask = CBEIF_TEXT;
+        item.iItem = -1;
+        item.pszText = const_cast<char*>(record.text.c_str());
+        return SendDlgItemMessageA(dialog, record.control, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) >= 0;
+    }
+    default: return false;
+    }
+}
 
 }  // namespace
 
 void ApplyDialogInitData(HWND dialog, HINSTANCE module, int templateId) {
-    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(kInitDataType));
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(RT_DLGINIT_ID));
     if (!found) return;
-    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-    const std::size_t size = SizeofResource(module, found);
+    const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found)));
     if (!data) return;
-    for (std::size_t at = 0; at + 2 <= size;) {
-        const WORD control = wordAt(data + at);
-        if (control == 0 || at + kHeaderSize > size) return;
-        const WORD message = wordAt(data + at + 2);
-        const DWORD length = dwordAt(data + at + 4);
-        at += kHeaderSize;
-        if (message != kAddString || length > size - at) return;
-        const auto* text = reinterpret_cast<const char*>(data + at);
-        const std::string item(text, strnlen(text, length));
-        if (SendDlgItemMessageA(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())) < 0)
-            return;
-        at += length;
-    }
+    for (const auto& record : ReadDialogInitRecords({data, SizeofResource(module, found)}))
+        if (!Apply(dialog, record)) return;
 }

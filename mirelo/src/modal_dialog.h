@@ -61,7 +61,8 @@ void CenterDialog(HWND dialog);
 
 // Applies the dialog-initialisation data (resource type 240) of the
 // template, when the module has any: each record {control id, message,
-// length, data} up to a control id of 0; 0x0403 adds the data's text to
-// a drop-down list. Any other message, a record that overruns the data or
-// a control that refuses ends the list.
+// length, data} up to a control id of 0 (dialog_init_records.h); 0x0403 adds
+// the data's text to a drop-down list, 0x1234 inserts it last into an
+// extended combo box. Any other message, a record that overruns the data
+// or a control that refuses ends the list.
 void ApplyDialogInitData(HWND dialog, HINSTANCE module, int templateId);

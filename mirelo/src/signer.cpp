@@ -8,8 +8,10 @@
 #include "common/installed_providers.h"
 #include "common/log.h"
 #include "common/resource.h"
+#include "common/strings.h"
 #include "common/system_error.h"
 #include "common/trusted_store.h"
+#include "kyd/file_kyd.h"
 #include "signer_services.h"
 #include "platform/clock.h"
 #include "win32/error.h"
@@ -127,6 +129,13 @@ bool TSigner::Record(LONG number) {
     LastErrorKeeper keep;
     std::string text;
     TResource::Instance()->FormatMessage(text, number);
+    // A container that could not be opened or written: the system's cause
+    // (a full disk, a read-only folder) follows the component's message.
+    if ((number == kydOpenFailed || number == kydCompressFailed) && GetLastError() != 0) {
+        std::string cause = GetSystemMessage(GetLastError());
+        TrimRight(cause, "\r\n");
+        if (!cause.empty()) text += " " + cause;
+    }
     SetError(number, text);
     return number == 0;
 }

@@ -18,6 +18,7 @@
 #include "signer_errors.h"
 #include "signer_kyd.h"
 #include "signer_services.h"
+#include "win32/error.h"
 
 namespace {
 
@@ -66,7 +67,9 @@ private:
 // A container being written: dropped unless committed.
 class ContainerWriter {
 public:
+    // Dropping the changes keeps the cause of the failure that ended them.
     ~ContainerWriter() {
+        LastErrorKeeper keep;
         if (m_open) file.Close(true);
     }
     int Open(const std::string& path, int mode) {
@@ -200,8 +203,11 @@ LONG TSignerKyd::SignDocument(DWORD operation, const std::string& file, const st
     if (!SameType(output.type, contentType)) name += "." + output.extension;
     if (const LONG built = BuildMimeMessage(*converted, name, output.type, output.utf8, mimeOut)) return built;
     // A message the container could not hold is refused before the user is
-    // asked and anything is signed.
-    if (!TFileKyd::FitsEntry(mimeOut.size())) return kydCompressFailed;
+    // asked and anything is signed; the system has no cause to give.
+    if (!TFileKyd::FitsEntry(mimeOut.size())) {
+        SetLastError(ERROR_SUCCESS);
+        return kydCompressFailed;
+    }
     return Sign(operation, file, mimeOut, signatureOut);
 }
 

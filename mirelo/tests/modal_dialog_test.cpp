@@ -1,13 +1,20 @@
 // The component's modal dialog base: the object gets its window's messages
-// from the first one on, fills a drop-down list from the template's
-// initialisation data (stopping at a record that overruns it), centres
-// itself on the work area, and learns of its window's final message once.
-// Where a dialog is centred, over rectangles alone.
+// from the first one on, fills a drop-down list and an extended combo box
+// from the template's initialisation data (stopping at a record that
+// overruns it), centres itself on the work area, and learns of its
+// window's final message once. The initialisation records read from
+// truncated and hostile bytes. Where a dialog is centred, over rectangles
+// alone.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "dialog_init_records.h"
 #include "modal_dialog.h"
 #include "platform/dialog_templates.h"
 #include "platform/ui.h"
@@ -18,8 +25,11 @@ namespace {
 
 namespace script = platform::ui::script;
 
-constexpr int kTemplateId = 301;  // its data: "alfa", "beta", then a record longer than the data
+// Its data: "alfa" for the list, "Podpis" and "Pečeť" (Windows-1250) for the
+// combo box, "beta" for the list, then a record longer than the data.
+constexpr int kTemplateId = 301;
 constexpr int kList = 11;
+constexpr int kCombo = 12;
 
 class ListDialog : public TModalDialog {
 public:
@@ -54,6 +64,7 @@ TEST(ModalDialog, RunsBoundToItsWindowFillsItsListCentresItselfAndEndsOnce) {
     platform::ui::declareDialogTemplate(TModalDialog::ModuleInstance(),
                                         {kTemplateId, 200, 100, "MS Shell Dlg", 8, "Seznam",
                                          {{kList, K::DropDownList, "", 10, 10, 100, 60},
+                                          {kCombo, K::ComboBoxEx, "", 10, 30, 100, 60},
                                           {IDCANCEL, K::Button, "Storno", 140, 80, 50, 14}}});
     const ScopedEnv ui{"PLATFORM_UI", "script"};
     script::clear();
@@ -66,7 +77,9 @@ TEST(ModalDialog, RunsBoundToItsWindowFillsItsListCentresItselfAndEndsOnce) {
 
     const auto lines = script::transcript();
     ASSERT_EQ(2u, lines.size());
-    EXPECT_NE(std::string::npos, lines[0].find("11 dropdown \"\" [\"alfa\", \"beta\"] sel -1")) << lines[0];
+    EXPECT_NE(std::string::npos, lines[0].find("11 dropdown \"\" [\"alfa\", \"beta\"] sel -1 | "
+                                               "12 comboex \"\" [\"Podpis\", \"Pečeť\"] sel -1"))
+        << lines[0];
     // 200 x 100 dialog units are 300 x 162 pixels, centred on the 1280 x 984 work area.
     EXPECT_EQ(490, dialog.placed.left);
     EXPECT_EQ(411, dialog.placed.top);
@@ -78,6 +91,53 @@ TEST(ModalDialog, RunsBoundToItsWindowFillsItsListCentresItselfAndEndsOnce) {
     EXPECT_EQ(0u, script::pending());
     script::clear();
     platform::ui::setBackend(nullptr);
+}
+
+std::vector<std::uint8_t> record(std::uint16_t control, std::uint16_t message, std::uint32_t length,
+                                 std::string_view data) {
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(control), static_cast<std::uint8_t>(control >> 8),
+                                    static_cast<std::uint8_t>(message), static_cast<std::uint8_t>(message >> 8)};
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(length >> shift));
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
+std::vector<std::uint8_t> joined(std::initializer_list<std::vector<std::uint8_t>> parts) {
+    std::vector<std::uint8_t> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::vector<std::string> textsOf(const std::vector<std::uint8_t>& data) {
+    std::vector<std::string> texts;
+    for (const auto& r : ReadDialogInitRecords(data))
+        texts.push_back(std::to_string(r.control) + ":" + std::to_string(r.message) + ":" + r.text);
+    return texts;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(DialogInitRecords, EndAtTheTerminatorOrBeforeTheFirstRecordThatDoesNotFit) {
+    const auto first = record(11, 0x0403, 5, std::string_view("alfa\0", 5));
+    const auto second = record(12, 0x1234, 6, std::string_view("beta\0\0", 6));
+    EXPECT_EQ((Texts{"11:1027:alfa", "12:4660:beta"}), textsOf(joined({first, second})));
+    EXPECT_EQ((Texts{"11:1027:alfa"}), textsOf(joined({first, {0, 0}, second}))) << "a control id of 0 ends them";
+    EXPECT_EQ(Texts{}, textsOf({})) << "no data";
+
+    // Cut anywhere inside the second record: the first alone, nothing read
+    // past the end (the sanitizers' builds watch the reads).
+    const auto whole = joined({first, second});
+    for (std::size_t size = first.size(); size < whole.size(); ++size)
+        EXPECT_EQ((Texts{"11:1027:alfa"}), textsOf({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)}))
+            << size << " bytes";
+
+    // Lengths that reach past the data, up to the largest, stop the list.
+    for (const std::uint32_t length : {6u, 1000u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+        EXPECT_EQ((Texts{"11:1027:alfa"}), textsOf(joined({first, record(12, 0x1234, length, "beta")}))) << length;
+
+    // A text without its NUL ends with its data; an empty one is empty.
+    EXPECT_EQ((Texts{"11:1027:gama", "11:1027:"}),
+              textsOf(joined({record(11, 0x0403, 4, "gama"), record(11, 0x0403, 0, "")})));
 }
 
 using Corners = std::array<LONG, 4>;

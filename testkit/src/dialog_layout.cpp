@@ -80,7 +80,10 @@ std::vector<std::string> dialogLayoutFaults(const std::string& title) {
         if (cut < text.size()) text = text.substr(0, cut) + "...";
         Placed p{"\"" + text + "\"", {}};
         GetWindowRect(control, &p.rect);
-        if (!inside(p.rect, client))
+        // A frame laid one pixel past the edge, so that its line does not
+        // double the window's own, is meant.
+        const RECT edge{client.left - 1, client.top - 1, client.right + 1, client.bottom + 1};
+        if (!inside(p.rect, edge))
             faults.push_back(p.name + " " + describe(p.rect) + " ends outside the window " + describe(client));
         for (const auto& other : placed)
             if (overlap(p.rect, other.rect) && !inside(p.rect, other.rect) && !inside(other.rect, p.rect))

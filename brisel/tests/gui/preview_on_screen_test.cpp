@@ -1,15 +1,21 @@
 // The preview window on an X server of the test's own: a Czech
 // Windows-1250 document converted by the plug-in and shown by GTK through
 // its exports, left as a screenshot in the artifacts folder; its print
-// dialog opened and cancelled; closed with Enter (Close is the default
-// button). The window with a long Czech document: its controls, as GTK
-// laid them out, overlap nothing and end inside it; Escape closes it.
+// dialog opened and cancelled; resized larger, its view, framed in the
+// button-shadow grey, following the window; closed with Enter (Close is
+// the default button). The window with a long Czech document: its
+// controls, as GTK laid them out, overlap nothing and end inside it;
+// Escape closes it.
 #include <dlfcn.h>
 #include <iconv.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <future>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -17,11 +23,52 @@
 
 #include "preview_window.h"
 #include "testkit/dialog_layout.h"
+#include "testkit/process.h"
 #include "testkit/screen_user.h"
+#include "testkit/xvfb.h"
 
 namespace {
 
 using kyd_plugin::ByteVector;
+
+// The pixels of the button-shadow grey in a region (ImageMagick's
+// WxH+X+Y) of a screenshot taken now.
+int shadowPixels(const std::string& region) {
+    const auto file = testkit::artifactsDir() / "brisel-preview-resized.png";
+    const auto taken = testkit::run({"import", "-window", "root", file.string()});
+    EXPECT_EQ(0, taken.exitCode) << taken.err;
+    const auto counted = testkit::run({"convert", file.string(), "-crop", region, "+repage", "-fuzz", "3%", "-fill",
+                                       "white", "+opaque", "#A0A0A0", "-fill", "black", "-opaque", "#A0A0A0",
+                                       "-negate", "-format", "%[fx:round(mean*w*h)]", "info:"});
+    EXPECT_EQ(0, counted.exitCode) << counted.err;
+    return std::atoi(counted.out.c_str());
+}
+
+// Resizes the window's client area and waits, at most ten seconds, for
+// the view's frame to stand at its new right edge: the view fills the
+// width (from one pixel left of the window), below the buttons.
+void resizeAndSeeTheFrameFollow(const std::string& window, int width, int height) {
+    const auto resized = testkit::run({"xdotool", "windowsize", "--sync", window, std::to_string(width),
+                                       std::to_string(height)});
+    EXPECT_EQ(0, resized.exitCode) << resized.err;
+    const auto geometry = testkit::run({"xdotool", "getwindowgeometry", "--shell", window});
+    int x = 0, y = 0;
+    std::istringstream lines(geometry.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
+        if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
+    }
+    const int column = height - 100;
+    const std::string rightEdge =
+        "1x" + std::to_string(column) + "+" + std::to_string(x + width - 2) + "+" + std::to_string(y + 50);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int found = shadowPixels(rightEdge);
+    while (found < column && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        found = shadowPixels(rightEdge);
+    }
+    EXPECT_EQ(column, found) << "no frame down the right edge " << rightEdge;
+}
 using kyd_plugin::CallArg;
 
 CallArg arg(const void* p) { return reinterpret_cast<CallArg>(p); }
@@ -68,6 +115,7 @@ TEST(PreviewOnScreen, ACzechWindows1250DocumentIsShownConverted) {
     auto person = std::async(std::launch::async, [&] {
         user.answer("Náhled dokumentu", "alt+t", "brisel-preview");
         user.answer("Print", "Escape", "brisel-print-dialog");
+        resizeAndSeeTheFrameFollow(testkit::findWindow("Náhled dokumentu"), 900, 700);
         user.answer("Náhled dokumentu", "Return");
     });
     EXPECT_EQ(1, call(kyd_plugin::kPreview, arg(converted), 0, 0));

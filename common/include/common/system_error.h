@@ -26,6 +26,9 @@ void AppWarningBox(const std::string& text);
 // and the system's text for it (with its line end) when there is one; empty
 // when the code is 0. The last error is kept.
 std::string GetSystemErrorText(DWORD code = 0);
+// The system's text for the code alone, with its line end; empty when it
+// has none. The last error is kept.
+std::string GetSystemMessage(DWORD code);
 // Logs message followed by GetSystemErrorText() at level, unless the last
 // error is 0.
 void LogLastError(DWORD level, const std::string& message);

@@ -2,6 +2,7 @@
 // identifier and reader fields.
 #include "halvex/request_model.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "halvex/text_utils.h"
@@ -127,6 +128,16 @@ void TCertRequest::SetSerialNumber(const std::u16string& value) {
     }
     certificate.subject.push_back({kSerialNumberOid, subjectStringType, value});
 }
+
+void TCertRequest::RemoveSerialNumber() {
+    const auto found =
+        std::find_if(certificate.subject.begin(), certificate.subject.end(), [](const RequestAttr& attr) {
+            return attr.oid == kSerialNumberOid && HoldsIdentifier(attr.value);
+        });
+    if (found != certificate.subject.end()) certificate.subject.erase(found);
+}
+
+bool TCertRequest::OffersIdentifier() const { return (kind & kKindQualified) != 0 && !hasIdentifier; }
 
 std::u16string TCertRequest::ComposeIdentifier() const {
     return identifierPrefix + identifierIssuer + identifierQualifier + u"-" + identifierValue;

@@ -40,13 +40,6 @@ struct IdentifierType {
 
 constexpr IdentifierType kIdentifierTypes[] = {{u"PNO", 33161}, {u"PAS", 33162}, {u"IDC", 33163}};
 
-// The caption of a known identifier prefix; 0 for another.
-UINT IdentifierCaption(const std::u16string& prefix) {
-    for (const IdentifierType& type : kIdentifierTypes)
-        if (prefix == type.prefix) return type.caption;
-    return 0;
-}
-
 const RequestAttr* FirstOf(const RequestAttrs& subject, const char16_t* oid) {
     const auto found =
         std::find_if(subject.begin(), subject.end(), [&](const RequestAttr& attr) { return attr.oid == oid; });
@@ -67,18 +60,26 @@ private:
 
 }  // namespace
 
+UINT IdentifierTypeCaption(std::u16string_view prefix) {
+    for (const IdentifierType& type : kIdentifierTypes)
+        if (prefix == type.prefix) return type.caption;
+    return 0;
+}
+
 std::u16string TCertRequest::BuildSubject() const {
     const RequestAttrs& subject = certificate.subject;
     SummaryLine line;
     line.Heading(kSummaryHeading);
     line.Heading(kNameHeading);
-    if (const RequestAttr* serial = FirstOf(subject, u"2.5.4.5")) line.Entry(kSerialNumberCaption, serial->value);
-    line.Entry(kSerialNumberCaption, ComposeIdentifier());
+    const std::u16string identifier = ComposeIdentifier();
+    const RequestAttr* serial = FirstOf(subject, u"2.5.4.5");
+    if (serial && serial->value != identifier) line.Entry(kSerialNumberCaption, serial->value);
+    line.Entry(kSerialNumberCaption, identifier);
     for (const NamePart& part : kNameParts)
         if (const RequestAttr* attr = FirstOf(subject, part.oid)) line.Entry(part.caption, attr->value);
 
     line.Heading(kIdentifierHeading);
-    const UINT typeCaption = IdentifierCaption(identifierPrefix);
+    const UINT typeCaption = IdentifierTypeCaption(identifierPrefix);
     if (!identifierPrefix.empty())
         line.Entry(kIdentifierTypeCaption, typeCaption ? LoadResString(typeCaption) : std::u16string());
     if (!identifierIssuer.empty()) line.Entry(kIssuerCaption, identifierIssuer);

@@ -1,8 +1,8 @@
 // The data page's check and what follows it: the applicant's names against
 // the certificate's common name, each request's fields and its provider,
-// the identifier put back into the subject, then the keys and requests and
-// the summary page. Also the providers offered for the requests and the
-// request pane's text.
+// the identifier the applicant adds put into the subject, then the keys
+// and requests and the summary page. Also the providers offered for the
+// requests and the request pane's text.
 #include <algorithm>
 
 #include "halvex/app_data.h"
@@ -32,6 +32,8 @@ constexpr UINT kStatusUnknownKind = 33027;
 constexpr UINT kStatusCardFamily = 33035;
 constexpr UINT kStatusStandardFamily = 33036;
 constexpr DWORD kQualifierLength = 4;
+// The provider of the card family the request pane names "zintra".
+constexpr char16_t kCardFamilyProvider[] = u"Zintra CSP";
 
 std::u16string CommonName(const RequestAttrs& subject) {
     const auto found =
@@ -82,6 +84,30 @@ bool FillProviderList(TCertRequest& request, IPentak* pentak, const char16_t* gr
     return true;
 }
 
+// The identifier the applicant adds to a certificate that has none goes
+// into the subject's serial number once it passes: a birth number (a
+// warning), a document's number (required, and printable, as the serial
+// number is a PrintableString), the refinement at most 4 printable
+// characters. An identifier added on an earlier check and given up since
+// leaves the subject.
+bool TakeAddedIdentifier(TCertRequest& first) {
+    if (first.hasIdentifier) return true;
+    if (!first.addIdentifier) {
+        first.RemoveSerialNumber();
+        return true;
+    }
+    const bool birthNumber = first.identifierPrefix == u"PNO";
+    const DWORD rules = birthNumber ? field_rule::kWarningOnly | field_rule::kBirthNumber | field_rule::kRequired
+                                    : field_rule::kRequired | field_rule::kPrintable;
+    if (!ValidateField(first.identifierValue, IdentifierTypeCaption(first.identifierPrefix), rules, 0)) return false;
+    if (!ValidateField(first.identifierQualifier, kCaptionQualifier, field_rule::kMaxLength | field_rule::kPrintable,
+                       kQualifierLength))
+        return false;
+    first.SetSerialNumber(first.ComposeIdentifier());
+    return true;
+}
+
+
 }  // namespace
 
 bool MainFrame::SelectRequestProvider(TCertRequest& request) {
@@ -93,6 +119,7 @@ bool MainFrame::SelectRequestProvider(TCertRequest& request) {
                                     });
     if (found == request.providerList.end()) return false;
     request.provider = *found;
+    request.cardFamily = request.provider.name.find(kCardFamilyProvider) != std::u16string::npos ? 1 : 0;
     return true;
 }
 
@@ -128,7 +155,6 @@ void MainFrame::OnURL_DataCheck() {
     TCertRequest& first = m_requests[0];
     TCertRequest& second = m_requests[1];
     const bool pair = IsPairKind(first.kind);
-    const bool identifierDropped = first.hasIdentifier && first.GetSerialNumber().empty();
     first.NormalizeFields();
     if (!NamesInCommonName(first)) return;
     if (pair) {
@@ -136,17 +162,7 @@ void MainFrame::OnURL_DataCheck() {
         if (!CheckRequest(first)) return;
     }
     if (!CheckRequest(pair ? second : first)) return;
-    if (identifierDropped) {
-        m_view->SynchronizeHtmlData(false);
-        if (first.identifierPrefix == u"PNO" &&
-            !ValidateField(first.identifierValue, kCaptionBirthNumber,
-                           field_rule::kWarningOnly | field_rule::kBirthNumber | field_rule::kRequired, 0))
-            return;
-        if (!ValidateField(first.identifierQualifier, kCaptionQualifier,
-                           field_rule::kMaxLength | field_rule::kPrintable, kQualifierLength))
-            return;
-        first.SetSerialNumber(first.ComposeIdentifier());
-    }
+    if (!TakeAddedIdentifier(first)) return;
     GoSummary();
 }
 

@@ -71,6 +71,11 @@ void DefinePageFunctions(platform::ui::HtmlView& page) {
                             if (at == std::string::npos || end == std::string::npos) return;
                             view.setInnerHtml(args[0], options.substr(0, at) + options.substr(end + 9));
                         });
+    page.defineFunction(toUtf8(pages::kSetCountry),
+                        [](platform::ui::HtmlView& view, const std::vector<std::string>& args) {
+                            if (args.empty()) return;
+                            ShowItem(view, "RA_CERT_GOV_USAGE_INPUT", args[0] != "SK");
+                        });
 }
 
 }  // namespace halvex

@@ -21,9 +21,11 @@ namespace halvex {
 bool SyncCertList(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequest& first, TCertRequest& second,
                   bool toPage);
 
-// data_renew.htm: the key parameters, the send form, the names (asked for
-// when the certificate lacks them), the key usage and the certificate and
-// key-usage tables; "get" reads the choices back.
+// data_renew.htm: the key parameters (the request's own key length among
+// the choices), the send form, the names (asked for when the certificate
+// lacks them), the key usage, the public-administration option when the
+// request offers it, and the certificate and key-usage tables; "get" reads
+// the choices back.
 bool SyncDataRenew(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequest& first, TCertRequest& second,
                    bool toPage);
 
@@ -32,8 +34,8 @@ bool SyncDataRenew(platform::ui::HtmlView& page, RenewalChoice& choice, TCertReq
 void ShowItem(platform::ui::HtmlView& page, const std::string& id, bool hide);
 void SetMandatory(platform::ui::HtmlView& page, const std::string& id);
 
-// Stand-ins for Add2CertList and RemoveSelectOption, doing on the page's
-// tree what the page's own functions do.
+// Stand-ins for Add2CertList, RemoveSelectOption and SetCountry, doing on
+// the page's tree what the page's own functions do.
 void DefinePageFunctions(platform::ui::HtmlView& page);
 
 }  // namespace halvex

@@ -39,15 +39,6 @@ struct PentakError {
     std::u16string text;
 };
 
-// The provider's error a failing status carries: a system error wrapped
-// as a status (0x8007xxxx) is its code; a provider's or a card's status
-// is the error itself. The status is read rather than the thread's last
-// error, which the object's later housekeeping may overwrite.
-DWORD ProviderError(HRESULT result) {
-    const DWORD status = static_cast<DWORD>(result);
-    return (status & 0xFFFF0000u) == 0x80070000u ? status & 0xFFFFu : status;
-}
-
 // Every call goes through here: a failure becomes a PentakError.
 void Check(IPentak& pentak, HRESULT result) {
     if (SUCCEEDED(result)) return;

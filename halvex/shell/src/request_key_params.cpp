@@ -101,4 +101,9 @@ int MapCspError(const std::u16string& provider, DWORD error, int defaultId) {
     return Lookup(kOtherErrors, error, defaultId);
 }
 
+DWORD ProviderError(HRESULT result) {
+    const DWORD status = static_cast<DWORD>(result);
+    return (status & 0xFFFF0000u) == 0x80070000u ? status & 0xFFFFu : status;
+}
+
 }  // namespace halvex

@@ -53,4 +53,11 @@ RequestKeyParams BuildRequestKeyParams(const TCertRequest& request, bool seconda
 // default.
 int MapCspError(const std::u16string& provider, DWORD error, int defaultId);
 
+// The provider's error a failing status of the enrolment object carries: a
+// system error wrapped as a status (0x8007xxxx) is its code; a provider's
+// or a card's status is the error itself. The status is read rather than
+// the thread's last error, which the object's later housekeeping may
+// overwrite.
+DWORD ProviderError(HRESULT result);
+
 }  // namespace halvex

@@ -1,5 +1,6 @@
 #include "request_sending.h"
 
+#include <cerrno>
 #include <ctime>
 #include <exception>
 #include <filesystem>
@@ -15,9 +16,11 @@
 #include "page_sync_appendix.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "platform/win_error.h"
 #include "request_body.h"
 #include "request_signing.h"
 #include "win32/commdlg.h"
+#include "win32/error.h"
 #include "win32/ui.h"
 #include "working_files.h"
 
@@ -71,16 +74,18 @@ bool ReplaceFile(const fs::path& file, const std::string& bytes) {
         const fs::path candidate = folder / ("." + file.filename().string() + "." + WorkingFiles::RandomName());
         if (CreateExclusive(candidate, kOwnerOnly)) temporary = candidate;
     }
-    if (temporary.empty()) return false;
-    std::error_code error;
-    if (!WriteWholeFile(temporary, bytes)) {
-        fs::remove(temporary, error);
+    // A failure leaves the system's cause as the thread's last error.
+    const auto failed = [&](int cause) {
+        std::error_code ignored;
+        if (!temporary.empty()) fs::remove(temporary, ignored);
+        SetLastError(platform::win32CodeOfErrno(cause));
         return false;
-    }
+    };
+    if (temporary.empty()) return failed(errno);
+    if (!WriteWholeFile(temporary, bytes)) return failed(errno);
+    std::error_code error;
     fs::rename(temporary, file, error);
-    if (!error) return true;
-    fs::remove(temporary, error);
-    return false;
+    return !error || failed(error.value());
 }
 
 // A request whose document cannot be written: a revocation password typed
@@ -210,7 +215,7 @@ bool RequestOutbox::CreateRequestFile() {
 
     log.Print(u"OnURL_CreateRequest(): save to fname '%s'", file.c_str());
     if (!ReplaceFile(platform::paths::fromWindows(file), body)) {
-        ErrorBox(u"", kErrorSaveFailed, false, false);
+        ErrorBox(u"", kErrorSaveFailed, true, false);
         return false;
     }
     m_outcome.saved = true;

@@ -13,6 +13,7 @@
 #include "pentak_lib.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "request_key_params.h"
 #include "win32/com.h"
 #include "working_files.h"
 
@@ -126,7 +127,10 @@ bool SignRequestPkcs7(IPentak* pentak, std::u16string& pem, const std::u16string
     const std::u16string base64 = TakeBstr(signedText);
     if (FAILED(status) || base64.empty()) {
         log.Print(u"SignRequest():Sign(): error %s", FailureText(FAILED(status) ? status : E_FAIL).c_str());
-        ErrorBox(u"", kErrorSignPkcs7, false, false);
+        // The signing key's provider names the failure, as for the keys.
+        const int shown =
+            FAILED(status) ? MapCspError(provider, ProviderError(status), kErrorSignPkcs7) : kErrorSignPkcs7;
+        ErrorBox(u"", shown, false, false);
         return false;
     }
     log.Print(u"SignRequest():Sign(): done");

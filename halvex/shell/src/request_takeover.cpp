@@ -94,6 +94,8 @@ DWORD QualifiedRenewalKind(const CertInfo& qualified, bool pairRequested, bool l
 void TakeOverQualified(TCertRequest& request, const CertInfo& certificate, DWORD kind) {
     TakeOver(request, certificate, kind);
     TakeKeyUsage(request, certificate.keyUsage);
+    // A certificate without an identifier offers to add one.
+    request.hasIdentifier = !request.GetSerialNumber().empty();
 }
 
 void TakeOverCommercial(TCertRequest& request, const CertInfo& certificate, DWORD kind) {

@@ -18,7 +18,8 @@ DWORD QualifiedRenewalKind(const CertInfo& qualified, bool pairRequested, bool l
 // The request takes over the certificate with the kind: the kind's
 // defaults, the key usage of the certificate's key-usage byte, its PEM, its
 // key length (normalised), its subject (subject rules applied) and
-// alternative names filtered for the kind, its key's provider.
+// alternative names filtered for the kind, its key's provider, and whether
+// its subject carries an identifier.
 void TakeOverQualified(TCertRequest& request, const CertInfo& certificate, DWORD kind);
 
 // The same for the commercial certificate of a pair, with every key usage

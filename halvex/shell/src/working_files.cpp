@@ -104,14 +104,19 @@ bool WriteWholeFile(const fs::path& file, const std::string& bytes) {
     const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     std::size_t done = 0;
+    int cause = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) break;
+        if (written <= 0) {
+            cause = written < 0 ? errno : ENOSPC;
+            break;
+        }
         done += static_cast<std::size_t>(written);
     }
-    const bool closed = ::close(fd) == 0;
-    return done == bytes.size() && closed;
+    if (::close(fd) != 0 && cause == 0) cause = errno;
+    errno = cause;
+    return cause == 0;
 }
 
 bool ReadWholeFile(const fs::path& file, std::string& bytes, std::uintmax_t limit) {

@@ -49,8 +49,8 @@ inline constexpr unsigned kOwnerOnly = 0600;
 // with the mode given less the umask; false when it cannot.
 bool CreateExclusive(const std::filesystem::path& file, unsigned mode);
 
-// Writes the bytes into a file that exists and is empty; false when not all
-// of them were written.
+// Writes the bytes into a file that exists and is empty; false, errno
+// naming the cause, when not all of them were written.
 bool WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
 // Reads the whole file as bytes; false when it cannot be read or holds
 // more than `limit` bytes.

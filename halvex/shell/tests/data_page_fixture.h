@@ -86,7 +86,7 @@ protected:
     }
 
     // A renewal request of the kind for the applicant, its subject after the
-    // renewal's subject rules, the usages of a signing certificate, on the
+    // renewal's subject rules (with the applicant's identifier), the usages of a signing certificate, on the
     // provider with a new key.
     void prepare(std::size_t index, DWORD kind, const std::u16string& commonName,
                  const std::u16string& provider = kSoftwareProvider, DWORD providerType = kSoftwareProviderType) {
@@ -99,6 +99,7 @@ protected:
                                         {u"1.2.840.113549.1.9.1", halvex::kUtf8StringType, kEmail}};
         halvex::NormalizeIdentifierSerials(subject);
         request.certificate.subject = subject;
+        request.hasIdentifier = true;
         request.certificate.altNames = {{u"2", halvex::kUtf8StringType, kEmail}};
         request.certificate.extKeyUsage = {{u"1.3.6.1.5.5.7.3.4", 0, {}}, {u"1.3.6.1.5.5.7.3.2", 0, {}}};
         request.keyUsage[0] = request.keyUsage[1] = true;

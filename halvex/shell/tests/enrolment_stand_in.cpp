@@ -93,6 +93,7 @@ const std::map<std::string, std::size_t, std::less<>>& Members() {
         {"SetSignatureAlgorithmOid", VtableSlot(&IPentak::SetSignatureAlgorithmOid)},
         {"KeyGenerate", VtableSlot(&IPentak::KeyGenerate)},
         {"CreatePKCS10", VtableSlot(&IPentak::CreatePKCS10)},
+        {"Sign", VtableSlot(&IPentak::Sign)},
     };
     return members;
 }

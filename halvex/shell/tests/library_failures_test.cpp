@@ -1,10 +1,16 @@
 // Failures of the enrolment library that a working provider does not
 // produce, played by the stand-in that fails chosen members of the real
 // library: each is shown with the message of its provider's error, and a
-// key generated for a request that was not made is offered for deletion.
+// key generated for a request that was not made is offered for deletion;
+// the same for a further request's signature.
 #include <gmock/gmock.h>
 
 #include "data_page_fixture.h"
+#include "pentak_lib.h"
+#include "request_signing.h"
+#include "testkit/csp.h"
+#include "testkit/pki.h"
+#include "testkit/user_stores.h"
 
 namespace {
 
@@ -80,6 +86,45 @@ TEST_F(LibraryFailures, EachIsShownWithTheMessageOfItsProvidersError) {
             EXPECT_THAT(shown.front(), HasSubstr(kKeyAdvice));
         }
         frame.reset();
+        platform::ui::script::clear();
+    }
+}
+
+// A further request's document whose signature the provider refuses, its
+// key in the software provider: the provider's error is shown as for the
+// keys, an error it does not know as the signing failure.
+TEST_F(LibraryFailures, AFailedSignatureOfAFurtherRequestShowsItsProvidersError) {
+    const testkit::pki::Hierarchy hierarchy = testkit::pki::Hierarchy::make();
+    testkit::TestCsp csp(testkit::CspKind::Software, root, u"Tesk Signer");
+    PCCERT_CONTEXT signer = csp.certificateWithKey("Tesk Signer", hierarchy.qualifiedCa);
+    ASSERT_TRUE(signer);
+    testkit::addToUserStore(u"MY", signer);
+    const std::u16string certificate = platform::text::fromUtf8(
+        testkit::pki::Certificate::fromDer({signer->pbCertEncoded, signer->pbCertEncoded + signer->cbCertEncoded})
+            .pem());
+    CertFreeCertificateContext(signer);
+    const std::vector<std::pair<const char*, const char*>> failures = {
+        {"fail:Sign=80090020", "Chyba při práci s CSP."},
+        {"fail:Sign=8009002E", "Čipová karta nenalezena."},
+        {"fail:Sign=8010006E", "Generování klíče bylo přerušeno."},
+        {"fail:Sign=80004005", "Chyba při podepisování žádosti o vydání následného certifikátu."},
+    };
+    for (const auto& [failing, text] : failures) {
+        SCOPED_TRACE(failing);
+        setenv("HALVEX_STAND_IN", failing, 1);
+        CLSID id{};
+        ASSERT_EQ(S_OK, CLSIDFromString(kEnrolmentClass16, &id));
+        IPentak* pentak = nullptr;
+        ASSERT_EQ(S_OK, CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IPentak,
+                                         reinterpret_cast<void**>(&pentak)));
+        queue("MessageBox", "IDOK", text);
+        std::u16string pem;
+        EXPECT_FALSE(halvex::SignRequestPkcs7(pentak, pem, certificate, u"<Tesk/>", u"1.2.840.113549.1.1.11"));
+        pentak->Release();
+        EXPECT_TRUE(pem.empty());
+        const std::vector<std::string> shown = boxes();
+        ASSERT_EQ(1u, shown.size()) << testing::PrintToString(shown);
+        EXPECT_THAT(shown[0], HasSubstr(text));
         platform::ui::script::clear();
     }
 }

@@ -76,6 +76,19 @@ public:
     // container of its name, in the user's "MY" store.
     testkit::WizardCertificate addQualified(const std::string& commonName, std::vector<pki::Policy> extraPolicies,
                                             const std::string& cardNumber = {}) {
+        testkit::TestCsp container(testkit::CspKind::Software, root, platform::text::fromUtf8(commonName));
+        PCCERT_CONTEXT certificate = container.certificateWithKey(
+            qualifiedBuilder(commonName, std::move(extraPolicies), cardNumber), commonName);
+        testkit::WizardCertificate added{commonName, testkit::Bytes(certificate->pbCertEncoded,
+                                                                    certificate->pbCertEncoded + certificate->cbCertEncoded)};
+        testkit::addToUserStore(u"MY", certificate);
+        CertFreeCertificateContext(certificate);
+        return added;
+    }
+
+    // The applicant's qualified certificate as the authority issues it.
+    pki::CertificateBuilder qualifiedBuilder(const std::string& commonName, std::vector<pki::Policy> extraPolicies,
+                                             const std::string& cardNumber = {}) {
         std::vector<pki::Policy> policies{{std::string(pki::kQualifiedPolicy)}};
         policies.insert(policies.end(), extraPolicies.begin(), extraPolicies.end());
         pki::CertificateBuilder builder;
@@ -90,13 +103,7 @@ public:
             .policies(std::move(policies))
             .qcStatements({{std::string(pki::kQcCompliance)}});
         if (!cardNumber.empty()) builder.comment(cardNumber);
-        testkit::TestCsp container(testkit::CspKind::Software, root, platform::text::fromUtf8(commonName));
-        PCCERT_CONTEXT certificate = container.certificateWithKey(std::move(builder), commonName);
-        testkit::WizardCertificate added{commonName, testkit::Bytes(certificate->pbCertEncoded,
-                                                                    certificate->pbCertEncoded + certificate->cbCertEncoded)};
-        testkit::addToUserStore(u"MY", certificate);
-        CertFreeCertificateContext(certificate);
-        return added;
+        return builder;
     }
 
     // The store's copy of the certificate now names the provider (and a
@@ -249,6 +256,7 @@ TEST_F(RenewalRoad, AQualifiedCertificateIsChosenAndTheDataPageShowsIt) {
     EXPECT_EQ(std::string::npos, inner("RA_KEY_USAGE_SPAN").find("td3")) << "one certificate, one column";
     EXPECT_TRUE(hidden("RA_KEYLENHASH_SC_ID"));
     EXPECT_TRUE(hidden("RA_FORM_NAMES")) << "the certificate names the applicant";
+    EXPECT_TRUE(hidden("RA_CERT_GOV_USAGE_INPUT")) << "the certificate carries its identifier";
     EXPECT_EQ(std::string::npos, inner("RA_KEY_VALIDITY").find("1024|12")) << "1024 bits for 12 months is never offered";
     EXPECT_EQ(frame->Request(0).cardNumber, u"") << "a software key has no card";
 
@@ -266,6 +274,35 @@ TEST_F(RenewalRoad, AQualifiedCertificateIsChosenAndTheDataPageShowsIt) {
     EXPECT_TRUE(hidden("RA_REQUEST_SC_ROW"));
 }
 
+// A key length the data page does not list is offered as the certificate's
+// own, and the new key has it.
+TEST_F(RenewalRoad, ACertificateOfA3072BitKeyIsRenewedAtItsLength) {
+    installAuthority();
+    const std::string commonName = "Tesk Wide Key";
+    const pki::Credential issued = qualifiedBuilder(commonName, {}).key(pki::Key::rsa(3072, commonName)).build();
+    PCCERT_CONTEXT certificate = CertCreateCertificateContext(X509_ASN_ENCODING, issued.certificate.der().data(),
+                                                              static_cast<DWORD>(issued.certificate.der().size()));
+    ASSERT_TRUE(certificate);
+    std::u16string container = platform::text::fromUtf8(commonName);
+    std::u16string provider = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
+    CRYPT_KEY_PROV_INFO info{container.data(), provider.data(), PROV_RSA_AES, 0, 0, nullptr, AT_KEYEXCHANGE};
+    ASSERT_TRUE(CertSetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+    testkit::addToUserStore(u"MY", certificate);
+    CertFreeCertificateContext(certificate);
+
+    follow("URL_REQ_RQC");
+    choose("(Q) " + commonName);
+    ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(0u, inner("RA_KEYLENHASH_QC").rfind("3072b, ", 0)) << inner("RA_KEYLENHASH_QC");
+    EXPECT_EQ("3072|12", frame->View().Html().value("RA_KEY_VALIDITY").value_or("")) << inner("RA_KEY_VALIDITY");
+    EXPECT_NE(std::string::npos, inner("RA_KEY_VALIDITY").find("4096|12")) << "the page's own choices stay";
+    click("DATA_NEXT");
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(script::transcript());
+    EXPECT_EQ(3072, frame->Request(0).keyLength);
+    const std::string text = VerifiedRequest(frame->Request(0).requestText, commonName);
+    EXPECT_NE(std::string::npos, text.find("Public-Key: (3072 bit)")) << text;
+}
+
 TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthenticationOne) {
     TESTKIT_REQUIRE_SOFTHSM();
     installAuthority();
@@ -280,8 +317,9 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
     EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.parvelCommercial.commonName));
     EXPECT_FALSE(hidden("RA_KEYLENHASH_SC_ID"));
     EXPECT_FALSE(frame->Choice().authenticationToo) << "only a lawyer card is asked about an authentication certificate";
-    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného páru certifikátů PARVEL - zintra",
-              frame->View().Html().statusText(halvex::kRequestPane));
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného páru certifikátů PARVEL - standard",
+              frame->View().Html().statusText(halvex::kRequestPane))
+        << "the software provider is no card of the family";
     click("DATA_NEXT");
     ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(script::transcript());
     VerifiedRequest(frame->Request(0).requestText, set.parvelQualified.commonName);
@@ -299,7 +337,8 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
     choose("(Q) " + set.lawyer.commonName);
     ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
     EXPECT_EQ(0x802u, frame->Request(2).kind);
-    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - "
+              "standard",
               frame->View().Html().statusText(halvex::kRequestPane));
     // The pair's keys may have been made in the same second: containers of
     // their own.
@@ -348,8 +387,10 @@ TEST_F(RenewalRoad, PairsRenewBothCertificatesAndALawyerCardAlsoAnAuthentication
         ASSERT_TRUE(frame->Choice().certificates[0].authorityFamily);
         EXPECT_EQ(0x80801u | halvex::kKindAuthorityFamily, frame->Request(0).kind);
         EXPECT_EQ(0x80802u, frame->Request(1).kind);
-        EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - "
-                  "zintra",
+        // Only the Zintra card is of the card family the pane names.
+        EXPECT_EQ(std::string("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného "
+                              "certifikátu - ") +
+                      (std::u16string_view(provider) == u"Zintra CSP" ? "zintra" : "standard"),
                   frame->View().Html().statusText(halvex::kRequestPane));
         const std::u16string serial = platform::text::fromUtf8(serialText);
         ASSERT_FALSE(serial.empty());

@@ -46,7 +46,8 @@ TEST_F(DataPageTest, TheRequestOnTheSoftwareProviderCarriesTheSubjectUsagesAndNa
     start();
     prepare(0, 0x80001, u"Jana Nováková");
     ASSERT_TRUE(frame->PrepareCSP());
-    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - zintra",
+    EXPECT_EQ("Žádost o vydání následného certifikátu: Žádost o vydání následného kvalifikovaného certifikátu - "
+              "standard",
               frame->View().Html().statusText(halvex::kRequestPane));
     open();
     // Checks that stop (at a surname not in the common name, at a request
@@ -170,12 +171,16 @@ struct Fault {
     bool prepareProviders = false;  // the step before the page, which stays on failure: the providers offered
 };
 
-// A certificate that carried the identifier the subject no longer holds.
-void DropIdentifier(halvex::TCertRequest& request, const std::u16string& value, const std::u16string& qualifier) {
-    request.hasIdentifier = true;
+// The applicant adds an identifier of the type to a certificate that
+// carries none, the option chosen on the page as the request holds it.
+void AddIdentifier(halvex::TCertRequest& request, const std::u16string& prefix, const std::u16string& value,
+                   const std::u16string& qualifier = u"") {
+    request.hasIdentifier = false;
     std::erase_if(request.certificate.subject, [](const halvex::RequestAttr& attr) { return attr.oid == u"2.5.4.5"; });
+    request.addIdentifier = true;
+    request.identifierPrefix = prefix;
     request.identifierValue = value;
-    request.country = request.identifierIssuer = u"CZ";
+    request.country = u"CZ";
     request.identifierQualifier = qualifier;
 }
 
@@ -214,26 +219,36 @@ TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
          {{"IDYES", ""}},
          "je očekáváno rodné číslo nebo datum narození",
          "summary_renew.htm"},
-        {"dropped identifier empty, cancelled",
-         [](auto& frame) { DropIdentifier(frame.Request(0), u"", u""); },
+        {"added birth number empty, cancelled",
+         [](auto& frame) { AddIdentifier(frame.Request(0), u"PNO", u""); },
          {},
          {{"IDCANCEL", ""}},
          "Položka 'Rodné číslo' není vyplněna.\nPřejete si přesto pokračovat?"},
-        {"dropped identifier a date, not a birth number",
-         [](auto& frame) { DropIdentifier(frame.Request(0), u"01.01.1984", u""); },
+        {"added identifier a date, not a birth number",
+         [](auto& frame) { AddIdentifier(frame.Request(0), u"PNO", u"01.01.1984"); },
          {},
          {{"IDNO", ""}},
          "Chybně zadána položka 'Rodné číslo'.\nPřejete si přesto pokračovat?"},
         {"refinement too long",
-         [](auto& frame) { DropIdentifier(frame.Request(0), u"8451011239", u"ABCDE"); },
+         [](auto& frame) { AddIdentifier(frame.Request(0), u"PNO", u"8451011239", u"ABCDE"); },
          {},
          {{"IDOK", ""}},
          "Chybně zadána položka 'Upřesnění v rámci státu' - maximální povolená délka dat je: 4"},
         {"refinement not printable",
-         [](auto& frame) { DropIdentifier(frame.Request(0), u"8451011239", u"A=B"); },
+         [](auto& frame) { AddIdentifier(frame.Request(0), u"PNO", u"8451011239", u"A=B"); },
          {},
          {{"IDOK", ""}},
          "Chybně zadána položka 'Upřesnění v rámci státu' - zadány nepovolené znaky"},
+        {"an identity card's number missing",
+         [](auto& frame) { AddIdentifier(frame.Request(0), u"IDC", u""); },
+         {},
+         {{"IDOK", ""}},
+         "Položka 'Číslo občanského průkazu' není vyplněna."},
+        {"a passport's number no serial number can carry",
+         [](auto& frame) { AddIdentifier(frame.Request(0), u"PAS", u"AB_12345"); },
+         {},
+         {{"IDOK", ""}},
+         "Chybně zadána položka 'Číslo PASu' - zadány nepovolené znaky"},
         {"provider without the algorithm",
          [](auto& frame) {
              frame.Request(0).provider = {u"Microsoft Base Cryptographic Provider v1.0", 1, {}};
@@ -288,6 +303,35 @@ TEST_F(DataPageTest, EachFaultKeepsTheDataPageWithItsMessage) {
         existing.reset();
         platform::ui::script::clear();
     }
+}
+
+// The public-administration option: the identity card's number goes into
+// the new certificate's name and the summary asks the applicant's consent;
+// given up on a later visit of the page, the number leaves the name again.
+TEST_F(DataPageTest, AnIdentifierAddedForThePublicAdministrationStaysUntilGivenUp) {
+    start();
+    prepare(0, 0x80001, u"Jana Nováková");
+    AddIdentifier(frame->Request(0), u"IDC", u"EA123456");
+    frame->Request(0).country = u"SK";
+    open();
+    EXPECT_THAT(frame->View().Html().className("RA_CERT_GOV_USAGE_INPUT").value_or("hidden_item"),
+                testing::Not(HasSubstr("hidden_item")));
+    EXPECT_EQ(true, frame->View().Html().checked("RA_GOVSK_CERT"));
+    check();
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(boxes());
+    EXPECT_THAT(preparedRequestText(MadeRequest(*frame, 0)), HasSubstr("serialNumber=IDCSK-EA123456"));
+    EXPECT_THAT(frame->View().Html().innerHtml("RA_REQ_AGREEMENT_PAPERS").value_or(""),
+                HasSubstr("Žadatel souhlasí se zpracováním"));
+
+    open();
+    ASSERT_TRUE(frame->View().Html().setChecked("RA_GOVSK_CERT", false));
+    frame->Request(0).firstContainer += u"-given-up";
+    check();
+    ASSERT_EQ("summary_renew.htm", page()) << testing::PrintToString(boxes());
+    EXPECT_THAT(preparedRequestText(MadeRequest(*frame, 0)), testing::Not(HasSubstr("serialNumber")));
+    EXPECT_THAT(frame->View().Html().innerHtml("RA_REQ_AGREEMENT_PAPERS").value_or(""),
+                HasSubstr("Žadatel prohlašuje, že osobní doklady"));
+    EXPECT_TRUE(boxes().empty()) << testing::PrintToString(boxes());
 }
 
 TEST_F(DataPageTest, EachRequestOfAPairKeepsItsOwnProvider) {

@@ -61,8 +61,9 @@ TEST_F(RequestSending, APairIsSignedSentAndNumberedAndTheAppendixShowsTheNumber)
     EXPECT_TRUE(Shown("REQ_SEND_B"));
 }
 
-// Saving over a folder fails and leaves the folder as it was; the file a
-// request is saved to may carry markup in its name, shown as text.
+// Saving over a folder fails, with the system's cause, and leaves the folder
+// as it was; the file a request is saved to may carry markup in its name,
+// shown as text.
 TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) {
     // A renewal of the authority family's qualified certificate.
     server->expect({{"Q-MA-SK"}, "zip"});
@@ -75,6 +76,11 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
     Click("SUMMARY_SAVE");
     EXPECT_EQ("summary_renew.htm", frame->View().PageName());
     EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript()) << log();
+    // The box and the log give the system's cause after the message.
+    const auto told = script::transcript();
+    ASSERT_FALSE(told.empty());
+    EXPECT_NE(std::string::npos, told.back().find("Access is denied.")) << told.back();
+    EXPECT_NE(std::string::npos, log().find("Access is denied.")) << log();
     EXPECT_EQ("kept", root.read("old.req/kept.txt"));
     for (const auto& entry : fs::directory_iterator(root.path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with(".old.req")) << entry.path();

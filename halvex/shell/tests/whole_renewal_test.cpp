@@ -1,10 +1,13 @@
 // One renewal from the home page to the request number, as a user clicks
 // through it: the authority's certificates installed by its registration
 // module, the qualified certificate chosen from the user's "MY" store, the
-// data page typed in, the request made, signed and sent to testkit's
-// renewal server, which checks every part of it.
+// data page typed in (the certificate carries no identifier: the applicant
+// adds an identity card's number for the public administration), the
+// request made, signed and sent to testkit's renewal server, which checks
+// every part of it.
 #include <regex>
 
+#include "openssl_request.h"
 #include "sending_fixture.h"
 #include "testkit/softhsm.h"
 #include "win32/ui.h"
@@ -66,10 +69,21 @@ TEST_P(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
 
     Do({"select:MYCERT_LIST:" + entries[0].second, "set:RA_REVOKE_PASSWD:heslo123", "set:RA_REVOKE_PASSWD2:heslo123", "click:SELCERT_NEXT"});
     ASSERT_EQ("data_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
-    Do({"set:RA_NAME:Jan", "set:RA_SURNAME:Novák", "click:DATA_NEXT"});
+    ASSERT_TRUE(Shown("RA_CERT_GOV_USAGE_INPUT")) << "a certificate without an identifier offers to add one";
+    Do({"set:RA_NAME:Jan", "set:RA_SURNAME:Novák", "check:RA_GOVSK_CERT", "select:RA_TYPEID:IDC",
+        "set:RA_NUMID:EA123456", "click:DATA_NEXT"});
     ASSERT_EQ("summary_renew.htm", frame->View().PageName()) << testing::PrintToString(script::transcript());
     EXPECT_EQ(renewal->qualified.csp->provider(), frame->Request(0).provider.name) << "the new key where the old one is";
     EXPECT_NE(std::string::npos, Html("RA_REQUEST_QC").find("-----BEGIN CERTIFICATE REQUEST-----"));
+    // The new certificate's name carries the identifier; the applicant
+    // agrees to it on the summary.
+    const std::string request = openssl_request::verifiedText(frame->Request(0).requestText);
+    EXPECT_NE(std::string::npos, request.find("self-signature verify OK")) << request;
+    EXPECT_NE(std::string::npos, request.find("serialNumber=IDCSK-EA123456")) << request;
+    openssl_request::expectSubjectStringTypes(frame->Request(0).requestText);
+    EXPECT_EQ(0u, Html("RA_REQ_AGREEMENT_PAPERS").find("Žadatel souhlasí se zpracováním a shromažďováním osobních údajů"))
+        << Html("RA_REQ_AGREEMENT_PAPERS");
+    EXPECT_NE(std::string::npos, Html("RA_REQ_AGREEMENT_PAPERS").find("o výše uvedený identifikátor."));
 
     Do({"click:SUMMARY_SEND"});
     const auto got = server->requests();
@@ -78,6 +92,18 @@ TEST_P(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
     ASSERT_EQ(1u, got[0].numbers.size());
     ASSERT_EQ("appendix.htm", frame->View().PageName());
     EXPECT_NE(std::string::npos, Html("REQ_NOTE_SEND").find("<b>" + got[0].numbers[0].second + "</b>"));
+
+    // The signed document asks for the identifier, in the schema's form.
+    const std::string document = toUtf8(frame->Request(0).xmlDocument);
+    const fs::path written = root.write("renewal.xml", document);
+    const auto lint = testkit::run({"xmllint", "--noout", "--relaxng", HALVEX_RENEWAL_SCHEMA, written.string()});
+    EXPECT_EQ(0, lint.exitCode) << lint.err << document;
+    EXPECT_NE(std::string::npos,
+              document.find("<AddSerialNumber>\n\t\t\t\t\t\tRekapitulace žádosti; Jedinečné jméno žadatele o certifikát "
+                            "(DN); Sériové číslo (Serial Number): IDCSK-EA123456; Celé jméno (Common Name): Jan Novák; "
+                            "Stát (Country): CZ; Doplnění identifikátoru; Typ identifikátoru: Číslo občanského průkazu; "
+                            "Vystavovatel rodného čísla/doklad: SK; Číslo občanského průkazu: EA123456; Žadatel souhlasí"))
+        << document;
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewal,

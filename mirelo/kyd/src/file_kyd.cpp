@@ -1,14 +1,17 @@
 // Opening, closing and writing a container.
 #include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "kyd/file_kyd.h"
 #include "kyd_names.h"
 #include "pending_replacement.h"
+#include "system_cause.h"
+#include "win32/error_codes.h"
 #include "wide_path.h"
 #include "platform/paths.h"
 #include "zip/zip_mem_file.h"
+
+using kydcause::failed;
 
 namespace {
 
@@ -39,7 +42,7 @@ TFileKyd::~TFileKyd() { Close(true); }
 
 int TFileKyd::Open(const std::string& path, int mode) {
     if (!validMode(mode) || path.empty()) return kydEmptyArgument;
-    if (!m_zip.IsClosed()) return kydOpenFailed;
+    if (!m_zip.IsClosed()) return failed(kydOpenFailed);
     try {
         PendingReplacement::removeLeftOvers(platform::paths::fromWindowsAnsi(path));
         std::unique_ptr<PendingReplacement> pending;
@@ -51,43 +54,47 @@ int TFileKyd::Open(const std::string& path, int mode) {
         const int zipMode = mode == openUpdate     ? CZipBundle::zipOpen
                             : mode == openReadOnly ? CZipBundle::zipOpenReadOnly
                                                    : CZipBundle::zipCreate;
-        if (!m_zip.Open(working, zipMode, 0)) return kydOpenFailed;
+        if (!m_zip.Open(working, zipMode, 0)) return failed(kydOpenFailed);
         m_pending = std::move(pending);
         m_path = path;
         return kydOk;
     } catch (...) {
-        return kydOpenFailed;
+        return failed(kydOpenFailed, kydcause::ofCurrentException());
     }
 }
 
 int TFileKyd::Open(std::u16string_view path, int mode) {
     const auto ansi = exactAnsi(path);
-    if (!ansi) return validMode(mode) ? kydOpenFailed : kydEmptyArgument;
+    if (!ansi) return validMode(mode) ? failed(kydOpenFailed) : kydEmptyArgument;
     return Open(*ansi, mode);
 }
 
 int TFileKyd::Close(bool afterError) {
-    int result = kydOk;
+    bool written = true;
+    DWORD cause = ERROR_SUCCESS;
     try {
         const int dropped = m_pending ? CZipBundle::closeAfterException : CZipBundle::closeAfterError;
         m_zip.Close(afterError ? dropped : CZipBundle::closeNormal);
     } catch (...) {
+        cause = kydcause::ofCurrentException();
+        written = false;
         try {
             m_zip.Close(CZipBundle::closeAfterException);
         } catch (...) {
         }
-        result = kydCompressFailed;
     }
-    if (m_pending && !afterError && result == kydOk) {
+    if (m_pending && !afterError && written) {
         try {
             m_pending->commit();
         } catch (...) {
-            result = kydCompressFailed;
+            cause = kydcause::ofCurrentException();
+            written = false;
         }
     }
     m_pending.reset();
     m_path.clear();
-    return afterError ? kydOk : result;
+    // Dropping the changes keeps the cause of the failure that led to it.
+    return afterError || written ? kydOk : failed(kydCompressFailed, cause);
 }
 
 int TFileKyd::AddNamed(const std::string& entryName, const std::function<bool()>& add) {
@@ -95,26 +102,26 @@ int TFileKyd::AddNamed(const std::string& entryName, const std::function<bool()>
     try {
         if (m_zip.FindFile(entryName, true, false, CZipBundle::pathBySeparator) != ZIP_FILE_INDEX_NOT_FOUND)
             return kydDuplicate;
-        return add() ? kydOk : kydCompressFailed;
+        return add() ? kydOk : failed(kydCompressFailed);
     } catch (...) {
-        return kydCompressFailed;
+        return failed(kydCompressFailed, kydcause::ofCurrentException());
     }
 }
 
 int TFileKyd::AddFile(const std::string& sourcePath, const std::string& entryName) {
-    if (m_zip.IsClosed()) return kydCompressFailed;
+    if (m_zip.IsClosed()) return failed(kydCompressFailed);
     if (sourcePath.empty()) return kydEmptyArgument;
     // A file that cannot be measured is left to the ZIP library to fail on.
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(platform::paths::fromWindowsAnsi(sourcePath), error);
-    if (!error && !FitsEntry(size)) return kydCompressFailed;
+    if (!error && !FitsEntry(size)) return failed(kydCompressFailed);
     return AddNamed(entryName, [&] { return m_zip.AddNewFile(sourcePath, entryName, -1, kSmartness, kCopyBuffer); });
 }
 
 int TFileKyd::AddBuffer(const std::vector<BYTE>& bytes, const std::string& entryName) {
-    if (m_zip.IsClosed()) return kydCompressFailed;
+    if (m_zip.IsClosed()) return failed(kydCompressFailed);
     if (bytes.empty()) return kydEmptyArgument;
-    if (!FitsEntry(bytes.size())) return kydCompressFailed;
+    if (!FitsEntry(bytes.size())) return failed(kydCompressFailed);
     return AddNamed(entryName, [&] {
         CZipMemFile memory(1024);
         memory.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
@@ -145,7 +152,7 @@ std::string TFileKyd::MakeEntryName(int kind, bool inFolder) {
 }
 
 int TFileKyd::AddStamped(int kind, const std::vector<BYTE>& bytes) {
-    if (m_zip.IsClosed()) return kydCompressFailed;
+    if (m_zip.IsClosed()) return failed(kydCompressFailed);
     const std::string name = MakeEntryName(kind, true);
     const std::size_t dot = name.rfind('.');
     std::string free = name;
@@ -156,7 +163,7 @@ int TFileKyd::AddStamped(int kind, const std::vector<BYTE>& bytes) {
              ++n)
             free = name.substr(0, dot) + "_" + std::to_string(n) + name.substr(dot);
     } catch (...) {
-        return kydCompressFailed;
+        return failed(kydCompressFailed, kydcause::ofCurrentException());
     }
     return AddBuffer(bytes, free);
 }
@@ -172,7 +179,7 @@ int TFileKyd::AddMessage(const std::vector<BYTE>& bytes) {
 }
 
 int TFileKyd::AddUnderFolder(const std::string& path, const char* subfolder) {
-    if (m_zip.IsClosed()) return kydCompressFailed;
+    if (m_zip.IsClosed()) return failed(kydCompressFailed);
     if (path.empty()) return kydEmptyArgument;
     try {
         const auto name = storedFileName(m_zip, path);
@@ -181,7 +188,7 @@ int TFileKyd::AddUnderFolder(const std::string& path, const char* subfolder) {
         if (subfolder) entry += std::string(subfolder) + "\\";
         return AddFile(path, entry + *name);
     } catch (...) {
-        return kydCompressFailed;
+        return failed(kydCompressFailed, kydcause::ofCurrentException());
     }
 }
 
@@ -190,10 +197,10 @@ int TFileKyd::AddOtherFile(const std::string& path) { return AddUnderFolder(path
 
 int TFileKyd::AddDocumentFile(std::u16string_view path) {
     const auto ansi = exactAnsi(path);
-    return ansi ? AddDocumentFile(*ansi) : kydCompressFailed;
+    return ansi ? AddDocumentFile(*ansi) : failed(kydCompressFailed);
 }
 
 int TFileKyd::AddOtherFile(std::u16string_view path) {
     const auto ansi = exactAnsi(path);
-    return ansi ? AddOtherFile(*ansi) : kydCompressFailed;
+    return ansi ? AddOtherFile(*ansi) : failed(kydCompressFailed);
 }

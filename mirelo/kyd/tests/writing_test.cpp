@@ -1,10 +1,16 @@
 // Containers written in the signing order and extended: the names, the
 // order and the method peers see, and the names the container refuses.
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <functional>
 #include <utility>
 
 #include "kyd_support.h"
+#include "win32/error.h"
 
 using namespace kydtest;
 namespace fs = std::filesystem;
@@ -14,6 +20,34 @@ namespace {
 constexpr const char* kFolder = "D20261207211554Z";
 
 std::string entry(const std::string& below) { return std::string(kFolder) + "/" + below + "\t8"; }
+
+// The number an operation returned and the thread's last error after it.
+std::string outcome(int number) { return std::to_string(number) + " " + std::to_string(GetLastError()); }
+
+// Runs the step in a child process that obeys file modes as any user does
+// (root's capabilities to pass over them dropped) and returns what it wrote.
+std::string asAnyUser(const std::function<std::string()>& step) {
+    int out[2];
+    if (::pipe(out) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        ::syscall(SYS_capset, &header, data);
+        const std::string said = step();
+        const bool written = ::write(out[1], said.data(), said.size()) == static_cast<ssize_t>(said.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(out[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(got));
+    ::close(out[0]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status == 0 ? said : "child failed";
+}
 
 }  // namespace
 
@@ -158,4 +192,46 @@ TEST(KydWriting, RefusedArgumentsAndNamesChangeNothing) {
     EXPECT_EQ(kydOpenFailed, kyd.Open(ansi(scratch.file("missing.kyd")), TFileKyd::openUpdate));
     EXPECT_EQ(3u, std::count_if(fs::directory_iterator(scratch.dir()), {}, [](auto&) { return true; }))
         << "in/, c.kyd and ?.kyd only";
+}
+
+// A container that cannot be opened or written leaves the system's cause as
+// the thread's last error, for the signer to show; a fault of the archive
+// itself, or of a name, leaves none, whatever an earlier call left there.
+TEST(KydWriting, AFailedOpenOrWriteLeavesTheSystemsCause) {
+    Scratch scratch;
+    TFileKyd kyd;
+    const auto afterDiskFull = [](const std::function<int()>& step) {
+        SetLastError(ERROR_DISK_FULL);
+        return outcome(step());
+    };
+    const fs::path text = scratch.write("text.kyd", textBytes(3000));
+    EXPECT_EQ("9101 0", afterDiskFull([&] { return kyd.Open(ansi(text), TFileKyd::openReadOnly); }));
+    EXPECT_EQ("9101 0", afterDiskFull([&] { return kyd.Open(scratch.dir().u16string() + u"/\u0436.kyd", TFileKyd::openCreate); }));
+    EXPECT_EQ("9101 " + std::to_string(ERROR_FILE_NOT_FOUND),
+              afterDiskFull([&] { return kyd.Open(ansi(scratch.file("missing.kyd")), TFileKyd::openUpdate); }));
+
+    // A folder in the container's place when it is to be put there.
+    const fs::path blocked = scratch.file("blocked.kyd");
+    ASSERT_EQ(kydOk, kyd.Open(ansi(blocked), TFileKyd::openCreate));
+    ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(100)));
+    fs::create_directories(blocked / "inside");
+    EXPECT_EQ("9102 " + std::to_string(ERROR_ACCESS_DENIED), afterDiskFull([&] { return kyd.Close(false); }));
+
+    // A read-only folder: nothing can be created in it nor a container in
+    // it updated.
+    const fs::path readOnly = scratch.file("read-only");
+    fs::create_directories(readOnly);
+    const fs::path kept = readOnly / "kept.kyd";
+    ASSERT_EQ(kydOk, kyd.Open(ansi(kept), TFileKyd::openCreate));
+    ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(100)));
+    ASSERT_EQ(kydOk, kyd.Close(false));
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string said = asAnyUser([&] {
+        TFileKyd inChild;
+        return afterDiskFull([&] { return inChild.Open(ansi(readOnly / "new.kyd"), TFileKyd::openCreate); }) + ", " +
+               afterDiskFull([&] { return inChild.Open(ansi(kept), TFileKyd::openUpdate); });
+    });
+    fs::permissions(readOnly, fs::perms::owner_all);
+    const std::string denied = "9101 " + std::to_string(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(denied + ", " + denied, said);
 }

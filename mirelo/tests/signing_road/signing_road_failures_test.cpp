@@ -227,8 +227,9 @@ TEST_F(SigningRoadFailures, AConvertedDocumentIsNamedAfterTheConvertersOutput) {
 }
 
 // A container that cannot be written whole (the file size limit stands in
-// for a full disk) fails with 9102 after the signing: the container there
-// before stays byte for byte, and nothing is left beside it.
+// for a full disk) fails with 9102 after the signing, its text followed by
+// the system's cause: the container there before stays byte for byte, and
+// nothing is left beside it.
 TEST_F(SigningRoadFailures, AContainerThatCannotBeWrittenWholeLeavesTheOldOneAndNothingBeside) {
     // One signing here; each child answers the next pair from its own copy.
     answerDialogs({"Dialog check:246 Dialog 206:", "Dialog press:6 Dialog 206:", "Dialog check:246 Dialog 206:",
@@ -269,15 +270,18 @@ TEST_F(SigningRoadFailures, AContainerThatCannotBeWrittenWholeLeavesTheOldOneAnd
             setrlimit(RLIMIT_FSIZE, &step.limit);
             const HRESULT hr = step.sign();
             const std::string number = std::to_string(errorNumber(object.get()));
+            const std::string text = get(object.get(), u"LastErrorStr").text;
             const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
             setrlimit(RLIMIT_FSIZE, &unlimited);
-            testkit::writeFile(outcome, (FAILED(hr) ? "failed " : "signed ") + number);
+            testkit::writeFile(outcome, (FAILED(hr) ? "failed " : "signed ") + number + "\n" + text);
             _exit(0);
         }
         int status = -1;
         waitpid(child, &status, 0);
         ASSERT_EQ(0, status);
-        EXPECT_EQ("failed 9102", testkit::readFile(outcome));
+        EXPECT_EQ("failed 9102\nError while compressing Kyd file. "
+                  "The file size exceeds the limit allowed and cannot be saved.",
+                  testkit::readFile(outcome));
         EXPECT_EQ(oldBytes, testkit::readFile(kyd));
         EXPECT_EQ(before, listing());
     }

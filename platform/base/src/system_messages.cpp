@@ -66,6 +66,7 @@ std::string_view textOf(DWORD code) noexcept {
     case ERROR_BAD_EXE_FORMAT: return "%1 is not a valid Win32 application.";
     case ERROR_ENVVAR_NOT_FOUND: return "The system could not find the environment option that was entered.";
     case ERROR_FILENAME_EXCED_RANGE: return "The filename or extension is too long.";
+    case ERROR_FILE_TOO_LARGE: return "The file size exceeds the limit allowed and cannot be saved.";
     case ERROR_NO_DATA: return "The pipe is being closed.";
     case ERROR_MORE_DATA: return "More data is available.";
     case WAIT_TIMEOUT: return "The wait operation timed out.";

@@ -33,7 +33,7 @@ DWORD win32CodeOfErrno(int err) noexcept {
     case EOPNOTSUPP: return ERROR_NOT_SUPPORTED;
     case EIO: return ERROR_GEN_FAILURE;
     case ESPIPE: return ERROR_SEEK;
-    case EFBIG: return ERROR_ARITHMETIC_OVERFLOW;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     default: return ERROR_GEN_FAILURE;
     }
 }

@@ -8,6 +8,15 @@
 // transaction; writes begin it IMMEDIATE, taking the write lock up front,
 // because a read snapshot that another process overtakes could not be
 // upgraded later and would fail without waiting.
+//
+// The log is copied into the database file (a checkpoint) only when the
+// disk has room for all the file grows by: a copy cut short by a full disk
+// would spend the space freed since on the database file, while the log,
+// which cannot start over until a copy is whole, needs it for the next
+// write. So after a full disk a write works again as soon as it fits. A
+// connection opened on a full disk, where the log's shared index cannot be
+// made, reads the file as it is while the log is empty, and connects again
+// at each call until there is room.
 #pragma once
 
 #include <sqlite3.h>
@@ -29,6 +38,7 @@ public:
     explicit Database(const std::filesystem::path& file);
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
+    ~Database();
 
     const std::filesystem::path& file() const noexcept { return m_file; }
 
@@ -37,14 +47,17 @@ public:
     template <class Body>
     auto transaction(bool writes, Body&& body) {
         std::lock_guard lock(m_mutex);
+        if (m_untilRoom) openWhenRoom(writes);
         run(writes ? "BEGIN IMMEDIATE" : "BEGIN");
         try {
             if constexpr (std::is_void_v<decltype(body())>) {
                 body();
                 run("COMMIT");
+                if (writes) checkpointWhenDue();
             } else {
                 auto result = body();
                 run("COMMIT");
+                if (writes) checkpointWhenDue();
                 return result;
             }
         } catch (...) {
@@ -61,11 +74,22 @@ public:
     void exec(const char* sql);
     std::int64_t lastInsertId() const noexcept;
     int changes() const noexcept;
-    // Copies the log into the database file, both synced to disk.
+    // Copies the log into the database file, both synced to disk;
+    // ERROR_DISK_FULL, with nothing written, when the disk has no room for it.
     void flush();
 
 private:
+    // Connects to the file: to read and write it with the log, or to read
+    // it as it is where it cannot be written.
+    void open();
+    // Connects again after a full disk kept the log from being used: reads
+    // then see the file as it is now, and writes fail while there is no room.
+    void openWhenRoom(bool writes);
     void rollback() noexcept;
+    // A checkpoint once the log is long, when the disk has room for it.
+    void checkpointWhenDue() noexcept;
+    bool roomToCheckpoint() noexcept;
+    static int noteLogLength(void* self, sqlite3*, const char*, int frames);
 
     struct Cached {
         Owned<sqlite3_stmt, sqlite3_finalize> statement;
@@ -78,6 +102,9 @@ private:
     // stay put, so the flags lent to statements do.
     std::map<std::string, Cached, std::less<>> m_statements;
     std::mutex m_mutex;
+    bool m_writable = false;
+    bool m_untilRoom = false;  // read as it is because the disk was full
+    int m_logFrames = 0;  // frames in the log after the last commit
 };
 
 }  // namespace platform::registry

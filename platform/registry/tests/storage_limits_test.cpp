@@ -1,8 +1,9 @@
 // The registry on storage that refuses writes. Each case runs in a child
-// process with a mount namespace of its own, where a small tmpfs holds the
-// platform root: the mounts are seen by nobody else and end with the child.
+// process that is root of a user namespace of its own with its own mounts,
+// where a small tmpfs holds the platform root: no privilege is needed, and
+// the mounts are seen by nobody else and end with the child.
 // A read-only file system still gives every value; after a full disk reads
-// go on, and a write works again as soon as it fits.
+// go on, and writes work again as soon as they fit.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -11,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -19,12 +21,28 @@
 namespace registry_test {
 namespace {
 
+bool WriteProcFile(const char* file, const std::string& text) {
+    std::ofstream out(file);
+    out << text;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// The calling process becomes root of a user namespace with mounts of its own.
+bool OwnNamespaces() {
+    const auto uid = std::to_string(getuid()), gid = std::to_string(getgid());
+    return unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && WriteProcFile("/proc/self/setgroups", "deny") &&
+           WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") &&
+           WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1") &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
 // Runs work() in a child with its own mounts; its result, or -1 when the
-// child could not have them (no privilege to mount: the test fails).
+// child could not have them (user namespaces disabled: the test fails).
 int WithOwnMounts(const std::function<int()>& work) {
     const pid_t child = fork();
     if (child == 0) {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(200);
+        if (!OwnNamespaces()) _exit(200);
         _exit(work());
     }
     int status = 0;
@@ -37,15 +55,36 @@ bool MountDisk(const std::filesystem::path& at, const char* size) {
     return mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
 }
 
-// Fills the disk with a file of its own; false when the disk has room left.
-bool Fill(const std::filesystem::path& file) {
+// Writes up to `bytes` bytes into a new file, so that they take their room
+// on the disk; the bytes written.
+std::size_t Take(const std::filesystem::path& file, std::size_t bytes) {
     const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) return false;
+    if (fd < 0) return 0;
     static const char block[4096] = {};
-    while (write(fd, block, sizeof block) > 0) {
-    }
+    std::size_t written = 0;
+    while (written < bytes && write(fd, block, sizeof block) == static_cast<ssize_t>(sizeof block))
+        written += sizeof block;
     close(fd);
-    return true;
+    return written;
+}
+
+// Gives back the last `bytes` bytes of a file that Take made.
+bool Free(const std::filesystem::path& file, std::uintmax_t bytes) {
+    return truncate(file.c_str(), static_cast<off_t>(std::filesystem::file_size(file) - bytes)) == 0;
+}
+
+// Jazyk = "čeština" under HKCU\Software\Tesk\Nastavení, written by a child
+// that ends as programs end, closing its database; false when it failed.
+bool WrittenByAnEndedProgram() {
+    const pid_t writer = fork();
+    if (writer == 0) {
+        Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
+        const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
+        key.reset();
+        std::exit(rc == ERROR_SUCCESS ? 0 : 1);
+    }
+    int status = 0;
+    return waitpid(writer, &status, 0) == writer && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class RegistryStorage : public Registry {};
@@ -54,16 +93,7 @@ TEST_F(RegistryStorage, AReadOnlyFileSystemStillGivesEveryValue) {
     const auto at = root.path();
     const int step = WithOwnMounts([&] {
         if (!MountDisk(at, "4m")) return 1;
-        // Written by a process that ends as programs end, closing its database.
-        const pid_t writer = fork();
-        if (writer == 0) {
-            Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení");
-            const LONG rc = setString(key.get(), u"Jazyk", u"čeština");
-            key.reset();
-            std::exit(rc == ERROR_SUCCESS ? 0 : 1);
-        }
-        int status = 0;
-        if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 2;
+        if (!WrittenByAnEndedProgram()) return 2;
         if (mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) return 3;
 
         Key key;
@@ -89,14 +119,15 @@ TEST_F(RegistryStorage, AReadOnlyFileSystemStillGivesEveryValue) {
     EXPECT_EQ(0, step) << "failed at step " << step;
 }
 
-TEST_F(RegistryStorage, AfterAFullDiskReadsGoOnAndAWriteThatFitsWorksAgain) {
+TEST_F(RegistryStorage, AfterAFullDiskReadsGoOnAndWritesWorkAgainAsSoonAsTheyFit) {
     const auto at = root.path();
     const int step = WithOwnMounts([&] {
         if (!MountDisk(at, "16m")) return 1;
         Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\Dokumenty");
         if (setDword(key.get(), u"První", 1) != ERROR_SUCCESS) return 2;
-        const auto filler = at / "filler";
-        if (!Fill(filler)) return 3;
+        // Room that is freed later, a little of it at a time.
+        const auto spare = at / "spare";
+        if (Take(spare, 10 << 20) != 10 << 20) return 3;
         // Values until the disk is full: the failure says so.
         const std::vector<BYTE> big(16 * 1024, 0x5A);
         LONG rc = ERROR_SUCCESS;
@@ -106,11 +137,39 @@ TEST_F(RegistryStorage, AfterAFullDiskReadsGoOnAndAWriteThatFitsWorksAgain) {
                                          .c_str(),
                           REG_BINARY, big);
         if (rc != ERROR_DISK_FULL) return 4;
-        if (dwordOf(key.get(), u"První") != 1) return 5;
-        // Room for a small value, far less than the log holds.
-        if (truncate(filler.c_str(), std::filesystem::file_size(filler) - 64 * 1024) != 0) return 6;
-        if (setDword(key.get(), u"Druhá", 2) != ERROR_SUCCESS) return 7;
-        if (dwordOf(key.get(), u"Druhá") != 2 || dwordOf(key.get(), u"První") != 1) return 8;
+        if (dwordOf(key.get(), u"První") != 1 || bytesOf(key.get(), u"Velká Aa") != big) return 5;
+        // Room for a few small values, far less than the log holds: each
+        // of them is written, not only the first.
+        if (!Free(spare, 64 * 1024)) return 6;
+        const std::u16string names[] = {u"Druhá", u"Třetí", u"Čtvrtá"};
+        for (DWORD i = 0; i < 3; ++i)
+            if (setDword(key.get(), names[i].c_str(), i + 2) != ERROR_SUCCESS) return 7 + static_cast<int>(i);
+        for (DWORD i = 0; i < 3; ++i)
+            if (dwordOf(key.get(), names[i].c_str()) != i + 2) return 10;
+        if (dwordOf(key.get(), u"První") != 1) return 11;
+        return 0;
+    });
+    EXPECT_EQ(0, step) << "failed at step " << step;
+}
+
+TEST_F(RegistryStorage, AProgramStartedOnAFullDiskReadsAndWritesOnceThereIsRoom) {
+    const auto at = root.path();
+    const int step = WithOwnMounts([&] {
+        if (!MountDisk(at, "4m")) return 1;
+        if (!WrittenByAnEndedProgram()) return 2;
+        const auto filler = at / "filler";
+        if (Take(filler, 8 << 20) == 0) return 3;
+
+        // This process opens the registry on the full disk.
+        Key key;
+        if (openKey(HKEY_CURRENT_USER, u"Software\\Tesk\\Nastavení", KEY_READ | KEY_SET_VALUE, key) != ERROR_SUCCESS)
+            return 4;
+        if (stringOf(key.get(), u"Jazyk") != u"čeština") return 5;
+        if (setString(key.get(), u"Jazyk", u"slovenčina") != ERROR_DISK_FULL) return 6;
+        if (stringOf(key.get(), u"Jazyk") != u"čeština") return 7;
+        if (!Free(filler, 64 * 1024)) return 8;
+        if (setString(key.get(), u"Jazyk", u"slovenčina") != ERROR_SUCCESS) return 9;
+        if (stringOf(key.get(), u"Jazyk") != u"slovenčina") return 10;
         return 0;
     });
     EXPECT_EQ(0, step) << "failed at step " << step;

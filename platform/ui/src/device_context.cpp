@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "system_palette.h"
+
 namespace platform::ui {
 
 namespace {
@@ -13,10 +15,6 @@ thread_local DeviceContext* t_current = nullptr;
 // only while its message is answered, and it is the innermost one.
 HDC const kContextHandle = reinterpret_cast<HDC>(std::uintptr_t{0x50010});
 
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kButtonFace = RGB(240, 240, 240);
-constexpr COLORREF kWindow = RGB(255, 255, 255);
-constexpr COLORREF kHighlight = RGB(0, 120, 215);
 constexpr int kPaletteSize = 31;
 
 }  // namespace
@@ -29,7 +27,7 @@ HDC DeviceContext::handle() const { return kContextHandle; }
 DeviceContext* DeviceContext::find(HDC hdc) { return hdc == kContextHandle ? t_current : nullptr; }
 
 COLORREF DeviceContext::setTextColor(COLORREF color) {
-    const COLORREF before = m_textColor.value_or(kBlack);
+    const COLORREF before = m_textColor.value_or(palette::kBlack);
     m_textColor = color;
     return before;
 }
@@ -51,10 +49,11 @@ int SetBkMode(HDC hdc, int mode) noexcept {
 
 DWORD GetSysColor(int nIndex) noexcept {
     switch (nIndex) {
-    case COLOR_BTNFACE: return platform::ui::kButtonFace;
-    case COLOR_WINDOW: return platform::ui::kWindow;
-    case COLOR_HIGHLIGHT: return platform::ui::kHighlight;
-    default: return platform::ui::kBlack;
+    case COLOR_BTNFACE: return platform::ui::palette::kButtonFace;
+    case COLOR_BTNSHADOW: return platform::ui::palette::kButtonShadow;
+    case COLOR_WINDOW: return platform::ui::palette::kWindow;
+    case COLOR_HIGHLIGHT: return platform::ui::palette::kHighlight;
+    default: return platform::ui::palette::kBlack;
     }
 }
 

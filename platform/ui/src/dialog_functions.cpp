@@ -1,5 +1,6 @@
 // DialogBoxParamA/W and the functions dialog procedures call on their
 // dialog and its controls.
+#include <algorithm>
 #include <utility>
 
 #include "control_procedures.h"
@@ -294,9 +295,54 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) noexcept {
 
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) noexcept { return GetWindowLongPtrA(hWnd, nIndex); }
 
-BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int, int, UINT uFlags) noexcept {
+namespace {
+
+// Where a control (or, without one, the client area) stands in its dialog's
+// client area: where SetWindowPos put it, else where the backend laid it
+// out, else where its template places it.
+PixelRect placeOf(const DialogState& state, std::optional<std::size_t> control) {
+    if (control) {
+        if (const auto& moved = state.controls[*control].place)
+            return {moved->x, moved->y, moved->x + moved->width, moved->y + moved->height};
+    }
+    if (const auto laidOut = backend().laidOut(state, control)) return *laidOut;
+    if (!control) return {0, 0, state.width, state.height};
+    const auto& c = state.controls[*control].control;
+    const auto& units = state.units;
+    const int left = units.pixelsX(c.x);
+    const int top = units.pixelsY(c.y);
+    return {left, top, left + units.pixelsX(c.cx), top + units.pixelsY(c.cy)};
+}
+
+// The control's place once SetWindowPos moved or sized it from where it
+// stands now.
+ControlState::Place movedPlace(const DialogState& state, std::size_t control, int x, int y, int width, int height,
+                               UINT flags) {
+    const auto now = placeOf(state, control);
+    ControlState::Place place{now.left, now.top, now.right - now.left, now.bottom - now.top};
+    if (!(flags & SWP_NOMOVE)) {
+        place.x = x;
+        place.y = y;
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        place.width = std::max(0, width);
+        place.height = std::max(0, height);
+    }
+    return place;
+}
+
+}  // namespace
+
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) noexcept {
     return winBool([&] {
         return onOwnerThread(hWnd, [&] {
+            const auto target = windowOf(hWnd);
+            if (target.control) {
+                const auto place = movedPlace(target.dialog->state(), *target.control, X, Y, cx, cy, uFlags);
+                target.dialog->mutableState().controls[*target.control].place = place;
+                followChange(hWnd);
+                return true;
+            }
             auto& state = dialogOf(hWnd).mutableState();
             if (!(uFlags & SWP_NOMOVE)) {
                 state.x = X;
@@ -322,15 +368,7 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept {
         return onOwnerThread(hWnd, [&] {
             const auto target = windowOf(hWnd);
             const auto& state = target.dialog->state();
-            const auto& units = state.units;
-            PixelRect place{0, 0, state.width, state.height};
-            if (target.control) {
-                const auto& c = state.controls[*target.control].control;
-                const int left = units.pixelsX(c.x);
-                const int top = units.pixelsY(c.y);
-                place = {left, top, left + units.pixelsX(c.cx), top + units.pixelsY(c.cy)};
-            }
-            if (const auto laidOut = backend().laidOut(state, target.control)) place = *laidOut;
+            const auto place = placeOf(state, target.control);
             *lpRect = {state.x + place.left, state.y + place.top, state.x + place.right, state.y + place.bottom};
             return true;
         });

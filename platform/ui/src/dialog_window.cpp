@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "combo_box_ex_messages.h"
 #include "control_procedures.h"
 #include "device_context.h"
 #include "progress_messages.h"
@@ -15,6 +16,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/win_error.h"
+#include "win32/hyperlink.h"
 #include "win32/process.h"
 #include "win32/ui.h"
 
@@ -77,7 +79,6 @@ LRESULT textLength(const std::string& utf8, bool wide) {
     return static_cast<LRESULT>(wide ? text::fromUtf8(utf8).size() : text::utf8ToAnsi(utf8).size());
 }
 
-bool isList(ControlKind kind) { return kind == ControlKind::ListBox || kind == ControlKind::DropDownList; }
 bool isButton(ControlKind kind) {
     return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
 }
@@ -88,7 +89,7 @@ bool drawnAsStatic(ControlKind kind) {
 // LB_ / CB_ messages on a list of the same kind; nothing for another.
 std::optional<LRESULT> listAnswer(ControlState& c, UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     const bool listBox = c.control.kind == ControlKind::ListBox;
-    const bool dropDown = c.control.kind == ControlKind::DropDownList;
+    const bool dropDown = dropsDown(c.control.kind);
     const auto count = static_cast<LRESULT>(c.items.size());
     if ((listBox && message == LB_ADDSTRING) || (dropDown && message == CB_ADDSTRING)) {
         c.items.push_back(textIn(lParam, wide));
@@ -137,6 +138,7 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
     m_state.width = m_state.units.pixelsX(m_template->cx);
     m_state.height = m_state.units.pixelsY(m_template->cy);
     m_state.visible = m_template->visible;
+    m_state.resizable = m_template->resizable;
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
     auto& h = handles();
     std::lock_guard lock(h.mutex);
@@ -174,6 +176,7 @@ void DialogWindow::initialise(LPARAM initParam) {
     for (std::size_t i = 0; i < m_state.controls.size(); ++i)
         if (m_state.controls[i].control.kind == ControlKind::Custom)
             sendToControl(i, WM_CREATE, 0, reinterpret_cast<LPARAM>(&m_state.controls[i].control), true);
+    if (m_state.resizable) askLeastSize();
     const HWND focusHandle = m_state.controls.empty() ? nullptr : controlHandle(focus);
     sendToDialog(WM_INITDIALOG, reinterpret_cast<WPARAM>(focusHandle), initParam);
     deliverPosted();
@@ -236,7 +239,9 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
         return 0;
     default: break;
     }
-    if (isList(c.control.kind))
+    if (c.control.kind == ControlKind::ComboBoxEx)
+        if (const auto answer = comboBoxExAnswer(c, message, lParam, textIn)) return *answer;
+    if (showsRows(c.control.kind))
         if (const auto answer = listAnswer(c, message, wParam, lParam, wide)) return *answer;
     if (c.control.kind == ControlKind::TreeView)
         if (const auto answer = treeViewAnswer(c.treeItems, message, wParam, lParam, textIn)) return *answer;
@@ -265,7 +270,7 @@ void DialogWindow::refreshColors() {
         DeviceContext context;
         const LRESULT brush = sendToDialog(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context.handle()),
                                            reinterpret_cast<LPARAM>(controlHandle(i)));
-        c.color = brush ? context.textColor() : std::nullopt;
+        c.color = c.link ? kHyperlinkColor : brush ? context.textColor() : std::nullopt;
     }
 }
 
@@ -284,12 +289,29 @@ void DialogWindow::select(int id, int row) {
     const auto index = indexOf(id);
     if (!index) return;
     auto& c = m_state.controls[*index];
-    if (!c.enabled || !c.visible || !isList(c.control.kind) || row < 0 ||
+    if (!c.enabled || !c.visible || !showsRows(c.control.kind) || row < 0 ||
         static_cast<std::size_t>(row) >= c.items.size())
         return;
     c.selection = row;
     sendToDialog(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(controlHandle(*index)));
+}
+
+// The least size the procedure allows (WM_GETMINMAXINFO's minimum track
+// size), never more than the dialog's own.
+void DialogWindow::askLeastSize() {
+    MINMAXINFO limits{};
+    sendToDialog(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    m_state.minWidth = std::clamp<int>(limits.ptMinTrackSize.x, 0, m_state.width);
+    m_state.minHeight = std::clamp<int>(limits.ptMinTrackSize.y, 0, m_state.height);
+}
+
+void DialogWindow::resize(int width, int height) {
+    if (!m_state.resizable) return;
+    m_state.width = std::clamp(width, m_state.minWidth, 0x7FFF);
+    m_state.height = std::clamp(height, m_state.minHeight, 0x7FFF);
+    sendToDialog(WM_SIZE, SIZE_RESTORED,
+                 MAKELPARAM(static_cast<WORD>(m_state.width), static_cast<WORD>(m_state.height)));
 }
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }

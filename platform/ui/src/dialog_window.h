@@ -64,12 +64,14 @@ public:
     void refreshColors() override;
     void press(int id) override;
     void select(int id, int row) override;
+    void resize(int width, int height) override;
     void close() override;
     void cancel() override;
     void deliverPosted() override;
     bool ended() const override { return m_ended; }
 
 private:
+    void askLeastSize();
     // The procedure's answer by the dialog-procedure rules, or the default
     // handling when it leaves the message.
     LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam, bool wide);

@@ -40,6 +40,9 @@ public:
     void refreshColors() override { onOwner([this] { m_session.refreshColors(); }); }
     void press(int id) override { onOwner([this, id] { m_session.press(id); }); }
     void select(int id, int row) override { onOwner([this, id, row] { m_session.select(id, row); }); }
+    void resize(int width, int height) override {
+        onOwner([this, width, height] { m_session.resize(width, height); });
+    }
     void close() override { onOwner([this] { m_session.close(); }); }
     void cancel() override { onOwner([this] { m_session.cancel(); }); }
     void deliverPosted() override { onOwner([this] { m_session.deliverPosted(); }); }

@@ -1,11 +1,11 @@
 // The confirmation as a GTK window: each text under its label in a
 // read-only view, the link after its label, the prompt, and Yes, No and
-// Cancel (also Escape and closing). Yes starts focused. The link is a
-// GtkLinkButton that underlines while the pointer is over it; activating
-// it (click, Enter or Space) calls the caller back and opens nothing.
+// Cancel (also Escape and closing). Yes starts focused. Activating the
+// link (gtk_links.h) calls the caller back.
 #include <exception>
 
 #include "gtk_dialog_parts.h"
+#include "gtk_links.h"
 #include "gtk_windows.h"
 
 namespace platform::ui::gtk {
@@ -39,22 +39,6 @@ gboolean onActivateLink(GtkLinkButton*, gpointer data) {
     return TRUE;
 }
 
-// The theme underlines links always; these underline only under the
-// pointer. Loaded once for the display.
-void styleHoverLinks() {
-    static bool loaded = false;
-    if (loaded) return;
-    loaded = true;
-    GtkCssProvider* css = gtk_css_provider_new();
-    static constexpr char kRules[] =
-        "button.link.hover-underline, button.link.hover-underline > label { text-decoration-line: none; }\n"
-        "button.link.hover-underline:hover > label { text-decoration-line: underline; }\n";
-    gtk_css_provider_load_from_data(css, kRules, -1);
-    gtk_style_context_add_provider_for_display(gdk_display_get_default(), GTK_STYLE_PROVIDER(css),
-                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(css);
-}
-
 GtkWidget* leftLabel(const std::string& text, bool wrap = true) {
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
@@ -85,10 +69,7 @@ GtkWidget* linkRow(const ConfirmationRequest& request, Outcome& outcome) {
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
     gtk_box_append(GTK_BOX(row), leftLabel(request.linkLabel, false));
     if (request.linkText.empty()) return row;
-    styleHoverLinks();
-    GtkWidget* link = gtk_link_button_new_with_label("", request.linkText.c_str());
-    gtk_widget_set_has_tooltip(link, FALSE);
-    gtk_widget_add_css_class(link, "hover-underline");
+    GtkWidget* link = newHoverLink(request.linkText);
     g_signal_connect(link, "activate-link", G_CALLBACK(onActivateLink), &outcome);
     gtk_box_append(GTK_BOX(row), link);
     return row;

@@ -10,7 +10,9 @@
 #include "control_looks_of.h"
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
+#include "gtk_links.h"
 #include "gtk_progress_bar.h"
+#include "gtk_resizable_dialog.h"
 #include "gtk_template_layout.h"
 #include "gtk_text_view.h"
 #include "gtk_tree_view.h"
@@ -66,7 +68,7 @@ void setTextView(GtkWidget* view, const std::string& text) {
 }
 
 void refreshList(Shown& s, const ControlState& c) {
-    if (c.control.kind == ControlKind::DropDownList) {
+    if (dropsDown(c.control.kind)) {
         auto* list = GTK_STRING_LIST(gtk_drop_down_get_model(GTK_DROP_DOWN(s.inner)));
         for (; s.items < c.items.size(); ++s.items) gtk_string_list_append(list, c.items[s.items].c_str());
         gtk_drop_down_set_selected(GTK_DROP_DOWN(s.inner),
@@ -92,12 +94,18 @@ void refresh(Run& run) {
         auto& s = run.shown[i];
         gtk_widget_set_visible(s.outer, c.visible);
         gtk_widget_set_sensitive(s.outer, c.enabled);
+        placeAsMoved(s.outer, c);
         switch (c.control.kind) {
         case ControlKind::Button:
         case ControlKind::DefaultButton:
             gtk_button_set_label(GTK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
             break;
-        case ControlKind::Static: gtk_label_set_markup_with_mnemonic(GTK_LABEL(s.inner), markupOf(c).c_str()); break;
+        case ControlKind::Static:
+            if (c.link)
+                setLinkMarkup(s.inner, markupOf(c));
+            else
+                gtk_label_set_markup_with_mnemonic(GTK_LABEL(s.inner), markupOf(c).c_str());
+            break;
         case ControlKind::GroupBox: gtk_frame_set_label(GTK_FRAME(s.inner), c.control.text.c_str()); break;
         case ControlKind::CheckBox:
             gtk_check_button_set_label(GTK_CHECK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
@@ -106,7 +114,8 @@ void refresh(Run& run) {
         case ControlKind::Edit:
         case ControlKind::RichEdit: setTextView(s.inner, c.control.text); break;
         case ControlKind::ListBox:
-        case ControlKind::DropDownList: refreshList(s, c); break;
+        case ControlKind::DropDownList:
+        case ControlKind::ComboBoxEx: refreshList(s, c); break;
         case ControlKind::TreeView:
             if (s.items != c.treeItems.size()) showTreeItems(s.inner, c.treeItems);
             s.items = c.treeItems.size();
@@ -142,6 +151,12 @@ void onClicked(GtkWidget*, gpointer data) {
 
 void onStaticReleased(GtkGestureClick*, int, double, double, gpointer data) { onClicked(nullptr, data); }
 
+// The link's click is its static's; the link opens nothing.
+gboolean onLinkActivated(GtkLinkButton*, gpointer data) {
+    onClicked(nullptr, data);
+    return TRUE;
+}
+
 void onRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
     auto* hook = static_cast<Hook*>(data);
     if (!row) return;
@@ -153,6 +168,11 @@ void onDropDownSelected(GObject* dropDown, GParamSpec*, gpointer data) {
     const guint row = gtk_drop_down_get_selected(GTK_DROP_DOWN(dropDown));
     if (row == GTK_INVALID_LIST_POSITION) return;
     act(*hook->run, [hook, row] { hook->run->session.select(hook->id, static_cast<int>(row)); });
+}
+
+void onResized(int width, int height, gpointer data) {
+    auto* run = static_cast<Run*>(data);
+    act(*run, [run, width, height] { run->session.resize(width, height); });
 }
 
 gboolean onCloseRequest(GtkWindow*, gpointer data) {
@@ -230,7 +250,8 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
         g_signal_connect(list, "row-selected", G_CALLBACK(onRowSelected), hook);
         return {scrolled(list), list};
     }
-    case ControlKind::DropDownList: {
+    case ControlKind::DropDownList:
+    case ControlKind::ComboBoxEx: {
         GtkWidget* dropDown = gtk_drop_down_new(G_LIST_MODEL(gtk_string_list_new(nullptr)), nullptr);
         g_signal_connect(dropDown, "notify::selected", G_CALLBACK(onDropDownSelected), hook);
         return {dropDown, dropDown};
@@ -241,7 +262,9 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     }
     case ControlKind::TextView: {
         GtkWidget* view = newTextView();
-        return {scrolled(view), view};
+        GtkWidget* outer = scrolled(view);
+        if (t.style & kStyleBorder) frameInShadow(outer);
+        return {outer, view};
     }
     case ControlKind::ProgressBar: {
         GtkWidget* bar = newProgressBar();
@@ -255,6 +278,15 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     return {};
 }
 
+// A static turned into a hyperlink (win32/hyperlink.h).
+Shown makeLink(const ControlState& c, Hook* hook) {
+    GtkWidget* link = newHoverLink(c.control.text, true);
+    gtk_widget_set_halign(link, GTK_ALIGN_START);
+    gtk_widget_set_valign(link, GTK_ALIGN_START);
+    g_signal_connect(link, "activate-link", G_CALLBACK(onLinkActivated), hook);
+    return {link, link};
+}
+
 }  // namespace
 
 void showTemplateDialog(DialogSession& session) {
@@ -266,11 +298,12 @@ void showTemplateDialog(DialogSession& session) {
     GtkWidget* defaultButton = nullptr;
     for (const auto& c : state.controls) {
         hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
-        run.shown.push_back(makeWidget(c.control, hooks.back().get()));
+        run.shown.push_back(c.link ? makeLink(c, hooks.back().get()) : makeWidget(c.control, hooks.back().get()));
         GtkWidget* outer = run.shown.back().outer;
         placeControl(area, outer, c.control, state.units);
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
     }
+    if (state.resizable) followSize(run.window, state, onResized, &run);
     g_signal_connect(run.window, "close-request", G_CALLBACK(onCloseRequest), &run);
     onEscape(run.window, onEscapeKey, &run);
     if (defaultButton) pressOnEnter(run.window, defaultButton);

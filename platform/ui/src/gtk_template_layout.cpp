@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr const char* kTemplateClass = "tesk-template";
+constexpr const char* kAreaKey = "tesk-template-area";
 
 // The toolkit's buttons and check boxes stand taller than the controls of
 // the templates' font; within a template they keep to the text's height.
@@ -39,9 +40,13 @@ GtkWidget* nthChild(GtkWidget* parent, std::size_t index) {
     return child;
 }
 
+// The fixed the controls stand on: the window's child, or the overlay's
+// of a resizable window.
+GtkWidget* areaOf(GtkWindow* window) { return static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(window), kAreaKey)); }
+
 // A window just shown is laid out at its first frame.
 bool laidOut(GtkWindow* window) {
-    return gtk_widget_get_mapped(GTK_WIDGET(window)) && gtk_widget_get_width(gtk_window_get_child(window)) > 0;
+    return gtk_widget_get_mapped(GTK_WIDGET(window)) && gtk_widget_get_width(areaOf(window)) > 0;
 }
 
 }  // namespace
@@ -69,11 +74,12 @@ GtkWidget* templateArea(GtkWindow* window, const DialogState& dialog) {
     GtkWidget* area = gtk_fixed_new();
     gtk_widget_set_size_request(area, dialog.width, dialog.height);
     gtk_window_set_child(window, area);
+    g_object_set_data(G_OBJECT(window), kAreaKey, area);
     return area;
 }
 
 void placeControl(GtkWidget* area, GtkWidget* widget, const ControlTemplate& control, const BaseUnits& units) {
-    const bool dropDown = control.kind == ControlKind::DropDownList;
+    const bool dropDown = dropsDown(control.kind);
     gtk_widget_set_size_request(widget, units.pixelsX(control.cx), dropDown ? -1 : units.pixelsY(control.cy));
     gtk_fixed_put(GTK_FIXED(area), widget, units.pixelsX(control.x), units.pixelsY(control.y));
 }
@@ -103,8 +109,10 @@ std::optional<PixelRect> laidOutControl(const DialogState& dialog, std::optional
         return !window || laidOut(window);
     });
     if (!window) return std::nullopt;
-    GtkWidget* area = gtk_window_get_child(window);
-    GtkWidget* widget = control ? nthChild(area, *control) : area;
+    // The dialog's own place is its client area: the window's child, which
+    // a resizable dialog grows beyond the controls' area.
+    GtkWidget* area = areaOf(window);
+    GtkWidget* widget = control ? nthChild(area, *control) : gtk_window_get_child(window);
     graphene_rect_t bounds;
     if (!widget || !gtk_widget_get_mapped(widget) || !gtk_widget_compute_bounds(widget, area, &bounds))
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "gtk_text_view.h"
 
 #include "platform/owned.h"
+#include "system_palette.h"
 
 namespace platform::ui::gtk {
 
@@ -20,6 +21,26 @@ GtkWidget* newTextView() {
     gtk_text_buffer_create_tag(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), kZoomTag, "scale", 1.0,
                                "insert-hyphens", FALSE, nullptr);
     return view;
+}
+
+void frameInShadow(GtkWidget* scrolled) {
+    static const bool styled = [] {
+        const std::uint32_t shadow = palette::kButtonShadow;
+        Owned<char, g_free> rule(
+            g_strdup_printf("scrolledwindow.tesk-shadow-frame { border: 1px solid #%02X%02X%02X; }",
+                                                 static_cast<unsigned>(shadow & 0xFF),
+                                                 static_cast<unsigned>((shadow >> 8) & 0xFF),
+                                                 static_cast<unsigned>((shadow >> 16) & 0xFF)));
+        GtkCssProvider* css = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(css, rule.get(), -1);
+        gtk_style_context_add_provider_for_display(gdk_display_get_default(), GTK_STYLE_PROVIDER(css),
+                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        g_object_unref(css);
+        return true;
+    }();
+    (void)styled;
+    gtk_scrolled_window_set_has_frame(GTK_SCROLLED_WINDOW(scrolled), FALSE);
+    gtk_widget_add_css_class(scrolled, "tesk-shadow-frame");
 }
 
 void showText(GtkWidget* view, const std::string& text, int zoom) {

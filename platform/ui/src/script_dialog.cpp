@@ -19,10 +19,10 @@ namespace platform::ui::script {
 namespace {
 
 struct DialogAction {
-    enum class Kind { Press, Check, Select, Close, Escape };
+    enum class Kind { Press, Check, Select, Close, Escape, Size };
     Kind kind = Kind::Close;
     int id = 0;
-    int row = 0;
+    int row = 0;  // a size's height
 };
 
 std::optional<int> number(std::string_view text) {
@@ -44,13 +44,13 @@ std::optional<DialogAction> parse(std::string_view reply) {
         if (!id) return std::nullopt;
         return DialogAction{verb == "press" ? DialogAction::Kind::Press : DialogAction::Kind::Check, *id};
     }
-    if (verb != "select") return std::nullopt;
+    if (verb != "select" && verb != "size") return std::nullopt;
     const auto second = rest.find(':');
     if (second == std::string_view::npos) return std::nullopt;
     const auto id = number(rest.substr(0, second));
     const auto row = number(rest.substr(second + 1));
     if (!id || !row) return std::nullopt;
-    return DialogAction{DialogAction::Kind::Select, *id, *row};
+    return DialogAction{verb == "size" ? DialogAction::Kind::Size : DialogAction::Kind::Select, *id, *row};
 }
 
 const char* kindName(ControlKind kind) {
@@ -63,6 +63,7 @@ const char* kindName(ControlKind kind) {
     case ControlKind::Edit: return "edit";
     case ControlKind::ListBox: return "listbox";
     case ControlKind::DropDownList: return "dropdown";
+    case ControlKind::ComboBoxEx: return "comboex";
     case ControlKind::RichEdit: return "richedit";
     case ControlKind::TreeView: return "tree";
     case ControlKind::TextView: return "textview";
@@ -72,8 +73,9 @@ const char* kindName(ControlKind kind) {
     return "control";
 }
 
-std::string kindName(const ControlTemplate& control) {
-    return control.kind == ControlKind::Custom ? control.className : kindName(control.kind);
+std::string kindName(const ControlState& c) {
+    if (c.link) return "link";
+    return c.control.kind == ControlKind::Custom ? c.control.className : kindName(c.control.kind);
 }
 
 // What the control shows as text: a custom control's is its class's
@@ -109,8 +111,8 @@ void describeTree(std::string& line, const std::vector<TreeItem>& items) {
 std::string describe(const DialogState& state) {
     std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
     for (const auto& c : state.controls) {
-        line += " | " + std::to_string(c.control.id) + " " + kindName(c.control) + " \"" + shownText(c) + "\"";
-        if (c.control.kind == ControlKind::ListBox || c.control.kind == ControlKind::DropDownList) {
+        line += " | " + std::to_string(c.control.id) + " " + kindName(c) + " \"" + shownText(c) + "\"";
+        if (showsRows(c.control.kind)) {
             line += " [";
             for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";
             line += "] sel " + std::to_string(c.selection);
@@ -123,7 +125,11 @@ std::string describe(const DialogState& state) {
         if (!c.enabled) line += " disabled";
         if (!c.visible) line += " hidden";
         if (c.color) line += " color " + colorText(*c.color);
+        if (c.place)
+            line += " at " + std::to_string(c.place->x) + "," + std::to_string(c.place->y) + " " +
+                    std::to_string(c.place->width) + "x" + std::to_string(c.place->height);
     }
+    if (state.resizable) line += " | size " + std::to_string(state.width) + "x" + std::to_string(state.height);
     return line;
 }
 
@@ -135,6 +141,7 @@ const ControlState* usable(const DialogState& state, int id) {
 
 bool fits(const DialogState& state, const DialogAction& action) {
     if (action.kind == DialogAction::Kind::Close || action.kind == DialogAction::Kind::Escape) return true;
+    if (action.kind == DialogAction::Kind::Size) return state.resizable;
     const auto* c = usable(state, action.id);
     if (!c) return false;
     const auto kind = c->control.kind;
@@ -142,10 +149,11 @@ bool fits(const DialogState& state, const DialogAction& action) {
     case DialogAction::Kind::Press: return takesClicks(c->control);
     case DialogAction::Kind::Check: return kind == ControlKind::CheckBox;
     case DialogAction::Kind::Select:
-        return (kind == ControlKind::ListBox || kind == ControlKind::DropDownList) &&
+        return showsRows(kind) &&
                static_cast<std::size_t>(action.row) < c->items.size();
     case DialogAction::Kind::Close:
-    case DialogAction::Kind::Escape: break;
+    case DialogAction::Kind::Escape:
+    case DialogAction::Kind::Size: break;
     }
     return true;
 }
@@ -174,6 +182,7 @@ void runDialog(DialogSession& session) {
         case DialogAction::Kind::Select: session.select(action.id, action.row); break;
         case DialogAction::Kind::Close: session.close(); break;
         case DialogAction::Kind::Escape: session.cancel(); break;
+        case DialogAction::Kind::Size: session.resize(action.id, action.row); break;
         }
     }
 }

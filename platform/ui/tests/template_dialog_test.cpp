@@ -13,8 +13,10 @@
 #include "platform/dialog_templates.h"
 #include "platform/ui.h"
 #include <testkit/scoped_env.h>
+#include "win32/commctrl.h"
 #include "win32/dialogs.h"
 #include "win32/error.h"
+#include "win32/hyperlink.h"
 #include "win32/modules.h"
 #include "win32/ui.h"
 
@@ -223,6 +225,109 @@ TEST_F(TemplateDialogs, NoDialogWithoutItsTemplateOrTheRichEditLibrary) {
     EXPECT_EQ(-1, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kDialogId + 1), nullptr, sampleProcedure, 0));
     EXPECT_EQ(ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
     EXPECT_TRUE(script::transcript().empty());
+}
+
+constexpr int kComboDialogId = 320;
+constexpr int kCombo = 12;
+
+// Inserts into the extended combo box at the end, at the top and past the
+// end, selects a row and inserts above it; ends with the row the user
+// selected, or the refusals' sum when one of them was taken.
+INT_PTR comboProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    const auto insert = [dialog](INT_PTR place, const char* text) {
+        COMBOBOXEXITEMA item{};
+        item.mask = CBEIF_TEXT;
+        item.iItem = place;
+        item.pszText = const_cast<char*>(text);
+        return SendDlgItemMessageA(dialog, kCombo, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    };
+    if (message == WM_INITDIALOG) {
+        COMBOBOXEXITEMW wide{};
+        wide.mask = CBEIF_TEXT;
+        wide.iItem = -1;
+        wide.pszText = const_cast<char16_t*>(u"Pečeť");
+        const bool placed =
+            SendDlgItemMessageW(dialog, kCombo, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&wide)) == 0 &&
+            insert(0, "Podpis") == 0 && insert(-1, "Raz\xEDtko") == 2;
+        const LRESULT refused = insert(4, "za koncem") + insert(-2, "p\xF8" "ed za\xE8\xE1tkem") +
+                                SendDlgItemMessageA(dialog, kCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("jinak"));
+        SendDlgItemMessageA(dialog, kCombo, CB_SETCURSEL, 1, 0);
+        const bool shifted = insert(1, "Nic") == 1 && SendDlgItemMessageA(dialog, kCombo, CB_GETCURSEL, 0, 0) == 2;
+        if (!placed || refused != 3 * CB_ERR || !shifted) EndDialog(dialog, 1000);
+        return TRUE;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == kCombo && HIWORD(wParam) == CBN_SELCHANGE)
+        EndDialog(dialog, SendDlgItemMessageA(dialog, kCombo, CB_GETCURSEL, 0, 0) +
+                              10 * SendDlgItemMessageA(dialog, kCombo, CB_GETCOUNT, 0, 0));
+    return TRUE;
+}
+
+TEST_F(TemplateDialogs, AnExtendedComboBoxTakesItemsAtTheirPlacesAndItsRowsAreSelected) {
+    ui::declareDialogTemplate(kModule, {kComboDialogId, 120, 60, "MS Sans Serif", 8, "Razítko",
+                                        {{kCombo, ui::ControlKind::ComboBoxEx, "", 10, 10, 100, 60}}});
+    script::queue("Dialog", "select:12:3");
+    EXPECT_EQ(43, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kComboDialogId), nullptr, comboProcedure, 0));
+    const auto lines = script::transcript();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ("Dialog 320: Razítko | 12 comboex \"\" [\"Podpis\", \"Nic\", \"Pečeť\", \"Razítko\"] sel 2",
+              lines[0]);
+}
+
+constexpr int kLinkDialogId = 330;
+constexpr int kSigner = 205;
+constexpr int kSignerLabel = 203;
+
+// Turns the signer's name into a link at start and paints every static
+// red; a click on the link ends the dialog with its id, unless one of the
+// refused conversions was taken.
+INT_PTR linkProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        bool refused = !ConvertStaticToHyperlink(dialog, 999) && GetLastError() == ERROR_CONTROL_ID_NOT_FOUND;
+        refused = refused && !ConvertStaticToHyperlink(GetDlgItem(dialog, IDCANCEL)) &&
+                  GetLastError() == ERROR_INVALID_PARAMETER;
+        refused = refused && !ConvertStaticToHyperlink(dialog) && GetLastError() == ERROR_INVALID_WINDOW_HANDLE;
+        if (!refused || ConvertStaticToHyperlink(dialog, kSigner) != 1) EndDialog(dialog, 1000);
+        SetDlgItemTextA(dialog, kSigner, "Jan Nov\xE1k");
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 0, 0));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_COMMAND:
+        if (HIWORD(wParam) == STN_CLICKED || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+TEST_F(TemplateDialogs, AStaticTurnedIntoAHyperlinkIsDarkBlueAndItsClickIsItsCommand) {
+    using K = ui::ControlKind;
+    ui::declareDialogTemplate(kModule, {kLinkDialogId, 200, 60, "MS Shell Dlg", 8, "Potvrzení",
+                                        {{kSignerLabel, K::Static, "Podepsat certifikátem:", 10, 10, 80, 8},
+                                         {kSigner, K::Static, "", 95, 10, 100, 8},
+                                         {IDCANCEL, K::Button, "Storno", 75, 40, 50, 14}}});
+    const auto show = [] {
+        return DialogBoxParamA(kModule, MAKEINTRESOURCEA(kLinkDialogId), nullptr, linkProcedure, 0);
+    };
+    script::queue("Dialog", "press:205");
+    EXPECT_EQ(kSigner, show());
+    const auto lines = script::transcript();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find("203 static \"Podepsat certifikátem:\" color #FF0000 | "
+                                               "205 link \"Jan Novák\" color #0000C0 | "))
+        << lines[0];
+
+    // The label beside it stays a plain static: it cannot be clicked.
+    std::vector<std::string> problems;
+    script::onUnanswered([&](const std::string& problem) {
+        problems.push_back(problem);
+        return 0;
+    });
+    script::queue("Dialog", "press:203");
+    EXPECT_EQ(-1, show());
+    EXPECT_EQ(1u, problems.size());
+    script::onUnanswered(nullptr);
 }
 
 constexpr int kOwnerDialogId = 310;

@@ -12,7 +12,8 @@ namespace testkit {
 
 // The faults of the shown dialog of that title, one line each, the controls named by their texts: a visible control that
 // overlaps another (one lying wholly inside another, as in a group box,
-// does not) or ends outside the dialog's client area. One line saying so
+// does not) or ends outside the dialog's client area (by more than the
+// pixel of a frame laid over its edge). One line saying so
 // when no dialog of that title is shown; none when all fit.
 std::vector<std::string> dialogLayoutFaults(const std::string& title);
 

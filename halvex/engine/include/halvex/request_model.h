@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/crypt_provider.h"
@@ -22,6 +23,11 @@ inline constexpr DWORD kKindParvelPair = 0x80;
 inline constexpr DWORD kKindAuthorityFamily = 0x100;
 inline constexpr DWORD kKindLawyerCardPair = 0x800;
 inline constexpr DWORD kKindRenewal = 0x80000;
+
+// The caption of an identifier's type: "Rodné číslo" for "PNO", the
+// passport's and the identity card's number for "PAS" and "IDC"; 0 for
+// another prefix.
+UINT IdentifierTypeCaption(std::u16string_view prefix);
 
 class TRenewRequest {
 public:
@@ -84,15 +90,22 @@ public:
     std::u16string GetSerialNumber() const;
     // Replaces that value, or adds a serial number to the subject.
     void SetSerialNumber(const std::u16string& value);
+    // Erases that serial number; nothing when there is none.
+    void RemoveSerialNumber();
     // prefix + issuer + qualifier + "-" + value, as "PNOSK-1234567890".
     std::u16string ComposeIdentifier() const;
+
+    // The public-administration option: a qualified certificate that
+    // carries no identifier may have one added to its subject.
+    bool OffersIdentifier() const;
 
     // The reader as a container path "\\.\reader\"; a name that already
     // holds "\\.\" as it is; empty without a reader.
     std::u16string GetReaderPath() const;
 
     // The one-line Czech summary of the subject and the identifier that
-    // the applicant signs.
+    // the applicant signs; a serial number of the subject that is the
+    // identifier itself is listed once.
     std::u16string BuildSubject() const;
 
     // Erase the alternative names and the extended key usages that a
@@ -103,7 +116,7 @@ public:
     std::u16string requestTimeStamp;  // local time of signing
     std::u16string saveFileName;      // empty: a name made from the time stamp
     std::u16string country = u"SK";
-    bool hasIdentifier = false;       // the certificate already carries one
+    bool hasIdentifier = false;       // the certificate already carries one (set when it is taken over)
     bool addIdentifier = false;       // the applicant asks for it in the subject
     std::u16string identifierValue;
     std::u16string identifierIssuer;     // issuing country

@@ -38,6 +38,17 @@ struct ControlState {
     // The text colour (0x00BBGGRR) the procedure chose for a static, a
     // group box or a check box; none: the system's.
     std::optional<std::uint32_t> color;
+    // A static turned into a hyperlink (win32/hyperlink.h).
+    bool link = false;
+    // Where SetWindowPos put the control, in pixels of the client area;
+    // none: its template's place.
+    struct Place {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    };
+    std::optional<Place> place;
     // What a Custom control last published of itself, for its class to
     // show (platform/control_classes.h).
     std::shared_ptr<const void> look;
@@ -61,6 +72,9 @@ struct DialogState {
     BaseUnits units;  // of the font the backend draws the dialog in
     bool topmost = false;
     bool visible = true;  // a modeless dialog's ShowWindow
+    bool resizable = false;
+    int minWidth = 0;  // the least client size a resizable dialog takes
+    int minHeight = 0;
     std::vector<ControlState> controls;
     // The dialog this one opens over: its owner when that is one of the
     // layer's dialogs, or for the active window's handle the latest shown
@@ -80,6 +94,9 @@ public:
     virtual void press(int id) = 0;
     // The user selects a row of a list: LBN_SELCHANGE / CBN_SELCHANGE.
     virtual void select(int id, int row) = 0;
+    // The user resized a resizable dialog's client area: kept to its
+    // least size, then WM_SIZE.
+    virtual void resize(int width, int height) = 0;
     // The close box: WM_CLOSE; a procedure that leaves it presses Cancel.
     virtual void close() = 0;
     // Escape: the Cancel button (IDCANCEL) when the dialog has one, else

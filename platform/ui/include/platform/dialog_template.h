@@ -19,6 +19,7 @@ enum class ControlKind {
     Edit,
     ListBox,
     DropDownList,
+    ComboBoxEx,  // "ComboBoxEx32", a drop-down list of items (win32/commctrl.h)
     RichEdit,  // needs the rich-edit library loaded ("RICHED32.DLL")
     TreeView,
     TextView,  // read-only plain text with zoom and printing (win32/text_view.h)
@@ -37,6 +38,8 @@ inline constexpr std::uint32_t kStyleHorizontalScroll = 0x00100000;
 inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
 inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
 inline constexpr std::uint32_t kStyleNotify = 0x0100;
+// A text view framed by one pixel of the button-shadow colour (WS_BORDER).
+inline constexpr std::uint32_t kStyleBorder = 0x00800000;
 // A progress bar that runs a block to and fro instead of showing a position.
 inline constexpr std::uint32_t kStyleMarquee = 0x0008;
 
@@ -59,6 +62,17 @@ inline bool takesClicks(const ControlTemplate& t) {
            t.kind == ControlKind::CheckBox || (t.kind == ControlKind::Static && (t.style & kStyleNotify));
 }
 
+// Whether the control shows rows the user selects from: list boxes,
+// drop-down lists and extended combo boxes.
+inline bool showsRows(ControlKind kind) {
+    return kind == ControlKind::ListBox || kind == ControlKind::DropDownList || kind == ControlKind::ComboBoxEx;
+}
+
+// Whether the control is a drop-down list, one line high while closed.
+inline bool dropsDown(ControlKind kind) {
+    return kind == ControlKind::DropDownList || kind == ControlKind::ComboBoxEx;
+}
+
 struct DialogTemplate {
     int id = 0;
     int cx = 0;
@@ -70,6 +84,9 @@ struct DialogTemplate {
     // A modeless dialog is shown at once (WS_VISIBLE), else only by
     // ShowWindow.
     bool visible = true;
+    // A sizing border (WS_THICKFRAME): the user resizes a modal dialog,
+    // its procedure hearing WM_GETMINMAXINFO and WM_SIZE (win32/dialogs.h).
+    bool resizable = false;
 };
 
 // The pixels of a dialog's base units: the average character width of the

@@ -1,7 +1,7 @@
 // The common controls of template dialogs: the tree view, its items
 // inserted last under a parent (TVM_INSERTITEM) and expanded (TVM_EXPAND),
-// and the progress bar, sent their messages with SendMessage or
-// SendDlgItemMessage.
+// the progress bar and the extended combo box, sent their messages with
+// SendMessage or SendDlgItemMessage.
 #pragma once
 
 #include "win32/dialogs.h"
@@ -77,3 +77,36 @@ inline constexpr UINT PBM_SETSTEP = WM_USER + 4;  // returns the step before
 inline constexpr UINT PBM_STEPIT = WM_USER + 5;   // returns the position before
 inline constexpr UINT PBM_GETPOS = WM_USER + 8;
 inline constexpr UINT PBM_SETMARQUEE = WM_USER + 10;  // wParam: run or stop
+
+// The extended combo box ("ComboBoxEx32", ControlKind::ComboBoxEx): a
+// drop-down list whose items are inserted by CBEM_INSERTITEM (lParam a
+// COMBOBOXEXITEM; iItem the place, -1 the end; the text is the item's
+// with CBEIF_TEXT, else empty; images are not shown). It answers
+// CBEM_INSERTITEM with the new item's index, CB_ERR for a place past the
+// end; CB_GETCOUNT, CB_GETCURSEL and CB_SETCURSEL as a drop-down list
+// does, CB_ADDSTRING with CB_ERR.
+inline constexpr UINT CBEIF_TEXT = 0x00000001;
+struct COMBOBOXEXITEMA {
+    UINT mask;
+    INT_PTR iItem;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int iOverlay;
+    int iIndent;
+    LPARAM lParam;
+};
+struct COMBOBOXEXITEMW {
+    UINT mask;
+    INT_PTR iItem;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int iOverlay;
+    int iIndent;
+    LPARAM lParam;
+};
+inline constexpr UINT CBEM_INSERTITEMA = WM_USER + 1;
+inline constexpr UINT CBEM_INSERTITEMW = WM_USER + 11;

@@ -32,16 +32,40 @@ using LPRECT = RECT*;
 constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
     return static_cast<WPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
+constexpr LPARAM MAKELPARAM(WORD low, WORD high) {
+    return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
+}
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
 
 // Messages.
 inline constexpr UINT WM_CREATE = 0x0001;
 inline constexpr UINT WM_DESTROY = 0x0002;
+// To a resizable dialog (DialogTemplate::resizable) after the user
+// resized it: wParam SIZE_RESTORED, lParam the client area's width (low
+// word) and height (high word) in pixels.
+inline constexpr UINT WM_SIZE = 0x0005;
+inline constexpr WPARAM SIZE_RESTORED = 0;
 inline constexpr UINT WM_SETTEXT = 0x000C;
 inline constexpr UINT WM_GETTEXT = 0x000D;
 inline constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_VKEYTOITEM = 0x002E;
 inline constexpr UINT WM_CHARTOITEM = 0x002F;
+// To a resizable dialog before WM_INITDIALOG, lParam a MINMAXINFO: the
+// procedure sets ptMinTrackSize, the least client size in pixels it lets
+// the user resize the dialog to (at most the template's size).
+inline constexpr UINT WM_GETMINMAXINFO = 0x0024;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
 inline constexpr UINT WM_COMPAREITEM = 0x0039;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
@@ -81,7 +105,7 @@ inline constexpr WORD STN_CLICKED = 0;
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD WS_HSCROLL = platform::ui::kStyleHorizontalScroll;
 inline constexpr DWORD WS_VSCROLL = 0x00200000;
-inline constexpr DWORD WS_BORDER = 0x00800000;
+inline constexpr DWORD WS_BORDER = platform::ui::kStyleBorder;
 inline constexpr DWORD TVS_HASBUTTONS = 0x0001;
 inline constexpr DWORD TVS_HASLINES = 0x0002;
 inline constexpr DWORD TVS_LINESATROOT = 0x0004;
@@ -257,8 +281,9 @@ inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWTEXT = 8;
 inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_BTNFACE = 15;
+inline constexpr int COLOR_BTNSHADOW = 16;
 inline constexpr int COLOR_BTNTEXT = 18;
-// The system palette: button face light grey, window white, highlight
-// blue, texts black.
+// The system palette: button face light grey, button shadow mid grey,
+// window white, highlight blue, texts black.
 DWORD GetSysColor(int nIndex) noexcept;
 HBRUSH GetSysColorBrush(int nIndex) noexcept;

@@ -14,11 +14,6 @@
 struct HMENU__;
 using HMENU = HMENU__*;
 
-struct POINT {
-    LONG x;
-    LONG y;
-};
-
 struct MSG {
     HWND hwnd;
     UINT message;
