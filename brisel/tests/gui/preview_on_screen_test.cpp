@@ -3,7 +3,9 @@
 // its exports, left as a screenshot in the artifacts folder; its print
 // dialog opened and cancelled; resized larger, its view, framed in the
 // button-shadow grey, following the window; closed with Enter (Close is
-// the default button).
+// the default button). The window with a long Czech document: its
+// controls, as GTK laid them out, overlap nothing and end inside it;
+// Escape closes it.
 #include <dlfcn.h>
 #include <iconv.h>
 
@@ -19,6 +21,8 @@
 
 #include <kyd_plugin/kyd_plugin.h>
 
+#include "preview_window.h"
+#include "testkit/dialog_layout.h"
 #include "testkit/process.h"
 #include "testkit/screen_user.h"
 #include "testkit/xvfb.h"
@@ -119,6 +123,22 @@ TEST(PreviewOnScreen, ACzechWindows1250DocumentIsShownConverted) {
 
     EXPECT_EQ(1, exit(0, 0));
     dlclose(module);
+}
+
+TEST(PreviewOnScreen, ItsButtonsFitTheWindowAndEscapeClosesIt) {
+    TESTKIT_REQUIRE_SCREEN();
+    testkit::ScreenUser user;
+    std::string text;
+    for (int i = 1; i <= 60; ++i)
+        text += "Článek " + std::to_string(i) +
+                ": Zhotovitel se zavazuje provést dílo řádně a včas; objednatel dílo převezme a zaplatí "
+                "sjednanou cenu na účet 19-2000145399/0800, variabilní symbol 172026.\n";
+    auto person = std::async(std::launch::async, [&] {
+        testkit::answerCheckingLayout(user, "Náhled dokumentu", "Escape", "brisel-fit-preview");
+    });
+    EXPECT_TRUE(brisel::showPreview({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                                    brisel::Language::Czech));
+    person.get();
 }
 
 }  // namespace

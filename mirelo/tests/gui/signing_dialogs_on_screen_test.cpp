@@ -9,7 +9,6 @@
 #include <chrono>
 #include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "mime_enc_dlg.h"
@@ -17,6 +16,7 @@
 #include "sign_enc_dlg.h"
 #include "sign_enc_kyd_dlg.h"
 #include "signer_kyd.h"
+#include "testkit/dialog_layout.h"
 #include "testkit/platform_root.h"
 #include "testkit/policy.h"
 #include "testkit/process.h"
@@ -57,12 +57,14 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
 
     NoActions actions;
     std::vector<SignJobDocument> documents{{"/data/smlouva.txt", {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
-    // The policy's issuer line lies at 14, 176 dialog units: 21, 286 pixels.
     auto clicker = std::async(std::launch::async, [&] {
         const std::string window = testkit::findWindow("Confirmation");
         ASSERT_FALSE(window.empty()) << "no confirmation came";
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, "40", "291", "click", "1"});
+        // The policy's issuer line, where the dialog's layout put it.
+        constexpr int kPolicyIssuer = 245;
+        const RECT line = testkit::placeInDialog(testkit::shownDialog("Confirmation"), kPolicyIssuer);
+        const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, std::to_string(line.left + 19),
+                                           std::to_string((line.top + line.bottom) / 2), "click", "1"});
         EXPECT_EQ(0, clicked.exitCode) << clicked.err;
         // The viewer stands over the confirmation it was opened from.
         const std::string viewer = testkit::findWindow("Signature policy");

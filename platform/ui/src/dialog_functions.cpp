@@ -10,6 +10,7 @@
 #include "platform/dialog_templates.h"
 #include "platform/owner_window.h"
 #include "platform/text.h"
+#include "platform/ui.h"
 #include "win32/dialogs.h"
 #include "win32/messages.h"
 #include "win32/modules.h"
@@ -79,7 +80,7 @@ LRESULT send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide)
         const auto target = windowOf(handle);
         const LRESULT result = target.control
                                    ? target.dialog->sendToControl(*target.control, message, wParam, lParam, wide)
-                                   : target.dialog->sendToDialog(message, wParam, lParam);
+                                   : target.dialog->sendToDialog(message, wParam, lParam, wide);
         followChange(handle);
         return result;
     });
@@ -296,10 +297,29 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) noexcept { return GetWindowLon
 
 namespace {
 
-// A control's place and size in its dialog's client area.
-void placeControl(ControlState& c, int x, int y, int width, int height, UINT flags) {
-    auto place = c.place.value_or(ControlState::Place{pixelsX(c.control.x), pixelsY(c.control.y),
-                                                      pixelsX(c.control.cx), pixelsY(c.control.cy)});
+// Where a control (or, without one, the client area) stands in its dialog's
+// client area: where SetWindowPos put it, else where the backend laid it
+// out, else where its template places it.
+PixelRect placeOf(const DialogState& state, std::optional<std::size_t> control) {
+    if (control) {
+        if (const auto& moved = state.controls[*control].place)
+            return {moved->x, moved->y, moved->x + moved->width, moved->y + moved->height};
+    }
+    if (const auto laidOut = backend().laidOut(state, control)) return *laidOut;
+    if (!control) return {0, 0, state.width, state.height};
+    const auto& c = state.controls[*control].control;
+    const auto& units = state.units;
+    const int left = units.pixelsX(c.x);
+    const int top = units.pixelsY(c.y);
+    return {left, top, left + units.pixelsX(c.cx), top + units.pixelsY(c.cy)};
+}
+
+// The control's place once SetWindowPos moved or sized it from where it
+// stands now.
+ControlState::Place movedPlace(const DialogState& state, std::size_t control, int x, int y, int width, int height,
+                               UINT flags) {
+    const auto now = placeOf(state, control);
+    ControlState::Place place{now.left, now.top, now.right - now.left, now.bottom - now.top};
     if (!(flags & SWP_NOMOVE)) {
         place.x = x;
         place.y = y;
@@ -308,7 +328,7 @@ void placeControl(ControlState& c, int x, int y, int width, int height, UINT fla
         place.width = std::max(0, width);
         place.height = std::max(0, height);
     }
-    c.place = place;
+    return place;
 }
 
 }  // namespace
@@ -316,8 +336,10 @@ void placeControl(ControlState& c, int x, int y, int width, int height, UINT fla
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) noexcept {
     return winBool([&] {
         return onOwnerThread(hWnd, [&] {
-            if (auto* c = controlState(windowOf(hWnd))) {
-                placeControl(*c, X, Y, cx, cy, uFlags);
+            const auto target = windowOf(hWnd);
+            if (target.control) {
+                const auto place = movedPlace(target.dialog->state(), *target.control, X, Y, cx, cy, uFlags);
+                target.dialog->mutableState().controls[*target.control].place = place;
                 followChange(hWnd);
                 return true;
             }
@@ -343,19 +365,40 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept {
             *lpRect = kScreen;
             return true;
         }
-        const auto target = windowOf(hWnd);
-        const auto& state = target.dialog->state();
-        if (!target.control) {
-            *lpRect = {state.x, state.y, state.x + state.width, state.y + state.height};
+        return onOwnerThread(hWnd, [&] {
+            const auto target = windowOf(hWnd);
+            const auto& state = target.dialog->state();
+            const auto place = placeOf(state, target.control);
+            *lpRect = {state.x + place.left, state.y + place.top, state.x + place.right, state.y + place.bottom};
             return true;
-        }
-        const auto& control = state.controls[*target.control];
-        const auto& c = control.control;
-        const auto place = control.place.value_or(
-            ControlState::Place{pixelsX(c.x), pixelsY(c.y), pixelsX(c.cx), pixelsY(c.cy)});
-        const LONG left = state.x + place.x;
-        const LONG top = state.y + place.y;
-        *lpRect = {left, top, left + place.width, top + place.height};
+        });
+    });
+}
+
+LONG GetDialogBaseUnits() noexcept {
+    return winValue(LONG{0}, [] {
+        const auto units = backend().dialogBaseUnits();
+        return static_cast<LONG>(MAKELONG(static_cast<WORD>(units.x), static_cast<WORD>(units.y)));
+    });
+}
+
+BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept {
+    return winBool([&] {
+        if (!lpEnumFunc) throw WinError(ERROR_INVALID_PARAMETER, "no callback");
+        for (const HWND window : topLevelWindows())
+            if (!lpEnumFunc(window, lParam)) return false;
+        return true;
+    });
+}
+
+BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept {
+    return winBool([&] {
+        if (!lpEnumFunc) throw WinError(ERROR_INVALID_PARAMETER, "no callback");
+        const auto target = windowOf(hWndParent);
+        if (target.control) return true;
+        const std::size_t count = target.dialog->state().controls.size();
+        for (std::size_t i = 0; i < count; ++i)
+            if (!lpEnumFunc(target.dialog->controlHandle(i), lParam)) break;
         return true;
     });
 }

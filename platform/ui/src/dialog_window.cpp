@@ -134,8 +134,9 @@ DialogWindow::DialogWindow(std::shared_ptr<const DialogTemplate> dialog, HWND ow
         throw WinError(ERROR_INVALID_PARAMETER, "a dialog template with too many controls");
     m_state.templateId = m_template->id;
     m_state.title = m_template->title;
-    m_state.width = pixelsX(m_template->cx);
-    m_state.height = pixelsY(m_template->cy);
+    m_state.units = backend().dialogBaseUnits();
+    m_state.width = m_state.units.pixelsX(m_template->cx);
+    m_state.height = m_state.units.pixelsY(m_template->cy);
     m_state.visible = m_template->visible;
     m_state.resizable = m_template->resizable;
     for (const auto& control : m_template->controls) m_state.controls.push_back(ControlState{control});
@@ -201,27 +202,20 @@ INT_PTR DialogWindow::run(LPARAM initParam) {
     return m_result;
 }
 
-LRESULT DialogWindow::sendToDialog(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DialogWindow::sendToDialog(UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     m_messageResult = 0;
     const INT_PTR answer = m_procedure(m_handle, message, wParam, lParam);
     if (answersDirectly(message)) return answer;
     if (answer) return m_messageResult;
-    return defaultAnswer(message, wParam, lParam);
+    return defaultAnswer(message, wParam, lParam, wide);
 }
 
-LRESULT DialogWindow::defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DialogWindow::defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam, bool wide) {
     switch (message) {
-    case WM_SETTEXT: m_state.title = textIn(lParam, m_wide); return TRUE;
-    case WM_GETTEXT: return copyText(m_state.title, wParam, lParam, m_wide);
-    case WM_GETTEXTLENGTH: return textLength(m_state.title, m_wide);
-    case WM_CLOSE: {
-        // As the Cancel button, when the dialog has one it may press.
-        const auto cancel = indexOf(IDCANCEL);
-        if (cancel && !m_state.controls[*cancel].enabled) return 0;
-        sendToDialog(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     cancel ? reinterpret_cast<LPARAM>(controlHandle(*cancel)) : 0);
-        return 0;
-    }
+    case WM_SETTEXT: m_state.title = textIn(lParam, wide); return TRUE;
+    case WM_GETTEXT: return copyText(m_state.title, wParam, lParam, wide);
+    case WM_GETTEXTLENGTH: return textLength(m_state.title, wide);
+    case WM_CLOSE: pressCancel(); return 0;
     default: return 0;
     }
 }
@@ -322,6 +316,21 @@ void DialogWindow::resize(int width, int height) {
 
 void DialogWindow::close() { sendToDialog(WM_CLOSE, 0, 0); }
 
+// As the Cancel button, when the dialog has one it may press.
+void DialogWindow::pressCancel() {
+    const auto cancel = indexOf(IDCANCEL);
+    if (cancel && !m_state.controls[*cancel].enabled) return;
+    sendToDialog(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 cancel ? reinterpret_cast<LPARAM>(controlHandle(*cancel)) : 0);
+}
+
+void DialogWindow::cancel() {
+    if (indexOf(IDCANCEL))
+        pressCancel();
+    else
+        close();
+}
+
 // Every message posted to the thread is handed over, whichever of its
 // windows it is for, until the dialog has ended.
 void DialogWindow::deliverPosted() {
@@ -334,6 +343,15 @@ WindowTarget windowOf(HWND handle) {
     const auto found = h.windows.find(valueOf(handle));
     if (found == h.windows.end()) throw WinError(ERROR_INVALID_WINDOW_HANDLE, "not a window of this process");
     return found->second;
+}
+
+std::vector<HWND> topLevelWindows() {
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    std::vector<HWND> found;
+    for (const auto& [value, target] : h.windows)
+        if (!target.control) found.push_back(toHandle(value));
+    return found;
 }
 
 bool isDialog(HWND handle) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dialog_session.h"
 #include "win32/dialogs.h"
@@ -46,7 +47,10 @@ public:
     HWND controlHandle(std::size_t index) const;
     std::optional<std::size_t> indexOf(int id) const;
 
-    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam) { return sendToDialog(message, wParam, lParam, m_wide); }
+    // wide: the texts the caller gives and takes are UTF-16 (a W call),
+    // else ANSI, whichever the procedure speaks.
+    LRESULT sendToDialog(UINT message, WPARAM wParam, LPARAM lParam, bool wide);
     // wide: the text parameters are UTF-16 (a W call), else ANSI.
     LRESULT sendToControl(std::size_t index, UINT message, WPARAM wParam, LPARAM lParam, bool wide);
     void end(INT_PTR result);
@@ -62,6 +66,7 @@ public:
     void select(int id, int row) override;
     void resize(int width, int height) override;
     void close() override;
+    void cancel() override;
     void deliverPosted() override;
     bool ended() const override { return m_ended; }
 
@@ -69,7 +74,9 @@ private:
     void askLeastSize();
     // The procedure's answer by the dialog-procedure rules, or the default
     // handling when it leaves the message.
-    LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT defaultAnswer(UINT message, WPARAM wParam, LPARAM lParam, bool wide);
+    // WM_COMMAND of IDCANCEL, with its button unless that is disabled.
+    void pressCancel();
 
     std::shared_ptr<const DialogTemplate> m_template;
     HWND m_handle;
@@ -101,5 +108,7 @@ struct WindowTarget {
 WindowTarget windowOf(HWND handle);
 // Whether the handle is that of a live dialog (not one of its controls).
 bool isDialog(HWND handle);
+// The dialogs and plain windows of every thread, oldest first.
+std::vector<HWND> topLevelWindows();
 
 }  // namespace platform::ui

@@ -44,6 +44,7 @@ public:
         onOwner([this, width, height] { m_session.resize(width, height); });
     }
     void close() override { onOwner([this] { m_session.close(); }); }
+    void cancel() override { onOwner([this] { m_session.cancel(); }); }
     void deliverPosted() override { onOwner([this] { m_session.deliverPosted(); }); }
     bool ended() const override { return m_session.ended(); }
 
@@ -131,6 +132,20 @@ public:
 
     void beep(unsigned int) override {
         if (started()) callFor([] { gtk::beep(); }, Waiting::SentOnly);
+    }
+
+    // Without a display the units of the template fonts stand in.
+    BaseUnits dialogBaseUnits() override {
+        try {
+            return callFor([] { return measureBaseUnits(); }, Waiting::SentOnly);
+        } catch (const WinError&) {
+            return {};
+        }
+    }
+
+    std::optional<PixelRect> laidOut(const DialogState& dialog, std::optional<std::size_t> control) override {
+        if (!started()) return std::nullopt;
+        return callFor([&] { return laidOutControl(dialog, control); }, Waiting::SentOnly);
     }
 
     // No window shows a cursor before GTK has started.

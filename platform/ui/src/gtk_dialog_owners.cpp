@@ -15,6 +15,11 @@ std::map<const DialogState*, GtkWindow*>& windows() {
 
 void rememberDialogWindow(const DialogState& dialog, GtkWindow* window) { windows()[&dialog] = window; }
 
+GtkWindow* dialogWindowOf(const DialogState& dialog) {
+    const auto found = windows().find(&dialog);
+    return found == windows().end() ? nullptr : found->second;
+}
+
 void forgetDialogWindow(const DialogState& dialog) { windows().erase(&dialog); }
 
 void standOverOwner(GtkWindow* window, const DialogState& dialog) {

@@ -12,6 +12,8 @@ namespace platform::ui::gtk {
 
 // Kept from the window's showing until it is gone.
 void rememberDialogWindow(const DialogState& dialog, GtkWindow* window);
+// The dialog's window while it is remembered, else null.
+GtkWindow* dialogWindowOf(const DialogState& dialog);
 void forgetDialogWindow(const DialogState& dialog);
 // Makes the window transient for the window of the dialog it opens over
 // (DialogState::owner), when that dialog is up.

@@ -13,6 +13,7 @@
 #include "gtk_dialog_parts.h"
 #include "gtk_progress_bar.h"
 #include "gtk_session.h"
+#include "gtk_template_layout.h"
 #include "gtk_windows.h"
 
 namespace platform::ui::gtk {
@@ -21,7 +22,7 @@ namespace {
 
 struct Shown {
     GtkWindow* window;
-    std::vector<GtkWidget*> controls;  // by the template's order
+    std::vector<GtkWidget*> controls;  // by the template's order, as placed
 };
 
 std::map<const DialogSession*, Shown>& shownWindows() {
@@ -41,10 +42,17 @@ GtkWidget* widgetOf(const ControlState& c) {
     case ControlKind::Custom: return controlLookOf(c.control.className)->makeWidget();
     default: {
         GtkWidget* label = gtk_label_new_with_mnemonic("");
-        gtk_label_set_wrap(GTK_LABEL(label), TRUE);
-        return label;
+        gtk_label_set_xalign(GTK_LABEL(label), (c.control.style & kStyleRightAligned) ? 1.0f : 0.0f);
+        gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+        return fittedLabel(label, c.control);
     }
     }
+}
+
+// The label a static's box holds (inside the viewport GTK gave it).
+GtkWidget* labelIn(GtkWidget* box) {
+    GtkWidget* child = gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(box));
+    return GTK_IS_VIEWPORT(child) ? gtk_viewport_get_child(GTK_VIEWPORT(child)) : child;
 }
 
 void showControl(GtkWidget* widget, const ControlState& c) {
@@ -55,7 +63,7 @@ void showControl(GtkWidget* widget, const ControlState& c) {
     case ControlKind::DefaultButton: gtk_button_set_label(GTK_BUTTON(widget), text.c_str()); break;
     case ControlKind::ProgressBar: showProgress(widget, c.progress); break;
     case ControlKind::Custom: controlLookOf(c.control.className)->show(widget, c.look); break;
-    default: gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), text.c_str()); break;
+    default: gtk_label_set_text_with_mnemonic(GTK_LABEL(labelIn(widget)), text.c_str()); break;
     }
 }
 
@@ -76,15 +84,11 @@ void showModelessDialog(const DialogSession& session) {
     const auto& state = session.state();
     Shown shown{GTK_WINDOW(gtk_window_new()), {}};
     gtk_window_set_decorated(shown.window, !state.title.empty());
-    gtk_window_set_resizable(shown.window, FALSE);
     gtk_window_set_deletable(shown.window, FALSE);
-    gtk_window_set_default_size(shown.window, state.width, state.height);
-    GtkWidget* fixed = gtk_fixed_new();
-    gtk_window_set_child(shown.window, fixed);
+    GtkWidget* area = templateArea(shown.window, state);
     for (const auto& c : state.controls) {
         GtkWidget* widget = widgetOf(c);
-        gtk_widget_set_size_request(widget, pixelsX(c.control.cx), pixelsY(c.control.cy));
-        gtk_fixed_put(GTK_FIXED(fixed), widget, pixelsX(c.control.x), pixelsY(c.control.y));
+        placeControl(area, widget, c.control, state.units);
         shown.controls.push_back(widget);
     }
     standOverOwner(shown.window, state);

@@ -1,8 +1,9 @@
-// A template dialog as a GTK window: each control a widget placed by its
-// dialog units on a GtkFixed. Every action of the user goes to the
+// A template dialog as a GTK window: each control a widget at its
+// template's place (gtk_template_layout.h). Every action of the user goes to the
 // session; afterwards the posted messages are delivered and the widgets
 // take the state the dialog procedure left. Enter presses the default
-// button, Escape Cancel (id 2), the close button closes.
+// button, Escape cancels (the Cancel button, or as the close button when
+// there is none), the close button closes.
 #include <memory>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "gtk_links.h"
 #include "gtk_progress_bar.h"
 #include "gtk_resizable_dialog.h"
+#include "gtk_template_layout.h"
 #include "gtk_text_view.h"
 #include "gtk_tree_view.h"
 #include "gtk_windows.h"
@@ -21,7 +23,7 @@ namespace platform::ui::gtk {
 
 namespace {
 
-constexpr int kCancelId = 2;
+constexpr const char* kWholeText = "tesk-whole-text";
 
 struct Shown {
     GtkWidget* outer = nullptr;  // placed on the fixed
@@ -59,7 +61,10 @@ void setTextView(GtkWidget* view, const std::string& text) {
     GtkTextIter start, end;
     gtk_text_buffer_get_bounds(buffer, &start, &end);
     Owned<char, g_free> now(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
-    if (text != now.get()) gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+    if (text == now.get()) return;
+    gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gtk_text_buffer_apply_tag_by_name(buffer, kWholeText, &start, &end);
 }
 
 void refreshList(Shown& s, const ControlState& c) {
@@ -178,7 +183,7 @@ gboolean onCloseRequest(GtkWindow*, gpointer data) {
 
 gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
     auto* run = static_cast<Run*>(data);
-    act(*run, [run] { run->session.press(kCancelId); });
+    act(*run, [run] { run->session.cancel(); });
     return TRUE;
 }
 
@@ -189,10 +194,16 @@ GtkWidget* scrolled(GtkWidget* child) {
     return outer;
 }
 
+// An edit: a single-line one, or one that scrolls sideways, never wraps;
+// a wrapped line is broken without hyphens, so the text shown is the
+// control's own (Base64, digests).
 GtkWidget* textView(const ControlTemplate& t) {
     GtkWidget* view = gtk_text_view_new();
     gtk_text_view_set_editable(GTK_TEXT_VIEW(view), !(t.style & kStyleReadOnly));
-    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    const bool wraps = (t.style & kStyleMultiLine) && !(t.style & kStyleHorizontalScroll);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), wraps ? GTK_WRAP_WORD_CHAR : GTK_WRAP_NONE);
+    gtk_text_buffer_create_tag(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), kWholeText, "insert-hyphens", FALSE,
+                               nullptr);
     return view;
 }
 
@@ -206,7 +217,6 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     }
     case ControlKind::Static: {
         GtkWidget* label = gtk_label_new(nullptr);
-        gtk_label_set_wrap(GTK_LABEL(label), TRUE);
         gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
         if (t.style & kStyleNotify) {
@@ -214,7 +224,7 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
             g_signal_connect(click, "released", G_CALLBACK(onStaticReleased), hook);
             gtk_widget_add_controller(label, GTK_EVENT_CONTROLLER(click));
         }
-        return {label, label};
+        return {fittedLabel(label, t), label};
     }
     case ControlKind::GroupBox: {
         GtkWidget* frame = gtk_frame_new(nullptr);
@@ -229,7 +239,11 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     case ControlKind::Edit:
     case ControlKind::RichEdit: {
         GtkWidget* view = textView(t);
-        return {scrolled(view), view};
+        GtkWidget* outer = scrolled(view);
+        // A single line scrolls sideways without a bar, as tall as its text.
+        if (!(t.style & kStyleMultiLine))
+            gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(outer), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
+        return {outer, view};
     }
     case ControlKind::ListBox: {
         GtkWidget* list = gtk_list_box_new();
@@ -279,21 +293,14 @@ void showTemplateDialog(DialogSession& session) {
     Run run(session);
     const auto& state = session.state();
     run.window = GTK_WINDOW(gtk_window_new());
-    gtk_window_set_default_size(run.window, state.width, state.height);
-    gtk_window_set_resizable(run.window, FALSE);
-    GtkWidget* fixed = gtk_fixed_new();
-    gtk_window_set_child(run.window, fixed);
+    GtkWidget* area = templateArea(run.window, state);
     std::vector<std::unique_ptr<Hook>> hooks;
     GtkWidget* defaultButton = nullptr;
     for (const auto& c : state.controls) {
         hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
         run.shown.push_back(c.link ? makeLink(c, hooks.back().get()) : makeWidget(c.control, hooks.back().get()));
         GtkWidget* outer = run.shown.back().outer;
-        // A drop-down list's template height counts its opened list; closed
-        // it is one line high, and would otherwise cover what lies below.
-        const bool dropDown = dropsDown(c.control.kind);
-        gtk_widget_set_size_request(outer, pixelsX(c.control.cx), dropDown ? -1 : pixelsY(c.control.cy));
-        gtk_fixed_put(GTK_FIXED(fixed), outer, pixelsX(c.control.x), pixelsY(c.control.y));
+        placeControl(area, outer, c.control, state.units);
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
     }
     if (state.resizable) followSize(run.window, state, onResized, &run);

@@ -18,7 +18,8 @@ GtkWidget* newTextView() {
     gtk_text_view_set_monospace(GTK_TEXT_VIEW(view), TRUE);
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
     gtk_text_view_set_left_margin(GTK_TEXT_VIEW(view), 4);
-    gtk_text_buffer_create_tag(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), kZoomTag, "scale", 1.0, nullptr);
+    gtk_text_buffer_create_tag(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), kZoomTag, "scale", 1.0,
+                               "insert-hyphens", FALSE, nullptr);
     return view;
 }
 

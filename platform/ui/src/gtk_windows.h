@@ -93,6 +93,13 @@ void showTemplateDialog(DialogSession& session);
 void showModelessDialog(const DialogSession& session);
 void updateModelessDialog(const DialogSession& session);
 void hideModelessDialog(const DialogSession& session);
+// The base units of the font GTK draws the dialogs' texts in: the average
+// width of the Latin alphabet's letters and the height of a line.
+BaseUnits measureBaseUnits();
+// Where the control (or, without one, the client area) of the dialog's
+// shown window was laid out, in pixels of its client area; nothing while
+// no window of the dialog is mapped.
+std::optional<PixelRect> laidOutControl(const DialogState& dialog, std::optional<std::size_t> control);
 // The print dialog, then the job: the copies printed, or nothing when the
 // user cancelled. Throws std::runtime_error when the job fails.
 std::optional<int> printText(const PrintRequest& request);

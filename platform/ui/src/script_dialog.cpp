@@ -19,7 +19,7 @@ namespace platform::ui::script {
 namespace {
 
 struct DialogAction {
-    enum class Kind { Press, Check, Select, Close, Size };
+    enum class Kind { Press, Check, Select, Close, Escape, Size };
     Kind kind = Kind::Close;
     int id = 0;
     int row = 0;  // a size's height
@@ -34,6 +34,7 @@ std::optional<int> number(std::string_view text) {
 
 std::optional<DialogAction> parse(std::string_view reply) {
     if (reply == "close") return DialogAction{};
+    if (reply == "escape") return DialogAction{DialogAction::Kind::Escape};
     const auto colon = reply.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const auto verb = reply.substr(0, colon);
@@ -139,7 +140,7 @@ const ControlState* usable(const DialogState& state, int id) {
 }
 
 bool fits(const DialogState& state, const DialogAction& action) {
-    if (action.kind == DialogAction::Kind::Close) return true;
+    if (action.kind == DialogAction::Kind::Close || action.kind == DialogAction::Kind::Escape) return true;
     if (action.kind == DialogAction::Kind::Size) return state.resizable;
     const auto* c = usable(state, action.id);
     if (!c) return false;
@@ -151,6 +152,7 @@ bool fits(const DialogState& state, const DialogAction& action) {
         return showsRows(kind) &&
                static_cast<std::size_t>(action.row) < c->items.size();
     case DialogAction::Kind::Close:
+    case DialogAction::Kind::Escape:
     case DialogAction::Kind::Size: break;
     }
     return true;
@@ -179,6 +181,7 @@ void runDialog(DialogSession& session) {
         case DialogAction::Kind::Check: session.press(action.id); break;
         case DialogAction::Kind::Select: session.select(action.id, action.row); break;
         case DialogAction::Kind::Close: session.close(); break;
+        case DialogAction::Kind::Escape: session.cancel(); break;
         case DialogAction::Kind::Size: session.resize(action.id, action.row); break;
         }
     }

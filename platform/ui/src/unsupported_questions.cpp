@@ -67,4 +67,8 @@ std::optional<int> Backend::printText(const PrintRequest&) {
 
 void Backend::beep(unsigned int) {}
 
+BaseUnits Backend::dialogBaseUnits() { return {}; }
+
+std::optional<PixelRect> Backend::laidOut(const DialogState&, std::optional<std::size_t>) { return std::nullopt; }
+
 }  // namespace platform::ui

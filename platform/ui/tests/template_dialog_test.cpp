@@ -152,6 +152,47 @@ TEST_F(TemplateDialogs, AHiddenButtonCannotBePressedAndClosingIsCancel) {
     FreeLibrary(richEdit);
 }
 
+constexpr int kOkOnlyDialogId = 305;
+
+// A dialog with OK alone that ends with IDOK when it is closed, its title
+// set by a W call and read back by an A one into its only static.
+INT_PTR okOnlyProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SetWindowTextW(dialog, reinterpret_cast<LPCWSTR>(u"Náhled – č. 1"));
+        char title[32] = {};
+        SendMessageA(dialog, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title));
+        SetDlgItemTextA(dialog, kWarning, title);
+        return TRUE;
+    }
+    if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDOK)) {
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Escape is Cancel, pressed even while the Cancel button is hidden; a
+// dialog without one ends on Escape as its close ends it. A title keeps
+// its letters whichever character set sets and reads it.
+TEST_F(TemplateDialogs, EscapeIsCancelOrTheCloseOfADialogWithoutCancel) {
+    const HMODULE richEdit = LoadLibraryA("RICHED32.DLL");
+    ASSERT_NE(nullptr, richEdit);
+    script::queue("Dialog", "escape");
+    EXPECT_EQ(IDCANCEL, show());
+    FreeLibrary(richEdit);
+
+    using K = ui::ControlKind;
+    ui::declareDialogTemplate(kModule, {kOkOnlyDialogId, 200, 60, "MS Sans Serif", 8, "",
+                                        {{IDOK, K::DefaultButton, "OK", 75, 40, 50, 14},
+                                         {kWarning, K::Static, "", 10, 10, 180, 8}}});
+    script::clear();
+    script::queue("Dialog", "escape");
+    EXPECT_EQ(IDOK, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kOkOnlyDialogId), nullptr, okOnlyProcedure, 0));
+    const auto lines = script::transcript();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ("Dialog 305: Náhled – č. 1 | 1 default \"OK\" | 10 static \"Náhled – č. 1\"", lines[0]);
+}
+
 // A static that notifies takes a click as a command; one that does not
 // cannot be pressed.
 TEST_F(TemplateDialogs, OnlyANotifyingStaticTakesClicks) {

@@ -1,6 +1,7 @@
 // The upgrade process's dialog as a GTK window on a private X server: up on
 // its own thread with a status while the working thread is busy elsewhere,
-// then the end with OK, which Enter presses. Screenshots in the artifacts
+// then the end with OK, which Enter presses; each fits its window (no
+// control over another or past the edge). Screenshots in the artifacts
 // folder.
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "status_display.h"
+#include "testkit/dialog_layout.h"
 #include "testkit/process.h"
 #include "testkit/screen_user.h"
 
@@ -35,7 +37,7 @@ TEST(StatusDialogOnScreen, TheDialogShowsTheStatusWhileTheWorkRunsAndAsksForOkAt
     display.setLanguage(0);
     display.show(tornil::kCopyingNewFiles);
     // This thread is busy answering; the dialog's own thread keeps it drawn.
-    user.answer(kTitle, "shift", "tornil-status");
+    testkit::answerCheckingLayout(user, kTitle, "shift", "tornil-status");
     const std::string working = visibleWindows();
     ASSERT_FALSE(working.empty());
 
@@ -44,7 +46,7 @@ TEST(StatusDialogOnScreen, TheDialogShowsTheStatusWhileTheWorkRunsAndAsksForOkAt
         // The closing dialog takes the working one's place.
         for (int i = 0; i < 200 && (visibleWindows().empty() || visibleWindows() == working); ++i)
             std::this_thread::sleep_for(50ms);
-        user.answer(kTitle, "Return", "tornil-ok");
+        testkit::answerCheckingLayout(user, kTitle, "Return", "tornil-ok");
     });
     display.confirm();
     person.get();

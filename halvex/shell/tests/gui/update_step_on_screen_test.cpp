@@ -20,13 +20,13 @@
 #include "halvex/profile.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "testkit/dialog_layout.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/screen_user.h"
 #include "../recording_updater.h"
 #include "update_step.h"
 #include "upgrade_info_dialog.h"
-#include "platform/dialog_template.h"
 #include "win32/datetime.h"
 
 namespace {
@@ -116,6 +116,7 @@ TEST(UpdateStepOnScreen, YesShowsTheDownloadDialogWhoseBarFollowsTheDownload) {
     auto lookedAt = looked.get_future();
     long shownPosition = -1;
     LRESULT barColour = 0, backgroundColour = 0;
+    RECT barPlace{};
     updater.onProgress = [&] {
         const HWND dialog = halvex::DownloadDialogWindow();
         for (int i = 0; i < 200 && shownPosition != 45; ++i) {
@@ -126,6 +127,7 @@ TEST(UpdateStepOnScreen, YesShowsTheDownloadDialogWhoseBarFollowsTheDownload) {
         backgroundColour = SendDlgItemMessageW(dialog, halvex::kDownloadBarId, TPC_GETBKCOLOR, 0, 0);
         barShown.set_value();
         lookedAt.wait_for(std::chrono::seconds(30));
+        barPlace = testkit::placeInDialog(dialog, halvex::kDownloadBarId);
     };
     Point dialogAt;
     auto person = std::async(std::launch::async, [&] {
@@ -140,14 +142,15 @@ TEST(UpdateStepOnScreen, YesShowsTheDownloadDialogWhoseBarFollowsTheDownload) {
     halvex::ReleaseUpdater(context, updater.table());
     person.get();
     EXPECT_EQ(45, shownPosition);
-    // The bar (7, 42 and 317 x 14 dialog units) is filled to 45 % in its own
-    // colour, the rest in its background colour.
+    // The bar, where the dialog's layout put it, is filled to 45 % in its
+    // own colour, the rest in its background colour.
     const fs::path shot = testkit::artifactsDir() / "halvex-download.png";
-    const int left = dialogAt.x + platform::ui::pixelsX(7), top = dialogAt.y + platform::ui::pixelsY(42);
+    const int left = dialogAt.x + barPlace.left, top = dialogAt.y + barPlace.top;
+    const int filled = (barPlace.right - barPlace.left) * 45 / 100, width = barPlace.right - barPlace.left;
     EXPECT_EQ(barColour, pixelAt(shot, {left + 4, top + 2}));
-    EXPECT_EQ(barColour, pixelAt(shot, {left + platform::ui::pixelsX(317) * 45 / 100 - 4, top + 2}));
-    EXPECT_EQ(backgroundColour, pixelAt(shot, {left + platform::ui::pixelsX(317) * 45 / 100 + 4, top + 2}));
-    EXPECT_EQ(backgroundColour, pixelAt(shot, {left + platform::ui::pixelsX(317) - 4, top + 2}));
+    EXPECT_EQ(barColour, pixelAt(shot, {left + filled - 4, top + 2}));
+    EXPECT_EQ(backgroundColour, pixelAt(shot, {left + filled + 4, top + 2}));
+    EXPECT_EQ(backgroundColour, pixelAt(shot, {left + width - 4, top + 2}));
     EXPECT_EQ("close", updater.calls.back());
     EXPECT_EQ(nullptr, halvex::DownloadDialogWindow());
     platform::ui::setBackend(nullptr);

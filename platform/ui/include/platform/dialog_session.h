@@ -54,6 +54,14 @@ struct ControlState {
     std::shared_ptr<const void> look;
 };
 
+// A rectangle in pixels, right and bottom outside it.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 struct DialogState {
     int templateId = 0;
     std::string title;
@@ -61,6 +69,7 @@ struct DialogState {
     int y = 0;
     int width = 0;
     int height = 0;
+    BaseUnits units;  // of the font the backend draws the dialog in
     bool topmost = false;
     bool visible = true;  // a modeless dialog's ShowWindow
     bool resizable = false;
@@ -90,6 +99,9 @@ public:
     virtual void resize(int width, int height) = 0;
     // The close box: WM_CLOSE; a procedure that leaves it presses Cancel.
     virtual void close() = 0;
+    // Escape: the Cancel button (IDCANCEL) when the dialog has one, else
+    // as the close box.
+    virtual void cancel() = 0;
     // Hands the messages posted to the dialog to its procedure.
     virtual void deliverPosted() = 0;
     // Whether EndDialog has been called.

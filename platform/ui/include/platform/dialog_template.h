@@ -28,10 +28,13 @@ enum class ControlKind {
 };
 
 // Style bits the layer honours beside the kind (win32/dialogs.h names
-// them ES_MULTILINE, ES_READONLY, SS_RIGHT and SS_NOTIFY): a multi-line or
-// read-only edit or rich edit, a right-aligned static, a static that tells
-// its dialog when it is clicked. Others are kept and ignored.
+// them ES_MULTILINE, ES_READONLY, SS_RIGHT, SS_NOTIFY and WS_HSCROLL): a
+// multi-line or read-only edit or rich edit, a right-aligned static, a
+// static that tells its dialog when it is clicked, an edit whose lines
+// scroll sideways instead of wrapping (a single-line edit never wraps).
+// Others are kept and ignored.
 inline constexpr std::uint32_t kStyleMultiLine = 0x0004;
+inline constexpr std::uint32_t kStyleHorizontalScroll = 0x00100000;
 inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
 inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
 inline constexpr std::uint32_t kStyleNotify = 0x0100;
@@ -86,11 +89,19 @@ struct DialogTemplate {
     bool resizable = false;
 };
 
-// Pixels of a dialog unit for the template fonts: a quarter of the average
-// character width and an eighth of the character height.
-inline constexpr int kBaseUnitX = 6;
-inline constexpr int kBaseUnitY = 13;
-inline int pixelsX(int dialogUnits) { return dialogUnits * kBaseUnitX / 4; }
-inline int pixelsY(int dialogUnits) { return dialogUnits * kBaseUnitY / 8; }
+// The pixels of a dialog's base units: the average character width of the
+// font the dialog is drawn in (over the Latin alphabet) and that font's
+// character height. A dialog unit is a quarter of the one and an eighth of
+// the other, so a template scales as a whole with its font. The defaults
+// are those of the template fonts at 96 dots per inch.
+struct BaseUnits {
+    int x = 6;
+    int y = 13;
+    int pixelsX(int dialogUnits) const { return dialogUnits * x / 4; }
+    int pixelsY(int dialogUnits) const { return dialogUnits * y / 8; }
+};
+
+inline int pixelsX(int dialogUnits) { return BaseUnits{}.pixelsX(dialogUnits); }
+inline int pixelsY(int dialogUnits) { return BaseUnits{}.pixelsY(dialogUnits); }
 
 }  // namespace platform::ui

@@ -24,9 +24,9 @@
 #include <string>
 #include <vector>
 
-namespace platform::ui {
+#include "platform/dialog_session.h"
 
-class DialogSession;  // platform/dialog_session.h
+namespace platform::ui {
 
 enum class Icon { None, Error, Question, Warning, Information };
 
@@ -277,6 +277,13 @@ public:
     virtual std::optional<int> printText(const PrintRequest& request);
     // The warning sound (MessageBeep). Never fails.
     virtual void beep(unsigned int type);
+    // The base units of the dialogs it draws, from the font it draws them
+    // in; by default those of the template fonts (BaseUnits{}).
+    virtual BaseUnits dialogBaseUnits();
+    // Where a shown dialog's control (or, without one, its client area)
+    // was laid out, in pixels of the client area; nothing while it is not
+    // on the screen, its template's place then standing for it.
+    virtual std::optional<PixelRect> laidOut(const DialogState& dialog, std::optional<std::size_t> control);
 };
 
 // The backend in use (chosen on first call, see above).

@@ -103,7 +103,7 @@ inline constexpr DWORD SS_RIGHT = platform::ui::kStyleRightAligned;
 inline constexpr DWORD SS_NOTIFY = platform::ui::kStyleNotify;
 inline constexpr WORD STN_CLICKED = 0;
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
-inline constexpr DWORD WS_HSCROLL = 0x00100000;
+inline constexpr DWORD WS_HSCROLL = platform::ui::kStyleHorizontalScroll;
 inline constexpr DWORD WS_VSCROLL = 0x00200000;
 inline constexpr DWORD WS_BORDER = platform::ui::kStyleBorder;
 inline constexpr DWORD TVS_HASBUTTONS = 0x0001;
@@ -196,9 +196,21 @@ inline constexpr UINT SWP_NOOWNERZORDER = 0x0200;
 // A dialog's position (its size stays) and, with HWND_TOPMOST or
 // HWND_NOTOPMOST, whether it stays in front (raised either way).
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) noexcept;
-// In pixels on the screen; the desktop's is the screen.
+// In pixels on the screen; the desktop's is the screen. A control of a
+// shown dialog is where the backend laid it out, else where its template
+// places it; a dialog is its client area.
 BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) noexcept;
 BOOL GetClientRect(HWND hWnd, LPRECT lpRect) noexcept;
+// The base units of the dialogs (platform::ui::BaseUnits): the average
+// character width in the low word, the height in the high word.
+LONG GetDialogBaseUnits() noexcept;
+
+// The dialogs and windows of every thread, oldest first, and the controls
+// of a dialog, each handed to the callback until it answers FALSE.
+// EnumWindows is FALSE when the callback stopped it.
+using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept;
+BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) noexcept;
 
 // One monitor stands for the display: 1280 x 1024 pixels, its work area
 // all but a 40-pixel band at the bottom. The GTK backend lets the window
