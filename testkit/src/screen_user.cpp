@@ -80,6 +80,20 @@ void ScreenUser::answer(const std::string& title, const std::string& keys, const
     EXPECT_EQ(0, typed.exitCode) << typed.err;
 }
 
+void ScreenUser::look(const std::string& title, const std::string& shot) {
+    const std::string window = findWindow(title);
+    if (window.empty()) {
+        ADD_FAILURE() << "no window \"" << title << "\" appeared";
+        m_xvfb.kill();
+        return;
+    }
+    try {
+        m_xvfb.screenshotShowing(shot, window);
+    } catch (const std::runtime_error& empty) {
+        if (findWindow(title, 500ms) == window) ADD_FAILURE() << empty.what();
+    }
+}
+
 void ScreenUser::answerUntilGone(const std::string& title, const std::string& keys, const std::string& shot) {
     std::string window = findWindow(title);
     if (window.empty()) {

@@ -42,6 +42,11 @@ public:
     // is of the window the keys closed.
     void answerUntilGone(const std::string& title, const std::string& keys, const std::string& shot = {});
 
+    // Waits for a window that goes by itself (a download's) and leaves the
+    // screenshot `shot` of it showing its content. A window gone before it
+    // was drawn was still seen; one that stays empty is a failure.
+    void look(const std::string& title, const std::string& shot);
+
     // Runs ask() on this thread, which shows the window, while another
     // thread answers it; ask()'s result.
     template <class Ask>

@@ -25,7 +25,7 @@ TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsN
     auto person = std::async(std::launch::async, [&] {
         // The question's caption is the program's name.
         user.answer("halvex", "alt+a", "halvex-installed-update-question");
-        user.answer("Halvex", "shift", "halvex-installed-update-download");
+        user.look("Halvex", "halvex-installed-update-download");
         // The upgrade process follows its work in a dialog whose OK is
         // disabled, then puts the same dialog up with OK in its place:
         // Return is pressed until the dialog goes, however long the work.

@@ -133,7 +133,7 @@ TEST(UpdateStepOnScreen, YesShowsTheDownloadDialogWhoseBarFollowsTheDownload) {
     auto person = std::async(std::launch::async, [&] {
         user.answer(platform::text::toUtf8(halvex::GetProgramName()), "alt+a", "halvex-update-yes");
         barShown.get_future().wait_for(std::chrono::seconds(30));
-        user.answer("Halvex", "shift", "halvex-download");
+        user.look("Halvex", "halvex-download");
         dialogAt = windowOrigin("Halvex");
         looked.set_value();
     });
