@@ -16,6 +16,7 @@
 #include "sign_enc_kyd_dlg.h"
 #include "signer.h"
 #include "signer_kyd.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "testkit/dialog_layout.h"
 #include "testkit/platform_root.h"
@@ -117,7 +118,7 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
 
     // The container confirmation (206) with a policy has no Cancel button:
     // Escape ends it as its close does.
-    ASSERT_TRUE(kyd.SetSignPolicyFile(policy.string())) << kyd.GetLastErrorStr();
+    ASSERT_TRUE(kyd.SetSignPolicyFile(platform::paths::toAnsi(policy))) << kyd.GetLastErrorStr();
     NoActions actions;
     // Its path and check state are ANSI text, as the signer takes them.
     std::vector<SignJobDocument> documents{
