@@ -191,10 +191,11 @@ gboolean onCloseRequest(GtkWindow*, gpointer data) {
     return TRUE;
 }
 
-// Tab stops at the controls of the Tab-stop style and at links, shown and
-// enabled, in the template's order, as Windows walks a dialog.
+// Tab stops at the controls of the Tab-stop style and at links that show a
+// text, shown and enabled, in the template's order, as Windows walks a
+// dialog.
 bool isTabStop(const ControlState& c) {
-    return c.visible && c.enabled && ((c.control.style & kStyleTabStop) || c.link);
+    return c.visible && c.enabled && ((c.control.style & kStyleTabStop) || (c.link && !c.control.text.empty()));
 }
 
 // The control whose widget holds the window's focus; the count of
@@ -215,8 +216,10 @@ gboolean onTabKey(GtkEventControllerKey*, guint key, guint, GdkModifierType modi
     const std::size_t count = controls.size();
     const bool backwards = key == GDK_KEY_ISO_Left_Tab || (modifiers & GDK_SHIFT_MASK);
     const std::size_t from = focusedControl(*run);
-    for (std::size_t step = 1; step <= count; ++step) {
-        // From no control, forwards starts at the first and backwards at the last.
+    // Round the controls and "no control" back to where the focus is, which
+    // stays when it is the only stop; from no control, forwards starts at
+    // the first and backwards at the last.
+    for (std::size_t step = 1; step <= count + 1; ++step) {
         const std::size_t at = backwards ? (from + count + 1 - step) % (count + 1) : (from + step) % (count + 1);
         if (at == count || !isTabStop(controls[at])) continue;
         gtk_window_set_focus_visible(run->window, TRUE);
