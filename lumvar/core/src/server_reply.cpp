@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
 
 #include "lumvar/server_errors.h"
 
@@ -51,6 +52,8 @@ ReplySchema::ReplySchema(const std::string& schemaFile) {
     if (!parser) throw XMLException("Could not initialize RelaxNG parser");
     Collector errors;
     xmlRelaxNGSetParserErrors(parser.get(), &Collector::collect, &Collector::collect, &errors);
+    // What the schema includes or refers to is read from its own folder only.
+    const tesk::xml::LoadsBeneath loads(std::filesystem::absolute(schemaFile).parent_path().string());
     m_schema.reset(xmlRelaxNGParse(parser.get()));
     if (!m_schema) throw XMLException("Specification parsing failed with following errors:\n" + errors.text);
 }

@@ -16,8 +16,9 @@
 
 namespace lumvar {
 
-// A RelaxNG schema from a file. Throws XMLException when it cannot be
-// loaded ("Could not initialize RelaxNG parser", "Specification parsing
+// A RelaxNG schema from a file; what it includes or refers to is read from
+// the file's own folder alone, never from the network. Throws XMLException
+// when it cannot be loaded ("Could not initialize RelaxNG parser", "Specification parsing
 // failed with following errors:\n...").
 class ReplySchema {
 public:
