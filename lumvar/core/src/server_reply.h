@@ -36,7 +36,8 @@ class ServerReply {
 public:
     // Throws XMLException: the bytes are no XML ("Server response not
     // well-formed") or not valid ("Response validation failed with the
-    // following errors:\n...").
+    // following errors:\n..."). What Tesk/Response/Header holds, free content
+    // the client never reads, is dropped before validation.
     static ServerReply parse(std::string_view bytes, const ReplySchema& schema);
 
     // The nodes an expression selects, relative to node ("./...") or from
