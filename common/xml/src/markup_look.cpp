@@ -213,10 +213,16 @@ private:
         return skipSpace() && until("?>", false);
     }
 
-    // <!ELEMENT ...>, <!ENTITY ...> or <!NOTATION ...>, with its literals.
-    bool declaration() {
-        advance(2);
+    // A declaration (<!DOCTYPE ...>, <!ELEMENT ...>, <!ENTITY ...>,
+    // <!NOTATION ...>) after its keyword, to its '>', its literals whole; the
+    // document type's internal subset on the way when `subset`.
+    bool declaration(bool subset) {
         for (;;) {
+            if (subset && at() == '[') {
+                if (!internalSubset()) return false;
+                skipSpace();
+                if (at() != '>') return false;
+            }
             if (at() == '>') {
                 advance();
                 return true;
@@ -249,31 +255,11 @@ private:
             } else if (startsWith("<!ATTLIST")) {
                 return refuse("Attribute declarations are not accepted");
             } else if (startsWith("<!ELEMENT") || startsWith("<!ENTITY") || startsWith("<!NOTATION")) {
-                if (!declaration()) return false;
+                advance(2);
+                if (!declaration(false)) return false;
             } else {
                 return false;
             }
-        }
-    }
-
-    bool documentType() {
-        advance(9);
-        for (;;) {
-            if (at() == '[') {
-                if (!internalSubset()) return false;
-                skipSpace();
-                if (at() != '>') return false;
-            }
-            if (at() == '>') {
-                advance();
-                return true;
-            }
-            if (at() == '"' || at() == '\'') {
-                if (!quoted()) return false;
-                continue;
-            }
-            if (at() == kEnd || at() == '<') return false;
-            advance();
         }
     }
 
@@ -365,7 +351,8 @@ private:
                 if (!comment()) return false;
             } else if (!typed && !rooted && startsWith("<!DOCTYPE")) {
                 typed = true;
-                if (!documentType()) return false;
+                advance(9);
+                if (!declaration(true)) return false;
             } else if (!rooted && at() == '<' && IsNameStart(at(1))) {
                 if (!element()) return false;
                 rooted = true;
