@@ -100,11 +100,9 @@ private:
         const auto lead = [&](unsigned a, unsigned b, unsigned c, unsigned d) {
             return byte(0) == a && byte(1) == b && byte(2) == c && byte(3) == d;
         };
-        bool utf8 = true;
+        const std::string given = encoding ? Upper(encoding) : std::string();
         if (encoding) {
-            const std::string given = Upper(encoding);
             if (!IsByteEncoding(given)) return refuse("Encoding not accepted");
-            utf8 = IsUtf8Name(given);
         } else if (byte(0) == 0xFE && byte(1) == 0xFF) {
             m_width = 2, m_bigEndian = true, m_start = 2;
         } else if (byte(0) == 0xFF && byte(1) == 0xFE) {
@@ -124,7 +122,7 @@ private:
         if (m_width == 2 && !declared.empty() && !IsUtf16Name(declared)) return refuse("Encoding not accepted");
         if (m_width == 1 && !declared.empty() && !IsByteEncoding(declared) && !IsUtf16Name(declared))
             return refuse("Encoding not accepted");
-        m_utf8 = utf8 || IsUtf8Name(declared);
+        m_utf8 = encoding ? IsUtf8Name(given) : declared.empty() || IsUtf8Name(declared);
         return true;
     }
 
