@@ -320,7 +320,9 @@ TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptU
     }
 }
 
-TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
+// Names the ANSI page cannot hold, and names with "?" or "*", which name no
+// file on Windows, are refused before anything is opened or written.
+TEST_F(MireloReading, NamesTheAnsiPageCannotHoldOrWithWildcardsAreRefusedAndOpenNothing) {
     signTwice();
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
     const auto kyd = container("message.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(), sig});
@@ -336,10 +338,14 @@ TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
     EXPECT_TRUE(familyRefuses()) << "nothing was loaded";
     EXPECT_EQ(u"", contentType(in("x日.kyd").string(), false));
     EXPECT_EQ(123, lastErrorNumber());
+    EXPECT_EQ(invalidName, load(in("x?.kyd").string())) << "a file of that name is there";
+    EXPECT_EQ(123, lastErrorNumber());
+    EXPECT_TRUE(familyRefuses());
 
     for (const auto& [kydName, newFile, folder] :
          {std::tuple{in("x日.kyd").string(), std::string(), target()}, std::tuple{kyd, std::string("x日.bin"), target()},
-          std::tuple{kyd, std::string(), target() / "Příloha日"}}) {
+          std::tuple{kyd, std::string(), target() / "Příloha日"}, std::tuple{in("x?.kyd").string(), std::string(), target()},
+          std::tuple{kyd, std::string("x*.bin"), target()}}) {
         SCOPED_TRACE(newFile + " " + folder.string());
         EXPECT_EQ(invalidName, extract(kydName, newFile, folder));
         EXPECT_EQ(123, lastErrorNumber());
@@ -362,8 +368,16 @@ TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
     EXPECT_EQ(invalidName, object->SignAddSignerToFile(refused));
     EXPECT_EQ(invalidName, object->SetTrustedListFile(refused));
     EXPECT_EQ(invalidName, object->LoadAllPlugins(plugins, mask));
-    for (BSTR argument : {document, refused, out, type, plugins, mask}) SysFreeString(argument);
+    BSTR source = SysAllocString(wide(in("document.bin").string()).c_str());
+    BSTR starred = SysAllocString(wide(in("x*.kyd").string()).c_str());
+    BSTR questioned = SysAllocString(wide(in("x?.kyd").string()).c_str());
+    EXPECT_EQ(invalidName, object->SignFileToFile(source, starred, type));
+    EXPECT_EQ(invalidName, object->SignAddSignerToFile(questioned));
+    EXPECT_EQ(invalidName, object->SetTrustedListFile(questioned));
+    for (BSTR argument : {document, refused, out, type, plugins, mask, source, starred, questioned})
+        SysFreeString(argument);
     EXPECT_FALSE(fs::exists(in("out.kyd")));
+    EXPECT_FALSE(fs::exists(in("x*.kyd")));
     EXPECT_EQ(testkit::readFile(kyd), testkit::readFile(in("x?.kyd"))) << "the other file is as it was";
 }
 
