@@ -10,8 +10,10 @@
 #include "kyd_document_message.h"
 #include "mime/mime_body.h"
 #include "platform/paths.h"
+#include "platform/win_error.h"
 #include "signer_errors.h"
 #include "signer_kyd.h"
+#include "win32/error.h"
 
 namespace {
 
@@ -98,12 +100,18 @@ bool TSignerKyd::DocumentExtractToFile(const std::string& path, const std::strin
         if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);
         if (name.empty()) name = LastComponent(entryName);
     }
-    if (!IsUsableFileName(name)) return Record(kErrSavingFile);
+    if (!IsUsableFileName(name)) {
+        SetLastError(ERROR_SUCCESS);  // the container's name, no fault of the system
+        return Record(kErrSavingFile);
+    }
     const std::filesystem::path target = platform::paths::fromWindowsAnsi(path) / platform::paths::fromWindowsAnsi(name);
     if ((GetFileFlags() & kFileOverwrite) == 0 && TargetExists(target)) return Record(kErrFileExists);
 
     if (isMessage) {
-        if (!parts.front()->WriteContentToFile(target)) return Record(kErrSavingFile);
+        if (const int error = parts.front()->WriteContentToFile(target)) {
+            SetLastError(platform::win32CodeOfErrno(error));
+            return Record(kErrSavingFile);
+        }
     } else if (const int error = container.file.ExtractDocument(path, name)) {
         return Record(error);
     }

@@ -290,6 +290,8 @@ TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOve
     EXPECT_FALSE(strayed("evil.bin") || strayed("copy.bin") || strayed("renamed.docx"));
 }
 
+// A folder the document cannot be written into (read-only) names the
+// system's cause after the signer's text, for either kind of document.
 TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptUnasked) {
     signTwice();
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
@@ -318,6 +320,23 @@ TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptU
         fs::remove(folder / "Žádost.txt");
         EXPECT_TRUE(fs::is_empty(folder)) << "nothing under other bytes";
     }
+
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string said = testkit::runAsAnyUser([&] {
+        std::string outcomes;
+        for (const auto& document : {kyd, plain}) {
+            BSTR text = nullptr;
+            const bool refused = FAILED(extract(document, "", folder)) && SUCCEEDED(object->get_LastErrorStr(&text));
+            outcomes += std::to_string(refused ? lastErrorNumber() : 0) + " " +
+                        platform::text::toUtf8(takeText(text)) + "\n";
+        }
+        return outcomes;
+    });
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ("7102 Chyba při ukládání souboru. Access is denied.\n"
+              "9103 Chyba při dekomprimaci souboru Kyd. Access is denied.\n",
+              said);
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 // Names the ANSI page cannot hold, and names with "?" or "*", which name no
