@@ -9,6 +9,7 @@
 #include "kyd/file_kyd.h"
 #include "kyd_document_message.h"
 #include "mime/mime_body.h"
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
 #include "platform/win_error.h"
 #include "signer_errors.h"
@@ -26,11 +27,12 @@ std::string LastComponent(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-// "?" is no file-name character on Windows. In a name read from a container
-// it stands for a character the ANSI page lacks (a UTF-8 entry name holding
-// one is read with "?" in its place), so the file would get another name.
+// "?" and "*" are no file-name characters on Windows. In a name read from a
+// container a "?" stands for a character the ANSI page lacks (a UTF-8 entry
+// name holding one is read with "?" in its place), so the file would get
+// another name.
 bool IsUsableFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('?') == std::string::npos;
+    return !name.empty() && name != "." && name != ".." && !platform::paths::holdsWildcard(name);
 }
 
 bool TargetExists(const std::filesystem::path& target) {

@@ -369,10 +369,13 @@ TEST_F(MireloReading, NamesTheAnsiPageCannotHoldOrWithWildcardsAreRefusedAndOpen
         EXPECT_EQ(invalidName, extract(kydName, newFile, folder));
         EXPECT_EQ(123, lastErrorNumber());
     }
-    // A container's own name for the document that ANSI cannot hold.
-    const auto foreign = container("foreign.kyd", {kFolder + "x日.bin=" + in("document.bin").string(), sig});
-    EXPECT_TRUE(FAILED(extract(foreign, "")));
-    EXPECT_EQ(7102, lastErrorNumber());
+    // A container's own name for the document that ANSI cannot hold, or
+    // that holds a wildcard.
+    for (const auto& [kydName, name] : {std::pair{"foreign.kyd", "x日.bin"}, std::pair{"starred.kyd", "x*.bin"}}) {
+        const auto foreign = container(kydName, {kFolder + name + "=" + in("document.bin").string(), sig});
+        EXPECT_TRUE(FAILED(extract(foreign, "")));
+        EXPECT_EQ(7102, lastErrorNumber()) << name;
+    }
     EXPECT_TRUE(fs::is_empty(target())) << "nothing written, no folder made";
 
     // The signing members refuse before a document or container is opened.
