@@ -78,6 +78,38 @@ TEST_F(ChainTest, OldMaterialStillVerifies) {
               infosOf(chain).back());
 }
 
+// Authorities with EC keys sign with ECDSA: the certificates below them and
+// their CRLs verify, and a changed signature does not.
+TEST_F(BareChainTest, EcdsaAuthoritiesSignCertificatesAndCrls) {
+    const Credential ecRoot = CertificateBuilder()
+                                  .subject(Name{{"CN", "EC Root"}})
+                                  .key(Key::ec("P-384", "ec-root"))
+                                  .hash(testkit::pki::Hash::Sha384)
+                                  .basicConstraints(BasicConstraints{.ca = true})
+                                  .build();
+    const Credential ecCa = CertificateBuilder()
+                                .subject(Name{{"CN", "EC CA"}})
+                                .key(Key::ec("P-256", "ec-ca"))
+                                .hash(testkit::pki::Hash::Sha384)
+                                .issuedBy(ecRoot)
+                                .basicConstraints(BasicConstraints{.ca = true})
+                                .build();
+    const CertificateBuilder user =
+        CertificateBuilder().subject(Name{{"CN", "EC CA User"}}).issuedBy(ecCa).serial({0x47});
+    addCertificate(u"Root", ecRoot.certificate);
+    addCertificate(u"CA", ecCa.certificate);
+    EXPECT_THAT(errorsOf(chainOf(user.build())), ElementsAre(0u, 0u, 0u));
+    EXPECT_THAT(errorsOf(chainOf(CertificateBuilder(user).tamperSignature().build())),
+                ElementsAre(CERT_TRUST_IS_NOT_SIGNATURE_VALID, 0u, 0u));
+
+    constexpr DWORD kFromStores = CERT_CHAIN_REVOCATION_CHECK_END_CERT | CERT_CHAIN_REVOCATION_CHECK_CACHE_ONLY;
+    addCrl(u"CA", testkit::pki::CrlBuilder(ecCa).build());
+    EXPECT_THAT(errorsOf(chainOf(user.build(), {.flags = kFromStores})), ElementsAre(0u, 0u, 0u));
+    addCrl(u"CA", testkit::pki::CrlBuilder(ecCa).revoke({0x47}).build());
+    EXPECT_THAT(errorsOf(chainOf(user.build(), {.flags = kFromStores})),
+                ElementsAre(CERT_TRUST_IS_REVOKED, 0u, 0u));
+}
+
 TEST_F(ChainTest, RootOutsideTheRootStoresIsUntrusted) {
     addCertificate(u"CA", pki.untrustedRoot.certificate);
     const Chain chain = chainOf(pki.untrusted);
