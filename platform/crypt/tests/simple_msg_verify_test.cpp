@@ -235,8 +235,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 // RSASSA-PSS is checked with the mask's hash and the salt length its
-// parameters name; a mask generation function other than MGF1 is refused as
-// an unknown algorithm.
+// parameters name; a negative salt length, a field that does not decode or
+// a mask generation function other than MGF1 is refused as an unknown
+// algorithm.
 TEST_F(Verification, PssParametersAreHonoured) {
     const testkit::OpensslPeer peer(root.path() / "peer");
     const Bytes message = opensslSigned(peer, hierarchy().commercial, {'x'},
@@ -245,6 +246,9 @@ TEST_F(Verification, PssParametersAreHonoured) {
     ASSERT_EQ(0u, verifyError(message));
     const Bytes salt{0xA2, 0x03, 0x02, 0x01, 0x20};
     EXPECT_EQ(code(NTE_BAD_SIGNATURE), verifyError(replacedLast(message, salt, {0xA2, 0x03, 0x02, 0x01, 0x21})));
+    // OpenSSL would read -1 as "the hash's length", which is 32 here.
+    EXPECT_EQ(code(NTE_BAD_ALGID), verifyError(replacedLast(message, salt, {0xA2, 0x03, 0x02, 0x01, 0xFF})));
+    EXPECT_EQ(code(NTE_BAD_ALGID), verifyError(replacedLast(message, salt, {0xA2, 0x03, 0x04, 0x01, 0x20})));
     const Bytes mgf1Sha384{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x01, 0x08, 0x30, 0x0D, 0x06,
                            0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x02};
     Bytes mgf1Sha512 = mgf1Sha384;
