@@ -1,4 +1,4 @@
-// RSA and EC keys, generated once per size or curve and name in a test
+// RSA, RSA-PSS and EC keys, generated once per size or curve and name in a test
 // process, and their PKCS#1 and PKCS#8 encodings.
 #include <openssl/encoder.h>
 #include <openssl/pem.h>
@@ -50,6 +50,17 @@ Bytes madeOnce(const std::string& kind, std::string_view name, const std::functi
 
 Key Key::rsa(unsigned bits, std::string_view name) {
     return Key(madeOnce("rsa" + std::to_string(bits), name, [bits] { return EVP_RSA_gen(bits); }));
+}
+
+Key Key::rsaPss(std::string_view name) {
+    return Key(madeOnce("rsa-pss", name, []() -> EVP_PKEY* {
+        const detail::Owned<EVP_PKEY_CTX, EVP_PKEY_CTX_free> ctx(EVP_PKEY_CTX_new_from_name(nullptr, "RSA-PSS", nullptr));
+        EVP_PKEY* pkey = nullptr;
+        const bool made = ctx && EVP_PKEY_keygen_init(ctx.get()) == 1 &&
+                          EVP_PKEY_CTX_set_rsa_keygen_bits(ctx.get(), 2048) == 1 &&
+                          EVP_PKEY_generate(ctx.get(), &pkey) == 1;
+        return made ? pkey : nullptr;
+    }));
 }
 
 Key Key::ec(std::string_view curve, std::string_view name) {

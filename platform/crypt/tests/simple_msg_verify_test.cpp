@@ -175,11 +175,11 @@ Bytes opensslSigned(const testkit::OpensslPeer& peer, const pki::Credential& sig
     return Bytes(r.out.begin(), r.out.end());
 }
 
-// A signature algorithm: the signer's key (an EC curve, or RSA when none)
-// and openssl's options for the padding and the digest.
+// A signature algorithm: the signer's key and openssl's options for the
+// padding and the digest.
 struct Algorithm {
     std::string name;
-    std::string curve;
+    pki::Key (*key)();
     std::vector<std::string> options;
 };
 void PrintTo(const Algorithm& a, std::ostream* out) { *out << a.name; }
@@ -195,7 +195,7 @@ TEST_P(SignatureAlgorithms, VerifyAndRefuseChangesAsRsaDoes) {
     const pki::Credential signer =
         pki::CertificateBuilder()
             .subject(pki::Name{{"CN", "Tesk " + algorithm.name + " Signer"}})
-            .key(algorithm.curve.empty() ? pki::Key::rsa() : pki::Key::ec(algorithm.curve))
+            .key(algorithm.key())
             .issuedBy(hierarchy().standardCa)
             .build();
     const testkit::OpensslPeer peer(root.path() / "peer");
@@ -227,11 +227,14 @@ TEST_P(SignatureAlgorithms, VerifyAndRefuseChangesAsRsaDoes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Common, SignatureAlgorithms,
-    ::testing::Values(Algorithm{"RsaPkcs1", "", {"-md", "sha256"}},
-                      Algorithm{"RsaPss", "", {"-md", "sha256", "-keyopt", "rsa_padding_mode:pss"}},
-                      Algorithm{"EcdsaP256", "P-256", {"-md", "sha256"}},
-                      Algorithm{"EcdsaP384", "P-384", {"-md", "sha384"}},
-                      Algorithm{"EcdsaP521", "P-521", {"-md", "sha512"}}),
+    ::testing::Values(Algorithm{"RsaPkcs1", [] { return pki::Key::rsa(); }, {"-md", "sha256"}},
+                      Algorithm{"RsaPss", [] { return pki::Key::rsa(); },
+                                {"-md", "sha256", "-keyopt", "rsa_padding_mode:pss"}},
+                      Algorithm{"RsaPssKey", [] { return pki::Key::rsaPss(); },
+                                {"-md", "sha256", "-keyopt", "rsa_padding_mode:pss"}},
+                      Algorithm{"EcdsaP256", [] { return pki::Key::ec("P-256"); }, {"-md", "sha256"}},
+                      Algorithm{"EcdsaP384", [] { return pki::Key::ec("P-384"); }, {"-md", "sha384"}},
+                      Algorithm{"EcdsaP521", [] { return pki::Key::ec("P-521"); }, {"-md", "sha512"}}),
     [](const auto& info) { return info.param.name; });
 
 // RSASSA-PSS is checked with the mask's hash and the salt length its

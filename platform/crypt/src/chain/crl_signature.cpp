@@ -16,7 +16,7 @@ bool crlSignedBy(PCCRL_CONTEXT crl, PCCERT_CONTEXT issuer) {
                store::signatureVerifies(
                    {algorithm.pszObjId, store::viewOf(algorithm.Parameters)}, store::viewOf(content->ToBeSigned),
                    store::viewOf(content->Signature),
-                   store::encodeObject(X509_PUBLIC_KEY_INFO, &issuer->pCertInfo->SubjectPublicKeyInfo));
+                   issuer->pCertInfo->SubjectPublicKeyInfo);
     } catch (const WinError&) {
         return false;  // what does not decode is signed by no one
     }

@@ -89,8 +89,7 @@ ProviderHandle providerFor(const Message& message, HCRYPTPROV given) {
 void verifyOverDigest(const SignerInfo& signer, const SignerAlgorithm& algorithm, const Bytes& digest,
                       const CERT_PUBLIC_KEY_INFO& key, const Message& message, HCRYPTPROV given) {
     if (!algorithm.providerChecks)
-        return require(store::checkSignatureOfHash({algorithm.oid, algorithm.parameters}, digest, signer.signature,
-                                                   parts::publicKeyInfo(key)));
+        return require(store::checkSignatureOfHash({algorithm.oid, algorithm.parameters}, digest, signer.signature, key));
     const ProviderHandle handle = providerFor(message, given);
     const HCRYPTPROV provider = handle.get();
     HashHandle hash(provider, digestAlgorithmId(signer.digestOid));
@@ -112,8 +111,7 @@ void verifyOverAttributes(const SignerInfo& signer, const SignerAlgorithm& algor
         throw WinError(CRYPT_E_HASH_VALUE, "the content does not match the messageDigest attribute");
     Bytes signedBytes(signer.signedAttributes->encoded.begin(), signer.signedAttributes->encoded.end());
     signedBytes[0] = der::kSet;  // signed as the SET OF, carried as [0] IMPLICIT
-    require(store::checkSignature({algorithm.oid, algorithm.parameters}, signedBytes, signer.signature,
-                                  parts::publicKeyInfo(key)));
+    require(store::checkSignature({algorithm.oid, algorithm.parameters}, signedBytes, signer.signature, key));
 }
 
 }  // namespace

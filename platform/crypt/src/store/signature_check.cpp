@@ -9,6 +9,7 @@
 #include <new>
 #include <optional>
 
+#include "der/der.h"
 #include "platform/owned.h"
 #include "store/pss_parameters.h"
 
@@ -77,14 +78,25 @@ std::optional<Scheme> schemeOf(const SignatureAlgorithm& algorithm) {
     return std::nullopt;
 }
 
+// The key's SubjectPublicKeyInfo with the parameters as decoded, absent
+// ones left out.
+PKey keyOf(const CERT_PUBLIC_KEY_INFO& info) {
+    if (!info.Algorithm.pszObjId) return nullptr;
+    const View parameters = viewOf(info.Algorithm.Parameters);
+    const der::Bytes algorithm = der::wrap(der::kSequence, {der::oid(info.Algorithm.pszObjId), parameters});
+    const der::Bytes spki =
+        der::wrap(der::kSequence, {algorithm, der::bitString(viewOf(info.PublicKey), info.PublicKey.cUnusedBits)});
+    const unsigned char* at = spki.data();
+    return PKey(d2i_PUBKEY(nullptr, &at, static_cast<long>(spki.size())));
+}
+
 bool keyFits(const Scheme& scheme, const EVP_PKEY* key) {
     const int type = EVP_PKEY_get_base_id(key);
     return type == scheme.keyType || (scheme.padding == RSA_PKCS1_PSS_PADDING && type == EVP_PKEY_RSA_PSS);
 }
 
-SignatureCheck checkHash(const Scheme& scheme, View hash, View signature, View subjectPublicKeyInfo) {
-    const unsigned char* at = subjectPublicKeyInfo.data();
-    const PKey key(d2i_PUBKEY(nullptr, &at, static_cast<long>(subjectPublicKeyInfo.size())));
+SignatureCheck checkHash(const Scheme& scheme, View hash, View signature, const CERT_PUBLIC_KEY_INFO& info) {
+    const PKey key = keyOf(info);
     if (!key) return SignatureCheck::Fails;
     if (!keyFits(scheme, key.get())) return SignatureCheck::UnknownAlgorithm;
     const PKeyCtx ctx(EVP_PKEY_CTX_new(key.get(), nullptr));
@@ -113,7 +125,7 @@ SignatureCheck answered(Check check) {
 }  // namespace
 
 SignatureCheck checkSignature(const SignatureAlgorithm& algorithm, View signedBytes, View signature,
-                              View subjectPublicKeyInfo) {
+                              const CERT_PUBLIC_KEY_INFO& key) {
     return answered([&] {
         const auto scheme = schemeOf(algorithm);
         if (!scheme) return SignatureCheck::UnknownAlgorithm;
@@ -121,21 +133,20 @@ SignatureCheck checkSignature(const SignatureAlgorithm& algorithm, View signedBy
         unsigned int size = 0;
         if (EVP_Digest(signedBytes.data(), signedBytes.size(), hash, &size, scheme->md, nullptr) != 1)
             return SignatureCheck::UnknownAlgorithm;
-        return checkHash(*scheme, View(hash, size), signature, subjectPublicKeyInfo);
+        return checkHash(*scheme, View(hash, size), signature, key);
     });
 }
 
 SignatureCheck checkSignatureOfHash(const SignatureAlgorithm& algorithm, View hash, View signature,
-                                    View subjectPublicKeyInfo) {
+                                    const CERT_PUBLIC_KEY_INFO& key) {
     return answered([&] {
         const auto scheme = schemeOf(algorithm);
-        return scheme ? checkHash(*scheme, hash, signature, subjectPublicKeyInfo) : SignatureCheck::UnknownAlgorithm;
+        return scheme ? checkHash(*scheme, hash, signature, key) : SignatureCheck::UnknownAlgorithm;
     });
 }
 
-DWORD keyBitsOf(View subjectPublicKeyInfo) {
-    const unsigned char* at = subjectPublicKeyInfo.data();
-    const PKey key(d2i_PUBKEY(nullptr, &at, static_cast<long>(subjectPublicKeyInfo.size())));
+DWORD keyBitsOf(const CERT_PUBLIC_KEY_INFO& info) {
+    const PKey key = keyOf(info);
     const int bits = key ? EVP_PKEY_get_bits(key.get()) : 0;
     ERR_clear_error();
     return bits > 0 ? static_cast<DWORD>(bits) : 0;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "store/bytes.h"
+#include "win32/crypt_types.h"
 
 namespace platform::crypt::store {
 
@@ -27,22 +28,25 @@ enum class SignatureCheck {
     UnknownAlgorithm,
 };
 
+// Keys are read as they were decoded: parameters left out stay out (an
+// RSA-PSS key without restrictions has none, and NULL ones would not read).
+
 // A signature over signedBytes, hashed with the algorithm's hash.
 // `signature` is big-endian, as it stands in the DER.
 SignatureCheck checkSignature(const SignatureAlgorithm& algorithm, View signedBytes, View signature,
-                              View subjectPublicKeyInfo);
+                              const CERT_PUBLIC_KEY_INFO& key);
 // A signature over a hash computed elsewhere with the algorithm's hash.
 SignatureCheck checkSignatureOfHash(const SignatureAlgorithm& algorithm, View hash, View signature,
-                                    View subjectPublicKeyInfo);
+                                    const CERT_PUBLIC_KEY_INFO& key);
 
 // checkSignature that verifies.
 inline bool signatureVerifies(const SignatureAlgorithm& algorithm, View signedBytes, View signature,
-                              View subjectPublicKeyInfo) {
-    return checkSignature(algorithm, signedBytes, signature, subjectPublicKeyInfo) == SignatureCheck::Verifies;
+                              const CERT_PUBLIC_KEY_INFO& key) {
+    return checkSignature(algorithm, signedBytes, signature, key) == SignatureCheck::Verifies;
 }
 
-// The size in bits of the key in a DER SubjectPublicKeyInfo (an EC key's
-// curve size, an RSA-PSS key's modulus); 0 for a key OpenSSL cannot read.
-DWORD keyBitsOf(View subjectPublicKeyInfo);
+// The size in bits of the key (an EC key's curve size, an RSA-PSS key's
+// modulus); 0 for a key OpenSSL cannot read.
+DWORD keyBitsOf(const CERT_PUBLIC_KEY_INFO& key);
 
 }  // namespace platform::crypt::store
