@@ -1,6 +1,6 @@
 // Building chains: where issuers come from, the status and info bits of a
-// good chain, CAs with EC and RSA-PSS keys, untrusted roots, missing issuers and cycles, the two engines,
-// chain references and argument errors.
+// good chain, CAs with EC and RSA-PSS keys, untrusted roots, missing issuers
+// and cycles, the two engines, chain references and argument errors.
 #include <gmock/gmock.h>
 
 #include "chain_fixture.h"
