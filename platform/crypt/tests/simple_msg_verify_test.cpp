@@ -49,12 +49,27 @@ DWORD verifyDetachedError(const Bytes& message, const Bytes& content, DWORD inde
                : GetLastError();
 }
 
-// The message with the last occurrence of `from` replaced by `to`.
+// The message with the last occurrence of `from` replaced by `to`, of any
+// length (the lengths around it stay as they were).
 Bytes replacedLast(Bytes message, const Bytes& from, const Bytes& to) {
     const auto at = std::find_end(message.begin(), message.end(), from.begin(), from.end());
     EXPECT_NE(message.end(), at);
-    if (at != message.end()) std::copy(to.begin(), to.end(), at);
+    if (at == message.end()) return message;
+    const auto offset = at - message.begin();
+    message.erase(at, at + static_cast<std::ptrdiff_t>(from.size()));
+    message.insert(message.begin() + offset, to.begin(), to.end());
     return message;
+}
+
+// A DER element of the tag around the content.
+Bytes tlv(BYTE tag, Bytes content) {
+    const std::size_t n = content.size();
+    Bytes out{tag};
+    if (n >= 0x100) out.insert(out.end(), {0x82, static_cast<BYTE>(n >> 8), static_cast<BYTE>(n)});
+    else if (n >= 0x80) out.insert(out.end(), {0x81, static_cast<BYTE>(n)});
+    else out.push_back(static_cast<BYTE>(n));
+    out.insert(out.end(), content.begin(), content.end());
+    return out;
 }
 
 // The message with one bit of signer 0's signature value flipped.
@@ -260,6 +275,34 @@ TEST_F(Verification, PssParametersAreHonoured) {
     Bytes otherMgf = mgf1Sha384;
     otherMgf[8] = 0x09;
     EXPECT_EQ(code(NTE_BAD_ALGID), verifyError(replacedLast(message, mgf1Sha384, otherMgf)));
+}
+
+// A signer may name its key's algorithm (id-ecPublicKey) where the
+// signature's stands (ecdsa-with-SHA256): the signer's digest completes it.
+TEST_F(Verification, AnEcKeysAlgorithmSignsWithTheSignersDigest) {
+    const pki::Credential signer = pki::CertificateBuilder()
+                                       .subject(pki::Name{{"CN", "Tesk EC Key Signer"}})
+                                       .key(pki::Key::ec("P-256"))
+                                       .issuedBy(hierarchy().standardCa)
+                                       .serial({0x12, 0x34})
+                                       .build();
+    const testkit::OpensslPeer peer(root.path() / "peer");
+    const Bytes message = opensslSigned(peer, signer, {'x'}, {"-nodetach", "-md", "sha256"});
+    // A serial number one byte shorter and an algorithm one byte longer keep
+    // every length around them; the signer is then verified by its index.
+    const Certificate certificate = contextOf(signer.certificate.der());
+    const auto sid = [&](const Bytes& serial) {
+        Bytes content = crypt_test::bytesOf(certificate->pCertInfo->Issuer);
+        content.insert(content.end(), serial.begin(), serial.end());
+        return tlv(0x30, content);
+    };
+    const Bytes ecdsaWithSha256{0x30, 0x0A, 0x06, 0x08, 0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x04, 0x03, 0x02};
+    const Bytes ecPublicKey{0x30, 0x0B, 0x06, 0x07, 0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x02, 0x01, 0x05, 0x00};
+    const Bytes renamed = replacedLast(replacedLast(message, sid({0x02, 0x02, 0x12, 0x34}), sid({0x02, 0x01, 0x12})),
+                                       ecdsaWithSha256, ecPublicKey);
+    ASSERT_EQ(message.size(), renamed.size());
+    const msg_test::Msg decoded = msg_test::decoded(renamed);
+    EXPECT_EQ(0u, msg_test::verifyByIndex(decoded.get(), 0, CMSG_VERIFY_SIGNER_CERT, certificate.get()));
 }
 
 namespace {
