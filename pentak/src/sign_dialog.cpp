@@ -37,15 +37,15 @@ constexpr int kQuestionText = 7;
 constexpr UINT kBringToFront = WM_USER + 200;
 
 // The message as it will be signed, its hash, the signer's name as a link,
-// the question and the three answers.
+// the question and the three answers; Tab walks the link and the buttons.
 platform::ui::DialogTemplate SignTemplate() {
     using platform::ui::ControlKind;
     return {kTemplateId, 260, 171, "MS Shell Dlg", 8, "Potvrzení",
             {{kMessageCaption, ControlKind::Static, "Zpráva:", 7, 7, 246, 8},
              {kMessage, ControlKind::Edit, "", 7, 17, 246, 60,
-              ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
+              ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER},
              {kHashCaption, ControlKind::Static, "miniatura (HASH) zprávy:", 7, 83, 246, 8},
-             {kHash, ControlKind::Edit, "", 7, 93, 246, 12, ES_READONLY | WS_BORDER | WS_TABSTOP},
+             {kHash, ControlKind::Edit, "", 7, 93, 246, 12, ES_READONLY | WS_BORDER},
              {kCertificateCaption, ControlKind::Static, "Podepsat certifikátem:", 7, 111, 246, 8},
              {kCertificateLink, ControlKind::Static, "", 7, 121, 246, 8},
              {kQuestion, ControlKind::Static, "Přejete si tuto akci provést?", 7, 137, 246, 8},
