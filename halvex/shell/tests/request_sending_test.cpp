@@ -258,7 +258,7 @@ TEST_F(ContainerSigningRefused, ShowsTheSignersReasonAndSendsNothing) {
 class RequestSigningRefused : public RequestSending {
 protected:
     void SetUp() override {
-        pentakAnswers = "Confirmation IDNO\n";
+        pentakAnswers = "Dialog press:7 Dialog 102:\n";
         RequestSending::SetUp();
     }
 };
