@@ -1,6 +1,6 @@
 // Building chains: where issuers come from, the status and info bits of a
-// good chain, untrusted roots, missing issuers and cycles, the two engines,
-// chain references and argument errors.
+// good chain, CAs with EC and RSA-PSS keys, untrusted roots, missing issuers
+// and cycles, the two engines, chain references and argument errors.
 #include <gmock/gmock.h>
 
 #include "chain_fixture.h"
@@ -77,6 +77,46 @@ TEST_F(ChainTest, OldMaterialStillVerifies) {
     EXPECT_EQ(CERT_TRUST_HAS_NAME_MATCH_ISSUER | CERT_TRUST_IS_SELF_SIGNED | CERT_TRUST_HAS_PREFERRED_ISSUER,
               infosOf(chain).back());
 }
+
+// Under a root with an EC key, a CA whose key is EC (ECDSA) or RSA-PSS
+// (RSASSA-PSS with its parameters): the certificates below it and its CRLs
+// verify, and a changed signature does not.
+class OtherAlgorithmChainTest : public BareChainTest, public ::testing::WithParamInterface<Key (*)()> {};
+
+TEST_P(OtherAlgorithmChainTest, CertificatesAndCrlsOfTheCaVerify) {
+    const Credential ecRoot = CertificateBuilder()
+                                  .subject(Name{{"CN", "EC Root"}})
+                                  .key(Key::ec("P-384", "ec-root"))
+                                  .hash(testkit::pki::Hash::Sha384)
+                                  .basicConstraints(BasicConstraints{.ca = true})
+                                  .build();
+    const Credential ca = CertificateBuilder()
+                              .subject(Name{{"CN", "Other Algorithm CA"}})
+                              .key(GetParam()())
+                              .hash(testkit::pki::Hash::Sha384)
+                              .issuedBy(ecRoot)
+                              .basicConstraints(BasicConstraints{.ca = true})
+                              .build();
+    const CertificateBuilder user =
+        CertificateBuilder().subject(Name{{"CN", "Other Algorithm User"}}).issuedBy(ca).serial({0x47});
+    addCertificate(u"Root", ecRoot.certificate);
+    addCertificate(u"CA", ca.certificate);
+    EXPECT_THAT(errorsOf(chainOf(user.build())), ElementsAre(0u, 0u, 0u));
+    EXPECT_THAT(errorsOf(chainOf(CertificateBuilder(user).tamperSignature().build())),
+                ElementsAre(CERT_TRUST_IS_NOT_SIGNATURE_VALID, 0u, 0u));
+
+    constexpr DWORD kFromStores = CERT_CHAIN_REVOCATION_CHECK_END_CERT | CERT_CHAIN_REVOCATION_CHECK_CACHE_ONLY;
+    addCrl(u"CA", testkit::pki::CrlBuilder(ca).build());
+    EXPECT_THAT(errorsOf(chainOf(user.build(), {.flags = kFromStores})), ElementsAre(0u, 0u, 0u));
+    addCrl(u"CA", testkit::pki::CrlBuilder(ca).revoke({0x47}).build());
+    EXPECT_THAT(errorsOf(chainOf(user.build(), {.flags = kFromStores})),
+                ElementsAre(CERT_TRUST_IS_REVOKED, 0u, 0u));
+}
+
+INSTANTIATE_TEST_SUITE_P(CaKeys, OtherAlgorithmChainTest,
+                         ::testing::Values([] { return Key::ec("P-256", "ec-ca"); },
+                                           [] { return Key::rsaPss("pss-ca"); }),
+                         [](const auto& info) { return info.index == 0 ? "EcdsaP256" : "RsaPss"; });
 
 TEST_F(ChainTest, RootOutsideTheRootStoresIsUntrusted) {
     addCertificate(u"CA", pki.untrustedRoot.certificate);
