@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "process_keeper.h"
 #include "testkit/platform_root.h"
 
 extern char** environ;
@@ -77,6 +78,7 @@ pid_t spawn(const std::vector<std::string>& argv, const RunOptions& options, int
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(rc));
+    keepGroup(pid);
     return pid;
 }
 
