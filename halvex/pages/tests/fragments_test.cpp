@@ -105,7 +105,7 @@ TEST_F(Fragments, TablesAndTextsOfManyFieldsAndLinesCostNoMoreThanTheirLength) {
                 EXPECT_NE(std::u16string::npos, table.find(u"c" + platform::text::toWide(std::to_string(size - 1))));
             };
         },
-        2'500));
+        5'000));
     EXPECT_TRUE(testkit::GrowsLinearly(
         [](std::size_t lines) {
             std::u16string text;
