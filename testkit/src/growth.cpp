@@ -9,8 +9,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 
-constexpr Seconds kShortestRound{0.02};
+// A round long enough that a busy machine's pauses even out in it.
+constexpr double kShortestRound = 0.1;
 constexpr int kRounds = 3;
+// Rounds of the large input while it is too slow, when they are cheap.
+constexpr int kCheapRounds = 6;
+constexpr double kCheapRound = 5.0;
 constexpr double kAllowedRatio = 8.0;
 
 double secondsOf(const std::function<void()>& work, int repeats) {
@@ -19,18 +23,16 @@ double secondsOf(const std::function<void()>& work, int repeats) {
     return Seconds(Clock::now() - start).count() / repeats;
 }
 
-double bestOf(const std::function<void()>& work, int repeats) {
-    double best = secondsOf(work, repeats);
-    for (int round = 1; round < kRounds; ++round) best = std::min(best, secondsOf(work, repeats));
-    return best;
-}
-
-// The large input's rounds stop at the first that is fast enough, and at
-// one twice too slow, which no busy machine explains.
+// The large input's rounds stop at the first that is fast enough. Slow
+// ones go on while they are cheap, or while they are less than twice too
+// slow, which a busy machine may explain; quadratic work stays far over.
 double bestUnder(const std::function<void()>& work, int repeats, double limit) {
     double best = secondsOf(work, repeats);
-    for (int round = 1; round < kRounds && best >= limit && best < 2 * limit; ++round)
+    for (int round = 1; best >= limit; ++round) {
+        const bool cheap = best * repeats < kCheapRound;
+        if (round >= (cheap ? kCheapRounds : kRounds) || (!cheap && best >= 2 * limit)) break;
         best = std::min(best, secondsOf(work, repeats));
+    }
     return best;
 }
 
@@ -38,9 +40,11 @@ double bestUnder(const std::function<void()>& work, int repeats, double limit) {
 
 ::testing::AssertionResult GrowsLinearly(const SizedWork& make, std::size_t size) {
     const auto small = make(size);
-    const double once = secondsOf(small, 1);  // also warms caches and allocators
-    const int repeats = once >= kShortestRound.count() ? 1 : static_cast<int>(kShortestRound.count() / once) + 1;
-    const double smallSeconds = bestOf(small, repeats);
+    const double cold = secondsOf(small, 1);  // also warms caches and allocators
+    const double once = std::min(cold, secondsOf(small, 1));
+    const int repeats = once >= kShortestRound ? 1 : static_cast<int>(kShortestRound / std::max(once, 1e-6)) + 1;
+    double smallSeconds = secondsOf(small, repeats);
+    for (int round = 1; round < kRounds; ++round) smallSeconds = std::min(smallSeconds, secondsOf(small, repeats));
     const double largeSeconds = bestUnder(make(size * 4), repeats, smallSeconds * kAllowedRatio);
     const double ratio = largeSeconds / std::max(smallSeconds, 1e-9);
     if (ratio < kAllowedRatio)

@@ -15,9 +15,11 @@ using SizedWork = std::function<std::function<void()>(std::size_t size)>;
 
 // Success when the work on four times `size` takes less than eight times as
 // long as on `size`: linear work takes four times, quadratic sixteen. Each
-// is timed on the steady clock as the best of three rounds, the smaller
-// input first, a round repeating fast work until it lasts long enough for
-// the clock, so that a busy machine or a cold cache does not decide.
+// is timed on the steady clock, the smaller input first, in rounds that
+// repeat fast work for a tenth of a second: the best of three for the
+// smaller, and for the larger rounds until one is fast enough (a few more
+// while they are cheap), so that a busy machine or a cold cache does not
+// decide.
 ::testing::AssertionResult GrowsLinearly(const SizedWork& make, std::size_t size);
 
 }  // namespace testkit
