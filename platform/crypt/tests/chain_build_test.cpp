@@ -1,9 +1,11 @@
 // Building chains: where issuers come from, the status and info bits of a
 // good chain, CAs with EC and RSA-PSS keys, untrusted roots, missing issuers
-// and cycles, the two engines, chain references and argument errors.
+// and cycles, the two engines, chain references, argument errors, and the
+// time many CRLs take.
 #include <gmock/gmock.h>
 
 #include "chain_fixture.h"
+#include "testkit/growth.h"
 
 using namespace chain_test;
 using ::testing::ElementsAre;
@@ -248,4 +250,23 @@ TEST_F(ChainTest, PolicyArgumentsAreChecked) {
     // The SSL, Authenticode and other policies are not provided.
     EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), refusedWith(CertVerifyCertificateChainPolicy(
                                                          reinterpret_cast<LPCSTR>(4), chain.get(), nullptr, &status)));
+}
+
+TEST_F(ChainTest, ManyCrlsInTheAdditionalStoreTakeTimeThatGrowsWithTheirNumber) {
+    const testkit::Bytes good = testkit::pki::CrlBuilder(pki.standardCa).build().der();
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [&](std::size_t count) {
+            auto extra = std::make_shared<Store>(store_test::memoryStore());
+            for (const auto& der : store_test::variantsOf(good, count - 1))
+                EXPECT_TRUE(CertAddEncodedCRLToStore(extra->get(), X509_ASN_ENCODING, der.data(),
+                                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, nullptr));
+            EXPECT_TRUE(CertAddEncodedCRLToStore(extra->get(), X509_ASN_ENCODING, good.data(),
+                                                 static_cast<DWORD>(good.size()), CERT_STORE_ADD_ALWAYS, nullptr));
+            return [this, extra] {
+                const Chain chain =
+                    chainOf(pki.commercial, {.flags = CERT_CHAIN_REVOCATION_CHECK_END_CERT, .additional = extra->get()});
+                EXPECT_EQ(0u, chain->TrustStatus.dwErrorStatus);
+            };
+        },
+        5'000));
 }
