@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "lumvar/reply_document.h"
 #include "lumvar/server_errors.h"
 
 namespace lumvar {
@@ -78,7 +79,7 @@ ReplySchema::ReplySchema(const std::string& schemaFile) {
     if (!m_schema) throw XMLException("Specification parsing failed with following errors:\n" + errors.text);
 }
 
-ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema) {
+ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema, const PostOptions& exchange) {
     Collector errors;
     ValidContext validator(xmlRelaxNGNewValidCtxt(schema.get()));
     if (!validator) throw XMLException("Could not create a validator from a RNG schema");
@@ -86,11 +87,12 @@ ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema
 
     ServerReply reply;
     // A reply that declares entities is refused with the ill-formed ones.
-    reply.m_doc = tesk::xml::ReadMemory(bytes);
+    reply.m_doc = ReadReplyDocument(bytes, exchange);
     if (!reply.m_doc) throw XMLException("Server response not well-formed");
     emptyHeaders(reply.m_doc.get());
-    if (xmlRelaxNGValidateDoc(validator.get(), reply.m_doc.get()) != 0)
-        throw XMLException("Response validation failed with the following errors:\n" + errors.text);
+    const int invalid = xmlRelaxNGValidateDoc(validator.get(), reply.m_doc.get());
+    CheckDeadline(exchange);
+    if (invalid != 0) throw XMLException("Response validation failed with the following errors:\n" + errors.text);
     reply.m_context.reset(xmlXPathNewContext(reply.m_doc.get()));
     if (!reply.m_context) throw XMLException("Could not create an XPath context");
     return reply;
