@@ -269,19 +269,14 @@ TEST_F(ProtocolTest, AReplyStillBeingReadAtTheDeadlineEndsTheExchange) {
 
     constexpr auto kDeadline = std::chrono::milliseconds(1200);
     const auto started = std::chrono::steady_clock::now();
-    auto whole = std::chrono::steady_clock::time_point::max();
-    const ReplyProgress progress = [&](std::uint32_t announced, std::uint32_t received) {
-        if (received == announced) whole = std::chrono::steady_clock::now();
-    };
     RequestPoster poster(u"Lumvar test", server.url("/cgi-bin/upgradeapp.cgi"), kDeadline);
     try {
-        poster.post(progress, "<Tesk/>", LUMVAR_RELAXNG_DIR "/lumvar_getfilelist_A_v1.rng");
+        poster.post(nullptr, "<Tesk/>", LUMVAR_RELAXNG_DIR "/lumvar_getfilelist_A_v1.rng");
         ADD_FAILURE() << "the reply was read past the deadline";
     } catch (const HTTPSException& e) {
         EXPECT_EQ(e.errorNumber(), ERROR_INTERNET_TIMEOUT) << e.what();
         EXPECT_NE(std::string(e.what()).find("Line: 232"), std::string::npos) << e.what();
     }
-    EXPECT_LT(whole - started, kDeadline);
     EXPECT_LT(std::chrono::steady_clock::now() - started, kDeadline + std::chrono::milliseconds(500));
 }
 
