@@ -115,12 +115,15 @@ void LoadOnlyBeneathFromNowOn() {
 }
 
 // The parser reads the bytes where they lie, a piece at a time: no copy of
-// a whole reply is made.
+// a whole reply is made. Once the deadline has passed, the next piece is a
+// read error, which ends the parse.
 struct Cursor {
     std::string_view rest;
+    std::chrono::steady_clock::time_point until;
 
     static int read(void* self, char* buffer, int length) {
         auto& cursor = *static_cast<Cursor*>(self);
+        if (std::chrono::steady_clock::now() >= cursor.until) return -1;
         const std::size_t n = std::min(cursor.rest.size(), static_cast<std::size_t>(length));
         std::memcpy(buffer, cursor.rest.data(), n);
         cursor.rest.remove_prefix(n);
@@ -153,7 +156,8 @@ Document Read(ReadError* error, Parse parse) {
 
 }  // namespace
 
-Document ReadMemory(std::string_view bytes, const char* encoding, const char* name, ReadError* error) {
+Document ReadMemory(std::string_view bytes, const char* encoding, const char* name, ReadError* error,
+                    std::chrono::steady_clock::time_point until) {
     ReadError ignored;
     ReadError& first = error ? *error : ignored;
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
@@ -165,7 +169,7 @@ Document ReadMemory(std::string_view bytes, const char* encoding, const char* na
         first = {XML_ERR_USER_STOP, look.line, look.refusal};
         return nullptr;
     }
-    Cursor cursor{bytes.substr(0, look.followed)};
+    Cursor cursor{bytes.substr(0, look.followed), until};
     Document document = Read(&first, [&](xmlParserCtxt* context) {
         return xmlCtxtReadIO(context, &Cursor::read, &Cursor::close, &cursor, name, encoding, kParseOptions);
     });

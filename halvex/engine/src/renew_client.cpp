@@ -13,14 +13,15 @@ RequestPoster::RequestPoster(std::string address, std::chrono::milliseconds dead
     : m_address(std::move(address)), m_deadline(deadline) {}
 
 void RequestPoster::HttpsPost(const std::string& body) {
-    lumvar::PostOptions options;
-    options.agentName = u"Halvex";
-    options.fixedPort = 443;
-    options.needsContentLength = false;
-    options.maxReply = kMaxReply;
-    options.numberSteps = false;
-    options.deadline = m_deadline;
-    m_reply = lumvar::PostToServer(m_address, body, options);
+    m_exchange.agentName = u"Halvex";
+    m_exchange.fixedPort = 443;
+    m_exchange.needsContentLength = false;
+    m_exchange.maxReply = kMaxReply;
+    m_exchange.numberSteps = false;
+    m_exchange.deadline = std::chrono::steady_clock::now() + m_deadline;
+    m_reply = lumvar::PostToServer(m_address, body, m_exchange);
 }
+
+std::vector<IssuedRequest> RequestPoster::Issued() const { return ParseRenewResponse(m_reply, m_exchange); }
 
 }  // namespace halvex

@@ -1,8 +1,8 @@
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
-#include "common/xml_read.h"
 #include "halvex/renew_client.h"
+#include "lumvar/reply_document.h"
 #include "platform/owned.h"
 
 namespace halvex {
@@ -61,9 +61,9 @@ std::vector<IssuedRequest> Accepted(xmlXPathContext* context) {
 
 }  // namespace
 
-std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply) {
+std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply, const lumvar::PostOptions& exchange) {
     // A reply that declares entities is refused with the ill-formed ones.
-    const tesk::xml::Document doc = tesk::xml::ReadMemory(reply);
+    const tesk::xml::Document doc = lumvar::ReadReplyDocument(reply, exchange);
     if (!doc) throw XMLException("Server response not well-formed");
     const XPathContext context(xmlXPathNewContext(doc.get()));
     if (!context) throw XMLException("Server response not well-formed");

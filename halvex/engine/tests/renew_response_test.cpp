@@ -3,11 +3,13 @@
 // that ends up on the page for a refusal or an unusable reply.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "halvex/renew_client.h"
 #include "testkit/bounded_run.h"
+#include "win32/error_codes.h"
 
 namespace halvex {
 namespace {
@@ -96,6 +98,34 @@ TEST(HalvexRenewResponse, HostileMarkupIsRefusedQuicklyWithLittleMemory) {
         });
         EXPECT_TRUE(testkit::RefusedQuickly(run)) << bomb.name;
     }
+}
+
+// The reply's reading counts against the exchange's deadline: a reply under
+// the cap that takes longer to parse than the time left ends with the
+// exchange's time-out soon after the deadline, not when the parse is done.
+TEST(HalvexRenewResponse, AReplyStillBeingReadAtTheDeadlineEndsWithTheTimeOut) {
+    std::string body;
+    while (body.size() < RequestPoster::kMaxReply - 200) body += "<a/>";
+    const std::string reply = Reply(body + "<Body status=\"ok\"><ReqID ca_type=\"QCA\">1</ReqID></Body>");
+    lumvar::PostOptions exchange;
+    exchange.numberSteps = false;
+    const auto started = std::chrono::steady_clock::now();
+    exchange.deadline = started + std::chrono::milliseconds(10);
+    try {
+        ParseRenewResponse(reply, exchange);
+        ADD_FAILURE() << "the reply was read past the deadline";
+    } catch (const HTTPSException& e) {
+        EXPECT_EQ(e.errorNumber(), ERROR_INTERNET_TIMEOUT) << e.what();
+        EXPECT_TRUE(std::string(e.what()).starts_with(
+            "Error in HTTPS connection.\nLibrary error number: 12002\nMessage: The operation timed out\n"))
+            << e.what();
+        EXPECT_EQ(std::string(e.what()).find("Line:"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(60));
+    // The whole parse takes far longer than that.
+    const auto whole = std::chrono::steady_clock::now();
+    EXPECT_EQ(ParseRenewResponse(reply).size(), 1u);
+    EXPECT_GT(std::chrono::steady_clock::now() - whole, std::chrono::milliseconds(60));
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ void RequestOutbox::OnURL_RequestSend() {
     try {
         RequestPoster poster(toUtf8(TAppData::Instance().GetServerUrl()));
         poster.HttpsPost(body);
-        const std::vector<IssuedRequest> issued = ParseRenewResponse(poster.Reply());
+        const std::vector<IssuedRequest> issued = poster.Issued();
         m_outcome.requestNumber = issued.empty() ? u"No request number returned" : fromUtf8(issued.front().number);
         m_outcome.sendState = SendState::Sent;
     } catch (const std::exception& error) {

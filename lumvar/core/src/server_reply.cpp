@@ -7,7 +7,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
+#include "lumvar/reply_document.h"
 #include "lumvar/server_errors.h"
 
 namespace lumvar {
@@ -61,6 +64,93 @@ void emptyHeaders(xmlDoc* document) {
     }
 }
 
+// The lists whose items the schemas take in any number: Body's DirList and
+// FileList.
+std::vector<xmlNode*> itemLists(xmlDoc* document) {
+    std::vector<xmlNode*> lists;
+    const xmlNode* root = xmlDocGetRootElement(document);
+    if (!root || !isElement(root, "Tesk")) return lists;
+    for (const xmlNode* response = root->children; response; response = response->next) {
+        if (!isElement(response, "Response")) continue;
+        for (const xmlNode* body = response->children; body; body = body->next) {
+            if (!isElement(body, "Body")) continue;
+            for (xmlNode* list = body->children; list; list = list->next)
+                if (isElement(list, "DirList") || isElement(list, "FileList")) lists.push_back(list);
+        }
+    }
+    return lists;
+}
+
+// One list's children, shown to the validator a window at a time: while a
+// window is shown, the list holds only its nodes, and none once every
+// window has passed; the whole list is back when this ends.
+class ListWindows {
+public:
+    explicit ListWindows(xmlNode* list) : m_list(list), m_first(list->children), m_last(list->last) {}
+    ~ListWindows() {
+        relink();
+        m_list->children = m_first;
+        m_list->last = m_last;
+    }
+    ListWindows(const ListWindows&) = delete;
+    ListWindows& operator=(const ListWindows&) = delete;
+
+    // Shows the next `size` children; false when none is left.
+    bool next(std::size_t size) {
+        relink();
+        xmlNode* start = m_started ? m_rest : m_first;
+        m_started = true;
+        m_list->children = m_list->last = nullptr;
+        if (!start) return false;
+        xmlNode* last = start;
+        for (std::size_t n = 1; n < size && last->next; ++n) last = last->next;
+        m_rest = last->next;
+        m_before = start->prev;
+        start->prev = last->next = nullptr;
+        m_list->children = m_start = start;
+        m_list->last = m_windowLast = last;
+        return true;
+    }
+
+private:
+    // The shown window back among its siblings.
+    void relink() {
+        if (!m_windowLast) return;
+        m_start->prev = m_before;
+        m_windowLast->next = m_rest;
+        m_windowLast = nullptr;
+    }
+
+    xmlNode* m_list;
+    xmlNode* m_first;
+    xmlNode* m_last;
+    bool m_started = false;
+    xmlNode* m_start = nullptr;
+    xmlNode* m_windowLast = nullptr;
+    xmlNode* m_before = nullptr;
+    xmlNode* m_rest = nullptr;
+};
+
+// RelaxNG validation cannot be stopped midway and takes time in proportion
+// to the items of the long lists. The lists are validated a window of items
+// at a time, all lists at once, with the deadline looked at between windows;
+// the schemas take any number of items, so the windows are valid together
+// exactly when the whole document is. Throws the exchange's time-out.
+bool validInWindows(xmlRelaxNGValidCtxt* validator, xmlDoc* document, const PostOptions& exchange) {
+    constexpr std::size_t kWindow = 1024;
+    std::vector<std::unique_ptr<ListWindows>> lists;
+    for (xmlNode* list : itemLists(document)) lists.push_back(std::make_unique<ListWindows>(list));
+    for (bool first = true;; first = false) {
+        bool shown = false;
+        for (const auto& list : lists) shown = list->next(kWindow) || shown;
+        if (!shown && !first) return true;
+        CheckDeadline(exchange);
+        const int invalid = xmlRelaxNGValidateDoc(validator, document);
+        CheckDeadline(exchange);
+        if (invalid != 0) return false;
+    }
+}
+
 }  // namespace
 
 ReplySchema::ReplySchema(const std::string& schemaFile) {
@@ -78,7 +168,7 @@ ReplySchema::ReplySchema(const std::string& schemaFile) {
     if (!m_schema) throw XMLException("Specification parsing failed with following errors:\n" + errors.text);
 }
 
-ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema) {
+ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema, const PostOptions& exchange) {
     Collector errors;
     ValidContext validator(xmlRelaxNGNewValidCtxt(schema.get()));
     if (!validator) throw XMLException("Could not create a validator from a RNG schema");
@@ -86,11 +176,10 @@ ServerReply ServerReply::parse(std::string_view bytes, const ReplySchema& schema
 
     ServerReply reply;
     // A reply that declares entities is refused with the ill-formed ones.
-    reply.m_doc = tesk::xml::ReadMemory(bytes);
+    reply.m_doc = ReadReplyDocument(bytes, exchange);
     if (!reply.m_doc) throw XMLException("Server response not well-formed");
     emptyHeaders(reply.m_doc.get());
-    if (xmlRelaxNGValidateDoc(validator.get(), reply.m_doc.get()) != 0)
-        throw XMLException("Response validation failed with the following errors:\n" + errors.text);
+    if (!validInWindows(validator.get(), reply.m_doc.get(), exchange)) throw XMLException("Response validation failed with the following errors:\n" + errors.text);
     reply.m_context.reset(xmlXPathNewContext(reply.m_doc.get()));
     if (!reply.m_context) throw XMLException("Could not create an XPath context");
     return reply;

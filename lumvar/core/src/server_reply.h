@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/xml_read.h"
+#include "lumvar/server_post.h"
 
 namespace lumvar {
 
@@ -37,8 +38,10 @@ public:
     // Throws XMLException: the bytes are no XML ("Server response not
     // well-formed") or not valid ("Response validation failed with the
     // following errors:\n..."). What Tesk/Response/Header holds, free content
-    // the client never reads, is dropped before validation.
-    static ServerReply parse(std::string_view bytes, const ReplySchema& schema);
+    // the client never reads, is dropped before validation. Reading and
+    // validating count against the exchange's deadline: HTTPSException
+    // (TimedOut) once it has passed.
+    static ServerReply parse(std::string_view bytes, const ReplySchema& schema, const PostOptions& exchange = {});
 
     // The nodes an expression selects, relative to node ("./...") or from
     // the root.

@@ -2,6 +2,7 @@
 // sends, what it reads, and how each wrong answer ends.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,7 +12,10 @@
 #include "lumvar/result_codes.h"
 #include "lumvar/server_address.h"
 #include "lumvar/server_error.h"
+#include "lumvar/server_errors.h"
 #include "platform/text.h"
+#include "server_poster.h"
+#include "testkit/http_server.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -251,6 +255,29 @@ TEST_F(ProtocolTest, EachStepIsJudgedByItsOwnResult) {
     log::clear();
     EXPECT_EQ(kTransport, GetFileList(closed, nullptr, &list, &version));
     EXPECT_NE(std::u16string::npos, log::text(false).find(u"Library error number: 12029")) << platform::text::toUtf8(log::text(false));
+}
+
+// The exchange's deadline covers the reply's reading as a document too: a
+// reply that arrives whole at once but takes longer to parse than the time
+// left ends with the exchange's time-out, soon after the deadline.
+TEST_F(ProtocolTest, AReplyStillBeingReadAtTheDeadlineEndsTheExchange) {
+    std::string slow = "<?xml version=\"1.0\" encoding=\"utf-8\"?><Tesk><Response><Header>";
+    for (int i = 0; i < 2500000; ++i) slow += "<a/>";
+    slow += "</Header><Body status=\"ok\"><OK/><Version>1</Version></Body></Response></Tesk>";
+    testkit::HttpServer server;
+    server.route("/cgi-bin/upgradeapp.cgi", testkit::HttpReply::text(200, slow, "text/xml"));
+
+    constexpr auto kDeadline = std::chrono::milliseconds(1200);
+    const auto started = std::chrono::steady_clock::now();
+    RequestPoster poster(u"Lumvar test", server.url("/cgi-bin/upgradeapp.cgi"), kDeadline);
+    try {
+        poster.post(nullptr, "<Tesk/>", LUMVAR_RELAXNG_DIR "/lumvar_getfilelist_A_v1.rng");
+        ADD_FAILURE() << "the reply was read past the deadline";
+    } catch (const HTTPSException& e) {
+        EXPECT_EQ(e.errorNumber(), ERROR_INTERNET_TIMEOUT) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Line: 232"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kDeadline + std::chrono::milliseconds(500));
 }
 
 TEST(ServerAddressTest, SplitsSchemeHostPortAndPath) {

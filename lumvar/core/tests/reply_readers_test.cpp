@@ -210,6 +210,20 @@ TEST_F(ReplyReaders, SchemasAndDocumentsThatCannotBeReadSayWhy) {
     } catch (const XMLException& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Response validation failed with the following errors:\n"));
     }
+    // A long list is validated a part at a time: a wrong item far into it is
+    // found, and a good list is read whole.
+    std::string files;
+    for (int i = 0; i < 3000; ++i) files += file(kGoodFields);
+    std::string wrong = files;
+    wrong.insert(wrong.size() - 2 * file(kGoodFields).size(), file("<Size>3</Size>"));
+    try {
+        ServerReply::parse(listReply(wrong), listSchema());
+        ADD_FAILURE() << "an unknown field was taken";
+    } catch (const XMLException& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Response validation failed with the following errors:\n"));
+    }
+    const ServerReply whole = ServerReply::parse(listReply(files), listSchema());
+    EXPECT_EQ(whole.nodes("//FileList/File").size(), 3000u);
 }
 
 // Attributes on Response and the Header's content are free in the schemas,

@@ -65,8 +65,8 @@ using Handle = std::unique_ptr<void, HandleClose>;
 // ends the send or read under way; the handle is then not closed again.
 class Deadline {
 public:
-    Deadline(Handle& request, std::chrono::milliseconds limit)
-        : m_request(request), m_thread([this, limit] { watch(limit); }) {}
+    Deadline(Handle& request, std::chrono::steady_clock::time_point end)
+        : m_request(request), m_thread([this, end] { watch(end); }) {}
     ~Deadline() {
         {
             const std::lock_guard lock(m_mutex);
@@ -85,9 +85,9 @@ public:
     }
 
 private:
-    void watch(std::chrono::milliseconds limit) {
+    void watch(std::chrono::steady_clock::time_point end) {
         std::unique_lock lock(m_mutex);
-        if (m_wake.wait_for(lock, limit, [this] { return m_done; })) return;
+        if (m_wake.wait_until(lock, end, [this] { return m_done; })) return;
         m_passed = true;
         InternetCloseHandle(m_request.get());
     }
@@ -118,12 +118,11 @@ public:
     [[noreturn]] void fail(Step step, const std::string& why) const {
         throw HTTPSException(why, ERROR_INTERNET_INTERNAL_ERROR, stepOf(step));
     }
-
-private:
     std::optional<std::uint32_t> stepOf(Step step) const {
         return m_options.numberSteps ? std::optional<std::uint32_t>(step) : std::nullopt;
     }
 
+private:
     const PostOptions& m_options;
     const Deadline* m_deadline = nullptr;
 };
@@ -185,6 +184,10 @@ std::string PostToServer(const std::string& addressText, const std::string& body
         if (options.progress) options.progress(announced, static_cast<std::uint32_t>(reply.size()));
     }
     return reply;
+}
+
+HTTPSException TimedOut(const PostOptions& options) {
+    return HTTPSException(systemText(ERROR_INTERNET_TIMEOUT), ERROR_INTERNET_TIMEOUT, Exchange(options).stepOf(kRead));
 }
 
 }  // namespace lumvar

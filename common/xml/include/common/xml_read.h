@@ -12,6 +12,7 @@
 
 #include <libxml/tree.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -38,8 +39,12 @@ struct ReadError {
 // is refused); `name` is its address. Null when the bytes are not a
 // well-formed document, declare an entity or pass a bound; `error`, when
 // given, then says why (XML_ERR_USER_STOP for what is not accepted).
+// The parse stops, with null, once `until` has passed: the bytes are
+// taken a piece at a time and each piece costs time in proportion to its
+// length, so it stops soon after.
 Document ReadMemory(std::string_view bytes, const char* encoding = nullptr, const char* name = nullptr,
-                    ReadError* error = nullptr);
+                    ReadError* error = nullptr,
+                    std::chrono::steady_clock::time_point until = std::chrono::steady_clock::time_point::max());
 
 // The same for a file at its host (UTF-8) path; a Windows path is turned
 // into one by the layer first. The path is the document's address, so what

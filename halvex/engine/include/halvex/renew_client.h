@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lumvar/server_errors.h"
+#include "lumvar/server_post.h"
 
 namespace halvex {
 
@@ -32,6 +33,12 @@ private:
     std::string m_text;
 };
 
+// One certificate's request number as the server issued it.
+struct IssuedRequest {
+    std::string caType;
+    std::string number;
+};
+
 class RequestPoster {
 public:
     // The longest reply taken.
@@ -49,17 +56,15 @@ public:
     // exchange not done by the deadline (ERROR_INTERNET_TIMEOUT, its text).
     void HttpsPost(const std::string& body);
     const std::string& Reply() const noexcept { return m_reply; }
+    // The reply's request numbers (ParseRenewResponse), read by the same
+    // deadline as the reply itself.
+    std::vector<IssuedRequest> Issued() const;
 
 private:
     std::string m_address;
     std::chrono::milliseconds m_deadline;
+    lumvar::PostOptions m_exchange;
     std::string m_reply;
-};
-
-// One certificate's request number as the server issued it.
-struct IssuedRequest {
-    std::string caType;
-    std::string number;
 };
 
 // The request numbers of an accepting reply (Body status "ok"), one per
@@ -70,7 +75,9 @@ struct IssuedRequest {
 // XMLException for a reply that is not well-formed, has no status or
 // another status, a ReqID without ca_type or text, or a refusal without a
 // code. The parser loads nothing from outside, and a reply that declares an
-// entity is not well-formed here, so no reference is ever expanded.
-std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply);
+// entity is not well-formed here, so no reference is ever expanded. Reading
+// counts against the exchange's deadline: HTTPSException (TimedOut) once it
+// has passed.
+std::vector<IssuedRequest> ParseRenewResponse(const std::string& reply, const lumvar::PostOptions& exchange = {});
 
 }  // namespace halvex

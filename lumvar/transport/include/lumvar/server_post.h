@@ -1,6 +1,6 @@
 // One POST of a request body to a server over the layer's WinINet, and its
-// whole reply. The upgrade client and the renewal program post alike and
-// differ only in the options.
+// whole reply, read by the exchange's deadline. The upgrade client and the
+// renewal program post alike and differ only in the options.
 #pragma once
 
 #include <chrono>
@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "lumvar/server_errors.h"
 
 namespace lumvar {
 
@@ -25,10 +27,12 @@ struct PostOptions {
     // Called after each piece read with the announced length (0 when not
     // asked for) and the bytes received so far.
     std::function<void(std::uint32_t announced, std::uint32_t received)> progress;
-    // The whole exchange, from the send to the reply's last byte, besides
-    // WinINet's limits on silence: a server that keeps sending too slowly
-    // is left when it passes.
-    std::chrono::milliseconds deadline = std::chrono::minutes(30);
+    // When the whole exchange must be over, from the send to the reply's
+    // last byte and its reading as a document (ReadReplyDocument), besides
+    // WinINet's limits on silence: a server that keeps sending too slowly,
+    // or a reply that takes too long to read, is left when it passes.
+    // Unset, the exchange has none.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
 // POSTs the body ("Content-Type:text/plain", the address's path, reload,
@@ -38,5 +42,9 @@ struct PostOptions {
 // call leaves none; a step still under way at the deadline fails with
 // ERROR_INTERNET_TIMEOUT and its text.
 std::string PostToServer(const std::string& address, const std::string& body, const PostOptions& options);
+
+// The exchange's time-out (ERROR_INTERNET_TIMEOUT and its text), as the read
+// of the reply, its parsing included, reports it.
+HTTPSException TimedOut(const PostOptions& options);
 
 }  // namespace lumvar
