@@ -260,7 +260,7 @@ TEST_F(Activation, TheServerModuleIsFreedOnceItsLastObjectIsGone) {
     ASSERT_EQ(S_OK, server->GetTypeInfo(0, 0, info.put()));
     server.reset();
     CoFreeUnusedLibraries();
-    if (testkit::kFreedModulesGo) EXPECT_FALSE(loaded(kServer));
+    EXPECT_NE(testkit::kFreedModulesGo, loaded(kServer));
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(S_OK, info->GetTypeAttr(&attr)) << "type information outlives the module that asked for it";
     EXPECT_EQ(IID_ITestServer, attr->guid);
@@ -270,7 +270,7 @@ TEST_F(Activation, TheServerModuleIsFreedOnceItsLastObjectIsGone) {
     EXPECT_TRUE(create());
     EXPECT_TRUE(loaded(kServer));
     CoUninitialize();
-    if (testkit::kFreedModulesGo) EXPECT_FALSE(loaded(kServer));
+    EXPECT_NE(testkit::kFreedModulesGo, loaded(kServer));
     ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 }
 
