@@ -1,5 +1,6 @@
 #include "preview_window.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/dialog_templates.h"
@@ -29,19 +30,29 @@ constexpr int kViewLeft = -1;
 constexpr int kViewTop = 34;
 constexpr int kLeastWidth = 530;
 constexpr int kLeastHeight = 150;
+// The template's width and, in its dialog units, the right end of the row
+// of buttons and where the zoom field stands.
+constexpr int kTemplateWidth = 425;
+constexpr int kCloseLeft = 249;
+constexpr int kButtonWidth = 50;
+constexpr int kFieldLeft = 388;
+constexpr int kFieldWidth = 30;
+constexpr int kButtonsEnd = kCloseLeft + kButtonWidth;
+// Between the last button and the zoom field when the window is narrowest.
+constexpr int kFieldGap = 7;
 
 platform::ui::DialogTemplate previewTemplate() {
     using K = platform::ui::ControlKind;
     // The view, framed, fills the window below the row of buttons; the
     // window takes a sizing border.
-    platform::ui::DialogTemplate preview{kPreviewDialog, 425, 300, "MS Shell Dlg", 8, "",
-            {{kPrintButton, K::Button, "", 7, 3, 50, 14, WS_TABSTOP},
-             {kZoomOutButton, K::Button, "", 63, 3, 50, 14, WS_TABSTOP},
-             {kZoomInButton, K::Button, "", 117, 3, 50, 14, WS_TABSTOP},
+    platform::ui::DialogTemplate preview{kPreviewDialog, kTemplateWidth, 300, "MS Shell Dlg", 8, "",
+            {{kPrintButton, K::Button, "", 7, 3, kButtonWidth, 14, WS_TABSTOP},
+             {kZoomOutButton, K::Button, "", 63, 3, kButtonWidth, 14, WS_TABSTOP},
+             {kZoomInButton, K::Button, "", 117, 3, kButtonWidth, 14, WS_TABSTOP},
              {kActualSizeButton, K::Button, "", 171, 3, 71, 14, WS_TABSTOP},
-             {kCloseButton, K::DefaultButton, "", 249, 3, 50, 14, WS_TABSTOP},
-             {kZoomField, K::Edit, "", 388, 3, 30, 14, ES_READONLY | WS_BORDER},
-             {kView, K::TextView, "", 0, 21, 425, 279, WS_TABSTOP | WS_BORDER}}};
+             {kCloseButton, K::DefaultButton, "", kCloseLeft, 3, kButtonWidth, 14, WS_TABSTOP},
+             {kZoomField, K::Edit, "", kFieldLeft, 3, kFieldWidth, 14, ES_READONLY | WS_BORDER},
+             {kView, K::TextView, "", 0, 21, kTemplateWidth, 279, WS_TABSTOP | WS_BORDER}}};
     preview.resizable = true;
     return preview;
 }
@@ -115,13 +126,22 @@ void layOut(HWND dialog, int width, int height) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// 530 x 150 pixels, wider where the font the dialog is drawn in needs more
+// for every button and, beside the last, the zoom field at its distance
+// from the right edge.
+POINT leastSize() {
+    const int unitsX = LOWORD(static_cast<DWORD>(GetDialogBaseUnits()));
+    const int needed = (kButtonsEnd + kFieldGap + kTemplateWidth - kFieldLeft) * unitsX / 4;
+    return {std::max(kLeastWidth, needed), kLeastHeight};
+}
+
 INT_PTR previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         initialise(dialog, *reinterpret_cast<const Preview*>(lParam));
         return TRUE;
     }
     if (message == WM_GETMINMAXINFO) {
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kLeastWidth, kLeastHeight};
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = leastSize();
         return TRUE;
     }
     if (message == WM_SIZE) {

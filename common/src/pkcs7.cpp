@@ -68,6 +68,7 @@ TPkcs7::~TPkcs7() {
 }
 
 void TPkcs7::Close() {
+    m_messageStore.reset();
     if (m_message) CryptMsgClose(m_message);
     m_message = nullptr;
 }

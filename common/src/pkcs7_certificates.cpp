@@ -2,6 +2,8 @@
 // issuer and serial number in the message, the user's "MY" and
 // "AddressBook" stores and a store the caller adds.
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -17,13 +19,8 @@ using namespace pkcs7;
 
 namespace {
 
-struct CloseStore {
-    void operator()(HCERTSTORE store) const noexcept { CertCloseStore(store, 0); }
-};
-using OwnedStore = std::unique_ptr<void, CloseStore>;
-
-OwnedStore SystemStore(const char* name) {
-    return OwnedStore(CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, TGlobalParams::Instance()->GetStoreFlags(), name));
+OwnedCertStore SystemStore(const char* name) {
+    return OwnedCertStore(CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, TGlobalParams::Instance()->GetStoreFlags(), name));
 }
 
 // The issuer as an X.500 string and the serial number, most significant
@@ -42,8 +39,18 @@ CertInfo IdentifierOnly(const CERT_INFO& id) {
     return info;
 }
 
-CertInfo Describe(const CERT_INFO& id, const std::vector<HCERTSTORE>& stores) {
-    for (HCERTSTORE store : stores) {
+// From the first store that holds the certificate: the message, then the
+// user's stores (opened only when the message lacks it), then the extra one.
+CertInfo Describe(const CERT_INFO& id, HCERTSTORE message, HCERTSTORE extra) {
+    OwnedCertStore my, addressBook;
+    const std::array<std::function<HCERTSTORE()>, 4> stores{
+        [&] { return message; },
+        [&] { return (my = SystemStore("MY")).get(); },
+        [&] { return (addressBook = SystemStore("AddressBook")).get(); },
+        [&] { return extra; },
+    };
+    for (const auto& open : stores) {
+        HCERTSTORE store = open();
         if (!store) continue;
         const OwnedCertContext found(
             CertGetSubjectCertificateFromStore(store, kCertEncoding, const_cast<CERT_INFO*>(&id)));
@@ -64,15 +71,14 @@ DWORD TPkcs7::GetSignerCertificates(std::vector<CertInfo>& out, HCERTSTORE extra
         if (const DWORD result = GetSignerCount(count)) return result;
         if (first >= count) return kErrSignerNotFound;
         last = std::min(last, count);
-        const OwnedStore message(CertOpenStore(CERT_STORE_PROV_MSG, kCertEncoding, 0, 0, m_message));
-        const OwnedStore my = SystemStore("MY");
-        const OwnedStore addressBook = SystemStore("AddressBook");
-        const std::vector<HCERTSTORE> stores{message.get(), my.get(), addressBook.get(), extra};
+        // The message's store is opened once per message: its certificates
+        // are decoded once, however many signers are asked for.
+        if (!m_messageStore) m_messageStore.reset(CertOpenStore(CERT_STORE_PROV_MSG, kCertEncoding, 0, 0, m_message));
         std::vector<CertInfo> records;
         for (DWORD n = first; n < last; ++n) {
             RecordBuffer id;
             if (!QueryRecord(m_message, CMSG_SIGNER_CERT_INFO_PARAM, n, id)) return kErrQuery;
-            records.push_back(Describe(id.as<CERT_INFO>(), stores));
+            records.push_back(Describe(id.as<CERT_INFO>(), m_messageStore.get(), extra));
         }
         out = std::move(records);
         return 0;

@@ -4,18 +4,16 @@
 
 #include <cctype>
 
+#include "common/replace_each.h"
 #include "win32/text.h"
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    if (from.empty()) return;
-    for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
-        text.replace(pos, from.size(), to);
+    ReplaceEach<char>(text, from, to, static_cast<std::ptrdiff_t>(to.size()));
 }
 
 void EraseAll(std::string& text, const std::string& what) {
-    if (what.empty()) return;
-    for (std::size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what))
-        text.erase(pos, what.size());
+    // Only the characters before a removal can join with those after it.
+    ReplaceEach<char>(text, what, {}, 1 - static_cast<std::ptrdiff_t>(what.size()));
 }
 
 std::size_t FindSubstring(const std::string& text, const char* pattern, std::size_t* endPosition, bool backward) {

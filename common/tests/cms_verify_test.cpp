@@ -1,11 +1,12 @@
 // Verification of signed messages made by `openssl cms` and by ours: good and damaged
-// messages, the signer's chain faults, the signature check's own failures,
+// messages, RSA with either padding and ECDSA, the signer's chain faults, the signature check's own failures,
 // several signers, the signing-certificate attribute, where signers'
 // certificates come from, the trusted list, and the hash comparison.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ostream>
 
 #include "certificate_support.h"
 #include "cms_verify_support.h"
@@ -210,6 +211,51 @@ TEST_P(VerifyEitherMakerTest, EachFaultGivesItsNumber) {
     EXPECT_NE("", loggedLineWith("ERR  VerifyMessage():pkcs7:"));
 }
 INSTANTIATE_TEST_SUITE_P(Makers, VerifyEitherMakerTest, ::testing::Values(Maker::Openssl, Maker::Ours));
+
+namespace {
+
+// A signer's key (an EC curve, or RSA when none) and openssl's options for
+// the padding and the digest.
+struct SignatureAlgorithm {
+    std::string name;
+    std::string curve;
+    std::vector<std::string> options;
+};
+void PrintTo(const SignatureAlgorithm& a, std::ostream* out) { *out << a.name; }
+
+class VerifyAlgorithmTest : public VerifyMessageTest, public ::testing::WithParamInterface<SignatureAlgorithm> {};
+
+}  // namespace
+
+// Signatures of cards with EC keys, or made with PSS padding, verify with
+// every check; a changed content byte or signature is refused as with RSA.
+TEST_P(VerifyAlgorithmTest, SignaturesVerifyAndChangesAreRefused) {
+    const SignatureAlgorithm& algorithm = GetParam();
+    const pki::Credential signer =
+        userIssuedBy(pki.standardCa, "Tesk " + algorithm.name + " Signer")
+            .key(algorithm.curve.empty() ? pki::Key::rsa() : pki::Key::ec(algorithm.curve))
+            .build();
+    const DWORD everyCheck = kCheckTimeValid | kCheckChain | kCheckSigningCert;
+    const Bytes attached = sign(signer, {.extra = algorithm.options});
+    const Bytes detached = sign(signer, {.detached = true, .extra = algorithm.options});
+    Bytes out;
+    EXPECT_EQ(0u, api.VerifyMessage(nullptr, attached, nullptr, everyCheck, &out, nullptr, nullptr));
+    EXPECT_EQ(content, out);
+    EXPECT_EQ(0u, verify(detached, everyCheck, &content));
+    Bytes changed = content;
+    changed[0] ^= 0x01;
+    EXPECT_EQ(53u, verify(patched(attached, content, 0), 0));
+    EXPECT_EQ(53u, verify(detached, 0, &changed));
+    EXPECT_EQ(1014u, verify(patched(attached, signerOf(attached, 0).signature), 0));
+}
+INSTANTIATE_TEST_SUITE_P(
+    Common, VerifyAlgorithmTest,
+    ::testing::Values(SignatureAlgorithm{"RsaPkcs1", "", {}},
+                      SignatureAlgorithm{"RsaPss", "", {"-keyopt", "rsa_padding_mode:pss"}},
+                      SignatureAlgorithm{"EcdsaP256", "P-256", {}},
+                      SignatureAlgorithm{"EcdsaP384", "P-384", {"-md", "sha384"}},
+                      SignatureAlgorithm{"EcdsaP521", "P-521", {"-md", "sha512"}}),
+    [](const auto& info) { return info.param.name; });
 
 // A message without signed attributes or certificates: the signer's
 // certificate, or a damaged copy of it, comes from the caller's store.

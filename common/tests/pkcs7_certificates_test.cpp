@@ -8,6 +8,7 @@
 #include "common/pkcs7.h"
 #include "common/strings.h"
 #include "pkcs7_fixtures.h"
+#include "testkit/growth.h"
 
 using namespace pkcs7_test;
 
@@ -48,6 +49,24 @@ CertInfo signerOf(const Bytes& message, HCERTSTORE extra = nullptr) {
 }
 
 }  // namespace
+
+TEST_F(Pkcs7Certificates, EachSignersCertificateCostsTheSameHoweverManyTheMessageHolds) {
+    const Samples& s = samples();
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [&](std::size_t count) {
+            auto made = std::make_shared<ManySigners>(manySigners(s.pki.commercial.certificate, count));
+            return [made, count] {
+                TPkcs7 reader;
+                ASSERT_EQ(0u, reader.Open(made->message));
+                for (DWORD i = 0; i < count; ++i) {
+                    CertInfo info;
+                    ASSERT_EQ(0u, reader.GetSignerCertificate(i, info, nullptr));
+                    ASSERT_EQ(made->certificates[i], info.der) << i;
+                }
+            };
+        },
+        500));
+}
 
 TEST_F(Pkcs7Certificates, SignersOfTheMessageInOrder) {
     const Samples& s = samples();

@@ -199,6 +199,43 @@ inline Bytes crafted(const std::vector<Bytes>& extraSigned, const std::vector<By
     return sequence({oid("1.2.840.113549.1.7.2"), tlv(0xA0, signedData)});
 }
 
+// Copies of the certificate whose serial numbers' last two bytes count up,
+// unsigned, and a message of as many signers, each named by one of them;
+// nothing in it is signed, as reading the certificates checks no signature.
+struct ManySigners {
+    std::vector<Bytes> certificates;
+    Bytes message;
+};
+
+inline ManySigners manySigners(const pki::Certificate& certificate, std::size_t count) {
+    const Bytes& der = certificate.der();
+    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    const Bytes issuer(cert->pCertInfo->Issuer.pbData, cert->pCertInfo->Issuer.pbData + cert->pCertInfo->Issuer.cbData);
+    CertFreeCertificateContext(cert);
+    const Bytes serial = certificate.serial();
+    const Bytes serialField = tlv(0x02, serial);
+    const auto at = std::search(der.begin(), der.end(), serialField.begin(), serialField.end()) - der.begin() +
+                    static_cast<std::ptrdiff_t>(serialField.size());
+    const Bytes sha256 = sequence({oid(kSha256), tlv(0x05, {})});
+    const Bytes rsa = sequence({oid("1.2.840.113549.1.1.1"), tlv(0x05, {})});
+    ManySigners made;
+    Bytes certificates, signers;
+    for (std::size_t i = 0; i < count; ++i) {
+        Bytes numbered = der, number = serial;
+        numbered[at - 2] = number[number.size() - 2] = static_cast<BYTE>(i >> 8);
+        numbered[at - 1] = number[number.size() - 1] = static_cast<BYTE>(i);
+        certificates.insert(certificates.end(), numbered.begin(), numbered.end());
+        const Bytes signer = sequence(
+            {tlv(0x02, {0x01}), sequence({issuer, tlv(0x02, number)}), sha256, rsa, octets({0x00})});
+        signers.insert(signers.end(), signer.begin(), signer.end());
+        made.certificates.push_back(std::move(numbered));
+    }
+    const Bytes signedData = sequence({tlv(0x02, {0x01}), setOf({sha256}), sequence({oid("1.2.840.113549.1.7.1")}),
+                                       tlv(0xA0, certificates), tlv(0x31, signers)});
+    made.message = sequence({oid("1.2.840.113549.1.7.2"), tlv(0xA0, signedData)});
+    return made;
+}
+
 // Whether `openssl cms -verify` accepts the message's signature (the
 // signer's certificate given apart) and gives back the content.
 inline bool opensslVerifies(const Bytes& message) {

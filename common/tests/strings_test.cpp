@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testkit/growth.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,20 @@ TEST(ReplaceAndErase, EveryOccurrenceAndNoEndlessLoops) {
     EXPECT_EQ("text", replaced("text", "", "x"));
     EXPECT_EQ("", erased("aabb", "ab"));  // a removal that joins a new occurrence
     EXPECT_EQ("text", erased("text", ""));
+}
+
+TEST(ReplaceAndErase, ALongTextCostsNoMoreThanItsLength) {
+    // A PEM's line breaks go, and a text's breaks become two characters.
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [](std::size_t lines) {
+            std::string text;
+            for (std::size_t i = 0; i < lines; ++i) text += "MIIBIjANBgkqhkiG9w0BAQEFAAOCAQ8AMIIBCgKCAQEAu1SU1LfVLPHCozMxH2Mo\n";
+            return [text, lines] {
+                EXPECT_EQ(text.size() - lines, erased(text, "\n").size());
+                EXPECT_EQ(text.size() + lines, replaced(text, "\n", "\r\n").size());
+            };
+        },
+        5'000));
 }
 
 TEST(FindSubstring, FirstOrLastWithItsEnd) {

@@ -1,6 +1,7 @@
 #include "member_results.h"
 
 #include "common/codepage.h"
+#include "platform/ansi_name.h"
 #include "platform/text.h"
 #include "signer.h"
 #include "win32/error.h"
@@ -19,11 +20,17 @@ std::string NarrowOf(BSTR text) {
     return WideToMultiByte(text, static_cast<int>(SysStringLen(text)));
 }
 
-std::string NameOf(BSTR text) {
+std::string MaskOf(BSTR text) {
     if (!text) return {};
-    auto name = platform::text::toNarrowExact(std::u16string_view(text, SysStringLen(text)), CP_ACP);
-    if (!name) throw RefusedName{};
-    return std::move(*name);
+    auto mask = platform::text::toNarrowExact(std::u16string_view(text, SysStringLen(text)), CP_ACP);
+    if (!mask) throw RefusedName{};
+    return std::move(*mask);
+}
+
+std::string NameOf(BSTR text) {
+    std::string name = MaskOf(text);
+    if (platform::paths::holdsWildcard(name)) throw RefusedName{};
+    return name;
 }
 
 bool RecordRefusedName(TSigner& signer) {

@@ -12,7 +12,9 @@
 // "x日.kyd" would open "x?.kyd"). Such a name is refused as Windows
 // refuses a name holding "?": the operation does not run, nothing is opened
 // or written, the signer records ERROR_INVALID_NAME with the system's text
-// and the member fails with it.
+// and the member fails with it. A file or folder name holding "?" or "*"
+// is refused the same way, as the layer's file functions refuse it; a mask
+// keeps its wildcards.
 #pragma once
 
 #include <string>
@@ -27,9 +29,11 @@ std::string NarrowOf(BSTR text);
 HRESULT HandOut(const std::string& narrow, BSTR* out);
 
 // The name in the ANSI page; throws RefusedName when the page cannot hold
-// it whole. Only inside OnNames.
+// it whole or, for a file or folder name, when it holds a wildcard. Only
+// inside OnNames.
 struct RefusedName {};
 std::string NameOf(BSTR text);
+std::string MaskOf(BSTR text);
 // Records the refusal on the signer; false, the thread's last error
 // ERROR_INVALID_NAME.
 bool RecordRefusedName(TSigner& signer);

@@ -4,7 +4,7 @@
 
 HRESULT CSignerKyd::LoadAllPlugins(BSTR bstrSearchPath, BSTR bstrMask) {
     return RunOperation(
-        OnNames(m_signer, [&] { return m_signer.LoadAllPlugins(NameOf(bstrSearchPath), NameOf(bstrMask)); }));
+        OnNames(m_signer, [&] { return m_signer.LoadAllPlugins(NameOf(bstrSearchPath), MaskOf(bstrMask)); }));
 }
 
 HRESULT CSignerKyd::UnloadAllPlugins() {

@@ -6,6 +6,7 @@
 #include "sign_enc_dlg.h"
 #include "signer_kyd.h"
 #include "signing_dialog_support.h"
+#include "win32/hyperlink.h"
 #include "win32/ui.h"
 
 namespace {
@@ -59,6 +60,11 @@ constexpr UINT kBringToFront = WM_USER + 200;
 
 bool IsTicked(HWND dialog, int box) { return SendDlgItemMessageA(dialog, box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// A line a click acts on is shown as a link, when it shows anything.
+void ShowAsLink(HWND dialog, int line) {
+    if (SendDlgItemMessageA(dialog, line, WM_GETTEXTLENGTH, 0, 0) > 0) ConvertStaticToHyperlink(dialog, line);
+}
+
 }  // namespace
 
 TSignEncKydDlg::TSignEncKydDlg(TSignerKyd& signer, KydConfirmationActions& actions,
@@ -109,6 +115,7 @@ void TSignEncKydDlg::OnInitDialog() {
     ShowSigningCertificate();
     ShowHash();
     ShowPolicy();
+    for (const int line : {kPath, kSignLine, kPolicyIssuer}) ShowAsLink(m_hWnd, line);
     RefreshYes();
     PostMessageA(m_hWnd, kBringToFront, 0, 0);
 }

@@ -129,9 +129,12 @@ bool TSigner::Record(LONG number) {
     LastErrorKeeper keep;
     std::string text;
     TResource::Instance()->FormatMessage(text, number);
-    // A container that could not be opened or written: the system's cause
-    // (a full disk, a read-only folder) follows the component's message.
-    if ((number == kydOpenFailed || number == kydCompressFailed) && GetLastError() != 0) {
+    // A container that could not be opened, written or extracted from, or a
+    // file that could not be saved: the system's cause (a full disk, a
+    // read-only folder) follows the component's message.
+    const bool mayHaveCause = number == kydOpenFailed || number == kydCompressFailed || number == kydExtractFailed ||
+                              number == kErrSavingFile;
+    if (mayHaveCause && GetLastError() != 0) {
         std::string cause = GetSystemMessage(GetLastError());
         TrimRight(cause, "\r\n");
         if (!cause.empty()) text += " " + cause;

@@ -8,6 +8,7 @@
 // algorithm and the other settings.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -174,4 +175,11 @@ private:
     // The signature entries of the last loaded container (DER), empty for
     // one that could not be read or decoded.
     std::vector<std::vector<BYTE>> m_loadedSignatures;
+    // The loaded signature that SelectLoadedSignature last opened, and the
+    // message it opened it as.
+    struct SelectedSignature {
+        std::size_t index;
+        HCRYPTMSG message;
+    };
+    std::optional<SelectedSignature> m_selectedSignature;
 };

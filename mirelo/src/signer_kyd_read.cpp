@@ -65,7 +65,17 @@ bool TSignerKyd::SelectLoadedSignature() {
     const auto index = static_cast<std::size_t>(GetSignatureIndex());
     if (index >= m_loadedSignatures.size() || m_loadedSignatures[index].empty())
         return Record(kErrNoOriginalSigner);
-    return Record(static_cast<LONG>(Pkcs7().Open(m_loadedSignatures[index])));
+    // The signature still open from the last reader is read on, not decoded
+    // again: a reader asked for each signer in turn reads the message once.
+    // Message handles are never reused, so one closed or opened since is
+    // never taken for it.
+    const HCRYPTMSG open = Pkcs7().GetMessageHandle();
+    if (open && m_selectedSignature && m_selectedSignature->index == index && m_selectedSignature->message == open)
+        return Record(0);
+    m_selectedSignature.reset();
+    const DWORD number = Pkcs7().Open(m_loadedSignatures[index]);
+    if (number == 0) m_selectedSignature = SelectedSignature{index, Pkcs7().GetMessageHandle()};
+    return Record(static_cast<LONG>(number));
 }
 
 bool TSignerKyd::Pkcs7GetSignerCount(LONG& count) {

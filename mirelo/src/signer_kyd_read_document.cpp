@@ -9,9 +9,12 @@
 #include "kyd/file_kyd.h"
 #include "kyd_document_message.h"
 #include "mime/mime_body.h"
+#include "platform/ansi_name.h"
 #include "platform/paths.h"
+#include "platform/win_error.h"
 #include "signer_errors.h"
 #include "signer_kyd.h"
+#include "win32/error.h"
 
 namespace {
 
@@ -24,11 +27,12 @@ std::string LastComponent(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-// "?" is no file-name character on Windows. In a name read from a container
-// it stands for a character the ANSI page lacks (a UTF-8 entry name holding
-// one is read with "?" in its place), so the file would get another name.
+// "?" and "*" are no file-name characters on Windows. In a name read from a
+// container a "?" stands for a character the ANSI page lacks (a UTF-8 entry
+// name holding one is read with "?" in its place), so the file would get
+// another name.
 bool IsUsableFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('?') == std::string::npos;
+    return !name.empty() && name != "." && name != ".." && !platform::paths::holdsWildcard(name);
 }
 
 bool TargetExists(const std::filesystem::path& target) {
@@ -98,12 +102,18 @@ bool TSignerKyd::DocumentExtractToFile(const std::string& path, const std::strin
         if (const int error = container.file.GetDocumentEntryName(entryName)) return Record(error);
         if (name.empty()) name = LastComponent(entryName);
     }
-    if (!IsUsableFileName(name)) return Record(kErrSavingFile);
+    if (!IsUsableFileName(name)) {
+        SetLastError(ERROR_SUCCESS);  // the container's name, no fault of the system
+        return Record(kErrSavingFile);
+    }
     const std::filesystem::path target = platform::paths::fromWindowsAnsi(path) / platform::paths::fromWindowsAnsi(name);
     if ((GetFileFlags() & kFileOverwrite) == 0 && TargetExists(target)) return Record(kErrFileExists);
 
     if (isMessage) {
-        if (!parts.front()->WriteContentToFile(target)) return Record(kErrSavingFile);
+        if (const int error = parts.front()->WriteContentToFile(target)) {
+            SetLastError(platform::win32CodeOfErrno(error));
+            return Record(kErrSavingFile);
+        }
     } else if (const int error = container.file.ExtractDocument(path, name)) {
         return Record(error);
     }

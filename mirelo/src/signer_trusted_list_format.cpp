@@ -110,11 +110,9 @@ void readItems(std::string_view rest, TrustedListRecord& record) {
             ++i;
             continue;
         }
+        // Without another "=" no item follows.
         const std::size_t equals = rest.find('=', i);
-        if (equals == std::string_view::npos) {
-            ++i;
-            continue;
-        }
+        if (equals == std::string_view::npos) break;
         std::string name = trimmed(rest.substr(i, equals - i));
         std::size_t end = rest.size();
         if (!equalNoCase(name, "FieldOfApplication")) end = std::min(rest.find(',', equals + 1), rest.size());

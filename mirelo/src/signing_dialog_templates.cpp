@@ -61,7 +61,7 @@ DialogTemplate SelectCharsetTemplate() {
 // digest, the signing certificate, the policy with its agreement box, the
 // question and the buttons. A click on the path opens the document, one on
 // the certificate line shows the certificate, one on the policy line the
-// policy.
+// policy; a long path keeps its file name whole.
 DialogTemplate SignEncKydTemplate() {
     return {206, 367, 254, "MS Sans Serif", 8, "Potvrzení",
             {{IDYES, ControlKind::DefaultButton, "Ano", 253, 234, 50, 14, WS_TABSTOP},
@@ -71,7 +71,7 @@ DialogTemplate SignEncKydTemplate() {
              {251, ControlKind::GroupBox, "", 7, 16, 353, 66},
              {246, ControlKind::CheckBox, "Souhlasím s podepisovaným obsahem dokumentu", 14, 24, 250, 10, WS_TABSTOP},
              {248, ControlKind::Static, "Umístění a název souboru podepisovaného dokumentu:", 14, 37, 250, 8},
-             {247, ControlKind::Static, "PATH soubor", 14, 46, 339, 8, SS_NOTIFY},
+             {247, ControlKind::Static, "PATH soubor", 14, 46, 339, 8, SS_NOTIFY | SS_PATHELLIPSIS},
              {249, ControlKind::Static, "Stav kontroly sémantiky:", 14, 57, 90, 8},
              {250, ControlKind::Static, "STATE dokument", 106, 57, 150, 8},
              {241, ControlKind::Button, "Kódování MIME", 14, 66, 80, 13, WS_TABSTOP},

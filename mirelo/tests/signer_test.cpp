@@ -1,14 +1,18 @@
 // The signer's settings as a caller of the library meets them: languages,
 // digest rows and digests, provider choice, the trace log, the last error
-// and what several live signers share.
+// and what several live signers share; and the signers of a loaded signature
+// read one after another.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
 #include "common/csp_manager.h"
+#include "kyd/file_kyd.h"
+#include "pkcs7_fixtures.h"
 #include "platform/clock.h"
 #include "signer_kyd.h"
+#include "testkit/growth.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/scoped_env.h"
@@ -20,6 +24,31 @@ class Signer : public ::testing::Test {
 protected:
     testkit::PlatformRoot root;
 };
+
+TEST_F(Signer, EachSignersCertificateOfALoadedSignatureCostsTheSameHoweverManyItHolds) {
+    TESTKIT_REQUIRE_PROGRAM("openssl");
+    const auto pki = testkit::pki::Hierarchy::make();
+    std::size_t made = 0;
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [&](std::size_t count) {
+            const auto signers = pkcs7_test::manySigners(pki.commercial.certificate, count);
+            const std::string path = (root.path() / ("many" + std::to_string(++made) + ".kyd")).string();
+            TFileKyd container;
+            EXPECT_EQ(0, container.Open(path, TFileKyd::openCreate));
+            EXPECT_EQ(0, container.AddSignature(signers.message));
+            EXPECT_EQ(0, container.Close(false));
+            return [path, count] {
+                TSignerKyd object;
+                ASSERT_TRUE(object.Pkcs7LoadFromFile(path));
+                for (LONG i = 0; i < static_cast<LONG>(count); ++i) {
+                    std::string pem;
+                    ASSERT_TRUE(object.Pkcs7GetSignerCert(i, pem)) << i;
+                    ASSERT_FALSE(pem.empty());
+                }
+            };
+        },
+        500));
+}
 
 TEST_F(Signer, LanguagesAreTakenByCodeInAnyCaseOrNumberAndOthersRefusedWithTheirNumber) {
     TSigner signer;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "signer_trusted_list_format.h"
+#include "testkit/growth.h"
 #include "win32/datetime.h"
 
 namespace {
@@ -110,6 +111,21 @@ TEST(TrustedListText, AFieldOutOfOrderOrWithoutAValidTimeStopsTheReadingThere) {
         const TrustedList list = read(kPolicyFields + bad + kPolicyFields, TrustedList::kFormatError);
         EXPECT_EQ(1u, list.Records().size()) << "the records before the fault stay: " << bad;
     }
+}
+
+TEST(TrustedListText, ANoticeItemWithoutAnEqualsSignCostsNoMoreThanItsLength) {
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [](std::size_t size) {
+            const std::string text = "FILE=/a/signaturePolicy_20100101000000Z.der\r\nHASH(SHA1:1 3 14 3 2 26)=00\r\n"
+                                     "NOTICE=20301231235959Z NotAfter, " +
+                                     std::string(size, 'x') + "\r\n";
+            return [text] {
+                const TrustedList list = read(text, TrustedList::kRead);
+                ASSERT_EQ(1u, list.Records().size());
+                EXPECT_TRUE(list.Records()[0].items.empty());
+            };
+        },
+        320'000));
 }
 
 }  // namespace

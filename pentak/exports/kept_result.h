@@ -13,8 +13,9 @@
 
 namespace pentak::exports {
 
-// Counts the calls of the exported functions on the session, so that a kept
-// text is offered to the one call that follows its size query.
+// Counts the calls of the exported functions, the session's start and end
+// and the threads' set-up among them, so that a kept text is offered to
+// the one call that follows its size query in the same session.
 unsigned long long noteSessionCall() noexcept;
 
 // The text kept for the call `key`, taken from the store (and forgotten);

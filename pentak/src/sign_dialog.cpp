@@ -1,12 +1,29 @@
 #include "sign_dialog.h"
 
+#include <mutex>
+
 #include "cert_view.h"
-#include "dialog_support.h"
-#include "platform/ui.h"
+#include "pentak_resource.h"
+#include "platform/dialog_templates.h"
+#include "platform/modules.h"
+#include "win32/hyperlink.h"
+#include "win32/resources.h"
 #include "win32/ui.h"
 
 namespace {
 
+constexpr int kTemplateId = 102;
+
+// Controls of template 102.
+constexpr int kHash = 202;
+constexpr int kCertificateCaption = 203;
+constexpr int kQuestion = 204;
+constexpr int kCertificateLink = 205;
+constexpr int kMessageCaption = 206;
+constexpr int kHashCaption = 207;
+constexpr int kMessage = 208;
+
+// Message-table texts.
 constexpr int kCancelLabel = 0;
 constexpr int kNoLabel = 1;
 constexpr int kYesLabel = 2;
@@ -14,7 +31,39 @@ constexpr int kMessageLabel = 3;
 constexpr int kHashLabel = 4;  // formatted with the hash's name
 constexpr int kCertificateLabel = 5;
 constexpr int kDefaultTitle = 6;
-constexpr int kQuestion = 7;
+constexpr int kQuestionText = 7;
+
+// Posted at the end of the start, to come to the front once shown.
+constexpr UINT kBringToFront = WM_USER + 200;
+
+// The message as it will be signed, its hash, the signer's name as a link,
+// the question and the three answers; Tab walks the link and the buttons.
+platform::ui::DialogTemplate SignTemplate() {
+    using platform::ui::ControlKind;
+    return {kTemplateId, 260, 171, "MS Shell Dlg", 8, "Potvrzení",
+            {{kMessageCaption, ControlKind::Static, "Zpráva:", 7, 7, 246, 8},
+             {kMessage, ControlKind::Edit, "", 7, 17, 246, 60,
+              ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER},
+             {kHashCaption, ControlKind::Static, "miniatura (HASH) zprávy:", 7, 83, 246, 8},
+             {kHash, ControlKind::Edit, "", 7, 93, 246, 12, ES_READONLY | WS_BORDER},
+             {kCertificateCaption, ControlKind::Static, "Podepsat certifikátem:", 7, 111, 246, 8},
+             {kCertificateLink, ControlKind::Static, "", 7, 121, 246, 8},
+             {kQuestion, ControlKind::Static, "Přejete si tuto akci provést?", 7, 137, 246, 8},
+             {IDYES, ControlKind::DefaultButton, "&Ano", 89, 150, 50, 14, WS_TABSTOP},
+             {IDNO, ControlKind::Button, "&Ne", 146, 150, 50, 14, WS_TABSTOP},
+             {IDCANCEL, ControlKind::Button, "&Storno", 203, 150, 50, 14, WS_TABSTOP}}};
+}
+
+HINSTANCE DeclaredModule() {
+    static std::once_flag declared;
+    std::call_once(declared,
+                   [] { platform::ui::declareDialogTemplate(platform::modules::thisModule(), SignTemplate()); });
+    return platform::modules::thisModule();
+}
+
+void SetText(HWND dialog, int control, int textId) {
+    SetDlgItemTextW(dialog, control, TPentakResource::Instance()->GetString(textId).c_str());
+}
 
 }  // namespace
 
@@ -27,25 +76,50 @@ TSignDlg::TSignDlg(std::u16string certificate, std::u16string hash, std::u16stri
       m_title(std::move(title)) {}
 
 int TSignDlg::DoModal(HWND parent) {
-    using platform::text::toUtf8;
+    return static_cast<int>(DialogBoxParamW(DeclaredModule(), MAKEINTRESOURCEW(kTemplateId), parent, Procedure,
+                                            reinterpret_cast<LPARAM>(this)));
+}
+
+INT_PTR TSignDlg::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        reinterpret_cast<TSignDlg*>(lParam)->OnInitDialog(dialog);
+        return TRUE;
+    }
+    auto* self = reinterpret_cast<TSignDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return self && self->OnMessage(dialog, message, wParam) ? TRUE : FALSE;
+}
+
+void TSignDlg::OnInitDialog(HWND dialog) {
     const auto* texts = TPentakResource::Instance();
-    platform::ui::ConfirmationRequest request;
-    request.title = m_title.empty() ? DialogText(kDefaultTitle) : toUtf8(m_title);
-    request.texts = {{DialogText(kMessageLabel), toUtf8(m_message)},
-                     {toUtf8(texts->FormatText(kHashLabel, m_hashName.c_str())), toUtf8(m_hash)}};
-    request.linkLabel = DialogText(kCertificateLabel);
-    request.linkText = toUtf8(CertificateNameOfText(m_certificate));
-    request.onLink = [this, parent] { ViewCertificateText(m_certificate, parent); };
-    request.prompt = DialogText(kQuestion);
-    request.yesLabel = DialogText(kYesLabel);
-    request.noLabel = DialogText(kNoLabel);
-    request.cancelLabel = DialogText(kCancelLabel);
-    return RunDialog([&] {
-        switch (platform::ui::backend().confirm(request)) {
-        case platform::ui::Confirmation::Yes: return IDYES;
-        case platform::ui::Confirmation::No: return IDNO;
-        case platform::ui::Confirmation::Cancel: break;
-        }
-        return IDCANCEL;
-    });
+    SetText(dialog, kMessageCaption, kMessageLabel);
+    SetDlgItemTextW(dialog, kHashCaption, texts->FormatText(kHashLabel, m_hashName.c_str()).c_str());
+    SetText(dialog, kCertificateCaption, kCertificateLabel);
+    SetText(dialog, kQuestion, kQuestionText);
+    SetText(dialog, IDYES, kYesLabel);
+    SetText(dialog, IDNO, kNoLabel);
+    SetText(dialog, IDCANCEL, kCancelLabel);
+    SetDlgItemTextW(dialog, kMessage, m_message.c_str());
+    SetDlgItemTextW(dialog, kHash, m_hash.c_str());
+    ConvertStaticToHyperlink(dialog, kCertificateLink);
+    const std::u16string name = CertificateNameOfText(m_certificate);
+    if (!name.empty()) SetDlgItemTextW(dialog, kCertificateLink, name.c_str());
+    SetWindowTextW(dialog, m_title.empty() ? texts->GetString(kDefaultTitle).c_str() : m_title.c_str());
+    PostMessageW(dialog, kBringToFront, 0, 0);
+}
+
+bool TSignDlg::OnMessage(HWND dialog, UINT message, WPARAM wParam) {
+    if (message == kBringToFront) {
+        SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return true;
+    }
+    if (message != WM_COMMAND) return false;
+    switch (LOWORD(wParam)) {
+    case kCertificateLink: ViewCertificateText(m_certificate, dialog); return true;
+    case IDYES:
+    case IDNO:
+    case IDCANCEL: EndDialog(dialog, LOWORD(wParam)); return true;
+    default: return false;
+    }
 }

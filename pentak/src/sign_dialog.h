@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "win32/types.h"
+#include "win32/dialogs.h"
 
 class TSignDlg {
 public:
@@ -14,14 +14,20 @@ public:
     TSignDlg(std::u16string certificate, std::u16string hash, std::u16string hashName, std::u16string message,
              std::u16string title);
 
-    // IDYES, IDNO or IDCANCEL (also Escape and closing the window); -1 with
-    // the last error set when no window can be shown. The texts are those
-    // of the current GUI language. The link names the certificate's
-    // subject (no link when the text is no certificate) and shows the
-    // certificate in CryptUI's view, owned by parent.
+    // Runs the library's dialog template 102 over parent: IDYES, IDNO or
+    // IDCANCEL (also Escape); -1 with the last error set when the dialog
+    // cannot be shown. The texts are those of the current GUI language.
+    // The link names the certificate's subject (empty when the text is no
+    // certificate) and shows the certificate in CryptUI's view, owned by
+    // the dialog. Once shown, the dialog comes to the front.
     int DoModal(HWND parent);
 
 private:
+    static INT_PTR Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog(HWND dialog);
+    // Whether the message was handled.
+    bool OnMessage(HWND dialog, UINT message, WPARAM wParam);
+
     std::u16string m_certificate;
     std::u16string m_hash;
     std::u16string m_hashName;

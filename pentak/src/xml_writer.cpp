@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "platform/text.h"
 #include "win32/error.h"
 #include "win32/files.h"
 #include "win32/message.h"
@@ -24,20 +25,32 @@ struct NodeFree {
 };
 using OwnedNode = std::unique_ptr<xmlNode, NodeFree>;
 
-// Writes the bytes beside the file and renames them over it; the system's
-// error when any step fails, the file then as it was.
+// The folder part of a file's path text, "." for a bare name.
+std::u16string folderOf(const std::u16string& file) {
+    const std::size_t slash = file.find_last_of(u"/\\");
+    if (slash == std::u16string::npos) return u".";
+    return slash == 0 ? file.substr(0, 1) : file.substr(0, slash);
+}
+
+// Writes the bytes into a new file of a free name beside the file and
+// renames it over the file; the system's error when any step fails, the
+// file then as it was and nothing left beside it. No other file is touched.
 DWORD replaceFile(const std::u16string& file, const std::vector<BYTE>& bytes) {
-    const std::u16string beside = file + u".new";
-    HANDLE h = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return GetLastError();
-    DWORD written = 0;
-    const bool whole = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                       written == bytes.size() && FlushFileBuffers(h);
-    DWORD error = whole ? ERROR_SUCCESS : GetLastError();
-    if (!CloseHandle(h) && whole) error = GetLastError();
-    if (error == ERROR_SUCCESS && !MoveFileExW(beside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
+    char16_t beside[MAX_PATH] = {};
+    if (GetTempFileNameW(folderOf(file).c_str(), u"xml", 0, beside) == 0) return GetLastError();
+    HANDLE h = CreateFileW(beside, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (h != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        const bool whole = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                           written == bytes.size() && FlushFileBuffers(h);
+        if (!whole) error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+        if (!CloseHandle(h) && whole) error = GetLastError();
+    }
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(beside, file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
-    if (error != ERROR_SUCCESS) DeleteFileW(beside.c_str());
+    if (error != ERROR_SUCCESS) DeleteFileW(beside);
     return error;
 }
 
@@ -87,19 +100,83 @@ std::string encodingOf(const std::string& declaration) {
 
 std::u16string wideAscii(std::string_view text) { return {text.begin(), text.end()}; }
 
-std::u16string systemMessage(HRESULT code) {
+std::u16string systemMessage(DWORD code) {
     char16_t buffer[512] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  static_cast<DWORD>(code), 0, buffer, 512, nullptr);
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                                  512, nullptr);
     while (length > 0 && (buffer[length - 1] == u'\n' || buffer[length - 1] == u'\r')) --length;
     return length ? std::u16string(buffer, length) : u"null";
+}
+
+// The first error libxml2 reports on this thread while it lives, kept in
+// place of libxml2's message on standard error: the document's own account
+// of why it could not be written.
+class DocumentErrors {
+public:
+    DocumentErrors() : m_handler(xmlStructuredError), m_context(xmlStructuredErrorContext) {
+        xmlSetStructuredErrorFunc(this, &DocumentErrors::take);
+    }
+    ~DocumentErrors() { xmlSetStructuredErrorFunc(m_context, m_handler); }
+    DocumentErrors(const DocumentErrors&) = delete;
+    DocumentErrors& operator=(const DocumentErrors&) = delete;
+
+    bool any() const noexcept { return m_code != 0; }
+    int code() const noexcept { return m_code; }
+    int line() const noexcept { return m_line; }
+    const std::string& reason() const noexcept { return m_reason; }
+
+private:
+    static void take(void* context, xmlErrorPtr error) {
+        auto* self = static_cast<DocumentErrors*>(context);
+        if (self->any() || !error || error->code == 0) return;
+        self->m_code = error->code;
+        self->m_line = error->line;
+        self->m_reason = error->message ? error->message : "";
+        while (!self->m_reason.empty() && (self->m_reason.back() == '\n' || self->m_reason.back() == '\r'))
+            self->m_reason.pop_back();
+    }
+
+    xmlStructuredErrorFunc m_handler;
+    void* m_context;
+    int m_code = 0;
+    int m_line = 0;
+    std::string m_reason;
+};
+
+// The fragment's own children. A list moved out of it with xmlAddChildList
+// keeps its place in the fragment's links although another parent holds
+// it now: the fragment's list ends before the first such node.
+void keepOwnChildren(xmlNodePtr fragment) noexcept {
+    xmlNodePtr last = nullptr;
+    for (xmlNodePtr child = fragment->children; child && child->parent == fragment; child = child->next) last = child;
+    if (last)
+        last->next = nullptr;
+    else
+        fragment->children = nullptr;
+    fragment->last = last;
 }
 
 }  // namespace
 
 TXml::TXml() : m_declaration(u"version=\"1.0\" encoding=\"windows-1250\"") {}
 
-TXml::~TXml() = default;
+TXml::~TXml() { releaseFragments(); }
+
+// A fragment placed in a tree (appended itself, as a DOM appends one)
+// belongs to that tree and goes with it; one that is not is freed with
+// what is still its own. Every fragment is looked at before any is freed,
+// as one may have been placed in another.
+void TXml::releaseFragments() noexcept {
+    for (xmlNodePtr& fragment : m_fragments) {
+        if (fragment->parent)
+            fragment = nullptr;
+        else
+            keepOwnChildren(fragment);
+    }
+    for (xmlNodePtr fragment : m_fragments)
+        if (fragment) xmlFreeNode(fragment);
+    m_fragments.clear();
+}
 
 void TXml::clearError() {
     m_errorText.clear();
@@ -111,13 +188,21 @@ void TXml::fail(std::u16string_view operation, HRESULT code, std::u16string_view
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(code));
     m_errorCode = code;
     m_errorText = u"TXml::" + std::u16string(operation) + u"error: code = 0x" + wideAscii(hex) + u", " +
-                  systemMessage(code) + u"\n\nsource = null\ndescription = " +
+                  systemMessage(static_cast<DWORD>(code)) + u"\n\nsource = null\ndescription = " +
                   (description.empty() ? u"null" : std::u16string(description)) + u"\n";
+}
+
+void TXml::failSaving(int code, int line, const std::string& reason) {
+    char head[64];
+    std::snprintf(head, sizeof head, "TXml::Save() error: code = 0x%08X, at line %d\n", static_cast<unsigned>(code),
+                  line);
+    m_errorCode = static_cast<HRESULT>(code);
+    m_errorText = wideAscii(head) + platform::text::fromUtf8(reason) + u"\n";
 }
 
 BOOL TXml::Init() {
     clearError();
-    m_fragments.clear();
+    releaseFragments();
     m_doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
     if (!m_doc) {
         fail(u"Init()", E_OUTOFMEMORY, u"no document");
@@ -268,9 +353,13 @@ BOOL TXml::Save(std::vector<BYTE>& out) {
         fail(u"Save()", E_OUTOFMEMORY, u"the document cannot be written");
         return FALSE;
     }
+    const DocumentErrors errors;
     const bool saved = xmlSaveDoc(context, m_doc.get()) >= 0;
     if (xmlSaveClose(context) < 0 || !saved) {
-        fail(u"Save()", E_FAIL, u"the document cannot be written");
+        if (errors.any())
+            failSaving(errors.code(), errors.line(), errors.reason());
+        else
+            fail(u"Save()", E_FAIL, u"the document cannot be written");
         return FALSE;
     }
     const xmlChar* bytes = xmlBufferContent(buffer.get());
@@ -283,12 +372,12 @@ BOOL TXml::Save(const VARIANT& destination) {
     std::vector<BYTE> bytes;
     if (!Save(bytes)) return FALSE;
     if (destination.vt != VT_BSTR || SysStringLen(destination.bstrVal) == 0) {
-        fail(u"Save()", E_INVALIDARG, u"the destination is not a file name");
+        fail(u"Save()", E_FAIL, u"the destination is not a file name");
         return FALSE;
     }
     const std::u16string file(destination.bstrVal, SysStringLen(destination.bstrVal));
     if (const DWORD error = replaceFile(file, bytes)) {
-        fail(u"Save()", HRESULT_FROM_WIN32(error), u"the file " + file + u" cannot be written");
+        fail(u"Save()", E_FAIL, u"the file " + file + u" cannot be written: " + systemMessage(error));
         return FALSE;
     }
     return TRUE;

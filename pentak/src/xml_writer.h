@@ -51,8 +51,10 @@ public:
     // data holds "?>" or what XML cannot hold.
     BOOL CreateProcessingInstruction(std::u16string_view target, std::u16string_view data);
     // A new, empty fragment of the document, for elements made under it
-    // before they are placed; null without a document. It belongs to the
-    // writer and is freed with the document.
+    // before they are placed; null without a document. Placed in the
+    // document itself (xmlAddChild), or its content moved there
+    // (xmlAddChildList), it or that content belongs to the document; what is
+    // still its own belongs to the writer and is freed with the document.
     xmlNodePtr createDocumentFragment();
     // The element with its text (also empty) and its attributes in list
     // order, appended to the parent or, without one, to the root element.
@@ -65,13 +67,17 @@ public:
 
     // The document's bytes in the declared encoding, out replaced. UTF-16
     // is written little-endian after a byte-order mark; a character the
-    // encoding lacks is written as a character reference.
+    // encoding lacks is written as a character reference. A document that
+    // libxml2 cannot write (text that is no UTF-8, say) gives its error:
+    // "TXml::Save() error: code = 0x<libxml2's code>, at line <n>" and the
+    // reason on the next line.
     BOOL Save(std::vector<BYTE>& out);
     // The same bytes into a destination: a VT_BSTR names a file, which is
-    // written beside and renamed over, so it is whole or as before. 0 at
-    // once, the error untouched, without a document; E_INVALIDARG for any
-    // other kind of destination, the system's error when the file cannot
-    // be written.
+    // written under a free name beside it and renamed over it, so it is
+    // whole or as before and no other file is touched. 0 at once, the error
+    // untouched, without a document; E_FAIL for any other destination and
+    // when the file cannot be written (the description names the system's
+    // cause).
     BOOL Save(const VARIANT& destination);
 
     // The last failure: its code (0 when none) and its text, each line
@@ -87,15 +93,15 @@ private:
     void clearError();
     // The error in the fixed form: "TXml::<operation>error: code = 0x...".
     void fail(std::u16string_view operation, HRESULT code, std::u16string_view description);
+    // The document's own error while it was written.
+    void failSaving(int code, int line, const std::string& reason);
+    // Frees the fragments that no tree holds; before the document goes.
+    void releaseFragments() noexcept;
     bool addInstruction(std::u16string_view target, std::u16string_view data);
     // An element of that name in the namespace URI, declared on it unless
     // the parent already has it in scope; null when the name or the URI
     // cannot be written.
     xmlNodePtr newElement(const std::string& name, xmlNodePtr parent);
-
-    struct NodeFree {
-        void operator()(xmlNode* node) const noexcept { xmlFreeNode(node); }
-    };
 
     std::unique_ptr<xmlDoc, DocFree> m_doc;
     std::u16string m_errorText;
@@ -103,6 +109,5 @@ private:
     std::u16string m_declaration;
     std::u16string m_styleSheet;
     std::u16string m_namespaceUri;
-    // Declared after the document, so freed before it.
-    std::vector<std::unique_ptr<xmlNode, NodeFree>> m_fragments;
+    std::vector<xmlNodePtr> m_fragments;  // made by createDocumentFragment
 };

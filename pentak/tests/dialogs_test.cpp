@@ -1,6 +1,7 @@
 // The library's own dialogs as the script backend sees them: the sign
-// confirmation (its texts in the GUI language, what is shown exactly as
-// given, the buttons' end codes, the signer's certificate behind its link) and the card choice (an empty list that
+// dialog (its controls and texts in the GUI language, what is shown
+// exactly as given, the end codes, the signer's certificate behind its
+// link) and the card choice (an empty list that
 // offers nothing, the row taken, Cancel and closing), and both when no
 // window can be shown.
 #include <gtest/gtest.h>
@@ -39,34 +40,42 @@ std::u16string signerText() {
     return wide(signer.certificate.pem());
 }
 
-// The message has a line break and letters of two languages, and must be
-// shown as it is; English without a title is "Confirmation".
+// Template 102 with its controls 202-208 in the GUI language, what is
+// shown exactly as given (a line break and letters of two languages), the
+// signer's name as the link, English without a title "Confirmation"; each
+// button and Escape end it with their code.
 TEST_F(Dialogs, SignDialogShowsTheTextsAsGivenInTheGuiLanguageAndEndsWithTheButtonPressed) {
     const std::u16string message = u"Převod 1 000 Kč\nna účet 19-2000145399/0800 — Ελλάδα";
     const std::u16string hash = u"a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd";
     TPentakResource::Instance()->SetLanguageStr(u"EN");
     TSignDlg dialog(signerText(), hash, u"SHA-1", message, u"");
-    script::queue("Confirmation", "IDYES");
-    script::queue("Confirmation", "IDNO");
-    script::queue("Confirmation", "IDCANCEL");
+    script::queue("Dialog", "press:6");
+    script::queue("Dialog", "press:7");
+    script::queue("Dialog", "press:2");
+    script::queue("Dialog", "escape");
     EXPECT_EQ(IDYES, dialog.DoModal(nullptr));
     EXPECT_EQ(IDNO, dialog.DoModal(nullptr));
     EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
     const std::string shown =
-        "Confirmation: Confirmation: Message: Převod 1 000 Kč\nna účet 19-2000145399/0800 — Ελλάδα | "
-        "The SHA-1 hash result: a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd | "
-        "Sign by the certificate: [Jiří Dvořák (Ελλάδα)] | Do you wish to perform this action? | &Yes &No &Cancel";
-    EXPECT_EQ((std::vector<std::string>{shown, shown, shown}), script::transcript());
+        "Dialog 102: Confirmation | 206 static \"Message:\" | "
+        "208 edit \"Převod 1 000 Kč\nna účet 19-2000145399/0800 — Ελλάδα\" | "
+        "207 static \"The SHA-1 hash result:\" | "
+        "202 edit \"a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd\" | "
+        "203 static \"Sign by the certificate:\" | 205 link \"Jiří Dvořák (Ελλάδα)\" color #0000C0 | "
+        "204 static \"Do you wish to perform this action?\" | 6 default \"&Yes\" | 7 button \"&No\" | "
+        "2 button \"&Cancel\"";
+    EXPECT_EQ((std::vector<std::string>{shown, shown, shown, shown}), script::transcript());
 }
 
 // The link of the signer's name shows the certificate in CryptUI's view
-// with the confirmation still up; the question is then asked again.
+// with the confirmation still up, which then waits again.
 TEST_F(Dialogs, SignDialogLinkShowsTheSignersCertificate) {
     const ScopedEnv modules("PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR);
     TSignDlg dialog(signerText(), u"00ff", u"SHA-1", u"zpráva", u"");
-    script::queue("Confirmation", "LINK");
+    script::queue("Dialog", "press:205");
     script::queue("ViewCertificate", "IDOK");
-    script::queue("Confirmation", "IDNO");
+    script::queue("Dialog", "press:7");
     EXPECT_EQ(IDNO, dialog.DoModal(nullptr));
     const auto lines = script::transcript();
     ASSERT_EQ(3u, lines.size());
@@ -76,15 +85,15 @@ TEST_F(Dialogs, SignDialogLinkShowsTheSignersCertificate) {
 }
 
 // A title set by the caller replaces "Potvrzení"; a text that is no
-// certificate gives no link to follow.
+// certificate leaves the link without a name.
 TEST_F(Dialogs, SignDialogInCzechWithTheCallersTitleAndNoCertificate) {
     TSignDlg dialog(u"not a certificate", u"00ff", u"SHA-256", u"zpráva", u"Podpis žádosti");
-    script::queue("Confirmation", "IDYES");
+    script::queue("Dialog", "press:6", "Dialog 102: Podpis žádosti | 206 static \"Zpráva:\" | 208 edit \"zpráva\" | "
+                                       "207 static \"SHA-256 miniatura (HASH) zprávy:\" | 202 edit \"00ff\" | "
+                                       "203 static \"Podepsat certifikátem:\" | 205 link \"\" color #0000C0 | "
+                                       "204 static \"Přejete si tuto akci provést?\" | 6 default \"&Ano\" | "
+                                       "7 button \"&Ne\" | 2 button \"&Storno\"");
     EXPECT_EQ(IDYES, dialog.DoModal(nullptr));
-    EXPECT_EQ(std::vector<std::string>{"Confirmation: Podpis žádosti: Zpráva: zpráva | "
-                                       "SHA-256 miniatura (HASH) zprávy: 00ff | Podepsat certifikátem: | "
-                                       "Přejete si tuto akci provést? | &Ano &Ne &Storno"},
-              script::transcript());
 }
 
 TEST_F(Dialogs, CardChoiceTakesTheRowOnOkAndNoneOnCancelOrClosing) {

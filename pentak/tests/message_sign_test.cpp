@@ -92,14 +92,14 @@ protected:
     void expectSigned(const std::u16string& message, const std::string& shown, const std::string& content,
                       const std::string& digest) {
         script::clear();
-        script::queue("Confirmation", "IDYES");
+        script::queue("Dialog", "press:6");
         std::u16string signedText;
         ASSERT_EQ(0u, m_session.Sign(m_certificate, message, signedText)) << shown;
         EXPECT_EQ(signedText, m_session.GetSignedMessage().value_or(u""));
         const auto lines = script::transcript();
         ASSERT_EQ(1u, lines.size());
-        EXPECT_EQ(shown, between(lines[0], "Message: ", " | The "));
-        EXPECT_EQ(digestText(content, digest), between(lines[0], "hash result: ", " | Sign by"));
+        EXPECT_EQ(shown, between(lines[0], "208 edit \"", "\" | 207"));
+        EXPECT_EQ(digestText(content, digest), between(lines[0], "202 edit \"", "\" | 203"));
         const Opened opened = open(signedText);
         EXPECT_EQ(content, opened.content);
         EXPECT_NE(std::string::npos, opened.printed.find("signingTime")) << opened.printed;
@@ -141,7 +141,7 @@ TEST_F(MessageSign, RefusalsLeaveNoSignature) {
     EXPECT_NE(0u, m_session.Sign(m_certificate, u"není to base64!", signedText));
     EXPECT_TRUE(script::transcript().empty());
 
-    script::queue("Confirmation", "IDNO");
+    script::queue("Dialog", "press:7");
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), m_session.Sign(m_certificate, u"AAEC", signedText));
     EXPECT_EQ(1u, script::transcript().size());
     EXPECT_FALSE(m_session.GetSignedMessage().has_value());

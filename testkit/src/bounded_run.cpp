@@ -81,7 +81,7 @@ BoundedRun RunBounded(const std::function<int()>& work, long limitMiB, unsigned 
                                          << " after " << run.seconds << " s, " << run.peakGrowthMiB << " MiB more";
 }
 
-std::vector<EntityBomb> EntityBombs(const std::string& root) {
+std::vector<HostileMarkup> HostileMarkups(const std::string& root) {
     std::string laughs = "<!DOCTYPE " + root + " [\n<!ENTITY lol0 \"lol\">\n";
     for (int level = 1; level <= 9; ++level) {
         laughs += "<!ENTITY lol" + std::to_string(level) + " \"";
@@ -92,7 +92,35 @@ std::vector<EntityBomb> EntityBombs(const std::string& root) {
     const std::string quadratic = "<!DOCTYPE " + root + " [\n<!ENTITY big \"" + std::string(300 * 1024, 'a') + "\">\n]>\n";
     std::string references;
     for (int i = 0; i < 100000; ++i) references += "&big;";
-    return {{"billion laughs", laughs, "&lol9;"}, {"quadratic", quadratic, references}};
+    const char* const entities = "Entity declarations are not accepted";
+
+    // Names of three letters, 140,608 of them.
+    const auto name = [](int i) {
+        static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        return std::string{letters[i % 52], letters[i / 52 % 52], letters[i / 2704 % 52]};
+    };
+    std::string attributes = "<x";
+    for (int i = 0; i < 140000; ++i) attributes += " " + name(i) + "=''";
+    attributes += "/>";
+
+    // 200 open elements declaring 200 prefixes each, then elements and
+    // attributes named with the outermost prefix.
+    std::string namespaces;
+    for (int level = 0; level < 200; ++level) {
+        namespaces += "<n";
+        for (int i = 0; i < 200; ++i) namespaces += " xmlns:" + name(level * 200 + i) + "='u'";
+        namespaces += ">";
+    }
+    const std::string outermost = name(0);
+    while (namespaces.size() < 900 * 1024) namespaces += "<" + outermost + ":e " + outermost + ":a=''/>";
+    for (int level = 0; level < 200; ++level) namespaces += "</n>";
+
+    return {{"billion laughs", laughs, "&lol9;", entities},
+            {"quadratic", quadratic, references, entities},
+            {"attributes", "<!-- 140,000 attributes on one element -->\n", attributes,
+             "Too many attributes on one element"},
+            {"namespaces", "<!-- 40,000 namespaces in scope -->\n", namespaces,
+             "Too many namespace declarations in scope"}};
 }
 
 }  // namespace testkit

@@ -104,14 +104,23 @@ RECT placeInDialog(HWND dialog, int id) {
     return {place.left - client.left, place.top - client.top, place.right - client.left, place.bottom - client.top};
 }
 
-void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,
-                          const std::string& shot) {
+void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys, const Shot& shot) {
     if (!findWindow(title).empty()) {
         std::string faults;
         for (const auto& fault : dialogLayoutFaults(title)) faults += "\n  " + fault;
         EXPECT_EQ("", faults) << "in \"" << title << "\"";
     }
     user.answer(title, keys, shot);  // reports a window that never came
+}
+
+void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,
+                          const char* shot) {
+    if (!findWindow(title).empty()) {
+        std::string faults;
+        for (const auto& fault : dialogLayoutFaults(title)) faults += "\n  " + fault;
+        EXPECT_EQ("", faults) << "in \"" << title << "\"";
+    }
+    user.answer(title, keys, shot);
 }
 
 }  // namespace testkit

@@ -85,12 +85,6 @@ std::string json(const HttpReply& r) {
     return out.str();
 }
 
-std::filesystem::path makeFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "testkit-http-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder for the HTTP server");
-    return pattern;
-}
-
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -123,7 +117,8 @@ std::vector<std::string> HttpRequestRecord::values(std::string_view name) const 
     return out;
 }
 
-HttpServer::HttpServer(HttpServerOptions options) : m_folder(makeFolder()), m_tls(options.tls.has_value()) {
+HttpServer::HttpServer(HttpServerOptions options)
+    : m_folder(makeTemporaryFolder("testkit-http")), m_tls(options.tls.has_value()) {
     try {
         start(options);
     } catch (...) {

@@ -13,12 +13,6 @@
 
 namespace testkit {
 
-std::filesystem::path makeServiceFolder(const char* prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error(std::string("cannot make a folder for ") + prefix);
-    return pattern;
-}
-
 void replaceFile(const std::filesystem::path& file, std::string_view content) {
     writeFile(std::filesystem::path(file).concat(".tmp"), content);
     std::filesystem::rename(std::filesystem::path(file).concat(".tmp"), file);

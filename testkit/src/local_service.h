@@ -1,5 +1,5 @@
-// What testkit's Python servers on 127.0.0.1 share: a folder of their own,
-// files the server reads whole, the wait for the port it listens on, and
+// What testkit's Python servers on 127.0.0.1 share: files the server reads
+// whole, the wait for the port it listens on, and
 // a TLS certificate for 127.0.0.1.
 #pragma once
 
@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "testkit/pki.h"
+#include "testkit/platform_root.h"
 
 namespace testkit {
 
 class Service;
 
-// A fresh folder under the temporary directory, named "<prefix>-XXXXXX".
-std::filesystem::path makeServiceFolder(const char* prefix);
 // Written whole and renamed, so that the server never reads half a file.
 void replaceFile(const std::filesystem::path& file, std::string_view content);
 // The port the server wrote into `portFile`; std::runtime_error with the

@@ -1,6 +1,8 @@
 #include "testkit/platform_root.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -8,16 +10,17 @@
 
 namespace testkit {
 
-namespace {
-std::filesystem::path makeTempFolder() {
+std::filesystem::path makeTemporaryFolder(std::string_view prefix) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tesk-root-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+    const std::string folder = tmp && *tmp ? tmp : "/tmp";
+    std::string pattern = folder + "/" + std::string(prefix) + "-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a folder in the temporary folder " + folder + " (TMPDIR): " +
+                                 std::strerror(errno));
     return pattern;
 }
-}  // namespace
 
-PlatformRoot::PlatformRoot() : m_path(makeTempFolder()) {
+PlatformRoot::PlatformRoot() : m_path(makeTemporaryFolder("tesk-root")) {
     if (const char* prev = std::getenv("PLATFORM_ROOT")) m_previous = prev;
     setenv("PLATFORM_ROOT", m_path.c_str(), 1);
     if (const char* prev = std::getenv("XDG_CONFIG_HOME")) m_previousConfig = prev;

@@ -2,11 +2,13 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "process_keeper.h"
 #include "testkit/platform_root.h"
 
 extern char** environ;
@@ -75,6 +78,7 @@ pid_t spawn(const std::vector<std::string>& argv, const RunOptions& options, int
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(rc));
+    keepGroup(pid);
     return pid;
 }
 
@@ -273,6 +277,29 @@ std::filesystem::path artifactsDir() {
 bool inCi() {
     const char* ci = std::getenv("CI");
     return ci && *ci && std::string(ci) != "0" && std::string(ci) != "false";
+}
+
+std::string runAsAnyUser(const std::function<std::string()>& step) {
+    int out[2];
+    if (::pipe(out) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        ::syscall(SYS_capset, &header, data);
+        const std::string said = step();
+        const bool written = ::write(out[1], said.data(), said.size()) == static_cast<ssize_t>(said.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(out[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(got));
+    ::close(out[0]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status == 0 ? said : "child failed";
 }
 
 }  // namespace testkit

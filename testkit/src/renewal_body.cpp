@@ -34,7 +34,7 @@ std::string mimeEntity(std::string_view document) {
 }  // namespace
 
 std::string newRequestText(const std::string& commonName) {
-    const fs::path folder = makeServiceFolder("testkit-request");
+    const fs::path folder = makeTemporaryFolder("testkit-request");
     const RunResult made = run({"openssl", "req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout",
                                 (folder / "key.pem").string(), "-subj", "/CN=" + commonName, "-outform", "PEM"});
     fs::remove_all(folder);
@@ -51,7 +51,7 @@ std::string renewalBody(std::string_view document, const pki::Credential& signer
     const std::string entity = mimeEntity(document);
     const Bytes signature = trusted_list::signCms(entity, signer);
     const std::string folder = std::string("D") + kStamp + "\\";
-    const fs::path work = makeServiceFolder("testkit-container");
+    const fs::path work = makeTemporaryFolder("testkit-container");
     std::string container;
     try {
         writeZip(work / "request.kyd", {{folder + "M" + kStamp + ".eml", entity},

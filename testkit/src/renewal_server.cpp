@@ -42,7 +42,7 @@ const std::string& word(const std::string& text) {
 }  // namespace
 
 RenewalServer::RenewalServer(const pki::Hierarchy& pki, const pki::Certificate& renewed, std::string hostName)
-    : m_hostName(std::move(hostName)), m_folder(makeServiceFolder("testkit-renewal")) {
+    : m_hostName(std::move(hostName)), m_folder(makeTemporaryFolder("testkit-renewal")) {
     try {
         writeFile(m_folder / "renewed.pem", renewed.pem());
         writeFile(m_folder / "trust.pem", pki.root.certificate.pem());

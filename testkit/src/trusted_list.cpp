@@ -20,11 +20,7 @@ namespace {
 // A folder for one signing, removed with the object.
 class WorkFolder {
 public:
-    WorkFolder() {
-        std::string pattern = (fs::temp_directory_path() / "testkit-list-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder for signing");
-        m_path = pattern;
-    }
+    WorkFolder() : m_path(makeTemporaryFolder("testkit-list")) {}
     ~WorkFolder() {
         std::error_code ignored;
         fs::remove_all(m_path, ignored);

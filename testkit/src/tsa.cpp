@@ -201,7 +201,7 @@ const char* faultWord(TsaFault fault) {
 }  // namespace
 
 TsaSigner::TsaSigner(pki::Credential tsa)
-    : m_tsa(std::move(tsa)), m_folder(makeServiceFolder("testkit-tsa")), m_config(m_folder / "tsa.cnf") {
+    : m_tsa(std::move(tsa)), m_folder(makeTemporaryFolder("testkit-tsa")), m_config(m_folder / "tsa.cnf") {
     const auto files = m_tsa.write(m_folder, "tsa");
     std::string chain;
     for (const auto& ca : m_tsa.chain) chain += ca.pem();
@@ -233,7 +233,7 @@ TsaSigner::~TsaSigner() {
 }
 
 Bytes TsaSigner::reply(const Bytes& query) const {
-    const fs::path work = makeServiceFolder("testkit-tsa-reply");
+    const fs::path work = makeTemporaryFolder("testkit-tsa-reply");
     writeFile(work / "query.tsq", asText(query));
     const RunResult result = run({"openssl", "ts", "-reply", "-config", m_config.string(), "-queryfile",
                                   (work / "query.tsq").string(), "-out", (work / "reply.tsr").string()});

@@ -55,7 +55,7 @@ const std::string& field(const std::string& text) {
 UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree) : UpdateServer(pki, std::move(tree), "") {}
 
 UpdateServer::UpdateServer(const pki::Hierarchy& pki, UpdateTree tree, std::string hostName)
-    : m_hostName(std::move(hostName)), m_folder(makeServiceFolder("testkit-update")) {
+    : m_hostName(std::move(hostName)), m_folder(makeTemporaryFolder("testkit-update")) {
     try {
         publish(tree);
         answer(UpdateFault::None);

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -9,9 +10,13 @@
 #include <stdexcept>
 #include <thread>
 
+#include "testkit/screen_text.h"
+
 namespace testkit {
 
 namespace {
+
+constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
 
 // With -displayfd the server picks a free display itself and writes its
 // number, on a line of its own, once it accepts clients. Standard output
@@ -27,7 +32,8 @@ std::optional<std::string> announcedDisplay(const std::string& log) {
 }  // namespace
 
 Xvfb::Xvfb()
-    : m_server({"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", "1280x1024x24"}) {
+    : m_server({"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
+                std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24"}) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (true) {
         if (auto display = announcedDisplay(m_server.log())) {
@@ -61,6 +67,108 @@ std::filesystem::path Xvfb::screenshot(const std::string& name) const {
     return file;
 }
 
+namespace {
+
+// Where a window lies on the screen, clipped to it.
+struct Place {
+    int x = 0, y = 0, width = 0, height = 0;
+    std::string crop() const {
+        return std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" +
+               std::to_string(y);
+    }
+};
+
+std::optional<Place> placeOf(const std::string& window, const RunOptions& options) {
+    const RunResult geometry = run({"xdotool", "getwindowgeometry", "--shell", window}, options);
+    if (geometry.exitCode != 0) return std::nullopt;
+    std::map<std::string, int> values;
+    std::istringstream lines(geometry.out);
+    for (std::string line; std::getline(lines, line);)
+        if (const auto equals = line.find('='); equals != std::string::npos)
+            values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+    Place place{std::max(0, values["X"]), std::max(0, values["Y"]), 0, 0};
+    place.width = std::min(values["X"] + values["WIDTH"], kScreenWidth) - place.x;
+    place.height = std::min(values["Y"] + values["HEIGHT"], kScreenHeight) - place.y;
+    if (place.width <= 0 || place.height <= 0) return std::nullopt;
+    return place;
+}
+
+// Screenshots of the window until `unshown` finds nothing missing in one
+// (it says what is missing), for at most `limit`; the last one's path, or
+// std::runtime_error with what the last one missed.
+template <class Unshown>
+std::filesystem::path retaken(const Xvfb& xvfb, const std::string& name, const std::string& window,
+                              std::chrono::milliseconds limit, Unshown unshown) {
+    RunOptions options;
+    options.env["DISPLAY"] = xvfb.display();
+    options.timeout = std::chrono::seconds(20);
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const auto place = placeOf(window, options);
+        const auto file = xvfb.screenshot(name);
+        const std::string missing = place ? unshown(file, *place, options) : "the window is not on the screen";
+        if (missing.empty()) return file;
+        if (std::chrono::steady_clock::now() > until)
+            throw std::runtime_error("the screenshot " + file.string() + " of the window " + window +
+                                     " does not show its subject: " + missing);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
+}  // namespace
+
+std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
+                                             const std::vector<std::string>& texts,
+                                             std::chrono::milliseconds limit) const {
+    if (texts.empty()) throw std::invalid_argument("the screenshot " + name + " names no text to read");
+    // Tesseract reads the small print of a dialog best at three times its
+    // size, in grey. Its automatic layout and its sparse text each miss
+    // now and then what the other reads (a line beside an icon, a label
+    // beside a field), so the attempts take turns.
+    bool sparse = false;
+    return retaken(*this, name, window, limit, [&](const auto& file, const Place& place, RunOptions options) {
+        const auto scaled = std::filesystem::path(file).replace_extension(".read.png");
+        const RunResult cut = run({"convert", file.string(), "-crop", place.crop(), "+repage", "-colorspace",
+                                   "Gray", "-resize", "300%", scaled.string()}, options);
+        if (cut.exitCode != 0) return "convert failed: " + cut.err;
+        options.env["OMP_THREAD_LIMIT"] = "1";
+        const RunResult read =
+            run({"tesseract", scaled.string(), "stdout", "-l", "ces", "--psm", sparse ? "11" : "3"}, options);
+        sparse = !sparse;
+        std::filesystem::remove(scaled);
+        if (read.exitCode != 0) return "tesseract failed: " + read.err;
+        if (const auto unread = unreadText(read.out, texts)) return "\"" + *unread + "\" is not in what was read:\n" + read.out;
+        return std::string();
+    });
+}
+
+std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
+                                             const std::vector<Pixels>& pixels,
+                                             std::chrono::milliseconds limit) const {
+    if (pixels.empty()) throw std::invalid_argument("the screenshot " + name + " names no pixels to look at");
+    return retaken(*this, name, window, limit, [&](const auto& file, const Place& place, const RunOptions& options) {
+        for (const Pixels& area : pixels) {
+            const Place inside{place.x + area.left, place.y + area.top, area.right - area.left, area.bottom - area.top};
+            if (inside.width <= 0 || inside.height <= 0 || area.left < 0 || area.top < 0 ||
+                area.right > place.width || area.bottom > place.height)
+                return area.what + " lies outside the window's " + place.crop();
+            const std::string size = std::to_string(inside.width) + "x" + std::to_string(inside.height);
+            // compare counts the pixels that differ from the colour.
+            const RunResult compared = run({"compare", "-metric", "AE", "-fuzz", "10%",
+                                            file.string() + "[" + inside.crop() + "]", "-size", size,
+                                            "xc:" + area.colour, "null:"}, options);
+            if (compared.exitCode > 1) return "compare failed: " + compared.err;
+            const double others = std::atof(compared.err.c_str());
+            const double share = 1.0 - others / (double(inside.width) * inside.height);
+            if (share < area.share)
+                return area.what + " at " + inside.crop() + " is " + area.colour + " in " + std::to_string(share) +
+                       " of its pixels, not " + std::to_string(area.share);
+        }
+        return std::string();
+    });
+}
+
+// Until every caller names its subject.
 std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
                                              std::chrono::milliseconds limit) const {
     RunOptions options;

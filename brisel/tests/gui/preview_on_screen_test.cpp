@@ -4,8 +4,8 @@
 // dialog opened and cancelled; resized larger, its view, framed in the
 // button-shadow grey, following the window; closed with Enter (Close is
 // the default button). The window with a long Czech document: its
-// controls, as GTK laid them out, overlap nothing and end inside it;
-// Escape closes it.
+// controls, as GTK laid them out, overlap nothing and end inside it, also
+// when it is made as small as it goes; Escape closes it.
 #include <dlfcn.h>
 #include <iconv.h>
 
@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,9 @@ TEST(PreviewOnScreen, ACzechWindows1250DocumentIsShownConverted) {
     dlclose(module);
 }
 
-TEST(PreviewOnScreen, ItsButtonsFitTheWindowAndEscapeClosesIt) {
+// Made as small as it goes, the window still holds every button and the
+// zoom field beside them.
+TEST(PreviewOnScreen, ItsButtonsFitTheWindowAlsoAtItsLeastSizeAndEscapeClosesIt) {
     TESTKIT_REQUIRE_SCREEN();
     testkit::ScreenUser user;
     std::string text;
@@ -134,7 +137,23 @@ TEST(PreviewOnScreen, ItsButtonsFitTheWindowAndEscapeClosesIt) {
                 ": Zhotovitel se zavazuje provést dílo řádně a včas; objednatel dílo převezme a zaplatí "
                 "sjednanou cenu na účet 19-2000145399/0800, variabilní symbol 172026.\n";
     auto person = std::async(std::launch::async, [&] {
-        testkit::answerCheckingLayout(user, "Náhled dokumentu", "Escape", "brisel-fit-preview");
+        const std::string title = "Náhled dokumentu";
+        const std::string window = testkit::findWindow(title);
+        ASSERT_FALSE(window.empty()) << "no preview came";
+        EXPECT_EQ(std::vector<std::string>{}, testkit::dialogLayoutFaults(title)) << "at its first size";
+        constexpr int kZoomField = 4006;
+        const auto fieldLeft = [&] { return testkit::placeInDialog(testkit::shownDialog(title), kZoomField).left; };
+        const LONG wide = fieldLeft();
+        testkit::RunOptions bounded;
+        bounded.timeout = std::chrono::seconds(10);
+        const auto resized = testkit::run({"xdotool", "windowsize", window, "100", "100"}, bounded);
+        EXPECT_EQ(0, resized.exitCode) << resized.err;
+        // The window took its least size once the field has followed its edge.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (fieldLeft() == wide && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_LT(fieldLeft(), wide) << "the window was not made smaller";
+        testkit::answerCheckingLayout(user, title, "Escape", "brisel-fit-preview-least");
     });
     EXPECT_TRUE(brisel::showPreview({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
                                     brisel::Language::Czech));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/cert_info.h"
+#include "common/owned_context.h"
 #include "common/crypt_provider.h"
 #include "common/sign_policy_decoder.h"
 #include "win32/crypt_msg.h"
@@ -87,6 +88,10 @@ private:
     DWORD CheckSigner(DWORD n) const;
 
     HCRYPTMSG m_message = nullptr;
+    // The message's certificates, opened at the first signer's certificate
+    // asked for and kept while the message is open (the controls that change
+    // the message in place change no certificate).
+    mutable OwnedCertStore m_messageStore;
     HCRYPTPROV m_provider = 0;  // acquired by the object itself; 0 when none
     TCryptProvider m_chosen;    // the provider behind m_provider
 };

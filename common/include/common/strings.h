@@ -12,9 +12,8 @@
 // Replaces every occurrence of from; the search goes on after the inserted
 // text, so to may contain from. An empty from changes nothing.
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to);
-// Removes every occurrence of what, searching again from the start each
-// time (so removals that join into a new occurrence remove it too). An empty
-// what changes nothing.
+// Removes every occurrence of what, and those that removals join together
+// ("aabb" without "ab" is ""). An empty what changes nothing.
 void EraseAll(std::string& text, const std::string& what);
 
 // The position of the first (or, backward, the last) occurrence of pattern,

@@ -2,11 +2,18 @@
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+
+#include "markup_look.h"
 
 namespace tesk::xml {
 namespace {
@@ -55,8 +62,76 @@ void RefuseUnparsedEntity(void* context, const xmlChar*, const xmlChar*, const x
     RefuseEntity(static_cast<xmlParserCtxt*>(context));
 }
 
+// The folder a LoadsBeneath on this thread lets libxml2 load from.
+thread_local const std::filesystem::path* t_loadsFrom = nullptr;
+
+std::optional<std::string> FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.is_open() || in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// The file a URI names when it is a path (or a file: URI) beneath the
+// folder loads are let from; nothing for any other.
+std::optional<std::string> FileBeneathLoadFolder(const char* uri) {
+    if (!t_loadsFrom || !uri) return std::nullopt;
+    std::string path = uri;
+    if (path.rfind("file://", 0) == 0) path.erase(0, 7);
+    if (path.find("://") != std::string::npos || path.find('%') != std::string::npos) return std::nullopt;
+    std::error_code failed;
+    const std::filesystem::path file = std::filesystem::weakly_canonical(path, failed);
+    if (failed) return std::nullopt;
+    const std::filesystem::path inside = file.lexically_relative(*t_loadsFrom);
+    if (inside.empty() || *inside.begin() == "..") return std::nullopt;
+    return file.string();
+}
+
+// libxml2's loader of every outside document a parse asks for (a schema's
+// include, an external DTD or entity): the network never, a file only
+// beneath a LoadsBeneath's folder, and then with its markup looked at as
+// any document's.
+xmlParserInputPtr LoadOnlyBeneath(const char* uri, const char*, xmlParserCtxtPtr context) {
+    const std::optional<std::string> file = FileBeneathLoadFolder(uri);
+    std::optional<std::string> bytes = file ? FileBytes(*file) : std::nullopt;
+    if (!bytes || bytes->size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
+    const MarkupLook look = LookAtMarkup(*bytes, nullptr);
+    if (!look.refusal.empty()) return nullptr;
+    bytes->resize(look.followed);
+    xmlParserInputBufferPtr buffer =
+        xmlParserInputBufferCreateMem(bytes->data(), static_cast<int>(bytes->size()), XML_CHAR_ENCODING_NONE);
+    if (!buffer) return nullptr;
+    xmlParserInputPtr input = xmlNewIOInputStream(context, buffer, XML_CHAR_ENCODING_NONE);
+    if (!input) xmlFreeParserInputBuffer(buffer);
+    return input;
+}
+
+void LoadOnlyBeneathFromNowOn() {
+    static const bool installed = [] {
+        xmlSetExternalEntityLoader(LoadOnlyBeneath);
+        return true;
+    }();
+    (void)installed;
+}
+
+// The parser reads the bytes where they lie, a piece at a time: no copy of
+// a whole reply is made.
+struct Cursor {
+    std::string_view rest;
+
+    static int read(void* self, char* buffer, int length) {
+        auto& cursor = *static_cast<Cursor*>(self);
+        const std::size_t n = std::min(cursor.rest.size(), static_cast<std::size_t>(length));
+        std::memcpy(buffer, cursor.rest.data(), n);
+        cursor.rest.remove_prefix(n);
+        return static_cast<int>(n);
+    }
+    static int close(void*) { return 0; }
+};
+
 template <class Parse>
 Document Read(ReadError* error, Parse parse) {
+    LoadOnlyBeneathFromNowOn();
     ReadError ignored;
     ReadError& first = error ? *error : ignored;
     first = {};
@@ -79,27 +154,47 @@ Document Read(ReadError* error, Parse parse) {
 }  // namespace
 
 Document ReadMemory(std::string_view bytes, const char* encoding, const char* name, ReadError* error) {
+    ReadError ignored;
+    ReadError& first = error ? *error : ignored;
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
-        if (error) *error = {XML_ERR_NO_MEMORY, 0, "Document too large"};
+        first = {XML_ERR_NO_MEMORY, 0, "Document too large"};
         return nullptr;
     }
-    return Read(error, [&](xmlParserCtxt* context) {
-        return xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), name, encoding,
-                                 kParseOptions);
+    const MarkupLook look = LookAtMarkup(bytes, encoding);
+    if (!look.refusal.empty()) {
+        first = {XML_ERR_USER_STOP, look.line, look.refusal};
+        return nullptr;
+    }
+    Cursor cursor{bytes.substr(0, look.followed)};
+    Document document = Read(&first, [&](xmlParserCtxt* context) {
+        return xmlCtxtReadIO(context, &Cursor::read, &Cursor::close, &cursor, name, encoding, kParseOptions);
     });
+    // What the parser was given is a whole document, but more followed.
+    if (document && look.followed < bytes.size()) {
+        document.reset();
+        first = {XML_ERR_DOCUMENT_END, look.line, "Extra content at the end of the document"};
+    }
+    return document;
 }
+
+LoadsBeneath::LoadsBeneath(const std::string& folder) : m_folder(std::filesystem::weakly_canonical(folder)) {
+    LoadOnlyBeneathFromNowOn();
+    m_outer = t_loadsFrom;
+    t_loadsFrom = &m_folder;
+}
+
+LoadsBeneath::~LoadsBeneath() { t_loadsFrom = m_outer; }
 
 // The file is read here and parsed from memory: libxml2 takes a file name
 // for a URI and tries one it cannot open again unescaped ("%41" as "A"),
 // which would read another file.
 Document ReadFile(const std::string& path, ReadError* error) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad()) {
+    const std::optional<std::string> bytes = FileBytes(path);
+    if (!bytes) {
         if (error) *error = {XML_IO_LOAD_ERROR, 0, "cannot read " + path};
         return nullptr;
     }
-    return ReadMemory(bytes, nullptr, nullptr, error);
+    return ReadMemory(*bytes, nullptr, path.c_str(), error);
 }
 
 }  // namespace tesk::xml

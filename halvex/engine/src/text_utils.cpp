@@ -1,5 +1,6 @@
 #include "halvex/text_utils.h"
 
+#include "common/replace_each.h"
 #include "common/strings.h"
 #include "platform/text.h"
 
@@ -32,26 +33,16 @@ std::u16string ChangeCase(const std::u16string& text, bool upper) {
 }
 
 void ReplaceAll(std::u16string& text, const std::u16string& from, const std::u16string& to) {
-    if (from.empty() || to.find(from) != std::u16string::npos) return;
-    // Searching again at the replacement's own place lets a replacement
-    // that joins with what follows form the next match. Each step shortens
-    // the text or moves the search forward, so it ends.
-    std::size_t at = text.find(from);
-    while (at != std::u16string::npos) {
-        text.replace(at, from.size(), to);
-        at = text.find(from, at);
-    }
+    if (to.find(from) != std::u16string::npos) return;
+    // The search goes on at the replacement's own place, so a replacement
+    // that joins with what follows forms the next match.
+    ReplaceEach<char16_t>(text, from, to, 0);
 }
 
 void EraseAll(std::u16string& text, const std::u16string& what) {
-    // Searching from the place of each removal also finds occurrences that
-    // the removal joins together.
-    if (what.empty()) return;
-    std::size_t at = text.find(what);
-    while (at != std::u16string::npos) {
-        text.erase(at, what.size());
-        at = text.find(what, at >= what.size() ? at - what.size() + 1 : 0);
-    }
+    // The search goes on just before each removal, so occurrences that the
+    // removal joins together go too.
+    ReplaceEach<char16_t>(text, what, {}, 1 - static_cast<std::ptrdiff_t>(what.size()));
 }
 
 int FindSubstring(const std::u16string& text, const std::u16string& pattern, int* end) {

@@ -78,8 +78,8 @@ TEST(HalvexRenewResponse, EveryReplyGivesItsNumbersOrItsText) {
 
 // Each bomb where a refusal's message is read, under the reply cap, in a
 // child process with capped memory.
-TEST(HalvexRenewResponse, EntityBombsAreRefusedQuicklyWithLittleMemory) {
-    for (const auto& bomb : testkit::EntityBombs("Tesk")) {
+TEST(HalvexRenewResponse, HostileMarkupIsRefusedQuicklyWithLittleMemory) {
+    for (const auto& bomb : testkit::HostileMarkups("Tesk")) {
         const std::string reply = "<?xml version=\"1.0\"?>\n" + bomb.doctype +
                                   "<Tesk><Response><Body status=\"error\"><Error><Code>1</Code><Message>" +
                                   bomb.references + "</Message></Error></Body></Response></Tesk>";

@@ -1,6 +1,8 @@
 #include "halvex/page_fragments.h"
 
 #include <array>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "halvex/alt_name_caption.h"
@@ -47,34 +49,43 @@ std::u16string AltNameRowCaption(const RequestAttr& attr) {
     return AltNameCaption(TRDNAttrW(attr.oid, attr.stringType, attr.value, otherName ? 1 : 0));
 }
 
-// The value of the occurrence-th attribute with the OID in the list; empty
-// when there are fewer.
-std::u16string SameAttributeValue(const RequestAttrs& attrs, const std::u16string& oid, int occurrence) {
-    for (const RequestAttr& attr : attrs)
-        if (attr.oid == oid && occurrence-- == 0) return attr.value;
-    return {};
+// The values of a list by OID, in the list's order.
+using ValuesByOid = std::unordered_map<std::u16string, std::vector<const std::u16string*>>;
+
+ValuesByOid ValuesOf(const RequestAttrs& attrs) {
+    ValuesByOid values;
+    for (const RequestAttr& attr : attrs) values[attr.oid].push_back(&attr.value);
+    return values;
 }
 
-bool SubjectHoldsEmail(const RequestAttrs& subject, const std::u16string& address) {
+// The subject's e-mail addresses, lower-cased.
+std::unordered_set<std::u16string> SubjectEmails(const RequestAttrs& subject) {
+    std::unordered_set<std::u16string> emails;
     for (const RequestAttr& attr : subject)
-        if (attr.oid == kEmailOid && ChangeCase(attr.value, false) == ChangeCase(address, false)) return true;
-    return false;
+        if (attr.oid == kEmailOid) emails.insert(ChangeCase(attr.value, false));
+    return emails;
 }
 
-// Rows of one attribute list; a second list gives the third column.
+// Rows of one attribute list; a second list gives the third column: the
+// value of its attribute of the same OID and occurrence, empty when it has
+// fewer. An alternative e-mail name the subject holds has no row.
 std::u16string AttributeRows(const RequestAttrs& attrs, const RequestAttrs* second, bool altNames,
                              const RequestAttrs& subject) {
     std::u16string rows;
-    std::vector<std::u16string> seen;
+    std::unordered_map<std::u16string, std::size_t> seen;
+    const ValuesByOid secondValues = second ? ValuesOf(*second) : ValuesByOid{};
+    const auto subjectEmails = altNames ? SubjectEmails(subject) : std::unordered_set<std::u16string>{};
     for (const RequestAttr& attr : attrs) {
-        int occurrence = 0;
-        for (const auto& oid : seen) occurrence += oid == attr.oid ? 1 : 0;
-        seen.push_back(attr.oid);
-        if (altNames && attr.oid == kEmailAltName && SubjectHoldsEmail(subject, attr.value)) continue;
+        const std::size_t occurrence = seen[attr.oid]++;
+        if (altNames && attr.oid == kEmailAltName && subjectEmails.contains(ChangeCase(attr.value, false))) continue;
         rows += u"<tr>";
         rows += Cell(u"td1", EscapeHtml(altNames ? AltNameRowCaption(attr) : AttributeCaption(attr)));
         rows += Cell(u"td2", EscapeHtml(attr.value));
-        if (second) rows += Cell(u"td3", EscapeHtml(SameAttributeValue(*second, attr.oid, occurrence)));
+        if (second) {
+            const auto values = secondValues.find(attr.oid);
+            const bool has = values != secondValues.end() && occurrence < values->second.size();
+            rows += Cell(u"td3", has ? EscapeHtml(*values->second[occurrence]) : std::u16string());
+        }
         rows += u"</tr>";
     }
     return rows;

@@ -9,6 +9,7 @@
 
 #include "halvex/page_fragments.h"
 #include "platform/text.h"
+#include "testkit/growth.h"
 
 namespace {
 
@@ -86,6 +87,32 @@ TEST_F(Fragments, AppendixNotesCloseTheirBoldAndShowServerTextLiterally) {
 TEST_F(Fragments, ErrorAndReviewTextsShowMarkupLiterallyWithLineBreaks) {
     const std::u16string text = u"Chyba 5 < 7 & " + kHostile + u"\r\ndruhý řádek\ntřetí\r\n";
     EXPECT_EQ(golden("texts.html"), utf8(ErrorPageText(text) + u"\n" + RequestReviewText(text)) + "\n");
+}
+
+TEST_F(Fragments, TablesAndTextsOfManyFieldsAndLinesCostNoMoreThanTheirLength) {
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [this](std::size_t size) {
+            first.certificate = {};
+            second.certificate = {};
+            for (std::size_t i = 0; i < size; ++i) {
+                const std::u16string n = platform::text::toWide(std::to_string(i));
+                first.certificate.subject.push_back({u"1.2.840.113549.1.9.1", 22, u"a" + n + u"@example.cz"});
+                first.certificate.altNames.push_back({u"2", 22, u"b" + n + u"@example.cz"});
+                second.certificate.subject.push_back({u"1.2.840.113549.1.9.1", 22, u"c" + n + u"@example.cz"});
+            }
+            return [this, size] {
+                const std::u16string table = CertificateTable(first, &second);
+                EXPECT_NE(std::u16string::npos, table.find(u"c" + platform::text::toWide(std::to_string(size - 1))));
+            };
+        },
+        5'000));
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [](std::size_t lines) {
+            std::u16string text;
+            for (std::size_t i = 0; i < lines; ++i) text += i % 2 ? u"řádek\r\n" : u"řádek\n";
+            return [text, lines] { EXPECT_EQ(text.size() + lines * 3 - lines / 2, ErrorPageText(text).size()); };
+        },
+        40'000));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "halvex_view.h"
 
 #include "command_ids.h"
+#include "frame_layout.h"
 #include "halvex/files_and_paths.h"
 #include "halvex/log.h"
 #include "halvex/page_fragments.h"
@@ -18,6 +19,15 @@ using platform::text::toUtf8;
 std::string AfterLastSlash(const std::string& location) {
     const std::size_t slash = location.rfind('/');
     return slash == std::string::npos ? std::string() : location.substr(slash);
+}
+
+// The pages of the request the wizard is making, which the request pane
+// names; the others (home, the load page, a loaded request's review, the
+// error page) belong to no request of the wizard's.
+bool OnRequestRoad(const std::string& page) {
+    for (const auto road : {pages::kSelectCertificate, pages::kData, pages::kSummary, pages::kAppendix})
+        if (page == toUtf8(road)) return true;
+    return false;
 }
 
 bool HasPage(const std::u16string& page) {
@@ -43,6 +53,10 @@ HalvexView::HalvexView(platform::ui::HtmlViewOptions options, Frame frame) : m_f
     m_view = platform::ui::makeHtmlView(std::move(options));
     DefinePageFunctions(*m_view);
     UpdateBack();
+}
+
+bool HalvexView::CanGoBack() const {
+    return !m_history.empty() || (m_canGoBack && PageName() == toUtf8(pages::kError));
 }
 
 void HalvexView::UpdateBack() {
@@ -81,7 +95,7 @@ void HalvexView::Back() {
         UpdateBack();
         m_skipOnce = true;
         Go2Res(false, fromUtf8(page));
-    } else if (m_canGoBack) {
+    } else if (CanGoBack()) {
         m_view->goBack();
     }
 }
@@ -128,6 +142,8 @@ void HalvexView::OnDocumentComplete(const std::string& url) {
     TLogFile::GetInstance().PrintIfOn(u"OnDocumentComplete() url %s", fromUtf8(url).c_str());
     SynchronizeHtmlData(true);
     m_skipOnce = false;
+    if (!OnRequestRoad(PageName())) m_view->setStatusText(kRequestPane, "");
+    UpdateBack();
 }
 
 void HalvexView::RunCommand(const CommandCall& call) {

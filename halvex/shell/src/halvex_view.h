@@ -42,8 +42,12 @@ public:
     // remembered for Back (once, when it is already on top). A name the
     // program carries no page of is logged and the view stays.
     void Go2Res(bool withHistory, const std::u16string& page);
+    // Back pops the program's history; the view's own is followed only
+    // from the error page, which forgets the program's while the program
+    // keeps the state of the page before it. Home leaves nothing to go
+    // back to: what the earlier pages showed was reset with the requests.
     void Back();
-    bool CanGoBack() const { return !m_history.empty() || m_canGoBack; }
+    bool CanGoBack() const;
     void Home();
     void ReloadPage();
     // Clears the history and shows the error page with the text.

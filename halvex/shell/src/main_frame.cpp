@@ -143,6 +143,7 @@ bool MainFrame::OnInitApp(const std::u16string& commandLine) {
 
 void MainFrame::OnUserInitApp() {
     for (TCertRequest& request : m_requests) request.Reset();
+    m_choice.passwordRepeat.clear();
     m_outbox->Reset();
     m_view->Go2Res(true, std::u16string(pages::kHome));
 }

@@ -12,12 +12,12 @@
 namespace halvex {
 
 // selcert_renew.htm. "set": an entry per renewable certificate ("(Q) " or,
-// for a Parvel pair, "(P) " before its name), the key-usage choice and the
-// revocation passwords of the requests. "get": the chosen entry's position
-// in the all-certificates list into the first request (its partner's into
-// the second, and pairRequested, for a Parvel pair), the key-usage choice,
-// the revocation password and whether its repetition differs. False when
-// no page is shown.
+// for a Parvel pair, "(P) " before its name), the key-usage choice, the
+// requests' revocation password and its repetition, each as it was typed.
+// "get": the chosen entry's position in the all-certificates list into the
+// first request (its partner's into the second, and pairRequested, for a
+// Parvel pair), the key-usage choice, the revocation password into the
+// requests and its repetition into the choice. False when no page is shown.
 bool SyncCertList(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequest& first, TCertRequest& second,
                   bool toPage);
 

@@ -47,14 +47,13 @@ bool SyncCertList(platform::ui::HtmlView& page, RenewalChoice& choice, TCertRequ
         page.setDisabled("ODB1", false);
         page.setChecked("ODB1", choice.changeKeyUsage);
         page.setValue("RA_REVOKE_PASSWD", toUtf8(first.challengePassword));
-        page.setValue("RA_REVOKE_PASSWD2", toUtf8(first.challengePassword));
+        page.setValue("RA_REVOKE_PASSWD2", toUtf8(choice.passwordRepeat));
         return true;
     }
     ReadChoice(page, choice, first, second);
     choice.changeKeyUsage = page.checked("ODB1").value_or(false);
-    const std::string password = page.value("RA_REVOKE_PASSWD").value_or("");
-    choice.passwordsDiffer = password != page.value("RA_REVOKE_PASSWD2").value_or("");
-    first.challengePassword = second.challengePassword = fromUtf8(password);
+    first.challengePassword = second.challengePassword = fromUtf8(page.value("RA_REVOKE_PASSWD").value_or(""));
+    choice.passwordRepeat = fromUtf8(page.value("RA_REVOKE_PASSWD2").value_or(""));
     return true;
 }
 

@@ -55,7 +55,7 @@ void MainFrame::OnURL_GetRenewCert() {
     for (TCertRequest& request : m_requests) request.Reset();
     m_choice.pairRequested = false;
     m_view->SynchronizeHtmlData(false);
-    if (m_choice.passwordsDiffer) {
+    if (m_choice.passwordRepeat != Request(0).challengePassword) {
         AppMessageBox(LoadResString(kPasswordsDifferText), MB_OK | MB_ICONWARNING);
         return;
     }

@@ -32,9 +32,10 @@ struct RenewalChoice {
     // The user asked to change the key usage (the certificate page's second
     // choice); the data page then offers the usage.
     bool changeKeyUsage = false;
-    // The revocation password typed twice differently on the certificate
-    // page.
-    bool passwordsDiffer = false;
+    // What the certificate page's "Heslo znovu" holds, kept apart from the
+    // revocation password so that a reload of the page shows each field as
+    // it was typed.
+    std::u16string passwordRepeat;
 };
 
 // An entry's index as the certificate page gives it: decimal digits only;

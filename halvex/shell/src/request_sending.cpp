@@ -220,6 +220,7 @@ bool RequestOutbox::CreateRequestFile() {
     }
     m_outcome.saved = true;
     m_outcome.savedFile = file;
+    m_lastRequestFile = file;
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 
 #include "halvex/request_model.h"
 #include "busy_window.h"
@@ -51,6 +52,9 @@ public:
     bool SyncPage(const std::string& page, bool toPage);
 
     const RequestOutcome& Outcome() const noexcept { return m_outcome; }
+    // The request file saved or picked last, kept over Home: the open
+    // dialog starts in its folder.
+    std::u16string& LastRequestFile() noexcept { return m_lastRequestFile; }
 
 private:
     bool IsPair() const;
@@ -62,6 +66,7 @@ private:
 
     Parts m_parts;
     RequestOutcome m_outcome;
+    std::u16string m_lastRequestFile;
 };
 
 }  // namespace halvex

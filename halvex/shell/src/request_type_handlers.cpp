@@ -70,10 +70,11 @@ void MainFrame::OnURL_OnChangeRenewCert(const std::u16string& index) {
 }
 
 void MainFrame::OnURL_ShowFileDialog() {
-    std::u16string path = Request(0).saveFileName;
+    std::u16string path = m_outbox->LastRequestFile();
     if (!OpenRequestFileDialog(nullptr, path)) return;
     m_view->Html().setValue("certrenewreq", platform::text::toUtf8(path));
     Request(0).saveFileName = path;
+    m_outbox->LastRequestFile() = path;
 }
 
 void MainFrame::GoDataRenew() {

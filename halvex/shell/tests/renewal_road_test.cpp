@@ -589,6 +589,45 @@ TEST_F(RenewalRoad, AnotherVisitListsEachCertificateOnceAndTheChangedChoiceStays
     EXPECT_NE(std::string::npos, inner("RA_TEMPLATE_HTML").find(set.authorityFamily.commonName));
 }
 
+// A reload of the certificate page shows each password field as it was
+// typed, so a repetition typed differently is still told. Home resets the
+// requests, and with them what the pages before showed: Back no longer
+// offers the data page, whose check would now refuse the name it shows.
+TEST_F(RenewalRoad, AReloadKeepsEachPasswordAsTypedAndHomeLeavesNothingToGoBackTo) {
+    installAuthority();
+    const auto set = installWizard();
+    follow("URL_REQ_RQC");
+    auto& html = frame->View().Html();
+    html.setValue("RA_REVOKE_PASSWD", "heslo123");
+    html.setValue("RA_REVOKE_PASSWD2", "heslo124");
+    frame->OnCommand(halvex::kCommandRefresh);
+    ASSERT_EQ("selcert_renew.htm", page());
+    EXPECT_EQ("heslo123", html.value("RA_REVOKE_PASSWD").value_or(""));
+    EXPECT_EQ("heslo124", html.value("RA_REVOKE_PASSWD2").value_or(""));
+    const auto listed = entries();
+    const auto qualified = std::find_if(listed.begin(), listed.end(),
+                                        [&](const auto& e) { return e.first == "(Q) " + set.qualified.commonName; });
+    ASSERT_NE(qualified, listed.end());
+    ASSERT_TRUE(html.setValue("MYCERT_LIST", qualified->second));
+    script::queue("MessageBox", "IDOK", "Heslo pro zneplatnění a jeho zopakování se neshodují.");
+    click("SELCERT_NEXT");
+    EXPECT_EQ("selcert_renew.htm", page());
+    EXPECT_EQ(0u, script::pending()) << testing::PrintToString(script::transcript());
+
+    choose("(Q) " + set.qualified.commonName);
+    ASSERT_EQ("data_renew.htm", page()) << testing::PrintToString(script::transcript());
+    frame->OnCommand(halvex::kCommandHome);
+    ASSERT_EQ("home.htm", page());
+    EXPECT_FALSE(html.commandEnabled(halvex::kCommandBack));
+    frame->OnCommand(halvex::kCommandBack);
+    EXPECT_EQ("home.htm", page());
+    // The certificate page comes with both fields empty, as the password
+    // was reset.
+    follow("URL_REQ_RQC");
+    EXPECT_EQ("", html.value("RA_REVOKE_PASSWD").value_or("?"));
+    EXPECT_EQ("", html.value("RA_REVOKE_PASSWD2").value_or("?"));
+}
+
 TEST_F(RenewalRoad, ASavedRequestPickedInTheFileDialogIsNamedOnThePage) {
     const fs::path saved = root.write("requests/renewal.req", "-----BEGIN NEW CERTIFICATE REQUEST-----\n");
     click("HOME_LOAD");

@@ -128,10 +128,16 @@ TEST_F(RequestSending, ASavedRequestIsLoadedAndItsBytesReachTheServerUnchanged) 
 
     // The saved file picked in the open dialog and loaded: shown line by
     // line, sent unchanged.
+    // The open dialog starts in the folder the request was saved to.
     frame->OnCommand(halvex::kCommandHome);
     frame->View().Go2Res(true, u"selrequest.htm");
     script::queue("OpenFile", saved.string());
     Follow("URL_SHOWFILEDIALOG");
+    const auto opened = script::transcript();
+    ASSERT_FALSE(opened.empty());
+    EXPECT_TRUE(opened.back().starts_with("OpenFile: ") &&
+                opened.back().find(": " + saved.parent_path().string() + ":") != std::string::npos)
+        << opened.back();
     Click("SELREQ_LOAD");
     ASSERT_EQ("sendcert_review.htm", frame->View().PageName());
     EXPECT_NE(std::string::npos, Html("RA_REQUEST").find("-----BEGIN Tesk Kyd-----<br"));
@@ -258,7 +264,7 @@ TEST_F(ContainerSigningRefused, ShowsTheSignersReasonAndSendsNothing) {
 class RequestSigningRefused : public RequestSending {
 protected:
     void SetUp() override {
-        pentakAnswers = "Confirmation IDNO\n";
+        pentakAnswers = "Dialog press:7 Dialog 102:\n";
         RequestSending::SetUp();
     }
 };

@@ -153,7 +153,7 @@ protected:
         return left;
     }
 
-    std::string pentakAnswers = "Confirmation IDYES\nConfirmation IDYES\n";
+    std::string pentakAnswers = "Dialog press:6 Dialog 102:\nDialog press:6 Dialog 102:\n";
     // The signer's confirmation: the content agreement ticked, Yes pressed.
     std::string signerConfirmation = "Dialog check:246 Dialog 206:\nDialog press:6 Dialog 206:\n";
     std::string signerPins;  // the signer's answer to a card provider's PIN prompt after each confirmation

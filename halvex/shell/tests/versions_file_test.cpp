@@ -11,7 +11,7 @@
 namespace halvex {
 namespace {
 
-TEST(VersionNotes, EntityBombsAreRefusedQuicklyWithLittleMemory) {
+TEST(VersionNotes, HostileMarkupIsRefusedQuicklyWithLittleMemory) {
     testkit::PlatformRoot root;
     const VersionNumbers after = ParseVersion(u"1.0.0.0");
     const VersionNumbers upTo = ParseVersion(u"2.0.0.0");
@@ -24,7 +24,7 @@ TEST(VersionNotes, EntityBombsAreRefusedQuicklyWithLittleMemory) {
     EXPECT_EQ(u"Oprava & zrychlení", notes->front().title);
     EXPECT_EQ(u"tisk", notes->front().text);
 
-    for (const auto& bomb : testkit::EntityBombs("versions")) {
+    for (const auto& bomb : testkit::HostileMarkups("versions")) {
         const auto file = root.write("bomb/Versions.xml", "<?xml version=\"1.0\"?>\n" + bomb.doctype +
                                                               "<versions><version val=\"1.5.0.0\"><change lang=\"CZ\">"
                                                               "<entry title=\"" + bomb.references + "\">" +

@@ -7,6 +7,7 @@
 // every part of it.
 #include <regex>
 
+#include "frame_layout.h"
 #include "openssl_request.h"
 #include "sending_fixture.h"
 #include "testkit/softhsm.h"
@@ -104,6 +105,23 @@ TEST_P(WholeRenewal, TheQualifiedCertificateIsRenewedAndTheRequestNumberShown) {
                             "Stát (Country): CZ; Doplnění identifikátoru; Typ identifikátoru: Číslo občanského průkazu; "
                             "Vystavovatel rodného čísla/doklad: SK; Číslo občanského průkazu: EA123456; Žadatel souhlasí"))
         << document;
+
+    // The request pane names the finished request on its last page; back
+    // on the home page, and on the load and error pages from there, it is
+    // empty.
+    auto& html = frame->View().Html();
+    EXPECT_EQ(0u, html.statusText(halvex::kRequestPane).rfind("Žádost o vydání následného certifikátu: ", 0))
+        << html.statusText(halvex::kRequestPane);
+    while (frame->View().PageName() != "home.htm" && frame->View().CanGoBack()) frame->OnCommand(halvex::kCommandBack);
+    ASSERT_EQ("home.htm", frame->View().PageName());
+    EXPECT_EQ("", html.statusText(halvex::kRequestPane));
+    Do({"click:HOME_LOAD"});
+    ASSERT_EQ("selrequest.htm", frame->View().PageName());
+    EXPECT_EQ("", html.statusText(halvex::kRequestPane));
+    frame->OnCommand(halvex::kCommandBack);
+    Follow("URL_REQ_QC");
+    ASSERT_EQ("err_page.htm", frame->View().PageName());
+    EXPECT_EQ("", html.statusText(halvex::kRequestPane));
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewal,

@@ -62,8 +62,11 @@ int DoUpdate(const Config& config, std::string_view upgradeImage) {
     case FreshFolder::NotMade: return fail(kBackup, u"LUMVAR_DowUpdate: Nepodařilo se vytvořit složku backup");
     case FreshFolder::Made: break;
     }
-    if (!CopyDir(config.getProgramPath(), backup))
-        return fail(kBackup, u"LUMVAR_DoUpdate: Nepodařilo se provést zálohu aktuální verze");
+    switch (CopyDir(config.getProgramPath(), backup)) {
+    case CopyResult::LinkFound: return fail(kFolderWalk, u"LUMVAR_DoUpdate: Ve složce s aplikací je odkaz");
+    case CopyResult::Failed: return fail(kBackup, u"LUMVAR_DoUpdate: Nepodařilo se provést zálohu aktuální verze");
+    case CopyResult::Copied: break;
+    }
 
     const std::u16string bin = area + u"bin";
     switch (MakeFreshFolder(bin)) {

@@ -16,8 +16,9 @@
 
 namespace lumvar {
 
-// A RelaxNG schema from a file. Throws XMLException when it cannot be
-// loaded ("Could not initialize RelaxNG parser", "Specification parsing
+// A RelaxNG schema from a file; what it includes or refers to is read from
+// the file's own folder alone, never from the network. Throws XMLException
+// when it cannot be loaded ("Could not initialize RelaxNG parser", "Specification parsing
 // failed with following errors:\n...").
 class ReplySchema {
 public:
@@ -35,7 +36,8 @@ class ServerReply {
 public:
     // Throws XMLException: the bytes are no XML ("Server response not
     // well-formed") or not valid ("Response validation failed with the
-    // following errors:\n...").
+    // following errors:\n..."). What Tesk/Response/Header holds, free content
+    // the client never reads, is dropped before validation.
     static ServerReply parse(std::string_view bytes, const ReplySchema& schema);
 
     // The nodes an expression selects, relative to node ("./...") or from

@@ -192,8 +192,10 @@ TEST(DeliveredLibrary, CarriesTheUpgradeProcessByteForByte) {
 }  // namespace
 
 // A link in the program folder to a folder outside it: the check refuses
-// the folder, so no delete list ever names what lies behind the link.
-TEST_F(LibraryTest, ALinkInTheProgramFolderIsRefusedAndNothingBehindItIsListed) {
+// the folder, so no delete list ever names what lies behind the link; one
+// put there after the check stops the hand-over with the same error, before
+// anything behind it reaches the backup and before the upgrade starts.
+TEST_F(LibraryTest, ALinkInTheProgramFolderIsRefusedAndNothingBehindItIsListedOrCopied) {
     const std::filesystem::path outside = m_root.path() / "venku";
     testkit::writeFile(outside / "cizí.txt", "not the program's");
     std::filesystem::create_directory_symlink(outside, program() / "odkaz");
@@ -205,9 +207,22 @@ TEST_F(LibraryTest, ALinkInTheProgramFolderIsRefusedAndNothingBehindItIsListed) 
     std::vector<std::uint32_t> serverVersion;
     std::int32_t needToUpdate = -1;
     EXPECT_EQ(kFolderWalk, lumvar.CheckUpdates(&list, &serverVersion, &needToUpdate));
-    const std::u16string log = lumvar.takeLog();
+    std::u16string log = lumvar.takeLog();
     EXPECT_NE(std::u16string::npos, log.find(u"odkaz")) << utf8(log);
     for (const FileRecord& file : list.files) EXPECT_EQ(std::u16string::npos, file.path.find(u"odkaz")) << utf8(file.path);
+
+    std::filesystem::remove(program() / "odkaz");
+    list = {};
+    ASSERT_EQ(kOk, lumvar.CheckUpdates(&list, &serverVersion, &needToUpdate)) << utf8(lumvar.takeLog());
+    lumvar.takeLog();
+    std::filesystem::create_directory_symlink(outside, program() / "složka" / "odkaz");
+    EXPECT_EQ(kFolderWalk, lumvar.DoUpdate());
+    log = lumvar.takeLog();
+    EXPECT_NE(std::u16string::npos, log.find(u"LUMVAR_DoUpdate: Ve složce s aplikací je odkaz")) << utf8(log);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(area()))
+        EXPECT_NE("cizí.txt", entry.path().filename()) << entry.path();
+    EXPECT_FALSE(std::filesystem::exists(area() / "bin"));
     EXPECT_EQ("not the program's", testkit::readFile(outside / "cizí.txt"));
+    EXPECT_EQ("old text", testkit::readFile(program() / "složka" / "čtení.txt"));
     EXPECT_EQ(kOk, lumvar.Close());
 }

@@ -31,6 +31,10 @@ bool sameContent(const std::u16string& a, const std::u16string& b) {
     return first.calcFromFile(a) == kOk && second.calcFromFile(b) == kOk && first == second;
 }
 
+bool isLink(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 }  // namespace
 
 bool DeleteDirectory(const std::u16string& path) {
@@ -48,29 +52,38 @@ bool DeleteDirectory(const std::u16string& path) {
     return false;
 }
 
-bool CopyDir(const std::u16string& sourcePath, const std::u16string& destinationPath) {
+CopyResult CopyDir(const std::u16string& sourcePath, const std::u16string& destinationPath) {
     const std::u16string source = asFolder(sourcePath);
     const std::u16string destination = asFolder(destinationPath);
     log::write(Level::Debug, u"CopyDir: Source %ls, Destination %ls", source.c_str(), destination.c_str());
-    if (source.size() > kMaxFolderPath) return false;
+    if (source.size() > kMaxFolderPath) return CopyResult::Failed;
     WIN32_FIND_DATAW entry{};
     const HANDLE first = FindFirstFileW((source + u"*").c_str(), &entry);
-    if (first == INVALID_HANDLE_VALUE) return false;
+    if (first == INVALID_HANDLE_VALUE) return CopyResult::Failed;
     const platform::Owned<void, FindClose> find(first);
-    bool result = true;
+    CopyResult result = CopyResult::Copied;
     do {
         if (isDotEntry(entry.cFileName)) continue;
         const std::u16string from = source + entry.cFileName;
         const std::u16string to = destination + entry.cFileName;
+        // Listed as a link, or one since: what it leads to is no part of
+        // the tree, and a link back into it would never end.
+        if (isLink(entry.dwFileAttributes) || isLink(GetFileAttributesW(from.c_str()))) {
+            log::write(Level::Error, u"CopyDir: Ve složce je odkaz \"%ls\"", from.c_str());
+            return CopyResult::LinkFound;
+        }
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) result = false;
-            if (!CopyDir(from, to)) result = false;
+            if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                result = CopyResult::Failed;
+            const CopyResult below = CopyDir(from, to);
+            if (below == CopyResult::LinkFound) return below;
+            if (below == CopyResult::Failed) result = below;
             continue;
         }
         log::write(Level::Debug, u"Kopírování souboru %ls", from.c_str());
         if (CopyFileW(from.c_str(), to.c_str(), FALSE) || sameContent(from, to)) continue;
         log::write(Level::Error, u"Chyba pri kopirovani souboru");
-        result = false;
+        result = CopyResult::Failed;
     } while (FindNextFileW(find.get(), &entry));
     return result;
 }

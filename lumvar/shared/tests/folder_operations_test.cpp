@@ -7,6 +7,7 @@
 #include "lumvar/log_writer.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "testkit/bounded_run.h"
 #include "testkit/platform_root.h"
 #include "win32/files.h"
 #include "win32/sync.h"
@@ -37,11 +38,39 @@ TEST(CopyDir, CopiesTheWholeTreeAndOverwrites) {
     root.write("prog/sub/deeper/b.txt", "B");
     fs::create_directories(root.path() / "prog/empty");
     root.write("backup/a.dll", "old");
-    EXPECT_TRUE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup") + u"\\"));
+    EXPECT_EQ(lumvar::CopyResult::Copied, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup") + u"\\"));
     EXPECT_EQ("A", root.read("backup/a.dll"));
     EXPECT_EQ("B", root.read("backup/sub/deeper/b.txt"));
     EXPECT_TRUE(fs::is_directory(root.path() / "backup/empty"));
-    EXPECT_FALSE(lumvar::CopyDir(wide(root.path() / "missing"), wide(root.path() / "backup")));
+    EXPECT_EQ(lumvar::CopyResult::Failed, lumvar::CopyDir(wide(root.path() / "missing"), wide(root.path() / "backup")));
+}
+
+// Links into the tree and out of it stop the copy at once: nothing outside
+// is copied, and two links back to the top do not copy it without end.
+TEST(CopyDir, ALinkStopsTheCopyAndNothingItLeadsToIsCopied) {
+    testkit::PlatformRoot root;
+    root.write("prog/a.dll", "A");
+    root.write("outside/secret.txt", "S");
+    fs::create_directories(root.path() / "prog/sub");
+    fs::create_directory_symlink("..", root.path() / "prog/sub/x");
+    fs::create_directory_symlink("..", root.path() / "prog/sub/y");
+    fs::create_directory_symlink(root.path() / "outside", root.path() / "prog/venku");
+    fs::create_directories(root.path() / "backup");
+    const auto run = testkit::RunBounded([&] {
+        return lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")) ==
+                       lumvar::CopyResult::LinkFound
+                   ? 0
+                   : 1;
+    }, 512, 10);
+    EXPECT_TRUE(testkit::RefusedQuickly(run));
+    std::uintmax_t copied = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root.path() / "backup")) {
+        EXPECT_FALSE(entry.is_symlink()) << entry.path();
+        EXPECT_NE("secret.txt", entry.path().filename()) << entry.path();
+        if (entry.is_regular_file()) copied += entry.file_size();
+    }
+    EXPECT_LE(copied, 1u);
+    EXPECT_EQ("A", root.read("prog/a.dll"));
 }
 
 TEST(CopyDir, AFailedCopyCountsOnlyWhenBothDigestsAreEqual) {
@@ -52,12 +81,12 @@ TEST(CopyDir, AFailedCopyCountsOnlyWhenBothDigestsAreEqual) {
         // The destination cannot be written but already holds the content.
         Holder busy(root.path() / "backup/same.dll", FILE_SHARE_READ);
         ASSERT_TRUE(busy.valid());
-        EXPECT_TRUE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ(lumvar::CopyResult::Copied, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
     }
     root.write("prog/same.dll", "newer");
     {
         Holder busy(root.path() / "backup/same.dll", FILE_SHARE_READ);
-        EXPECT_FALSE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ(lumvar::CopyResult::Failed, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
         EXPECT_EQ("same", root.read("backup/same.dll"));
     }
     {
@@ -66,7 +95,7 @@ TEST(CopyDir, AFailedCopyCountsOnlyWhenBothDigestsAreEqual) {
         Holder source(root.path() / "prog/same.dll", 0);
         Holder destination(root.path() / "backup/same.dll", 0);
         ASSERT_TRUE(source.valid() && destination.valid());
-        EXPECT_FALSE(lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ(lumvar::CopyResult::Failed, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
     }
 }
 

@@ -35,6 +35,17 @@ constexpr DWORD kPiece = 500;
 // so an announcement alone never takes much memory.
 constexpr DWORD kReserveAtMost = 1u << 20;
 
+// Room for `needed` bytes of a reply that may grow to `limit`: doubled as
+// bytes arrive, but never past the limit and straight to it once past its
+// half, so the last move copies at most half the limit and the reply is
+// held once, near the limit at most.
+void makeRoom(std::string& reply, std::size_t needed, std::size_t limit) {
+    if (needed <= reply.capacity()) return;
+    std::size_t room = std::max(needed, reply.capacity() * 2);
+    if (room > limit / 2) room = limit;
+    reply.reserve(room);
+}
+
 std::string systemText(DWORD code) {
     char16_t buffer[1024] = {};
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
@@ -169,6 +180,7 @@ std::string PostToServer(const std::string& addressText, const std::string& body
             exchange.fail(kRead, options.needsContentLength
                                      ? "The reply is longer than its Content-Length"
                                      : "The reply is longer than " + std::to_string(limit) + " bytes");
+        makeRoom(reply, reply.size() + got, limit);
         reply.append(piece, got);
         if (options.progress) options.progress(announced, static_cast<std::uint32_t>(reply.size()));
     }

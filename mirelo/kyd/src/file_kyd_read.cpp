@@ -1,8 +1,11 @@
 // Finding, reading and extracting the entries of a container.
 #include "kyd/file_kyd.h"
 #include "kyd_names.h"
+#include "system_cause.h"
 #include "wide_path.h"
 #include "zip/zip_mem_file.h"
+
+using kydcause::failed;
 
 namespace {
 constexpr std::uint32_t kCopyBuffer = 65536;
@@ -90,7 +93,7 @@ int TFileKyd::ExtractDocument(const std::string& folder, const std::string& newN
 int TFileKyd::ExtractDocument(std::u16string_view folder, std::u16string_view newName) {
     const auto ansiFolder = exactAnsi(folder);
     const auto ansiName = exactAnsi(newName);
-    if (!ansiFolder || !ansiName) return kydExtractFailed;
+    if (!ansiFolder || !ansiName) return failed(kydExtractFailed);
     return ExtractDocument(*ansiFolder, *ansiName);
 }
 
@@ -105,9 +108,9 @@ int TFileKyd::GetDocumentEntryName(std::string& name) {
 // Encrypted entries and entries over the limit are refused before any of
 // their data is read.
 int TFileKyd::CheckReadable(ZIP_INDEX_TYPE index) {
-    if (m_zip.IsClosed()) return kydExtractFailed;
+    if (m_zip.IsClosed()) return failed(kydExtractFailed);
     const CZipFileHeader* header = m_zip.GetFileInfo(index);
-    if (!header || header->IsEncrypted() || !FitsEntry(header->m_uUncomprSize)) return kydExtractFailed;
+    if (!header || header->IsEncrypted() || !FitsEntry(header->m_uUncomprSize)) return failed(kydExtractFailed);
     return kydOk;
 }
 
@@ -115,14 +118,14 @@ int TFileKyd::ExtractToMemory(ZIP_INDEX_TYPE index, std::vector<BYTE>& bytes) {
     if (const int error = CheckReadable(index)) return error;
     try {
         CZipMemFile memory(1024);
-        if (!m_zip.ExtractFile(index, memory, true, kCopyBuffer)) return kydExtractFailed;
+        if (!m_zip.ExtractFile(index, memory, true, kCopyBuffer)) return failed(kydExtractFailed);
         std::vector<BYTE> data(static_cast<std::size_t>(memory.GetLength()));
         if (!data.empty() && memory.Read(data.data(), static_cast<std::uint32_t>(data.size())) != data.size())
-            return kydExtractFailed;
+            return failed(kydExtractFailed);
         bytes.insert(bytes.end(), data.begin(), data.end());
         return kydOk;
     } catch (...) {
-        return kydExtractFailed;
+        return failed(kydExtractFailed, kydcause::ofCurrentException());
     }
 }
 
@@ -130,8 +133,8 @@ int TFileKyd::ExtractToFile(ZIP_INDEX_TYPE index, const std::string& folder, con
     if (const int error = CheckReadable(index)) return error;
     try {
         const ZIPCHAR* name = newName.empty() ? nullptr : newName.c_str();
-        return m_zip.ExtractFile(index, folder, false, name, kCopyBuffer) ? kydOk : kydExtractFailed;
+        return m_zip.ExtractFile(index, folder, false, name, kCopyBuffer) ? kydOk : failed(kydExtractFailed);
     } catch (...) {
-        return kydExtractFailed;
+        return failed(kydExtractFailed, kydcause::ofCurrentException());
     }
 }

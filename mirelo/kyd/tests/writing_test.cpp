@@ -1,15 +1,12 @@
 // Containers written in the signing order and extended: the names, the
 // order and the method peers see, and the names the container refuses.
 #include <gtest/gtest.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <functional>
 #include <utility>
 
 #include "kyd_support.h"
+#include "testkit/process.h"
 #include "win32/error.h"
 
 using namespace kydtest;
@@ -23,31 +20,6 @@ std::string entry(const std::string& below) { return std::string(kFolder) + "/" 
 
 // The number an operation returned and the thread's last error after it.
 std::string outcome(int number) { return std::to_string(number) + " " + std::to_string(GetLastError()); }
-
-// Runs the step in a child process that obeys file modes as any user does
-// (root's capabilities to pass over them dropped) and returns what it wrote.
-std::string asAnyUser(const std::function<std::string()>& step) {
-    int out[2];
-    if (::pipe(out) != 0) return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(out[0]);
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        __user_cap_data_struct data[2]{};
-        ::syscall(SYS_capset, &header, data);
-        const std::string said = step();
-        const bool written = ::write(out[1], said.data(), said.size()) == static_cast<ssize_t>(said.size());
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(out[1]);
-    std::string said;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(got));
-    ::close(out[0]);
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    return status == 0 ? said : "child failed";
-}
 
 }  // namespace
 
@@ -226,7 +198,7 @@ TEST(KydWriting, AFailedOpenOrWriteLeavesTheSystemsCause) {
     ASSERT_EQ(kydOk, kyd.AddSignature(randomBytes(100)));
     ASSERT_EQ(kydOk, kyd.Close(false));
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
-    const std::string said = asAnyUser([&] {
+    const std::string said = testkit::runAsAnyUser([&] {
         TFileKyd inChild;
         return afterDiskFull([&] { return inChild.Open(ansi(readOnly / "new.kyd"), TFileKyd::openCreate); }) + ", " +
                afterDiskFull([&] { return inChild.Open(ansi(kept), TFileKyd::openUpdate); });

@@ -18,14 +18,16 @@ namespace {
 constexpr size_t kPiece = 512;
 constexpr int kNameAttempts = 100;
 
-bool WriteAll(int fd, const std::string& content) {
+// 0, or the errno of the write that failed.
+int WriteAll(int fd, const std::string& content) {
     for (size_t at = 0; at < content.size();) {
         const ssize_t written = ::write(fd, content.data() + at, std::min(kPiece, content.size() - at));
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return errno;
+        if (written == 0) return EIO;
         at += static_cast<size_t>(written);
     }
-    return true;
+    return 0;
 }
 
 bool IsLink(int folder, const std::string& name) {
@@ -47,21 +49,22 @@ int CreateBeside(int folder, const std::string& name, std::string& out) {
 
 }  // namespace
 
-bool CMimeBody::WriteContentToFile(const std::filesystem::path& file) const {
+int CMimeBody::WriteContentToFile(const std::filesystem::path& file) const {
     const std::string name = file.filename().string();
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name == "." || name == "..") return EINVAL;
     const std::filesystem::path parent = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     const int folder = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) return false;
+    if (folder < 0) return errno;
     std::string temporary;
     const int fd = CreateBeside(folder, name, temporary);
-    bool done = false;
+    int error = fd < 0 ? errno : WriteAll(fd, m_content);
     if (fd >= 0) {
-        const bool written = WriteAll(fd, m_content) && ::fsync(fd) == 0;
-        done = ::close(fd) == 0 && written && !IsLink(folder, name) &&
-               ::renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
-        if (!done) ::unlinkat(folder, temporary.c_str(), 0);
+        if (error == 0 && ::fsync(fd) != 0) error = errno;
+        if (::close(fd) != 0 && error == 0) error = errno;
+        if (error == 0 && IsLink(folder, name)) error = ELOOP;
+        if (error == 0 && ::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) error = errno;
+        if (error != 0) ::unlinkat(folder, temporary.c_str(), 0);
     }
     ::close(folder);
-    return done;
+    return error;
 }

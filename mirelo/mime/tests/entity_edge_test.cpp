@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iterator>
 #include <sstream>
 
@@ -207,19 +208,19 @@ TEST(MimeMultipart, HostileEntitiesFailCleanly) {
 TEST(MimeContent, IsWrittenToAFileOfTheOwnerAloneThatReplacesAFileOnlyWhenComplete) {
     testkit::PlatformRoot folder;
     CMimeBody body;
-    EXPECT_TRUE(body.WriteContentToFile(folder.path() / "empty"));
+    EXPECT_EQ(0, body.WriteContentToFile(folder.path() / "empty"));
     EXPECT_EQ(0, std::filesystem::file_size(folder.path() / "empty"));
 
     std::string content;
     for (int i = 0; i < 1300; ++i) content += static_cast<char>(i);
     body.SetContent(content);
     const auto file = folder.path() / "content.bin";
-    ASSERT_TRUE(body.WriteContentToFile(file));
+    ASSERT_EQ(0, body.WriteContentToFile(file));
     EXPECT_EQ(content, testkit::readFile(file));
     struct stat info{};
     ASSERT_EQ(0, ::stat(file.c_str(), &info));
     EXPECT_EQ(0600u, info.st_mode & 0777);
-    EXPECT_FALSE(body.WriteContentToFile(folder.path() / "missing" / "x"));
+    EXPECT_EQ(ENOENT, body.WriteContentToFile(folder.path() / "missing" / "x"));
 
     // A write that fails part-way (the file size limit stands in for a full
     // disk) leaves the file there as it was and nothing beside it.
@@ -230,11 +231,11 @@ TEST(MimeContent, IsWrittenToAFileOfTheOwnerAloneThatReplacesAFileOnlyWhenComple
         signal(SIGXFSZ, SIG_IGN);
         const rlimit small{1000, 1000};
         setrlimit(RLIMIT_FSIZE, &small);
-        _exit(body.WriteContentToFile(file) ? 1 : 0);
+        _exit(body.WriteContentToFile(file) == EFBIG ? 0 : 1);
     }
     int status = -1;
     waitpid(child, &status, 0);
-    EXPECT_EQ(0, status) << "the write fails";
+    EXPECT_EQ(0, status) << "the write fails, the file too large";
     EXPECT_EQ("kept", testkit::readFile(file));
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.path()), {}));
 

@@ -290,6 +290,8 @@ TEST_F(MireloReading, TheDocumentExtractsByteForByteIntoTheFolderOnlyAndNeverOve
     EXPECT_FALSE(strayed("evil.bin") || strayed("copy.bin") || strayed("renamed.docx"));
 }
 
+// A folder the document cannot be written into (read-only) names the
+// system's cause after the signer's text, for either kind of document.
 TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptUnasked) {
     signTwice();
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
@@ -318,9 +320,28 @@ TEST_F(MireloReading, CzechNamesExtractUnderTheirOwnNamesAndAnExistingOneIsKeptU
         fs::remove(folder / "Žádost.txt");
         EXPECT_TRUE(fs::is_empty(folder)) << "nothing under other bytes";
     }
+
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string said = testkit::runAsAnyUser([&] {
+        std::string outcomes;
+        for (const auto& document : {kyd, plain}) {
+            BSTR text = nullptr;
+            const bool refused = FAILED(extract(document, "", folder)) && SUCCEEDED(object->get_LastErrorStr(&text));
+            outcomes += std::to_string(refused ? lastErrorNumber() : 0) + " " +
+                        platform::text::toUtf8(takeText(text)) + "\n";
+        }
+        return outcomes;
+    });
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ("7102 Chyba při ukládání souboru. Access is denied.\n"
+              "9103 Chyba při dekomprimaci souboru Kyd. Access is denied.\n",
+              said);
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
-TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
+// Names the ANSI page cannot hold, and names with "?" or "*", which name no
+// file on Windows, are refused before anything is opened or written.
+TEST_F(MireloReading, NamesTheAnsiPageCannotHoldOrWithWildcardsAreRefusedAndOpenNothing) {
     signTwice();
     const std::string sig = kFolder + "S20261207211554Z.p7s=" + in("two.p7s").string();
     const auto kyd = container("message.kyd", {kFolder + "M20261207211554Z.eml=" + message("smlouva.bin").string(), sig});
@@ -336,18 +357,25 @@ TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
     EXPECT_TRUE(familyRefuses()) << "nothing was loaded";
     EXPECT_EQ(u"", contentType(in("x日.kyd").string(), false));
     EXPECT_EQ(123, lastErrorNumber());
+    EXPECT_EQ(invalidName, load(in("x?.kyd").string())) << "a file of that name is there";
+    EXPECT_EQ(123, lastErrorNumber());
+    EXPECT_TRUE(familyRefuses());
 
     for (const auto& [kydName, newFile, folder] :
          {std::tuple{in("x日.kyd").string(), std::string(), target()}, std::tuple{kyd, std::string("x日.bin"), target()},
-          std::tuple{kyd, std::string(), target() / "Příloha日"}}) {
+          std::tuple{kyd, std::string(), target() / "Příloha日"}, std::tuple{in("x?.kyd").string(), std::string(), target()},
+          std::tuple{kyd, std::string("x*.bin"), target()}}) {
         SCOPED_TRACE(newFile + " " + folder.string());
         EXPECT_EQ(invalidName, extract(kydName, newFile, folder));
         EXPECT_EQ(123, lastErrorNumber());
     }
-    // A container's own name for the document that ANSI cannot hold.
-    const auto foreign = container("foreign.kyd", {kFolder + "x日.bin=" + in("document.bin").string(), sig});
-    EXPECT_TRUE(FAILED(extract(foreign, "")));
-    EXPECT_EQ(7102, lastErrorNumber());
+    // A container's own name for the document that ANSI cannot hold, or
+    // that holds a wildcard.
+    for (const auto& [kydName, name] : {std::pair{"foreign.kyd", "x日.bin"}, std::pair{"starred.kyd", "x*.bin"}}) {
+        const auto foreign = container(kydName, {kFolder + name + "=" + in("document.bin").string(), sig});
+        EXPECT_TRUE(FAILED(extract(foreign, "")));
+        EXPECT_EQ(7102, lastErrorNumber()) << name;
+    }
     EXPECT_TRUE(fs::is_empty(target())) << "nothing written, no folder made";
 
     // The signing members refuse before a document or container is opened.
@@ -362,8 +390,16 @@ TEST_F(MireloReading, NamesTheAnsiPageCannotHoldAreRefusedAndOpenNothing) {
     EXPECT_EQ(invalidName, object->SignAddSignerToFile(refused));
     EXPECT_EQ(invalidName, object->SetTrustedListFile(refused));
     EXPECT_EQ(invalidName, object->LoadAllPlugins(plugins, mask));
-    for (BSTR argument : {document, refused, out, type, plugins, mask}) SysFreeString(argument);
+    BSTR source = SysAllocString(wide(in("document.bin").string()).c_str());
+    BSTR starred = SysAllocString(wide(in("x*.kyd").string()).c_str());
+    BSTR questioned = SysAllocString(wide(in("x?.kyd").string()).c_str());
+    EXPECT_EQ(invalidName, object->SignFileToFile(source, starred, type));
+    EXPECT_EQ(invalidName, object->SignAddSignerToFile(questioned));
+    EXPECT_EQ(invalidName, object->SetTrustedListFile(questioned));
+    for (BSTR argument : {document, refused, out, type, plugins, mask, source, starred, questioned})
+        SysFreeString(argument);
     EXPECT_FALSE(fs::exists(in("out.kyd")));
+    EXPECT_FALSE(fs::exists(in("x*.kyd")));
     EXPECT_EQ(testkit::readFile(kyd), testkit::readFile(in("x?.kyd"))) << "the other file is as it was";
 }
 

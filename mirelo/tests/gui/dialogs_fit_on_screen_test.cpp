@@ -3,7 +3,8 @@
 // deep path with a long Czech file name, a Base64 body): each control, as
 // GTK laid it out, overlaps no other and ends inside the window; each
 // dialog ends on Escape, also where it has no Cancel button. Screenshots in
-// the artifacts folder.
+// the artifacts folder; the container confirmation's long path is read on
+// the screen with its file name whole.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -45,10 +46,11 @@ public:
 };
 
 // Shows the dialog by ask() on this thread while the person checks its
-// layout, saves its picture and presses the keys.
-template <class Ask>
-auto shownFitting(testkit::ScreenUser& user, const std::string& title, const std::string& keys,
-                  const std::string& shot, Ask ask) {
+// layout, saves its picture (once it shows the shot's texts, when it
+// names them) and presses the keys.
+template <class Shot, class Ask>
+auto shownFitting(testkit::ScreenUser& user, const std::string& title, const std::string& keys, const Shot& shot,
+                  Ask ask) {
     auto person = std::async(std::launch::async, [&] { testkit::answerCheckingLayout(user, title, keys, shot); });
     auto result = ask();
     person.get();
@@ -126,7 +128,9 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
                                     "autorských práv č. 17-2026 (úplné znění po dodatku č. 3).txt"),
          {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
     const std::string state = platform::text::utf8ToAnsi("Dokument odpovídá schématu podání krajského úřadu");
-    EXPECT_EQ(IDCANCEL, shownFitting(user, "Potvrzení", "Escape", "mirelo-fit-confirmation-206", [&] {
+    // The file name is read on the screen whole, the folders shortened.
+    const testkit::Shot wholeName{"mirelo-fit-confirmation-206", {"(úplné znění po dodatku č. 3).txt"}};
+    EXPECT_EQ(IDCANCEL, shownFitting(user, "Potvrzení", "Escape", wholeName, [&] {
                   return TSignEncKydDlg(kyd, actions, documents, kConfirmSign, 0, 0, state, "Mirelo")
                       .Show(nullptr);
               }));

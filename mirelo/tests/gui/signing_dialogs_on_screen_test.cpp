@@ -3,10 +3,12 @@
 // with keys: the MIME text (template 200) closed by Enter, the charset
 // choice (202) confirmed by Enter, and the container confirmation (206)
 // with a loaded policy, whose policy line, clicked with the mouse, opens the
-// policy viewer over it, answered No by its mnemonic.
+// policy viewer over it, answered No by its mnemonic; the same confirmation
+// walked by Tab, each stop showing the focus.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "testkit/policy.h"
 #include "testkit/process.h"
 #include "testkit/scoped_env.h"
+#include "testkit/screen_pixels.h"
 #include "testkit/screen_user.h"
 #include "win32/ui.h"
 
@@ -79,6 +82,92 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
     EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
     clicker.get();
     EXPECT_EQ(0, signer.GetLastErrorNumber()) << "the viewer ended by OK";
+}
+
+// The first shot of the window that differs from `before`; one like
+// `before` when nothing changed. GTK hides the focus a few seconds after
+// the last key, so the shot is taken as soon as it shows.
+std::filesystem::path changedShot(const std::string& name, const std::filesystem::path& before,
+                                  const testkit::ScreenRegion& window) {
+    return testkit::shotUntil(name, [&](const std::filesystem::path& shot) {
+        return testkit::differentPixels(before, shot, window) != 0;
+    });
+}
+
+// A shot of the window once it stays as it is (a ticked box and the
+// pointer leaving it change it for a while).
+std::filesystem::path settledShot(const std::string& name, const testkit::ScreenRegion& window) {
+    const auto last = testkit::screenShot(name + "-before");
+    return testkit::shotUntil(name, [&](const std::filesystem::path& shot) {
+        const bool settled = testkit::differentPixels(last, shot, window) == 0;
+        std::filesystem::copy_file(shot, last, std::filesystem::copy_options::overwrite_existing);
+        return settled;
+    });
+}
+
+void pressTab(const std::string& window) {
+    const auto pressed = testkit::run({"xdotool", "windowfocus", "--sync", window, "key", "Tab"});
+    EXPECT_EQ(0, pressed.exitCode) << pressed.err;
+}
+
+// From the content's box, ticked, Tab visits the document's path, the MIME
+// and document buttons, the certificate's chooser, the policy's box and
+// its line, Yes (both agreements are ticked) and No, each showing it has
+// the focus, and comes back by the content's box to the path; no other
+// static text takes the focus.
+TEST(SigningDialogsOnScreen, EveryTabStopOfTheContainerConfirmationShowsTheFocus) {
+    TESTKIT_REQUIRE_SCREEN();
+    testkit::PlatformRoot root;
+    const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
+    const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
+    const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
+    testkit::ScreenUser user(std::chrono::seconds(120));
+    TSignerKyd signer;
+    ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
+    ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(policy))) << signer.GetLastErrorStr();
+    NoActions actions;
+    std::vector<SignJobDocument> documents{{"/data/smlouva.txt", {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
+    auto walker = std::async(std::launch::async, [&] {
+        const std::string window = testkit::findWindow("Confirmation");
+        ASSERT_FALSE(window.empty()) << "no confirmation came";
+        user.screen().screenshotShowing("mirelo-tab-walk", window, {"I agree with the content of the signing document"});
+        const auto whole = testkit::windowRegion(window);
+        const auto shown = testkit::screenShot("mirelo-tab-walk-shown");
+        constexpr int kContentAgreement = 246;
+        constexpr int kPath = 247;
+        const HWND dialog = testkit::shownDialog("Confirmation");
+        const RECT box = testkit::placeInDialog(dialog, kContentAgreement);
+        const RECT path = testkit::placeInDialog(dialog, kPath);
+        // The path with the ring the focus draws around it.
+        const auto pathRing = whole.part(path.left - 4, path.top - 4, path.right - path.left + 8,
+                                         path.bottom - path.top + 8);
+        const auto clicked = testkit::run({"xdotool", "mousemove", "--window", window, std::to_string(box.left + 6),
+                                           std::to_string((box.top + box.bottom) / 2), "click", "1"});
+        EXPECT_EQ(0, clicked.exitCode) << clicked.err;
+        testkit::pointerTo("", 1270, 1010);
+        changedShot("mirelo-tab-walk-ticking", shown, whole);
+        auto previous = settledShot("mirelo-tab-walk-ticked", whole);
+        pressTab(window);
+        const auto first = changedShot("mirelo-tab-walk-0", previous, whole);
+        previous = first;
+        constexpr int kStops = 9;
+        for (int stop = 1; stop <= kStops; ++stop) {
+            pressTab(window);
+            const auto shot = changedShot("mirelo-tab-walk-" + std::to_string(stop), previous, whole);
+            if (testkit::differentPixels(previous, shot, whole) == 0) {
+                ADD_FAILURE() << "Tab " << stop << " shows no focus: " << shot;
+                break;
+            }
+            previous = shot;
+        }
+        // The ring may be fading in or out in either shot.
+        constexpr int kFuzz = 25;
+        EXPECT_EQ(0, testkit::differentPixels(first, previous, pathRing, kFuzz))
+            << kStops << " Tabs do not come back to the path: " << previous;
+        user.answer("Confirmation", "alt+n");
+    });
+    EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
+    walker.get();
 }
 
 }  // namespace

@@ -288,8 +288,8 @@ TEST_F(RenewalProgramsPentak, AMessageIsSignedWithTheHeldCertificateOnlyAfterThe
     const std::u16string certificate = pemOf({signer->pbCertEncoded, signer->pbCertEncoded + signer->cbCertEncoded});
     CertFreeCertificateContext(signer);
 
-    answers("Confirmation IDNO Žádost o certifikát\n"
-            "Confirmation IDYES Žádost o certifikát\n");
+    answers("Dialog press:7 Žádost o certifikát\n"
+            "Dialog press:6 Žádost o certifikát\n");
     const auto session = startUp();
     // The program's signing step: Reset, the certificate, the provider read
     // back, the hash of the request's signature algorithm.

@@ -38,7 +38,7 @@ TEST_F(PentakSign, DoSignSignsTheMessageWithTheSigningCertificate) {
     const std::u16string certificate = base64Of(signer->pbCertEncoded, signer->cbCertEncoded);
     CertFreeCertificateContext(signer);
 
-    answers("Confirmation IDYES\n");
+    answers("Dialog press:6 Dialog 102:\n");
     const auto session = newSession();
     ASSERT_EQ(S_OK, session.put(u"SignCert", Value(certificate.c_str())));
     EXPECT_EQ(csp.provider(), session.text(u"ProviderName"));

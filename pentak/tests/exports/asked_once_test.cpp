@@ -111,7 +111,7 @@ TEST_F(AskedOnce, TheCertificateIsChosenOnceForTheSizeQueryAndTheCallsAfterIt) {
 }
 
 TEST_F(AskedOnce, AMessageIsSignedOnceForTheSizeQueryAndTheCallAfterIt) {
-    script::queue("Confirmation", "IDYES");
+    script::queue("Dialog", "press:6");
     const std::string message = "P\xF8" "ihl\xE1\x9Aka";  // "Přihláška" in Windows-1250
     DWORD length = 0;
     ASSERT_EQ(S_OK, CALL(Pentak_Sign)(m_certificate.c_str(), message.c_str(), nullptr, &length));
@@ -122,8 +122,8 @@ TEST_F(AskedOnce, AMessageIsSignedOnceForTheSizeQueryAndTheCallAfterIt) {
     EXPECT_EQ(message, verifiedContent(signedText));
 
     // After a size query, a call for another message signs that message.
-    script::queue("Confirmation", "IDYES");
-    script::queue("Confirmation", "IDYES");
+    script::queue("Dialog", "press:6");
+    script::queue("Dialog", "press:6");
     ASSERT_EQ(S_OK, CALL(Pentak_Sign)(m_certificate.c_str(), message.c_str(), nullptr, &length));
     const std::string other = "Jin\xE1 zpr\xE1va";
     std::string otherSigned(length + 200, '#');
@@ -134,7 +134,7 @@ TEST_F(AskedOnce, AMessageIsSignedOnceForTheSizeQueryAndTheCallAfterIt) {
     EXPECT_EQ(other, verifiedContent(otherSigned));
 
     // The wide form keeps its size query's signature too.
-    script::queue("Confirmation", "IDYES");
+    script::queue("Dialog", "press:6");
     const std::u16string wideCertificate(m_certificate.begin(), m_certificate.end());
     DWORD characters = 0;
     ASSERT_EQ(S_OK, CALL(Pentak_SignW)(wideCertificate.c_str(), u"Přihláška", nullptr, &characters));

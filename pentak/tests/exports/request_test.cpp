@@ -15,6 +15,7 @@ using namespace pentak_test;
 
 constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
 constexpr HRESULT kContainerExists = HRESULT_OF(0x8009000Fu);  // NTE_EXISTS
+constexpr HRESULT kNoKey = HRESULT_OF(0x80090001u);            // NTE_BAD_UID: no open key
 constexpr char kProvider[] = "Microsoft Enhanced Cryptographic Provider v1.0";
 // "kůň" and "Žluťoučký kůň" in Windows-1250.
 constexpr char kContainer1250[] = "k\xF9\xF2";
@@ -126,6 +127,17 @@ TEST_F(ExportedRequest, TheSizeQueryMakesTheRequestAndTheCallAfterItHandsOutThat
     DWORD room = static_cast<DWORD>(again.size());
     ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(again.data(), &room));
     EXPECT_EQ(2, pendingRequests()) << "a call that follows no size query makes its own request";
+
+    // A size query's request stays with its session: the next session,
+    // which has no key, makes none and is handed none.
+    ASSERT_EQ(S_OK, CALL(Pentak_CreatePKCS10)(nullptr, &length));
+    ASSERT_EQ(S_OK, CALL(Pentak_UnInitialize)());
+    ASSERT_EQ(S_OK, CALL(Pentak_Initialize)());
+    const std::string untouched(length + 100, '#');
+    std::string fresh = untouched;
+    room = static_cast<DWORD>(fresh.size());
+    EXPECT_EQ(kNoKey, CALL(Pentak_CreatePKCS10)(fresh.data(), &room));
+    EXPECT_EQ(untouched, fresh);
 }
 
 }  // namespace

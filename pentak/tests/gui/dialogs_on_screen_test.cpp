@@ -1,11 +1,13 @@
 // The enrolment library's windows on screen, answered by key presses (the
 // access keys of the GUI language's labels, the lists' keyboard, Escape),
 // each leaving a screenshot as an artifact: the sign confirmation and the
-// card choice by themselves, and through a session's own members CryptUI's
+// card choice by themselves, the signer's name in the sign dialog as a
+// link, and through a session's own members CryptUI's
 // selection and view of the user's certificate, the message signed after
 // the confirmation, and the question before a key container is deleted.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <optional>
 
 #include "testkit/scoped_env.h"
@@ -17,7 +19,9 @@
 #include "sign_dialog.h"
 #include "stores.h"
 #include "testkit/csp.h"
+#include "testkit/dialog_layout.h"
 #include "testkit/process.h"
+#include "testkit/screen_pixels.h"
 #include "testkit/screen_user.h"
 #include "win32/error.h"
 #include "win32/ui.h"
@@ -25,6 +29,39 @@
 namespace {
 
 using namespace pentak_test;
+
+// The signer's name is a dark blue link, underlined under the pointer,
+// whose click shows the certificate over the dialog; Escape then ends the
+// dialog with Cancel.
+void ShowsTheSignerByADarkBlueLinkToTheCertificate(testkit::ScreenUser& user, const pki::Certificate& signer) {
+    const ScopedEnv modules("PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR);
+    TSignDlg sign(wide(signer.pem()), u"a94a 8fe5 ccb1 9ba6 1c4c", u"SHA-1", u"Převod 1 000 Kč", u"");
+    auto person = std::async(std::launch::async, [&] {
+        testkit::pointerTo("", 1200, 1000);
+        const std::string window = testkit::findWindow("Potvrzení");
+        ASSERT_FALSE(window.empty()) << "no sign dialog came";
+        constexpr int kCertificateLink = 205;
+        const RECT link = testkit::placeInDialog(testkit::shownDialog("Potvrzení"), kCertificateLink);
+        const auto line =
+            testkit::windowRegion(window).part(link.left, link.top, link.right - link.left, link.bottom - link.top);
+        const auto darkBlue = [&](const auto& file) { return testkit::pixelsNear(file, "#0000C0", line); };
+        const auto plain = testkit::shotUntil("pentak-sign-dialog", [&](const auto& file) { return darkBlue(file) > 20; });
+        EXPECT_GT(darkBlue(plain), 20) << "the signer's name is not dark blue in " << plain;
+
+        testkit::pointerTo(window, link.left + 10, (link.top + link.bottom) / 2);
+        const auto hovered = testkit::shotUntil("pentak-sign-dialog-hovered", [&](const auto& file) {
+            return testkit::differentPixels(plain, file, line) > 10;
+        });
+        EXPECT_GT(testkit::differentPixels(plain, hovered, line), 10) << "not underlined under the pointer: " << hovered;
+
+        const auto clicked = testkit::run({"xdotool", "click", "1"});
+        EXPECT_EQ(0, clicked.exitCode) << clicked.err;
+        user.answer("Certifikát", "Return", "pentak-sign-dialog-certificate");
+        user.answer("Potvrzení", "Escape");
+    });
+    EXPECT_EQ(IDCANCEL, sign.DoModal(nullptr));
+    person.get();
+}
 
 class DialogsOnScreen : public ::testing::Test {
 protected:
@@ -45,6 +82,7 @@ TEST_F(DialogsOnScreen, EveryDialogOfTheLibraryAnswersTheKeyboard) {
     EXPECT_EQ(IDNO, m_user->answered("Potvrzení", "alt+n", confirm, "pentak-sign-confirmation"));
     EXPECT_EQ(IDCANCEL, m_user->answered("Potvrzení", "Escape", confirm));
     EXPECT_EQ(IDYES, m_user->answered("Potvrzení", "Return", confirm));
+    ShowsTheSignerByADarkBlueLinkToTheCertificate(*m_user, signer.certificate);
 
     TPentakResource::Instance()->SetLanguageStr(u"EN");
     TSelectCardDlg cards({{u"Gemalto Reader 0", u"Kavlo Card", u"KavloCSP"},

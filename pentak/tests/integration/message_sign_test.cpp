@@ -59,13 +59,13 @@ TEST(CardMessageSign, ATokenKeySignsAfterTheConfirmationAndItsPin) {
         session.Reset();
         ASSERT_EQ(0u, session.SetGUILanguage(u"en"));
         script::clear();
-        script::queue("Confirmation", "IDYES");
+        script::queue("Dialog", "press:6");
         prompts.answer("1234");
         std::u16string signedText;
         ASSERT_EQ(0u, session.Sign(base64Of(derOf(signer.get())), u"Platba 100 Kč", signedText));
         const auto lines = script::transcript();
         ASSERT_EQ(2u, lines.size());
-        EXPECT_TRUE(lines[0].starts_with("Confirmation: ")) << lines[0];
+        EXPECT_TRUE(lines[0].starts_with("Dialog 102: ")) << lines[0];
         EXPECT_TRUE(lines[1].starts_with("Pin: ")) << lines[1];
 
         const std::vector<BYTE> message = bytesOfBase64(signedText);

@@ -13,4 +13,6 @@ std::string toAnsiName(const std::u16string& wide) {
 
 std::string toAnsiName(const std::filesystem::path& p) { return toAnsiName(toWide(p)); }
 
+bool holdsWildcard(std::string_view name) noexcept { return name.find_first_of("?*") != std::string_view::npos; }
+
 }  // namespace platform::paths

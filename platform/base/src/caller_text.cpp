@@ -1,7 +1,5 @@
 #include "caller_text.h"
 
-#include <cstring>
-
 namespace platform::files {
 
 namespace {
@@ -12,12 +10,10 @@ void checkPresent(const Char* s) {
 }
 }  // namespace
 
-// "?" and "*" are no file-name characters on Windows. In ANSI text a "?" is
-// also what a conversion leaves for a character the page lacks: it must not
-// open a file that happens to bear it.
+// A "?" in ANSI text must not open a file that happens to bear it.
 fs::path pathArg(const char* ansi) {
     checkPresent(ansi);
-    if (std::strpbrk(ansi, "?*")) throw WinError(ERROR_INVALID_NAME, "wildcard character in an ANSI file name");
+    if (paths::holdsWildcard(ansi)) throw WinError(ERROR_INVALID_NAME, "wildcard character in an ANSI file name");
     return paths::fromWindowsAnsi(ansi);
 }
 

@@ -1,9 +1,11 @@
 // Building chains: where issuers come from, the status and info bits of a
-// good chain, untrusted roots, missing issuers and cycles, the two engines,
-// chain references and argument errors.
+// good chain, CAs with EC and RSA-PSS keys, untrusted roots, missing issuers
+// and cycles, the two engines, chain references, argument errors, and the
+// time many CRLs take.
 #include <gmock/gmock.h>
 
 #include "chain_fixture.h"
+#include "testkit/growth.h"
 
 using namespace chain_test;
 using ::testing::ElementsAre;
@@ -77,6 +79,46 @@ TEST_F(ChainTest, OldMaterialStillVerifies) {
     EXPECT_EQ(CERT_TRUST_HAS_NAME_MATCH_ISSUER | CERT_TRUST_IS_SELF_SIGNED | CERT_TRUST_HAS_PREFERRED_ISSUER,
               infosOf(chain).back());
 }
+
+// Under a root with an EC key, a CA whose key is EC (ECDSA) or RSA-PSS
+// (RSASSA-PSS with its parameters): the certificates below it and its CRLs
+// verify, and a changed signature does not.
+class OtherAlgorithmChainTest : public BareChainTest, public ::testing::WithParamInterface<Key (*)()> {};
+
+TEST_P(OtherAlgorithmChainTest, CertificatesAndCrlsOfTheCaVerify) {
+    const Credential ecRoot = CertificateBuilder()
+                                  .subject(Name{{"CN", "EC Root"}})
+                                  .key(Key::ec("P-384", "ec-root"))
+                                  .hash(testkit::pki::Hash::Sha384)
+                                  .basicConstraints(BasicConstraints{.ca = true})
+                                  .build();
+    const Credential ca = CertificateBuilder()
+                              .subject(Name{{"CN", "Other Algorithm CA"}})
+                              .key(GetParam()())
+                              .hash(testkit::pki::Hash::Sha384)
+                              .issuedBy(ecRoot)
+                              .basicConstraints(BasicConstraints{.ca = true})
+                              .build();
+    const CertificateBuilder user =
+        CertificateBuilder().subject(Name{{"CN", "Other Algorithm User"}}).issuedBy(ca).serial({0x47});
+    addCertificate(u"Root", ecRoot.certificate);
+    addCertificate(u"CA", ca.certificate);
+    EXPECT_THAT(errorsOf(chainOf(user.build())), ElementsAre(0u, 0u, 0u));
+    EXPECT_THAT(errorsOf(chainOf(CertificateBuilder(user).tamperSignature().build())),
+                ElementsAre(CERT_TRUST_IS_NOT_SIGNATURE_VALID, 0u, 0u));
+
+    constexpr DWORD kFromStores = CERT_CHAIN_REVOCATION_CHECK_END_CERT | CERT_CHAIN_REVOCATION_CHECK_CACHE_ONLY;
+    addCrl(u"CA", testkit::pki::CrlBuilder(ca).build());
+    EXPECT_THAT(errorsOf(chainOf(user.build(), {.flags = kFromStores})), ElementsAre(0u, 0u, 0u));
+    addCrl(u"CA", testkit::pki::CrlBuilder(ca).revoke({0x47}).build());
+    EXPECT_THAT(errorsOf(chainOf(user.build(), {.flags = kFromStores})),
+                ElementsAre(CERT_TRUST_IS_REVOKED, 0u, 0u));
+}
+
+INSTANTIATE_TEST_SUITE_P(CaKeys, OtherAlgorithmChainTest,
+                         ::testing::Values([] { return Key::ec("P-256", "ec-ca"); },
+                                           [] { return Key::rsaPss("pss-ca"); }),
+                         [](const auto& info) { return info.index == 0 ? "EcdsaP256" : "RsaPss"; });
 
 TEST_F(ChainTest, RootOutsideTheRootStoresIsUntrusted) {
     addCertificate(u"CA", pki.untrustedRoot.certificate);
@@ -208,4 +250,23 @@ TEST_F(ChainTest, PolicyArgumentsAreChecked) {
     // The SSL, Authenticode and other policies are not provided.
     EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), refusedWith(CertVerifyCertificateChainPolicy(
                                                          reinterpret_cast<LPCSTR>(4), chain.get(), nullptr, &status)));
+}
+
+TEST_F(ChainTest, ManyCrlsInTheAdditionalStoreTakeTimeThatGrowsWithTheirNumber) {
+    const testkit::Bytes good = testkit::pki::CrlBuilder(pki.standardCa).build().der();
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [&](std::size_t count) {
+            auto extra = std::make_shared<Store>(store_test::memoryStore());
+            for (const auto& der : store_test::variantsOf(good, count - 1))
+                EXPECT_TRUE(CertAddEncodedCRLToStore(extra->get(), X509_ASN_ENCODING, der.data(),
+                                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, nullptr));
+            EXPECT_TRUE(CertAddEncodedCRLToStore(extra->get(), X509_ASN_ENCODING, good.data(),
+                                                 static_cast<DWORD>(good.size()), CERT_STORE_ADD_ALWAYS, nullptr));
+            return [this, extra] {
+                const Chain chain =
+                    chainOf(pki.commercial, {.flags = CERT_CHAIN_REVOCATION_CHECK_END_CERT, .additional = extra->get()});
+                EXPECT_EQ(0u, chain->TrustStatus.dwErrorStatus);
+            };
+        },
+        5'000));
 }

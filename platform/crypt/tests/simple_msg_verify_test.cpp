@@ -1,9 +1,10 @@
 // CryptVerifyMessageSignature and CryptVerifyDetachedMessageSignature over
 // messages from `openssl cms -sign` and from our CryptSignMessage alike:
 // what passes, and the error each kind of damage gives (as the system maps
-// them); the signer-certificate callback; the content by the two-call rule;
-// CryptGetMessageCertificates.
+// them); RSA with either padding and ECDSA on each curve; the signer-certificate
+// callback; the content by the two-call rule; CryptGetMessageCertificates.
 #include <algorithm>
+#include <ostream>
 
 #include "simple_msg_fixtures.h"
 
@@ -48,12 +49,27 @@ DWORD verifyDetachedError(const Bytes& message, const Bytes& content, DWORD inde
                : GetLastError();
 }
 
-// The message with the last occurrence of `from` replaced by `to`.
+// The message with the last occurrence of `from` replaced by `to`, of any
+// length (the lengths around it stay as they were).
 Bytes replacedLast(Bytes message, const Bytes& from, const Bytes& to) {
     const auto at = std::find_end(message.begin(), message.end(), from.begin(), from.end());
     EXPECT_NE(message.end(), at);
-    if (at != message.end()) std::copy(to.begin(), to.end(), at);
+    if (at == message.end()) return message;
+    const auto offset = at - message.begin();
+    message.erase(at, at + static_cast<std::ptrdiff_t>(from.size()));
+    message.insert(message.begin() + offset, to.begin(), to.end());
     return message;
+}
+
+// A DER element of the tag around the content.
+Bytes tlv(BYTE tag, Bytes content) {
+    const std::size_t n = content.size();
+    Bytes out{tag};
+    if (n >= 0x100) out.insert(out.end(), {0x82, static_cast<BYTE>(n >> 8), static_cast<BYTE>(n)});
+    else if (n >= 0x80) out.insert(out.end(), {0x81, static_cast<BYTE>(n)});
+    else out.push_back(static_cast<BYTE>(n));
+    out.insert(out.end(), content.begin(), content.end());
+    return out;
 }
 
 // The message with one bit of signer 0's signature value flipped.
@@ -157,6 +173,136 @@ TEST_F(Verification, EverySignerOfAMessageIsVerifiedByItsIndex) {
     EXPECT_EQ(code(CRYPT_E_NO_SIGNER), verifyError(message, 2));
     EXPECT_EQ(hierarchy().commercial.certificate.der(), bytesOf(first.get()));
     EXPECT_EQ(hierarchy().qualified.certificate.der(), bytesOf(second.get()));
+}
+
+namespace {
+
+// `openssl cms -sign` over `content` by the credential, from the peer's folder.
+Bytes opensslSigned(const testkit::OpensslPeer& peer, const pki::Credential& signer, const Bytes& content,
+                    const std::vector<std::string>& options) {
+    signer.write(peer.folder(), "signer");
+    peer.write("content", content);
+    std::vector<std::string> args{"cms",        "-sign",  "-binary",    "-in",      "content", "-signer",
+                                  "signer.pem", "-inkey", "signer.key", "-outform", "DER"};
+    args.insert(args.end(), options.begin(), options.end());
+    const testkit::RunResult r = peer.openssl(args);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    return Bytes(r.out.begin(), r.out.end());
+}
+
+// A signature algorithm: the signer's key and openssl's options for the
+// padding and the digest.
+struct Algorithm {
+    std::string name;
+    pki::Key (*key)();
+    std::vector<std::string> options;
+};
+void PrintTo(const Algorithm& a, std::ostream* out) { *out << a.name; }
+
+class SignatureAlgorithms : public msg_test::MsgTest, public ::testing::WithParamInterface<Algorithm> {};
+
+}  // namespace
+
+// Each verifies attached, detached and without signed attributes; a changed
+// content byte or signature gives the error it gives with RSA.
+TEST_P(SignatureAlgorithms, VerifyAndRefuseChangesAsRsaDoes) {
+    const Algorithm& algorithm = GetParam();
+    const pki::Credential signer =
+        pki::CertificateBuilder()
+            .subject(pki::Name{{"CN", "Tesk " + algorithm.name + " Signer"}})
+            .key(algorithm.key())
+            .issuedBy(hierarchy().standardCa)
+            .build();
+    const testkit::OpensslPeer peer(root.path() / "peer");
+    const Bytes content{'p', 'a', 'y', 'l', 'o', 'a', 'd'};
+    const auto sign = [&](std::vector<std::string> options) {
+        options.insert(options.end(), algorithm.options.begin(), algorithm.options.end());
+        return opensslSigned(peer, signer, content, options);
+    };
+    const Bytes attached = sign({"-nodetach"});
+    const Bytes detached = sign({});
+    const Bytes plain = sign({"-nodetach", "-noattr"});
+
+    Bytes out;
+    Certificate found;
+    ASSERT_EQ(0u, verifyError(attached, 0, &out, &found));
+    EXPECT_EQ(content, out);
+    EXPECT_EQ(signer.certificate.der(), bytesOf(found.get()));
+    EXPECT_EQ(0u, verifyDetachedError(detached, content));
+    EXPECT_EQ(0u, verifyError(plain));
+
+    Bytes changed = content;
+    changed[3] ^= 0x01;
+    EXPECT_EQ(code(CRYPT_E_HASH_VALUE), verifyError(replacedLast(attached, content, changed)));
+    EXPECT_EQ(code(CRYPT_E_HASH_VALUE), verifyDetachedError(detached, changed));
+    EXPECT_EQ(code(NTE_BAD_SIGNATURE), verifyError(replacedLast(plain, content, changed)));
+    EXPECT_EQ(code(NTE_BAD_SIGNATURE), verifyError(withBadSignature(attached)));
+    EXPECT_EQ(code(NTE_BAD_SIGNATURE), verifyDetachedError(withBadSignature(detached, CMSG_DETACHED_FLAG), content));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Common, SignatureAlgorithms,
+    ::testing::Values(Algorithm{"RsaPkcs1", [] { return pki::Key::rsa(); }, {"-md", "sha256"}},
+                      Algorithm{"RsaPss", [] { return pki::Key::rsa(); },
+                                {"-md", "sha256", "-keyopt", "rsa_padding_mode:pss"}},
+                      Algorithm{"RsaPssKey", [] { return pki::Key::rsaPss(); },
+                                {"-md", "sha256", "-keyopt", "rsa_padding_mode:pss"}},
+                      Algorithm{"EcdsaP256", [] { return pki::Key::ec("P-256"); }, {"-md", "sha256"}},
+                      Algorithm{"EcdsaP384", [] { return pki::Key::ec("P-384"); }, {"-md", "sha384"}},
+                      Algorithm{"EcdsaP521", [] { return pki::Key::ec("P-521"); }, {"-md", "sha512"}}),
+    [](const auto& info) { return info.param.name; });
+
+// RSASSA-PSS is checked with the mask's hash and the salt length its
+// parameters name; a negative salt length, a field that does not decode or
+// a mask generation function other than MGF1 is refused as an unknown
+// algorithm.
+TEST_F(Verification, PssParametersAreHonoured) {
+    const testkit::OpensslPeer peer(root.path() / "peer");
+    const Bytes message = opensslSigned(peer, hierarchy().commercial, {'x'},
+                                        {"-nodetach", "-md", "sha256", "-keyopt", "rsa_padding_mode:pss", "-keyopt",
+                                         "rsa_pss_saltlen:32", "-keyopt", "rsa_mgf1_md:sha384"});
+    ASSERT_EQ(0u, verifyError(message));
+    const Bytes salt{0xA2, 0x03, 0x02, 0x01, 0x20};
+    EXPECT_EQ(code(NTE_BAD_SIGNATURE), verifyError(replacedLast(message, salt, {0xA2, 0x03, 0x02, 0x01, 0x21})));
+    // OpenSSL would read -1 as "the hash's length", which is 32 here.
+    EXPECT_EQ(code(NTE_BAD_ALGID), verifyError(replacedLast(message, salt, {0xA2, 0x03, 0x02, 0x01, 0xFF})));
+    EXPECT_EQ(code(NTE_BAD_ALGID), verifyError(replacedLast(message, salt, {0xA2, 0x03, 0x04, 0x01, 0x20})));
+    const Bytes mgf1Sha384{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x01, 0x08, 0x30, 0x0D, 0x06,
+                           0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x02};
+    Bytes mgf1Sha512 = mgf1Sha384;
+    mgf1Sha512.back() = 0x03;
+    EXPECT_EQ(code(NTE_BAD_SIGNATURE), verifyError(replacedLast(message, mgf1Sha384, mgf1Sha512)));
+    Bytes otherMgf = mgf1Sha384;
+    otherMgf[8] = 0x09;
+    EXPECT_EQ(code(NTE_BAD_ALGID), verifyError(replacedLast(message, mgf1Sha384, otherMgf)));
+}
+
+// A signer may name its key's algorithm (id-ecPublicKey) where the
+// signature's stands (ecdsa-with-SHA256): the signer's digest completes it.
+TEST_F(Verification, AnEcKeysAlgorithmSignsWithTheSignersDigest) {
+    const pki::Credential signer = pki::CertificateBuilder()
+                                       .subject(pki::Name{{"CN", "Tesk EC Key Signer"}})
+                                       .key(pki::Key::ec("P-256"))
+                                       .issuedBy(hierarchy().standardCa)
+                                       .serial({0x12, 0x34})
+                                       .build();
+    const testkit::OpensslPeer peer(root.path() / "peer");
+    const Bytes message = opensslSigned(peer, signer, {'x'}, {"-nodetach", "-md", "sha256"});
+    // A serial number one byte shorter and an algorithm one byte longer keep
+    // every length around them; the signer is then verified by its index.
+    const Certificate certificate = contextOf(signer.certificate.der());
+    const auto sid = [&](const Bytes& serial) {
+        Bytes content = crypt_test::bytesOf(certificate->pCertInfo->Issuer);
+        content.insert(content.end(), serial.begin(), serial.end());
+        return tlv(0x30, content);
+    };
+    const Bytes ecdsaWithSha256{0x30, 0x0A, 0x06, 0x08, 0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x04, 0x03, 0x02};
+    const Bytes ecPublicKey{0x30, 0x0B, 0x06, 0x07, 0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x02, 0x01, 0x05, 0x00};
+    const Bytes renamed = replacedLast(replacedLast(message, sid({0x02, 0x02, 0x12, 0x34}), sid({0x02, 0x01, 0x12})),
+                                       ecdsaWithSha256, ecPublicKey);
+    ASSERT_EQ(message.size(), renamed.size());
+    const msg_test::Msg decoded = msg_test::decoded(renamed);
+    EXPECT_EQ(0u, msg_test::verifyByIndex(decoded.get(), 0, CMSG_VERIFY_SIGNER_CERT, certificate.get()));
 }
 
 namespace {

@@ -1,8 +1,11 @@
 // Adding with each disposition, finding with each find type, deleting,
 // collections, stores filled from a PKCS #7 bundle, and CRLs.
 #include <cstring>
+#include <tuple>
 
 #include "store_fixture.h"
+#include "testkit/growth.h"
+#include "win32/crypt_msg.h"
 #include "win32/crypt_names.h"
 #include "win32/crypt_provider.h"
 
@@ -33,6 +36,24 @@ Store storeWith(std::initializer_list<const Bytes*> certs) {
         EXPECT_TRUE(CertAddEncodedCertificateToStore(store.get(), X509_ASN_ENCODING, der->data(),
                                                      static_cast<DWORD>(der->size()), CERT_STORE_ADD_ALWAYS, nullptr));
     return store;
+}
+
+// A SignedData without signers holding the certificates and CRLs.
+Bytes bundleOf(const std::vector<Bytes>& certificates, const std::vector<Bytes>& crls) {
+    std::vector<CRYPT_DATA_BLOB> certBlobs, crlBlobs;
+    for (const Bytes& der : certificates) certBlobs.push_back(crypt_test::blobOf(der));
+    for (const Bytes& der : crls) crlBlobs.push_back(crypt_test::blobOf(der));
+    CMSG_SIGNED_ENCODE_INFO info{sizeof info,        0, nullptr, static_cast<DWORD>(certBlobs.size()), certBlobs.data(),
+                                 static_cast<DWORD>(crlBlobs.size()), crlBlobs.data()};
+    const HCRYPTMSG msg =
+        CryptMsgOpenToEncode(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, CMSG_SIGNED, &info, nullptr, nullptr);
+    EXPECT_TRUE(msg && CryptMsgUpdate(msg, nullptr, 0, TRUE)) << std::hex << GetLastError();
+    DWORD size = 0;
+    EXPECT_TRUE(CryptMsgGetParam(msg, CMSG_CONTENT_PARAM, 0, nullptr, &size));
+    Bytes bundle(size);
+    EXPECT_TRUE(CryptMsgGetParam(msg, CMSG_CONTENT_PARAM, 0, bundle.data(), &size));
+    CryptMsgClose(msg);
+    return bundle;
 }
 
 }  // namespace
@@ -230,6 +251,32 @@ TEST_F(StoreTest, Pkcs7BundleOpensAsAStoreOfItsCertificatesAndCrls) {
     EXPECT_EQ(static_cast<DWORD>(CRYPT_E_ASN1_EOD), GetLastError());
     CRYPT_DATA_BLOB notSigned = crypt_test::blobOf(pki().user);
     EXPECT_FALSE(CertOpenStore(CERT_STORE_PROV_PKCS7, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, 0, &notSigned));
+}
+
+TEST_F(StoreTest, WalksOfABundleOfManyCertificatesAndCrlsTakeTimeThatGrowsWithTheirNumber) {
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [](std::size_t count) {
+            const Bytes bundle = bundleOf(variantsOf(pki().user, count), variantsOf(pki().crl, count));
+            CRYPT_DATA_BLOB blob = crypt_test::blobOf(bundle);
+            auto store = std::make_shared<Store>(
+                CertOpenStore(CERT_STORE_PROV_PKCS7, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, 0, &blob));
+            EXPECT_TRUE(*store) << std::hex << GetLastError();
+            return [store = std::move(store), count] {
+                // Through a collection, as the chain engine walks its stores.
+                const Store collection(CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr));
+                ASSERT_TRUE(CertAddStoreToCollection(collection.get(), store->get(), 0, 0));
+                std::size_t certificates = 0, crls = 0, found = 0;
+                for (PCCERT_CONTEXT c = nullptr; (c = CertEnumCertificatesInStore(collection.get(), c));) ++certificates;
+                for (PCCRL_CONTEXT c = nullptr; (c = CertEnumCRLsInStore(store->get(), c));) ++crls;
+                const Cert user = certOf(pki().user);
+                for (PCCERT_CONTEXT c = nullptr; (c = CertFindCertificateInStore(store->get(), X509_ASN_ENCODING, 0,
+                                                                                 CERT_FIND_SUBJECT_NAME,
+                                                                                 &user->pCertInfo->Subject, c));)
+                    ++found;
+                EXPECT_EQ(std::make_tuple(count, count, count), std::make_tuple(certificates, crls, found));
+            };
+        },
+        10'000));
 }
 
 TEST_F(StoreTest, CrlsAreAddedByIssuerAndReplacedByNewerOnes) {

@@ -71,6 +71,17 @@ inline std::vector<Bytes> certificatesIn(HCERTSTORE store) {
     return found;
 }
 
+// Copies of a certificate's or CRL's DER whose last two bytes (the
+// signature's) count up: as many distinct ones as a test needs, unsigned.
+inline std::vector<Bytes> variantsOf(const Bytes& der, std::size_t count) {
+    std::vector<Bytes> variants(count, der);
+    for (std::size_t i = 0; i < count; ++i) {
+        variants[i][der.size() - 2] = static_cast<BYTE>(i >> 8);
+        variants[i][der.size() - 1] = static_cast<BYTE>(i);
+    }
+    return variants;
+}
+
 class Pki {
 public:
     Bytes root, ca, user, noCommonName, mailOnly, oldRoot, md5Leaf, crl, newerCrl, bundle;

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -112,6 +113,8 @@ void Database::open() {
         if (sync != SQLITE_OK) throwSqlite(db.get(), sync, "PRAGMA synchronous=NORMAL");
     }
     m_statements.clear();
+    static std::atomic<std::uint64_t> connections{0};
+    m_connection = ++connections;
     m_db = std::move(db);
     m_writable = writable;
     m_untilRoom = untilRoom;
@@ -154,6 +157,12 @@ void Database::exec(const char* sql) {
 std::int64_t Database::lastInsertId() const noexcept { return sqlite3_last_insert_rowid(m_db.get()); }
 
 int Database::changes() const noexcept { return sqlite3_changes(m_db.get()); }
+
+Database::Mark Database::mark() {
+    Statement version = prepare("PRAGMA data_version");
+    const std::int64_t dataVersion = version.step() ? version.integer(0) : 0;
+    return {m_connection, dataVersion, sqlite3_total_changes64(m_db.get())};
+}
 
 void Database::flush() {
     std::lock_guard lock(m_mutex);

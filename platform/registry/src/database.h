@@ -21,6 +21,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -74,6 +75,17 @@ public:
     void exec(const char* sql);
     std::int64_t lastInsertId() const noexcept;
     int changes() const noexcept;
+
+    // Equal marks, read inside transactions, mean that nothing was written
+    // in between: no other connection committed, this one wrote nothing and
+    // was not opened again. Connections of the process never share a mark.
+    struct Mark {
+        std::uint64_t connection = 0;
+        std::int64_t dataVersion = 0;
+        std::int64_t ownChanges = 0;
+        bool operator==(const Mark&) const = default;
+    };
+    Mark mark();
     // Copies the log into the database file, both synced to disk;
     // ERROR_DISK_FULL, with nothing written, when the disk has no room for it.
     void flush();
@@ -104,6 +116,7 @@ private:
     std::mutex m_mutex;
     bool m_writable = false;
     bool m_untilRoom = false;  // read as it is because the disk was full
+    std::uint64_t m_connection = 0;  // this process's number for the connection
     int m_logFrames = 0;  // frames in the log after the last commit
 };
 

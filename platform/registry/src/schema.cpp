@@ -22,6 +22,13 @@ constexpr const char* kTables =
     "CREATE UNIQUE INDEX values_by_name ON key_values(key, folded);"
     "PRAGMA user_version = 1;";
 
+// What enumeration seeks by: a key's subkeys and values in creation order.
+// A database made before them gets them when it can be written; without
+// them the same rows come, only slower.
+constexpr const char* kOrderIndexes =
+    "CREATE INDEX IF NOT EXISTS keys_in_order ON keys(parent, id);"
+    "CREATE INDEX IF NOT EXISTS values_in_order ON key_values(key, id);";
+
 std::int64_t version(Database& db) {
     auto q = db.prepare("PRAGMA user_version");
     return q.step() ? q.integer(0) : 0;
@@ -29,6 +36,7 @@ std::int64_t version(Database& db) {
 
 void createTables(Database& db) {
     db.exec(kTables);
+    db.exec(kOrderIndexes);
     Tree tree(db);
     // In an empty table the roots get the ids 1, 2, 3 that Tree names.
     if (tree.addRoot(u"MACHINE") != kMachineRoot || tree.addRoot(u"USER") != kUsersRoot ||
@@ -42,11 +50,28 @@ void checkVersion(std::int64_t found) {
     if (found != kVersion) throw WinError(ERROR_BADDB, "registry database of unknown version");
 }
 
+bool hasOrderIndexes(Database& db) {
+    auto q = db.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN ('keys_in_order', 'values_in_order')");
+    return q.step() && q.integer(0) == 2;
+}
+
+void addOrderIndexes(Database& db) {
+    if (hasOrderIndexes(db)) return;
+    try {
+        db.transaction(true, [&] { db.exec(kOrderIndexes); });
+    } catch (const WinError&) {
+        // A read-only or full disk: enumeration goes on without them.
+    }
+}
+
 }  // namespace
 
 void ensureSchema(Database& db) {
     const auto found = version(db);
-    if (found != 0) return checkVersion(found);
+    if (found != 0) {
+        checkVersion(found);
+        return addOrderIndexes(db);
+    }
     db.transaction(true, [&] {
         const auto now = version(db);  // another process may have been first
         if (now == 0) return createTables(db);

@@ -3,6 +3,7 @@
 // depth of a tree is bounded by nothing but the disk.
 #include "tree.h"
 
+#include "enum_positions.h"
 #include "platform/clock.h"
 
 namespace platform::registry {
@@ -13,7 +14,7 @@ constexpr const char* kSubtree =
 
 // The key's own subkeys, then the shadowed key's whose names it lacks.
 constexpr const char* kMergedSubkeys =
-    "SELECT name, written FROM ("
+    "SELECT name, written, side, id FROM ("
     " SELECT name, written, 0 AS side, id FROM keys WHERE parent = ?1"
     " UNION ALL"
     " SELECT m.name, m.written, 1, m.id FROM keys m WHERE m.parent = ?2"
@@ -24,6 +25,43 @@ std::int64_t now() { return static_cast<std::int64_t>(clock::nowFileTime()); }
 
 Value valueOf(const Statement& row) {
     return {row.text(0), static_cast<DWORD>(row.integer(1)), row.bytes(2)};
+}
+
+struct PlacedSubkey {
+    Subkey subkey;
+    ListPosition at;
+};
+
+// A row of name, written and id.
+PlacedSubkey placedOf(const Statement& row, int side) {
+    return {{row.text(0), static_cast<ULONGLONG>(row.integer(1))}, {side, row.integer(2)}};
+}
+
+// The subkey that follows the position in the merged order: the key's own
+// by id, then the shadowed key's whose names it lacks.
+std::optional<PlacedSubkey> subkeyAfter(Database& db, KeyId key, KeyId shadowed, ListPosition after) {
+    if (after.side == 0) {
+        auto own = db.prepare("SELECT name, written, id FROM keys WHERE parent = ?1 AND id > ?2 ORDER BY id LIMIT 1");
+        own.bind(1, key).bind(2, after.id);
+        if (own.step()) return placedOf(own, 0);
+        after = {1, 0};
+    }
+    if (shadowed == kNoKey) return std::nullopt;
+    auto other = db.prepare(
+        "SELECT m.name, m.written, m.id FROM keys m WHERE m.parent = ?1 AND m.id > ?2"
+        " AND NOT EXISTS (SELECT 1 FROM keys u WHERE u.parent = ?3 AND u.folded = m.folded) ORDER BY m.id LIMIT 1");
+    other.bind(1, shadowed).bind(2, after.id).bind(3, key);
+    if (other.step()) return placedOf(other, 1);
+    return std::nullopt;
+}
+
+// The subkey at the index, counted from the start.
+std::optional<PlacedSubkey> subkeyCounted(Database& db, KeyId key, KeyId shadowed, DWORD index) {
+    auto q = db.prepare(std::string(kMergedSubkeys) + " LIMIT 1 OFFSET ?3");
+    q.bind(1, key).bind(2, shadowed).bind(3, static_cast<std::int64_t>(index));
+    if (!q.step()) return std::nullopt;
+    return PlacedSubkey{{q.text(0), static_cast<ULONGLONG>(q.integer(1))},
+                        {static_cast<int>(q.integer(2)), q.integer(3)}};
 }
 }  // namespace
 
@@ -104,10 +142,13 @@ void Tree::clear(KeyId key) {
 }
 
 std::optional<Subkey> Tree::subkeyAt(KeyId key, KeyId shadowed, DWORD index) {
-    auto q = m_db.prepare(std::string(kMergedSubkeys) + " LIMIT 1 OFFSET ?3");
-    q.bind(1, key).bind(2, shadowed).bind(3, static_cast<std::int64_t>(index));
-    if (!q.step()) return std::nullopt;
-    return Subkey{q.text(0), static_cast<ULONGLONG>(q.integer(1))};
+    const Database::Mark mark = m_db.mark();
+    const ListKey list{Listing::Subkeys, key, shadowed};
+    const std::optional<ListPosition> after = index == 0 ? ListPosition{} : positionBefore(mark, list, index);
+    auto found = after ? subkeyAfter(m_db, key, shadowed, *after) : subkeyCounted(m_db, key, shadowed, index);
+    if (!found) return std::nullopt;
+    keepPosition(mark, list, index, found->at);
+    return std::move(found->subkey);
 }
 
 std::vector<Subkey> Tree::subkeys(KeyId key, KeyId shadowed) {
@@ -132,9 +173,16 @@ std::optional<Value> Tree::value(KeyId key, std::u16string_view name) {
 }
 
 std::optional<Value> Tree::valueAt(KeyId key, DWORD index) {
-    auto q = m_db.prepare("SELECT name, type, data FROM key_values WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
-    q.bind(1, key).bind(2, static_cast<std::int64_t>(index));
+    const Database::Mark mark = m_db.mark();
+    const ListKey list{Listing::Values, key, kNoKey};
+    const std::optional<ListPosition> after = index == 0 ? ListPosition{} : positionBefore(mark, list, index);
+    auto q = after ? m_db.prepare("SELECT name, type, data, id FROM key_values WHERE key = ?1 AND id > ?2"
+                                  " ORDER BY id LIMIT 1")
+                   : m_db.prepare("SELECT name, type, data, id FROM key_values WHERE key = ?1"
+                                  " ORDER BY id LIMIT 1 OFFSET ?2");
+    q.bind(1, key).bind(2, after ? after->id : static_cast<std::int64_t>(index));
     if (!q.step()) return std::nullopt;
+    keepPosition(mark, list, index, {0, q.integer(3)});
     return valueOf(q);
 }
 

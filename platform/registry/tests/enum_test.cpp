@@ -1,8 +1,10 @@
 // Enumeration of subkeys and values, and the summary of a key.
+#include <memory>
 #include <string>
 
 #include "platform/clock.h"
 #include "registry_fixture.h"
+#include "testkit/growth.h"
 
 using namespace registry_test;
 
@@ -121,6 +123,65 @@ TEST_F(Enumeration, QueryInfoKeyGivesCountsAndMaximaInTheCallersUnits) {
     ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                               nullptr, nullptr, nullptr, nullptr, &written));
     EXPECT_EQ(kFixedTime + 1, ticks(written));
+}
+
+std::u16string numbered(const char16_t* prefix, std::size_t n) {
+    const std::string digits = std::to_string(n);
+    return prefix + std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string valueNameAt(HKEY key, DWORD index) {
+    char16_t name[32];
+    DWORD size = 32;
+    return RegEnumValueW(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS ? name : u"";
+}
+
+TEST_F(Enumeration, ManyValuesAndSubkeysTakeTimeThatGrowsWithTheirNumberAndChangesAreSeen) {
+    std::size_t made = 0;
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [&](std::size_t count) {
+            auto key = std::make_shared<Key>(create(HKEY_CURRENT_USER, numbered(u"Software\\Tesk\\values", ++made).c_str()));
+            for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(ERROR_SUCCESS, setDword(key->get(), numbered(u"v", i).c_str(), 1));
+            return [key, count] {
+                DWORD index = 0;
+                while (valueNameAt(key->get(), index) == numbered(u"v", index)) ++index;
+                EXPECT_EQ(count, index);
+            };
+        },
+        5'000));
+
+    // Through the classes root: the user's subkeys, then the machine's that
+    // the user lacks.
+    EXPECT_TRUE(testkit::GrowsLinearly(
+        [&](std::size_t count) {
+            const std::u16string path = numbered(u"Software\\Classes\\Tesk.Many", ++made);
+            const Key user = create(HKEY_CURRENT_USER, path.c_str());
+            const Key machine = create(HKEY_LOCAL_MACHINE, path.c_str());
+            for (std::size_t i = 0; i < count / 2; ++i) {
+                create(user.get(), numbered(u"k", i).c_str());
+                create(machine.get(), numbered(u"k", i + (i == 0 ? 0 : count / 2)).c_str());
+            }
+            auto classes = std::make_shared<Key>();
+            EXPECT_EQ(ERROR_SUCCESS, openKey(HKEY_CLASSES_ROOT, path.substr(17).c_str(), KEY_READ, *classes));
+            return [classes, count] {
+                char16_t name[32];
+                DWORD index = 0, size = 32;
+                for (; RegEnumKeyExW(classes->get(), index, name, &size, nullptr, nullptr, nullptr, nullptr) ==
+                           ERROR_SUCCESS && name == numbered(u"k", index + (index >= count / 2 ? 1 : 0));
+                     ++index, size = 32) {
+                }
+                EXPECT_EQ(count - 1, index);
+            };
+        },
+        2'500));
+
+    // A value deleted between two calls: the next index counts from the start again.
+    Key key = create(HKEY_CURRENT_USER, u"Software\\Tesk\\changing");
+    for (const char16_t* name : {u"a", u"b", u"c", u"d"}) setDword(key.get(), name, 1);
+    EXPECT_EQ(u"b", valueNameAt(key.get(), 1));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueW(key.get(), u"a"));
+    EXPECT_EQ(u"d", valueNameAt(key.get(), 2));
+    EXPECT_EQ(u"", valueNameAt(key.get(), 3));
 }
 
 }  // namespace

@@ -351,6 +351,7 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
             if (!(uFlags & SWP_NOZORDER)) {
                 if (hWndInsertAfter == HWND_TOPMOST) state.topmost = true;
                 if (hWndInsertAfter == HWND_NOTOPMOST) state.topmost = false;
+                if (hWndInsertAfter == HWND_TOPMOST || hWndInsertAfter == HWND_NOTOPMOST) ++state.raised;
             }
             followChange(hWnd);
             return true;

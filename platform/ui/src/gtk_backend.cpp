@@ -93,10 +93,6 @@ public:
         return translated([&] { return showRowChoice(request); });
     }
 
-    Confirmation confirm(const ConfirmationRequest& request) override {
-        return translated([&] { return showConfirmation(request); });
-    }
-
     std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
         return translated([&] { return showRowChoice(request.list, request.initialRow, request.view); }).chosen();
     }

@@ -28,4 +28,17 @@ void standOverOwner(GtkWindow* window, const DialogState& dialog) {
     if (found != windows().end()) gtk_window_set_transient_for(window, found->second);
 }
 
+GtkWindow* frontWindow() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* front = nullptr;
+    for (GList* item = windows; item; item = item->next) {
+        GtkWindow* window = GTK_WINDOW(item->data);
+        if (!gtk_widget_get_visible(GTK_WIDGET(window))) continue;
+        if (!front || gtk_window_is_active(window)) front = window;
+        if (gtk_window_is_active(window)) break;
+    }
+    g_list_free(windows);
+    return front;
+}
+
 }  // namespace platform::ui::gtk

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "gtk_file_chooser.h"
+#include "gtk_dialog_owners.h"
 #include "gtk_windows.h"
 
 namespace platform::ui::gtk {
@@ -45,7 +46,7 @@ void onResponse(GtkDialog* dialog, int response, gpointer data) {
 std::optional<std::string> showFileSave(const SaveFileRequest& request) {
     Outcome outcome{&request, {}, {}, {}};
     GtkWidget* dialog =
-        gtk_file_chooser_dialog_new(request.title.c_str(), nullptr, GTK_FILE_CHOOSER_ACTION_SAVE, "_Storno",
+        gtk_file_chooser_dialog_new(request.title.c_str(), frontWindow(), GTK_FILE_CHOOSER_ACTION_SAVE, "_Storno",
                                     GTK_RESPONSE_CANCEL, "_Uložit", kSaveResponse, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), kSaveResponse);
     auto* chooser = GTK_FILE_CHOOSER(dialog);

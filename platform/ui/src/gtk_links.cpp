@@ -14,7 +14,7 @@ void styleHoverLinks() {
     static constexpr char kRules[] =
         "button.link.hover-underline, button.link.hover-underline > label { text-decoration-line: none; }\n"
         "button.link.hover-underline:hover > label { text-decoration-line: underline; }\n"
-        "button.link.in-text { padding: 0; min-height: 0; min-width: 0; }\n";
+        "button.link.hover-underline { padding: 0; min-height: 0; min-width: 0; }\n";
     gtk_css_provider_load_from_data(css, kRules, -1);
     gtk_style_context_add_provider_for_display(gdk_display_get_default(), GTK_STYLE_PROVIDER(css),
                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -23,19 +23,15 @@ void styleHoverLinks() {
 
 }  // namespace
 
-GtkWidget* newHoverLink(const std::string& text, bool inText) {
+GtkWidget* newHoverLink(const std::string& text) {
     styleHoverLinks();
     GtkWidget* link = gtk_link_button_new_with_label("", text.c_str());
     gtk_widget_set_has_tooltip(link, FALSE);
     gtk_widget_add_css_class(link, "hover-underline");
-    if (inText) gtk_widget_add_css_class(link, "in-text");
     gtk_widget_set_cursor_from_name(link, "pointer");
     return link;
 }
 
-void setLinkMarkup(GtkWidget* link, const std::string& markup) {
-    GtkWidget* label = gtk_button_get_child(GTK_BUTTON(link));
-    if (GTK_IS_LABEL(label)) gtk_label_set_markup_with_mnemonic(GTK_LABEL(label), markup.c_str());
-}
+GtkLabel* linkLabel(GtkWidget* link) { return GTK_LABEL(gtk_button_get_child(GTK_BUTTON(link))); }
 
 }  // namespace platform::ui::gtk

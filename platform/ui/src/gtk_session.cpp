@@ -1,6 +1,7 @@
 #include "gtk_session.h"
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -98,6 +99,9 @@ gboolean runWaitingCalls(gpointer) {
 // dialog, an HTML view), so an idle GTK never reads the display, which
 // may be gone by then (GTK would end the process).
 void runGtkThread() {
+    // The program's name, which GTK's file choosers give the files they add
+    // to the recently used ones (and complain without).
+    if (!g_get_prgname()) g_set_prgname(program_invocation_short_name);
     const bool ok = gtk_init_check();
     {
         std::lock_guard lock(state().mutex);

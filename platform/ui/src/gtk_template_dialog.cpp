@@ -11,6 +11,7 @@
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_links.h"
+#include "gtk_path_ellipsis.h"
 #include "gtk_progress_bar.h"
 #include "gtk_resizable_dialog.h"
 #include "gtk_template_layout.h"
@@ -38,7 +39,7 @@ struct Run {
     GtkWindow* window = nullptr;
     std::vector<Shown> shown;
     bool updating = false;
-    bool topmost = false;
+    unsigned raised = 0;
 
     explicit Run(DialogSession& s) : session(s) {}
 };
@@ -48,8 +49,18 @@ struct Hook {
     int id;
 };
 
-std::string markupOf(const ControlState& c) {
-    Owned<char, g_free> escaped(g_markup_escape_text(mnemonicOf(c.control.text).c_str(), -1));
+// The width a control has now, in pixels.
+int widthOf(const ControlState& c, const BaseUnits& units) {
+    return c.place ? c.place->width : units.pixelsX(c.control.cx);
+}
+
+// A static's text as its label shows it, in the colour chosen for it.
+std::string markupOf(GtkWidget* label, const ControlState& c, const BaseUnits& units) {
+    // Clear of the label's edges, so that the last name is not cut again.
+    constexpr int kMargin = 4;
+    const std::string text =
+        showsPath(c.control) ? pathEllipsized(label, c.control.text, widthOf(c, units) - kMargin) : c.control.text;
+    Owned<char, g_free> escaped(g_markup_escape_text(mnemonicOf(text).c_str(), -1));
     if (!c.color) return escaped.get();
     char colour[8];
     g_snprintf(colour, sizeof colour, "#%02X%02X%02X", *c.color & 0xFF, (*c.color >> 8) & 0xFF, (*c.color >> 16) & 0xFF);
@@ -100,12 +111,11 @@ void refresh(Run& run) {
         case ControlKind::DefaultButton:
             gtk_button_set_label(GTK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
             break;
-        case ControlKind::Static:
-            if (c.link)
-                setLinkMarkup(s.inner, markupOf(c));
-            else
-                gtk_label_set_markup_with_mnemonic(GTK_LABEL(s.inner), markupOf(c).c_str());
+        case ControlKind::Static: {
+            GtkWidget* label = c.link ? GTK_WIDGET(linkLabel(s.inner)) : s.inner;
+            gtk_label_set_markup_with_mnemonic(GTK_LABEL(label), markupOf(label, c, state.units).c_str());
             break;
+        }
         case ControlKind::GroupBox: gtk_frame_set_label(GTK_FRAME(s.inner), c.control.text.c_str()); break;
         case ControlKind::CheckBox:
             gtk_check_button_set_label(GTK_CHECK_BUTTON(s.inner), mnemonicOf(c.control.text).c_str());
@@ -125,8 +135,8 @@ void refresh(Run& run) {
         case ControlKind::Custom: controlLookOf(c.control.className)->show(s.inner, c.look); break;
         }
     }
-    if (state.topmost && !run.topmost) gtk_window_present(run.window);
-    run.topmost = state.topmost;
+    if (state.raised != run.raised) gtk_window_present(run.window);
+    run.raised = state.raised;
     run.updating = false;
 }
 
@@ -181,6 +191,51 @@ gboolean onCloseRequest(GtkWindow*, gpointer data) {
     return TRUE;
 }
 
+// Tab stops at the controls of the Tab-stop style and at links that show a
+// text, shown and enabled, in the template's order, as Windows walks a
+// dialog.
+bool isTabStop(const ControlState& c) {
+    return c.visible && c.enabled && ((c.control.style & kStyleTabStop) || (c.link && !c.control.text.empty()));
+}
+
+// The control whose widget holds the window's focus; the count of
+// controls when none does.
+std::size_t focusedControl(const Run& run) {
+    GtkWidget* focus = gtk_window_get_focus(run.window);
+    for (std::size_t i = 0; focus && i < run.shown.size(); ++i)
+        if (focus == run.shown[i].outer || gtk_widget_is_ancestor(focus, run.shown[i].outer)) return i;
+    return run.shown.size();
+}
+
+// Tab and Shift+Tab move the focus to the next or the previous stop, which
+// shows it has the focus.
+gboolean onTabKey(GtkEventControllerKey*, guint key, guint, GdkModifierType modifiers, gpointer data) {
+    auto* run = static_cast<Run*>(data);
+    if (key != GDK_KEY_Tab && key != GDK_KEY_ISO_Left_Tab && key != GDK_KEY_KP_Tab) return FALSE;
+    const auto& controls = run->session.state().controls;
+    const std::size_t count = controls.size();
+    const bool backwards = key == GDK_KEY_ISO_Left_Tab || (modifiers & GDK_SHIFT_MASK);
+    const std::size_t from = focusedControl(*run);
+    // Round the controls and "no control" back to where the focus is, which
+    // stays when it is the only stop; from no control, forwards starts at
+    // the first and backwards at the last.
+    for (std::size_t step = 1; step <= count + 1; ++step) {
+        const std::size_t at = backwards ? (from + count + 1 - step) % (count + 1) : (from + step) % (count + 1);
+        if (at == count || !isTabStop(controls[at])) continue;
+        gtk_window_set_focus_visible(run->window, TRUE);
+        gtk_widget_child_focus(run->shown[at].outer, backwards ? GTK_DIR_TAB_BACKWARD : GTK_DIR_TAB_FORWARD);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void walkTabStops(Run& run) {
+    GtkEventController* keys = gtk_event_controller_key_new();
+    gtk_event_controller_set_propagation_phase(keys, GTK_PHASE_CAPTURE);
+    g_signal_connect(keys, "key-pressed", G_CALLBACK(onTabKey), &run);
+    gtk_widget_add_controller(GTK_WIDGET(run.window), keys);
+}
+
 gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
     auto* run = static_cast<Run*>(data);
     act(*run, [run] { run->session.cancel(); });
@@ -217,8 +272,6 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
     }
     case ControlKind::Static: {
         GtkWidget* label = gtk_label_new(nullptr);
-        gtk_label_set_xalign(GTK_LABEL(label), (t.style & kStyleRightAligned) ? 1.0f : 0.0f);
-        gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
         if (t.style & kStyleNotify) {
             GtkGesture* click = gtk_gesture_click_new();
             g_signal_connect(click, "released", G_CALLBACK(onStaticReleased), hook);
@@ -280,9 +333,8 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
 
 // A static turned into a hyperlink (win32/hyperlink.h).
 Shown makeLink(const ControlState& c, Hook* hook) {
-    GtkWidget* link = newHoverLink(c.control.text, true);
-    gtk_widget_set_halign(link, GTK_ALIGN_START);
-    gtk_widget_set_valign(link, GTK_ALIGN_START);
+    GtkWidget* link = newHoverLink(c.control.text);
+    fitLabel(linkLabel(link), c.control);
     g_signal_connect(link, "activate-link", G_CALLBACK(onLinkActivated), hook);
     return {link, link};
 }
@@ -306,6 +358,7 @@ void showTemplateDialog(DialogSession& session) {
     if (state.resizable) followSize(run.window, state, onResized, &run);
     g_signal_connect(run.window, "close-request", G_CALLBACK(onCloseRequest), &run);
     onEscape(run.window, onEscapeKey, &run);
+    walkTabStops(run);
     if (defaultButton) pressOnEnter(run.window, defaultButton);
     refresh(run);
     if (defaultButton) gtk_widget_grab_focus(defaultButton);

@@ -84,18 +84,28 @@ void placeControl(GtkWidget* area, GtkWidget* widget, const ControlTemplate& con
     gtk_fixed_put(GTK_FIXED(area), widget, units.pixelsX(control.x), units.pixelsY(control.y));
 }
 
-GtkWidget* fittedLabel(GtkWidget* label, const ControlTemplate& control) {
-    gtk_label_set_wrap(GTK_LABEL(label), TRUE);
-    gtk_label_set_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
-    // A path or a digest broken inside a word keeps its characters.
+void fitLabel(GtkLabel* label, const ControlTemplate& control) {
+    gtk_label_set_xalign(label, (control.style & kStyleRightAligned) ? 1.0f : 0.0f);
+    gtk_label_set_yalign(label, 0.0f);
+    gtk_label_set_ellipsize(label, PANGO_ELLIPSIZE_END);
+    if (showsPath(control)) return;
+    gtk_label_set_wrap(label, TRUE);
+    gtk_label_set_wrap_mode(label, PANGO_WRAP_WORD_CHAR);
+    // A digest broken inside a word keeps its characters.
     PangoAttrList* attributes = pango_attr_list_new();
     pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
-    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    gtk_label_set_attributes(label, attributes);
     pango_attr_list_unref(attributes);
-    gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     // A line is eight dialog units high.
-    gtk_label_set_lines(GTK_LABEL(label), std::max(1, control.cy / 8));
+    gtk_label_set_lines(label, std::max(1, control.cy / 8));
+}
+
+GtkWidget* fittedLabel(GtkWidget* label, const ControlTemplate& control) {
+    fitLabel(GTK_LABEL(label), control);
     GtkWidget* box = gtk_scrolled_window_new();
+    // A scrolled window takes the focus when its child cannot; a text
+    // cannot, and nothing here scrolls.
+    gtk_widget_set_focusable(box, FALSE);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(box), GTK_POLICY_NEVER, GTK_POLICY_EXTERNAL);
     gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(box), label);
     return box;

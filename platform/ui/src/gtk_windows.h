@@ -79,8 +79,6 @@ std::optional<Credentials> showCredentialsDialog(const CredentialsRequest& reque
 // thrown again.
 RowChoice showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow = 0,
                         const std::function<void(std::size_t row)>& view = {});
-// The button pressed; Escape and closing the window are Cancel.
-Confirmation showConfirmation(const ConfirmationRequest& request);
 // The certificate view and the certificate manager, until closed. What
 // their actions throw ends the window and is thrown again.
 void showCertificateView(const CertificateViewRequest& request);

@@ -127,8 +127,6 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parseCredentialsReply(reply);
     else if (kind == kCertificate || kind == kRow || kind == kSelectCertificate)
         value = parseChoiceReply(kind, reply);
-    else if (kind == kConfirmation)
-        value = reply == "LINK" ? kLinkActivated : parseReply(reply);
     else if (kind == kViewCertificate)
         value = parseViewReply(reply);
     else if (kind == kCertificateManager)
@@ -326,23 +324,6 @@ RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t 
     if (!a || a->reply == kChoiceCancelled) return {ChoiceEnd::Cancelled};
     if (a->reply == kChoiceClosed) return {ChoiceEnd::Closed};
     return {ChoiceEnd::Chosen, static_cast<std::size_t>(a->reply)};
-}
-
-Confirmation askConfirmation(const std::string& line, const std::function<void()>& onLink) {
-    const auto fits = [&onLink](const Answer& answer) {
-        const int reply = answer.reply;
-        return reply == IDYES || reply == IDNO || reply == IDCANCEL || (reply == kLinkActivated && onLink);
-    };
-    while (true) {
-        auto answer = next(kConfirmation, line, fits);
-        const auto* a = std::get_if<Answer>(&answer);
-        if (a && a->reply == kLinkActivated) {
-            onLink();
-            continue;
-        }
-        const int reply = a ? a->reply : unanswered(std::get<std::string>(answer));
-        return reply == IDYES ? Confirmation::Yes : reply == IDNO ? Confirmation::No : Confirmation::Cancel;
-    }
 }
 
 bool nextIs(std::string_view kind) {

@@ -21,7 +21,6 @@ inline constexpr std::string_view kPin = "Pin";
 inline constexpr std::string_view kCredentials = "Credentials";
 inline constexpr std::string_view kCertificate = "Certificate";
 inline constexpr std::string_view kRow = "Row";
-inline constexpr std::string_view kConfirmation = "Confirmation";
 inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
 inline constexpr std::string_view kViewCertificate = "ViewCertificate";
 inline constexpr std::string_view kCertificateManager = "CertificateManager";
@@ -34,8 +33,6 @@ inline constexpr int kChoiceCancelled = -1;
 inline constexpr int kChoiceClosed = -2;
 // The reply of a "Print IDCANCEL" answer (others are the copies).
 inline constexpr int kPrintCancelled = -1;
-// The reply of a "Confirmation LINK" answer.
-inline constexpr int kLinkActivated = -1;
 
 // Puts the answers of a script file before the queued ones. A file that
 // cannot be read or has a line that is not an answer ends the process.
@@ -56,9 +53,6 @@ std::optional<Credentials> askCredentials(const std::string& line);
 // kSelectCertificate) ends the choice; its row must be below `rows`.
 // Cancelled when the question goes to the handler.
 RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t rows);
-// The next answer of a confirmation; each LINK answer calls onLink and
-// asks again (a confirmation without onLink has no link to activate).
-Confirmation askConfirmation(const std::string& line, const std::function<void()>& onLink);
 // The reply of the next answer as written, when fits() accepts it; nothing
 // when the question goes to the handler (whatever it replies).
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,

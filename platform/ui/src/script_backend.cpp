@@ -75,16 +75,6 @@ public:
         return askChoice(kRow, line, request.rows.size());
     }
 
-    // The link is there to activate only when it is shown.
-    Confirmation confirm(const ConfirmationRequest& request) override {
-        std::string line = std::string(kConfirmation) + ": " + request.title + ":";
-        for (const auto& shown : request.texts) line += " " + shown.label + " " + shown.text + " |";
-        line += " " + request.linkLabel;
-        if (!request.linkText.empty()) line += " [" + request.linkText + "]";
-        line += " | " + request.prompt + " | " + request.yesLabel + " " + request.noLabel + " " + request.cancelLabel;
-        return askConfirmation(line, request.linkText.empty() ? std::function<void()>() : request.onLink);
-    }
-
     std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
         return script::selectCertificate(request);
     }

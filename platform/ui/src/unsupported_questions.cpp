@@ -1,5 +1,5 @@
 // Backends made for other questions (tests' fakes) have no file choosers, no PIN prompt, no
-// credentials dialog, no table of rows, no confirmation, no certificate
+// credentials dialog, no table of rows, no certificate
 // dialogs, no template dialogs and no printing; they show no windows, so a cursor has nothing to change
 // and a beep no window to come from.
 #include "platform/ui.h"
@@ -29,10 +29,6 @@ std::optional<std::size_t> Backend::chooseCertificate(const CertificateChoiceReq
 
 RowChoice Backend::chooseRow(const CertificateChoiceRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer rows to choose");
-}
-
-Confirmation Backend::confirm(const ConfirmationRequest&) {
-    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot ask for a confirmation");
 }
 
 std::optional<std::size_t> Backend::selectCertificate(const CertificateSelectionRequest&) {

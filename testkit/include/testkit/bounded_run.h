@@ -32,16 +32,21 @@ BoundedRun RunBounded(const std::function<int()>& work, long limitMiB = 512, uns
 // the parent; else what it took.
 ::testing::AssertionResult RefusedQuickly(const BoundedRun& run);
 
-// Documents that declare entities whose expansion is huge: the document type
-// (named `root`) and the references to put where a reader takes text.
-struct EntityBomb {
+// Documents whose reading grows faster than their size unless refused: the
+// start of the document (a document type declaring the entities, or a
+// comment line) and the markup to put where a reader takes an element's
+// content, and the message the reader's refusal gives.
+struct HostileMarkup {
     std::string name;
-    std::string doctype;     // "<!DOCTYPE root [...]>"
+    std::string doctype;     // "<!DOCTYPE root [...]>\n" or "<!-- ... -->\n"
     std::string references;  // to go inside an element's content
+    std::string refusal;
 };
-// "billion laughs" (ten levels of ten references, a few hundred bytes) and a
-// quadratic one (a 300 KB entity referenced 100,000 times, 800 KB in all, so
-// under a 1 MiB cap on replies).
-std::vector<EntityBomb> EntityBombs(const std::string& root);
+// "billion laughs" (ten levels of ten references, a few hundred bytes), a
+// quadratic entity (a 300 KB entity referenced 100,000 times), 140,000
+// attributes on one element, and 40,000 namespaces declared on 200 open
+// elements with names that use the outermost: each under a 1 MiB cap on
+// replies.
+std::vector<HostileMarkup> HostileMarkups(const std::string& root);
 
 }  // namespace testkit

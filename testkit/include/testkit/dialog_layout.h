@@ -27,9 +27,12 @@ HWND shownDialog(const std::string& title);
 RECT placeInDialog(HWND dialog, int id);
 
 class ScreenUser;
+struct Shot;
 // Waits for the dialog of that title on the screen, fails the test for
 // each fault of its layout, then answers it as user.answer does.
+void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys, const Shot& shot);
+// Until every caller names its subject.
 void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,
-                          const std::string& shot = {});
+                          const char* shot = "");
 
 }  // namespace testkit

@@ -29,11 +29,16 @@ Instant fromNow(std::chrono::seconds offset);
 
 enum class Hash { Md5, Sha1, Sha256, Sha384, Sha512 };
 
-// An RSA key pair. Generating one is slow, so keys are made once per size
-// and name and shared by the whole test process.
+// An RSA, RSA-PSS or EC key pair. Generating one is slow, so keys are made once per
+// size or curve and name and shared by the whole test process.
 class Key {
 public:
     static Key rsa(unsigned bits = 2048, std::string_view name = "");
+    // A 2048-bit key of the RSA-PSS type without restrictions: its public
+    // key's algorithm is id-RSASSA-PSS without parameters.
+    static Key rsaPss(std::string_view name = "");
+    // On a named curve ("P-256", "P-384", "P-521").
+    static Key ec(std::string_view curve, std::string_view name = "");
     // A key made elsewhere, from its PKCS#8 DER.
     static Key fromPkcs8(Bytes der) { return Key(std::move(der)); }
     // A key kept in a file (PEM, PKCS#1 or PKCS#8), for bytes that are the
@@ -42,6 +47,7 @@ public:
 
     const Bytes& pkcs8Der() const noexcept { return m_pkcs8; }
     std::string pkcs8Pem() const;
+    // RSA keys only.
     Bytes pkcs1Der() const;
     std::string pkcs1Pem() const;
 

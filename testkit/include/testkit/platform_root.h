@@ -30,6 +30,11 @@ private:
     std::optional<std::string> m_previousConfig;
 };
 
+// A new folder "<prefix>-XXXXXX" in the temporary folder ($TMPDIR, else
+// /tmp); std::runtime_error naming that folder and the system's reason
+// when it cannot be made.
+std::filesystem::path makeTemporaryFolder(std::string_view prefix);
+
 // Whole file contents, or an exception when it cannot be read.
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, std::string_view content);

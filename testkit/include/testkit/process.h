@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -53,6 +54,11 @@ private:
     std::optional<int> m_status;
     std::filesystem::path m_log;
 };
+
+// Runs the step in a forked child that obeys file modes as any user does
+// (root's capabilities to pass over them dropped) and returns the text it
+// gave, or "child failed".
+std::string runAsAnyUser(const std::function<std::string()>& step);
 
 // True once something accepts TCP connections on 127.0.0.1:port.
 bool waitForPort(std::uint16_t port, std::chrono::milliseconds timeout);

@@ -14,10 +14,20 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "testkit/xvfb.h"
 
 namespace testkit {
+
+// The screenshot a screen user takes of a window before answering it, once
+// the window shows the texts (read as Xvfb::screenshotShowing reads them):
+// artifactsDir()/<name>.png, or a shot the next one overwrites when it
+// has no name.
+struct Shot {
+    std::string name;
+    std::vector<std::string> texts;
+};
 
 class ScreenUser {
 public:
@@ -29,29 +39,43 @@ public:
     ScreenUser(const ScreenUser&) = delete;
     ScreenUser& operator=(const ScreenUser&) = delete;
 
-    // Waits for the window of exactly that title and for it to show its
-    // content (a screenshot, artifactsDir()/<shot>.png when `shot` names
-    // one, holds more than the window's background), focuses the window
-    // and presses the keys (xdotool's names, blank-separated). Reports a
-    // failure, and kills the X server, when no such window appears; a
-    // failure when it stays empty.
-    void answer(const std::string& title, const std::string& keys, const std::string& shot = {});
+    // Waits for the window of exactly that title and for the shot of it
+    // showing its texts, focuses the window and presses the keys
+    // (xdotool's names, blank-separated). Reports a failure, and kills the
+    // X server, when no such window appears; a failure naming the shot and
+    // what was read when the texts do not show.
+    void answer(const std::string& title, const std::string& keys, const Shot& shot);
 
     // The same for a window whose keys act only once it has reached its
-    // last state (a dialog whose button is enabled at its end): the keys
-    // are pressed again until no window of that title stays; the screenshot
-    // is of the window the keys closed.
-    void answerUntilGone(const std::string& title, const std::string& keys, const std::string& shot = {});
+    // last state (a dialog whose button is enabled at its end), the shot's
+    // texts being that state's: the keys are pressed again until no window
+    // of that title stays.
+    void answerUntilGone(const std::string& title, const std::string& keys, const Shot& shot);
 
     // Waits for a window that goes by itself (a download's) and leaves the
-    // screenshot `shot` of it showing its content. A window gone before it
-    // was drawn was still seen; one that stays empty is a failure.
-    void look(const std::string& title, const std::string& shot);
+    // shot of it showing its texts. A window gone before they were read was
+    // still seen; one that stays without them is a failure.
+    void look(const std::string& title, const Shot& shot);
+
+    // Until every caller names its subject.
+    void answer(const std::string& title, const std::string& keys, const char* shot = "");
+    void answerUntilGone(const std::string& title, const std::string& keys, const char* shot = "");
+    void look(const std::string& title, const char* shot);
+    template <class Ask>
+    auto answered(const std::string& title, const std::string& keys, Ask ask, const char* shot = "") {
+        auto user = std::async(std::launch::async, [&] { answer(title, keys, shot); });
+        auto result = ask();
+        user.get();
+        return result;
+    }
+
+    // The server the user looks at, for shots of what has no text.
+    const Xvfb& screen() const noexcept { return m_xvfb; }
 
     // Runs ask() on this thread, which shows the window, while another
     // thread answers it; ask()'s result.
     template <class Ask>
-    auto answered(const std::string& title, const std::string& keys, Ask ask, const std::string& shot = {}) {
+    auto answered(const std::string& title, const std::string& keys, Ask ask, const Shot& shot) {
         auto user = std::async(std::launch::async, [&] { answer(title, keys, shot); });
         auto result = ask();
         user.get();
@@ -60,6 +84,12 @@ public:
 
 private:
     void watch(std::chrono::seconds limit);
+    // The window of that title once it came; empty, a failure and the X
+    // server killed when it did not.
+    std::string shown(const std::string& title);
+    // Waits for the shot of the window showing its texts; a failure unless
+    // the window went meanwhile.
+    void seen(const std::string& title, const std::string& window, const Shot& shot);
 
     std::map<std::string, std::optional<std::string>> m_previousEnv;
     Xvfb m_xvfb;
@@ -78,4 +108,5 @@ private:
         TESTKIT_REQUIRE_PROGRAM("Xvfb");      \
         TESTKIT_REQUIRE_PROGRAM("xdotool");   \
         TESTKIT_REQUIRE_PROGRAM("import");    \
+        TESTKIT_REQUIRE_PROGRAM("tesseract"); \
     } while (0)

@@ -7,10 +7,25 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "testkit/process.h"
 
 namespace testkit {
+
+// A rectangle of a window, in the window's own pixels from its top left
+// corner (right and bottom outside it), at least `share` of whose pixels
+// show the colour (#RRGGBB, give or take a tenth of each channel): a bar's
+// fill, a link's colour, a selected row. `what` names it in a failure.
+struct Pixels {
+    std::string what;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    std::string colour;
+    double share = 1.0;
+};
+
+// How long a window may take to show its subject on a loaded machine.
+inline constexpr std::chrono::milliseconds kShowingLimit = std::chrono::seconds(30);
 
 class Xvfb {
 public:
@@ -22,12 +37,24 @@ public:
 
     const std::string& display() const noexcept { return m_display; }
     // A PNG of the whole screen, artifactsDir()/<name>.png; returns its path
-    // or throws std::runtime_error.
+    // or throws std::runtime_error. A raw shot, to compare with one whose
+    // subject was checked below.
     std::filesystem::path screenshot(const std::string& name) const;
-    // A screenshot taken once the window (an X id) shows more than one
-    // colour in its body, the middle of its height (a sixth off at the top,
-    // where a title or a tool bar is, and at the bottom): taken again until
-    // then, at most `limit`; throws std::runtime_error when it stays empty.
+    // A screenshot taken once the window (an X id) shows every one of the
+    // texts: the window's rectangle cut out, scaled up and read by
+    // Tesseract (Czech), the texts found as screen_text.h says. Taken
+    // again until then, at most `limit`; throws std::runtime_error naming
+    // the shot, the text not read and what was read.
+    std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
+                                            const std::vector<std::string>& texts,
+                                            std::chrono::milliseconds limit = kShowingLimit) const;
+    // The same for a subject without text: each rectangle of the window
+    // holds its colour in at least its share of pixels.
+    std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
+                                            const std::vector<Pixels>& pixels,
+                                            std::chrono::milliseconds limit = kShowingLimit) const;
+    // Until every caller names its subject: more than one colour in the
+    // middle of the window's height.
     std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
                                             std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
     // Ends the server at once; its clients lose the display (GTK exits).

@@ -11,6 +11,7 @@
 #include "halvex/renew_xml.h"
 #include "lumvar/server_post.h"
 #include "platform/text.h"
+#include "testkit/bounded_run.h"
 #include "testkit/connection_map.h"
 #include "testkit/http_server.h"
 #include "testkit/renewal_body.h"
@@ -165,6 +166,23 @@ TEST_F(HalvexRenewPost, ADrippingServerIsLeftAtTheDeadline) {
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_LT(received, 200u);
+}
+
+// A long reply is held once: room for it is made as it comes, up to its
+// announced length and never twice that.
+TEST_F(HalvexRenewPost, ALongReplyIsHeldInMemoryOnce) {
+    constexpr std::size_t kLength = 65u << 20;
+    HttpReply answer;
+    answer.generatedSize = kLength;
+    Serve(Pki().standardCa).route(kPath, answer);
+    lumvar::PostOptions update;
+    update.agentName = u"Lumvar";
+    update.fixedPort = 443;
+    const auto run = testkit::RunBounded(
+        [&] { return lumvar::PostToServer(std::string("https://") + kHost + kPath, "body", update).size() == kLength ? 0 : 1; },
+        1024, 120);
+    EXPECT_TRUE(run.exited && run.exitCode == 0) << run.exitCode;
+    EXPECT_LT(run.peakGrowthMiB, 65 * 5 / 4);
 }
 
 class NoAppData : public RequestAppData {

@@ -7,7 +7,7 @@
 // Enter; the toolbar shows its images and the lock panes follow Caps Lock;
 // a whole renewal goes by keys from the home page (the certificate chosen
 // and shown, Escape closing its view, Home, F5 and F1 typed in the page's
-// fields) through the signer's confirmation to the number the renewal
+// fields, F5 outside them keeping each password as typed) through the signer's confirmation to the number the renewal
 // server issued. Every wait is for a state of the window or the page; each
 // screenshot, in the artifacts folder, is taken once the window shows its
 // content.
@@ -257,6 +257,7 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_TRUE(pageShown(view, "selrequest.htm"));
     press(title, "Home");
     ASSERT_TRUE(pageShown(view, "home.htm"));
+    EXPECT_FALSE(view.Html().commandEnabled(halvex::kCommandBack)) << "Home leaves nothing to go back to";
     press(title, "alt+x");
     EXPECT_TRUE(until([&] { return frame.Exiting(); }));
 }
@@ -354,7 +355,43 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     EXPECT_EQ("selcert_renew.htm", view.PageName());
     EXPECT_TRUE(until([&] { return view.Html().value("RA_REVOKE_PASSWD").value_or("") == "heslo123"; }));
     press(title, "Tab");
+    type("heslo124");
+    EXPECT_TRUE(until([&] { return view.Html().value("RA_REVOKE_PASSWD2").value_or("") == "heslo124"; }));
+
+    // F5 with the focus on the key-usage choice, outside a field, loads the
+    // page again (the mark put on its button goes with the old page): each
+    // field still holds what was typed in it.
+    ASSERT_TRUE(view.Html().setClassName("SELCERT_NEXT", "reload-mark"));
+    press(title, "shift+Tab shift+Tab F5");
+    ASSERT_TRUE(until([&] {
+        return view.Html().className("SELCERT_NEXT").value_or("reload-mark") != "reload-mark" &&
+               view.Html().waitUntilSettled();
+    })) << "F5 outside a field reloads the page";
+    EXPECT_EQ("heslo123", view.Html().value("RA_REVOKE_PASSWD").value_or(""));
+    EXPECT_EQ("heslo124", view.Html().value("RA_REVOKE_PASSWD2").value_or(""));
+
+    // The repetition put right: Tab from where the reload left the focus
+    // until a mark typed shows in it (Tab selects a field's text, which the
+    // mark replaces; the first field, met on the way, is typed again), then
+    // typed anew.
+    const auto marked = [&](const std::string& field) {
+        return view.Html().value(field).value_or("").ends_with("#");
+    };
+    bool inRepetition = false;
+    for (int tabs = 0; tabs < 16 && !inRepetition; ++tabs) {
+        press(title, "Tab");
+        type("#");
+        inRepetition = until([&] { return marked("RA_REVOKE_PASSWD2"); }, std::chrono::seconds(1));
+        if (!inRepetition && marked("RA_REVOKE_PASSWD")) {
+            press(title, "ctrl+a BackSpace");
+            type("heslo123");
+            EXPECT_TRUE(until([&] { return view.Html().value("RA_REVOKE_PASSWD").value_or("") == "heslo123"; }));
+        }
+    }
+    ASSERT_TRUE(inRepetition) << "the repetition was not reached by Tab";
+    press(title, "ctrl+a BackSpace");
     type("heslo123");
+    EXPECT_TRUE(until([&] { return view.Html().value("RA_REVOKE_PASSWD2").value_or("") == "heslo123"; }));
     press(title, "Tab Return");
     ASSERT_TRUE(pageShown(view, "data_renew.htm"));
     EXPECT_EQ(0u, view.Html().innerHtml("RA_KEYLENHASH_QC").value_or("").rfind("2048b, ", 0));

@@ -15,8 +15,9 @@
 namespace lumvar {
 
 // kUpgradeStarted when the upgrade program runs; kNotConfigured, kBackup,
-// kHandOverFiles (also for an empty image) or kStartUpgrade otherwise, each
-// logged. A failure leaves no process started and the program folder as
+// kFolderWalk (a symbolic link in the program folder, whenever it was put
+// there), kHandOverFiles (also for an empty image) or kStartUpgrade
+// otherwise, each logged. A failure leaves no process started and the program folder as
 // it was.
 int DoUpdate(const Config& config, std::string_view upgradeImage);
 

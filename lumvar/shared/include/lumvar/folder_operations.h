@@ -11,11 +11,15 @@ namespace lumvar {
 // could not be removed.
 bool DeleteDirectory(const std::u16string& path);
 
+enum class CopyResult { Copied, Failed, LinkFound };
+
 // Copies the tree below source into destination (folders created as
 // needed, files overwritten). A file that cannot be copied counts as copied
 // only when both it and the destination's file could be hashed and their
-// digests are equal. The walk goes on after a failure; false when anything
-// failed or source cannot be listed.
-bool CopyDir(const std::u16string& source, const std::u16string& destination);
+// digests are equal. The walk goes on after a failure (Failed when anything
+// failed or source cannot be listed), but a symbolic link below source,
+// found when listed or when reached, stops it at once (LinkFound, logged):
+// what a link leads to is never copied.
+CopyResult CopyDir(const std::u16string& source, const std::u16string& destination);
 
 }  // namespace lumvar

@@ -35,9 +35,9 @@ public:
     int GetContentLength() const { return static_cast<int>(m_content.size()); }
     // Writes the content to a file of the owner alone: beside it first,
     // then renamed onto it, so a file there is replaced only by a complete
-    // one; false, and the file as it was, when any step fails or the name
-    // is a symbolic link.
-    bool WriteContentToFile(const std::filesystem::path& file) const;
+    // one. 0, or the errno of the step that failed (ELOOP for a symbolic
+    // link of that name, EINVAL for no file name), the file then as it was.
+    int WriteContentToFile(const std::filesystem::path& file) const;
 
     // Adds a child part (a plain body when none is given) and returns it.
     CMimeBody& AddPart(std::unique_ptr<CMimeBody> part = nullptr);

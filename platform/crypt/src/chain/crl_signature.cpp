@@ -11,10 +11,12 @@ bool crlSignedBy(PCCRL_CONTEXT crl, PCCERT_CONTEXT issuer) {
     try {
         const auto content = store::decodeObject<CERT_SIGNED_CONTENT_INFO>(
             X509_CERT, store::View(crl->pbCrlEncoded, crl->cbCrlEncoded), CRYPT_DECODE_NO_SIGNATURE_BYTE_REVERSAL_FLAG);
-        const char* algorithm = content->SignatureAlgorithm.pszObjId;
-        return algorithm && store::signatureVerifies(
-                                algorithm, store::viewOf(content->ToBeSigned), store::viewOf(content->Signature),
-                                store::encodeObject(X509_PUBLIC_KEY_INFO, &issuer->pCertInfo->SubjectPublicKeyInfo));
+        const CRYPT_ALGORITHM_IDENTIFIER& algorithm = content->SignatureAlgorithm;
+        return algorithm.pszObjId &&
+               store::signatureVerifies(
+                   {algorithm.pszObjId, store::viewOf(algorithm.Parameters)}, store::viewOf(content->ToBeSigned),
+                   store::viewOf(content->Signature),
+                   issuer->pCertInfo->SubjectPublicKeyInfo);
     } catch (const WinError&) {
         return false;  // what does not decode is signed by no one
     }

@@ -2,6 +2,9 @@
 // searches, plus the caller's stores.
 #include "chain/engine_stores.h"
 
+#include <string_view>
+#include <unordered_set>
+
 #include "chain/name_match.h"
 #include "store/bytes.h"
 
@@ -38,12 +41,24 @@ View encodingOf(PCCERT_CONTEXT c) {
     return View(c->pbCertEncoded, c->cbCertEncoded);
 }
 
-// A store may hold a certificate that another one holds too.
-void addOnce(std::vector<CertRef>& found, PCCERT_CONTEXT cert) {
-    for (const CertRef& c : found)
-        if (sameBytes(encodingOf(c.get()), encodingOf(cert))) return;
-    found.push_back(duplicated(cert));
-}
+// Certificates found, each encoding once: a store may hold a certificate
+// that another one holds too. The encodings seen are views into the
+// contexts kept.
+class FoundOnce {
+public:
+    void add(PCCERT_CONTEXT cert) {
+        const View encoding = encodingOf(cert);
+        const std::string_view key(reinterpret_cast<const char*>(encoding.data()), encoding.size());
+        if (m_seen.contains(key)) return;
+        m_found.push_back(duplicated(cert));
+        m_seen.insert(key);
+    }
+    std::vector<CertRef> take() { return std::move(m_found); }
+
+private:
+    std::vector<CertRef> m_found;
+    std::unordered_set<std::string_view> m_seen;
+};
 
 }  // namespace
 
@@ -62,20 +77,20 @@ EngineStores::EngineStores(Engine engine, HCERTSTORE additional, HCERTSTORE own)
 }
 
 std::vector<CertRef> EngineStores::subjectsNamed(const CERT_NAME_BLOB& name) const {
-    std::vector<CertRef> found;
+    FoundOnce found;
     PCCERT_CONTEXT next = nullptr;
     while ((next = CertFindCertificateInStore(m_all.get(), X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME, &name, next)))
-        addOnce(found, next);
-    return found;
+        found.add(next);
+    return found.take();
 }
 
 std::vector<CertRef> EngineStores::subjectsMatching(const CERT_NAME_BLOB& name) const {
     const NameMatcher matcher(store::viewOf(name));
-    std::vector<CertRef> found;
+    FoundOnce found;
     PCCERT_CONTEXT next = nullptr;
     while ((next = CertEnumCertificatesInStore(m_all.get(), next)))
-        if (matcher.matches(store::viewOf(next->pCertInfo->Subject))) addOnce(found, next);
-    return found;
+        if (matcher.matches(store::viewOf(next->pCertInfo->Subject))) found.add(next);
+    return found.take();
 }
 
 bool EngineStores::isTrustAnchor(PCCERT_CONTEXT cert) const {

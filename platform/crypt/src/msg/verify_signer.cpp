@@ -20,25 +20,46 @@ const MessageParts& signedParts(const Message& message) {
     return parts;
 }
 
-// rsaEncryption, or a signature algorithm over an RSA key (sha256RSA ...).
-void checkRsaSignature(const der::Element& algorithm) {
-    der::Reader r(algorithm.content);
-    std::string oid = der::oidTextOf(r.read(der::kOid).content);
-    const PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, oid.data(), 0);
-    const bool rsaKey = info && info->dwGroupId == CRYPT_PUBKEY_ALG_OID_GROUP_ID &&
-                        (info->Algid == CALG_RSA_KEYX || info->Algid == CALG_RSA_SIGN);
-    const bool rsaSignature = info && info->dwGroupId == CRYPT_SIGN_ALG_OID_GROUP_ID &&
-                              info->ExtraInfo.cbData >= sizeof(DWORD) &&
-                              *reinterpret_cast<const DWORD*>(info->ExtraInfo.pbData) == CALG_RSA_SIGN;
-    if (!rsaKey && !rsaSignature) throw WinError(NTE_BAD_ALGID, "signature algorithm " + oid);
+// The public-key algorithm a key's or a signature's OID information names
+// (CALG_RSA_SIGN for either RSA value, CALG_ECDSA); 0 for none.
+ALG_ID keyAlgorithmOf(const CRYPT_OID_INFO& info) {
+    if (info.dwGroupId == CRYPT_PUBKEY_ALG_OID_GROUP_ID) return info.Algid == CALG_RSA_KEYX ? CALG_RSA_SIGN : info.Algid;
+    if (info.dwGroupId == CRYPT_SIGN_ALG_OID_GROUP_ID && info.ExtraInfo.cbData >= sizeof(DWORD))
+        return *reinterpret_cast<const DWORD*>(info.ExtraInfo.pbData);
+    return 0;
 }
 
-// The RSA signature algorithm of the digest (sha256RSA for SHA-256 ...).
-std::string rsaSignatureOf(ALG_ID digest) {
-    ALG_ID algorithms[2] = {digest, CALG_RSA_SIGN};
-    const PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_SIGN_KEY, algorithms, CRYPT_SIGN_ALG_OID_GROUP_ID);
-    if (!info) throw WinError(NTE_BAD_ALGID, "no RSA signature with digest " + std::to_string(digest));
-    return info->pszOID;
+// The algorithm a signer's signature is checked with.
+struct SignerAlgorithm {
+    std::string oid;
+    View parameters;
+    // RSA with PKCS #1 v1.5 padding, which a provider checks over a hash.
+    bool providerChecks = false;
+};
+
+// A key's algorithm (rsaEncryption, id-ecPublicKey) and a signature
+// algorithm over an RSA or EC key (sha256RSA, ecdsa-with-SHA256) sign the
+// signer's digest, as CryptoAPI takes them; RSASSA-PSS names its hashes in
+// its parameters.
+SignerAlgorithm algorithmOf(const SignerInfo& signer) {
+    der::Reader r(signer.signatureAlgorithm.content);
+    std::string oid = der::oidTextOf(r.read(der::kOid).content);
+    const View parameters = r.atEnd() ? View() : r.read().encoded;
+    const PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, oid.data(), 0);
+    if (info && info->Algid == CALG_OID_INFO_PARAMETERS) return {std::move(oid), parameters};
+    const ALG_ID key = info ? keyAlgorithmOf(*info) : 0;
+    if (key != CALG_RSA_SIGN && key != CALG_ECDSA) throw WinError(NTE_BAD_ALGID, "signature algorithm " + oid);
+    ALG_ID algorithms[2] = {digestAlgorithmId(signer.digestOid), key};
+    const PCCRYPT_OID_INFO signature =
+        CryptFindOIDInfo(CRYPT_OID_INFO_SIGN_KEY, algorithms, CRYPT_SIGN_ALG_OID_GROUP_ID);
+    if (!signature) throw WinError(NTE_BAD_ALGID, "no signature algorithm " + oid + " with digest " + signer.digestOid);
+    return {signature->pszOID, {}, key == CALG_RSA_SIGN};
+}
+
+void require(store::SignatureCheck check) {
+    if (check == store::SignatureCheck::UnknownAlgorithm)
+        throw WinError(NTE_BAD_ALGID, "the signature algorithm does not fit the key or is not supported");
+    if (check == store::SignatureCheck::Fails) throw WinError(NTE_BAD_SIGNATURE, "the signature does not verify");
 }
 
 // The one OCTET STRING value of the messageDigest attribute.
@@ -62,10 +83,15 @@ ProviderHandle providerFor(const Message& message, HCRYPTPROV given) {
 }
 
 // A signature over the content's hash alone: the content may have gone by
-// in pieces (detached), so only its hash is left, and a provider's hash
-// takes a value computed elsewhere.
-void verifyOverDigest(const SignerInfo& signer, const Bytes& digest, const CERT_PUBLIC_KEY_INFO& key,
-                      HCRYPTPROV provider) {
+// in pieces (detached), so only its hash is left. A provider's hash takes a
+// value computed elsewhere; what no provider signs with is checked by the
+// store area.
+void verifyOverDigest(const SignerInfo& signer, const SignerAlgorithm& algorithm, const Bytes& digest,
+                      const CERT_PUBLIC_KEY_INFO& key, const Message& message, HCRYPTPROV given) {
+    if (!algorithm.providerChecks)
+        return require(store::checkSignatureOfHash({algorithm.oid, algorithm.parameters}, digest, signer.signature, key));
+    const ProviderHandle handle = providerFor(message, given);
+    const HCRYPTPROV provider = handle.get();
     HashHandle hash(provider, digestAlgorithmId(signer.digestOid));
     if (!CryptSetHashParam(hash.get(), HP_HASHVAL, digest.data(), 0)) throwLastError("CryptSetHashParam");
     const KeyHandle publicKey(provider, key);
@@ -78,15 +104,14 @@ void verifyOverDigest(const SignerInfo& signer, const Bytes& digest, const CERT_
 // A signature over the signed attributes' SET OF (RFC 5652 section 5.4),
 // once their messageDigest is the content's hash: the bytes are at hand,
 // and the store area's check takes old keys and digests as they come.
-void verifyOverAttributes(const SignerInfo& signer, const Bytes& digest, const CERT_PUBLIC_KEY_INFO& key) {
+void verifyOverAttributes(const SignerInfo& signer, const SignerAlgorithm& algorithm, const Bytes& digest,
+                          const CERT_PUBLIC_KEY_INFO& key) {
     const View expected = messageDigestOf(*signer.signedAttributes);
     if (!std::equal(expected.begin(), expected.end(), digest.begin(), digest.end()))
         throw WinError(CRYPT_E_HASH_VALUE, "the content does not match the messageDigest attribute");
     Bytes signedBytes(signer.signedAttributes->encoded.begin(), signer.signedAttributes->encoded.end());
     signedBytes[0] = der::kSet;  // signed as the SET OF, carried as [0] IMPLICIT
-    if (!store::signatureVerifies(rsaSignatureOf(digestAlgorithmId(signer.digestOid)), signedBytes, signer.signature,
-                                  parts::publicKeyInfo(key)))
-        throw WinError(NTE_BAD_SIGNATURE, "the signature does not verify");
+    require(store::checkSignature({algorithm.oid, algorithm.parameters}, signedBytes, signer.signature, key));
 }
 
 }  // namespace
@@ -96,11 +121,11 @@ void verifySigner(const Message& message, DWORD index, const CERT_PUBLIC_KEY_INF
     if (index >= parts.signers.size()) throw WinError(CRYPT_E_INVALID_INDEX, "no such signer");
     const SignerInfo& signer = parts.signers[index];
     const Bytes& digest = message.computedHash(index);
-    checkRsaSignature(signer.signatureAlgorithm);
+    const SignerAlgorithm algorithm = algorithmOf(signer);
     if (signer.signedAttributes)
-        verifyOverAttributes(signer, digest, key);
+        verifyOverAttributes(signer, algorithm, digest, key);
     else
-        verifyOverDigest(signer, digest, key, providerFor(message, provider).get());
+        verifyOverDigest(signer, algorithm, digest, key, message, provider);
 }
 
 DWORD signerOf(const Message& message, const CERT_INFO& certificate) {

@@ -1,7 +1,6 @@
 #include "store/collection_store.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "platform/win_error.h"
 #include "win32/crypt_store.h"
@@ -21,16 +20,8 @@ void CollectionStore::addSibling(std::shared_ptr<Store> sibling, DWORD updateFla
     m_siblings.insert(at, {std::move(sibling), updateFlags, priority});
 }
 
-// A store reached twice (added twice, or also through a sibling collection)
-// shows its elements once, at the first place: walking from a previous
-// element finds that place, so a second one would be walked for ever.
-std::vector<std::shared_ptr<Element>> CollectionStore::sequence(Kind kind) const {
-    std::vector<std::shared_ptr<Element>> all;
-    std::unordered_set<const Element*> seen;
-    for (const auto& sibling : m_siblings)
-        for (auto& element : sibling.store->sequence(kind))
-            if (seen.insert(element.get()).second) all.push_back(std::move(element));
-    return all;
+void CollectionStore::addHolders(std::vector<const LocalStore*>& holders) const {
+    for (const auto& sibling : m_siblings) sibling.store->addHolders(holders);
 }
 
 std::shared_ptr<Element> CollectionStore::add(std::shared_ptr<Element> candidate, DWORD disposition) {

@@ -14,7 +14,11 @@ public:
 
     void addSibling(std::shared_ptr<Store> sibling, DWORD updateFlags, DWORD priority);
 
-    std::vector<std::shared_ptr<Element>> sequence(Kind kind) const override;
+    // A store reached twice (added twice, or also through a sibling
+    // collection) shows its elements once, at the first place: walking from
+    // a previous element finds that place, so a second one would be walked
+    // for ever.
+    void addHolders(std::vector<const LocalStore*>& holders) const override;
     // To the first sibling added with CERT_PHYSICAL_STORE_ADD_ENABLE_FLAG.
     std::shared_ptr<Element> add(std::shared_ptr<Element> candidate, DWORD disposition) override;
     bool reaches(const Store& other) const override;

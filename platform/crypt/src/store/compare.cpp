@@ -114,7 +114,7 @@ DWORD CertGetPublicKeyLength(DWORD, PCERT_PUBLIC_KEY_INFO pPublicKey) noexcept {
     return winValue<DWORD>(0, [&]() -> DWORD {
         if (!pPublicKey) throw WinError(E_INVALIDARG, "no public key");
         if (!isRsa(*pPublicKey)) {
-            const DWORD bits = keyBitsOf(encodeObject(X509_PUBLIC_KEY_INFO, pPublicKey));
+            const DWORD bits = keyBitsOf(*pPublicKey);
             if (!bits) throw WinError(NTE_BAD_ALGID, "a public key of an unknown algorithm");
             return bits;
         }

@@ -4,6 +4,7 @@
 // here; the store holds the element itself.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <optional>
 
@@ -20,6 +21,10 @@ enum class Kind { Certificate, Crl };
 Bytes keyIdentifierOf(const CERT_INFO& info);
 
 class LocalStore;
+class Element;
+
+// A store's elements of one kind in store order.
+using ElementList = std::list<std::shared_ptr<Element>>;
 
 class Element {
 public:
@@ -47,6 +52,8 @@ public:
     // The store whose list holds the element; set once, when it is put there.
     LocalStore* store() const noexcept { return m_store; }
     void attach(LocalStore& store, HCERTSTORE handle);
+    // Where in its store's list the element stands, kept by the store.
+    ElementList::iterator place;
 
     Properties properties;
     bool deleted = false;

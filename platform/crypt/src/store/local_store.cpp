@@ -59,12 +59,10 @@ void LocalStore::handleAssigned() {
         for (const auto& e : listOf(kind)) e->attach(*this, handle());
 }
 
-std::vector<std::shared_ptr<Element>>& LocalStore::listOf(Kind kind) {
-    return kind == Kind::Certificate ? m_certificates : m_crls;
-}
+ElementList& LocalStore::listOf(Kind kind) { return kind == Kind::Certificate ? m_certificates : m_crls; }
 
-std::vector<std::shared_ptr<Element>> LocalStore::sequence(Kind kind) const {
-    return kind == Kind::Certificate ? m_certificates : m_crls;
+void LocalStore::addHolders(std::vector<const LocalStore*>& holders) const {
+    if (std::find(holders.begin(), holders.end(), this) == holders.end()) holders.push_back(this);
 }
 
 std::shared_ptr<Element> LocalStore::matchOf(const Element& candidate) {
@@ -85,13 +83,13 @@ void LocalStore::write(const Element& element, const Properties& properties) con
 
 void LocalStore::append(std::shared_ptr<Element> element) {
     auto& list = listOf(element->kind());
-    insert(std::move(element), list.size());
+    insert(std::move(element), list.end());
 }
 
-void LocalStore::insert(std::shared_ptr<Element> element, std::size_t position) {
+void LocalStore::insert(std::shared_ptr<Element> element, ElementList::iterator before) {
     element->attach(*this, handle());
-    auto& list = listOf(element->kind());
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(position), std::move(element));
+    Element& inserted = *element;
+    inserted.place = listOf(inserted.kind()).insert(before, std::move(element));
 }
 
 // The candidate takes the existing element's place; the existing one stays
@@ -100,10 +98,8 @@ void LocalStore::replace(Element& existing, std::shared_ptr<Element> candidate) 
     write(*candidate, candidate->properties);
     if (m_registry && !sameBytes(existing.sha1(), candidate->sha1()))
         m_registry->erase(existing.kind(), hexUpper(existing.sha1()));
-    auto& list = listOf(existing.kind());
-    const auto at = std::find_if(list.begin(), list.end(), [&](const auto& e) { return e.get() == &existing; });
     existing.deleted = true;
-    insert(std::move(candidate), static_cast<std::size_t>(at - list.begin()));
+    insert(std::move(candidate), existing.place);
     if (existing.references == 0) forget(existing);
 }
 
@@ -157,10 +153,7 @@ void LocalStore::remove(Element& element) {
     if (element.references == 0) forget(element);
 }
 
-void LocalStore::forget(const Element& element) {
-    auto& list = listOf(element.kind());
-    std::erase_if(list, [&](const auto& e) { return e.get() == &element; });
-}
+void LocalStore::forget(const Element& element) { listOf(element.kind()).erase(element.place); }
 
 void LocalStore::setProperty(Element& element, DWORD id, std::optional<Bytes> value, DWORD flags) {
     if (flags & CERT_SET_PROPERTY_INHIBIT_PERSIST_FLAG) {

@@ -18,7 +18,10 @@ public:
     // is not its hash) are left out.
     static std::shared_ptr<LocalStore> loadSystemStore(DWORD openFlags, std::unique_ptr<SystemStoreKeys> registry);
 
-    std::vector<std::shared_ptr<Element>> sequence(Kind kind) const override;
+    void addHolders(std::vector<const LocalStore*>& holders) const override;
+    // The elements of a kind in store order. Deleted elements that callers
+    // still reference keep their place, so an enumeration can go on past them.
+    const ElementList& elements(Kind kind) const noexcept { return kind == Kind::Certificate ? m_certificates : m_crls; }
     std::shared_ptr<Element> add(std::shared_ptr<Element> candidate, DWORD disposition) override;
 
     // Puts an element at the end as it stands, written nowhere: filling a
@@ -34,15 +37,15 @@ public:
 
 private:
     void handleAssigned() override;
-    std::vector<std::shared_ptr<Element>>& listOf(Kind kind);
+    ElementList& listOf(Kind kind);
     std::shared_ptr<Element> matchOf(const Element& candidate);
     void checkWritable() const;
     void write(const Element& element, const Properties& properties) const;
-    void insert(std::shared_ptr<Element> element, std::size_t position);
+    void insert(std::shared_ptr<Element> element, ElementList::iterator before);
     void replace(Element& existing, std::shared_ptr<Element> candidate);
 
-    std::vector<std::shared_ptr<Element>> m_certificates;
-    std::vector<std::shared_ptr<Element>> m_crls;
+    ElementList m_certificates;
+    ElementList m_crls;
     std::unique_ptr<SystemStoreKeys> m_registry;
 };
 

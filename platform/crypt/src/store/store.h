@@ -24,9 +24,9 @@ public:
     bool readOnly() const noexcept;
     bool showsArchived() const noexcept;
 
-    // The elements of a kind in store order. Deleted elements that callers
-    // still reference keep their place, so an enumeration can go on past them.
-    virtual std::vector<std::shared_ptr<Element>> sequence(Kind kind) const = 0;
+    // The stores that hold the elements this one shows, in its order, each
+    // once: a store that holds its own elements, or a collection's siblings'.
+    virtual void addHolders(std::vector<const LocalStore*>& holders) const = 0;
     // Puts `candidate` (an element of no store yet) into the store under the
     // disposition and returns the element the store now holds for it.
     virtual std::shared_ptr<Element> add(std::shared_ptr<Element> candidate, DWORD disposition) = 0;

@@ -21,10 +21,11 @@ bool signedBy(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer) {
         const auto signedContent =
             decodeObject<CERT_SIGNED_CONTENT_INFO>(X509_CERT, View(subject->pbCertEncoded, subject->cbCertEncoded),
                                                    CRYPT_DECODE_NO_SIGNATURE_BYTE_REVERSAL_FLAG);
-        const Bytes key = encodeObject(X509_PUBLIC_KEY_INFO, &issuer->pCertInfo->SubjectPublicKeyInfo);
-        const char* algorithm = signedContent->SignatureAlgorithm.pszObjId;
-        return algorithm && signatureVerifies(algorithm, viewOf(signedContent->ToBeSigned),
-                                              viewOf(signedContent->Signature), key);
+        const CRYPT_ALGORITHM_IDENTIFIER& algorithm = signedContent->SignatureAlgorithm;
+        return algorithm.pszObjId && signatureVerifies({algorithm.pszObjId, viewOf(algorithm.Parameters)},
+                                                       viewOf(signedContent->ToBeSigned),
+                                                       viewOf(signedContent->Signature),
+                                                       issuer->pCertInfo->SubjectPublicKeyInfo);
     } catch (const WinError&) {
         return false;  // what does not decode is not signed by anyone
     }

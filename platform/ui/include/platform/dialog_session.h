@@ -71,6 +71,9 @@ struct DialogState {
     int height = 0;
     BaseUnits units;  // of the font the backend draws the dialog in
     bool topmost = false;
+    // How often SetWindowPos raised it (HWND_TOPMOST or HWND_NOTOPMOST),
+    // so that a dialog made topmost and at once no longer still comes up.
+    unsigned raised = 0;
     bool visible = true;  // a modeless dialog's ShowWindow
     bool resizable = false;
     int minWidth = 0;  // the least client size a resizable dialog takes

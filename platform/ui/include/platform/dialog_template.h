@@ -28,9 +28,11 @@ enum class ControlKind {
 };
 
 // Style bits the layer honours beside the kind (win32/dialogs.h names
-// them ES_MULTILINE, ES_READONLY, SS_RIGHT, SS_NOTIFY and WS_HSCROLL): a
-// multi-line or read-only edit or rich edit, a right-aligned static, a
-// static that tells its dialog when it is clicked, an edit whose lines
+// them ES_MULTILINE, ES_READONLY, SS_RIGHT, SS_NOTIFY, SS_PATHELLIPSIS and
+// WS_HSCROLL): a multi-line or read-only edit or rich edit, a
+// right-aligned static, a static that tells its dialog when it is clicked,
+// a static showing a path on one line, whose folders give way to "..."
+// where it needs more room, the last name kept whole, an edit whose lines
 // scroll sideways instead of wrapping (a single-line edit never wraps).
 // Others are kept and ignored.
 inline constexpr std::uint32_t kStyleMultiLine = 0x0004;
@@ -38,10 +40,14 @@ inline constexpr std::uint32_t kStyleHorizontalScroll = 0x00100000;
 inline constexpr std::uint32_t kStyleReadOnly = 0x0800;
 inline constexpr std::uint32_t kStyleRightAligned = 0x0002;
 inline constexpr std::uint32_t kStyleNotify = 0x0100;
+inline constexpr std::uint32_t kStylePathEllipsis = 0x8000;
+inline constexpr std::uint32_t kStyleEllipsisMask = 0xC000;
 // A text view framed by one pixel of the button-shadow colour (WS_BORDER).
 inline constexpr std::uint32_t kStyleBorder = 0x00800000;
 // A progress bar that runs a block to and fro instead of showing a position.
 inline constexpr std::uint32_t kStyleMarquee = 0x0008;
+// A control the Tab key stops at (WS_TABSTOP), in the template's order.
+inline constexpr std::uint32_t kStyleTabStop = 0x00010000;
 
 struct ControlTemplate {
     int id = 0;
@@ -54,6 +60,11 @@ struct ControlTemplate {
     std::uint32_t style = 0;
     std::string className;  // a Custom control's
 };
+
+// Whether the control is a static that shows a path (kStylePathEllipsis).
+inline bool showsPath(const ControlTemplate& t) {
+    return t.kind == ControlKind::Static && (t.style & kStyleEllipsisMask) == kStylePathEllipsis;
+}
 
 // Whether a click on the control reaches its dialog as WM_COMMAND: buttons,
 // check boxes and notifying statics (the notification is 0 for each).

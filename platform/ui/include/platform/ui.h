@@ -125,32 +125,6 @@ struct RowChoice {
     }
 };
 
-// A text shown under its label, whole, selectable and read-only.
-struct LabelledText {
-    std::string label;
-    std::string text;
-};
-
-// A question the user answers Yes, No or Cancel (also Escape and closing
-// the window) after reading the texts, each under its label, in order;
-// then a link after its own label, whose activation calls onLink while the
-// window stays up (no link without linkText); then the prompt. The window
-// comes to the front of the others. Button labels have "&" before their
-// access key.
-struct ConfirmationRequest {
-    std::string title;
-    std::vector<LabelledText> texts;
-    std::string linkLabel;
-    std::string linkText;
-    std::function<void()> onLink;
-    std::string prompt;
-    std::string yesLabel;
-    std::string noLabel;
-    std::string cancelLabel;
-};
-
-enum class Confirmation { Yes, No, Cancel };
-
 // The certificate selection of the certificate dialogs: the list, the row
 // selected when it opens and, when set, the "view certificate" action on
 // the selected row (called with the row's index in `list.rows`).
@@ -248,8 +222,6 @@ public:
     virtual std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request);
     // A row of any table, telling Cancel from closing. Throws as askPin.
     virtual RowChoice chooseRow(const CertificateChoiceRequest& request);
-    // The answer to the confirmation. Throws as askPin.
-    virtual Confirmation confirm(const ConfirmationRequest& request);
     // The certificate dialogs. The selection returns the index of the row
     // chosen, or nothing when the user cancelled; the view and the manager
     // return when closed. Throw as askPin.
@@ -296,7 +268,7 @@ namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
 // ("MessageBox", "OpenWith", "OpenFile", "SaveFile", "Pin", "Credentials", "Certificate", "Row",
-// "Confirmation", "SelectCertificate", "ViewCertificate",
+// "SelectCertificate", "ViewCertificate",
 // "CertificateManager") and the reply: "IDYES", "IDNO", "IDOK", "IDCANCEL"
 // ... or a number; for "Pin" the PIN's digits, for "Credentials" the user
 // name and the password separated by a blank, for "OpenFile" the path of
@@ -305,9 +277,7 @@ namespace script {
 // exist; a path not settled on asks again and takes the next answer), for "Certificate", "Row" and
 // "SelectCertificate" the index of the row chosen (from 0), each of these
 // or "IDCANCEL"; a "Row" answer may also be "CLOSE" (the window closed).
-// "Confirmation" takes "IDYES", "IDNO", "IDCANCEL" or "LINK", which
-// activates the link; the question is then asked again and takes the next
-// answer. The view and the manager take actions: "ViewCertificate IDOK"
+// The view and the manager take actions: "ViewCertificate IDOK"
 // (closed), "ViewCertificate Name=TEXT" (friendly name set, then closed),
 // "ViewCertificate Root" (installed into that store, then closed);
 // "CertificateManager IDOK" (closed), "CertificateManager View:MY:0" and
@@ -346,8 +316,6 @@ std::size_t pending();
 // "Pin: provider: reader", "Credentials: server HOST:
 // realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells | of
 // | row 0 [1] ...", "Row: title: prompt: column | titles: [0] ...",
-// "Confirmation: title: label text | label text | link label [link text]
-// | prompt | yes no cancel" (the button labels as given),
 // "SelectCertificate: title: prompt: (column | titles) [0] cells [1]*
 // cells" (the row selected at first marked), "ViewCertificate: title
 // [Obecné] name: value | ... [Podrobnosti] ... [Rozšíření] ... [Cesta k
@@ -360,8 +328,7 @@ std::vector<std::string> transcript();
 // the question's line and the reason; a test installs a handler that
 // records a failure. The handler's return value is the reply (for a PIN,
 // IDCANCEL cancels and another number is taken as its digits; credentials
-// and row questions are cancelled whatever it returns; a confirmation
-// takes IDYES and IDNO, and anything else cancels it).
+// and row questions are cancelled whatever it returns).
 void onUnanswered(std::function<int(const std::string& question)> handler);
 // The cursors SetCursor has shown through the script backend, in order:
 // "arrow", "wait" or "hidden", one per call.

@@ -20,9 +20,11 @@ TEST_F(OnScreen, FileSaveNoToReplacingReturnsToTheDialogAndATypedNameIsSaved) {
     ofn.lpstrTitle = u"Uložit žádost";
 
     auto user = std::async(std::launch::async, [&] {
-        m_user->answer("Uložit žádost", "Return", "ui-file-save");
-        m_user->answer("Potvrdit uložení", "Return", "ui-file-save-replace");  // No is the default
-        m_user->answer("Uložit žádost", "ctrl+a n o v a Return");
+        m_user->answer("Uložit žádost", "Return", {"ui-file-save", {"obnova.req", "Uložit"}});
+        // No is the default.
+        m_user->answer("Potvrdit uložení", "Return",
+                       {"ui-file-save-replace", {"obnova.req již existuje.", "Chcete jej nahradit?"}});
+        m_user->answer("Uložit žádost", "ctrl+a n o v a Return", {"", {"obnova.req"}});
     });
     const BOOL saved = GetSaveFileNameW(&ofn);
     user.get();

@@ -22,7 +22,7 @@ protected:
         m_user.emplace();
     }
     template <class Ask>
-    auto answered(const std::string& title, const std::string& keys, Ask ask, const std::string& shot = {}) {
+    auto answered(const std::string& title, const std::string& keys, Ask ask, const testkit::Shot& shot) {
         return m_user->answered(title, keys, ask, shot);
     }
 

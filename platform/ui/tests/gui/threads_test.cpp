@@ -40,10 +40,10 @@ TEST_F(OnScreen, ABoxOfAnotherThreadIsAnsweredWhileThisOneIsBlocked) {
                   if (WaitForSingleObject(thread, 60000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &code);
                   CloseHandle(thread);
                   return code;
-              }, "ui-box-of-another-thread"));
+              }, {"ui-box-of-another-thread", {"Generuji klíč...", "OK", "Storno"}}));
     EXPECT_EQ(IDOK, answered("Toto vlákno", "Return", [] {
                   return MessageBoxW(nullptr, u"Hotovo", u"Toto vlákno", MB_OK);
-              }));
+              }, {"", {"Hotovo"}}));
 }
 
 constexpr int kDialogId = 330;
