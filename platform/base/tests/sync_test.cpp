@@ -56,6 +56,10 @@ TEST(Events, AutoResetLetsOneWaiterThroughPerSet) {
     std::this_thread::sleep_for(50ms);
     for (int expected = 1; expected <= 3; ++expected) {
         EXPECT_TRUE(SetEvent(event.value));
+        // The waiter let through may be slow to run on a busy machine; a
+        // second one let through by the same set would count meanwhile.
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        while (woken < expected && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
         std::this_thread::sleep_for(50ms);
         EXPECT_EQ(expected, woken.load());
     }

@@ -2,7 +2,8 @@
 // windows with real key presses (XTEST, through xdotool). Nothing may hang:
 // every outside program runs under a time-out, and a watchdog kills the X
 // server when the user is still needed after the time limit, which ends
-// the process (GTK exits when it loses its display).
+// the process (GTK exits when it loses its display). The sanitize build
+// allows three times the limit.
 #pragma once
 
 #include <chrono>
