@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -123,6 +124,14 @@ std::filesystem::path retaken(const Xvfb& xvfb, const std::string& name, const s
     }
 }
 
+// A way Tesseract reads a window: in grey or black and white, and its page
+// segmentation (6: one block of lines; 3: its own layout analysis).
+struct Way {
+    bool blackAndWhite;
+    const char* layout;
+};
+constexpr Way kWays[] = {{false, "6"}, {true, "6"}, {false, "3"}};
+
 }  // namespace
 
 std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
@@ -130,30 +139,32 @@ std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std
                                              std::chrono::milliseconds limit) const {
     if (texts.empty()) throw std::invalid_argument("the screenshot " + name + " names no text to read");
     // Tesseract reads the small print of a dialog best at three times its
-    // size, as one block of lines (its own layout analysis splits a long
-    // text into columns). In grey it misses now and then a label beside a
-    // focused field's ring, in black and white a letter of light text on a
-    // selected row; the attempts take turns, and a text counts as read in
-    // either of the last two readings (the keys a test presses come only
-    // after, so a text shown once stays).
-    bool blackAndWhite = false;
+    // size. Each way of reading misses now and then what another reads:
+    // as one block of lines in grey it skips a label beside a focused
+    // field's ring, which black and white keeps, but loses a letter of light
+    // text on a selected row; its own layout analysis finds a lone button
+    // below a field yet splits a long text into columns. The attempts take
+    // turns, and a text counts as read in any of the last three readings
+    // (the keys a test presses come only after, so a text shown once stays).
+    std::size_t attempt = 0;
     std::vector<std::string> readings;
     return retaken(*this, name, window, limit, [&](const auto& file, const Place& place, RunOptions options) {
+        const Way& way = kWays[attempt++ % std::size(kWays)];
         const auto scaled = std::filesystem::path(file).replace_extension(".read.png");
         std::vector<std::string> convert{"convert", file.string(), "-crop", place.crop(), "+repage",
                                          "-colorspace", "Gray", "-resize", "300%"};
-        if (blackAndWhite) convert.insert(convert.end(), {"-threshold", "65%"});
-        blackAndWhite = !blackAndWhite;
+        if (way.blackAndWhite) convert.insert(convert.end(), {"-threshold", "65%"});
         convert.push_back(scaled.string());
         const RunResult cut = run(convert, options);
         if (cut.exitCode != 0) return "convert failed: " + cut.err;
         options.env["OMP_THREAD_LIMIT"] = "1";
         options.timeout = std::chrono::seconds(90);
-        const RunResult read = run({"tesseract", scaled.string(), "stdout", "-l", "ces", "--psm", "6"}, options);
+        const RunResult read =
+            run({"tesseract", scaled.string(), "stdout", "-l", "ces", "--psm", way.layout}, options);
         std::filesystem::remove(scaled);
         if (read.exitCode != 0) return "tesseract failed: " + read.err;
         readings.push_back(read.out);
-        if (readings.size() > 2) readings.erase(readings.begin());
+        if (readings.size() > std::size(kWays)) readings.erase(readings.begin());
         if (const auto unread = unreadText(readings, texts))
             return "\"" + *unread + "\" is not in what was read:\n" + readings.back();
         return std::string();
