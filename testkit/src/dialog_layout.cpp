@@ -113,14 +113,4 @@ void answerCheckingLayout(ScreenUser& user, const std::string& title, const std:
     user.answer(title, keys, shot);  // reports a window that never came
 }
 
-void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,
-                          const char* shot) {
-    if (!findWindow(title).empty()) {
-        std::string faults;
-        for (const auto& fault : dialogLayoutFaults(title)) faults += "\n  " + fault;
-        EXPECT_EQ("", faults) << "in \"" << title << "\"";
-    }
-    user.answer(title, keys, shot);
-}
-
 }  // namespace testkit

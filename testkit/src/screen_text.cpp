@@ -82,17 +82,22 @@ std::vector<std::string> comparedWords(const std::string& utf8) {
     for (const char32_t point : codePoints(utf8)) {
         if (const char letter = plainLetter(point))
             words.back() += letter;
-        else if (!words.back().empty() && (point == U' ' || point == U'\n' || point == U'\t' || point == U'\r' || point == 0xA0))
+        else if (!words.back().empty())
             words.emplace_back();
     }
     if (words.back().empty()) words.pop_back();
     return words;
 }
 
-std::optional<std::string> unreadText(const std::string& read, const std::vector<std::string>& texts) {
-    const auto readWords = comparedWords(read);
-    for (const auto& text : texts)
-        if (!follows(comparedWords(text), 0, readWords, 0)) return text;
+std::optional<std::string> unreadText(const std::vector<std::string>& readings,
+                                      const std::vector<std::string>& texts) {
+    std::vector<std::vector<std::string>> read;
+    for (const auto& reading : readings) read.push_back(comparedWords(reading));
+    for (const auto& text : texts) {
+        const auto wanted = comparedWords(text);
+        if (std::none_of(read.begin(), read.end(), [&](const auto& words) { return follows(wanted, 0, words, 0); }))
+            return text;
+    }
     return std::nullopt;
 }
 

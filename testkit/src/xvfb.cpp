@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -54,6 +56,13 @@ Xvfb::~Xvfb() {
         setenv("DISPLAY", m_previousDisplay->c_str(), 1);
     else
         unsetenv("DISPLAY");
+}
+
+std::string colourName(std::uint32_t colorref) {
+    char name[8];
+    std::snprintf(name, sizeof name, "#%02X%02X%02X", unsigned(colorref & 0xFF), unsigned((colorref >> 8) & 0xFF),
+                  unsigned((colorref >> 16) & 0xFF));
+    return name;
 }
 
 std::filesystem::path Xvfb::screenshot(const std::string& name) const {
@@ -115,6 +124,14 @@ std::filesystem::path retaken(const Xvfb& xvfb, const std::string& name, const s
     }
 }
 
+// A way Tesseract reads a window: in grey or black and white, and its page
+// segmentation (6: one block of lines; 3: its own layout analysis).
+struct Way {
+    bool blackAndWhite;
+    const char* layout;
+};
+constexpr Way kWays[] = {{false, "6"}, {true, "6"}, {false, "3"}};
+
 }  // namespace
 
 std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
@@ -122,22 +139,34 @@ std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std
                                              std::chrono::milliseconds limit) const {
     if (texts.empty()) throw std::invalid_argument("the screenshot " + name + " names no text to read");
     // Tesseract reads the small print of a dialog best at three times its
-    // size, in grey. Its automatic layout and its sparse text each miss
-    // now and then what the other reads (a line beside an icon, a label
-    // beside a field), so the attempts take turns.
-    bool sparse = false;
+    // size. Each way of reading misses now and then what another reads:
+    // as one block of lines in grey it skips a label beside a focused
+    // field's ring, which black and white keeps, but loses a letter of light
+    // text on a selected row; its own layout analysis finds a lone button
+    // below a field yet splits a long text into columns. The attempts take
+    // turns, and a text counts as read in any of the last three readings
+    // (the keys a test presses come only after, so a text shown once stays).
+    std::size_t attempt = 0;
+    std::vector<std::string> readings;
     return retaken(*this, name, window, limit, [&](const auto& file, const Place& place, RunOptions options) {
+        const Way& way = kWays[attempt++ % std::size(kWays)];
         const auto scaled = std::filesystem::path(file).replace_extension(".read.png");
-        const RunResult cut = run({"convert", file.string(), "-crop", place.crop(), "+repage", "-colorspace",
-                                   "Gray", "-resize", "300%", scaled.string()}, options);
+        std::vector<std::string> convert{"convert", file.string(), "-crop", place.crop(), "+repage",
+                                         "-colorspace", "Gray", "-resize", "300%"};
+        if (way.blackAndWhite) convert.insert(convert.end(), {"-threshold", "65%"});
+        convert.push_back(scaled.string());
+        const RunResult cut = run(convert, options);
         if (cut.exitCode != 0) return "convert failed: " + cut.err;
         options.env["OMP_THREAD_LIMIT"] = "1";
+        options.timeout = std::chrono::seconds(90);
         const RunResult read =
-            run({"tesseract", scaled.string(), "stdout", "-l", "ces", "--psm", sparse ? "11" : "3"}, options);
-        sparse = !sparse;
+            run({"tesseract", scaled.string(), "stdout", "-l", "ces", "--psm", way.layout}, options);
         std::filesystem::remove(scaled);
         if (read.exitCode != 0) return "tesseract failed: " + read.err;
-        if (const auto unread = unreadText(read.out, texts)) return "\"" + *unread + "\" is not in what was read:\n" + read.out;
+        readings.push_back(read.out);
+        if (readings.size() > std::size(kWays)) readings.erase(readings.begin());
+        if (const auto unread = unreadText(readings, texts))
+            return "\"" + *unread + "\" is not in what was read:\n" + readings.back();
         return std::string();
     });
 }
@@ -166,35 +195,6 @@ std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std
         }
         return std::string();
     });
-}
-
-// Until every caller names its subject.
-std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
-                                             std::chrono::milliseconds limit) const {
-    RunOptions options;
-    options.env["DISPLAY"] = m_display;
-    options.timeout = std::chrono::seconds(10);
-    const auto until = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        const RunResult geometry = run({"xdotool", "getwindowgeometry", "--shell", window}, options);
-        std::map<std::string, int> values;
-        std::istringstream lines(geometry.out);
-        for (std::string line; std::getline(lines, line);)
-            if (const auto equals = line.find('='); equals != std::string::npos)
-                values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
-        const auto file = screenshot(name);
-        const int width = values["WIDTH"], height = values["HEIGHT"];
-        if (geometry.exitCode == 0 && width > 0 && height > 5) {
-            const std::string body = std::to_string(width) + "x" + std::to_string(height * 2 / 3) + "+" +
-                                     std::to_string(values["X"]) + "+" + std::to_string(values["Y"] + height / 6);
-            const RunResult colours =
-                run({"convert", file.string(), "-crop", body, "+repage", "-format", "%k", "info:"}, options);
-            if (colours.exitCode == 0 && std::atoi(colours.out.c_str()) > 1) return file;
-        }
-        if (std::chrono::steady_clock::now() > until)
-            throw std::runtime_error("the window " + window + " shows nothing in " + file.string());
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
 }
 
 void Xvfb::kill() { m_server.signal(SIGKILL); }

@@ -46,11 +46,10 @@ public:
 };
 
 // Shows the dialog by ask() on this thread while the person checks its
-// layout, saves its picture (once it shows the shot's texts, when it
-// names them) and presses the keys.
-template <class Shot, class Ask>
-auto shownFitting(testkit::ScreenUser& user, const std::string& title, const std::string& keys, const Shot& shot,
-                  Ask ask) {
+// layout, saves its picture and presses the keys.
+template <class Ask>
+auto shownFitting(testkit::ScreenUser& user, const std::string& title, const std::string& keys,
+                  const testkit::Shot& shot, Ask ask) {
     auto person = std::async(std::launch::async, [&] { testkit::answerCheckingLayout(user, title, keys, shot); });
     auto result = ask();
     person.get();
@@ -82,7 +81,7 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
     const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
     const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
 
-    testkit::ScreenUser user(std::chrono::seconds(120));
+    testkit::ScreenUser user(std::chrono::seconds(240));
     TSignerKyd kyd;  // loads the rich-edit library the MIME text needs
 
     // The MIME text (200) has OK alone: Escape ends it as its close does.
@@ -93,11 +92,14 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
         "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"
         "Content-Disposition: attachment; filename=\"smlouva-o-dilo-a-o-prevodu-prav-c-17-2026.txt\"\r\n\r\n" +
         base64;
-    EXPECT_EQ(IDOK, shownFitting(user, "Dokument v kódování MIME", "Escape", "mirelo-fit-mime-text",
+    EXPECT_EQ(IDOK, shownFitting(user, "Dokument v kódování MIME", "Escape",
+                                 {"mirelo-fit-mime-text", {"MIME-Version: 1.0", "Content-Transfer-Encoding: base64"}},
                                  [&] { return TMimeEncDlg(mime).Show(nullptr); }));
 
     // The charset choice (202): Escape is its Cancel.
-    EXPECT_FALSE(shownFitting(user, "Znaková sada podepisovaného dokumentu", "Escape", "mirelo-fit-charset-choice",
+    EXPECT_FALSE(shownFitting(user, "Znaková sada podepisovaného dokumentu", "Escape",
+                              {"mirelo-fit-charset-choice",
+                               {"Vyberte znakovou sadu, kterou používá podepisovaný dokument.", "OK", "Storno"}},
                               [&] { return kyd.SelectSignCharset(); }));
 
     // The signer's confirmation (205) of a long document.
@@ -114,7 +116,11 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
                 "p\xF8" "evezme a zaplat\xED sjednanou cenu na \xFA\xE8" "et 19-2000145399/0800.\n";
     job.documents = {{"/home/katerina.novakova/Dokumenty/Smlouvy/2026/smlouva-o-dilo-a-o-prevodu-prav-c-17-2026.txt",
                       {text.begin(), text.end()}}};
-    EXPECT_EQ(12u, shownFitting(user, "Potvrzení", "Escape", "mirelo-fit-confirmation-205",
+    EXPECT_EQ(12u, shownFitting(user, "Potvrzení", "Escape",
+                                {"mirelo-fit-confirmation-205",
+                                 {"Zpráva:", "Článek 1: Zhotovitel se zavazuje provést dílo",
+                                  "Podepsat certifikátem obsaženým v podepsané zprávě:", "Kateřina Nováková-Dvořáková",
+                                  "Přejete si tuto akci dokončit?", "Storno"}},
                                 [&] { return confirming.ConfirmSignJob(job); }));
     EXPECT_EQ(0u, job.confirmed);
 
@@ -129,14 +135,24 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
          {'S', 'm', 'l', 'o', 'u', 'v', 'a'}}};
     const std::string state = platform::text::utf8ToAnsi("Dokument odpovídá schématu podání krajského úřadu");
     // The file name is read on the screen whole, the folders shortened.
-    const testkit::Shot wholeName{"mirelo-fit-confirmation-206", {"(úplné znění po dodatku č. 3).txt"}};
-    EXPECT_EQ(IDCANCEL, shownFitting(user, "Potvrzení", "Escape", wholeName, [&] {
+    EXPECT_EQ(IDCANCEL, shownFitting(user, "Potvrzení", "Escape",
+                                     {"mirelo-fit-confirmation-206",
+                                      {"Souhlasím s obsahem podepisovaného dokumentu",
+                                       "Umístění a název souboru podepisovaného dokumentu:",
+                                       "(úplné znění po dodatku č. 3).txt",
+                                       "Stav sémantické kontroly: Dokument odpovídá schématu podání",
+                                       "Souhlasím s podpisovou politikou",
+                                       "Přejete si podepsat dokument s výše uvedenými atributy?"}},
+                                     [&] {
                   return TSignEncKydDlg(kyd, actions, documents, kConfirmSign, 0, 0, state, "Mirelo")
                       .Show(nullptr);
               }));
 
     // The policy viewer (214) has OK alone.
-    EXPECT_TRUE(shownFitting(user, "Podpisová politika", "Escape", "mirelo-fit-policy",
+    EXPECT_TRUE(shownFitting(user, "Podpisová politika", "Escape", {"mirelo-fit-policy",
+                                        {"Identifikace politiky - Politika elektronického podpisu "
+                                         "(1.3.6.1.4.1.32473.10.1.3)",
+                                         "Použití politiky - Test signatures"}},
                              [&] { return kyd.ShowSignPolicy(); }));
     EXPECT_EQ(0, kyd.GetLastErrorNumber());
 }

@@ -49,9 +49,11 @@ TEST(SignEncDlgOnScreen, TheConfirmationShowsTheDocumentAndAnswersTheKeyboard) {
     job.documents = {{"/tmp/prevod.txt", {text.begin(), text.end()}}};
     const auto confirm = [&] { return confirming.ConfirmSignJob(job); };
 
-    EXPECT_EQ(0u, user.answered("Potvrzení", "Return", confirm, "mirelo-sign-confirmation"));
+    EXPECT_EQ(0u, user.answered("Potvrzení", "Return", confirm,
+                                {"mirelo-sign-confirmation",
+                                 {"Převod 1 000 Kč", "na účet 19-2000145399/0800", "Jiří Dvořák", "Přejete si tuto akci dokončit?"}}));
     EXPECT_EQ(1u, job.confirmed);
-    EXPECT_EQ(12u, user.answered("Potvrzení", "Escape", confirm));
+    EXPECT_EQ(12u, user.answered("Potvrzení", "Escape", confirm, {"", {"Převod 1 000 Kč"}}));
     EXPECT_EQ(0u, job.confirmed);
 }
 

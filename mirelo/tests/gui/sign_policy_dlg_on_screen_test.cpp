@@ -25,7 +25,9 @@ TEST(SignPolicyDlgOnScreen, ThePolicyTreeIsShownAndOkEndsIt) {
     ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(file)));
     const auto show = [&] { return signer.ShowSignPolicy(); };
 
-    EXPECT_TRUE(user.answered("Signature policy", "Return", show, "mirelo-sign-policy"));
+    EXPECT_TRUE(user.answered("Signature policy", "Return", show, {"mirelo-sign-policy",
+                                        {"Policy Identification - Electronic signature policy (1.3.6.1.4.1.32473.10.1.3)",
+                                         "Application of Policy - Test signatures"}}));
     EXPECT_EQ(0, signer.GetLastErrorNumber());
 }
 

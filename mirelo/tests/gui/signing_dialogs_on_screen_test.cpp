@@ -51,11 +51,13 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
         "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"
         "Content-Disposition: filename=\"smlouva.txt\"\r\n\r\nU21sb3V2YSBvIGTDrWxv\r\n";
     const auto showMime = [&] { return TMimeEncDlg(mime).Show(nullptr); };
-    EXPECT_EQ(IDOK, user.answered("MIME encoded document", "Return", showMime, "mirelo-mime-text"));
+    EXPECT_EQ(IDOK, user.answered("MIME encoded document", "Return", showMime,
+                                  {"mirelo-mime-text", {"MIME-Version: 1.0", "Content-Disposition: filename=\"smlouva.txt\"",
+                                                        "U21sb3V2YSBvIGTDrWxv"}}));
 
     const auto chooseCharset = [&] { return signer.SelectSignCharset(); };
     EXPECT_TRUE(user.answered("Character set of the signing document", "Return", chooseCharset,
-                              "mirelo-charset-choice"));
+                              {"mirelo-charset-choice", {"Select the character set used by signing document.", "UTF-8"}}));
     EXPECT_EQ(0, signer.GetLastErrorNumber());
 
     NoActions actions;
@@ -76,8 +78,10 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
         const auto hex = transient.out.find("# 0x");
         ASSERT_NE(std::string::npos, hex) << transient.out << transient.err;
         EXPECT_EQ(std::stoul(window), std::stoul(transient.out.substr(hex + 2), nullptr, 16)) << transient.out;
-        user.answer("Signature policy", "Return", "mirelo-policy-from-confirmation");
-        user.answer("Confirmation", "alt+n", "mirelo-container-confirmation");
+        user.answer("Signature policy", "Return", {"mirelo-policy-from-confirmation",
+                                                        {"Policy Identification - Electronic signature policy",
+                                                         "Application of Policy - Test signatures"}});
+        user.answer("Confirmation", "alt+n", {"mirelo-container-confirmation", {"/data/smlouva.txt", "Valid"}});
     });
     EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
     clicker.get();

@@ -79,20 +79,25 @@ TEST_F(DialogsOnScreen, EveryDialogOfTheLibraryAnswersTheKeyboard) {
     TSignDlg sign(wide(signer.certificate.pem()), u"a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd", u"SHA-1",
                   u"Převod 1 000 Kč\nna účet 19-2000145399/0800", u"");
     const auto confirm = [&] { return sign.DoModal(nullptr); };
-    EXPECT_EQ(IDNO, m_user->answered("Potvrzení", "alt+n", confirm, "pentak-sign-confirmation"));
-    EXPECT_EQ(IDCANCEL, m_user->answered("Potvrzení", "Escape", confirm));
-    EXPECT_EQ(IDYES, m_user->answered("Potvrzení", "Return", confirm));
+    EXPECT_EQ(IDNO, m_user->answered("Potvrzení", "alt+n", confirm,
+                                     {"pentak-sign-confirmation",
+                                      {"Převod 1 000 Kč", "na účet 19-2000145399/0800",
+                                       "a94a 8fe5 ccb1 9ba6 1c4c 0873 d391 e987 9824 94bd", "Jiří Dvořák"}}));
+    EXPECT_EQ(IDCANCEL, m_user->answered("Potvrzení", "Escape", confirm, {"", {"Převod 1 000 Kč"}}));
+    EXPECT_EQ(IDYES, m_user->answered("Potvrzení", "Return", confirm, {"", {"Převod 1 000 Kč"}}));
     ShowsTheSignerByADarkBlueLinkToTheCertificate(*m_user, signer.certificate);
 
     TPentakResource::Instance()->SetLanguageStr(u"EN");
     TSelectCardDlg cards({{u"Gemalto Reader 0", u"Kavlo Card", u"KavloCSP"},
                           {u"OMNIKEY 3121 1", u"GemSAFE", u"Gemplus GemSAFE Card CSP v1.0"}});
     const auto choose = [&] { return cards.DoModal(nullptr); };
-    EXPECT_EQ(IDOK, m_user->answered("Select card", "Down Return", choose, "pentak-card-choice"));
+    EXPECT_EQ(IDOK, m_user->answered("Select card", "Down Return", choose,
+                                   {"pentak-card-choice", {"Card reader", "Gemalto Reader 0", "Kavlo Card", "KavloCSP",
+                                                           "OMNIKEY 3121 1", "GemSAFE", "Gemplus GemSAFE"}}));
     EXPECT_EQ(1, cards.GetSelected());
-    EXPECT_EQ(IDCANCEL, m_user->answered("Select card", "Escape", choose));
+    EXPECT_EQ(IDCANCEL, m_user->answered("Select card", "Escape", choose, {"", {"OMNIKEY 3121 1"}}));
     EXPECT_EQ(-1, cards.GetSelected());
-    EXPECT_EQ(IDCANCEL, m_user->answered("Select card", "alt+c", choose));
+    EXPECT_EQ(IDCANCEL, m_user->answered("Select card", "alt+c", choose, {"", {"OMNIKEY 3121 1"}}));
     TPentakResource::ReleaseInstance();
 
     // GTK keeps the display of its first window for the process: the
@@ -111,15 +116,15 @@ TEST_F(DialogsOnScreen, EveryDialogOfTheLibraryAnswersTheKeyboard) {
     std::u16string certificate;
     EXPECT_EQ(0u, m_user->answered("Vybrat certifikát", "Return",
                                    [&] { return session.SelectCertEx(u"", FALSE, certificate); },
-                                   "pentak-session-select-certificate"));
+                                   {"pentak-session-select-certificate", {"Pentak Screen Signer", "Tesk Standard CA"}}));
     EXPECT_EQ(base64Of(derOf(holder.get())), certificate);
     EXPECT_EQ(0u, m_user->answered("Certifikát", "Return", [&] { return session.ViewCert(certificate); },
-                                   "pentak-session-view-certificate"));
+                                   {"pentak-session-view-certificate", {"Pentak Screen Signer", "Tesk Standard CA"}}));
 
     std::u16string signedText;
     EXPECT_EQ(0u, m_user->answered("Confirmation", "alt+y",
                                    [&] { return session.Sign(certificate, u"Převod 1 000 Kč", signedText); },
-                                   "pentak-session-sign"));
+                                   {"pentak-session-sign", {"Převod 1 000 Kč", "Pentak Screen Signer"}}));
     const std::vector<BYTE> der = bytesOfBase64(signedText);
     const auto file = machine.write("signed.der", std::string(der.begin(), der.end()));
     const auto verified =
@@ -130,7 +135,9 @@ TEST_F(DialogsOnScreen, EveryDialogOfTheLibraryAnswersTheKeyboard) {
     session.SetProviderType(PROV_RSA_AES);
     EXPECT_FALSE(m_user->answered("Delete key set", "alt+n",
                                   [&] { return session.KeyContainerDelete(csp.container()); },
-                                  "pentak-session-key-container-delete"));
+                                  {"pentak-session-key-container-delete",
+                                   {"Do you want to delete the key container with the name",
+                                    "All key pairs in the key container are also destroyed."}}));
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), GetLastError());
 }
 

@@ -31,8 +31,5 @@ struct Shot;
 // Waits for the dialog of that title on the screen, fails the test for
 // each fault of its layout, then answers it as user.answer does.
 void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys, const Shot& shot);
-// Until every caller names its subject.
-void answerCheckingLayout(ScreenUser& user, const std::string& title, const std::string& keys,
-                          const char* shot = "");
 
 }  // namespace testkit

@@ -20,21 +20,12 @@
 
 namespace testkit {
 
-// The screenshot a screen user takes of a window before answering it, once
-// the window shows the texts (read as Xvfb::screenshotShowing reads them):
-// artifactsDir()/<name>.png, or a shot the next one overwrites when it
-// has no name.
-struct Shot {
-    std::string name;
-    std::vector<std::string> texts;
-};
-
 class ScreenUser {
 public:
     // Starts the X server and sets the environment for GTK windows on it
     // (PLATFORM_UI=gtk, X11, the cairo renderer, no accessibility bus); the
     // UI layer chooses its backend again at its next question.
-    explicit ScreenUser(std::chrono::seconds limit = std::chrono::seconds(40));
+    explicit ScreenUser(std::chrono::seconds limit = std::chrono::seconds(150));
     ~ScreenUser();
     ScreenUser(const ScreenUser&) = delete;
     ScreenUser& operator=(const ScreenUser&) = delete;
@@ -56,18 +47,6 @@ public:
     // shot of it showing its texts. A window gone before they were read was
     // still seen; one that stays without them is a failure.
     void look(const std::string& title, const Shot& shot);
-
-    // Until every caller names its subject.
-    void answer(const std::string& title, const std::string& keys, const char* shot = "");
-    void answerUntilGone(const std::string& title, const std::string& keys, const char* shot = "");
-    void look(const std::string& title, const char* shot);
-    template <class Ask>
-    auto answered(const std::string& title, const std::string& keys, Ask ask, const char* shot = "") {
-        auto user = std::async(std::launch::async, [&] { answer(title, keys, shot); });
-        auto result = ask();
-        user.get();
-        return result;
-    }
 
     // The server the user looks at, for shots of what has no text.
     const Xvfb& screen() const noexcept { return m_xvfb; }

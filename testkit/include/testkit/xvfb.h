@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +23,17 @@ struct Pixels {
     int left = 0, top = 0, right = 0, bottom = 0;
     std::string colour;
     double share = 1.0;
+};
+
+// A colour of the layer (a COLORREF, 0x00BBGGRR) as Pixels names it.
+std::string colourName(std::uint32_t colorref);
+
+// A screenshot to be taken of a window once it shows the texts (read as
+// Xvfb::screenshotShowing reads them): artifactsDir()/<name>.png, or a
+// shot the next one overwrites when it has no name (a screen user's).
+struct Shot {
+    std::string name;
+    std::vector<std::string> texts;
 };
 
 // How long a window may take to show its subject on a loaded machine.
@@ -53,10 +65,6 @@ public:
     std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
                                             const std::vector<Pixels>& pixels,
                                             std::chrono::milliseconds limit = kShowingLimit) const;
-    // Until every caller names its subject: more than one colour in the
-    // middle of the window's height.
-    std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
-                                            std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
     // Ends the server at once; its clients lose the display (GTK exits).
     // For a watchdog that must free a test waiting on a window.
     void kill();

@@ -37,7 +37,7 @@ TEST(StatusDialogOnScreen, TheDialogShowsTheStatusWhileTheWorkRunsAndAsksForOkAt
     display.setLanguage(0);
     display.show(tornil::kCopyingNewFiles);
     // This thread is busy answering; the dialog's own thread keeps it drawn.
-    testkit::answerCheckingLayout(user, kTitle, "shift", "tornil-status");
+    testkit::answerCheckingLayout(user, kTitle, "shift", {"tornil-status", {"Kopírují se nové soubory"}});
     const std::string working = visibleWindows();
     ASSERT_FALSE(working.empty());
 
@@ -46,7 +46,7 @@ TEST(StatusDialogOnScreen, TheDialogShowsTheStatusWhileTheWorkRunsAndAsksForOkAt
         // The closing dialog takes the working one's place.
         for (int i = 0; i < 200 && (visibleWindows().empty() || visibleWindows() == working); ++i)
             std::this_thread::sleep_for(50ms);
-        testkit::answerCheckingLayout(user, kTitle, "Return", "tornil-ok");
+        testkit::answerCheckingLayout(user, kTitle, "Return", {"tornil-ok", {"Aktualizace úspěšně dokončena", "OK"}});
     });
     display.confirm();
     person.get();

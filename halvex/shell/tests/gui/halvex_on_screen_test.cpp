@@ -27,12 +27,14 @@
 #include "halvex/profile.h"
 #include "halvex_app.h"
 #include "frame_layout.h"
+#include "busy_dialog_template.h"
 #include "busy_window.h"
 #include "main_frame.h"
 #include "../hostile_certificate.h"
 #include "../openssl_request.h"
 #include "../shell_fixture.h"
 #include "platform/dialog_template.h"
+#include "testkit/dialog_layout.h"
 #include "testkit/qualified_renewal.h"
 #include "testkit/scoped_env.h"
 #include "testkit/softhsm.h"
@@ -51,6 +53,10 @@ namespace {
 using namespace shell_fixture;
 using platform::ui::PageAction;
 
+// What the home page shows.
+const std::vector<std::string> kHomeTexts{"Obnova certifikátu", "Vítejte v programu Halvex.", "Obnovit certifikát",
+                                          "Načíst uloženou žádost"};
+
 class HalvexOnScreen : public ShellTest {
 protected:
     static void SetUpTestSuite() {
@@ -63,6 +69,7 @@ protected:
     void SetUp() override {
         TESTKIT_REQUIRE_PROGRAM("Xvfb");
         TESTKIT_REQUIRE_PROGRAM("import");
+        TESTKIT_REQUIRE_PROGRAM("tesseract");
         // The screenshots' folder, before the fixture changes the current one.
         m_artifacts = std::make_unique<ScopedEnv>("TESTKIT_ARTIFACTS", testkit::artifactsDir().string());
         ShellTest::SetUp();
@@ -104,9 +111,9 @@ protected:
         EXPECT_TRUE(shown) << "the page shown is " << view.PageName() << ", not " << name;
         return shown;
     }
-    // A screenshot of the window once it shows its content.
-    static void screenshot(const std::string& title, const std::string& name) {
-        EXPECT_NO_THROW(s_xvfb->screenshotShowing(name, windowOf(title)));
+    // A screenshot of the window once it shows the texts.
+    static void screenshot(const std::string& title, const testkit::Shot& shot) {
+        EXPECT_NO_THROW(s_xvfb->screenshotShowing(shot.name, windowOf(title), shot.texts));
     }
     // Keys pressed in the program's window (xdotool's names).
     static void press(const std::string& title, const std::string& keys) {
@@ -171,17 +178,17 @@ protected:
         return testkit::run(arguments, options).exitCode;
     }
     // Waits for the window of exactly that title and gives its id once it
-    // shows its content (the screenshot); without such a window the X
-    // server goes, which ends the process rather than leave a modal window
-    // waiting, and the id is empty.
-    static std::string shownWindow(const std::string& title, const std::string& shot) {
+    // shows the shot's texts; without such a window the X server goes,
+    // which ends the process rather than leave a modal window waiting, and
+    // the id is empty.
+    static std::string shownWindow(const std::string& title, const testkit::Shot& shot) {
         const std::string id = testkit::findWindow(title);
         if (id.empty()) {
             ADD_FAILURE() << "no window \"" << title << "\" appeared";
             s_xvfb->kill();
             return {};
         }
-        EXPECT_NO_THROW(s_xvfb->screenshotShowing(shot, id));
+        EXPECT_NO_THROW(s_xvfb->screenshotShowing(shot.name, id, shot.texts));
         return id;
     }
     // Presses the key in the window of that title until it goes (a key
@@ -201,7 +208,7 @@ protected:
         s_xvfb->kill();
     }
     // The window shown, taken as a screenshot and answered by the key.
-    static void answer(const std::string& title, const std::string& key, const std::string& shot) {
+    static void answer(const std::string& title, const std::string& key, const testkit::Shot& shot) {
         if (shownWindow(title, shot).empty()) return;
         pressUntilClosed(title, key);
     }
@@ -222,11 +229,11 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     auto& view = frame.View();
     ASSERT_TRUE(pageShown(view, "home.htm"));
     EXPECT_NE(std::nullopt, view.Html().innerHtml("HOME_LOAD"));
-    screenshot(title, "halvex-home");
+    screenshot(title, {"halvex-home", kHomeTexts});
     const auto geometry = testkit::run({"xdotool", "getwindowgeometry", windowOf(title)});
     EXPECT_NE(std::string::npos, geometry.out.find("Geometry: 1024x819")) << "four fifths of the screen: " << geometry.out;
 
-    auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", "halvex-about"); });
+    auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", {"halvex-about", {"Halvex Version 1.0", "OK"}}); });
     frame.OnCommand(halvex::kCommandAbout);
     user.get();
 
@@ -235,7 +242,7 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     press(title, "Caps_Lock");
     EXPECT_TRUE(until([&] { return view.Html().statusText(halvex::kCapsLockPane) == "CAP"; }));
     point(title, 80, 18);
-    screenshot(title, "halvex-toolbar-caps");
+    screenshot(title, {"halvex-toolbar-caps", {"CAP", "Obnova certifikátu"}});
     press(title, "Caps_Lock");
     EXPECT_TRUE(until([&] { return view.Html().statusText(halvex::kCapsLockPane).empty(); }));
 
@@ -243,14 +250,16 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;
     ASSERT_TRUE(pageShown(view, "selrequest.htm"));
     EXPECT_TRUE(view.Html().commandEnabled(halvex::kCommandBack));
-    screenshot(title, "halvex-selrequest");
+    screenshot(title, {"halvex-selrequest",
+                       {"Načtení uložené žádosti", "Vyberte soubor s podepsanou žádostí (*.req) a žádost načtěte.",
+                        "Načíst žádost"}});
     press(title, "F1");
     EXPECT_TRUE(until([&] { return opener.opened(1).filename() == "4016.htm"; })) << "F1 opens the page's help topic";
 
     // The toolbar's first button, Back, clicked with the pointer.
     clickAt(title, 22, 18);
     ASSERT_TRUE(pageShown(view, "home.htm"));
-    screenshot(title, "halvex-back-home");
+    screenshot(title, {"halvex-back-home", kHomeTexts});
 
     // The accelerators: Home returns home, Alt+X ends the program.
     ASSERT_TRUE(view.Html().perform(PageAction{PageAction::Kind::Click, "HOME_LOAD", {}}, &why)) << why;
@@ -270,7 +279,9 @@ TEST_F(HalvexOnScreen, ACertificateNameHoldingMarkupIsListedAsTextByThePagesScri
     view->navigate(platform::ui::resourceUrl(platform::text::toUtf8(halvex::GetModulePath()), "selcert_renew.htm"));
     ASSERT_TRUE(view->waitUntilSettled());
     hostile_certificate::expectListedAsText(*view);
-    screenshot("Halvex certificates", "halvex-hostile-certificate");
+    screenshot("Halvex certificates", {"halvex-hostile-certificate",
+                                       {"Výběr certifikátu k obnově", "<b>Jan</b> & \"Novák\"",
+                                        "');self.location='URL_APP_EXIT';//"}});
 }
 
 // The whole renewal in the window, from the request type on the home page:
@@ -312,7 +323,7 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     halvex::TAppData::Instance().SetServerUrl(platform::text::fromUtf8(renewal.server.url()));
     auto& view = frame.View();
     ASSERT_TRUE(pageShown(view, "home.htm"));
-    screenshot(title, shot("home"));
+    screenshot(title, {shot("home"), kHomeTexts});
 
     // The pointer gives the page the focus at its empty top left corner;
     // from there on the user goes by keys: the first link renews.
@@ -322,7 +333,7 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     const std::string options = view.Html().innerHtml("MYCERT_LIST").value_or("");
     const std::size_t caption = options.find("(Q) Jan Novák");
     ASSERT_NE(std::string::npos, caption) << options;
-    screenshot(title, shot("certificate"));
+    screenshot(title, {shot("certificate"), {"Výběr certifikátu k obnově", "Jan Novák", "Zobrazit certifikát"}});
 
     // The list takes the focus; the qualified certificate's entry is chosen
     // by the arrow keys unless it is the only one, which comes chosen.
@@ -342,7 +353,7 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     // "Zobrazit certifikát" shows it; Escape closes the view.
     whilePumping([&] {
         press(title, "Tab Return");
-        answer("Certifikát", "Escape", shot("certificate-view"));
+        answer("Certifikát", "Escape", {shot("certificate-view"), {"Jan Novák"}});
     });
     EXPECT_EQ("selcert_renew.htm", view.PageName());
 
@@ -422,7 +433,7 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     EXPECT_TRUE(until([&] { return opener.opened(1).filename() == "4013.htm"; })) << "F1 opens the data page's help";
     press(title, "Tab");
     EXPECT_TRUE(typeInto(view, "RA_SURNAME", "Novák")) << view.Html().value("RA_SURNAME").value_or("");
-    screenshot(title, shot("data"));
+    screenshot(title, {shot("data"), {"Údaje žádosti o obnovu", "Kryptografický modul", "Novák"}});
 
     // On to the page's Continue: Return on each next element until the page
     // goes (Return on a check box does nothing).
@@ -438,13 +449,16 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     EXPECT_NE(std::string::npos, text.find("self-signature verify OK")) << text;
     EXPECT_NE(std::string::npos, text.find("CN=Jan Novák")) << text;
     EXPECT_NE(std::string::npos, view.Html().innerHtml("RA_REQUEST_QC").value_or("").find("BEGIN CERTIFICATE REQUEST"));
-    screenshot(title, shot("summary"));
+    screenshot(title, {shot("summary"), {"Souhrn žádosti", "Žádost o kvalifikovaný certifikát",
+                                         "BEGIN CERTIFICATE REQUEST", "Podepsat a odeslat"}});
     std::string why;
 
     // The signer's confirmation: Yes stays disabled until the box agreeing
     // to the document's content is ticked with the pointer.
     auto user = std::async(std::launch::async, [this] {
-        const std::string confirmation = shownWindow("Potvrzení", shot("signing"));
+        const std::string confirmation =
+            shownWindow("Potvrzení", {shot("signing"), {"Souhlasím s obsahem podepisovaného dokumentu", "CN=Jan Novák",
+                                                        "Přejete si podepsat dokument s výše uvedenými atributy?"}});
         if (confirmation.empty()) return;
         // The box lies at 14, 24 dialog units, 10 high, in base units of
         // the font the dialogs are drawn in (the signer's own copy of the
@@ -454,7 +468,10 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
         const int x = units.pixelsX(14) + 20;
         const int y = units.pixelsY(24) + units.pixelsY(10) / 2;
         EXPECT_EQ(0, xdotool({"mousemove", "--window", confirmation, std::to_string(x), std::to_string(y), "click", "1"}));
-        EXPECT_NO_THROW(s_xvfb->screenshotShowing(shot("agreed"), confirmation));
+        // Ticked, the box is filled in GTK's accent blue.
+        const testkit::Pixels tick{"the ticked box", units.pixelsX(14), units.pixelsY(24), units.pixelsX(14) + 20,
+                                   units.pixelsY(24) + units.pixelsY(10), "#3584E4", 0.15};
+        EXPECT_NO_THROW(s_xvfb->screenshotShowing(shot("agreed"), confirmation, {tick}));
         // Yes is taken once the tick has come through.
         pressUntilClosed("Potvrzení", "Return");
     });
@@ -468,7 +485,8 @@ TEST_P(WholeRenewalOnScreen, TheQualifiedCertificateIsRenewedAndTheIssuedNumberS
     ASSERT_EQ("appendix.htm", view.PageName());
     EXPECT_NE(std::string::npos,
               view.Html().innerHtml("REQ_NOTE_SEND").value_or("").find("<b>" + got[0].numbers[0].second + "</b>"));
-    screenshot(title, shot("appendix"));
+    screenshot(title, {shot("appendix"),
+                       {"Výsledek žádosti", "Vaše žádost byla přijata pod číslem: " + got[0].numbers[0].second}});
     halvex::TAppData::Instance().SetServerUrl(u"");
 }
 
@@ -476,8 +494,8 @@ INSTANTIATE_TEST_SUITE_P(KeyKinds, WholeRenewalOnScreen,
                          testing::Values(testkit::CspKind::Software, testkit::CspKind::SoftHsmToken));
 
 // While the program's thread is held (as in key generation) and takes no
-// messages, the busy window's bar goes on moving: two screenshots apart
-// differ.
+// messages, the busy window shows its text and its bar goes on moving: two
+// screenshots of the bar's block apart differ.
 TEST_F(HalvexOnScreen, TheBusyBarMovesWhileTheProgramsThreadIsHeld) {
     const HINSTANCE program = GetModuleHandleW(nullptr);
     halvex::DeclareBusyDialogTemplate(program);
@@ -487,12 +505,19 @@ TEST_F(HalvexOnScreen, TheBusyBarMovesWhileTheProgramsThreadIsHeld) {
     ASSERT_TRUE(busy.Start(program, window));
     busy.ShowBusy(33073);
     // This thread takes no messages from here on: it only looks, until the
-    // screen has changed or 10 s have gone.
+    // window shows its text and its bar, then until the screen has changed
+    // or 10 s have gone.
+    const std::string shown = testkit::findWindow("");
+    ASSERT_FALSE(shown.empty()) << "no busy window came";
+    EXPECT_NO_THROW(s_xvfb->screenshotShowing("halvex-busy-text", shown, {"Připravuji generátor žádosti ..."}));
+    // GTK draws the bar's block in its accent blue.
+    const RECT bar = testkit::placeInDialog(busy.Window(), halvex::kBusyBarId);
+    const testkit::Pixels block{"the bar's block", bar.left, bar.top, bar.right, bar.bottom, "#3584E4", 0.01};
     const auto bytes = [](const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    const std::string first = bytes(s_xvfb->screenshot("halvex-busy-1"));
+    const std::string first = bytes(s_xvfb->screenshotShowing("halvex-busy-1", shown, {block}));
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     bool moved = false;
     while (!moved && std::chrono::steady_clock::now() < limit)

@@ -21,15 +21,16 @@ using installed_program::InstalledProgram;
 
 TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsNew) {
     TESTKIT_REQUIRE_SCREEN();
-    testkit::ScreenUser user(std::chrono::seconds(150));
+    testkit::ScreenUser user(std::chrono::seconds(240));
     auto person = std::async(std::launch::async, [&] {
         // The question's caption is the program's name.
-        user.answer("halvex", "alt+a", "halvex-installed-update-question");
-        user.look("Halvex", "halvex-installed-update-download");
+        user.answer("halvex", "alt+a", {"halvex-installed-update-question", {"Je k dispozici nová verze aplikace.", "Přejete si provést aktualizaci na nejnovější verzi?"}});
+        user.look("Halvex", {"halvex-installed-update-download", {"Probíhá stažení nejnovější verze aplikace"}});
         // The upgrade process follows its work in a dialog whose OK is
         // disabled, then puts the same dialog up with OK in its place:
         // Return is pressed until the dialog goes, however long the work.
-        user.answerUntilGone("Aktualizace", "Return", "halvex-installed-update-done");
+        user.answerUntilGone("Aktualizace", "Return",
+                             {"halvex-installed-update-done", {"Aktualizace úspěšně dokončena", "OK"}});
     });
     const auto updating = runInstalled({});
     person.get();
@@ -40,8 +41,10 @@ TEST_F(InstalledProgram, OnScreenYesUpdatesTheProgramAndTheNextStartShowsWhatIsN
     // The page's one focusable element is its button; the person looks at
     // the page once it shows.
     person = std::async(std::launch::async, [&] {
-        user.answer("Halvex", "Tab Return", "halvex-installed-update-whats-new");
-        user.answer("Halvex v1.0.0.1 TEST", "alt+x");
+        user.answer("Halvex", "Tab Return",
+                    {"halvex-installed-update-whats-new", {"Aktualizace programu", "Program se aktualizuje sám.",
+                                                           "Pokračovat"}});
+        user.answer("Halvex v1.0.0.1 TEST", "alt+x", {"", {"Obnova certifikátu"}});
     });
     const auto next = runInstalled({});
     person.get();

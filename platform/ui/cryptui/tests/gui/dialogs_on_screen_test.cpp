@@ -13,8 +13,9 @@ TEST_F(DialogsOnScreen, SelectionViewAndManagerAnswerTheKeyboard) {
     select.szTitle = u"Výběr certifikátu";
     select.cDisplayStores = 1;
     select.rghDisplayStores = &store;
-    PCCERT_CONTEXT chosen = answered("Výběr certifikátu", "Down Return", [&] { return selectW(&select); },
-                                     "cryptui-selection");
+    PCCERT_CONTEXT chosen =
+        answered("Výběr certifikátu", "Down Return", [&] { return selectW(&select); },
+                 {"cryptui-selection", {"Tesk Qualified User", "Tesk Qualified CA", "Tesk Commercial User"}});
     ASSERT_NE(nullptr, chosen);
     EXPECT_EQ(pki().commercial.certificate.der(),
               testkit::Bytes(chosen->pbCertEncoded, chosen->pbCertEncoded + chosen->cbCertEncoded));
@@ -26,12 +27,14 @@ TEST_F(DialogsOnScreen, SelectionViewAndManagerAnswerTheKeyboard) {
     view.pCertContext = chosen;
     view.cStores = 1;
     view.rghStores = &store;
-    EXPECT_TRUE(answered("Certifikát", "Return", [&] { return viewW(&view, nullptr); }, "cryptui-view"));
+    EXPECT_TRUE(answered("Certifikát", "Return", [&] { return viewW(&view, nullptr); },
+                         {"cryptui-view", {"Tesk Commercial User", "Tesk Standard CA"}}));
 
     HCERTSTORE my = userStore("MY");
     add(my, pki().qualified);
     CRYPTUI_CERT_MGR_STRUCT manager{sizeof manager, nullptr, 0, nullptr, nullptr};
-    EXPECT_TRUE(answered("Certifikáty", "Escape", [&] { return startCertMgr(&manager); }, "cryptui-manager"));
+    EXPECT_TRUE(answered("Certifikáty", "Escape", [&] { return startCertMgr(&manager); },
+                         {"cryptui-manager", {"Tesk Qualified User", "Tesk Qualified CA"}}));
 
     CertFreeCertificateContext(chosen);
     for (HCERTSTORE opened : {store, root, my}) CertCloseStore(opened, 0);
