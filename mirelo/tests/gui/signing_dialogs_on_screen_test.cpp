@@ -168,7 +168,7 @@ TEST(SigningDialogsOnScreen, EveryTabStopOfTheContainerConfirmationShowsTheFocus
         constexpr int kFuzz = 25;
         EXPECT_EQ(0, testkit::differentPixels(first, previous, pathRing, kFuzz))
             << kStops << " Tabs do not come back to the path: " << previous;
-        user.answer("Confirmation", "alt+n");
+        user.answer("Confirmation", "alt+n", {"", {"I agree with the content of the signing document"}});
     });
     EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
     walker.get();

@@ -56,8 +56,8 @@ void ShowsTheSignerByADarkBlueLinkToTheCertificate(testkit::ScreenUser& user, co
 
         const auto clicked = testkit::run({"xdotool", "click", "1"});
         EXPECT_EQ(0, clicked.exitCode) << clicked.err;
-        user.answer("Certifikát", "Return", "pentak-sign-dialog-certificate");
-        user.answer("Potvrzení", "Escape");
+        user.answer("Certifikát", "Return", {"pentak-sign-dialog-certificate", {"Jiří Dvořák"}});
+        user.answer("Potvrzení", "Escape", {"", {"Převod 1 000 Kč"}});
     });
     EXPECT_EQ(IDCANCEL, sign.DoModal(nullptr));
     person.get();
