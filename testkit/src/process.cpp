@@ -70,7 +70,9 @@ pid_t spawn(const std::vector<std::string>& argv, const RunOptions& options, int
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attr, &none);
     auto args = argv;
-    auto env = environmentWith(options.env);
+    auto marked = options.env;
+    marked.insert_or_assign(kKeeperMarkName, keeperMark());
+    auto env = environmentWith(marked);
     auto argp = pointers(args);
     auto envp = pointers(env);
     pid_t pid = -1;
@@ -78,7 +80,6 @@ pid_t spawn(const std::vector<std::string>& argv, const RunOptions& options, int
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(rc));
-    keepGroup(pid);
     return pid;
 }
 

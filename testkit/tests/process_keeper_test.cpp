@@ -1,6 +1,8 @@
 // What a test starts ends with the test, however it ends: a test that
-// fails while a program of its still runs, and one ended by SIGTERM or
-// SIGKILL (ctest's end of a test past its time), leave no process behind.
+// fails while programs of its still run, one detached into a session of
+// its own among them, one ended by SIGTERM, and one ended as ctest ends a
+// test past its time (its whole tree of processes stopped and killed),
+// leave no process behind.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -31,6 +33,24 @@ bool sleeping(pid_t pid) {
     return line.str() == std::string("sleep\0" "2999\0", 11);
 }
 
+// As ctest ends a test past its time: the process stopped, then what runs
+// under it, then the process killed.
+void killTree(pid_t pid) {
+    kill(pid, SIGSTOP);
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "stat");
+        std::string stat;
+        std::getline(in, stat);
+        const auto name = stat.rfind(')');
+        if (name == std::string::npos) continue;
+        std::istringstream rest(stat.substr(name + 1));
+        std::string state;
+        pid_t parent = 0;
+        if (rest >> state >> parent && parent == pid) killTree(std::stoi(entry.path().filename()));
+    }
+    kill(pid, SIGKILL);
+}
+
 bool within(std::chrono::seconds limit, const std::function<bool()>& holds) {
     const auto until = std::chrono::steady_clock::now() + limit;
     while (!holds()) {
@@ -41,8 +61,10 @@ bool within(std::chrono::seconds limit, const std::function<bool()>& holds) {
 }
 
 TEST(ProcessesOfATest, EndWithTheTestHoweverItEnds) {
-    for (const auto& [end, signal] :
-         std::vector<std::pair<std::string, int>>{{"fail", 0}, {"terminate", SIGTERM}, {"kill", SIGKILL}}) {
+    const std::function<void(pid_t)> terminate = [](pid_t pid) { kill(pid, SIGTERM); };
+    for (const auto& [end, ending] :
+         std::vector<std::pair<std::string, std::function<void(pid_t)>>>{
+             {"fail", nullptr}, {"terminate", terminate}, {"kill", killTree}}) {
         SCOPED_TRACE(end);
         const testkit::PlatformRoot root;
         const fs::path pids = root.path() / "pids";
@@ -54,12 +76,12 @@ TEST(ProcessesOfATest, EndWithTheTestHoweverItEnds) {
         std::istringstream listed(testkit::readFile(pids));
         std::vector<pid_t> started;
         for (pid_t pid; listed >> pid;) started.push_back(pid);
-        ASSERT_EQ(2u, started.size());
+        ASSERT_EQ(3u, started.size());
         // A test made to fail ends by itself; the others run until ended.
-        if (signal) {
+        if (ending) {
             for (const pid_t pid : started)
                 ASSERT_TRUE(within(std::chrono::seconds(10), [&] { return sleeping(pid); })) << pid;
-            test.signal(signal);
+            ending(test.pid());
         }
         ASSERT_TRUE(within(std::chrono::seconds(30), [&] { return !test.running(); }));
         for (const pid_t pid : started)
