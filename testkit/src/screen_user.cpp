@@ -17,7 +17,8 @@ using namespace std::chrono_literals;
 
 const std::map<std::string, std::string>& gtkOnX() {
     static const std::map<std::string, std::string> settings{
-        {"PLATFORM_UI", "gtk"}, {"GDK_BACKEND", "x11"}, {"GSK_RENDERER", "cairo"}, {"NO_AT_BRIDGE", "1"}};
+        {"PLATFORM_UI", "gtk"}, {"GDK_BACKEND", "x11"}, {"GSK_RENDERER", "cairo"},
+        {"NO_AT_BRIDGE", "1"},  {"GTK_A11Y", "none"},   {"GSETTINGS_BACKEND", "memory"}};
     return settings;
 }
 

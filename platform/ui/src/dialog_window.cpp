@@ -354,6 +354,12 @@ std::vector<HWND> topLevelWindows() {
     return found;
 }
 
+const DialogState* dialogOpenedOver(HWND owner) {
+    auto& h = handles();
+    std::lock_guard lock(h.mutex);
+    return ownerState(h, owner, GetCurrentThreadId());
+}
+
 bool isDialog(HWND handle) {
     auto& h = handles();
     std::lock_guard lock(h.mutex);

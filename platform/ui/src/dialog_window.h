@@ -108,6 +108,9 @@ struct WindowTarget {
 WindowTarget windowOf(HWND handle);
 // Whether the handle is that of a live dialog (not one of its controls).
 bool isDialog(HWND handle);
+// The state of the dialog a window of the calling thread opened with that
+// owner stands over (see DialogState::owner); null for none.
+const DialogState* dialogOpenedOver(HWND owner);
 // The dialogs and plain windows of every thread, oldest first.
 std::vector<HWND> topLevelWindows();
 

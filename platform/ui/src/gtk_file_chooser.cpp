@@ -65,7 +65,7 @@ std::optional<std::string> chosenPath(GtkFileChooser* chooser) {
 std::optional<std::string> showFileChooser(const OpenFileRequest& request) {
     Outcome outcome;
     GtkWidget* dialog = gtk_file_chooser_dialog_new(request.title.empty() ? "Otevřít" : request.title.c_str(),
-                                                    frontWindow(), GTK_FILE_CHOOSER_ACTION_OPEN, "_Storno",
+                                                    dialogParent(request.owner), GTK_FILE_CHOOSER_ACTION_OPEN, "_Storno",
                                                     GTK_RESPONSE_CANCEL, "_Otevřít", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     auto* chooser = GTK_FILE_CHOOSER(dialog);

@@ -46,7 +46,7 @@ void onResponse(GtkDialog* dialog, int response, gpointer data) {
 std::optional<std::string> showFileSave(const SaveFileRequest& request) {
     Outcome outcome{&request, {}, {}, {}};
     GtkWidget* dialog =
-        gtk_file_chooser_dialog_new(request.title.c_str(), frontWindow(), GTK_FILE_CHOOSER_ACTION_SAVE, "_Storno",
+        gtk_file_chooser_dialog_new(request.title.c_str(), dialogParent(request.owner), GTK_FILE_CHOOSER_ACTION_SAVE, "_Storno",
                                     GTK_RESPONSE_CANCEL, "_Uložit", kSaveResponse, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), kSaveResponse);
     auto* chooser = GTK_FILE_CHOOSER(dialog);

@@ -4,6 +4,7 @@
 // shell is involved).
 #include <string>
 
+#include "gtk_dialog_owners.h"
 #include "gtk_session.h"
 #include "gtk_windows.h"
 
@@ -43,7 +44,7 @@ void launch(GAppInfo* application, GFile* file) {
 bool showOpenWith(const OpenWithRequest& request) {
     const File file(g_file_new_for_path(request.file.c_str()));
     Choice choice;
-    GtkWidget* dialog = gtk_app_chooser_dialog_new(nullptr, GTK_DIALOG_MODAL, file.get());
+    GtkWidget* dialog = gtk_app_chooser_dialog_new(dialogParent(nullptr), GTK_DIALOG_MODAL, file.get());
     g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &choice);
     choice.run.run(GTK_WINDOW(dialog));
     if (!choice.application) return false;

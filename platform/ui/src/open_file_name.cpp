@@ -1,5 +1,6 @@
 // GetOpenFileNameW: the chooser of a file to open, in the caller's folder
 // with its filters.
+#include "dialog_window.h"
 #include "file_name_dialog.h"
 
 #include "platform/text.h"
@@ -15,6 +16,7 @@ platform::ui::OpenFileRequest requestOf(const OPENFILENAMEW& ofn) {
     request.filter = ofn.nFilterIndex > 0 ? ofn.nFilterIndex - 1 : 0;
     request.fileMustExist = (ofn.Flags & OFN_FILEMUSTEXIST) != 0;
     request.folderMustExist = (ofn.Flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST)) != 0;
+    request.owner = platform::ui::dialogOpenedOver(ofn.hwndOwner);
     return request;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "dialog_window.h"
 #include "file_name_dialog.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -56,6 +57,7 @@ platform::ui::SaveFileRequest requestOf(const OPENFILENAMEW& ofn) {
         if (!mayReplace(ofn, path)) return std::nullopt;
         return path.string();
     };
+    request.owner = platform::ui::dialogOpenedOver(ofn.hwndOwner);
     return request;
 }
 

@@ -23,7 +23,8 @@ namespace testkit {
 class ScreenUser {
 public:
     // Starts the X server and sets the environment for GTK windows on it
-    // (PLATFORM_UI=gtk, X11, the cairo renderer, no accessibility bus); the
+    // (PLATFORM_UI=gtk, X11, the cairo renderer, no accessibility bus, the
+    // settings GTK keeps, the file choosers' among them, in memory); the
     // UI layer chooses its backend again at its next question.
     explicit ScreenUser(std::chrono::seconds limit = std::chrono::seconds(150));
     ~ScreenUser();

@@ -64,6 +64,7 @@ struct OpenFileRequest {
     std::size_t filter = 0;
     bool fileMustExist = false;
     bool folderMustExist = false;
+    const DialogState* owner = nullptr;  // the dialog it opens over, if any
 };
 
 // A file to save: the folder it starts in, the name proposed there, the
@@ -77,6 +78,7 @@ struct SaveFileRequest {
     std::vector<FileFilter> filters;
     std::size_t filter = 0;
     std::function<std::optional<std::string>(const std::string& path)> settle;
+    const DialogState* owner = nullptr;  // the dialog it opens over, if any
 };
 
 // A PIN asked for a token in a reader, on behalf of a card provider.
