@@ -5,7 +5,6 @@
 #include "dialog_support.h"
 #include "pentak_resource.h"
 #include "win32/commctrl.h"
-#include "win32/resources.h"
 #include "win32/ui.h"
 
 namespace {
@@ -57,18 +56,7 @@ TSelectCardDlg::TSelectCardDlg(std::vector<SmartCardOffer> cards) : m_cards(std:
 int TSelectCardDlg::DoModal(HWND parent) {
     static std::once_flag declared;
     m_selected = -1;
-    return static_cast<int>(DialogBoxParamW(DeclaredTemplate(declared, CardTemplate()), MAKEINTRESOURCEW(kTemplateId),
-                                            parent, Procedure, reinterpret_cast<LPARAM>(this)));
-}
-
-INT_PTR TSelectCardDlg::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<TSelectCardDlg*>(lParam)->OnInitDialog(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<TSelectCardDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self && self->OnMessage(dialog, message, wParam) ? TRUE : FALSE;
+    return LibraryDialog::Run(*this, declared, CardTemplate(), parent);
 }
 
 void TSelectCardDlg::OnInitDialog(HWND dialog) {

@@ -30,7 +30,7 @@ public:
     int GetSelected() const { return m_selected; }
 
 private:
-    static INT_PTR Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    friend struct LibraryDialog;
     void OnInitDialog(HWND dialog);
     // Whether the message was handled.
     bool OnMessage(HWND dialog, UINT message, WPARAM wParam);

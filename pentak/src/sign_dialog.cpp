@@ -4,7 +4,6 @@
 #include "dialog_support.h"
 #include "pentak_resource.h"
 #include "win32/hyperlink.h"
-#include "win32/resources.h"
 #include "win32/ui.h"
 
 namespace {
@@ -60,18 +59,7 @@ TSignDlg::TSignDlg(std::u16string certificate, std::u16string hash, std::u16stri
 
 int TSignDlg::DoModal(HWND parent) {
     static std::once_flag declared;
-    return static_cast<int>(DialogBoxParamW(DeclaredTemplate(declared, SignTemplate()), MAKEINTRESOURCEW(kTemplateId),
-                                            parent, Procedure, reinterpret_cast<LPARAM>(this)));
-}
-
-INT_PTR TSignDlg::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<TSignDlg*>(lParam)->OnInitDialog(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<TSignDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self && self->OnMessage(dialog, message, wParam) ? TRUE : FALSE;
+    return LibraryDialog::Run(*this, declared, SignTemplate(), parent);
 }
 
 void TSignDlg::OnInitDialog(HWND dialog) {
