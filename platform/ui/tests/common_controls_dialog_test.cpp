@@ -92,6 +92,7 @@ TEST(TreeViewDialog, ItemsStandUnderTheirParentsInTreeOrderWithTheExpandedOnesMa
 }
 
 constexpr int kList = 30;
+HINSTANCE const kListModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7500});
 
 int insertRow(HWND dialog, int place, const char16_t* text, int subItem = 0) {
     LVITEMW item{};
@@ -158,12 +159,12 @@ TEST(ListViewDialog, RowsKeepTheirPlacesAndTheSelectionItsRow) {
     script::clear();
     ui::setBackend(nullptr);
     using K = ui::ControlKind;
-    ui::declareDialogTemplate(kModule, {kDialogId + 1, 200, 120, "MS Shell Dlg", 8, "Seznam",
-                                        {{kList, K::ListView, "", 5, 5, 190, 90, WS_TABSTOP},
-                                         {IDOK, K::DefaultButton, "OK", 75, 100, 50, 14}}});
+    ui::declareDialogTemplate(kListModule, {kDialogId + 1, 200, 120, "MS Shell Dlg", 8, "Seznam",
+                                            {{kList, K::ListView, "", 5, 5, 190, 90, WS_TABSTOP},
+                                             {IDOK, K::DefaultButton, "OK", 75, 100, 50, 14}}});
     script::queue("Dialog", "select:30:3");
     script::queue("Dialog", "press:1");
-    EXPECT_EQ(IDOK, DialogBoxParamW(kModule, MAKEINTRESOURCEW(kDialogId + 1), nullptr, listProcedure, 0));
+    EXPECT_EQ(IDOK, DialogBoxParamW(kListModule, MAKEINTRESOURCEW(kDialogId + 1), nullptr, listProcedure, 0));
 
     EXPECT_TRUE(listAnswers.placesKept);
     EXPECT_TRUE(listAnswers.selectionMoved);
