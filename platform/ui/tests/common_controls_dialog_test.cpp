@@ -6,6 +6,7 @@
 // procedure.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "platform/dialog_templates.h"
@@ -65,16 +66,23 @@ INT_PTR treeProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return FALSE;
 }
 
-TEST(TreeViewDialog, ItemsStandUnderTheirParentsInTreeOrderWithTheExpandedOnesMarked) {
-    const ScopedEnv ui{"PLATFORM_UI", "script"};
+// Runs a dialog of the control above an OK button in the script backend,
+// answered by the answers queued.
+INT_PTR runScripted(HINSTANCE module, int id, const char* title, const ui::ControlTemplate& control,
+                    DLGPROC procedure, std::initializer_list<const char*> answers) {
+    const ScopedEnv backendKind{"PLATFORM_UI", "script"};
     script::clear();
     ui::setBackend(nullptr);
-    using K = ui::ControlKind;
-    ui::declareDialogTemplate(kModule, {kDialogId, 200, 120, "MS Shell Dlg", 8, "Strom",
-                                        {{kTree, K::TreeView, "", 5, 5, 190, 90, WS_BORDER | WS_TABSTOP},
-                                         {IDOK, K::DefaultButton, "OK", 75, 100, 50, 14}}});
-    script::queue("Dialog", "press:1");
-    EXPECT_EQ(IDOK, DialogBoxParamA(kModule, MAKEINTRESOURCEA(kDialogId), nullptr, treeProcedure, 0));
+    const ui::ControlTemplate ok{IDOK, ui::ControlKind::DefaultButton, "OK", 75, 100, 50, 14};
+    ui::declareDialogTemplate(module, {id, 200, 120, "MS Shell Dlg", 8, title, {control, ok}});
+    for (const char* answer : answers) script::queue("Dialog", answer);
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(static_cast<WORD>(id)), nullptr, procedure, 0);
+}
+
+TEST(TreeViewDialog, ItemsStandUnderTheirParentsInTreeOrderWithTheExpandedOnesMarked) {
+    EXPECT_EQ(IDOK, runScripted(kModule, kDialogId, "Strom",
+                                {kTree, ui::ControlKind::TreeView, "", 5, 5, 190, 90, WS_BORDER | WS_TABSTOP},
+                                treeProcedure, {"press:1"}));
 
     EXPECT_TRUE(answers.insertsGaveHandles);
     EXPECT_TRUE(answers.badParentRefused);
@@ -155,16 +163,9 @@ INT_PTR listProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 TEST(ListViewDialog, RowsKeepTheirPlacesAndTheSelectionItsRow) {
-    const ScopedEnv ui{"PLATFORM_UI", "script"};
-    script::clear();
-    ui::setBackend(nullptr);
-    using K = ui::ControlKind;
-    ui::declareDialogTemplate(kListModule, {kDialogId + 1, 200, 120, "MS Shell Dlg", 8, "Seznam",
-                                            {{kList, K::ListView, "", 5, 5, 190, 90, WS_TABSTOP},
-                                             {IDOK, K::DefaultButton, "OK", 75, 100, 50, 14}}});
-    script::queue("Dialog", "select:30:3");
-    script::queue("Dialog", "press:1");
-    EXPECT_EQ(IDOK, DialogBoxParamW(kListModule, MAKEINTRESOURCEW(kDialogId + 1), nullptr, listProcedure, 0));
+    EXPECT_EQ(IDOK, runScripted(kListModule, kDialogId + 1, "Seznam",
+                                {kList, ui::ControlKind::ListView, "", 5, 5, 190, 90, WS_TABSTOP}, listProcedure,
+                                {"select:30:3", "press:1"}));
 
     EXPECT_TRUE(listAnswers.placesKept);
     EXPECT_TRUE(listAnswers.selectionMoved);
