@@ -2,9 +2,10 @@
 // GTK window left as a screenshot in the artifacts folder and answered
 // with keys: the MIME text (template 200) closed by Enter, the charset
 // choice (202) confirmed by Enter, and the container confirmation (206)
-// with a loaded policy, whose policy line, clicked with the mouse, opens the
-// policy viewer over it, answered No by its mnemonic; the same confirmation
-// walked by Tab, each stop showing the focus.
+// with a loaded policy and a signing certificate of a long subject, read
+// whole, whose policy line, clicked with the mouse, opens the policy viewer
+// over it, answered No by its mnemonic; the same confirmation walked by Tab,
+// each stop showing the focus.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "certificate_support.h"
 #include "mime_enc_dlg.h"
 #include "platform/paths.h"
 #include "sign_enc_dlg.h"
@@ -25,14 +27,25 @@
 #include "testkit/scoped_env.h"
 #include "testkit/screen_pixels.h"
 #include "testkit/screen_user.h"
+#include "win32/crypt_store.h"
 #include "win32/ui.h"
 
 namespace {
+
+namespace pki = testkit::pki;
 
 class NoActions : public KydConfirmationActions {
 public:
     bool ShowDocument(HWND) override { return false; }
     bool ChooseSigningCertificate(HWND) override { return false; }
+};
+
+// A signer whose remembered signing certificate a test sets.
+class Signer : public TSignerKyd {
+public:
+    void remember(const pki::Certificate& certificate) {
+        m_certs.AddCertificate(1, certificate_support::infoOf(certificate), false);
+    }
 };
 
 TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswerTheKeyboard) {
@@ -42,8 +55,30 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
     const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
     const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
 
+    // A qualified certificate's subject as long as they come: titles, an
+    // office and its department, an identifier and an address.
+    const auto hierarchy = pki::Hierarchy::make();
+    pki::CertificateBuilder builder;
+    builder
+        .subject(pki::Name{{"C", "CZ", pki::StringType::Printable},
+                           {"O", "Kancelář veřejného ochránce práv"},
+                           {"OU", "Odbor ochrany práv dětí a osob se zdravotním postižením"},
+                           {"CN", "Ing. Mgr. Bohuslava Příhodová-Šťastná, Ph.D."},
+                           {"serialNumber", "ICA - 10471386", pki::StringType::Printable},
+                           {"emailAddress", "bohuslava.prihodova-stastna@example.cz", pki::StringType::Ia5}})
+        .issuedBy(hierarchy.qualifiedCa)
+        .keyUsage(pki::kNonRepudiation)
+        .policies({{std::string(pki::kQualifiedPolicy)}})
+        .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}});
+    const auto certificate = builder.build();
+    HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+    ASSERT_NE(nullptr, my);
+    certificate_support::addCertificate(my, certificate.certificate, u"Microsoft Enhanced Cryptographic Provider v1.0");
+    CertCloseStore(my, 0);
+
     testkit::ScreenUser user;
-    TSignerKyd signer;
+    Signer signer;
+    signer.remember(certificate.certificate);
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
     ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(policy))) << signer.GetLastErrorStr();
 
@@ -81,7 +116,12 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
         user.answer("Signature policy", "Return", {"mirelo-policy-from-confirmation",
                                                         {"Policy Identification - Electronic signature policy",
                                                          "Application of Policy - Test signatures"}});
-        user.answer("Confirmation", "alt+n", {"mirelo-container-confirmation", {"/data/smlouva.txt", "Valid"}});
+        user.answer("Confirmation", "alt+n",
+                    {"mirelo-container-confirmation",
+                     {"/data/smlouva.txt", "Valid",
+                      "C=CZ, O=Kancelář veřejného ochránce práv, OU=Odbor ochrany práv dětí a osob se zdravotním "
+                      "postižením, CN=\"Ing. Mgr. Bohuslava Příhodová-Šťastná, Ph.D.\", SERIALNUMBER=ICA - "
+                      "10471386, E=bohuslava.prihodova-stastna@example.cz"}});
     });
     EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
     clicker.get();
