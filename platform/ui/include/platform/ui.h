@@ -308,7 +308,7 @@ std::vector<std::string> transcript();
 // the question's line and the reason; a test installs a handler that
 // records a failure. The handler's return value is the reply (for a PIN,
 // IDCANCEL cancels and another number is taken as its digits; credentials
-// and row questions are cancelled whatever it returns).
+// and certificate choices are cancelled whatever it returns).
 void onUnanswered(std::function<int(const std::string& question)> handler);
 // The cursors SetCursor has shown through the script backend, in order:
 // "arrow", "wait" or "hidden", one per call.
