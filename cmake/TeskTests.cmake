@@ -36,14 +36,18 @@ function(tesk_renewal_components name)
 endfunction()
 
 function(tesk_add_tests name)
-  cmake_parse_arguments(T "" "LOCK;INTEGRATION" "LABEL;SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LOCK;INTEGRATION;TIMEOUT" "LABEL;SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL unit)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} testkit::testkit GTest::gtest GTest::gmock GTest::gtest_main)
-  # No test may hang the run: ctest stops any single test after five minutes.
-  set(props TIMEOUT 300)
+  # No test may hang the run: ctest stops any single test after five
+  # minutes, or after TIMEOUT seconds for tests that read gigabytes.
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(props TIMEOUT ${T_TIMEOUT})
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
   endif()

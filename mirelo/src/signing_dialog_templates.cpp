@@ -15,7 +15,8 @@ constexpr std::uint32_t kReadOnlyText = ES_READONLY | ES_MULTILINE | WS_VSCROLL;
 
 // TSignEncDlg: the message (one document's text, or the list of documents
 // in the same place), its digest, the certificate lines with their "..."
-// choosers, the question and the buttons.
+// choosers (the signing certificate's subject in four lines, as in the
+// container confirmation), the question and the buttons.
 DialogTemplate SignEncTemplate() {
     return {205, 367, 254, "MS Sans Serif", 8, "Potvrzení",
             {{IDYES, ControlKind::DefaultButton, "Ano", 196, 234, 50, 14, WS_TABSTOP},
@@ -29,15 +30,15 @@ DialogTemplate SignEncTemplate() {
              {210, ControlKind::GroupBox, "HASH (miniatura)", 7, 105, 353, 30},
              {212, ControlKind::RichEdit, "", 14, 116, 339, 14, ES_READONLY},
              {218, ControlKind::Static, "Podepíšete certifikátem", 7, 140, 300, 8},
-             {224, ControlKind::Static, "DN podpis", 7, 150, 328, 16},
+             {224, ControlKind::Static, "DN podpis", 7, 150, 328, 32},
              {221, ControlKind::Button, "...", 340, 150, 20, 12, WS_TABSTOP},
-             {238, ControlKind::Static, "Obnovit certifikát", 7, 167, 353, 8},
-             {219, ControlKind::Static, "Připojíte Váš šifrovací certifikát", 7, 179, 300, 8},
-             {226, ControlKind::Static, "Static", 7, 189, 328, 8},
-             {222, ControlKind::Button, "...", 340, 188, 20, 12, WS_TABSTOP},
-             {220, ControlKind::Static, "Zašifrujete certifikátem příjemce", 7, 201, 300, 8},
-             {227, ControlKind::Static, "Static", 7, 211, 328, 8},
-             {223, ControlKind::Button, "...", 340, 210, 20, 12, WS_TABSTOP},
+             {238, ControlKind::Static, "Obnovit certifikát", 7, 182, 353, 8},
+             {219, ControlKind::Static, "Připojíte Váš šifrovací certifikát", 7, 193, 300, 8},
+             {226, ControlKind::Static, "Static", 7, 203, 328, 8},
+             {222, ControlKind::Button, "...", 340, 202, 20, 12, WS_TABSTOP},
+             {220, ControlKind::Static, "Zašifrujete certifikátem příjemce", 7, 213, 300, 8},
+             {227, ControlKind::Static, "Static", 7, 222, 328, 8},
+             {223, ControlKind::Button, "...", 340, 221, 20, 12, WS_TABSTOP},
              {213, ControlKind::Static, "Přejete si tuto akci provést?", 7, 237, 185, 8}}};
 }
 
@@ -61,11 +62,14 @@ DialogTemplate SelectCharsetTemplate() {
 // digest, the signing certificate, the policy with its agreement box, the
 // question and the buttons. A click on the path opens the document, one on
 // the certificate line shows the certificate, one on the policy line the
-// policy; a long path keeps its file name whole.
+// policy; a long path keeps its file name whole. The signing certificate's
+// subject has four lines: a qualified certificate's names with titles, an
+// office and its department, an identifier and an address run to some 350
+// characters.
 DialogTemplate SignEncKydTemplate() {
-    return {206, 367, 254, "MS Sans Serif", 8, "Potvrzení",
-            {{IDYES, ControlKind::DefaultButton, "Ano", 253, 234, 50, 14, WS_TABSTOP},
-             {IDNO, ControlKind::Button, "Ne", 310, 234, 50, 14, WS_TABSTOP},
+    return {206, 367, 270, "MS Sans Serif", 8, "Potvrzení",
+            {{IDYES, ControlKind::DefaultButton, "Ano", 253, 250, 50, 14, WS_TABSTOP},
+             {IDNO, ControlKind::Button, "Ne", 310, 250, 50, 14, WS_TABSTOP},
              {240, ControlKind::Static, "Dokument:", 7, 7, 200, 8},
              {217, ControlKind::Static, "Signer", 210, 7, 150, 8, SS_RIGHT},
              {251, ControlKind::GroupBox, "", 7, 16, 353, 66},
@@ -79,16 +83,16 @@ DialogTemplate SignEncKydTemplate() {
              {210, ControlKind::GroupBox, "HASH (miniatura)", 7, 85, 353, 30},
              {212, ControlKind::RichEdit, "", 14, 96, 339, 14, ES_READONLY},
              {218, ControlKind::Static, "Podepíšete certifikátem", 7, 119, 300, 8},
-             {224, ControlKind::Static, "DN podpis", 7, 129, 328, 16, SS_NOTIFY},
+             {224, ControlKind::Static, "DN podpis", 7, 129, 328, 32, SS_NOTIFY},
              {221, ControlKind::Button, "...", 340, 129, 20, 12, WS_TABSTOP},
-             {238, ControlKind::Static, "Obnovit certifikát", 7, 146, 353, 8},
-             {243, ControlKind::GroupBox, "", 7, 156, 353, 74},
-             {244, ControlKind::CheckBox, "Souhlasím s podpisovou politikou", 14, 164, 250, 10, WS_TABSTOP},
-             {245, ControlKind::Static, "DN politika", 14, 176, 339, 8, SS_NOTIFY},
-             {258, ControlKind::Static, "Identifikátor (OID)", 14, 187, 90, 8},
-             {257, ControlKind::Edit, "", 106, 186, 247, 12, ES_READONLY | WS_BORDER},
-             {259, ControlKind::Edit, "", 14, 201, 339, 26, ES_READONLY | ES_MULTILINE | WS_VSCROLL | WS_BORDER},
-             {213, ControlKind::Static, "Přejete si vytvořit podpis dokumentu s výše uvedenými atributy?", 7, 237,
+             {238, ControlKind::Static, "Obnovit certifikát", 7, 162, 353, 8},
+             {243, ControlKind::GroupBox, "", 7, 172, 353, 74},
+             {244, ControlKind::CheckBox, "Souhlasím s podpisovou politikou", 14, 180, 250, 10, WS_TABSTOP},
+             {245, ControlKind::Static, "DN politika", 14, 192, 339, 8, SS_NOTIFY},
+             {258, ControlKind::Static, "Identifikátor (OID)", 14, 203, 90, 8},
+             {257, ControlKind::Edit, "", 106, 202, 247, 12, ES_READONLY | WS_BORDER},
+             {259, ControlKind::Edit, "", 14, 217, 339, 26, ES_READONLY | ES_MULTILINE | WS_VSCROLL | WS_BORDER},
+             {213, ControlKind::Static, "Přejete si vytvořit podpis dokumentu s výše uvedenými atributy?", 7, 253,
               240, 8}}};
 }
 

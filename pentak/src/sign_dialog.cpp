@@ -1,13 +1,9 @@
 #include "sign_dialog.h"
 
-#include <mutex>
-
 #include "cert_view.h"
+#include "dialog_support.h"
 #include "pentak_resource.h"
-#include "platform/dialog_templates.h"
-#include "platform/modules.h"
 #include "win32/hyperlink.h"
-#include "win32/resources.h"
 #include "win32/ui.h"
 
 namespace {
@@ -33,9 +29,6 @@ constexpr int kCertificateLabel = 5;
 constexpr int kDefaultTitle = 6;
 constexpr int kQuestionText = 7;
 
-// Posted at the end of the start, to come to the front once shown.
-constexpr UINT kBringToFront = WM_USER + 200;
-
 // The message as it will be signed, its hash, the signer's name as a link,
 // the question and the three answers; Tab walks the link and the buttons.
 platform::ui::DialogTemplate SignTemplate() {
@@ -54,17 +47,6 @@ platform::ui::DialogTemplate SignTemplate() {
              {IDCANCEL, ControlKind::Button, "&Storno", 203, 150, 50, 14, WS_TABSTOP}}};
 }
 
-HINSTANCE DeclaredModule() {
-    static std::once_flag declared;
-    std::call_once(declared,
-                   [] { platform::ui::declareDialogTemplate(platform::modules::thisModule(), SignTemplate()); });
-    return platform::modules::thisModule();
-}
-
-void SetText(HWND dialog, int control, int textId) {
-    SetDlgItemTextW(dialog, control, TPentakResource::Instance()->GetString(textId).c_str());
-}
-
 }  // namespace
 
 TSignDlg::TSignDlg(std::u16string certificate, std::u16string hash, std::u16string hashName, std::u16string message,
@@ -76,29 +58,19 @@ TSignDlg::TSignDlg(std::u16string certificate, std::u16string hash, std::u16stri
       m_title(std::move(title)) {}
 
 int TSignDlg::DoModal(HWND parent) {
-    return static_cast<int>(DialogBoxParamW(DeclaredModule(), MAKEINTRESOURCEW(kTemplateId), parent, Procedure,
-                                            reinterpret_cast<LPARAM>(this)));
-}
-
-INT_PTR TSignDlg::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<TSignDlg*>(lParam)->OnInitDialog(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<TSignDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self && self->OnMessage(dialog, message, wParam) ? TRUE : FALSE;
+    static std::once_flag declared;
+    return LibraryDialog::Run(*this, declared, SignTemplate(), parent);
 }
 
 void TSignDlg::OnInitDialog(HWND dialog) {
     const auto* texts = TPentakResource::Instance();
-    SetText(dialog, kMessageCaption, kMessageLabel);
+    SetItemText(dialog, kMessageCaption, kMessageLabel);
     SetDlgItemTextW(dialog, kHashCaption, texts->FormatText(kHashLabel, m_hashName.c_str()).c_str());
-    SetText(dialog, kCertificateCaption, kCertificateLabel);
-    SetText(dialog, kQuestion, kQuestionText);
-    SetText(dialog, IDYES, kYesLabel);
-    SetText(dialog, IDNO, kNoLabel);
-    SetText(dialog, IDCANCEL, kCancelLabel);
+    SetItemText(dialog, kCertificateCaption, kCertificateLabel);
+    SetItemText(dialog, kQuestion, kQuestionText);
+    SetItemText(dialog, IDYES, kYesLabel);
+    SetItemText(dialog, IDNO, kNoLabel);
+    SetItemText(dialog, IDCANCEL, kCancelLabel);
     SetDlgItemTextW(dialog, kMessage, m_message.c_str());
     SetDlgItemTextW(dialog, kHash, m_hash.c_str());
     ConvertStaticToHyperlink(dialog, kCertificateLink);
@@ -110,8 +82,7 @@ void TSignDlg::OnInitDialog(HWND dialog) {
 
 bool TSignDlg::OnMessage(HWND dialog, UINT message, WPARAM wParam) {
     if (message == kBringToFront) {
-        SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        BringToFront(dialog);
         return true;
     }
     if (message != WM_COMMAND) return false;

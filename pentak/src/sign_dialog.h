@@ -23,7 +23,7 @@ public:
     int DoModal(HWND parent);
 
 private:
-    static INT_PTR Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    friend struct LibraryDialog;
     void OnInitDialog(HWND dialog);
     // Whether the message was handled.
     bool OnMessage(HWND dialog, UINT message, WPARAM wParam);

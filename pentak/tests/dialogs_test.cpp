@@ -1,12 +1,13 @@
 // The library's own dialogs as the script backend sees them: the sign
 // dialog (its controls and texts in the GUI language, what is shown
 // exactly as given, the end codes, the signer's certificate behind its
-// link) and the card choice (an empty list that
+// link) and the card choice (its list of the cards, an empty list that
 // offers nothing, the row taken, Cancel and closing), and both when no
 // window can be shown.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -96,40 +97,83 @@ TEST_F(Dialogs, SignDialogInCzechWithTheCallersTitleAndNoCertificate) {
     EXPECT_EQ(IDYES, dialog.DoModal(nullptr));
 }
 
-TEST_F(Dialogs, CardChoiceTakesTheRowOnOkAndNoneOnCancelOrClosing) {
-    TPentakResource::Instance()->SetLanguageStr(u"SK");
+// The widths of a list view's columns in a transcript line, in order,
+// each replaced there by "W".
+std::vector<int> takeColumnWidths(std::string& line) {
+    static const std::regex width(R"(("[^"]*") (\d+)([,\]]))");
+    std::vector<int> widths;
+    const auto start = line.find(" columns [");
+    const auto end = line.find("] rows [", start);
+    if (start == std::string::npos || end == std::string::npos) return widths;
+    std::string columns = line.substr(start, end + 1 - start);
+    for (std::sregex_iterator i(columns.begin(), columns.end(), width), last; i != last; ++i)
+        widths.push_back(std::stoi((*i)[2]));
+    line.replace(start, end + 1 - start, std::regex_replace(columns, width, "$1 W$3"));
+    return widths;
+}
+
+// Template 206 in the GUI language: the caption, the list of the cards in
+// full rows under three columns taking 0.5, 0.25 and 0.24 of its width,
+// the first row selected and the keyboard on the list. OK takes the row
+// selected then, Cancel and Escape end with 2, the close box with 1; but
+// OK none takes a card.
+TEST_F(Dialogs, CardChoiceListsTheCardsAndTakesTheSelectedRowOnOk) {
+    TPentakResource::Instance()->SetLanguageStr(u"EN");
     TSelectCardDlg dialog({{u"Gemalto Reader 0", u"Kavlo Card", u"KavloCSP"},
                            {u"Čtečka 1", u"GemSAFE", u"Gemplus GemSAFE Card CSP v1.0"}});
     EXPECT_EQ(-1, dialog.GetSelected());
-    script::queue("Row", "1");
+    script::queue("Dialog", "press:1");
+    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_EQ(0, dialog.GetSelected());
+    script::queue("Dialog", "select:211:1");
+    script::queue("Dialog", "press:1");
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
     EXPECT_EQ(1, dialog.GetSelected());
-    script::queue("Row", "CLOSE");
+    script::queue("Dialog", "select:211:1");
+    script::queue("Dialog", "close");
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
     EXPECT_EQ(-1, dialog.GetSelected());
-    script::queue("Row", "IDCANCEL");
+    script::queue("Dialog", "press:2");
     EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
     EXPECT_EQ(-1, dialog.GetSelected());
-    EXPECT_EQ("Row: Zvolte kartu: Zoznam kariet: Čítačka | Názov karty | Provider: "
-              "[0] Gemalto Reader 0 | Kavlo Card | KavloCSP [1] Čtečka 1 | GemSAFE | Gemplus GemSAFE Card CSP v1.0",
-              script::transcript().at(0));
+    script::queue("Dialog", "escape");
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    EXPECT_EQ(-1, dialog.GetSelected());
+
+    auto lines = script::transcript();
+    ASSERT_EQ(7u, lines.size());
+    std::string shown = lines[0];
+    const auto widths = takeColumnWidths(shown);
+    ASSERT_EQ(3u, widths.size()) << lines[0];
+    // The list's width, from the half of it the first column takes.
+    bool fractions = false;
+    for (const int list : {2 * widths[0], 2 * widths[0] + 1})
+        fractions = fractions || (widths[1] == list / 4 && widths[2] == list * 24 / 100);
+    EXPECT_TRUE(fractions) << lines[0];
+    EXPECT_EQ("Dialog 206: Select card | 210 static \"Card list\" | 211 listview \"\" fullrowselect "
+              "columns [\"Card reader\" W, \"Card name\" W, \"Provider\" W] "
+              "rows [[\"Gemalto Reader 0\", \"Kavlo Card\", \"KavloCSP\"], "
+              "[\"Čtečka 1\", \"GemSAFE\", \"Gemplus GemSAFE Card CSP v1.0\"]] sel 0 focused | "
+              "1 default \"OK\" | 2 button \"&Cancel\"",
+              shown);
+    EXPECT_NE(std::string::npos, lines[2].find("] sel 1 focused")) << lines[2];
 }
 
-// With no card there is no row that OK could take: an answer naming one
+// With no card the list is empty and OK disabled: an answer pressing it
 // does not fit, and the dialog ends without a card.
 TEST_F(Dialogs, CardChoiceWithoutCardsOffersNothingToTake) {
     TSelectCardDlg dialog({});
-    script::queue("Row", "0");
+    script::queue("Dialog", "press:1");
     std::string problem;
     script::onUnanswered([&](const std::string& question) {
         problem = question;
         return IDOK;
     });
-    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    EXPECT_EQ(-1, dialog.DoModal(nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), GetLastError());
     EXPECT_EQ(-1, dialog.GetSelected());
-    EXPECT_NE(std::string::npos, problem.find("Row: Zvolte kartu: Seznam karet: Název čtečky | Název karty | Provider:"))
-        << problem;
-    EXPECT_NE(std::string::npos, problem.find("cannot have")) << problem;
+    EXPECT_NE(std::string::npos, problem.find("Dialog 206: Zvolte kartu | 210 static \"Seznam karet\"")) << problem;
+    EXPECT_NE(std::string::npos, problem.find("rows [] sel -1 focused | 1 default \"OK\" disabled |")) << problem;
 }
 
 // A backend with message boxes only.

@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "testkit/process.h"
@@ -16,7 +17,7 @@ namespace {
 
 RunOptions bounded() {
     RunOptions options;
-    options.timeout = std::chrono::seconds(10);
+    options.timeout = std::chrono::seconds(20);
     return options;
 }
 
@@ -24,10 +25,30 @@ std::string cropped(const std::filesystem::path& shot, const ScreenRegion& regio
     return shot.string() + "[" + region.geometry() + "]";
 }
 
+// The pixels of the shot's region that differ from `other` (an image as
+// compare reads it, with its options) by more than `fuzz` per cent in a
+// channel; -1 when the region is empty or compare fails.
+int differing(const std::filesystem::path& shot, const ScreenRegion& region, const std::vector<std::string>& other,
+              int fuzz) {
+    // An empty crop would be the whole shot.
+    if (region.width <= 0 || region.height <= 0) return -1;
+    std::vector<std::string> command{"compare", "-metric", "AE", "-fuzz", std::to_string(fuzz) + "%",
+                                     cropped(shot, region)};
+    command.insert(command.end(), other.begin(), other.end());
+    command.push_back("null:");
+    const RunResult compared = run(command, bounded());
+    // compare answers 1 when the images differ, and its count on stderr
+    // (a million and more as 1.31072e+06).
+    if (compared.exitCode != 0 && compared.exitCode != 1) return -1;
+    return static_cast<int>(std::lround(std::atof(compared.err.c_str())));
+}
+
 }  // namespace
 
 std::string ScreenRegion::geometry() const {
-    return std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y);
+    char text[64];
+    std::snprintf(text, sizeof text, "%dx%d%+d%+d", width, height, x, y);
+    return text;
 }
 
 ScreenRegion ScreenRegion::part(int left, int top, int partWidth, int partHeight) const {
@@ -45,22 +66,17 @@ ScreenRegion windowRegion(const std::string& window) {
     return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
 }
 
-std::filesystem::path screenShot(const std::string& name) {
-    const auto file = artifactsDir() / (name + ".png");
-    const RunResult taken = run({"import", "-window", "root", file.string()}, bounded());
-    EXPECT_EQ(0, taken.exitCode) << taken.err;
-    return file;
+int pixelsNear(const std::filesystem::path& shot, const std::string& colour, const ScreenRegion& region, int fuzz) {
+    // Where the region leaves the shot, compare reads transparent pixels,
+    // none of them near the colour.
+    const std::string size = std::to_string(region.width) + "x" + std::to_string(region.height);
+    const int others = differing(shot, region, {"-virtual-pixel", "transparent", "-size", size, "xc:" + colour}, fuzz);
+    return others < 0 ? -1 : region.width * region.height - others;
 }
 
-std::filesystem::path shotUntil(const std::string& name, const std::function<bool(const std::filesystem::path&)>& shows,
-                                std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    auto file = screenShot(name);
-    while (!shows(file) && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        file = screenShot(name);
-    }
-    return file;
+int differentPixels(const std::filesystem::path& a, const std::filesystem::path& b, const ScreenRegion& region,
+                    int fuzz) {
+    return differing(a, region, {cropped(b, region)}, fuzz);
 }
 
 void pointerTo(const std::string& window, int x, int y) {
@@ -69,23 +85,6 @@ void pointerTo(const std::string& window, int x, int y) {
     command.insert(command.end(), {std::to_string(x), std::to_string(y)});
     const RunResult moved = run(command, bounded());
     EXPECT_EQ(0, moved.exitCode) << moved.err;
-}
-
-int pixelsNear(const std::filesystem::path& shot, const std::string& colour, const ScreenRegion& region, int fuzz) {
-    const RunResult counted =
-        run({"convert", cropped(shot, region), "-fuzz", std::to_string(fuzz) + "%", "-fill", "white", "+opaque",
-             colour, "-fill", "black", "-opaque", colour, "-negate", "-format", "%[fx:round(mean*w*h)]", "info:"},
-            bounded());
-    return counted.exitCode == 0 ? std::atoi(counted.out.c_str()) : -1;
-}
-
-int differentPixels(const std::filesystem::path& a, const std::filesystem::path& b, const ScreenRegion& region,
-                    int fuzz) {
-    // compare answers 1 when the images differ, and its count on stderr.
-    const RunResult compared = run({"compare", "-metric", "AE", "-fuzz", std::to_string(fuzz) + "%",
-                                    cropped(a, region), cropped(b, region), "null:"},
-                                   bounded());
-    return compared.exitCode <= 1 ? std::atoi(compared.err.c_str()) : -1;
 }
 
 }  // namespace testkit

@@ -8,6 +8,7 @@
 
 #include "platform/ui.h"
 #include "testkit/process.h"
+#include "testkit/sanitize_build.h"
 
 namespace testkit {
 
@@ -21,14 +22,6 @@ const std::map<std::string, std::string>& gtkOnX() {
         {"NO_AT_BRIDGE", "1"},  {"GTK_A11Y", "none"},   {"GSETTINGS_BACKEND", "memory"}};
     return settings;
 }
-
-// Built with the sanitizers, the windows take some three times as long to
-// come and go; the limit grows with them.
-#ifdef TESK_SANITIZE
-constexpr int kSlowdown = 3;
-#else
-constexpr int kSlowdown = 1;
-#endif
 
 RunResult xdotool(std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");

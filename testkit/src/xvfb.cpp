@@ -2,12 +2,10 @@
 
 #include <signal.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -76,46 +74,14 @@ std::filesystem::path Xvfb::screenshot(const std::string& name) const {
     return file;
 }
 
-namespace {
-
-// Where a window lies on the screen, clipped to it.
-struct Place {
-    int x = 0, y = 0, width = 0, height = 0;
-    std::string crop() const {
-        return std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" +
-               std::to_string(y);
-    }
-};
-
-std::optional<Place> placeOf(const std::string& window, const RunOptions& options) {
-    const RunResult geometry = run({"xdotool", "getwindowgeometry", "--shell", window}, options);
-    if (geometry.exitCode != 0) return std::nullopt;
-    std::map<std::string, int> values;
-    std::istringstream lines(geometry.out);
-    for (std::string line; std::getline(lines, line);)
-        if (const auto equals = line.find('='); equals != std::string::npos)
-            values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
-    Place place{std::max(0, values["X"]), std::max(0, values["Y"]), 0, 0};
-    place.width = std::min(values["X"] + values["WIDTH"], kScreenWidth) - place.x;
-    place.height = std::min(values["Y"] + values["HEIGHT"], kScreenHeight) - place.y;
-    if (place.width <= 0 || place.height <= 0) return std::nullopt;
-    return place;
-}
-
-// Screenshots of the window until `unshown` finds nothing missing in one
-// (it says what is missing), for at most `limit`; the last one's path, or
-// std::runtime_error with what the last one missed.
-template <class Unshown>
-std::filesystem::path retaken(const Xvfb& xvfb, const std::string& name, const std::string& window,
-                              std::chrono::milliseconds limit, Unshown unshown) {
-    RunOptions options;
-    options.env["DISPLAY"] = xvfb.display();
-    options.timeout = std::chrono::seconds(20);
+std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
+                                             const Unshown& unshown, std::chrono::milliseconds limit) const {
     const auto until = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        const auto place = placeOf(window, options);
-        const auto file = xvfb.screenshot(name);
-        const std::string missing = place ? unshown(file, *place, options) : "the window is not on the screen";
+        const ScreenRegion place = windowRegion(window);
+        const auto file = screenshot(name);
+        const std::string missing =
+            place.width > 0 && place.height > 0 ? unshown(file, place) : "the window is not on the screen";
         if (missing.empty()) return file;
         if (std::chrono::steady_clock::now() > until)
             throw std::runtime_error("the screenshot " + file.string() + " of the window " + window +
@@ -123,6 +89,8 @@ std::filesystem::path retaken(const Xvfb& xvfb, const std::string& name, const s
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
 }
+
+namespace {
 
 // A way Tesseract reads a window: in grey or black and white, and its page
 // segmentation (6: one block of lines; 3: its own layout analysis).
@@ -148,10 +116,13 @@ std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std
     // (the keys a test presses come only after, so a text shown once stays).
     std::size_t attempt = 0;
     std::vector<std::string> readings;
-    return retaken(*this, name, window, limit, [&](const auto& file, const Place& place, RunOptions options) {
+    return screenshotShowing(name, window, [&](const std::filesystem::path& file, const ScreenRegion& place) {
         const Way& way = kWays[attempt++ % std::size(kWays)];
         const auto scaled = std::filesystem::path(file).replace_extension(".read.png");
-        std::vector<std::string> convert{"convert", file.string(), "-crop", place.crop(), "+repage",
+        RunOptions options;
+        options.env["DISPLAY"] = m_display;
+        options.timeout = std::chrono::seconds(20);
+        std::vector<std::string> convert{"convert", file.string(), "-crop", place.geometry(), "+repage",
                                          "-colorspace", "Gray", "-resize", "300%"};
         if (way.blackAndWhite) convert.insert(convert.end(), {"-threshold", "65%"});
         convert.push_back(scaled.string());
@@ -168,33 +139,28 @@ std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std
         if (const auto unread = unreadText(readings, texts))
             return "\"" + *unread + "\" is not in what was read:\n" + readings.back();
         return std::string();
-    });
+    }, limit);
 }
 
 std::filesystem::path Xvfb::screenshotShowing(const std::string& name, const std::string& window,
                                              const std::vector<Pixels>& pixels,
                                              std::chrono::milliseconds limit) const {
     if (pixels.empty()) throw std::invalid_argument("the screenshot " + name + " names no pixels to look at");
-    return retaken(*this, name, window, limit, [&](const auto& file, const Place& place, const RunOptions& options) {
+    return screenshotShowing(name, window, [&](const std::filesystem::path& file, const ScreenRegion& place) {
         for (const Pixels& area : pixels) {
-            const Place inside{place.x + area.left, place.y + area.top, area.right - area.left, area.bottom - area.top};
+            const ScreenRegion inside = place.part(area.left, area.top, area.right - area.left, area.bottom - area.top);
             if (inside.width <= 0 || inside.height <= 0 || area.left < 0 || area.top < 0 ||
                 area.right > place.width || area.bottom > place.height)
-                return area.what + " lies outside the window's " + place.crop();
-            const std::string size = std::to_string(inside.width) + "x" + std::to_string(inside.height);
-            // compare counts the pixels that differ from the colour.
-            const RunResult compared = run({"compare", "-metric", "AE", "-fuzz", "10%",
-                                            file.string() + "[" + inside.crop() + "]", "-size", size,
-                                            "xc:" + area.colour, "null:"}, options);
-            if (compared.exitCode > 1) return "compare failed: " + compared.err;
-            const double others = std::atof(compared.err.c_str());
-            const double share = 1.0 - others / (double(inside.width) * inside.height);
+                return area.what + " lies outside the window's " + place.geometry();
+            const int near = pixelsNear(file, area.colour, inside);
+            if (near < 0) return "ImageMagick could not count the pixels of " + area.what;
+            const double share = near / (double(inside.width) * inside.height);
             if (share < area.share)
-                return area.what + " at " + inside.crop() + " is " + area.colour + " in " + std::to_string(share) +
+                return area.what + " at " + inside.geometry() + " is " + area.colour + " in " + std::to_string(share) +
                        " of its pixels, not " + std::to_string(area.share);
         }
         return std::string();
-    });
+    }, limit);
 }
 
 void Xvfb::kill() { m_server.signal(SIGKILL); }

@@ -19,9 +19,12 @@ namespace tesk::xml {
 namespace {
 
 // No network, no DTD loaded, entities left as references (never
-// XML_PARSE_NOENT, XML_PARSE_DTDLOAD or XML_PARSE_HUGE), the parser's own
-// reports kept quiet.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+// XML_PARSE_NOENT or XML_PARSE_DTDLOAD), the parser's own reports kept
+// quiet. A text may be longer than libxml2's default 10 MB (an update
+// carries whole program files in one element): the depth, names and
+// attributes are bounded by the look before the parse, entities are
+// refused, and what a text costs grows with its length only.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
 
 struct ContextFree {
     void operator()(xmlParserCtxt* context) const noexcept { xmlFreeParserCtxt(context); }

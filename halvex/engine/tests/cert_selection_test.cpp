@@ -89,14 +89,18 @@ TEST_F(CertSelection, FilterOffersByChainUsageAndIssuerAndPreselectsThePreferred
 TEST_F(CertSelection, CancelOrNoDialogLeavesTheRecordAsItWas) {
     halvex::CertInfo chosen;
     chosen.commonName = u"before";
+    {
+        // Before CryptUI was ever loaded here: a loaded module may stay
+        // mapped after its release (the sanitize build keeps them).
+        const ScopedEnv noCryptUi{"PLATFORM_MODULE_PATH", root.path().string()};
+        EXPECT_FALSE(halvex::SelectCertificateFromList(chosen, records, texts, {}));
+        EXPECT_EQ(u"before", chosen.commonName);
+        EXPECT_TRUE(script::transcript().empty());
+    }
     script::queue("SelectCertificate", "IDCANCEL");
     EXPECT_FALSE(halvex::SelectCertificateFromList(chosen, records, texts, {}));
     EXPECT_EQ(u"before", chosen.commonName);
     EXPECT_FALSE(halvex::SelectCertificateFromList(chosen, {}, texts, {})) << "no certificates";
-
-    const ScopedEnv noCryptUi{"PLATFORM_MODULE_PATH", root.path().string()};
-    EXPECT_FALSE(halvex::SelectCertificateFromList(chosen, records, texts, {}));
-    EXPECT_EQ(u"before", chosen.commonName);
     EXPECT_EQ(1u, script::transcript().size());
 }
 
@@ -108,14 +112,14 @@ TEST_F(CertSelection, APemTextIsShownInTheCertificateView) {
         const OwnedCertContext context(halvex::TCryptoapi::CertContextFromRecord(records[0]));
         ASSERT_TRUE(halvex::TCryptoapi::ReadCertificate(qualified, context.get()));
     }
-    script::queue("ViewCertificate", "IDOK");
-    EXPECT_TRUE(halvex::TCryptoapi::ShowCertificatePem(qualified.pem));
-    EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(u"-----BEGIN CERTIFICATE-----\nQUJD\n-----END CERTIFICATE-----\n"));
-    EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(u""));
     {
         const ScopedEnv noCryptUi{"PLATFORM_MODULE_PATH", root.path().string()};
         EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(qualified.pem));
     }
+    script::queue("ViewCertificate", "IDOK");
+    EXPECT_TRUE(halvex::TCryptoapi::ShowCertificatePem(qualified.pem));
+    EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(u"-----BEGIN CERTIFICATE-----\nQUJD\n-----END CERTIFICATE-----\n"));
+    EXPECT_FALSE(halvex::TCryptoapi::ShowCertificatePem(u""));
     const auto shown = script::transcript();
     ASSERT_EQ(1u, shown.size());
     EXPECT_EQ(0u, shown[0].rfind("ViewCertificate:", 0)) << shown[0];

@@ -10,7 +10,8 @@
 
 #include <chrono>
 #include <optional>
-#include <regex>
+#include <string_view>
+#include <vector>
 
 #include "halvex/app_data.h"
 #include "halvex/files_and_paths.h"
@@ -35,6 +36,36 @@ namespace pki = testkit::pki;
 namespace script = platform::ui::script;
 
 inline constexpr char kHost[] = "renew.tesk.example";
+
+// The labels of the armoured blocks a sent body is made of, in order
+// ("-----BEGIN <label>-----", base64 lines, "-----END <label>-----", each
+// line ended by a line feed, a carriage return allowed before it); empty
+// when anything else stands in the body. A scan, not a regular expression,
+// whose matcher recurses once per character of a long block.
+inline std::vector<std::string> ArmouredBlocks(std::string_view body) {
+    std::vector<std::string> labels;
+    const auto isBase64 = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' ||
+               c == '=';
+    };
+    while (!body.empty()) {
+        constexpr std::string_view kBegin = "-----BEGIN ";
+        const std::size_t labelEnd = body.find("-----\n");
+        if (body.substr(0, kBegin.size()) != kBegin || labelEnd == std::string_view::npos) return {};
+        const std::string label(body.substr(kBegin.size(), labelEnd - kBegin.size()));
+        const std::string end = "-----END " + label + "-----\n";
+        const std::size_t endAt = body.find(end);
+        if (endAt == std::string_view::npos || endAt == labelEnd + 6) return {};
+        const std::string_view lines = body.substr(labelEnd + 6, endAt - labelEnd - 6);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!isBase64(lines[i]) && lines[i] != '\n' && !(lines[i] == '\r' && i + 1 < lines.size() && lines[i + 1] == '\n'))
+                return {};
+        if (lines.back() != '\n') return {};
+        labels.push_back(label);
+        body.remove_prefix(endAt + end.size());
+    }
+    return labels;
+}
 
 class RequestSending : public ShellTest {
 protected:

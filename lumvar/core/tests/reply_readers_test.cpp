@@ -162,6 +162,16 @@ TEST_F(ReplyReaders, PayloadsMustBeThereDecodeAndMatchTheirItems) {
     };
     EXPECT_EQ(kOk, readFile("<OK/><File>\n  YWJj\n</File>"));
     EXPECT_EQ("abc", one.data);
+    {
+        // A program file of 12 MiB: its text is longer than libxml2 takes
+        // in one node by default.
+        DownloadItem big;
+        big.record.size = 12u << 20;
+        const ServerReply parsed =
+            ServerReply::parse(reply("<OK/><File>" + std::string(big.record.size / 3 * 4, 'A') + "</File>"), fileSchema());
+        EXPECT_EQ(kOk, ReadFileReply(parsed, big)) << platform::text::toUtf8(log::text(false));
+        EXPECT_EQ(std::string(big.record.size, '\0'), big.data);
+    }
 
     EXPECT_EQ(kBadReply, readFile("<OK/>"));
     expectLogged(u"GetFile: Odpověď neobsahuje element File.");

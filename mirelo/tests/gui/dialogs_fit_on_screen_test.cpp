@@ -3,8 +3,9 @@
 // deep path with a long Czech file name, a Base64 body): each control, as
 // GTK laid it out, overlaps no other and ends inside the window; each
 // dialog ends on Escape, also where it has no Cancel button. Screenshots in
-// the artifacts folder; the container confirmation's long path is read on
-// the screen with its file name whole.
+// the artifacts folder; the signer's confirmation's long signing subject is
+// read on the screen whole, the container confirmation's long path with its
+// file name whole.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -119,7 +120,9 @@ TEST(DialogsFitOnScreen, EverySigningDialogFitsItsWindowAndEndsOnEscape) {
     EXPECT_EQ(12u, shownFitting(user, "Potvrzení", "Escape",
                                 {"mirelo-fit-confirmation-205",
                                  {"Zpráva:", "Článek 1: Zhotovitel se zavazuje provést dílo",
-                                  "Podepsat certifikátem obsaženým v podepsané zprávě:", "Kateřina Nováková-Dvořáková",
+                                  "Podepsat certifikátem obsaženým v podepsané zprávě:",
+                                  "C=CZ, O=\"Krajský úřad Jihomoravského kraje, odbor regionálního rozvoje\", "
+                                  "OU=Oddělení strategického plánování a evropských fondů, CN=\"" + kLongName + "\"",
                                   "Přejete si tuto akci dokončit?", "Storno"}},
                                 [&] { return confirming.ConfirmSignJob(job); }));
     EXPECT_EQ(0u, job.confirmed);

@@ -2,9 +2,10 @@
 // GTK window left as a screenshot in the artifacts folder and answered
 // with keys: the MIME text (template 200) closed by Enter, the charset
 // choice (202) confirmed by Enter, and the container confirmation (206)
-// with a loaded policy, whose policy line, clicked with the mouse, opens the
-// policy viewer over it, answered No by its mnemonic; the same confirmation
-// walked by Tab, each stop showing the focus.
+// with a loaded policy and a signing certificate of a long subject, read
+// whole, whose policy line, clicked with the mouse, opens the policy viewer
+// over it, answered No by its mnemonic; the same confirmation walked by Tab,
+// each stop showing the focus.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "certificate_support.h"
 #include "mime_enc_dlg.h"
 #include "platform/paths.h"
 #include "sign_enc_dlg.h"
@@ -25,14 +27,25 @@
 #include "testkit/scoped_env.h"
 #include "testkit/screen_pixels.h"
 #include "testkit/screen_user.h"
+#include "win32/crypt_store.h"
 #include "win32/ui.h"
 
 namespace {
+
+namespace pki = testkit::pki;
 
 class NoActions : public KydConfirmationActions {
 public:
     bool ShowDocument(HWND) override { return false; }
     bool ChooseSigningCertificate(HWND) override { return false; }
+};
+
+// A signer whose remembered signing certificate a test sets.
+class Signer : public TSignerKyd {
+public:
+    void remember(const pki::Certificate& certificate) {
+        m_certs.AddCertificate(1, certificate_support::infoOf(certificate), false);
+    }
 };
 
 TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswerTheKeyboard) {
@@ -42,8 +55,30 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
     const auto der = testkit::policy::encode(testkit::policy::SignaturePolicy{});
     const auto policy = root.write("policy.der", std::string(der.begin(), der.end()));
 
+    // A qualified certificate's subject as long as they come: titles, an
+    // office and its department, an identifier and an address.
+    const auto hierarchy = pki::Hierarchy::make();
+    pki::CertificateBuilder builder;
+    builder
+        .subject(pki::Name{{"C", "CZ", pki::StringType::Printable},
+                           {"O", "Kancelář veřejného ochránce práv"},
+                           {"OU", "Odbor ochrany práv dětí a osob se zdravotním postižením"},
+                           {"CN", "Ing. Mgr. Bohuslava Příhodová-Šťastná, Ph.D."},
+                           {"serialNumber", "ICA - 10471386", pki::StringType::Printable},
+                           {"emailAddress", "bohuslava.prihodova-stastna@example.cz", pki::StringType::Ia5}})
+        .issuedBy(hierarchy.qualifiedCa)
+        .keyUsage(pki::kNonRepudiation)
+        .policies({{std::string(pki::kQualifiedPolicy)}})
+        .qcStatements({{std::string(pki::kQcCompliance)}, {std::string(pki::kQcSscd)}});
+    const auto certificate = builder.build();
+    HCERTSTORE my = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+    ASSERT_NE(nullptr, my);
+    certificate_support::addCertificate(my, certificate.certificate, u"Microsoft Enhanced Cryptographic Provider v1.0");
+    CertCloseStore(my, 0);
+
     testkit::ScreenUser user;
-    TSignerKyd signer;
+    Signer signer;
+    signer.remember(certificate.certificate);
     ASSERT_TRUE(signer.SetCfgLanguageNumber(2));
     ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(policy))) << signer.GetLastErrorStr();
 
@@ -81,32 +116,44 @@ TEST(SigningDialogsOnScreen, MimeTextCharsetChoiceAndContainerConfirmationAnswer
         user.answer("Signature policy", "Return", {"mirelo-policy-from-confirmation",
                                                         {"Policy Identification - Electronic signature policy",
                                                          "Application of Policy - Test signatures"}});
-        user.answer("Confirmation", "alt+n", {"mirelo-container-confirmation", {"/data/smlouva.txt", "Valid"}});
+        user.answer("Confirmation", "alt+n",
+                    {"mirelo-container-confirmation",
+                     {"/data/smlouva.txt", "Valid",
+                      "C=CZ, O=Kancelář veřejného ochránce práv, OU=Odbor ochrany práv dětí a osob se zdravotním "
+                      "postižením, CN=\"Ing. Mgr. Bohuslava Příhodová-Šťastná, Ph.D.\", SERIALNUMBER=ICA - "
+                      "10471386, E=bohuslava.prihodova-stastna@example.cz"}});
     });
     EXPECT_EQ(IDNO, TSignEncKydDlg(signer, actions, documents, kConfirmSign, 0, 0, "Valid", "Mirelo").Show(nullptr));
     clicker.get();
     EXPECT_EQ(0, signer.GetLastErrorNumber()) << "the viewer ended by OK";
 }
 
-// The first shot of the window that differs from `before`; one like
-// `before` when nothing changed. GTK hides the focus a few seconds after
-// the last key, so the shot is taken as soon as it shows.
-std::filesystem::path changedShot(const std::string& name, const std::filesystem::path& before,
-                                  const testkit::ScreenRegion& window) {
-    return testkit::shotUntil(name, [&](const std::filesystem::path& shot) {
-        return testkit::differentPixels(before, shot, window) != 0;
-    });
+// The first shot of the window that differs from `before`; `before` itself
+// when nothing changed. GTK hides the focus a few seconds after the last
+// key, so the shot is taken as soon as it shows.
+std::filesystem::path changedShot(const testkit::Xvfb& screen, const std::string& name, const std::string& window,
+                                  const std::filesystem::path& before) {
+    try {
+        return screen.screenshotShowing(name, window, [&](const auto& shot, const testkit::ScreenRegion& whole) {
+            return testkit::differentPixels(before, shot, whole) > 0 ? "" : "nothing changed";
+        });
+    } catch (const std::runtime_error&) {
+        return before;
+    }
 }
 
 // A shot of the window once it stays as it is (a ticked box and the
 // pointer leaving it change it for a while).
-std::filesystem::path settledShot(const std::string& name, const testkit::ScreenRegion& window) {
-    const auto last = testkit::screenShot(name + "-before");
-    return testkit::shotUntil(name, [&](const std::filesystem::path& shot) {
-        const bool settled = testkit::differentPixels(last, shot, window) == 0;
+std::filesystem::path settledShot(const testkit::Xvfb& screen, const std::string& name, const std::string& window) {
+    const auto last = screen.screenshot(name + "-before");
+    const auto still = [&](const auto& shot, const testkit::ScreenRegion& whole) {
+        const bool same = testkit::differentPixels(last, shot, whole) == 0;
         std::filesystem::copy_file(shot, last, std::filesystem::copy_options::overwrite_existing);
-        return settled;
-    });
+        return same ? "" : "it still changes";
+    };
+    std::filesystem::path settled;
+    EXPECT_NO_THROW(settled = screen.screenshotShowing(name, window, still));
+    return settled;
 }
 
 void pressTab(const std::string& window) {
@@ -134,9 +181,9 @@ TEST(SigningDialogsOnScreen, EveryTabStopOfTheContainerConfirmationShowsTheFocus
     auto walker = std::async(std::launch::async, [&] {
         const std::string window = testkit::findWindow("Confirmation");
         ASSERT_FALSE(window.empty()) << "no confirmation came";
-        user.screen().screenshotShowing("mirelo-tab-walk", window, {"I agree with the content of the signing document"});
+        const auto shown = user.screen().screenshotShowing("mirelo-tab-walk", window,
+                                                           {"I agree with the content of the signing document"});
         const auto whole = testkit::windowRegion(window);
-        const auto shown = testkit::screenShot("mirelo-tab-walk-shown");
         constexpr int kContentAgreement = 246;
         constexpr int kPath = 247;
         const HWND dialog = testkit::shownDialog("Confirmation");
@@ -149,15 +196,15 @@ TEST(SigningDialogsOnScreen, EveryTabStopOfTheContainerConfirmationShowsTheFocus
                                            std::to_string((box.top + box.bottom) / 2), "click", "1"});
         EXPECT_EQ(0, clicked.exitCode) << clicked.err;
         testkit::pointerTo("", 1270, 1010);
-        changedShot("mirelo-tab-walk-ticking", shown, whole);
-        auto previous = settledShot("mirelo-tab-walk-ticked", whole);
+        changedShot(user.screen(), "mirelo-tab-walk-ticking", window, shown);
+        auto previous = settledShot(user.screen(), "mirelo-tab-walk-ticked", window);
         pressTab(window);
-        const auto first = changedShot("mirelo-tab-walk-0", previous, whole);
+        const auto first = changedShot(user.screen(), "mirelo-tab-walk-0", window, previous);
         previous = first;
         constexpr int kStops = 9;
         for (int stop = 1; stop <= kStops; ++stop) {
             pressTab(window);
-            const auto shot = changedShot("mirelo-tab-walk-" + std::to_string(stop), previous, whole);
+            const auto shot = changedShot(user.screen(), "mirelo-tab-walk-" + std::to_string(stop), window, previous);
             if (testkit::differentPixels(previous, shot, whole) == 0) {
                 ADD_FAILURE() << "Tab " << stop << " shows no focus: " << shot;
                 break;

@@ -72,14 +72,15 @@ TEST_F(PresentCard, OneCardIsTakenAndTwoAreChosenInTheDialog) {
 
     // Two cards: the dialog lists them by reader and its row is taken.
     auto first = m_readers.insert(0, kAtrA);
-    script::queue("Row", "0", "Virtual PCD 00 00 | Tesk card A | Microsoft Enhanced Cryptographic Provider v1.0");
+    script::queue("Dialog", "press:1",
+                  "[\"Virtual PCD 00 00\", \"Tesk card A\", \"Microsoft Enhanced Cryptographic Provider v1.0\"]");
     ASSERT_EQ(0u, m_session.GetPresentCardCSP(provider));
     EXPECT_EQ(wide(kRsaFull), provider);
     EXPECT_EQ(1u, m_session.GetProviderType());
     EXPECT_EQ(u"Virtual PCD 00 00", m_session.GetSmartCardReaderName());
     EXPECT_EQ(u"Tesk card A", m_session.GetSmartCardName());
 
-    script::queue("Row", "IDCANCEL", "Virtual PCD 00 01 | Tesk card B");
+    script::queue("Dialog", "press:2", "[\"Virtual PCD 00 01\", \"Tesk card B\"");
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), m_session.GetPresentCardCSP(provider));
     EXPECT_EQ(wide(kRsaFull), provider);
     expectCleared();

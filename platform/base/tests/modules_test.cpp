@@ -11,7 +11,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include <testkit/scoped_env.h>
-#include "testkit/freed_modules.h"
+#include "testkit/sanitize_build.h"
 #include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "win32/modules.h"

@@ -8,7 +8,7 @@
 
 #include "com_test_support.h"
 #include "platform/text.h"
-#include "testkit/freed_modules.h"
+#include "testkit/sanitize_build.h"
 #include "win32/error.h"
 #include "win32/modules.h"
 #include "win32/registry.h"

@@ -245,6 +245,18 @@ HWND GetParent(HWND hWnd) noexcept {
     });
 }
 
+HWND SetFocus(HWND hWnd) noexcept {
+    return winValue(HWND{}, [&] {
+        return onOwnerThread(hWnd, [&] {
+            const auto target = windowOf(hWnd);
+            auto& state = target.dialog->mutableState();
+            const auto before = std::exchange(state.focus, target.control);
+            followChange(hWnd);
+            return before ? target.dialog->controlHandle(*before) : HWND{};
+        });
+    });
+}
+
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) noexcept {
     return winValue(LRESULT{0}, [&] { return send(hWnd, Msg, wParam, lParam, false); });
 }

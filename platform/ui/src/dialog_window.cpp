@@ -9,6 +9,7 @@
 #include "combo_box_ex_messages.h"
 #include "control_procedures.h"
 #include "device_context.h"
+#include "list_view_messages.h"
 #include "progress_messages.h"
 #include "thread_queues.h"
 #include "text_view_messages.h"
@@ -249,6 +250,8 @@ LRESULT DialogWindow::sendToControl(std::size_t index, UINT message, WPARAM wPar
         if (const auto answer = textViewAnswer(c, message, wParam, lParam, wide, textIn)) return *answer;
     if (c.control.kind == ControlKind::ProgressBar)
         if (const auto answer = progressAnswer(c, message, wParam, lParam)) return *answer;
+    if (c.control.kind == ControlKind::ListView)
+        if (const auto answer = listViewAnswer(c, message, wParam, lParam, textIn)) return *answer;
     return 0;
 }
 
@@ -289,10 +292,12 @@ void DialogWindow::select(int id, int row) {
     const auto index = indexOf(id);
     if (!index) return;
     auto& c = m_state.controls[*index];
-    if (!c.enabled || !c.visible || !showsRows(c.control.kind) || row < 0 ||
-        static_cast<std::size_t>(row) >= c.items.size())
+    const bool listView = c.control.kind == ControlKind::ListView;
+    if (!c.enabled || !c.visible || !takesRowSelection(c.control.kind) || row < 0 ||
+        static_cast<std::size_t>(row) >= (listView ? c.rows.size() : c.items.size()))
         return;
     c.selection = row;
+    if (listView) return;
     sendToDialog(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(controlHandle(*index)));
 }

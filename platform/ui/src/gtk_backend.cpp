@@ -86,15 +86,11 @@ public:
 
     // Closing the window cancels the choice of a certificate.
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
-        return chooseRow(request).chosen();
-    }
-
-    RowChoice chooseRow(const CertificateChoiceRequest& request) override {
         return translated([&] { return showRowChoice(request); });
     }
 
     std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {
-        return translated([&] { return showRowChoice(request.list, request.initialRow, request.view); }).chosen();
+        return translated([&] { return showRowChoice(request.list, request.initialRow, request.view); });
     }
 
     void viewCertificate(const CertificateViewRequest& request) override {

@@ -17,18 +17,13 @@ struct Outcome {
     CallerActions actions{run};
     TextTable table;
     std::function<void(std::size_t)> view;
-    RowChoice choice;
+    std::optional<std::size_t> chosen;
 };
-
-void end(Outcome* outcome, ChoiceEnd how) {
-    outcome->choice.end = how;
-    outcome->run.finish();
-}
 
 void accept(Outcome* outcome, std::optional<std::size_t> row) {
     if (!row) return;
-    outcome->choice.row = *row;
-    end(outcome, ChoiceEnd::Chosen);
+    outcome->chosen = row;
+    outcome->run.finish();
 }
 
 void onOk(GtkButton*, gpointer data) {
@@ -46,54 +41,30 @@ void onView(GtkButton*, gpointer data) {
     if (const auto row = selectedRow(outcome->table)) outcome->actions.run([&] { outcome->view(*row); });
 }
 
-void onCancel(GtkButton*, gpointer data) { end(static_cast<Outcome*>(data), ChoiceEnd::Cancelled); }
-
-gboolean onEscapeKey(GtkWidget*, GVariant*, gpointer data) {
-    end(static_cast<Outcome*>(data), ChoiceEnd::Cancelled);
-    return TRUE;
-}
-
-// The window is destroyed by ModalRun, so the request itself is refused.
-gboolean onCloseRequest(GtkWindow*, gpointer data) {
-    end(static_cast<Outcome*>(data), ChoiceEnd::Closed);
-    return TRUE;
-}
-
-// The keyboard starts on the first row, so that Down goes to the second.
-// The rows exist only once the view is laid out: after the frame that
-// maps it, which an idle callback follows.
-gboolean focusFirstRow(gpointer view) {
-    if (gtk_widget_get_mapped(GTK_WIDGET(view))) gtk_widget_child_focus(GTK_WIDGET(view), GTK_DIR_TAB_FORWARD);
-    return G_SOURCE_REMOVE;
-}
-
-void onMap(GtkWidget* view, gpointer) { g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, focusFirstRow, g_object_ref(view), g_object_unref); }
 
 }  // namespace
 
-RowChoice showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow,
+std::optional<std::size_t> showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow,
                         const std::function<void(std::size_t row)>& view) {
     Outcome outcome;
     outcome.view = view;
     GtkWindow* window = GTK_WINDOW(gtk_window_new());
     gtk_window_set_title(window, request.title.c_str());
-    g_signal_connect(window, "close-request", G_CALLBACK(onCloseRequest), &outcome);
-    onEscape(window, onEscapeKey, &outcome);
+    cancelOnClose(window, outcome.run);
 
     GtkWidget* content = contentBox(12);
     GtkWidget* prompt = gtk_label_new(request.prompt.c_str());
     gtk_label_set_xalign(GTK_LABEL(prompt), 0.0f);
     gtk_label_set_wrap(GTK_LABEL(prompt), TRUE);
     gtk_box_append(GTK_BOX(content), prompt);
-    outcome.table = textTable(request.columns, request.rows, request.columnShares);
+    outcome.table = textTable(request.columns, request.rows);
     if (initialRow > 0) selectRow(outcome.table, initialRow);
     g_signal_connect(outcome.table.view, "activate", G_CALLBACK(onActivate), &outcome);
-    g_signal_connect(outcome.table.view, "map", G_CALLBACK(onMap), nullptr);
+    focusRows(outcome.table.view);
     gtk_box_append(GTK_BOX(content), outcome.table.widget);
     GtkWidget* ok = dialogButton("OK", G_CALLBACK(onOk), &outcome);
     gtk_widget_set_sensitive(ok, !request.rows.empty());
-    const std::string cancelLabel = request.cancelLabel.empty() ? "Storno" : mnemonicOf(request.cancelLabel);
-    GtkWidget* buttons = buttonRow({ok, dialogButton(cancelLabel.c_str(), G_CALLBACK(onCancel), &outcome)});
+    GtkWidget* buttons = buttonRow({ok, cancelButton(outcome.run)});
     if (view) gtk_box_prepend(GTK_BOX(buttons), dialogButton("_Zobrazit certifikát", G_CALLBACK(onView), &outcome));
     gtk_box_append(GTK_BOX(content), buttons);
     gtk_window_set_child(window, content);
@@ -102,7 +73,7 @@ RowChoice showRowChoice(const CertificateChoiceRequest& request, std::size_t ini
 
     outcome.run.run(window);
     outcome.actions.rethrow();
-    return outcome.choice;
+    return outcome.chosen;
 }
 
 }  // namespace platform::ui::gtk

@@ -11,6 +11,7 @@
 #include "gtk_dialog_owners.h"
 #include "gtk_dialog_parts.h"
 #include "gtk_links.h"
+#include "gtk_list_view.h"
 #include "gtk_path_ellipsis.h"
 #include "gtk_progress_bar.h"
 #include "gtk_resizable_dialog.h"
@@ -32,6 +33,13 @@ struct Shown {
     std::size_t items = 0;       // rows shown by a list, items by a tree
 };
 
+struct Run;
+
+struct Hook {
+    Run* run;
+    int id;
+};
+
 struct Run {
     DialogSession& session;
     ModalRun modal;
@@ -40,14 +48,23 @@ struct Run {
     std::vector<Shown> shown;
     bool updating = false;
     unsigned raised = 0;
+    std::optional<std::size_t> focus;  // the control SetFocus last named, as shown
+    std::vector<std::unique_ptr<Hook>> hooks;  // by the template's order
 
     explicit Run(DialogSession& s) : session(s) {}
 };
 
-struct Hook {
-    Run* run;
-    int id;
-};
+
+void onListRowSelected(int row, gpointer data);
+
+// The keyboard on the control's widget; on a list view's rows.
+void focusControl(Run& run, std::size_t control) {
+    const auto& s = run.shown.at(control);
+    if (run.session.state().controls[control].control.kind == ControlKind::ListView)
+        focusListRows(s.inner);
+    else
+        gtk_widget_grab_focus(s.inner);
+}
 
 // The width a control has now, in pixels.
 int widthOf(const ControlState& c, const BaseUnits& units) {
@@ -132,9 +149,12 @@ void refresh(Run& run) {
             break;
         case ControlKind::TextView: showText(s.inner, c.control.text, c.zoom); break;
         case ControlKind::ProgressBar: showProgress(s.inner, c.progress); break;
+        case ControlKind::ListView: showListView(s.inner, c, onListRowSelected, run.hooks[i].get()); break;
         case ControlKind::Custom: controlLookOf(c.control.className)->show(s.inner, c.look); break;
         }
     }
+    if (state.focus && state.focus != run.focus) focusControl(run, *state.focus);
+    run.focus = state.focus;
     if (state.raised != run.raised) gtk_window_present(run.window);
     run.raised = state.raised;
     run.updating = false;
@@ -157,6 +177,11 @@ void act(Run& run, Action&& action) {
 void onClicked(GtkWidget*, gpointer data) {
     auto* hook = static_cast<Hook*>(data);
     act(*hook->run, [hook] { hook->run->session.press(hook->id); });
+}
+
+void onListRowSelected(int row, gpointer data) {
+    auto* hook = static_cast<Hook*>(data);
+    act(*hook->run, [hook, row] { hook->run->session.select(hook->id, row); });
 }
 
 void onStaticReleased(GtkGestureClick*, int, double, double, gpointer data) { onClicked(nullptr, data); }
@@ -323,6 +348,10 @@ Shown makeWidget(const ControlTemplate& t, Hook* hook) {
         GtkWidget* bar = newProgressBar();
         return {bar, bar};
     }
+    case ControlKind::ListView: {
+        GtkWidget* list = newListView();
+        return {list, list};
+    }
     case ControlKind::Custom: {
         GtkWidget* custom = controlLookOf(t.className)->makeWidget();
         return {custom, custom};
@@ -346,11 +375,11 @@ void showTemplateDialog(DialogSession& session) {
     const auto& state = session.state();
     run.window = GTK_WINDOW(gtk_window_new());
     GtkWidget* area = templateArea(run.window, state);
-    std::vector<std::unique_ptr<Hook>> hooks;
     GtkWidget* defaultButton = nullptr;
     for (const auto& c : state.controls) {
-        hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
-        run.shown.push_back(c.link ? makeLink(c, hooks.back().get()) : makeWidget(c.control, hooks.back().get()));
+        run.hooks.push_back(std::make_unique<Hook>(Hook{&run, c.control.id}));
+        Hook* hook = run.hooks.back().get();
+        run.shown.push_back(c.link ? makeLink(c, hook) : makeWidget(c.control, hook));
         GtkWidget* outer = run.shown.back().outer;
         placeControl(area, outer, c.control, state.units);
         if (c.control.kind == ControlKind::DefaultButton) defaultButton = outer;
@@ -361,7 +390,7 @@ void showTemplateDialog(DialogSession& session) {
     walkTabStops(run);
     if (defaultButton) pressOnEnter(run.window, defaultButton);
     refresh(run);
-    if (defaultButton) gtk_widget_grab_focus(defaultButton);
+    if (defaultButton && !state.focus) gtk_widget_grab_focus(defaultButton);
     standOverOwner(run.window, state);
     rememberDialogWindow(state, run.window);
     run.modal.run(run.window);

@@ -1,6 +1,5 @@
 #include "gtk_text_table.h"
 
-#include <cmath>
 #include <string>
 
 namespace platform::ui::gtk {
@@ -29,10 +28,24 @@ void onBindCell(GtkSignalListItemFactory*, GtkListItem* item, gpointer data) {
 
 void freeColumn(gpointer data, GClosure*) { delete static_cast<Column*>(data); }
 
+gboolean focusWhenMapped(gpointer view) {
+    if (gtk_widget_get_mapped(GTK_WIDGET(view))) gtk_widget_child_focus(GTK_WIDGET(view), GTK_DIR_TAB_FORWARD);
+    return G_SOURCE_REMOVE;
+}
+
+void focusAfterFrame(GtkWidget* view) {
+    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, focusWhenMapped, g_object_ref(view), g_object_unref);
+}
+
+void onMapFocus(GtkWidget* view, gpointer) {
+    g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(onMapFocus), nullptr);
+    focusAfterFrame(view);
+}
+
 }  // namespace
 
-TextTable textTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows,
-                    const std::vector<double>& shares) {
+TextTable columnTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows,
+                      const std::vector<int>& widths) {
     GtkStringList* model = gtk_string_list_new(nullptr);
     for (std::size_t i = 0; i < rows.size(); ++i) gtk_string_list_append(model, std::to_string(i).c_str());
     TextTable table;
@@ -44,17 +57,30 @@ TextTable textTable(const std::vector<std::string>& columns, const std::vector<s
         g_signal_connect_data(cells, "bind", G_CALLBACK(onBindCell), new Column{&rows, i}, freeColumn, GConnectFlags(0));
         GtkColumnViewColumn* column = gtk_column_view_column_new(columns[i].c_str(), cells);
         gtk_column_view_column_set_resizable(column, TRUE);
-        if (i < shares.size())
-            gtk_column_view_column_set_fixed_width(column, static_cast<int>(std::floor(shares[i] * kTextTableWidth)));
+        if (i < widths.size()) gtk_column_view_column_set_fixed_width(column, widths[i]);
         gtk_column_view_append_column(table.view, column);
         g_object_unref(column);
     }
+    table.widget = GTK_WIDGET(table.view);
+    return table;
+}
+
+TextTable textTable(const std::vector<std::string>& columns, const std::vector<std::vector<std::string>>& rows) {
+    TextTable table = columnTable(columns, rows, {});
     table.widget = gtk_scrolled_window_new();
     gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(table.widget), GTK_WIDGET(table.view));
     gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(table.widget), 180);
-    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(table.widget), kTextTableWidth);
+    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(table.widget), 640);
     gtk_widget_set_vexpand(table.widget, TRUE);
     return table;
+}
+
+void focusRows(GtkColumnView* view) {
+    GtkWidget* widget = GTK_WIDGET(view);
+    if (gtk_widget_get_mapped(widget))
+        focusAfterFrame(widget);
+    else
+        g_signal_connect(widget, "map", G_CALLBACK(onMapFocus), nullptr);
 }
 
 std::size_t rowAt(const TextTable& table, guint position) {

@@ -74,10 +74,10 @@ std::optional<std::string> showPinPrompt(const PinRequest& request);
 // The name and password entered, or nothing when the user cancelled or
 // closed the window.
 std::optional<Credentials> showCredentialsDialog(const CredentialsRequest& request);
-// The row chosen, or how the window ended without one. `view`, when set,
-// is offered for the selected row; what it throws ends the window and is
-// thrown again.
-RowChoice showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow = 0,
+// The row chosen, or nothing when the user cancelled or closed the window.
+// `view`, when set, is offered for the selected row; what it throws ends
+// the window and is thrown again.
+std::optional<std::size_t> showRowChoice(const CertificateChoiceRequest& request, std::size_t initialRow = 0,
                         const std::function<void(std::size_t row)>& view = {});
 // The certificate view and the certificate manager, until closed. What
 // their actions throw ends the window and is thrown again.

@@ -94,11 +94,9 @@ int parseCredentialsReply(std::string_view text) {
     return IDOK;
 }
 
-// A row's index or IDCANCEL, which is kChoiceCancelled; for a "Row"
-// answer also CLOSE, which is kChoiceClosed.
-int parseChoiceReply(std::string_view kind, std::string_view text) {
+// A row's index or IDCANCEL, which is kChoiceCancelled.
+int parseChoiceReply(std::string_view text) {
     if (text == "IDCANCEL") return kChoiceCancelled;
-    if (kind == kRow && text == "CLOSE") return kChoiceClosed;
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < 0)
@@ -125,8 +123,8 @@ Answer makeAnswer(std::string kind, std::string reply, std::string expectText) {
         value = parsePinReply(reply);
     else if (kind == kCredentials)
         value = parseCredentialsReply(reply);
-    else if (kind == kCertificate || kind == kRow || kind == kSelectCertificate)
-        value = parseChoiceReply(kind, reply);
+    else if (kind == kCertificate || kind == kSelectCertificate)
+        value = parseChoiceReply(reply);
     else if (kind == kViewCertificate)
         value = parseViewReply(reply);
     else if (kind == kCertificateManager)
@@ -316,14 +314,12 @@ std::optional<Credentials> askCredentials(const std::string& line) {
     return Credentials{a->replyText.substr(0, blank), a->replyText.substr(blank + 1)};
 }
 
-RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t rows) {
+std::optional<std::size_t> askChoice(std::string_view kind, const std::string& line, std::size_t rows) {
     const auto a = answerOrCancel(kind, line, [rows](const Answer& answer) {
-        return answer.reply == kChoiceCancelled || answer.reply == kChoiceClosed ||
-               static_cast<std::size_t>(answer.reply) < rows;
+        return answer.reply == kChoiceCancelled || static_cast<std::size_t>(answer.reply) < rows;
     });
-    if (!a || a->reply == kChoiceCancelled) return {ChoiceEnd::Cancelled};
-    if (a->reply == kChoiceClosed) return {ChoiceEnd::Closed};
-    return {ChoiceEnd::Chosen, static_cast<std::size_t>(a->reply)};
+    if (!a || a->reply == kChoiceCancelled) return std::nullopt;
+    return static_cast<std::size_t>(a->reply);
 }
 
 bool nextIs(std::string_view kind) {

@@ -20,17 +20,15 @@ inline constexpr std::string_view kSaveFile = "SaveFile";
 inline constexpr std::string_view kPin = "Pin";
 inline constexpr std::string_view kCredentials = "Credentials";
 inline constexpr std::string_view kCertificate = "Certificate";
-inline constexpr std::string_view kRow = "Row";
 inline constexpr std::string_view kSelectCertificate = "SelectCertificate";
 inline constexpr std::string_view kViewCertificate = "ViewCertificate";
 inline constexpr std::string_view kCertificateManager = "CertificateManager";
 inline constexpr std::string_view kPage = "Page";
 inline constexpr std::string_view kPrint = "Print";
 
-// The replies of "Certificate IDCANCEL", "Row IDCANCEL" and "Row CLOSE"
-// answers: no row has them.
+// The reply of a "Certificate IDCANCEL" (or "SelectCertificate
+// IDCANCEL") answer: no row has it.
 inline constexpr int kChoiceCancelled = -1;
-inline constexpr int kChoiceClosed = -2;
 // The reply of a "Print IDCANCEL" answer (others are the copies).
 inline constexpr int kPrintCancelled = -1;
 
@@ -49,10 +47,10 @@ std::optional<std::string> askPin(const std::string& line);
 // The user name and password of the next answer, or nothing when it is
 // IDCANCEL or the question goes to the handler.
 std::optional<Credentials> askCredentials(const std::string& line);
-// How the next answer of the kind (kCertificate, kRow or
-// kSelectCertificate) ends the choice; its row must be below `rows`.
-// Cancelled when the question goes to the handler.
-RowChoice askChoice(std::string_view kind, const std::string& line, std::size_t rows);
+// The row of the next answer of the kind (kCertificate or
+// kSelectCertificate), which must be below `rows`; nothing when it is
+// IDCANCEL or the question goes to the handler.
+std::optional<std::size_t> askChoice(std::string_view kind, const std::string& line, std::size_t rows);
 // The reply of the next answer as written, when fits() accepts it; nothing
 // when the question goes to the handler (whatever it replies).
 std::optional<std::string> askReply(std::string_view kind, const std::string& line,

@@ -66,13 +66,7 @@ public:
     std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request) override {
         const std::string line =
             std::string(kCertificate) + ": " + request.title + ": " + request.prompt + ":" + rowsText(request.rows);
-        return askChoice(kCertificate, line, request.rows.size()).chosen();
-    }
-
-    RowChoice chooseRow(const CertificateChoiceRequest& request) override {
-        const std::string line = std::string(kRow) + ": " + request.title + ": " + request.prompt + ": " +
-                                 joined(request.columns, " | ") + ":" + rowsText(request.rows);
-        return askChoice(kRow, line, request.rows.size());
+        return askChoice(kCertificate, line, request.rows.size());
     }
 
     std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& request) override {

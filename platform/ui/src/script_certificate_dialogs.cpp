@@ -72,7 +72,7 @@ std::optional<std::size_t> selectCertificate(const CertificateSelectionRequest& 
     const auto& list = request.list;
     const std::string line = std::string(kSelectCertificate) + ": " + list.title + ": " + list.prompt + ": (" +
                              joined(list.columns, " | ") + ")" + rowsText(list.rows, request.initialRow);
-    return askChoice(kSelectCertificate, line, list.rows.size()).chosen();
+    return askChoice(kSelectCertificate, line, list.rows.size());
 }
 
 void viewCertificate(const CertificateViewRequest& request) {

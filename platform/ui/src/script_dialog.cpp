@@ -68,6 +68,7 @@ const char* kindName(ControlKind kind) {
     case ControlKind::TreeView: return "tree";
     case ControlKind::TextView: return "textview";
     case ControlKind::ProgressBar: return "progress";
+    case ControlKind::ListView: return "listview";
     case ControlKind::Custom: break;
     }
     return "control";
@@ -108,19 +109,36 @@ void describeTree(std::string& line, const std::vector<TreeItem>& items) {
     }
 }
 
+// Texts quoted and joined by ", " in brackets.
+std::string quotedList(const std::vector<std::string>& texts) {
+    std::string list = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) list += (i ? ", \"" : "\"") + texts[i] + "\"";
+    return list + "]";
+}
+
+// A list view's columns with their widths, then its rows, each in
+// brackets.
+void describeListView(std::string& line, const ControlState& c) {
+    if (c.extendedStyle & kListViewFullRowSelect) line += " fullrowselect";
+    line += " columns [";
+    for (std::size_t i = 0; i < c.columns.size(); ++i)
+        line += (i ? ", \"" : "\"") + c.columns[i].title + "\" " + std::to_string(c.columns[i].width);
+    line += "] rows [";
+    for (std::size_t i = 0; i < c.rows.size(); ++i) line += (i ? ", " : "") + quotedList(c.rows[i]);
+    line += "] sel " + std::to_string(c.selection);
+}
+
 std::string describe(const DialogState& state) {
     std::string line = std::string(kDialog) + " " + std::to_string(state.templateId) + ": " + state.title;
     for (const auto& c : state.controls) {
         line += " | " + std::to_string(c.control.id) + " " + kindName(c) + " \"" + shownText(c) + "\"";
-        if (showsRows(c.control.kind)) {
-            line += " [";
-            for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", \"" : "\"") + c.items[i] + "\"";
-            line += "] sel " + std::to_string(c.selection);
-        }
+        if (showsRows(c.control.kind)) line += " " + quotedList(c.items) + " sel " + std::to_string(c.selection);
+        if (c.control.kind == ControlKind::ListView) describeListView(line, c);
         if (c.control.kind == ControlKind::TreeView) describeTree(line, c.treeItems);
         if (c.control.kind == ControlKind::TextView) line += " zoom " + std::to_string(c.zoom);
         if (c.control.kind == ControlKind::ProgressBar)
             line += c.progress.marquee ? std::string(" marquee") : " pos " + std::to_string(c.progress.position);
+        if (state.focus && &state.controls[*state.focus] == &c) line += " focused";
         if (c.checked) line += " checked";
         if (!c.enabled) line += " disabled";
         if (!c.visible) line += " hidden";
@@ -149,8 +167,8 @@ bool fits(const DialogState& state, const DialogAction& action) {
     case DialogAction::Kind::Press: return takesClicks(c->control);
     case DialogAction::Kind::Check: return kind == ControlKind::CheckBox;
     case DialogAction::Kind::Select:
-        return showsRows(kind) &&
-               static_cast<std::size_t>(action.row) < c->items.size();
+        return takesRowSelection(kind) &&
+               static_cast<std::size_t>(action.row) < (kind == ControlKind::ListView ? c->rows.size() : c->items.size());
     case DialogAction::Kind::Close:
     case DialogAction::Kind::Escape:
     case DialogAction::Kind::Size: break;

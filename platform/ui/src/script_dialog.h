@@ -9,10 +9,14 @@
 //   | 239 tree ""
 //     "Signature Policy" expanded
 //       "Hash Algorithm"
-// ; a text view shows its zoom after its text: 9999 textview "..." zoom 60),
+// ; a text view shows its zoom after its text: 9999 textview "..." zoom 60;
+// a list view its columns with their widths and its rows:
+//   | 211 listview "" fullrowselect columns ["Reader" 379, "Card" 189]
+//   rows [["Reader 0", "Kavlo"], ["Reader 1", "GPK"]] sel 0
+// ; the control SetFocus gave the focus is marked "focused"),
 // and the next "Dialog" answer acts: "press:ID" clicks a button or check box,
 // "check:ID" the same for a check box only, "select:ID:ROW" selects a row
-// (from 0) of a list, "close" uses the close box. A control that is
+// (from 0) of a list or list view, "close" uses the close box. A control that is
 // missing, disabled, hidden or of another kind makes the answer a misfit.
 #pragma once
 

@@ -27,10 +27,6 @@ std::optional<std::size_t> Backend::chooseCertificate(const CertificateChoiceReq
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer certificates");
 }
 
-RowChoice Backend::chooseRow(const CertificateChoiceRequest&) {
-    throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer rows to choose");
-}
-
 std::optional<std::size_t> Backend::selectCertificate(const CertificateSelectionRequest&) {
     throw WinError(ERROR_NOT_SUPPORTED, "this UI backend cannot offer certificates");
 }

@@ -6,18 +6,20 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "testkit/process.h"
+#include "testkit/screen_pixels.h"
 
 namespace testkit {
 
 // A rectangle of a window, in the window's own pixels from its top left
 // corner (right and bottom outside it), at least `share` of whose pixels
-// show the colour (#RRGGBB, give or take a tenth of each channel): a bar's
-// fill, a link's colour, a selected row. `what` names it in a failure.
+// show the colour (#RRGGBB, near it as pixelsNear counts): a bar's fill, a
+// link's colour, a selected row. `what` names it in a failure.
 struct Pixels {
     std::string what;
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -39,6 +41,11 @@ struct Shot {
 // How long a window may take to show its subject on a loaded machine.
 inline constexpr std::chrono::milliseconds kShowingLimit = std::chrono::seconds(30);
 
+// What a screenshot of a window lacks of the subject it must show, given
+// the shot and where the window stands on the screen (windowRegion); empty
+// once it shows it all.
+using Unshown = std::function<std::string(const std::filesystem::path& shot, const ScreenRegion& window)>;
+
 class Xvfb {
 public:
     // Throws std::runtime_error when the server is not ready within 10 s.
@@ -52,11 +59,17 @@ public:
     // or throws std::runtime_error. A raw shot, to compare with one whose
     // subject was checked below.
     std::filesystem::path screenshot(const std::string& name) const;
-    // A screenshot taken once the window (an X id) shows every one of the
-    // texts: the window's rectangle cut out, scaled up and read by
-    // Tesseract (Czech), the texts found as screen_text.h says. Taken
-    // again until then, at most `limit`; throws std::runtime_error naming
-    // the shot, the text not read and what was read.
+    // A screenshot (as `screenshot` takes it) once the window (an X id)
+    // shows its subject: `unshown` finds nothing lacking in it. Taken again
+    // until then, at most `limit`; throws std::runtime_error naming the
+    // shot and what the last one lacked.
+    std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
+                                            const Unshown& unshown,
+                                            std::chrono::milliseconds limit = kShowingLimit) const;
+    // The same for a window that must show every one of the texts: the
+    // window's rectangle cut out, scaled up and read by Tesseract (Czech),
+    // the texts found as screen_text.h says; a failure names the text not
+    // read and what was read.
     std::filesystem::path screenshotShowing(const std::string& name, const std::string& window,
                                             const std::vector<std::string>& texts,
                                             std::chrono::milliseconds limit = kShowingLimit) const;

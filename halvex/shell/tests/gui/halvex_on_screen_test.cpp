@@ -13,9 +13,7 @@
 // content.
 #include <chrono>
 #include <future>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -149,8 +147,7 @@ protected:
     }
     // The pointer moved to a point of the program's window.
     static void point(const std::string& title, int x, int y) {
-        ASSERT_EQ(0, testkit::run({"xdotool", "mousemove", "--window", windowOf(title), std::to_string(x),
-                                   std::to_string(y)}).exitCode);
+        testkit::pointerTo(windowOf(title), x, y);
     }
     // The pointer's left button pressed at a point of the program's window.
     static void clickAt(const std::string& title, int x, int y) {
@@ -230,8 +227,9 @@ TEST_F(HalvexOnScreen, HomeToTheRequestPageAndBackInTheWindow) {
     ASSERT_TRUE(pageShown(view, "home.htm"));
     EXPECT_NE(std::nullopt, view.Html().innerHtml("HOME_LOAD"));
     screenshot(title, {"halvex-home", kHomeTexts});
-    const auto geometry = testkit::run({"xdotool", "getwindowgeometry", windowOf(title)});
-    EXPECT_NE(std::string::npos, geometry.out.find("Geometry: 1024x819")) << "four fifths of the screen: " << geometry.out;
+    const auto place = testkit::windowRegion(windowOf(title));
+    EXPECT_EQ("1024x819", std::to_string(place.width) + "x" + std::to_string(place.height))
+        << "four fifths of the screen";
 
     auto user = std::async(std::launch::async, [] { answer("O aplikaci Halvex", "Return", {"halvex-about", {"Halvex Version 1.0", "OK"}}); });
     frame.OnCommand(halvex::kCommandAbout);
@@ -513,16 +511,13 @@ TEST_F(HalvexOnScreen, TheBusyBarMovesWhileTheProgramsThreadIsHeld) {
     // GTK draws the bar's block in its accent blue.
     const RECT bar = testkit::placeInDialog(busy.Window(), halvex::kBusyBarId);
     const testkit::Pixels block{"the bar's block", bar.left, bar.top, bar.right, bar.bottom, "#3584E4", 0.01};
-    const auto bytes = [](const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    std::filesystem::path first;
+    EXPECT_NO_THROW(first = s_xvfb->screenshotShowing("halvex-busy-1", shown, {block}));
+    const auto moved = [&](const auto& shot, const testkit::ScreenRegion& window) {
+        const auto inBar = window.part(bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top);
+        return testkit::differentPixels(first, shot, inBar) > 0 ? "" : "the bar stood still";
     };
-    const std::string first = bytes(s_xvfb->screenshotShowing("halvex-busy-1", shown, {block}));
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool moved = false;
-    while (!moved && std::chrono::steady_clock::now() < limit)
-        moved = bytes(s_xvfb->screenshot("halvex-busy-2")) != first;
-    EXPECT_TRUE(moved) << "the bar stood still";
+    EXPECT_NO_THROW(s_xvfb->screenshotShowing("halvex-busy-2", shown, moved, std::chrono::seconds(10)));
     busy.HideBusy();
     EXPECT_TRUE(busy.Close());
     DestroyWindow(window);

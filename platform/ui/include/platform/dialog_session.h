@@ -25,13 +25,24 @@ struct ProgressState {
     int marqueeIntervalMs = 30;
 };
 
+// A list view's column: its title and width in pixels.
+struct ListViewColumn {
+    std::string title;
+    int width = 0;
+};
+
 struct ControlState {
     ControlTemplate control;  // its template; text is the current text
     bool enabled = true;
     bool visible = true;
     bool checked = false;
     std::vector<std::string> items;  // list box and drop-down list rows
-    int selection = -1;
+    int selection = -1;               // the selected row of those or of a list view
+    // A list view's columns, its rows (a text per column, "" where none
+    // was set) and its extended style (LVS_EX_*).
+    std::vector<ListViewColumn> columns;
+    std::vector<std::vector<std::string>> rows;
+    std::uint32_t extendedStyle = 0;
     std::vector<TreeItem> treeItems;  // tree-view items
     int zoom = 100;                   // a text view's font scale, percent
     ProgressState progress;           // a progress bar's
@@ -79,6 +90,9 @@ struct DialogState {
     int minWidth = 0;  // the least client size a resizable dialog takes
     int minHeight = 0;
     std::vector<ControlState> controls;
+    // The control SetFocus gave the keyboard focus; none: the backend's
+    // choice (the default button).
+    std::optional<std::size_t> focus;
     // The dialog this one opens over: its owner when that is one of the
     // layer's dialogs, or for the active window's handle the latest shown
     // dialog of its thread; none without an owner (or the desktop's).
@@ -95,7 +109,8 @@ public:
     // A click on the button (a check box toggles first): WM_COMMAND with
     // BN_CLICKED. Ignored for a control that is disabled or hidden.
     virtual void press(int id) = 0;
-    // The user selects a row of a list: LBN_SELCHANGE / CBN_SELCHANGE.
+    // The user selects a row of a list: LBN_SELCHANGE / CBN_SELCHANGE; a
+    // list view's row is selected without a notification.
     virtual void select(int id, int row) = 0;
     // The user resized a resizable dialog's client area: kept to its
     // least size, then WM_SIZE.

@@ -24,6 +24,7 @@ enum class ControlKind {
     TreeView,
     TextView,  // read-only plain text with zoom and printing (win32/text_view.h)
     ProgressBar,  // "msctls_progress32" (win32/commctrl.h)
+    ListView,     // "SysListView32", rows of texts under columns (win32/commctrl.h)
     Custom,       // of a class the module registered (platform/control_classes.h)
 };
 
@@ -48,6 +49,9 @@ inline constexpr std::uint32_t kStyleBorder = 0x00800000;
 inline constexpr std::uint32_t kStyleMarquee = 0x0008;
 // A control the Tab key stops at (WS_TABSTOP), in the template's order.
 inline constexpr std::uint32_t kStyleTabStop = 0x00010000;
+// A list view's extended style that shows its selected row whole
+// (LVS_EX_FULLROWSELECT; GTK always does).
+inline constexpr std::uint32_t kListViewFullRowSelect = 0x00000020;
 
 struct ControlTemplate {
     int id = 0;
@@ -78,6 +82,10 @@ inline bool takesClicks(const ControlTemplate& t) {
 inline bool showsRows(ControlKind kind) {
     return kind == ControlKind::ListBox || kind == ControlKind::DropDownList || kind == ControlKind::ComboBoxEx;
 }
+
+// Whether the user selects a row of the control: those that show rows,
+// and list views.
+inline bool takesRowSelection(ControlKind kind) { return showsRows(kind) || kind == ControlKind::ListView; }
 
 // Whether the control is a drop-down list, one line high while closed.
 inline bool dropsDown(ControlKind kind) {

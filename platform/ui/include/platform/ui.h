@@ -100,31 +100,13 @@ struct Credentials {
 };
 
 // One certificate to be chosen from a list shown as a table: a row per
-// certificate, its cells in the order of the column titles. Any other table
-// of text rows is offered the same way (chooseRow). The first row starts
-// selected; OK is disabled while the table is empty.
+// certificate, its cells in the order of the column titles. The first row
+// starts selected; OK is disabled while the table is empty.
 struct CertificateChoiceRequest {
     std::string title;
     std::string prompt;  // above the table
     std::vector<std::string> columns;
     std::vector<std::vector<std::string>> rows;
-    // Each column's share of the table's width, from the left (0.5 is half
-    // of it); empty: each column as wide as its texts.
-    std::vector<double> columnShares;
-    // The Cancel button's label, "&" before its access key; empty: "Storno".
-    std::string cancelLabel;
-};
-
-// How a row choice ended: a row taken (OK, Enter, a double click), Cancel
-// (also Escape), or the window closed without a row.
-enum class ChoiceEnd { Chosen, Cancelled, Closed };
-struct RowChoice {
-    ChoiceEnd end = ChoiceEnd::Cancelled;
-    std::size_t row = 0;  // when Chosen
-
-    std::optional<std::size_t> chosen() const {
-        return end == ChoiceEnd::Chosen ? std::optional<std::size_t>(row) : std::nullopt;
-    }
 };
 
 // The certificate selection of the certificate dialogs: the list, the row
@@ -222,8 +204,6 @@ public:
     // The index of the row chosen, or nothing when the user cancelled.
     // Throws as askPin.
     virtual std::optional<std::size_t> chooseCertificate(const CertificateChoiceRequest& request);
-    // A row of any table, telling Cancel from closing. Throws as askPin.
-    virtual RowChoice chooseRow(const CertificateChoiceRequest& request);
     // The certificate dialogs. The selection returns the index of the row
     // chosen, or nothing when the user cancelled; the view and the manager
     // return when closed. Throw as askPin.
@@ -269,16 +249,16 @@ void setBackend(std::unique_ptr<Backend> backend);
 namespace script {
 // Answers for the script backend, taken in order: those of the script file
 // first, then the queued ones. An answer names the kind of question
-// ("MessageBox", "OpenWith", "OpenFile", "SaveFile", "Pin", "Credentials", "Certificate", "Row",
+// ("MessageBox", "OpenWith", "OpenFile", "SaveFile", "Pin", "Credentials", "Certificate",
 // "SelectCertificate", "ViewCertificate",
 // "CertificateManager") and the reply: "IDYES", "IDNO", "IDOK", "IDCANCEL"
 // ... or a number; for "Pin" the PIN's digits, for "Credentials" the user
 // name and the password separated by a blank, for "OpenFile" the path of
 // the file chosen (without blanks) or "IDCANCEL", for "SaveFile" the same
 // (a path without a folder is in the dialog's folder; the folder must
-// exist; a path not settled on asks again and takes the next answer), for "Certificate", "Row" and
+// exist; a path not settled on asks again and takes the next answer), for "Certificate" and
 // "SelectCertificate" the index of the row chosen (from 0), each of these
-// or "IDCANCEL"; a "Row" answer may also be "CLOSE" (the window closed).
+// or "IDCANCEL".
 // The view and the manager take actions: "ViewCertificate IDOK"
 // (closed), "ViewCertificate Name=TEXT" (friendly name set, then closed),
 // "ViewCertificate Root" (installed into that store, then closed);
@@ -317,7 +297,7 @@ std::size_t pending();
 // filter shown first marked "*"),
 // "Pin: provider: reader", "Credentials: server HOST:
 // realm" (or "proxy HOST"), "Certificate: title: prompt: [0] cells | of
-// | row 0 [1] ...", "Row: title: prompt: column | titles: [0] ...",
+// | row 0 [1] ...",
 // "SelectCertificate: title: prompt: (column | titles) [0] cells [1]*
 // cells" (the row selected at first marked), "ViewCertificate: title
 // [Obecné] name: value | ... [Podrobnosti] ... [Rozšíření] ... [Cesta k
@@ -330,7 +310,7 @@ std::vector<std::string> transcript();
 // the question's line and the reason; a test installs a handler that
 // records a failure. The handler's return value is the reply (for a PIN,
 // IDCANCEL cancels and another number is taken as its digits; credentials
-// and row questions are cancelled whatever it returns).
+// and certificate choices are cancelled whatever it returns).
 void onUnanswered(std::function<int(const std::string& question)> handler);
 // The cursors SetCursor has shown through the script backend, in order:
 // "arrow", "wait" or "hidden", one per call.

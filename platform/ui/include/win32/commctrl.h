@@ -1,7 +1,7 @@
 // The common controls of template dialogs: the tree view, its items
 // inserted last under a parent (TVM_INSERTITEM) and expanded (TVM_EXPAND),
-// the progress bar and the extended combo box, sent their messages with
-// SendMessage or SendDlgItemMessage.
+// the progress bar, the extended combo box and the list view, sent their
+// messages with SendMessage or SendDlgItemMessage.
 #pragma once
 
 #include "win32/dialogs.h"
@@ -110,3 +110,69 @@ struct COMBOBOXEXITEMW {
 };
 inline constexpr UINT CBEM_INSERTITEMA = WM_USER + 1;
 inline constexpr UINT CBEM_INSERTITEMW = WM_USER + 11;
+
+// The list view ("SysListView32", ControlKind::ListView), in its report
+// view: rows of texts under columns, one row selected at most (as in the
+// single-selection style). A selection by the user sends no notification;
+// the procedure asks for it.
+inline constexpr UINT LVM_FIRST = 0x1000;
+// The rows' count.
+inline constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
+// wParam the row to start after (-1: from the first), lParam LVNI_*: the
+// next row, selected with LVNI_SELECTED; -1 when there is none.
+inline constexpr UINT LVM_GETNEXTITEM = LVM_FIRST + 12;
+inline constexpr LPARAM LVNI_ALL = 0x0000;
+inline constexpr LPARAM LVNI_SELECTED = 0x0002;
+// wParam the row (-1: every row), lParam an LVITEM whose stateMask says
+// which of its state bits count: LVIS_SELECTED selects the row or takes
+// its selection away (every row only loses it); LVIS_FOCUSED is kept by
+// the backend. FALSE for no row of the control.
+inline constexpr UINT LVM_SETITEMSTATE = LVM_FIRST + 43;
+inline constexpr UINT LVIS_FOCUSED = 0x0001;
+inline constexpr UINT LVIS_SELECTED = 0x0002;
+// wParam the bits that change (0: all), lParam their values; returns the
+// style before. LVS_EX_FULLROWSELECT shows the whole row selected.
+inline constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54;
+inline constexpr DWORD LVS_EX_FULLROWSELECT = platform::ui::kListViewFullRowSelect;
+// lParam an LVITEM with iItem the place (past the end: the end) and
+// iSubItem 0; its text (LVIF_TEXT) is the first column's, its state
+// (LVIF_STATE) may select it. Returns the row's index, -1 for another
+// iSubItem.
+inline constexpr UINT LVM_INSERTITEMW = LVM_FIRST + 77;
+// wParam the place (past the end: the end), lParam an LVCOLUMN: its title
+// (LVCF_TEXT) and width in pixels (LVCF_WIDTH); texts are shown from the
+// left (LVCFMT_LEFT) whatever the format. Returns the column's index.
+inline constexpr UINT LVM_INSERTCOLUMNW = LVM_FIRST + 97;
+// wParam the row, lParam an LVITEM: the text of column iSubItem. FALSE
+// for no row or column of the control.
+inline constexpr UINT LVM_SETITEMTEXTW = LVM_FIRST + 116;
+
+inline constexpr UINT LVCF_FMT = 0x0001;
+inline constexpr UINT LVCF_WIDTH = 0x0002;
+inline constexpr UINT LVCF_TEXT = 0x0004;
+inline constexpr int LVCFMT_LEFT = 0x0000;
+struct LVCOLUMNW {
+    UINT mask;
+    int fmt;
+    int cx;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iSubItem;
+    int iImage;
+    int iOrder;
+};
+
+inline constexpr UINT LVIF_TEXT = 0x0001;
+inline constexpr UINT LVIF_STATE = 0x0008;
+struct LVITEMW {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+    int iIndent;
+};

@@ -164,6 +164,11 @@ BOOL IsIconic(HWND hWnd) noexcept;
 // A control's dialog, or a dialog's owner when it is one of the layer's
 // dialogs; null otherwise.
 HWND GetParent(HWND hWnd) noexcept;
+// Gives a control of a dialog the keyboard focus, which the backend shows
+// from then on; a dialog's own handle leaves the focus to the backend.
+// The control that had it by SetFocus, else null; null with
+// ERROR_INVALID_WINDOW_HANDLE for a handle that is no window.
+HWND SetFocus(HWND hWnd) noexcept;
 
 // To the dialog: its procedure's answer (for the messages whose result is
 // kept, the value it set with SetWindowLongPtr(DWLP_MSGRESULT)). To a

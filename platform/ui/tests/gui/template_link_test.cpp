@@ -2,6 +2,7 @@
 // window: drawn dark blue, underlined while the pointer is over it and no
 // longer once it has left, and a click on it the dialog's command.
 #include <cstdint>
+#include <filesystem>
 #include <future>
 #include <string>
 
@@ -37,28 +38,33 @@ TEST_F(OnScreen, AStaticTurnedIntoAHyperlinkIsDarkBlueUnderlinedUnderThePointerA
         kModule, {kDialogId, 200, 50, "MS Shell Dlg", 8, "Odkaz na certifikát",
                   {{kSigner, K::Static, "Jan Novák, Orvanta a.s.", 10, 10, 180, 10},
                    {IDOK, K::DefaultButton, "OK", 75, 30, 50, 14}}});
-    auto person = std::async(std::launch::async, [] {
+    auto person = std::async(std::launch::async, [this] {
         testkit::pointerTo("", 1200, 1000);
         const std::string window = testkit::findWindow("Odkaz na certifikát");
         ASSERT_FALSE(window.empty()) << "no dialog came";
-        const auto whole = testkit::windowRegion(window);
-        const auto darkBlue = [&](const auto& file) { return testkit::pixelsNear(file, "#0000C0", whole); };
-        const auto plain = testkit::shotUntil("ui-template-link", [&](const auto& file) { return darkBlue(file) > 20; });
-        EXPECT_GT(darkBlue(plain), 20) << "no dark blue text in " << plain;
-        // The band of the window above its button, where the link is.
-        const auto band = whole.part(0, 0, whole.width, 40);
+        const testkit::Xvfb& screen = m_user->screen();
+        const auto darkBlue = [](const auto& shot, const auto& whole) {
+            return testkit::pixelsNear(shot, "#0000C0", whole) > 20 ? "" : "no dark blue text";
+        };
+        std::filesystem::path plain;
+        EXPECT_NO_THROW(plain = screen.screenshotShowing("ui-template-link", window, darkBlue));
+        // The band of the window above its button, where the link is:
+        // the pixels in which it differs from the plain shot.
+        const auto changed = [&](const auto& shot, const testkit::ScreenRegion& whole) {
+            return testkit::differentPixels(plain, shot, whole.part(0, 0, whole.width, 40));
+        };
 
         // The link's text starts at 10, 10 dialog units.
         testkit::pointerTo(window, 40, 23);
-        const auto hovered = testkit::shotUntil("ui-template-link-hovered", [&](const auto& file) {
-            return testkit::differentPixels(plain, file, band) > 10;
-        });
-        EXPECT_GT(testkit::differentPixels(plain, hovered, band), 10) << "not underlined under the pointer: " << hovered;
+        const auto underlined = [&](const auto& shot, const auto& whole) {
+            return changed(shot, whole) > 10 ? "" : "not underlined under the pointer";
+        };
+        EXPECT_NO_THROW(screen.screenshotShowing("ui-template-link-hovered", window, underlined));
         testkit::pointerTo("", 1200, 1000);
-        const auto left = testkit::shotUntil("ui-template-link-left", [&](const auto& file) {
-            return testkit::differentPixels(plain, file, band) == 0;
-        });
-        EXPECT_EQ(0, testkit::differentPixels(plain, left, band)) << "still underlined: " << left;
+        const auto plainAgain = [&](const auto& shot, const auto& whole) {
+            return changed(shot, whole) == 0 ? "" : "still underlined";
+        };
+        EXPECT_NO_THROW(screen.screenshotShowing("ui-template-link-left", window, plainAgain));
 
         testkit::pointerTo(window, 40, 23);
         const auto clicked = testkit::run({"xdotool", "click", "1"});
