@@ -18,7 +18,8 @@ using SizedWork = std::function<std::function<void()>(std::size_t size)>;
 // is timed on the steady clock, the smaller input first, in rounds that
 // repeat fast work for a tenth of a second: the best of three for the
 // smaller, and for the larger rounds until one is fast enough (a few more
-// while they are cheap), so that a busy machine or a cold cache does not
+// while they are cheap), the two timed again up to three times while the
+// ratio is too high, so that a busy machine or a cold cache does not
 // decide.
 ::testing::AssertionResult GrowsLinearly(const SizedWork& make, std::size_t size);
 
