@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "testkit/process.h"
+#include "testkit/sanitize_build.h"
 #include "testkit/screen_pixels.h"
 
 namespace testkit {
@@ -91,7 +92,8 @@ private:
 // The X id of the first visible window of exactly that title on the
 // current display, waiting up to `limit` for one; empty when none came. A
 // window that goes while xdotool looks (a dialog closing) stops xdotool
-// with an X error; it is simply asked again.
-std::string findWindow(const std::string& title, std::chrono::milliseconds limit = std::chrono::seconds(20));
+// with an X error; it is simply asked again. The sanitize build waits
+// three times as long by default, as its programs start so much slower.
+std::string findWindow(const std::string& title, std::chrono::milliseconds limit = std::chrono::seconds(20) * kSlowdown);
 
 }  // namespace testkit
