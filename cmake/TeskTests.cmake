@@ -3,8 +3,8 @@
 # One GoogleTest binary per folder, registered with ctest under its labels
 # (a window test that also starts a server or a token carries both `gui`
 # and `integration`).
-# LOCK serialises tests that share an outside resource (pcscd's fixed ports,
-# the X display). INTEGRATION names, as a GoogleTest filter, the tests of a
+# LOCK serialises tests that share an outside resource (pcscd's fixed ports;
+# window tests need none, as each starts an X server of its own). INTEGRATION names, as a GoogleTest filter, the tests of a
 # unit binary that start a token or a server: they are labelled
 # `integration` instead.
 # For a test program that opens the certificate dialogs: libcryptui.so is
@@ -51,12 +51,24 @@ function(tesk_add_tests name)
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
   endif()
+  # Before ctest has measured any time (a fresh clone), window tests and
+  # tests given more time start first, so that none of them ends the run.
+  if(T_TIMEOUT GREATER 300 OR "gui" IN_LIST T_LABEL)
+    list(APPEND props COST 100)
+  endif()
   if(T_INTEGRATION)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_INTEGRATION}"
                          PROPERTIES LABELS "${T_LABEL}" ${props})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_INTEGRATION}"
                          PROPERTIES LABELS integration ${props})
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABEL}" ${props})
+    # The discovery takes no list as a property's value: several labels
+    # are given to the discovered tests by a file ctest reads after it.
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_listed PROPERTIES ${props})
+    set(labels "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
+    file(WRITE "${labels}" "if(${name}_listed)\n"
+                           "  set_tests_properties(\${${name}_listed} PROPERTIES LABELS \"${T_LABEL}\")\n"
+                           "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labels}")
   endif()
 endfunction()

@@ -85,7 +85,7 @@ TEST_F(MyErrorTest, TwoThreadsReportingAtOnceLoseNoLine) {
             ReportError(10, i, text, "Enroll", 1);
             TPentakResource::Instance()->SetLanguage(i % 3);
             if (TPentakResource::Instance()->GetString(1).empty()) ADD_FAILURE() << "the table lost its text";
-            if (record().GetText().empty()) ADD_FAILURE() << "the record lost its lines";
+            if (i % 256 == 0 && record().GetText().empty()) ADD_FAILURE() << "the record lost its lines";
         }
     };
     std::thread first(writer, "first");

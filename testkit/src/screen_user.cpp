@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -67,7 +68,15 @@ void ScreenUser::watch(std::chrono::seconds limit) {
 
 namespace {
 
-std::string shotName(const Shot& shot) { return shot.name.empty() ? "screen-user-answered" : shot.name; }
+// A shot without a name of its own is named after the test, so that tests
+// running at once never write one file.
+std::string shotName(const Shot& shot) {
+    if (!shot.name.empty()) return shot.name;
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "screen-user";
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name + "-answered";
+}
 
 RunResult press(const std::string& window, const std::string& keys) {
     std::vector<std::string> command{"windowfocus", "--sync", window, "key", "--delay", "50"};
