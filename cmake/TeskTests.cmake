@@ -35,6 +35,24 @@ function(tesk_renewal_components name)
   tesk_tests_find_riched32(${name})
 endfunction()
 
+# GoogleTest, GoogleMock and the standard headers most tests read are parsed
+# once, into a precompiled header every test program reuses: parsing them was
+# about half the time of compiling a test. A precompiled header is used only
+# by a compilation with the flags it was made with, so it is made as a test
+# program is compiled (-fPIE, not a library's -fPIC), and every test program
+# is compiled with -pthread, as those that show windows must be (GTK asks for
+# it); a mismatch fails the build (-Winvalid-pch).
+set(tesk_test_pch_source ${CMAKE_BINARY_DIR}/tesk_test_pch.cpp)
+file(CONFIGURE OUTPUT ${tesk_test_pch_source} CONTENT "")
+add_library(tesk_test_pch OBJECT EXCLUDE_FROM_ALL ${tesk_test_pch_source})
+set_target_properties(tesk_test_pch PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+target_compile_options(tesk_test_pch PRIVATE ${CMAKE_CXX_COMPILE_OPTIONS_PIE} -pthread)
+target_link_libraries(tesk_test_pch PRIVATE GTest::gtest GTest::gmock)
+target_precompile_headers(tesk_test_pch PRIVATE
+  <gmock/gmock.h> <gtest/gtest.h>
+  <algorithm> <chrono> <cstdlib> <cstring> <filesystem> <fstream> <functional> <map> <memory>
+  <optional> <set> <sstream> <string> <thread> <vector>)
+
 function(tesk_add_tests name)
   cmake_parse_arguments(T "" "LOCK;INTEGRATION;TIMEOUT" "LABEL;SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
@@ -42,6 +60,8 @@ function(tesk_add_tests name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} testkit::testkit GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_options(${name} PRIVATE -pthread)
+  target_precompile_headers(${name} REUSE_FROM tesk_test_pch)
   # No test may hang the run: ctest stops any single test after five
   # minutes, or after TIMEOUT seconds for tests that read gigabytes.
   if(NOT T_TIMEOUT)
