@@ -3,8 +3,8 @@
 # One GoogleTest binary per folder, registered with ctest under its labels
 # (a window test that also starts a server or a token carries both `gui`
 # and `integration`).
-# LOCK serialises tests that share an outside resource (pcscd's fixed ports,
-# the X display). INTEGRATION names, as a GoogleTest filter, the tests of a
+# LOCK serialises tests that share an outside resource (pcscd's fixed ports;
+# window tests need none, as each starts an X server of its own). INTEGRATION names, as a GoogleTest filter, the tests of a
 # unit binary that start a token or a server: they are labelled
 # `integration` instead.
 # For a test program that opens the certificate dialogs: libcryptui.so is
@@ -35,24 +35,6 @@ function(tesk_renewal_components name)
   tesk_tests_find_riched32(${name})
 endfunction()
 
-# GoogleTest, GoogleMock and the standard headers most tests read are parsed
-# once, into a precompiled header every test program reuses: parsing them was
-# about half the time of compiling a test. A precompiled header is used only
-# by a compilation with the flags it was made with, so it is made as a test
-# program is compiled (-fPIE, not a library's -fPIC), and every test program
-# is compiled with -pthread, as those that show windows must be (GTK asks for
-# it); a mismatch fails the build (-Winvalid-pch).
-set(tesk_test_pch_source ${CMAKE_BINARY_DIR}/tesk_test_pch.cpp)
-file(CONFIGURE OUTPUT ${tesk_test_pch_source} CONTENT "")
-add_library(tesk_test_pch OBJECT EXCLUDE_FROM_ALL ${tesk_test_pch_source})
-set_target_properties(tesk_test_pch PROPERTIES POSITION_INDEPENDENT_CODE OFF)
-target_compile_options(tesk_test_pch PRIVATE ${CMAKE_CXX_COMPILE_OPTIONS_PIE} -pthread)
-target_link_libraries(tesk_test_pch PRIVATE GTest::gtest GTest::gmock)
-target_precompile_headers(tesk_test_pch PRIVATE
-  <gmock/gmock.h> <gtest/gtest.h>
-  <algorithm> <chrono> <cstdlib> <cstring> <filesystem> <fstream> <functional> <map> <memory>
-  <optional> <set> <sstream> <string> <thread> <vector>)
-
 function(tesk_add_tests name)
   cmake_parse_arguments(T "" "LOCK;INTEGRATION;TIMEOUT" "LABEL;SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
@@ -60,8 +42,6 @@ function(tesk_add_tests name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} testkit::testkit GTest::gtest GTest::gmock GTest::gtest_main)
-  target_compile_options(${name} PRIVATE -pthread)
-  target_precompile_headers(${name} REUSE_FROM tesk_test_pch)
   # No test may hang the run: ctest stops any single test after five
   # minutes, or after TIMEOUT seconds for tests that read gigabytes.
   if(NOT T_TIMEOUT)
@@ -71,12 +51,24 @@ function(tesk_add_tests name)
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
   endif()
+  # Before ctest has measured any time (a fresh clone), window tests and
+  # tests given more time start first, so that none of them ends the run.
+  if(T_TIMEOUT GREATER 300 OR "gui" IN_LIST T_LABEL)
+    list(APPEND props COST 100)
+  endif()
   if(T_INTEGRATION)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${T_INTEGRATION}"
                          PROPERTIES LABELS "${T_LABEL}" ${props})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${T_INTEGRATION}"
                          PROPERTIES LABELS integration ${props})
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABEL}" ${props})
+    # The discovery takes no list as a property's value: several labels
+    # are given to the discovered tests by a file ctest reads after it.
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_listed PROPERTIES ${props})
+    set(labels "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
+    file(WRITE "${labels}" "if(${name}_listed)\n"
+                           "  set_tests_properties(\${${name}_listed} PROPERTIES LABELS \"${T_LABEL}\")\n"
+                           "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labels}")
   endif()
 endfunction()
