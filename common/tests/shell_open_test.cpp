@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "common/log.h"
-#include "testkit/scoped_env.h"
+#include "platform/ansi_name.h"
 #include "platform/ui.h"
+#include "testkit/scoped_env.h"
 #include "testkit/platform_root.h"
 #include "win32/ui.h"
 
@@ -30,7 +31,8 @@ protected:
             return IDCANCEL;
         });
         TLogStrVect::Instance()->SetMask(0xFF);
-        document = root.write("docs/a \"quoted\" $(name).txt", "text").string();
+        documentPath = root.write("docs/a \"quoted\" $(name).txt", "text");
+        document = platform::paths::toAnsiName(documentPath);
     }
     void TearDown() override {
         platform::ui::script::clear();
@@ -61,13 +63,14 @@ protected:
     testkit::PlatformRoot root;
     ScopedEnv ui{"PLATFORM_UI", "script"};
     std::optional<ScopedEnv> command;
-    std::string document;
+    fs::path documentPath;
+    std::string document;  // as the ANSI functions take it
 };
 
 TEST_F(OpenWithShellTest, StartedProgramGivesZeroAndGetsThePathAsOneArgument) {
     launcherExits(0);
     EXPECT_EQ(0, OpenWithShell(nullptr, document.c_str(), "open"));
-    EXPECT_EQ("1\n" + document + "\n", root.read("args"));
+    EXPECT_EQ("1\n" + documentPath.string() + "\n", root.read("args"));
     EXPECT_TRUE(logged().empty());
 }
 
@@ -107,7 +110,7 @@ TEST_F(OpenWithShellTest, OtherFailuresGiveTheGeneralError) {
 
 TEST_F(OpenWithShellTest, MissingFileIsAGeneralError) {
     launcherExits(0);
-    document = (root.path() / "missing.txt").string();
+    document = platform::paths::toAnsiName(root.path() / "missing.txt");
     EXPECT_EQ(kShellFailed, OpenWithShell(nullptr, document.c_str(), "open"));
     expectFailureLogged();
 }

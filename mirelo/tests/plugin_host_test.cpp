@@ -141,7 +141,7 @@ TEST_F(PluginHost, CallAllIsTheAndOfEveryAnswerAndAThrowingPluginAnswersZero) {
     auto& plugins = PluginManager::Instance();
     const kyd_plugin::HostInfo host{3, "Test"};
     ASSERT_TRUE(plugins.SetHostInfo(&host));
-    ASSERT_TRUE(plugins.AddAll(folder.string().c_str(), kMask));
+    ASSERT_TRUE(plugins.AddAll(platform::paths::toAnsi(folder).c_str(), kMask));
     EXPECT_EQ(1, plugins.CallAll(9, 0, 0, 0)) << "registered, not loaded: nothing is called";
     EXPECT_EQ(Lines{}, TakeCalls());
     ASSERT_TRUE(plugins.LoadAll());
@@ -149,7 +149,7 @@ TEST_F(PluginHost, CallAllIsTheAndOfEveryAnswerAndAThrowingPluginAnswersZero) {
     EXPECT_EQ(3, plugins.CallOne(0, 9, 0, 0, 0));
 
     Install("Even");  // answers 2: bit 0 clear
-    ASSERT_TRUE(plugins.AddAll(folder.string().c_str(), kMask));
+    ASSERT_TRUE(plugins.AddAll(platform::paths::toAnsi(folder).c_str(), kMask));
     ASSERT_TRUE(plugins.LoadAll());
     EXPECT_EQ(0, plugins.CallAll(9, 0, 0, 0));
     TakeCalls();
@@ -159,7 +159,7 @@ TEST_F(PluginHost, CallAllIsTheAndOfEveryAnswerAndAThrowingPluginAnswersZero) {
     fs::remove(folder / "TeskEvenPluginKyd.so");
     Install("Faulty");
     ASSERT_TRUE(plugins.SetHostInfo(&host));
-    ASSERT_TRUE(plugins.AddAll(folder.string().c_str(), kMask));
+    ASSERT_TRUE(plugins.AddAll(platform::paths::toAnsi(folder).c_str(), kMask));
     ASSERT_TRUE(plugins.LoadAll());
     EXPECT_EQ(0, plugins.CallAll(9, 0, 0, 0));
     EXPECT_EQ(0, plugins.CallOne(0, 9, 0, 0, 0));

@@ -192,7 +192,7 @@ TEST_F(SignEncKydDialog, TheSigningCertificateItsExpiryAndTheDigestShowAndClicks
     signer.remember(ending.certificate);
     documents.front().bytes = {'S', 'm', 'l', 'o', 'u', 'v', 'a', '\r', '\n', 0xFF};
     const auto document = root.write("document.bin", std::string(documents.front().bytes.begin(), documents.front().bytes.end()));
-    documents.front().name = document.string();
+    documents.front().name = platform::paths::toAnsi(document);
     const auto digest = testkit::run({"openssl", "dgst", "-sha384", "-r", document.string()});
     ASSERT_EQ(0, digest.exitCode) << digest.err;
     std::string grouped;

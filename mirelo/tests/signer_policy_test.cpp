@@ -110,7 +110,7 @@ TEST_F(SignerPolicy, DerPemAndBareBase64LoadAlikeAndEveryFieldMatchesOpensslsRea
     for (const auto& text : {pem, bare}) {
         signer.SetFormatOptions(0);
         ASSERT_TRUE(signer.SetSignPolicyFile(platform::paths::toAnsi(text))) << text << ": " << signer.GetLastErrorStr();
-        EXPECT_EQ(text.string(), signer.GetSignPolicyFile());
+        EXPECT_EQ(platform::paths::toAnsi(text), signer.GetSignPolicyFile());
         for (LONG selector = 0; selector <= 24; ++selector) EXPECT_EQ(fromDer[selector], value(selector)) << selector;
     }
 
@@ -216,7 +216,7 @@ TEST_F(SignerPolicy, DamagedFilesGetTheirNumberAndLeaveTheLoadedPolicyInForce) {
         EXPECT_FALSE(signer.SetSignPolicyFile(platform::paths::toAnsi(file))) << c.name;
         EXPECT_EQ(c.number, signer.GetLastErrorNumber()) << c.name;
         EXPECT_TRUE(signer.IsSignPolicy()) << c.name;
-        EXPECT_EQ(good.string(), signer.GetSignPolicyFile()) << c.name;
+        EXPECT_EQ(platform::paths::toAnsi(good), signer.GetSignPolicyFile()) << c.name;
         EXPECT_EQ(oid, value(0)) << c.name;
     }
 }

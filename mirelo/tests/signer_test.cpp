@@ -10,6 +10,7 @@
 #include "common/csp_manager.h"
 #include "kyd/file_kyd.h"
 #include "pkcs7_fixtures.h"
+#include "platform/ansi_name.h"
 #include "platform/clock.h"
 #include "signer_kyd.h"
 #include "testkit/growth.h"
@@ -32,7 +33,7 @@ TEST_F(Signer, EachSignersCertificateOfALoadedSignatureCostsTheSameHoweverManyIt
     EXPECT_TRUE(testkit::GrowsLinearly(
         [&](std::size_t count) {
             const auto signers = pkcs7_test::manySigners(pki.commercial.certificate, count);
-            const std::string path = (root.path() / ("many" + std::to_string(++made) + ".kyd")).string();
+            const std::string path = platform::paths::toAnsiName(root.path() / ("many" + std::to_string(++made) + ".kyd"));
             TFileKyd container;
             EXPECT_EQ(0, container.Open(path, TFileKyd::openCreate));
             EXPECT_EQ(0, container.AddSignature(signers.message));

@@ -2,6 +2,7 @@
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/uri.h>
 #include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
 
@@ -75,15 +76,30 @@ std::optional<std::string> FileBytes(const std::string& path) {
     return bytes;
 }
 
+// libxml2 names a document it wants loaded by a URI, escaped wherever the
+// document's folder or reference needed it ("%20" for a blank, "%C5%BE"
+// for "ž"); the path is unescaped exactly once. An escaped NUL would end
+// the name early and so name another file: no path.
+std::optional<std::string> UnescapedPath(const std::string& uri) {
+    if (uri.find("%00") != std::string::npos) return std::nullopt;
+    char* unescaped = xmlURIUnescapeString(uri.c_str(), 0, nullptr);
+    if (!unescaped) return std::nullopt;
+    std::string path(unescaped);
+    xmlFree(unescaped);
+    return path;
+}
+
 // The file a URI names when it is a path (or a file: URI) beneath the
 // folder loads are let from; nothing for any other.
 std::optional<std::string> FileBeneathLoadFolder(const char* uri) {
     if (!t_loadsFrom || !uri) return std::nullopt;
-    std::string path = uri;
-    if (path.rfind("file://", 0) == 0) path.erase(0, 7);
-    if (path.find("://") != std::string::npos || path.find('%') != std::string::npos) return std::nullopt;
+    std::string address = uri;
+    if (address.rfind("file://", 0) == 0) address.erase(0, 7);
+    if (address.find("://") != std::string::npos) return std::nullopt;
+    const std::optional<std::string> path = UnescapedPath(address);
+    if (!path) return std::nullopt;
     std::error_code failed;
-    const std::filesystem::path file = std::filesystem::weakly_canonical(path, failed);
+    const std::filesystem::path file = std::filesystem::weakly_canonical(*path, failed);
     if (failed) return std::nullopt;
     const std::filesystem::path inside = file.lexically_relative(*t_loadsFrom);
     if (inside.empty() || *inside.begin() == "..") return std::nullopt;

@@ -267,9 +267,11 @@ TEST_F(ReplyReaders, FreeContentIsReadOrRefusedInLittleTimeAndMemory) {
 }
 
 // A schema that includes a file outside its folder or refers to a server is
-// not loaded, and neither the file nor the server is reached.
+// not loaded, and neither the file nor the server is reached; one that
+// includes a file beside it is, in a folder named with blanks and Czech
+// letters too.
 TEST_F(ReplyReaders, SchemasReadNothingOutsideTheirFolder) {
-    const auto base = std::filesystem::temp_directory_path() / ("reply_schemas_" + std::to_string(getpid()));
+    const auto base = std::filesystem::temp_directory_path() / ("Schémata odpovědí " + std::to_string(getpid()));
     std::filesystem::create_directories(base / "schemas");
     std::filesystem::create_directories(base / "outside");
     const std::string grammar = "<grammar xmlns=\"http://relaxng.org/ns/structure/1.0\">";
@@ -302,6 +304,7 @@ TEST_F(ReplyReaders, SchemasReadNothingOutsideTheirFolder) {
     EXPECT_TRUE(loads("beside.rng", "<include href=\"part.rng\"/>"));
     EXPECT_FALSE(loads("file.rng", "<include href=\"file://" + (base / "outside" / "part.rng").string() + "\"/>"));
     EXPECT_FALSE(loads("path.rng", "<include href=\"../outside/part.rng\"/>"));
+    EXPECT_FALSE(loads("escaped.rng", "<include href=\"%2E%2E/outside/part.rng\"/>"));
     EXPECT_FALSE(loads("server.rng", "<start><externalRef href=\"" + server + "\"/></start>"));
     EXPECT_FALSE(loads("server_include.rng", "<include href=\"" + server + "\"/>"));
     EXPECT_EQ(-1, accept(listener, nullptr, nullptr)) << "the server was reached";
