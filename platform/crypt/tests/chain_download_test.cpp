@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ctime>
 
 #include "chain/crl_download.h"
 #include "platform/win_error.h"
 #include "testkit/http_server.h"
+#include "testkit/processor_time.h"
 #include "testkit/sanitize_build.h"
 #include "win32/crypt_chain.h"
 
@@ -102,14 +102,9 @@ TEST(CrlDownload, ALargeCrlArrivesQuickly) {
     testkit::HttpServer server;
     constexpr std::size_t kEightMegabytes = 8u << 20;
     server.route("/large.crl", HttpReply{.generatedSize = kEightMegabytes});
-    const auto processTime = [] {
-        timespec now{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-    };
-    const auto start = processTime();
+    const auto start = testkit::processorTime();
     const auto body = downloadCrl(server.url("/large.crl"));
-    const auto took = processTime() - start;
+    const auto took = testkit::processorTime() - start;
     ASSERT_EQ(kEightMegabytes, body.size());
     bool intact = true;
     for (std::size_t i = 0; i < body.size(); ++i) intact &= body[i] == i % 251;
