@@ -9,6 +9,7 @@
 #include <ostream>
 #include <vector>
 
+#include "last_error_code.h"
 #include "platform/clock.h"
 #include "store_fixture.h"
 #include "testkit/pki.h"

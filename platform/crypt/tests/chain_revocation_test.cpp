@@ -25,10 +25,6 @@ constexpr DWORD kEndCert = CERT_CHAIN_REVOCATION_CHECK_END_CERT;
 constexpr DWORD kExcludeRoot = CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT;
 constexpr DWORD kOffline = CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
 
-DWORD code(HRESULT hr) {
-    return static_cast<DWORD>(hr);
-}
-
 HttpReply crlReply(const testkit::pki::Crl& crl) {
     return HttpReply{.body = std::string(crl.der().begin(), crl.der().end())};
 }

@@ -8,8 +8,6 @@ using namespace simple_msg_test;
 
 namespace {
 
-DWORD code(HRESULT hr) { return static_cast<DWORD>(hr); }
-
 const Bytes kAnyValue{0x04, 0x03, 'a', 'n', 'y'};
 
 Bytes attributeOf(const char* oid, const Bytes& value) {

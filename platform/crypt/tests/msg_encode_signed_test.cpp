@@ -8,8 +8,6 @@ using namespace simple_msg_test;
 
 namespace {
 
-DWORD code(HRESULT hr) { return static_cast<DWORD>(hr); }
-
 constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 
 // A context of the signer's container, the PIN set on it for a token.

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "last_error_code.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "win32/crypt_provider.h"
@@ -22,8 +23,6 @@ inline constexpr char16_t kBase[] = u"Microsoft Base Cryptographic Provider v1.0
 inline constexpr char16_t kEnhanced[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
 inline constexpr char16_t kStrong[] = u"Microsoft Strong Cryptographic Provider";
 inline constexpr char16_t kAes[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
-
-inline DWORD code(HRESULT hr) { return static_cast<DWORD>(hr); }
 
 // The last error of a call that is expected to fail (0 when it succeeded).
 template <class Call>

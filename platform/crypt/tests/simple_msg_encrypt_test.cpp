@@ -7,8 +7,6 @@ using namespace simple_msg_test;
 
 namespace {
 
-DWORD code(HRESULT hr) { return static_cast<DWORD>(hr); }
-
 class EncryptMessage : public msg_test::MsgTest {
 protected:
     void SetUp() override {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "last_error_code.h"
 #include "crypt_support.h"
 #include "msg_fixtures.h"
 #include "testkit/csp.h"
@@ -23,9 +24,7 @@
 
 namespace simple_msg_test {
 
-using msg_test::Bytes;
-using msg_test::textOf;
-namespace pki = testkit::pki;
+using namespace msg_test;
 
 // The hierarchy the decoding tests' openssl messages come from, so that one
 // root judges both.

@@ -10,8 +10,6 @@ using testkit::CspKind;
 
 namespace {
 
-DWORD code(HRESULT hr) { return static_cast<DWORD>(hr); }
-
 class SignMessage : public ::testing::TestWithParam<CspKind> {
 protected:
     void SetUp() override {

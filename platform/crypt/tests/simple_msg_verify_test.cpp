@@ -12,8 +12,6 @@ using namespace simple_msg_test;
 
 namespace {
 
-DWORD code(HRESULT hr) { return static_cast<DWORD>(hr); }
-
 CRYPT_VERIFY_MESSAGE_PARA verifyPara() {
     return {sizeof(CRYPT_VERIFY_MESSAGE_PARA), X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, nullptr, nullptr};
 }

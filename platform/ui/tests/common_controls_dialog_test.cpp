@@ -21,9 +21,9 @@ namespace script = platform::ui::script;
 
 namespace {
 
-constexpr int kDialogId = 310;
+constexpr int kTreeDialogId = 310;
 constexpr int kTree = 20;
-HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7100});
+HINSTANCE const kTreeModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7100});
 
 HTREEITEM insertA(HWND dialog, HTREEITEM parent, const char* text, HTREEITEM after = TVI_LAST) {
     TVINSERTSTRUCTA insert{parent, after, {TVIF_TEXT, nullptr, 0, 0, const_cast<char*>(text), 0, 0, 0, 0, 0}};
@@ -80,7 +80,7 @@ INT_PTR runScripted(HINSTANCE module, int id, const char* title, const ui::Contr
 }
 
 TEST(TreeViewDialog, ItemsStandUnderTheirParentsInTreeOrderWithTheExpandedOnesMarked) {
-    EXPECT_EQ(IDOK, runScripted(kModule, kDialogId, "Strom",
+    EXPECT_EQ(IDOK, runScripted(kTreeModule, kTreeDialogId, "Strom",
                                 {kTree, ui::ControlKind::TreeView, "", 5, 5, 190, 90, WS_BORDER | WS_TABSTOP},
                                 treeProcedure, {"press:1"}));
 
@@ -163,7 +163,7 @@ INT_PTR listProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 TEST(ListViewDialog, RowsKeepTheirPlacesAndTheSelectionItsRow) {
-    EXPECT_EQ(IDOK, runScripted(kListModule, kDialogId + 1, "Seznam",
+    EXPECT_EQ(IDOK, runScripted(kListModule, kTreeDialogId + 1, "Seznam",
                                 {kList, ui::ControlKind::ListView, "", 5, 5, 190, 90, WS_TABSTOP}, listProcedure,
                                 {"select:30:3", "press:1"}));
 

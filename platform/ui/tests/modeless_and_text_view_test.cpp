@@ -28,16 +28,16 @@ namespace script = platform::ui::script;
 
 namespace {
 
-constexpr int kDialogId = 310;
-constexpr int kText = 20;
+constexpr int kViewDialogId = 310;
+constexpr int kViewText = 20;
 constexpr int kView = 21;
-HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7100});
+HINSTANCE const kViewModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7100});
 
 std::vector<UINT> g_seen;
 
-INT_PTR procedure(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR viewProcedure(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG || message == WM_DESTROY || message == WM_NCDESTROY) g_seen.push_back(message);
-    if (message == WM_INITDIALOG) SetDlgItemTextA(dialog, kText, reinterpret_cast<const char*>(lParam));
+    if (message == WM_INITDIALOG) SetDlgItemTextA(dialog, kViewText, reinterpret_cast<const char*>(lParam));
     return message == WM_INITDIALOG;
 }
 
@@ -82,9 +82,9 @@ protected:
         script::clear();
         ui::setBackend(nullptr);
         g_seen.clear();
-        ui::declareDialogTemplate(kModule, {kDialogId, 200, 100, "MS Sans Serif", 8, "",
-                                            {{kText, ui::ControlKind::Static, "", 3, 4, 190, 10},
-                                             {kView, ui::ControlKind::TextView, "", 3, 20, 190, 70}}});
+        ui::declareDialogTemplate(kViewModule, {kViewDialogId, 200, 100, "MS Sans Serif", 8, "",
+                                                {{kViewText, ui::ControlKind::Static, "", 3, 4, 190, 10},
+                                                 {kView, ui::ControlKind::TextView, "", 3, 20, 190, 70}}});
     }
     void TearDown() override {
         EXPECT_EQ(0u, script::pending());
@@ -96,7 +96,7 @@ protected:
 };
 
 TEST_F(ModelessAndTextView, AModelessDialogIsShownWithoutAQuestionUntilDestroyed) {
-    const HWND dialog = CreateDialogParamA(kModule, MAKEINTRESOURCEA(kDialogId), nullptr, procedure,
+    const HWND dialog = CreateDialogParamA(kViewModule, MAKEINTRESOURCEA(kViewDialogId), nullptr, viewProcedure,
                                            reinterpret_cast<LPARAM>("Pracuji..."));
     ASSERT_NE(nullptr, dialog) << GetLastError();
     EXPECT_EQ(std::vector<UINT>{WM_INITDIALOG}, g_seen);
@@ -110,22 +110,24 @@ TEST_F(ModelessAndTextView, AModelessDialogIsShownWithoutAQuestionUntilDestroyed
     // Gone: its handle and the template no module declared are refused.
     EXPECT_FALSE(DestroyWindow(dialog));
     EXPECT_EQ(ERROR_INVALID_WINDOW_HANDLE, GetLastError());
-    EXPECT_EQ(nullptr, CreateDialogParamA(kModule, MAKEINTRESOURCEA(kDialogId + 1), nullptr, procedure, 0));
+    EXPECT_EQ(nullptr, CreateDialogParamA(kViewModule, MAKEINTRESOURCEA(kViewDialogId + 1), nullptr, viewProcedure, 0));
     EXPECT_EQ(ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
 }
 
 TEST_F(ModelessAndTextView, AControlOfARegisteredClassAnswersItsMessagesAndIsListedByItsLook) {
     const ui::DialogTemplate custom{kCustomDialogId, 200, 40, "MS Sans Serif", 8, "",
                                     {{kCustom, ui::ControlKind::Custom, "at first", 3, 4, 190, 10, 0, "TeskTestClass"}}};
-    ui::declareDialogTemplate(kModule, custom);
+    ui::declareDialogTemplate(kViewModule, custom);
     g_custom.clear();
     // Not registered yet: no dialog.
-    EXPECT_EQ(nullptr, CreateDialogParamA(kModule, MAKEINTRESOURCEA(kCustomDialogId), nullptr, customDialogProcedure, 0));
+    EXPECT_EQ(nullptr,
+              CreateDialogParamA(kViewModule, MAKEINTRESOURCEA(kCustomDialogId), nullptr, customDialogProcedure, 0));
     EXPECT_EQ(ERROR_CANNOT_FIND_WND_CLASS, GetLastError());
     EXPECT_TRUE(g_custom.empty());
 
     ui::registerControlClass("TeskTestClass", customProcedure, {nullptr, nullptr, describeCustom});
-    const HWND dialog = CreateDialogParamA(kModule, MAKEINTRESOURCEA(kCustomDialogId), nullptr, customDialogProcedure, 0);
+    const HWND dialog =
+        CreateDialogParamA(kViewModule, MAKEINTRESOURCEA(kCustomDialogId), nullptr, customDialogProcedure, 0);
     ASSERT_NE(nullptr, dialog) << GetLastError();
     // The ANSI text reached the class as UTF-16; the layer keeps it as the window text.
     EXPECT_EQ(42, SendDlgItemMessageW(dialog, kCustom, WM_USER + 1, 0, 0));
@@ -146,7 +148,7 @@ TEST_F(ModelessAndTextView, AControlOfARegisteredClassAnswersItsMessagesAndIsLis
 }
 
 TEST_F(ModelessAndTextView, TheViewKeepsItsTextAndZoomWithinRangeAndPrintsAsAnswered) {
-    const HWND dialog = CreateDialogParamA(kModule, MAKEINTRESOURCEA(kDialogId), nullptr, procedure,
+    const HWND dialog = CreateDialogParamA(kViewModule, MAKEINTRESOURCEA(kViewDialogId), nullptr, viewProcedure,
                                            reinterpret_cast<LPARAM>(""));
     ASSERT_NE(nullptr, dialog);
     const HWND view = GetDlgItem(dialog, kView);

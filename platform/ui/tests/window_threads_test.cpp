@@ -27,13 +27,13 @@ namespace script = platform::ui::script;
 
 namespace {
 
-constexpr int kDialogId = 320;
-constexpr int kText = 30;
+constexpr int kThreadDialogId = 320;
+constexpr int kThreadText = 30;
 constexpr int kBar = 31;
 constexpr UINT kAsk = WM_USER + 1;     // to the other thread's window: ask back
 constexpr UINT kAnswer = WM_USER + 2;  // answered with the handling thread's id
 constexpr UINT kTicks = 3;
-HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7200});
+HINSTANCE const kThreadModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7200});
 
 std::atomic<HWND> g_mainWindow{nullptr};
 std::atomic<DWORD> g_askedOn{0};
@@ -41,7 +41,7 @@ std::atomic<UINT> g_ticks{0};
 std::atomic<DWORD> g_tickedOn{0};
 std::atomic<bool> g_postedSeen{false};
 
-INT_PTR procedure(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR threadProcedure(HWND dialog, UINT message, WPARAM, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: return TRUE;
     case kAsk:
@@ -59,7 +59,9 @@ INT_PTR procedure(HWND dialog, UINT message, WPARAM, LPARAM) {
     }
 }
 
-HWND makeDialog() { return CreateDialogParamW(kModule, MAKEINTRESOURCEW(kDialogId), nullptr, procedure, 0); }
+HWND makeDialog() {
+    return CreateDialogParamW(kThreadModule, MAKEINTRESOURCEW(kThreadDialogId), nullptr, threadProcedure, 0);
+}
 
 // A thread with a dialog of its own and the usual loop; its exit code is
 // WM_QUIT's. The window's handle is left in *parameter.
@@ -96,10 +98,10 @@ protected:
     void SetUp() override {
         script::clear();
         ui::setBackend(nullptr);
-        ui::declareDialogTemplate(kModule, {kDialogId, 200, 40, "MS Sans Serif", 8, "",
-                                            {{kText, ui::ControlKind::Static, "", 3, 4, 190, 10},
-                                             {kBar, ui::ControlKind::ProgressBar, "", 3, 20, 190, 10,
-                                              PBS_MARQUEE}}});
+        ui::declareDialogTemplate(kThreadModule, {kThreadDialogId, 200, 40, "MS Sans Serif", 8, "",
+                                                  {{kThreadText, ui::ControlKind::Static, "", 3, 4, 190, 10},
+                                                   {kBar, ui::ControlKind::ProgressBar, "", 3, 20, 190, 10,
+                                                    PBS_MARQUEE}}});
         g_mainWindow = makeDialog();
         ASSERT_NE(nullptr, g_mainWindow.load()) << GetLastError();
         script::clear();
@@ -186,7 +188,7 @@ TEST_F(WindowThreads, AModelessDialogKeepsItsBarVisibilityPlaceInFrontAndTheWind
     EXPECT_EQ(nullptr, CreateWindowExW(0, u"Button", u"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(ERROR_CANNOT_FIND_WND_CLASS, GetLastError());
 
-    const HWND busy = CreateDialogParamW(kModule, MAKEINTRESOURCEW(kDialogId), owner, procedure, 0);
+    const HWND busy = CreateDialogParamW(kThreadModule, MAKEINTRESOURCEW(kThreadDialogId), owner, threadProcedure, 0);
     ASSERT_NE(nullptr, busy);
     EXPECT_EQ(owner, GetParent(busy));
     SendDlgItemMessageW(busy, kBar, PBM_SETRANGE, 0, 30 << 16);
