@@ -38,7 +38,7 @@ Attempt attempt(const std::string& url, const DownloadLimits& limits) {
     return result;
 }
 
-constexpr DWORD kOffline = static_cast<DWORD>(CRYPT_E_REVOCATION_OFFLINE);
+constexpr DWORD kOfflineError = static_cast<DWORD>(CRYPT_E_REVOCATION_OFFLINE);
 
 }  // namespace
 
@@ -75,8 +75,8 @@ TEST(CrlDownload, BodiesOverTheSizeLimitAreRefused) {
     server.route("/announced.crl", HttpReply{.generatedSize = 2000});
     server.route("/unannounced.crl", HttpReply{.generatedSize = 2000, .contentLength = false});
     const DownloadLimits small{.maxBytes = 1000};
-    EXPECT_EQ(kOffline, attempt(server.url("/announced.crl"), small).error);
-    EXPECT_EQ(kOffline, attempt(server.url("/unannounced.crl"), small).error);
+    EXPECT_EQ(kOfflineError, attempt(server.url("/announced.crl"), small).error);
+    EXPECT_EQ(kOfflineError, attempt(server.url("/unannounced.crl"), small).error);
     EXPECT_EQ(0u, attempt(server.url("/unannounced.crl"), {}).error);
 }
 
@@ -90,7 +90,7 @@ TEST(CrlDownload, AStallLateInTheFetchEndsItAtTheTimeLimit) {
     late.dripBytes = 5;
     server.route("/late.crl", late);
     const Attempt a = attempt(server.url("/late.crl"), {.timeLimit = 1s});
-    EXPECT_EQ(kOffline, a.error);
+    EXPECT_EQ(kOfflineError, a.error);
     EXPECT_LT(a.took, 1400ms);
 }
 
