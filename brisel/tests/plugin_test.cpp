@@ -12,17 +12,13 @@
 
 #include <kyd_plugin/kyd_plugin.h>
 
+#include "call_arg.h"
 #include "testkit/platform_root.h"
 #include "testkit/scoped_env.h"
 
 namespace {
 
 using kyd_plugin::ByteVector;
-using kyd_plugin::CallArg;
-
-CallArg arg(const void* p) {
-    return reinterpret_cast<CallArg>(p);
-}
 
 ByteVector bytes(std::initializer_list<unsigned char> list) {
     return ByteVector(list);

@@ -15,14 +15,12 @@
 
 #include <kyd_plugin/kyd_plugin.h>
 
+#include "call_arg.h"
 #include "testkit/platform_root.h"
 
 namespace {
 
 using kyd_plugin::ByteVector;
-using kyd_plugin::CallArg;
-
-CallArg arg(const void* p) { return reinterpret_cast<CallArg>(p); }
 
 // "Příliš žluťoučký kůň" in Windows-1250 with a NUL in the middle, as a
 // signer hands it over before conversion.

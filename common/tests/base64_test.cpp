@@ -11,15 +11,15 @@
 
 namespace {
 
-const BYTE* bytesOf(std::string_view s) { return reinterpret_cast<const BYTE*>(s.data()); }
+const BYTE* bytePointerOf(std::string_view s) { return reinterpret_cast<const BYTE*>(s.data()); }
 
 // Size query, then the encoding; the text without its NUL.
 std::string encode(std::string_view data, DWORD flags) {
     DWORD size = 0;
-    EXPECT_EQ(nullptr, Base64Codec(flags, bytesOf(data), static_cast<DWORD>(data.size()), nullptr, &size));
+    EXPECT_EQ(nullptr, Base64Codec(flags, bytePointerOf(data), static_cast<DWORD>(data.size()), nullptr, &size));
     std::string text(size, '*');
     BYTE* out = reinterpret_cast<BYTE*>(text.data());
-    EXPECT_EQ(out, Base64Codec(flags, bytesOf(data), static_cast<DWORD>(data.size()), out, &size));
+    EXPECT_EQ(out, Base64Codec(flags, bytePointerOf(data), static_cast<DWORD>(data.size()), out, &size));
     EXPECT_EQ(text.size(), size);
     EXPECT_EQ('\0', text.back());
     text.pop_back();
@@ -30,11 +30,11 @@ std::string encode(std::string_view data, DWORD flags) {
 std::optional<std::string> decode(std::string_view text, DWORD length = 0xFFFFFFFFu) {
     const std::string input(text);  // NUL-terminated
     DWORD size = 0;
-    if (Base64Codec(10, bytesOf(input), length, nullptr, &size) != nullptr) return std::nullopt;
+    if (Base64Codec(10, bytePointerOf(input), length, nullptr, &size) != nullptr) return std::nullopt;
     if (size == 0) return std::string();
     std::string data(size, '\0');
     BYTE* out = reinterpret_cast<BYTE*>(data.data());
-    if (Base64Codec(6, bytesOf(input), length, out, &size) != out || size != data.size()) return std::nullopt;
+    if (Base64Codec(6, bytePointerOf(input), length, out, &size) != out || size != data.size()) return std::nullopt;
     return data;
 }
 
@@ -76,13 +76,13 @@ TEST(Base64Encode, SizeQueryAndRefusals) {
     BYTE out[16];
     std::fill(std::begin(out), std::end(out), BYTE{'*'});
     DWORD size = 10;  // 8 characters, CR LF and the NUL need 11
-    EXPECT_EQ(nullptr, Base64Codec(1, bytesOf(data), 6, out, &size));
+    EXPECT_EQ(nullptr, Base64Codec(1, bytePointerOf(data), 6, out, &size));
     EXPECT_EQ(11u, size);
     EXPECT_EQ('*', out[0]);
-    EXPECT_EQ(nullptr, Base64Codec(1, bytesOf(data), 6, out, nullptr));
+    EXPECT_EQ(nullptr, Base64Codec(1, bytePointerOf(data), 6, out, nullptr));
     size = sizeof out;
     EXPECT_EQ(nullptr, Base64Codec(1, nullptr, 6, out, &size));
-    EXPECT_EQ(nullptr, Base64Codec(4 | 16 | 32, bytesOf(data), 6, out, &size));  // neither direction
+    EXPECT_EQ(nullptr, Base64Codec(4 | 16 | 32, bytePointerOf(data), 6, out, &size));  // neither direction
 
     // A size beyond 32 bits is refused, not wrapped.
     EXPECT_EQ(0u, Base64EncodedSize(0xFFFFFFFFu, 72, 2));
@@ -111,7 +111,7 @@ TEST(Base64Decode, ArmourIsSkippedAndTheBodyEndsAtTheClosingLine) {
 TEST(Base64Decode, MalformedArmourFails) {
     for (const char* text : {"----BEGIN X-----TWFu", "-----BEGIN X----TWFu", "-----BEGIN X", "-TWFu"}) {
         DWORD size = 99;
-        EXPECT_EQ(nullptr, Base64Codec(10, bytesOf(text), 0xFFFFFFFFu, nullptr, &size)) << text;
+        EXPECT_EQ(nullptr, Base64Codec(10, bytePointerOf(text), 0xFFFFFFFFu, nullptr, &size)) << text;
         EXPECT_EQ(0u, size) << text;
     }
 }
@@ -120,7 +120,7 @@ TEST(Base64Decode, PadsInTheFirstTwoPlacesFail) {
     for (const char* text : {"=AAA", "A=AA", "TWFu==AA", "===="}) {
         DWORD size = 99;
         BYTE out[8];
-        EXPECT_EQ(nullptr, Base64Codec(6, bytesOf(text), 0xFFFFFFFFu, out, &size)) << text;
+        EXPECT_EQ(nullptr, Base64Codec(6, bytePointerOf(text), 0xFFFFFFFFu, out, &size)) << text;
         EXPECT_EQ(0u, size) << text;
     }
 }
@@ -138,14 +138,14 @@ TEST(Base64Decode, LengthLimitsTheInputAndANulEndsIt) {
     EXPECT_EQ("Man", decode("TWFuTWFu", 4));
     const std::string withNul("TWFu\0TWFu", 9);
     DWORD size = 0;
-    EXPECT_EQ(nullptr, Base64Codec(2, bytesOf(withNul), 9, nullptr, &size));
+    EXPECT_EQ(nullptr, Base64Codec(2, bytePointerOf(withNul), 9, nullptr, &size));
     EXPECT_EQ(3u, size);
 }
 
 TEST(Base64Decode, ShortCapacityStillCountsEveryByte) {
     BYTE out[3] = {'*', '*', '*'};
     DWORD size = 2;
-    EXPECT_EQ(nullptr, Base64Codec(2, bytesOf("TWFu"), 4, out, &size));
+    EXPECT_EQ(nullptr, Base64Codec(2, bytePointerOf("TWFu"), 4, out, &size));
     EXPECT_EQ(3u, size);
     EXPECT_EQ('M', out[0]);
     EXPECT_EQ('a', out[1]);

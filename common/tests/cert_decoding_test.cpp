@@ -85,7 +85,7 @@ TEST(NameAttributes, EncodedOrderAndSignatureText) {
     EXPECT_EQ(3u, attributes.size());
 }
 
-std::vector<std::string> valuesOf(const std::vector<TRDNAttr>& names) {
+std::vector<std::string> nameValuesOf(const std::vector<TRDNAttr>& names) {
     std::vector<std::string> values;
     for (const auto& name : names)
         values.push_back(name.oid + "|" + std::to_string(name.valueType) + "|" + name.value + "|" +
@@ -111,7 +111,7 @@ TEST(AltNames, EveryChoiceAsOpensslPrintsIt) {
     EXPECT_EQ((std::vector<std::string>{"2|7|jan@tesk.cz|0", "3|7|tesk.cz|0", "7|7|http://tesk.cz/crl|0",
                                         "8|7|10.0.0.1|0", "8|7|0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1|0", "1.2.3.4|13|hello|1",
                                         "1.2.3.5|12|\x8Elu\x9Dou\xE8k\xFD|1"}),
-              valuesOf(names));
+              nameValuesOf(names));
     // The wide entries are the same, in UTF-16.
     std::vector<TRDNAttrW> wide;
     ASSERT_NE(0u, TCryptoapi::GetAltNames(*contextOf(certificate)->pCertInfo, wide));
@@ -132,13 +132,13 @@ TEST(AltNames, NewerExtensionWinsOverTheObsoleteOne) {
                                            .obsoleteSubjectAltNames({GeneralName::dns("old.tesk.cz")})
                                            .subjectAltNames({GeneralName::dns("new.tesk.cz")}));
     ASSERT_NE(0u, TCryptoapi::GetAltNames(*contextOf(both)->pCertInfo, names));
-    EXPECT_EQ(std::vector<std::string>{"3|7|new.tesk.cz|0"}, valuesOf(names));
+    EXPECT_EQ(std::vector<std::string>{"3|7|new.tesk.cz|0"}, nameValuesOf(names));
 
     names.clear();
     const auto obsolete =
         plainCertificate(CertificateBuilder().obsoleteSubjectAltNames({GeneralName::dns("old.tesk.cz")}));
     ASSERT_NE(0u, TCryptoapi::GetAltNames(*contextOf(obsolete)->pCertInfo, names));
-    EXPECT_EQ(std::vector<std::string>{"3|7|old.tesk.cz|0"}, valuesOf(names));
+    EXPECT_EQ(std::vector<std::string>{"3|7|old.tesk.cz|0"}, nameValuesOf(names));
 
     EXPECT_EQ(0u, TCryptoapi::GetAltNames(*contextOf(plainCertificate())->pCertInfo, names));
     const auto onlyDirectory = plainCertificate(

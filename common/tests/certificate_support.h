@@ -14,6 +14,7 @@
 
 #include "common/cert_info.h"
 #include "common/cryptoapi.h"
+#include "common/owned_context.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -45,6 +46,11 @@ inline void addCertificate(HCERTSTORE store, const pki::Certificate& certificate
         EXPECT_TRUE(CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &key));
     }
     CertFreeCertificateContext(added);
+}
+
+// The current user's system store of that name ("MY", "AddressBook"...).
+inline OwnedCertStore userStore(const char16_t* name) {
+    return OwnedCertStore(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name));
 }
 
 inline Context contextOf(const pki::Certificate& certificate) {

@@ -16,21 +16,21 @@ using certificate_support::infoOf;
 
 namespace {
 
-struct Certificates {
+struct ChainCertificates {
     pki::Hierarchy pki = pki::Hierarchy::make();
     // Issued by a CA that no store holds.
     pki::Credential orphan =
         certificate_support::userIssuedBy(certificate_support::authority("Tesk Lost CA"), "Tesk Orphan").build();
 };
 
-const Certificates& certs() {
-    static const Certificates made;
+const ChainCertificates& chainCerts() {
+    static const ChainCertificates made;
     return made;
 }
 
 class ChainCheckTest : public VerifyTest {
 protected:
-    ChainCheckTest() : VerifyTest(certs().pki) {}
+    ChainCheckTest() : VerifyTest(chainCerts().pki) {}
     // The untrusted root is at hand, so that chain ends in a root.
     void SetUp() override {
         VerifyTest::SetUp();
@@ -40,7 +40,7 @@ protected:
         return TCryptoapi::CheckChain(contextOf(credential.certificate).get(), flags, nullptr, errors, nullptr, time);
     }
 
-    const pki::Hierarchy& pki = certs().pki;
+    const pki::Hierarchy& pki = chainCerts().pki;
 };
 
 TEST(TrustStatusText, NamesTheErrorBitsThenTheInformationBitsEachAfterABlank) {
@@ -88,8 +88,8 @@ TEST_F(ChainCheckTest, FlagsDecideWhichErrorsCountAndAFailureSetsTheLastError) {
         {&pki.commercial, kCheckChain | kCheckRevocation, 1008, SEC_E_CERT_UNKNOWN},
         {&pki.untrusted, kCheckChain, 1007, SEC_E_UNTRUSTED_ROOT},
         {&pki.untrusted, kCheckRevocation, 0, S_OK},
-        {&certs().orphan, kCheckChain, 1010, SEC_E_CERT_UNKNOWN},
-        {&certs().orphan, kCheckRevocation, 0, S_OK},
+        {&chainCerts().orphan, kCheckChain, 1010, SEC_E_CERT_UNKNOWN},
+        {&chainCerts().orphan, kCheckRevocation, 0, S_OK},
         {&pki.expired, kCheckChain, 1002, SEC_E_CERT_EXPIRED},
         {&pki.notNested, kCheckChain, 1003, SEC_E_CERT_EXPIRED},
         {&pki.tampered, kCheckChain, 1005, TRUST_E_CERT_SIGNATURE},

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_strings.h"
 #include "common/cryptoapi.h"
 #include "testkit/csp.h"
 #include "testkit/openssl_peer.h"
@@ -25,20 +26,18 @@
 
 namespace cms_sign_test {
 
-using Bytes = std::vector<BYTE>;
+using byte_strings::Bytes;
+using byte_strings::bytesOf;
+using byte_strings::kSha1;
+using byte_strings::kSha256;
+using byte_strings::textOf;
 namespace pki = testkit::pki;
 namespace fs = std::filesystem;
-
-inline constexpr char kSha1[] = "1.3.14.3.2.26";
-inline constexpr char kSha256[] = "2.16.840.1.101.3.4.2.1";
 
 inline const pki::Hierarchy& hierarchy() {
     static const pki::Hierarchy made = pki::Hierarchy::make();
     return made;
 }
-
-inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
-inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // The peer's folder: root.pem, ca.pem and ca.key (the commercial CA), and
 // whatever the test writes there.

@@ -25,12 +25,12 @@ using pkcs7_test::oid;
 using pkcs7_test::sequence;
 using pkcs7_test::tlv;
 
-constexpr char kContentType[] = "1.2.840.113549.1.9.3";
-constexpr char kMessageDigest[] = "1.2.840.113549.1.9.4";
-constexpr char kSigningTime[] = "1.2.840.113549.1.9.5";
-constexpr char kSigningCertificate[] = "1.2.840.113549.1.9.16.2.12";
-constexpr char kSigningCertificateV2[] = "1.2.840.113549.1.9.16.2.47";
-constexpr char kSignaturePolicyId[] = "1.2.840.113549.1.9.16.2.15";
+using byte_strings::kContentType;
+using byte_strings::kMessageDigest;
+using byte_strings::kSignaturePolicyId;
+using byte_strings::kSigningCertificate;
+using byte_strings::kSigningCertificateV2;
+using byte_strings::kSigningTime;
 
 class CmsSignTest : public policy_test::PolicyTest {
 protected:

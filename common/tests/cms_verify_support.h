@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_strings.h"
 #include "common/cms_sign.h"
 #include "common/cryptoapi.h"
 #include "common/log.h"
@@ -24,10 +25,9 @@
 
 namespace verify_support {
 
-using Bytes = std::vector<BYTE>;
+using byte_strings::Bytes;
+using byte_strings::bytesOf;
 namespace pki = testkit::pki;
-
-inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 inline void addToStore(const char16_t* name, const pki::Certificate& certificate) {
     const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name);

@@ -28,7 +28,7 @@ using certificate_support::userIssuedBy;
 
 namespace {
 
-struct Certificates {
+struct VerifyCertificates {
     pki::Hierarchy pki = pki::Hierarchy::make();
     // A CA certificate without basic constraints, issued by the trusted root.
     pki::Credential caWithoutRights = pki::CertificateBuilder()
@@ -44,8 +44,8 @@ struct Certificates {
     pki::Credential orphan = userIssuedBy(certificate_support::authority("Tesk Lost CA"), "Tesk Orphan").build();
 };
 
-const Certificates& certs() {
-    static const Certificates made;
+const VerifyCertificates& verifyCerts() {
+    static const VerifyCertificates made;
     return made;
 }
 
@@ -77,13 +77,13 @@ Signer signerOf(const Bytes& message, DWORD n) {
 
 class VerifyMessageTest : public VerifyTest {
 protected:
-    VerifyMessageTest() : VerifyTest(certs().pki) {}
+    VerifyMessageTest() : VerifyTest(verifyCerts().pki) {}
     DWORD verify(const Bytes& message, DWORD flags, const Bytes* detachedContent = nullptr,
                  const FILETIME* time = nullptr, HCERTSTORE extra = nullptr) {
         return api.VerifyMessage(extra, message, detachedContent, flags, nullptr, nullptr, time);
     }
 
-    const pki::Hierarchy& pki = certs().pki;
+    const pki::Hierarchy& pki = verifyCerts().pki;
     TCryptoapi api;
 };
 
@@ -192,9 +192,9 @@ TEST_P(VerifyEitherMakerTest, EachFaultGivesItsNumber) {
         {attached, kCheckChain, nullptr, 1002, &beforeValidity},
         {make(pki.notNested), kCheckChain, nullptr, 1003},
         {make(pki.untrusted, {.certificates = {pki.untrustedRoot.certificate}}), kCheckChain, nullptr, 1007},
-        {make(certs().belowCaWithoutRights, {.certificates = {certs().caWithoutRights.certificate}}), kCheckChain,
-         nullptr, 1001},
-        {make(certs().orphan), kCheckChain, nullptr, 1010},
+        {make(verifyCerts().belowCaWithoutRights, {.certificates = {verifyCerts().caWithoutRights.certificate}}),
+         kCheckChain, nullptr, 1001},
+        {make(verifyCerts().orphan), kCheckChain, nullptr, 1010},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];

@@ -14,6 +14,9 @@ namespace container_support {
 
 namespace pki = testkit::pki;
 
+inline const std::string kStrong = MS_STRONG_PROV_A;
+inline const std::string kAes = MS_ENH_RSA_AES_PROV_A;
+
 // A certificate for a key container; its own key does not matter, since a
 // provider keeps whatever certificate it is given on a key.
 inline pki::Certificate keyCertificate(const std::string& commonName) {

@@ -14,11 +14,10 @@
 
 namespace {
 
+using container_support::kAes;
 using container_support::keyCertificate;
+using container_support::kStrong;
 using container_support::makeContainer;
-
-const std::string kStrong = MS_STRONG_PROV_A;
-const std::string kAes = MS_ENH_RSA_AES_PROV_A;
 
 std::vector<std::string> listed() {
     std::vector<std::string> rows;

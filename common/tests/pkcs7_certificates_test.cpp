@@ -3,8 +3,8 @@
 // record of the issuer and serial number alone when none has it.
 #include <gtest/gtest.h>
 
-#include <memory>
-
+#include "certificate_support.h"
+#include "common/owned_context.h"
 #include "common/pkcs7.h"
 #include "common/strings.h"
 #include "pkcs7_fixtures.h"
@@ -14,16 +14,9 @@ using namespace pkcs7_test;
 
 namespace {
 
-struct CloseStore {
-    void operator()(HCERTSTORE store) const noexcept { CertCloseStore(store, 0); }
-};
-using Store = std::unique_ptr<void, CloseStore>;
+using certificate_support::userStore;
 
 class Pkcs7Certificates : public Pkcs7Test {};
-
-Store userStore(const char16_t* name) {
-    return Store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name));
-}
 
 // Adds the certificate; with a container name it carries a key-provider
 // property, which tells the copies apart.
@@ -101,7 +94,7 @@ TEST_F(Pkcs7Certificates, SignerNowhereIsNamedByIssuerAndSerial) {
 TEST_F(Pkcs7Certificates, StoresAreSearchedAfterTheMessage) {
     const Samples& s = samples();
     const Bytes withoutCertificates = crafted({});
-    const Store extra(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+    const OwnedCertStore extra(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
     addTo(extra.get(), s.pki.commercial.certificate);
     EXPECT_EQ(s.pki.commercial.certificate.der(), signerOf(withoutCertificates, extra.get()).der);
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_strings.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -20,12 +21,15 @@
 
 namespace pkcs7_test {
 
-using Bytes = std::vector<BYTE>;
+using byte_strings::Bytes;
+using byte_strings::bytesOf;
+using byte_strings::kSha256;
+using byte_strings::kSignaturePolicyId;
+using byte_strings::kSigningCertificate;
+using byte_strings::kTimeStampToken;
+using byte_strings::textOf;
 namespace pki = testkit::pki;
 namespace fs = std::filesystem;
-
-inline Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
-inline std::string textOf(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 // What openssl writes to its standard output; the test fails when it fails.
 inline Bytes openssl(std::vector<std::string> args, const fs::path& folder = fs::temp_directory_path(),
@@ -73,11 +77,6 @@ inline Bytes octets(const Bytes& value) { return tlv(0x04, value); }
 inline Bytes attribute(const std::string& type, const std::vector<Bytes>& values) {
     return sequence({oid(type), setOf(values)});
 }
-
-inline constexpr char kSha256[] = "2.16.840.1.101.3.4.2.1";
-inline constexpr char kSigningCertificate[] = "1.2.840.113549.1.9.16.2.12";
-inline constexpr char kSignPolicyId[] = "1.2.840.113549.1.9.16.2.15";
-inline constexpr char kTimeStampToken[] = "1.2.840.113549.1.9.16.2.14";
 
 // ---- the messages ----
 

@@ -22,7 +22,7 @@ TPkcs7 opened(const Bytes& message) {
     return reader;
 }
 
-std::string hexOf(const Bytes& bytes) { return BytesToHex(bytes.data(), bytes.size(), 2, " "); }
+std::string spacedHexOf(const Bytes& bytes) { return BytesToHex(bytes.data(), bytes.size(), 2, " "); }
 
 // Seconds since 1970 of a FILETIME.
 long long unixOf(const FILETIME& ft) {
@@ -94,7 +94,7 @@ TEST_F(Pkcs7Signer, SigningCertificateHashesOfTimeStampTokens) {
     std::string hash, oid;
     const TPkcs7 v1 = opened(s.tokenV1);
     EXPECT_EQ(0u, v1.GetSignerSigningCertHash(0, hash, 1));
-    EXPECT_EQ(hexOf(digestOf("sha1", tsa)), hash);
+    EXPECT_EQ(spacedHexOf(digestOf("sha1", tsa)), hash);
     EXPECT_EQ(0u, v1.GetSignerSigningCertHash(0, hash, 0));
     std::string base64 = textOf(openssl({"base64"}, fs::temp_directory_path(), textOf(digestOf("sha1", tsa))));
     ReplaceAll(base64, "\n", "\r\n");
@@ -104,12 +104,12 @@ TEST_F(Pkcs7Signer, SigningCertificateHashesOfTimeStampTokens) {
     const TPkcs7 v2 = opened(s.tokenV2);  // no hash algorithm: SHA-256
     EXPECT_EQ(0u, v2.GetSignerSigningCertHashV2(0, oid, hash, 1));
     EXPECT_EQ(kSha256, oid);
-    EXPECT_EQ(hexOf(digestOf("sha256", tsa)), hash);
+    EXPECT_EQ(spacedHexOf(digestOf("sha256", tsa)), hash);
     EXPECT_EQ(509u, v2.GetSignerSigningCertHash(0, hash, 1));
     const TPkcs7 v2Sha384 = opened(s.tokenV2Sha384);
     EXPECT_EQ(0u, v2Sha384.GetSignerSigningCertHashV2(0, oid, hash, 1));
     EXPECT_EQ("2.16.840.1.101.3.4.2.2", oid);
-    EXPECT_EQ(hexOf(digestOf("sha384", tsa)), hash);
+    EXPECT_EQ(spacedHexOf(digestOf("sha384", tsa)), hash);
 
     hash = "unchanged";
     const Bytes twice = crafted({signingCertificate(Bytes(20, 0x11)), signingCertificate(Bytes(20, 0x22))});
@@ -120,7 +120,7 @@ TEST_F(Pkcs7Signer, SigningCertificateHashesOfTimeStampTokens) {
 TEST_F(Pkcs7Signer, PolicyIdentifierAndTimeStampToken) {
     const Samples& s = samples();
     const Bytes message =
-        crafted({attribute(kSignPolicyId, {s.policyValue})}, {attribute(kTimeStampToken, {s.tokenV2})});
+        crafted({attribute(kSignaturePolicyId, {s.policyValue})}, {attribute(kTimeStampToken, {s.tokenV2})});
     EXPECT_TRUE(opensslVerifies(message));
     const TPkcs7 reader = opened(message);
     SignPolicyId policy;
@@ -143,14 +143,14 @@ TEST_F(Pkcs7Signer, PolicyIdentifierAndTimeStampToken) {
 
 TEST_F(Pkcs7Signer, ImpliedPolicyIsANullAndNothingElse) {
     SignPolicyId policy;
-    ASSERT_EQ(0u, opened(crafted({attribute(kSignPolicyId, {tlv(0x05, {})})})).GetSignerPolicyId(0, policy));
+    ASSERT_EQ(0u, opened(crafted({attribute(kSignaturePolicyId, {tlv(0x05, {})})})).GetSignerPolicyId(0, policy));
     EXPECT_EQ("", policy.policyOid);
     EXPECT_EQ((Bytes{0x05, 0x00}), policy.attributeValue);
     // A NULL with content, or a value that decodes to no identifier, is no policy; the record stays.
     for (const Bytes& value : {tlv(0x05, {0x00}), sequence({}), sequence({oid("1.2.3.4")})}) {
         SignPolicyId kept;
         kept.policyOid = "kept";
-        EXPECT_EQ(3201u, opened(crafted({attribute(kSignPolicyId, {value})})).GetSignerPolicyId(0, kept));
+        EXPECT_EQ(3201u, opened(crafted({attribute(kSignaturePolicyId, {value})})).GetSignerPolicyId(0, kept));
         EXPECT_EQ("kept", kept.policyOid);
     }
 }

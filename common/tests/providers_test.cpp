@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_strings.h"
 #include "common/cryptoapi.h"
 #include "common/installed_providers.h"
 #include "common/strings.h"
@@ -17,15 +18,14 @@
 
 namespace {
 
+using byte_strings::bytesOf;
+using container_support::kAes;
 using container_support::keyCertificate;
+using container_support::kStrong;
 using container_support::makeContainer;
 
-const std::string kStrong = MS_STRONG_PROV_A;
-const std::string kAes = MS_ENH_RSA_AES_PROV_A;
 const std::string kAesPrototype = MS_ENH_RSA_AES_PROV_XP_A;
 const std::string kEnhanced = MS_ENHANCED_PROV_A;
-
-std::vector<BYTE> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
 std::string hexOf(const std::vector<BYTE>& bytes) { return BytesToHex(bytes.data(), bytes.size()); }
 

@@ -30,10 +30,11 @@ namespace pki = testkit::pki;
 namespace script = platform::ui::script;
 using certificate_support::infoOf;
 using certificate_support::userIssuedBy;
+using certificate_support::userStore;
 
 constexpr WORD kAnyUsage = 0xFFFF;
 
-struct Certificates {
+struct SelectionCertificates {
     pki::Hierarchy pki = pki::Hierarchy::make();
     // The certification authority's own certificates carry its extension.
     pki::Credential ownQualified = userIssuedBy(pki.qualifiedCa, "Tesk Own Qualified")
@@ -57,8 +58,8 @@ struct Certificates {
                                    .build();
 };
 
-const Certificates& certs() {
-    static const Certificates made;
+const SelectionCertificates& selectionCerts() {
+    static const SelectionCertificates made;
     return made;
 }
 
@@ -85,10 +86,6 @@ OwnedCertContext find(HCERTSTORE store, const pki::Credential& credential) {
     const certificate_support::Context wanted = certificate_support::contextOf(credential.certificate);
     return OwnedCertContext(CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_CERT,
                                                        wanted->pCertInfo, nullptr));
-}
-
-OwnedCertStore userStore(const char16_t* name) {
-    return OwnedCertStore(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, name));
 }
 
 std::vector<std::string> questions() { return script::transcript(); }
@@ -152,7 +149,7 @@ protected:
     }
 
     testkit::PlatformRoot root;  // first: making the certificates uses the emulated machine
-    const Certificates& c = certs();
+    const SelectionCertificates& c = selectionCerts();
     const ScopedEnv ui{"PLATFORM_UI", "script"};
     const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_CRYPTUI_DIR};
     TSelectCertDlg dialog;

@@ -3,6 +3,7 @@
 // and roots come from the testkit PKI through the certificate records.
 #include "common/sign_policy_rules.h"
 
+#include "byte_strings.h"
 #include "common/cryptoapi.h"
 #include "sign_policy_fixture.h"
 #include "testkit/pki.h"
@@ -14,11 +15,12 @@ using testkit::pki::CertificateBuilder;
 using testkit::pki::Credential;
 using testkit::pki::Hierarchy;
 
-constexpr char kSha256[] = "2.16.840.1.101.3.4.2.1";
+using byte_strings::kMessageDigest;
+using byte_strings::kSha256;
+using byte_strings::kSigningTime;
+using byte_strings::kTimeStampToken;
+
 constexpr char kSha256Rsa[] = "1.2.840.113549.1.1.11";
-constexpr char kSigningTime[] = "1.2.840.113549.1.9.5";
-constexpr char kMessageDigest[] = "1.2.840.113549.1.9.4";
-constexpr char kTimeStampToken[] = "1.2.840.113549.1.9.16.2.14";
 
 FILETIME Plus(FILETIME time, LONGLONG ticks) {
     const ULONGLONG value = ((ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime) + static_cast<ULONGLONG>(ticks);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "openssl_peer.h"
+#include "server_hierarchy.h"
 #include "testkit/pki.h"
 #include "testkit/process.h"
 #include "testkit/tsa.h"
@@ -17,11 +18,6 @@ namespace testkit {
 namespace {
 
 using pki::OpensslPeer;
-
-const pki::Hierarchy& hierarchy() {
-    static const pki::Hierarchy made = pki::Hierarchy::make();
-    return made;
-}
 
 class TsaService : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "server_hierarchy.h"
 #include "testkit/pki.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
@@ -20,11 +21,6 @@ namespace testkit {
 namespace {
 
 namespace fs = std::filesystem;
-
-const pki::Hierarchy& hierarchy() {
-    static const pki::Hierarchy made = pki::Hierarchy::make();
-    return made;
-}
 
 const std::string kListSchema = std::string(LUMVAR_RELAXNG_DIR) + "/lumvar_getfilelist_A_v1.rng";
 const std::string kFileSchema = std::string(LUMVAR_RELAXNG_DIR) + "/lumvar_getfile_A_v1.rng";

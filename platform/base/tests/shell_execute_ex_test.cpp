@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "shell_result.h"
 #include "testkit/platform_root.h"
 #include "win32/error.h"
 #include "win32/shell.h"
@@ -26,8 +27,6 @@ printf '%s|' "$@" > record.tmp
 pwd >> record.tmp
 mv record.tmp record
 )";
-
-int resultOf(HINSTANCE h) { return static_cast<int>(reinterpret_cast<INT_PTR>(h)); }
 
 SHELLEXECUTEINFOW infoFor(const char16_t* file, const char16_t* parameters, const std::u16string& folder) {
     SHELLEXECUTEINFOW info{};

@@ -13,6 +13,7 @@
 
 #include "platform/ansi_name.h"
 #include "platform/text.h"
+#include "shell_result.h"
 #include <testkit/scoped_env.h>
 #include "testkit/platform_root.h"
 #include "win32/error.h"
@@ -30,8 +31,6 @@ if [ -n "$OPENER_SLEEP" ]; then echo $$ > "$OPENER_RECORD.pid"; exec sleep "$OPE
 if [ -n "$OPENER_SIGNAL" ]; then kill -"$OPENER_SIGNAL" $$; fi
 exit "${OPENER_STATUS:-0}"
 )";
-
-int resultOf(HINSTANCE h) { return static_cast<int>(reinterpret_cast<INT_PTR>(h)); }
 
 class ShellExecuteOpen : public ::testing::Test {
 protected:

@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kDialogId = 300;
 constexpr int kWarning = 10;
-constexpr int kList = 11;
+constexpr int kTemplateList = 11;
 constexpr int kAgree = 12;
 constexpr int kText = 13;
 constexpr int kDetails = 14;
@@ -41,7 +41,7 @@ ui::DialogTemplate sample() {
             {{IDYES, K::DefaultButton, "&Ano", 10, 100, 50, 14},
              {IDCANCEL, K::Button, "Storno", 70, 100, 50, 14},
              {kWarning, K::Static, "Varování", 10, 10, 180, 8},
-             {kList, K::ListBox, "", 10, 20, 180, 30},
+             {kTemplateList, K::ListBox, "", 10, 20, 180, 30},
              {kAgree, K::CheckBox, "Souhlasím", 10, 55, 180, 10},
              {kText, K::RichEdit, "", 10, 70, 180, 20, ES_READONLY | ES_MULTILINE},
              {kDetails, K::Static, "Podrobnosti", 130, 100, 60, 8, SS_NOTIFY}}};
@@ -55,9 +55,9 @@ INT_PTR sampleProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_INITDIALOG:
         SetWindowTextA(dialog, reinterpret_cast<const char*>(lParam));
-        SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("prvn\xED"));
-        SendDlgItemMessageW(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"druhý"));
-        SendDlgItemMessageA(dialog, kList, LB_SETCURSEL, 0, 0);
+        SendDlgItemMessageA(dialog, kTemplateList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("prvn\xED"));
+        SendDlgItemMessageW(dialog, kTemplateList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"druhý"));
+        SendDlgItemMessageA(dialog, kTemplateList, LB_SETCURSEL, 0, 0);
         SetDlgItemTextA(dialog, kText, "row 0");
         PostMessageA(dialog, kLateMessage, 0, 0);
         return TRUE;
@@ -72,8 +72,8 @@ INT_PTR sampleProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_COMMAND:
-        if (LOWORD(wParam) == kList && HIWORD(wParam) == LBN_SELCHANGE) {
-            const auto row = SendDlgItemMessageA(dialog, kList, LB_GETCURSEL, 0, 0);
+        if (LOWORD(wParam) == kTemplateList && HIWORD(wParam) == LBN_SELCHANGE) {
+            const auto row = SendDlgItemMessageA(dialog, kTemplateList, LB_GETCURSEL, 0, 0);
             SetDlgItemTextA(dialog, kText, ("row " + std::to_string(row)).c_str());
         } else if (LOWORD(wParam) == kDetails && HIWORD(wParam) == STN_CLICKED) {
             SetDlgItemTextA(dialog, kText, "details");

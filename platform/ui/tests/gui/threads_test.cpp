@@ -46,10 +46,10 @@ TEST_F(OnScreen, ABoxOfAnotherThreadIsAnsweredWhileThisOneIsBlocked) {
               }, {"", {"Hotovo"}}));
 }
 
-constexpr int kDialogId = 330;
+constexpr int kThreadDialogId = 330;
 constexpr UINT kClosed = WM_USER + 1;  // posted by the window to itself on WM_CLOSE
 constexpr UINT kGiveUp = WM_USER + 2;  // posted by the test when kClosed never came
-HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7300});
+HINSTANCE const kThreadModule = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x7300});
 
 INT_PTR postingOnClose(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message != WM_CLOSE) return FALSE;
@@ -66,7 +66,7 @@ struct LoopThread {
 // one that ended the loop is the exit code.
 DWORD loopUntilClosed(LPVOID parameter) {
     auto& shared = *static_cast<LoopThread*>(parameter);
-    shared.dialog = CreateDialogParamW(kModule, MAKEINTRESOURCEW(kDialogId), nullptr, postingOnClose, 0);
+    shared.dialog = CreateDialogParamW(kThreadModule, MAKEINTRESOURCEW(kThreadDialogId), nullptr, postingOnClose, 0);
     SetEvent(shared.up);
     if (!shared.dialog) return 0;
     MSG message{};
@@ -77,9 +77,9 @@ DWORD loopUntilClosed(LPVOID parameter) {
 }
 
 TEST_F(OnScreen, AMessageAWindowPostsToItselfWhileHandlingASentOneReachesItsThreadsLoop) {
-    platform::ui::DialogTemplate dialog{kDialogId, 160, 40, "MS Shell Dlg", 8, "Smyčka", {}};
+    platform::ui::DialogTemplate dialog{kThreadDialogId, 160, 40, "MS Shell Dlg", 8, "Smyčka", {}};
     dialog.controls = {{10, platform::ui::ControlKind::Static, "Čekám na zavření", 7, 7, 146, 10}};
-    platform::ui::declareDialogTemplate(kModule, dialog);
+    platform::ui::declareDialogTemplate(kThreadModule, dialog);
     LoopThread shared;
     const HANDLE thread = CreateThread(nullptr, 0, loopUntilClosed, &shared, 0, nullptr);
     ASSERT_NE(nullptr, thread);
