@@ -34,7 +34,6 @@ namespace {
 using namespace pentak_test;
 using namespace std::chrono_literals;
 
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
 constexpr char kNetscapeComment[] = "2.16.840.1.113730.1.13";
 
 std::string lower(std::string text) {

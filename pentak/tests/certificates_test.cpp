@@ -22,8 +22,6 @@ namespace {
 using namespace pentak_test;
 namespace script = platform::ui::script;
 
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-
 void installPersonal(const pki::Certificate& certificate, bool withKey) {
     const OwnedCertContext context =
         withKey ? CertificateWithKey(certificate.der(),

@@ -55,7 +55,7 @@ std::string bodyOf(const pki::Certificate& certificate) {
     return pem.substr(0, pem.find("-----END"));
 }
 
-std::string base64Of(const Bytes& bytes) {
+std::string base64Body(const Bytes& bytes) {
     static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
@@ -76,7 +76,7 @@ TEST(CmfText, YieldsTheCertificatesOfItsBlocksInOrder) {
     Bytes cmf = blob({3, 0, 0, 0, 'h', 'd', 'r'});
     cmf.insert(cmf.end(), ca.der().begin(), ca.der().end());
     const std::string text =
-        armoured("CERTIFICATE", bodyOf(root)) + armoured("CMF", base64Of(cmf)) + "trailing text without an end\r\n";
+        armoured("CERTIFICATE", bodyOf(root)) + armoured("CMF", base64Body(cmf)) + "trailing text without an end\r\n";
 
     EXPECT_EQ(2u, CutCmfTextIntoBlocks(wide(text)).size());
     std::vector<Bytes> certificates;
@@ -86,7 +86,7 @@ TEST(CmfText, YieldsTheCertificatesOfItsBlocksInOrder) {
     // A CMF block whose blob is refused fails the whole text.
     const std::vector<Bytes> before = certificates;
     const std::string refused =
-        armoured("CERTIFICATE", bodyOf(root)) + armoured("CMF", base64Of(blob({0xFF, 0xFF, 0xFF, 0xFF, 0x30, 0})));
+        armoured("CERTIFICATE", bodyOf(root)) + armoured("CMF", base64Body(blob({0xFF, 0xFF, 0xFF, 0xFF, 0x30, 0})));
     EXPECT_FALSE(CmfTextToCertificates(wide(refused), certificates));
     EXPECT_EQ(before, certificates);
 }

@@ -23,8 +23,7 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-constexpr char16_t kContainer[] = u"pentak-install";
+constexpr char16_t kInstallContainer[] = u"pentak-install";
 constexpr char kCaDn[] = "C=SK, O=Tesk, CN=Tesk Standard CA";
 
 // The certificate's copy in the user's store and the key it names; an empty
@@ -57,7 +56,7 @@ protected:
     void SetUp() override {
         TESTKIT_REQUIRE_PROGRAM("openssl");
         m_session.SetProviderName(kSoftwareProvider);
-        m_session.SetContainerName(kContainer);
+        m_session.SetContainerName(kInstallContainer);
         m_session.SetKeySpec(AT_KEYEXCHANGE);
         m_session.SetGenKeyFlags(1024u << 16);
         ASSERT_TRUE(m_session.KeyGenerate()) << std::hex << GetLastError();
@@ -78,7 +77,7 @@ protected:
     void expectBoundToTheKey(const std::vector<BYTE>& der, DWORD keySpec = AT_KEYEXCHANGE) {
         const CertKeyInfo key = installedIn(kStorePersonal, der);
         EXPECT_EQ(kSoftwareProvider, key.provider);
-        EXPECT_EQ(kContainer, key.container);
+        EXPECT_EQ(kInstallContainer, key.container);
         EXPECT_EQ(static_cast<DWORD>(PROV_RSA_FULL), key.providerType);
         EXPECT_EQ(keySpec, key.keySpec);
     }

@@ -25,8 +25,6 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-
 std::u16string fullName(const char16_t* reader, const char16_t* container) {
     CEnroll session;
     if (reader) session.SetSmartCardReaderName(reader);

@@ -19,6 +19,9 @@ namespace pentak_test {
 
 namespace pki = testkit::pki;
 
+// The software CSP the tests make their keys in.
+inline constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
+
 // The script UI backend while it lives: tests queue the answers, and every
 // answer queued must have been taken by the end.
 class ScriptedUi {

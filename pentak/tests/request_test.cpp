@@ -19,8 +19,7 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-constexpr char16_t kContainer[] = u"pentak-request";
+constexpr char16_t kRequestContainer[] = u"pentak-request";
 
 // A BMPString as DER.
 std::vector<BYTE> bmpString(const std::u16string& text) {
@@ -54,7 +53,7 @@ protected:
     // selected again.
     void openKey() {
         m_session.SetProviderName(kSoftwareProvider);
-        m_session.SetContainerName(kContainer);
+        m_session.SetContainerName(kRequestContainer);
     }
     void restart() {
         m_session.Reset();
@@ -160,7 +159,7 @@ TEST_F(SoftwareRequest, EverythingCollectedReachesTheSignedRequestInOrder) {
     EXPECT_NE(std::string::npos, request.asn1.find("[HEX DUMP]:" + opensslSha1(cp1250)));
     EXPECT_NE(std::string::npos, request.asn1.find("[HEX DUMP]:" + opensslSha1(utf16)));
     std::vector<BYTE> cspInfo = {0x30, 0x7F, 0x02, 0x01, 0x00};
-    for (const auto& part : {bmpString(kSoftwareProvider), bmpString(kContainer)})
+    for (const auto& part : {bmpString(kSoftwareProvider), bmpString(kRequestContainer)})
         cspInfo.insert(cspInfo.end(), part.begin(), part.end());
     EXPECT_TRUE(contains(request.der, cspInfo));
 
@@ -234,7 +233,7 @@ TEST_F(SoftwareRequest, ThePendingCopyWaitsInTheRequestStoreNamingItsKey) {
     RecordBuffer property(size);
     ASSERT_TRUE(CertGetCertificateContextProperty(pending.get(), CERT_KEY_PROV_INFO_PROP_ID, property.data(), &size));
     const auto& key = property.as<CRYPT_KEY_PROV_INFO>();
-    EXPECT_EQ(std::u16string(kContainer), key.pwszContainerName);
+    EXPECT_EQ(std::u16string(kRequestContainer), key.pwszContainerName);
     EXPECT_EQ(std::u16string(kSoftwareProvider), key.pwszProvName);
     EXPECT_EQ(static_cast<DWORD>(PROV_RSA_FULL), key.dwProvType);
     EXPECT_EQ(static_cast<DWORD>(AT_SIGNATURE), key.dwKeySpec);

@@ -16,7 +16,7 @@ namespace {
 
 using namespace pentak_test;
 
-std::string textOf(const std::vector<BYTE>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string charsOf(const std::vector<BYTE>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 // The signingTime that `openssl cms -cmsout -print` shows, as a time_t.
 std::time_t signingTimeOf(const std::string& printed) {
@@ -38,7 +38,7 @@ TEST(SignBuffer, AnAttachedMessageWithTheSigningTimeAndTheListedCertificates) {
     TCryptoapi api;
     std::vector<BYTE> message;
     ASSERT_EQ(0u, api.SignBuffer(signer.get(), {signer.get(), ca.get()}, u"2.16.840.1.101.3.4.2.1", data, message));
-    const auto file = machine.write("message.der", textOf(message));
+    const auto file = machine.write("message.der", charsOf(message));
     const auto rootFile = machine.write("root.pem", hierarchy().root.certificate.pem());
     const auto verified = testkit::run({"openssl", "cms", "-verify", "-inform", "DER", "-in", file.string(), "-CAfile",
                                         rootFile.string(), "-purpose", "any"});
@@ -60,7 +60,7 @@ TEST(SignBuffer, AnAttachedMessageWithTheSigningTimeAndTheListedCertificates) {
     EXPECT_EQ(72u, text.find(u'\n'));
     std::vector<BYTE> decoded;
     ASSERT_TRUE(TAsn1Coder::StringToBinary(text, decoded, 6));
-    const auto textFile = machine.write("text.der", textOf(decoded));
+    const auto textFile = machine.write("text.der", charsOf(decoded));
     const auto textVerified =
         testkit::run({"openssl", "cms", "-verify", "-noverify", "-inform", "DER", "-in", textFile.string()});
     EXPECT_EQ(0, textVerified.exitCode) << textVerified.err;
@@ -77,9 +77,9 @@ TEST(HashSha1, ManyPiecesGiveTheDigestOfTheWhole) {
     TCryptoapi api;
     std::vector<BYTE> digest;
     ASSERT_TRUE(api.HashSha1(0, CALG_SHA1, data, digest));
-    const auto file = machine.write("data.bin", textOf(data));
+    const auto file = machine.write("data.bin", charsOf(data));
     const auto peer = testkit::run({"openssl", "dgst", "-sha1", "-binary", file.string()});
-    EXPECT_EQ(peer.out, textOf(digest));
+    EXPECT_EQ(peer.out, charsOf(digest));
 }
 
 }  // namespace

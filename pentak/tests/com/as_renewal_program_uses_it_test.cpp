@@ -21,15 +21,7 @@ using namespace pentak_test;
 using platform::com::Ptr;
 namespace pki = testkit::pki;
 
-constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);  // 87
 constexpr HRESULT kInvalidData = HRESULT_OF(0x8007000Du);       // 13: no bytes to sign
-constexpr HRESULT kNotSupported = HRESULT_OF(0x80070032u);      // 50
-constexpr HRESULT kCancelled = HRESULT_OF(0x800704C7u);         // 1223
-constexpr HRESULT kNoAlgorithm = HRESULT_OF(0x80070777u);       // 1911: the OID names no algorithm
-constexpr HRESULT kNoProvider = HRESULT_OF(0x80090013u);        // NTE_BAD_PROVIDER
-constexpr char16_t kAesProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
-constexpr char16_t kEnhancedProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-constexpr char16_t kSha256WithRsa[] = u"1.2.840.113549.1.1.11";
 
 constexpr LCID kSystemDefaultLocale = 2048;
 constexpr LCID kUserDefaultLocale = 1024;
@@ -146,7 +138,7 @@ TEST_F(RenewalProgramsPentak, TheDataCheckPassesAProviderThatHasTheAlgorithmAndT
     EXPECT_EQ(kNoAlgorithm, session.call(u"SetHashAlgorithmOid", {Value(u"1.2.3.4").get()}));
 
     // A provider without SHA-256 with RSA is left off the program's list.
-    const auto [algorithm, keyLength] = dataCheck(session, kEnhancedProvider, PROV_RSA_FULL, 2048);
+    const auto [algorithm, keyLength] = dataCheck(session, kSoftwareProvider, PROV_RSA_FULL, 2048);
     EXPECT_TRUE(FAILED(algorithm));
     EXPECT_EQ(S_OK, keyLength);
 

@@ -17,7 +17,7 @@ namespace {
 using namespace pentak_test;
 
 constexpr char16_t kCardProvider[] = u"KavloCSP";
-constexpr char16_t kContainer[] = u"pentak-card";
+constexpr char16_t kCardContainer[] = u"pentak-card";
 
 std::vector<BYTE> counting(std::size_t size, BYTE first) {
     std::vector<BYTE> bytes(size);
@@ -69,7 +69,7 @@ TEST_F(PentakCardRequest, TheTokensKeySignsARequestCarryingTheCardsOwnData) {
     const auto session = scriptOf(pentak);
     ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(kCardProvider)));
     ASSERT_EQ(S_OK, session.put(u"SmartCardReaderName", Value(reader.c_str())));
-    ASSERT_EQ(S_OK, session.put(u"ContainerName", Value(kContainer)));
+    ASSERT_EQ(S_OK, session.put(u"ContainerName", Value(kCardContainer)));
     ASSERT_EQ(S_OK, session.put(u"GenKeyFlags", Value(LONG{1024 << 16})));
     ASSERT_EQ(S_OK, session.call(u"KeyGenerate"));
 

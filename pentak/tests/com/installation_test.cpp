@@ -9,8 +9,6 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-
 using PentakInstallation = ScriptedPentak;
 
 TEST_F(PentakInstallation, TheIssuedCertificateIsInstalledAndListed) {

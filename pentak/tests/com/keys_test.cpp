@@ -11,13 +11,7 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
-constexpr HRESULT kCancelled = HRESULT_OF(0x800704C7u);     // ERROR_CANCELLED
-constexpr HRESULT kNotSupported = HRESULT_OF(0x80070032u);  // ERROR_NOT_SUPPORTED
 constexpr HRESULT kNoMoreItems = HRESULT_OF(0x80070103u);   // ERROR_NO_MORE_ITEMS
-constexpr HRESULT kNoProvider = HRESULT_OF(0x80090013u);    // NTE_BAD_PROVIDER
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-constexpr char16_t kAesProvider[] = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
 
 class PentakKeys : public ScriptedPentak {
 protected:

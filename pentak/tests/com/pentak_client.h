@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pentak_codes.h"
 #include "pentak_lib.h"
 #include "platform/com/ptr.h"
 #include "testkit/platform_root.h"

@@ -14,10 +14,8 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
 constexpr HRESULT kUnsupportedType = HRESULT_OF(0x8007065Eu);  // ERROR_UNSUPPORTED_TYPE
-constexpr char16_t kSoftwareProvider[] = u"Microsoft Enhanced Cryptographic Provider v1.0";
-constexpr char16_t kContainer[] = u"pentak-request";
+constexpr char16_t kRequestContainer[] = u"pentak-request";
 constexpr char16_t kSha1[] = u"1.3.14.3.2.26";
 
 class PentakRequest : public ScriptedPentak {
@@ -46,7 +44,7 @@ std::u16string textOf(const Script& session, const char16_t* name, std::vector<V
 TEST_F(PentakRequest, EverythingAskedForReachesTheSignedRequestInOrderAndItsPendingCopyIsListed) {
     const auto session = newSession();
     ASSERT_EQ(S_OK, session.put(u"ProviderName", Value(kSoftwareProvider)));
-    ASSERT_EQ(S_OK, session.put(u"ContainerName", Value(kContainer)));
+    ASSERT_EQ(S_OK, session.put(u"ContainerName", Value(kRequestContainer)));
     ASSERT_EQ(S_OK, session.put(u"GenKeyFlags", Value(LONG{1024 << 16})));
     ASSERT_EQ(S_OK, session.call(u"KeyGenerate"));
 
@@ -137,12 +135,12 @@ TEST_F(PentakRequest, EverythingAskedForReachesTheSignedRequestInOrderAndItsPend
     // The pending copy in REQUEST: listed with its container, found alike by
     // index, as the whole list and by container, and handed out as a
     // certificate of the request's subject and key.
-    EXPECT_EQ(kContainer, textOf(session, u"EnumContainers", {number(0), number(0)}));
+    EXPECT_EQ(kRequestContainer, textOf(session, u"EnumContainers", {number(0), number(0)}));
     const std::u16string hash = textOf(session, u"EnumPubKeyHash", {number(0), Value(kSha1).get(), number(0), number(0)});
     EXPECT_EQ(40u, hash.size());
     EXPECT_EQ(hash, textOf(session, u"GetPubKeyHashList", {Value(kSha1).get(), number(0), number(0)}));
     EXPECT_EQ(hash, textOf(session, u"GetPubKeyHashContainer",
-                           {Value(kContainer).get(), Value(kSha1).get(), number(0), number(0)}));
+                           {Value(kRequestContainer).get(), Value(kSha1).get(), number(0), number(0)}));
     const std::vector<BYTE> pending = decodedBase64(root, session.text(u"Certificate"));
     root.write("pending.der", std::string(pending.begin(), pending.end()));
     const std::string nameOptions = "sep_multiline,show_type,utf8,-esc_msb,sname";

@@ -9,12 +9,7 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
-constexpr HRESULT kNoProvider = HRESULT_OF(0x80090013u);     // NTE_BAD_PROVIDER
-constexpr HRESULT kNoAlgorithm = HRESULT_OF(0x80070777u);    // 1911: the OID names no algorithm
-constexpr const char16_t* kAesProvider = u"Microsoft Enhanced RSA and AES Cryptographic Provider";
 constexpr const char16_t* kSha256 = u"2.16.840.1.101.3.4.2.1";
-constexpr const char16_t* kSha256WithRsa = u"1.2.840.113549.1.1.11";
 
 class PentakSession : public ScriptedPentak {};
 

@@ -22,7 +22,6 @@ namespace script = platform::ui::script;
 
 #define CALL(name) PENTAK_FUNCTION(library, name)
 
-void closeStore(HCERTSTORE store) { CertCloseStore(store, 0); }
 void freeContext(const CERT_CONTEXT* context) { CertFreeCertificateContext(context); }
 
 // The certificate's DER as one line of Base64, as the library hands it out.

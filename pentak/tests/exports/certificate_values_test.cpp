@@ -11,8 +11,6 @@ namespace {
 using namespace pentak_test;
 namespace pki = testkit::pki;
 
-constexpr HRESULT kNotSupported = HRESULT_OF(0x80070032u);  // ERROR_NOT_SUPPORTED
-
 #define CALL(name) PENTAK_FUNCTION(library, name)
 
 TEST_F(PentakExports, CertificateValuesAndIssuersReachTheCaller) {

@@ -9,11 +9,8 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
-
 // "Žluťoučký kůň" in its three encodings.
 const std::u16string kHorse = u"Žluťoučký kůň";
-const std::string kHorse1250 = "\x8Elu\x9Dou\xE8k\xFD k\xF9\xF2";
 const std::string kHorseUtf8 = "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88";
 
 std::string utf16LeOf(const std::u16string& text) {
@@ -37,9 +34,9 @@ TEST_F(ExportedTexts, EightBitTextsTravelInTheSessionsCodePage) {
     LONG codePage = 0;
     ASSERT_EQ(S_OK, CALL(Pentak_GetCodePage)(&codePage));
     EXPECT_EQ(1250, codePage);
-    ASSERT_EQ(S_OK, CALL(Pentak_SetContainerName)(kHorse1250.c_str()));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetContainerName)(kHorse1250));
     EXPECT_EQ(kHorse1250, narrowText(CALL(Pentak_GetContainerName)));
-    ASSERT_EQ(S_OK, CALL(Pentak_SetError)(kHorse1250.c_str()));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetError)(kHorse1250));
     EXPECT_EQ(kHorse, wideText(CALL(Pentak_GetErrorW)));
 
     ASSERT_EQ(S_OK, CALL(Pentak_SetCodePage)(65001));
@@ -58,9 +55,9 @@ TEST_F(ExportedTexts, EightBitTextsTravelInTheSessionsCodePage) {
 
 TEST_F(ExportedTexts, AnsiArgumentsAreReadInTheAnsiPageWhateverTheSessionsPage) {
     ASSERT_EQ(S_OK, CALL(Pentak_SetCodePage)(65001));
-    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kHorse1250.c_str()));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kHorse1250));
     EXPECT_EQ(kHorseUtf8, narrowText(CALL(Pentak_GetProviderName)));
-    ASSERT_EQ(S_OK, CALL(Pentak_SetCertificate)(kHorse1250.c_str()));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetCertificate)(kHorse1250));
     EXPECT_EQ(kHorseUtf8, narrowText(CALL(Pentak_GetCertificate)));
 
     // UTF-16 arguments and results pass as they are.
@@ -69,7 +66,7 @@ TEST_F(ExportedTexts, AnsiArgumentsAreReadInTheAnsiPageWhateverTheSessionsPage) 
 }
 
 TEST_F(ExportedTexts, TextsThatDoNotConvertAreRefusedAndLeaveEverythingAsItWas) {
-    ASSERT_EQ(S_OK, CALL(Pentak_SetContainerName)(kHorse1250.c_str()));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetContainerName)(kHorse1250));
     ASSERT_EQ(S_OK, CALL(Pentak_SetCodePage)(65001));
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_SetContainerName)("k\xF9\xF2")) << "1250 bytes are no UTF-8";
     EXPECT_EQ(kHorseUtf8, narrowText(CALL(Pentak_GetContainerName)));

@@ -8,11 +8,20 @@
 #include <string>
 #include <string_view>
 
+#include "pentak_codes.h"
 #include "pentak_exports.h"
 #include "testkit/platform_root.h"
+#include "win32/crypt_store.h"
 #include "win32/error_codes.h"
 
 namespace pentak_test {
+
+// The software CSP and a Czech text as the 8-bit functions take them (windows-1250).
+inline constexpr char kSoftwareProviderA[] = "Microsoft Enhanced Cryptographic Provider v1.0";
+inline constexpr char kHorse1250[] = "\x8Elu\x9Dou\xE8k\xFD k\xF9\xF2";
+
+// Closes a store for platform::Owned.
+inline void closeStore(HCERTSTORE store) { CertCloseStore(store, 0); }
 
 class ExportedLibrary {
 public:

@@ -10,9 +10,7 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr HRESULT kInvalidParameter = HRESULT_OF(0x80070057u);
 constexpr HRESULT kMoreData = HRESULT_OF(0x800700EAu);
-constexpr char kProvider[] = "Microsoft Enhanced Cryptographic Provider v1.0";
 
 #define CALL(name) PENTAK_FUNCTION(library, name)
 
@@ -28,7 +26,7 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
     const auto expectNoSession = [&] {
         EXPECT_EQ(E_HANDLE, CALL(Pentak_GetProviderName)(buffer, &length));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_GetProviderName)(buffer, nullptr)) << "the session is checked first";
-        EXPECT_EQ(E_HANDLE, CALL(Pentak_SetProviderName)(kProvider));
+        EXPECT_EQ(E_HANDLE, CALL(Pentak_SetProviderName)(kSoftwareProviderA));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_GetKeySpec)(&number));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_SetError)("text"));
         EXPECT_EQ(E_HANDLE, CALL(Pentak_Reset)());
@@ -42,9 +40,9 @@ TEST_F(PentakExports, WithoutASessionFunctionsAnswerEHandleAndTouchNothing) {
 
     expectNoSession();
     ASSERT_EQ(S_OK, CALL(Pentak_Initialize)());
-    EXPECT_EQ(S_OK, CALL(Pentak_SetProviderName)(kProvider));
+    EXPECT_EQ(S_OK, CALL(Pentak_SetProviderName)(kSoftwareProviderA));
     EXPECT_EQ(S_OK, CALL(Pentak_Initialize)()) << "a second call keeps the session";
-    EXPECT_EQ(kProvider, narrowText(CALL(Pentak_GetProviderName)));
+    EXPECT_EQ(kSoftwareProviderA, narrowText(CALL(Pentak_GetProviderName)));
 
     // The card functions run on the session: its provider has no card number
     // and is not one the request import knows.
@@ -84,9 +82,9 @@ TEST_F(PentakExports, AThreadLeavingTheLibraryTakesTheSessionsEngineWithIt) {
 
 TEST_F(PentakExports, OutTextsAreSizedCopiedOrRefusedAsTooShort) {
     ASSERT_EQ(S_OK, CALL(Pentak_Initialize)());
-    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kProvider));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kSoftwareProviderA));
     const auto getProviderName = CALL(Pentak_GetProviderName);
-    const DWORD needed = sizeof kProvider;
+    const DWORD needed = sizeof kSoftwareProviderA;
 
     DWORD length = 0;
     EXPECT_EQ(S_OK, getProviderName(nullptr, &length));
@@ -96,7 +94,7 @@ TEST_F(PentakExports, OutTextsAreSizedCopiedOrRefusedAsTooShort) {
     length = needed;
     EXPECT_EQ(S_OK, getProviderName(buffer.data(), &length));
     EXPECT_EQ(needed, length);
-    EXPECT_EQ(std::string(kProvider) + '\0' + "####", buffer);
+    EXPECT_EQ(std::string(kSoftwareProviderA) + '\0' + "####", buffer);
 
     buffer.assign(needed + 4, '#');
     length = needed - 1;
@@ -125,10 +123,10 @@ TEST_F(PentakExports, OutTextsAreSizedCopiedOrRefusedAsTooShort) {
 
 TEST_F(PentakExports, MissingOrRefusedArgumentsChangeNothing) {
     ASSERT_EQ(S_OK, CALL(Pentak_Initialize)());
-    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kProvider));
+    ASSERT_EQ(S_OK, CALL(Pentak_SetProviderName)(kSoftwareProviderA));
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_SetProviderName)(""));
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_SetProviderName)(nullptr));
-    EXPECT_EQ(kProvider, narrowText(CALL(Pentak_GetProviderName)));
+    EXPECT_EQ(kSoftwareProviderA, narrowText(CALL(Pentak_GetProviderName)));
 
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_HsmEngine_Init)("", "PC/SC", 0));
     EXPECT_EQ(kInvalidParameter, CALL(Pentak_HsmEngine_Init)("https://hsm.example/rc", nullptr, 0));

@@ -26,7 +26,7 @@ namespace {
 
 using namespace pentak_test;
 
-constexpr char16_t kContainer[] = u"pentak-issued";
+constexpr char16_t kIssuedContainer[] = u"pentak-issued";
 
 class CardInstall : public ::testing::Test {
 protected:
@@ -37,12 +37,12 @@ protected:
         m_session.SetProviderName(m_card->provider());
         m_session.SetProviderType(PROV_RSA_FULL);
         m_session.SetKeySpec(AT_KEYEXCHANGE);
-        m_session.SetContainerName(kContainer);
+        m_session.SetContainerName(kIssuedContainer);
         m_prompts.answer(m_card->token()->options().pin);
         ASSERT_TRUE(m_session.KeyGenerate()) << std::hex << GetLastError();
     }
 
-    std::vector<BYTE> onCard() const { return certificateOnCard(m_card->provider(), kContainer); }
+    std::vector<BYTE> onCard() const { return certificateOnCard(m_card->provider(), kIssuedContainer); }
 
     testkit::PlatformRoot m_machine;
     ScriptedUi m_ui;
@@ -72,7 +72,7 @@ TEST_F(CardInstall, TheIssuedCertificateGoesOntoTheTokenKeyIsListedAndRemoved) {
     CertKeyInfo key;
     ASSERT_TRUE(TCryptoapi::GetCertKeyInfo(installed.get(), key));
     EXPECT_EQ(m_card->provider(), key.provider);
-    EXPECT_NE(std::u16string::npos, key.container.find(kContainer));
+    EXPECT_NE(std::u16string::npos, key.container.find(kIssuedContainer));
     EXPECT_EQ(static_cast<DWORD>(AT_KEYEXCHANGE), key.keySpec);
 
     // The CSP store offers it, and the deletion takes it off the card.

@@ -24,8 +24,8 @@ namespace {
 using namespace pentak_test;
 namespace crypt = platform::crypt;
 
-constexpr char16_t kCardProvider[] = u"KavloCSP";
-constexpr char16_t kContainer[] = u"pentak-card";
+constexpr char16_t kKavloProvider[] = u"KavloCSP";
+constexpr char16_t kCardContainer[] = u"pentak-card";
 
 // Bytes first, first + 1, ... as a card might answer.
 std::vector<BYTE> counting(std::size_t size, BYTE first) {
@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         TESTKIT_REQUIRE_SOFTHSM();
         TESTKIT_REQUIRE_PROGRAM("openssl");
-        m_token.emplace(m_machine, testkit::SoftHsmOptions{.provider = kCardProvider});
+        m_token.emplace(m_machine, testkit::SoftHsmOptions{.provider = kKavloProvider});
         answerKeyParameter(KP_INFO, [this](DWORD flags) {
             m_keyInfoFlags = flags;
             return m_keyInfo;
@@ -72,8 +72,8 @@ protected:
         answerProviderParameter(0x10000, m_cardData);
         answerProviderParameter(0x10000000, m_vendorData);
 
-        m_session.SetProviderName(kCardProvider);
-        m_session.SetContainerName(kContainer);
+        m_session.SetProviderName(kKavloProvider);
+        m_session.SetContainerName(kCardContainer);
         m_session.SetGenKeyFlags(1024u << 16);
         m_prompts.answer(m_token->options().pin);
         ASSERT_TRUE(m_session.KeyGenerate()) << std::hex << GetLastError();
@@ -85,7 +85,7 @@ protected:
     }
 
     void answerKeyParameter(DWORD param, std::function<std::vector<BYTE>(DWORD flags)> answer) {
-        crypt::setParameterHook(kCardProvider, crypt::ParameterKind::Key, param,
+        crypt::setParameterHook(kKavloProvider, crypt::ParameterKind::Key, param,
                                 {[answer](const crypt::HookTarget& target, DWORD flags) {
                                      EXPECT_EQ(static_cast<DWORD>(AT_SIGNATURE), target.keySpec);
                                      return answer(flags);
@@ -93,7 +93,7 @@ protected:
                                  {}});
     }
     void answerProviderParameter(DWORD param, const std::vector<BYTE>& value) {
-        crypt::setParameterHook(kCardProvider, crypt::ParameterKind::Provider, param,
+        crypt::setParameterHook(kKavloProvider, crypt::ParameterKind::Provider, param,
                                 {[value](const crypt::HookTarget&, DWORD) { return value; }, {}});
     }
 
@@ -157,8 +157,8 @@ TEST_F(CardRequest, CardInformationFromTheProviderIsSignedOnTheToken) {
     ASSERT_TRUE(CertGetCertificateContextProperty(pending.get(), CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
     RecordBuffer property(size);
     ASSERT_TRUE(CertGetCertificateContextProperty(pending.get(), CERT_KEY_PROV_INFO_PROP_ID, property.data(), &size));
-    EXPECT_EQ(std::u16string(kContainer), property.as<CRYPT_KEY_PROV_INFO>().pwszContainerName);
-    EXPECT_EQ(std::u16string(kCardProvider), property.as<CRYPT_KEY_PROV_INFO>().pwszProvName);
+    EXPECT_EQ(std::u16string(kCardContainer), property.as<CRYPT_KEY_PROV_INFO>().pwszContainerName);
+    EXPECT_EQ(std::u16string(kKavloProvider), property.as<CRYPT_KEY_PROV_INFO>().pwszProvName);
     EXPECT_EQ(0u, m_prompts.unused());
 }
 

@@ -18,7 +18,7 @@ namespace {
 using namespace pentak_test;
 namespace script = platform::ui::script;
 
-constexpr char16_t kCardProvider[] = u"Zintra CSP";
+constexpr char16_t kZintraProvider[] = u"Zintra CSP";
 
 TEST(CardMessageSign, ATokenKeySignsAfterTheConfirmationAndItsPin) {
     TESTKIT_REQUIRE_SOFTHSM();
@@ -29,7 +29,7 @@ TEST(CardMessageSign, ATokenKeySignsAfterTheConfirmationAndItsPin) {
     {
         CEnroll session;
         ASSERT_EQ(0u, session.SetGUILanguage(u"en"));
-        session.SetProviderName(kCardProvider);
+        session.SetProviderName(kZintraProvider);
         session.SetProviderType(PROV_RSA_FULL);
         session.SetKeySpec(AT_KEYEXCHANGE);
         session.SetContainerName(u"pentak-sign");
@@ -50,7 +50,7 @@ TEST(CardMessageSign, ATokenKeySignsAfterTheConfirmationAndItsPin) {
         ASSERT_EQ(0, issued.exitCode) << issued.err;
         const std::string der = testkit::readFile(certificateFile);
         const OwnedCertContext signer = CertificateWithKey(
-            {der.begin(), der.end()}, CertKeyInfo{{}, kCardProvider, PROV_RSA_FULL, u"pentak-sign", AT_KEYEXCHANGE});
+            {der.begin(), der.end()}, CertKeyInfo{{}, kZintraProvider, PROV_RSA_FULL, u"pentak-sign", AT_KEYEXCHANGE});
         ASSERT_TRUE(signer);
         ASSERT_TRUE(CertAddCertificateContextToStore(OpenUserStore(kStorePersonal).get(), signer.get(),
                                                      CERT_STORE_ADD_ALWAYS, nullptr));
