@@ -38,7 +38,7 @@ using dialog_transcript::control;
 namespace pki = testkit::pki;
 
 // A signer whose remembered signing certificate a test sets.
-class Signer : public TSignerKyd {
+class KydSigner : public TSignerKyd {
 public:
     void remember(const pki::Certificate& certificate) {
         m_certs.AddCertificate(1, certificate_support::infoOf(certificate), false);
@@ -88,7 +88,7 @@ protected:
     testkit::PlatformRoot root;
     const ScopedEnv ui{"PLATFORM_UI", "script"};
     const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
-    Signer signer;
+    KydSigner signer;
     Actions actions;
     std::vector<SignJobDocument> documents{{"/data/contract.txt", {'a', 'b'}}};
 };

@@ -52,7 +52,7 @@ const Certificates& certs() {
 
 // Adds the certificate to the user's system store, bound to a key in a
 // container of the software provider when withKey.
-void addToUserStore(const char16_t* store, const pki::Certificate& certificate, bool withKey) {
+void storeForUser(const char16_t* store, const pki::Certificate& certificate, bool withKey) {
     HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, store);
     ASSERT_NE(nullptr, opened);
     certificate_support::addCertificate(opened, certificate,
@@ -91,13 +91,13 @@ protected:
     void SetUp() override {
         resetScript();
         TLogStrVect::Instance()->SetMask(0xFF);
-        addToUserStore(u"MY", c.signOnly.certificate, true);
-        addToUserStore(u"MY", c.encipherOnly.certificate, true);
-        addToUserStore(u"MY", c.keyless.certificate, false);
-        addToUserStore(u"AddressBook", c.recipient.certificate, false);
-        addToUserStore(u"Root", c.pki.root.certificate, false);
-        addToUserStore(u"CA", c.pki.standardCa.certificate, false);
-        addToUserStore(u"CA", c.pki.qualifiedCa.certificate, false);
+        storeForUser(u"MY", c.signOnly.certificate, true);
+        storeForUser(u"MY", c.encipherOnly.certificate, true);
+        storeForUser(u"MY", c.keyless.certificate, false);
+        storeForUser(u"AddressBook", c.recipient.certificate, false);
+        storeForUser(u"Root", c.pki.root.certificate, false);
+        storeForUser(u"CA", c.pki.standardCa.certificate, false);
+        storeForUser(u"CA", c.pki.qualifiedCa.certificate, false);
     }
     void TearDown() override {
         script::clear();
@@ -175,7 +175,7 @@ TEST_F(SignerCertificates, AChoiceIsRememberedAcrossSignersPreselectedAndDropped
         EXPECT_EQ(infoOf(c.signOnly.certificate).pem, signer.GetCertSignPem());
         // A second candidate chosen becomes the preset one, and its subject
         // is what the dialog preselects next time.
-        addToUserStore(u"MY", c.pki.commercial.certificate, true);
+        storeForUser(u"MY", c.pki.commercial.certificate, true);
         const CertInfo commercial = infoOf(c.pki.commercial.certificate);
         script::queue("SelectCertificate", "1");
         ASSERT_TRUE(signer.SetCertSign("", nullptr));
@@ -191,7 +191,7 @@ TEST_F(SignerCertificates, AChoiceIsRememberedAcrossSignersPreselectedAndDropped
 
     // An expired certificate chosen while validity was not demanded is not
     // preset once it is.
-    addToUserStore(u"MY", c.expired.certificate, true);
+    storeForUser(u"MY", c.expired.certificate, true);
     TSigner signer;
     ASSERT_TRUE(signer.SetCertSelFlags(0));
     resetScript();

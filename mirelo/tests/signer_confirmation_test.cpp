@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "signer.h"
+#include "signing_support.h"
 #include "testkit/platform_root.h"
 #include "testkit/process.h"
 #include "testkit/scoped_env.h"
@@ -28,6 +29,7 @@ namespace {
 namespace pki = testkit::pki;
 namespace script = platform::ui::script;
 using certificate_support::userIssuedBy;
+using signing_support::bytesOf;
 
 // Now, for every test: the day counts of the expiry line are exact.
 const pki::Instant kNow = pki::utc("2026-06-10T12:00:00Z");
@@ -41,7 +43,7 @@ pki::Credential signerEnding(const pki::Hierarchy& hierarchy, const std::string&
     return builder.build();
 }
 
-struct Certificates {
+struct EndingCertificates {
     pki::Hierarchy pki = pki::Hierarchy::make();
     pki::Credential thirtyDays = signerEnding(pki, "Thirty Days", std::chrono::hours(24 * 30));
     pki::Credential twentyNineDays = signerEnding(pki, "Twenty Nine Days", std::chrono::hours(24 * 29));
@@ -49,20 +51,18 @@ struct Certificates {
     pki::Credential onDevice = signerEnding(pki, "On Device", std::chrono::hours(24 * 200), {{kQcSscdOid, {}}});
 };
 
-const Certificates& certs() {
-    static const Certificates made;
+const EndingCertificates& ending() {
+    static const EndingCertificates made;
     return made;
 }
 
 // A signer whose remembered certificates a test sets.
-class TestSigner : public TSigner {
+class ConfirmingSigner : public TSigner {
 public:
     void remember(LONG kind, const pki::Certificate& certificate) {
         m_certs.AddCertificate(kind, certificate_support::infoOf(certificate), false);
     }
 };
-
-std::vector<BYTE> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
 using dialog_transcript::contains;
 using dialog_transcript::control;
@@ -121,13 +121,13 @@ protected:
     }
 
     testkit::PlatformRoot root;
-    const Certificates& c = certs();
+    const EndingCertificates& c = ending();
     const ScopedEnv ui{"PLATFORM_UI", "script"};
     const ScopedEnv modules{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR};
 };
 
 TEST_F(SignerConfirmation, OneDocumentShowsItsTextItsDigestAndTheSigningCertificateAndYesConfirms) {
-    TestSigner signer;
+    ConfirmingSigner signer;
     signer.remember(1, c.thirtyDays.certificate);
     const std::vector<BYTE> bytes = bytesOf("P\xF8" "evod 100 K\xE8 na \xFA\xE8" "et 1234/0800\r\n");
     SignJob signing = job({{"/tmp/prevod.txt", bytes}});
@@ -168,7 +168,7 @@ TEST_F(SignerConfirmation, TheDigestIsTheDocumentsThroughEitherProviderAndFollow
     for (const std::string provider : {MS_ENH_RSA_AES_PROV_A, MS_ENHANCED_PROV_A}) {
         SCOPED_TRACE(provider);
         script::clear();
-        TestSigner signer;
+        ConfirmingSigner signer;
         ASSERT_TRUE(signer.SetCurrentCSP(provider)) << signer.GetLastErrorStr();
         signer.remember(1, c.thirtyDays.certificate);
         SignJob signing = job({{"/tmp/smlouva.bin", bytes}});
@@ -190,7 +190,7 @@ TEST_F(SignerConfirmation, TheDigestIsTheDocumentsThroughEitherProviderAndFollow
     addToMy(sha384.certificate, u"MICROSOFT ENHANCED CRYPTOGRAPHIC PROVIDER V1.0");
     const ScopedEnv withCertificateDialogs{"PLATFORM_MODULE_PATH", TESK_RICHED32_DIR ":" TESK_CRYPTUI_DIR};
     script::clear();
-    TestSigner signer;
+    ConfirmingSigner signer;
     ASSERT_TRUE(signer.SetCurrentCSP(MS_ENHANCED_PROV_A));
     signer.remember(1, c.thirtyDays.certificate);
     SignJob signing = job({{"/tmp/smlouva.bin", bytes}});
@@ -228,7 +228,7 @@ TEST_F(SignerConfirmation, TheExpiryLineCountsTheDaysAndWarnsInRedBelowThirty) {
     for (const Case& row : cases) {
         SCOPED_TRACE(row.count);
         script::clear();
-        TestSigner signer;
+        ConfirmingSigner signer;
         signer.SetCertSelFlags(0);  // an ended certificate stays preset
         signer.remember(1, row.certificate->certificate);
         SignJob signing = job({{"a.txt", bytesOf("a")}});
@@ -245,7 +245,7 @@ TEST_F(SignerConfirmation, TheExpiryLineCountsTheDaysAndWarnsInRedBelowThirty) {
 }
 
 TEST_F(SignerConfirmation, AListShowsTheNamesAndTheSelectedDocumentsDigestAndCancelRefuses) {
-    TestSigner signer;
+    ConfirmingSigner signer;
     signer.remember(1, c.thirtyDays.certificate);
     const std::vector<BYTE> first = bytesOf("first document"), second = bytesOf("second\0document");
     SignJob signing = job({{"/data/first.txt", first}, {"/data/second.bin", second}}, 1);
@@ -267,7 +267,7 @@ TEST_F(SignerConfirmation, AListShowsTheNamesAndTheSelectedDocumentsDigestAndCan
 }
 
 TEST_F(SignerConfirmation, TheOperationDecidesTheLinesAndWhetherTheDialogShows) {
-    TestSigner signer;
+    ConfirmingSigner signer;
     signer.remember(0, c.thirtyDays.certificate);
     signer.remember(1, c.thirtyDays.certificate);
     signer.remember(2, c.twentyNineDays.certificate);
@@ -308,7 +308,7 @@ TEST_F(SignerConfirmation, TheOperationDecidesTheLinesAndWhetherTheDialogShows) 
 }
 
 TEST_F(SignerConfirmation, AKeyOffASecureDeviceIsRefusedQuietlyOrOnlyWithTheUsersConsent) {
-    TestSigner signer;
+    ConfirmingSigner signer;
     const CertInfo plain = certificate_support::infoOf(c.thirtyDays.certificate);
     const CertInfo onDevice = certificate_support::infoOf(c.onDevice.certificate);
     SignJob quiet = job({});
@@ -330,7 +330,7 @@ TEST_F(SignerConfirmation, AKeyOffASecureDeviceIsRefusedQuietlyOrOnlyWithTheUser
 
 TEST_F(SignerConfirmation, WithoutTheRichEditLibraryThereIsNoDialogToConfirmIn) {
     const ScopedEnv nowhere{"PLATFORM_MODULE_PATH", "/nonexistent"};
-    TestSigner signer;
+    ConfirmingSigner signer;
     ASSERT_FALSE(signer.HasGraphicalInterface());
     signer.remember(1, c.thirtyDays.certificate);
     SignJob signing = job({{"a.txt", bytesOf("a")}});

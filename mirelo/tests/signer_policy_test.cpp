@@ -56,7 +56,7 @@ std::vector<std::string> valuesOf(const std::vector<Asn1Line>& lines, const std:
     return values;
 }
 
-std::chrono::sys_seconds compactTime(const std::string& text) {
+std::chrono::sys_seconds instantOf(const std::string& text) {
     tm fields{};
     EXPECT_TRUE(strptime(text.c_str(), "%Y%m%d%H%M%S", &fields)) << text;
     return std::chrono::sys_seconds(std::chrono::seconds(timegm(&fields)));
@@ -138,7 +138,7 @@ TEST_F(SignerPolicy, DerPemAndBareBase64LoadAlikeAndEveryFieldMatchesOpensslsRea
     for (int i = 0; i < 3; ++i) {
         const LONG first = 1 + 6 * i;
         EXPECT_EQ(times[i], fromDer[first] + "Z");
-        EXPECT_EQ(std::chrono::hours(offsets[i]), compactTime(fromDer[first + 3]) - compactTime(fromDer[first]))
+        EXPECT_EQ(std::chrono::hours(offsets[i]), instantOf(fromDer[first + 3]) - instantOf(fromDer[first]))
             << "the local form is off by the offset the zone had at that date: " << fromDer[first + 3];
         for (LONG form : {1, 2, 4, 5}) EXPECT_FALSE(fromDer[first + form].empty()) << first + form;
         EXPECT_NE(fromDer[first + 1], fromDer[first + 4]);

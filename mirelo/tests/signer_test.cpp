@@ -230,7 +230,7 @@ TEST_F(Signer, TheObjectsSignerStartsFromItsOwnSigningDefaultsAndCanShowDocument
 }
 
 // A signer holding a policy, as loading a policy file leaves it.
-class PolicySigner : public TSigner {
+class HeldPolicySigner : public TSigner {
 public:
     void HoldPolicy() { m_signPolicy = {0x30, 0x00}; }
 };
@@ -249,7 +249,7 @@ TEST_F(Signer, APolicyInForceIsValidOnlyWithinItsSigningPeriodAndAFullResetDrops
     SignPolicyInfo policy;
     policy.signingNotBefore = fileTimeOf(now + kDay);
 
-    PolicySigner signer;
+    HeldPolicySigner signer;
     EXPECT_FALSE(signer.IsSignPolicy());
     EXPECT_TRUE(signer.ValidateSignPolicy(policy)) << "no policy is in force";
     signer.HoldPolicy();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "signer_trusted_list_format.h"
+#include "signing_support.h"
 #include "testkit/growth.h"
 #include "win32/datetime.h"
 
@@ -24,7 +25,7 @@ const std::string kRootFields =
     "HASH(SHA256:2 16 840 1 101 3 4 2 1)=00ff\r\n"
     "NOTICE=  20301231235959z NotAfter, OID=1.2.3, ExplicitPolicy = 1.2.3.4 1.2.3.5 , FieldOfApplication=Roots, all\r\n";
 
-std::vector<BYTE> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+using signing_support::bytesOf;
 
 TrustedList read(const std::string& text, int expectedStatus) {
     TrustedList list;

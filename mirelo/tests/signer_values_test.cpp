@@ -17,6 +17,7 @@
 #include "common/sign_policy_decoder.h"
 #include "openssl_printout.h"
 #include "signer.h"
+#include "signing_support.h"
 #include "testkit/csp.h"
 #include "testkit/pki.h"
 #include "testkit/policy.h"
@@ -36,7 +37,7 @@ std::string run(const std::vector<std::string>& argv) {
     return result.out;
 }
 
-std::vector<BYTE> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+using signing_support::bytesOf;
 
 // The zone's offset in seconds at that moment, as date(1) reckons it.
 long long pragueOffsetAt(long long unixTime) {

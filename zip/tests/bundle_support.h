@@ -11,7 +11,6 @@
 #include "support.h"
 #include "testkit/platform_root.h"
 #include "zip/zip_bundle.h"
-#include "zip/zip_exception.h"
 
 namespace ziptest {
 
@@ -46,16 +45,5 @@ std::map<std::string, std::string> ourContents(const std::filesystem::path& arch
 // One entry's data extracted into memory; the exception's code, or 0.
 int extractFails(CZipBundle& zip, ZIP_INDEX_TYPE index, std::string* data = nullptr);
 std::string memoryBytes(CZipMemFile& file);
-
-// Runs body and gives the code of the CZipException it throws, or 0.
-template <class Body>
-int zipErrorOf(Body&& body) {
-    try {
-        body();
-    } catch (const CZipException& e) {
-        return e.GetCode();
-    }
-    return 0;
-}
 
 }  // namespace ziptest

@@ -20,14 +20,7 @@
 
 namespace {
 
-int codeOf(auto&& action) {
-    try {
-        action();
-    } catch (const CZipException& e) {
-        return e.GetCode();
-    }
-    return 0;
-}
+using ziptest::zipErrorOf;
 
 // The descriptor this process holds open on the file, or -1.
 int descriptorOf(const std::filesystem::path& file) {
@@ -54,10 +47,10 @@ TEST(ZipMemFile, CallersBufferWithoutGrowthStaysInItsBounds) {
         EXPECT_EQ(100u, file.Seek(100, CZipAbstractFile::begin));
         EXPECT_EQ(95u, file.Seek(-5, CZipAbstractFile::end));
         file.Write("bbbbb", 5);
-        EXPECT_EQ(505, codeOf([&] { file.Write("c", 1); }));
-        EXPECT_EQ(505, codeOf([&] { file.Seek(101, CZipAbstractFile::begin); }));
-        EXPECT_EQ(505, codeOf([&] { file.Seek(-101, CZipAbstractFile::end); }));
-        EXPECT_EQ(505, codeOf([&] { file.Seek(-1, CZipAbstractFile::begin); }));
+        EXPECT_EQ(505, zipErrorOf([&] { file.Write("c", 1); }));
+        EXPECT_EQ(505, zipErrorOf([&] { file.Seek(101, CZipAbstractFile::begin); }));
+        EXPECT_EQ(505, zipErrorOf([&] { file.Seek(-101, CZipAbstractFile::end); }));
+        EXPECT_EQ(505, zipErrorOf([&] { file.Seek(-1, CZipAbstractFile::begin); }));
     }
     EXPECT_EQ('b', block[99]);  // the caller's block survives the file
 }
@@ -75,7 +68,7 @@ TEST(ZipMemFile, GrowsForWritesAndSeeksButKeepsItsLengthUntilWritten) {
     EXPECT_EQ(14u, file.Read(all, 20));
     EXPECT_EQ(0, std::memcmp(all, "abc\0\0\0\0\0\0\0\0\0\0z", 14));
     EXPECT_EQ(0u, file.Read(all, 1));
-    EXPECT_EQ(505, codeOf([&] { file.Seek(ZIP_FILE_SIZE{1} << 32, CZipAbstractFile::begin); }));
+    EXPECT_EQ(505, zipErrorOf([&] { file.Seek(ZIP_FILE_SIZE{1} << 32, CZipAbstractFile::begin); }));
 }
 
 TEST(ZipMemFile, SetLengthMovesThePositionOnlyWithinTheCapacity) {
@@ -103,7 +96,7 @@ TEST(ZipMemFile, DetachHandsTheBlockOverAndClosing) {
     EXPECT_EQ(4u, length);
     EXPECT_EQ(0, std::memcmp(block, "data", 4));
     std::free(block);
-    EXPECT_EQ(505, codeOf([&] { file.Write("x", 1); }));  // a closed memory file cannot grow
+    EXPECT_EQ(505, zipErrorOf([&] { file.Write("x", 1); }));  // a closed memory file cannot grow
 }
 
 TEST(ZipFile, OpenFlagsDecideTruncationAndErrorsCarryErrno) {
@@ -166,7 +159,7 @@ TEST(ZipFile, OnlyAnExplicitCloseReportsAFailingClose) {
             EXPECT_EQ(ziptest::utf8(name), ziptest::utf8(e.GetFileName()));
         }
         EXPECT_TRUE(file.IsClosed());
-        EXPECT_EQ(0, codeOf([&] { file.Close(); }));
+        EXPECT_EQ(0, zipErrorOf([&] { file.Close(); }));
         // The freed number goes to the next descriptor opened; the object
         // must leave it alone.
         const int reused = ::open("/dev/null", O_RDONLY | O_CLOEXEC);

@@ -13,9 +13,9 @@ using namespace ziptest;
 
 namespace {
 
-const std::string kFolder = "čeština";
+const std::string kCzechFolder = "čeština";
 const std::string kName = "čeština/žluťoučký kůň.txt";
-const std::string kContent = "úpěl ďábelské ódy";
+const std::string kCzechContent = "úpěl ďábelské ódy";
 
 testkit::RunResult runPeer(const std::vector<std::string>& argv, const std::filesystem::path& cwd) {
     testkit::RunOptions options;
@@ -29,7 +29,7 @@ testkit::RunResult runPeer(const std::vector<std::string>& argv, const std::file
 std::string windowsInfoZipArchive() {
     const std::string oem = "\x9F" "e\xE7" "tina/\xA7lu\x9Cou\x9F" "k\xEC k\x85\xE5.txt";
     const std::string record = "\x01" + le32(crc32Of(oem)) + kName;
-    return buildArchive({{.name = oem, .data = kContent, .centralExtra = extraRecord(0x7075, record)}});
+    return buildArchive({{.name = oem, .data = kCzechContent, .centralExtra = extraRecord(0x7075, record)}});
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ TEST(PeerNames, CzechNamesAreListedFoundAndExtractedUnderTheirOwnName) {
     TESTKIT_REQUIRE_PROGRAM("7z");
     TESTKIT_REQUIRE_PROGRAM("unzip");
     Scratch scratch;
-    scratch.write("source/" + kName, kContent);
+    scratch.write("source/" + kName, kCzechContent);
     const auto source = scratch.file("source");
     expectSuccess(runPeer({"zip", "-q", "../infozip.zip", kName}, source), "zip");
     expectSuccess(runPeer({"7z", "a", "-tzip", "../seven.zip", kName}, source), "7z");
@@ -68,6 +68,6 @@ TEST(PeerNames, CzechNamesAreListedFoundAndExtractedUnderTheirOwnName) {
         const auto out = scratch.file(std::string("out-") + archive);
         EXPECT_TRUE(zip.ExtractFile(found, zipPath(out)));
         zip.Close();
-        EXPECT_EQ((std::map<std::string, std::string>{{kName, kContent}}), scratch.files(out));
+        EXPECT_EQ((std::map<std::string, std::string>{{kName, kCzechContent}}), scratch.files(out));
     }
 }

@@ -11,9 +11,9 @@ using namespace ziptest;
 
 namespace {
 
-constexpr const char* kPassword = "kopie";
+constexpr const char* kCopyKey = "kopie";
 
-bool addBytes(CZipBundle& zip, const std::string& bytes, const std::string& name,
+bool addOrReplace(CZipBundle& zip, const std::string& bytes, const std::string& name,
               ZIP_INDEX_TYPE replace = ZIP_FILE_INDEX_NOT_FOUND, int smart = CZipAddRequest::smartDefault) {
     CZipMemFile memory;
     memory.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
@@ -56,10 +56,10 @@ TEST(ReplacedEntries, KeepTheirPlacesAndPassThePeers) {
     {
         CZipBundle zip;
         zip.Open(zipPath(archive), CZipBundle::zipCreate);
-        ASSERT_TRUE(addBytes(zip, textData(20000, 1), "first.txt"));
-        ASSERT_TRUE(addBytes(zip, randomData(5000, 2), "second.bin"));
-        ASSERT_TRUE(addBytes(zip, textData(9000, 3), "third.txt"));
-        ASSERT_TRUE(addBytes(zip, textData(100, 4), "last.txt"));
+        ASSERT_TRUE(addOrReplace(zip, textData(20000, 1), "first.txt"));
+        ASSERT_TRUE(addOrReplace(zip, randomData(5000, 2), "second.bin"));
+        ASSERT_TRUE(addOrReplace(zip, textData(9000, 3), "third.txt"));
+        ASSERT_TRUE(addOrReplace(zip, textData(100, 4), "last.txt"));
         zip.Close();
     }
     const std::string bigger = randomData(70000, 5);
@@ -69,12 +69,12 @@ TEST(ReplacedEntries, KeepTheirPlacesAndPassThePeers) {
         CZipBundle zip;
         ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipOpen));
         // Through a temporary archive in memory, which stores what deflate enlarges.
-        ASSERT_TRUE(addBytes(zip, bigger, "second.bin", 1,
+        ASSERT_TRUE(addOrReplace(zip, bigger, "second.bin", 1,
                              CZipAddRequest::smartCheckEfficiency | CZipAddRequest::smartMemoryTemporary));
         EXPECT_EQ(0, zip.GetFileInfo(1)->m_uMethod);
-        ASSERT_TRUE(addBytes(zip, smaller, "first.txt", 0));
-        ASSERT_TRUE(addBytes(zip, last, "last.txt", 3));
-        EXPECT_FALSE(addBytes(zip, "x", "none", 9));
+        ASSERT_TRUE(addOrReplace(zip, smaller, "first.txt", 0));
+        ASSERT_TRUE(addOrReplace(zip, last, "last.txt", 3));
+        EXPECT_FALSE(addOrReplace(zip, "x", "none", 9));
         zip.Close();
     }
     EXPECT_EQ((std::vector<std::string>{"first.txt", "second.bin", "third.txt", "last.txt"}), namesInOrder(archive));
@@ -94,8 +94,8 @@ TEST(ReplacedEntries, AFailedReplacementKeepsTheOldEntry) {
     {
         CZipBundle zip;
         zip.Open(zipPath(archive), CZipBundle::zipCreate);
-        ASSERT_TRUE(addBytes(zip, old, "doc.txt"));
-        ASSERT_TRUE(addBytes(zip, "next", "next.txt"));
+        ASSERT_TRUE(addOrReplace(zip, old, "doc.txt"));
+        ASSERT_TRUE(addOrReplace(zip, "next", "next.txt"));
         zip.Close();
     }
     for (const ZIP_INDEX_TYPE index : {ZIP_INDEX_TYPE{0}, ZIP_INDEX_TYPE{1}}) {
@@ -134,16 +134,16 @@ TEST(CopiedEntries, RawAndEncryptedOnTheWay) {
         zip.SetCompressionMethod(s.method);
         zip.SetEncryptionMethod(s.encryption);
         zip.Open(zipPath(scratch.file(s.name + ".zip")), CZipBundle::zipCreate);
-        if (s.encryption != CZipCryptograph::encNone) zip.SetPassword(zipText(kPassword).c_str());
-        ASSERT_TRUE(addBytes(zip, text, s.name + "/text.txt"));
-        ASSERT_TRUE(addBytes(zip, data, s.name + "/data.bin"));
-        ASSERT_TRUE(addBytes(zip, "ab", s.name + "/small.txt"));
+        if (s.encryption != CZipCryptograph::encNone) zip.SetPassword(zipText(kCopyKey).c_str());
+        ASSERT_TRUE(addOrReplace(zip, text, s.name + "/text.txt"));
+        ASSERT_TRUE(addOrReplace(zip, data, s.name + "/data.bin"));
+        ASSERT_TRUE(addOrReplace(zip, "ab", s.name + "/small.txt"));
         zip.Close();
     }
     // 7-Zip's AES entries keep no CRC (AE-2); its traditional ones check the CRC's byte.
     scratch.write("seven/text.txt", text);
-    expectPeerAccepts({"7z", "a", "-tzip", "-mem=AES128", std::string("-p") + kPassword, "seven-aes.zip", "seven"}, scratch.dir());
-    expectPeerAccepts({"7z", "a", "-tzip", "-mem=ZipCrypto", std::string("-p") + kPassword, "seven-zc.zip", "seven"},
+    expectPeerAccepts({"7z", "a", "-tzip", "-mem=AES128", std::string("-p") + kCopyKey, "seven-aes.zip", "seven"}, scratch.dir());
+    expectPeerAccepts({"7z", "a", "-tzip", "-mem=ZipCrypto", std::string("-p") + kCopyKey, "seven-zc.zip", "seven"},
                       scratch.dir());
 
     for (const int targetEncryption : {int{CZipCryptograph::encNone}, int{CZipCryptograph::encStandard},
@@ -153,7 +153,7 @@ TEST(CopiedEntries, RawAndEncryptedOnTheWay) {
         CZipBundle out;
         out.SetEncryptionMethod(targetEncryption);
         ASSERT_TRUE(out.Open(zipPath(target), CZipBundle::zipCreate));
-        if (targetEncryption != CZipCryptograph::encNone) out.SetPassword(zipText(kPassword).c_str());
+        if (targetEncryption != CZipCryptograph::encNone) out.SetPassword(zipText(kCopyKey).c_str());
         std::map<std::string, std::string> expected;
         for (const std::string name : {"plain-deflate", "plain-bzip2", "traditional", "aes", "seven-aes", "seven-zc"}) {
             CZipBundle in;
@@ -171,13 +171,13 @@ TEST(CopiedEntries, RawAndEncryptedOnTheWay) {
         }
         EXPECT_FALSE(out.CopyEntryFrom(out, 0));
         out.Close();
-        expectPeerAccepts({"7z", "t", std::string("-p") + kPassword, target.string()}, scratch.dir());
-        expectPeerAccepts({"7z", "x", "-y", std::string("-p") + kPassword, "-o" + scratch.file("x" + std::to_string(targetEncryption)).string(),
+        expectPeerAccepts({"7z", "t", std::string("-p") + kCopyKey, target.string()}, scratch.dir());
+        expectPeerAccepts({"7z", "x", "-y", std::string("-p") + kCopyKey, "-o" + scratch.file("x" + std::to_string(targetEncryption)).string(),
                            target.string()},
                           scratch.dir());
         EXPECT_EQ(expected, scratch.files(scratch.file("x" + std::to_string(targetEncryption))));
         std::map<std::string, std::string> ours;
-        for (const auto& [name, content] : ourContents(target, kPassword)) {
+        for (const auto& [name, content] : ourContents(target, kCopyKey)) {
             std::string slashed = name;
             std::replace(slashed.begin(), slashed.end(), '\\', '/');
             ours[slashed] = content;
@@ -195,9 +195,9 @@ TEST(RenamedEntries, NewNamesReachBothHeaders) {
     {
         CZipBundle zip;
         zip.Open(zipPath(archive), CZipBundle::zipCreate);
-        ASSERT_TRUE(addBytes(zip, a, "a.txt"));
-        ASSERT_TRUE(addBytes(zip, b, "b.bin"));
-        ASSERT_TRUE(addBytes(zip, c, "c.txt"));
+        ASSERT_TRUE(addOrReplace(zip, a, "a.txt"));
+        ASSERT_TRUE(addOrReplace(zip, b, "b.bin"));
+        ASSERT_TRUE(addOrReplace(zip, c, "c.txt"));
         zip.Close();
     }
     {

@@ -21,7 +21,7 @@ CZipBundle& configured(CZipBundle& zip) {
     return zip;
 }
 
-bool addBytes(CZipBundle& zip, const std::string& bytes, const std::string& name) {
+bool addToContainer(CZipBundle& zip, const std::string& bytes, const std::string& name) {
     CZipMemFile memory;
     memory.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     return zip.AddNewFile(memory, zipText(name), -1, kSmart, kBuffer);
@@ -47,7 +47,7 @@ TEST(SigningRoad, CreateExtendAndReadAContainer) {
         EXPECT_EQ(entry("renewal.xml"), utf8(name));
         EXPECT_EQ(ZIP_FILE_INDEX_NOT_FOUND, zip.FindFile(name, true, false, 2));
         ASSERT_TRUE(zip.AddNewFile(zipPath(documentPath), name, -1, kSmart, kBuffer));
-        ASSERT_TRUE(addBytes(zip, signature, entry("S20261207211554Z.p7s")));
+        ASSERT_TRUE(addToContainer(zip, signature, entry("S20261207211554Z.p7s")));
         EXPECT_EQ(utf8(zipPath(container)), utf8(zip.Close(CZipBundle::closeNormal)));
     }
     expectPeerAccepts({"unzip", "-tq", container.string()}, scratch.dir());
@@ -58,8 +58,8 @@ TEST(SigningRoad, CreateExtendAndReadAContainer) {
         ASSERT_TRUE(zip.Open(zipPath(container), CZipBundle::zipOpen, 0));
         EXPECT_EQ(2u, zip.GetCount());
         EXPECT_EQ(ZIP_FILE_INDEX_NOT_FOUND, zip.FindFile(zipText(entry("S20261208080000Z.p7s")), true, false, 2));
-        ASSERT_TRUE(addBytes(zip, signature + "2", entry("S20261208080000Z.p7s")));
-        ASSERT_TRUE(addBytes(zip, policy, entry("Policy\\P20261208080000Z.der")));
+        ASSERT_TRUE(addToContainer(zip, signature + "2", entry("S20261208080000Z.p7s")));
+        ASSERT_TRUE(addToContainer(zip, policy, entry("Policy\\P20261208080000Z.der")));
         zip.Close(CZipBundle::closeNormal);
     }
     const auto peer = pythonContents(container);
@@ -109,10 +109,10 @@ TEST(SigningRoad, RefusalsChangeNothing) {
     EXPECT_FALSE(std::filesystem::exists(container));
 
     ASSERT_TRUE(zip.Open(zipPath(container), CZipBundle::zipCreate, 0));
-    ASSERT_TRUE(addBytes(zip, "abc", "a.txt"));
+    ASSERT_TRUE(addToContainer(zip, "abc", "a.txt"));
     EXPECT_FALSE(zip.Open(zipPath(scratch.file("other.kyd")), CZipBundle::zipCreate, 0));
     EXPECT_EQ(nullptr, zip.GetFileInfo(1));
-    ASSERT_TRUE(addBytes(zip, "def", "b.txt"));
+    ASSERT_TRUE(addToContainer(zip, "def", "b.txt"));
     zip.Close();
     EXPECT_FALSE(std::filesystem::exists(scratch.file("other.kyd")));
     EXPECT_EQ(2u, pythonContents(container).size());
@@ -126,7 +126,7 @@ TEST(SigningRoad, CloseAfterErrorKeepsTheCompletedEntries) {
     CZipBundle zip;
     configured(zip);
     ASSERT_TRUE(zip.Open(zipPath(container), CZipBundle::zipCreate, 0));
-    ASSERT_TRUE(addBytes(zip, textData(5000), "doc.xml"));
+    ASSERT_TRUE(addToContainer(zip, textData(5000), "doc.xml"));
     EXPECT_EQ(CZipException::noSourceAttributes,
               zipErrorOf([&] { zip.AddNewFile(zipPath(scratch.file("missing.xml")), zipText("x.xml"), -1, kSmart, kBuffer); }));
     zip.Close(CZipBundle::closeAfterError);

@@ -9,19 +9,6 @@
 
 using namespace ziptest;
 
-namespace {
-
-int codeOf(auto&& action) {
-    try {
-        action();
-    } catch (const CZipException& e) {
-        return e.GetCode();
-    }
-    return 0;
-}
-
-}  // namespace
-
 TEST(SplitNames, RegularVolumesAreNumberedLikeZipDoes) {
     CZipRegularSplitNamesHandler names;
     const CZipString archive = zipText("C:\\backup\\a.zip");
@@ -52,8 +39,8 @@ TEST(Storage, ReadsStopAtTheEndOfAPlainArchive) {
     storage.Open(file, CZipStorage::zipOpenReadOnly);
     char buffer[8];
     file.Seek(-4, CZipAbstractFile::end);
-    EXPECT_EQ(101, codeOf([&] { storage.Read(buffer, 8, false); }));
-    EXPECT_EQ(101, codeOf([&] { storage.Read(buffer, 1, false); }));
+    EXPECT_EQ(101, zipErrorOf([&] { storage.Read(buffer, 8, false); }));
+    EXPECT_EQ(101, zipErrorOf([&] { storage.Read(buffer, 1, false); }));
 }
 
 TEST(Storage, ACallersFileIsEmptiedOnlyWhenCreated) {
@@ -62,7 +49,7 @@ TEST(Storage, ACallersFileIsEmptiedOnlyWhenCreated) {
         CZipMemFile file;
         file.Write("content", 7);
         CZipStorage storage;
-        const int code = codeOf([&] { storage.Open(file, mode); });
+        const int code = zipErrorOf([&] { storage.Open(file, mode); });
         if (!kZipWrites && (mode & CZipStorage::zipCreate)) {
             EXPECT_EQ(100, code);  // the reading build creates no archives
             continue;
@@ -89,7 +76,7 @@ TEST(Storage, AtOnceReadsStayInOneSplitVolumeButNotInABinarySplit) {
     OpenedArchive split(root.path() / "s.zip");
     split.m_storage.ChangeVolume(0);
     split.m_storage.GetFile()->Seek(-10, CZipAbstractFile::end);
-    EXPECT_EQ(101, codeOf([&] { split.m_storage.Read(buffer, sizeof buffer, true); }));
+    EXPECT_EQ(101, zipErrorOf([&] { split.m_storage.Read(buffer, sizeof buffer, true); }));
     split.m_storage.GetFile()->Seek(-10, CZipAbstractFile::end);
     EXPECT_EQ(64u, split.m_storage.Read(buffer, sizeof buffer, false));
     EXPECT_EQ(1u, split.m_storage.GetCurrentVolume());

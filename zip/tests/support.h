@@ -1,5 +1,6 @@
 // Shared helpers of the ZIP library's tests: text in the build's character
-// type, peers, hand-made archives and an archive opened for reading.
+// type, peers, hand-made archives, an archive opened for reading and the
+// code of the library's exception.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "testkit/process.h"
 #include "zip/zip_central_dir.h"
+#include "zip/zip_exception.h"
 #include "zip/zip_mem_file.h"
 #include "zip/zip_storage.h"
 
@@ -72,5 +74,16 @@ private:
 // Archives read from their path without failing the test.
 int openFails(const std::filesystem::path& path);  // the exception code, or 0 when it opened
 int openFails(const std::string& bytes);
+
+// Runs body and gives the code of the CZipException it throws, or 0.
+template <class Body>
+int zipErrorOf(Body&& body) {
+    try {
+        body();
+    } catch (const CZipException& e) {
+        return e.GetCode();
+    }
+    return 0;
+}
 
 }  // namespace ziptest

@@ -10,7 +10,7 @@ using namespace ziptest;
 
 namespace {
 
-constexpr const char* kPassword = "spravne";
+constexpr const char* kRightPassword = "spravne";
 const std::string kContent = textData(30000, 11);
 
 // One entry "doc.txt" stored (so that a changed byte reaches the checks
@@ -21,7 +21,7 @@ std::string archiveWith(const Scratch& scratch, int encryption) {
     zip.SetCompressionMethod(0);
     zip.SetEncryptionMethod(encryption);
     zip.Open(zipPath(path), CZipBundle::zipCreate);
-    if (encryption != CZipCryptograph::encNone) zip.SetPassword(zipText(kPassword).c_str());
+    if (encryption != CZipCryptograph::encNone) zip.SetPassword(zipText(kRightPassword).c_str());
     CZipMemFile source;
     source.Write(kContent.data(), static_cast<std::uint32_t>(kContent.size()));
     EXPECT_TRUE(zip.AddNewFile(source, zipText("doc.txt")));
@@ -87,7 +87,7 @@ TEST(Verification, MissingOrWrongPasswordIsRefused) {
                     wrong.code == CZipException::badAuthCode)
             << wrong.code;
         expectNothingLeft(wrong);
-        const Outcome right = extractEverywhere(scratch, scratch.file("one.zip"), kPassword);
+        const Outcome right = extractEverywhere(scratch, scratch.file("one.zip"), kRightPassword);
         EXPECT_EQ(0, right.code);
         EXPECT_EQ("kept" + kContent, right.memoryAfter);
         EXPECT_EQ(kContent, right.folderAfter.at("doc.txt"));
@@ -100,7 +100,7 @@ TEST(Verification, ChangedDataFailTheCrc) {
         Scratch scratch;
         const std::string archive = archiveWith(scratch, encryption);
         const std::size_t at = firstDataByte(archive, encryption == CZipCryptograph::encNone ? 0 : 12) + 1000;
-        const Outcome outcome = extractEverywhere(scratch, changedAt(scratch, archive, at), kPassword);
+        const Outcome outcome = extractEverywhere(scratch, changedAt(scratch, archive, at), kRightPassword);
         EXPECT_EQ(CZipException::badCrc, outcome.code);
         expectNothingLeft(outcome);
         EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(scratch.file("target")),
@@ -116,7 +116,7 @@ TEST(Verification, ChangedAesDataOrCodeFailTheAuthentication) {
     const std::size_t code = data + kContent.size();
     for (const std::size_t at : {data, data + 20000, code + 3}) {
         SCOPED_TRACE(at);
-        const Outcome outcome = extractEverywhere(scratch, changedAt(scratch, archive, at), kPassword);
+        const Outcome outcome = extractEverywhere(scratch, changedAt(scratch, archive, at), kRightPassword);
         EXPECT_EQ(CZipException::badAuthCode, outcome.code);
         expectNothingLeft(outcome);
     }

@@ -14,7 +14,7 @@ using namespace ziptest;
 
 namespace {
 
-constexpr const char* kPassword = "tajne-heslo 42";
+constexpr const char* kWrittenKey = "tajne-heslo 42";
 
 struct Variant {
     const char* name;
@@ -39,7 +39,7 @@ void writeArchive(const Scratch& scratch, const std::filesystem::path& archive, 
     ASSERT_TRUE(zip.SetEncryptionMethod(variant.encryption));
     ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipCreate));
     if (variant.encryption != CZipCryptograph::encNone) {
-        ASSERT_TRUE(zip.SetPassword(zipText(kPassword).c_str()));
+        ASSERT_TRUE(zip.SetPassword(zipText(kWrittenKey).c_str()));
     }
     zip.SetRootFolder(zipPath(scratch.file("src")).c_str());
     auto addBelowRoot = [&](const std::string& relative) {
@@ -72,18 +72,18 @@ TEST_P(WrittenArchive, PassesThePeersAndExtractsTheSameBytes) {
     const bool encrypted = variant.encryption != CZipCryptograph::encNone;
 
     if (!isAes(variant.encryption)) {
-        expectPeerAccepts({"unzip", "-tq", "-P", encrypted ? kPassword : "", archive.string()}, scratch.dir());
-        EXPECT_EQ(expected, pythonContents(archive, encrypted ? kPassword : ""));
+        expectPeerAccepts({"unzip", "-tq", "-P", encrypted ? kWrittenKey : "", archive.string()}, scratch.dir());
+        EXPECT_EQ(expected, pythonContents(archive, encrypted ? kWrittenKey : ""));
     }
-    expectPeerAccepts({"7z", "t", std::string("-p") + (encrypted ? kPassword : ""), archive.string()}, scratch.dir());
-    expectPeerAccepts({"7z", "x", "-y", std::string("-p") + (encrypted ? kPassword : ""), "-o" + scratch.file("7z").string(),
+    expectPeerAccepts({"7z", "t", std::string("-p") + (encrypted ? kWrittenKey : ""), archive.string()}, scratch.dir());
+    expectPeerAccepts({"7z", "x", "-y", std::string("-p") + (encrypted ? kWrittenKey : ""), "-o" + scratch.file("7z").string(),
                        archive.string()},
                       scratch.dir());
     EXPECT_EQ(expected, scratch.files(scratch.file("7z")));
     EXPECT_TRUE(std::filesystem::is_directory(scratch.file("7z/folder")));
 
     std::map<std::string, std::string> ours;
-    for (const auto& [name, content] : ourContents(archive, encrypted ? kPassword : "")) {
+    for (const auto& [name, content] : ourContents(archive, encrypted ? kWrittenKey : "")) {
         std::string slashed = name;
         std::replace(slashed.begin(), slashed.end(), '\\', '/');
         ours[slashed] = content;
@@ -113,7 +113,7 @@ TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
     const auto archive = scratch.file("rules.zip");
     CZipBundle zip;
     ASSERT_TRUE(zip.Open(zipPath(archive), CZipBundle::zipCreate));
-    ASSERT_TRUE(zip.SetPassword(zipText(kPassword).c_str()));
+    ASSERT_TRUE(zip.SetPassword(zipText(kWrittenKey).c_str()));
     CZipMemFile tiny, empty, text;
     tiny.Write("abc", 3);
     const std::string body = textData(10000);
@@ -144,7 +144,7 @@ TEST(WrittenArchiveRules, SmartFlagsAndLevels) {
     EXPECT_EQ(0, zip.GetFileInfo(5)->m_uMethod);
     EXPECT_EQ(random.size() + 12u, zip.GetFileInfo(5)->m_uComprSize);
     zip.Close();
-    expectPeerAccepts({"unzip", "-tq", "-P", kPassword, archive.string()}, scratch.dir());
+    expectPeerAccepts({"unzip", "-tq", "-P", kWrittenKey, archive.string()}, scratch.dir());
 }
 
 // An unnamed entry takes "file" and the entry count.

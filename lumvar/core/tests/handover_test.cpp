@@ -15,6 +15,7 @@
 #include "lumvar/handover.h"
 #include "lumvar/log_writer.h"
 #include "lumvar/result_codes.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "testkit/platform_root.h"
 
@@ -37,7 +38,7 @@ std::map<std::string, std::string> tree(const fs::path& root) {
     return files;
 }
 
-std::u16string wide(const fs::path& path) { return platform::text::fromUtf8(path.string()); }
+using platform::paths::toWide;
 
 class HandOver : public ::testing::Test {
 protected:
@@ -50,9 +51,9 @@ protected:
         m_config.setDistroID("7");
         m_config.setAddress("https://localhost/");
         m_config.setAgentName(u"Lumvar test");
-        m_config.setProgramPath(wide(program()));
-        m_config.setDllPath(wide(program()));
-        m_config.setDownloadPath(wide(m_root.path() / "area"));
+        m_config.setProgramPath(toWide(program()));
+        m_config.setDllPath(toWide(program()));
+        m_config.setDownloadPath(toWide(m_root.path() / "area"));
         m_config.setRelaxNGPath("/nowhere");
         m_config.setVersion({1, 0});
         m_config.setLang(English);
@@ -111,7 +112,7 @@ TEST_F(HandOver, TheStartedProgramOutlivesItsCaller) {
 TEST_F(HandOver, EachFailingStepStartsNothingAndLeavesTheProgramFolder) {
     const auto before = tree(program());
     Config unreadable = m_config;
-    unreadable.setProgramPath(wide(m_root.path() / "absent"));
+    unreadable.setProgramPath(toWide(m_root.path() / "absent"));
     EXPECT_EQ(kBackup, DoUpdate(unreadable, kRecorder));
     EXPECT_NE(std::u16string::npos, log::text(false).find(u"Nepodařilo se provést zálohu aktuální verze"));
     EXPECT_FALSE(fs::exists(m_root.path() / "area" / "bin"));
@@ -134,7 +135,7 @@ TEST_F(HandOver, EachFailingStepStartsNothingAndLeavesTheProgramFolder) {
 
     Config blocked = m_config;
     m_root.write("file", "a file where the area should be");
-    blocked.setDownloadPath(wide(m_root.path() / "file"));
+    blocked.setDownloadPath(toWide(m_root.path() / "file"));
     EXPECT_EQ(kBackup, DoUpdate(blocked, kRecorder));
 
     Config incomplete;

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace lumvar;
 
-std::u16string wide(const fs::path& p) { return platform::paths::toWide(p); }
+using platform::paths::toWide;
 
 Sha1Hash digestOf(const std::string& hex) {
     Sha1Hash h;
@@ -31,7 +31,7 @@ const std::string kOther = "D0941E68DA8F38151FF86A61FC59F7C5CF9FCAA2";
 
 Config configFor(const fs::path& program) {
     Config c;
-    c.setProgramPath(wide(program));
+    c.setProgramPath(toWide(program));
     return c;
 }
 
@@ -62,7 +62,7 @@ TEST(InstalledInventory, ListsEveryInstalledFileAndFolderForRemoval) {
     root.write("prog/sub/b.dll", "x");
     fs::create_directories(root.path() / "prog/sub/empty");
     UpdateList list;
-    ASSERT_EQ(kOk, GenerateUpdateFileList(wide(root.path() / "prog") + u"\\", u"", list));
+    ASSERT_EQ(kOk, GenerateUpdateFileList(toWide(root.path() / "prog") + u"\\", u"", list));
     std::sort(list.files.begin(), list.files.end(), [](auto& a, auto& b) { return a.path < b.path; });
     std::sort(list.dirs.begin(), list.dirs.end(), [](auto& a, auto& b) { return a.path < b.path; });
     EXPECT_EQ((std::vector<FileRow>{{1, u"a.dll", 2}, {1, u"sub\\b.dll", 2}}), fileRows(list));
@@ -73,9 +73,9 @@ TEST(InstalledInventory, ListsEveryInstalledFileAndFolderForRemoval) {
 TEST(InstalledInventory, RefusesTooLongOrMissingFolders) {
     testkit::PlatformRoot root;
     UpdateList list;
-    EXPECT_EQ(kProgramFolderMissing, GenerateUpdateFileList(wide(root.path() / "nothing") + u"\\", u"", list));
+    EXPECT_EQ(kProgramFolderMissing, GenerateUpdateFileList(toWide(root.path() / "nothing") + u"\\", u"", list));
     // A root of 258 characters, one more than a folder path may have.
-    std::u16string tooLong = wide(root.path()) + u"/";
+    std::u16string tooLong = toWide(root.path()) + u"/";
     tooLong += std::u16string(257 - tooLong.size(), u'd') + u"\\";
     ASSERT_EQ(258u, tooLong.size());
     EXPECT_EQ(kProgramPathTooLong, GenerateUpdateFileList(tooLong, u"", list));

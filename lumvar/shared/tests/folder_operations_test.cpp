@@ -16,13 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::u16string wide(const fs::path& p) { return platform::paths::toWide(p); }
+using platform::paths::toWide;
 
 // A handle that keeps others from writing (or, with share 0, from opening).
 class Holder {
 public:
     Holder(const fs::path& file, DWORD share)
-        : m_h(CreateFileW(wide(file).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+        : m_h(CreateFileW(toWide(file).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
     ~Holder() { CloseHandle(m_h); }
     Holder(const Holder&) = delete;
     Holder& operator=(const Holder&) = delete;
@@ -38,11 +38,13 @@ TEST(CopyDir, CopiesTheWholeTreeAndOverwrites) {
     root.write("prog/sub/deeper/b.txt", "B");
     fs::create_directories(root.path() / "prog/empty");
     root.write("backup/a.dll", "old");
-    EXPECT_EQ(lumvar::CopyResult::Copied, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup") + u"\\"));
+    EXPECT_EQ(lumvar::CopyResult::Copied,
+              lumvar::CopyDir(toWide(root.path() / "prog"), toWide(root.path() / "backup") + u"\\"));
     EXPECT_EQ("A", root.read("backup/a.dll"));
     EXPECT_EQ("B", root.read("backup/sub/deeper/b.txt"));
     EXPECT_TRUE(fs::is_directory(root.path() / "backup/empty"));
-    EXPECT_EQ(lumvar::CopyResult::Failed, lumvar::CopyDir(wide(root.path() / "missing"), wide(root.path() / "backup")));
+    EXPECT_EQ(lumvar::CopyResult::Failed,
+              lumvar::CopyDir(toWide(root.path() / "missing"), toWide(root.path() / "backup")));
 }
 
 // Links into the tree and out of it stop the copy at once: nothing outside
@@ -57,7 +59,7 @@ TEST(CopyDir, ALinkStopsTheCopyAndNothingItLeadsToIsCopied) {
     fs::create_directory_symlink(root.path() / "outside", root.path() / "prog/venku");
     fs::create_directories(root.path() / "backup");
     const auto run = testkit::RunBounded([&] {
-        return lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")) ==
+        return lumvar::CopyDir(toWide(root.path() / "prog"), toWide(root.path() / "backup")) ==
                        lumvar::CopyResult::LinkFound
                    ? 0
                    : 1;
@@ -81,12 +83,14 @@ TEST(CopyDir, AFailedCopyCountsOnlyWhenBothDigestsAreEqual) {
         // The destination cannot be written but already holds the content.
         Holder busy(root.path() / "backup/same.dll", FILE_SHARE_READ);
         ASSERT_TRUE(busy.valid());
-        EXPECT_EQ(lumvar::CopyResult::Copied, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ(lumvar::CopyResult::Copied,
+                  lumvar::CopyDir(toWide(root.path() / "prog"), toWide(root.path() / "backup")));
     }
     root.write("prog/same.dll", "newer");
     {
         Holder busy(root.path() / "backup/same.dll", FILE_SHARE_READ);
-        EXPECT_EQ(lumvar::CopyResult::Failed, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ(lumvar::CopyResult::Failed,
+                  lumvar::CopyDir(toWide(root.path() / "prog"), toWide(root.path() / "backup")));
         EXPECT_EQ("same", root.read("backup/same.dll"));
     }
     {
@@ -95,7 +99,8 @@ TEST(CopyDir, AFailedCopyCountsOnlyWhenBothDigestsAreEqual) {
         Holder source(root.path() / "prog/same.dll", 0);
         Holder destination(root.path() / "backup/same.dll", 0);
         ASSERT_TRUE(source.valid() && destination.valid());
-        EXPECT_EQ(lumvar::CopyResult::Failed, lumvar::CopyDir(wide(root.path() / "prog"), wide(root.path() / "backup")));
+        EXPECT_EQ(lumvar::CopyResult::Failed,
+                  lumvar::CopyDir(toWide(root.path() / "prog"), toWide(root.path() / "backup")));
     }
 }
 
@@ -105,7 +110,7 @@ TEST(DeleteDirectory, RemovesTheTreeButNothingALinkPointsTo) {
     root.write("area/update/sub/b.dll", "B");
     root.write("outside/keep.txt", "K");
     fs::create_directory_symlink(root.path() / "outside", root.path() / "area/update/sub/link");
-    EXPECT_TRUE(lumvar::DeleteDirectory(wide(root.path() / "area/update") + u"\\"));
+    EXPECT_TRUE(lumvar::DeleteDirectory(toWide(root.path() / "area/update") + u"\\"));
     EXPECT_FALSE(fs::exists(root.path() / "area/update"));
     EXPECT_TRUE(fs::exists(root.path() / "area"));
     EXPECT_EQ("K", root.read("outside/keep.txt"));
@@ -113,7 +118,7 @@ TEST(DeleteDirectory, RemovesTheTreeButNothingALinkPointsTo) {
     // A folder that is not there, or holds a file in use, is a logged failure.
     lumvar::log::setLevel(3);
     lumvar::log::clear();
-    const std::u16string missing = wide(root.path() / "area/update");
+    const std::u16string missing = toWide(root.path() / "area/update");
     EXPECT_FALSE(lumvar::DeleteDirectory(missing));
     const std::u16string logged = lumvar::log::text(false);
     EXPECT_NE(std::u16string::npos, logged.find(u"DEBUG")) << platform::text::toUtf8(logged);
@@ -124,7 +129,7 @@ TEST(DeleteDirectory, RemovesTheTreeButNothingALinkPointsTo) {
     {
         Holder busy(root.path() / "area/busy/in_use.dll", FILE_SHARE_READ);
         ASSERT_TRUE(busy.valid());
-        EXPECT_FALSE(lumvar::DeleteDirectory(wide(root.path() / "area/busy")));
+        EXPECT_FALSE(lumvar::DeleteDirectory(toWide(root.path() / "area/busy")));
     }
     EXPECT_EQ("U", root.read("area/busy/in_use.dll"));
     lumvar::log::setLevel(0);

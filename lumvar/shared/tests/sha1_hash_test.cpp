@@ -17,7 +17,7 @@ namespace {
 
 using lumvar::Sha1Hash;
 
-std::u16string wide(const std::filesystem::path& p) { return platform::paths::toWide(p); }
+using platform::paths::toWide;
 
 TEST(Sha1Hash, DigestTextsAreFortyHexDigitsUpperCased) {
     lumvar::log::setLevel(1);
@@ -58,11 +58,11 @@ TEST(Sha1Hash, FileDigestsMatchKnownValuesAndThePeer) {
     const auto large = root.write("large.bin", big);
 
     Sha1Hash h;
-    ASSERT_EQ(lumvar::kOk, h.calcFromFile(wide(empty)));
+    ASSERT_EQ(lumvar::kOk, h.calcFromFile(toWide(empty)));
     EXPECT_EQ("DA39A3EE5E6B4B0D3255BFEF95601890AFD80709", h.print());
-    ASSERT_EQ(lumvar::kOk, h.calcFromFile(wide(abc).c_str()));
+    ASSERT_EQ(lumvar::kOk, h.calcFromFile(toWide(abc).c_str()));
     EXPECT_EQ("A9993E364706816ABA3E25717850C26C9CD0D89D", h.print());
-    ASSERT_EQ(lumvar::kOk, h.calcFromFile(wide(large)));
+    ASSERT_EQ(lumvar::kOk, h.calcFromFile(toWide(large)));
     const auto peer = testkit::run({"sha1sum", large.string()});
     ASSERT_EQ(0, peer.exitCode);
     std::string expected = peer.out.substr(0, 40);
@@ -76,7 +76,7 @@ TEST(Sha1Hash, FailuresKeepTheOldTextAndSayWhy) {
     lumvar::log::clear();
     Sha1Hash h;
     ASSERT_EQ(lumvar::kOk, h.loadFromString(std::string(40, 'A')));
-    const std::u16string missing = wide(root.path() / "missing.dll");
+    const std::u16string missing = toWide(root.path() / "missing.dll");
     EXPECT_EQ(lumvar::kOpenForHash, h.calcFromFile(missing));
     EXPECT_EQ(lumvar::kNullArgument, h.calcFromFile(static_cast<const WCHAR*>(nullptr)));
     EXPECT_EQ(std::string(40, 'A'), h.print());
@@ -97,11 +97,11 @@ TEST(Sha1Hash, FailuresKeepTheOldTextAndSayWhy) {
 TEST(Sha1Hash, AFileOpenForWritingIsStillHashed) {
     testkit::PlatformRoot root;
     const auto file = root.write("in-use.dll", "abc");
-    const HANDLE writer = CreateFileW(wide(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE writer = CreateFileW(toWide(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, writer);
     Sha1Hash h;
-    EXPECT_EQ(lumvar::kOk, h.calcFromFile(wide(file)));
+    EXPECT_EQ(lumvar::kOk, h.calcFromFile(toWide(file)));
     EXPECT_EQ("A9993E364706816ABA3E25717850C26C9CD0D89D", h.print());
     CloseHandle(writer);
 }
@@ -115,16 +115,16 @@ TEST(Sha1Hash, ClosingAfterEachFileLeavesTheLongerHolderAContext) {
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(lumvar::kOk, Sha1Hash::init());
         Sha1Hash h;
-        ASSERT_EQ(lumvar::kOk, h.calcFromFile(wide(file)));
+        ASSERT_EQ(lumvar::kOk, h.calcFromFile(toWide(file)));
         ASSERT_EQ(lumvar::kOk, Sha1Hash::close());
     }
     Sha1Hash later;
-    EXPECT_EQ(lumvar::kOk, later.calcFromFile(wide(file)));
+    EXPECT_EQ(lumvar::kOk, later.calcFromFile(toWide(file)));
     EXPECT_EQ("A9993E364706816ABA3E25717850C26C9CD0D89D", later.print());
     EXPECT_EQ(lumvar::kOk, Sha1Hash::close());
     EXPECT_EQ(lumvar::kOk, Sha1Hash::close());  // nothing held: harmless
     Sha1Hash afterClose;
-    EXPECT_EQ(lumvar::kOk, afterClose.calcFromFile(wide(file)));
+    EXPECT_EQ(lumvar::kOk, afterClose.calcFromFile(toWide(file)));
     EXPECT_EQ(later, afterClose);
     EXPECT_EQ(lumvar::kOk, Sha1Hash::close());
 }

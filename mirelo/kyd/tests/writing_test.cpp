@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFolder = "D20261207211554Z";
+constexpr const char* kWrittenFolder = "D20261207211554Z";
 
-std::string entry(const std::string& below) { return std::string(kFolder) + "/" + below + "\t8"; }
+std::string entry(const std::string& below) { return std::string(kWrittenFolder) + "/" + below + "\t8"; }
 
 // The number an operation returned and the thread's last error after it.
 std::string outcome(int number) { return std::to_string(number) + " " + std::to_string(GetLastError()); }
@@ -35,7 +35,7 @@ TEST(KydWriting, SigningOrderGivesTheFourDeflatedEntriesPeersAccept) {
 
     TFileKyd kyd;
     ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openCreate));
-    EXPECT_EQ(std::string(kFolder) + "\\M20261207211554Z.eml", kyd.MakeEntryName(kydMessage, true));
+    EXPECT_EQ(std::string(kWrittenFolder) + "\\M20261207211554Z.eml", kyd.MakeEntryName(kydMessage, true));
     ASSERT_EQ(kydOk, kyd.AddMessage(message));
     ASSERT_EQ(kydOk, kyd.AddSignature(signature));
     ASSERT_EQ(kydOk, kyd.AddPolicy(policy));
@@ -69,7 +69,7 @@ TEST(KydWriting, SigningOrderGivesTheFourDeflatedEntriesPeersAccept) {
     ASSERT_EQ(2, kyd.GetSignatureCount());
     std::string name;
     ASSERT_EQ(kydOk, kyd.GetSignatureEntryName(1, name));
-    EXPECT_EQ(std::string(kFolder) + "\\S20261207211554Z_1.p7s", name);
+    EXPECT_EQ(std::string(kWrittenFolder) + "\\S20261207211554Z_1.p7s", name);
     Bytes read;
     ASSERT_EQ(kydOk, kyd.ReadSignature(1, read));
     EXPECT_EQ(randomBytes(1500, 5), read);
@@ -104,7 +104,7 @@ TEST(KydWriting, RefusedArgumentsAndNamesChangeNothing) {
     ASSERT_EQ(kydOk, kyd.Open(ansi(container), TFileKyd::openCreate));
     EXPECT_EQ(kydOpenFailed, kyd.Open(ansi(scratch.file("other.kyd")), TFileKyd::openCreate));
     ASSERT_EQ(kydOk, kyd.AddDocumentFile(ansi(document)));
-    EXPECT_EQ(kydDuplicate, kyd.AddFile(ansi(document), std::string(kFolder) + "\\REPORT.TXT"));
+    EXPECT_EQ(kydDuplicate, kyd.AddFile(ansi(document), std::string(kWrittenFolder) + "\\REPORT.TXT"));
     EXPECT_EQ(kydEmptyArgument, kyd.AddBuffer({}, "x.bin"));
     EXPECT_EQ(kydEmptyArgument, kyd.AddOtherFile(ansi(backslashed)));
     EXPECT_EQ(kydCompressFailed, kyd.AddOtherFile(scratch.file("in").u16string() + u"/\u0436.txt"));

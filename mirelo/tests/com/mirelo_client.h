@@ -31,6 +31,8 @@ DISPID idOf(IDispatch* object, const char16_t* name);
 VARIANT longValue(LONG value);
 // The text of a BSTR the test owns; freed here.
 std::u16string takeText(BSTR text);
+// UTF-8 text as the object's members take and give it.
+inline std::u16string wide(const std::string& utf8) { return platform::text::fromUtf8(utf8); }
 
 // libmirelo.so registered in the test's own machine, and an apartment.
 class RegisteredMirelo : public ::testing::Test {

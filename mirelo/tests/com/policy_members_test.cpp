@@ -9,13 +9,12 @@
 namespace {
 
 using mirelo_test::takeText;
+using mirelo_test::wide;
 
 class MireloPolicy : public mirelo_test::MireloClient {
 protected:
     HRESULT load(const std::string& file) { return withText(&ISignerKyd::SetSignPolicyFile, file); }
 };
-
-std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
 TEST_F(MireloPolicy, ADerPolicyLoadsByNameAndHandsOutItsFieldsOrTheFailureNumber) {
     testkit::policy::SignaturePolicy policy;

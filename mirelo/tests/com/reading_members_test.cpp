@@ -20,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using mirelo_test::takeText;
+using mirelo_test::wide;
 using openssl_printout::unixTimeOf;
 
 const std::string kFolder = "D20261207211554Z/";
@@ -31,8 +32,6 @@ std::string run(const std::vector<std::string>& argv) {
     EXPECT_EQ(0, result.exitCode) << argv[0] << " " << argv[1] << ": " << result.err;
     return result.out;
 }
-
-std::u16string wide(const std::string& utf8) { return platform::text::fromUtf8(utf8); }
 
 class MireloReading : public mirelo_test::MireloClient {
 protected:

@@ -14,6 +14,7 @@
 
 #include "certificate_support.h"
 #include "mime_enc_dlg.h"
+#include "on_screen_doubles.h"
 #include "sign_enc_dlg.h"
 #include "sign_enc_kyd_dlg.h"
 #include "signer.h"
@@ -31,20 +32,9 @@
 namespace {
 
 namespace pki = testkit::pki;
+using on_screen::NoActions;
+using on_screen::SignerOnScreen;
 using namespace std::chrono_literals;
-
-class NoActions : public KydConfirmationActions {
-public:
-    bool ShowDocument(HWND) override { return false; }
-    bool ChooseSigningCertificate(HWND) override { return false; }
-};
-
-class SignerOnScreen : public TSigner {
-public:
-    void remember(const pki::Certificate& certificate) {
-        m_certs.AddCertificate(1, certificate_support::infoOf(certificate), false);
-    }
-};
 
 // Shows the dialog by ask() on this thread while the person checks its
 // layout, saves its picture and presses the keys.

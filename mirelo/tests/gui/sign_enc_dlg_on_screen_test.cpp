@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "certificate_support.h"
+#include "on_screen_doubles.h"
 #include "signer.h"
 #include "testkit/platform_root.h"
 #include "testkit/scoped_env.h"
@@ -17,13 +18,7 @@
 namespace {
 
 namespace pki = testkit::pki;
-
-class SignerOnScreen : public TSigner {
-public:
-    void remember(const pki::Certificate& certificate) {
-        m_certs.AddCertificate(1, certificate_support::infoOf(certificate), false);
-    }
-};
+using on_screen::SignerOnScreen;
 
 TEST(SignEncDlgOnScreen, TheConfirmationShowsTheDocumentAndAnswersTheKeyboard) {
     TESTKIT_REQUIRE_SCREEN();

@@ -16,6 +16,7 @@
 
 #include "certificate_support.h"
 #include "mime_enc_dlg.h"
+#include "on_screen_doubles.h"
 #include "platform/paths.h"
 #include "sign_enc_dlg.h"
 #include "sign_enc_kyd_dlg.h"
@@ -33,12 +34,7 @@
 namespace {
 
 namespace pki = testkit::pki;
-
-class NoActions : public KydConfirmationActions {
-public:
-    bool ShowDocument(HWND) override { return false; }
-    bool ChooseSigningCertificate(HWND) override { return false; }
-};
+using on_screen::NoActions;
 
 // A signer whose remembered signing certificate a test sets.
 class Signer : public TSignerKyd {
