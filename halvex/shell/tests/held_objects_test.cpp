@@ -27,8 +27,6 @@ namespace {
 using namespace shell_fixture;
 namespace script = platform::ui::script;
 
-constexpr char16_t kEnrolmentClass16[] = u"{D848A3BC-5B32-43E2-B362-BA816EA3CFCF}";
-
 // Where the stand-ins' records go in the running test.
 std::function<void(const std::string&)> g_onRecord;
 

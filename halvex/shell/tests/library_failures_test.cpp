@@ -18,7 +18,6 @@ using namespace data_page;
 using platform::ui::script::queue;
 using testing::HasSubstr;
 
-constexpr char16_t kEnrolmentClass16[] = u"{D848A3BC-5B32-43E2-B362-BA816EA3CFCF}";
 constexpr char kKeyAdvice[] = "Pokud generujete klíč na čipovou kartu, ujistěte se, že\n1. čtečka je připojena";
 
 struct LibraryFailure {

@@ -34,6 +34,7 @@ namespace shell_fixture {
 namespace fs = std::filesystem;
 
 inline constexpr char kEnrolmentClass[] = "{D848A3BC-5B32-43E2-B362-BA816EA3CFCF}";
+inline constexpr char16_t kEnrolmentClass16[] = u"{D848A3BC-5B32-43E2-B362-BA816EA3CFCF}";
 inline constexpr char16_t kSignerProgId[] = u"Mirelo.SignerKyd.1";
 
 inline void setDefault(HKEY root, const std::u16string& key, const std::u16string& name,
