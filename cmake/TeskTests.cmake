@@ -41,12 +41,12 @@ function(tesk_add_tests name)
     set(T_LABEL unit)
   endif()
   add_executable(${name} ${T_SOURCES})
-  # The test files of a program are compiled eight at a time, as one unit:
+  # The test files of a program are compiled sixteen at a time, as one unit:
   # most of a test file's compile time goes to the same test headers. Names
   # private to a test file must therefore differ from those of the files
   # beside it. gcc sees each file as a header of the unit and would warn
   # of every fixture kept in an anonymous namespace.
-  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
   target_compile_options(${name} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
   target_link_libraries(${name} PRIVATE ${T_LIBS} testkit::testkit GTest::gtest GTest::gmock GTest::gtest_main)
   # No test may hang the run: ctest stops any single test after five
