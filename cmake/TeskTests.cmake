@@ -4,9 +4,9 @@
 # (a window test that also starts a server or a token carries both `gui`
 # and `integration`).
 # LOCK serialises tests that share an outside resource (pcscd's fixed ports;
-# window tests need none, as each starts an X server of its own). INTEGRATION names, as a GoogleTest filter, the tests of a
-# unit binary that start a token or a server: they are labelled
-# `integration` instead.
+# window tests need none, as each starts an X server of its own).
+# INTEGRATION names, as a GoogleTest filter, the tests of a unit binary that
+# start a token or a server: they are labelled `integration` instead.
 # For a test program that opens the certificate dialogs: libcryptui.so is
 # built with it, and TESK_CRYPTUI_DIR names its folder, which the tests put
 # in PLATFORM_MODULE_PATH so that LoadLibrary("cryptui.dll") finds it.
